@@ -1,0 +1,30 @@
+# Helpers that every layer uses to declare its tests and fuzz targets the same way.
+
+# skimmer_add_test(NAME name SOURCES ... [LIBS ...])
+# One GoogleTest binary; ctest discovers its cases. Tests run with a private HOME and XDG folders
+# (see tests/support) so they never touch the developer's own settings or index.
+function(skimmer_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()
+
+# skimmer_add_fuzzer(NAME name SOURCE file [LIBS ...] [CORPUS dir])
+# The source defines LLVMFuzzerTestOneInput. With SKIMMER_FUZZ it becomes a libFuzzer binary;
+# in every build it is also linked with a replay driver, and ctest replays the checked-in corpus,
+# so a crash found once stays a regression test for ever.
+function(skimmer_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME;SOURCE;CORPUS" "LIBS" ${ARGN})
+  add_executable(${F_NAME}_replay ${F_SOURCE} ${PROJECT_SOURCE_DIR}/cmake/fuzz_replay_main.cpp)
+  target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBS})
+  if(F_CORPUS)
+    add_test(NAME ${F_NAME}_corpus COMMAND ${F_NAME}_replay ${F_CORPUS})
+  endif()
+  if(SKIMMER_FUZZ)
+    add_executable(${F_NAME} ${F_SOURCE})
+    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  endif()
+endfunction()
