@@ -101,6 +101,9 @@ CsiParams splitParams(std::string_view text) {
     return p;
 }
 
+// A code point a key report may carry: not NUL, not a surrogate, inside Unicode.
+bool isKeyCodePoint(int cp) { return cp > 0 && cp < 0x110000 && !(cp >= 0xD800 && cp <= 0xDFFF); }
+
 void pushKey(std::vector<InputEvent>& out, key::Code code) { out.emplace_back(std::in_place_type<KeyEvent>, code); }
 
 }  // namespace
@@ -263,7 +266,7 @@ InputDecoder::Step InputDecoder::parseCsi(size_t start, std::vector<InputEvent>&
             paste_.clear();
             pasteTruncated_ = false;
         } else if (n == 27 && p.values.size() >= 3) {
-            pushKey(out, keyFromCodePoint(static_cast<char32_t>(p.at(2, 0)), bits));
+            if (isKeyCodePoint(p.at(2, 0))) pushKey(out, keyFromCodePoint(static_cast<char32_t>(p.at(2, 0)), bits));
         } else if (auto k = tildeKey(n)) {
             pushKey(out, withModifiers(*k, bits));
         }
@@ -272,7 +275,7 @@ InputDecoder::Step InputDecoder::parseCsi(size_t start, std::vector<InputEvent>&
     if (final == 'u') {
         const bool release = p.second.size() > 1 && p.second[1] == 3;
         const int cp = p.at(0, 0);
-        if (!release && cp > 0 && cp < 0x110000 && !(cp >= 57344 && cp <= 63743))
+        if (!release && isKeyCodePoint(cp) && !(cp >= 57344 && cp <= 63743))
             pushKey(out, keyFromCodePoint(static_cast<char32_t>(cp), bits));
         return {Parse::Done, consumed};
     }

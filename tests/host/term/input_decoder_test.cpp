@@ -162,3 +162,17 @@ TEST(InputDecoder, SgrMouse) {
 
 }  // namespace
 }  // namespace skimmer::host::term
+
+namespace skimmer::host::term {
+namespace {
+
+TEST(InputDecoder, KeyReportsOutsideUnicodeAreDropped) {
+    InputDecoder d;
+    std::vector<InputEvent> out;
+    d.feed("\x1B[27;5;1114112~\x1B[27;5;0~\x1B[55296u\x1B[0u", out);
+    d.timeout(out);
+    EXPECT_TRUE(out.empty());
+}
+
+}  // namespace
+}  // namespace skimmer::host::term
