@@ -1,0 +1,40 @@
+// What the dialog engine waits for, and how the application feeds it.
+//
+// Contract: the application implements `EventSource` over its terminal (the input decoder plus an
+// eventfd or self-pipe); tests implement it over a script. `next()` blocks until an event exists
+// and is only ever called on the UI thread. `wake()` may be called from any thread at any time and
+// makes a pending or later `next()` return a `WakeEvent` soon; several wakes may fold into one.
+// The engine never owns the source and never closes it.
+#pragma once
+
+#include <variant>
+
+#include "host/term/input_event.h"
+
+namespace skimmer::host::ui {
+
+// The console changed size. The application has already resized the cell buffer when it hands
+// this event over.
+struct ResizeEvent {
+    int width = 0;
+    int height = 0;
+};
+
+// Another thread changed a dialog (or asked it to close): repaint what is dirty.
+struct WakeEvent {};
+
+// The input is gone for good (terminal closed, script exhausted). Every open dialog, menu and
+// message box then ends as if cancelled, and the dialogs' DN_CLOSE answers are not asked.
+struct InputEnded {};
+
+using UiEvent = std::variant<term::KeyEvent, term::MouseEvent, term::PasteEvent, ResizeEvent,
+                             WakeEvent, InputEnded>;
+
+class EventSource {
+public:
+    virtual ~EventSource() = default;
+    virtual UiEvent next() = 0;
+    virtual void wake() = 0;
+};
+
+}  // namespace skimmer::host::ui
