@@ -14,6 +14,7 @@
 #include "far/find_data.h"
 #include "far/keys.h"
 #include "far/layout.h"
+#include "far/lng_format.h"
 #include "far/messages.h"
 #include "far/panel.h"
 #include "far/plugin.h"
