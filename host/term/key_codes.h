@@ -1,55 +1,53 @@
-// The key codes the terminal layer produces, as FAR 1.70 spells them on Linux: a character key is
-// its Unicode code point, special keys sit above the Unicode range, and the modifier bits are those
-// of FAR 1.70 (Ctrl 0x01000000, Alt 0x02000000, Shift 0x04000000). Letters combined with Ctrl or
-// Alt carry the upper-case code, as in FAR.
+// The key codes the terminal layer produces: FAR's, from far/keys.h (on Linux a character key is
+// its Unicode code point, every other key, Enter/Tab/Esc/BS included, sits above the Unicode range,
+// and the modifier bits are FAR 1.70's). Letters combined with Ctrl or Alt carry the upper-case code.
 //
-// This file is the only place the decoder learns key values: when the shared FAR interface headers
-// define the codes, these names become aliases of theirs and nothing else changes.
+// This file is the only place the decoder learns key values; the short names below keep the
+// decoder's tables readable.
 #pragma once
 
 #include <cstdint>
+
+#include "far/keys.h"
 
 namespace skimmer::host::term::key {
 
 using Code = uint32_t;
 
-inline constexpr Code kCtrl = 0x01000000;
-inline constexpr Code kAlt = 0x02000000;
-inline constexpr Code kShift = 0x04000000;
-inline constexpr Code kModifierMask = 0xFF000000;
+inline constexpr Code kCtrl = KEY_CTRL;
+inline constexpr Code kAlt = KEY_ALT;
+inline constexpr Code kShift = KEY_SHIFT;
+inline constexpr Code kModifierMask = KEY_CTRLMASK;
+inline constexpr Code kSpecialBase = skimmer::farapi::kSpecialKeyBase;
 
-// Special keys: FAR 1.70's own value moved above U+10FFFF so that it cannot collide with a
-// character (FAR 1.70's KEY_UP = 0x126 would otherwise be U+0126).
-inline constexpr Code kSpecialBase = 0x00110000;
-inline constexpr Code special(Code far170) { return kSpecialBase | far170; }
+inline constexpr Code BS = KEY_BS;
+inline constexpr Code TAB = KEY_TAB;
+inline constexpr Code ENTER = KEY_ENTER;
+inline constexpr Code ESC = KEY_ESC;
+inline constexpr Code SPACE = KEY_SPACE;
 
-inline constexpr Code BS = 0x08;
-inline constexpr Code TAB = 0x09;
-inline constexpr Code ENTER = 0x0D;
-inline constexpr Code ESC = 0x1B;
-inline constexpr Code SPACE = 0x20;
-
-inline constexpr Code PGUP = special(0x121);
-inline constexpr Code PGDN = special(0x122);
-inline constexpr Code END = special(0x123);
-inline constexpr Code HOME = special(0x124);
-inline constexpr Code LEFT = special(0x125);
-inline constexpr Code UP = special(0x126);
-inline constexpr Code RIGHT = special(0x127);
-inline constexpr Code DOWN = special(0x128);
-inline constexpr Code INS = special(0x12D);
-inline constexpr Code DEL = special(0x12E);
-inline constexpr Code CLEAR = special(0x165);  // keypad 5 (FAR's KEY_NUMPAD5)
-inline constexpr Code F1 = special(0x170);     // F1..F24 are consecutive
+inline constexpr Code PGUP = KEY_PGUP;
+inline constexpr Code PGDN = KEY_PGDN;
+inline constexpr Code END = KEY_END;
+inline constexpr Code HOME = KEY_HOME;
+inline constexpr Code LEFT = KEY_LEFT;
+inline constexpr Code UP = KEY_UP;
+inline constexpr Code RIGHT = KEY_RIGHT;
+inline constexpr Code DOWN = KEY_DOWN;
+inline constexpr Code INS = KEY_INS;
+inline constexpr Code DEL = KEY_DEL;
+inline constexpr Code CLEAR = KEY_CLEAR;
+inline constexpr Code F1 = KEY_F1;  // F1..F24 are consecutive
 inline constexpr Code F(int n) { return F1 + static_cast<Code>(n - 1); }
-inline constexpr Code MSWHEEL_UP = special(0x203);
-inline constexpr Code MSWHEEL_DOWN = special(0x204);
+inline constexpr Code MSWHEEL_UP = KEY_MSWHEEL_UP;
+inline constexpr Code MSWHEEL_DOWN = KEY_MSWHEEL_DOWN;
 
-inline constexpr Code SHIFTENTER = kShift | ENTER;
-inline constexpr Code CTRLENTER = kCtrl | ENTER;
-inline constexpr Code ALTENTER = kAlt | ENTER;
-inline constexpr Code SHIFTTAB = kShift | TAB;
+inline constexpr Code SHIFTENTER = KEY_SHIFTENTER;
+inline constexpr Code CTRLENTER = KEY_CTRLENTER;
+inline constexpr Code SHIFTTAB = KEY_SHIFTTAB;
 
 inline constexpr Code baseOf(Code k) { return k & ~kModifierMask; }
+
+static_assert(F(12) == static_cast<Code>(KEY_F12) && F(24) == static_cast<Code>(KEY_F24));
 
 }  // namespace skimmer::host::term::key

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (const auto* k = std::get_if<KeyEvent>(&e)) {
             const key::Code base = key::baseOf(k->code);
             if (base == 0 && k->code != (key::kCtrl | key::SPACE) && k->code != 0) std::abort();
-            if (base > key::special(0xFFF) ) std::abort();
+            if (base > static_cast<key::Code>(KEY_END_FKEY)) std::abort();
         } else if (const auto* p = std::get_if<PasteEvent>(&e)) {
             if (p->text.size() > InputDecoder::kMaxPaste) std::abort();
         } else if (const auto* m = std::get_if<MouseEvent>(&e)) {
