@@ -22,6 +22,9 @@ MOUSE_EVENT_RECORD toRecord(const term::MouseEvent& event, int dx = 0, int dy = 
     return record;
 }
 
+// A one-line field takes the first line of a paste; the rest is not typed anywhere.
+std::string firstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
 bool isPress(const term::MouseEvent& event) {
     return event.buttons != 0 && (event.flags & (term::kMouseMoved | term::kMouseWheeled)) == 0;
 }
@@ -89,7 +92,7 @@ bool RunningDialog::editKey(int id, int key) {
     else if (key == KEY_BS) edit.backspace();
     else if (key == KEY_DEL) edit.deleteForward();
     else if (key == KEY_CTRLY) edit.clear();
-    else if (key == KEY_CTRLV || key == KEY_SHIFTINS) edit.insert(context_.clipboardText());
+    else if (key == KEY_CTRLV || key == KEY_SHIFTINS) edit.insert(firstLine(context_.clipboardText()));
     else if (farapi::isCharacterKey(key) && (farapi::keyModifiers(key) & ~KEY_SHIFT) == 0) {
         std::string utf8;
         term::appendUtf8(utf8, static_cast<char32_t>(farapi::keyBase(key)));
@@ -103,10 +106,7 @@ bool RunningDialog::editKey(int id, int key) {
 
 void RunningDialog::paste(const std::string& text) {
     if (!isEdit(focus_) || (items_[static_cast<size_t>(focus_)].far.Flags & DIF_READONLY)) return;
-    // A one-line field takes the first line of a paste; the rest is not typed anywhere.
-    std::string line = text.substr(0, text.find_first_of("\r\n"));
-    auto& edit = items_[static_cast<size_t>(focus_)].edit;
-    if (edit.insert(line)) editChanged(focus_);
+    if (items_[static_cast<size_t>(focus_)].edit.insert(firstLine(text))) editChanged(focus_);
 }
 
 // Ctrl+F5: arrows move the dialog, Enter keeps the place, Esc puts it back.
