@@ -119,7 +119,8 @@ int RunningDialog::run(bool paintOnly) {
     while (!closed_ && !paintOnly) {
         UiEvent event;
         context_.lock().releasedWhile([&] { event = context_.events().next(); });
-        dispatch(event);
+        // Another thread may have closed the dialog while the loop waited; its event is then moot.
+        if (!closed_) dispatch(event);
         context_.registry().forEach([](RunningDialog& d) { d.paintIfDirty(); });
     }
     shown_ = false;
