@@ -19,14 +19,16 @@ char32_t xlatChar(char32_t ch) {
     return ch;
 }
 
-std::string xlatRange(std::string_view line, int start, int end) {
+std::string xlatRange(std::string_view line, int start, int end, bool mayGrow) {
     std::string out;
     out.reserve(line.size() * 2);
     int index = 0;
     for (size_t pos = 0; pos < line.size(); ++index) {
         auto step = term::decodeUtf8(line, pos);
-        if (step.valid && index >= start && index < end) term::appendUtf8(out, xlatChar(step.cp));
-        else out.append(line.substr(pos, step.length));
+        std::string converted;
+        if (step.valid && index >= start && index < end) term::appendUtf8(converted, xlatChar(step.cp));
+        if (converted.empty() || (!mayGrow && converted.size() > step.length)) converted = line.substr(pos, step.length);
+        out += converted;
         pos += step.length;
     }
     return out;

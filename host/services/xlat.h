@@ -19,7 +19,9 @@ namespace skimmer::host::services {
 char32_t xlatChar(char32_t ch);
 
 // `line` with the code points at positions [start, end) converted; positions outside the text are
-// clipped, and bytes that are not UTF-8 are copied unchanged.
-std::string xlatRange(std::string_view line, int start, int end);
+// clipped, and bytes that are not UTF-8 are copied unchanged. With `mayGrow` false a character
+// whose counterpart takes more bytes stays as it is, so the result is never longer than `line`
+// (for converting a caller's buffer of unknown size in place).
+std::string xlatRange(std::string_view line, int start, int end, bool mayGrow = true);
 
 }  // namespace skimmer::host::services
