@@ -20,8 +20,8 @@ void drawKeyBar(term::CellBuffer& screen, int y, const KeyBarLabels& labels) {
         const std::string number = std::to_string(i + 1);
         const int end = i + 1 == slots ? width : x + slotWidth;
         const int textX = screen.put(x, y, number, kKeyBarNum, end);
-        screen.fill(textX, y, end - 2, y, U' ', kKeyBarText);
-        screen.put(textX, y, labels[static_cast<size_t>(i)], kKeyBarText, std::max(textX, end - 1));
+        screen.fill(textX, y, end - 1, y, U' ', kKeyBarText);
+        screen.put(textX, y, labels[static_cast<size_t>(i)], kKeyBarText, end);
     }
 }
 

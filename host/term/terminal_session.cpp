@@ -86,7 +86,9 @@ bool TerminalSession::enter() {
     cfmakeraw(&raw);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    if (tcsetattr(inFd_, TCSAFLUSH, &raw) != 0) return false;
+    // TCSADRAIN, not TCSAFLUSH: keys typed while we were away (suspended, or a command running)
+    // are the user's and stay in the queue.
+    if (tcsetattr(inFd_, TCSADRAIN, &raw) != 0) return false;
     gCrash.fd = inFd_;
     gCrash.saved = saved_;
     gCrash.armed = true;
