@@ -104,7 +104,12 @@ void TerminalConsole::queueDecoded(std::vector<term::InputEvent>& events) {
 void TerminalConsole::handleSignals() {
     for (int sig : term::SignalPipe::install().take()) {
         switch (sig) {
-            case SIGWINCH: checkSize(); break;
+            case SIGWINCH:
+                // Even when the size ends where it was, the terminal may have passed through other
+                // sizes and dropped what it showed: the next frame is drawn whole.
+                renderer_.invalidate();
+                if (!checkSize()) present();
+                break;
             case SIGTSTP:
                 session_.leave();
                 term::SignalPipe::suspendSelf();
@@ -123,12 +128,13 @@ void TerminalConsole::handleSignals() {
     }
 }
 
-void TerminalConsole::checkSize() {
+bool TerminalConsole::checkSize() {
     const term::TermSize size = session_.size();
-    if (size.width == buffer_.width() && size.height == buffer_.height()) return;
+    if (size.width == buffer_.width() && size.height == buffer_.height()) return false;
     buffer_.resize(size.width, size.height);
     renderer_.invalidate();
     queue_.push_back(ui::ResizeEvent{size.width, size.height});
+    return true;
 }
 
 void TerminalConsole::handOver() {

@@ -53,7 +53,7 @@ private:
     void pollOnce();
     void readInput();
     void handleSignals();
-    void checkSize();
+    bool checkSize();  // true when the size changed (a ResizeEvent is queued)
     void queueDecoded(std::vector<term::InputEvent>& events);
 
     term::TerminalSession& session_;
