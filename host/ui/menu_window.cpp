@@ -1,6 +1,7 @@
 #include "host/ui/menu_window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <mutex>
 
 #include "far/colors.h"
@@ -22,6 +23,34 @@ struct Overloaded : F... {
 };
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
+
+// FMENU_AUTOHIGHLIGHT: an entry without a hot key gets the first letter or digit of its text that
+// no other entry uses yet (the last one, scanning backwards, with FMENU_REVERSEAUTOHIGHLIGHT).
+void assignAutoHotkeys(std::vector<HotkeyText>& labels, const std::vector<bool>& eligible, bool reverse) {
+    std::vector<char32_t> used;
+    for (const auto& label : labels)
+        if (label.key) used.push_back(label.key);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        auto& label = labels[i];
+        if (label.key || !eligible[i]) continue;
+        const std::string text = label.before;
+        std::vector<std::pair<size_t, term::Utf8Step>> chars;
+        for (size_t at = 0; at < text.size();) {
+            auto step = term::decodeUtf8(text, at);
+            chars.emplace_back(at, step);
+            at += step.length;
+        }
+        if (reverse) std::reverse(chars.begin(), chars.end());
+        for (const auto& [at, step] : chars) {
+            const char32_t key = foldKey(step.cp);
+            const bool letter = step.cp > 0x7F || std::isalnum(static_cast<int>(step.cp));
+            if (!letter || std::find(used.begin(), used.end(), key) != used.end()) continue;
+            label = HotkeyText{text.substr(0, at), text.substr(at, step.length), text.substr(at + step.length), key};
+            used.push_back(key);
+            break;
+        }
+    }
+}
 
 class MenuWindow : public Layer {
 public:
@@ -63,6 +92,14 @@ MenuWindow::MenuWindow(UiContext& context, const MenuRequest& request) : context
         labels_.push_back(parseHotkey(entry.text, literal || entry.separator));
         if (entry.selected && current_ < 0 && selectable(static_cast<int>(shown_.size()) - 1))
             current_ = static_cast<int>(shown_.size()) - 1;
+    }
+    if (request.flags & (FMENU_AUTOHIGHLIGHT | FMENU_REVERSEAUTOHIGHLIGHT)) {
+        std::vector<bool> eligible;
+        for (int index : shown_) {
+            const auto& entry = request.entries[static_cast<size_t>(index)];
+            eligible.push_back(!entry.separator && !entry.disabled);
+        }
+        assignAutoHotkeys(labels_, eligible, request.flags & FMENU_REVERSEAUTOHIGHLIGHT);
     }
     if (current_ < 0) current_ = step(-1, +1, false);
     layout();

@@ -105,6 +105,22 @@ TEST(Menu, HotKeysChooseAtOnceUnlessAmpersandsAreShown) {
     }
 }
 
+TEST(Menu, AutoHighlightGivesEntriesWithoutMarksAFreeLetter) {
+    UiHarness ui;
+    std::vector<FarMenuItem> items = {menuItem("Apple"), menuItem("Apricot"), menuItem("&Pear")};
+    ui.events.then([&] {
+        int y = 0;
+        while (y < 24 && ui.find(y, "Apple") == -1) ++y;
+        const int x = ui.find(y, "Apple");
+        ASSERT_NE(x, -1);
+        EXPECT_EQ(ui.attr(x, y), farapi::kFarDefaultPalette[COL_MENUSELECTEDHIGHLIGHT]) << "A of Apple";
+        const int x2 = ui.find(y + 1, "Apricot");
+        EXPECT_EQ(ui.attr(x2 + 2, y + 1), farapi::kFarDefaultPalette[COL_MENUHIGHLIGHT]) << "r: A and p are taken";
+    });
+    ui.events.type("r");
+    EXPECT_EQ(runMenu(items, FMENU_AUTOHIGHLIGHT), 1);
+}
+
 TEST(Menu, BreakKeysEndTheMenuWithTheirIndexAndTheCurrentEntry) {
     UiHarness ui;
     auto items = fruit();
