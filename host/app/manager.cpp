@@ -45,13 +45,7 @@ void Manager::run() {
     paint();
     present();
     while (!quit_) {
-        if (!posted_.empty()) {
-            const k::Code key = posted_.front();
-            posted_.pop_front();
-            handleKey(key);
-        } else {
-            handle(console_.next());
-        }
+        if (!runPosted()) handle(console_.next());
         if (quit_) break;
         paint();
         present();
@@ -210,7 +204,23 @@ void Manager::mouse(const term::MouseEvent& m) {
     }
 }
 
-void Manager::postKeys(const std::vector<k::Code>& keys) { posted_.insert(posted_.end(), keys.begin(), keys.end()); }
+bool Manager::runPosted() {
+    if (macros_ == nullptr) return false;
+    const std::optional<services::MacroAction> action = macros_->next();
+    if (!action) return false;
+    switch (action->kind) {
+        case services::MacroAction::Key: handleKey(static_cast<k::Code>(action->key)); break;
+        case services::MacroAction::Text: commandLine_.insert(action->text); break;
+        case services::MacroAction::SetPanelPos: panel_.setCurrent(action->text); break;
+    }
+    return true;
+}
+
+void Manager::repaint() {
+    if (stack_ != nullptr) stack_->resized();  // our background, then every open window over it
+    else paint();
+    present();
+}
 
 bool Manager::setPanelDir(const std::string& dir) {
     std::string error;

@@ -8,7 +8,8 @@
 //   command line, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
 //   screen, Ctrl+R re-reads the folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in
 //   configuration menu, F10 quits. Pasted text goes to the command line as text.
-// - Keys posted by a plug-in (ACTL_POSTKEYSEQUENCE) run before the next key from the terminal.
+// - Keys and macros posted by a plug-in (ACTL_POSTKEYSEQUENCE, ACTL_KEYMACRO) run before the next
+//   key from the terminal, once the plug-in has returned.
 // - A command line runs through the user's $SHELL with the terminal handed over; a line that is
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
 #pragma once
@@ -23,6 +24,8 @@
 #include "host/app/key_bar.h"
 #include "host/app/plugin_commands.h"
 #include "host/app/terminal_console.h"
+#include "host/services/macro_queue.h"
+#include "host/ui/screen_stack.h"
 
 namespace skimmer::host::app {
 
@@ -39,6 +42,10 @@ public:
     Manager(TerminalConsole& console, ManagerDialogs dialogs);
 
     void setPlugins(PluginCommands* plugins) { plugins_ = plugins; }
+    // Keys and macros posted by plug-ins, run before the next key from the terminal.
+    void setMacroQueue(services::MacroQueue* macros) { macros_ = macros; }
+    // The dialog engine's windows, repainted over the screen by repaint().
+    void setScreenStack(ui::ScreenStack* stack) { stack_ = stack; }
     bool openFolder(const std::string& dir);
 
     // Runs until F10 or the end of input.
@@ -49,13 +56,15 @@ public:
     void handleKey(term::key::Code key);
     bool quitRequested() const { return quit_; }
 
-    void paint();  // everything under the dialogs, into the console's buffer
+    void paint();    // everything under the dialogs, into the console's buffer
+    void repaint();  // paint, then the open dialogs over it, then present
     void present() { console_.present(); }
+    void showError(const std::string& text);
+    const Rect& panelArea() const { return panelArea_; }
 
     // What Control (FCTL_*) works on.
     CommandLine& commandLine() { return commandLine_; }
     FilePanel& panel() { return panel_; }
-    void postKeys(const std::vector<term::key::Code>& keys);
     bool setPanelDir(const std::string& dir);
     void updatePanel();
 
@@ -71,7 +80,7 @@ private:
     void pluginsMenu();
     void configMenu();
     void mouse(const term::MouseEvent& m);
-    void showError(const std::string& text);
+    bool runPosted();
 
     TerminalConsole& console_;
     ManagerDialogs dialogs_;
@@ -80,7 +89,8 @@ private:
     CommandLine commandLine_;
     KeyBarLabels labels_;
     Rect panelArea_;
-    std::deque<term::key::Code> posted_;
+    services::MacroQueue* macros_ = nullptr;
+    ui::ScreenStack* stack_ = nullptr;
     bool quit_ = false;
 };
 
