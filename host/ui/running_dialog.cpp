@@ -78,6 +78,9 @@ RunningDialog::RunningDialog(UiContext& context, const DialogSpec& spec)
 }
 
 RunningDialog::~RunningDialog() {
+    // Normally run() has already done this; after an exception it has not, and another thread
+    // may be looking the handle up at this very moment.
+    std::lock_guard guard(context_.lock());
     if (handle_) context_.registry().remove(handle_);
     if (context_.screen().contains(*this)) context_.screen().pop(*this);
 }
