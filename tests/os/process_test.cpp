@@ -1,7 +1,9 @@
 #include "os/process.h"
 
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,6 +166,39 @@ TEST(Process, DetachedChildKeepsRunningAndIsReapedLater) {
     while (std::filesystem::exists("/proc/" + std::to_string(pid)) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid))) << "left a zombie";
+}
+
+// In a session of its own with a pseudo-terminal as controlling terminal, a foreground child owns
+// the terminal while it runs and gives it back when it ends.
+int foregroundRoundTrip(int master, int slave) {
+    close(master);
+    if (setsid() < 0 || ioctl(slave, TIOCSCTTY, 0) < 0) return 10;
+    // The child checks that its own process group is the terminal's foreground group.
+    std::string error;
+    auto p = Process::start({.argv = {"sh", "-c", "test \"$(cut -d' ' -f5 /proc/$$/stat)\" = "
+                                                  "\"$(cut -d' ' -f8 /proc/$$/stat)\""},
+                             .foregroundTerminal = slave},
+                            error);
+    if (!p) return 11;
+    ExitStatus s = p->waitUntilEnded();
+    if (!s.success()) return 12;
+    if (tcgetpgrp(slave) != getpgrp()) return 13;
+    return 0;
+}
+
+TEST(Process, ForegroundChildOwnsTheTerminalAndGivesItBack) {
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) _exit(foregroundRoundTrip(master, slave));
+    close(slave);
+    int raw = 0;
+    ASSERT_EQ(waitpid(pid, &raw, 0), pid);
+    close(master);
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << "10 no session, 11 no start, 12 not in the foreground, 13 not given back";
 }
 
 TEST(Process, WorkingDirectory) {
