@@ -13,6 +13,10 @@
 //   reads then see an empty hive. Reads never fail loudly: a missing key or value is "none".
 // - Failed writes are reported through the returned `RegStatus`; the in-memory view keeps the change
 //   so that a later successful write still carries it.
+// - Writes to a key that another process deleted meanwhile recreate it (the later writer wins);
+//   writing to a key path makes it exist, as createKey would. Deleting a missing value or key
+//   returns a failed status and changes nothing.
+// - Values enumerate in case-insensitive sorted order too (valueNames()).
 // - A Hive is used from one thread at a time; two Hive objects (in one process or in several) on the
 //   same file see each other's committed writes at their next access.
 #pragma once
@@ -93,8 +97,15 @@ public:
     const std::filesystem::path& file() const;
 
     std::optional<RegKey> openKey(std::string_view path);    // none when the key does not exist
-    std::optional<RegKey> createKey(std::string_view path);  // creates missing keys on the way; none on failure
-    RegStatus deleteTree(std::string_view path);             // the key, its values and all subkeys
+    // Creates missing keys on the way. None only for an invalid path. When the write fails the key
+    // still exists in this Hive's view (the change is kept for the next write) and `status`, if
+    // given, receives the error.
+    std::optional<RegKey> createKey(std::string_view path, RegStatus* status = nullptr);
+    RegStatus deleteTree(std::string_view path);  // the key, its values and all subkeys; not the root
+
+    // Writes changes kept in memory after a failed write (nothing to do: ok).
+    RegStatus flush();
+    bool hasUnsavedChanges() const;
 
     // While a Batch is alive, writes through this Hive are collected and reach the disk together
     // at commit() (or are discarded if the Batch is destroyed without commit). Batches nest: only
@@ -109,6 +120,7 @@ public:
 
     private:
         Hive& hive_;
+        size_t mark_;  // the change log's length when the batch began: discarding rolls back to it
         bool done_ = false;
     };
 

@@ -1,0 +1,380 @@
+#include "os/hive_format.h"
+
+#include <cstdint>
+#include <set>
+
+namespace skimmer::os {
+
+namespace {
+
+constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
+constexpr char kHex[] = "0123456789abcdef";
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Length of the well-formed UTF-8 sequence starting at text[i], 0 if there is none.
+size_t utf8Length(std::string_view text, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = b(i);
+    if (lead < 0x80) return 1;
+    size_t n = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) n = 2;
+    else if (lead == 0xE0) n = 3, lo = 0xA0;
+    else if (lead == 0xED) n = 3, hi = 0x9F;
+    else if (lead >= 0xE1 && lead <= 0xEF) n = 3;
+    else if (lead == 0xF0) n = 4, lo = 0x90;
+    else if (lead == 0xF4) n = 4, hi = 0x8F;
+    else if (lead >= 0xF1 && lead <= 0xF3) n = 4;
+    if (n == 0 || i + n > text.size() || b(i + 1) < lo || b(i + 1) > hi) return 0;
+    for (size_t k = 2; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+void appendHexByte(std::string& out, char prefix, unsigned char byte) {
+    out.push_back(prefix);
+    if (prefix == '\\') out.push_back('x');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 15]);
+}
+
+// Escapes bytes that would break the line structure or are not valid UTF-8. `special` lists the
+// printable ASCII characters that must be escaped too.
+template <typename EscapeAscii>
+void escapeBytes(std::string_view text, std::string& out, char prefix, EscapeAscii escapeAscii) {
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const size_t n = utf8Length(text, i);
+            if (n == 0) {
+                appendHexByte(out, prefix, c);
+                ++i;
+            } else {
+                out.append(text.substr(i, n));
+                i += n;
+            }
+        } else {
+            if (!escapeAscii(c, out)) {
+                if (c < 0x20 || c == 0x7F) appendHexByte(out, prefix, c);
+                else out.push_back(static_cast<char>(c));
+            }
+            ++i;
+        }
+    }
+}
+
+void appendQuoted(std::string_view text, std::string& out) {
+    out.push_back('"');
+    escapeBytes(text, out, '\\', [](unsigned char c, std::string& o) {
+        switch (c) {
+            case '\\': o += "\\\\"; return true;
+            case '"': o += "\\\""; return true;
+            case '\n': o += "\\n"; return true;
+            case '\r': o += "\\r"; return true;
+            case '\t': o += "\\t"; return true;
+            default: return false;
+        }
+    });
+    out.push_back('"');
+}
+
+void appendComponent(std::string_view name, std::string& out) {
+    escapeBytes(name, out, '%', [](unsigned char c, std::string& o) {
+        if (c != '%' && c != '[' && c != ']') return false;
+        appendHexByte(o, '%', c);
+        return true;
+    });
+}
+
+void appendValue(const HiveValue& value, std::string& out) {
+    if (value.name.empty()) out.push_back('@');
+    else appendQuoted(value.name, out);
+    out.push_back('=');
+    const std::string& data = value.value.data;
+    switch (value.value.type) {
+        case RegType::String: appendQuoted(data, out); break;
+        case RegType::Dword: {
+            uint32_t v = 0;
+            for (size_t i = 0; i < 4 && i < data.size(); ++i)
+                v |= static_cast<uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+            out += "dword:";
+            for (int shift = 28; shift >= 0; shift -= 4) out.push_back(kHex[(v >> shift) & 15]);
+            break;
+        }
+        case RegType::Binary:
+            out += "hex:";
+            for (size_t i = 0; i < data.size(); ++i) {
+                if (i > 0) out.push_back(',');
+                const auto b = static_cast<unsigned char>(data[i]);
+                out.push_back(kHex[b >> 4]);
+                out.push_back(kHex[b & 15]);
+            }
+            break;
+    }
+    out.push_back('\n');
+}
+
+void appendKey(const HiveKey& key, std::string& path, std::string& out, bool isRoot) {
+    if (!isRoot || !key.values.empty()) {
+        out += '[';
+        out += path;
+        out += "]\n";
+        for (const auto& [folded, value] : key.values) appendValue(value, out);
+        out.push_back('\n');
+    }
+    for (const auto& [folded, child] : key.subkeys) {
+        const size_t mark = path.size();
+        path.push_back('\\');
+        appendComponent(child.name, path);
+        appendKey(child, path, out, false);
+        path.resize(mark);
+    }
+}
+
+// ---- reading -------------------------------------------------------------------------------
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : text_(text) {}
+    HiveParse run();
+
+private:
+    bool fail(std::string reason) {
+        result_.outcome = HiveParse::Outcome::Damaged;
+        result_.line = lineNo_;
+        result_.reason = std::move(reason);
+        return false;
+    }
+    bool header(std::string_view line);
+    bool bodyLine(std::string_view line);
+    bool section(std::string_view line);
+    bool valueLine(std::string_view line);
+    bool quoted(std::string_view line, size_t& pos, std::string& out);
+    bool data(std::string_view rest, RegValue& out);
+    bool checkText(std::string_view line);
+
+    std::string_view text_;
+    HiveParse result_;
+    size_t lineNo_ = 0;
+    HiveKey* current_ = nullptr;
+    std::set<std::string> sections_;  // folded paths that had a line of their own
+};
+
+bool Parser::header(std::string_view line) {
+    if (line.substr(0, kHiveMagic.size()) != kHiveMagic) return fail("not a Skimmer registry hive");
+    const std::string_view digits = line.substr(kHiveMagic.size());
+    if (digits.empty() || digits.size() > 9 || digits[0] == '0') return fail("bad version");
+    int version = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return fail("bad version");
+        version = version * 10 + (c - '0');
+    }
+    if (version > kHiveVersion) {
+        result_.outcome = HiveParse::Outcome::NewerVersion;
+        result_.reason = std::string(line);
+        return false;
+    }
+    return version == kHiveVersion || fail("unknown version");
+}
+
+// Raw control bytes and invalid UTF-8 never occur in what the writer produces.
+bool Parser::checkText(std::string_view line) {
+    for (size_t i = 0; i < line.size();) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c < 0x20 || c == 0x7F) return fail("control byte in line");
+        const size_t n = utf8Length(line, i);
+        if (n == 0) return fail("invalid UTF-8");
+        i += n;
+    }
+    return true;
+}
+
+bool Parser::section(std::string_view line) {
+    if (line.size() < 2 || line.back() != ']') return fail("bad key line");
+    std::string_view body = line.substr(1, line.size() - 2);
+    if (body.substr(0, kRootName.size()) != kRootName) return fail("key outside HKEY_CURRENT_USER");
+    body.remove_prefix(kRootName.size());
+    if (!body.empty() && body[0] != '\\') return fail("bad key line");
+    std::vector<std::string> path;
+    std::string folded;
+    while (!body.empty()) {
+        body.remove_prefix(1);  // the '\'
+        std::string part;
+        size_t i = 0;
+        for (; i < body.size() && body[i] != '\\'; ++i) {
+            const char c = body[i];
+            if (c == '[' || c == ']') return fail("bracket in key name");
+            if (c != '%') {
+                part.push_back(c);
+                continue;
+            }
+            const int hi = i + 2 < body.size() ? hexDigit(body[i + 1]) : -1;
+            const int lo = hi >= 0 ? hexDigit(body[i + 2]) : -1;
+            if (lo < 0) return fail("bad %-escape in key name");
+            part.push_back(static_cast<char>(hi * 16 + lo));
+            i += 2;
+        }
+        if (part.empty() || part.size() > kMaxNameBytes || path.size() >= kMaxKeyDepth)
+            return fail("bad key name");
+        folded += '\\' + foldName(part);
+        path.push_back(std::move(part));
+        body.remove_prefix(i);
+    }
+    if (!sections_.insert(folded).second) return fail("key given twice");
+    current_ = &ensureKey(result_.root, path);
+    return true;
+}
+
+bool Parser::quoted(std::string_view line, size_t& pos, std::string& out) {
+    if (pos >= line.size() || line[pos] != '"') return fail("expected '\"'");
+    for (++pos; pos < line.size(); ++pos) {
+        const char c = line[pos];
+        if (c == '"') {
+            ++pos;
+            return true;
+        }
+        if (out.size() >= kMaxValueBytes) return fail("text too long");
+        if (c != '\\') {
+            out.push_back(c);
+            continue;
+        }
+        if (++pos >= line.size()) break;
+        switch (line[pos]) {
+            case '\\': out.push_back('\\'); break;
+            case '"': out.push_back('"'); break;
+            case 'n': out.push_back('\n'); break;
+            case 'r': out.push_back('\r'); break;
+            case 't': out.push_back('\t'); break;
+            case 'x': {
+                const int hi = pos + 2 < line.size() ? hexDigit(line[pos + 1]) : -1;
+                const int lo = hi >= 0 ? hexDigit(line[pos + 2]) : -1;
+                if (lo < 0) return fail("bad \\x escape");
+                out.push_back(static_cast<char>(hi * 16 + lo));
+                pos += 2;
+                break;
+            }
+            default: return fail("unknown escape");
+        }
+    }
+    return fail("unterminated text");
+}
+
+bool Parser::data(std::string_view rest, RegValue& out) {
+    if (!rest.empty() && rest[0] == '"') {
+        size_t pos = 0;
+        out.type = RegType::String;
+        if (!quoted(rest, pos, out.data)) return false;
+        return pos == rest.size() || fail("text after value");
+    }
+    if (rest.substr(0, 6) == "dword:") {
+        rest.remove_prefix(6);
+        if (rest.size() != 8) return fail("a dword needs 8 hex digits");
+        uint32_t v = 0;
+        for (char c : rest) {
+            const int d = hexDigit(c);
+            if (d < 0) return fail("a dword needs 8 hex digits");
+            v = (v << 4) | static_cast<uint32_t>(d);
+        }
+        out = RegValue::dword(v);
+        return true;
+    }
+    if (rest.substr(0, 4) != "hex:") return fail("unknown value type");
+    rest.remove_prefix(4);
+    out.type = RegType::Binary;
+    for (size_t i = 0; i < rest.size(); i += 3) {
+        const int hi = hexDigit(rest[i]);
+        const int lo = i + 1 < rest.size() ? hexDigit(rest[i + 1]) : -1;
+        const bool separated = i + 2 == rest.size() || (i + 2 < rest.size() && rest[i + 2] == ',' && i + 3 < rest.size());
+        if (hi < 0 || lo < 0 || !separated) return fail("bad hex bytes");
+        if (out.data.size() >= kMaxValueBytes) return fail("binary value too long");
+        out.data.push_back(static_cast<char>(hi * 16 + lo));
+    }
+    return true;
+}
+
+bool Parser::valueLine(std::string_view line) {
+    if (current_ == nullptr) return fail("value outside any key");
+    std::string name;
+    size_t pos = 0;
+    if (line[0] == '@') pos = 1;
+    else if (!quoted(line, pos, name)) return false;
+    if (line[0] != '@' && name.empty()) return fail("empty value name must be written @");
+    if (name.size() > kMaxNameBytes) return fail("value name too long");
+    if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
+    RegValue value;
+    if (!data(line.substr(pos + 1), value)) return false;
+    auto [it, added] = current_->values.try_emplace(foldName(name));
+    if (!added) return fail("value given twice");
+    it->second = HiveValue{std::move(name), std::move(value)};
+    return true;
+}
+
+bool Parser::bodyLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!checkText(line)) return false;
+    if (line.empty() || line[0] == ';') return true;
+    if (line[0] == '[') return section(line);
+    if (line[0] == '"' || line[0] == '@') return valueLine(line);
+    return fail("unrecognised line");
+}
+
+HiveParse Parser::run() {
+    if (text_.size() > kMaxHiveFileBytes) {
+        fail("file too large");
+        return std::move(result_);
+    }
+    // The end line must close the file exactly; anything cut short fails here, before parsing.
+    std::string_view body = text_;
+    bool ended = false;
+    for (std::string_view eol : {std::string_view("\n"), std::string_view("\r\n")}) {
+        const std::string tail = "\n" + std::string(kHiveEndLine) + std::string(eol);
+        if (body.size() >= tail.size() && body.substr(body.size() - tail.size()) == tail) {
+            body.remove_suffix(tail.size() - 1);
+            ended = true;
+            break;
+        }
+    }
+    size_t start = 0;
+    while (start < body.size()) {
+        ++lineNo_;
+        const size_t end = body.find('\n', start);
+        std::string_view line = body.substr(start, end - start);
+        start = end == std::string_view::npos ? body.size() : end + 1;
+        if (lineNo_ == 1) {
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (!header(line)) return std::move(result_);
+            continue;
+        }
+        if (!bodyLine(line)) return std::move(result_);
+    }
+    if (lineNo_ == 0) fail("empty file");
+    else if (!ended) {
+        ++lineNo_;
+        fail("file is incomplete (no end line)");
+    }
+    return std::move(result_);
+}
+
+}  // namespace
+
+HiveParse parseHive(std::string_view text) { return Parser(text).run(); }
+
+std::string serializeHive(const HiveKey& root) {
+    std::string out;
+    out += kHiveMagic;
+    out += std::to_string(kHiveVersion);
+    out += "\n\n";
+    std::string path(kRootName);
+    appendKey(root, path, out, true);
+    out += kHiveEndLine;
+    out.push_back('\n');
+    return out;
+}
+
+}  // namespace skimmer::os

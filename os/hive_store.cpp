@@ -1,0 +1,273 @@
+#include "os/hive_store.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "os/hive_format.h"
+
+namespace skimmer::os {
+
+namespace {
+
+constexpr int kMaxAsideSuffix = 100;
+
+std::string reasonOf(int err) {
+    switch (err) {
+        case ENOSPC: return "disk full";
+        case EDQUOT: return "disk quota exceeded";
+        case EIO: return "I/O error";
+        case EFBIG: return "file too large";
+        case EROFS: return "read-only file system";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case ETIMEDOUT: return "locked by another process for too long";
+        default: return std::strerror(err);
+    }
+}
+
+std::string utcStamp(UnixTime t) {
+    const int64_t days = (t.seconds >= 0 ? t.seconds : t.seconds - 86399) / 86400;
+    const int64_t secondOfDay = t.seconds - days * 86400;
+    int64_t year = 0;
+    unsigned month = 0, day = 0;
+    civilFromDays(days, year, month, day);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04lld%02u%02uT%02lld%02lld%02lldZ", static_cast<long long>(year),
+                  month, day, static_cast<long long>(secondOfDay / 3600),
+                  static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
+    return buffer;
+}
+
+}  // namespace
+
+HiveStore::HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock)
+    : file_(std::move(file)), folder_(file_.parent_path().string()), fs_(fs), report_(std::move(report)),
+      clock_(clock) {
+    if (folder_.empty()) folder_ = ".";
+}
+
+std::string HiveStore::describe(int err, const char* step) const {
+    return "cannot save " + file_.string() + " (" + step + "): " + reasonOf(err);
+}
+
+HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
+    FileStat st;
+    const int err = fs_.stat(file_.string(), st);
+    const bool wasMissing = !identity_ && !newer_ && damage_.empty();
+    if (err == ENOENT) {
+        base_ = HiveKey{};
+        identity_.reset();
+        held_.reset();
+        damage_.clear();
+        newer_ = false;
+        return wasMissing ? Load::Same : Load::Missing;
+    }
+    if (err != 0) {
+        error = describe(err, "reading");
+        return Load::IoError;
+    }
+    if (identity_ && *identity_ == st)
+        return newer_ ? Load::Newer : !damage_.empty() ? (underLock ? Load::Damaged : Load::Same) : Load::Same;
+    int fd = -1;
+    if (const int openErr = fs_.open(file_.string(), O_RDONLY, 0, fd)) {
+        error = describe(openErr, "reading");
+        return Load::IoError;
+    }
+    FileHandle handle(fs_, fd);
+    FileStat actual;
+    if (const int statErr = fs_.fstat(fd, actual)) {
+        error = describe(statErr, "reading");
+        return Load::IoError;
+    }
+    return parseOpened(std::move(handle), actual, error);
+}
+
+HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, std::string& error) {
+    std::string text;
+    HiveParse parsed;
+    const int err = st.size > kMaxHiveFileBytes ? EFBIG : readAll(fs_, handle.get(), text, kMaxHiveFileBytes);
+    if (err == EFBIG) {
+        parsed.outcome = HiveParse::Outcome::Damaged;
+        parsed.reason = "larger than " + std::to_string(kMaxHiveFileBytes >> 20) + " MiB";
+    } else if (err != 0) {
+        error = describe(err, "reading");
+        return Load::IoError;
+    } else {
+        parsed = parseHive(text);
+    }
+    identity_ = st;
+    held_ = std::move(handle);
+    base_ = HiveKey{};
+    newer_ = parsed.outcome == HiveParse::Outcome::NewerVersion;
+    damage_.clear();
+    switch (parsed.outcome) {
+        case HiveParse::Outcome::Ok: base_ = std::move(parsed.root); return Load::Loaded;
+        case HiveParse::Outcome::NewerVersion:
+            if (!newerReported_ && report_)
+                report_(file_.string() + " was written by a newer version (\"" + parsed.reason +
+                        "\"); it is left untouched and settings cannot be saved");
+            newerReported_ = true;
+            return Load::Newer;
+        case HiveParse::Outcome::Damaged:
+            damage_ = parsed.line > 0 ? "line " + std::to_string(parsed.line) + ": " + parsed.reason : parsed.reason;
+            return Load::Damaged;
+    }
+    return Load::Damaged;
+}
+
+bool HiveStore::refresh() {
+    std::string ignored;  // an unreadable file keeps the last good view; commit() reports it
+    const Load result = load(false, ignored);
+    if (result == Load::Damaged) {
+        // Move it aside under the lock, and only if no writer has replaced it in between.
+        const FileStat damaged = *identity_;
+        int fd = -1;
+        if (fs_.open(file_.string() + ".lock", O_RDWR | O_CREAT, 0600, fd) == 0) {
+            FileHandle lock(fs_, fd);
+            FileStat now;
+            if (fs_.lock(fd, kHiveLockTimeout) == 0 && fs_.stat(file_.string(), now) == 0 && now == damaged &&
+                moveAside(damage_)) {
+                identity_.reset();
+                held_.reset();
+                damage_.clear();
+            }
+        }
+    }
+    return result != Load::Same && result != Load::IoError;
+}
+
+bool HiveStore::moveAside(const std::string& reason) {
+    const std::string base = file_.string() + ".bad-" + utcStamp(clock_.now());
+    for (int i = 0; i <= kMaxAsideSuffix; ++i) {
+        const std::string target = i == 0 ? base : base + "-" + std::to_string(i);
+        FileStat st;
+        const int err = fs_.stat(target, st);
+        if (err == 0) continue;
+        const int renameErr = err == ENOENT ? fs_.rename(file_.string(), target) : err;
+        if (renameErr == 0) {
+            fs_.syncDirectory(folder_);  // best effort: losing the move only brings the damage back
+            if (report_)
+                report_("The settings file " + file_.string() + " could not be read (" + reason + "); it was moved to " +
+                        target + " and the defaults are used");
+            return true;
+        }
+        if (report_)
+            report_("The settings file " + file_.string() + " could not be read (" + reason +
+                    ") and could not be moved aside: " + reasonOf(renameErr));
+        return false;
+    }
+    return false;
+}
+
+bool HiveStore::ensureFolder(std::string& error) {
+    FileStat st;
+    if (fs_.stat(folder_, st) == 0) {
+        if (st.isDirectory) return true;
+        error = "cannot save " + file_.string() + ": " + folder_ + " is not a folder";
+        return false;
+    }
+    std::filesystem::path prefix;
+    for (const auto& part : std::filesystem::path(folder_)) {
+        prefix /= part;
+        if (fs_.stat(prefix.string(), st) == 0) continue;
+        const int err = fs_.mkdir(prefix.string(), 0700);
+        if (err != 0 && err != EEXIST) {
+            error = describe(err, ("creating " + prefix.string()).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Under the lock every writer removes its own temp file before unlocking, so any temp file seen
+// here belongs to a writer that died; removing it keeps crashes from piling up files. A failure
+// only leaves a stray file behind, which the next save tries again.
+void HiveStore::removeStaleTemps() {
+    std::vector<std::string> names;
+    if (fs_.listDirectory(folder_, names) != 0) return;
+    const std::string prefix = file_.filename().string() + ".tmp-";
+    for (const std::string& name : names)
+        if (name.compare(0, prefix.size(), prefix) == 0) fs_.unlink(folder_ + "/" + name);
+}
+
+bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, std::string& error) {
+    std::string temp = file_.string() + ".tmp-XXXXXX";
+    int fd = -1;
+    if (const int err = fs_.makeTemp(temp, fd)) {
+        error = describe(err, "creating a temporary file");
+        return false;
+    }
+    FileHandle handle(fs_, fd);
+    // Closing first: after a failed fsync the descriptor's state is unknown and must not be reused.
+    const auto discard = [&](int err, const char* step) {
+        handle.reset();
+        fs_.unlink(temp);  // if this fails too, removeStaleTemps() clears it at the next save
+        error = describe(err, step);
+        return false;
+    };
+    if (const int err = writeAll(fs_, fd, text)) return discard(err, "writing");
+    if (const int err = fs_.fsync(fd)) return discard(err, "flushing to disk");
+    if (const int err = fs_.rename(temp, file_.string())) return discard(err, "replacing the file");
+    written = std::move(handle);
+    return true;
+}
+
+bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied) {
+    applied = false;
+    if (!ensureFolder(error)) return false;
+    int fd = -1;
+    if (const int err = fs_.open(file_.string() + ".lock", O_RDWR | O_CREAT, 0600, fd)) {
+        error = describe(err, "opening the lock file");
+        return false;
+    }
+    const FileHandle lock(fs_, fd);  // closing it releases the lock, also on every early return
+    if (const int err = fs_.lock(fd, kHiveLockTimeout)) {
+        error = describe(err, "waiting for the lock");
+        return false;
+    }
+    switch (load(true, error)) {
+        case Load::IoError: return false;
+        case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
+        case Load::Damaged:
+            if (!moveAside(damage_)) {
+                error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
+                return false;
+            }
+            base_ = HiveKey{};
+            identity_.reset();
+            held_.reset();
+            damage_.clear();
+            break;
+        default: break;
+    }
+    HiveKey merged = base_;
+    for (const HiveChange& change : changes) applyChange(merged, change);
+    const std::string text = serializeHive(merged);
+    if (text.size() > kMaxHiveFileBytes) {
+        error = "cannot save " + file_.string() + ": it would grow beyond " + std::to_string(kMaxHiveFileBytes >> 20) + " MiB";
+        return false;
+    }
+    removeStaleTemps();
+    FileHandle written;
+    if (!writeReplacement(text, written, error)) return false;
+    applied = true;
+    base_ = std::move(merged);
+    FileStat st;
+    if (fs_.fstat(written.get(), st) == 0) {
+        identity_ = st;
+        held_ = std::move(written);
+    } else {
+        identity_.reset();  // unknown: the next refresh simply reads the file again
+        held_.reset();
+    }
+    if (const int err = fs_.syncDirectory(folder_)) {
+        error = describe(err, "syncing its folder; the change may not survive a power loss");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace skimmer::os

@@ -1,0 +1,72 @@
+// The hive file on disk: reading it when it changed, and replacing it crash-safely with our
+// changes merged onto what other processes wrote.
+//
+// Contract:
+// - refresh() re-reads the file only when its identity (device, inode, size, times) changed. We
+//   keep the file we read open, so its inode number cannot be reused by a later replacement and
+//   identity comparison stays sound.
+// - commit() follows one recipe, in this order: exclusive flock on "<file>.lock" (never replaced,
+//   bounded wait) → re-read the file → replay our changes onto it → write "<file>.tmp-XXXXXX" in
+//   the same folder (mode 0600) → fsync it → rename it over the file → fsync the folder → unlock.
+//   On any failure before the rename the temp file is removed, the file is untouched, and the
+//   error is returned; fsync is never retried on a descriptor whose fsync failed.
+// - A file that cannot be parsed is renamed to "<file>.bad-<UTC time>" (under the lock, and only
+//   if it is still the same file), reported once through `report`, and replaced by an empty hive.
+//   A file of a newer format version is never touched: reads see an empty hive, commits fail.
+// - An I/O error while reading keeps the last good view and is not mistaken for damage.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "os/clock.h"
+#include "os/file_system.h"
+#include "os/hive_tree.h"
+
+namespace skimmer::os {
+
+inline constexpr std::chrono::milliseconds kHiveLockTimeout{10000};
+
+class HiveStore {
+public:
+    using Report = std::function<void(const std::string&)>;
+    HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock);
+
+    const std::filesystem::path& file() const { return file_; }
+    const HiveKey& base() const { return base_; }
+    // Brings base() up to date; true when it changed.
+    bool refresh();
+    // Writes base() + `changes` to disk; false with a one-line `error` on failure. `applied` tells
+    // whether the file now holds the changes (base() is then the merged tree): it can be true on
+    // failure when only the final folder sync failed, so the changes must not be replayed again.
+    bool commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied);
+
+private:
+    enum class Load { Same, Loaded, Damaged, Newer, Missing, IoError };
+    Load load(bool underLock, std::string& error);
+    Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
+    void quarantine(const FileStat& damaged, const std::string& reason);
+    bool moveAside(const std::string& reason);
+    bool ensureFolder(std::string& error);
+    void removeStaleTemps();
+    bool writeReplacement(const std::string& text, FileHandle& written, std::string& error);
+    std::string describe(int err, const char* step) const;
+
+    std::filesystem::path file_;
+    std::string folder_;
+    FileSystem& fs_;
+    Report report_;
+    const Clock& clock_;
+    HiveKey base_;
+    std::optional<FileStat> identity_;  // of the file base_ came from, none if it was missing
+    FileHandle held_;                   // that file, kept open (see the contract)
+    std::string damage_;                // the parse error of identity_'s file, if it is damaged
+    bool newer_ = false;
+    bool newerReported_ = false;
+};
+
+}  // namespace skimmer::os

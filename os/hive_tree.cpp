@@ -1,0 +1,155 @@
+#include "os/hive_tree.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace skimmer::os {
+
+namespace {
+
+// Decodes one well-formed UTF-8 sequence at `text[i]` (no overlongs, no surrogates); 0 length
+// when the bytes there are not one.
+size_t decodeUtf8(std::string_view text, size_t i, char32_t& cp) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    cp = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
+void encodeUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// A private C.UTF-8 locale: the fold must not depend on the process's setlocale().
+locale_t foldLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    return locale;
+}
+
+char32_t upper(char32_t cp) {
+    if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 32 : cp;
+    const locale_t locale = foldLocale();
+    if (locale == static_cast<locale_t>(0)) return cp;
+    const auto mapped = static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), locale));
+    // Only accept mappings that stay valid scalar values (so the fold remains valid UTF-8).
+    return mapped <= 0x10FFFF && !(mapped >= 0xD800 && mapped <= 0xDFFF) ? mapped : cp;
+}
+
+bool validComponent(std::string_view name) { return !name.empty() && name.size() <= kMaxNameBytes; }
+
+}  // namespace
+
+std::string foldName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        char32_t cp = 0;
+        const size_t length = decodeUtf8(name, i, cp);
+        if (length == 0) {
+            out.push_back(name[i++]);
+            continue;
+        }
+        encodeUtf8(upper(cp), out);
+        i += length;
+    }
+    return out;
+}
+
+std::optional<std::vector<std::string>> splitKeyPath(std::string_view path) {
+    std::vector<std::string> parts;
+    if (path.empty()) return parts;
+    for (size_t start = 0;;) {
+        const size_t end = path.find('\\', start);
+        const std::string_view part = path.substr(start, end == std::string_view::npos ? path.npos : end - start);
+        if (!validComponent(part) || parts.size() >= kMaxKeyDepth) return std::nullopt;
+        parts.emplace_back(part);
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
+const HiveKey* findKey(const HiveKey& root, const std::vector<std::string>& path) {
+    const HiveKey* key = &root;
+    for (const std::string& part : path) {
+        const auto it = key->subkeys.find(foldName(part));
+        if (it == key->subkeys.end()) return nullptr;
+        key = &it->second;
+    }
+    return key;
+}
+
+HiveKey* findKey(HiveKey& root, const std::vector<std::string>& path) {
+    return const_cast<HiveKey*>(findKey(static_cast<const HiveKey&>(root), path));
+}
+
+HiveKey& ensureKey(HiveKey& root, const std::vector<std::string>& path) {
+    HiveKey* key = &root;
+    for (const std::string& part : path) {
+        auto [it, added] = key->subkeys.try_emplace(foldName(part));
+        if (added) it->second.name = part;
+        key = &it->second;
+    }
+    return *key;
+}
+
+bool validValue(std::string_view name, const RegValue& value) {
+    if (name.size() > kMaxNameBytes || value.data.size() > kMaxValueBytes) return false;
+    switch (value.type) {
+        case RegType::String:
+        case RegType::Binary: return true;
+        case RegType::Dword: return value.data.size() == 4;
+    }
+    return false;
+}
+
+void applyChange(HiveKey& root, const HiveChange& change) {
+    switch (change.kind) {
+        case HiveChange::Kind::CreateKey: ensureKey(root, change.path); return;
+        case HiveChange::Kind::SetValue: {
+            auto [it, added] = ensureKey(root, change.path).values.try_emplace(foldName(change.name));
+            if (added) it->second.name = change.name;  // an existing value keeps its spelling
+            it->second.value = change.value;
+            return;
+        }
+        case HiveChange::Kind::DeleteValue:
+            if (HiveKey* key = findKey(root, change.path)) key->values.erase(foldName(change.name));
+            return;
+        case HiveChange::Kind::DeleteTree: {
+            if (change.path.empty()) {
+                root = HiveKey{};
+                return;
+            }
+            std::vector<std::string> parent(change.path.begin(), change.path.end() - 1);
+            if (HiveKey* key = findKey(root, parent)) key->subkeys.erase(foldName(change.path.back()));
+            return;
+        }
+    }
+}
+
+}  // namespace skimmer::os

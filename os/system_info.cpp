@@ -1,0 +1,38 @@
+#include "os/system_info.h"
+
+#include <sys/utsname.h>
+
+#include <array>
+
+namespace skimmer::os {
+
+namespace {
+
+class UnameSource final : public SystemInfoSource {
+public:
+    SystemInfo query() const override {
+        utsname names{};
+        if (::uname(&names) != 0) return {};
+        SystemInfo info{names.sysname, names.release, names.version, names.machine, false};
+        info.is64Bit = machineIs64Bit(info.machine);
+        return info;
+    }
+};
+
+}  // namespace
+
+const SystemInfoSource& systemInfoSource() {
+    static const UnameSource source;
+    return source;
+}
+
+bool machineIs64Bit(std::string_view machine) {
+    // Every 64-bit port's machine name carries "64" except these (s390x, alpha).
+    static constexpr std::array<std::string_view, 2> kOthers = {"s390x", "alpha"};
+    if (machine.find("64") != std::string_view::npos) return true;
+    for (std::string_view other : kOthers)
+        if (machine == other) return true;
+    return false;
+}
+
+}  // namespace skimmer::os

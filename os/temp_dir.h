@@ -1,0 +1,60 @@
+// The plug-in's private temporary folder: "<prefix>.<stamp>" under $TMPDIR (else /tmp).
+//
+// Contract:
+// - The folder is created by this process with mode 0700, opened with O_NOFOLLOW|O_DIRECTORY and
+//   checked to be a directory owned by us with mode 0700 before it is used; a name that already
+//   exists (another instance with the same stamp, or a planted symlink) is never reused: a numeric
+//   suffix ".1", ".2", ... is tried instead.
+// - Entries are created relative to the folder's descriptor, exclusively and without following
+//   links. remove() deletes only the entries this object created or adopted, then the folder if it
+//   is empty; it never follows a link and never deletes anything else. The destructor calls remove().
+// - Errors are returned as text (std::nullopt / false plus `error`); nothing throws.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "os/unique_fd.h"
+
+namespace skimmer::os {
+
+class TempDir {
+public:
+    // Creates the folder in `parent` (empty: $TMPDIR, else /tmp). None on failure, with `error` set.
+    static std::unique_ptr<TempDir> create(std::string_view prefix, std::string_view stamp,
+                                           std::string& error, std::filesystem::path parent = {});
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path pathOf(std::string_view name) const { return path_ / std::string(name); }
+
+    // A new regular file `name` (a plain file name, no '/'), created exclusively with mode 0600;
+    // the returned descriptor is the caller's. Invalid on failure, with `error` set.
+    UniqueFd createFile(std::string_view name, std::string& error);
+
+    // Marks an entry that someone else created inside the folder as ours to delete.
+    bool adopt(std::string_view name, std::string& error);
+
+    // Deletes our entries and then the folder. False (with `error`) when something could not be
+    // removed, e.g. a file someone else put there keeps the folder alive.
+    bool remove(std::string& error);
+
+private:
+    TempDir(std::filesystem::path path, UniqueFd dir) : path_(std::move(path)), dir_(std::move(dir)) {}
+
+    std::filesystem::path path_;
+    UniqueFd dir_;
+    std::set<std::string> entries_;
+    bool removed_ = false;
+};
+
+// $TMPDIR when set to an absolute path, else /tmp.
+std::filesystem::path systemTempRoot();
+
+}  // namespace skimmer::os

@@ -1,0 +1,106 @@
+// Key codes on Linux: FAR 1.70's modifier arithmetic, Unicode code points for characters, and a
+// special-key range that no code point and no modifier can reach.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "far/keys.h"
+#include "far170_key_facts.h"
+
+namespace {
+
+using namespace skimmer::farapi;
+
+// Every named key without modifiers, collected from the header's own list so that a key added
+// there is checked here too.
+std::vector<int> namedKeys() {
+    std::vector<int> keys;
+#define SKIMMER_COLLECT(name, value) keys.push_back(KEY_##name);
+    SKIMMER_FAR_NAMED_KEYS(SKIMMER_COLLECT)
+#undef SKIMMER_COLLECT
+    for (int key : {KEY_NONE, KEY_IDLE, KEY_CTRLALTSHIFTPRESS, KEY_CTRLALTSHIFTRELEASE}) keys.push_back(key);
+    return keys;
+}
+
+constexpr int kModifiers[] = {KEY_CTRL, KEY_ALT, KEY_SHIFT, KEY_RCTRL, KEY_RALT};
+
+TEST(FarKeys, ModifiersCombineByOr) {
+    EXPECT_EQ(KEY_CTRL | KEY_UP, KEY_CTRLUP);
+    EXPECT_EQ(KEY_SHIFT | KEY_ENTER, KEY_SHIFTENTER);
+    EXPECT_EQ(KEY_CTRL | KEY_SHIFT | KEY_ENTER, KEY_CTRLSHIFTENTER);
+    EXPECT_EQ(KEY_ALT | KEY_SHIFT | KEY_F9, KEY_ALTSHIFTF9);
+    EXPECT_EQ(KEY_CTRL | KEY_ALT | KEY_F1, KEY_CTRLALTF1);
+    EXPECT_EQ(KEY_RCTRL | '5', KEY_RCTRL5);
+    EXPECT_EQ(KEY_CTRL | 'F', KEY_CTRLF);
+    EXPECT_EQ(keyBase(KEY_CTRLSHIFTTAB), KEY_TAB);
+    EXPECT_EQ(keyModifiers(KEY_CTRLSHIFTTAB), KEY_CTRL | KEY_SHIFT);
+    EXPECT_EQ(static_cast<DWORD>(keyModifiers(KEY_RALT | KEY_RCTRL | KEY_HOME)) & ~KEY_CTRLMASK, 0u);
+}
+
+TEST(FarKeys, ModifierBitsAreFar170s) {
+    EXPECT_EQ(KEY_CTRL, 0x01000000);
+    EXPECT_EQ(KEY_ALT, 0x02000000);
+    EXPECT_EQ(KEY_SHIFT, 0x04000000);
+    EXPECT_EQ(KEY_RCTRL, 0x10000000);
+    EXPECT_EQ(KEY_RALT, 0x20000000);
+    EXPECT_EQ(KEY_CTRLMASK, 0xFF000000u);
+}
+
+TEST(FarKeys, SpecialKeysLieAboveUnicodeAndBelowModifiers) {
+    for (int key : namedKeys()) {
+        if (isCharacterKey(key)) continue;
+        EXPECT_GT(key, 0x10FFFF) << std::hex << key;
+        EXPECT_LE(key, KEY_LAST_BASE) << std::hex << key;
+        for (int modifier : kModifiers) EXPECT_EQ(key & modifier, 0) << std::hex << key;
+    }
+    EXPECT_LT(KEY_LAST_BASE, KEY_CTRL);
+    EXPECT_EQ(KEY_LAST_BASE & static_cast<int>(KEY_CTRLMASK), 0);
+}
+
+TEST(FarKeys, NamedKeysAreDistinct) {
+    std::vector<int> keys = namedKeys();
+    std::set<int> distinct(keys.begin(), keys.end());
+    EXPECT_EQ(distinct.size(), keys.size());
+}
+
+TEST(FarKeys, EveryCodePointIsACharacterKeyAndNoSpecialKey) {
+    std::vector<int> keys = namedKeys();
+    std::set<int> specials;
+    for (int key : keys) {
+        if (!isCharacterKey(key)) specials.insert(key);
+    }
+    for (int cp = 0x20; cp <= 0x10FFFF; ++cp) {
+        if (!isCharacterKey(cp) || specials.count(cp) != 0) {
+            FAIL() << "code point U+" << std::hex << cp << " is not a plain character key";
+        }
+        if ((cp & static_cast<int>(KEY_CTRLMASK)) != 0) FAIL() << "code point overlaps a modifier";
+    }
+    EXPECT_FALSE(isCharacterKey(KEY_ENTER));
+    EXPECT_FALSE(isCharacterKey(KEY_ESC));
+    EXPECT_FALSE(isCharacterKey(KEY_NONE));
+    EXPECT_TRUE(isCharacterKey(KEY_SPACE));
+    EXPECT_TRUE(isCharacterKey(KEY_ALT | 0x44F));  // Alt + Cyrillic small ya
+}
+
+TEST(FarKeys, CharacterKeysAreTheirCodePoints) {
+    EXPECT_EQ(KEY_SPACE, 0x20);
+    EXPECT_EQ(KEY_BACKSLASH, '\\');
+    EXPECT_EQ(KEY_CTRLA, KEY_CTRL | 0x41);
+    EXPECT_EQ(keyBase(KEY_ALT | 0x1F600), 0x1F600);
+}
+
+TEST(FarKeys, Far170CodesMapOntoTheNames) {
+    for (const auto& fact : skimmer::farapi::test::kFar170KeyFacts) {
+        EXPECT_EQ(keyFromFar170(fact.far170), fact.key) << fact.name;
+    }
+}
+
+TEST(FarKeys, SpecialKeysKeepTheirFar170BaseInTheLowBits) {
+    EXPECT_EQ(KEY_UP, kSpecialKeyBase + 0x126);
+    EXPECT_EQ(KEY_ENTER - kSpecialKeyBase, 0x0D);
+    EXPECT_EQ(KEY_F12 - KEY_F1, 11);
+    EXPECT_EQ(KEY_NUMPAD9 - KEY_NUMPAD0, 9);
+}
+
+}  // namespace
