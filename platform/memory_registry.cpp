@@ -85,6 +85,8 @@ private:
 
 }  // namespace
 
+MemoryRegistry::Value MemoryRegistry::Value::dword(uint32_t value) { return {Type::Dword, dwordBytes(value)}; }
+
 std::unique_ptr<RegistryKey> MemoryRegistry::openKey(std::string_view path) {
     if (!find(path)) return nullptr;
     return std::make_unique<MemoryKey>(*this, std::string(path));

@@ -20,6 +20,10 @@ public:
     struct Value {
         Type type = Type::String;
         std::string data;  // REG_DWORD: 4 bytes little-endian
+
+        static Value dword(uint32_t value);
+        static Value string(std::string text) { return {Type::String, std::move(text)}; }
+        static Value binary(std::string bytes) { return {Type::Binary, std::move(bytes)}; }
     };
 
     std::unique_ptr<RegistryKey> openKey(std::string_view path) override;

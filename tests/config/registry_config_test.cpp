@@ -11,12 +11,8 @@ using platform::MemoryRegistry;
 
 constexpr const char* kKey = "Software\\Far\\Plugins\\Skimmer";
 
-MemoryRegistry::Value dword(uint32_t v) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return {MemoryRegistry::Type::Dword, bytes};
-}
-MemoryRegistry::Value sz(std::string text) { return {MemoryRegistry::Type::String, std::move(text)}; }
+MemoryRegistry::Value dword(uint32_t v) { return MemoryRegistry::Value::dword(v); }
+MemoryRegistry::Value sz(std::string text) { return MemoryRegistry::Value::string(std::move(text)); }
 
 class ConfigTest : public ::testing::Test {
 protected:

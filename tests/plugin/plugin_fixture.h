@@ -22,16 +22,12 @@ private:
     std::optional<platform::ConsoleSize> size_;
 };
 
-inline platform::MemoryRegistry::Value regDword(uint32_t v) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return {platform::MemoryRegistry::Type::Dword, bytes};
-}
+inline platform::MemoryRegistry::Value regDword(uint32_t v) { return platform::MemoryRegistry::Value::dword(v); }
 inline platform::MemoryRegistry::Value regSz(std::string text) {
-    return {platform::MemoryRegistry::Type::String, std::move(text)};
+    return platform::MemoryRegistry::Value::string(std::move(text));
 }
 inline platform::MemoryRegistry::Value regBinary(std::string bytes) {
-    return {platform::MemoryRegistry::Type::Binary, std::move(bytes)};
+    return platform::MemoryRegistry::Value::binary(std::move(bytes));
 }
 
 constexpr const char* kSettingsKey = "Software\\Far\\Plugins\\Skimmer";
