@@ -82,3 +82,18 @@ TEST(TOSInfo, LinuxIsCodeNineWithKernelReleaseAsEdition) {
 
 }  // namespace
 }  // namespace skimmer::platform
+
+#include "os/system_info.h"
+
+namespace skimmer::platform {
+namespace {
+
+TEST(TOSInfo, CurrentSystemIsLinuxWithItsKernelRelease) {
+    const TOSInfo info = TOSInfo::current();
+    EXPECT_EQ(info.Product(), kProductLinux);
+    EXPECT_EQ(info.Edition(), os::systemInfoSource().query().release);
+    EXPECT_FALSE(info.IsWow64());
+}
+
+}  // namespace
+}  // namespace skimmer::platform

@@ -69,7 +69,12 @@ TEST_F(PluginFixture, PaletteOverlaysTheDefaultsAndAMissingOneIsReported) {
     EXPECT_EQ(state.Palette[2], 3);
     EXPECT_EQ(state.Palette[3], 0x0E);  // FAR's default beyond the stored prefix
 
-    test::TestHost::current().answerMessage(0);
+    std::string longer(130, '\x07');
+    registry->setValue(kColorsKey, "CurrentPalette", regBinary(longer));
+    setStartupInfo(state, host.startupInfo());
+    EXPECT_EQ(state.Palette, std::vector<uint8_t>(130, 7));  // a longer value is kept whole
+
+    host.answerMessage(0);
     registry->setValue(kColorsKey, "CurrentPalette", regSz("not binary"));
     host.clearCalls();
     setStartupInfo(state, host.startupInfo());
