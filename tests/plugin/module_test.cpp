@@ -80,5 +80,31 @@ TEST(LoadedModule, RunsThroughItsLifecycleWhenLoadedByFile) {
     EXPECT_TRUE(fs::exists(home.config() / "skimmer" / "registry.reg"));
 }
 
+TEST(LoadedModule, TwoCopiesInOneProcessKeepSeparateState) {
+    TempHome home;
+    TestHost host;
+    const fs::path first = home.root() / "one.so";
+    const fs::path second = home.root() / "two.so";
+    fs::copy_file(builtModuleFile(), first);
+    fs::copy_file(builtModuleFile(), second);
+    Module a(first), b(second);
+    ASSERT_TRUE(a.loaded() && b.loaded()) << a.error() << b.error();
+    ASSERT_NE(a.symbol("SetStartupInfo"), b.symbol("SetStartupInfo"));
+
+    host.answerMessage(0);
+    host.answerMessage(0);  // each copy reports the missing palette itself
+    a.entry<farapi::SetStartupInfoFn>("SetStartupInfo")(&host.startupInfo());
+    b.entry<farapi::SetStartupInfoFn>("SetStartupInfo")(&host.startupInfo());
+    const fs::path tmp = home.root() / "tmp";
+    std::vector<fs::path> folders(fs::directory_iterator(tmp), fs::directory_iterator{});
+    ASSERT_EQ(folders.size(), 2u);  // same load stamp or not, never the same folder
+
+    a.entry<farapi::ExitFARFn>("ExitFAR")();
+    std::vector<fs::path> left(fs::directory_iterator(tmp), fs::directory_iterator{});
+    ASSERT_EQ(left.size(), 1u);
+    b.entry<farapi::ExitFARFn>("ExitFAR")();
+    EXPECT_TRUE(fs::is_empty(tmp));
+}
+
 }  // namespace
 }  // namespace skimmer::test
