@@ -134,14 +134,18 @@ FileSystem& realFileSystem() {
     return fs;
 }
 
-int readAll(FileSystem& fs, int fd, std::string& out, size_t limit) {
+int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge) {
+    tooLarge = false;
     std::string data;
     char buffer[65536];
     for (;;) {
         size_t got = 0;
         if (const int err = fs.read(fd, buffer, sizeof buffer, got)) return err;
         if (got == 0) break;
-        if (data.size() + got > limit) return EFBIG;
+        if (data.size() + got > limit) {
+            tooLarge = true;
+            return 0;
+        }
         data.append(buffer, got);
     }
     out = std::move(data);

@@ -88,9 +88,10 @@ private:
     int fd_ = -1;
 };
 
-// Whole-file helpers over any FileSystem: read until end of file (at most `limit` bytes, EFBIG
-// beyond), write everything (short writes continued).
-int readAll(FileSystem& fs, int fd, std::string& out, size_t limit);
+// Whole-file helpers over any FileSystem: read until end of file (at most `limit` bytes: beyond it
+// `tooLarge` is set and the result is 0 with `out` untouched), write everything (short writes
+// continued).
+int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge);
 int writeAll(FileSystem& fs, int fd, const std::string& data);
 
 }  // namespace skimmer::os

@@ -86,7 +86,7 @@ void appendQuoted(std::string_view text, std::string& out) {
 
 void appendComponent(std::string_view name, std::string& out) {
     escapeBytes(name, out, '%', [](unsigned char c, std::string& o) {
-        if (c != '%' && c != '[' && c != ']') return false;
+        if (c != '%' && c != '[' && c != ']' && c != '\\') return false;
         appendHexByte(o, '%', c);
         return true;
     });

@@ -15,7 +15,8 @@
 // - Line 1 names the format and its version. A higher version is "newer": it is not parsed and
 //   never touched. Line 1 otherwise wrong means the file is not a hive.
 // - A section line "[HKEY_CURRENT_USER" + ("\" + component)* + "]" opens a key (the bare root
-//   holds only values). Components are percent-escaped: "%", "[", "]", bytes below 0x20, 0x7F and
+//   holds only values). Components are percent-escaped: "%", "[", "]", "\" (which the API never lets
+//   into a key name, escaped all the same), bytes below 0x20, 0x7F and
 //   bytes that are not part of valid UTF-8 are written "%HH". Parents that have no line of their
 //   own are implied. Every key is written, also an empty one, parents before children, in
 //   case-insensitive sorted order; values in the same order under their key.

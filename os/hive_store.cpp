@@ -88,8 +88,9 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
 HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, std::string& error) {
     std::string text;
     HiveParse parsed;
-    const int err = st.size > kMaxHiveFileBytes ? EFBIG : readAll(fs_, handle.get(), text, kMaxHiveFileBytes);
-    if (err == EFBIG) {
+    bool tooLarge = st.size > kMaxHiveFileBytes;
+    const int err = tooLarge ? 0 : readAll(fs_, handle.get(), text, kMaxHiveFileBytes, tooLarge);
+    if (err == 0 && tooLarge) {
         parsed.outcome = HiveParse::Outcome::Damaged;
         parsed.reason = "larger than " + std::to_string(kMaxHiveFileBytes >> 20) + " MiB";
     } else if (err != 0) {
