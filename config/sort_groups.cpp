@@ -37,13 +37,14 @@ void loadSortGroups(TSKSSortGroups& groups, const SettingsLocation& where) {
 
 bool saveSortGroups(const TSKSSortGroups& groups, const SettingsLocation& where, std::string* error) {
     if (!where.registry) return true;
+    // The list never holds more than seven groups, whatever the count says.
+    const int32_t count = std::clamp(groups.SortGroupCount, 0, kMaxSortGroups);
     auto batch = where.registry->beginBatch();
     {
         auto key = where.registry->openKey(groupsKey(where));
         if (!key) return true;  // nothing to write into: the load creates the key
-        key->writeDword("num", static_cast<uint32_t>(groups.SortGroupCount));
+        key->writeDword("num", static_cast<uint32_t>(count));
     }
-    const int32_t count = std::clamp(groups.SortGroupCount, 0, kMaxSortGroups);
     for (int32_t n = 0; n < count; ++n) {
         auto key = where.registry->createKey(groupKey(where, n));
         if (!key) continue;

@@ -79,6 +79,9 @@ TEST_F(SortGroupsTest, CountIsClampedToSeven) {
     loadSortGroups(groups, where);
     EXPECT_EQ(groups.SortGroupCount, 7);
     EXPECT_EQ(groups.SortGroups[6].Name, "6");
+    groups.SortGroupCount = 9;  // a caller that overran the list: still only seven are written
+    ASSERT_TRUE(saveSortGroups(groups, where));
+    EXPECT_EQ(registry.value(kGroups, "num")->data, dword(7).data);
     registry.setValue(kGroups, "num", dword(0xFFFFFFFFu));  // -1 as a signed count
     loadSortGroups(groups, where);
     EXPECT_EQ(groups.SortGroupCount, 0);
