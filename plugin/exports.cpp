@@ -2,13 +2,14 @@
 // the module's one state object and catches everything: no exception ever reaches the host.
 // A failure is shown in the error box when the host's tables are there to show it.
 
-#include <exception>
 #include <memory>
+#include <utility>
 
 #include "far/exports.h"
 #include "os/clock.h"
 #include "platform/host_tables.h"
 #include "plugin/entry_points.h"
+#include "plugin/guard.h"
 #include "plugin/load_stamp.h"
 
 namespace {
@@ -27,25 +28,9 @@ std::unique_ptr<PluginState> makeState() noexcept {
 
 std::unique_ptr<PluginState> g_state = makeState();
 
-void reportFailure(const char* what) noexcept {
-    try {
-        if (g_state) skimmer::platform::ShowErrorText(g_state->host, std::string("Skimmer: ") + what);
-    } catch (...) {
-        // Nothing left to report with.
-    }
-}
-
 template <typename Result, typename Body>
 Result guarded(Result fallback, Body&& body) noexcept {
-    if (!g_state) return fallback;
-    try {
-        return body(*g_state);
-    } catch (const std::exception& e) {
-        reportFailure(e.what());
-    } catch (...) {
-        reportFailure("unexpected failure");
-    }
-    return fallback;
+    return skimmer::plugin::guardedCall(g_state.get(), fallback, std::forward<Body>(body));
 }
 
 }  // namespace
