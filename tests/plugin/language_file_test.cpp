@@ -46,5 +46,11 @@ TEST(LanguageFile, LabelsFollowedByAFieldEndInABlank) {
     }
 }
 
+TEST(LanguageFile, TitlesJoinedToTheProductNameStartWithABlank) {
+    // "Skimmer" + message 38 + message 39 is the frame title of the settings dialogs.
+    const farapi::LngFile file = shippedFile();
+    EXPECT_EQ(file.messages[38].front(), ' ');
+}
+
 }  // namespace
 }  // namespace skimmer::test
