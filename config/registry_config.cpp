@@ -1,0 +1,199 @@
+#include "config/registry_config.h"
+
+#include <charconv>
+#include <limits>
+
+namespace skimmer::config {
+
+namespace {
+
+const char* const kNotFoundTail = " not found. USE configAddValue!";
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::optional<bool> textToBoolean(std::string_view text) {
+    if (equalsNoCase(text, "True")) return true;
+    if (equalsNoCase(text, "False")) return false;
+    if (auto number = parseDecimal(text)) return *number != 0;
+    return std::nullopt;
+}
+
+std::string valueAsText(const TConfigValue& value) {
+    switch (value.Kind) {
+        case cvkInteger: return std::to_string(value.IntValue);
+        case cvkBoolean: return value.BoolValue ? "True" : "False";
+        default: return value.StrValue;
+    }
+}
+
+void report(const TRegistryConfig& config, const std::string& text) {
+    if (config.reportError_) config.reportError_(text);
+}
+
+// The first element named exactly `name`, or null; an unknown non-empty name is reported with
+// the caller's prefix.
+template <typename Config>
+auto findElement(Config& config, std::string_view name, std::string_view prefix) -> decltype(&config.Elements[0]) {
+    for (auto& element : config.Elements) {
+        if (element.Name == name) return &element;
+    }
+    if (!name.empty()) report(config, std::string(prefix) + std::string(name) + kNotFoundTail);
+    return nullptr;
+}
+
+// Stores an already converted value as the element's current value.
+void storeCurrent(TRegistryConfigElement& element, const TConfigValue& value) {
+    switch (element.Kind) {
+        case cvkString: element.StrValue = value.StrValue; break;
+        case cvkInteger: element.IntValue = value.IntValue; break;
+        case cvkBoolean: element.BoolValue = value.BoolValue; break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+TConfigValue TConfigValue::str(std::string text) {
+    TConfigValue v;
+    v.Kind = cvkString;
+    v.StrValue = std::move(text);
+    return v;
+}
+
+TConfigValue TConfigValue::integer(int32_t value) {
+    TConfigValue v;
+    v.Kind = cvkInteger;
+    v.IntValue = value;
+    return v;
+}
+
+TConfigValue TConfigValue::boolean(bool value) {
+    TConfigValue v;
+    v.Kind = cvkBoolean;
+    v.BoolValue = value;
+    return v;
+}
+
+std::optional<int32_t> parseDecimal(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    int32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<TConfigValue> convertValue(const TConfigValue& value, TConfigValueKind kind) {
+    if (kind == cvkString) return TConfigValue::str(valueAsText(value));
+    if (kind == cvkInteger) {
+        if (value.Kind == cvkInteger) return value;
+        if (value.Kind == cvkBoolean) return TConfigValue::integer(value.BoolValue ? 1 : 0);
+        if (auto number = parseDecimal(value.StrValue)) return TConfigValue::integer(*number);
+        return std::nullopt;
+    }
+    if (kind == cvkBoolean) {
+        if (value.Kind == cvkBoolean) return value;
+        if (value.Kind == cvkInteger) return TConfigValue::boolean(value.IntValue != 0);
+        if (auto flag = textToBoolean(value.StrValue)) return TConfigValue::boolean(*flag);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void configAddValue(TRegistryConfig& config, std::string_view name, TConfigValueKind kind, bool stored,
+                    const TConfigValue& defaultValue) {
+    TRegistryConfigElement element;
+    element.Name = std::string(name);
+    element.Kind = kind;
+    element.Stored = stored;
+    // A default that does not convert leaves the zero value of the kind.
+    const TConfigValue converted = convertValue(defaultValue, kind).value_or(TConfigValue{kind});
+    switch (kind) {
+        case cvkString: element.StrDefault = element.StrValue = converted.StrValue; break;
+        case cvkInteger: element.IntDefault = element.IntValue = converted.IntValue; break;
+        case cvkBoolean: element.BoolDefault = element.BoolValue = converted.BoolValue; break;
+        default: break;
+    }
+    config.Elements.push_back(std::move(element));
+    config.Count = static_cast<int32_t>(config.Elements.size());
+}
+
+void configLoadValues(TRegistryConfig& config) {
+    const SettingsLocation& where = config.location_;
+    for (auto& element : config.Elements) {
+        switch (element.Kind) {
+            case cvkString: element.StrValue = regReadString(where, element.Name, element.StrDefault); break;
+            case cvkInteger: element.IntValue = regReadInteger(where, element.Name, element.IntDefault); break;
+            case cvkBoolean:
+                // Only the low byte counts: 5 is true, 256 is false.
+                element.BoolValue = (regReadInteger(where, element.Name, element.BoolDefault ? 1 : 0) & 0xFF) != 0;
+                break;
+            default: break;
+        }
+    }
+}
+
+void configSaveValues(TRegistryConfig& config) {
+    const SettingsLocation& where = config.location_;
+    if (!where.registry) return;
+    // One save pass is one change on disk: a crash mid-pass never leaves half the settings.
+    auto batch = where.registry->beginBatch();
+    for (const auto& element : config.Elements) {
+        if (!element.Stored) continue;
+        switch (element.Kind) {
+            case cvkString: regWriteString(where, element.Name, element.StrValue); break;
+            case cvkInteger: regWriteInteger(where, element.Name, element.IntValue); break;
+            case cvkBoolean: regWriteInteger(where, element.Name, element.BoolValue ? 1 : 0); break;
+            default: break;
+        }
+    }
+    const platform::RegistryCommit result = batch ? batch->commit() : platform::RegistryCommit{};
+    if (!result.ok) report(config, "Settings were not saved: " + result.error);
+}
+
+bool getConfigValue(const TRegistryConfig& config, std::string_view name, TConfigValue& value) {
+    const TRegistryConfigElement* element = findElement(config, name, "ConfigValue: ");
+    if (!element) return false;
+    switch (element->Kind) {
+        case cvkString: value = TConfigValue::str(element->StrValue); break;
+        case cvkInteger: value = TConfigValue::integer(element->IntValue); break;
+        case cvkBoolean: value = TConfigValue::boolean(element->BoolValue); break;
+        default: break;
+    }
+    return true;
+}
+
+bool setConfigValue(TRegistryConfig& config, std::string_view name, const TConfigValue& value) {
+    TRegistryConfigElement* element = findElement(config, name, "ConfigValue: ");
+    if (!element) return false;
+    if (element->Kind == cvkInactive) return true;
+    auto converted = convertValue(value, element->Kind);
+    if (!converted) {
+        report(config, "ConfigValue: " + element->Name + ": \"" + valueAsText(value) + "\" does not convert");
+        return false;
+    }
+    storeCurrent(*element, *converted);
+    return true;
+}
+
+TConfigValuePtr getConfigElementPtr(TRegistryConfig& config, std::string_view name) {
+    TRegistryConfigElement* element = findElement(config, name, "getConfigElementPtr: ");
+    if (!element) return std::monostate{};
+    switch (element->Kind) {
+        case cvkString: return &element->StrValue;
+        case cvkInteger: return &element->IntValue;
+        case cvkBoolean: return &element->BoolValue;
+        default: return std::monostate{};
+    }
+}
+
+}  // namespace skimmer::config

@@ -1,0 +1,55 @@
+#include "platform/hive_registry.h"
+
+namespace skimmer::platform {
+
+namespace {
+
+class HiveKey : public RegistryKey {
+public:
+    explicit HiveKey(os::RegKey key) : key_(std::move(key)) {}
+
+    std::optional<uint32_t> readDword(std::string_view name) const override { return key_.readDword(name); }
+    std::optional<std::string> readString(std::string_view name) const override { return key_.readString(name); }
+    std::optional<std::string> readBinary(std::string_view name) const override {
+        auto value = key_.readValue(name);
+        if (!value || value->type != os::RegType::Binary) return std::nullopt;
+        return value->data;
+    }
+    bool writeDword(std::string_view name, uint32_t value) override { return key_.writeDword(name, value).ok; }
+    bool writeString(std::string_view name, std::string_view text) override {
+        return key_.writeString(name, text).ok;
+    }
+
+private:
+    os::RegKey key_;
+};
+
+class HiveBatch : public RegistryBatch {
+public:
+    explicit HiveBatch(os::Hive& hive) : batch_(hive) {}
+    RegistryCommit commit() override {
+        const os::RegStatus status = batch_.commit();
+        return {status.ok, status.error};
+    }
+
+private:
+    os::Hive::Batch batch_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> HiveRegistry::openKey(std::string_view path) {
+    auto key = hive_.openKey(path);
+    if (!key) return nullptr;
+    return std::make_unique<HiveKey>(std::move(*key));
+}
+
+std::unique_ptr<RegistryKey> HiveRegistry::createKey(std::string_view path) {
+    auto key = hive_.createKey(path);
+    if (!key) return nullptr;
+    return std::make_unique<HiveKey>(std::move(*key));
+}
+
+std::unique_ptr<RegistryBatch> HiveRegistry::beginBatch() { return std::make_unique<HiveBatch>(hive_); }
+
+}  // namespace skimmer::platform

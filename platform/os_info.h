@@ -1,0 +1,59 @@
+// What the About box says about the operating system: product code, edition text, WOW64.
+//
+// Contract: TOSInfo answers from the version data it was given (platform, version, service-pack
+// text, hotfix presence, WOW64 probe), so every rule can be tested with any system's data;
+// `TOSInfo::current()` takes the data of the running system. Codes 0 to 8 name Windows products;
+// code 9 is Linux, whose edition is the kernel release. Nothing here touches the screen.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace skimmer::platform {
+
+// Platform identifiers: Windows' own numbers, and one of ours for Linux.
+constexpr uint32_t kPlatformWin9x = 1;
+constexpr uint32_t kPlatformWinNT = 2;
+constexpr uint32_t kPlatformLinux = 100;
+
+constexpr uint8_t kProductLinux = 9;
+
+// The answer of the system's WOW64 probe: missing (a 32-bit system, or not Windows), failed, or
+// a definite answer.
+enum class Wow64Probe { Unavailable, Failed, No, Yes };
+
+struct OSVersionData {
+    uint32_t platformId = 0;
+    uint32_t major = 0;
+    uint32_t minor = 0;
+    std::string servicePack;      // Windows: CSD text; Linux: the kernel release
+    bool hotfixQ246009 = false;   // Windows NT 4: the SP6a hotfix key exists
+    Wow64Probe wow64 = Wow64Probe::Unavailable;
+};
+
+class TOSInfo {
+public:
+    explicit TOSInfo(OSVersionData data) : data_(std::move(data)) {}
+    // The running system's data. On Linux: uname's release as version and edition; no WOW64.
+    static TOSInfo current();
+
+    bool IsWin9x() const;
+    bool IsWinNT() const;
+    uint8_t Product() const;
+    bool IsNT4SP6a() const;
+    std::string Edition() const;
+    // Windows: the probe's answer; a failed probe throws std::runtime_error("Bad process handle").
+    // Linux: always false — a 64-bit process there runs natively, never under emulation.
+    bool IsWow64() const;
+
+    // "Unknown", "Windows 95" … "Windows Vista", "Linux"; codes past 9 give "Unknown".
+    static std::string ProductName(uint8_t code);
+
+private:
+    OSVersionData data_;
+};
+
+// Reads "major.minor" from the front of a kernel release such as "6.1.0-18-amd64".
+OSVersionData linuxVersionData(const std::string& kernelRelease);
+
+}  // namespace skimmer::platform

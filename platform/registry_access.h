@@ -1,0 +1,55 @@
+// The registry as the plug-in's Parts use it: open or create a key, read and write typed values,
+// and group writes that belong together into one change on disk.
+//
+// Contract: this is a seam, not a store. The plug-in's code reaches the registry only through it,
+// so tests can substitute an in-memory registry that counts changes or refuses writes, and the
+// hive file of os/registry.h stands behind it in the module. Reads never fail loudly: a missing
+// key or value, or one of another type, is "none". A key object is closed when it is destroyed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skimmer::platform {
+
+// One open key (an HKEY). Writes return false when the store refused them.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    virtual std::optional<uint32_t> readDword(std::string_view name) const = 0;
+    virtual std::optional<std::string> readString(std::string_view name) const = 0;
+    virtual std::optional<std::string> readBinary(std::string_view name) const = 0;
+    virtual bool writeDword(std::string_view name, uint32_t value) = 0;
+    virtual bool writeString(std::string_view name, std::string_view text) = 0;
+};
+
+// The outcome of a group of writes reaching the disk; `error` says why it did not, for the user.
+struct RegistryCommit {
+    bool ok = true;
+    std::string error;
+};
+
+// Writes made while a batch is alive reach the disk together at commit(), or not at all when the
+// batch is destroyed uncommitted. Batches nest; only the outermost commit writes.
+class RegistryBatch {
+public:
+    virtual ~RegistryBatch() = default;
+    virtual RegistryCommit commit() = 0;
+};
+
+// Keys below HKEY_CURRENT_USER, paths separated by '\'.
+class RegistryAccess {
+public:
+    virtual ~RegistryAccess() = default;
+    virtual std::unique_ptr<RegistryKey> openKey(std::string_view path) = 0;    // null: missing
+    virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;  // null: refused
+    virtual std::unique_ptr<RegistryBatch> beginBatch() = 0;
+};
+
+// Joins registry path components with '\', skipping empty ones ("Software\Far" + "Skimmer").
+std::string joinKeyPath(std::string_view parent, std::string_view child);
+
+}  // namespace skimmer::platform

@@ -1,0 +1,73 @@
+#include "config/catalogue.h"
+#include "far/adv_control.h"
+#include "os/registry.h"
+#include "os/temp_dir.h"
+#include "platform/far_palette.h"
+#include "platform/hive_registry.h"
+#include "plugin/entry_points.h"
+
+namespace skimmer::plugin {
+
+namespace {
+
+// The services the module uses outside tests: the user's hive, standard output's terminal and
+// a private folder under $TMPDIR. Only the missing ones are made.
+void completeServices(PluginState& state) {
+    PluginServices& services = state.services;
+    if (!services.registry) {
+        // Notices about the hive file (a damaged file moved aside) go to the error box.
+        auto report = [&state](const std::string& text) { platform::ShowErrorText(state.host, text); };
+        services.hive = std::make_unique<os::Hive>(os::Hive::defaultPath(), nullptr, report);
+        services.registry = std::make_unique<platform::HiveRegistry>(*services.hive);
+    }
+    if (!services.console) services.console = std::make_unique<platform::TerminalConsole>(1);
+    if (!services.makeTempDir) {
+        services.makeTempDir = [](const std::string& stamp) {
+            std::string error;
+            return os::TempDir::create("skimmer", stamp, error);
+        };
+    }
+}
+
+void setUpSettings(PluginState& state) {
+    config::TRegistryConfig& config = state.PluginConfig;
+    config.location_ = config::settingsLocation(state.services.registry.get(), state.PluginsRootKey);
+    config.reportError_ = [&state](const std::string& text) { platform::ShowErrorText(state.host, text); };
+    config::configSetupCatalogue(config);
+    config::loadSortGroups(state.Groups, config.location_);
+}
+
+}  // namespace
+
+std::string farRootKeyFrom(const std::string& rootKey) {
+    const size_t slash = rootKey.rfind('\\');
+    return slash == std::string::npos ? std::string() : rootKey.substr(0, slash);
+}
+
+void setStartupInfo(PluginState& state, const PluginStartupInfo& info) {
+    state.host.copyFrom(info);
+    const PluginStartupInfo& host = state.host.StartupInfo;
+    if (host.AdvControl) host.AdvControl(host.ModuleNumber, ACTL_GETFARVERSION, &state.FarVersion);
+    state.PluginsRootKey = host.RootKey ? host.RootKey : "";
+    state.FarRootKey = farRootKeyFrom(state.PluginsRootKey);
+    completeServices(state);
+    setUpSettings(state);
+    state.Palette = platform::ReadFarPalette(state.host, state.services.registry.get(), state.FarRootKey);
+    // A folder that cannot be made is not an error yet: nothing needs it until a hit is exported.
+    if (!state.tempDir) state.tempDir = state.services.makeTempDir(state.LoadStamp);
+}
+
+void closePlugin(PluginState&, HANDLE) {
+    // The panel instance and its position outlive ClosePlugin: the next opening returns there.
+}
+
+void exitFar(PluginState& state) {
+    if (state.tempDir) {
+        // What cannot be removed (a file someone else put there) stays, and the folder with it.
+        std::string ignored;
+        state.tempDir->remove(ignored);
+        state.tempDir.reset();
+    }
+}
+
+}  // namespace skimmer::plugin

@@ -1,0 +1,54 @@
+#include "lng/messages.h"
+#include "platform/far_palette.h"
+#include "plugin/entry_points.h"
+
+namespace skimmer::plugin {
+
+namespace {
+
+int32_t searchWindowStyle(const PluginState& state) {
+    config::TConfigValue style = config::TConfigValue::integer(-1);
+    config::getConfigValue(state.PluginConfig, "SKSStyle", style);
+    return style.IntValue;
+}
+
+// The search window face. It opens once the console's size is known; the window itself arrives
+// with the search window, and the face then returns no panel as it does now.
+HANDLE openSearchWindow(PluginState& state) {
+    const auto size = state.services.console ? state.services.console->screenBufferSize() : std::nullopt;
+    if (!size) {
+        platform::ShowErrorCode(state.host, 200);
+        return INVALID_HANDLE_VALUE;
+    }
+    state.ConsoleWidth = size->width;
+    state.ConsoleHeight = size->height;
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+bool listColorsFor(int32_t style, const std::vector<uint8_t>& palette, std::array<uint16_t, 4>& colors) {
+    auto at = [&palette](size_t index) -> uint16_t { return index < palette.size() ? palette[index] : 0; };
+    switch (style) {
+        case 0: colors = {0xF0, 0xF0, 0xF0, 0xF7}; return true;
+        case 1: colors = {at(10), at(14), at(10), at(64)}; return true;
+        case 2: colors = {at(23), at(32), at(10), at(72)}; return true;
+        default: return false;
+    }
+}
+
+HANDLE openPlugin(PluginState& state, int openFrom, INT_PTR) {
+    const PluginStartupInfo& host = state.host.StartupInfo;
+    PanelInfo panel{};
+    if (host.Control) host.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &panel);
+    state.Palette = platform::ReadFarPalette(state.host, state.services.registry.get(), state.FarRootKey);
+    listColorsFor(searchWindowStyle(state), state.Palette, state.ListColors);
+    state.NoDateText = platform::GetMsgStr(state.host, lng::kMsgNoDate);
+    switch (openFrom) {
+        case OPEN_PLUGINSMENU: return openSearchWindow(state);
+        // OPEN_DISKMENU: the search folder panel arrives with the panel; until then no panel opens.
+        default: return INVALID_HANDLE_VALUE;
+    }
+}
+
+}  // namespace skimmer::plugin

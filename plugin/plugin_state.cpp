@@ -1,0 +1,18 @@
+#include "plugin/plugin_state.h"
+
+#include "os/registry.h"
+#include "os/temp_dir.h"
+
+namespace skimmer::plugin {
+
+PluginServices::PluginServices() = default;
+PluginServices::~PluginServices() = default;
+PluginServices::PluginServices(PluginServices&&) noexcept = default;
+PluginServices& PluginServices::operator=(PluginServices&&) noexcept = default;
+
+PluginState::PluginState(std::string loadStamp) : LoadStamp(std::move(loadStamp)) {}
+PluginState::~PluginState() = default;
+
+std::string PluginState::PluginTempDir() const { return tempDir ? tempDir->path().string() : std::string(); }
+
+}  // namespace skimmer::plugin

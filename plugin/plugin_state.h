@@ -1,0 +1,69 @@
+// The plug-in's process-wide state: everything the entry points set up and the Parts read, in
+// one object per loaded module (no other mutable globals), with the services it reaches the
+// system through.
+//
+// Contract: the state owns its services (registry, console, temporary folder); the module makes
+// them real in SetStartupInfo, tests inject fakes before calling the entry-point functions. Only
+// FAR's main thread touches the state, except that the search thread reads PluginConfig.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/registry_config.h"
+#include "config/sort_groups.h"
+#include "platform/console.h"
+#include "platform/host_tables.h"
+#include "platform/registry_access.h"
+
+namespace skimmer::os {
+class Hive;
+class TempDir;
+}  // namespace skimmer::os
+
+namespace skimmer::plugin {
+
+// How the state reaches the system; each member may be replaced before SetStartupInfo.
+struct PluginServices {
+    std::unique_ptr<os::Hive> hive;                          // owns the hive behind `registry`
+    std::unique_ptr<platform::RegistryAccess> registry;
+    std::unique_ptr<platform::Console> console;
+    // Creates the private temporary folder named "skimmer." + the load stamp; null on failure.
+    std::function<std::unique_ptr<os::TempDir>(const std::string& stamp)> makeTempDir;
+
+    PluginServices();
+    ~PluginServices();
+    PluginServices(PluginServices&&) noexcept;
+    PluginServices& operator=(PluginServices&&) noexcept;
+};
+
+struct PluginState {
+    platform::HostTables host;  // StartupInfo and StandardFunctions
+    DWORD FarVersion = 0;
+    std::string FarRootKey;
+    std::string PluginsRootKey;
+    std::vector<uint8_t> Palette;
+    std::array<uint16_t, 4> ListColors{};
+    int32_t ConsoleWidth = 0;
+    int32_t ConsoleHeight = 0;
+    std::string NoDateText;
+    std::string LoadStamp;
+    int DiskMenuNumber = 0;  // FAR keeps a pointer to it after GetPluginInfo returns
+    config::TRegistryConfig PluginConfig;
+    config::TSKSSortGroups Groups;
+
+    PluginServices services;
+    std::unique_ptr<os::TempDir> tempDir;  // PluginTempDir, while it exists
+
+    explicit PluginState(std::string loadStamp);
+    ~PluginState();
+
+    // PluginTempDir: the folder this instance created (empty path when it could not).
+    std::string PluginTempDir() const;
+};
+
+}  // namespace skimmer::plugin
