@@ -87,6 +87,33 @@ TEST(PluginsE2E, ACrashInAPluginLeavesTheTerminalRestored) {
     expectRestored(p);
 }
 
+TEST(PluginsE2E, WithoutManagerThePluginIsOpenedAtStartWithTheTextOnTheCommandLine) {
+    TempHome home;
+    PtyProgram p(withPlugins(home, {"--plugin", kCrashy, "some", "text"}));
+    // OpenPlugin(OPEN_PLUGINSMENU, 0) ran at once: the crashy plug-in throws from its first entry.
+    ASSERT_TRUE(p.waitForText("thrown on purpose")) << p.screen().screenText();
+    p.send("\r");
+    ASSERT_TRUE(p.waitForText("some text")) << p.screen().screenText();
+    p.send(kF10);
+    ASSERT_TRUE(p.waitExit().has_value());
+}
+
+TEST(PluginsE2E, TheSkimmerPluginsConfigurationMenuNamesTheEngine) {
+    const std::string skimmer = std::string(SKIMMER_PLUGIN_DIR) + "/skimmer/skimmer.so";
+    if (!fs::exists(skimmer)) GTEST_SKIP() << "skimmer.so is not built in this tree";
+    TempHome home;
+    PtyProgram p(withPlugins(home, {"--manager", "--plugin", skimmer}));
+    ASSERT_TRUE(p.waitForText("10Quit"));
+    p.send(kAltShiftF9);
+    ASSERT_TRUE(p.waitForText("Skimmer")) << p.screen().screenText();
+    p.send("\r");
+    ASSERT_TRUE(p.waitForText("WDS")) << p.screen().screenText();
+    p.send("\x1B");
+    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("WDS"); }));
+    p.send(kF10);
+    ASSERT_TRUE(p.waitExit().has_value());
+}
+
 TEST(PluginsE2E, DemoPluginMenuOpensFromF11) {
     const std::string demo = std::string(SKIMMER_PLUGIN_DIR) + "/demo/demo.so";
     if (!fs::exists(demo)) GTEST_SKIP() << "the demo plug-in is not built";

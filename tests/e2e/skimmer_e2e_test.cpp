@@ -143,6 +143,23 @@ TEST(SkimmerE2E, HangUpEndsCleanlyWithoutBusyLoop) {
     EXPECT_LT(exit->cpuMs, 1000);
 }
 
+TEST(SkimmerE2E, CommandLineRunsThroughTheShellAndCtrlOShowsItsOutput) {
+    Fixture f;
+    PtyProgram p(f.options());
+    ASSERT_TRUE(p.waitForText("10Quit"));
+    p.send("printf 'shell output' > made.txt; echo visible-on-user-screen\r");
+    ASSERT_TRUE(p.waitFor([&] { return p.screen().altScreen() && p.screen().contains("made.txt"); }))
+        << p.screen().screenText();
+    EXPECT_TRUE(std::filesystem::exists(f.files / "made.txt"));
+    p.send("\x0F");  // Ctrl+O: the user screen, with the command and its output
+    ASSERT_TRUE(p.waitFor([&] { return !p.screen().altScreen(); }));
+    EXPECT_TRUE(p.screen().contains("visible-on-user-screen")) << p.screen().screenText();
+    p.send("\x0F");
+    ASSERT_TRUE(p.waitFor([&] { return p.screen().altScreen() && p.screen().contains("made.txt"); }));
+    p.send(kF10);
+    ASSERT_TRUE(p.waitExit().has_value());
+}
+
 TEST(SkimmerE2E, HelpAndBadOptions) {
     Fixture f;
     PtyProgram help(f.options({"--help"}));
