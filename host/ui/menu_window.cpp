@@ -11,18 +11,10 @@
 #include "far/vk.h"
 #include "host/term/text_width.h"
 #include "host/ui/hotkey_text.h"
-#include "host/ui/running_dialog.h"
 
 namespace skimmer::host::ui {
 
 namespace {
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 // FMENU_AUTOHIGHLIGHT: an entry without a hot key gets the first letter or digit of its text that
 // no other entry uses yet (the last one, scanning backwards, with FMENU_REVERSEAUTOHIGHLIGHT).
@@ -150,8 +142,6 @@ MenuChoice MenuWindow::run() {
     std::lock_guard guard(context_.lock());
     context_.screen().push(*this);
     while (!done_) {
-        UiEvent event;
-        context_.lock().releasedWhile([&] { event = context_.events().next(); });
         std::visit(Overloaded{
                        [&](const term::KeyEvent& k) { key(static_cast<int>(k.code)); },
                        [&](const term::MouseEvent& m) { mouse(m); },
@@ -164,8 +154,8 @@ MenuChoice MenuWindow::run() {
                        [&](const WakeEvent&) {},
                        [&](const InputEnded&) { done_ = true; },
                    },
-                   event);
-        context_.registry().forEach([](RunningDialog& d) { d.paintIfDirty(); });
+                   context_.waitEvent());
+        context_.paintDirtyDialogs();
         if (!done_) context_.screen().repaint(*this);
     }
     context_.screen().pop(*this);

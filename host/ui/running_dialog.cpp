@@ -11,13 +11,6 @@ namespace skimmer::host::ui {
 
 namespace {
 
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
 // What FAR's DefDlgProc answers when the dialog procedure does not handle a notification.
 enum class Answer { Zero, True, False, MinusOne, Param2 };
 
@@ -120,11 +113,10 @@ int RunningDialog::run(bool paintOnly) {
         dirty_ = false;
     }
     while (!closed_ && !paintOnly) {
-        UiEvent event;
-        context_.lock().releasedWhile([&] { event = context_.events().next(); });
+        UiEvent event = context_.waitEvent();
         // Another thread may have closed the dialog while the loop waited; its event is then moot.
         if (!closed_) dispatch(event);
-        context_.registry().forEach([](RunningDialog& d) { d.paintIfDirty(); });
+        context_.paintDirtyDialogs();
     }
     shown_ = false;
     context_.registry().remove(std::exchange(handle_, nullptr));

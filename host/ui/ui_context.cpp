@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "far/default_palette.h"
+#include "host/ui/running_dialog.h"
 
 namespace skimmer::host::ui {
 
@@ -31,6 +32,16 @@ void DialogRegistry::forEach(const std::function<void(RunningDialog&)>& visit) c
 UiContext::UiContext(Surface& surface, EventSource& events)
     : surface_(surface), events_(events), screen_(surface), uiThread_(std::this_thread::get_id()),
       palette_(farapi::kFarDefaultPalette) {}
+
+UiEvent UiContext::waitEvent() {
+    UiEvent event;
+    lock_.releasedWhile([&] { event = events_.next(); });
+    return event;
+}
+
+void UiContext::paintDirtyDialogs() {
+    registry_.forEach([](RunningDialog& dialog) { dialog.paintIfDirty(); });
+}
 
 void UiContext::setPalette(std::span<const uint8_t> bytes) {
     std::lock_guard guard(lock_);

@@ -55,6 +55,11 @@ public:
     ScreenStack& screen() { return screen_; }
     bool onUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+    // The modal loops' two steps: wait for the next event with the lock let go (at the outermost
+    // loop only), and after handling it paint every dialog another thread changed meanwhile.
+    UiEvent waitEvent();
+    void paintDirtyDialogs();
+
     // Bytes of `Colors\CurrentPalette`; a shorter value replaces only its prefix of FAR's defaults.
     void setPalette(std::span<const uint8_t> bytes);
     uint8_t color(int index) const;

@@ -27,6 +27,14 @@ struct WakeEvent {};
 // message box then ends as if cancelled, and the dialogs' DN_CLOSE answers are not asked.
 struct InputEnded {};
 
+// Visits a UiEvent with one lambda per alternative.
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
 using UiEvent = std::variant<term::KeyEvent, term::MouseEvent, term::PasteEvent, ResizeEvent,
                              WakeEvent, InputEnded>;
 
