@@ -69,7 +69,10 @@ int compareFolded(std::string_view a, std::string_view b, long limit) {
 
 }  // namespace
 
-char32_t foldCase(char32_t ch) { return static_cast<char32_t>(toLower(static_cast<char32_t>(toUpper(ch)))); }
+char32_t foldCase(char32_t ch) {
+    if (ch < 0x80) return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch;  // names are mostly ASCII: no table look-up
+    return static_cast<char32_t>(toLower(static_cast<char32_t>(toUpper(ch))));
+}
 
 bool LIsLower(char32_t ch) {
     if (locale_t loc = unicodeLocale()) return iswlower_l(static_cast<wint_t>(ch), loc) != 0;

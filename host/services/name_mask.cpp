@@ -179,9 +179,10 @@ MaskList parseMaskList(std::string_view list) {
 bool matchMaskList(std::string_view list, std::string_view name) {
     MaskList masks = parseMaskList(list);
     if (masks.include.empty() && masks.exclude.empty()) return false;
+    const std::u32string nameUnits = units(name);  // once for all masks of the list
     auto any = [&](const std::vector<std::string>& ms) {
         for (const auto& m : ms) {
-            if (matchMask(m, name)) return true;
+            if (matchTokens(tokenize(m), nameUnits)) return true;
         }
         return false;
     };
