@@ -236,7 +236,13 @@ ReadState Process::readOutput(std::string& out, size_t maxBytes) {
             out.append(buffer, static_cast<size_t>(n));
             return ReadState::Data;
         }
-        if (n == 0) return ReadState::EndOfFile;
+        if (n == 0) {
+            // Closed for good: stop polling it, or a child that closes stdout and runs on would
+            // make every waitForEvent() return at once.
+            close(outFd_);
+            outFd_ = -1;
+            return ReadState::EndOfFile;
+        }
         if (errno == EINTR) continue;
         return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::Nothing : ReadState::Error;
     }

@@ -70,9 +70,10 @@ public:
     // happened (so a following readOutput or hasEnded has news).
     bool waitForEvent(std::chrono::milliseconds timeout);
 
-    // Appends what the pipe holds right now (at most `maxBytes`) to `out`. Never blocks.
+    // Appends what the pipe holds right now (at most `maxBytes`) to `out`. Never blocks. After
+    // EndOfFile the pipe is closed and every later read answers EndOfFile.
     ReadState readOutput(std::string& out, size_t maxBytes = 65536);
-    int outputFd() const { return outFd_; }  // for the caller's own poll(); -1 without a pipe
+    int outputFd() const { return outFd_; }  // for the caller's own poll(); -1 without an open pipe
 
     // Kills the whole process group and reaps the child. Safe to call more than once.
     ExitStatus terminate();

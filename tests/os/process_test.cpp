@@ -98,6 +98,16 @@ TEST(Process, ReadingNeverBlocks) {
     EXPECT_TRUE(out.empty());
 }
 
+TEST(Process, ClosedOutputOfARunningChildIsNoEvent) {
+    auto p = startOrFail({.argv = {"sh", "-c", "echo last; exec >&-; sleep 100"}, .captureStdout = true});
+    std::string out;
+    while (p->readOutput(out) != ReadState::EndOfFile) ASSERT_TRUE(p->waitForEvent(10s));
+    EXPECT_EQ(out, "last\n");
+    EXPECT_EQ(p->outputFd(), -1);
+    EXPECT_FALSE(p->waitForEvent(20ms)) << "a closed pipe must not wake the caller again and again";
+    EXPECT_EQ(p->readOutput(out), ReadState::EndOfFile);
+}
+
 TEST(Process, OwnProcessGroupAndSession) {
     auto p = startOrFail({.argv = {"sleep", "100"}});
     EXPECT_EQ(getpgid(p->pid()), p->pid());
