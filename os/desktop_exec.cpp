@@ -197,6 +197,10 @@ std::string fileUrlToPath(std::string_view url) {
         if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return {};
     }
     std::string_view rest = url.substr(kScheme.size());
+    if (rest.substr(0, 1) == "/" && rest.substr(0, 2) != "//") {
+        if (rest.find('\0') != std::string_view::npos) return {};
+        return std::string(rest);  // the raw form: no decoding
+    }
     if (rest.substr(0, 2) == "//") {
         rest.remove_prefix(2);
         size_t slash = rest.find('/');

@@ -50,7 +50,9 @@ ExecCommand expandExec(const DesktopLaunch& entry, const std::vector<std::string
 // neither is any path that starts with '/').
 bool looksLikeUrl(std::string_view text);
 
-// A local path for a file: URL ("file:///a%20b" -> "/a b"); empty when `url` is not one.
+// A local path for a file: URL; empty when `url` is not one. "file://[localhost]/a%20b" is a
+// standard URL and is percent-decoded ("/a b"); "file:/path" (one slash) is the index's own form,
+// "file:" + the raw path, and is taken byte for byte, so a name with '%' or '#' survives.
 std::string fileUrlToPath(std::string_view url);
 
 // A POSIX shell rendering of an argument vector in single-quoted words, for showing a command on

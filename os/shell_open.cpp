@@ -153,7 +153,7 @@ OpenResult ShellOpener::open(std::string_view target) const {
         std::string path = looksLikeUrl(target) ? fileUrlToPath(target) : std::string(target);
         PathFacts f = options_.files->facts(path);
         if (endsWith(path, ".desktop") && f.exists && !f.directory) result = launchEntry(path);
-        else result = runOpener(target);
+        else result = runOpener(path.empty() ? target : path);  // a path says exactly which file
     }
     result.noDisplay = noGraphicalDisplay();
     return result;

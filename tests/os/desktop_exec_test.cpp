@@ -113,6 +113,7 @@ TEST(DesktopExec, Urls) {
     EXPECT_EQ(fileUrlToPath("file:///a%20b/%C3%A9%zz"), "/a b/\xc3\xa9%zz");
     EXPECT_EQ(fileUrlToPath("FILE://localhost/x"), "/x");
     EXPECT_EQ(fileUrlToPath("file:/x"), "/x");
+    EXPECT_EQ(fileUrlToPath("file:/home/u/a b#1%41.txt"), "/home/u/a b#1%41.txt") << "the raw form is not decoded";
     EXPECT_EQ(fileUrlToPath("file://otherhost/x"), "");
     EXPECT_EQ(fileUrlToPath("file:///a%00b"), "") << "a NUL cannot be part of a path";
     EXPECT_EQ(fileUrlToPath("http://x/y"), "");

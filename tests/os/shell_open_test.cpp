@@ -166,6 +166,19 @@ TEST_F(ShellOpenTest, FilesGoToXdgOpenDetachedAsOneArgument) {
     EXPECT_FALSE(fs::exists("pwned"));
 }
 
+TEST_F(ShellOpenTest, FileUrlsGoToTheOpenerAsPaths) {
+    auto raw = opener().open("file:/home/u/a b#1%41.txt");
+    EXPECT_EQ(raw.status, OpenResult::Started) << raw.error;
+    EXPECT_EQ(recorded().at(0), "/home/u/a b#1%41.txt");
+    std::filesystem::remove(record_);
+    auto standard = opener().open("file:///home/u/a%20b");
+    EXPECT_EQ(standard.status, OpenResult::Started) << standard.error;
+    EXPECT_EQ(recorded().at(0), "/home/u/a b");
+    std::filesystem::remove(record_);
+    EXPECT_EQ(opener().open("https://example.org/?q=a%20b").status, OpenResult::Started);
+    EXPECT_EQ(recorded().at(0), "https://example.org/?q=a%20b") << "other URLs pass unchanged";
+}
+
 TEST_F(ShellOpenTest, AnOptionLikeNameIsNeverAnOption) {
     auto result = opener().open("-rf");
     EXPECT_EQ(result.status, OpenResult::Started) << result.error;
