@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "host/app/display_name.h"
+#include "host/app/host_services.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
 #include "os/shell_open.h"
@@ -29,6 +30,8 @@ Overloaded(F...) -> Overloaded<F...>;
 }  // namespace
 
 Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(console), dialogs_(std::move(dialogs)) {
+    labels_[2] = "View";
+    labels_[3] = "Edit";
     labels_[9] = "Quit";
     labels_[10] = "Plugin";
     console_.setBackgroundPainter([this] { paint(); });
@@ -72,6 +75,9 @@ void Manager::handleKey(k::Code key) {
         case k::kCtrl | 'O': userScreen(); return;
         case k::kCtrl | 'R': updatePanel(); return;
         case k::ENTER: enter(); return;
+        case k::SHIFTENTER: openCurrent(); return;
+        case k::F(3): viewOrEditCurrent(false); return;
+        case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:
             if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..")
                 commandLine_.insert(os::shellQuote({e->name}) + " ");
@@ -115,6 +121,26 @@ void Manager::enter() {
     const std::string path = (panel_.dir() / e->name).string();
     if (e->isExecutable) runInTerminal({path}, prompt() + os::shellQuote({"./" + e->name}));
     else openWithDefault(path);
+}
+
+// Shift+Enter: the current file (or folder) with its default application, as FAR opens it with the
+// system's association.
+void Manager::openCurrent() {
+    if (!commandLine_.text().empty()) {
+        runCommandLine();
+        return;
+    }
+    const PanelEntry* e = panel_.currentEntry();
+    if (e != nullptr && e->name != "..") openWithDefault((panel_.dir() / e->name).string());
+}
+
+void Manager::viewOrEditCurrent(bool edit) {
+    const PanelEntry* e = panel_.currentEntry();
+    if (e == nullptr || e->isDir) return;
+    const std::string path = (panel_.dir() / e->name).string();
+    if (edit) Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    else Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
+    updatePanel();
 }
 
 void Manager::runCommandLine() {

@@ -5,7 +5,8 @@
 // - Runs on the UI thread and owns what it draws; dialogs run on top of it through the dialog
 //   engine, which asks it (through the console) to repaint the background after a resize.
 // - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs the
-//   command line, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
+//   command line, Shift+Enter opens the current file with its default application, F3/F4 view/edit
+//   it in the user's pager/editor, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
 //   screen, Ctrl+R re-reads the folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in
 //   configuration menu, F10 quits. Pasted text goes to the command line as text.
 // - Keys and macros posted by a plug-in (ACTL_POSTKEYSEQUENCE, ACTL_KEYMACRO) run before the next
@@ -73,6 +74,8 @@ public:
 private:
     bool handlePanelKey(term::key::Code key);
     void enter();
+    void openCurrent();
+    void viewOrEditCurrent(bool edit);
     void runCommandLine();
     void runInTerminal(const std::vector<std::string>& argv, const std::string& echo);
     void openWithDefault(const std::string& target);

@@ -57,6 +57,9 @@ Keys (as in FAR Manager):
   F11              plug-ins menu             Alt+Shift+F9   plug-in configuration
   Ctrl+O           show/hide the user screen (output of commands)
   F10              quit                      Enter          enter a folder / run the command line
+  Shift+Enter      open with the default application
+  F3, F4           view ($PAGER) / edit ($VISUAL, $EDITOR) the current file
+  Ctrl+Enter       put the current name on the command line
   Up/Down, PgUp/PgDn, Home/End               move in the panel
 
 Keys a terminal may not be able to send, and what to press instead:

@@ -104,7 +104,7 @@ CsiParams splitParams(std::string_view text) {
 // A code point a key report may carry: not NUL, not a surrogate, inside Unicode.
 bool isKeyCodePoint(int cp) { return cp > 0 && cp < 0x110000 && !(cp >= 0xD800 && cp <= 0xDFFF); }
 
-void pushKey(std::vector<InputEvent>& out, key::Code code) { out.emplace_back(std::in_place_type<KeyEvent>, code); }
+void pushKey(std::vector<InputEvent>& out, key::Code code) { out.emplace_back(std::in_place_type<KeyEvent>, KeyEvent{code}); }
 
 }  // namespace
 

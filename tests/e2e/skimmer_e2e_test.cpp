@@ -147,7 +147,8 @@ TEST(SkimmerE2E, CommandLineRunsThroughTheShellAndCtrlOShowsItsOutput) {
     Fixture f;
     PtyProgram p(f.options());
     ASSERT_TRUE(p.waitForText("10Quit"));
-    p.send("printf 'shell output' > made.txt; echo visible-on-user-screen\r");
+    // The quotes make what the shell produces differ from what the command line shows.
+    p.send("printf 'shell output' > ma''de.txt; echo visible-on-user-scr''een\r");
     ASSERT_TRUE(p.waitFor([&] { return p.screen().altScreen() && p.screen().contains("made.txt"); }))
         << p.screen().screenText();
     EXPECT_TRUE(std::filesystem::exists(f.files / "made.txt"));
