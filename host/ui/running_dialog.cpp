@@ -133,6 +133,9 @@ void RunningDialog::dispatch(const UiEvent& event) {
                    [&](const ResizeEvent& resize) { onResize(resize); },
                    [&](const WakeEvent&) {},
                    [&](const InputEnded&) {
+                       // The procedure still hears DN_CLOSE (it may free what it holds), but the
+                       // dialog ends whatever it answers: there is no more input to wait for.
+                       notify(DN_CLOSE, -1, 0);
                        closed_ = true;
                        exitCode_ = -1;
                    },

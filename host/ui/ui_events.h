@@ -23,8 +23,9 @@ struct ResizeEvent {
 // Another thread changed a dialog (or asked it to close): repaint what is dirty.
 struct WakeEvent {};
 
-// The input is gone for good (terminal closed, script exhausted). Every open dialog, menu and
-// message box then ends as if cancelled, and the dialogs' DN_CLOSE answers are not asked.
+// The input is gone for good (terminal closed, script exhausted); `next()` keeps returning it.
+// Every open dialog, menu and message box then ends as if cancelled: dialogs still send DN_CLOSE
+// (-1) to their procedure but close whatever it answers.
 struct InputEnded {};
 
 // Visits a UiEvent with one lambda per alternative.

@@ -286,6 +286,19 @@ TEST(DialogKeys, InitDialogGetsTheParamAndTheEndOfInputCancels) {
     EXPECT_EQ(inits[0].param1, kEdit);
     EXPECT_EQ(inits[0].param2, 1234);
     EXPECT_EQ(proc.log.front().msg, DN_INITDIALOG);
+    ASSERT_EQ(proc.count(DN_CLOSE), 1) << "the procedure may still clean up";
+    EXPECT_EQ(proc.of(DN_CLOSE)[0].param1, -1);
+}
+
+TEST(DialogKeys, TheEndOfInputClosesEvenWhenDnCloseRefuses) {
+    UiHarness ui;
+    ProcScript proc;
+    proc.handler = [](HANDLE, int msg, int, LONG_PTR) -> std::optional<LONG_PTR> {
+        if (msg == DN_CLOSE) return FALSE;
+        return std::nullopt;
+    };
+    auto items = standardItems();
+    EXPECT_EQ(runDialog(items, &proc), -1);
 }
 
 }  // namespace
