@@ -162,7 +162,9 @@ void RunningDialog::processMouse(const term::MouseEvent& event) {
         clickItem(id, record);
         return;
     }
-    if (notify(DN_MOUSECLICK, id, reinterpret_cast<LONG_PTR>(&record))) return;
+    // A frame or a label hears its click; the dialog's bare background hears none (-1 would mean
+    // "outside"). Either way, unhandled, the left button starts dragging the dialog.
+    if (id >= 0 && notify(DN_MOUSECLICK, id, reinterpret_cast<LONG_PTR>(&record))) return;
     if ((event.buttons & term::kLeftButton) && notify(DN_DRAGGED, 0, 0)) {
         dragging_ = true;
         dragDx_ = event.x - x_;

@@ -330,6 +330,25 @@ TEST(DialogMessages, DraggingWithCtrlF5AsksFirstAndReportsTheEnd) {
     EXPECT_EQ(drags[2].param2, 0);
 }
 
+TEST(DialogMessages, DraggingWithTheMouseMovesTheDialog) {
+    UiHarness ui;
+    ProcScript proc;
+    auto items = standardItems();
+    SMALL_RECT rect{};
+    ui.events.push(term::MouseEvent{kDlgX + 1, kDlgY, term::kLeftButton, 0, 0, 0});
+    ui.events.push(term::MouseEvent{kDlgX + 5, kDlgY + 3, term::kLeftButton, 0, term::kMouseMoved, 0});
+    ui.events.push(term::MouseEvent{kDlgX + 5, kDlgY + 3, 0, 0, 0, 0});
+    ui.events.then([&] { SendDlgMessage(proc.hDlg, DM_GETDLGRECT, 0, reinterpret_cast<LONG_PTR>(&rect)); });
+    ui.events.key(KEY_ESC);
+    runDialog(items, &proc);
+    EXPECT_EQ(rect.Left, kDlgX + 4);
+    EXPECT_EQ(rect.Top, kDlgY + 3);
+    EXPECT_EQ(proc.count(DN_MOUSECLICK), 0) << "the bare background is not an item";
+    auto drags = proc.of(DN_DRAGGED);
+    ASSERT_EQ(drags.size(), 2u);
+    EXPECT_EQ(drags[1].param1, 1);
+}
+
 TEST(DialogMessages, ANestedDialogRunsInsideTheProcedureAndRestoresTheScreen) {
     UiHarness ui;
     ProcScript outer;
