@@ -19,22 +19,8 @@ int hexDigit(char c) {
 
 // Length of the well-formed UTF-8 sequence starting at text[i], 0 if there is none.
 size_t utf8Length(std::string_view text, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = b(i);
-    if (lead < 0x80) return 1;
-    size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) n = 2;
-    else if (lead == 0xE0) n = 3, lo = 0xA0;
-    else if (lead == 0xED) n = 3, hi = 0x9F;
-    else if (lead >= 0xE1 && lead <= 0xEF) n = 3;
-    else if (lead == 0xF0) n = 4, lo = 0x90;
-    else if (lead == 0xF4) n = 4, hi = 0x8F;
-    else if (lead >= 0xF1 && lead <= 0xF3) n = 4;
-    if (n == 0 || i + n > text.size() || b(i + 1) < lo || b(i + 1) > hi) return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    return n;
+    char32_t ignored = 0;
+    return decodeUtf8(text, i, ignored);
 }
 
 void appendHexByte(std::string& out, char prefix, unsigned char byte) {

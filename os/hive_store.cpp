@@ -69,8 +69,11 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
         error = describe(err, "reading");
         return Load::IoError;
     }
-    if (identity_ && *identity_ == st)
-        return newer_ ? Load::Newer : !damage_.empty() ? (underLock ? Load::Damaged : Load::Same) : Load::Same;
+    if (identity_ && *identity_ == st) {
+        // Unchanged. Only a writer needs to hear again why it cannot simply replace the file.
+        if (!underLock) return Load::Same;
+        return newer_ ? Load::Newer : !damage_.empty() ? Load::Damaged : Load::Same;
+    }
     int fd = -1;
     if (const int openErr = fs_.open(file_.string(), O_RDONLY, 0, fd)) {
         error = describe(openErr, "reading");
