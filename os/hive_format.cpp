@@ -140,6 +140,7 @@ private:
     bool header(std::string_view line);
     bool bodyLine(std::string_view line);
     bool section(std::string_view line);
+    bool component(std::string_view body, size_t& i, std::string& part);
     bool valueLine(std::string_view line);
     bool quoted(std::string_view line, size_t& pos, std::string& out);
     bool data(std::string_view rest, RegValue& out);
@@ -181,6 +182,24 @@ bool Parser::checkText(std::string_view line) {
     return true;
 }
 
+// One percent-escaped key name, up to the next '\' or the end of `body`.
+bool Parser::component(std::string_view body, size_t& i, std::string& part) {
+    for (; i < body.size() && body[i] != '\\'; ++i) {
+        const char c = body[i];
+        if (c == '[' || c == ']') return fail("bracket in key name");
+        if (c != '%') {
+            part.push_back(c);
+            continue;
+        }
+        const int hi = i + 2 < body.size() ? hexDigit(body[i + 1]) : -1;
+        const int lo = hi >= 0 ? hexDigit(body[i + 2]) : -1;
+        if (lo < 0) return fail("bad %-escape in key name");
+        part.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+    }
+    return !part.empty() && part.size() <= kMaxNameBytes ? true : fail("bad key name");
+}
+
 bool Parser::section(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') return fail("bad key line");
     std::string_view body = line.substr(1, line.size() - 2);
@@ -193,21 +212,8 @@ bool Parser::section(std::string_view line) {
         body.remove_prefix(1);  // the '\'
         std::string part;
         size_t i = 0;
-        for (; i < body.size() && body[i] != '\\'; ++i) {
-            const char c = body[i];
-            if (c == '[' || c == ']') return fail("bracket in key name");
-            if (c != '%') {
-                part.push_back(c);
-                continue;
-            }
-            const int hi = i + 2 < body.size() ? hexDigit(body[i + 1]) : -1;
-            const int lo = hi >= 0 ? hexDigit(body[i + 2]) : -1;
-            if (lo < 0) return fail("bad %-escape in key name");
-            part.push_back(static_cast<char>(hi * 16 + lo));
-            i += 2;
-        }
-        if (part.empty() || part.size() > kMaxNameBytes || path.size() >= kMaxKeyDepth)
-            return fail("bad key name");
+        if (!component(body, i, part)) return false;
+        if (path.size() >= kMaxKeyDepth) return fail("keys nested too deeply");
         folded += '\\' + foldName(part);
         path.push_back(std::move(part));
         body.remove_prefix(i);

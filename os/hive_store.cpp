@@ -219,6 +219,25 @@ bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, s
     return true;
 }
 
+// The file under the lock, as the base to merge onto: false when it may not be replaced.
+bool HiveStore::loadForWrite(std::string& error) {
+    switch (load(true, error)) {
+        case Load::IoError: return false;
+        case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
+        case Load::Damaged:
+            if (!moveAside(damage_)) {
+                error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
+                return false;
+            }
+            base_ = HiveKey{};
+            identity_.reset();
+            held_.reset();
+            damage_.clear();
+            return true;
+        default: return true;
+    }
+}
+
 bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied) {
     applied = false;
     if (!ensureFolder(error)) return false;
@@ -232,21 +251,7 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
         error = describe(err, "waiting for the lock");
         return false;
     }
-    switch (load(true, error)) {
-        case Load::IoError: return false;
-        case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
-        case Load::Damaged:
-            if (!moveAside(damage_)) {
-                error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
-                return false;
-            }
-            base_ = HiveKey{};
-            identity_.reset();
-            held_.reset();
-            damage_.clear();
-            break;
-        default: break;
-    }
+    if (!loadForWrite(error)) return false;
     HiveKey merged = base_;
     for (const HiveChange& change : changes) applyChange(merged, change);
     const std::string text = serializeHive(merged);
@@ -258,6 +263,16 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
     FileHandle written;
     if (!writeReplacement(text, written, error)) return false;
     applied = true;
+    adopt(std::move(merged), std::move(written));
+    if (const int err = fs_.syncDirectory(folder_)) {
+        error = describe(err, "syncing its folder; the change may not survive a power loss");
+        return false;
+    }
+    return true;
+}
+
+// The file we just put in place becomes the one our view comes from.
+void HiveStore::adopt(HiveKey merged, FileHandle written) {
     base_ = std::move(merged);
     FileStat st;
     if (fs_.fstat(written.get(), st) == 0) {
@@ -267,11 +282,6 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
         identity_.reset();  // unknown: the next refresh simply reads the file again
         held_.reset();
     }
-    if (const int err = fs_.syncDirectory(folder_)) {
-        error = describe(err, "syncing its folder; the change may not survive a power loss");
-        return false;
-    }
-    return true;
 }
 
 }  // namespace skimmer::os

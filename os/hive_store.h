@@ -53,7 +53,9 @@ private:
     bool moveAside(const std::string& reason);
     bool ensureFolder(std::string& error);
     void removeStaleTemps();
+    bool loadForWrite(std::string& error);
     bool writeReplacement(const std::string& text, FileHandle& written, std::string& error);
+    void adopt(HiveKey merged, FileHandle written);
     std::string describe(int err, const char* step) const;
 
     std::filesystem::path file_;
