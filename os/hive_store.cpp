@@ -74,8 +74,10 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
         if (!underLock) return Load::Same;
         return newer_ ? Load::Newer : !damage_.empty() ? Load::Damaged : Load::Same;
     }
+    // A FIFO or device planted there must neither block us nor be read: it is damage like any other.
+    if (!st.isRegular) return markDamaged(st, "not a regular file");
     int fd = -1;
-    if (const int openErr = fs_.open(file_.string(), O_RDONLY, 0, fd)) {
+    if (const int openErr = fs_.open(file_.string(), O_RDONLY | O_NONBLOCK, 0, fd)) {
         error = describe(openErr, "reading");
         return Load::IoError;
     }
@@ -85,7 +87,17 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
         error = describe(statErr, "reading");
         return Load::IoError;
     }
+    if (!actual.isRegular) return markDamaged(actual, "not a regular file");
     return parseOpened(std::move(handle), actual, error);
+}
+
+HiveStore::Load HiveStore::markDamaged(const FileStat& st, std::string reason) {
+    identity_ = st;
+    held_.reset();
+    base_ = HiveKey{};
+    newer_ = false;
+    damage_ = std::move(reason);
+    return Load::Damaged;
 }
 
 HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, std::string& error) {

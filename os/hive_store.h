@@ -49,6 +49,7 @@ private:
     enum class Load { Same, Loaded, Damaged, Newer, Missing, IoError };
     Load load(bool underLock, std::string& error);
     Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
+    Load markDamaged(const FileStat& st, std::string reason);
     void quarantine(const FileStat& damaged, const std::string& reason);
     bool moveAside(const std::string& reason);
     bool ensureFolder(std::string& error);
