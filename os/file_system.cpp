@@ -25,6 +25,7 @@ FileStat fromStat(const struct stat& st) {
     out.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     out.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
     out.isDirectory = S_ISDIR(st.st_mode);
+    out.isRegular = S_ISREG(st.st_mode);
     return out;
 }
 

@@ -26,6 +26,7 @@ struct FileStat {
     int64_t mtimeNs = 0;
     int64_t ctimeNs = 0;
     bool isDirectory = false;
+    bool isRegular = false;
     bool operator==(const FileStat&) const = default;
 };
 

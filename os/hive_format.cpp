@@ -19,22 +19,8 @@ int hexDigit(char c) {
 
 // Length of the well-formed UTF-8 sequence starting at text[i], 0 if there is none.
 size_t utf8Length(std::string_view text, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = b(i);
-    if (lead < 0x80) return 1;
-    size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) n = 2;
-    else if (lead == 0xE0) n = 3, lo = 0xA0;
-    else if (lead == 0xED) n = 3, hi = 0x9F;
-    else if (lead >= 0xE1 && lead <= 0xEF) n = 3;
-    else if (lead == 0xF0) n = 4, lo = 0x90;
-    else if (lead == 0xF4) n = 4, hi = 0x8F;
-    else if (lead >= 0xF1 && lead <= 0xF3) n = 4;
-    if (n == 0 || i + n > text.size() || b(i + 1) < lo || b(i + 1) > hi) return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    return n;
+    char32_t ignored = 0;
+    return decodeUtf8(text, i, ignored);
 }
 
 void appendHexByte(std::string& out, char prefix, unsigned char byte) {
@@ -154,6 +140,7 @@ private:
     bool header(std::string_view line);
     bool bodyLine(std::string_view line);
     bool section(std::string_view line);
+    bool component(std::string_view body, size_t& i, std::string& part);
     bool valueLine(std::string_view line);
     bool quoted(std::string_view line, size_t& pos, std::string& out);
     bool data(std::string_view rest, RegValue& out);
@@ -195,6 +182,24 @@ bool Parser::checkText(std::string_view line) {
     return true;
 }
 
+// One percent-escaped key name, up to the next '\' or the end of `body`.
+bool Parser::component(std::string_view body, size_t& i, std::string& part) {
+    for (; i < body.size() && body[i] != '\\'; ++i) {
+        const char c = body[i];
+        if (c == '[' || c == ']') return fail("bracket in key name");
+        if (c != '%') {
+            part.push_back(c);
+            continue;
+        }
+        const int hi = i + 2 < body.size() ? hexDigit(body[i + 1]) : -1;
+        const int lo = hi >= 0 ? hexDigit(body[i + 2]) : -1;
+        if (lo < 0) return fail("bad %-escape in key name");
+        part.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+    }
+    return !part.empty() && part.size() <= kMaxNameBytes ? true : fail("bad key name");
+}
+
 bool Parser::section(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') return fail("bad key line");
     std::string_view body = line.substr(1, line.size() - 2);
@@ -207,21 +212,8 @@ bool Parser::section(std::string_view line) {
         body.remove_prefix(1);  // the '\'
         std::string part;
         size_t i = 0;
-        for (; i < body.size() && body[i] != '\\'; ++i) {
-            const char c = body[i];
-            if (c == '[' || c == ']') return fail("bracket in key name");
-            if (c != '%') {
-                part.push_back(c);
-                continue;
-            }
-            const int hi = i + 2 < body.size() ? hexDigit(body[i + 1]) : -1;
-            const int lo = hi >= 0 ? hexDigit(body[i + 2]) : -1;
-            if (lo < 0) return fail("bad %-escape in key name");
-            part.push_back(static_cast<char>(hi * 16 + lo));
-            i += 2;
-        }
-        if (part.empty() || part.size() > kMaxNameBytes || path.size() >= kMaxKeyDepth)
-            return fail("bad key name");
+        if (!component(body, i, part)) return false;
+        if (path.size() >= kMaxKeyDepth) return fail("keys nested too deeply");
         folded += '\\' + foldName(part);
         path.push_back(std::move(part));
         body.remove_prefix(i);

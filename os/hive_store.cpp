@@ -69,10 +69,15 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
         error = describe(err, "reading");
         return Load::IoError;
     }
-    if (identity_ && *identity_ == st)
-        return newer_ ? Load::Newer : !damage_.empty() ? (underLock ? Load::Damaged : Load::Same) : Load::Same;
+    if (identity_ && *identity_ == st) {
+        // Unchanged. Only a writer needs to hear again why it cannot simply replace the file.
+        if (!underLock) return Load::Same;
+        return newer_ ? Load::Newer : !damage_.empty() ? Load::Damaged : Load::Same;
+    }
+    // A FIFO or device planted there must neither block us nor be read: it is damage like any other.
+    if (!st.isRegular) return markDamaged(st, "not a regular file");
     int fd = -1;
-    if (const int openErr = fs_.open(file_.string(), O_RDONLY, 0, fd)) {
+    if (const int openErr = fs_.open(file_.string(), O_RDONLY | O_NONBLOCK, 0, fd)) {
         error = describe(openErr, "reading");
         return Load::IoError;
     }
@@ -82,7 +87,17 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
         error = describe(statErr, "reading");
         return Load::IoError;
     }
+    if (!actual.isRegular) return markDamaged(actual, "not a regular file");
     return parseOpened(std::move(handle), actual, error);
+}
+
+HiveStore::Load HiveStore::markDamaged(const FileStat& st, std::string reason) {
+    identity_ = st;
+    held_.reset();
+    base_ = HiveKey{};
+    newer_ = false;
+    damage_ = std::move(reason);
+    return Load::Damaged;
 }
 
 HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, std::string& error) {
@@ -216,6 +231,25 @@ bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, s
     return true;
 }
 
+// The file under the lock, as the base to merge onto: false when it may not be replaced.
+bool HiveStore::loadForWrite(std::string& error) {
+    switch (load(true, error)) {
+        case Load::IoError: return false;
+        case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
+        case Load::Damaged:
+            if (!moveAside(damage_)) {
+                error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
+                return false;
+            }
+            base_ = HiveKey{};
+            identity_.reset();
+            held_.reset();
+            damage_.clear();
+            return true;
+        default: return true;
+    }
+}
+
 bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied) {
     applied = false;
     if (!ensureFolder(error)) return false;
@@ -229,21 +263,7 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
         error = describe(err, "waiting for the lock");
         return false;
     }
-    switch (load(true, error)) {
-        case Load::IoError: return false;
-        case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
-        case Load::Damaged:
-            if (!moveAside(damage_)) {
-                error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
-                return false;
-            }
-            base_ = HiveKey{};
-            identity_.reset();
-            held_.reset();
-            damage_.clear();
-            break;
-        default: break;
-    }
+    if (!loadForWrite(error)) return false;
     HiveKey merged = base_;
     for (const HiveChange& change : changes) applyChange(merged, change);
     const std::string text = serializeHive(merged);
@@ -255,6 +275,16 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
     FileHandle written;
     if (!writeReplacement(text, written, error)) return false;
     applied = true;
+    adopt(std::move(merged), std::move(written));
+    if (const int err = fs_.syncDirectory(folder_)) {
+        error = describe(err, "syncing its folder; the change may not survive a power loss");
+        return false;
+    }
+    return true;
+}
+
+// The file we just put in place becomes the one our view comes from.
+void HiveStore::adopt(HiveKey merged, FileHandle written) {
     base_ = std::move(merged);
     FileStat st;
     if (fs_.fstat(written.get(), st) == 0) {
@@ -264,11 +294,6 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
         identity_.reset();  // unknown: the next refresh simply reads the file again
         held_.reset();
     }
-    if (const int err = fs_.syncDirectory(folder_)) {
-        error = describe(err, "syncing its folder; the change may not survive a power loss");
-        return false;
-    }
-    return true;
 }
 
 }  // namespace skimmer::os

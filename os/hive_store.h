@@ -49,11 +49,14 @@ private:
     enum class Load { Same, Loaded, Damaged, Newer, Missing, IoError };
     Load load(bool underLock, std::string& error);
     Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
+    Load markDamaged(const FileStat& st, std::string reason);
     void quarantine(const FileStat& damaged, const std::string& reason);
     bool moveAside(const std::string& reason);
     bool ensureFolder(std::string& error);
     void removeStaleTemps();
+    bool loadForWrite(std::string& error);
     bool writeReplacement(const std::string& text, FileHandle& written, std::string& error);
+    void adopt(HiveKey merged, FileHandle written);
     std::string describe(int err, const char* step) const;
 
     std::filesystem::path file_;

@@ -156,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"NUL byte", wrap(std::string("[HKEY_CURRENT_USER\\A]\n\"v\"=\"a\0b\"", 29))},
         Damage{"invalid UTF-8", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"\xff\"")},
         Damage{"overlong UTF-8", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"\xc0\xaf\"")},
+        Damage{"five-byte lead", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"\xf8\x88\x80\x80\x80\"")},
+        Damage{"lead F5", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"\xf5\x80\x80\x80\"")},
         Damage{"surrogate", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"\xed\xa0\x80\"")},
         Damage{"giant value", wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"" + std::string(kMaxValueBytes + 1, 'x') + "\"")},
         Damage{"giant name", wrap("[HKEY_CURRENT_USER\\" + std::string(kMaxNameBytes + 1, 'k') + "]")}),
@@ -176,6 +178,12 @@ TEST(HiveFormat, FoldingIsUnicodeAwareAndKeepsInvalidBytes) {
     EXPECT_EQ(foldName("straße"), foldName("STRAßE"));
     EXPECT_EQ(foldName("ünïcode"), foldName("ÜNÏCODE"));
     EXPECT_EQ(foldName(std::string("\xff\xe9", 2)), std::string("\xff\xe9", 2));
+    EXPECT_EQ(foldName("\xf8\x88\x80"), "\xf8\x88\x80");  // not UTF-8: left as it is
+    char32_t cp = 0;
+    EXPECT_EQ(decodeUtf8("\xf0\x9f\x98\x80", 0, cp), 4u);
+    EXPECT_EQ(cp, U'\U0001F600');
+    for (const char* bad : {"\xf8\x88\x80\x80", "\xc0\x80", "\xe0\x80\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\x80"})
+        EXPECT_EQ(decodeUtf8(bad, 0, cp), 0u) << bad;
     EXPECT_NE(foldName("a"), foldName("b"));
 }
 

@@ -2,7 +2,9 @@
 // (reliability rows S1 to S5), each asserted as invariants over every injection point.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -377,6 +379,30 @@ TEST(S5DamagedFile, OversizedFileOnDisk) {
     EXPECT_FALSE(fs::exists(file));
     ASSERT_TRUE(hive.createKey("Software")->writeDword("x", 1));
     EXPECT_EQ(Hive(file).openKey("Software")->readDword("x"), 1u);
+}
+
+// Something that is not a file at all: reading it must not block, and it is moved aside.
+TEST(S5DamagedFile, AFifoInPlaceOfTheFile) {
+    test::TempHome home;
+    const fs::path file = Hive::defaultPath();
+    fs::create_directories(file.parent_path());
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    std::vector<std::string> reports;
+    Hive hive(file, nullptr, [&](const std::string& r) { reports.push_back(r); });
+    EXPECT_FALSE(hive.openKey("Software"));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("not a regular file"), std::string::npos) << reports[0];
+    ASSERT_TRUE(hive.createKey("Software")->writeDword("x", 1));
+    EXPECT_TRUE(fs::is_regular_file(file));
+}
+
+// The real kernel's "disk full" surfaces from the write path unchanged.
+TEST(S3DiskFault, DevFullReportsDiskFull) {
+    FileSystem& real = realFileSystem();
+    int fd = -1;
+    if (real.open("/dev/full", O_WRONLY, 0, fd) != 0) GTEST_SKIP() << "no /dev/full";
+    const FileHandle full(real, fd);
+    EXPECT_EQ(writeAll(real, fd, std::string(1 << 16, 'x')), ENOSPC);
 }
 
 // A damaged file found only at save time is moved aside too, never overwritten.

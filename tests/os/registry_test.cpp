@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fcntl.h>
+
 #include <fstream>
 
 #include "tests/os/hive_test_util.h"
@@ -257,6 +259,39 @@ TEST(RegistryVersion, ANewerFileIsNeverTouched) {
     EXPECT_EQ(rig.memory.contents(kMemFile), newer);
     EXPECT_EQ(rig.reports.size(), 1u);
     EXPECT_TRUE(rig.bad().empty());
+}
+
+}  // namespace
+}  // namespace skimmer::os
+
+namespace skimmer::os {
+namespace {
+
+TEST(RegistryLock, ABusyLockFailsTheWriteWithoutTouchingTheFile) {
+    MemoryHiveRig rig;
+    auto hive = rig.open();
+    ASSERT_TRUE(hive->createKey("A")->writeDword("x", 1));
+    const std::optional<std::string> before = rig.memory.contents(kMemFile);
+    rig.faults.failCall(1, ETIMEDOUT, false, test::FsOp::Lock);
+    const RegStatus status = hive->openKey("A")->writeDword("x", 2);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.error.find("locked by another process"), std::string::npos) << status.error;
+    EXPECT_EQ(rig.memory.contents(kMemFile), before);
+    EXPECT_TRUE(rig.temps().empty());
+}
+
+TEST(RegistryLock, TheRealLockGivesUpAfterItsTimeout) {
+    test::TempHome home;
+    const std::string path = (home.root() / "lockfile").string();
+    FileSystem& fs = realFileSystem();
+    int first = -1, second = -1;
+    ASSERT_EQ(fs.open(path, O_RDWR | O_CREAT, 0600, first), 0);
+    ASSERT_EQ(fs.open(path, O_RDWR, 0, second), 0);
+    const FileHandle a(fs, first), b(fs, second);
+    ASSERT_EQ(fs.lock(first, std::chrono::milliseconds(0)), 0);
+    EXPECT_EQ(fs.lock(second, std::chrono::milliseconds(0)), ETIMEDOUT);  // another open file: excluded
+    // The descriptors are close-on-exec, so a spawned child never inherits (and holds) the lock.
+    EXPECT_TRUE(fcntl(first, F_GETFD) & FD_CLOEXEC);
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ int MemoryFileSystem::fstat(int fd, os::FileStat& st) {
     const auto it = fds_.find(fd);
     if (it == fds_.end()) return EBADF;
     const Inode& inode = *it->second.inode;
-    st = {1, inode.number, inode.data.size(), inode.mtime, inode.mtime, inode.directory};
+    st = {1, inode.number, inode.data.size(), inode.mtime, inode.mtime, inode.directory, !inode.directory};
     return 0;
 }
 
@@ -135,7 +135,7 @@ int MemoryFileSystem::stat(const std::string& path, os::FileStat& st) {
     const auto it = entries_.find(path);
     if (it == entries_.end()) return ENOENT;
     const Inode& inode = *it->second;
-    st = {1, inode.number, inode.data.size(), inode.mtime, inode.mtime, inode.directory};
+    st = {1, inode.number, inode.data.size(), inode.mtime, inode.mtime, inode.directory, !inode.directory};
     return 0;
 }
 
