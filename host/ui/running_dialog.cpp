@@ -143,11 +143,13 @@ void RunningDialog::dispatch(const UiEvent& event) {
                event);
 }
 
-void RunningDialog::onResize(const ResizeEvent& event) {
-    COORD size{static_cast<SHORT>(event.width), static_cast<SHORT>(event.height)};
+// The buffer has the new size already; it, not the event, is what the dialog must fit.
+void RunningDialog::onResize(const ResizeEvent&) {
+    auto& cells = context_.surface().cells();
+    COORD size{static_cast<SHORT>(cells.width()), static_cast<SHORT>(cells.height())};
     notify(DN_RESIZECONSOLE, 0, reinterpret_cast<LONG_PTR>(&size));
-    if (centredX_) x_ = std::max(0, (event.width - width_) / 2);
-    if (centredY_) y_ = std::max(0, (event.height - height_) / 2);
+    if (centredX_) x_ = std::max(0, (cells.width() - width_) / 2);
+    if (centredY_) y_ = std::max(0, (cells.height() - height_) / 2);
     dirty_ = false;
     context_.screen().resized();
 }
