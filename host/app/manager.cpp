@@ -201,22 +201,23 @@ void Manager::userScreen() {
 }
 
 void Manager::pluginsMenu() {
-    if (plugins_ == nullptr || !dialogs_.menu) return;
-    const std::vector<PluginMenuItem> items = plugins_->menuItems();
-    std::vector<std::string> texts;
-    for (const auto& i : items) texts.push_back(i.text);
-    const int chosen = dialogs_.menu("Plugin commands", texts);
-    if (chosen >= 0 && chosen < static_cast<int>(items.size())) plugins_->open(items[static_cast<size_t>(chosen)]);
+    if (plugins_ == nullptr) return;
+    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems())) plugins_->open(*chosen);
 }
 
 void Manager::configMenu() {
-    if (plugins_ == nullptr || !dialogs_.menu) return;
-    const std::vector<PluginMenuItem> items = plugins_->configItems();
+    if (plugins_ == nullptr) return;
+    if (auto chosen = choosePluginItem("Plugins configuration", plugins_->configItems())) plugins_->configure(*chosen);
+}
+
+std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title,
+                                                        const std::vector<PluginMenuItem>& items) {
+    if (!dialogs_.menu) return std::nullopt;
     std::vector<std::string> texts;
     for (const auto& i : items) texts.push_back(i.text);
-    const int chosen = dialogs_.menu("Plugins configuration", texts);
-    if (chosen >= 0 && chosen < static_cast<int>(items.size()))
-        plugins_->configure(items[static_cast<size_t>(chosen)]);
+    const int chosen = dialogs_.menu(title, texts);
+    if (chosen < 0 || chosen >= static_cast<int>(items.size())) return std::nullopt;
+    return items[static_cast<size_t>(chosen)];
 }
 
 void Manager::mouse(const term::MouseEvent& m) {

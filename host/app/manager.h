@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ private:
     void userScreen();
     void pluginsMenu();
     void configMenu();
+    std::optional<PluginMenuItem> choosePluginItem(const std::string& title, const std::vector<PluginMenuItem>& items);
     void mouse(const term::MouseEvent& m);
     bool runPosted();
 
