@@ -55,10 +55,12 @@ int RunningDialog::stepFocus(int from, int direction) const {
 }
 
 bool RunningDialog::setFocus(int id) {
-    if (!focusable(id)) return false;
+    if (!focusable(id) || killingFocus_) return false;
     if (id == focus_) return true;
     if (valid(focus_)) {
+        killingFocus_ = true;
         LONG_PTR redirect = notify(DN_KILLFOCUS, focus_, 0);
+        killingFocus_ = false;
         if (redirect >= 0) {  // the item keeps the focus, or names the one to get it instead
             if (redirect == focus_ || !focusable(static_cast<int>(redirect))) return false;
             id = static_cast<int>(redirect);
@@ -74,7 +76,11 @@ bool RunningDialog::setFocus(int id) {
 
 bool RunningDialog::tryClose(int exitCode) {
     if (closed_) return true;
-    if (!notify(DN_CLOSE, exitCode, 0)) return false;
+    if (closing_) return false;
+    closing_ = true;
+    const bool allowed = notify(DN_CLOSE, exitCode, 0) != 0;
+    closing_ = false;
+    if (!allowed) return false;
     closed_ = true;
     exitCode_ = exitCode;
     return true;

@@ -108,6 +108,11 @@ DWORD RunningDialog::proposedColors(int id) const {
 }
 
 void RunningDialog::paint(term::CellBuffer& cells) {
+    struct Flag {
+        bool& flag;
+        explicit Flag(bool& f) : flag(f) { flag = true; }
+        ~Flag() { flag = false; }
+    } painting(painting_);
     if (!visible_ || !notify(DN_DRAWDIALOG, 0, 0)) return;
     const int proposed = pal((flags_ & FDLG_WARNING) ? COL_WARNDIALOGTEXT : COL_DIALOGTEXT);
     const auto background = static_cast<Attr>(notify(DN_CTLCOLORDIALOG, 0, proposed) & 0xFF);

@@ -169,13 +169,14 @@ LONG_PTR RunningDialog::send(int msg, int param1, LONG_PTR param2) {
 }
 
 void RunningDialog::markDirty() {
+    if (painting_) return;  // what the procedure changes while asked to draw is drawn now
     dirty_ = true;
     if (shown_ && !context_.onUiThread()) context_.events().wake();
 }
 
 void RunningDialog::paintIfDirty() {
     if (!dirty_ || !shown_ || redrawCounter_ != 0) return;
-    if (!context_.onUiThread()) return;
+    if (!context_.onUiThread() || painting_) return;
     dirty_ = false;
     context_.screen().repaint(*this);
 }

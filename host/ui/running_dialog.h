@@ -182,6 +182,11 @@ private:
     bool moveMode_ = false;        // Ctrl+F5 keyboard move in progress
     int moveFromX_ = 0, moveFromY_ = 0;
     bool dragging_ = false;        // mouse drag of the dialog in progress
+    // Re-entry guards: a procedure that answers DN_CLOSE with DM_CLOSE, DN_KILLFOCUS with
+    // DM_SETFOCUS or DN_DRAWDLGITEM with DM_REDRAW must not recurse until the stack runs out.
+    bool closing_ = false;
+    bool killingFocus_ = false;
+    bool painting_ = false;
     int dragDx_ = 0, dragDy_ = 0;
 };
 

@@ -228,6 +228,22 @@ TEST(DialogMessages, CloseFromTheProcedureReportsTheFocusedItemForMinusOne) {
     EXPECT_EQ(runDialog(again, &second), kCancel);
 }
 
+TEST(DialogMessages, ProceduresThatAnswerWithTheSameRequestDoNotRecurse) {
+    UiHarness ui;
+    ProcScript proc;
+    proc.handler = [](HANDLE dlg, int msg, int id, LONG_PTR) -> std::optional<LONG_PTR> {
+        if (msg == DN_CLOSE) return SendDlgMessage(dlg, DM_CLOSE, id, 0) || TRUE;
+        if (msg == DN_KILLFOCUS) return SendDlgMessage(dlg, DM_SETFOCUS, kCancel, 0) ? kCancel : -1;
+        if (msg == DN_DRAWDLGITEM) SendDlgMessage(dlg, DM_REDRAW, 0, 0);
+        return std::nullopt;
+    };
+    auto items = standardItems();
+    ui.events.key(KEY_TAB).then([&] { EXPECT_EQ(SendDlgMessage(proc.hDlg, DM_GETFOCUS, 0, 0), kCheck); });
+    ui.events.key(KEY_ESC);
+    EXPECT_EQ(runDialog(items, &proc), -1);
+    EXPECT_EQ(proc.count(DN_CLOSE), 1);
+}
+
 TEST(DialogMessages, DmKeyTypesWithoutDnKey) {
     UiHarness ui;
     ProcScript proc;
