@@ -160,9 +160,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     console_.handOver();
     // The command is echoed on the user screen, as a shell would show it, with unsafe bytes escaped.
     const int tty = console_.terminalFd();
-    const std::string shown = displayName(echo) + "\n";
-    ssize_t ignored = ::write(tty, shown.data(), shown.size());
-    (void)ignored;
+    console_.writeUserScreenLine(echo);
     os::ProcessSpec spec;
     spec.argv = argv;
     spec.workingDirectory = panel_.dir().string();

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "host/app/display_name.h"
 #include "host/term/signal_pipe.h"
 
 namespace skimmer::host::app {
@@ -146,6 +147,10 @@ void TerminalConsole::takeBack() {
     renderer_.invalidate();
     userScreen_ = false;
     checkSize();
+}
+
+void TerminalConsole::writeUserScreenLine(const std::string& text) {
+    session_.write(displayName(text) + "\r\n");
 }
 
 void TerminalConsole::showUserScreen(bool show) {
