@@ -205,8 +205,8 @@ LONG_PTR RunningDialog::dmResizeDialog(int, LONG_PTR in) {
     height_ = std::clamp<int>(size->Y, 1, std::max(cells.height(), 1));
     if (centredX_) x_ = (cells.width() - width_) / 2;
     if (centredY_) y_ = (cells.height() - height_) / 2;
-    x_ = std::clamp(x_, 0, cells.width() - width_);
-    y_ = std::clamp(y_, 0, cells.height() - height_);
+    x_ = std::clamp(x_, 0, std::max(cells.width() - width_, 0));
+    y_ = std::clamp(y_, 0, std::max(cells.height() - height_, 0));
     *size = {static_cast<SHORT>(width_), static_cast<SHORT>(height_)};
     markDirty();
     return in;

@@ -167,8 +167,10 @@ void RunningDialog::paintText(term::CellBuffer& cells, int id, DWORD colors) {
     const int w = labelWidth(label);
     int x = item.X1;
     if (item.X1 == -1) x = (width_ - w) / 2;
-    else if ((item.Flags & DIF_CENTERTEXT) && item.X2 > item.X1) x = item.X1 + (item.X2 - item.X1 + 1 - w) / 2;
-    putLabel(cells, x_ + x, y_ + item.Y1, label, byteOf(colors, 0), byteOf(colors, 1), x_ + width_);
+    else if ((item.Flags & DIF_CENTERTEXT) && item.X2 > item.X1) x = item.X1 + std::max(0, (item.X2 - item.X1 + 1 - w) / 2);
+    // A label with a right edge stops there; one without stops at the dialog's edge.
+    const int limit = (item.X1 >= 0 && item.X2 >= item.X1) ? x_ + item.X2 + 1 : x_ + width_;
+    putLabel(cells, x_ + x, y_ + item.Y1, label, byteOf(colors, 0), byteOf(colors, 1), std::min(limit, x_ + width_));
 }
 
 void RunningDialog::paintVText(term::CellBuffer& cells, int id, DWORD colors) {

@@ -176,7 +176,7 @@ void MenuWindow::key(int key) {
     if (key == KEY_DOWN) return moveTo(step(current_, +1, wrap));
     if (key == KEY_HOME) return moveTo(step(-1, +1, false));
     if (key == KEY_END) return moveTo(step(static_cast<int>(shown_.size()), -1, false));
-    if (key == KEY_PGUP || key == KEY_PGDN) {
+    if ((key == KEY_PGUP || key == KEY_PGDN) && !shown_.empty()) {
         const int direction = key == KEY_PGUP ? -1 : +1;
         int target = std::clamp(current_ + direction * (rows_ - 1), 0, static_cast<int>(shown_.size()) - 1);
         if (!selectable(target)) target = step(target, direction, false);

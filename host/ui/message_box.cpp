@@ -90,7 +90,9 @@ int runMessage(UiContext& context, const MessageRequest& request) {
     for (const auto& b : request.buttons) buttonsWidth += term::displayWidth(parseHotkey(b).shown()) + 5;
     inner = std::clamp(std::max(inner, buttonsWidth), 1, std::max(cells.width() - 10, 1));
     const int width = inner + 10;
-    const int lines = static_cast<int>(request.lines.size());
+    // Lines that do not fit the screen are left out, so that the buttons always show.
+    const int room = std::max(cells.height() - 4 - (request.buttons.empty() ? 0 : 1), 1);
+    const int lines = std::min(static_cast<int>(request.lines.size()), room);
     const int height = lines + (request.buttons.empty() ? 0 : 1) + 4;
 
     std::vector<FarDialogItem> items;

@@ -201,6 +201,13 @@ TEST(Menu, ExtendedItemsHideDisableAndAccelerate) {
               2);
 }
 
+TEST(Menu, AnEmptyMenuOnlyCancels) {
+    UiHarness ui;
+    std::vector<FarMenuItem> none;
+    ui.events.key(KEY_PGDN).key(KEY_PGUP).key(KEY_DOWN).key(KEY_ENTER).type("a").key(KEY_ESC);
+    EXPECT_EQ(runMenu(none), -1);
+}
+
 TEST(Menu, MouseClickChoosesAndClickOutsideCancels) {
     UiHarness ui;
     auto items = fruit();

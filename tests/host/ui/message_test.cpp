@@ -93,6 +93,26 @@ TEST(Message, WithoutButtonsItReturnsAtOnceAndStaysOnScreen) {
     EXPECT_NE(rowOf(ui, "Opening..."), -1);
 }
 
+TEST(Message, LongTextIsCutToTheScreenAndTheButtonsStayVisible) {
+    UiHarness ui(40, 12);
+    std::vector<std::string> text = {"Title"};
+    for (int i = 0; i < 30; ++i) text.push_back("line " + std::to_string(i) + std::string(60, '-') + "END");
+    text.push_back("Fine");
+    std::vector<const char*> lines;
+    for (const auto& line : text) lines.push_back(line.c_str());
+    ui.events.then([&] {
+        EXPECT_NE(rowOf(ui, "[ Fine ]"), -1);
+        EXPECT_EQ(rowOf(ui, "END"), -1) << "long lines are cut inside the frame";
+        EXPECT_EQ(rowOf(ui, "line 29"), -1);
+        const int y = rowOf(ui, "line 0");
+        ASSERT_NE(y, -1);
+        const std::string row = ui.row(y);
+        EXPECT_EQ(row.substr(row.size() - 8), "- \u2551   ") << "the text stops one cell short of the frame";
+    });
+    ui.events.key(KEY_ENTER);
+    EXPECT_EQ(Message(0, FMSG_LEFTALIGN, "", lines.data(), static_cast<int>(lines.size()), 1), 0);
+}
+
 TEST(Message, ErrorTypePrependsTheSystemsText) {
     MessageRequest request = messageFromItems(FMSG_ERRORTYPE, nullptr, 0, 0, "No such file or directory");
     ASSERT_EQ(request.lines.size(), 1u);
