@@ -102,8 +102,10 @@ bool EditLine::clear() {
     return true;
 }
 
+// FAR's default ("Backspace deletes unchanged text" off): Backspace only ends the unchanged
+// state and deletes one character, unlike Del, which takes the whole unchanged text.
 bool EditLine::backspace() {
-    if (unchanged_) return clear();
+    unchanged_ = false;
     if (cursor_ == 0) return false;
     text_.erase(static_cast<size_t>(--cursor_), 1);
     return true;

@@ -7,8 +7,8 @@
 //   and written back as the original byte, so a file name with odd bytes is never altered.
 // - `maxBytes` bounds the UTF-8 size of the text (FAR's 511 characters of Data); an insertion that
 //   would pass it inserts as much as fits, never half a character.
-// - Unchanged: while set, the first insertion replaces the whole text and a deletion clears it;
-//   moving the cursor clears the flag. It says nothing about the text itself.
+// - Unchanged: while set, the first insertion replaces the whole text and Del clears it;
+//   Backspace and cursor moves only clear the flag. It says nothing about the text itself.
 // - Inserted text loses control characters (a pasted tab or newline must not reach the screen).
 #pragma once
 

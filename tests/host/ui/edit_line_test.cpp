@@ -26,6 +26,17 @@ TEST(EditLine, MovingTheCursorKeepsAnUnchangedText) {
     EXPECT_EQ(line.text(), ">hello");
 }
 
+TEST(EditLine, DelTakesAnUnchangedTextAndBackspaceOneCharacter) {
+    EditLine line("hello");
+    line.setUnchanged(true);
+    EXPECT_TRUE(line.backspace());
+    EXPECT_EQ(line.text(), "hell");
+    EXPECT_FALSE(line.unchanged());
+    line.setUnchanged(true);
+    EXPECT_TRUE(line.deleteForward());
+    EXPECT_EQ(line.text(), "");
+}
+
 TEST(EditLine, DeletionsWorkOnCodePoints) {
     EditLine line("a\xC3\xA9z");  // a, e-acute, z
     EXPECT_EQ(line.cursor(), 3);
