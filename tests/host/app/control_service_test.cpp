@@ -1,0 +1,127 @@
+// FAR's Control and screen services against a real screen: the manager on a pseudo-terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "host/app/host_context.h"
+#include "host/app/host_services.h"
+#include "host/app/manager.h"
+#include "host/app/terminal_console.h"
+#include "tests/support/temp_home.h"
+
+namespace skimmer::host::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ScreenOnPty {
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    int slave = -1;
+    std::unique_ptr<term::TerminalSession> session;
+    std::unique_ptr<TerminalConsole> console;
+    std::unique_ptr<Manager> manager;
+    HostContext host;
+    test::TempHome home;
+    fs::path dir = home.root() / "d";
+
+    ScreenOnPty() {
+        grantpt(master);
+        unlockpt(master);
+        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        winsize ws{};
+        ws.ws_col = 60;
+        ws.ws_row = 20;
+        ioctl(master, TIOCSWINSZ, &ws);
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        std::string error;
+        session = term::TerminalSession::open(slave, slave, error);
+        console = std::make_unique<TerminalConsole>(*session);
+        manager = std::make_unique<Manager>(*console, ManagerDialogs{});
+        fs::create_directories(dir / "sub");
+        std::ofstream(dir / "one.txt") << "1";
+        manager->openFolder(dir.string());
+        host.console = console.get();
+        host.manager = manager.get();
+        installHostContext(&host);
+    }
+    ~ScreenOnPty() {
+        installHostContext(nullptr);
+        manager.reset();
+        console.reset();
+        session.reset();
+        close(slave);
+        close(master);
+    }
+};
+
+TEST(ControlService, CommandLineRoundTrip) {
+    ScreenOnPty s;
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>("find me")));
+    char buf[1024];
+    ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, buf));
+    EXPECT_STREQ(buf, "find me");
+    int pos = 4;
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINEPOS, &pos));
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_INSERTCMDLINE, const_cast<char*>("X")));
+    EXPECT_EQ(s.manager->commandLine().text(), "findX me");
+    int got = 0;
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINEPOS, &got));
+    EXPECT_EQ(got, 5);
+    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, nullptr));
+    // A line longer than FAR's 1 KB buffer is cut, never overflowing it.
+    const std::string longLine(5000, 'x');
+    Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(longLine.c_str()));
+    char exact[1024];
+    ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, exact));
+    EXPECT_EQ(std::strlen(exact), 1023u);
+}
+
+TEST(ControlService, PanelInfoAndPanelDirectory) {
+    ScreenOnPty s;
+    s.manager->paint();
+    PanelInfo info{};
+    ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &info));
+    EXPECT_EQ(info.PanelType, PTYPE_FILEPANEL);
+    EXPECT_EQ(info.ItemsNumber, 3);  // .., sub, one.txt
+    EXPECT_STREQ(info.CurDir, s.dir.c_str());
+    EXPECT_STREQ(info.PanelItems[1].FindData.cFileName, "sub");
+    EXPECT_TRUE(info.PanelItems[1].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(info.PanelItems[2].FindData.nFileSizeLow, 1u);
+    ASSERT_EQ(info.SelectedItemsNumber, 1);  // nothing selected: the current item
+    EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "..");
+    EXPECT_EQ(info.PanelRect.right, 59);
+    PanelRedrawInfo redraw{2, 0};
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, &redraw));
+    EXPECT_EQ(s.manager->panel().currentEntry()->name, "one.txt");
+    EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>((s.dir / "sub").c_str())));
+    EXPECT_EQ(s.manager->panel().dir(), s.dir / "sub");
+    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>("/no/such/folder")));
+    EXPECT_EQ(s.manager->panel().dir(), s.dir / "sub");
+    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FCTL_GETANOTHERPANELINFO, &info));  // one panel only
+    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, 9999, &info));
+}
+
+TEST(ScreenServices, TextDrawsSafelyAndSaveRestorePutsBackExactly) {
+    ScreenOnPty s;
+    s.manager->paint();
+    term::CellBuffer& cells = s.console->cells();
+    const std::string before = cells.textAt(3);
+    HANDLE saved = SaveScreen(0, 0, -1, -1);
+    ASSERT_NE(saved, nullptr);
+    Text(2, 3, 0x4F, "\x1B[2Jhi");
+    EXPECT_NE(cells.textAt(3).find("\uFFFD[2Jhi"), std::string::npos);
+    EXPECT_EQ(cells.attrAt(2, 3), 0x4F);
+    Text(0, 0, 0, nullptr);  // flush: presents
+    RestoreScreen(saved);
+    EXPECT_EQ(cells.textAt(3), before);
+    RestoreScreen(saved);  // a second restore of the same handle is ignored
+    EXPECT_EQ(cells.textAt(3), before);
+}
+
+}  // namespace
+}  // namespace skimmer::host::app
