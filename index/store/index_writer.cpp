@@ -47,6 +47,7 @@ IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
         {&deleteItem_, "DELETE FROM items WHERE id = ?1"},
         {&selectFiles_, select + "NULL"},
         {&selectDerived_, select + "NOT NULL"},
+        {&selectAllDerived_, std::string("SELECT ") + kItemColumns + ", dir FROM items WHERE url IS NOT NULL AND dir > 0"},
         {&insertDir_, "INSERT INTO dirs(path, mtime_ns, item) VALUES(?1, ?2, ?3)"},
         {&updateDir_, "UPDATE dirs SET mtime_ns = ?2, item = ?3 WHERE id = ?1"},
         {&deleteDir_, "DELETE FROM dirs WHERE id = ?1"},
@@ -110,11 +111,15 @@ void IndexWriter::rollback() {
 }
 
 Status IndexWriter::loadDirs(std::unordered_map<std::string, StoredDir>& out) {
-    Stmt stmt = prepare(db_, "SELECT id, path, mtime_ns FROM dirs", status_);
+    Stmt stmt = prepare(db_, "SELECT id, path, mtime_ns, item FROM dirs", status_);
     if (!stmt) return status_;
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
-        out[columnBytes(stmt.get(), 1)] = {sqlite3_column_int64(stmt.get(), 0), sqlite3_column_int64(stmt.get(), 2)};
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        StoredDir& dir = out[columnBytes(stmt.get(), 1)];
+        dir.id = sqlite3_column_int64(stmt.get(), 0);
+        dir.stamp = sqlite3_column_int64(stmt.get(), 2);
+        if (sqlite3_column_type(stmt.get(), 3) != SQLITE_NULL) dir.item = sqlite3_column_int64(stmt.get(), 3);
+    }
     if (rc != SQLITE_DONE) status_ = sqliteFailure(db_, "reading folders");
     return status_;
 }
@@ -123,6 +128,15 @@ bool IndexWriter::itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& ou
     if (!status_) return false;
     sqlite3_stmt* stmt = (derived ? selectDerived_ : selectFiles_).get();
     sqlite3_bind_int64(stmt, 1, dir);
+    return readItems(stmt, out, nullptr);
+}
+
+bool IndexWriter::derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs) {
+    if (!status_) return false;
+    return readItems(selectAllDerived_.get(), out, &dirs);
+}
+
+bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, std::vector<int64_t>* dirs) {
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         StoredItem item;
@@ -136,6 +150,7 @@ bool IndexWriter::itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& ou
         item.row.attrs = sqlite3_column_int(stmt, 7);
         item.row.url = optionalBytes(stmt, 8);
         item.row.display = optionalBytes(stmt, 9);
+        if (dirs) dirs->push_back(sqlite3_column_int64(stmt, 10));
         out.push_back(std::move(item));
     }
     sqlite3_reset(stmt);

@@ -46,7 +46,8 @@ struct StoredItem {
 struct StoredDir {
     int64_t id = 0;
     int64_t stamp = 0;
-    bool visited = false;  // set by the crawl that is running
+    std::optional<int64_t> item;  // the folder's own item in its parent; none for a root
+    bool visited = false;         // set by the crawl that is running
 };
 
 struct ProgressCounts {
@@ -72,6 +73,9 @@ public:
     // The file items of folder `dir` (rows with url NULL) or its derived items (url not NULL).
     bool itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& out);
 
+    // Every derived item (url not NULL) of a crawled folder, with its folder's id in `dirs`.
+    bool derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs);
+
     int64_t insertItem(int64_t dir, const ItemRow& row);
     void updateItem(int64_t id, const ItemRow& row);
     void deleteItem(int64_t id);
@@ -84,6 +88,7 @@ public:
 
 private:
     bool step(sqlite3_stmt* stmt, const char* what);
+    bool readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, std::vector<int64_t>* dirs);
     void touched() { ++batchChanges_; itemsChanged_ = true; }
 
     sqlite3* db_;
@@ -91,7 +96,7 @@ private:
     bool inBatch_ = false;
     bool itemsChanged_ = false;
     size_t batchChanges_ = 0;
-    Stmt insertItem_, updateItem_, deleteItem_, selectFiles_, selectDerived_;
+    Stmt insertItem_, updateItem_, deleteItem_, selectFiles_, selectDerived_, selectAllDerived_;
     Stmt insertDir_, updateDir_, deleteDir_, deleteDirItems_, metaInt_, metaText_;
 };
 

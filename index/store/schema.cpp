@@ -41,6 +41,9 @@ CREATE TABLE items(
   display BLOB                     -- NULL for plain files: displayed path = dirs.path || '/' || name
 );
 CREATE INDEX items_dir ON items(dir, name);
+-- The few items derived from a file (applications and links from .desktop entries), so that the
+-- crawler finds them without scanning every item; holds nothing for plain files.
+CREATE INDEX items_derived ON items(dir) WHERE url IS NOT NULL;
 )sql";
 
 std::filesystem::path defaultIndexPath() {
@@ -65,8 +68,8 @@ SchemaState checkSchema(sqlite3* db, std::string& why) {
         return SchemaState::Old;
     }
     const std::optional<int64_t> ours = queryInt(
-        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir')");
-    if (ours.value_or(0) != 4) {
+        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir','items_derived')");
+    if (ours.value_or(0) != 5) {
         why = "tables are missing";
         return SchemaState::Damaged;
     }
