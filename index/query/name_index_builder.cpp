@@ -26,6 +26,7 @@ struct Doc {
 
 struct Snapshot {
     uint64_t generation = 0;
+    int64_t crawlStarted = 0;
     std::vector<Doc> docs;
     std::vector<std::string> exts;  // folded, index = extension id
 };
@@ -76,6 +77,7 @@ bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
         if (!begun) { error = begun.error; return false; }
     }
     snapshot.generation = static_cast<uint64_t>(readMetaInt(db, kMetaGeneration).value_or(0));
+    snapshot.crawlStarted = readMetaInt(db, kMetaCrawlStarted).value_or(0);
     const bool ok = readItems(db, snapshot, error);
     if (ownTransaction) execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
@@ -245,6 +247,7 @@ std::string serialise(const Snapshot& snapshot, const std::vector<List>& lists) 
     header.formatVersion = kFormatVersion;
     header.docCount = static_cast<uint32_t>(snapshot.docs.size());
     header.generation = snapshot.generation;
+    header.crawlStarted = snapshot.crawlStarted;
     header.blockSize = kBlockSize;
     std::string out(sizeof(Header), '\0');
     appendDocSections(out, header, snapshot);

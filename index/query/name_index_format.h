@@ -6,8 +6,10 @@
 // Contract:
 // - All integers are little-endian and fixed-width; every section starts at an offset named by
 //   the header and lies inside the file. The file is read through mmap and never loaded whole.
-// - The header carries the index's 'generation' at build time: a reader compares it with the
-//   database's and treats a mismatch as "stale" (correct results then come from SQLite alone).
+// - The header carries the index's 'generation' and 'crawl_started' at build time: a reader
+//   compares both with the database's and treats a mismatch as "stale" (correct results then come
+//   from SQLite alone). The second value keeps a sidecar left over from an index that was deleted
+//   and rebuilt from being taken for the new one when their generations happen to meet.
 // - Integrity: the header has its own hash; the file before the checksum table is cut into
 //   kBlockSize blocks, each with a 64-bit hash, so a reader verifies each block the first time it
 //   touches it. Any change confined to one 8-byte word of a block always changes its hash.
@@ -45,6 +47,7 @@ struct Header {
     uint32_t formatVersion;
     uint32_t docCount;
     uint64_t generation;
+    int64_t crawlStarted;        // meta 'crawl_started' (0 when absent): tells a rebuilt index apart
     uint64_t fileSize;
     uint32_t blockSize;
     uint32_t extCount;
@@ -60,7 +63,7 @@ struct Header {
     uint64_t checksumsHash;      // hash of the checksum table
     uint64_t headerHash;         // hash of every byte above
 };
-static_assert(sizeof(Header) == 128);
+static_assert(sizeof(Header) == 136);
 
 struct GramEntry {
     uint32_t key;     // type << 24 | gram bytes, left-aligned

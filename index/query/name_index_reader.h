@@ -40,6 +40,7 @@ public:
     static Opened open(const std::filesystem::path& path);
 
     uint64_t generation() const { return header_.generation; }
+    int64_t crawlStarted() const { return header_.crawlStarted; }
     uint32_t docCount() const { return header_.docCount; }
 
     uint32_t itemId(uint32_t doc);
