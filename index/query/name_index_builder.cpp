@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -95,7 +96,6 @@ void sortDocs(std::vector<Doc>& docs) {
 // Slots of a flat counting array: one per possible gram of each type.
 constexpr uint32_t kSlotBase[7] = {0, 0, 256, 256 + 65536, 256 + 65536 + (1u << 24),
                                    2 * 256 + 65536 + (1u << 24), 2 * 256 + 2 * 65536 + (1u << 24)};
-constexpr uint32_t kSlotCount = 2 * 256 + 2 * 65536 + 2 * (1u << 24);
 
 uint32_t gramValue(const unsigned char* p, size_t n) {
     uint32_t v = 0;
@@ -139,28 +139,61 @@ void appendVarint(std::string& out, uint32_t value) {
     out += static_cast<char>(value);
 }
 
+// A value per gram slot: a flat array for the 1- and 2-byte types (few slots, most used) and a
+// hash map for the 3-byte types, whose 2^24 slots are mostly empty.
+class SlotTable {
+public:
+    SlotTable() : small_(2 * (256 + 65536), 0) {}
+    uint32_t& at(uint32_t slot) {
+        const int64_t index = smallIndex(slot);
+        return index >= 0 ? small_[static_cast<size_t>(index)] : big_[slot];
+    }
+    // Every slot with a non-zero value, ascending.
+    std::vector<uint32_t> usedSlots() const {
+        std::vector<uint32_t> slots;
+        for (uint32_t slot = kSlotBase[1]; slot < kSlotBase[3]; ++slot)
+            if (small_[static_cast<size_t>(smallIndex(slot))] != 0) slots.push_back(slot);
+        for (uint32_t slot = kSlotBase[4]; slot < kSlotBase[6]; ++slot)
+            if (small_[static_cast<size_t>(smallIndex(slot))] != 0) slots.push_back(slot);
+        for (const auto& [slot, value] : big_)
+            if (value != 0) slots.push_back(slot);
+        std::sort(slots.begin(), slots.end());
+        return slots;
+    }
+
+private:
+    static int64_t smallIndex(uint32_t slot) {
+        if (slot < kSlotBase[3]) return slot;
+        if (slot >= kSlotBase[4] && slot < kSlotBase[6]) return int64_t{slot} - kSlotBase[4] + kSlotBase[3];
+        return -1;
+    }
+    std::vector<uint32_t> small_;
+    std::unordered_map<uint32_t, uint32_t> big_;
+};
+
 std::vector<List> buildLists(const std::vector<Doc>& docs, const NameIndexBuildOptions& options) {
-    std::vector<uint32_t> counts(kSlotCount, 0);
+    SlotTable table;
     std::vector<uint32_t> slots;
     for (const Doc& doc : docs) {
         gramSlots(doc.folded, slots);
-        for (uint32_t slot : slots) ++counts[slot];
+        for (uint32_t slot : slots) ++table.at(slot);
     }
     const auto n = static_cast<uint32_t>(docs.size());
     const bool capDense = n >= options.denseMinDocs && options.denseDivisor > 0;
     std::vector<List> lists;
-    for (uint32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (counts[slot] == 0) continue;
+    for (uint32_t slot : table.usedSlots()) {
+        uint32_t& value = table.at(slot);
         const bool contains = slot < kSlotBase[4];
-        const bool dense = capDense && contains && counts[slot] > n / options.denseDivisor;
-        lists.push_back(List{slot, counts[slot]});
-        counts[slot] = dense ? UINT32_MAX : static_cast<uint32_t>(lists.size() - 1);
+        const bool dense = capDense && contains && value > n / options.denseDivisor;
+        lists.push_back(List{slot, value});
+        value = dense ? UINT32_MAX : static_cast<uint32_t>(lists.size() - 1);
     }
     for (uint32_t d = 0; d < n; ++d) {
         gramSlots(docs[d].folded, slots);
         for (uint32_t slot : slots) {
-            if (counts[slot] == UINT32_MAX) continue;
-            List& list = lists[counts[slot]];
+            const uint32_t index = table.at(slot);
+            if (index == UINT32_MAX) continue;
+            List& list = lists[index];
             appendVarint(list.bytes, list.bytes.empty() ? d : d - list.last);
             list.last = d;
         }
