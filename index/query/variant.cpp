@@ -20,7 +20,7 @@ std::wstring Variant::wide() const {
         valid = valid && !(length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) &&
                 !(length == 4 && (c < 0x10000 || c > 0x10FFFF));
         if (!valid) {
-            out += static_cast<wchar_t>(0xDC80 + b);
+            out += static_cast<wchar_t>(0xDC00 + b);
             ++i;
             continue;
         }

@@ -2,7 +2,7 @@
 // integer or an OLE automation date (days since 30 December 1899, local time, fraction = time).
 //
 // Contract: text is the item's exact bytes (UTF-8 for valid names; other bytes kept as they are);
-// `wide()` decodes it, turning each byte that is not UTF-8 into U+DC80 + byte so nothing is lost.
+// `wide()` decodes it, turning each byte that is not UTF-8 into U+DC00 + byte (U+DC80..U+DCFF) so nothing is lost.
 #pragma once
 
 #include <cstdint>
