@@ -92,6 +92,7 @@ inline std::string integrity(const std::string& dbPath) {
 class TestFs : public PosixCrawlFs {
 public:
     int listings = 0;
+    int opens = 0;  // folders opened below a root (more than the folders when some were reopened)
     std::set<std::string> refuse;  // folder names that fail with EACCES
     std::function<void(const std::string& path)> afterList;
 
@@ -105,6 +106,7 @@ public:
             error = EACCES;
             return DirFd();
         }
+        ++opens;
         DirFd fd = PosixCrawlFs::openDir(parent, name, error);
         if (fd.valid()) paths_[fd.get()] = paths_[parent] + "/" + name;
         return fd;
