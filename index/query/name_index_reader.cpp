@@ -47,9 +47,14 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     Opened opened;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        opened.error = "no name index at " + path.string();
+        return opened;  // Missing
+    }
+    opened.status = OpenStatus::Damaged;  // it exists, so anything short of a good file is damage
     MappedFile file;
-    if (!file.open(path, opened.error)) return opened;  // Missing
-    opened.status = OpenStatus::Damaged;
+    if (!file.open(path, opened.error)) return opened;
     Header header;
     if (file.size() < sizeof header) {
         opened.error = "too short";
