@@ -152,15 +152,16 @@ Excluder::Excluder(const CrawlOptions& options) {
 }
 
 bool Excluder::excluded(std::string_view path, std::string_view name) const {
-    if (nameLiterals_.count(std::string(name))) return true;
+    if (nameLiterals_.find(name) != nameLiterals_.end()) return true;
     if (!nameGlobs_.empty()) {
         const std::string n(name);
         for (const std::string& glob : nameGlobs_)
             if (::fnmatch(glob.c_str(), n.c_str(), 0) == 0) return true;
     }
     if (!hasPathGlobs()) return false;
+    if (pathLiterals_.find(path) != pathLiterals_.end()) return true;
+    if (pathGlobs_.empty()) return false;
     const std::string p(path);
-    if (pathLiterals_.count(p)) return true;
     for (const std::string& glob : pathGlobs_)
         if (::fnmatch(glob.c_str(), p.c_str(), 0) == 0) return true;
     return false;

@@ -68,7 +68,12 @@ public:
     bool hasPathGlobs() const { return !pathGlobs_.empty() || !pathLiterals_.empty(); }
 
 private:
-    std::unordered_set<std::string> nameLiterals_, pathLiterals_;
+    // Transparent hashing: names are looked up as string_views, without a copy per entry.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_set<std::string, Hash, std::equal_to<>> nameLiterals_, pathLiterals_;
     std::vector<std::string> nameGlobs_, pathGlobs_;
 };
 

@@ -8,6 +8,7 @@
 // - Tables (every column is described in kSchemaSql, in schema.cpp):
 //     meta(key, value)                 crawl state and counters; keys are the kMeta* names below
 //     dirs(id, path, mtime_ns, item)   every crawled folder, path as raw bytes without trailing '/'
+//     indexes items_dir(dir) and items_derived(dir) WHERE url IS NOT NULL
 //     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display)
 //   A plain file's URL is "file:" + dirs.path + "/" + name and its displayed path is
 //   dirs.path + "/" + name; url/display are stored only for items that do not follow that rule

@@ -36,6 +36,8 @@ const char* const kUsage =
     "                  matches (repeatable); added to the defaults and the config file's\n"
     "  --db FILE       the index file (default $XDG_CACHE_HOME/skimmer/index.sqlite)\n"
     "  --rebuild       start from an empty index\n"
+    "  --store-only    update the database but not the reader side's search structure\n"
+    "                  (for measurements; searches fall back to the slower plain database)\n"
     "  --stats         print the indexer version and the index's counts\n"
     "  --query TEXT    print one hit per line (path or URL); --kind WORD restricts to a kind,\n"
     "                  --limit N stops after N hits, -0 ends each hit with NUL instead of newline\n"
@@ -48,7 +50,7 @@ const char* const kUsage =
 struct Args {
     std::vector<std::string> roots, excludes;
     std::filesystem::path db;
-    bool rebuild = false, stats = false, help = false;
+    bool rebuild = false, stats = false, help = false, storeOnly = false;
     std::optional<QueryRequest> query;
     std::string kind, limit;
     bool nul = false;
@@ -74,6 +76,7 @@ std::optional<std::string> parseArgs(int argc, char** argv, Args& args) {
         const char* v = nullptr;
         if (arg == "--help" || arg == "-h") args.help = true;
         else if (arg == "--rebuild") args.rebuild = true;
+        else if (arg == "--store-only") args.storeOnly = true;
         else if (arg == "--stats") args.stats = true;
         else if (arg == "-0") args.nul = true;
         else if ((arg == "--root") && (v = value())) args.roots.push_back(v);
@@ -132,7 +135,7 @@ int runCrawl(const Args& args) {
     ProgressLine line(stdout, ::isatty(STDOUT_FILENO), terminalColumns(), steadyMillis);
     CrawlHooks hooks;
     hooks.progress = [&](const CrawlProgress& p) { line.update(p); };
-    hooks.afterCommit = searchStructureHook();
+    if (!args.storeOnly) hooks.afterCommit = searchStructureHook();
     const int64_t started = steadyMillis();
     CrawlResult result;
     for (int attempt = 0; attempt < 2; ++attempt) {
