@@ -25,6 +25,11 @@ void bindRowData(sqlite3_stmt* stmt, const ItemRow& row) {
     bindOptionalBlob(stmt, 9, row.display);
 }
 
+void bindOptionalInt(sqlite3_stmt* stmt, int index, std::optional<int64_t> value) {
+    if (value) sqlite3_bind_int64(stmt, index, *value);
+    else sqlite3_bind_null(stmt, index);
+}
+
 std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
     if (sqlite3_column_type(stmt, index) == SQLITE_NULL) return std::nullopt;
     return columnBytes(stmt, index);
@@ -189,8 +194,7 @@ int64_t IndexWriter::insertDir(const std::string& path, int64_t stamp, std::opti
     sqlite3_stmt* stmt = insertDir_.get();
     bindBlob(stmt, 1, path);
     sqlite3_bind_int64(stmt, 2, stamp);
-    if (item) sqlite3_bind_int64(stmt, 3, *item);
-    else sqlite3_bind_null(stmt, 3);
+    bindOptionalInt(stmt, 3, item);
     ++batchChanges_;
     return step(stmt, "adding a folder") ? sqlite3_last_insert_rowid(db_) : 0;
 }
@@ -199,8 +203,7 @@ void IndexWriter::updateDir(int64_t id, int64_t stamp, std::optional<int64_t> it
     sqlite3_stmt* stmt = updateDir_.get();
     sqlite3_bind_int64(stmt, 1, id);
     sqlite3_bind_int64(stmt, 2, stamp);
-    if (item) sqlite3_bind_int64(stmt, 3, *item);
-    else sqlite3_bind_null(stmt, 3);
+    bindOptionalInt(stmt, 3, item);
     ++batchChanges_;
     step(stmt, "updating a folder");
 }

@@ -165,43 +165,49 @@ OpenedIndex openIndexForWriting(const std::filesystem::path& file) {
     return result;
 }
 
-Status writeMeta(sqlite3* db, const char* key, int64_t value) {
+namespace {
+
+template <typename Bind>
+Status writeMetaWith(sqlite3* db, const char* key, Bind bind) {
     Status status;
     Stmt stmt = prepare(db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)", status);
     if (!stmt) return status;
     sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
-    sqlite3_bind_int64(stmt.get(), 2, value);
+    bind(stmt.get());
     if (sqlite3_step(stmt.get()) != SQLITE_DONE) return sqliteFailure(db, std::string("writing meta ") + key);
     return {};
+}
+
+// The value of `key` as a row positioned on it, or null.
+Stmt metaRow(sqlite3* db, const char* key) {
+    Status status;
+    Stmt stmt = prepare(db, "SELECT value FROM meta WHERE key = ?1", status);
+    if (!stmt) return nullptr;
+    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW || sqlite3_column_type(stmt.get(), 0) == SQLITE_NULL) return nullptr;
+    return stmt;
+}
+
+}  // namespace
+
+Status writeMeta(sqlite3* db, const char* key, int64_t value) {
+    return writeMetaWith(db, key, [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 2, value); });
 }
 
 Status writeMeta(sqlite3* db, const char* key, std::string_view value) {
-    Status status;
-    Stmt stmt = prepare(db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)", status);
-    if (!stmt) return status;
-    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
-    bindText(stmt.get(), 2, value);
-    if (sqlite3_step(stmt.get()) != SQLITE_DONE) return sqliteFailure(db, std::string("writing meta ") + key);
-    return {};
+    return writeMetaWith(db, key, [&](sqlite3_stmt* stmt) { bindText(stmt, 2, value); });
 }
 
 std::optional<std::string> readMetaText(sqlite3* db, const char* key) {
-    Status status;
-    Stmt stmt = prepare(db, "SELECT value FROM meta WHERE key = ?1", status);
-    if (!stmt) return std::nullopt;
-    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
-    if (sqlite3_step(stmt.get()) != SQLITE_ROW) return std::nullopt;
-    return columnBytes(stmt.get(), 0);
+    Stmt row = metaRow(db, key);
+    if (!row) return std::nullopt;
+    return columnBytes(row.get(), 0);
 }
 
 std::optional<int64_t> readMetaInt(sqlite3* db, const char* key) {
-    Status status;
-    Stmt stmt = prepare(db, "SELECT value FROM meta WHERE key = ?1", status);
-    if (!stmt) return std::nullopt;
-    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
-    if (sqlite3_step(stmt.get()) != SQLITE_ROW || sqlite3_column_type(stmt.get(), 0) == SQLITE_NULL)
-        return std::nullopt;
-    return sqlite3_column_int64(stmt.get(), 0);
+    Stmt row = metaRow(db, key);
+    if (!row) return std::nullopt;
+    return sqlite3_column_int64(row.get(), 0);
 }
 
 }  // namespace skimmer::index
