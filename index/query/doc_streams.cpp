@@ -1,5 +1,6 @@
 #include "index/query/doc_streams.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace skimmer::index::query {
@@ -18,6 +19,36 @@ bool PostingStream::next(uint32_t& doc) {
     started_ = true;
     last_ = static_cast<uint32_t>(next);
     doc = last_;
+    return true;
+}
+
+IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) : current_(lists.size(), 0) {
+    streams_.reserve(lists.size());
+    for (const GramList& list : lists) streams_.emplace_back(index, list);
+}
+
+bool IntersectStream::next(uint32_t& doc) {
+    if (done_ || streams_.empty()) return false;
+    if (!primed_) {
+        for (size_t i = 0; i < streams_.size(); ++i)
+            if (!streams_[i].next(current_[i])) return done_ = true, false;
+        primed_ = true;
+    } else if (!streams_[0].next(current_[0])) {
+        return done_ = true, false;
+    }
+    uint32_t target = *std::max_element(current_.begin(), current_.end());
+    for (bool agreed = false; !agreed;) {
+        agreed = true;
+        for (size_t i = 0; i < streams_.size(); ++i) {
+            while (current_[i] < target)
+                if (!streams_[i].next(current_[i])) return done_ = true, false;
+            if (current_[i] > target) {
+                target = current_[i];
+                agreed = false;
+            }
+        }
+    }
+    doc = target;
     return true;
 }
 

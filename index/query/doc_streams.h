@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace skimmer::index::query {
 
@@ -45,6 +46,20 @@ private:
     std::string word_;
     uint64_t pos_ = 0;
     uint32_t doc_ = 0;  // a document at or before pos_
+};
+
+// Documents in every one of the given stored lists (at least one), by leapfrogging: each list
+// skips ahead to the largest document seen so far, so the cost follows the shorter lists.
+class IntersectStream final : public DocStream {
+public:
+    IntersectStream(NameIndex& index, const std::vector<GramList>& lists);
+    bool next(uint32_t& doc) override;
+
+private:
+    std::vector<PostingStream> streams_;
+    std::vector<uint32_t> current_;
+    bool primed_ = false;
+    bool done_ = false;
 };
 
 class AllDocsStream final : public DocStream {

@@ -19,11 +19,14 @@ public:
     std::optional<int64_t> next() override { return std::nullopt; }
 };
 
-// Picks the cheapest source of candidates for the required words: the shortest stored gram list,
-// else (every gram dense) a scan for the longest word. None when some gram occurs nowhere.
+// The cheapest source of candidates for the required words: the intersection of the (up to
+// kMaxLists) shortest stored gram lists, else (every gram dense) a scan for the longest word.
+// `nothing` when some gram occurs nowhere: then no item can match.
+constexpr size_t kMaxLists = 3;
+
 struct Driver {
     bool nothing = false;
-    GramList list;  // used when count > 0 and not dense
+    std::vector<GramList> lists;  // shortest first
     std::string scanWord;
 };
 
@@ -36,19 +39,28 @@ void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
             driver.nothing = true;
             return;
         }
-        if (!list.dense && (driver.list.count == 0 || list.count < driver.list.count)) driver.list = list;
+        const bool known = std::any_of(driver.lists.begin(), driver.lists.end(),
+                                       [&](const GramList& other) { return other.bytes == list.bytes; });
+        if (!list.dense && !known) driver.lists.push_back(list);
     }
     if (word.size() > driver.scanWord.size()) driver.scanWord = std::string(word);
+}
+
+void keepShortest(std::vector<GramList>& lists, size_t count) {
+    std::sort(lists.begin(), lists.end(), [](const GramList& a, const GramList& b) { return a.count < b.count; });
+    if (lists.size() > count) lists.resize(count);
 }
 
 class IndexedHits final : public HitStream {
 public:
     IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words)
-        : index_(index), root_(root), rows_(db), lead_(words.empty() ? std::string() : std::string(words[0])) {
+        : index_(index), root_(root), rows_(db), facts_(index, rows_),
+          lead_(words.empty() ? std::string() : std::string(words[0])) {
         for (std::string_view word : words) {
             considerWord(index, word, driver_);
             if (driver_.nothing) return;
         }
+        keepShortest(driver_.lists, kMaxLists);
         if (!lead_.empty()) openPrefixPass();
         else pass_ = 2, stream_ = std::make_unique<AllDocsStream>(index.docCount());
     }
@@ -65,34 +77,33 @@ public:
     }
 
 private:
-    std::unique_ptr<DocStream> driverStream() {
-        if (driver_.list.count > 0) return std::make_unique<PostingStream>(index_, driver_.list);
-        return std::make_unique<ScanStream>(index_, driver_.scanWord);
-    }
-
     void openPrefixPass() {
         pass_ = 1;
-        const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + std::min<size_t>(lead_.size(), 3) - 1),
-                                            std::string_view(lead_).substr(0, 3));
-        if (driver_.list.count > 0 && driver_.list.count < starts.count) stream_ = driverStream();
-        else stream_ = std::make_unique<PostingStream>(index_, starts);
+        const size_t n = std::min<size_t>(lead_.size(), 3);
+        const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + n - 1), std::string_view(lead_).substr(0, n));
+        if (starts.count == 0) return openContainsPass();
+        std::vector<GramList> lists = driver_.lists;
+        lists.push_back(starts);
+        keepShortest(lists, kMaxLists);
+        stream_ = std::make_unique<IntersectStream>(index_, lists);
     }
 
     void openContainsPass() {
         pass_ = 2;
-        stream_ = driverStream();
+        if (!driver_.lists.empty()) stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
+        else stream_ = std::make_unique<ScanStream>(index_, driver_.scanWord);
     }
 
     bool accept(uint32_t doc) {
-        const std::string_view name = index_.name(doc);
-        if (!lead_.empty() && name.starts_with(lead_) != (pass_ == 1)) return false;
-        SidecarFacts facts(index_, rows_, doc);
-        return matches(root_, facts);
+        facts_.reset(doc);
+        if (!lead_.empty() && facts_.foldedName().starts_with(lead_) != (pass_ == 1)) return false;
+        return matches(root_, facts_);
     }
 
     NameIndex& index_;
     const Node& root_;
     RowReader rows_;
+    SidecarFacts facts_;
     std::string lead_;
     Driver driver_;
     int pass_ = 0;

@@ -27,8 +27,13 @@ std::string_view RowFacts::foldedPath() {
     return path_;
 }
 
-SidecarFacts::SidecarFacts(NameIndex& index, RowReader& rows, uint32_t doc)
-    : index_(index), rows_(rows), doc_(doc), facts_(index.facts(doc)) {}
+void SidecarFacts::reset(uint32_t doc) {
+    doc_ = doc;
+    facts_ = index_.facts(doc);
+    name_ = index_.name(doc);
+    if (haveRow_) row_.reset();
+    haveRow_ = false;
+}
 
 std::string_view SidecarFacts::foldedExt() {
     std::string_view ext;

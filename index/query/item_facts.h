@@ -35,9 +35,11 @@ private:
 
 class SidecarFacts final : public ItemFacts {
 public:
-    SidecarFacts(NameIndex& index, RowReader& rows, uint32_t doc);
+    SidecarFacts(NameIndex& index, RowReader& rows) : index_(index), rows_(rows) {}
+    // Starts answering for another document; reuses the buffers of the last one.
+    void reset(uint32_t doc);
 
-    std::string_view foldedName() override { return index_.name(doc_); }
+    std::string_view foldedName() override { return name_; }
     int kindCode() override { return sidecar::factsKind(facts_); }
     bool inFileSystem() override { return (sidecar::factsFlags(facts_) & sidecar::kFlagInFileSystem) != 0; }
     std::string_view foldedExt() override;
@@ -50,8 +52,9 @@ private:
     RowFacts& row();
     NameIndex& index_;
     RowReader& rows_;
-    uint32_t doc_;
-    uint32_t facts_;
+    uint32_t doc_ = 0;
+    uint32_t facts_ = 0;
+    std::string_view name_;
     RowFacts row_;
     bool haveRow_ = false;
 };

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <map>
 #include <optional>
-#include <unordered_map>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -139,36 +141,46 @@ void appendVarint(std::string& out, uint32_t value) {
     out += static_cast<char>(value);
 }
 
-// A value per gram slot: a flat array for the 1- and 2-byte types (few slots, most used) and a
-// hash map for the 3-byte types, whose 2^24 slots are mostly empty.
+// A value per gram slot: a flat array for the 1- and 2-byte types, and for the 3-byte types a
+// zero-filled mapping from calloc, whose untouched pages cost nothing (most of their 2^24 slots are
+// never used). Far faster than a hash map at a million names.
 class SlotTable {
 public:
-    SlotTable() : small_(2 * (256 + 65536), 0) {}
+    SlotTable() : small_(2 * (256 + 65536), 0), big_(static_cast<uint32_t*>(std::calloc(2u << 24, sizeof(uint32_t)))) {
+        if (!big_) throw std::bad_alloc();
+    }
     uint32_t& at(uint32_t slot) {
         const int64_t index = smallIndex(slot);
-        return index >= 0 ? small_[static_cast<size_t>(index)] : big_[slot];
+        return index >= 0 ? small_[static_cast<size_t>(index)] : big_.get()[bigIndex(slot)];
     }
     // Every slot with a non-zero value, ascending.
     std::vector<uint32_t> usedSlots() const {
         std::vector<uint32_t> slots;
-        for (uint32_t slot = kSlotBase[1]; slot < kSlotBase[3]; ++slot)
-            if (small_[static_cast<size_t>(smallIndex(slot))] != 0) slots.push_back(slot);
-        for (uint32_t slot = kSlotBase[4]; slot < kSlotBase[6]; ++slot)
-            if (small_[static_cast<size_t>(smallIndex(slot))] != 0) slots.push_back(slot);
-        for (const auto& [slot, value] : big_)
-            if (value != 0) slots.push_back(slot);
-        std::sort(slots.begin(), slots.end());
+        for (uint32_t type = 1; type <= 6; ++type) {
+            const uint32_t end = type == 6 ? kSlotBase[6] + (1u << 24) : kSlotBase[type + 1];
+            for (uint32_t slot = kSlotBase[type]; slot < end; ++slot) {
+                const int64_t index = smallIndex(slot);
+                const uint32_t value = index >= 0 ? small_[static_cast<size_t>(index)] : big_.get()[bigIndex(slot)];
+                if (value != 0) slots.push_back(slot);
+            }
+        }
         return slots;
     }
 
 private:
+    struct Free {
+        void operator()(uint32_t* p) const { std::free(p); }
+    };
     static int64_t smallIndex(uint32_t slot) {
         if (slot < kSlotBase[3]) return slot;
         if (slot >= kSlotBase[4] && slot < kSlotBase[6]) return int64_t{slot} - kSlotBase[4] + kSlotBase[3];
         return -1;
     }
+    static size_t bigIndex(uint32_t slot) {
+        return slot < kSlotBase[4] ? slot - kSlotBase[3] : (size_t{1} << 24) + (slot - kSlotBase[6]);
+    }
     std::vector<uint32_t> small_;
-    std::unordered_map<uint32_t, uint32_t> big_;
+    std::unique_ptr<uint32_t, Free> big_;
 };
 
 std::vector<List> buildLists(const std::vector<Doc>& docs, const NameIndexBuildOptions& options) {

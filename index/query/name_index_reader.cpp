@@ -88,7 +88,7 @@ NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
 
 NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::path path)
     : file_(std::move(file)), header_(header), path_(std::move(path)) {
-    verified_.assign((header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize, false);
+    verified_.assign((header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize, 0);
     namesBytes_ = u32At(header_.nameOffsetsOffset, header_.docCount);
     if (namesBytes_ > header_.factsOffset - header_.namesOffset) damaged("the names section overflows");
 }
@@ -115,7 +115,7 @@ void NameIndex::verify(uint64_t offset, uint64_t length) {
     for (uint64_t block = first; block <= last; ++block) {
         if (verified_[block]) continue;
         if (!verifyBlock(block)) damaged("a block's checksum is wrong");
-        verified_[block] = true;
+        verified_[block] = 1;
     }
 }
 

@@ -72,7 +72,7 @@ private:
     MappedFile file_;
     sidecar::Header header_;
     std::filesystem::path path_;
-    std::vector<bool> verified_;
+    std::vector<uint8_t> verified_;
     uint64_t namesBytes_ = 0;
 };
 
