@@ -127,6 +127,9 @@ public:
         }
         if (result_.status) result_.status = writer_.status();
         writer_.rollback();
+        // A failed crawl is over too: readers must not wait for it. This is best effort only, as
+        // the database may be the very thing that failed; the crawl's own error is what counts.
+        if (!result_.status && crawlStarted_) writeMeta(db_, kMetaCrawlState, std::string_view("idle"));
         if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
         return result_;
     }
@@ -152,6 +155,7 @@ private:
         writer_.setMeta(kMetaExcludes, joinLines(options_.excludes));
         writer_.setMeta(kMetaIndexerVersion, std::string(kIndexerVersion));
         if (!writer_.commit(progress())) return false;
+        crawlStarted_ = true;
         if (!writer_.loadDirs(dirs_)) return false;
         return writer_.begin().ok;
     }
@@ -388,6 +392,7 @@ private:
     std::vector<Frame> stack_;
     int64_t foldersPending_ = 0;
     int64_t batchStart_ = 0;
+    bool crawlStarted_ = false;  // meta says the crawl is running
     CrawlResult result_;
 };
 

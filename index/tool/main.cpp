@@ -151,7 +151,12 @@ int runCrawl(const Args& args) {
         if (result.status || !damaged(result.status) || attempt == 1) break;
         std::fprintf(stderr, "skimmer-index: the index is damaged (%s); rebuilding it\n", result.status.error.c_str());
         index.db.reset();
-        std::filesystem::rename(args.db, args.db.string() + ".damaged");
+        std::error_code error;
+        std::filesystem::rename(args.db, args.db.string() + ".damaged", error);
+        if (error) {
+            std::fprintf(stderr, "skimmer-index: cannot move %s aside: %s\n", args.db.c_str(), error.message().c_str());
+            return kExitCrawlFailed;
+        }
         removeIndexFiles(args.db);
     }
     if (!result.status) {

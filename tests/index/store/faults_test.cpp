@@ -125,10 +125,15 @@ TEST_P(IoFaultTest, FailedWriteOrSyncIsReportedAndARetryCompletesTheIndex) {
         removeDb();
         vfs.arm(fault.target, nth, fault.code, fault.sticky);
         Status status;
+        bool crawled = false;
         {
             OpenedIndex index = openIndexForWriting(db);
             status = index.status;
-            if (index.db) status = crawl(index.db.get(), options, *std::make_unique<TestFs>(), {}).status;
+            if (index.db) {
+                TestFs fs;
+                status = crawl(index.db.get(), options, fs, {}).status;
+                crawled = true;
+            }
         }
         const bool failed = vfs.failures() > 0;
         vfs.disarm();
@@ -138,6 +143,10 @@ TEST_P(IoFaultTest, FailedWriteOrSyncIsReportedAndARetryCompletesTheIndex) {
         } else {
             EXPECT_TRUE(failed) << "failure without a fault: " << status.error;
             EXPECT_FALSE(status.error.empty());
+            if (crawled && !fault.sticky) {
+                OpenedIndex index = openIndexForWriting(db);
+                EXPECT_EQ(readMetaText(index.db.get(), kMetaCrawlState), "idle") << "readers must not wait for a dead crawl";
+            }
         }
         ASSERT_EQ(integrity(db), "ok") << "call " << nth << ": " << status.error;
         const Crawled retry = crawlInto(db, options);
