@@ -3,6 +3,7 @@
 #include "index/query/connection.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
+#include "index/query/utf8.h"
 
 #include <algorithm>
 
@@ -18,20 +19,11 @@ void appendHex(std::string& out, unsigned char byte) {
     out += kDigits[byte & 15];
 }
 
-// Length of a valid UTF-8 sequence at `i` that is not a C1 control, or 0.
+// Length of a valid UTF-8 sequence at `i` that is not a C1 control (U+0080..U+009F), or 0.
 size_t printableSequence(std::string_view s, size_t i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const size_t length = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3 : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
-    if (length == 0 || i + length > s.size()) return 0;
-    for (size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-    const auto b1 = static_cast<unsigned char>(s[i + 1]);
-    if (b == 0xC2 && b1 < 0xA0) return 0;                  // U+0080..U+009F: C1 controls
-    if (b == 0xE0 && b1 < 0xA0) return 0;                  // overlong
-    if (b == 0xED && b1 >= 0xA0) return 0;                 // surrogates
-    if (b == 0xF0 && b1 < 0x90) return 0;                  // overlong
-    if (b == 0xF4 && b1 >= 0x90) return 0;                 // beyond U+10FFFF
-    return length;
+    char32_t c = 0;
+    const size_t length = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
+    return (c >= 0x80 && c <= 0x9F) ? 0 : length;
 }
 
 std::string hitText(const RowTable& rows, size_t row) {

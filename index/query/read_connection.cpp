@@ -12,15 +12,22 @@ Clock systemClock() {
     return [] { return static_cast<int64_t>(std::time(nullptr)); };
 }
 
-Db openForReading(const std::filesystem::path& file) {
+void requireIndexFile(const std::filesystem::path& file) {
     struct stat st {};
     if (file.empty() || ::stat(file.c_str(), &st) != 0)
         throw SafecallError(kIndexMissing, "there is no index at " + file.string() + "; build it with skimmer-index");
+}
+
+Db openForReading(const std::filesystem::path& file) {
+    requireIndexFile(file);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     Db db(raw);
     if (rc != SQLITE_OK) throwSqlite(raw, rc, "opening " + file.string());
     sqlite3_busy_timeout(raw, kBusyWaitMs);
+    // A reader never writes: closing the last connection must not checkpoint the WAL (which would
+    // write and fsync the database on every query of a short-lived process).
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_exec(raw, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
     return db;
 }

@@ -68,7 +68,7 @@ ItemsToIndex CatalogManager::numberOfItemsToIndex() {
 std::unique_ptr<QueryHelper> CatalogManager::getQueryHelper() const { return std::make_unique<QueryHelper>(file_); }
 
 SearchManager::SearchManager(std::filesystem::path databaseFile) : file_(std::move(databaseFile)) {
-    openForReading(file_);  // throws kIndexMissing
+    requireIndexFile(file_);
 }
 
 std::string SearchManager::getIndexerVersionStr() {
