@@ -29,7 +29,7 @@ struct Doc {
 
 struct Snapshot {
     uint64_t generation = 0;
-    int64_t crawlStarted = 0;
+    int64_t maxItemId = 0;
     std::vector<Doc> docs;
     std::vector<std::string> exts;  // folded, index = extension id
 };
@@ -61,6 +61,7 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
         if (id < 0 || id > UINT32_MAX) { error = "item id beyond 32 bits"; return false; }
         Doc doc;
         doc.itemId = static_cast<uint32_t>(id);
+        snapshot.maxItemId = std::max<int64_t>(snapshot.maxItemId, id);
         doc.folded = foldName(columnBytes(stmt.get(), 1));
         const int kind = sqlite3_column_int(stmt.get(), 2);
         const uint16_t ext = extTable.idOf(foldName(columnBytes(stmt.get(), 3)), snapshot.exts);
@@ -80,7 +81,6 @@ bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
         if (!begun) { error = begun.error; return false; }
     }
     snapshot.generation = static_cast<uint64_t>(readMetaInt(db, kMetaGeneration).value_or(0));
-    snapshot.crawlStarted = readMetaInt(db, kMetaCrawlStarted).value_or(0);
     const bool ok = readItems(db, snapshot, error);
     if (ownTransaction) execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
@@ -153,18 +153,14 @@ public:
         const int64_t index = smallIndex(slot);
         return index >= 0 ? small_[static_cast<size_t>(index)] : big_.get()[bigIndex(slot)];
     }
-    // Every slot with a non-zero value, ascending.
-    std::vector<uint32_t> usedSlots() const {
-        std::vector<uint32_t> slots;
-        for (uint32_t type = 1; type <= 6; ++type) {
-            const uint32_t end = type == 6 ? kSlotBase[6] + (1u << 24) : kSlotBase[type + 1];
-            for (uint32_t slot = kSlotBase[type]; slot < end; ++slot) {
-                const int64_t index = smallIndex(slot);
-                const uint32_t value = index >= 0 ? small_[static_cast<size_t>(index)] : big_.get()[bigIndex(slot)];
-                if (value != 0) slots.push_back(slot);
-            }
-        }
-        return slots;
+    // Counts one more document for `slot`, remembering the slots in use.
+    void count(uint32_t slot) {
+        if (at(slot)++ == 0) used_.push_back(slot);
+    }
+    // Every slot counted at least once, ascending (never walks the empty slots).
+    std::vector<uint32_t> usedSlots() {
+        std::sort(used_.begin(), used_.end());
+        return used_;
     }
 
 private:
@@ -181,6 +177,7 @@ private:
     }
     std::vector<uint32_t> small_;
     std::unique_ptr<uint32_t, Free> big_;
+    std::vector<uint32_t> used_;
 };
 
 std::vector<List> buildLists(const std::vector<Doc>& docs, const NameIndexBuildOptions& options) {
@@ -188,7 +185,7 @@ std::vector<List> buildLists(const std::vector<Doc>& docs, const NameIndexBuildO
     std::vector<uint32_t> slots;
     for (const Doc& doc : docs) {
         gramSlots(doc.folded, slots);
-        for (uint32_t slot : slots) ++table.at(slot);
+        for (uint32_t slot : slots) table.count(slot);
     }
     const auto n = static_cast<uint32_t>(docs.size());
     const bool capDense = n >= options.denseMinDocs && options.denseDivisor > 0;
@@ -292,7 +289,7 @@ std::string serialise(const Snapshot& snapshot, const std::vector<List>& lists) 
     header.formatVersion = kFormatVersion;
     header.docCount = static_cast<uint32_t>(snapshot.docs.size());
     header.generation = snapshot.generation;
-    header.crawlStarted = snapshot.crawlStarted;
+    header.maxItemId = snapshot.maxItemId;
     header.blockSize = kBlockSize;
     std::string out(sizeof(Header), '\0');
     appendDocSections(out, header, snapshot);

@@ -6,7 +6,7 @@
 // Contract:
 // - All integers are little-endian and fixed-width; every section starts at an offset named by
 //   the header and lies inside the file. The file is read through mmap and never loaded whole.
-// - The header carries the index's 'generation' and 'crawl_started' at build time: a reader
+// - The header carries the index's 'generation' and its largest item id at build time: a reader
 //   compares both with the database's and treats a mismatch as "stale" (correct results then come
 //   from SQLite alone). The second value keeps a sidecar left over from an index that was deleted
 //   and rebuilt from being taken for the new one when their generations happen to meet.
@@ -47,7 +47,7 @@ struct Header {
     uint32_t formatVersion;
     uint32_t docCount;
     uint64_t generation;
-    int64_t crawlStarted;        // meta 'crawl_started' (0 when absent): tells a rebuilt index apart
+    int64_t maxItemId;           // largest items.id (0 when empty): tells a rebuilt index apart
     uint64_t fileSize;
     uint32_t blockSize;
     uint32_t extCount;

@@ -40,7 +40,7 @@ public:
     static Opened open(const std::filesystem::path& path);
 
     uint64_t generation() const { return header_.generation; }
-    int64_t crawlStarted() const { return header_.crawlStarted; }
+    int64_t maxItemId() const { return header_.maxItemId; }
     uint32_t docCount() const { return header_.docCount; }
 
     uint32_t itemId(uint32_t doc);

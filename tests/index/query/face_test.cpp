@@ -186,6 +186,23 @@ TEST_F(Face, StaleSidecarFallsBackToTheSlowPathWithTheSameAnswer) {
     for (size_t r = 0; r < after.rowCount(); ++r) EXPECT_EQ(after.cell(3, r).text, before.cell(3, r).text);
 }
 
+TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
+    TestIndex other;  // a rebuilt index: generation 1 again, other items
+    other.begin();
+    other.add(TestItem{0, 1, "report only here", 2, "", 1, 5});
+    other.bumpGeneration();
+    other.commit();
+    std::filesystem::copy_file(nameIndexPathFor(index_.file()), nameIndexPathFor(other.file()));
+    SearchManager manager(other.file());
+    auto helper = manager.getCatalog("systemindex")->getQueryHelper();
+    connection_.open(helper->connectionString());
+    auto recordset = connection_.execute(helper->generateSqlFromUserQuery("report"));
+    EXPECT_TRUE(recordset->usedSlowPath());
+    const RowTable rows = recordset->getRows(10);
+    ASSERT_EQ(rows.rowCount(), 1u);
+    EXPECT_EQ(rows.cell(0, 0).text, "file:/home/user/report only here");
+}
+
 TEST(VariantText, WideKeepsBytesThatAreNotUtf8) {
     const Variant v = Variant::ofText("a\xCE\xB1\xFF");
     EXPECT_EQ(v.wide(), std::wstring(L"a\x3B1\xDCFF"));
