@@ -148,6 +148,7 @@ Excluder::Excluder(const CrawlOptions& options) {
         if (isPath && glob.size() > 1 && glob.back() == '/') glob.pop_back();
         if (hasWildcard(glob)) (isPath ? pathGlobs_ : nameGlobs_).push_back(glob);
         else (isPath ? pathLiterals_ : nameLiterals_).insert(glob);
+        if (isPath && !hasWildcard(glob)) pathLiteralNames_.insert(glob.substr(glob.rfind('/') + 1));
     }
 }
 
@@ -158,13 +159,20 @@ bool Excluder::excluded(std::string_view path, std::string_view name) const {
         for (const std::string& glob : nameGlobs_)
             if (::fnmatch(glob.c_str(), n.c_str(), 0) == 0) return true;
     }
-    if (!hasPathGlobs()) return false;
     if (pathLiterals_.find(path) != pathLiterals_.end()) return true;
     if (pathGlobs_.empty()) return false;
     const std::string p(path);
     for (const std::string& glob : pathGlobs_)
         if (::fnmatch(glob.c_str(), p.c_str(), 0) == 0) return true;
     return false;
+}
+
+bool Excluder::excludedIn(std::string_view dir, std::string_view name) const {
+    if (pathGlobs_.empty() && pathLiteralNames_.find(name) == pathLiteralNames_.end())
+        return excluded({}, name);  // no path rule can match: names decide alone
+    std::string path(dir == "/" ? "" : dir);
+    (path += '/') += name;
+    return excluded(path, name);
 }
 
 }  // namespace skimmer::index

@@ -65,7 +65,9 @@ public:
     Excluder(const CrawlOptions& options);
     // `path` is the full path of the entry, `name` its last component.
     bool excluded(std::string_view path, std::string_view name) const;
-    bool hasPathGlobs() const { return !pathGlobs_.empty() || !pathLiterals_.empty(); }
+    // The same for `name` inside folder `dir`; builds the full path only when a path glob could
+    // match (the crawler calls this once per entry).
+    bool excludedIn(std::string_view dir, std::string_view name) const;
 
 private:
     // Transparent hashing: names are looked up as string_views, without a copy per entry.
@@ -74,6 +76,7 @@ private:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
     std::unordered_set<std::string, Hash, std::equal_to<>> nameLiterals_, pathLiterals_;
+    std::unordered_set<std::string, Hash, std::equal_to<>> pathLiteralNames_;  // their last components
     std::vector<std::string> nameGlobs_, pathGlobs_;
 };
 

@@ -305,8 +305,8 @@ private:
     }
 
     // The row for `name` in the open folder, or none (counted) when it is excluded, gone or odd.
-    std::optional<ItemRow> entryRow(const Frame& frame, const std::string& name, const std::string& path) {
-        if (excluder_.excluded(path, name)) {
+    std::optional<ItemRow> entryRow(const Frame& frame, const std::string& name) {
+        if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
             return std::nullopt;
         }
@@ -324,16 +324,16 @@ private:
         return rowFor(name, st, frame.isPathDir);
     }
 
-    void keepChild(Frame& frame, const ItemRow& row, const std::string& path, int64_t id) {
-        if ((row.attrs & kAttrFolder) && !roots_.count(path)) frame.children.push_back({row.name, id});
+    void keepChild(Frame& frame, const ItemRow& row, int64_t id) {
+        if ((row.attrs & kAttrFolder) && !roots_.count(joinPath(frame.path, row.name)))
+            frame.children.push_back({row.name, id});
     }
 
     void relist(Frame& frame, int64_t dirId, const std::vector<std::string>& names, std::vector<StoredItem>& stored) {
         std::unordered_map<std::string_view, StoredItem*> byName;
         for (StoredItem& item : stored) byName.emplace(item.row.name, &item);
         for (const std::string& name : names) {
-            const std::string path = joinPath(frame.path, name);
-            const std::optional<ItemRow> row = entryRow(frame, name, path);
+            const std::optional<ItemRow> row = entryRow(frame, name);
             if (!row) continue;
             const auto found = byName.find(name);
             int64_t id;
@@ -345,22 +345,21 @@ private:
                 id = writer_.insertItem(dirId, *row);
                 ++stats().added;
             }
-            keepChild(frame, *row, path, id);
+            keepChild(frame, *row, id);
         }
         for (const auto& [name, item] : byName) writer_.deleteItem(item->id), ++stats().removed;
     }
 
     void recheck(Frame& frame, const std::vector<StoredItem>& stored) {
         for (const StoredItem& item : stored) {
-            const std::string path = joinPath(frame.path, item.row.name);
-            const std::optional<ItemRow> row = entryRow(frame, item.row.name, path);
+            const std::optional<ItemRow> row = entryRow(frame, item.row.name);
             if (!row) {
                 writer_.deleteItem(item.id);
                 ++stats().removed;
                 continue;
             }
             if (!row->sameData(item.row)) writer_.updateItem(item.id, *row), ++stats().updated;
-            keepChild(frame, *row, path, item.id);
+            keepChild(frame, *row, item.id);
         }
     }
 

@@ -115,7 +115,7 @@ TEST(CrawlOptions, ExclusionsMatchNamesAnywhereOrWholePaths) {
     CrawlOptions options;
     options.home = "/home/u";
     options.defaultExcludes = false;
-    options.excludes = {"*.o", "build", "~/Downloads/", "/srv/*/tmp"};
+    options.excludes = {"*.o", "build", "~/Downloads/", "/srv/*/tmp", "/top"};
     const Excluder excluder(options);
     EXPECT_TRUE(excluder.excluded("/x/y/main.o", "main.o"));
     EXPECT_TRUE(excluder.excluded("/x/build", "build"));
@@ -123,6 +123,13 @@ TEST(CrawlOptions, ExclusionsMatchNamesAnywhereOrWholePaths) {
     EXPECT_TRUE(excluder.excluded("/home/u/Downloads", "Downloads"));
     EXPECT_FALSE(excluder.excluded("/home/v/Downloads", "Downloads"));
     EXPECT_TRUE(excluder.excluded("/srv/a/b/tmp", "tmp"));
+    // The crawler's form, which builds the path only when a path rule could match.
+    EXPECT_TRUE(excluder.excludedIn("/home/u", "Downloads"));
+    EXPECT_FALSE(excluder.excludedIn("/home/v", "Downloads"));
+    EXPECT_TRUE(excluder.excludedIn("/srv/a/b", "tmp"));
+    EXPECT_TRUE(excluder.excludedIn("/", "top"));
+    EXPECT_TRUE(excluder.excludedIn("/x", "main.o"));
+    EXPECT_FALSE(excluder.excludedIn("/x", "main.c"));
     EXPECT_EQ(normalizePath("/a//b/./c/../d/"), "/a/b/d");
     EXPECT_EQ(normalizePath("/../"), "/");
 }
