@@ -1,0 +1,115 @@
+#include "host/app/app.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <span>
+
+#include "host/app/host_context.h"
+#include "host/app/host_services.h"
+#include "host/app/lng_messages.h"
+#include "host/app/manager.h"
+#include "host/app/plugin_module.h"
+#include "host/app/plugin_set.h"
+#include "host/app/standard_functions_app.h"
+#include "host/app/terminal_console.h"
+#include "host/services/far_registry_defaults.h"
+#include "host/services/macro_queue.h"
+#include "host/term/signal_pipe.h"
+#include "host/term/terminal_session.h"
+#include "host/ui/far_services.h"
+#include "host/ui/ui_context.h"
+#include "os/registry.h"
+
+namespace skimmer::host::app {
+namespace {
+
+// The plug-in that opens the search window at start when it is loaded.
+constexpr const char* kSearchPlugin = "skimmer";
+
+// The host's own menus and messages go through the same dialog engine as the plug-ins'.
+ManagerDialogs engineDialogs() {
+    ManagerDialogs d;
+    d.menu = [](const std::string& title, const std::vector<std::string>& texts) {
+        std::vector<FarMenuItem> items(texts.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            std::snprintf(items[i].Text, sizeof items[i].Text, "%s", texts[i].c_str());
+            items[i].Selected = i == 0;
+        }
+        return ui::Menu(-1, -1, -1, 0, FMENU_WRAPMODE, title.c_str(), nullptr, nullptr, nullptr, nullptr,
+                        items.data(), static_cast<int>(items.size()));
+    };
+    d.error = [](const std::string& title, const std::string& text) {
+        const char* lines[] = {title.c_str(), text.c_str()};
+        ui::Message(-1, FMSG_WARNING | FMSG_MB_OK, nullptr, lines, 2, 0);
+    };
+    return d;
+}
+
+// FAR's own keys on first start, then the palette dialogs are drawn with.
+void prepareRegistry(ui::UiContext& ui, Manager& manager) {
+    os::Hive hive(os::Hive::defaultPath(), nullptr, [&](const std::string& notice) { manager.showError(notice); });
+    const services::DefaultsOutcome outcome = services::writeFarRegistryDefaults(hive);
+    if (!outcome.status) manager.showError(outcome.status.error);
+    if (auto colors = hive.openKey(std::string(services::kFarRootKey) + "\\Colors")) {
+        if (auto palette = colors->readValue("CurrentPalette"); palette && palette->type == os::RegType::Binary) {
+            const auto* bytes = reinterpret_cast<const uint8_t*>(palette->data.data());
+            ui.setPalette(std::span<const uint8_t>(bytes, palette->data.size()));
+        }
+    }
+}
+
+std::vector<std::filesystem::path> pluginPaths(const Options& options, const std::string& argv0) {
+    if (!options.plugins.empty()) return {options.plugins.begin(), options.plugins.end()};
+    return findPluginModules(programDirectory(argv0));
+}
+
+}  // namespace
+
+int runApp(const Options& options, const std::string& argv0) {
+    std::string error;
+    auto session = term::TerminalSession::open(STDIN_FILENO, STDOUT_FILENO, error);
+    if (!session) {
+        std::fprintf(stderr, "skimmer: %s\n", error.c_str());
+        return 1;
+    }
+    term::installCrashRestore();
+    term::SignalPipe::install();
+    if (!session->enter()) {
+        std::fprintf(stderr, "skimmer: the terminal refused raw mode\n");
+        return 1;
+    }
+    TerminalConsole console(*session);
+    ui::UiContext ui(console, console);
+    ui.setClipboardReader(clipboardText);
+    ui::installUiContext(&ui);
+    services::MacroQueue macros;
+    Manager manager(console, engineDialogs());
+    manager.setMacroQueue(&macros);
+    manager.setScreenStack(&ui.screen());
+    std::error_code ec;
+    const std::filesystem::path cwd = std::filesystem::current_path(ec);
+    if (ec || !manager.openFolder(cwd.string())) manager.openFolder("/");
+    manager.paint();
+    console.present();
+    prepareRegistry(ui, manager);
+
+    PluginSet plugins([&](const std::string& text) { manager.showError(text); });
+    HostContext host{&console, &manager, &macros, &ui, &plugins};
+    installHostContext(&host);
+    manager.setPlugins(&plugins);
+    plugins.load(pluginPaths(options, argv0), farLanguageFor(userLocale()));
+    if (options.text) manager.commandLine().setText(*options.text);
+    if (options.panel) manager.showError("The search-folder panel (--panel) is not yet available.");
+    else if (!options.manager) plugins.openAtStart(kSearchPlugin);
+
+    manager.run();
+    plugins.exitAll();
+    installHostContext(nullptr);
+    ui::installUiContext(nullptr);
+    session->leave();
+    return 0;
+}
+
+}  // namespace skimmer::host::app

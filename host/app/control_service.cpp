@@ -1,0 +1,153 @@
+// Control: FAR's file panel and command line as plug-ins see them. One small handler per FCTL_*
+// command, found through a table. The host has one file panel; the "another panel" commands answer
+// FALSE because there is no passive panel to act on.
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "host/app/host_context.h"
+#include "host/app/host_services.h"
+#include "host/app/manager.h"
+
+namespace skimmer::host::app {
+namespace {
+
+constexpr size_t kCmdLineBuffer = 1024;  // FAR documents FCTL_GETCMDLINE's buffer as at least 1 KB
+
+// The arrays handed out by the last FCTL_GETPANELINFO: FAR reallocates them on every call, and so
+// do we. UI thread only.
+std::vector<PluginPanelItem> gPanelItems;
+std::vector<PluginPanelItem> gSelectedItems;
+
+void copyString(char* dest, size_t size, const std::string& text) {
+    const size_t n = std::min(text.size(), size - 1);
+    std::memcpy(dest, text.data(), n);
+    dest[n] = '\0';
+}
+
+FILETIME toFileTime(int64_t unixSeconds) {
+    const uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+}
+
+PluginPanelItem toPanelItem(const PanelEntry& e) {
+    PluginPanelItem item{};
+    item.FindData.dwFileAttributes = e.isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!e.name.empty() && e.name[0] == '.' && e.name != "..") item.FindData.dwFileAttributes |= FILE_ATTRIBUTE_HIDDEN;
+    item.FindData.ftLastWriteTime = toFileTime(e.mtime);
+    item.FindData.ftCreationTime = item.FindData.ftLastWriteTime;
+    item.FindData.ftLastAccessTime = item.FindData.ftLastWriteTime;
+    item.FindData.nFileSizeHigh = static_cast<DWORD>(e.size >> 32);
+    item.FindData.nFileSizeLow = static_cast<DWORD>(e.size & 0xFFFFFFFFu);
+    copyString(item.FindData.cFileName, sizeof item.FindData.cFileName, e.name);
+    item.NumberOfLinks = 1;
+    return item;
+}
+
+int panelInfo(Manager& m, void* param, bool withItems) {
+    if (param == nullptr) return FALSE;
+    auto* info = static_cast<PanelInfo*>(param);
+    *info = PanelInfo{};
+    FilePanel& panel = m.panel();
+    const Rect area = m.panelArea();
+    info->PanelType = PTYPE_FILEPANEL;
+    info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
+    info->ItemsNumber = static_cast<int>(panel.entries().size());
+    info->CurrentItem = panel.current();
+    info->TopPanelItem = panel.top();
+    info->Visible = TRUE;
+    info->Focus = TRUE;
+    info->ViewMode = 2;
+    info->SortMode = SM_NAME;
+    copyString(info->CurDir, sizeof info->CurDir, panel.dir().string());
+    if (withItems) {
+        gPanelItems.clear();
+        for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
+        // Nothing can be selected yet, so the selection is the current item (as FAR reports it).
+        gSelectedItems.clear();
+        if (const PanelEntry* cur = panel.currentEntry()) gSelectedItems.push_back(toPanelItem(*cur));
+        info->PanelItems = gPanelItems.data();
+        info->SelectedItems = gSelectedItems.data();
+        info->SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
+    }
+    return TRUE;
+}
+
+int getCmdLine(Manager& m, void* param) {
+    if (param == nullptr) return FALSE;
+    copyString(static_cast<char*>(param), kCmdLineBuffer, m.commandLine().text());
+    return TRUE;
+}
+
+int setCmdLine(Manager& m, void* param, bool insert) {
+    if (param == nullptr) return FALSE;
+    const std::string text = static_cast<const char*>(param);
+    if (insert) m.commandLine().insert(text);
+    else m.commandLine().setText(text);
+    m.repaint();
+    return TRUE;
+}
+
+int redrawPanel(Manager& m, void* param) {
+    if (param != nullptr) {
+        const auto* r = static_cast<const PanelRedrawInfo*>(param);
+        m.panel().moveTo(r->CurrentItem);
+        m.panel().setTop(r->TopPanelItem);
+        m.panel().moveTo(r->CurrentItem);
+    }
+    m.repaint();
+    return TRUE;
+}
+
+int setPanelDir(Manager& m, void* param) {
+    if (param == nullptr) return FALSE;
+    const bool ok = m.setPanelDir(static_cast<const char*>(param));
+    m.repaint();
+    return ok ? TRUE : FALSE;
+}
+
+using Handler = int (*)(Manager&, void*);
+const std::map<int, Handler>& handlers() {
+    static const std::map<int, Handler> table = {
+        {FCTL_GETPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true); }},
+        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false); }},
+        {FCTL_GETCMDLINE, getCmdLine},
+        {FCTL_SETCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, false); }},
+        {FCTL_INSERTCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, true); }},
+        {FCTL_GETCMDLINEPOS,
+         [](Manager& m, void* p) {
+             if (p == nullptr) return FALSE;
+             *static_cast<int*>(p) = m.commandLine().cursorColumn();
+             return TRUE;
+         }},
+        {FCTL_SETCMDLINEPOS,
+         [](Manager& m, void* p) {
+             if (p == nullptr) return FALSE;
+             m.commandLine().setCursorColumn(*static_cast<const int*>(p));
+             return TRUE;
+         }},
+        {FCTL_UPDATEPANEL, [](Manager& m, void*) { m.updatePanel(); return TRUE; }},
+        {FCTL_REDRAWPANEL, redrawPanel},
+        {FCTL_SETPANELDIR, setPanelDir},
+        {FCTL_CLOSEPLUGIN, [](Manager& m, void* p) { return p ? setPanelDir(m, p) : TRUE; }},
+        {FCTL_CHECKPANELSEXIST, [](Manager&, void*) { return TRUE; }},
+        {FCTL_SETUSERSCREEN, [](Manager&, void*) { return TRUE; }},
+    };
+    return table;
+}
+
+}  // namespace
+
+int FARAPI Control(HANDLE, int Command, void* Param) {
+    try {
+        HostContext* host = hostContext();
+        if (host == nullptr || host->manager == nullptr) return FALSE;
+        const auto it = handlers().find(Command);
+        return it == handlers().end() ? FALSE : it->second(*host->manager, Param);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,280 @@
+#include "host/app/manager.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "host/app/display_name.h"
+#include "host/app/host_services.h"
+#include "os/desktop_exec.h"
+#include "os/process.h"
+#include "os/shell_open.h"
+
+namespace skimmer::host::app {
+namespace {
+
+namespace k = term::key;
+
+std::string userShell() {
+    const char* shell = std::getenv("SHELL");
+    return (shell != nullptr && *shell == '/') ? shell : "/bin/sh";
+}
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+}  // namespace
+
+Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(console), dialogs_(std::move(dialogs)) {
+    labels_[2] = "View";
+    labels_[3] = "Edit";
+    labels_[9] = "Quit";
+    labels_[10] = "Plugin";
+    console_.setBackgroundPainter([this] { paint(); });
+}
+
+bool Manager::openFolder(const std::string& dir) {
+    std::string error;
+    if (panel_.open(dir, error)) return true;
+    showError(error);
+    return false;
+}
+
+void Manager::run() {
+    paint();
+    present();
+    while (!quit_) {
+        if (!runPosted()) handle(console_.next());
+        if (quit_) break;
+        paint();
+        present();
+    }
+}
+
+void Manager::handle(const ui::UiEvent& event) {
+    std::visit(Overloaded{
+                   [this](const term::KeyEvent& e) { handleKey(e.code); },
+                   [this](const term::MouseEvent& e) { mouse(e); },
+                   [this](const term::PasteEvent& e) { commandLine_.insertPaste(e.text); },
+                   [](const ui::ResizeEvent&) {},  // the next paint lays out for the new size
+                   [](const ui::WakeEvent&) {},
+                   [this](const ui::InputEnded&) { quit_ = true; },
+               },
+               event);
+}
+
+void Manager::handleKey(k::Code key) {
+    switch (key) {
+        case k::F(10): quit_ = true; return;
+        case k::F(11): pluginsMenu(); return;
+        case k::kAlt | k::kShift | k::F(9): configMenu(); return;
+        case k::kCtrl | 'O': userScreen(); return;
+        case k::kCtrl | 'R': updatePanel(); return;
+        case k::ENTER: enter(); return;
+        case k::SHIFTENTER: openCurrent(); return;
+        case k::F(3): viewOrEditCurrent(false); return;
+        case k::F(4): viewOrEditCurrent(true); return;
+        case k::CTRLENTER:
+            if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..")
+                commandLine_.insert(os::shellQuote({e->name}) + " ");
+            return;
+        default: break;
+    }
+    if (handlePanelKey(key)) return;
+    commandLine_.handleKey(key);
+}
+
+bool Manager::handlePanelKey(k::Code key) {
+    const bool lineEmpty = commandLine_.text().empty();
+    const int page = std::max(1, panel_.pageRows() - 1);
+    switch (key) {
+        case k::UP: panel_.move(-1); return true;
+        case k::DOWN: panel_.move(1); return true;
+        case k::PGUP: panel_.move(-page); return true;
+        case k::PGDN: panel_.move(page); return true;
+        case k::HOME: if (!lineEmpty) return false; panel_.moveTo(0); return true;
+        case k::END:
+            if (!lineEmpty) return false;
+            panel_.moveTo(static_cast<int>(panel_.entries().size()) - 1);
+            return true;
+        default: return false;
+    }
+}
+
+void Manager::enter() {
+    if (!commandLine_.text().empty()) {
+        runCommandLine();
+        return;
+    }
+    const PanelEntry* e = panel_.currentEntry();
+    if (e == nullptr) return;
+    std::string error;
+    if (panel_.enterCurrent(error)) return;
+    if (!error.empty()) {
+        showError(error);
+        return;
+    }
+    const std::string path = (panel_.dir() / e->name).string();
+    if (e->isExecutable) runInTerminal({path}, prompt() + os::shellQuote({"./" + e->name}));
+    else openWithDefault(path);
+}
+
+// Shift+Enter: the current file (or folder) with its default application, as FAR opens it with the
+// system's association.
+void Manager::openCurrent() {
+    if (!commandLine_.text().empty()) {
+        runCommandLine();
+        return;
+    }
+    const PanelEntry* e = panel_.currentEntry();
+    if (e != nullptr && e->name != "..") openWithDefault((panel_.dir() / e->name).string());
+}
+
+void Manager::viewOrEditCurrent(bool edit) {
+    const PanelEntry* e = panel_.currentEntry();
+    if (e == nullptr || e->isDir) return;
+    const std::string path = (panel_.dir() / e->name).string();
+    if (edit) Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    else Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
+    updatePanel();
+}
+
+void Manager::runCommandLine() {
+    const std::string echo = prompt() + commandLine_.text();
+    const std::string line = commandLine_.take();
+    os::RealPathQuery files;
+    const os::CommandLineTarget target = os::classifyCommandLine(line, panel_.dir().string(), files);
+    switch (target.action) {
+        case os::CommandLineAction::Command: runInTerminal({userShell(), "-c", line}, echo); break;
+        case os::CommandLineAction::RunFile: runInTerminal({target.target}, echo); break;
+        case os::CommandLineAction::OpenFile:
+        case os::CommandLineAction::OpenUrl: openWithDefault(target.target); break;
+    }
+}
+
+void Manager::runInTerminal(const std::vector<std::string>& argv, const std::string& echo) {
+    console_.handOver();
+    // The command is echoed on the user screen, as a shell would show it, with unsafe bytes escaped.
+    const int tty = console_.terminalFd();
+    console_.writeUserScreenLine(echo);
+    os::ProcessSpec spec;
+    spec.argv = argv;
+    spec.workingDirectory = panel_.dir().string();
+    spec.foregroundTerminal = tty;
+    std::string error;
+    if (auto child = os::Process::start(spec, error)) child->waitUntilEnded();
+    console_.takeBack();
+    if (!error.empty()) showError(error);
+    updatePanel();
+}
+
+void Manager::openWithDefault(const std::string& target) {
+    os::ShellOpener::Options options;
+    options.loadEntry = [](const std::string&, os::DesktopLaunch&, std::string& error) {
+        error = "applications cannot be started from the command line";
+        return false;
+    };
+    const os::OpenResult result = os::ShellOpener(std::move(options)).open(target);
+    if (result.status == os::OpenResult::RunInTerminal) {
+        runInTerminal(result.command.argv, prompt() + os::shellQuote(result.command.argv));
+    } else if (result.status == os::OpenResult::Failed) {
+        showError(result.error);
+    }
+}
+
+void Manager::userScreen() {
+    console_.showUserScreen(true);
+    while (!quit_) {
+        const ui::UiEvent e = console_.next();
+        if (std::holds_alternative<ui::InputEnded>(e)) quit_ = true;
+        const auto* key = std::get_if<term::KeyEvent>(&e);
+        if (key && (key->code == (k::kCtrl | 'O') || key->code == k::ESC)) break;
+        if (key && key->code == k::F(10)) quit_ = true;
+    }
+    console_.showUserScreen(false);
+}
+
+void Manager::pluginsMenu() {
+    if (plugins_ == nullptr) return;
+    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems())) plugins_->open(*chosen);
+}
+
+void Manager::configMenu() {
+    if (plugins_ == nullptr) return;
+    if (auto chosen = choosePluginItem("Plugins configuration", plugins_->configItems())) plugins_->configure(*chosen);
+}
+
+std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title,
+                                                        const std::vector<PluginMenuItem>& items) {
+    if (!dialogs_.menu) return std::nullopt;
+    std::vector<std::string> texts;
+    for (const auto& i : items) texts.push_back(i.text);
+    const int chosen = dialogs_.menu(title, texts);
+    if (chosen < 0 || chosen >= static_cast<int>(items.size())) return std::nullopt;
+    return items[static_cast<size_t>(chosen)];
+}
+
+void Manager::mouse(const term::MouseEvent& m) {
+    if (m.flags == term::kMouseWheeled) {
+        panel_.move(m.wheel > 0 ? -1 : 1);
+        return;
+    }
+    if (m.flags == 0 && (m.buttons & term::kLeftButton)) {
+        const int index = panel_.indexAt(m.x, m.y);
+        if (index >= 0) panel_.moveTo(index);
+    }
+}
+
+bool Manager::runPosted() {
+    if (macros_ == nullptr) return false;
+    const std::optional<services::MacroAction> action = macros_->next();
+    if (!action) return false;
+    switch (action->kind) {
+        case services::MacroAction::Key: handleKey(static_cast<k::Code>(action->key)); break;
+        case services::MacroAction::Text: commandLine_.insert(action->text); break;
+        case services::MacroAction::SetPanelPos: panel_.setCurrent(action->text); break;
+    }
+    return true;
+}
+
+void Manager::repaint() {
+    if (stack_ != nullptr) stack_->resized();  // our background, then every open window over it
+    else paint();
+    present();
+}
+
+bool Manager::setPanelDir(const std::string& dir) {
+    std::string error;
+    return panel_.open(dir, error);
+}
+
+void Manager::updatePanel() {
+    std::string error;
+    if (!panel_.reload(error)) showError(error);
+}
+
+std::string Manager::prompt() const { return displayName(panel_.dir().string()) + ">"; }
+
+void Manager::showError(const std::string& text) {
+    if (dialogs_.error) dialogs_.error("Error", text);
+}
+
+void Manager::paint() {
+    term::CellBuffer& b = console_.cells();
+    const int w = b.width(), h = b.height();
+    b.fill(0, 0, w - 1, h - 1, U' ', 0x07);
+    b.setCursor(0, 0, false);
+    if (h >= 3) {
+        panelArea_ = {0, 0, w - 1, h - 3};
+        panel_.draw(b, panelArea_, true);
+    }
+    const int lineY = h >= 2 ? h - 2 : 0;
+    commandLine_.draw(b, lineY, prompt(), true);
+    if (h >= 2) drawKeyBar(b, h - 1, labels_);
+}
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,102 @@
+// The FAR-like screen: a file panel of the current folder, the command line with the folder as its
+// prompt, and the key bar; and the keys that drive them.
+//
+// Contract:
+// - Runs on the UI thread and owns what it draws; dialogs run on top of it through the dialog
+//   engine, which asks it (through the console) to repaint the background after a resize.
+// - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs the
+//   command line, Shift+Enter opens the current file with its default application, F3/F4 view/edit
+//   it in the user's pager/editor, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
+//   screen, Ctrl+R re-reads the folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in
+//   configuration menu, F10 quits. Pasted text goes to the command line as text.
+// - Keys and macros posted by a plug-in (ACTL_POSTKEYSEQUENCE, ACTL_KEYMACRO) run before the next
+//   key from the terminal, once the plug-in has returned.
+// - A command line runs through the user's $SHELL with the terminal handed over; a line that is
+//   exactly one existing non-executable file, or a URL, is opened with its default application.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/app/command_line.h"
+#include "host/app/file_panel.h"
+#include "host/app/key_bar.h"
+#include "host/app/plugin_commands.h"
+#include "host/app/terminal_console.h"
+#include "host/services/macro_queue.h"
+#include "host/ui/screen_stack.h"
+
+namespace skimmer::host::app {
+
+// The dialogs the screen needs from the dialog engine, injected so the screen can be tested alone.
+struct ManagerDialogs {
+    // A FAR menu: the chosen index or -1.
+    std::function<int(const std::string& title, const std::vector<std::string>& items)> menu;
+    // A FAR warning message with an Ok button.
+    std::function<void(const std::string& title, const std::string& text)> error;
+};
+
+class Manager {
+public:
+    Manager(TerminalConsole& console, ManagerDialogs dialogs);
+
+    void setPlugins(PluginCommands* plugins) { plugins_ = plugins; }
+    // Keys and macros posted by plug-ins, run before the next key from the terminal.
+    void setMacroQueue(services::MacroQueue* macros) { macros_ = macros; }
+    // The dialog engine's windows, repainted over the screen by repaint().
+    void setScreenStack(ui::ScreenStack* stack) { stack_ = stack; }
+    bool openFolder(const std::string& dir);
+
+    // Runs until F10 or the end of input.
+    void run();
+
+    // One event, as run() handles it (for tests and for nested loops).
+    void handle(const ui::UiEvent& event);
+    void handleKey(term::key::Code key);
+    bool quitRequested() const { return quit_; }
+
+    void paint();    // everything under the dialogs, into the console's buffer
+    void repaint();  // paint, then the open dialogs over it, then present
+    void present() { console_.present(); }
+    void showError(const std::string& text);
+    const Rect& panelArea() const { return panelArea_; }
+
+    // What Control (FCTL_*) works on.
+    CommandLine& commandLine() { return commandLine_; }
+    FilePanel& panel() { return panel_; }
+    bool setPanelDir(const std::string& dir);
+    void updatePanel();
+
+    std::string prompt() const;
+
+private:
+    bool handlePanelKey(term::key::Code key);
+    void enter();
+    void openCurrent();
+    void viewOrEditCurrent(bool edit);
+    void runCommandLine();
+    void runInTerminal(const std::vector<std::string>& argv, const std::string& echo);
+    void openWithDefault(const std::string& target);
+    void userScreen();
+    void pluginsMenu();
+    void configMenu();
+    std::optional<PluginMenuItem> choosePluginItem(const std::string& title, const std::vector<PluginMenuItem>& items);
+    void mouse(const term::MouseEvent& m);
+    bool runPosted();
+
+    TerminalConsole& console_;
+    ManagerDialogs dialogs_;
+    PluginCommands* plugins_ = nullptr;
+    FilePanel panel_;
+    CommandLine commandLine_;
+    KeyBarLabels labels_;
+    Rect panelArea_;
+    services::MacroQueue* macros_ = nullptr;
+    ui::ScreenStack* stack_ = nullptr;
+    bool quit_ = false;
+};
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,79 @@
+#include "host/app/options.h"
+
+namespace skimmer::host::app {
+
+ParseResult parseOptions(const std::vector<std::string>& args) {
+    ParseResult r;
+    std::vector<std::string> words;
+    bool endOfOptions = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (endOfOptions || a.empty() || a[0] != '-' || a == "-") {
+            words.push_back(a);
+        } else if (a == "--") {
+            endOfOptions = true;
+        } else if (a == "--manager") {
+            r.options.manager = true;
+        } else if (a == "--panel") {
+            r.options.panel = true;
+        } else if (a == "--help" || a == "-h") {
+            r.options.help = true;
+        } else if (a == "--version") {
+            r.options.version = true;
+        } else if (a == "--plugin" || a.rfind("--plugin=", 0) == 0) {
+            if (a == "--plugin" && i + 1 >= args.size()) {
+                r.error = "--plugin needs a path";
+                return r;
+            }
+            r.options.plugins.push_back(a == "--plugin" ? args[++i] : a.substr(9));
+        } else {
+            r.error = "unknown option: " + a;
+            return r;
+        }
+    }
+    if (!words.empty()) {
+        std::string text;
+        for (const auto& w : words) text += (text.empty() ? "" : " ") + w;
+        r.options.text = text;
+    }
+    if (r.options.manager && r.options.panel) r.error = "--manager and --panel cannot be combined";
+    return r;
+}
+
+std::string helpText() {
+    return R"(Usage: skimmer [OPTION]... [TEXT]
+A terminal host for FAR Manager 1.70 plug-ins: a file panel, a command line, and the Skimmer
+search window, which opens at start.
+
+  TEXT             put TEXT on the command line first (the search window starts with it)
+  --manager        start with the panels only; do not open the search window
+  --panel          start in the search-folder panel (not yet available)
+  --plugin PATH    load the plug-in module PATH (repeatable); by default the modules in
+                   <program folder>/plugins/*/ are loaded
+  --help           show this help and exit
+  --version        show the version and exit
+
+Keys (as in FAR Manager):
+  F11              plug-ins menu             Alt+Shift+F9   plug-in configuration
+  Ctrl+O           show/hide the user screen (output of commands)
+  F10              quit                      Enter          enter a folder / run the command line
+  Shift+Enter      open with the default application
+  F3, F4           view ($PAGER) / edit ($VISUAL, $EDITOR) the current file
+  Ctrl+Enter       put the current name on the command line
+  Up/Down, PgUp/PgDn, Home/End               move in the panel
+
+Keys a terminal may not be able to send, and what to press instead:
+  Shift+Enter      Alt+Enter
+  Ctrl+Enter       Ctrl+J
+  Ctrl+Backspace   Ctrl+H (what most terminals send for it)
+Terminals that support xterm's modifyOtherKeys or the kitty keyboard protocol send
+Shift+Enter and Ctrl+Enter directly; both protocols are switched on at start and off at exit.
+
+Environment: SHELL runs command lines; ESCDELAY (milliseconds, default 25) is how long a lone Esc
+waits for the rest of an escape sequence; XDG_CONFIG_HOME holds the settings (skimmer/registry.reg).
+)";
+}
+
+std::string versionText() { return "skimmer 0.1.0 (FAR Manager 1.70 plug-in interface)\n"; }
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,54 @@
+// The service table each plug-in receives: the dialog engine's dialogs, menus and messages, the
+// services layer's standard functions and AdvControl commands, and the app's own services.
+#include <cstring>
+
+#include "host/app/host_services.h"
+#include "host/app/plugin_set.h"
+#include "host/app/standard_functions_app.h"
+#include "host/services/standard_functions.h"
+#include "host/ui/far_services.h"
+
+namespace skimmer::host::app {
+
+FarStandardFunctions makeStandardFunctions() {
+    FarStandardFunctions f{};
+    f.StructSize = sizeof f;
+    services::fillStandardFunctions(f);
+    fillAppStandardFunctions(f);
+    return f;
+}
+
+PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarStandardFunctions* fsf) {
+    PluginStartupInfo info{};
+    info.StructSize = sizeof info;
+    std::strncpy(info.ModuleName, modulePath, sizeof info.ModuleName - 1);
+    info.ModuleNumber = moduleNumber;
+    info.RootKey = kPluginsRootKey;
+    info.Menu = ui::Menu;
+    info.Dialog = ui::Dialog;
+    info.Message = ui::Message;
+    info.GetMsg = GetMsg;
+    info.Control = Control;
+    info.SaveScreen = SaveScreen;
+    info.RestoreScreen = RestoreScreen;
+    info.GetDirList = GetDirList;
+    info.GetPluginDirList = GetPluginDirList;
+    info.FreeDirList = FreeDirList;
+    info.Viewer = Viewer;
+    info.Editor = Editor;
+    info.CmpName = CmpName;
+    info.CharTable = CharTable;
+    info.Text = Text;
+    info.EditorControl = EditorControl;
+    info.FSF = fsf;
+    info.ShowHelp = ShowHelp;
+    info.AdvControl = AdvControl;
+    info.InputBox = InputBox;
+    info.DialogEx = ui::DialogEx;
+    info.SendDlgMessage = ui::SendDlgMessage;
+    info.DefDlgProc = ui::DefDlgProc;
+    info.ViewerControl = ViewerControl;
+    return info;
+}
+
+}  // namespace skimmer::host::app

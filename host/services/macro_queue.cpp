@@ -1,0 +1,189 @@
+#include "host/services/macro_queue.h"
+
+#include "host/services/key_names.h"
+
+namespace skimmer::host::services {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
+        if (a != prefix[i]) return false;
+    }
+    return true;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : s_(text) {}
+
+    MacroParse run() {
+        MacroParse result;
+        while (skipBlanks(), pos_ < s_.size()) {
+            if (!token(result.actions)) {
+                result.error = error_;
+                result.actions.clear();
+                return result;
+            }
+        }
+        result.ok = true;
+        return result;
+    }
+
+private:
+    void skipBlanks() {
+        while (pos_ < s_.size() && isBlank(s_[pos_])) ++pos_;
+    }
+    bool atTokenEnd(size_t p) const { return p >= s_.size() || isBlank(s_[p]); }
+    bool fail(std::string why) {
+        error_ = std::move(why);
+        return false;
+    }
+    std::string_view word() const {
+        size_t end = pos_;
+        while (!atTokenEnd(end)) ++end;
+        return s_.substr(pos_, end - pos_);
+    }
+
+    bool token(std::vector<MacroAction>& out) {
+        std::string_view rest = s_.substr(pos_);
+        if ((rest.front() == '%' && !atTokenEnd(pos_ + 1)) || startsWithIgnoringCase(rest, "panel.setpos("))
+            return setPos(out);
+        if (startsWithIgnoringCase(rest, "$text") && atTokenEnd(pos_ + 5)) {
+            pos_ += 5;
+            skipBlanks();
+            if (pos_ >= s_.size() || s_[pos_] != '"') return fail("$Text needs a quoted text");
+            return literal(out);
+        }
+        if (rest.front() == '"' && !atTokenEnd(pos_ + 1)) return literal(out);
+        return key(out);
+    }
+
+    bool key(std::vector<MacroAction>& out) {
+        std::string_view w = word();
+        pos_ += w.size();
+        if (auto k = nameToKey(w)) {
+            out.push_back({MacroAction::Key, *k});
+            return true;
+        }
+        if (w.size() == 1 && static_cast<unsigned char>(w[0]) >= 0x80) {
+            out.push_back({MacroAction::Text, 0, std::string(w)});  // a byte of a non-UTF-8 name
+            return true;
+        }
+        return fail("unknown key name \"" + std::string(w) + "\" in the macro");
+    }
+
+    // "text" with C escapes; an unknown escape is an error, as in FAR's macro language.
+    bool literal(std::vector<MacroAction>& out) {
+        std::string text;
+        for (++pos_; pos_ < s_.size(); ++pos_) {
+            char c = s_[pos_];
+            if (c == '"') {
+                ++pos_;
+                if (!atTokenEnd(pos_)) return fail("a text in quotes must be followed by a blank");
+                out.push_back({MacroAction::Text, 0, std::move(text)});
+                return true;
+            }
+            if (c != '\\') {
+                text.push_back(c);
+            } else if (!escape(text)) {
+                return false;
+            }
+        }
+        return fail("a text in the macro lacks its closing quote");
+    }
+
+    bool escape(std::string& text) {
+        if (++pos_ >= s_.size()) return fail("a text in the macro lacks its closing quote");
+        switch (char c = s_[pos_]) {
+        case '\\': case '"': text.push_back(c); return true;
+        case 'n': text.push_back('\n'); return true;
+        case 't': text.push_back('\t'); return true;
+        case 'x': {
+            int hi = pos_ + 1 < s_.size() ? hexDigit(s_[pos_ + 1]) : -1;
+            int lo = pos_ + 2 < s_.size() ? hexDigit(s_[pos_ + 2]) : -1;
+            if (hi < 0 || lo < 0 || (hi == 0 && lo == 0)) return fail("a bad \\x escape in the macro");
+            text.push_back(static_cast<char>(hi * 16 + lo));
+            pos_ += 2;
+            return true;
+        }
+        default: return fail(std::string("an unknown escape \\") + c + " in the macro");
+        }
+    }
+
+    // [%var=]panel.setpos(P,"name")[;]
+    bool setPos(std::vector<MacroAction>& out) {
+        if (s_[pos_] == '%') {
+            size_t eq = s_.find('=', pos_);
+            if (eq == std::string_view::npos) return fail("a variable without a value in the macro");
+            pos_ = eq + 1;
+            if (!startsWithIgnoringCase(s_.substr(pos_), "panel.setpos(")) return fail("only panel.setpos is supported");
+        }
+        pos_ += 13;
+        skipBlanks();
+        if (pos_ >= s_.size() || (s_[pos_] != '0' && s_[pos_] != '1')) return fail("panel.setpos needs panel 0 or 1");
+        int panel = s_[pos_++] - '0';
+        skipBlanks();
+        if (pos_ + 1 >= s_.size() || s_[pos_] != ',') return fail("panel.setpos needs a name");
+        ++pos_;
+        skipBlanks();
+        if (pos_ >= s_.size() || s_[pos_] != '"') return fail("panel.setpos needs a quoted name");
+        size_t start = ++pos_;
+        // The name ends at the first `")` that ends the token (optionally with ';').
+        for (size_t q = s_.find("\")", start); q != std::string_view::npos; q = s_.find("\")", q + 1)) {
+            size_t after = q + 2;
+            if (after < s_.size() && s_[after] == ';') ++after;
+            if (atTokenEnd(after)) {
+                out.push_back({MacroAction::SetPanelPos, 0, std::string(s_.substr(start, q - start)), panel});
+                pos_ = after;
+                return true;
+            }
+        }
+        return fail("panel.setpos lacks its closing \")");
+    }
+
+    std::string_view s_;
+    size_t pos_ = 0;
+    std::string error_;
+};
+
+}  // namespace
+
+MacroParse parseMacroText(std::string_view text) { return Parser(text).run(); }
+
+bool MacroQueue::post(std::vector<MacroAction> actions, bool disableOutput) {
+    if (actions.size() > kMaxQueuedActions - queue_.size()) return false;
+    for (auto& a : actions) {
+        a.disableOutput = disableOutput;
+        queue_.push_back(std::move(a));
+    }
+    return true;
+}
+
+bool MacroQueue::postKeys(const uint32_t* keys, int count, bool disableOutput) {
+    if (count < 0 || (count > 0 && !keys) || static_cast<size_t>(count) > kMaxQueuedActions - queue_.size())
+        return false;
+    std::vector<MacroAction> actions;
+    actions.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) actions.push_back({MacroAction::Key, static_cast<int>(keys[i])});
+    return post(std::move(actions), disableOutput);
+}
+
+std::optional<MacroAction> MacroQueue::next() {
+    if (queue_.empty()) return std::nullopt;
+    MacroAction a = std::move(queue_.front());
+    queue_.pop_front();
+    return a;
+}
+
+}  // namespace skimmer::host::services

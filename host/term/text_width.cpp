@@ -1,0 +1,107 @@
+// Display widths come from glibc's tables through a private C.UTF-8 locale object, switched in per
+// call with uselocale() (a thread-local pointer swap), so the process locale never matters.
+#include "host/term/text_width.h"
+
+#include <clocale>
+#include <cwchar>
+#include <locale.h>
+
+namespace skimmer::host::term {
+namespace {
+
+locale_t utf8Locale() {
+    static const locale_t loc = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (l == locale_t(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
+        return l;
+    }();
+    return loc;
+}
+
+int libcWidth(char32_t cp) {
+    locale_t loc = utf8Locale();
+    if (loc == locale_t(nullptr)) return 1;  // no UTF-8 locale at all: everything counts as narrow
+    locale_t previous = uselocale(loc);
+    int w = wcwidth(static_cast<wchar_t>(cp));
+    uselocale(previous);
+    return w;
+}
+
+bool isFormatHazard(char32_t cp) {
+    return (cp >= 0x200B && cp <= 0x200F) ||  // zero-width space/joiners, LRM/RLM
+           (cp >= 0x202A && cp <= 0x202E) ||  // bidi embeddings and overrides
+           (cp >= 0x2060 && cp <= 0x2069) ||  // word joiner, invisible operators, bidi isolates
+           cp == 0x061C || cp == 0xFEFF || (cp >= 0xFFF9 && cp <= 0xFFFB) ||
+           (cp >= 0xE0000 && cp <= 0xE007F);  // tag characters
+}
+
+}  // namespace
+
+Utf8Step decodeUtf8(std::string_view text, size_t pos) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    if (lead < 0x80) return {lead, 1, true};
+    size_t need;
+    char32_t cp;
+    char32_t minimum;
+    if ((lead & 0xE0) == 0xC0) { need = 1; cp = lead & 0x1F; minimum = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { need = 2; cp = lead & 0x0F; minimum = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { need = 3; cp = lead & 0x07; minimum = 0x10000; }
+    else return {kPlaceholder, 1, false};
+    if (pos + need >= text.size()) return {kPlaceholder, 1, false};
+    for (size_t i = 1; i <= need; ++i) {
+        const unsigned char b = byte(pos + i);
+        if ((b & 0xC0) != 0x80) return {kPlaceholder, 1, false};
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {kPlaceholder, 1, false};
+    return {cp, need + 1, true};
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kPlaceholder;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isUnsafeForTerminal(char32_t cp) {
+    if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return true;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return true;
+    if (cp < 0x7F) return false;
+    // Unassigned and non-printable code points have no agreed width: never send them.
+    return isFormatHazard(cp) || libcWidth(cp) < 0;
+}
+
+bool isCombining(char32_t cp) {
+    return cp >= 0x300 && !isUnsafeForTerminal(cp) && libcWidth(cp) == 0;
+}
+
+int charWidth(char32_t cp) {
+    if (cp < 0x7F || isUnsafeForTerminal(cp)) return 1;  // unsafe ones are drawn as the placeholder
+    return libcWidth(cp);
+}
+
+int displayWidth(std::string_view utf8) {
+    int total = 0;
+    for (size_t pos = 0; pos < utf8.size();) {
+        const Utf8Step step = decodeUtf8(utf8, pos);
+        pos += step.length;
+        total += charWidth(step.cp);
+    }
+    return total;
+}
+
+}  // namespace skimmer::host::term

@@ -1,0 +1,131 @@
+#include "host/ui/message_box.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "far/messages.h"
+#include "host/term/text_width.h"
+#include "host/ui/hotkey_text.h"
+#include "host/ui/running_dialog.h"
+
+namespace skimmer::host::ui {
+
+namespace {
+
+FarDialogItem makeItem(int type, int x1, int y1, int x2, int y2, DWORD flags, std::string_view text) {
+    FarDialogItem item{};
+    item.Type = type;
+    item.X1 = x1;
+    item.Y1 = y1;
+    item.X2 = x2;
+    item.Y2 = y2;
+    item.Flags = flags;
+    size_t n = std::min(text.size(), sizeof item.Data - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    std::memcpy(item.Data, text.data(), n);
+    return item;
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find('\n', start);
+        out.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> standardButtons(DWORD flags) {
+    switch (flags & farapi::kMessageButtonsMask) {
+        case FMSG_MB_OK: return {"OK"};
+        case FMSG_MB_OKCANCEL: return {"OK", "Cancel"};
+        case FMSG_MB_ABORTRETRYIGNORE: return {"&Abort", "&Retry", "&Ignore"};
+        case FMSG_MB_YESNO: return {"&Yes", "&No"};
+        case FMSG_MB_YESNOCANCEL: return {"&Yes", "&No", "Cancel"};
+        case FMSG_MB_RETRYCANCEL: return {"&Retry", "Cancel"};
+        default: return {};
+    }
+}
+
+MessageRequest messageFromItems(DWORD flags, const char* const* items, int itemsNumber, int buttonsNumber,
+                                const std::string& errorText) {
+    MessageRequest request;
+    request.flags = flags;
+    std::vector<std::string> all;
+    if (flags & FMSG_ALLINONE) {
+        // Items is really one string; a leading newline means "no title".
+        const char* text = reinterpret_cast<const char*>(items);
+        if (text) all = splitLines(text);
+    } else {
+        for (int i = 0; items && i < itemsNumber; ++i) all.emplace_back(items[i] ? items[i] : "");
+    }
+    if (!all.empty()) {
+        request.title = all.front();
+        all.erase(all.begin());
+    }
+    const bool standard = (flags & farapi::kMessageButtonsMask) != 0;
+    const size_t buttons = standard ? 0 : static_cast<size_t>(std::clamp(buttonsNumber, 0, static_cast<int>(all.size())));
+    request.buttons.assign(all.end() - static_cast<std::ptrdiff_t>(buttons), all.end());
+    all.resize(all.size() - buttons);
+    if (standard) request.buttons = standardButtons(flags);
+    if (!errorText.empty()) all.insert(all.begin(), errorText);
+    request.lines = std::move(all);
+    return request;
+}
+
+// The box FAR draws: a double frame three columns and one row in from the dialog's edge, the body
+// from column 5, the buttons centred on the row after it.
+int runMessage(UiContext& context, const MessageRequest& request) {
+    auto& cells = context.surface().cells();
+    int inner = term::displayWidth(request.title) + 2;
+    for (const auto& line : request.lines)
+        if (line.empty() || (line[0] != '\x01' && line[0] != '\x02')) inner = std::max(inner, term::displayWidth(line));
+    int buttonsWidth = -1;
+    for (const auto& b : request.buttons) buttonsWidth += term::displayWidth(parseHotkey(b).shown()) + 5;
+    inner = std::clamp(std::max(inner, buttonsWidth), 1, std::max(cells.width() - 10, 1));
+    const int width = inner + 10;
+    // Lines that do not fit the screen are left out, so that the buttons always show.
+    const int room = std::max(cells.height() - 4 - (request.buttons.empty() ? 0 : 1), 1);
+    const int lines = std::min(static_cast<int>(request.lines.size()), room);
+    const int height = lines + (request.buttons.empty() ? 0 : 1) + 4;
+
+    std::vector<FarDialogItem> items;
+    items.push_back(makeItem(DI_DOUBLEBOX, 3, 1, width - 4, height - 2, 0, request.title));
+    const DWORD align = (request.flags & FMSG_LEFTALIGN) ? 0 : DIF_CENTERTEXT;
+    for (int i = 0; i < lines; ++i) {
+        const std::string& line = request.lines[static_cast<size_t>(i)];
+        DWORD separator = line.empty() ? 0 : line[0] == '\x01' ? DIF_SEPARATOR : line[0] == '\x02' ? DIF_SEPARATOR2 : 0;
+        std::string_view text = separator ? std::string_view(line).substr(1) : std::string_view(line);
+        items.push_back(makeItem(DI_TEXT, 5, 2 + i, width - 6, 2 + i, separator | align | DIF_SHOWAMPERSAND, text));
+    }
+    const int firstButton = static_cast<int>(items.size());
+    for (const auto& label : request.buttons)
+        items.push_back(makeItem(DI_BUTTON, 0, 2 + lines, 0, 2 + lines, DIF_CENTERGROUP, label));
+    if (!request.buttons.empty()) items[static_cast<size_t>(firstButton)].Focus = 1;
+
+    DialogSpec spec;
+    spec.x1 = -1;
+    spec.y1 = -1;
+    spec.x2 = width;
+    spec.y2 = height;
+    spec.helpTopic = request.helpTopic;
+    spec.items = items.data();
+    spec.itemCount = static_cast<int>(items.size());
+    spec.flags = (request.flags & FMSG_WARNING) ? FDLG_WARNING : 0;
+    RunningDialog dialog(context, spec);
+    if (request.flags & FMSG_DOWN) {
+        std::lock_guard guard(context.lock());
+        COORD shift{0, 2};
+        dialog.send(DM_MOVEDIALOG, 0, reinterpret_cast<LONG_PTR>(&shift));
+    }
+    const int result = dialog.run(request.buttons.empty());
+    return result >= firstButton ? result - firstButton : -1;
+}
+
+}  // namespace skimmer::host::ui

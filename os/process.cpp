@@ -1,0 +1,278 @@
+#include "os/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace skimmer::os {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string describe(const std::string& program, int err) {
+    return "cannot start " + program + ": " + std::strerror(err);
+}
+
+// posix_spawn's attribute and file-action objects, destroyed on every path out of start().
+struct SpawnAttr {
+    posix_spawnattr_t attr;
+    SpawnAttr() { posix_spawnattr_init(&attr); }
+    ~SpawnAttr() { posix_spawnattr_destroy(&attr); }
+};
+struct SpawnActions {
+    posix_spawn_file_actions_t actions;
+    SpawnActions() { posix_spawn_file_actions_init(&actions); }
+    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions); }
+};
+
+// A host may ignore SIGPIPE or block SIGWINCH for its own loop; ignored and blocked signals
+// survive exec, so the child gets every disposition reset and an empty mask.
+void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& spec) {
+    sigset_t all;
+    sigset_t none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (spec.detachSession) {
+        flags |= POSIX_SPAWN_SETSID;
+    } else {
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attr, 0);
+    }
+    posix_spawnattr_setflags(&attr, flags);
+}
+
+// Every descriptor above 2 is closed in the child: it sees our pipes, sockets, the hive lock
+// and the index only if we pass them, and we never do.
+int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& spec, int pipeWrite) {
+    int rc = 0;
+    if (spec.foregroundTerminal >= 0 && !spec.detachSession) {
+        rc = posix_spawn_file_actions_addtcsetpgrp_np(&fa, spec.foregroundTerminal);
+    } else {
+        rc = posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+        if (rc == 0 && pipeWrite >= 0) rc = posix_spawn_file_actions_adddup2(&fa, pipeWrite, 1);
+        if (rc == 0 && pipeWrite < 0) rc = posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+        if (rc == 0) rc = posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    }
+    if (rc == 0 && !spec.workingDirectory.empty())
+        rc = posix_spawn_file_actions_addchdir_np(&fa, spec.workingDirectory.c_str());
+    if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&fa, 3);
+    return rc;
+}
+
+int openPidFd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    long fd = syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) {
+        fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+        return static_cast<int>(fd);
+    }
+#else
+    (void)pid;
+#endif
+    return -1;  // an old kernel: waitFor() falls back to short polls
+}
+
+ExitStatus decode(int raw) {
+    ExitStatus s;
+    if (WIFEXITED(raw)) {
+        s.exited = true;
+        s.code = WEXITSTATUS(raw);
+    } else if (WIFSIGNALED(raw)) {
+        s.signal = WTERMSIG(raw);
+    }
+    return s;
+}
+
+int remainingMs(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// The terminal goes back to our process group after a foreground child. We are a background group
+// at that moment, so SIGTTOU must be blocked or the kernel would stop us for asking.
+void reclaimTerminal(int tty) {
+    sigset_t block;
+    sigset_t old;
+    sigemptyset(&block);
+    sigaddset(&block, SIGTTOU);
+    pthread_sigmask(SIG_BLOCK, &block, &old);
+    tcsetpgrp(tty, getpgrp());
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<Process> Process::start(const ProcessSpec& spec, std::string& error) {
+    if (spec.argv.empty() || spec.argv[0].empty()) {
+        error = "cannot start a program without a name";
+        return nullptr;
+    }
+    int fds[2] = {-1, -1};
+    if (spec.captureStdout && !spec.detachSession && pipe2(fds, O_CLOEXEC) != 0) {
+        error = describe(spec.argv[0], errno);
+        return nullptr;
+    }
+    SpawnAttr attr;
+    SpawnActions actions;
+    configureAttributes(attr.attr, spec);
+    int rc = configureDescriptors(actions.actions, spec, fds[1]);
+
+    std::vector<char*> argv;
+    for (const auto& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (rc == 0) rc = posix_spawnp(&pid, argv[0], &actions.actions, &attr.attr, argv.data(), environ);
+    if (fds[1] >= 0) close(fds[1]);
+    if (rc != 0) {
+        if (fds[0] >= 0) close(fds[0]);
+        error = describe(spec.argv[0], rc);
+        return nullptr;
+    }
+    if (fds[0] >= 0) fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+    std::unique_ptr<Process> p(new Process(pid, fds[0], openPidFd(pid)));
+    if (spec.foregroundTerminal >= 0 && !spec.detachSession) p->terminal_ = spec.foregroundTerminal;
+    return p;
+}
+
+Process::~Process() {
+    if (!status_ && !detached_) terminate();
+    closeDescriptors();
+}
+
+void Process::closeDescriptors() {
+    if (outFd_ >= 0) close(outFd_);
+    if (pidFd_ >= 0) close(pidFd_);
+    outFd_ = -1;
+    pidFd_ = -1;
+}
+
+void Process::recordStatus(int raw) {
+    status_ = decode(raw);
+    if (pidFd_ >= 0) close(pidFd_);
+    pidFd_ = -1;
+    if (terminal_ >= 0) reclaimTerminal(terminal_);
+}
+
+std::optional<ExitStatus> Process::reapNow() {
+    if (status_ || detached_) return status_;
+    int raw = 0;
+    pid_t r;
+    do {
+        r = waitpid(pid_, &raw, WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    if (r == pid_) {
+        recordStatus(raw);
+    } else if (r < 0) {
+        // ECHILD: someone reaped it behind our back (SIGCHLD set to SIG_IGN). It has ended.
+        recordStatus(0);
+        status_->exited = false;
+    }
+    return status_;
+}
+
+std::optional<ExitStatus> Process::waitFor(std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (auto s = reapNow(); s || detached_) return s;
+        int left = remainingMs(deadline);
+        if (left == 0) return std::nullopt;
+        if (pidFd_ >= 0) {
+            pollfd p{pidFd_, POLLIN, 0};
+            poll(&p, 1, left);  // EINTR or an event: either way, look again
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 5)));
+        }
+    }
+}
+
+ExitStatus Process::waitUntilEnded() {
+    while (!status_ && !detached_) {
+        int raw = 0;
+        pid_t r = waitpid(pid_, &raw, WUNTRACED);
+        if (r == pid_ && WIFSTOPPED(raw)) {
+            kill(-pid_, SIGCONT);
+        } else if (r == pid_) {
+            recordStatus(raw);
+        } else if (r < 0 && errno != EINTR) {
+            recordStatus(0);
+            status_->exited = false;
+        }
+    }
+    return status_.value_or(ExitStatus{});
+}
+
+bool Process::waitForEvent(std::chrono::milliseconds timeout) {
+    if (reapNow()) return true;
+    pollfd p[2];
+    nfds_t n = 0;
+    if (outFd_ >= 0) p[n++] = pollfd{outFd_, POLLIN, 0};
+    if (pidFd_ >= 0) p[n++] = pollfd{pidFd_, POLLIN, 0};
+    if (n == 0) return waitFor(timeout).has_value();
+    int r = poll(p, n, static_cast<int>(timeout.count()));
+    return r > 0 || reapNow().has_value();
+}
+
+ReadState Process::readOutput(std::string& out, size_t maxBytes) {
+    if (outFd_ < 0) return ReadState::EndOfFile;
+    char buffer[65536];
+    size_t want = std::min(maxBytes, sizeof buffer);
+    for (;;) {
+        ssize_t n = read(outFd_, buffer, want);
+        if (n > 0) {
+            out.append(buffer, static_cast<size_t>(n));
+            return ReadState::Data;
+        }
+        if (n == 0) {
+            // Closed for good: stop polling it, or a child that closes stdout and runs on would
+            // make every waitForEvent() return at once.
+            close(outFd_);
+            outFd_ = -1;
+            return ReadState::EndOfFile;
+        }
+        if (errno == EINTR) continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::Nothing : ReadState::Error;
+    }
+}
+
+ExitStatus Process::terminate() {
+    if (!status_ && !detached_) {
+        // The group, not only the child: a wrapper script's own children die with it.
+        kill(-pid_, SIGKILL);
+        kill(pid_, SIGKILL);
+        int raw = 0;
+        pid_t r;
+        do {
+            r = waitpid(pid_, &raw, 0);
+        } while (r < 0 && errno == EINTR);
+        recordStatus(r == pid_ ? raw : 0);
+    }
+    return status_.value_or(ExitStatus{});
+}
+
+void Process::detach() {
+    if (status_ || detached_) return;
+    detached_ = true;
+    pid_t pid = pid_;
+    // The only owner left is this waiter; it ends with the child.
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    closeDescriptors();
+}
+
+}  // namespace skimmer::os

@@ -1,0 +1,101 @@
+#include "host/term/terminal_session.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace skimmer::host::term {
+namespace {
+
+// A pseudo-terminal pair; the session runs on the slave, the test reads the master.
+struct Pty {
+    int master = -1, slave = -1;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        grantpt(master);
+        unlockpt(master);
+        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        winsize ws{};
+        ws.ws_col = 132;
+        ws.ws_row = 43;
+        ioctl(master, TIOCSWINSZ, &ws);
+    }
+    ~Pty() {
+        if (slave >= 0) close(slave);
+        if (master >= 0) close(master);
+    }
+    std::string drain() const {
+        std::string out;
+        char buf[4096];
+        pollfd p{master, POLLIN, 0};
+        while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) break;
+            out.append(buf, static_cast<size_t>(n));
+        }
+        return out;
+    }
+};
+
+bool sameTermios(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+           std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+TEST(TerminalSession, RefusesANonTerminal) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string error;
+    EXPECT_EQ(TerminalSession::open(fds[0], fds[1], error), nullptr);
+    EXPECT_FALSE(error.empty());
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST(TerminalSession, EnterAndLeaveRestoreModesExactly) {
+    Pty pty;
+    termios before{};
+    ASSERT_EQ(tcgetattr(pty.slave, &before), 0);
+    std::string error;
+    auto session = TerminalSession::open(pty.slave, pty.slave, error);
+    ASSERT_NE(session, nullptr) << error;
+    EXPECT_EQ(session->size().width, 132);
+    EXPECT_EQ(session->size().height, 43);
+    ASSERT_TRUE(session->enter());
+    termios raw{};
+    tcgetattr(pty.slave, &raw);
+    EXPECT_EQ(raw.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_NE(pty.drain().find(TerminalSession::enterSequence()), std::string::npos);
+    session->leave();
+    termios after{};
+    tcgetattr(pty.slave, &after);
+    EXPECT_TRUE(sameTermios(before, after));
+    EXPECT_NE(pty.drain().find(TerminalSession::leaveSequence()), std::string::npos);
+    // Twice in and out, then the destructor: still exactly the original.
+    session->enter();
+    session->enter();
+    session.reset();
+    tcgetattr(pty.slave, &after);
+    EXPECT_TRUE(sameTermios(before, after));
+}
+
+TEST(TerminalSession, HangUpStopsWritingAtOnce) {
+    Pty pty;
+    std::string error;
+    auto session = TerminalSession::open(pty.slave, pty.slave, error);
+    ASSERT_NE(session, nullptr);
+    close(pty.master);
+    pty.master = -1;
+    const std::string big(1 << 16, 'x');
+    EXPECT_FALSE(session->write(big));
+    EXPECT_TRUE(session->hungUp());
+    EXPECT_FALSE(session->write("more"));
+}
+
+}  // namespace
+}  // namespace skimmer::host::term
