@@ -1,0 +1,205 @@
+// query_bench: in-process timings of the index's reader side on an existing index, as the engine
+// drives it for every keystroke (search manager → catalog → query helper → connection → execute
+// → eof → getRows(5)), plus the time to read every row, the index's size per entry and the
+// process's resident memory while searching. Run by bench/index/query_bench (with plocate beside
+// it); prints one tab-separated line per query class.
+//
+//   query_bench --db FILE [--queries-out FILE] [--reps N]
+//   query_bench --db FILE --rebuild-sidecar     (rebuilds the name sidecar and says how long it took)
+//
+// Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
+// and without (texts checked to match nothing). Not part of ctest.
+#include "index/query/connection.h"
+#include "index/query/hit_stream.h"
+#include "index/query/name_index_builder.h"
+#include "index/query/query_parser.h"
+#include "index/query/search_manager.h"
+#include "index/store/sqlite_handle.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace skimmer::index;
+using namespace skimmer::index::query;
+
+namespace {
+
+constexpr const char* kColumns =
+    "System.ItemName,System.Size,System.Kind,System.ItemURL,System.ItemPathDisplay,System.ItemPathDisplay";
+
+double millisSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Timing {
+    double firstRows;
+    double allRows;
+    long hits;
+};
+
+// One keystroke as the engine runs it; optionally all rows after the first five.
+Timing keystroke(const std::filesystem::path& db, const std::string& text, bool all) {
+    const auto start = std::chrono::steady_clock::now();
+    SearchManager manager(db);
+    auto helper = manager.getCatalog("systemindex")->getQueryHelper();
+    helper->putQuerySelectColumns(kColumns);
+    Connection connection;
+    connection.open(helper->connectionString());
+    auto recordset = connection.execute(helper->generateSqlFromUserQuery(text));
+    long hits = 0;
+    if (!recordset->eof()) hits += static_cast<long>(recordset->getRows(5).rowCount());
+    Timing timing{millisSince(start), 0, hits};
+    if (all) {
+        while (!recordset->eof()) hits += static_cast<long>(recordset->getRows(5).rowCount());
+        timing.allRows = millisSince(start);
+        timing.hits = hits;
+    }
+    return timing;
+}
+
+// All hits found (item ids only, no rows read): the search structure's own cost.
+double allHitsFound(const std::filesystem::path& db, const std::string& text, long& hits) {
+    const auto start = std::chrono::steady_clock::now();
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    Db handle(raw);
+    auto opened = NameIndex::open(nameIndexPathFor(db));
+    const ParsedQuery parsed = parseQuery(text, 0);
+    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+    auto stream = openHitStream(raw, opened.index.get(), parsed.root);
+    hits = 0;
+    while (stream->next()) ++hits;
+    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+    return millisSince(start);
+}
+
+bool usable(const std::string& word) {
+    if (word.front() == '-' || word == "OR" || word == "AND" || word == "NOT") return false;
+    return word.find_first_of(" \"():/\t,{}") == std::string::npos;
+}
+
+std::vector<std::string> sampleNames(const std::filesystem::path& db, int count) {
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    Db handle(raw);
+    std::vector<std::string> names;
+    Status status;
+    Stmt stmt = prepare(raw, "SELECT name FROM items WHERE dir != 0 ORDER BY random() LIMIT " + std::to_string(count), status);
+    while (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) names.push_back(columnBytes(stmt.get(), 0));
+    return names;
+}
+
+std::vector<std::string> withHits(const std::vector<std::string>& names, size_t length, std::mt19937& rng) {
+    std::vector<std::string> queries;
+    for (const std::string& name : names) {
+        if (name.size() < length) continue;
+        const std::string piece = name.substr(std::uniform_int_distribution<size_t>(0, name.size() - length)(rng), length);
+        if (usable(piece)) queries.push_back(piece);
+        if (queries.size() == 20) break;
+    }
+    return queries;
+}
+
+// Texts that match nothing: rare letters and letters of other scripts, checked against the index.
+std::vector<std::string> withoutHits(const std::filesystem::path& db, size_t length) {
+    static const char* const kAlphabet[] = {"q", "ж", "水", "ψ", "#", "@", "x", "j", "z", "k", "€", "ß"};
+    std::vector<std::string> queries;
+    std::mt19937 rng(static_cast<unsigned>(length));
+    for (int attempt = 0; attempt < 400 && queries.size() < 10; ++attempt) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i) text += kAlphabet[std::uniform_int_distribution<size_t>(0, 11)(rng)];
+        if (length == 1 && attempt >= 12) break;
+        if (length == 1) text = kAlphabet[attempt];
+        long hits = 0;
+        allHitsFound(db, text, hits);
+        if (hits == 0 && std::find(queries.begin(), queries.end(), text) == queries.end()) queries.push_back(text);
+    }
+    return queries;
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5))];
+}
+
+long statusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
+    return -1;
+}
+
+void runClass(const std::filesystem::path& db, const std::string& label, const std::vector<std::string>& queries,
+              int reps, std::ofstream& queriesOut) {
+    std::vector<double> first, all, found;
+    long hitsTotal = 0;
+    for (const std::string& text : queries) {
+        keystroke(db, text, false);  // warm
+        for (int r = 0; r < reps; ++r) first.push_back(keystroke(db, text, false).firstRows);
+        const Timing whole = keystroke(db, text, true);
+        all.push_back(whole.allRows);
+        hitsTotal += whole.hits;
+        long hits = 0;
+        found.push_back(allHitsFound(db, text, hits));
+        queriesOut << label << '\t' << text << '\n';
+    }
+    std::printf("%s\t%zu\t%.3f\t%.3f\t%.3f\t%.3f\t%ld\n", label.c_str(), queries.size(), percentile(first, 0.5),
+                percentile(first, 0.99), percentile(found, 0.5), percentile(all, 0.5),
+                queries.empty() ? 0 : hitsTotal / static_cast<long>(queries.size()));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::filesystem::path db, queriesFile = "/dev/null";
+    int reps = 10;
+    bool rebuild = false;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) rebuild = true;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) { --i; continue; }
+        if (std::strcmp(argv[i], "--db") == 0) db = argv[i + 1];
+        else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
+        else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
+    }
+    if (db.empty()) {
+        std::fprintf(stderr, "usage: query_bench --db FILE [--queries-out FILE] [--reps N]\n");
+        return 2;
+    }
+    try {
+        if (rebuild) {
+            sqlite3* raw = nullptr;
+            sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+            Db handle(raw);
+            const auto start = std::chrono::steady_clock::now();
+            const NameIndexBuildResult built = buildNameIndex(raw);
+            std::printf("# name sidecar rebuilt in %.0f ms: %s, %u documents, %.1f bytes per document\n",
+                        millisSince(start), built.ok ? "ok" : built.error.c_str(), built.documents,
+                        built.documents ? static_cast<double>(built.bytes) / built.documents : 0.0);
+            return built.ok ? 0 : 1;
+        }
+        std::ofstream queriesOut(queriesFile);
+        std::mt19937 rng(7);
+        const auto names = sampleNames(db, 2000);
+        std::printf("class\tqueries\tfirst5_median_ms\tfirst5_p99_ms\tallhits_found_median_ms\tallrows_read_median_ms\thits_avg\n");
+        for (size_t length : {1, 2, 3, 5, 10}) {
+            runClass(db, std::to_string(length) + "-hit", withHits(names, length, rng), reps, queriesOut);
+            runClass(db, std::to_string(length) + "-none", withoutHits(db, length), reps, queriesOut);
+        }
+        std::printf("# resident memory while searching: VmRSS %ld kB, peak VmHWM %ld kB\n", statusKb("VmRSS:"),
+                    statusKb("VmHWM:"));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "query_bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

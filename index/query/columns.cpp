@@ -1,0 +1,85 @@
+#include "index/query/columns.h"
+
+#include "index/store/kinds.h"
+#include "index/store/schema.h"
+
+#include <strings.h>
+
+namespace skimmer::index::query {
+namespace {
+
+struct NamedColumn {
+    const char* name;
+    Column column;
+};
+
+constexpr NamedColumn kColumns[] = {
+    {"System.ItemName", Column::ItemName},
+    {"System.Size", Column::Size},
+    {"System.Kind", Column::Kind},
+    {"System.ItemURL", Column::ItemURL},
+    {"System.ItemPathDisplay", Column::ItemPathDisplay},
+    {"System.ItemFolderPathDisplay", Column::ItemFolderPathDisplay},
+    {"System.FileExtension", Column::FileExtension},
+    {"System.DateModified", Column::DateModified},
+    {"System.DateCreated", Column::DateCreated},
+    {"System.FileAttributes", Column::FileAttributes},
+};
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+int64_t windowsAttributes(int64_t attrs) {
+    int64_t bits = 0;
+    if (attrs & kAttrReadOnly) bits |= 0x1;
+    if (attrs & kAttrHidden) bits |= 0x2;
+    if (attrs & kAttrFolder) bits |= 0x10;
+    if (attrs & kAttrLink) bits |= 0x400;
+    return bits == 0 ? 0x80 : bits;
+}
+
+Variant optionalDate(const std::optional<int64_t>& seconds) {
+    return seconds ? Variant::ofDate(oleDateFromUnix(*seconds)) : Variant{};
+}
+
+}  // namespace
+
+std::optional<std::vector<Column>> parseColumns(std::string_view list, std::string& unknown) {
+    std::vector<Column> columns;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string name(trimmed(list.substr(start, comma - start)));
+        const NamedColumn* found = nullptr;
+        for (const NamedColumn& candidate : kColumns)
+            if (strcasecmp(candidate.name, name.c_str()) == 0) found = &candidate;
+        if (found == nullptr) {
+            unknown = name;
+            return std::nullopt;
+        }
+        columns.push_back(found->column);
+        start = comma + 1;
+    }
+    return columns;
+}
+
+Variant columnValue(Column column, const ItemRow& row) {
+    switch (column) {
+        case Column::ItemName: return Variant::ofText(row.name);
+        case Column::Size: return row.size ? Variant::ofInteger(*row.size) : Variant{};
+        case Column::Kind: return Variant::ofText(kindDisplayName(row.kind));
+        case Column::ItemURL: return Variant::ofText(row.itemUrl());
+        case Column::ItemPathDisplay: return Variant::ofText(row.displayedPath());
+        case Column::ItemFolderPathDisplay: return Variant::ofText(row.folder());
+        case Column::FileExtension: return row.ext.empty() ? Variant{} : Variant::ofText("." + row.ext);
+        case Column::DateModified: return optionalDate(row.mtime);
+        case Column::DateCreated: return optionalDate(row.ctime);
+        case Column::FileAttributes: return Variant::ofInteger(windowsAttributes(row.attrs));
+    }
+    return {};
+}
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,205 @@
+#include "index/query/connection.h"
+
+#include "index/query/hit_stream.h"
+#include "index/query/item_rows.h"
+#include "index/query/name_index_builder.h"
+#include "index/query/name_index_reader.h"
+#include "index/query/query_text.h"
+#include "index/query/safecall_error.h"
+#include "index/store/schema.h"
+
+#include <optional>
+
+namespace skimmer::index::query {
+namespace {
+
+constexpr std::string_view kDataSource = "Data Source=";
+constexpr std::string_view kProvider = "Provider=Skimmer.Index;";
+
+}  // namespace
+
+// What a connection and its record sets share. Owned jointly so that a record set outliving its
+// connection fails cleanly (kObjectClosed) instead of touching a closed database.
+struct Session {
+    Db db;
+    std::filesystem::path file;
+    uint64_t epoch = 0;           // bumped whenever the open record set is ended
+    bool inTransaction = false;
+    std::unique_ptr<NameIndex> names;  // the last sidecar opened, kept while it stays current
+
+    void endTransaction() {
+        if (inTransaction) sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+        inTransaction = false;
+        ++epoch;
+    }
+};
+
+struct Recordset::State {
+    std::unique_ptr<HitStream> hits;
+    std::unique_ptr<RowReader> rows;
+    std::optional<ItemRow> pending;
+    bool done = false;
+};
+
+std::string connectionStringFor(const std::filesystem::path& databaseFile) {
+    return std::string(kProvider) + std::string(kDataSource) + databaseFile.string();
+}
+
+Connection::Connection(Clock clock) : clock_(std::move(clock)) {}
+
+Connection::~Connection() { close(); }
+
+void Connection::open(std::string_view connectionString) {
+    close();
+    const size_t at = connectionString.find(kDataSource);
+    if (at == std::string_view::npos)
+        throw SafecallError(kEInvalidArg, "the connection string names no Data Source");
+    auto session = std::make_shared<Session>();
+    session->file = std::string(connectionString.substr(at + kDataSource.size()));
+    session->db = openForReading(session->file);
+    session_ = std::move(session);
+}
+
+void Connection::close() {
+    if (!session_) return;
+    session_->endTransaction();
+    session_->db.reset();
+    session_.reset();
+}
+
+std::unique_ptr<Recordset> Connection::execute(std::string_view queryText) {
+    if (!session_) throw SafecallError(kObjectClosed, "the connection is not open");
+    const auto text = parseQueryText(queryText);
+    if (!text) throw SafecallError(kErrorsInCommand, "not a query text made by the query helper");
+    std::string unknown;
+    auto columns = parseColumns(text->columns, unknown);
+    if (!columns) throw SafecallError(kErrorsInCommand, "unknown column \"" + unknown + "\"");
+    session_->endTransaction();
+    std::unique_ptr<Recordset> recordset(
+        new Recordset(session_, std::move(*columns), parseQuery(text->userQuery, clock_())));
+    recordset->start();
+    return recordset;
+}
+
+Recordset::Recordset(std::shared_ptr<Session> session, std::vector<Column> columns, ParsedQuery parsed)
+    : session_(std::move(session)), columns_(std::move(columns)), parsed_(std::move(parsed)),
+      state_(std::make_unique<State>()) {}
+
+Recordset::~Recordset() {
+    try {
+        close();
+    } catch (...) {  // closing only ends a read transaction; nothing to report from a destructor
+    }
+}
+
+namespace {
+
+// The sidecar to use for this snapshot: the cached one, a freshly opened one, or none (stale or
+// missing: the slow path answers). A damaged file is an error the user must act on.
+NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId) {
+    auto current = [&](const NameIndex& names) {
+        return names.generation() == generation && names.maxItemId() == maxItemId;
+    };
+    if (session.names && current(*session.names)) return session.names.get();
+    session.names.reset();
+    NameIndex::Opened opened = NameIndex::open(nameIndexPathFor(session.file));
+    if (opened.status == NameIndex::OpenStatus::Damaged)
+        throw SafecallError(kIndexDamaged, "the name index beside " + session.file.string() + " is damaged (" +
+                                               opened.error + "); rebuild it with skimmer-index");
+    if (opened.status != NameIndex::OpenStatus::Ok || !current(*opened.index)) return nullptr;
+    session.names = std::move(opened.index);
+    return session.names.get();
+}
+
+// The largest item id of the snapshot: one step down the rowid tree.
+int64_t maxItemId(sqlite3* db) {
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT max(id) FROM items", -1, &raw, nullptr);
+    if (rc != SQLITE_OK) throwSqlite(db, rc, "reading the index");
+    Stmt stmt(raw);
+    rc = sqlite3_step(raw);
+    if (rc != SQLITE_ROW) throwSqlite(db, rc, "reading the index");
+    return sqlite3_column_int64(raw, 0);
+}
+
+}  // namespace
+
+void Recordset::start() {
+    Session& session = *session_;
+    sqlite3* db = session.db.get();
+    const int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throwSqlite(db, rc, "starting a read");
+    session.inTransaction = true;
+    epoch_ = session.epoch;
+    try {
+        const auto generation = readMeta(db, kMetaGeneration);  // the snapshot starts here
+        const uint64_t gen = generation ? std::strtoull(generation->c_str(), nullptr, 10) : 0;
+        NameIndex* names = currentNames(session, gen, maxItemId(db));
+        slowPath_ = names == nullptr;
+        state_->rows = std::make_unique<RowReader>(db);
+        state_->hits = openHitStream(db, names, parsed_.root);
+    } catch (...) {
+        session.endTransaction();
+        closed_ = true;
+        throw;
+    }
+}
+
+void Recordset::checkOpen() const {
+    // A record set that reached its end ended its own transaction; one whose transaction was ended
+    // by a later execute() or by closing the connection is closed.
+    if (closed_ || !session_->db || (!state_->done && session_->epoch != epoch_))
+        throw SafecallError(kObjectClosed, "the record set is closed");
+}
+
+// Makes `pending` hold the next row, or marks the end. Ends the read transaction at the end.
+bool Recordset::fill() {
+    State& state = *state_;
+    while (!state.pending && !state.done) {
+        const std::optional<int64_t> id = state.hits->next();
+        if (!id) {
+            finish();
+            break;
+        }
+        ItemRow row;
+        if (state.rows->read(*id, row)) state.pending = std::move(row);
+    }
+    return state.pending.has_value();
+}
+
+void Recordset::finish() {
+    State& state = *state_;
+    state.done = true;
+    state.hits.reset();
+    state.rows.reset();
+    if (session_->epoch == epoch_) session_->endTransaction();
+}
+
+bool Recordset::eof() {
+    checkOpen();
+    if (state_->done && !state_->pending) return true;
+    return !fill();
+}
+
+RowTable Recordset::getRows(int count) {
+    checkOpen();
+    std::vector<ItemRow> rows;
+    while (static_cast<int>(rows.size()) < count && fill()) {
+        rows.push_back(std::move(*state_->pending));
+        state_->pending.reset();
+    }
+    RowTable table(columns_.size(), rows.size());
+    for (size_t c = 0; c < columns_.size(); ++c)
+        for (size_t r = 0; r < rows.size(); ++r) table.cell(c, r) = columnValue(columns_[c], rows[r]);
+    return table;
+}
+
+void Recordset::close() {
+    if (closed_) return;
+    closed_ = true;
+    if (!state_->done && session_->db && session_->epoch == epoch_) session_->endTransaction();
+    state_.reset(new State);
+    state_->done = true;
+}
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,93 @@
+#include "index/query/doc_streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace skimmer::index::query {
+
+bool PostingStream::next(uint32_t& doc) {
+    if (at_ >= list_.length) return false;
+    uint64_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        if (at_ >= list_.length || shift > 28) index_.damaged("a posting list is malformed");
+        const unsigned char byte = list_.bytes[at_++];
+        value |= uint64_t{byte & 0x7Fu} << shift;
+        if ((byte & 0x80) == 0) break;
+    }
+    const uint64_t next = started_ ? uint64_t{last_} + value : value;
+    if ((started_ && value == 0) || next >= index_.docCount()) index_.damaged("a posting list is malformed");
+    started_ = true;
+    last_ = static_cast<uint32_t>(next);
+    doc = last_;
+    return true;
+}
+
+IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) : current_(lists.size(), 0) {
+    streams_.reserve(lists.size());
+    for (const GramList& list : lists) streams_.emplace_back(index, list);
+}
+
+bool IntersectStream::next(uint32_t& doc) {
+    if (done_ || streams_.empty()) return false;
+    if (!primed_) {
+        for (size_t i = 0; i < streams_.size(); ++i)
+            if (!streams_[i].next(current_[i])) return done_ = true, false;
+        primed_ = true;
+    } else if (!streams_[0].next(current_[0])) {
+        return done_ = true, false;
+    }
+    uint32_t target = *std::max_element(current_.begin(), current_.end());
+    for (bool agreed = false; !agreed;) {
+        agreed = true;
+        for (size_t i = 0; i < streams_.size(); ++i) {
+            while (current_[i] < target)
+                if (!streams_[i].next(current_[i])) return done_ = true, false;
+            if (current_[i] > target) {
+                target = current_[i];
+                agreed = false;
+            }
+        }
+    }
+    doc = target;
+    return true;
+}
+
+// Gallops forward from the last document found: hits of one scan are usually close together.
+uint32_t ScanStream::docAt(uint64_t offset) {
+    uint32_t lo = doc_, step = 1;
+    uint32_t hi = lo + 1;
+    while (hi < index_.docCount() && index_.nameEnd(hi - 1) <= offset) {
+        lo = hi;
+        step *= 2;
+        hi = lo + step > index_.docCount() ? index_.docCount() : lo + step;
+    }
+    // Now the answer d satisfies lo <= d < hi and nameEnd(d) > offset: binary search.
+    while (lo + 1 < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (index_.nameEnd(mid - 1) <= offset) lo = mid; else hi = mid;
+    }
+    return lo;
+}
+
+bool ScanStream::next(uint32_t& doc) {
+    constexpr size_t kChunk = 256 * 1024;
+    const uint64_t total = index_.namesBytes();
+    while (pos_ < total && !word_.empty()) {
+        const std::string_view chunk = index_.namesFrom(pos_, kChunk + word_.size());
+        if (chunk.size() < word_.size()) break;
+        const void* hit = memmem(chunk.data(), chunk.size(), word_.data(), word_.size());
+        if (hit == nullptr) {
+            pos_ += chunk.size() - word_.size() + 1;
+            continue;
+        }
+        const uint64_t offset = pos_ + static_cast<uint64_t>(static_cast<const char*>(hit) - chunk.data());
+        doc_ = docAt(offset);
+        pos_ = index_.nameEnd(doc_);
+        doc = doc_;
+        return true;
+    }
+    pos_ = total;
+    return false;
+}
+
+}  // namespace skimmer::index::query

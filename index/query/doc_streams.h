@@ -1,0 +1,79 @@
+// Streams of sidecar documents in ascending order (= search order): a stored posting list, a scan
+// of the packed names for a word, and all documents. Each yields every document at most once and
+// does only the work needed for the next one, so the first hits never wait for the last.
+//
+// Contract: streams borrow the NameIndex, which must outlive them; a posting list that is not
+// strictly ascending or points past the last document is reported as damage (SafecallError).
+#pragma once
+
+#include "index/query/name_index_reader.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace skimmer::index::query {
+
+class DocStream {
+public:
+    virtual ~DocStream() = default;
+    virtual bool next(uint32_t& doc) = 0;
+};
+
+class PostingStream final : public DocStream {
+public:
+    PostingStream(NameIndex& index, const GramList& list) : index_(index), list_(list) {}
+    bool next(uint32_t& doc) override;
+
+private:
+    NameIndex& index_;
+    GramList list_;
+    size_t at_ = 0;
+    uint32_t last_ = 0;
+    bool started_ = false;
+};
+
+// Documents whose folded name contains `word` (which holds no NUL), found with memmem over the
+// packed names.
+class ScanStream final : public DocStream {
+public:
+    ScanStream(NameIndex& index, std::string word) : index_(index), word_(std::move(word)) {}
+    bool next(uint32_t& doc) override;
+
+private:
+    uint32_t docAt(uint64_t offset);
+    NameIndex& index_;
+    std::string word_;
+    uint64_t pos_ = 0;
+    uint32_t doc_ = 0;  // a document at or before pos_
+};
+
+// Documents in every one of the given stored lists (at least one), by leapfrogging: each list
+// skips ahead to the largest document seen so far, so the cost follows the shorter lists.
+class IntersectStream final : public DocStream {
+public:
+    IntersectStream(NameIndex& index, const std::vector<GramList>& lists);
+    bool next(uint32_t& doc) override;
+
+private:
+    std::vector<PostingStream> streams_;
+    std::vector<uint32_t> current_;
+    bool primed_ = false;
+    bool done_ = false;
+};
+
+class AllDocsStream final : public DocStream {
+public:
+    explicit AllDocsStream(uint32_t count) : count_(count) {}
+    bool next(uint32_t& doc) override {
+        if (next_ >= count_) return false;
+        doc = next_++;
+        return true;
+    }
+
+private:
+    uint32_t count_;
+    uint32_t next_ = 0;
+};
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,163 @@
+#include "index/query/hit_stream.h"
+
+#include "index/query/doc_streams.h"
+#include "index/query/fold.h"
+#include "index/query/item_facts.h"
+#include "index/query/matcher.h"
+#include "index/query/safecall_error.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace skimmer::index::query {
+namespace {
+
+using namespace sidecar;
+
+class EmptyHits final : public HitStream {
+public:
+    std::optional<int64_t> next() override { return std::nullopt; }
+};
+
+// The cheapest source of candidates for the required words: the intersection of the (up to
+// kMaxLists) shortest stored gram lists, else (every gram dense) a scan for the longest word.
+// `nothing` when some gram occurs nowhere: then no item can match.
+constexpr size_t kMaxLists = 3;
+
+struct Driver {
+    bool nothing = false;
+    std::vector<GramList> lists;  // shortest first
+    std::string scanWord;
+};
+
+void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
+    const size_t n = std::min<size_t>(word.size(), 3);
+    const auto type = static_cast<GramType>(n);
+    for (size_t i = 0; i + n <= word.size(); ++i) {
+        const GramList list = index.gram(type, word.substr(i, n));
+        if (list.count == 0) {
+            driver.nothing = true;
+            return;
+        }
+        const bool known = std::any_of(driver.lists.begin(), driver.lists.end(),
+                                       [&](const GramList& other) { return other.bytes == list.bytes; });
+        if (!list.dense && !known) driver.lists.push_back(list);
+    }
+    if (word.size() > driver.scanWord.size()) driver.scanWord = std::string(word);
+}
+
+void keepShortest(std::vector<GramList>& lists, size_t count) {
+    std::sort(lists.begin(), lists.end(), [](const GramList& a, const GramList& b) { return a.count < b.count; });
+    if (lists.size() > count) lists.resize(count);
+}
+
+class IndexedHits final : public HitStream {
+public:
+    IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words)
+        : index_(index), root_(root), rows_(db), facts_(index, rows_),
+          lead_(words.empty() ? std::string() : std::string(words[0])) {
+        for (std::string_view word : words) {
+            considerWord(index, word, driver_);
+            if (driver_.nothing) return;
+        }
+        keepShortest(driver_.lists, kMaxLists);
+        if (!lead_.empty()) openPrefixPass();
+        else pass_ = 2, stream_ = std::make_unique<AllDocsStream>(index.docCount());
+    }
+
+    std::optional<int64_t> next() override {
+        if (driver_.nothing) return std::nullopt;
+        uint32_t doc;
+        while (stream_) {
+            while (stream_->next(doc))
+                if (accept(doc)) return index_.itemId(doc);
+            if (pass_ == 1) openContainsPass(); else stream_.reset();
+        }
+        return std::nullopt;
+    }
+
+private:
+    void openPrefixPass() {
+        pass_ = 1;
+        const size_t n = std::min<size_t>(lead_.size(), 3);
+        const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + n - 1), std::string_view(lead_).substr(0, n));
+        if (starts.count == 0) return openContainsPass();
+        std::vector<GramList> lists = driver_.lists;
+        lists.push_back(starts);
+        keepShortest(lists, kMaxLists);
+        stream_ = std::make_unique<IntersectStream>(index_, lists);
+    }
+
+    void openContainsPass() {
+        pass_ = 2;
+        if (!driver_.lists.empty()) stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
+        else stream_ = std::make_unique<ScanStream>(index_, driver_.scanWord);
+    }
+
+    bool accept(uint32_t doc) {
+        facts_.reset(doc);
+        if (!lead_.empty() && facts_.foldedName().starts_with(lead_) != (pass_ == 1)) return false;
+        return matches(root_, facts_);
+    }
+
+    NameIndex& index_;
+    const Node& root_;
+    RowReader rows_;
+    SidecarFacts facts_;
+    std::string lead_;
+    Driver driver_;
+    int pass_ = 0;
+    std::unique_ptr<DocStream> stream_;
+};
+
+// The path without a usable sidecar: one pass over `items`, the hits sorted in search order.
+class ScannedHits final : public HitStream {
+public:
+    ScannedHits(sqlite3* db, const Node& root, std::string_view lead) {
+        const std::string sql = std::string("SELECT ") + kItemRowColumns + " FROM items i LEFT JOIN dirs d ON d.id = i.dir";
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+        if (rc != SQLITE_OK) throwSqlite(db, rc, "scanning the index");
+        Stmt stmt(raw);
+        RowFacts facts;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+            facts.reset();
+            readItemRow(raw, 0, facts.row());
+            if (!matches(root, facts)) continue;
+            const bool prefix = !lead.empty() && facts.foldedName().starts_with(lead);
+            hits_.push_back(Hit{!prefix, facts.row().mtime, facts.row().id});
+        }
+        if (rc != SQLITE_DONE) throwSqlite(db, rc, "scanning the index");
+        std::sort(hits_.begin(), hits_.end(), [](const Hit& a, const Hit& b) {
+            if (a.rest != b.rest) return !a.rest;
+            if (a.mtime.has_value() != b.mtime.has_value()) return a.mtime.has_value();
+            if (a.mtime && *a.mtime != *b.mtime) return *a.mtime > *b.mtime;
+            return a.id < b.id;
+        });
+    }
+
+    std::optional<int64_t> next() override {
+        if (at_ >= hits_.size()) return std::nullopt;
+        return hits_[at_++].id;
+    }
+
+private:
+    struct Hit {
+        bool rest;
+        std::optional<int64_t> mtime;
+        int64_t id;
+    };
+    std::vector<Hit> hits_;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root) {
+    if (matchesNothing(root)) return std::make_unique<EmptyHits>();
+    const std::vector<std::string_view> words = requiredNameWords(root);
+    if (index == nullptr) return std::make_unique<ScannedHits>(db, root, words.empty() ? std::string_view() : words[0]);
+    return std::make_unique<IndexedHits>(db, *index, root, words);
+}
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,53 @@
+#include "index/query/item_facts.h"
+
+#include "index/query/fold.h"
+#include "index/query/safecall_error.h"
+
+namespace skimmer::index::query {
+
+void RowFacts::reset() { haveName_ = haveExt_ = haveFolder_ = havePath_ = false; }
+
+std::string_view RowFacts::foldedName() {
+    if (!haveName_) name_ = foldName(row_.name), haveName_ = true;
+    return name_;
+}
+
+std::string_view RowFacts::foldedExt() {
+    if (!haveExt_) ext_ = foldName(row_.ext), haveExt_ = true;
+    return ext_;
+}
+
+std::string_view RowFacts::foldedFolder() {
+    if (!haveFolder_) folder_ = foldName(row_.folder()), haveFolder_ = true;
+    return folder_;
+}
+
+std::string_view RowFacts::foldedPath() {
+    if (!havePath_) path_ = foldName(row_.displayedPath()), havePath_ = true;
+    return path_;
+}
+
+void SidecarFacts::reset(uint32_t doc) {
+    doc_ = doc;
+    facts_ = index_.facts(doc);
+    name_ = index_.name(doc);
+    if (haveRow_) row_.reset();
+    haveRow_ = false;
+}
+
+std::string_view SidecarFacts::foldedExt() {
+    std::string_view ext;
+    if (index_.extension(sidecar::factsExt(facts_), ext)) return ext;
+    return row().foldedExt();
+}
+
+RowFacts& SidecarFacts::row() {
+    if (!haveRow_) {
+        // The sidecar is of this snapshot's generation, so its item must be there.
+        if (!rows_.read(index_.itemId(doc_), row_.row())) index_.damaged("an item of the name index is missing");
+        haveRow_ = true;
+    }
+    return row_;
+}
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,79 @@
+// Read access to the name sidecar (layout in name_index_format.h), mapped, never loaded whole.
+//
+// Contract:
+// - `open` checks the header (magic, version, its hash, sizes and the place of every section);
+//   nothing else is read until asked for. Every later access first verifies the hash of each
+//   block it touches (once per block per reader), so damage anywhere is met as a
+//   SafecallError(kIndexDamaged) — never as wrong results, a crash or a read outside the file.
+// - Documents are numbered 0 .. docCount-1 in search order (newest first).
+// - One reader belongs to one thread at a time (the verified-block record is not shared).
+#pragma once
+
+#include "index/query/name_index_format.h"
+#include "index/query/sidecar_file.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skimmer::index::query {
+
+// A stored or dense posting list.
+struct GramList {
+    uint32_t count = 0;                // documents that hold the gram (0: none)
+    bool dense = false;                // not stored: scan the names instead
+    const unsigned char* bytes = nullptr;
+    size_t length = 0;
+};
+
+class NameIndex {
+public:
+    enum class OpenStatus { Ok, Missing, Damaged };
+    struct Opened {
+        std::unique_ptr<NameIndex> index;  // null unless status is Ok
+        OpenStatus status = OpenStatus::Missing;
+        std::string error;
+    };
+    static Opened open(const std::filesystem::path& path);
+
+    uint64_t generation() const { return header_.generation; }
+    int64_t maxItemId() const { return header_.maxItemId; }
+    uint32_t docCount() const { return header_.docCount; }
+
+    uint32_t itemId(uint32_t doc);
+    std::string_view name(uint32_t doc);  // folded
+    uint32_t facts(uint32_t doc);
+    // Folded extension of an extension id; false for kExtUnknown.
+    bool extension(uint16_t extId, std::string_view& ext);
+
+    GramList gram(sidecar::GramType type, std::string_view bytes);
+
+    // The packed names (each followed by NUL) from byte `from` of the names section on, at most
+    // `want` bytes, verified; for scanning with memmem.
+    std::string_view namesFrom(uint64_t from, size_t want);
+    uint64_t namesBytes() const { return namesBytes_; }
+    // Offset just past the NUL that ends the name of `doc`.
+    uint32_t nameEnd(uint32_t doc);
+    // The document whose name holds byte `offset` of the names section.
+    uint32_t docAtNameOffset(uint32_t offset);
+
+    // Throws SafecallError(kIndexDamaged) naming this file.
+    [[noreturn]] void damaged(const char* what) const;
+
+private:
+    NameIndex(MappedFile file, const sidecar::Header& header, std::filesystem::path path);
+    void verify(uint64_t offset, uint64_t length);
+    bool verifyBlock(uint64_t block);
+    uint32_t u32At(uint64_t sectionOffset, uint64_t index);
+
+    MappedFile file_;
+    sidecar::Header header_;
+    std::filesystem::path path_;
+    std::vector<uint8_t> verified_;
+    uint64_t namesBytes_ = 0;
+};
+
+}  // namespace skimmer::index::query

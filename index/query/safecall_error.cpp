@@ -1,0 +1,41 @@
+#include "index/query/safecall_error.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace skimmer::index::query {
+
+std::string safecallMessage(HResult code) {
+    char text[40];
+    std::snprintf(text, sizeof text, "Safecall error: '%X'", static_cast<unsigned>(code));
+    return text;
+}
+
+SafecallError::SafecallError(HResult code, std::string detail)
+    : std::runtime_error(safecallMessage(code)), code_(code), detail_(std::move(detail)) {}
+
+HResult hresultFromSqlite(int sqliteCode) {
+    switch (sqliteCode & 0xFF) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_FORMAT:
+            return kIndexDamaged;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return kIndexBusy;
+        case SQLITE_CANTOPEN:
+            return kIndexMissing;
+        default:
+            return kEFail;
+    }
+}
+
+void throwSqlite(sqlite3* db, int sqliteCode, const std::string& what) {
+    const HResult code = hresultFromSqlite(sqliteCode);
+    std::string detail = what + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(sqliteCode));
+    if (code == kIndexDamaged) detail += " (the index is damaged; rebuild it with skimmer-index)";
+    throw SafecallError(code, std::move(detail));
+}
+
+}  // namespace skimmer::index::query

@@ -1,0 +1,404 @@
+#include "index/store/crawler.h"
+
+#include "index/store/applications.h"
+#include "index/store/desktop_items.h"
+#include "index/store/index_writer.h"
+#include "index/store/kinds.h"
+#include "index/store/schema.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <chrono>
+#include <ctime>
+#include <unordered_set>
+
+namespace skimmer::index {
+
+namespace {
+
+int64_t steadyMillis() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t floorSeconds(int64_t ns) { return ns >= 0 ? ns / 1000000000 : -((-ns + 999999999) / 1000000000); }
+
+std::string joinPath(const std::string& dir, std::string_view name) {
+    std::string path;
+    path.reserve(dir.size() + 1 + name.size());
+    if (dir != "/") path = dir;
+    path += '/';
+    path += name;
+    return path;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) (text += line) += '\n';
+    if (!text.empty()) text.pop_back();
+    return text;
+}
+
+bool vanishedError(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
+
+ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
+    ItemRow row;
+    row.name = name;
+    row.mtime = floorSeconds(st.mtimeNs);
+    row.ctime = st.createdS;
+    if (!name.empty() && name[0] == '.') row.attrs |= kAttrHidden;
+    if (st.type == EntryType::Folder) {
+        row.kind = static_cast<int>(Kind::Folder);
+        row.attrs |= kAttrFolder;
+    } else if (st.type == EntryType::Link) {
+        row.kind = static_cast<int>(Kind::Link);
+        row.attrs |= kAttrLink;
+        row.ext = extensionOf(name);
+        row.size = static_cast<int64_t>(st.size);
+    } else {
+        row.ext = extensionOf(name);
+        row.size = static_cast<int64_t>(st.size);
+        const bool program = inPathDir && (st.mode & 0111) != 0;
+        row.kind = static_cast<int>(program ? Kind::Program : kindFromExtension(row.ext));
+    }
+    if (st.type != EntryType::Link && (st.mode & S_IWUSR) == 0) row.attrs |= kAttrReadOnly;
+    return row;
+}
+
+struct Child {
+    std::string name;
+    int64_t item;
+};
+
+// One folder on the walk's stack: its descriptor (closed when too many are open, reopened on
+// demand) and the subfolders still to visit.
+struct Frame {
+    std::string path, name;
+    DirFd fd;
+    uint64_t dev = 0, ino = 0;
+    bool isPathDir = false;
+    std::vector<Child> children;
+    size_t next = 0;
+};
+
+// Holds an exclusive advisory lock on "<index>.lock" so that two crawlers never interleave their
+// batches on one index; released when the object goes away.
+class CrawlLock {
+public:
+    Status acquire(sqlite3* db) {
+        const char* file = sqlite3_db_filename(db, "main");
+        if (file == nullptr || file[0] == '\0') return {};  // a private in-memory index
+        const std::string path = std::string(file) + ".lock";
+        fd_ = DirFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!fd_.valid()) return Status::failure("cannot open " + path + ": " + std::strerror(errno));
+        if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
+            return Status::failure("another crawl is updating " + std::string(file));
+        return {};
+    }
+
+private:
+    DirFd fd_;  // any descriptor closes the same way
+};
+
+class Crawler {
+public:
+    Crawler(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks)
+        : db_(db), options_(options), fs_(fs), hooks_(hooks), writer_(db), excluder_(options) {
+        for (const std::string& dir : options.pathDirs) pathDirs_.insert(normalizePath(dir));
+        for (const std::string& root : options.roots)
+            if (!root.empty() && root[0] == '/' && roots_.insert(normalizePath(root)).second)
+                rootOrder_.push_back(normalizePath(root));
+    }
+
+    CrawlResult run() {
+        CrawlLock lock;
+        result_.status = lock.acquire(db_);
+        if (result_.status && start()) {
+            for (const std::string& root : rootOrder_) {
+                if (!writer_.ok()) break;
+                crawlRoot(root);
+            }
+            finish();
+        }
+        if (result_.status) result_.status = writer_.status();
+        writer_.rollback();
+        // A failed crawl is over too: readers must not wait for it. This is best effort only, as
+        // the database may be the very thing that failed; the crawl's own error is what counts.
+        if (!result_.status && crawlStarted_) writeMeta(db_, kMetaCrawlState, std::string_view("idle"));
+        if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
+        return result_;
+    }
+
+private:
+    int64_t now() const { return hooks_.nowMillis ? hooks_.nowMillis() : steadyMillis(); }
+    CrawlStats& stats() { return result_.stats; }
+
+    ProgressCounts progress() const {
+        const CrawlStats& s = result_.stats;
+        ProgressCounts counts{s.items, 0, foldersPending_};
+        // Entries still to come, estimated from the entries per folder seen so far.
+        if (s.folders > 0) counts.itemsPending = foldersPending_ * s.items / s.folders;
+        return counts;
+    }
+
+    bool start() {
+        batchStart_ = now();
+        if (!writer_.begin()) return false;
+        writer_.setMeta(kMetaCrawlState, std::string("running"));
+        writer_.setMeta(kMetaCrawlStarted, static_cast<int64_t>(std::time(nullptr)));
+        writer_.setMeta(kMetaRoots, joinLines(options_.roots));
+        writer_.setMeta(kMetaExcludes, joinLines(options_.excludes));
+        writer_.setMeta(kMetaIndexerVersion, std::string(kIndexerVersion));
+        if (!writer_.commit(progress())) return false;
+        crawlStarted_ = true;
+        if (!writer_.loadDirs(dirs_)) return false;
+        return writer_.begin().ok;
+    }
+
+    void finish() {
+        if (!writer_.ok()) return;
+        removeUnvisited();
+        syncApplications();
+        foldersPending_ = 0;
+        writer_.setMeta(kMetaCrawlState, std::string("idle"));
+        writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
+        ProgressCounts done = progress();
+        done.itemsPending = 0;
+        writer_.commit(done);
+    }
+
+    void maybeCommit() {
+        if (writer_.batchChanges() < options_.batchChanges && now() - batchStart_ < options_.batchMillis) return;
+        if (writer_.commit(progress())) writer_.begin();
+        batchStart_ = now();
+    }
+
+    void crawlRoot(const std::string& root) {
+        int error = 0;
+        Frame frame{root, root};
+        frame.fd = fs_.openRoot(root, error);
+        EntryStat st;
+        if (!frame.fd.valid() || !fs_.statAt(frame.fd.get(), "", st, error)) {
+            if (error != ENOENT) ++stats().unreadable;  // a missing root (no such applications folder) is normal
+            return;
+        }
+        frame.dev = st.dev;
+        frame.ino = st.ino;
+        if (!visitFolder(frame, std::nullopt, st)) return;
+        stack_.push_back(std::move(frame));
+        walk();
+        stack_.clear();
+    }
+
+    void walk() {
+        while (!stack_.empty() && writer_.ok()) {
+            const size_t top = stack_.size() - 1;
+            Frame& frame = stack_[top];
+            if (frame.next == frame.children.size()) {
+                stack_.pop_back();
+                continue;
+            }
+            Child child = std::move(frame.children[frame.next++]);
+            --foldersPending_;
+            if (!reopen(top)) continue;
+            enterFolder(top, child);
+            maybeCommit();
+        }
+    }
+
+    void enterFolder(size_t parentIndex, const Child& child) {
+        Frame frame;
+        frame.name = child.name;
+        frame.path = joinPath(stack_[parentIndex].path, child.name);
+        int error = 0;
+        frame.fd = fs_.openDir(stack_[parentIndex].fd.get(), child.name, error);
+        EntryStat st;
+        if (frame.fd.valid() && !fs_.statAt(frame.fd.get(), "", st, error)) frame.fd.reset();
+        if (!frame.fd.valid()) {
+            ++(vanishedError(error) ? stats().vanished : stats().unreadable);
+            return;
+        }
+        if (st.dev != stack_[parentIndex].dev && !options_.enterAvoidedFs) {
+            int64_t type = 0;
+            if (fs_.fsType(frame.fd.get(), type, error) && isAvoidedFsType(type)) {
+                ++stats().skipped;
+                return;
+            }
+        }
+        frame.dev = st.dev;
+        frame.ino = st.ino;
+        if (!visitFolder(frame, child.item, st)) return;
+        stack_.push_back(std::move(frame));
+        limitOpenFolders();
+    }
+
+    // Keeps at most kMaxOpenFolders descriptors: the root's stays open, a deep one is closed and
+    // reopened by name when the walk climbs back to it.
+    void limitOpenFolders() {
+        if (stack_.size() <= kMaxOpenFolders + 1) return;
+        stack_[stack_.size() - 1 - kMaxOpenFolders].fd.reset();
+    }
+
+    bool reopen(size_t index) {
+        if (stack_[index].fd.valid()) return true;
+        size_t open = index;
+        while (!stack_[open].fd.valid()) --open;  // the root's descriptor is never closed
+        DirFd current;
+        int currentFd = stack_[open].fd.get();
+        for (size_t k = open + 1; k <= index; ++k) {
+            int error = 0;
+            EntryStat st;
+            DirFd next = fs_.openDir(currentFd, stack_[k].name, error);
+            if (!next.valid() || !fs_.statAt(next.get(), "", st, error) || st.ino != stack_[k].ino ||
+                st.dev != stack_[k].dev) {
+                ++stats().vanished;  // renamed or replaced while we were below it
+                foldersPending_ -= static_cast<int64_t>(stack_[index].children.size() - stack_[index].next);
+                stack_[index].next = stack_[index].children.size();
+                return false;
+            }
+            current = std::move(next);
+            currentFd = current.get();
+        }
+        stack_[index].fd = std::move(current);
+        return true;
+    }
+
+    // Writes the folder's rows and fills `frame.children`. False when the folder cannot be read
+    // (it then stays unvisited, so a complete crawl drops what the index knew of it).
+    bool visitFolder(Frame& frame, std::optional<int64_t> item, const EntryStat& st) {
+        frame.isPathDir = pathDirs_.count(frame.path) != 0;
+        const int64_t stamp = std::max(st.mtimeNs, st.ctimeNs);
+        auto known = dirs_.find(frame.path);
+        if (known != dirs_.end() && known->second.visited) return false;  // reached twice: roots overlap
+        const bool unchanged = known != dirs_.end() && known->second.stamp == stamp;
+        std::vector<std::string> names;
+        if (!unchanged) {
+            int error = 0;
+            ++stats().listings;
+            if (!fs_.list(frame.fd.get(), names, error)) {
+                ++stats().unreadable;
+                return false;
+            }
+        }
+        std::vector<StoredItem> stored;
+        int64_t dirId;
+        if (known != dirs_.end()) {
+            dirId = known->second.id;
+            if (!writer_.itemsOf(dirId, false, stored)) return false;
+            if (!unchanged || known->second.item != item) writer_.updateDir(dirId, stamp, item);
+            known->second = {dirId, stamp, item, true};
+        } else {
+            dirId = writer_.insertDir(frame.path, stamp, item);
+            dirs_[frame.path] = {dirId, stamp, item, true};
+        }
+        ++stats().folders;
+        if (unchanged) recheck(frame, stored);
+        else relist(frame, dirId, names, stored);
+        foldersPending_ += static_cast<int64_t>(frame.children.size());
+        if (hooks_.progress) hooks_.progress({result_.stats, frame.path, foldersPending_});
+        return writer_.ok();
+    }
+
+    // The row for `name` in the open folder, or none (counted) when it is excluded, gone or odd.
+    std::optional<ItemRow> entryRow(const Frame& frame, const std::string& name) {
+        if (excluder_.excludedIn(frame.path, name)) {
+            ++stats().excluded;
+            return std::nullopt;
+        }
+        EntryStat st;
+        int error = 0;
+        if (!fs_.statAt(frame.fd.get(), name, st, error)) {
+            ++(vanishedError(error) ? stats().vanished : stats().unreadable);
+            return std::nullopt;
+        }
+        if (st.type == EntryType::Other) {
+            ++stats().skipped;
+            return std::nullopt;
+        }
+        ++stats().items;
+        return rowFor(name, st, frame.isPathDir);
+    }
+
+    void keepChild(Frame& frame, const ItemRow& row, int64_t id) {
+        if ((row.attrs & kAttrFolder) && !roots_.count(joinPath(frame.path, row.name)))
+            frame.children.push_back({row.name, id});
+    }
+
+    void relist(Frame& frame, int64_t dirId, const std::vector<std::string>& names, std::vector<StoredItem>& stored) {
+        std::unordered_map<std::string_view, StoredItem*> byName;
+        for (StoredItem& item : stored) byName.emplace(item.row.name, &item);
+        for (const std::string& name : names) {
+            const std::optional<ItemRow> row = entryRow(frame, name);
+            if (!row) continue;
+            const auto found = byName.find(name);
+            int64_t id;
+            if (found != byName.end()) {
+                id = found->second->id;
+                if (!row->sameData(found->second->row)) writer_.updateItem(id, *row), ++stats().updated;
+                byName.erase(found);
+            } else {
+                id = writer_.insertItem(dirId, *row);
+                ++stats().added;
+            }
+            keepChild(frame, *row, id);
+        }
+        for (const auto& [name, item] : byName) writer_.deleteItem(item->id), ++stats().removed;
+    }
+
+    void recheck(Frame& frame, const std::vector<StoredItem>& stored) {
+        for (const StoredItem& item : stored) {
+            const std::optional<ItemRow> row = entryRow(frame, item.row.name);
+            if (!row) {
+                writer_.deleteItem(item.id);
+                ++stats().removed;
+                continue;
+            }
+            if (!row->sameData(item.row)) writer_.updateItem(item.id, *row), ++stats().updated;
+            keepChild(frame, *row, item.id);
+        }
+    }
+
+    void removeUnvisited() {
+        for (auto it = dirs_.begin(); it != dirs_.end() && writer_.ok();) {
+            if (it->second.visited) {
+                ++it;
+                continue;
+            }
+            writer_.deleteDir(it->second.id);
+            it = dirs_.erase(it);
+        }
+    }
+
+    void syncApplications() {
+        DesktopContext context{options_.currentDesktop, options_.locale, options_.pathDirs, isExecutableFile};
+        stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
+    }
+
+    sqlite3* db_;
+    const CrawlOptions& options_;
+    CrawlFs& fs_;
+    const CrawlHooks& hooks_;
+    IndexWriter writer_;
+    Excluder excluder_;
+    std::unordered_set<std::string> pathDirs_, roots_;
+    std::vector<std::string> rootOrder_;
+    std::unordered_map<std::string, StoredDir> dirs_;
+    std::vector<Frame> stack_;
+    int64_t foldersPending_ = 0;
+    int64_t batchStart_ = 0;
+    bool crawlStarted_ = false;  // meta says the crawl is running
+    CrawlResult result_;
+};
+
+}  // namespace
+
+CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks) {
+    return Crawler(db, options, fs, hooks).run();
+}
+
+}  // namespace skimmer::index

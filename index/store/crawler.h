@@ -1,0 +1,64 @@
+// The crawler: brings the index up to date with the file system under the configured roots.
+//
+// Contract:
+// - One entry point, `crawl`, builds a fresh index or refreshes an existing one; the two are the
+//   same walk. A folder whose change stamp (max of mtime and ctime) equals the stored one is not
+//   listed again: its known entries are stat'ed one by one (so changed sizes and times are seen)
+//   and its known subfolders are descended. Other folders are listed and diffed by name.
+// - Folders not reached by a complete crawl (deleted, renamed, newly excluded, no longer under a
+//   root) are removed with their items at the end. A crawl that fails part-way removes nothing it
+//   did not see; whatever it committed is consistent, and the next crawl finishes the job.
+// - The walk keeps an explicit stack and at most kMaxOpenFolders directory descriptors, reopening
+//   ancestors one name at a time when it climbs back, so depth is limited by memory only. Links
+//   are recorded, never followed; FIFOs, sockets and devices are counted and skipped, never
+//   opened; pseudo and network file systems are not entered (unless the options say so).
+// - File names are stored byte for byte.
+// - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
+//   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
+// - Failures come back in `CrawlResult::status`; nothing throws.
+#pragma once
+
+#include "index/store/crawl_fs.h"
+#include "index/store/crawl_options.h"
+#include "index/store/sqlite_handle.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace skimmer::index {
+
+inline constexpr size_t kMaxOpenFolders = 64;
+
+struct CrawlStats {
+    int64_t items = 0;         // entries indexed by this crawl (files, folders, links)
+    int64_t folders = 0;       // folders visited
+    int64_t unreadable = 0;    // folders that could not be opened or listed
+    int64_t skipped = 0;       // FIFOs, sockets, devices; mount points of avoided file systems
+    int64_t vanished = 0;      // entries gone between listing and stat or open
+    int64_t excluded = 0;      // entries matched by an exclusion
+    int64_t listings = 0;      // folders listed (a no-change refresh lists none)
+    int64_t added = 0, updated = 0, removed = 0;  // item rows written
+    int64_t applications = 0;  // items from .desktop entries
+};
+
+struct CrawlProgress {
+    const CrawlStats& stats;
+    std::string_view folder;  // the folder being visited (raw bytes)
+    int64_t foldersPending;
+};
+
+struct CrawlHooks {
+    std::function<void(const CrawlProgress&)> progress;  // after each folder; keep it cheap
+    std::function<void(sqlite3*)> afterCommit;
+    std::function<int64_t()> nowMillis;                  // batching clock; a steady clock if unset
+};
+
+struct CrawlResult {
+    Status status;
+    CrawlStats stats;
+};
+
+CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks);
+
+}  // namespace skimmer::index

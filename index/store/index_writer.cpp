@@ -1,0 +1,235 @@
+#include "index/store/index_writer.h"
+
+#include "index/store/schema.h"
+
+namespace skimmer::index {
+
+namespace {
+
+constexpr const char* kItemColumns = "id, name, kind, ext, size, mtime, ctime, attrs, url, display";
+
+void bindOptionalBlob(sqlite3_stmt* stmt, int index, const std::optional<std::string>& value) {
+    if (value) bindBlob(stmt, index, *value);
+    else sqlite3_bind_null(stmt, index);
+}
+
+// Binds kind .. display as ?2 .. ?9 (the order both INSERT and UPDATE use).
+void bindRowData(sqlite3_stmt* stmt, const ItemRow& row) {
+    sqlite3_bind_int(stmt, 2, row.kind);
+    bindText(stmt, 3, row.ext);
+    sqlite3_bind_int64(stmt, 4, row.size);
+    sqlite3_bind_int64(stmt, 5, row.mtime);
+    sqlite3_bind_int64(stmt, 6, row.ctime);
+    sqlite3_bind_int(stmt, 7, row.attrs);
+    bindOptionalBlob(stmt, 8, row.url);
+    bindOptionalBlob(stmt, 9, row.display);
+}
+
+void bindOptionalInt(sqlite3_stmt* stmt, int index, std::optional<int64_t> value) {
+    if (value) sqlite3_bind_int64(stmt, index, *value);
+    else sqlite3_bind_null(stmt, index);
+}
+
+std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
+    if (sqlite3_column_type(stmt, index) == SQLITE_NULL) return std::nullopt;
+    return columnBytes(stmt, index);
+}
+
+}  // namespace
+
+IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
+    const std::string select = std::string("SELECT ") + kItemColumns + " FROM items WHERE dir = ?1 AND url IS ";
+    struct {
+        Stmt* stmt;
+        std::string sql;
+    } statements[] = {
+        {&insertItem_,
+         "INSERT INTO items(dir, kind, ext, size, mtime, ctime, attrs, url, display, name) "
+         "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"},
+        {&updateItem_,
+         "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10 "
+         "WHERE id = ?1"},
+        {&deleteItem_, "DELETE FROM items WHERE id = ?1"},
+        {&selectFiles_, select + "NULL"},
+        {&selectDerived_, select + "NOT NULL"},
+        {&selectAllDerived_, std::string("SELECT ") + kItemColumns + ", dir FROM items WHERE url IS NOT NULL AND dir > 0"},
+        {&insertDir_, "INSERT INTO dirs(path, mtime_ns, item) VALUES(?1, ?2, ?3)"},
+        {&updateDir_, "UPDATE dirs SET mtime_ns = ?2, item = ?3 WHERE id = ?1"},
+        {&deleteDir_, "DELETE FROM dirs WHERE id = ?1"},
+        {&deleteDirItems_, "DELETE FROM items WHERE dir = ?1"},
+        {&metaInt_, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"},
+        {&metaText_, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"},
+    };
+    for (auto& s : statements) {
+        *s.stmt = prepare(db_, s.sql, status_);
+        if (!status_) return;
+    }
+}
+
+bool IndexWriter::step(sqlite3_stmt* stmt, const char* what) {
+    if (!status_) return false;
+    const int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW) return true;
+    status_ = sqliteFailure(db_, what);
+    rollback();
+    return false;
+}
+
+Status IndexWriter::begin() {
+    if (!status_ || inBatch_) return status_;
+    if (Status s = execSql(db_, "BEGIN IMMEDIATE"); !s) {
+        status_ = Status::failure("starting a transaction: " + s.error, s.code);
+        return status_;
+    }
+    inBatch_ = true;
+    itemsChanged_ = false;
+    batchChanges_ = 0;
+    return status_;
+}
+
+Status IndexWriter::commit(const ProgressCounts& progress) {
+    if (!status_ || !inBatch_) return status_;
+    setMeta(kMetaItemsSeen, progress.itemsSeen);
+    setMeta(kMetaItemsPending, progress.itemsPending);
+    setMeta(kMetaFoldersPending, progress.foldersPending);
+    if (itemsChanged_) {
+        const int64_t generation = readMetaInt(db_, kMetaGeneration).value_or(0);
+        setMeta(kMetaGeneration, generation + 1);
+    }
+    if (!status_) return status_;
+    if (Status s = execSql(db_, "COMMIT"); !s) {
+        status_ = Status::failure("committing: " + s.error, s.code);
+        rollback();
+        return status_;
+    }
+    inBatch_ = false;
+    return status_;
+}
+
+void IndexWriter::rollback() {
+    if (!inBatch_) return;
+    // After an I/O error SQLite may have rolled back already; a second ROLLBACK then fails
+    // harmlessly, which is why its result does not matter here.
+    if (!sqlite3_get_autocommit(db_)) execSql(db_, "ROLLBACK");
+    inBatch_ = false;
+}
+
+Status IndexWriter::loadDirs(std::unordered_map<std::string, StoredDir>& out) {
+    Stmt stmt = prepare(db_, "SELECT id, path, mtime_ns, item FROM dirs", status_);
+    if (!stmt) return status_;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        StoredDir& dir = out[columnBytes(stmt.get(), 1)];
+        dir.id = sqlite3_column_int64(stmt.get(), 0);
+        dir.stamp = sqlite3_column_int64(stmt.get(), 2);
+        if (sqlite3_column_type(stmt.get(), 3) != SQLITE_NULL) dir.item = sqlite3_column_int64(stmt.get(), 3);
+    }
+    if (rc != SQLITE_DONE) status_ = sqliteFailure(db_, "reading folders");
+    return status_;
+}
+
+bool IndexWriter::itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& out) {
+    if (!status_) return false;
+    sqlite3_stmt* stmt = (derived ? selectDerived_ : selectFiles_).get();
+    sqlite3_bind_int64(stmt, 1, dir);
+    return readItems(stmt, out, nullptr);
+}
+
+bool IndexWriter::derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs) {
+    if (!status_) return false;
+    return readItems(selectAllDerived_.get(), out, &dirs);
+}
+
+bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, std::vector<int64_t>* dirs) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        StoredItem item;
+        item.id = sqlite3_column_int64(stmt, 0);
+        item.row.name = columnBytes(stmt, 1);
+        item.row.kind = sqlite3_column_int(stmt, 2);
+        item.row.ext = columnBytes(stmt, 3);
+        item.row.size = sqlite3_column_int64(stmt, 4);
+        item.row.mtime = sqlite3_column_int64(stmt, 5);
+        item.row.ctime = sqlite3_column_int64(stmt, 6);
+        item.row.attrs = sqlite3_column_int(stmt, 7);
+        item.row.url = optionalBytes(stmt, 8);
+        item.row.display = optionalBytes(stmt, 9);
+        if (dirs) dirs->push_back(sqlite3_column_int64(stmt, 10));
+        out.push_back(std::move(item));
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) {
+        status_ = sqliteFailure(db_, "reading items");
+        rollback();
+    }
+    return status_.ok;
+}
+
+int64_t IndexWriter::insertItem(int64_t dir, const ItemRow& row) {
+    sqlite3_stmt* stmt = insertItem_.get();
+    sqlite3_bind_int64(stmt, 1, dir);
+    bindRowData(stmt, row);
+    bindBlob(stmt, 10, row.name);
+    touched();
+    return step(stmt, "adding an item") ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+void IndexWriter::updateItem(int64_t id, const ItemRow& row) {
+    sqlite3_stmt* stmt = updateItem_.get();
+    sqlite3_bind_int64(stmt, 1, id);
+    bindRowData(stmt, row);
+    bindBlob(stmt, 10, row.name);
+    touched();
+    step(stmt, "updating an item");
+}
+
+void IndexWriter::deleteItem(int64_t id) {
+    sqlite3_bind_int64(deleteItem_.get(), 1, id);
+    touched();
+    step(deleteItem_.get(), "removing an item");
+}
+
+int64_t IndexWriter::insertDir(const std::string& path, int64_t stamp, std::optional<int64_t> item) {
+    sqlite3_stmt* stmt = insertDir_.get();
+    bindBlob(stmt, 1, path);
+    sqlite3_bind_int64(stmt, 2, stamp);
+    bindOptionalInt(stmt, 3, item);
+    ++batchChanges_;
+    return step(stmt, "adding a folder") ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+void IndexWriter::updateDir(int64_t id, int64_t stamp, std::optional<int64_t> item) {
+    sqlite3_stmt* stmt = updateDir_.get();
+    sqlite3_bind_int64(stmt, 1, id);
+    sqlite3_bind_int64(stmt, 2, stamp);
+    bindOptionalInt(stmt, 3, item);
+    ++batchChanges_;
+    step(stmt, "updating a folder");
+}
+
+void IndexWriter::deleteDir(int64_t id) {
+    sqlite3_bind_int64(deleteDirItems_.get(), 1, id);
+    if (!step(deleteDirItems_.get(), "removing a folder's items")) return;
+    if (sqlite3_changes(db_) > 0) itemsChanged_ = true;
+    batchChanges_ += static_cast<size_t>(sqlite3_changes(db_));
+    sqlite3_bind_int64(deleteDir_.get(), 1, id);
+    ++batchChanges_;
+    step(deleteDir_.get(), "removing a folder");
+}
+
+Status IndexWriter::setMeta(const char* key, int64_t value) {
+    sqlite3_bind_text(metaInt_.get(), 1, key, -1, SQLITE_STATIC);
+    sqlite3_bind_int64(metaInt_.get(), 2, value);
+    step(metaInt_.get(), "writing meta");
+    return status_;
+}
+
+Status IndexWriter::setMeta(const char* key, const std::string& value) {
+    sqlite3_bind_text(metaText_.get(), 1, key, -1, SQLITE_STATIC);
+    bindText(metaText_.get(), 2, value);
+    step(metaText_.get(), "writing meta");
+    return status_;
+}
+
+}  // namespace skimmer::index

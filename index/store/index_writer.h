@@ -1,0 +1,103 @@
+// The crawler's write side of the index: prepared statements over one connection, batched into
+// large transactions, with the progress counters a reader shows while a crawl runs.
+//
+// Contract:
+// - Every change goes through an open batch (`begin` ... `commit`); a folder's rows and its dirs
+//   row are written in the same batch, so a crash leaves each folder either as it was or fully
+//   brought up to date (the next crawl finishes the rest).
+// - `commit` adds one to meta 'generation' when the batch changed items, and writes the progress
+//   counters in the same transaction.
+// - A failed statement leaves the writer failed: the batch is rolled back and every later call
+//   returns the first failure; nothing is retried silently.
+// - The writer borrows the connection; the caller owns it and must outlive the writer.
+#pragma once
+
+#include "index/store/sqlite_handle.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace skimmer::index {
+
+// One items row as the crawler computes it.
+struct ItemRow {
+    std::string name;
+    int kind = 0;
+    std::string ext;
+    int64_t size = 0, mtime = 0, ctime = 0;
+    int attrs = 0;
+    std::optional<std::string> url, display;
+
+    // Same content apart from the name and the id (what decides an UPDATE).
+    bool sameData(const ItemRow& o) const {
+        return kind == o.kind && ext == o.ext && size == o.size && mtime == o.mtime && ctime == o.ctime &&
+               attrs == o.attrs && url == o.url && display == o.display;
+    }
+};
+
+struct StoredItem {
+    int64_t id = 0;
+    ItemRow row;
+};
+
+struct StoredDir {
+    int64_t id = 0;
+    int64_t stamp = 0;
+    std::optional<int64_t> item;  // the folder's own item in its parent; none for a root
+    bool visited = false;         // set by the crawl that is running
+};
+
+struct ProgressCounts {
+    int64_t itemsSeen = 0, itemsPending = 0, foldersPending = 0;
+};
+
+class IndexWriter {
+public:
+    explicit IndexWriter(sqlite3* db);
+
+    Status status() const { return status_; }
+    bool ok() const { return status_.ok; }
+
+    Status begin();
+    Status commit(const ProgressCounts& progress);
+    void rollback();
+    bool inBatch() const { return inBatch_; }
+    size_t batchChanges() const { return batchChanges_; }
+
+    // Every dirs row, by path.
+    Status loadDirs(std::unordered_map<std::string, StoredDir>& out);
+
+    // The file items of folder `dir` (rows with url NULL) or its derived items (url not NULL).
+    bool itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& out);
+
+    // Every derived item (url not NULL) of a crawled folder, with its folder's id in `dirs`.
+    bool derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs);
+
+    int64_t insertItem(int64_t dir, const ItemRow& row);
+    void updateItem(int64_t id, const ItemRow& row);
+    void deleteItem(int64_t id);
+    int64_t insertDir(const std::string& path, int64_t stamp, std::optional<int64_t> item);
+    void updateDir(int64_t id, int64_t stamp, std::optional<int64_t> item);
+    void deleteDir(int64_t id);  // with all its items
+
+    Status setMeta(const char* key, int64_t value);
+    Status setMeta(const char* key, const std::string& value);
+
+private:
+    bool step(sqlite3_stmt* stmt, const char* what);
+    bool readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, std::vector<int64_t>* dirs);
+    void touched() { ++batchChanges_; itemsChanged_ = true; }
+
+    sqlite3* db_;
+    Status status_;
+    bool inBatch_ = false;
+    bool itemsChanged_ = false;
+    size_t batchChanges_ = 0;
+    Stmt insertItem_, updateItem_, deleteItem_, selectFiles_, selectDerived_, selectAllDerived_;
+    Stmt insertDir_, updateDir_, deleteDir_, deleteDirItems_, metaInt_, metaText_;
+};
+
+}  // namespace skimmer::index

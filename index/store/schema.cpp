@@ -1,0 +1,213 @@
+#include "index/store/schema.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+namespace skimmer::index {
+
+const char* const kSchemaSql = R"sql(
+-- Crawl state and counters for readers ("items waiting to be indexed"), see schema.h for the keys.
+CREATE TABLE meta(
+  key TEXT PRIMARY KEY,  -- one of the kMeta* names
+  value                  -- INTEGER for counters and times, TEXT otherwise
+) WITHOUT ROWID;
+
+-- Every folder the crawler visited. Items name their folder by id, so a path is stored once.
+CREATE TABLE dirs(
+  id INTEGER PRIMARY KEY,
+  path BLOB NOT NULL,          -- absolute path, raw file-name bytes, no trailing '/' ("/" for the root);
+                               -- unique, kept so by the one crawler (it maps paths in memory): a SQL
+                               -- index would store every path a second time
+  mtime_ns INTEGER NOT NULL,   -- change stamp when last listed: max(mtime, ctime) in ns; a refresh
+                               -- re-lists the folder only when this differs
+  item INTEGER                 -- items.id of the folder's own item in its parent; NULL for a root
+);
+
+-- One row per indexed thing: a file, folder or link of a crawled folder, or an item of another
+-- source (an application, a favourite) that carries its own url and display.
+CREATE TABLE items(
+  id INTEGER PRIMARY KEY,
+  dir INTEGER NOT NULL,            -- dirs.id of the containing folder; 0 for items not in the file system
+  name BLOB NOT NULL,              -- exact file-name bytes; for applications the display Name (UTF-8)
+  kind INTEGER NOT NULL,           -- Kind code, index/store/kinds.h
+  ext TEXT NOT NULL DEFAULT '',    -- lower-case extension without the dot
+  size INTEGER NOT NULL DEFAULT 0, -- bytes (a link: the length of its target text)
+  mtime INTEGER NOT NULL DEFAULT 0,-- modified, Unix seconds
+  ctime INTEGER NOT NULL DEFAULT 0,-- created (birth time where the file system keeps it, else
+                                   -- inode change time), Unix seconds
+  attrs INTEGER NOT NULL DEFAULT 0,-- bits: 1 folder, 2 hidden (dot name), 4 read-only, 8 link
+  url BLOB,                        -- NULL for plain files: URL = 'file:' || dirs.path || '/' || name
+  display BLOB                     -- NULL for plain files: displayed path = dirs.path || '/' || name
+);
+-- A folder's items, for the crawler's per-folder diff. Names are not in the index: nothing looks
+-- an item up by folder and name, and leaving them out saves about a quarter of the file.
+CREATE INDEX items_dir ON items(dir);
+-- The few items derived from a file (applications and links from .desktop entries), so that the
+-- crawler finds them without scanning every item; holds nothing for plain files.
+CREATE INDEX items_derived ON items(dir) WHERE url IS NOT NULL;
+)sql";
+
+std::filesystem::path defaultIndexPath() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && cache[0] == '/') return std::filesystem::path(cache) / "skimmer" / "index.sqlite";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::filesystem::path(home) / ".cache" / "skimmer" / "index.sqlite";
+    return {};
+}
+
+SchemaState checkSchema(sqlite3* db, std::string& why) {
+    const std::optional<int64_t> version = queryInt(db, "PRAGMA user_version");
+    const std::optional<int64_t> objects = queryInt(db, "SELECT count(*) FROM sqlite_master");
+    if (!version || !objects) {
+        why = sqlite3_errmsg(db);
+        return SchemaState::Damaged;
+    }
+    if (*version == 0 && *objects == 0) return SchemaState::Empty;
+    if (*version != kSchemaVersion) {
+        why = "schema version " + std::to_string(*version) + ", this indexer writes version " +
+              std::to_string(kSchemaVersion);
+        return SchemaState::Old;
+    }
+    const std::optional<int64_t> ours = queryInt(
+        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir','items_derived')");
+    if (ours.value_or(0) != 5) {
+        why = "tables are missing";
+        return SchemaState::Damaged;
+    }
+    return SchemaState::Current;
+}
+
+namespace {
+
+Db openFile(const std::filesystem::path& file, Status& status) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Db db(raw);
+    if (rc != SQLITE_OK) {
+        status = sqliteFailure(db.get(), "opening " + file.string());
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), 5000);
+    return db;
+}
+
+// Moves a file we must not use out of the way (with its WAL and shared-memory companions), so
+// nothing is silently overwritten and the user can look at it.
+Status moveAside(const std::filesystem::path& file) {
+    std::error_code error;
+    std::filesystem::rename(file, file.string() + ".damaged", error);
+    if (error) return Status::failure("cannot move " + file.string() + " aside: " + error.message());
+    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(file.string() + suffix, error);
+    return {};
+}
+
+Status createSchema(sqlite3* db) {
+    // WAL must be switched on outside a transaction; it sticks to the file.
+    if (Status s = execSql(db, "PRAGMA journal_mode=WAL"); !s) return s;
+    if (Status s = execSql(db, "BEGIN IMMEDIATE"); !s) return s;
+    Status s = execSql(db, kSchemaSql);
+    if (s) s = execSql(db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    if (s) s = writeMeta(db, kMetaGeneration, int64_t{0});
+    if (s) s = writeMeta(db, kMetaCrawlState, std::string_view("idle"));
+    if (s) s = writeMeta(db, kMetaIndexerVersion, std::string_view(kIndexerVersion));
+    if (s) return execSql(db, "COMMIT");
+    execSql(db, "ROLLBACK");
+    return s;
+}
+
+Status prepareFolder(const std::filesystem::path& file) {
+    std::error_code error;
+    const std::filesystem::path folder = file.parent_path();
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) return {};
+    // Create each missing level with mode 0700: the index lists every private file name.
+    std::filesystem::path partial;
+    for (const auto& part : folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return Status::failure("cannot create " + partial.string() + ": " + std::generic_category().message(errno));
+    }
+    return {};
+}
+
+}  // namespace
+
+OpenedIndex openIndexForWriting(const std::filesystem::path& file) {
+    OpenedIndex result;
+    if (result.status = prepareFolder(file); !result.status) return result;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        result.db = openFile(file, result.status);
+        if (!result.db) return result;
+        std::string why;
+        const SchemaState state = checkSchema(result.db.get(), why);
+        if (state == SchemaState::Current) {
+            result.status = execSql(result.db.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+            if (!result.status) result.db.reset();
+            return result;
+        }
+        if (state == SchemaState::Empty) {
+            result.status = createSchema(result.db.get());
+            if (result.status) result.status = execSql(result.db.get(), "PRAGMA synchronous=NORMAL");
+            if (!result.status) result.db.reset();
+            result.fresh = true;
+            return result;
+        }
+        result.db.reset();
+        result.notice = "the index " + file.string() + " " +
+                        (state == SchemaState::Old ? "has an older format (" : "is damaged (") + why +
+                        "); it was moved to " + file.string() + ".damaged and is rebuilt";
+        if (result.status = moveAside(file); !result.status) return result;
+    }
+    result.status = Status::failure("cannot create a fresh index at " + file.string());
+    return result;
+}
+
+namespace {
+
+template <typename Bind>
+Status writeMetaWith(sqlite3* db, const char* key, Bind bind) {
+    Status status;
+    Stmt stmt = prepare(db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)", status);
+    if (!stmt) return status;
+    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
+    bind(stmt.get());
+    if (sqlite3_step(stmt.get()) != SQLITE_DONE) return sqliteFailure(db, std::string("writing meta ") + key);
+    return {};
+}
+
+// The value of `key` as a row positioned on it, or null.
+Stmt metaRow(sqlite3* db, const char* key) {
+    Status status;
+    Stmt stmt = prepare(db, "SELECT value FROM meta WHERE key = ?1", status);
+    if (!stmt) return nullptr;
+    sqlite3_bind_text(stmt.get(), 1, key, -1, SQLITE_STATIC);
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW || sqlite3_column_type(stmt.get(), 0) == SQLITE_NULL) return nullptr;
+    return stmt;
+}
+
+}  // namespace
+
+Status writeMeta(sqlite3* db, const char* key, int64_t value) {
+    return writeMetaWith(db, key, [&](sqlite3_stmt* stmt) { sqlite3_bind_int64(stmt, 2, value); });
+}
+
+Status writeMeta(sqlite3* db, const char* key, std::string_view value) {
+    return writeMetaWith(db, key, [&](sqlite3_stmt* stmt) { bindText(stmt, 2, value); });
+}
+
+std::optional<std::string> readMetaText(sqlite3* db, const char* key) {
+    Stmt row = metaRow(db, key);
+    if (!row) return std::nullopt;
+    return columnBytes(row.get(), 0);
+}
+
+std::optional<int64_t> readMetaInt(sqlite3* db, const char* key) {
+    Stmt row = metaRow(db, key);
+    if (!row) return std::nullopt;
+    return sqlite3_column_int64(row.get(), 0);
+}
+
+}  // namespace skimmer::index

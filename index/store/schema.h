@@ -1,0 +1,81 @@
+// The on-disk shape of the desktop index: one SQLite file in WAL mode, written by one crawler and
+// read by any number of readers at the same time.
+//
+// Contract:
+// - `PRAGMA user_version` holds kSchemaVersion. A file with another version, or one that SQLite
+//   cannot read, is never used: `openIndexForWriting` moves it aside (to "<file>.damaged") and
+//   starts a fresh one, and says so in `OpenedIndex::notice`.
+// - Tables (every column is described in kSchemaSql, in schema.cpp):
+//     meta(key, value)                 crawl state and counters; keys are the kMeta* names below
+//     dirs(id, path, mtime_ns, item)   every crawled folder, path as raw bytes without trailing '/'
+//     indexes items_dir(dir) and items_derived(dir) WHERE url IS NOT NULL
+//     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display)
+//   A plain file's URL is "file:" + dirs.path + "/" + name and its displayed path is
+//   dirs.path + "/" + name; url/display are stored only for items that do not follow that rule
+//   (applications, favourites; dir is 0 for items that are not files of a crawled folder).
+// - meta 'generation' grows by one with every committed transaction that changed items; a reader
+//   compares it to decide whether its own structures are stale.
+// - Nothing here keeps a connection: the caller owns the returned `Db`.
+#pragma once
+
+#include "index/store/sqlite_handle.h"
+
+#include <filesystem>
+#include <string>
+
+namespace skimmer::index {
+
+inline constexpr int kSchemaVersion = 1;
+
+// items.attrs bits.
+inline constexpr int kAttrFolder = 1;
+inline constexpr int kAttrHidden = 2;    // the name starts with '.'
+inline constexpr int kAttrReadOnly = 4;  // no write permission for the owner
+inline constexpr int kAttrLink = 8;      // a symbolic link (recorded, never followed)
+
+// meta keys.
+inline constexpr const char* kMetaGeneration = "generation";          // integer
+inline constexpr const char* kMetaCrawlState = "crawl_state";         // 'idle' | 'running'
+inline constexpr const char* kMetaItemsSeen = "items_seen";           // entries met by the running/last crawl
+inline constexpr const char* kMetaItemsPending = "items_pending";     // entries listed, not yet written
+inline constexpr const char* kMetaFoldersPending = "folders_pending"; // folders found, not yet visited
+inline constexpr const char* kMetaCrawlStarted = "crawl_started";     // Unix seconds
+inline constexpr const char* kMetaCrawlFinished = "crawl_finished";   // Unix seconds; absent until one ends
+inline constexpr const char* kMetaRoots = "roots";                    // the roots, one per line, as given
+inline constexpr const char* kMetaExcludes = "excludes";              // the exclusion globs, one per line
+inline constexpr const char* kMetaIndexerVersion = "indexer_version"; // kIndexerVersion
+
+// What `--stats` and the search manager report as the indexer's version.
+inline constexpr const char* kIndexerVersion = "3.1.0 (skimmer-index 0.1)";
+
+// The full schema; executed inside one transaction on a fresh file.
+extern const char* const kSchemaSql;
+
+// $XDG_CACHE_HOME/skimmer/index.sqlite (falling back to $HOME/.cache when the variable is unset,
+// empty or relative). Empty when neither gives an absolute path.
+std::filesystem::path defaultIndexPath();
+
+enum class SchemaState { Current, Empty, Old, Damaged };
+
+// Classifies an open database: Empty (no tables, version 0), Current (our version and our tables),
+// Old (another version) or Damaged (unreadable, or tables missing). `why` explains the last two.
+SchemaState checkSchema(sqlite3* db, std::string& why);
+
+struct OpenedIndex {
+    Db db;               // null on failure
+    Status status;       // why it failed
+    std::string notice;  // set when an old or damaged file was moved aside and a fresh one made
+    bool fresh = false;  // the schema was just created: the index holds nothing yet
+};
+
+// Opens (creating the folder with mode 0700 and the file as needed) the index for the crawler:
+// WAL mode, a busy timeout, foreign state checked as described above.
+OpenedIndex openIndexForWriting(const std::filesystem::path& file);
+
+// Meta access. Values are stored as given (integers as INTEGER, texts as TEXT).
+Status writeMeta(sqlite3* db, const char* key, int64_t value);
+Status writeMeta(sqlite3* db, const char* key, std::string_view value);
+std::optional<std::string> readMetaText(sqlite3* db, const char* key);
+std::optional<int64_t> readMetaInt(sqlite3* db, const char* key);
+
+}  // namespace skimmer::index

@@ -1,0 +1,32 @@
+// The two places where skimmer-index hands over to the reader side of the index (index/query/).
+// The reader side owns reader_hooks.cpp and fills these in; the tool owns this interface.
+//
+// Contract:
+// - `runQuery` answers `--query`: prints one hit per line (path or URL; NUL-terminated with -0)
+//   to `out`, problems to `err`, and returns the process exit code.
+// - `searchStructureHook` returns what the crawler calls after every crawl that ends normally
+//   (see index/store/crawler.h), or an empty function when there is nothing to rebuild.
+// - Neither throws.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace skimmer::index::tool {
+
+struct QueryRequest {
+    std::string text;
+    std::string kind;        // "" for none
+    long limit = -1;         // -1: no limit
+    bool nulTerminated = false;
+};
+
+int runQuery(const QueryRequest& request, const std::filesystem::path& database, std::FILE* out, std::FILE* err);
+
+std::function<void(sqlite3*)> searchStructureHook();
+
+}  // namespace skimmer::index::tool

@@ -1,0 +1,163 @@
+// A small index database for the reader's tests: the real schema (created by the store's own
+// opener), rows inserted directly, the generation bumped by hand, the name sidecar built on demand.
+// Also a random-tree generator and the brute-force search that the tests take as ground truth.
+#pragma once
+
+#include "index/query/fold.h"
+#include "index/query/name_index_builder.h"
+#include "index/store/kinds.h"
+#include "index/store/schema.h"
+#include "tests/support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace skimmer::index::query::test {
+
+struct TestItem {
+    int64_t id = 0;
+    int64_t dir = 1;
+    std::string name;
+    int kind = 2;
+    std::string ext;
+    int64_t size = 0;
+    int64_t mtime = 0;
+    int64_t ctime = 0;
+    int attrs = 0;
+    std::optional<std::string> url, display;
+    std::string folded;  // foldName(name), kept for the brute-force scan
+};
+
+class TestIndex {
+public:
+    TestIndex() : file_(home_.cache() / "skimmer" / "index.sqlite") {
+        OpenedIndex opened = openIndexForWriting(file_);
+        EXPECT_TRUE(opened.status.ok) << opened.status.error;
+        db_ = std::move(opened.db);
+        addDir(1, "/home/user");
+    }
+
+    const std::filesystem::path& file() const { return file_; }
+    sqlite3* db() { return db_.get(); }
+    const std::vector<TestItem>& items() const { return items_; }
+    const std::string& dirPath(int64_t id) const { return dirs_.at(static_cast<size_t>(id)); }
+
+    void addDir(int64_t id, const std::string& path) {
+        if (dirs_.size() <= static_cast<size_t>(id)) dirs_.resize(static_cast<size_t>(id) + 1);
+        dirs_[static_cast<size_t>(id)] = path;
+        Status status;
+        Stmt stmt = prepare(db(), "INSERT INTO dirs(id, path, mtime_ns) VALUES(?, ?, 0)", status);
+        sqlite3_bind_int64(stmt.get(), 1, id);
+        bindBlob(stmt.get(), 2, path);
+        EXPECT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE);
+    }
+
+    void add(TestItem item) {
+        Status status;
+        Stmt stmt = prepare(db(),
+                            "INSERT INTO items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display) "
+                            "VALUES(?,?,?,?,?,?,?,?,?,?,?)",
+                            status);
+        ASSERT_TRUE(stmt) << status.error;
+        sqlite3_stmt* s = stmt.get();
+        if (item.id == 0) item.id = static_cast<int64_t>(items_.size()) + 1;
+        item.folded = foldName(item.name);
+        sqlite3_bind_int64(s, 1, item.id);
+        sqlite3_bind_int64(s, 2, item.dir);
+        bindBlob(s, 3, item.name);
+        sqlite3_bind_int(s, 4, item.kind);
+        bindText(s, 5, item.ext);
+        sqlite3_bind_int64(s, 6, item.size);
+        sqlite3_bind_int64(s, 7, item.mtime);
+        sqlite3_bind_int64(s, 8, item.ctime);
+        sqlite3_bind_int(s, 9, item.attrs);
+        if (item.url) bindBlob(s, 10, *item.url);
+        if (item.display) bindBlob(s, 11, *item.display);
+        ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(db());
+        items_.push_back(std::move(item));
+    }
+
+    void bumpGeneration() { ASSERT_TRUE(writeMeta(db(), kMetaGeneration, ++generation_).ok); }
+    void begin() { ASSERT_TRUE(execSql(db(), "BEGIN").ok); }
+    void commit() { ASSERT_TRUE(execSql(db(), "COMMIT").ok); }
+
+    void buildSidecar(NameIndexBuildOptions options = {}) {
+        const NameIndexBuildResult built = buildNameIndex(db(), options);
+        ASSERT_TRUE(built.ok) << built.error;
+    }
+
+private:
+    skimmer::test::TempHome home_;
+    std::filesystem::path file_;
+    Db db_;
+    std::vector<TestItem> items_;
+    std::vector<std::string> dirs_;
+    int64_t generation_ = 0;
+};
+
+// Names mixing ASCII in both cases, digits, separators, Latin-1, Greek (with final sigma),
+// Cyrillic, CJK and bytes that are not UTF-8.
+inline std::string randomName(std::mt19937& rng) {
+    static const std::vector<std::string> kAtoms = {
+        "a", "b", "c", "d", "e", "r", "s", "t", "o", "n", "A", "B", "E", "R", "S", "T", "x", "Q",
+        "0", "1", "7", ".", "_", " ", "-", "é", "É", "ß", "Ä", "ä", "α", "Α", "ς", "Σ", "σ", "λ", "Λ",
+        "д", "Д", "ж", "Ж", "ё", "Ё", "я", "Я", "水", "\xFF", "\xC3", "\x80", "re", "port", "note", "img"};
+    std::uniform_int_distribution<size_t> atom(0, kAtoms.size() - 1), length(1, 12);
+    std::string name;
+    for (size_t n = length(rng); n > 0; --n) name += kAtoms[atom(rng)];
+    static const char* const kExts[] = {"", ".txt", ".mp3", ".PDF", ".jpg", ".tar.gz", ".Doc"};
+    name += kExts[std::uniform_int_distribution<size_t>(0, 6)(rng)];
+    return name;
+}
+
+inline void fillRandom(TestIndex& index, size_t count, uint32_t seed) {
+    std::mt19937 rng(seed);
+    index.addDir(2, "/home/user/Музыка");
+    index.addDir(3, "/srv/data/Reports");
+    index.begin();
+    for (size_t i = 0; i < count; ++i) {
+        TestItem item;
+        item.name = randomName(rng);
+        item.dir = std::uniform_int_distribution<int64_t>(0, 19)(rng) == 0 ? 0 : std::uniform_int_distribution<int64_t>(1, 3)(rng);
+        item.kind = std::uniform_int_distribution<int>(0, 23)(rng);
+        item.ext = extensionOf(item.name);
+        item.size = std::uniform_int_distribution<int64_t>(0, 5'000'000)(rng);
+        item.mtime = 1'700'000'000 + std::uniform_int_distribution<int64_t>(0, 400)(rng) * 86'400 / 4;  // many ties
+        item.ctime = item.mtime - 100;
+        if (item.dir == 0) item.display = "app:" + item.name, item.url = "app://" + item.name;
+        index.add(std::move(item));
+    }
+    index.bumpGeneration();
+    index.commit();
+}
+
+// The ground truth: every item for which `match` holds, in the search order (names beginning with
+// `lead` first; then newest first, then by id).
+inline std::vector<int64_t> bruteForce(const TestIndex& index, const std::function<bool(const TestItem&)>& match,
+                                       const std::string& lead) {
+    const std::string foldedLead = foldName(lead);
+    std::vector<std::pair<bool, const TestItem*>> hits;  // (not a prefix hit, item)
+    for (const TestItem& item : index.items())
+        if (match(item)) hits.emplace_back(foldedLead.empty() || !item.folded.starts_with(foldedLead), &item);
+    std::sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first) return !a.first;
+        if (a.second->mtime != b.second->mtime) return a.second->mtime > b.second->mtime;
+        return a.second->id < b.second->id;
+    });
+    std::vector<int64_t> ids;
+    for (const auto& hit : hits) ids.push_back(hit.second->id);
+    return ids;
+}
+
+inline bool nameHas(const TestItem& item, const std::string& word) {
+    return item.folded.find(foldName(word)) != std::string::npos;
+}
+
+}  // namespace skimmer::index::query::test

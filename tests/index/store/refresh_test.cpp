@@ -1,0 +1,130 @@
+// A refresh brings created, modified, renamed and deleted entries up to date, and an unchanged
+// tree costs no listing and no write.
+#include "index/store/kinds.h"
+#include "tests/index/store/store_test_util.h"
+#include "tests/support/temp_home.h"
+
+#include <sys/time.h>
+
+#include <cstdio>
+
+namespace skimmer::index::test {
+namespace {
+
+class RefreshTest : public ::testing::Test {
+protected:
+    skimmer::test::TempHome home;
+    std::string tree = (home.root() / "tree").string();
+    std::string db = (home.cache() / "index.sqlite").string();
+    CrawlOptions options = rootsOnly({tree});
+
+    void SetUp() override {
+        makeDir(tree);
+        makeDir(tree + "/a");
+        makeDir(tree + "/a/deep");
+        writeFile(tree + "/a/deep/file.txt", "one");
+        writeFile(tree + "/a/keep.md", "keep");
+        makeDir(tree + "/b");
+        writeFile(tree + "/b/photo.jpg", "jpg");
+        writeFile(tree + "/top.txt", "top");
+        ASSERT_TRUE(crawlInto(db, options).result.status);
+    }
+
+    // What a crawl from scratch of the same tree gives: the reference for every refresh.
+    Snapshot fresh() {
+        const std::string other = (home.cache() / "fresh.sqlite").string();
+        std::remove(other.c_str());
+        return crawlInto(other, options).rows;
+    }
+
+    Crawled refresh(TestFs& fs) { return crawlInto(db, options, fs); }
+};
+
+TEST_F(RefreshTest, UnchangedTreeListsNoFolderAndKeepsTheGeneration) {
+    const int64_t before = crawlInto(db, options).generation;
+    TestFs fs;
+    const Crawled again = refresh(fs);
+    ASSERT_TRUE(again.result.status);
+    EXPECT_EQ(fs.listings, 0);
+    EXPECT_EQ(again.result.stats.listings, 0);
+    EXPECT_EQ(again.generation, before);
+    EXPECT_EQ(again.result.stats.added + again.result.stats.updated + again.result.stats.removed, 0);
+    EXPECT_EQ(again.rows, fresh());
+}
+
+TEST_F(RefreshTest, CreatedEntriesAppearAndOnlyTheirFolderIsListed) {
+    writeFile(tree + "/a/deep/new.pdf", "new");
+    makeDir(tree + "/b/sub");
+    writeFile(tree + "/b/sub/inner.txt", "x");
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.rows.at(tree + "/a/deep/new.pdf").kind, static_cast<int>(Kind::Document));
+    EXPECT_EQ(fs.listings, 3) << "a/deep, b and the new b/sub";
+}
+
+TEST_F(RefreshTest, ModifiedFileInAnUnchangedFolderIsUpdated) {
+    writeFile(tree + "/a/keep.md", "a longer text than before");
+    struct timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimes((tree + "/a/keep.md").c_str(), times), 0);
+    const int64_t before = crawlInto(db, options).generation;  // settle
+    writeFile(tree + "/top.txt", "changed in place");
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows.at(tree + "/top.txt").size, 16);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.generation, before + 1);
+    EXPECT_EQ(fs.listings, 0) << "the folder's own stamp did not change";
+}
+
+TEST_F(RefreshTest, RenamedFileAndFolderMoveWithTheirContents) {
+    ASSERT_EQ(::rename((tree + "/top.txt").c_str(), (tree + "/renamed.txt").c_str()), 0);
+    ASSERT_EQ(::rename((tree + "/a").c_str(), (tree + "/b/a2").c_str()), 0);
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.rows.count(tree + "/b/a2/deep/file.txt"), 1u);
+    EXPECT_EQ(after.rows.count(tree + "/a/deep/file.txt"), 0u);
+    OpenedIndex index = openIndexForWriting(db);
+    EXPECT_EQ(queryInt(index.db.get(), "SELECT count(*) FROM dirs WHERE path LIKE '%/a/%' OR path LIKE '%/a'"), 0)
+        << "folders that moved away leave no dirs rows";
+}
+
+TEST_F(RefreshTest, DeletedEntriesAndNewlyExcludedFoldersDisappear) {
+    ASSERT_EQ(::unlink((tree + "/a/deep/file.txt").c_str()), 0);
+    ASSERT_EQ(::rmdir((tree + "/a/deep").c_str()), 0);
+    options.excludes = {"b"};
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.rows.count(tree + "/b/photo.jpg"), 0u);
+    EXPECT_EQ(after.rows.count(tree + "/a/deep"), 0u);
+}
+
+TEST_F(RefreshTest, EntryThatChangedTypeIsReplaced) {
+    ASSERT_EQ(::unlink((tree + "/top.txt").c_str()), 0);
+    makeDir(tree + "/top.txt");
+    writeFile(tree + "/top.txt/inside", "i");
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.rows.at(tree + "/top.txt").attrs & kAttrFolder, kAttrFolder);
+}
+
+TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
+    options = rootsOnly({tree + "/b"});
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status);
+    EXPECT_EQ(after.rows, fresh());
+    EXPECT_EQ(after.rows.count(tree + "/a/keep.md"), 0u);
+    EXPECT_EQ(after.rows.count(tree + "/b/photo.jpg"), 1u);
+}
+
+}  // namespace
+}  // namespace skimmer::index::test
