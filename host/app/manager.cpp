@@ -223,9 +223,11 @@ void Manager::mouse(const term::MouseEvent& m) {
         panel_.move(m.wheel > 0 ? -1 : 1);
         return;
     }
-    if (m.flags == 0 && (m.buttons & term::kLeftButton)) {
+    if ((m.flags & ~term::kDoubleClick) == 0 && (m.buttons & term::kLeftButton)) {
         const int index = panel_.indexAt(m.x, m.y);
-        if (index >= 0) panel_.moveTo(index);
+        if (index < 0) return;
+        panel_.moveTo(index);
+        if (m.flags & term::kDoubleClick) enter();  // a double click is Enter, as in FAR
     }
 }
 

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "host/app/display_name.h"
@@ -99,7 +100,12 @@ void TerminalConsole::readInput() {
 }
 
 void TerminalConsole::queueDecoded(std::vector<term::InputEvent>& events) {
-    for (auto& e : events) std::visit([this](auto&& v) { queue_.push_back(std::move(v)); }, e);
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch()).count();
+    for (auto& e : events) {
+        if (auto* mouse = std::get_if<term::MouseEvent>(&e)) *mouse = clicks_.classify(*mouse, now);
+        std::visit([this](auto&& v) { queue_.push_back(std::move(v)); }, e);
+    }
 }
 
 void TerminalConsole::handleSignals() {

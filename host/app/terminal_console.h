@@ -9,7 +9,8 @@
 //   terminal back and redraws everything; SIGCONT after an outside stop does the same;
 //   SIGHUP/SIGTERM/SIGINT/SIGQUIT, end of file, EIO or a hung-up terminal end the input for good
 //   (`InputEnded` from then on: no busy loop).
-// - A lone Esc is decided after the escape delay (ESCDELAY milliseconds, default 25).
+// - A lone Esc is decided after the escape delay (ESCDELAY milliseconds, default 25). Double clicks
+//   are marked here (the terminal does not report them), by the monotonic clock.
 // - `handOver()` gives the terminal to a child program (cooked mode, main screen) and `takeBack()`
 //   reclaims it with a full redraw; `showUserScreen()` flips to the main screen while keeping input.
 #pragma once
@@ -19,6 +20,7 @@
 #include <memory>
 
 #include "host/term/cell_buffer.h"
+#include "host/term/click_tracker.h"
 #include "host/term/input_decoder.h"
 #include "host/term/renderer.h"
 #include "host/term/terminal_session.h"
@@ -63,6 +65,7 @@ private:
     term::CellBuffer buffer_;
     term::Renderer renderer_;
     term::InputDecoder decoder_;
+    term::ClickTracker clicks_;
     std::deque<ui::UiEvent> queue_;
     std::function<void()> painter_;
     int wakeFd_ = -1;

@@ -77,6 +77,22 @@ TEST(SkimmerE2E, EnterOpensFoldersAndTextGoesToTheCommandLine) {
     ASSERT_TRUE(p.waitExit().has_value());
 }
 
+TEST(SkimmerE2E, MouseWheelAndDoubleClickDriveThePanel) {
+    Fixture f;
+    std::ofstream(f.files / "beta" / "inside.txt") << "x";
+    PtyOptions o = f.options();
+    PtyProgram p(o);
+    ASSERT_TRUE(p.waitForText("10Quit"));
+    EXPECT_NE(p.screen().mouseMode(), 0);  // mouse reporting is on while we run
+    p.send("\x1B[<65;10;10M");               // wheel down: the cursor moves to "beta"
+    ASSERT_TRUE(p.waitFor([&] { return p.screen().attrAt(1, 3) == 0x30; })) << p.screen().screenText();
+    // Row 4 (1-based) is "beta": a double click there enters it.
+    p.send("\x1B[<0;3;4M\x1B[<0;3;4m\x1B[<0;3;4M\x1B[<0;3;4m");
+    ASSERT_TRUE(p.waitForText("inside.txt")) << p.screen().screenText();
+    p.send(kF10);
+    ASSERT_TRUE(p.waitExit().has_value());
+}
+
 TEST(SkimmerE2E, EscapeSequencesInNamesNeverReachTheTerminal) {
     Fixture f;
     std::ofstream(f.files / "evil\x1B[2J\x1B]0;owned\x07\xE2\x80\xAE.txt") << "x";
