@@ -1,12 +1,17 @@
 #include "os/shell_open.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include "os/desktop_file.h"
 #include "os/process.h"
+#include "os/unique_fd.h"
 
 namespace skimmer::os {
 namespace {
@@ -56,6 +61,32 @@ bool noGraphicalDisplay() {
         return v && *v;
     };
     return !set("DISPLAY") && !set("WAYLAND_DISPLAY");
+}
+
+// Reads a whole regular file of at most kMaxDesktopFileSize bytes. Opened without blocking and
+// checked before reading, so a FIFO or device planted under a .desktop name cannot hang the UI.
+bool readSmallRegularFile(const std::string& path, std::string& text, std::string& error) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || fstat(fd.get(), &st) != 0) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kMaxDesktopFileSize)) {
+        error = path + " is not a desktop entry file";
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || text.size() + static_cast<size_t>(n) > kMaxDesktopFileSize) {
+            error = "cannot read " + path + (n < 0 ? std::string(": ") + std::strerror(errno) : "");
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
 }
 
 }  // namespace
@@ -125,6 +156,26 @@ std::optional<std::string> findDesktopFile(std::string_view id, const std::vecto
     return std::nullopt;
 }
 
+bool loadDesktopLaunch(const std::string& path, DesktopLaunch& entry, std::string& error) {
+    std::string text;
+    if (!readSmallRegularFile(path, text, error)) return false;
+    constexpr std::string_view kGroup = "Desktop Entry";
+    DesktopFile file = parseDesktopFile(text);
+    auto type = file.string(kGroup, "Type");
+    auto exec = file.string(kGroup, "Exec");
+    if (!file.hasGroup(kGroup) || (type && *type != "Application") || !exec) {
+        error = path + " is not an application entry";
+        return false;
+    }
+    entry.exec = *exec;
+    entry.icon = file.string(kGroup, "Icon").value_or("");
+    entry.name = file.localeString(kGroup, "Name", messagesLocale()).value_or("");
+    entry.location = path;
+    entry.path = file.string(kGroup, "Path").value_or("");
+    entry.terminal = file.boolean(kGroup, "Terminal").value_or(false);
+    return true;
+}
+
 std::string describeOpenerExit(int code) {
     switch (code) {
     case 1: return "error in the command line";
@@ -137,6 +188,7 @@ std::string describeOpenerExit(int code) {
 
 ShellOpener::ShellOpener(Options options) : options_(std::move(options)) {
     if (!options_.files) options_.files = &realFiles_;
+    if (!options_.loadEntry) options_.loadEntry = loadDesktopLaunch;
     if (options_.applicationDirs.empty()) options_.applicationDirs = applicationDirectories();
 }
 
@@ -162,10 +214,6 @@ OpenResult ShellOpener::open(std::string_view target) const {
 OpenResult ShellOpener::launchEntry(const std::string& desktopFile) const {
     OpenResult result;
     DesktopLaunch entry;
-    if (!options_.loadEntry) {
-        result.error = "cannot read the application entry " + desktopFile;
-        return result;
-    }
     if (!options_.loadEntry(desktopFile, entry, result.error)) return result;
     if (entry.location.empty()) entry.location = desktopFile;
     ExecCommand cmd = expandExec(entry, {});

@@ -69,6 +69,12 @@ std::vector<std::string> applicationDirectories();
 std::optional<std::string> findDesktopFile(std::string_view id, const std::vector<std::string>& directories,
                                            const PathQuery& files);
 
+// The launch values of the .desktop file at `path` (os/desktop_file.h reads it): Exec, Icon, the
+// Name for the messages locale, Path, Terminal. False with `error` set for a file that cannot be
+// read, is larger than kMaxDesktopFileSize, or is not an application entry with an Exec line.
+inline constexpr size_t kMaxDesktopFileSize = 1 << 20;
+bool loadDesktopLaunch(const std::string& path, DesktopLaunch& entry, std::string& error);
+
 struct OpenResult {
     enum Status {
         Started,        // the handler or application runs detached
@@ -87,7 +93,7 @@ public:
 
     struct Options {
         const PathQuery* files = nullptr;                   // default: the real file system
-        EntryLoader loadEntry;                              // required for applications
+        EntryLoader loadEntry;                              // default: loadDesktopLaunch
         std::vector<std::string> applicationDirs;           // default: applicationDirectories()
         std::string opener = "xdg-open";                    // the desktop's default handler
         std::chrono::milliseconds openerWait{1500};         // how long to wait for its verdict

@@ -1,6 +1,7 @@
 #include "os/shell_open.h"
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -244,7 +245,47 @@ TEST_F(ShellOpenTest, DesktopFilesAndTerminalPrograms) {
         return false;
     };
     EXPECT_EQ(opener(unreadable).open(entry.string()).error, "not a desktop entry");
-    EXPECT_EQ(opener().open(entry.string()).status, OpenResult::Failed) << "no loader, no guess";
+    EXPECT_EQ(opener().open(entry.string()).error, entry.string() + " is not an application entry")
+        << "the default loader reads the file, which has no Exec line";
+}
+
+TEST_F(ShellOpenTest, DesktopEntriesAreReadFromTheirFiles) {
+    const fs::path apps = home_.data() / "applications";
+    fs::create_directories(apps);
+    std::ofstream(apps / "rec.desktop") << "[Desktop Entry]\nType=Application\nName=Recorder\nName[de]=Rekorder\n"
+                                           "Icon=rec\nExec=" << (bin_ / "recorder").string()
+                                        << " \"a\\sb\" %k\nPath=/tmp\nTerminal=false\n";
+    DesktopLaunch e;
+    std::string error;
+    ASSERT_TRUE(loadDesktopLaunch((apps / "rec.desktop").string(), e, error)) << error;
+    EXPECT_EQ(e.icon, "rec");
+    EXPECT_EQ(e.path, "/tmp");
+    EXPECT_FALSE(e.terminal);
+    EXPECT_EQ(e.location, (apps / "rec.desktop").string());
+
+    // The default loader, end to end: the key-file escape \s and the Exec quoting both undone.
+    auto result = ShellOpener({.applicationDirs = {apps.string()}}).open("application://rec.desktop");
+    EXPECT_EQ(result.status, OpenResult::Started) << result.error;
+    auto fields = recorded();
+    ASSERT_GE(fields.size(), 2u);
+    EXPECT_EQ(fields[0], "a b");
+    EXPECT_EQ(fields[1], (apps / "rec.desktop").string());
+}
+
+TEST_F(ShellOpenTest, WhatIsNoApplicationEntryIsRefused) {
+    const fs::path dir = home_.root();
+    std::ofstream(dir / "link.desktop") << "[Desktop Entry]\nType=Link\nURL=https://example.org\n";
+    std::ofstream(dir / "noexec.desktop") << "[Desktop Entry]\nType=Application\nName=x\n";
+    std::ofstream(dir / "nogroup.desktop") << "Exec=x\n";
+    std::ofstream(dir / "huge.desktop") << "[Desktop Entry]\nExec=x\n# " << std::string(kMaxDesktopFileSize, 'x');
+    ASSERT_EQ(mkfifo((dir / "fifo.desktop").c_str(), 0600), 0);
+    for (const char* name : {"link.desktop", "noexec.desktop", "nogroup.desktop", "huge.desktop", "fifo.desktop",
+                             "missing.desktop"}) {
+        DesktopLaunch e;
+        std::string error;
+        EXPECT_FALSE(loadDesktopLaunch((dir / name).string(), e, error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+    }
 }
 
 }  // namespace
