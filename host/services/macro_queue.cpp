@@ -1,5 +1,8 @@
 #include "host/services/macro_queue.h"
 
+#include <cctype>
+#include <charconv>
+
 #include "host/services/key_names.h"
 
 namespace skimmer::host::services {
@@ -14,13 +17,6 @@ bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
         if (a != prefix[i]) return false;
     }
     return true;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 class Parser {
@@ -110,10 +106,13 @@ private:
         case 'n': text.push_back('\n'); return true;
         case 't': text.push_back('\t'); return true;
         case 'x': {
-            int hi = pos_ + 1 < s_.size() ? hexDigit(s_[pos_ + 1]) : -1;
-            int lo = pos_ + 2 < s_.size() ? hexDigit(s_[pos_ + 2]) : -1;
-            if (hi < 0 || lo < 0 || (hi == 0 && lo == 0)) return fail("a bad \\x escape in the macro");
-            text.push_back(static_cast<char>(hi * 16 + lo));
+            unsigned value = 0;
+            auto digits = s_.substr(pos_ + 1, 2);
+            bool hex = digits.size() == 2 && std::isxdigit(static_cast<unsigned char>(digits[0])) &&
+                       std::isxdigit(static_cast<unsigned char>(digits[1]));
+            if (!hex || std::from_chars(digits.data(), digits.data() + 2, value, 16).ec != std::errc() || value == 0)
+                return fail("a bad \\x escape in the macro");
+            text.push_back(static_cast<char>(value));
             pos_ += 2;
             return true;
         }
