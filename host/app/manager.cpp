@@ -173,12 +173,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
 }
 
 void Manager::openWithDefault(const std::string& target) {
-    os::ShellOpener::Options options;
-    options.loadEntry = [](const std::string&, os::DesktopLaunch&, std::string& error) {
-        error = "applications cannot be started from the command line";
-        return false;
-    };
-    const os::OpenResult result = os::ShellOpener(std::move(options)).open(target);
+    const os::OpenResult result = os::ShellOpener(os::ShellOpener::Options{}).open(target);
     if (result.status == os::OpenResult::RunInTerminal) {
         runInTerminal(result.command.argv, prompt() + os::shellQuote(result.command.argv));
     } else if (result.status == os::OpenResult::Failed) {
