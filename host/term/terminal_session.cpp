@@ -116,7 +116,7 @@ bool TerminalSession::write(std::string_view bytes) {
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             // A non-blocking terminal: wait until it drains, but not for ever.
             pollfd p{outFd_, POLLOUT, 0};
-            if (poll(&p, 1, kWriteStallMs) > 0 && !(p.revents & (POLLERR | POLLHUP | POLLNVAL))) continue;
+            if (poll(&p, 1, writeStallMs_) > 0 && !(p.revents & (POLLERR | POLLHUP | POLLNVAL))) continue;
         }
         hungUp_ = true;
     }

@@ -42,6 +42,8 @@ public:
     bool active() const { return active_; }
 
     bool write(std::string_view bytes);
+    // How long a non-blocking terminal may stay unwritable before it counts as hung up.
+    void setWriteStallMs(int ms) { writeStallMs_ = ms; }
     bool hungUp() const { return hungUp_; }
     void markHungUp() { hungUp_ = true; }
 
@@ -61,6 +63,7 @@ private:
     termios saved_;
     bool active_ = false;
     bool hungUp_ = false;
+    int writeStallMs_ = kWriteStallMs;
 };
 
 // Crash signals (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT) and std::terminate restore the terminal

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <thread>
 
 namespace skimmer::host::term {
 namespace {
@@ -95,6 +96,42 @@ TEST(TerminalSession, HangUpStopsWritingAtOnce) {
     EXPECT_FALSE(session->write(big));
     EXPECT_TRUE(session->hungUp());
     EXPECT_FALSE(session->write("more"));
+}
+
+TEST(TerminalSession, ANonBlockingTerminalIsWaitedForThenGivenUp) {
+    Pty pty;
+    fcntl(pty.slave, F_SETFL, fcntl(pty.slave, F_GETFL) | O_NONBLOCK);
+    std::string error;
+    auto session = TerminalSession::open(pty.slave, pty.slave, error);
+    ASSERT_NE(session, nullptr);
+    session->setWriteStallMs(50);
+    // Nobody reads the master: the buffer fills, EAGAIN, and after the stall the session gives up
+    // instead of spinning.
+    const std::string big(1 << 20, 'x');
+    EXPECT_FALSE(session->write(big));
+    EXPECT_TRUE(session->hungUp());
+    // A reader that keeps up: every byte arrives although each write() may be partial.
+    Pty pty2;
+    fcntl(pty2.slave, F_SETFL, fcntl(pty2.slave, F_GETFL) | O_NONBLOCK);
+    termios raw{};
+    tcgetattr(pty2.slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(pty2.slave, TCSANOW, &raw);
+    auto session2 = TerminalSession::open(pty2.slave, pty2.slave, error);
+    std::string received;
+    std::thread reader([&] {
+        char buf[4096];
+        while (received.size() < 300000) {
+            pollfd p{pty2.master, POLLIN, 0};
+            if (poll(&p, 1, 2000) <= 0) break;
+            const ssize_t n = read(pty2.master, buf, sizeof buf);
+            if (n <= 0) break;
+            received.append(buf, static_cast<size_t>(n));
+        }
+    });
+    EXPECT_TRUE(session2->write(std::string(300000, 'y')));
+    reader.join();
+    EXPECT_EQ(received.size(), 300000u);
 }
 
 }  // namespace
