@@ -25,7 +25,7 @@ struct Session {
     std::filesystem::path file;
     uint64_t epoch = 0;           // bumped whenever the open record set is ended
     bool inTransaction = false;
-    std::unique_ptr<NameIndex> names;  // the last sidecar opened, kept while it stays current
+    std::shared_ptr<NameIndex> names;  // the last sidecar opened, kept while it stays current
 
     void endTransaction() {
         if (inTransaction) sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
@@ -102,7 +102,7 @@ NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId
     };
     if (session.names && current(*session.names)) return session.names.get();
     session.names.reset();
-    NameIndex::Opened opened = NameIndex::open(nameIndexPathFor(session.file));
+    NameIndex::SharedOpened opened = NameIndex::openShared(nameIndexPathFor(session.file));
     if (opened.status == NameIndex::OpenStatus::Damaged)
         throw SafecallError(kIndexDamaged, "the name index beside " + session.file.string() + " is damaged (" +
                                                opened.error + "); rebuild it with skimmer-index");

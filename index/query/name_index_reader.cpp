@@ -2,7 +2,10 @@
 
 #include "index/query/safecall_error.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <mutex>
 #include <cstddef>
 #include <cstring>
 
@@ -86,9 +89,46 @@ NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     return opened;
 }
 
+namespace {
+
+// What tells one sidecar file from its replacement: atomic replacement gives a new inode.
+struct FileIdentity {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::mutex sharedMutex;
+FileIdentity sharedIdentity;
+std::shared_ptr<NameIndex> sharedIndex;  // the last sidecar opened in this process
+
+}  // namespace
+
+NameIndex::SharedOpened NameIndex::openShared(const std::filesystem::path& path) {
+    struct stat st {};
+    FileIdentity identity{path.string()};
+    if (::stat(path.c_str(), &st) == 0)
+        identity = {path.string(), st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
+    {
+        std::lock_guard lock(sharedMutex);
+        if (sharedIndex && identity.inode != 0 && identity == sharedIdentity) return {sharedIndex, OpenStatus::Ok, {}};
+    }
+    Opened opened = open(path);
+    if (!opened.index) return {nullptr, opened.status, std::move(opened.error)};
+    std::shared_ptr<NameIndex> index(std::move(opened.index));
+    std::lock_guard lock(sharedMutex);
+    sharedIdentity = identity;
+    sharedIndex = index;
+    return {index, OpenStatus::Ok, {}};
+}
+
 NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::path path)
     : file_(std::move(file)), header_(header), path_(std::move(path)) {
-    verified_.assign((header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize, 0);
+    const uint64_t blocks = (header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize;
+    verified_ = std::make_unique<std::atomic<uint8_t>[]>(blocks);  // value-initialised: all 0
     namesBytes_ = u32At(header_.nameOffsetsOffset, header_.docCount);
     if (namesBytes_ > header_.factsOffset - header_.namesOffset) damaged("the names section overflows");
 }
@@ -113,9 +153,9 @@ void NameIndex::verify(uint64_t offset, uint64_t length) {
     const uint64_t first = (offset - sizeof(Header)) / kBlockSize;
     const uint64_t last = (offset + length - 1 - sizeof(Header)) / kBlockSize;
     for (uint64_t block = first; block <= last; ++block) {
-        if (verified_[block]) continue;
+        if (verified_[block].load(std::memory_order_acquire)) continue;
         if (!verifyBlock(block)) damaged("a block's checksum is wrong");
-        verified_[block] = 1;
+        verified_[block].store(1, std::memory_order_release);
     }
 }
 

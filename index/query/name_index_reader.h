@@ -6,12 +6,16 @@
 //   block it touches (once per block per reader), so damage anywhere is met as a
 //   SafecallError(kIndexDamaged) — never as wrong results, a crash or a read outside the file.
 // - Documents are numbered 0 .. docCount-1 in search order (newest first).
-// - One reader belongs to one thread at a time (the verified-block record is not shared).
+// - Thread-safe: apart from the record of verified blocks (atomics; two threads may each verify
+//   the same block once) a reader only reads its mapping. `openShared` keeps the last file opened
+//   for the whole process, so the blocks a keystroke verified stay verified for the next one; a
+//   replaced file (another inode, size or time) is opened anew.
 #pragma once
 
 #include "index/query/name_index_format.h"
 #include "index/query/sidecar_file.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -38,6 +42,13 @@ public:
         std::string error;
     };
     static Opened open(const std::filesystem::path& path);
+
+    struct SharedOpened {
+        std::shared_ptr<NameIndex> index;  // null unless status is Ok
+        OpenStatus status = OpenStatus::Missing;
+        std::string error;
+    };
+    static SharedOpened openShared(const std::filesystem::path& path);
 
     uint64_t generation() const { return header_.generation; }
     int64_t maxItemId() const { return header_.maxItemId; }
@@ -72,7 +83,7 @@ private:
     MappedFile file_;
     sidecar::Header header_;
     std::filesystem::path path_;
-    std::vector<uint8_t> verified_;
+    std::unique_ptr<std::atomic<uint8_t>[]> verified_;
     uint64_t namesBytes_ = 0;
 };
 
