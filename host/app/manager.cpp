@@ -178,6 +178,10 @@ void Manager::openWithDefault(const std::string& target) {
         runInTerminal(result.command.argv, prompt() + os::shellQuote(result.command.argv));
     } else if (result.status == os::OpenResult::Failed) {
         showError(result.error);
+    } else if (result.noDisplay) {
+        // Started, but with no graphical display a desktop handler may stay invisible: say so
+        // rather than leave the user waiting for a window.
+        showError("No graphical display (DISPLAY, WAYLAND_DISPLAY): the application may not be visible");
     }
 }
 
