@@ -181,7 +181,9 @@ int main(int argc, char** argv) {
             sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
             Db handle(raw);
             const auto start = std::chrono::steady_clock::now();
-            const NameIndexBuildResult built = buildNameIndex(raw);
+            NameIndexBuildOptions options;
+            options.force = true;
+            const NameIndexBuildResult built = buildNameIndex(raw, options);
             std::printf("# name sidecar rebuilt in %.0f ms: %s, %u documents, %.1f bytes per document\n",
                         millisSince(start), built.ok ? "ok" : built.error.c_str(), built.documents,
                         built.documents ? static_cast<double>(built.bytes) / built.documents : 0.0);

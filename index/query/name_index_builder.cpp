@@ -2,6 +2,7 @@
 
 #include "index/query/fold.h"
 #include "index/query/name_index_format.h"
+#include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
 #include "index/store/schema.h"
 #include "index/store/sqlite_handle.h"
@@ -301,6 +302,23 @@ std::string serialise(const Snapshot& snapshot, const std::vector<List>& lists) 
     return out;
 }
 
+// True (with `result` filled) when the sidecar on disk already carries the database's generation
+// and largest item id and is intact at its header: a crawl that changed nothing costs no rebuild.
+bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
+    const auto generation = readMetaInt(db, kMetaGeneration);
+    const auto maxId = queryInt(db, "SELECT coalesce(max(id), 0) FROM items");
+    if (!generation || !maxId) return false;
+    NameIndex::Opened opened = NameIndex::open(path);
+    if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||
+        opened.index->maxItemId() != *maxId)
+        return false;
+    result.ok = true;
+    result.skipped = true;
+    result.generation = opened.index->generation();
+    result.documents = opened.index->docCount();
+    return true;
+}
+
 }  // namespace
 
 std::filesystem::path nameIndexPathFor(const std::filesystem::path& databaseFile) {
@@ -316,6 +334,7 @@ NameIndexBuildResult buildNameIndex(sqlite3* db, const NameIndexBuildOptions& op
         result.error = "the index has no file to put the name sidecar beside";
         return result;
     }
+    if (!options.force && sidecarIsCurrent(db, nameIndexPathFor(file), result)) return result;
     Snapshot snapshot;
     if (!readSnapshot(db, snapshot, result.error)) return result;
     if (snapshot.docs.size() > UINT32_MAX / 2) {

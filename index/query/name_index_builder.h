@@ -8,6 +8,8 @@
 //   when the connection has none open) and writes "<database file>.names" by atomic replacement:
 //   a temporary file in the same folder, fsync, rename, fsync of the folder. Readers that have
 //   the old file mapped keep reading the old file.
+// - Writes nothing when the sidecar on disk already carries the database's generation and largest
+//   item id (`skipped`), unless `force`.
 // - Never writes to the database. On failure the previous sidecar stays; readers then see its
 //   stale generation and answer from SQLite alone, so a failed build costs speed, not results.
 // - Takes a few seconds and a few hundred megabytes at 1,000,000 items; call it off the UI thread.
@@ -26,6 +28,8 @@ struct NameIndexBuildOptions {
     uint32_t denseDivisor = 16;
     // ... provided the index holds at least this many documents (small indexes store every list).
     uint32_t denseMinDocs = 4096;
+    // Rebuild even when the sidecar on disk already matches the database.
+    bool force = false;
 };
 
 struct NameIndexBuildResult {
@@ -34,6 +38,7 @@ struct NameIndexBuildResult {
     uint64_t generation = 0; // the generation the written file carries
     uint32_t documents = 0;
     uint64_t bytes = 0;      // size of the written file
+    bool skipped = false;    // the sidecar on disk was already current: nothing written
 };
 
 // "<database file>.names".

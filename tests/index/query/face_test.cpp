@@ -203,6 +203,23 @@ TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
     EXPECT_EQ(rows.cell(0, 0).text, "file:/home/user/report only here");
 }
 
+TEST_F(Face, RebuildingAnUnchangedIndexWritesNothing) {
+    NameIndexBuildResult again = buildNameIndex(index_.db());
+    EXPECT_TRUE(again.ok && again.skipped);
+    index_.begin();
+    index_.add(TestItem{0, 1, "fresh report", 2, "", 1, 1'800'000'000});
+    index_.bumpGeneration();
+    index_.commit();
+    again = buildNameIndex(index_.db());
+    EXPECT_TRUE(again.ok && !again.skipped);
+    auto recordset = query("report");
+    EXPECT_FALSE(recordset->usedSlowPath());
+    const RowTable rows = recordset->getRows(10);
+    ASSERT_EQ(rows.rowCount(), 9u);
+    EXPECT_EQ(rows.cell(0, 0).text, "report 6.txt");  // names beginning with the word come first
+    EXPECT_EQ(rows.cell(0, 8).text, "fresh report");
+}
+
 TEST(VariantText, WideKeepsBytesThatAreNotUtf8) {
     const Variant v = Variant::ofText("a\xCE\xB1\xFF");
     EXPECT_EQ(v.wide(), std::wstring(L"a\x3B1\xDCFF"));
