@@ -115,7 +115,7 @@ TEST(PluginsE2E, TheSkimmerPluginsConfigurationMenuNamesTheEngine) {
 }
 
 TEST(PluginsE2E, DemoPluginMenuOpensFromF11) {
-    const std::string demo = std::string(SKIMMER_PLUGIN_DIR) + "/demo/demo.so";
+    const std::string demo = std::string(SKIMMER_PLUGIN_DIR) + "/../test-plugins/demo/demo.so";
     if (!fs::exists(demo)) GTEST_SKIP() << "the demo plug-in is not built";
     TempHome home;
     PtyProgram p(withPlugins(home, {"--manager", "--plugin", demo}));

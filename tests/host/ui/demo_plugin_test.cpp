@@ -18,9 +18,10 @@ struct ModuleCloser {
 };
 using Module = std::unique_ptr<void, ModuleCloser>;
 
-// The module lands in bin/plugins/demo/ beside this test binary.
+// The module lands in bin/test-plugins/demo/ beside this test binary, outside the plug-ins folder
+// that the host searches, so users never see it.
 std::filesystem::path demoPath() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "plugins" / "demo" / "demo.so";
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "test-plugins" / "demo" / "demo.so";
 }
 
 class DemoPlugin : public ::testing::Test {
