@@ -28,3 +28,14 @@ function(skimmer_add_fuzzer)
     target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   endif()
 endfunction()
+
+# skimmer_folder_library(name folder [libs...])
+# A static library of every .cpp in one sub-folder of the current layer (except a main.cpp), so that
+# a concern grows by adding files, never by editing build files. Links `libs` publicly.
+function(skimmer_folder_library name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
