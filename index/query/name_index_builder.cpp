@@ -116,7 +116,8 @@ uint32_t gramValue(const unsigned char* p, size_t n) {
     return v;
 }
 
-// The distinct gram slots of one folded name, sorted.
+// The gram slots of one folded name, repeats included (the passes skip a list's repeats by its
+// last document, which is cheaper than sorting every name's slots).
 void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
     slots.clear();
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
@@ -125,8 +126,6 @@ void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
         for (size_t i = 0; i + n <= size; ++i) slots.push_back(kSlotBase[n] + gramValue(p + i, n));
         if (size >= n) slots.push_back(kSlotBase[n + 3] + gramValue(p, n));
     }
-    std::sort(slots.begin(), slots.end());
-    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
 }
 
 uint32_t slotKey(uint32_t slot) {
@@ -221,6 +220,7 @@ public:
                     index = static_cast<uint32_t>(lists_.size());
                 }
                 List& list = lists_[index - 1];
+                if (list.count != 0 && list.last == d) continue;  // a repeat within this name
                 list.bytes += varintSize(list.count == 0 ? d : d - list.last);
                 list.count++;
                 list.last = d;
@@ -262,8 +262,9 @@ public:
             gramSlots(names.name(d), slots_);
             for (uint32_t slot : slots_) {
                 List& list = lists_[table_.at(slot) - 1];
-                if (list.dense) continue;
-                const uint32_t value = list.cursor == list.offset ? d : d - list.last;
+                const bool started = list.cursor != list.offset;
+                if (list.dense || (started && list.last == d)) continue;
+                const uint32_t value = started ? d - list.last : d;
                 list.cursor = static_cast<uint64_t>(putVarint(postings + list.cursor, value) - postings);
                 list.last = d;
             }
