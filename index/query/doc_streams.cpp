@@ -73,14 +73,18 @@ bool ScanStream::next(uint32_t& doc) {
     constexpr size_t kChunk = 256 * 1024;
     const uint64_t total = index_.namesBytes();
     while (pos_ < total && !word_.empty()) {
-        const std::string_view chunk = index_.namesFrom(pos_, kChunk + word_.size());
-        if (chunk.size() < word_.size()) break;
-        const void* hit = memmem(chunk.data(), chunk.size(), word_.data(), word_.size());
+        if (pos_ < chunkFrom_ || pos_ + word_.size() > chunkFrom_ + chunk_.size()) {
+            chunk_ = index_.namesFrom(pos_, kChunk + word_.size());
+            chunkFrom_ = pos_;
+            if (chunk_.size() < word_.size()) break;
+        }
+        const std::string_view rest = chunk_.substr(pos_ - chunkFrom_);
+        const void* hit = memmem(rest.data(), rest.size(), word_.data(), word_.size());
         if (hit == nullptr) {
-            pos_ += chunk.size() - word_.size() + 1;
+            pos_ += rest.size() - word_.size() + 1;
             continue;
         }
-        const uint64_t offset = pos_ + static_cast<uint64_t>(static_cast<const char*>(hit) - chunk.data());
+        const uint64_t offset = pos_ + static_cast<uint64_t>(static_cast<const char*>(hit) - rest.data());
         doc_ = docAt(offset);
         pos_ = index_.nameEnd(doc_);
         doc = doc_;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -46,6 +47,10 @@ private:
     std::string word_;
     uint64_t pos_ = 0;
     uint32_t doc_ = 0;  // a document at or before pos_
+    // The verified window of names last fetched: hits in it are found without fetching (and
+    // checking the verification of) the window again for every hit.
+    uint64_t chunkFrom_ = 0;
+    std::string_view chunk_;
 };
 
 // Documents in every one of the given stored lists (at least one), by leapfrogging: each list

@@ -10,10 +10,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
-#include <optional>
-#include <cstdlib>
 #include <memory>
-#include <new>
+#include <string_view>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -21,17 +19,22 @@ namespace {
 
 using namespace sidecar;
 
+// One item as read. Its folded name lives in Snapshot::names: one buffer for every name instead of
+// a string each keeps a million names in a fraction of the memory.
 struct Doc {
+    int64_t mtime;  // meaningful when hasMtime
     uint32_t itemId;
-    std::optional<int64_t> mtime;
     uint32_t facts;
-    std::string folded;
+    uint32_t nameAt;
+    uint32_t nameSize;
+    bool hasMtime;
 };
 
 struct Snapshot {
     uint64_t generation = 0;
     int64_t maxItemId = 0;
     std::vector<Doc> docs;
+    std::string names;              // every folded name, back to back, in reading order
     std::vector<std::string> exts;  // folded, index = extension id
 };
 
@@ -60,16 +63,21 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         const int64_t id = sqlite3_column_int64(stmt.get(), 0);
         if (id < 0 || id > UINT32_MAX) { error = "item id beyond 32 bits"; return false; }
-        Doc doc;
+        Doc doc{};
         doc.itemId = static_cast<uint32_t>(id);
         snapshot.maxItemId = std::max<int64_t>(snapshot.maxItemId, id);
-        doc.folded = foldName(columnBytes(stmt.get(), 1));
+        const std::string folded = foldName(columnBytes(stmt.get(), 1));
+        if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) { error = "names too long for the name sidecar"; return false; }
+        doc.nameAt = static_cast<uint32_t>(snapshot.names.size());
+        doc.nameSize = static_cast<uint32_t>(folded.size());
+        snapshot.names += folded;
         const int kind = sqlite3_column_int(stmt.get(), 2);
         const uint16_t ext = extTable.idOf(foldName(columnBytes(stmt.get(), 3)), snapshot.exts);
         const uint8_t flags = sqlite3_column_int64(stmt.get(), 4) != 0 ? kFlagInFileSystem : 0;
         doc.facts = packFacts(static_cast<uint8_t>(kind >= 0 && kind < 256 ? kind : 0), flags, ext);
-        if (sqlite3_column_type(stmt.get(), 5) != SQLITE_NULL) doc.mtime = sqlite3_column_int64(stmt.get(), 5);
-        snapshot.docs.push_back(std::move(doc));
+        doc.hasMtime = sqlite3_column_type(stmt.get(), 5) != SQLITE_NULL;
+        if (doc.hasMtime) doc.mtime = sqlite3_column_int64(stmt.get(), 5);
+        snapshot.docs.push_back(doc);
     }
     if (rc != SQLITE_DONE) { error = sqliteFailure(db, "reading items").error; return false; }
     return true;
@@ -90,8 +98,8 @@ bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
 // The search's document order: newest modification first, unknown times last, then by id.
 void sortDocs(std::vector<Doc>& docs) {
     std::sort(docs.begin(), docs.end(), [](const Doc& a, const Doc& b) {
-        if (a.mtime.has_value() != b.mtime.has_value()) return a.mtime.has_value();
-        if (a.mtime && *a.mtime != *b.mtime) return *a.mtime > *b.mtime;
+        if (a.hasMtime != b.hasMtime) return a.hasMtime;
+        if (a.hasMtime && a.mtime != b.mtime) return a.mtime > b.mtime;
         return a.itemId < b.itemId;
     });
 }
@@ -106,8 +114,9 @@ uint32_t gramValue(const unsigned char* p, size_t n) {
     return v;
 }
 
-// The distinct gram slots of one folded name, sorted.
-void gramSlots(const std::string& name, std::vector<uint32_t>& slots) {
+// The gram slots of one folded name, repeats included (the passes skip a list's repeats by its
+// last document, which is cheaper than sorting every name's slots).
+void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
     slots.clear();
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const size_t size = name.size();
@@ -115,8 +124,6 @@ void gramSlots(const std::string& name, std::vector<uint32_t>& slots) {
         for (size_t i = 0; i + n <= size; ++i) slots.push_back(kSlotBase[n] + gramValue(p + i, n));
         if (size >= n) slots.push_back(kSlotBase[n + 3] + gramValue(p, n));
     }
-    std::sort(slots.begin(), slots.end());
-    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
 }
 
 uint32_t slotKey(uint32_t slot) {
@@ -127,47 +134,38 @@ uint32_t slotKey(uint32_t slot) {
     return (type << 24) | (value << (8 * (3 - n)));
 }
 
-struct List {
-    uint32_t slot;
-    uint32_t count;
-    uint32_t last = 0;
-    std::string bytes;
-};
-
-void appendVarint(std::string& out, uint32_t value) {
-    while (value >= 0x80) {
-        out += static_cast<char>(value | 0x80);
-        value >>= 7;
-    }
-    out += static_cast<char>(value);
+size_t varintSize(uint32_t value) {
+    size_t size = 1;
+    for (; value >= 0x80; value >>= 7) ++size;
+    return size;
 }
 
-// A value per gram slot: a flat array for the 1- and 2-byte types, and for the 3-byte types a
-// zero-filled mapping from calloc, whose untouched pages cost nothing (most of their 2^24 slots are
-// never used). Far faster than a hash map at a million names.
+unsigned char* putVarint(unsigned char* out, uint32_t value) {
+    for (; value >= 0x80; value >>= 7) *out++ = static_cast<unsigned char>(value | 0x80);
+    *out++ = static_cast<unsigned char>(value);
+    return out;
+}
+
+// A value per gram slot: a flat array for the 1- and 2-byte types; for the 3-byte types a block of
+// 256 values per leading byte pair, made when the pair is first met. The blocks in use lie close
+// together, so the passes' lookups stay in cache far more than in one sparse 2^24-slot array.
 class SlotTable {
 public:
-    SlotTable() : small_(2 * (256 + 65536), 0), big_(static_cast<uint32_t*>(std::calloc(2u << 24, sizeof(uint32_t)))) {
-        if (!big_) throw std::bad_alloc();
-    }
+    SlotTable() : small_(2 * (256 + 65536), 0), pairs_(size_t{2} << 16, 0) {}
+    // The reference is valid until the next call.
     uint32_t& at(uint32_t slot) {
         const int64_t index = smallIndex(slot);
-        return index >= 0 ? small_[static_cast<size_t>(index)] : big_.get()[bigIndex(slot)];
-    }
-    // Counts one more document for `slot`, remembering the slots in use.
-    void count(uint32_t slot) {
-        if (at(slot)++ == 0) used_.push_back(slot);
-    }
-    // Every slot counted at least once, ascending (never walks the empty slots).
-    std::vector<uint32_t> usedSlots() {
-        std::sort(used_.begin(), used_.end());
-        return used_;
+        if (index >= 0) return small_[static_cast<size_t>(index)];
+        const size_t big = bigIndex(slot);
+        uint32_t& block = pairs_[big >> 8];
+        if (block == 0) {
+            blocks_.resize(blocks_.size() + 256, 0);
+            block = static_cast<uint32_t>(blocks_.size() / 256);
+        }
+        return blocks_[(size_t{block} - 1) * 256 + (big & 255)];
     }
 
 private:
-    struct Free {
-        void operator()(uint32_t* p) const { std::free(p); }
-    };
     static int64_t smallIndex(uint32_t slot) {
         if (slot < kSlotBase[3]) return slot;
         if (slot >= kSlotBase[4] && slot < kSlotBase[6]) return int64_t{slot} - kSlotBase[4] + kSlotBase[3];
@@ -177,39 +175,110 @@ private:
         return slot < kSlotBase[4] ? slot - kSlotBase[3] : (size_t{1} << 24) + (slot - kSlotBase[6]);
     }
     std::vector<uint32_t> small_;
-    std::unique_ptr<uint32_t, Free> big_;
-    std::vector<uint32_t> used_;
+    std::vector<uint32_t> pairs_;   // block number + 1 per leading pair; 0: none yet
+    std::vector<uint32_t> blocks_;
 };
 
-std::vector<List> buildLists(const std::vector<Doc>& docs, const NameIndexBuildOptions& options) {
-    SlotTable table;
-    std::vector<uint32_t> slots;
-    for (const Doc& doc : docs) {
-        gramSlots(doc.folded, slots);
-        for (uint32_t slot : slots) table.count(slot);
+// One gram's posting list. The counting pass learns its documents and exact encoded size, so the
+// filling pass writes every list straight into its final place in the file: no list is ever held
+// in a buffer of its own.
+struct List {
+    uint32_t slot = 0;
+    uint32_t count = 0;
+    uint32_t last = 0;    // last document seen by the current pass
+    bool dense = false;   // not stored
+    uint64_t bytes = 0;   // encoded size
+    uint64_t offset = 0;  // from the postings section
+    uint64_t cursor = 0;  // where the filling pass writes next
+};
+
+// The names section of the file being built, read back by the gram passes (so the snapshot's own
+// copy of the names can be freed first). Holds a reference: the string may grow meanwhile.
+class PackedNames {
+public:
+    PackedNames(const std::string& out, const Header& header) : out_(out), header_(header) {}
+    uint32_t size() const { return header_.docCount; }
+    std::string_view name(uint32_t doc) const {
+        uint32_t range[2];
+        std::memcpy(range, out_.data() + header_.nameOffsetsOffset + uint64_t{doc} * 4, sizeof range);
+        return {out_.data() + header_.namesOffset + range[0], range[1] - range[0] - 1u};
     }
-    const auto n = static_cast<uint32_t>(docs.size());
-    const bool capDense = n >= options.denseMinDocs && options.denseDivisor > 0;
-    std::vector<List> lists;
-    for (uint32_t slot : table.usedSlots()) {
-        uint32_t& value = table.at(slot);
-        const bool contains = slot < kSlotBase[4];
-        const bool dense = capDense && contains && value > n / options.denseDivisor;
-        lists.push_back(List{slot, value});
-        value = dense ? UINT32_MAX : static_cast<uint32_t>(lists.size() - 1);
-    }
-    for (uint32_t d = 0; d < n; ++d) {
-        gramSlots(docs[d].folded, slots);
-        for (uint32_t slot : slots) {
-            const uint32_t index = table.at(slot);
-            if (index == UINT32_MAX) continue;
-            List& list = lists[index];
-            appendVarint(list.bytes, list.bytes.empty() ? d : d - list.last);
-            list.last = d;
+
+private:
+    const std::string& out_;
+    const Header& header_;
+};
+
+class ListBuilder {
+public:
+    // Counting pass: every list's documents and encoded size. Slot values are list index + 1.
+    void count(const PackedNames& names) {
+        for (uint32_t d = 0; d < names.size(); ++d) {
+            gramSlots(names.name(d), slots_);
+            for (uint32_t slot : slots_) {
+                uint32_t& index = table_.at(slot);
+                if (index == 0) {
+                    lists_.push_back(List{slot});
+                    index = static_cast<uint32_t>(lists_.size());
+                }
+                List& list = lists_[index - 1];
+                if (list.count != 0 && list.last == d) continue;  // a repeat within this name
+                list.bytes += varintSize(list.count == 0 ? d : d - list.last);
+                list.count++;
+                list.last = d;
+            }
         }
     }
-    return lists;
-}
+
+    // Marks the dense lists, orders the lists by key and places each stored list; returns the
+    // postings section's size.
+    uint64_t place(uint32_t docCount, const NameIndexBuildOptions& options) {
+        const bool capDense = docCount >= options.denseMinDocs && options.denseDivisor > 0;
+        order_.resize(lists_.size());
+        for (uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
+        std::sort(order_.begin(), order_.end(), [&](uint32_t a, uint32_t b) { return lists_[a].slot < lists_[b].slot; });
+        uint64_t offset = 0;
+        for (uint32_t i : order_) {
+            List& list = lists_[i];
+            list.dense = capDense && list.slot < kSlotBase[4] && list.count > docCount / options.denseDivisor;
+            list.offset = list.cursor = offset;
+            if (!list.dense) offset += list.bytes;
+        }
+        return offset;
+    }
+
+    // The gram table, in key order (slots ascend in the same order as keys).
+    void appendTable(std::string& out) const {
+        for (uint32_t i : order_) {
+            const List& list = lists_[i];
+            const GramEntry entry{slotKey(list.slot), list.count, list.dense ? 0 : list.offset,
+                                  static_cast<uint32_t>(list.dense ? 0 : list.bytes), 0};
+            out.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+        }
+    }
+    size_t listCount() const { return lists_.size(); }
+
+    // Filling pass: gaps as varints, each list at its place in `postings`.
+    void fill(const PackedNames& names, unsigned char* postings) {
+        for (uint32_t d = 0; d < names.size(); ++d) {
+            gramSlots(names.name(d), slots_);
+            for (uint32_t slot : slots_) {
+                List& list = lists_[table_.at(slot) - 1];
+                const bool started = list.cursor != list.offset;
+                if (list.dense || (started && list.last == d)) continue;
+                const uint32_t value = started ? d - list.last : d;
+                list.cursor = static_cast<uint64_t>(putVarint(postings + list.cursor, value) - postings);
+                list.last = d;
+            }
+        }
+    }
+
+private:
+    SlotTable table_;
+    std::vector<List> lists_;  // in order of first appearance
+    std::vector<uint32_t> order_;
+    std::vector<uint32_t> slots_;
+};
 
 template <typename T>
 void appendRaw(std::string& out, const T& value) {
@@ -227,12 +296,12 @@ void appendDocSections(std::string& out, Header& header, const Snapshot& snapsho
     uint32_t offset = 0;
     for (const Doc& doc : docs) {
         appendRaw(out, offset);
-        offset += static_cast<uint32_t>(doc.folded.size() + 1);
+        offset += doc.nameSize + 1;
     }
     appendRaw(out, offset);
     padTo8(out);
     header.namesOffset = out.size();
-    for (const Doc& doc : docs) out.append(doc.folded).push_back('\0');
+    for (const Doc& doc : docs) out.append(snapshot.names, doc.nameAt, doc.nameSize).push_back('\0');
     padTo8(out);
     header.factsOffset = out.size();
     for (const Doc& doc : docs) appendRaw(out, doc.facts);
@@ -252,21 +321,6 @@ void appendExtTable(std::string& out, Header& header, const std::vector<std::str
     padTo8(out);
 }
 
-void appendGrams(std::string& out, Header& header, const std::vector<List>& lists) {
-    header.gramTableOffset = out.size();
-    header.gramCount = lists.size();
-    uint64_t postings = 0;
-    for (const List& list : lists) {  // slots ascend in the same order as keys
-        GramEntry entry{slotKey(list.slot), list.count, list.bytes.empty() ? 0 : postings,
-                        static_cast<uint32_t>(list.bytes.size()), 0};
-        appendRaw(out, entry);
-        postings += list.bytes.size();
-    }
-    header.postingsOffset = out.size();
-    for (const List& list : lists) out += list.bytes;
-    padTo8(out);
-}
-
 // Blocks cover [sizeof(Header), checksumsOffset); the header is covered by its own hash, which
 // includes the checksum table's hash, so every byte before the table is protected.
 void appendChecksums(std::string& out, Header& header) {
@@ -275,6 +329,7 @@ void appendChecksums(std::string& out, Header& header) {
     const uint64_t blocks = (covered + kBlockSize - 1) / kBlockSize;
     header.fileSize = out.size() + blocks * 8;
     std::string table;
+    table.reserve(blocks * 8);
     const auto* bytes = reinterpret_cast<const unsigned char*>(out.data());
     for (uint64_t at = sizeof(Header); at < header.checksumsOffset; at += kBlockSize) {
         const size_t size = std::min<uint64_t>(kBlockSize, header.checksumsOffset - at);
@@ -284,7 +339,16 @@ void appendChecksums(std::string& out, Header& header) {
     out += table;
 }
 
-std::string serialise(const Snapshot& snapshot, const std::vector<List>& lists) {
+// Bytes the sections written from the snapshot take (an upper bound: padding included).
+size_t docSectionsSize(const Snapshot& snapshot) {
+    size_t exts = 0;
+    for (const auto& ext : snapshot.exts) exts += ext.size() + 4;
+    return sizeof(Header) + snapshot.docs.size() * 13 + 4 + snapshot.names.size() + exts + 4 + 6 * 8;
+}
+
+// Peak memory is about one file's size: the snapshot is freed once its sections are written, the
+// gram passes read the names back from the file being built, and the postings are written in place.
+std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.formatVersion = kFormatVersion;
@@ -293,9 +357,24 @@ std::string serialise(const Snapshot& snapshot, const std::vector<List>& lists) 
     header.maxItemId = snapshot.maxItemId;
     header.blockSize = kBlockSize;
     std::string out(sizeof(Header), '\0');
+    out.reserve(docSectionsSize(snapshot));
     appendDocSections(out, header, snapshot);
     appendExtTable(out, header, snapshot.exts);
-    appendGrams(out, header, lists);
+    snapshot = Snapshot{};
+    const PackedNames names(out, header);
+    ListBuilder lists;
+    lists.count(names);
+    const uint64_t postingsSize = lists.place(header.docCount, options);
+    const uint64_t tableSize = lists.listCount() * sizeof(GramEntry);
+    const uint64_t blocks = (out.size() + tableSize + postingsSize + 8) / kBlockSize + 1;
+    out.reserve(out.size() + tableSize + postingsSize + 8 + blocks * 8);
+    header.gramTableOffset = out.size();
+    header.gramCount = lists.listCount();
+    lists.appendTable(out);
+    header.postingsOffset = out.size();
+    out.resize(out.size() + postingsSize);
+    lists.fill(names, reinterpret_cast<unsigned char*>(out.data() + header.postingsOffset));
+    padTo8(out);
     appendChecksums(out, header);
     header.headerHash = blockHash(reinterpret_cast<const unsigned char*>(&header), offsetof(Header, headerHash));
     std::memcpy(out.data(), &header, sizeof header);
@@ -342,15 +421,16 @@ NameIndexBuildResult buildNameIndex(sqlite3* db, const NameIndexBuildOptions& op
         return result;
     }
     sortDocs(snapshot.docs);
-    const std::string bytes = serialise(snapshot, buildLists(snapshot.docs, options));
+    const auto documents = static_cast<uint32_t>(snapshot.docs.size());
+    const std::string bytes = serialise(std::move(snapshot), options);
     if (bytes.size() > UINT32_MAX * uint64_t{4}) {
         result.error = "name sidecar too large";
         return result;
     }
     if (!replaceFileAtomically(nameIndexPathFor(file), bytes, result.error)) return result;
     result.ok = true;
-    result.generation = snapshot.generation;
-    result.documents = static_cast<uint32_t>(snapshot.docs.size());
+    std::memcpy(&result.generation, bytes.data() + offsetof(Header, generation), sizeof result.generation);
+    result.documents = documents;
     result.bytes = bytes.size();
     return result;
 }

@@ -146,7 +146,7 @@ bool NameIndex::verifyBlock(uint64_t block) {
     return blockHash(file_.data() + from, size) == stored;
 }
 
-void NameIndex::verify(uint64_t offset, uint64_t length) {
+void NameIndex::verifySlow(uint64_t offset, uint64_t length) {
     if (offset < sizeof(Header) || offset > header_.checksumsOffset || length > header_.checksumsOffset - offset)
         damaged("a reference points outside the file");
     if (length == 0) return;
@@ -158,18 +158,6 @@ void NameIndex::verify(uint64_t offset, uint64_t length) {
         verified_[block].store(1, std::memory_order_release);
     }
 }
-
-uint32_t NameIndex::u32At(uint64_t sectionOffset, uint64_t index) {
-    const uint64_t at = sectionOffset + index * 4;
-    verify(at, 4);
-    uint32_t value;
-    std::memcpy(&value, file_.data() + at, 4);
-    return value;
-}
-
-uint32_t NameIndex::itemId(uint32_t doc) { return u32At(header_.itemIdsOffset, doc); }
-
-uint32_t NameIndex::facts(uint32_t doc) { return u32At(header_.factsOffset, doc); }
 
 std::string_view NameIndex::name(uint32_t doc) {
     const uint32_t from = u32At(header_.nameOffsetsOffset, doc);
@@ -218,8 +206,6 @@ GramList NameIndex::gram(GramType type, std::string_view bytes) {
     list.length = entry.length;
     return list;
 }
-
-uint32_t NameIndex::nameEnd(uint32_t doc) { return u32At(header_.nameOffsetsOffset, uint64_t{doc} + 1); }
 
 std::string_view NameIndex::namesFrom(uint64_t from, size_t want) {
     if (from > namesBytes_) damaged("a name's place is wrong");

@@ -16,6 +16,7 @@
 #include "index/query/sidecar_file.h"
 
 #include <atomic>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -54,9 +55,9 @@ public:
     int64_t maxItemId() const { return header_.maxItemId; }
     uint32_t docCount() const { return header_.docCount; }
 
-    uint32_t itemId(uint32_t doc);
+    uint32_t itemId(uint32_t doc) { return u32At(header_.itemIdsOffset, doc); }
     std::string_view name(uint32_t doc);  // folded
-    uint32_t facts(uint32_t doc);
+    uint32_t facts(uint32_t doc) { return u32At(header_.factsOffset, doc); }
     // Folded extension of an extension id; false for kExtUnknown.
     bool extension(uint16_t extId, std::string_view& ext);
 
@@ -67,7 +68,7 @@ public:
     std::string_view namesFrom(uint64_t from, size_t want);
     uint64_t namesBytes() const { return namesBytes_; }
     // Offset just past the NUL that ends the name of `doc`.
-    uint32_t nameEnd(uint32_t doc);
+    uint32_t nameEnd(uint32_t doc) { return u32At(header_.nameOffsetsOffset, uint64_t{doc} + 1); }
     // The document whose name holds byte `offset` of the names section.
     uint32_t docAtNameOffset(uint32_t offset);
 
@@ -76,9 +77,25 @@ public:
 
 private:
     NameIndex(MappedFile file, const sidecar::Header& header, std::filesystem::path path);
-    void verify(uint64_t offset, uint64_t length);
+    // Inline for the common case (one block, already verified): searches call it for every hit.
+    void verify(uint64_t offset, uint64_t length) {
+        const uint64_t end = header_.checksumsOffset;
+        if (offset >= sizeof(sidecar::Header) && length != 0 && offset <= end && length <= end - offset) {
+            const uint64_t first = (offset - sizeof(sidecar::Header)) / sidecar::kBlockSize;
+            const uint64_t last = (offset + length - 1 - sizeof(sidecar::Header)) / sidecar::kBlockSize;
+            if (first == last && verified_[first].load(std::memory_order_acquire)) return;
+        }
+        verifySlow(offset, length);
+    }
+    void verifySlow(uint64_t offset, uint64_t length);
     bool verifyBlock(uint64_t block);
-    uint32_t u32At(uint64_t sectionOffset, uint64_t index);
+    uint32_t u32At(uint64_t sectionOffset, uint64_t index) {
+        const uint64_t at = sectionOffset + index * 4;
+        verify(at, 4);
+        uint32_t value;
+        std::memcpy(&value, file_.data() + at, 4);
+        return value;
+    }
 
     MappedFile file_;
     sidecar::Header header_;

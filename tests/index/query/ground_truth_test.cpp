@@ -1,6 +1,7 @@
 // Every query's hits equal a brute-force scan's — nothing missing, nothing extra, in the defined
 // order — on random names (mixed case, Latin-1, Greek, Cyrillic, CJK, bytes that are not UTF-8),
 // through the sidecar with and without dense lists, and through the path without a sidecar.
+#include "index/query/doc_streams.h"
 #include "index/query/hit_stream.h"
 #include "index/query/name_index_reader.h"
 #include "index/query/query_parser.h"
@@ -142,6 +143,34 @@ TEST_P(GroundTruth, ExtensionSizeDateAndPathRestrictions) {
     check({"folder:/srv/data e", [](const TestItem& t) { return t.dir == 3 && nameHas(t, "e"); }, "e"});
     check({"folder:/srv/dat", [](const TestItem&) { return false; }, ""});
     check({"path:reports/", [=](const TestItem& t) { return foldName(path(t)).find("reports/") != std::string::npos; }, ""});
+}
+
+// A scan reads the names in windows of 256 KB and finds several hits in one window: every hit,
+// on either side of a window's edge, is found exactly once and in order.
+TEST(ScanStreamWindows, EveryHitAcrossWindowEdgesIsFoundOnce) {
+    TestIndex index;
+    index.begin();
+    for (int i = 0; i < 9000; ++i) {
+        TestItem item;
+        item.name = "item-" + std::to_string(i) + (i % 3 == 0 ? "-needle-" : "-noodle-") + std::string(24, 'x');
+        item.mtime = 1'700'000'000 - i;
+        index.add(item);
+    }
+    index.bumpGeneration();
+    index.commit();
+    index.buildSidecar({16, 0});
+    auto opened = NameIndex::open(nameIndexPathFor(index.file()));
+    ASSERT_EQ(opened.status, NameIndex::OpenStatus::Ok) << opened.error;
+    NameIndex& names = *opened.index;
+    ASSERT_GT(names.namesBytes(), 256u * 1024);
+    for (const std::string word : {"needle", "x", "-", "99-", "le-xx"}) {
+        std::vector<uint32_t> expected, found;
+        for (uint32_t d = 0; d < names.docCount(); ++d)
+            if (names.name(d).find(word) != std::string_view::npos) expected.push_back(d);
+        ScanStream scan(names, word);
+        for (uint32_t doc; scan.next(doc);) found.push_back(doc);
+        EXPECT_EQ(found, expected) << word;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, GroundTruth,
