@@ -38,7 +38,7 @@ struct SpawnActions {
 
 // A host may ignore SIGPIPE or block SIGWINCH for its own loop; ignored and blocked signals
 // survive exec, so the child gets every disposition reset and an empty mask.
-void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& spec) {
+void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& launch) {
     sigset_t all;
     sigset_t none;
     sigfillset(&all);
@@ -46,7 +46,7 @@ void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& spec) {
     posix_spawnattr_setsigdefault(&attr, &all);
     posix_spawnattr_setsigmask(&attr, &none);
     short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    if (spec.detachSession) {
+    if (launch.detachSession) {
         flags |= POSIX_SPAWN_SETSID;
     } else {
         flags |= POSIX_SPAWN_SETPGROUP;
@@ -57,18 +57,18 @@ void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& spec) {
 
 // Every descriptor above 2 is closed in the child: it sees our pipes, sockets, the hive lock
 // and the index only if we pass them, and we never do.
-int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& spec, int pipeWrite) {
+int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& launch, int pipeWrite) {
     int rc = 0;
-    if (spec.foregroundTerminal >= 0 && !spec.detachSession) {
-        rc = posix_spawn_file_actions_addtcsetpgrp_np(&fa, spec.foregroundTerminal);
+    if (launch.foregroundTerminal >= 0 && !launch.detachSession) {
+        rc = posix_spawn_file_actions_addtcsetpgrp_np(&fa, launch.foregroundTerminal);
     } else {
         rc = posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
         if (rc == 0 && pipeWrite >= 0) rc = posix_spawn_file_actions_adddup2(&fa, pipeWrite, 1);
         if (rc == 0 && pipeWrite < 0) rc = posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
         if (rc == 0) rc = posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
     }
-    if (rc == 0 && !spec.workingDirectory.empty())
-        rc = posix_spawn_file_actions_addchdir_np(&fa, spec.workingDirectory.c_str());
+    if (rc == 0 && !launch.workingDirectory.empty())
+        rc = posix_spawn_file_actions_addchdir_np(&fa, launch.workingDirectory.c_str());
     if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&fa, 3);
     return rc;
 }
@@ -116,35 +116,35 @@ void reclaimTerminal(int tty) {
 
 }  // namespace
 
-std::unique_ptr<Process> Process::start(const ProcessSpec& spec, std::string& error) {
-    if (spec.argv.empty() || spec.argv[0].empty()) {
+std::unique_ptr<Process> Process::start(const ProcessSpec& launch, std::string& error) {
+    if (launch.argv.empty() || launch.argv[0].empty()) {
         error = "cannot start a program without a name";
         return nullptr;
     }
     int fds[2] = {-1, -1};
-    if (spec.captureStdout && !spec.detachSession && pipe2(fds, O_CLOEXEC) != 0) {
-        error = describe(spec.argv[0], errno);
+    if (launch.captureStdout && !launch.detachSession && pipe2(fds, O_CLOEXEC) != 0) {
+        error = describe(launch.argv[0], errno);
         return nullptr;
     }
     SpawnAttr attr;
     SpawnActions actions;
-    configureAttributes(attr.attr, spec);
-    int rc = configureDescriptors(actions.actions, spec, fds[1]);
+    configureAttributes(attr.attr, launch);
+    int rc = configureDescriptors(actions.actions, launch, fds[1]);
 
     std::vector<char*> argv;
-    for (const auto& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : launch.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
     if (rc == 0) rc = posix_spawnp(&pid, argv[0], &actions.actions, &attr.attr, argv.data(), environ);
     if (fds[1] >= 0) close(fds[1]);
     if (rc != 0) {
         if (fds[0] >= 0) close(fds[0]);
-        error = describe(spec.argv[0], rc);
+        error = describe(launch.argv[0], rc);
         return nullptr;
     }
     if (fds[0] >= 0) fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
     std::unique_ptr<Process> p(new Process(pid, fds[0], openPidFd(pid)));
-    if (spec.foregroundTerminal >= 0 && !spec.detachSession) p->terminal_ = spec.foregroundTerminal;
+    if (launch.foregroundTerminal >= 0 && !launch.detachSession) p->terminal_ = launch.foregroundTerminal;
     return p;
 }
 

@@ -49,7 +49,7 @@ class Process {
 public:
     // Starts the program. On failure returns null and sets `error` to one line naming the program
     // and the reason ("cannot start xdg-open: No such file or directory").
-    static std::unique_ptr<Process> start(const ProcessSpec& spec, std::string& error);
+    static std::unique_ptr<Process> start(const ProcessSpec& launch, std::string& error);
 
     ~Process();
     Process(const Process&) = delete;

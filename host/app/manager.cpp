@@ -161,12 +161,12 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     // The command is echoed on the user screen, as a shell would show it, with unsafe bytes escaped.
     const int tty = console_.terminalFd();
     console_.writeUserScreenLine(echo);
-    os::ProcessSpec spec;
-    spec.argv = argv;
-    spec.workingDirectory = panel_.dir().string();
-    spec.foregroundTerminal = tty;
+    os::ProcessSpec launch;
+    launch.argv = argv;
+    launch.workingDirectory = panel_.dir().string();
+    launch.foregroundTerminal = tty;
     std::string error;
-    if (auto child = os::Process::start(spec, error)) child->waitUntilEnded();
+    if (auto child = os::Process::start(launch, error)) child->waitUntilEnded();
     console_.takeBack();
     if (!error.empty()) showError(error);
     updatePanel();

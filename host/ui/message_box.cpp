@@ -109,16 +109,16 @@ int runMessage(UiContext& context, const MessageRequest& request) {
         items.push_back(makeItem(DI_BUTTON, 0, 2 + lines, 0, 2 + lines, DIF_CENTERGROUP, label));
     if (!request.buttons.empty()) items[static_cast<size_t>(firstButton)].Focus = 1;
 
-    DialogSpec spec;
-    spec.x1 = -1;
-    spec.y1 = -1;
-    spec.x2 = width;
-    spec.y2 = height;
-    spec.helpTopic = request.helpTopic;
-    spec.items = items.data();
-    spec.itemCount = static_cast<int>(items.size());
-    spec.flags = (request.flags & FMSG_WARNING) ? FDLG_WARNING : 0;
-    RunningDialog dialog(context, spec);
+    DialogSpec layout;
+    layout.x1 = -1;
+    layout.y1 = -1;
+    layout.x2 = width;
+    layout.y2 = height;
+    layout.helpTopic = request.helpTopic;
+    layout.items = items.data();
+    layout.itemCount = static_cast<int>(items.size());
+    layout.flags = (request.flags & FMSG_WARNING) ? FDLG_WARNING : 0;
+    RunningDialog dialog(context, layout);
     if (request.flags & FMSG_DOWN) {
         std::lock_guard guard(context.lock());
         COORD shift{0, 2};

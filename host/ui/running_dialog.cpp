@@ -57,16 +57,16 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
     return 0;
 }
 
-RunningDialog::RunningDialog(UiContext& context, const DialogSpec& spec)
-    : context_(context), callerItems_(spec.items), proc_(spec.proc), flags_(spec.flags),
-      helpTopic_(spec.helpTopic), dlgData_(spec.param) {
-    centredX_ = spec.x1 == -1;
-    centredY_ = spec.y1 == -1;
+RunningDialog::RunningDialog(UiContext& context, const DialogSpec& layout)
+    : context_(context), callerItems_(layout.items), proc_(layout.proc), flags_(layout.flags),
+      helpTopic_(layout.helpTopic), dlgData_(layout.param) {
+    centredX_ = layout.x1 == -1;
+    centredY_ = layout.y1 == -1;
     auto& cells = context_.surface().cells();
-    std::tie(x_, width_) = placeAxis(spec.x1, spec.x2, cells.width(), centredX_);
-    std::tie(y_, height_) = placeAxis(spec.y1, spec.y2, cells.height(), centredY_);
-    items_.resize(static_cast<size_t>(std::max(spec.itemCount, 0)));
-    for (size_t i = 0; i < items_.size(); ++i) items_[i].far = spec.items[i];
+    std::tie(x_, width_) = placeAxis(layout.x1, layout.x2, cells.width(), centredX_);
+    std::tie(y_, height_) = placeAxis(layout.y1, layout.y2, cells.height(), centredY_);
+    items_.resize(static_cast<size_t>(std::max(layout.itemCount, 0)));
+    for (size_t i = 0; i < items_.size(); ++i) items_[i].far = layout.items[i];
     initItems();
 }
 

@@ -42,7 +42,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
 
 class RunningDialog : public Layer {
 public:
-    RunningDialog(UiContext& context, const DialogSpec& spec);
+    RunningDialog(UiContext& context, const DialogSpec& layout);
     ~RunningDialog() override;
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;

@@ -18,9 +18,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::unique_ptr<Process> startOrFail(ProcessSpec spec) {
+std::unique_ptr<Process> startOrFail(ProcessSpec launch) {
     std::string error;
-    auto p = Process::start(spec, error);
+    auto p = Process::start(launch, error);
     EXPECT_TRUE(p) << error;
     return p;
 }
