@@ -111,15 +111,10 @@ NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId
     return session.names.get();
 }
 
-// The largest item id of the snapshot: one step down the rowid tree.
+// The index file's instance stamp, as the snapshot sees it.
 int64_t maxItemId(sqlite3* db) {
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT max(id) FROM items", -1, &raw, nullptr);
-    if (rc != SQLITE_OK) throwSqlite(db, rc, "reading the index");
-    Stmt stmt(raw);
-    rc = sqlite3_step(raw);
-    if (rc != SQLITE_ROW) throwSqlite(db, rc, "reading the index");
-    return sqlite3_column_int64(raw, 0);
+    const auto instance = readMeta(db, kMetaInstance);
+    return instance ? std::strtoll(instance->c_str(), nullptr, 10) : 0;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "index/query/item_facts.h"
 #include "index/query/matcher.h"
 #include "index/query/safecall_error.h"
+#include "index/store/item_scan.h"
 
 #include <algorithm>
 #include <vector>
@@ -114,20 +115,15 @@ private:
 class ScannedHits final : public HitStream {
 public:
     ScannedHits(sqlite3* db, const Node& root, std::string_view lead) {
-        const std::string sql = std::string("SELECT ") + kItemRowColumns + " FROM items i LEFT JOIN dirs d ON d.id = i.dir";
-        sqlite3_stmt* raw = nullptr;
-        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-        if (rc != SQLITE_OK) throwSqlite(db, rc, "scanning the index");
-        Stmt stmt(raw);
         RowFacts facts;
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
             facts.reset();
-            readItemRow(raw, 0, facts.row());
-            if (!matches(root, facts)) continue;
+            facts.row() = readerRow(item.row, item.id, item.dir, item.dirPath);
+            if (!matches(root, facts)) return;
             const bool prefix = !lead.empty() && facts.foldedName().starts_with(lead);
-            hits_.push_back(Hit{!prefix, facts.row().mtime, facts.row().id});
-        }
-        if (rc != SQLITE_DONE) throwSqlite(db, rc, "scanning the index");
+            hits_.push_back(Hit{!prefix, facts.row().mtime, item.id});
+        });
+        if (!scanned) throw SafecallError(hresultFromSqlite(scanned.code), "scanning the index: " + scanned.error);
         std::sort(hits_.begin(), hits_.end(), [](const Hit& a, const Hit& b) {
             if (a.rest != b.rest) return !a.rest;
             if (a.mtime.has_value() != b.mtime.has_value()) return a.mtime.has_value();

@@ -1,43 +1,52 @@
 #include "index/query/item_rows.h"
 
 #include "index/query/safecall_error.h"
+#include "index/store/folder_entries.h"
+#include "index/store/folder_paths.h"
+#include "index/store/item_ids.h"
 
 namespace skimmer::index::query {
 
-const char* const kItemRowColumns =
-    "i.id, i.name, i.kind, i.ext, i.size, i.mtime, i.ctime, i.attrs, i.url, i.display, i.dir, d.path";
-
 namespace {
 
-std::optional<int64_t> optionalInt(sqlite3_stmt* stmt, int column) {
-    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return std::nullopt;
-    return sqlite3_column_int64(stmt, column);
+Stmt prepareLookup(sqlite3* db, const char* sql) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    if (rc != SQLITE_OK) throwSqlite(db, rc, "preparing the row lookup");
+    return Stmt(raw);
 }
 
-std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int column) {
-    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return std::nullopt;
-    return columnBytes(stmt, column);
+// Steps a bound lookup: true on a row, false when there is none; throws when SQLite fails.
+bool stepLookup(sqlite3* db, sqlite3_stmt* stmt, const char* what) {
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) throwSqlite(db, rc, what);
+    return false;
 }
+
+[[noreturn]] void throwDamaged(const std::string& what) { throw SafecallError(kIndexDamaged, what); }
 
 }  // namespace
 
-void readItemRow(sqlite3_stmt* stmt, int first, ItemRow& row) {
-    row.id = sqlite3_column_int64(stmt, first);
-    row.name = columnBytes(stmt, first + 1);
-    row.kind = sqlite3_column_int(stmt, first + 2);
-    row.ext = columnBytes(stmt, first + 3);
-    row.size = optionalInt(stmt, first + 4);
-    row.mtime = optionalInt(stmt, first + 5);
-    row.ctime = optionalInt(stmt, first + 6);
-    row.attrs = sqlite3_column_int64(stmt, first + 7);
-    row.url = optionalBytes(stmt, first + 8);
-    row.display = optionalBytes(stmt, first + 9);
-    row.dir = sqlite3_column_int64(stmt, first + 10);
-    row.dirPath = optionalBytes(stmt, first + 11);
+ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir, const std::string* dirPath) {
+    ItemRow row;
+    row.id = id;
+    row.name = stored.name;
+    row.kind = stored.kind;
+    row.ext = stored.ext;
+    row.size = stored.size;
+    row.mtime = stored.mtime;
+    row.ctime = stored.ctime;
+    row.attrs = stored.attrs;
+    row.url = stored.url;
+    row.display = stored.display;
+    row.dir = dir;
+    if (dirPath) row.dirPath = *dirPath;
+    return row;
 }
 
 std::string ItemRow::displayedPath() const {
-    if (dir != 0 && dirPath) return *dirPath + "/" + name;
+    if (dir != 0 && dirPath) return childPath(*dirPath, name);
     return display ? *display : name;
 }
 
@@ -48,24 +57,81 @@ std::string ItemRow::itemUrl() const {
 
 std::string ItemRow::folder() const { return dir != 0 && dirPath ? *dirPath : std::string(); }
 
-RowReader::RowReader(sqlite3* db) : db_(db) {
-    const std::string sql =
-        std::string("SELECT ") + kItemRowColumns + " FROM items i LEFT JOIN dirs d ON d.id = i.dir WHERE i.id = ?";
-    sqlite3_stmt* raw = nullptr;
-    const int rc = sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
-    if (rc != SQLITE_OK) throwSqlite(db, rc, "preparing the row lookup");
-    stmt_.reset(raw);
+RowReader::RowReader(sqlite3* db)
+    : db_(db),
+      entries_(prepareLookup(db, "SELECT entries FROM dirs WHERE id = ?1")),
+      item_(prepareLookup(db,
+                          "SELECT name, kind, ext, size, mtime, ctime, attrs, url, display FROM items WHERE id = ?1")),
+      folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
+
+bool RowReader::read(int64_t id, ItemRow& row) { return isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
+
+bool RowReader::readEntry(int64_t id, ItemRow& row) {
+    const int64_t dir = entryFolder(id);
+    sqlite3_stmt* stmt = entries_.get();
+    sqlite3_reset(stmt);
+    sqlite3_bind_int64(stmt, 1, dir);
+    if (!stepLookup(db_, stmt, "reading an item")) return false;
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
+    skimmer::index::ItemRow stored;
+    if (!decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))}, entryPos(id), stored))
+        return false;  // the folder holds fewer entries now: the item is gone
+    sqlite3_reset(stmt);
+    row = readerRow(stored, id, dir, &folderPath(dir));
+    return true;
 }
 
-bool RowReader::read(int64_t id, ItemRow& row) {
-    sqlite3_stmt* stmt = stmt_.get();
-    sqlite3_reset(stmt);
-    sqlite3_bind_int64(stmt, 1, id);
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_DONE) return false;
-    if (rc != SQLITE_ROW) throwSqlite(db_, rc, "reading an item");
-    readItemRow(stmt, 0, row);
+bool RowReader::readItem(int64_t id, ItemRow& row) {
+    sqlite3_stmt* s = item_.get();
+    sqlite3_reset(s);
+    sqlite3_bind_int64(s, 1, id);
+    if (!stepLookup(db_, s, "reading an item")) return false;
+    row = ItemRow{};
+    row.id = id;
+    row.name = columnBytes(s, 0);
+    row.kind = sqlite3_column_int(s, 1);
+    row.ext = columnBytes(s, 2);
+    row.size = sqlite3_column_int64(s, 3);
+    row.mtime = sqlite3_column_int64(s, 4);
+    row.ctime = sqlite3_column_int64(s, 5);
+    row.attrs = sqlite3_column_int64(s, 6);
+    row.url = columnBytes(s, 7);
+    row.display = columnBytes(s, 8);
+    sqlite3_reset(s);
     return true;
+}
+
+const std::string& RowReader::folderPath(int64_t dir) {
+    if (auto known = paths_.find(dir); known != paths_.end()) return known->second;
+    // Climb to a root or a folder already known, then fill in the paths on the way down.
+    std::vector<std::pair<int64_t, std::string>> chain;  // (id, name), leaf first
+    std::string base;
+    bool fromRoot = false;
+    for (int64_t at = dir;;) {
+        if (auto known = paths_.find(at); known != paths_.end()) {
+            base = known->second;
+            break;
+        }
+        if (chain.size() > 100000) throwDamaged("the folders of the index form a loop");
+        sqlite3_stmt* s = folder_.get();
+        sqlite3_reset(s);
+        sqlite3_bind_int64(s, 1, at);
+        if (!stepLookup(db_, s, "reading a folder")) throwDamaged("a folder of the index is missing");
+        const bool root = sqlite3_column_type(s, 0) == SQLITE_NULL;
+        const int64_t parent = sqlite3_column_int64(s, 0);
+        chain.emplace_back(at, columnBytes(s, 1));
+        sqlite3_reset(s);
+        if (root) {
+            fromRoot = true;
+            break;
+        }
+        at = parent;
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        base = fromRoot && it == chain.rbegin() ? it->second : childPath(base, it->second);
+        paths_[it->first] = base;
+    }
+    return paths_[dir];
 }
 
 }  // namespace skimmer::index::query

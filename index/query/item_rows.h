@@ -1,15 +1,18 @@
 // One item's row as the reader needs it, read from SQLite by id, and the texts derived from it
 // (displayed path, URL, folder) by the rules of the schema.
 //
-// Contract: `RowReader` owns one prepared statement on a connection it does not own; `read`
-// returns false when the item is gone and throws SafecallError when SQLite fails.
+// Contract: `RowReader` owns its prepared statements on a connection it does not own; `read`
+// returns false when the item is gone and throws SafecallError when SQLite fails or a folder's
+// row is damaged.
 #pragma once
 
+#include "index/store/index_writer.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace skimmer::index::query {
 
@@ -32,20 +35,26 @@ struct ItemRow {
     std::string folder() const;
 };
 
-// Selects the columns of ItemRow in order from `items i LEFT JOIN dirs d`; shared with the scan.
-extern const char* const kItemRowColumns;
+// The reader's row for an item the store produced (entry or item of another source); `dirPath` is
+// the folder's path for entries (dir != 0).
+ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir, const std::string* dirPath);
 
-// Fills `row` from the current row of a statement selecting kItemRowColumns from column `first`.
-void readItemRow(sqlite3_stmt* stmt, int first, ItemRow& row);
-
+// Reads single items by id: an entry from its folder's row (decoding up to its position), an item
+// of another source from `items`. Folder paths are rebuilt from the parent chain once per folder
+// and kept for the reader's life.
 class RowReader {
 public:
     explicit RowReader(sqlite3* db);
     bool read(int64_t id, ItemRow& row);
 
 private:
+    bool readEntry(int64_t id, ItemRow& row);
+    bool readItem(int64_t id, ItemRow& row);
+    const std::string& folderPath(int64_t dir);
+
     sqlite3* db_;
-    Stmt stmt_;
+    Stmt entries_, item_, folder_;
+    std::unordered_map<int64_t, std::string> paths_;
 };
 
 }  // namespace skimmer::index::query

@@ -4,6 +4,7 @@
 #include "index/query/name_index_format.h"
 #include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
+#include "index/store/item_scan.h"
 #include "index/store/schema.h"
 #include "index/store/sqlite_handle.h"
 
@@ -55,32 +56,30 @@ private:
 };
 
 bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
-    Status status;
-    Stmt stmt = prepare(db, "SELECT id, name, kind, ext, dir, mtime FROM items", status);
-    if (!stmt) { error = status.error; return false; }
     ExtTable extTable;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        const int64_t id = sqlite3_column_int64(stmt.get(), 0);
-        if (id < 0 || id > UINT32_MAX) { error = "item id beyond 32 bits"; return false; }
+    bool tooLong = false;
+    const Status scanned = forEachItem(db, false, [&](const ScannedItem& item) {
+        const std::string folded = foldName(item.row.name);
+        if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) {
+            tooLong = true;
+            return;
+        }
         Doc doc{};
-        doc.itemId = static_cast<uint32_t>(id);
-        snapshot.maxItemId = std::max<int64_t>(snapshot.maxItemId, id);
-        const std::string folded = foldName(columnBytes(stmt.get(), 1));
-        if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) { error = "names too long for the name sidecar"; return false; }
+        doc.itemId = item.id;
         doc.nameAt = static_cast<uint32_t>(snapshot.names.size());
         doc.nameSize = static_cast<uint32_t>(folded.size());
         snapshot.names += folded;
-        const int kind = sqlite3_column_int(stmt.get(), 2);
-        const uint16_t ext = extTable.idOf(foldName(columnBytes(stmt.get(), 3)), snapshot.exts);
-        const uint8_t flags = sqlite3_column_int64(stmt.get(), 4) != 0 ? kFlagInFileSystem : 0;
+        const int kind = item.row.kind;
+        const uint16_t ext = extTable.idOf(foldName(item.row.ext), snapshot.exts);
+        const uint8_t flags = item.dir != 0 ? kFlagInFileSystem : 0;
         doc.facts = packFacts(static_cast<uint8_t>(kind >= 0 && kind < 256 ? kind : 0), flags, ext);
-        doc.hasMtime = sqlite3_column_type(stmt.get(), 5) != SQLITE_NULL;
-        if (doc.hasMtime) doc.mtime = sqlite3_column_int64(stmt.get(), 5);
+        doc.hasMtime = true;
+        doc.mtime = item.row.mtime;
         snapshot.docs.push_back(doc);
-    }
-    if (rc != SQLITE_DONE) { error = sqliteFailure(db, "reading items").error; return false; }
-    return true;
+    });
+    if (!scanned) error = scanned.error;
+    else if (tooLong) error = "names too long for the name sidecar";
+    return scanned.ok && !tooLong;
 }
 
 bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
@@ -90,6 +89,7 @@ bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
         if (!begun) { error = begun.error; return false; }
     }
     snapshot.generation = static_cast<uint64_t>(readMetaInt(db, kMetaGeneration).value_or(0));
+    snapshot.maxItemId = readMetaInt(db, kMetaInstance).value_or(0);
     const bool ok = readItems(db, snapshot, error);
     if (ownTransaction) execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
@@ -385,7 +385,7 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
 // and largest item id and is intact at its header: a crawl that changed nothing costs no rebuild.
 bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
     const auto generation = readMetaInt(db, kMetaGeneration);
-    const auto maxId = queryInt(db, "SELECT coalesce(max(id), 0) FROM items");
+    const auto maxId = readMetaInt(db, kMetaInstance);
     if (!generation || !maxId) return false;
     NameIndex::Opened opened = NameIndex::open(path);
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||

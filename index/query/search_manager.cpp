@@ -48,7 +48,7 @@ CatalogManager::CatalogManager(std::filesystem::path databaseFile) : file_(std::
 int64_t CatalogManager::numberOfItems() {
     Db db = openForReading(file_);
     sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db.get(), "SELECT count(*) FROM items", -1, &raw, nullptr);
+    int rc = sqlite3_prepare_v2(db.get(), "SELECT value FROM meta WHERE key = 'item_count'", -1, &raw, nullptr);
     if (rc != SQLITE_OK) throwSqlite(db.get(), rc, "counting items");
     Stmt stmt(raw);
     rc = sqlite3_step(raw);

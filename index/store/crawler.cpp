@@ -2,7 +2,9 @@
 
 #include "index/store/applications.h"
 #include "index/store/desktop_items.h"
+#include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
+#include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
 
@@ -27,15 +29,6 @@ int64_t steadyMillis() {
 }
 
 int64_t floorSeconds(int64_t ns) { return ns >= 0 ? ns / 1000000000 : -((-ns + 999999999) / 1000000000); }
-
-std::string joinPath(const std::string& dir, std::string_view name) {
-    std::string path;
-    path.reserve(dir.size() + 1 + name.size());
-    if (dir != "/") path = dir;
-    path += '/';
-    path += name;
-    return path;
-}
 
 std::string joinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -70,19 +63,25 @@ ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
     return row;
 }
 
-struct Child {
-    std::string name;
-    int64_t item;
-};
+// Entries of a folder in name order, so that two listings compare entry by entry.
+void sortByName(std::vector<ItemRow>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) { return a.name < b.name; });
+}
+
+bool sameEntries(const std::vector<ItemRow>& a, const std::vector<ItemRow>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ItemRow& x, const ItemRow& y) { return x.name == y.name && x.sameData(y); });
+}
 
 // One folder on the walk's stack: its descriptor (closed when too many are open, reopened on
 // demand) and the subfolders still to visit.
 struct Frame {
     std::string path, name;
+    int64_t id = 0;  // dirs.id
     DirFd fd;
     uint64_t dev = 0, ino = 0;
     bool isPathDir = false;
-    std::vector<Child> children;
+    std::vector<std::string> children;
     size_t next = 0;
 };
 
@@ -203,7 +202,7 @@ private:
                 stack_.pop_back();
                 continue;
             }
-            Child child = std::move(frame.children[frame.next++]);
+            std::string child = std::move(frame.children[frame.next++]);
             --foldersPending_;
             if (!reopen(top)) continue;
             enterFolder(top, child);
@@ -211,12 +210,12 @@ private:
         }
     }
 
-    void enterFolder(size_t parentIndex, const Child& child) {
+    void enterFolder(size_t parentIndex, const std::string& child) {
         Frame frame;
-        frame.name = child.name;
-        frame.path = joinPath(stack_[parentIndex].path, child.name);
+        frame.name = child;
+        frame.path = childPath(stack_[parentIndex].path, child);
         int error = 0;
-        frame.fd = fs_.openDir(stack_[parentIndex].fd.get(), child.name, error);
+        frame.fd = fs_.openDir(stack_[parentIndex].fd.get(), child, error);
         EntryStat st;
         if (frame.fd.valid() && !fs_.statAt(frame.fd.get(), "", st, error)) frame.fd.reset();
         if (!frame.fd.valid()) {
@@ -232,7 +231,7 @@ private:
         }
         frame.dev = st.dev;
         frame.ino = st.ino;
-        if (!visitFolder(frame, child.item, st)) return;
+        if (!visitFolder(frame, stack_[parentIndex].id, st)) return;
         stack_.push_back(std::move(frame));
         limitOpenFolders();
     }
@@ -268,14 +267,17 @@ private:
         return true;
     }
 
-    // Writes the folder's rows and fills `frame.children`. False when the folder cannot be read
-    // (it then stays unvisited, so a complete crawl drops what the index knew of it).
-    bool visitFolder(Frame& frame, std::optional<int64_t> item, const EntryStat& st) {
+    // Brings the folder's row up to date and fills `frame.children`. False when the folder cannot
+    // be read (it then stays unvisited, so a complete crawl drops what the index knew of it).
+    bool visitFolder(Frame& frame, std::optional<int64_t> parent, const EntryStat& st) {
         frame.isPathDir = pathDirs_.count(frame.path) != 0;
         const int64_t stamp = std::max(st.mtimeNs, st.ctimeNs);
         auto known = dirs_.find(frame.path);
         if (known != dirs_.end() && known->second.visited) return false;  // reached twice: roots overlap
-        const bool unchanged = known != dirs_.end() && known->second.stamp == stamp;
+        std::vector<ItemRow> stored;
+        bool damaged = false;
+        if (known != dirs_.end() && !writer_.readEntries(known->second.id, stored, damaged)) return false;
+        const bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
         std::vector<std::string> names;
         if (!unchanged) {
             int error = 0;
@@ -285,20 +287,20 @@ private:
                 return false;
             }
         }
-        std::vector<StoredItem> stored;
-        int64_t dirId;
+        StoredDir dir{0, stamp, parent, 0, true};
         if (known != dirs_.end()) {
-            dirId = known->second.id;
-            if (!writer_.itemsOf(dirId, false, stored)) return false;
-            if (!unchanged || known->second.item != item) writer_.updateDir(dirId, stamp, item);
-            known->second = {dirId, stamp, item, true};
+            dir.id = known->second.id;
+            dir.count = known->second.count;
+            if (!unchanged || known->second.parent != parent) writer_.updateDir(dir.id, parent, frame.name, stamp);
         } else {
-            dirId = writer_.insertDir(frame.path, stamp, item);
-            dirs_[frame.path] = {dirId, stamp, item, true};
+            dir.id = writer_.insertDir(parent, frame.name, stamp);
         }
+        frame.id = dir.id;
         ++stats().folders;
-        if (unchanged) recheck(frame, stored);
-        else relist(frame, dirId, names, stored);
+        std::vector<ItemRow> rows = unchanged ? recheck(frame, stored) : relist(frame, names, stored);
+        if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
+        dir.count = static_cast<int64_t>(rows.size());
+        dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
         if (hooks_.progress) hooks_.progress({result_.stats, frame.path, foldersPending_});
         return writer_.ok();
@@ -324,43 +326,50 @@ private:
         return rowFor(name, st, frame.isPathDir);
     }
 
-    void keepChild(Frame& frame, const ItemRow& row, int64_t id) {
-        if ((row.attrs & kAttrFolder) && !roots_.count(joinPath(frame.path, row.name)))
-            frame.children.push_back({row.name, id});
+    void keepChild(Frame& frame, const ItemRow& row) {
+        if ((row.attrs & kAttrFolder) && !roots_.count(childPath(frame.path, row.name)))
+            frame.children.push_back(row.name);
     }
 
-    void relist(Frame& frame, int64_t dirId, const std::vector<std::string>& names, std::vector<StoredItem>& stored) {
-        std::unordered_map<std::string_view, StoredItem*> byName;
-        for (StoredItem& item : stored) byName.emplace(item.row.name, &item);
+    // The folder's entries from a fresh listing, compared with what was stored for the counts.
+    std::vector<ItemRow> relist(Frame& frame, const std::vector<std::string>& names,
+                                const std::vector<ItemRow>& stored) {
+        std::unordered_map<std::string_view, const ItemRow*> byName;
+        for (const ItemRow& item : stored) byName.emplace(item.name, &item);
+        std::vector<ItemRow> rows;
         for (const std::string& name : names) {
-            const std::optional<ItemRow> row = entryRow(frame, name);
+            std::optional<ItemRow> row = entryRow(frame, name);
             if (!row) continue;
-            const auto found = byName.find(name);
-            int64_t id;
-            if (found != byName.end()) {
-                id = found->second->id;
-                if (!row->sameData(found->second->row)) writer_.updateItem(id, *row), ++stats().updated;
-                byName.erase(found);
-            } else {
-                id = writer_.insertItem(dirId, *row);
-                ++stats().added;
+            if (rows.size() == kMaxFolderEntries) {
+                ++stats().skipped;
+                continue;
             }
-            keepChild(frame, *row, id);
+            const auto found = byName.find(name);
+            if (found == byName.end()) ++stats().added;
+            else if (!row->sameData(*found->second)) ++stats().updated;
+            if (found != byName.end()) byName.erase(found);
+            keepChild(frame, *row);
+            rows.push_back(std::move(*row));
         }
-        for (const auto& [name, item] : byName) writer_.deleteItem(item->id), ++stats().removed;
+        stats().removed += static_cast<int64_t>(byName.size());
+        sortByName(rows);
+        return rows;
     }
 
-    void recheck(Frame& frame, const std::vector<StoredItem>& stored) {
-        for (const StoredItem& item : stored) {
-            const std::optional<ItemRow> row = entryRow(frame, item.row.name);
+    // The stored entries stat'ed again (the folder itself did not change).
+    std::vector<ItemRow> recheck(Frame& frame, const std::vector<ItemRow>& stored) {
+        std::vector<ItemRow> rows;
+        for (const ItemRow& item : stored) {
+            std::optional<ItemRow> row = entryRow(frame, item.name);
             if (!row) {
-                writer_.deleteItem(item.id);
                 ++stats().removed;
                 continue;
             }
-            if (!row->sameData(item.row)) writer_.updateItem(item.id, *row), ++stats().updated;
-            keepChild(frame, *row, item.id);
+            if (!row->sameData(item)) ++stats().updated;
+            keepChild(frame, *row);
+            rows.push_back(std::move(*row));
         }
+        return rows;
     }
 
     void removeUnvisited() {
@@ -369,7 +378,7 @@ private:
                 ++it;
                 continue;
             }
-            writer_.deleteDir(it->second.id);
+            writer_.deleteDir(it->second.id, it->second.count);
             it = dirs_.erase(it);
         }
     }

@@ -30,19 +30,19 @@ std::vector<std::pair<std::string, int64_t>> foldersBelow(const std::unordered_m
 
 void collectFolder(IndexWriter& writer, const std::string& appDir, const std::string& path, int64_t dirId,
                    const DesktopContext& context, std::unordered_set<std::string>& claimed, std::vector<Wanted>& wanted) {
-    std::vector<StoredItem> files;
-    if (!writer.itemsOf(dirId, false, files)) return;
-    std::sort(files.begin(), files.end(), [](const StoredItem& a, const StoredItem& b) { return a.row.name < b.row.name; });
+    std::vector<ItemRow> files;  // stored in name order
+    bool damaged = false;
+    if (!writer.readEntries(dirId, files, damaged)) return;
     const std::string relativeFolder = path.size() > appDir.size() ? path.substr(appDir.size() + 1) + "/" : "";
-    for (const StoredItem& file : files) {
-        if (file.row.ext != "desktop" || (file.row.attrs & kAttrFolder)) continue;
-        const std::string id = desktopFileId(relativeFolder + file.row.name);
+    for (const ItemRow& file : files) {
+        if (file.ext != "desktop" || (file.attrs & kAttrFolder)) continue;
+        const std::string id = desktopFileId(relativeFolder + file.name);
         if (!claimed.insert(id).second) continue;  // an earlier folder decided this id
-        const std::string filePath = (path == "/" ? "" : path) + "/" + file.row.name;
+        const std::string filePath = (path == "/" ? "" : path) + "/" + file.name;
         const std::optional<std::string> text = readDesktopFile(filePath);
         if (!text) continue;
         const os::DesktopFile entry = os::parseDesktopFile(*text);
-        if (std::optional<ItemRow> row = desktopEntryItem(entry, id, filePath, file.row, context))
+        if (std::optional<ItemRow> row = desktopEntryItem(entry, id, filePath, file, context))
             wanted.push_back({dirId, std::move(*row)});
     }
 }

@@ -1,5 +1,7 @@
 #include "index/store/index_writer.h"
 
+#include "index/store/folder_entries.h"
+#include "index/store/folder_paths.h"
 #include "index/store/schema.h"
 
 namespace skimmer::index {
@@ -25,7 +27,7 @@ void bindRowData(sqlite3_stmt* stmt, const ItemRow& row) {
     bindOptionalBlob(stmt, 9, row.display);
 }
 
-void bindOptionalInt(sqlite3_stmt* stmt, int index, std::optional<int64_t> value) {
+void bindOptionalInt(sqlite3_stmt* stmt, int index, std::optional<int64_t> value) {  // NULL when none
     if (value) sqlite3_bind_int64(stmt, index, *value);
     else sqlite3_bind_null(stmt, index);
 }
@@ -38,7 +40,6 @@ std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
 }  // namespace
 
 IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
-    const std::string select = std::string("SELECT ") + kItemColumns + " FROM items WHERE dir = ?1 AND url IS ";
     struct {
         Stmt* stmt;
         std::string sql;
@@ -50,11 +51,12 @@ IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
          "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10 "
          "WHERE id = ?1"},
         {&deleteItem_, "DELETE FROM items WHERE id = ?1"},
-        {&selectFiles_, select + "NULL"},
-        {&selectDerived_, select + "NOT NULL"},
-        {&selectAllDerived_, std::string("SELECT ") + kItemColumns + ", dir FROM items WHERE url IS NOT NULL AND dir > 0"},
-        {&insertDir_, "INSERT INTO dirs(path, mtime_ns, item) VALUES(?1, ?2, ?3)"},
-        {&updateDir_, "UPDATE dirs SET mtime_ns = ?2, item = ?3 WHERE id = ?1"},
+        {&selectDerived_, std::string("SELECT ") + kItemColumns + " FROM items WHERE dir = ?1"},
+        {&selectAllDerived_, std::string("SELECT ") + kItemColumns + ", dir FROM items WHERE dir > 0"},
+        {&insertDir_, "INSERT INTO dirs(parent, name, mtime_ns, count, entries) VALUES(?1, ?2, ?3, 0, x'')"},
+        {&updateDir_, "UPDATE dirs SET parent = ?2, mtime_ns = ?3, name = ?4 WHERE id = ?1"},
+        {&selectEntries_, "SELECT entries FROM dirs WHERE id = ?1"},
+        {&replaceEntries_, "UPDATE dirs SET count = ?2, entries = ?3 WHERE id = ?1"},
         {&deleteDir_, "DELETE FROM dirs WHERE id = ?1"},
         {&deleteDirItems_, "DELETE FROM items WHERE dir = ?1"},
         {&metaInt_, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"},
@@ -85,6 +87,7 @@ Status IndexWriter::begin() {
     inBatch_ = true;
     itemsChanged_ = false;
     batchChanges_ = 0;
+    countDelta_ = 0;
     return status_;
 }
 
@@ -96,6 +99,7 @@ Status IndexWriter::commit(const ProgressCounts& progress) {
     if (itemsChanged_) {
         const int64_t generation = readMetaInt(db_, kMetaGeneration).value_or(0);
         setMeta(kMetaGeneration, generation + 1);
+        setMeta(kMetaItemCount, readMetaInt(db_, kMetaItemCount).value_or(0) + countDelta_);
     }
     if (!status_) return status_;
     if (Status s = execSql(db_, "COMMIT"); !s) {
@@ -116,24 +120,51 @@ void IndexWriter::rollback() {
 }
 
 Status IndexWriter::loadDirs(std::unordered_map<std::string, StoredDir>& out) {
-    Stmt stmt = prepare(db_, "SELECT id, path, mtime_ns, item FROM dirs", status_);
-    if (!stmt) return status_;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        StoredDir& dir = out[columnBytes(stmt.get(), 1)];
-        dir.id = sqlite3_column_int64(stmt.get(), 0);
-        dir.stamp = sqlite3_column_int64(stmt.get(), 2);
-        if (sqlite3_column_type(stmt.get(), 3) != SQLITE_NULL) dir.item = sqlite3_column_int64(stmt.get(), 3);
+    std::vector<FolderRow> folders;
+    if (Status s = readFolders(db_, folders); !s) return status_ = s;
+    std::unordered_map<int64_t, std::string> paths = folderPaths(folders);
+    for (const FolderRow& row : folders) {
+        // A folder without a path is never visited, so the crawl removes it.
+        auto path = paths.find(row.id);
+        std::string key = path != paths.end() ? std::move(path->second) : "unreachable folder " + std::to_string(row.id);
+        out[std::move(key)] = StoredDir{row.id, row.stamp, row.parent, row.count, false};
     }
-    if (rc != SQLITE_DONE) status_ = sqliteFailure(db_, "reading folders");
     return status_;
 }
 
-bool IndexWriter::itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& out) {
+bool IndexWriter::readEntries(int64_t dir, std::vector<ItemRow>& out, bool& damaged) {
     if (!status_) return false;
-    sqlite3_stmt* stmt = (derived ? selectDerived_ : selectFiles_).get();
+    sqlite3_stmt* stmt = selectEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
-    return readItems(stmt, out, nullptr);
+    const int rc = sqlite3_step(stmt);
+    damaged = false;
+    if (rc == SQLITE_ROW) {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
+        damaged = !decodeEntries(std::string_view(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))), out);
+        if (damaged) out.clear();
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        status_ = sqliteFailure(db_, "reading a folder's entries");
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+void IndexWriter::replaceEntries(int64_t dir, const std::vector<ItemRow>& rows, int64_t previousCount) {
+    sqlite3_stmt* stmt = replaceEntries_.get();
+    sqlite3_bind_int64(stmt, 1, dir);
+    sqlite3_bind_int64(stmt, 2, static_cast<int64_t>(rows.size()));
+    bindBlob(stmt, 3, encodeEntries(rows));
+    touched(static_cast<int64_t>(rows.size()) - previousCount);
+    step(stmt, "writing a folder's entries");
+}
+
+bool IndexWriter::itemsOf(int64_t dir, std::vector<StoredItem>& out) {
+    if (!status_) return false;
+    sqlite3_bind_int64(selectDerived_.get(), 1, dir);
+    return readItems(selectDerived_.get(), out, nullptr);
 }
 
 bool IndexWriter::derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs) {
@@ -171,7 +202,7 @@ int64_t IndexWriter::insertItem(int64_t dir, const ItemRow& row) {
     sqlite3_bind_int64(stmt, 1, dir);
     bindRowData(stmt, row);
     bindBlob(stmt, 10, row.name);
-    touched();
+    touched(1);
     return step(stmt, "adding an item") ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
@@ -186,35 +217,35 @@ void IndexWriter::updateItem(int64_t id, const ItemRow& row) {
 
 void IndexWriter::deleteItem(int64_t id) {
     sqlite3_bind_int64(deleteItem_.get(), 1, id);
-    touched();
+    touched(-1);
     step(deleteItem_.get(), "removing an item");
 }
 
-int64_t IndexWriter::insertDir(const std::string& path, int64_t stamp, std::optional<int64_t> item) {
+int64_t IndexWriter::insertDir(std::optional<int64_t> parent, const std::string& name, int64_t stamp) {
     sqlite3_stmt* stmt = insertDir_.get();
-    bindBlob(stmt, 1, path);
-    sqlite3_bind_int64(stmt, 2, stamp);
-    bindOptionalInt(stmt, 3, item);
+    bindOptionalInt(stmt, 1, parent);
+    bindBlob(stmt, 2, name);
+    sqlite3_bind_int64(stmt, 3, stamp);
     ++batchChanges_;
     return step(stmt, "adding a folder") ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
-void IndexWriter::updateDir(int64_t id, int64_t stamp, std::optional<int64_t> item) {
+void IndexWriter::updateDir(int64_t id, std::optional<int64_t> parent, const std::string& name, int64_t stamp) {
     sqlite3_stmt* stmt = updateDir_.get();
     sqlite3_bind_int64(stmt, 1, id);
-    sqlite3_bind_int64(stmt, 2, stamp);
-    bindOptionalInt(stmt, 3, item);
+    bindOptionalInt(stmt, 2, parent);
+    sqlite3_bind_int64(stmt, 3, stamp);
+    bindBlob(stmt, 4, name);
     ++batchChanges_;
     step(stmt, "updating a folder");
 }
 
-void IndexWriter::deleteDir(int64_t id) {
+void IndexWriter::deleteDir(int64_t id, int64_t count) {
     sqlite3_bind_int64(deleteDirItems_.get(), 1, id);
     if (!step(deleteDirItems_.get(), "removing a folder's items")) return;
-    if (sqlite3_changes(db_) > 0) itemsChanged_ = true;
-    batchChanges_ += static_cast<size_t>(sqlite3_changes(db_));
+    const int64_t derived = sqlite3_changes(db_);
     sqlite3_bind_int64(deleteDir_.get(), 1, id);
-    ++batchChanges_;
+    touched(-(count + derived));
     step(deleteDir_.get(), "removing a folder");
 }
 

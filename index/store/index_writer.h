@@ -6,7 +6,9 @@
 //   row are written in the same batch, so a crash leaves each folder either as it was or fully
 //   brought up to date (the next crawl finishes the rest).
 // - `commit` adds one to meta 'generation' when the batch changed items, and writes the progress
-//   counters in the same transaction.
+//   counters and meta 'item_count' in the same transaction.
+// - A folder's entries are read and replaced whole (folder_entries.h); items of other sources are
+//   rows of `items`, written one by one.
 // - A failed statement leaves the writer failed: the batch is rolled back and every later call
 //   returns the first failure; nothing is retried silently.
 // - The writer borrows the connection; the caller owns it and must outlive the writer.
@@ -46,8 +48,9 @@ struct StoredItem {
 struct StoredDir {
     int64_t id = 0;
     int64_t stamp = 0;
-    std::optional<int64_t> item;  // the folder's own item in its parent; none for a root
-    bool visited = false;         // set by the crawl that is running
+    std::optional<int64_t> parent;  // none for a root
+    int64_t count = 0;              // entries stored in its row
+    bool visited = false;           // set by the crawl that is running
 };
 
 struct ProgressCounts {
@@ -67,21 +70,28 @@ public:
     bool inBatch() const { return inBatch_; }
     size_t batchChanges() const { return batchChanges_; }
 
-    // Every dirs row, by path.
+    // Every dirs row, by path (built from the parent chains; the entries are not read).
     Status loadDirs(std::unordered_map<std::string, StoredDir>& out);
 
-    // The file items of folder `dir` (rows with url NULL) or its derived items (url not NULL).
-    bool itemsOf(int64_t dir, bool derived, std::vector<StoredItem>& out);
+    int64_t insertDir(std::optional<int64_t> parent, const std::string& name, int64_t stamp);
+    // `name` as insertDir takes it: a folder that became a root (or stopped being one) is renamed.
+    void updateDir(int64_t id, std::optional<int64_t> parent, const std::string& name, int64_t stamp);
+    // Removes the folder's row, its `count` entries and the items made from its files.
+    void deleteDir(int64_t id, int64_t count);
 
-    // Every derived item (url not NULL) of a crawled folder, with its folder's id in `dirs`.
+    // The entries of folder `dir`, in stored order. A row that does not decode leaves `out` empty
+    // and sets `damaged`: the caller then lists the folder afresh. False only when SQLite fails.
+    bool readEntries(int64_t dir, std::vector<ItemRow>& out, bool& damaged);
+    // Replaces them; `previousCount` is how many the row held.
+    void replaceEntries(int64_t dir, const std::vector<ItemRow>& rows, int64_t previousCount);
+
+    // The items made from files of folder `dir`.
+    bool itemsOf(int64_t dir, std::vector<StoredItem>& out);
+    // Every item made from a file of a crawled folder, with its folder's id in `dirs`.
     bool derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs);
-
     int64_t insertItem(int64_t dir, const ItemRow& row);
     void updateItem(int64_t id, const ItemRow& row);
     void deleteItem(int64_t id);
-    int64_t insertDir(const std::string& path, int64_t stamp, std::optional<int64_t> item);
-    void updateDir(int64_t id, int64_t stamp, std::optional<int64_t> item);
-    void deleteDir(int64_t id);  // with all its items
 
     Status setMeta(const char* key, int64_t value);
     Status setMeta(const char* key, const std::string& value);
@@ -89,15 +99,20 @@ public:
 private:
     bool step(sqlite3_stmt* stmt, const char* what);
     bool readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, std::vector<int64_t>* dirs);
-    void touched() { ++batchChanges_; itemsChanged_ = true; }
+    void touched(int64_t countDelta = 0) {
+        ++batchChanges_;
+        itemsChanged_ = true;
+        countDelta_ += countDelta;
+    }
 
     sqlite3* db_;
     Status status_;
     bool inBatch_ = false;
     bool itemsChanged_ = false;
     size_t batchChanges_ = 0;
-    Stmt insertItem_, updateItem_, deleteItem_, selectFiles_, selectDerived_, selectAllDerived_;
-    Stmt insertDir_, updateDir_, deleteDir_, deleteDirItems_, metaInt_, metaText_;
+    int64_t countDelta_ = 0;  // entries and items added minus removed in this batch
+    Stmt insertItem_, updateItem_, deleteItem_, selectDerived_, selectAllDerived_;
+    Stmt insertDir_, updateDir_, deleteDir_, deleteDirItems_, selectEntries_, replaceEntries_, metaInt_, metaText_;
 };
 
 }  // namespace skimmer::index

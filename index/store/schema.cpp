@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <random>
 #include <system_error>
 
 namespace skimmer::index {
@@ -15,39 +16,35 @@ CREATE TABLE meta(
   value                  -- INTEGER for counters and times, TEXT otherwise
 ) WITHOUT ROWID;
 
--- Every folder the crawler visited. Items name their folder by id, so a path is stored once.
+-- Every folder the crawler visited, with its entries packed into one BLOB (folder_entries.h): a
+-- row per file would cost about twice the bytes and a SQL index to find a folder's files again.
 CREATE TABLE dirs(
   id INTEGER PRIMARY KEY,
-  path BLOB NOT NULL,          -- absolute path, raw file-name bytes, no trailing '/' ("/" for the root);
-                               -- unique, kept so by the one crawler (it maps paths in memory): a SQL
-                               -- index would store every path a second time
+  parent INTEGER,              -- dirs.id of the containing folder; NULL for a root
+  name BLOB NOT NULL,          -- the folder's own name, raw bytes; for a root its absolute path
+                               -- (no trailing '/', "/" for the file system's root)
   mtime_ns INTEGER NOT NULL,   -- change stamp when last listed: max(mtime, ctime) in ns; a refresh
                                -- re-lists the folder only when this differs
-  item INTEGER                 -- items.id of the folder's own item in its parent; NULL for a root
+  count INTEGER NOT NULL,      -- entries in `entries`
+  entries BLOB NOT NULL        -- last, so that reading the other columns never touches it
 );
 
--- One row per indexed thing: a file, folder or link of a crawled folder, or an item of another
--- source (an application, a favourite) that carries its own url and display.
+-- Items of other sources than folder listings (applications and links from .desktop entries, and
+-- later favourites and mail): few enough for a row each, and they carry their own url and display.
 CREATE TABLE items(
-  id INTEGER PRIMARY KEY,
-  dir INTEGER NOT NULL,            -- dirs.id of the containing folder; 0 for items not in the file system
-  name BLOB NOT NULL,              -- exact file-name bytes; for applications the display Name (UTF-8)
+  id INTEGER PRIMARY KEY,          -- below 2^62: never collides with a folder entry's id
+  dir INTEGER NOT NULL,            -- dirs.id of the folder of the file the item was made from; 0 none
+  name BLOB NOT NULL,              -- the display Name (UTF-8)
   kind INTEGER NOT NULL,           -- Kind code, index/store/kinds.h
   ext TEXT NOT NULL DEFAULT '',    -- lower-case extension without the dot
-  size INTEGER NOT NULL DEFAULT 0, -- bytes (a link: the length of its target text)
+  size INTEGER NOT NULL DEFAULT 0,
   mtime INTEGER NOT NULL DEFAULT 0,-- modified, Unix seconds
-  ctime INTEGER NOT NULL DEFAULT 0,-- created (birth time where the file system keeps it, else
-                                   -- inode change time), Unix seconds
+  ctime INTEGER NOT NULL DEFAULT 0,-- created, Unix seconds
   attrs INTEGER NOT NULL DEFAULT 0,-- bits: 1 folder, 2 hidden (dot name), 4 read-only, 8 link
-  url BLOB,                        -- NULL for plain files: URL = 'file:' || dirs.path || '/' || name
-  display BLOB                     -- NULL for plain files: displayed path = dirs.path || '/' || name
+  url BLOB NOT NULL,
+  display BLOB NOT NULL
 );
--- A folder's items, for the crawler's per-folder diff. Names are not in the index: nothing looks
--- an item up by folder and name, and leaving them out saves about a quarter of the file.
 CREATE INDEX items_dir ON items(dir);
--- The few items derived from a file (applications and links from .desktop entries), so that the
--- crawler finds them without scanning every item; holds nothing for plain files.
-CREATE INDEX items_derived ON items(dir) WHERE url IS NOT NULL;
 )sql";
 
 std::filesystem::path defaultIndexPath() {
@@ -72,8 +69,8 @@ SchemaState checkSchema(sqlite3* db, std::string& why) {
         return SchemaState::Old;
     }
     const std::optional<int64_t> ours = queryInt(
-        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir','items_derived')");
-    if (ours.value_or(0) != 5) {
+        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir')");
+    if (ours.value_or(0) != 4) {
         why = "tables are missing";
         return SchemaState::Damaged;
     }
@@ -105,6 +102,13 @@ Status moveAside(const std::filesystem::path& file) {
     return {};
 }
 
+// A stamp telling this index file apart from any other, including one later made at the same path.
+int64_t randomInstance() {
+    std::random_device device;
+    const uint64_t high = device(), low = device();
+    return static_cast<int64_t>(((high << 32) | low) & INT64_MAX);
+}
+
 Status createSchema(sqlite3* db) {
     // WAL must be switched on outside a transaction; it sticks to the file.
     if (Status s = execSql(db, "PRAGMA journal_mode=WAL"); !s) return s;
@@ -114,6 +118,8 @@ Status createSchema(sqlite3* db) {
     if (s) s = writeMeta(db, kMetaGeneration, int64_t{0});
     if (s) s = writeMeta(db, kMetaCrawlState, std::string_view("idle"));
     if (s) s = writeMeta(db, kMetaIndexerVersion, std::string_view(kIndexerVersion));
+    if (s) s = writeMeta(db, kMetaInstance, randomInstance());
+    if (s) s = writeMeta(db, kMetaItemCount, int64_t{0});
     if (s) return execSql(db, "COMMIT");
     execSql(db, "ROLLBACK");
     return s;

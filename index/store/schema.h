@@ -7,12 +7,15 @@
 //   starts a fresh one, and says so in `OpenedIndex::notice`.
 // - Tables (every column is described in kSchemaSql, in schema.cpp):
 //     meta(key, value)                 crawl state and counters; keys are the kMeta* names below
-//     dirs(id, path, mtime_ns, item)   every crawled folder, path as raw bytes without trailing '/'
-//     indexes items_dir(dir) and items_derived(dir) WHERE url IS NOT NULL
-//     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display)
-//   A plain file's URL is "file:" + dirs.path + "/" + name and its displayed path is
-//   dirs.path + "/" + name; url/display are stored only for items that do not follow that rule
-//   (applications, favourites; dir is 0 for items that are not files of a crawled folder).
+//     dirs(id, parent, name, mtime_ns, count, entries)
+//                                      every crawled folder; its path is the names from its root
+//                                      down; its files, folders and links packed in `entries`
+//     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display), index items_dir(dir)
+//                                      items of other sources, with their own url and display
+//   A folder entry's URL is "file:" + its path and its displayed path is its path (item_ids.h
+//   tells how readers name entries and items).
+// - meta 'instance' is a random stamp made with the file; 'item_count' is the number of entries and
+//   items, kept up to date by every commit.
 // - meta 'generation' grows by one with every committed transaction that changed items; a reader
 //   compares it to decide whether its own structures are stale.
 // - Nothing here keeps a connection: the caller owns the returned `Db`.
@@ -25,7 +28,7 @@
 
 namespace skimmer::index {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // items.attrs bits.
 inline constexpr int kAttrFolder = 1;
@@ -44,6 +47,8 @@ inline constexpr const char* kMetaCrawlFinished = "crawl_finished";   // Unix se
 inline constexpr const char* kMetaRoots = "roots";                    // the roots, one per line, as given
 inline constexpr const char* kMetaExcludes = "excludes";              // the exclusion globs, one per line
 inline constexpr const char* kMetaIndexerVersion = "indexer_version"; // kIndexerVersion
+inline constexpr const char* kMetaInstance = "instance";              // integer, random, set at creation
+inline constexpr const char* kMetaItemCount = "item_count";           // entries + items
 
 // What `--stats` and the search manager report as the indexer's version.
 inline constexpr const char* kIndexerVersion = "3.1.0 (skimmer-index 0.1)";

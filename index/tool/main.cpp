@@ -186,9 +186,9 @@ int runStats(const Args& args) {
     const auto meta = [&](const char* key) { return static_cast<long long>(readMetaInt(db.get(), key).value_or(0)); };
     std::printf("indexer version: %s\n", readMetaText(db.get(), kMetaIndexerVersion).value_or(kIndexerVersion).c_str());
     std::printf("index: %s\n", args.db.c_str());
-    std::printf("items: %lld\n", count("SELECT count(*) FROM items"));
-    std::printf("folders: %lld\n", count("SELECT count(*) FROM items WHERE attrs & 1"));
-    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items WHERE url IS NOT NULL"));
+    std::printf("items: %lld\n", meta(kMetaItemCount));
+    std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
+    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
     std::printf("items waiting to be indexed: %lld\n", meta(kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(kMetaFoldersPending));
     std::printf("crawl state: %s\n", readMetaText(db.get(), kMetaCrawlState).value_or("unknown").c_str());

@@ -1,10 +1,13 @@
 // A small index database for the reader's tests: the real schema (created by the store's own
-// opener), rows inserted directly, the generation bumped by hand, the name sidecar built on demand.
+// opener), folders as roots and their entries written with the store's own packing when a batch
+// is committed, the generation bumped by hand, the name sidecar built on demand.
 // Also a random-tree generator and the brute-force search that the tests take as ground truth.
 #pragma once
 
 #include "index/query/fold.h"
 #include "index/query/name_index_builder.h"
+#include "index/store/folder_entries.h"
+#include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
 #include "tests/support/temp_home.h"
@@ -16,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,40 +57,50 @@ public:
         if (dirs_.size() <= static_cast<size_t>(id)) dirs_.resize(static_cast<size_t>(id) + 1);
         dirs_[static_cast<size_t>(id)] = path;
         Status status;
-        Stmt stmt = prepare(db(), "INSERT INTO dirs(id, path, mtime_ns) VALUES(?, ?, 0)", status);
+        Stmt stmt = prepare(db(), "INSERT INTO dirs(id, name, mtime_ns, count, entries) VALUES(?, ?, 0, 0, x'')", status);
         sqlite3_bind_int64(stmt.get(), 1, id);
         bindBlob(stmt.get(), 2, path);
         EXPECT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE);
     }
 
+    // Items of a folder (dir != 0) are written with their folder when the batch is committed,
+    // which is also when their ids are known; the others go to `items` at once.
     void add(TestItem item) {
+        item.folded = foldName(item.name);
+        if (item.dir != 0) {
+            item.ext = entryExtension(item.name, item.kind);
+            dirty_.insert(item.dir);
+            items_.push_back(std::move(item));
+            return;
+        }
         Status status;
         Stmt stmt = prepare(db(),
-                            "INSERT INTO items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display) "
-                            "VALUES(?,?,?,?,?,?,?,?,?,?,?)",
+                            "INSERT INTO items(dir, name, kind, ext, size, mtime, ctime, attrs, url, display) "
+                            "VALUES(0,?,?,?,?,?,?,?,?,?)",
                             status);
         ASSERT_TRUE(stmt) << status.error;
         sqlite3_stmt* s = stmt.get();
-        if (item.id == 0) item.id = static_cast<int64_t>(items_.size()) + 1;
-        item.folded = foldName(item.name);
-        sqlite3_bind_int64(s, 1, item.id);
-        sqlite3_bind_int64(s, 2, item.dir);
-        bindBlob(s, 3, item.name);
-        sqlite3_bind_int(s, 4, item.kind);
-        bindText(s, 5, item.ext);
-        sqlite3_bind_int64(s, 6, item.size);
-        sqlite3_bind_int64(s, 7, item.mtime);
-        sqlite3_bind_int64(s, 8, item.ctime);
-        sqlite3_bind_int(s, 9, item.attrs);
-        if (item.url) bindBlob(s, 10, *item.url);
-        if (item.display) bindBlob(s, 11, *item.display);
+        bindBlob(s, 1, item.name);
+        sqlite3_bind_int(s, 2, item.kind);
+        bindText(s, 3, item.ext);
+        sqlite3_bind_int64(s, 4, item.size);
+        sqlite3_bind_int64(s, 5, item.mtime);
+        sqlite3_bind_int64(s, 6, item.ctime);
+        sqlite3_bind_int(s, 7, item.attrs);
+        bindBlob(s, 8, item.url.value_or(""));
+        bindBlob(s, 9, item.display.value_or(""));
         ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(db());
+        item.id = sqlite3_last_insert_rowid(db());
         items_.push_back(std::move(item));
     }
 
     void bumpGeneration() { ASSERT_TRUE(writeMeta(db(), kMetaGeneration, ++generation_).ok); }
     void begin() { ASSERT_TRUE(execSql(db(), "BEGIN").ok); }
-    void commit() { ASSERT_TRUE(execSql(db(), "COMMIT").ok); }
+    void commit() {
+        for (int64_t dir : dirty_) writeFolder(dir);
+        dirty_.clear();
+        ASSERT_TRUE(execSql(db(), "COMMIT").ok);
+    }
 
     void buildSidecar(NameIndexBuildOptions options = {}) {
         const NameIndexBuildResult built = buildNameIndex(db(), options);
@@ -94,11 +108,39 @@ public:
     }
 
 private:
+    // Packs the folder's items the way the store does and gives each the id of its position.
+    void writeFolder(int64_t dir) {
+        std::vector<TestItem*> members;
+        for (TestItem& item : items_)
+            if (item.dir == dir) members.push_back(&item);
+        std::stable_sort(members.begin(), members.end(), [](const TestItem* a, const TestItem* b) { return a->name < b->name; });
+        std::vector<ItemRow> rows;
+        for (uint32_t pos = 0; pos < members.size(); ++pos) {
+            const TestItem& m = *members[pos];
+            ItemRow row;
+            row.name = m.name;
+            row.kind = m.kind;
+            row.size = m.size;
+            row.mtime = m.mtime;
+            row.ctime = m.ctime;
+            row.attrs = m.attrs;
+            rows.push_back(std::move(row));
+            members[pos]->id = entryId(dir, pos);
+        }
+        Status status;
+        Stmt stmt = prepare(db(), "UPDATE dirs SET count = ?2, entries = ?3 WHERE id = ?1", status);
+        sqlite3_bind_int64(stmt.get(), 1, dir);
+        sqlite3_bind_int64(stmt.get(), 2, static_cast<int64_t>(rows.size()));
+        bindBlob(stmt.get(), 3, encodeEntries(std::move(rows)));
+        ASSERT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE) << sqlite3_errmsg(db());
+    }
+
     skimmer::test::TempHome home_;
     std::filesystem::path file_;
     Db db_;
     std::vector<TestItem> items_;
     std::vector<std::string> dirs_;
+    std::set<int64_t> dirty_;  // folders with items added in the open batch
     int64_t generation_ = 0;
 };
 

@@ -89,8 +89,11 @@ TEST_F(RefreshTest, RenamedFileAndFolderMoveWithTheirContents) {
     EXPECT_EQ(after.rows.count(tree + "/b/a2/deep/file.txt"), 1u);
     EXPECT_EQ(after.rows.count(tree + "/a/deep/file.txt"), 0u);
     OpenedIndex index = openIndexForWriting(db);
-    EXPECT_EQ(queryInt(index.db.get(), "SELECT count(*) FROM dirs WHERE path LIKE '%/a/%' OR path LIKE '%/a'"), 0)
-        << "folders that moved away leave no dirs rows";
+    std::vector<FolderRow> folders;
+    ASSERT_TRUE(readFolders(index.db.get(), folders).ok);
+    for (const auto& [id, path] : folderPaths(folders))
+        EXPECT_FALSE(path == tree + "/a" || path.starts_with(tree + "/a/")) << path << ": folders that moved away leave no dirs rows";
+    EXPECT_EQ(folderPaths(folders).size(), folders.size()) << "every folder row reaches a root";
 }
 
 TEST_F(RefreshTest, DeletedEntriesAndNewlyExcludedFoldersDisappear) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "index/store/crawler.h"
+#include "index/store/folder_paths.h"
+#include "index/store/item_scan.h"
 #include "index/store/schema.h"
 
 #include <fcntl.h>
@@ -49,21 +51,13 @@ using Snapshot = std::map<std::string, Row>;
 
 inline Snapshot snapshot(sqlite3* db) {
     Snapshot out;
-    Status status;
-    Stmt stmt = prepare(db,
-                        "SELECT d.path, i.name, i.kind, i.ext, i.size, i.mtime, i.ctime, i.attrs, i.url, i.display "
-                        "FROM items i LEFT JOIN dirs d ON d.id = i.dir",
-                        status);
-    EXPECT_TRUE(stmt) << status.error;
-    while (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) {
-        Row r{sqlite3_column_int(stmt.get(), 2), columnBytes(stmt.get(), 3), sqlite3_column_int64(stmt.get(), 4),
-              sqlite3_column_int64(stmt.get(), 5), sqlite3_column_int64(stmt.get(), 6), sqlite3_column_int(stmt.get(), 7),
-              columnBytes(stmt.get(), 8), columnBytes(stmt.get(), 9)};
-        const std::string dir = columnBytes(stmt.get(), 0);
-        const std::string key = r.url.empty() ? (dir == "/" ? "" : dir) + "/" + columnBytes(stmt.get(), 1)
-                                              : r.display + " " + r.url;
+    const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
+        const ItemRow& i = item.row;
+        Row r{i.kind, i.ext, i.size, i.mtime, i.ctime, i.attrs, i.url.value_or(""), i.display.value_or("")};
+        const std::string key = item.dirPath ? childPath(*item.dirPath, i.name) : r.display + " " + r.url;
         EXPECT_TRUE(out.emplace(key, r).second) << "indexed twice: " << key;
-    }
+    });
+    EXPECT_TRUE(scanned.ok) << scanned.error;
     return out;
 }
 
