@@ -52,6 +52,7 @@ int64_t CatalogManager::numberOfItems() {
     if (rc != SQLITE_OK) throwSqlite(db.get(), rc, "counting items");
     Stmt stmt(raw);
     rc = sqlite3_step(raw);
+    if (rc == SQLITE_DONE) return 0;  // no crawl has committed anything yet
     if (rc != SQLITE_ROW) throwSqlite(db.get(), rc, "counting items");
     return sqlite3_column_int64(raw, 0);
 }

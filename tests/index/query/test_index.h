@@ -99,6 +99,7 @@ public:
     void commit() {
         for (int64_t dir : dirty_) writeFolder(dir);
         dirty_.clear();
+        ASSERT_TRUE(writeMeta(db(), kMetaItemCount, static_cast<int64_t>(items_.size())).ok);
         ASSERT_TRUE(execSql(db(), "COMMIT").ok);
     }
 
@@ -114,10 +115,10 @@ private:
         for (TestItem& item : items_)
             if (item.dir == dir) members.push_back(&item);
         std::stable_sort(members.begin(), members.end(), [](const TestItem* a, const TestItem* b) { return a->name < b->name; });
-        std::vector<ItemRow> rows;
+        std::vector<skimmer::index::ItemRow> rows;
         for (uint32_t pos = 0; pos < members.size(); ++pos) {
             const TestItem& m = *members[pos];
-            ItemRow row;
+            skimmer::index::ItemRow row;
             row.name = m.name;
             row.kind = m.kind;
             row.size = m.size;

@@ -58,6 +58,8 @@ inline Snapshot snapshot(sqlite3* db) {
         EXPECT_TRUE(out.emplace(key, r).second) << "indexed twice: " << key;
     });
     EXPECT_TRUE(scanned.ok) << scanned.error;
+    EXPECT_EQ(readMetaInt(db, kMetaItemCount).value_or(-1), static_cast<int64_t>(out.size()))
+        << "the stored item count follows every change";
     return out;
 }
 
