@@ -4,7 +4,8 @@
 // process's resident memory while searching. Run by bench/index/query_bench (with plocate beside
 // it); prints one tab-separated line per query class.
 //
-//   query_bench --db FILE [--queries-out FILE] [--reps N]
+//   query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N]
+//   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones)
 //   query_bench --db FILE --rebuild-sidecar     (rebuilds the name sidecar and says how long it took)
 //
 // Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
@@ -157,10 +158,25 @@ void runClass(const std::filesystem::path& db, const std::string& label, const s
     std::fflush(stdout);
 }
 
+// "label<TAB>text" lines as --queries-out writes them, grouped by label in the order first met.
+std::vector<std::pair<std::string, std::vector<std::string>>> readQueries(const std::filesystem::path& file) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> classes;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string label = line.substr(0, tab);
+        if (classes.empty() || classes.back().first != label) classes.push_back({label, {}});
+        classes.back().second.push_back(line.substr(tab + 1));
+    }
+    return classes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path db, queriesFile = "/dev/null";
+    std::filesystem::path db, queriesFile = "/dev/null", queriesIn;
     int reps = 10;
     bool rebuild = false;
     for (int i = 1; i < argc; ++i)
@@ -169,6 +185,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) { --i; continue; }
         if (std::strcmp(argv[i], "--db") == 0) db = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
+        else if (std::strcmp(argv[i], "--queries-in") == 0) queriesIn = argv[i + 1];
         else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
     }
     // --profile TEXT: only find all hits of TEXT, 20 times (for a profiler); prints the median.
@@ -202,7 +219,9 @@ int main(int argc, char** argv) {
         std::mt19937 rng(7);
         const auto names = sampleNames(db, 2000);
         std::printf("class\tqueries\tfirst5_median_ms\tfirst5_p99_ms\tallhits_found_median_ms\tallrows_read_median_ms\thits_avg\n");
+        for (const auto& [label, queries] : readQueries(queriesIn)) runClass(db, label, queries, reps, queriesOut);
         for (size_t length : {1, 2, 3, 5, 10}) {
+            if (!queriesIn.empty()) break;
             runClass(db, std::to_string(length) + "-hit", withHits(names, length, rng), reps, queriesOut);
             runClass(db, std::to_string(length) + "-none", withoutHits(db, length), reps, queriesOut);
         }

@@ -96,9 +96,9 @@ namespace {
 
 // The sidecar to use for this snapshot: the cached one, a freshly opened one, or none (stale or
 // missing: the slow path answers). A damaged file is an error the user must act on.
-NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId) {
+NameIndex* currentNames(Session& session, uint64_t generation, uint64_t instance) {
     auto current = [&](const NameIndex& names) {
-        return names.generation() == generation && names.maxItemId() == maxItemId;
+        return names.generation() == generation && names.instance() == instance;
     };
     if (session.names && current(*session.names)) return session.names.get();
     session.names.reset();
@@ -109,17 +109,6 @@ NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId
     if (opened.status != NameIndex::OpenStatus::Ok || !current(*opened.index)) return nullptr;
     session.names = std::move(opened.index);
     return session.names.get();
-}
-
-// The largest item id of the snapshot: one step down the rowid tree.
-int64_t maxItemId(sqlite3* db) {
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT max(id) FROM items", -1, &raw, nullptr);
-    if (rc != SQLITE_OK) throwSqlite(db, rc, "reading the index");
-    Stmt stmt(raw);
-    rc = sqlite3_step(raw);
-    if (rc != SQLITE_ROW) throwSqlite(db, rc, "reading the index");
-    return sqlite3_column_int64(raw, 0);
 }
 
 }  // namespace
@@ -134,7 +123,9 @@ void Recordset::start() {
     try {
         const auto generation = readMeta(db, kMetaGeneration);  // the snapshot starts here
         const uint64_t gen = generation ? std::strtoull(generation->c_str(), nullptr, 10) : 0;
-        NameIndex* names = currentNames(session, gen, maxItemId(db));
+        const auto instance = readMeta(db, kMetaInstance);
+        const uint64_t stamp = instance ? std::strtoull(instance->c_str(), nullptr, 10) : 0;
+        NameIndex* names = currentNames(session, gen, stamp);
         slowPath_ = names == nullptr;
         state_->rows = std::make_unique<RowReader>(db);
         state_->hits = openHitStream(db, names, parsed_.root);

@@ -52,23 +52,6 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
-// Gallops forward from the last document found: hits of one scan are usually close together.
-uint32_t ScanStream::docAt(uint64_t offset) {
-    uint32_t lo = doc_, step = 1;
-    uint32_t hi = lo + 1;
-    while (hi < index_.docCount() && index_.nameEnd(hi - 1) <= offset) {
-        lo = hi;
-        step *= 2;
-        hi = lo + step > index_.docCount() ? index_.docCount() : lo + step;
-    }
-    // Now the answer d satisfies lo <= d < hi and nameEnd(d) > offset: binary search.
-    while (lo + 1 < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (index_.nameEnd(mid - 1) <= offset) lo = mid; else hi = mid;
-    }
-    return lo;
-}
-
 bool ScanStream::next(uint32_t& doc) {
     constexpr size_t kChunk = 256 * 1024;
     const uint64_t total = index_.namesBytes();
@@ -85,9 +68,10 @@ bool ScanStream::next(uint32_t& doc) {
             continue;
         }
         const uint64_t offset = pos_ + static_cast<uint64_t>(static_cast<const char*>(hit) - rest.data());
-        doc_ = docAt(offset);
-        pos_ = index_.nameEnd(doc_);
-        doc = doc_;
+        place_ = index_.docAtNameOffset(offset, place_);
+        pos_ = place_.end;
+        name_ = index_.nameAt(place_);
+        doc = place_.doc;
         return true;
     }
     pos_ = total;

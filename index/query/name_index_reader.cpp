@@ -23,12 +23,18 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
     const uint64_t n = h.docCount;
     const uint64_t end = h.checksumsOffset;
     const uint64_t blocks = (end - sizeof(Header) + kBlockSize - 1) / kBlockSize;
+    if (h.runCount > n || (n != 0 && h.runCount == 0)) {
+        why = "the header's sizes are impossible";
+        return false;
+    }
     struct Range { uint64_t from, length; };
-    const Range ranges[] = {{h.itemIdsOffset, n * 4},
-                            {h.nameOffsetsOffset, (n + 1) * 4},
+    const Range ranges[] = {{h.ordinalsOffset, n * 4},
+                            {h.runOrdinalsOffset, uint64_t{h.runCount} * 4},
+                            {h.runIdsOffset, uint64_t{h.runCount} * 8},
+                            {h.runIndexOffset, runIndexCount(h.docCount) * 4},
+                            {h.nameSamplesOffset, nameSampleCount(h.docCount) * 4},
                             {h.namesOffset, 0},
-                            {h.factsOffset, n * 4},
-                            {h.extTableOffset, (uint64_t{h.extCount} + 1) * 4},
+                            {h.factsOffset, n},
                             {h.gramTableOffset, h.gramCount * sizeof(GramEntry)},
                             {h.postingsOffset, 0}};
     uint64_t at = sizeof(Header);
@@ -129,7 +135,7 @@ NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::pat
     : file_(std::move(file)), header_(header), path_(std::move(path)) {
     const uint64_t blocks = (header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize;
     verified_ = std::make_unique<std::atomic<uint8_t>[]>(blocks);  // value-initialised: all 0
-    namesBytes_ = u32At(header_.nameOffsetsOffset, header_.docCount);
+    namesBytes_ = nameSample(nameSampleCount(header_.docCount) - 1);
     if (namesBytes_ > header_.factsOffset - header_.namesOffset) damaged("the names section overflows");
 }
 
@@ -159,24 +165,47 @@ void NameIndex::verifySlow(uint64_t offset, uint64_t length) {
     }
 }
 
-std::string_view NameIndex::name(uint32_t doc) {
-    const uint32_t from = u32At(header_.nameOffsetsOffset, doc);
-    const uint32_t to = u32At(header_.nameOffsetsOffset, uint64_t{doc} + 1);
-    if (from >= to || to > namesBytes_) damaged("a name's place is wrong");
-    verify(header_.namesOffset + from, to - from);
-    return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + from), to - from - 1u};
+uint64_t NameIndex::itemId(uint32_t doc) {
+    if (doc >= header_.docCount) damaged("a document number is out of range");
+    const uint32_t ordinal = valueAt<uint32_t>(header_.ordinalsOffset, doc);
+    if (ordinal >= header_.docCount) damaged("an item's rank is out of range");
+    // The run index narrows the search to the few runs that start near the ordinal's bucket.
+    const uint64_t bucket = ordinal >> kRunBucketShift;
+    uint64_t lo = valueAt<uint32_t>(header_.runIndexOffset, bucket);
+    uint64_t hi = bucket + 1 < runIndexCount(header_.docCount)
+                      ? uint64_t{valueAt<uint32_t>(header_.runIndexOffset, bucket + 1)} + 1
+                      : header_.runCount;
+    if (lo >= hi || hi > header_.runCount) damaged("the run index is wrong");
+    while (hi - lo > 1) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (valueAt<uint32_t>(header_.runOrdinalsOffset, mid) <= ordinal) lo = mid; else hi = mid;
+    }
+    const uint32_t first = valueAt<uint32_t>(header_.runOrdinalsOffset, lo);
+    if (first > ordinal) damaged("the run index is wrong");
+    return valueAt<uint64_t>(header_.runIdsOffset, lo) + (ordinal - first);
 }
 
-bool NameIndex::extension(uint16_t extId, std::string_view& ext) {
-    if (extId == kExtUnknown) return false;
-    if (extId >= header_.extCount) damaged("an extension id is out of range");
-    const uint32_t from = u32At(header_.extTableOffset, extId);
-    const uint32_t to = u32At(header_.extTableOffset, uint64_t{extId} + 1);
-    const uint64_t bytesAt = header_.extTableOffset + (uint64_t{header_.extCount} + 1) * 4;
-    if (from > to || bytesAt + to > header_.gramTableOffset) damaged("an extension's place is wrong");
-    verify(bytesAt + from, to - from);
-    ext = {reinterpret_cast<const char*>(file_.data() + bytesAt + from), to - from};
-    return true;
+uint64_t NameIndex::walkName(uint64_t from) {
+    for (uint64_t at = from;;) {
+        const std::string_view chunk = namesFrom(at, 64);
+        if (chunk.empty()) damaged("a name is not terminated");
+        if (const void* nul = std::memchr(chunk.data(), 0, chunk.size()))
+            return at + static_cast<uint64_t>(static_cast<const char*>(nul) - chunk.data()) + 1;
+        at += chunk.size();
+    }
+}
+
+std::string_view NameIndex::name(uint32_t doc, NamePlace& near) {
+    if (doc >= header_.docCount) damaged("a document number is out of range");
+    NamePlace place = near;
+    if (place.doc > doc || place.doc / kNameSample != doc / kNameSample) {
+        place.doc = doc - doc % kNameSample;
+        place.from = nameSample(doc / kNameSample);
+        place.end = walkName(place.from);
+    }
+    for (; place.doc < doc; ++place.doc) place.from = place.end, place.end = walkName(place.from);
+    near = place;
+    return nameAt(place);
 }
 
 GramList NameIndex::gram(GramType type, std::string_view bytes) {
@@ -214,14 +243,31 @@ std::string_view NameIndex::namesFrom(uint64_t from, size_t want) {
     return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + from), length};
 }
 
-uint32_t NameIndex::docAtNameOffset(uint32_t offset) {
-    // Binary search over the name offsets: the last document starting at or before `offset`.
-    uint32_t lo = 0, hi = header_.docCount;
-    while (hi - lo > 1) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (u32At(header_.nameOffsetsOffset, mid) <= offset) lo = mid; else hi = mid;
+NameIndex::NamePlace NameIndex::docAtNameOffset(uint64_t offset, const NamePlace& after) {
+    if (offset >= namesBytes_) damaged("a name's place is wrong");
+    // The last sample starting at or before `offset`, galloping from the one `after` lies in.
+    const uint64_t samples = nameSampleCount(header_.docCount) - 1;  // the last entry is the end
+    uint64_t lo = after.doc == UINT32_MAX ? 0 : after.doc / kNameSample, step = 1;
+    uint64_t hi = lo + 1;
+    while (hi < samples && nameSample(hi) <= offset) {
+        lo = hi;
+        step *= 2;
+        hi = std::min(samples, lo + step);
     }
-    return lo;
+    while (hi - lo > 1) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (nameSample(mid) <= offset) lo = mid; else hi = mid;
+    }
+    NamePlace place = after;
+    const bool walkOn = after.doc != UINT32_MAX && after.doc / kNameSample == lo && after.from <= offset;
+    if (!walkOn) place = {static_cast<uint32_t>(lo * kNameSample), nameSample(lo), walkName(nameSample(lo))};
+    if (place.from > offset) damaged("a name's place is wrong");
+    while (place.end <= offset) {
+        if (++place.doc >= header_.docCount) damaged("a name's place is wrong");
+        place.from = place.end;
+        place.end = walkName(place.from);
+    }
+    return place;
 }
 
 }  // namespace skimmer::index::query

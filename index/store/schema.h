@@ -35,6 +35,7 @@ inline constexpr int kAttrLink = 8;      // a symbolic link (recorded, never fol
 
 // meta keys.
 inline constexpr const char* kMetaGeneration = "generation";          // integer
+inline constexpr const char* kMetaInstance = "instance";
 inline constexpr const char* kMetaCrawlState = "crawl_state";         // 'idle' | 'running'
 inline constexpr const char* kMetaItemsSeen = "items_seen";           // entries met by the running/last crawl
 inline constexpr const char* kMetaItemsPending = "items_pending";     // entries listed, not yet written

@@ -187,10 +187,11 @@ TEST_F(Face, StaleSidecarFallsBackToTheSlowPathWithTheSameAnswer) {
 }
 
 TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
-    TestIndex other;  // a rebuilt index: generation 1 again, other items
+    TestIndex other;  // a rebuilt index: generation 1 again, other items, its own instance stamp
     other.begin();
     other.add(TestItem{0, 1, "report only here", 2, "", 1, 5});
     other.bumpGeneration();
+    ASSERT_TRUE(writeMeta(other.db(), kMetaInstance, int64_t{77}).ok);
     other.commit();
     std::filesystem::copy_file(nameIndexPathFor(index_.file()), nameIndexPathFor(other.file()));
     SearchManager manager(other.file());
