@@ -121,6 +121,7 @@ private:
     uint64_t nameSample(uint64_t sample) { return valueAt<uint32_t>(header_.nameSamplesOffset, sample); }
     // The end of the name starting at `from` (just past its NUL).
     uint64_t walkName(uint64_t from);
+    NamePlace sweepTo(uint64_t offset, const NamePlace& after);
 
     MappedFile file_;
     sidecar::Header header_;
