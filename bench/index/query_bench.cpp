@@ -6,7 +6,8 @@
 //
 //   query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N]
 //   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones)
-//   query_bench --db FILE --rebuild-sidecar     (rebuilds the name sidecar and says how long it took)
+//   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
+//                                 (rebuilds the name sidecar and says how long it took)
 //
 // Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
 // and without (texts checked to match nothing). Not part of ctest.
@@ -179,6 +180,8 @@ int main(int argc, char** argv) {
     std::filesystem::path db, queriesFile = "/dev/null", queriesIn;
     int reps = 10;
     bool rebuild = false;
+    NameIndexBuildOptions options;
+    options.force = true;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) rebuild = true;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -186,6 +189,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--db") == 0) db = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-in") == 0) queriesIn = argv[i + 1];
+        else if (std::strcmp(argv[i], "--dense-divisor") == 0) options.denseDivisor = static_cast<uint32_t>(std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
     }
     // --profile TEXT: only find all hits of TEXT, 20 times (for a profiler); prints the median.
@@ -207,8 +211,6 @@ int main(int argc, char** argv) {
             sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
             Db handle(raw);
             const auto start = std::chrono::steady_clock::now();
-            NameIndexBuildOptions options;
-            options.force = true;
             const NameIndexBuildResult built = buildNameIndex(raw, options);
             std::printf("# name sidecar rebuilt in %.0f ms: %s, %u documents, %.1f bytes per document\n",
                         millisSince(start), built.ok ? "ok" : built.error.c_str(), built.documents,

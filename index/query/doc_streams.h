@@ -37,8 +37,8 @@ private:
     bool started_ = false;
 };
 
-// Documents whose folded name contains `word` (which holds no NUL), found with memmem over the
-// packed names.
+// Documents whose folded name contains `word` (which holds no NUL), found by a substring search
+// over the packed names.
 class ScanStream final : public DocStream {
 public:
     ScanStream(NameIndex& index, std::string word) : index_(index), word_(std::move(word)) {}
@@ -46,6 +46,7 @@ public:
     std::string_view knownName() const override { return name_; }
 
 private:
+    bool nextNearby(uint32_t& doc);
     NameIndex& index_;
     std::string word_;
     uint64_t pos_ = 0;

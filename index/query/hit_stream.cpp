@@ -53,6 +53,11 @@ void keepShortest(std::vector<GramList>& lists, size_t count) {
     if (lists.size() > count) lists.resize(count);
 }
 
+// starts_with, with the first byte tested inline: most names are told apart by it.
+bool beginsWith(std::string_view name, std::string_view lead) {
+    return !name.empty() && name[0] == lead[0] && name.starts_with(lead);
+}
+
 class IndexedHits final : public HitStream {
 public:
     IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words)
@@ -98,7 +103,7 @@ private:
 
     bool accept(uint32_t doc) {
         facts_.reset(doc, stream_->knownName());
-        if (!lead_.empty() && facts_.foldedName().starts_with(lead_) != (pass_ == 1)) return false;
+        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) return false;
         return matches(root_, facts_);
     }
 

@@ -16,6 +16,8 @@
 //   call it off the UI thread.
 #pragma once
 
+#include "index/query/name_index_format.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -26,7 +28,7 @@ namespace skimmer::index::query {
 
 struct NameIndexBuildOptions {
     // A contains-gram in more than docCount / denseDivisor documents is not stored ...
-    uint32_t denseDivisor = 16;
+    uint32_t denseDivisor = sidecar::kDenseDivisor;
     // ... provided the index holds at least this many documents (small indexes store every list).
     uint32_t denseMinDocs = 4096;
     // Rebuild even when the sidecar on disk already matches the database.
