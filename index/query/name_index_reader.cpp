@@ -52,6 +52,19 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
     return true;
 }
 
+// An intact file of format 2 (its 136-byte header hashed up to the hash at byte 128): left by an
+// earlier version of this program, it is stale, not damaged. Anything else that is not the current
+// format is damage.
+bool isPreviousFormat(const MappedFile& file) {
+    constexpr size_t kHashAt = 128;
+    uint32_t version;
+    uint64_t stored;
+    if (file.size() < kHashAt + 8 || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return false;
+    std::memcpy(&version, file.data() + sizeof kMagic, 4);
+    std::memcpy(&stored, file.data() + kHashAt, 8);
+    return version == 2 && blockHash(file.data(), kHashAt) == stored;
+}
+
 }  // namespace
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
@@ -64,6 +77,11 @@ NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     opened.status = OpenStatus::Damaged;  // it exists, so anything short of a good file is damage
     MappedFile file;
     if (!file.open(path, opened.error)) return opened;
+    if (isPreviousFormat(file)) {
+        opened.status = OpenStatus::OldFormat;
+        opened.error = "a name sidecar of the previous format";
+        return opened;
+    }
     Header header;
     if (file.size() < sizeof header) {
         opened.error = "too short";

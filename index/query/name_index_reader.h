@@ -43,7 +43,8 @@ struct NamePlace {
 
 class NameIndex {
 public:
-    enum class OpenStatus { Ok, Missing, Damaged };
+    // OldFormat: an intact sidecar of the previous format, as stale as one of another generation.
+    enum class OpenStatus { Ok, Missing, OldFormat, Damaged };
     struct Opened {
         std::unique_ptr<NameIndex> index;  // null unless status is Ok
         OpenStatus status = OpenStatus::Missing;
@@ -82,7 +83,7 @@ public:
     GramList gram(sidecar::GramType type, std::string_view bytes);
 
     // The packed names (each followed by NUL) from byte `from` of the names section on, at most
-    // `want` bytes, verified; for scanning with memmem.
+    // `want` bytes, verified; for scanning.
     std::string_view namesFrom(uint64_t from, size_t want);
     uint64_t namesBytes() const { return namesBytes_; }
     // The document whose name holds byte `offset` of the names section, and its place. Documents

@@ -7,6 +7,8 @@
 #include "index/query/name_index_reader.h"
 #include "tests/index/query/test_index.h"
 
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -142,6 +144,28 @@ TEST(SidecarInstance, AnotherInstanceMakesTheSidecarStaleAndRebuilt) {
     EXPECT_FALSE(rebuilt.skipped);
     EXPECT_EQ(openSidecar(index)->instance(), 0x1234'5678'9ABCu);
     EXPECT_TRUE(buildNameIndex(index.db()).skipped);
+}
+
+// A sidecar left by the previous format is stale: searches answer from the database, the next
+// build replaces it. The same bytes with a damaged header hash are damage.
+TEST(SidecarInstance, PreviousFormatIsStaleNotDamaged) {
+    TestIndex index;
+    fillRandom(index, 40, 8);
+    std::string previous(136, '\0');
+    std::memcpy(previous.data(), sidecar::kMagic, 8);
+    previous[8] = 2;
+    const uint64_t hash = sidecar::blockHash(reinterpret_cast<const unsigned char*>(previous.data()), 128);
+    std::memcpy(previous.data() + 128, &hash, 8);
+    const auto path = nameIndexPathFor(index.file());
+    std::ofstream(path, std::ios::binary) << previous;
+    EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::OldFormat);
+    const NameIndexBuildResult built = buildNameIndex(index.db());
+    ASSERT_TRUE(built.ok) << built.error;
+    EXPECT_FALSE(built.skipped);
+    EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Ok);
+    previous[127] ^= 1;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << previous;
+    EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Damaged);
 }
 
 }  // namespace
