@@ -145,7 +145,6 @@ struct List {
 class PackedNames {
 public:
     PackedNames(const std::string& out, const Header& header) : out_(out), header_(header) {}
-    uint32_t size() const { return header_.docCount; }
     template <typename Visit>
     void forEach(Visit visit) const {
         const char* at = out_.data() + header_.namesOffset;
