@@ -187,20 +187,34 @@ uint64_t NameIndex::itemId(uint32_t doc) {
     if (doc >= header_.docCount) damaged("a document number is out of range");
     const uint32_t ordinal = valueAt<uint32_t>(header_.ordinalsOffset, doc);
     if (ordinal >= header_.docCount) damaged("an item's rank is out of range");
+    // This runs for every hit: the run tables (about half a byte per document) are verified whole
+    // on first use and then read in place.
+    if (!runsVerified_.load(std::memory_order_acquire)) {
+        verify(header_.runOrdinalsOffset, header_.nameSamplesOffset - header_.runOrdinalsOffset);
+        runsVerified_.store(true, std::memory_order_release);
+    }
+    auto load32 = [this](uint64_t at) {
+        uint32_t value;
+        std::memcpy(&value, file_.data() + at, 4);
+        return value;
+    };
     // The run index narrows the search to the few runs that start near the ordinal's bucket.
     const uint64_t bucket = ordinal >> kRunBucketShift;
-    uint64_t lo = valueAt<uint32_t>(header_.runIndexOffset, bucket);
-    uint64_t hi = bucket + 1 < runIndexCount(header_.docCount)
-                      ? uint64_t{valueAt<uint32_t>(header_.runIndexOffset, bucket + 1)} + 1
-                      : header_.runCount;
+    const uint64_t lo = load32(header_.runIndexOffset + bucket * 4);
+    const uint64_t hi = bucket + 1 >= runIndexCount(header_.docCount)
+                            ? header_.runCount
+                            : uint64_t{load32(header_.runIndexOffset + bucket * 4 + 4)} + 1;
     if (lo >= hi || hi > header_.runCount) damaged("the run index is wrong");
-    while (hi - lo > 1) {
-        const uint64_t mid = lo + (hi - lo) / 2;
-        if (valueAt<uint32_t>(header_.runOrdinalsOffset, mid) <= ordinal) lo = mid; else hi = mid;
+    uint64_t run = lo;
+    for (uint64_t top = hi; top - run > 1;) {
+        const uint64_t mid = run + (top - run) / 2;
+        if (load32(header_.runOrdinalsOffset + mid * 4) <= ordinal) run = mid; else top = mid;
     }
-    const uint32_t first = valueAt<uint32_t>(header_.runOrdinalsOffset, lo);
+    const uint32_t first = load32(header_.runOrdinalsOffset + run * 4);
     if (first > ordinal) damaged("the run index is wrong");
-    return valueAt<uint64_t>(header_.runIdsOffset, lo) + (ordinal - first);
+    uint64_t id;
+    std::memcpy(&id, file_.data() + header_.runIdsOffset + run * 8, 8);
+    return id + (ordinal - first);
 }
 
 uint64_t NameIndex::walkName(uint64_t from) {

@@ -128,6 +128,7 @@ private:
     sidecar::Header header_;
     std::filesystem::path path_;
     std::unique_ptr<std::atomic<uint8_t>[]> verified_;
+    std::atomic<bool> runsVerified_{false};
     uint64_t namesBytes_ = 0;
 };
 
