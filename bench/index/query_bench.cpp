@@ -4,8 +4,10 @@
 // process's resident memory while searching. Run by bench/index/query_bench (with plocate beside
 // it); prints one tab-separated line per query class.
 //
-//   query_bench --db FILE [--queries-out FILE] [--reps N]
-//   query_bench --db FILE --rebuild-sidecar     (rebuilds the name sidecar and says how long it took)
+//   query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N]
+//   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones)
+//   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
+//                                 (rebuilds the name sidecar and says how long it took)
 //
 // Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
 // and without (texts checked to match nothing). Not part of ctest.
@@ -14,6 +16,7 @@
 #include "index/query/name_index_builder.h"
 #include "index/query/query_parser.h"
 #include "index/query/search_manager.h"
+#include "index/store/item_scan.h"
 #include "index/store/sqlite_handle.h"
 
 #include <algorithm>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -88,10 +92,13 @@ std::vector<std::string> sampleNames(const std::filesystem::path& db, int count)
     sqlite3* raw = nullptr;
     sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     Db handle(raw);
-    std::vector<std::string> names;
-    Status status;
-    Stmt stmt = prepare(raw, "SELECT name FROM items WHERE dir != 0 ORDER BY random() LIMIT " + std::to_string(count), status);
-    while (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) names.push_back(columnBytes(stmt.get(), 0));
+    std::vector<std::string> all, names;
+    const Status scanned = forEachItem(raw, false, [&](const ScannedItem& item) {
+        if (item.dir != 0) all.push_back(item.row.name);
+    });
+    if (!scanned) std::fprintf(stderr, "query_bench: %s\n", scanned.error.c_str());
+    std::sample(all.begin(), all.end(), std::back_inserter(names), count, std::mt19937(20261208));
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
     return names;
 }
 
@@ -157,18 +164,37 @@ void runClass(const std::filesystem::path& db, const std::string& label, const s
     std::fflush(stdout);
 }
 
+// "label<TAB>text" lines as --queries-out writes them, grouped by label in the order first met.
+std::vector<std::pair<std::string, std::vector<std::string>>> readQueries(const std::filesystem::path& file) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> classes;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string label = line.substr(0, tab);
+        if (classes.empty() || classes.back().first != label) classes.push_back({label, {}});
+        classes.back().second.push_back(line.substr(tab + 1));
+    }
+    return classes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path db, queriesFile = "/dev/null";
+    std::filesystem::path db, queriesFile = "/dev/null", queriesIn;
     int reps = 10;
     bool rebuild = false;
+    NameIndexBuildOptions options;
+    options.force = true;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) rebuild = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) { --i; continue; }
         if (std::strcmp(argv[i], "--db") == 0) db = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
+        else if (std::strcmp(argv[i], "--queries-in") == 0) queriesIn = argv[i + 1];
+        else if (std::strcmp(argv[i], "--dense-divisor") == 0) options.denseDivisor = static_cast<uint32_t>(std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
     }
     // --profile TEXT: only find all hits of TEXT, 20 times (for a profiler); prints the median.
@@ -190,8 +216,6 @@ int main(int argc, char** argv) {
             sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
             Db handle(raw);
             const auto start = std::chrono::steady_clock::now();
-            NameIndexBuildOptions options;
-            options.force = true;
             const NameIndexBuildResult built = buildNameIndex(raw, options);
             std::printf("# name sidecar rebuilt in %.0f ms: %s, %u documents, %.1f bytes per document\n",
                         millisSince(start), built.ok ? "ok" : built.error.c_str(), built.documents,
@@ -202,7 +226,9 @@ int main(int argc, char** argv) {
         std::mt19937 rng(7);
         const auto names = sampleNames(db, 2000);
         std::printf("class\tqueries\tfirst5_median_ms\tfirst5_p99_ms\tallhits_found_median_ms\tallrows_read_median_ms\thits_avg\n");
+        for (const auto& [label, queries] : readQueries(queriesIn)) runClass(db, label, queries, reps, queriesOut);
         for (size_t length : {1, 2, 3, 5, 10}) {
+            if (!queriesIn.empty()) break;
             runClass(db, std::to_string(length) + "-hit", withHits(names, length, rng), reps, queriesOut);
             runClass(db, std::to_string(length) + "-none", withoutHits(db, length), reps, queriesOut);
         }

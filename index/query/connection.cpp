@@ -96,9 +96,9 @@ namespace {
 
 // The sidecar to use for this snapshot: the cached one, a freshly opened one, or none (stale or
 // missing: the slow path answers). A damaged file is an error the user must act on.
-NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId) {
+NameIndex* currentNames(Session& session, uint64_t generation, uint64_t instance) {
     auto current = [&](const NameIndex& names) {
-        return names.generation() == generation && names.maxItemId() == maxItemId;
+        return names.generation() == generation && names.instance() == instance;
     };
     if (session.names && current(*session.names)) return session.names.get();
     session.names.reset();
@@ -109,12 +109,6 @@ NameIndex* currentNames(Session& session, uint64_t generation, int64_t maxItemId
     if (opened.status != NameIndex::OpenStatus::Ok || !current(*opened.index)) return nullptr;
     session.names = std::move(opened.index);
     return session.names.get();
-}
-
-// The index file's instance stamp, as the snapshot sees it.
-int64_t maxItemId(sqlite3* db) {
-    const auto instance = readMeta(db, kMetaInstance);
-    return instance ? std::strtoll(instance->c_str(), nullptr, 10) : 0;
 }
 
 }  // namespace
@@ -129,7 +123,9 @@ void Recordset::start() {
     try {
         const auto generation = readMeta(db, kMetaGeneration);  // the snapshot starts here
         const uint64_t gen = generation ? std::strtoull(generation->c_str(), nullptr, 10) : 0;
-        NameIndex* names = currentNames(session, gen, maxItemId(db));
+        const auto instance = readMeta(db, kMetaInstance);
+        const uint64_t stamp = instance ? std::strtoull(instance->c_str(), nullptr, 10) : 0;
+        NameIndex* names = currentNames(session, gen, stamp);
         slowPath_ = names == nullptr;
         state_->rows = std::make_unique<RowReader>(db);
         state_->hits = openHitStream(db, names, parsed_.root);

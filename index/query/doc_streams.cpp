@@ -1,5 +1,7 @@
 #include "index/query/doc_streams.h"
 
+#include "index/query/find_bytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -52,26 +54,25 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
-// Gallops forward from the last document found: hits of one scan are usually close together.
-uint32_t ScanStream::docAt(uint64_t offset) {
-    uint32_t lo = doc_, step = 1;
-    uint32_t hi = lo + 1;
-    while (hi < index_.docCount() && index_.nameEnd(hi - 1) <= offset) {
-        lo = hi;
-        step *= 2;
-        hi = lo + step > index_.docCount() ? index_.docCount() : lo + step;
+// A common word (one letter) is in most names: the names right after a hit are tried one by one,
+// which costs far less than a search that must then find where the name it hit starts.
+bool ScanStream::nextNearby(uint32_t& doc) {
+    constexpr int kNearby = 4;
+    for (int k = 0; k < kNearby && place_.doc + 1 < index_.docCount(); ++k) {
+        name_ = index_.name(place_.doc + 1, place_);
+        pos_ = place_.end;
+        if (findBytes(name_, word_) != nullptr) {
+            doc = place_.doc;
+            return true;
+        }
     }
-    // Now the answer d satisfies lo <= d < hi and nameEnd(d) > offset: binary search.
-    while (lo + 1 < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (index_.nameEnd(mid - 1) <= offset) lo = mid; else hi = mid;
-    }
-    return lo;
+    return false;
 }
 
 bool ScanStream::next(uint32_t& doc) {
     constexpr size_t kChunk = 256 * 1024;
     const uint64_t total = index_.namesBytes();
+    if (place_.doc != UINT32_MAX && !word_.empty() && nextNearby(doc)) return true;
     while (pos_ < total && !word_.empty()) {
         if (pos_ < chunkFrom_ || pos_ + word_.size() > chunkFrom_ + chunk_.size()) {
             chunk_ = index_.namesFrom(pos_, kChunk + word_.size());
@@ -79,15 +80,16 @@ bool ScanStream::next(uint32_t& doc) {
             if (chunk_.size() < word_.size()) break;
         }
         const std::string_view rest = chunk_.substr(pos_ - chunkFrom_);
-        const void* hit = memmem(rest.data(), rest.size(), word_.data(), word_.size());
+        const char* hit = findBytes(rest, word_);
         if (hit == nullptr) {
             pos_ += rest.size() - word_.size() + 1;
             continue;
         }
-        const uint64_t offset = pos_ + static_cast<uint64_t>(static_cast<const char*>(hit) - rest.data());
-        doc_ = docAt(offset);
-        pos_ = index_.nameEnd(doc_);
-        doc = doc_;
+        const uint64_t offset = pos_ + static_cast<uint64_t>(hit - rest.data());
+        place_ = index_.docAtNameOffset(offset, place_);
+        pos_ = place_.end;
+        name_ = index_.nameAt(place_);
+        doc = place_.doc;
         return true;
     }
     pos_ = total;

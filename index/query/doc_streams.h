@@ -19,6 +19,9 @@ class DocStream {
 public:
     virtual ~DocStream() = default;
     virtual bool next(uint32_t& doc) = 0;
+    // The folded name of the document `next` gave last, when the stream met it on the way (a
+    // scan does); a null view otherwise. Valid while the NameIndex lives.
+    virtual std::string_view knownName() const { return {}; }
 };
 
 class PostingStream final : public DocStream {
@@ -34,19 +37,21 @@ private:
     bool started_ = false;
 };
 
-// Documents whose folded name contains `word` (which holds no NUL), found with memmem over the
-// packed names.
+// Documents whose folded name contains `word` (which holds no NUL), found by a substring search
+// over the packed names.
 class ScanStream final : public DocStream {
 public:
     ScanStream(NameIndex& index, std::string word) : index_(index), word_(std::move(word)) {}
     bool next(uint32_t& doc) override;
+    std::string_view knownName() const override { return name_; }
 
 private:
-    uint32_t docAt(uint64_t offset);
+    bool nextNearby(uint32_t& doc);
     NameIndex& index_;
     std::string word_;
     uint64_t pos_ = 0;
-    uint32_t doc_ = 0;  // a document at or before pos_
+    NameIndex::NamePlace place_;  // of the last hit
+    std::string_view name_;
     // The verified window of names last fetched: hits in it are found without fetching (and
     // checking the verification of) the window again for every hit.
     uint64_t chunkFrom_ = 0;

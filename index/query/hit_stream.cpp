@@ -22,6 +22,8 @@ public:
 
 // The cheapest source of candidates for the required words: the intersection of the (up to
 // kMaxLists) shortest stored gram lists, else (every gram dense) a scan for the longest word.
+// A word of one or two bytes has a list of its own; a longer one is served by the lists of its
+// 2-byte grams, a superset of its hits: every candidate is checked against its name anyway.
 // `nothing` when some gram occurs nowhere: then no item can match.
 constexpr size_t kMaxLists = 3;
 
@@ -32,7 +34,7 @@ struct Driver {
 };
 
 void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
-    const size_t n = std::min<size_t>(word.size(), 3);
+    const size_t n = std::min<size_t>(word.size(), 2);
     const auto type = static_cast<GramType>(n);
     for (size_t i = 0; i + n <= word.size(); ++i) {
         const GramList list = index.gram(type, word.substr(i, n));
@@ -50,6 +52,11 @@ void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
 void keepShortest(std::vector<GramList>& lists, size_t count) {
     std::sort(lists.begin(), lists.end(), [](const GramList& a, const GramList& b) { return a.count < b.count; });
     if (lists.size() > count) lists.resize(count);
+}
+
+// starts_with, with the first byte tested inline: most names are told apart by it.
+bool beginsWith(std::string_view name, std::string_view lead) {
+    return !name.empty() && name[0] == lead[0] && name.starts_with(lead);
 }
 
 class IndexedHits final : public HitStream {
@@ -71,7 +78,7 @@ public:
         uint32_t doc;
         while (stream_) {
             while (stream_->next(doc))
-                if (accept(doc)) return index_.itemId(doc);
+                if (accept(doc)) return static_cast<int64_t>(index_.itemId(doc));
             if (pass_ == 1) openContainsPass(); else stream_.reset();
         }
         return std::nullopt;
@@ -80,7 +87,7 @@ public:
 private:
     void openPrefixPass() {
         pass_ = 1;
-        const size_t n = std::min<size_t>(lead_.size(), 3);
+        const size_t n = std::min<size_t>(lead_.size(), 2);  // longer leads: checked per name
         const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + n - 1), std::string_view(lead_).substr(0, n));
         if (starts.count == 0) return openContainsPass();
         std::vector<GramList> lists = driver_.lists;
@@ -96,8 +103,8 @@ private:
     }
 
     bool accept(uint32_t doc) {
-        facts_.reset(doc);
-        if (!lead_.empty() && facts_.foldedName().starts_with(lead_) != (pass_ == 1)) return false;
+        facts_.reset(doc, stream_->knownName());
+        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) return false;
         return matches(root_, facts_);
     }
 

@@ -2,6 +2,7 @@
 
 #include "index/query/fold.h"
 #include "index/query/safecall_error.h"
+#include "index/store/kinds.h"
 
 namespace skimmer::index::query {
 
@@ -27,18 +28,22 @@ std::string_view RowFacts::foldedPath() {
     return path_;
 }
 
-void SidecarFacts::reset(uint32_t doc) {
+void SidecarFacts::reset(uint32_t doc, std::string_view knownName) {
     doc_ = doc;
     facts_ = index_.facts(doc);
-    name_ = index_.name(doc);
+    name_ = knownName.data() != nullptr ? knownName : index_.name(doc, place_);
     if (haveRow_) row_.reset();
-    haveRow_ = false;
+    haveRow_ = haveExt_ = false;
 }
 
 std::string_view SidecarFacts::foldedExt() {
-    std::string_view ext;
-    if (index_.extension(sidecar::factsExt(facts_), ext)) return ext;
-    return row().foldedExt();
+    if (!inFileSystem()) return row().foldedExt();  // derived items carry their own
+    if (!haveExt_) {
+        if (kindCode() == static_cast<int>(Kind::Folder)) ext_.clear();
+        else ext_ = extensionOf(name_);  // the name is folded: so is its extension
+        haveExt_ = true;
+    }
+    return ext_;
 }
 
 RowFacts& SidecarFacts::row() {

@@ -1,5 +1,7 @@
 // The two ItemFacts (matcher.h) the hit streams use: one answers name, kind and extension from the
 // name sidecar and reads the SQLite row only when a term needs more; one wraps a row already read.
+// The sidecar's extension is derived from the folded name: none for folders, the bytes after the
+// name's last dot for other entries of the file system; items outside it ask their row.
 //
 // Contract: both borrow what they are given; folded texts are computed once per item and stay
 // valid while the object lives and is not reset.
@@ -36,12 +38,13 @@ private:
 class SidecarFacts final : public ItemFacts {
 public:
     SidecarFacts(NameIndex& index, RowReader& rows) : index_(index), rows_(rows) {}
-    // Starts answering for another document; reuses the buffers of the last one.
-    void reset(uint32_t doc);
+    // Starts answering for another document; reuses the buffers of the last one. `knownName` is
+    // its folded name when the caller has it at hand (a null view otherwise).
+    void reset(uint32_t doc, std::string_view knownName = {});
 
     std::string_view foldedName() override { return name_; }
     int kindCode() override { return sidecar::factsKind(facts_); }
-    bool inFileSystem() override { return (sidecar::factsFlags(facts_) & sidecar::kFlagInFileSystem) != 0; }
+    bool inFileSystem() override { return sidecar::factsInFileSystem(facts_); }
     std::string_view foldedExt() override;
     std::optional<int64_t> size() override { return row().row().size; }
     std::optional<int64_t> mtime() override { return row().row().mtime; }
@@ -53,8 +56,11 @@ private:
     NameIndex& index_;
     RowReader& rows_;
     uint32_t doc_ = 0;
-    uint32_t facts_ = 0;
+    uint8_t facts_ = 0;
     std::string_view name_;
+    NameIndex::NamePlace place_;  // of the last name looked up: the next is walked to from it
+    std::string ext_;
+    bool haveExt_ = false;
     RowFacts row_;
     bool haveRow_ = false;
 };

@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <map>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -24,39 +24,21 @@ using namespace sidecar;
 // a string each keeps a million names in a fraction of the memory.
 struct Doc {
     int64_t mtime;  // meaningful when hasMtime
-    uint32_t itemId;
-    uint32_t facts;
+    uint64_t itemId;
     uint32_t nameAt;
     uint32_t nameSize;
+    uint8_t facts;  // see packFacts
     bool hasMtime;
 };
 
 struct Snapshot {
     uint64_t generation = 0;
-    int64_t maxItemId = 0;
+    uint64_t instance = 0;
     std::vector<Doc> docs;
-    std::string names;              // every folded name, back to back, in reading order
-    std::vector<std::string> exts;  // folded, index = extension id
-};
-
-class ExtTable {
-public:
-    uint16_t idOf(const std::string& folded, std::vector<std::string>& exts) {
-        auto found = ids_.find(folded);
-        if (found != ids_.end()) return found->second;
-        if (exts.size() >= kExtUnknown) return kExtUnknown;
-        const auto id = static_cast<uint16_t>(exts.size());
-        exts.push_back(folded);
-        ids_.emplace(folded, id);
-        return id;
-    }
-
-private:
-    std::map<std::string, uint16_t> ids_;
+    std::string names;  // every folded name, back to back, in reading order
 };
 
 bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
-    ExtTable extTable;
     bool tooLong = false;
     const Status scanned = forEachItem(db, false, [&](const ScannedItem& item) {
         const std::string folded = foldName(item.row.name);
@@ -69,10 +51,7 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
         doc.nameAt = static_cast<uint32_t>(snapshot.names.size());
         doc.nameSize = static_cast<uint32_t>(folded.size());
         snapshot.names += folded;
-        const int kind = item.row.kind;
-        const uint16_t ext = extTable.idOf(foldName(item.row.ext), snapshot.exts);
-        const uint8_t flags = item.dir != 0 ? kFlagInFileSystem : 0;
-        doc.facts = packFacts(static_cast<uint8_t>(kind >= 0 && kind < 256 ? kind : 0), flags, ext);
+        doc.facts = packFacts(item.row.kind, item.dir != 0);
         doc.hasMtime = true;
         doc.mtime = item.row.mtime;
         snapshot.docs.push_back(doc);
@@ -89,7 +68,6 @@ bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
         if (!begun) { error = begun.error; return false; }
     }
     snapshot.generation = static_cast<uint64_t>(readMetaInt(db, kMetaGeneration).value_or(0));
-    snapshot.maxItemId = readMetaInt(db, kMetaInstance).value_or(0);
     const bool ok = readItems(db, snapshot, error);
     if (ownTransaction) execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
@@ -105,8 +83,8 @@ void sortDocs(std::vector<Doc>& docs) {
 }
 
 // Slots of a flat counting array: one per possible gram of each type.
-constexpr uint32_t kSlotBase[7] = {0, 0, 256, 256 + 65536, 256 + 65536 + (1u << 24),
-                                   2 * 256 + 65536 + (1u << 24), 2 * 256 + 2 * 65536 + (1u << 24)};
+constexpr uint32_t kSlotBase[6] = {0, 0, 256, 0, 256 + 65536, 2 * 256 + 65536};
+constexpr uint32_t kSlotCount = 2 * (256 + 65536);
 
 uint32_t gramValue(const unsigned char* p, size_t n) {
     uint32_t v = 0;
@@ -120,19 +98,21 @@ void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
     slots.clear();
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const size_t size = name.size();
-    for (size_t n = 1; n <= 3; ++n) {
+    for (size_t n = 1; n <= 2; ++n) {
         for (size_t i = 0; i + n <= size; ++i) slots.push_back(kSlotBase[n] + gramValue(p + i, n));
         if (size >= n) slots.push_back(kSlotBase[n + 3] + gramValue(p, n));
     }
 }
 
 uint32_t slotKey(uint32_t slot) {
-    uint32_t type = 6;
-    while (slot < kSlotBase[type]) --type;
+    uint32_t type = kStarts2;
+    while (type == 3 || slot < kSlotBase[type]) --type;
     const uint32_t value = slot - kSlotBase[type];
     const uint32_t n = type > 3 ? type - 3 : type;
     return (type << 24) | (value << (8 * (3 - n)));
 }
+
+bool isContainsSlot(uint32_t slot) { return slot < kSlotBase[kStarts1]; }
 
 size_t varintSize(uint32_t value) {
     size_t size = 1;
@@ -145,39 +125,6 @@ unsigned char* putVarint(unsigned char* out, uint32_t value) {
     *out++ = static_cast<unsigned char>(value);
     return out;
 }
-
-// A value per gram slot: a flat array for the 1- and 2-byte types; for the 3-byte types a block of
-// 256 values per leading byte pair, made when the pair is first met. The blocks in use lie close
-// together, so the passes' lookups stay in cache far more than in one sparse 2^24-slot array.
-class SlotTable {
-public:
-    SlotTable() : small_(2 * (256 + 65536), 0), pairs_(size_t{2} << 16, 0) {}
-    // The reference is valid until the next call.
-    uint32_t& at(uint32_t slot) {
-        const int64_t index = smallIndex(slot);
-        if (index >= 0) return small_[static_cast<size_t>(index)];
-        const size_t big = bigIndex(slot);
-        uint32_t& block = pairs_[big >> 8];
-        if (block == 0) {
-            blocks_.resize(blocks_.size() + 256, 0);
-            block = static_cast<uint32_t>(blocks_.size() / 256);
-        }
-        return blocks_[(size_t{block} - 1) * 256 + (big & 255)];
-    }
-
-private:
-    static int64_t smallIndex(uint32_t slot) {
-        if (slot < kSlotBase[3]) return slot;
-        if (slot >= kSlotBase[4] && slot < kSlotBase[6]) return int64_t{slot} - kSlotBase[4] + kSlotBase[3];
-        return -1;
-    }
-    static size_t bigIndex(uint32_t slot) {
-        return slot < kSlotBase[4] ? slot - kSlotBase[3] : (size_t{1} << 24) + (slot - kSlotBase[6]);
-    }
-    std::vector<uint32_t> small_;
-    std::vector<uint32_t> pairs_;   // block number + 1 per leading pair; 0: none yet
-    std::vector<uint32_t> blocks_;
-};
 
 // One gram's posting list. The counting pass learns its documents and exact encoded size, so the
 // filling pass writes every list straight into its final place in the file: no list is ever held
@@ -192,16 +139,20 @@ struct List {
     uint64_t cursor = 0;  // where the filling pass writes next
 };
 
-// The names section of the file being built, read back by the gram passes (so the snapshot's own
-// copy of the names can be freed first). Holds a reference: the string may grow meanwhile.
+// The names section of the file being built, read back in document order by the gram passes (so
+// the snapshot's own copy of the names can be freed first). Holds a reference: the string may grow
+// meanwhile.
 class PackedNames {
 public:
     PackedNames(const std::string& out, const Header& header) : out_(out), header_(header) {}
-    uint32_t size() const { return header_.docCount; }
-    std::string_view name(uint32_t doc) const {
-        uint32_t range[2];
-        std::memcpy(range, out_.data() + header_.nameOffsetsOffset + uint64_t{doc} * 4, sizeof range);
-        return {out_.data() + header_.namesOffset + range[0], range[1] - range[0] - 1u};
+    template <typename Visit>
+    void forEach(Visit visit) const {
+        const char* at = out_.data() + header_.namesOffset;
+        for (uint32_t d = 0; d < header_.docCount; ++d) {
+            const size_t length = std::strlen(at);
+            visit(d, std::string_view(at, length));
+            at += length + 1;
+        }
     }
 
 private:
@@ -213,10 +164,10 @@ class ListBuilder {
 public:
     // Counting pass: every list's documents and encoded size. Slot values are list index + 1.
     void count(const PackedNames& names) {
-        for (uint32_t d = 0; d < names.size(); ++d) {
-            gramSlots(names.name(d), slots_);
+        names.forEach([&](uint32_t d, std::string_view name) {
+            gramSlots(name, slots_);
             for (uint32_t slot : slots_) {
-                uint32_t& index = table_.at(slot);
+                uint32_t& index = table_[slot];
                 if (index == 0) {
                     lists_.push_back(List{slot});
                     index = static_cast<uint32_t>(lists_.size());
@@ -227,7 +178,7 @@ public:
                 list.count++;
                 list.last = d;
             }
-        }
+        });
     }
 
     // Marks the dense lists, orders the lists by key and places each stored list; returns the
@@ -240,7 +191,7 @@ public:
         uint64_t offset = 0;
         for (uint32_t i : order_) {
             List& list = lists_[i];
-            list.dense = capDense && list.slot < kSlotBase[4] && list.count > docCount / options.denseDivisor;
+            list.dense = capDense && isContainsSlot(list.slot) && list.count > docCount / options.denseDivisor;
             list.offset = list.cursor = offset;
             if (!list.dense) offset += list.bytes;
         }
@@ -260,21 +211,21 @@ public:
 
     // Filling pass: gaps as varints, each list at its place in `postings`.
     void fill(const PackedNames& names, unsigned char* postings) {
-        for (uint32_t d = 0; d < names.size(); ++d) {
-            gramSlots(names.name(d), slots_);
+        names.forEach([&](uint32_t d, std::string_view name) {
+            gramSlots(name, slots_);
             for (uint32_t slot : slots_) {
-                List& list = lists_[table_.at(slot) - 1];
+                List& list = lists_[table_[slot] - 1];
                 const bool started = list.cursor != list.offset;
                 if (list.dense || (started && list.last == d)) continue;
                 const uint32_t value = started ? d - list.last : d;
                 list.cursor = static_cast<uint64_t>(putVarint(postings + list.cursor, value) - postings);
                 list.last = d;
             }
-        }
+        });
     }
 
 private:
-    SlotTable table_;
+    std::vector<uint32_t> table_ = std::vector<uint32_t>(kSlotCount, 0);  // list index + 1 per slot
     std::vector<List> lists_;  // in order of first appearance
     std::vector<uint32_t> order_;
     std::vector<uint32_t> slots_;
@@ -287,37 +238,78 @@ void appendRaw(std::string& out, const T& value) {
 
 void padTo8(std::string& out) { out.resize((out.size() + 7) & ~size_t{7}, '\0'); }
 
-void appendDocSections(std::string& out, Header& header, const Snapshot& snapshot) {
-    const auto& docs = snapshot.docs;
-    header.itemIdsOffset = out.size();
-    for (const Doc& doc : docs) appendRaw(out, doc.itemId);
-    padTo8(out);
-    header.nameOffsetsOffset = out.size();
-    uint32_t offset = 0;
-    for (const Doc& doc : docs) {
-        appendRaw(out, offset);
-        offset += doc.nameSize + 1;
-    }
-    appendRaw(out, offset);
-    padTo8(out);
-    header.namesOffset = out.size();
-    for (const Doc& doc : docs) out.append(snapshot.names, doc.nameAt, doc.nameSize).push_back('\0');
-    padTo8(out);
-    header.factsOffset = out.size();
-    for (const Doc& doc : docs) appendRaw(out, doc.facts);
-    padTo8(out);
+template <typename T>
+void appendArray(std::string& out, const std::vector<T>& values) {
+    out.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
 }
 
-void appendExtTable(std::string& out, Header& header, const std::vector<std::string>& exts) {
-    header.extTableOffset = out.size();
-    header.extCount = static_cast<uint32_t>(exts.size());
-    uint32_t offset = 0;
-    for (const auto& ext : exts) {
-        appendRaw(out, offset);
-        offset += static_cast<uint32_t>(ext.size());
+// Item ids as ranks plus runs (see name_index_format.h), for documents in search order.
+struct IdRanks {
+    std::vector<uint32_t> ordinals;     // per document
+    std::vector<uint32_t> runOrdinals;  // per run, ascending
+    std::vector<uint64_t> runIds;
+    std::vector<uint32_t> runIndex;     // per bucket of ordinals: the run holding its first
+};
+
+IdRanks rankIds(const std::vector<Doc>& docs) {
+    IdRanks ranks;
+    const auto n = static_cast<uint32_t>(docs.size());
+    std::vector<uint32_t> byId(n);
+    for (uint32_t d = 0; d < n; ++d) byId[d] = d;
+    std::sort(byId.begin(), byId.end(), [&](uint32_t a, uint32_t b) { return docs[a].itemId < docs[b].itemId; });
+    ranks.ordinals.resize(n);
+    for (uint32_t k = 0; k < n; ++k) {
+        const uint64_t id = docs[byId[k]].itemId;
+        ranks.ordinals[byId[k]] = k;
+        if (k == 0 || id != ranks.runIds.back() + (k - ranks.runOrdinals.back())) {
+            ranks.runOrdinals.push_back(k);
+            ranks.runIds.push_back(id);
+        }
     }
-    appendRaw(out, offset);
-    for (const auto& ext : exts) out += ext;
+    size_t run = 0;
+    for (uint64_t bucket = 0; bucket < runIndexCount(n); ++bucket) {
+        const uint64_t first = bucket << kRunBucketShift;
+        while (run + 1 < ranks.runOrdinals.size() && ranks.runOrdinals[run + 1] <= first) ++run;
+        ranks.runIndex.push_back(static_cast<uint32_t>(run));
+    }
+    return ranks;
+}
+
+void appendIdSections(std::string& out, Header& header, const IdRanks& ranks) {
+    header.runCount = static_cast<uint32_t>(ranks.runIds.size());
+    header.ordinalsOffset = out.size();
+    appendArray(out, ranks.ordinals);
+    header.runOrdinalsOffset = out.size();
+    appendArray(out, ranks.runOrdinals);
+    padTo8(out);
+    header.runIdsOffset = out.size();
+    appendArray(out, ranks.runIds);
+    header.runIndexOffset = out.size();
+    appendArray(out, ranks.runIndex);
+}
+
+// Names can hold no NUL (it ends each one in the file): one that does is cut there.
+void appendNameSections(std::string& out, Header& header, const Snapshot& snapshot) {
+    std::vector<uint32_t> samples;
+    samples.reserve(nameSampleCount(header.docCount));
+    std::string_view all(snapshot.names);
+    uint32_t offset = 0;
+    for (size_t d = 0; d < snapshot.docs.size(); ++d) {
+        if (d % kNameSample == 0) samples.push_back(offset);
+        const Doc& doc = snapshot.docs[d];
+        const std::string_view name = all.substr(doc.nameAt, doc.nameSize);
+        offset += static_cast<uint32_t>(name.substr(0, name.find('\0')).size()) + 1;
+    }
+    samples.push_back(offset);
+    header.nameSamplesOffset = out.size();
+    appendArray(out, samples);
+    header.namesOffset = out.size();
+    for (const Doc& doc : snapshot.docs) {
+        const std::string_view name = all.substr(doc.nameAt, doc.nameSize);
+        out.append(name.substr(0, name.find('\0'))).push_back('\0');
+    }
+    header.factsOffset = out.size();
+    for (const Doc& doc : snapshot.docs) out.push_back(static_cast<char>(doc.facts));
     padTo8(out);
 }
 
@@ -340,10 +332,10 @@ void appendChecksums(std::string& out, Header& header) {
 }
 
 // Bytes the sections written from the snapshot take (an upper bound: padding included).
-size_t docSectionsSize(const Snapshot& snapshot) {
-    size_t exts = 0;
-    for (const auto& ext : snapshot.exts) exts += ext.size() + 4;
-    return sizeof(Header) + snapshot.docs.size() * 13 + 4 + snapshot.names.size() + exts + 4 + 6 * 8;
+size_t docSectionsSize(const Snapshot& snapshot, const IdRanks& ranks) {
+    const size_t n = snapshot.docs.size();
+    return sizeof(Header) + n * 5 + ranks.runIds.size() * 12 + ranks.runIndex.size() * 4 +
+           nameSampleCount(static_cast<uint32_t>(n)) * 4 + snapshot.names.size() + n + 4 * 8;
 }
 
 // Peak memory is about one file's size: the snapshot is freed once its sections are written, the
@@ -354,12 +346,15 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
     header.formatVersion = kFormatVersion;
     header.docCount = static_cast<uint32_t>(snapshot.docs.size());
     header.generation = snapshot.generation;
-    header.maxItemId = snapshot.maxItemId;
+    header.instance = snapshot.instance;
     header.blockSize = kBlockSize;
     std::string out(sizeof(Header), '\0');
-    out.reserve(docSectionsSize(snapshot));
-    appendDocSections(out, header, snapshot);
-    appendExtTable(out, header, snapshot.exts);
+    {
+        const IdRanks ranks = rankIds(snapshot.docs);
+        out.reserve(docSectionsSize(snapshot, ranks));
+        appendIdSections(out, header, ranks);
+    }
+    appendNameSections(out, header, snapshot);
     snapshot = Snapshot{};
     const PackedNames names(out, header);
     ListBuilder lists;
@@ -381,15 +376,17 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
     return out;
 }
 
+// The database's instance stamp; 0 for an index made before it had one.
+uint64_t readInstance(sqlite3* db) { return static_cast<uint64_t>(readMetaInt(db, kMetaInstance).value_or(0)); }
+
 // True (with `result` filled) when the sidecar on disk already carries the database's generation
-// and largest item id and is intact at its header: a crawl that changed nothing costs no rebuild.
+// and instance and is intact at its header: a crawl that changed nothing costs no rebuild.
 bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
     const auto generation = readMetaInt(db, kMetaGeneration);
-    const auto maxId = readMetaInt(db, kMetaInstance);
-    if (!generation || !maxId) return false;
+    if (!generation) return false;
     NameIndex::Opened opened = NameIndex::open(path);
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||
-        opened.index->maxItemId() != *maxId)
+        opened.index->instance() != readInstance(db))
         return false;
     result.ok = true;
     result.skipped = true;
@@ -415,6 +412,7 @@ NameIndexBuildResult buildNameIndex(sqlite3* db, const NameIndexBuildOptions& op
     }
     if (!options.force && sidecarIsCurrent(db, nameIndexPathFor(file), result)) return result;
     Snapshot snapshot;
+    snapshot.instance = readInstance(db);  // fixed for the life of an index file
     if (!readSnapshot(db, snapshot, result.error)) return result;
     if (snapshot.docs.size() > UINT32_MAX / 2) {
         result.error = "too many items for the name sidecar";

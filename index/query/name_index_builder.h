@@ -8,13 +8,15 @@
 //   when the connection has none open) and writes "<database file>.names" by atomic replacement:
 //   a temporary file in the same folder, fsync, rename, fsync of the folder. Readers that have
 //   the old file mapped keep reading the old file.
-// - Writes nothing when the sidecar on disk already carries the database's generation and largest
-//   item id (`skipped`), unless `force`.
+// - Writes nothing when the sidecar on disk already carries the database's generation and
+//   instance stamp (`skipped`), unless `force`.
 // - Never writes to the database. On failure the previous sidecar stays; readers then see its
 //   stale generation and answer from SQLite alone, so a failed build costs speed, not results.
-// - Takes a few seconds and about 110 MB (about one file's size plus the names) at 1,000,000 items;
-//   call it off the UI thread.
+// - Takes about two seconds and under 100 MB (about one file's size plus the names) at 1,000,000
+//   items; call it off the UI thread.
 #pragma once
+
+#include "index/query/name_index_format.h"
 
 #include <sqlite3.h>
 
@@ -26,7 +28,7 @@ namespace skimmer::index::query {
 
 struct NameIndexBuildOptions {
     // A contains-gram in more than docCount / denseDivisor documents is not stored ...
-    uint32_t denseDivisor = 16;
+    uint32_t denseDivisor = sidecar::kDenseDivisor;
     // ... provided the index holds at least this many documents (small indexes store every list).
     uint32_t denseMinDocs = 4096;
     // Rebuild even when the sidecar on disk already matches the database.

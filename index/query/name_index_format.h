@@ -1,21 +1,27 @@
 // The layout of the name sidecar ("<index file>.names"): everything the as-you-type search needs
 // that SQLite cannot answer fast — every item's case-folded name, packed, in the search's
-// document order (newest modification first), with posting lists of the names' 1-, 2- and 3-byte
-// grams and of their first 1, 2 and 3 bytes ("starts with" grams).
+// document order (newest modification first), with posting lists of the names' 1- and 2-byte
+// grams and of their first 1 and 2 bytes ("starts with" grams). A longer word is found through the
+// lists of its 2-byte grams and checked against the name itself.
 //
 // Contract:
 // - All integers are little-endian and fixed-width; every section starts at an offset named by
 //   the header and lies inside the file. The file is read through mmap and never loaded whole.
-// - The header carries the index's 'generation' and its largest item id at build time: a reader
-//   compares both with the database's and treats a mismatch as "stale" (correct results then come
-//   from SQLite alone). The second value keeps a sidecar left over from an index that was deleted
-//   and rebuilt from being taken for the new one when their generations happen to meet.
+// - The header carries the index's 'generation' and 'instance' (a random stamp an index gets when
+//   it is created): a reader compares both with the database's and treats a mismatch as "stale"
+//   (correct results then come from SQLite alone). The instance keeps a sidecar left over from an
+//   index that was deleted and made anew from being taken for the new one when their generations
+//   happen to meet.
 // - Integrity: the header has its own hash; the file before the checksum table is cut into
 //   kBlockSize blocks, each with a 64-bit hash, so a reader verifies each block the first time it
 //   touches it. Any change confined to one 8-byte word of a block always changes its hash.
 // - A contains-gram list holding more than docCount / kDenseDivisor documents is not stored
 //   ("dense"): such a gram is so common that scanning the packed names finds hits at once.
 //   Starts-with lists are always stored.
+// - Item ids are 64-bit but stored as each document's rank in ascending id order (its ordinal)
+//   plus the runs of consecutive ids: ids come in long runs (the entries of one folder), so this
+//   costs a little over 4 bytes per document.
+// - Names are found from one offset per kNameSample documents and a walk over the NULs between.
 #pragma once
 
 #include <cstddef>
@@ -25,45 +31,52 @@
 namespace skimmer::index::query::sidecar {
 
 inline constexpr char kMagic[8] = {'S', 'K', 'N', 'A', 'M', 'E', 'S', '1'};
-inline constexpr uint32_t kFormatVersion = 2;
+inline constexpr uint32_t kFormatVersion = 3;
 inline constexpr uint32_t kBlockSize = 4 * 1024;  // small: searches touch names at random
 inline constexpr uint32_t kDenseDivisor = 16;
-inline constexpr uint16_t kExtUnknown = 0xFFFF;  // extension not in the table: ask SQLite
+inline constexpr uint32_t kNameSample = 16;        // documents per stored name offset
+inline constexpr uint32_t kRunBucketShift = 8;     // ordinals per entry of the run index: 256
 
 // Gram kinds, stored in the top byte of a gram key.
-enum GramType : uint32_t { kContains1 = 1, kContains2 = 2, kContains3 = 3, kStarts1 = 4, kStarts2 = 5, kStarts3 = 6 };
+enum GramType : uint32_t { kContains1 = 1, kContains2 = 2, kStarts1 = 4, kStarts2 = 5 };
 
-// Per-document facts word: kind code, flags, extension id.
-inline constexpr uint32_t kFlagInFileSystem = 1;
-inline uint32_t packFacts(uint8_t kind, uint8_t flags, uint16_t extId) {
-    return uint32_t{kind} | (uint32_t{flags} << 8) | (uint32_t{extId} << 16);
+// Per-document facts byte: kind code in the low 7 bits, the in-file-system flag on top.
+inline constexpr uint8_t kFactInFileSystem = 0x80;
+inline uint8_t packFacts(int kind, bool inFileSystem) {
+    return static_cast<uint8_t>((kind >= 0 && kind < 0x80 ? kind : 0) | (inFileSystem ? kFactInFileSystem : 0));
 }
-inline uint8_t factsKind(uint32_t facts) { return static_cast<uint8_t>(facts); }
-inline uint8_t factsFlags(uint32_t facts) { return static_cast<uint8_t>(facts >> 8); }
-inline uint16_t factsExt(uint32_t facts) { return static_cast<uint16_t>(facts >> 16); }
+inline int factsKind(uint8_t facts) { return facts & 0x7F; }
+inline bool factsInFileSystem(uint8_t facts) { return (facts & kFactInFileSystem) != 0; }
 
 struct Header {
     char magic[8];
     uint32_t formatVersion;
     uint32_t docCount;
     uint64_t generation;
-    int64_t maxItemId;           // largest items.id (0 when empty): tells a rebuilt index apart
+    uint64_t instance;             // meta 'instance' at build time (0 when absent)
     uint64_t fileSize;
     uint32_t blockSize;
-    uint32_t extCount;
-    uint64_t itemIdsOffset;      // uint32_t[docCount]: items.id of each document
-    uint64_t nameOffsetsOffset;  // uint32_t[docCount + 1]: start of each name in the names section
-    uint64_t namesOffset;        // folded names, each followed by one NUL byte
-    uint64_t factsOffset;        // uint32_t[docCount], see packFacts
-    uint64_t extTableOffset;     // uint32_t[extCount + 1] offsets, then the folded extensions' bytes
-    uint64_t gramTableOffset;    // GramEntry[gramCount], sorted by key
+    uint32_t runCount;             // runs of consecutive item ids
+    uint64_t ordinalsOffset;       // uint32_t[docCount]: rank of each document's item id
+    uint64_t runOrdinalsOffset;    // uint32_t[runCount]: ordinal of each run's first id, ascending
+    uint64_t runIdsOffset;         // uint64_t[runCount]: each run's first item id
+    uint64_t runIndexOffset;       // uint32_t[(docCount >> kRunBucketShift) + 1]: the run holding
+                                   //   ordinal k << kRunBucketShift
+    uint64_t nameSamplesOffset;    // uint32_t[ceil(docCount / kNameSample) + 1]: start of the name
+                                   //   of every kNameSample-th document, then the names' length
+    uint64_t namesOffset;          // folded names, each followed by one NUL byte
+    uint64_t factsOffset;          // uint8_t[docCount], see packFacts
+    uint64_t gramTableOffset;      // GramEntry[gramCount], sorted by key
     uint64_t gramCount;
-    uint64_t postingsOffset;     // the stored lists: first document, then gaps, as LEB128 varints
-    uint64_t checksumsOffset;    // uint64_t per block of [0, checksumsOffset)
-    uint64_t checksumsHash;      // hash of the checksum table
-    uint64_t headerHash;         // hash of every byte above
+    uint64_t postingsOffset;       // the stored lists: first document, then gaps, as LEB128 varints
+    uint64_t checksumsOffset;      // uint64_t per block of [0, checksumsOffset)
+    uint64_t checksumsHash;        // hash of the checksum table
+    uint64_t headerHash;           // hash of every byte above
 };
-static_assert(sizeof(Header) == 136);
+static_assert(sizeof(Header) == 152);
+
+inline uint64_t nameSampleCount(uint32_t docCount) { return (uint64_t{docCount} + kNameSample - 1) / kNameSample + 1; }
+inline uint64_t runIndexCount(uint32_t docCount) { return (uint64_t{docCount} >> kRunBucketShift) + 1; }
 
 struct GramEntry {
     uint32_t key;     // type << 24 | gram bytes, left-aligned

@@ -23,12 +23,18 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
     const uint64_t n = h.docCount;
     const uint64_t end = h.checksumsOffset;
     const uint64_t blocks = (end - sizeof(Header) + kBlockSize - 1) / kBlockSize;
+    if (h.runCount > n || (n != 0 && h.runCount == 0)) {
+        why = "the header's sizes are impossible";
+        return false;
+    }
     struct Range { uint64_t from, length; };
-    const Range ranges[] = {{h.itemIdsOffset, n * 4},
-                            {h.nameOffsetsOffset, (n + 1) * 4},
+    const Range ranges[] = {{h.ordinalsOffset, n * 4},
+                            {h.runOrdinalsOffset, uint64_t{h.runCount} * 4},
+                            {h.runIdsOffset, uint64_t{h.runCount} * 8},
+                            {h.runIndexOffset, runIndexCount(h.docCount) * 4},
+                            {h.nameSamplesOffset, nameSampleCount(h.docCount) * 4},
                             {h.namesOffset, 0},
-                            {h.factsOffset, n * 4},
-                            {h.extTableOffset, (uint64_t{h.extCount} + 1) * 4},
+                            {h.factsOffset, n},
                             {h.gramTableOffset, h.gramCount * sizeof(GramEntry)},
                             {h.postingsOffset, 0}};
     uint64_t at = sizeof(Header);
@@ -46,6 +52,19 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
     return true;
 }
 
+// An intact file of format 2 (its 136-byte header hashed up to the hash at byte 128): left by an
+// earlier version of this program, it is stale, not damaged. Anything else that is not the current
+// format is damage.
+bool isPreviousFormat(const MappedFile& file) {
+    constexpr size_t kHashAt = 128;
+    uint32_t version;
+    uint64_t stored;
+    if (file.size() < kHashAt + 8 || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return false;
+    std::memcpy(&version, file.data() + sizeof kMagic, 4);
+    std::memcpy(&stored, file.data() + kHashAt, 8);
+    return version == 2 && blockHash(file.data(), kHashAt) == stored;
+}
+
 }  // namespace
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
@@ -58,6 +77,11 @@ NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     opened.status = OpenStatus::Damaged;  // it exists, so anything short of a good file is damage
     MappedFile file;
     if (!file.open(path, opened.error)) return opened;
+    if (isPreviousFormat(file)) {
+        opened.status = OpenStatus::OldFormat;
+        opened.error = "a name sidecar of the previous format";
+        return opened;
+    }
     Header header;
     if (file.size() < sizeof header) {
         opened.error = "too short";
@@ -129,7 +153,7 @@ NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::pat
     : file_(std::move(file)), header_(header), path_(std::move(path)) {
     const uint64_t blocks = (header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize;
     verified_ = std::make_unique<std::atomic<uint8_t>[]>(blocks);  // value-initialised: all 0
-    namesBytes_ = u32At(header_.nameOffsetsOffset, header_.docCount);
+    namesBytes_ = nameSample(nameSampleCount(header_.docCount) - 1);
     if (namesBytes_ > header_.factsOffset - header_.namesOffset) damaged("the names section overflows");
 }
 
@@ -159,24 +183,62 @@ void NameIndex::verifySlow(uint64_t offset, uint64_t length) {
     }
 }
 
-std::string_view NameIndex::name(uint32_t doc) {
-    const uint32_t from = u32At(header_.nameOffsetsOffset, doc);
-    const uint32_t to = u32At(header_.nameOffsetsOffset, uint64_t{doc} + 1);
-    if (from >= to || to > namesBytes_) damaged("a name's place is wrong");
-    verify(header_.namesOffset + from, to - from);
-    return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + from), to - from - 1u};
+uint64_t NameIndex::itemId(uint32_t doc) {
+    if (doc >= header_.docCount) damaged("a document number is out of range");
+    const uint32_t ordinal = valueAt<uint32_t>(header_.ordinalsOffset, doc);
+    if (ordinal >= header_.docCount) damaged("an item's rank is out of range");
+    // This runs for every hit: the run tables (about half a byte per document) are verified whole
+    // on first use and then read in place.
+    if (!runsVerified_.load(std::memory_order_acquire)) {
+        verify(header_.runOrdinalsOffset, header_.nameSamplesOffset - header_.runOrdinalsOffset);
+        runsVerified_.store(true, std::memory_order_release);
+    }
+    auto load32 = [this](uint64_t at) {
+        uint32_t value;
+        std::memcpy(&value, file_.data() + at, 4);
+        return value;
+    };
+    // The run index narrows the search to the few runs that start near the ordinal's bucket.
+    const uint64_t bucket = ordinal >> kRunBucketShift;
+    const uint64_t lo = load32(header_.runIndexOffset + bucket * 4);
+    const uint64_t hi = bucket + 1 >= runIndexCount(header_.docCount)
+                            ? header_.runCount
+                            : uint64_t{load32(header_.runIndexOffset + bucket * 4 + 4)} + 1;
+    if (lo >= hi || hi > header_.runCount) damaged("the run index is wrong");
+    uint64_t run = lo;
+    for (uint64_t top = hi; top - run > 1;) {
+        const uint64_t mid = run + (top - run) / 2;
+        if (load32(header_.runOrdinalsOffset + mid * 4) <= ordinal) run = mid; else top = mid;
+    }
+    const uint32_t first = load32(header_.runOrdinalsOffset + run * 4);
+    if (first > ordinal) damaged("the run index is wrong");
+    uint64_t id;
+    std::memcpy(&id, file_.data() + header_.runIdsOffset + run * 8, 8);
+    return id + (ordinal - first);
 }
 
-bool NameIndex::extension(uint16_t extId, std::string_view& ext) {
-    if (extId == kExtUnknown) return false;
-    if (extId >= header_.extCount) damaged("an extension id is out of range");
-    const uint32_t from = u32At(header_.extTableOffset, extId);
-    const uint32_t to = u32At(header_.extTableOffset, uint64_t{extId} + 1);
-    const uint64_t bytesAt = header_.extTableOffset + (uint64_t{header_.extCount} + 1) * 4;
-    if (from > to || bytesAt + to > header_.gramTableOffset) damaged("an extension's place is wrong");
-    verify(bytesAt + from, to - from);
-    ext = {reinterpret_cast<const char*>(file_.data() + bytesAt + from), to - from};
-    return true;
+uint64_t NameIndex::walkName(uint64_t from) {
+    // Reading before verifying is safe (the bytes lie in the mapping); nothing is trusted before.
+    if (from >= namesBytes_) damaged("a name is not terminated");
+    const auto* names = file_.data() + header_.namesOffset;
+    const void* nul = std::memchr(names + from, 0, namesBytes_ - from);
+    if (nul == nullptr) damaged("a name is not terminated");
+    const uint64_t end = static_cast<uint64_t>(static_cast<const unsigned char*>(nul) - names) + 1;
+    verify(header_.namesOffset + from, end - from);
+    return end;
+}
+
+std::string_view NameIndex::name(uint32_t doc, NamePlace& near) {
+    if (doc >= header_.docCount) damaged("a document number is out of range");
+    NamePlace place = near;
+    if (place.doc > doc || place.doc / kNameSample != doc / kNameSample) {
+        place.doc = doc - doc % kNameSample;
+        place.from = nameSample(doc / kNameSample);
+        place.end = walkName(place.from);
+    }
+    for (; place.doc < doc; ++place.doc) place.from = place.end, place.end = walkName(place.from);
+    near = place;
+    return nameAt(place);
 }
 
 GramList NameIndex::gram(GramType type, std::string_view bytes) {
@@ -214,14 +276,68 @@ std::string_view NameIndex::namesFrom(uint64_t from, size_t want) {
     return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + from), length};
 }
 
-uint32_t NameIndex::docAtNameOffset(uint32_t offset) {
-    // Binary search over the name offsets: the last document starting at or before `offset`.
-    uint32_t lo = 0, hi = header_.docCount;
-    while (hi - lo > 1) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (u32At(header_.nameOffsetsOffset, mid) <= offset) lo = mid; else hi = mid;
+namespace {
+
+// The number of zero bytes in [from, to), eight at a time.
+uint64_t countZeros(const unsigned char* from, const unsigned char* to) {
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    uint64_t zeros = 0;
+    for (; to - from >= 8; from += 8) {
+        uint64_t word;
+        std::memcpy(&word, from, 8);
+        // The top bit of a byte ends up set exactly when the byte is zero; the multiplication
+        // sums the eight flags into the top byte (no popcount instruction is assumed).
+        const uint64_t flags = ~(((word & kLow7) + kLow7) | word | kLow7) >> 7;
+        zeros += (flags * 0x0101010101010101ULL) >> 56;
     }
-    return lo;
+    for (; from < to; ++from) zeros += *from == 0;
+    return zeros;
+}
+
+}  // namespace
+
+// The names between `after` and `offset`, counted in one sweep instead of a call per name.
+NameIndex::NamePlace NameIndex::sweepTo(uint64_t offset, const NamePlace& after) {
+    verify(header_.namesOffset + after.end, offset - after.end);
+    const auto* names = file_.data() + header_.namesOffset;
+    NamePlace place{after.doc + 1, after.end, 0};
+    if (const void* last = memrchr(names + after.end, 0, offset - after.end)) {
+        const auto* nul = static_cast<const unsigned char*>(last);
+        place.doc += static_cast<uint32_t>(countZeros(names + after.end, nul + 1));
+        place.from = static_cast<uint64_t>(nul - names) + 1;
+    }
+    if (place.doc >= header_.docCount) damaged("a name's place is wrong");
+    place.end = walkName(offset);
+    return place;
+}
+
+NameIndex::NamePlace NameIndex::docAtNameOffset(uint64_t offset, const NamePlace& after) {
+    if (offset >= namesBytes_) damaged("a name's place is wrong");
+    constexpr uint64_t kNear = 256;  // about ten names: a sweep beats the search below
+    if (after.doc != UINT32_MAX && after.end <= offset && offset - after.end <= kNear) return sweepTo(offset, after);
+    // The last sample starting at or before `offset`, galloping from the one `after` lies in.
+    const uint64_t samples = nameSampleCount(header_.docCount) - 1;  // the last entry is the end
+    uint64_t lo = after.doc == UINT32_MAX ? 0 : after.doc / kNameSample, step = 1;
+    uint64_t hi = lo + 1;
+    while (hi < samples && nameSample(hi) <= offset) {
+        lo = hi;
+        step *= 2;
+        hi = std::min(samples, lo + step);
+    }
+    while (hi - lo > 1) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (nameSample(mid) <= offset) lo = mid; else hi = mid;
+    }
+    NamePlace place = after;
+    const bool walkOn = after.doc != UINT32_MAX && after.doc / kNameSample == lo && after.from <= offset;
+    if (!walkOn) place = {static_cast<uint32_t>(lo * kNameSample), nameSample(lo), walkName(nameSample(lo))};
+    if (place.from > offset) damaged("a name's place is wrong");
+    while (place.end <= offset) {
+        if (++place.doc >= header_.docCount) damaged("a name's place is wrong");
+        place.from = place.end;
+        place.end = walkName(place.from);
+    }
+    return place;
 }
 
 }  // namespace skimmer::index::query

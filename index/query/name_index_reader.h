@@ -34,9 +34,17 @@ struct GramList {
     size_t length = 0;
 };
 
+// Where a document's name lies in the names section: [from, end), end just past its NUL.
+struct NamePlace {
+    uint32_t doc = UINT32_MAX;  // none
+    uint64_t from = 0;
+    uint64_t end = 0;
+};
+
 class NameIndex {
 public:
-    enum class OpenStatus { Ok, Missing, Damaged };
+    // OldFormat: an intact sidecar of the previous format, as stale as one of another generation.
+    enum class OpenStatus { Ok, Missing, OldFormat, Damaged };
     struct Opened {
         std::unique_ptr<NameIndex> index;  // null unless status is Ok
         OpenStatus status = OpenStatus::Missing;
@@ -52,25 +60,39 @@ public:
     static SharedOpened openShared(const std::filesystem::path& path);
 
     uint64_t generation() const { return header_.generation; }
-    int64_t maxItemId() const { return header_.maxItemId; }
+    uint64_t instance() const { return header_.instance; }
     uint32_t docCount() const { return header_.docCount; }
 
-    uint32_t itemId(uint32_t doc) { return u32At(header_.itemIdsOffset, doc); }
-    std::string_view name(uint32_t doc);  // folded
-    uint32_t facts(uint32_t doc) { return u32At(header_.factsOffset, doc); }
-    // Folded extension of an extension id; false for kExtUnknown.
-    bool extension(uint16_t extId, std::string_view& ext);
+    uint64_t itemId(uint32_t doc);
+    uint8_t facts(uint32_t doc) {
+        if (doc >= header_.docCount) damaged("a document number is out of range");
+        verify(header_.factsOffset + doc, 1);
+        return file_.data()[header_.factsOffset + doc];
+    }
+
+    using NamePlace = query::NamePlace;
+    // The folded name of `doc`. `near` is the place of a name found before (or a default
+    // NamePlace): a later document of the same sample is reached by walking on from it, and
+    // `near` is updated to `doc`'s place.
+    std::string_view name(uint32_t doc, NamePlace& near);
+    std::string_view name(uint32_t doc) {
+        NamePlace place;
+        return name(doc, place);
+    }
 
     GramList gram(sidecar::GramType type, std::string_view bytes);
 
     // The packed names (each followed by NUL) from byte `from` of the names section on, at most
-    // `want` bytes, verified; for scanning with memmem.
+    // `want` bytes, verified; for scanning.
     std::string_view namesFrom(uint64_t from, size_t want);
     uint64_t namesBytes() const { return namesBytes_; }
-    // Offset just past the NUL that ends the name of `doc`.
-    uint32_t nameEnd(uint32_t doc) { return u32At(header_.nameOffsetsOffset, uint64_t{doc} + 1); }
-    // The document whose name holds byte `offset` of the names section.
-    uint32_t docAtNameOffset(uint32_t offset);
+    // The document whose name holds byte `offset` of the names section, and its place. Documents
+    // before `after.doc` (when set) are not considered: scans move forward.
+    NamePlace docAtNameOffset(uint64_t offset, const NamePlace& after = {});
+    // The name at a place this index gave (already verified).
+    std::string_view nameAt(const NamePlace& place) const {
+        return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + place.from), place.end - place.from - 1};
+    }
 
     // Throws SafecallError(kIndexDamaged) naming this file.
     [[noreturn]] void damaged(const char* what) const;
@@ -89,18 +111,24 @@ private:
     }
     void verifySlow(uint64_t offset, uint64_t length);
     bool verifyBlock(uint64_t block);
-    uint32_t u32At(uint64_t sectionOffset, uint64_t index) {
-        const uint64_t at = sectionOffset + index * 4;
-        verify(at, 4);
-        uint32_t value;
-        std::memcpy(&value, file_.data() + at, 4);
+    template <typename T>
+    T valueAt(uint64_t sectionOffset, uint64_t index) {
+        const uint64_t at = sectionOffset + index * sizeof(T);
+        verify(at, sizeof(T));
+        T value;
+        std::memcpy(&value, file_.data() + at, sizeof(T));
         return value;
     }
+    uint64_t nameSample(uint64_t sample) { return valueAt<uint32_t>(header_.nameSamplesOffset, sample); }
+    // The end of the name starting at `from` (just past its NUL).
+    uint64_t walkName(uint64_t from);
+    NamePlace sweepTo(uint64_t offset, const NamePlace& after);
 
     MappedFile file_;
     sidecar::Header header_;
     std::filesystem::path path_;
     std::unique_ptr<std::atomic<uint8_t>[]> verified_;
+    std::atomic<bool> runsVerified_{false};
     uint64_t namesBytes_ = 0;
 };
 

@@ -40,14 +40,14 @@ void fixChecksums(std::string& bytes) {
 
 void exercise(NameIndex& index) {
     const uint32_t docs = std::min<uint32_t>(index.docCount(), 2000);
+    NameIndex::NamePlace near;
     for (uint32_t doc = 0; doc < docs; ++doc) {
-        (void)index.name(doc);
+        (void)index.name(doc, near);
         (void)index.itemId(doc);
-        std::string_view ext;
-        (void)index.extension(factsExt(index.facts(doc)), ext);
+        (void)index.facts(doc);
     }
-    for (const char* gram : {"a", "e", "ab", "re", "rep", "ort"}) {
-        for (GramType type : {kContains1, kContains2, kContains3, kStarts1, kStarts2, kStarts3}) {
+    for (const char* gram : {"a", "e", "ab", "re"}) {
+        for (GramType type : {kContains1, kContains2, kStarts1, kStarts2}) {
             const GramList list = index.gram(type, gram);
             if (list.count == 0 || list.dense) continue;
             PostingStream stream(index, list);
@@ -57,8 +57,7 @@ void exercise(NameIndex& index) {
     }
     ScanStream scan(index, "e");
     uint32_t doc;
-    for (int n = 0; n < 100000 && scan.next(doc); ++n) {
-    }
+    for (int n = 0; n < 100000 && scan.next(doc); ++n) (void)index.itemId(doc);
 }
 
 }  // namespace

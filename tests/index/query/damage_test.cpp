@@ -6,6 +6,7 @@
 #include "index/query/name_index_format.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
+#include "index/store/index_writer.h"
 #include "tests/index/query/test_index.h"
 
 #include <atomic>
@@ -136,15 +137,19 @@ TEST(SearchWhileIndexing, ReadersSeeWholeCommitsAndBusyIsHandled) {
     std::thread writer([&] {
         OpenedIndex own = openIndexForWriting(index.file());
         sqlite3* db = own.db.get();
+        IndexWriter batches(db);
+        std::vector<skimmer::index::ItemRow> rows;  // the entries of folder 1, growing by one batch per commit
         for (int b = 0; b < kBatches; ++b) {
-            execSql(db, "BEGIN IMMEDIATE");
+            batches.begin();
+            const auto before = static_cast<int64_t>(rows.size());
             for (int i = 0; i < kBatchSize; ++i) {
-                const std::string sql = "INSERT INTO items(dir, name, kind) VALUES(1, 'wave " + std::to_string(b) + "_" +
-                                        std::to_string(i) + "', 2)";
-                execSql(db, sql.c_str());
+                skimmer::index::ItemRow row;
+                row.name = "wave " + std::to_string(b) + "_" + std::to_string(i);
+                row.kind = 2;
+                rows.push_back(row);
             }
-            writeMeta(db, kMetaGeneration, int64_t{b + 1});
-            execSql(db, "COMMIT");
+            batches.replaceEntries(1, rows, before);
+            EXPECT_TRUE(batches.commit({}).ok);
             if (b % 8 == 7) buildNameIndex(db);
         }
         writing = false;

@@ -2,10 +2,14 @@
 // → connection → record set, with the select list the engine sends, batches of 5, and the
 // "Safecall error" texts of failures.
 #include "index/query/connection.h"
+#include "index/query/name_index_format.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
 #include "tests/index/query/test_index.h"
+
+#include <cstring>
+#include <fstream>
 
 namespace skimmer::index::query::test {
 namespace {
@@ -187,10 +191,11 @@ TEST_F(Face, StaleSidecarFallsBackToTheSlowPathWithTheSameAnswer) {
 }
 
 TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
-    TestIndex other;  // a rebuilt index: generation 1 again, other items
+    TestIndex other;  // a rebuilt index: generation 1 again, other items, its own instance stamp
     other.begin();
     other.add(TestItem{0, 1, "report only here", 2, "", 1, 5});
     other.bumpGeneration();
+    ASSERT_TRUE(writeMeta(other.db(), kMetaInstance, int64_t{77}).ok);
     other.commit();
     std::filesystem::copy_file(nameIndexPathFor(index_.file()), nameIndexPathFor(other.file()));
     SearchManager manager(other.file());
@@ -201,6 +206,18 @@ TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
     const RowTable rows = recordset->getRows(10);
     ASSERT_EQ(rows.rowCount(), 1u);
     EXPECT_EQ(rows.cell(0, 0).text, "file:/home/user/report only here");
+}
+
+TEST_F(Face, SidecarOfThePreviousFormatIsStaleNotAnError) {
+    std::string previous(136, '\0');  // an intact header of format 2: magic, version, hash at 128
+    std::memcpy(previous.data(), sidecar::kMagic, 8);
+    previous[8] = 2;
+    const uint64_t hash = sidecar::blockHash(reinterpret_cast<const unsigned char*>(previous.data()), 128);
+    std::memcpy(previous.data() + 128, &hash, 8);
+    std::ofstream(nameIndexPathFor(index_.file()), std::ios::binary | std::ios::trunc) << previous;
+    auto recordset = query("report");
+    EXPECT_TRUE(recordset->usedSlowPath());
+    EXPECT_EQ(recordset->getRows(10).rowCount(), 8u);
 }
 
 TEST_F(Face, RebuildingAnUnchangedIndexWritesNothing) {
