@@ -39,6 +39,12 @@ struct Snapshot {
 };
 
 bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
+    // Room for every item up front: growing a million-entry vector and a names buffer of tens of
+    // megabytes step by step copies them several times over. Pages reserved but never written
+    // cost no memory, so the guess for the names may be generous.
+    const auto expected = static_cast<size_t>(std::clamp<int64_t>(readMetaInt(db, kMetaItemCount).value_or(0), 0, 1 << 26));
+    snapshot.docs.reserve(expected);
+    snapshot.names.reserve(expected * 64);
     bool tooLong = false;
     const Status scanned = forEachItem(db, false, [&](const ScannedItem& item) {
         const std::string folded = foldName(item.row.name);
