@@ -54,7 +54,9 @@ TEST_F(ChecksumTable, AFlippedEntryIsMetWhenItsBlockIsRead) {
     NameIndex::Opened intact = NameIndex::open(path_);
     ASSERT_EQ(intact.status, NameIndex::OpenStatus::Ok) << intact.error;
     const uint64_t namesEnd = header_.namesOffset + intact.index->namesBytes() - 1;
-    const uint64_t openReads = blockOf(header_.nameOffsetsOffset + uint64_t{header_.docCount} * 4);
+    // Opening reads the last name sample: where the names end.
+    const uint64_t lastSample = (uint64_t{header_.docCount} + sidecar::kNameSample - 1) / sidecar::kNameSample;
+    const uint64_t openReads = blockOf(header_.nameSamplesOffset + lastSample * 4);
     ASSERT_NE(blockOf(namesEnd), openReads) << "the test index is too small to tell the blocks apart";
 
     flipEntry(blockOf(namesEnd));
@@ -91,7 +93,7 @@ TEST_F(ChecksumTable, EveryFlippedEntryIsReportedOrHarmlessWhenAllIsRead) {
             EXPECT_EQ(error.code(), kIndexDamaged);
             damaged = true;
         }
-        const bool holdsDocuments = block <= blockOf(header_.factsOffset + uint64_t{header_.docCount} * 4 - 1);
+        const bool holdsDocuments = block <= blockOf(header_.factsOffset + uint64_t{header_.docCount} - 1);  // a facts byte each
         if (holdsDocuments) {
             EXPECT_TRUE(damaged) << "block " << block << " was read through a damaged entry";
         }
