@@ -54,14 +54,32 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
+// The name after the last one met, and whether it holds the word; inside the verified window
+// without asking the index.
+bool ScanStream::nextNameHolds() {
+    const uint64_t from = place_.end;
+    const void* nul = nullptr;
+    if (from >= chunkFrom_ && from < chunkFrom_ + chunk_.size())
+        nul = std::memchr(chunk_.data() + (from - chunkFrom_), 0, chunk_.size() - (from - chunkFrom_));
+    if (nul != nullptr) {
+        const char* const start = chunk_.data() + (from - chunkFrom_);
+        const auto length = static_cast<size_t>(static_cast<const char*>(nul) - start);
+        place_ = {place_.doc + 1, from, from + length + 1};
+        name_ = {start, length};
+    } else {
+        name_ = index_.name(place_.doc + 1, place_);
+    }
+    return findBytes(name_, word_) != nullptr;
+}
+
 // A common word (one letter) is in most names: the names right after a hit are tried one by one,
 // which costs far less than a search that must then find where the name it hit starts.
 bool ScanStream::nextNearby(uint32_t& doc) {
     constexpr int kNearby = 4;
     for (int k = 0; k < kNearby && place_.doc + 1 < index_.docCount(); ++k) {
-        name_ = index_.name(place_.doc + 1, place_);
+        const bool holds = nextNameHolds();
         pos_ = place_.end;
-        if (findBytes(name_, word_) != nullptr) {
+        if (holds) {
             doc = place_.doc;
             return true;
         }

@@ -47,6 +47,7 @@ public:
 
 private:
     bool nextNearby(uint32_t& doc);
+    bool nextNameHolds();
     NameIndex& index_;
     std::string word_;
     uint64_t pos_ = 0;

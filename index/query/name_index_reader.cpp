@@ -204,10 +204,13 @@ uint64_t NameIndex::itemId(uint32_t doc) {
                             : uint64_t{load32(header_.runIndexOffset + bucket * 4 + 4)} + 1;
     if (lo >= hi || hi > header_.runCount) damaged("the run index is wrong");
     uint64_t run = lo;
-    for (uint64_t top = hi; top - run > 1;) {
+    for (uint64_t top = hi; top - run > 16;) {  // rare: a bucket with very many short runs
         const uint64_t mid = run + (top - run) / 2;
         if (load32(header_.runOrdinalsOffset + mid * 4) <= ordinal) run = mid; else top = mid;
     }
+    // A bucket's few run starts share a cache line or two: a linear pass costs one miss, where a
+    // binary search waits on each load in turn.
+    while (run + 1 < hi && load32(header_.runOrdinalsOffset + (run + 1) * 4) <= ordinal) ++run;
     const uint32_t first = load32(header_.runOrdinalsOffset + run * 4);
     if (first > ordinal) damaged("the run index is wrong");
     uint64_t id;
