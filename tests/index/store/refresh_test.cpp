@@ -119,6 +119,20 @@ TEST_F(RefreshTest, EntryThatChangedTypeIsReplaced) {
     EXPECT_EQ(after.rows.at(tree + "/top.txt").attrs & kAttrFolder, kAttrFolder);
 }
 
+TEST_F(RefreshTest, AFolderRowThatNoLongerDecodesIsListedAgain) {
+    {
+        OpenedIndex index = openIndexForWriting(db);
+        ASSERT_TRUE(index.status) << index.status.error;
+        // Every folder's entries cut short by one byte, as damage would leave them.
+        ASSERT_TRUE(execSql(index.db.get(), "UPDATE dirs SET entries = substr(entries, 1, length(entries) - 1)").ok);
+    }
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status) << after.result.status.error;
+    EXPECT_EQ(fs.listings, 4) << "each damaged folder is listed afresh although its stamp is unchanged";
+    EXPECT_EQ(after.rows, fresh());
+}
+
 TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
     options = rootsOnly({tree + "/b"});
     TestFs fs;
