@@ -60,8 +60,7 @@ std::string ItemRow::folder() const { return dir != 0 && dirPath ? *dirPath : st
 RowReader::RowReader(sqlite3* db)
     : db_(db),
       entries_(prepareLookup(db, "SELECT entries FROM dirs WHERE id = ?1")),
-      item_(prepareLookup(db,
-                          "SELECT name, kind, ext, size, mtime, ctime, attrs, url, display FROM items WHERE id = ?1")),
+      item_(prepareLookup(db, (std::string("SELECT ") + kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
 
 bool RowReader::read(int64_t id, ItemRow& row) { return isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
@@ -86,18 +85,10 @@ bool RowReader::readItem(int64_t id, ItemRow& row) {
     sqlite3_reset(s);
     sqlite3_bind_int64(s, 1, id);
     if (!stepLookup(db_, s, "reading an item")) return false;
-    row = ItemRow{};
-    row.id = id;
-    row.name = columnBytes(s, 0);
-    row.kind = sqlite3_column_int(s, 1);
-    row.ext = columnBytes(s, 2);
-    row.size = sqlite3_column_int64(s, 3);
-    row.mtime = sqlite3_column_int64(s, 4);
-    row.ctime = sqlite3_column_int64(s, 5);
-    row.attrs = sqlite3_column_int64(s, 6);
-    row.url = columnBytes(s, 7);
-    row.display = columnBytes(s, 8);
+    skimmer::index::ItemRow stored;
+    readItemData(s, 0, stored);
     sqlite3_reset(s);
+    row = readerRow(stored, id, 0, nullptr);
     return true;
 }
 

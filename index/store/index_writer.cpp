@@ -6,9 +6,11 @@
 
 namespace skimmer::index {
 
+const char* const kItemDataColumns = "name, kind, ext, size, mtime, ctime, attrs, url, display";
+
 namespace {
 
-constexpr const char* kItemColumns = "id, name, kind, ext, size, mtime, ctime, attrs, url, display";
+std::string itemColumns() { return std::string("id, ") + kItemDataColumns; }
 
 void bindOptionalBlob(sqlite3_stmt* stmt, int index, const std::optional<std::string>& value) {
     if (value) bindBlob(stmt, index, *value);
@@ -39,6 +41,18 @@ std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
 
 }  // namespace
 
+void readItemData(sqlite3_stmt* stmt, int first, ItemRow& row) {
+    row.name = columnBytes(stmt, first);
+    row.kind = sqlite3_column_int(stmt, first + 1);
+    row.ext = columnBytes(stmt, first + 2);
+    row.size = sqlite3_column_int64(stmt, first + 3);
+    row.mtime = sqlite3_column_int64(stmt, first + 4);
+    row.ctime = sqlite3_column_int64(stmt, first + 5);
+    row.attrs = sqlite3_column_int(stmt, first + 6);
+    row.url = optionalBytes(stmt, first + 7);
+    row.display = optionalBytes(stmt, first + 8);
+}
+
 IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
     struct {
         Stmt* stmt;
@@ -51,8 +65,8 @@ IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
          "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10 "
          "WHERE id = ?1"},
         {&deleteItem_, "DELETE FROM items WHERE id = ?1"},
-        {&selectDerived_, std::string("SELECT ") + kItemColumns + " FROM items WHERE dir = ?1"},
-        {&selectAllDerived_, std::string("SELECT ") + kItemColumns + ", dir FROM items WHERE dir > 0"},
+        {&selectDerived_, "SELECT " + itemColumns() + " FROM items WHERE dir = ?1"},
+        {&selectAllDerived_, "SELECT " + itemColumns() + ", dir FROM items WHERE dir > 0"},
         {&insertDir_, "INSERT INTO dirs(parent, name, mtime_ns, count, entries) VALUES(?1, ?2, ?3, 0, x'')"},
         {&updateDir_, "UPDATE dirs SET parent = ?2, mtime_ns = ?3, name = ?4 WHERE id = ?1"},
         {&selectEntries_, "SELECT entries FROM dirs WHERE id = ?1"},
@@ -177,15 +191,7 @@ bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, st
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         StoredItem item;
         item.id = sqlite3_column_int64(stmt, 0);
-        item.row.name = columnBytes(stmt, 1);
-        item.row.kind = sqlite3_column_int(stmt, 2);
-        item.row.ext = columnBytes(stmt, 3);
-        item.row.size = sqlite3_column_int64(stmt, 4);
-        item.row.mtime = sqlite3_column_int64(stmt, 5);
-        item.row.ctime = sqlite3_column_int64(stmt, 6);
-        item.row.attrs = sqlite3_column_int(stmt, 7);
-        item.row.url = optionalBytes(stmt, 8);
-        item.row.display = optionalBytes(stmt, 9);
+        readItemData(stmt, 1, item.row);
         if (dirs) dirs->push_back(sqlite3_column_int64(stmt, 10));
         out.push_back(std::move(item));
     }

@@ -40,6 +40,11 @@ struct ItemRow {
     }
 };
 
+// The columns of an `items` row that make its ItemRow, in the order `readItemData` takes them.
+extern const char* const kItemDataColumns;
+// Fills `row` from those columns of the current row of `stmt`, starting at column `first`.
+void readItemData(sqlite3_stmt* stmt, int first, ItemRow& row);
+
 struct StoredItem {
     int64_t id = 0;
     ItemRow row;

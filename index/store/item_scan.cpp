@@ -38,23 +38,14 @@ Status scanEntries(sqlite3* db, const std::unordered_map<int64_t, std::string>* 
 
 Status scanItems(sqlite3* db, const std::function<void(const ScannedItem&)>& visit) {
     Status status;
-    Stmt stmt = prepare(db, "SELECT id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display FROM items", status);
+    Stmt stmt = prepare(db, std::string("SELECT id, ") + kItemDataColumns + " FROM items", status);
     if (!stmt) return status;
     ItemRow row;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        sqlite3_stmt* s = stmt.get();
-        row.name = columnBytes(s, 2);
-        row.kind = sqlite3_column_int(s, 3);
-        row.ext = columnBytes(s, 4);
-        row.size = sqlite3_column_int64(s, 5);
-        row.mtime = sqlite3_column_int64(s, 6);
-        row.ctime = sqlite3_column_int64(s, 7);
-        row.attrs = sqlite3_column_int(s, 8);
-        row.url = columnBytes(s, 9);
-        row.display = columnBytes(s, 10);
-        const int64_t id = sqlite3_column_int64(s, 0);
+        const int64_t id = sqlite3_column_int64(stmt.get(), 0);
         if (isEntryId(id)) return damaged("item " + std::to_string(id) + " has an id out of range");
+        readItemData(stmt.get(), 1, row);
         visit(ScannedItem{id, 0, nullptr, row});
     }
     if (rc != SQLITE_DONE) return sqliteFailure(db, "reading items");
