@@ -98,18 +98,24 @@ private:
 
     void openContainsPass() {
         pass_ = 2;
-        if (!driver_.lists.empty()) stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
-        else stream_ = std::make_unique<ScanStream>(index_, driver_.scanWord);
+        if (!driver_.lists.empty()) {
+            stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
+        } else {
+            stream_ = std::make_unique<ScanStream>(index_, driver_.scanWord);
+            // Every name the scan yields contains its word: that term needs no second test.
+            proven_ = requiredNameTerm(root_, driver_.scanWord);
+        }
     }
 
     bool accept(uint32_t doc) {
         facts_.reset(doc, stream_->knownName());
         if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) return false;
-        return matches(root_, facts_);
+        return matches(root_, facts_, proven_);
     }
 
     NameIndex& index_;
     const Node& root_;
+    const Node* proven_ = nullptr;
     RowReader rows_;
     SidecarFacts facts_;
     std::string lead_;

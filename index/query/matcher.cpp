@@ -42,7 +42,8 @@ bool termMatches(const Term& term, ItemFacts& item) {
 
 }  // namespace
 
-bool matches(const Node& node, ItemFacts& item) {
+bool matches(const Node& node, ItemFacts& item, const Node* holds) {
+    if (&node == holds) return true;
     switch (node.op) {
         case Node::Op::True: return true;
         case Node::Op::False: return false;
@@ -50,7 +51,7 @@ bool matches(const Node& node, ItemFacts& item) {
         case Node::Op::Not: return !matches(node.children[0], item);
         case Node::Op::And:
             for (const Node& child : node.children)
-                if (!matches(child, item)) return false;
+                if (!matches(child, item, holds)) return false;
             return true;
         case Node::Op::Or:
             for (const Node& child : node.children)
@@ -58,6 +59,14 @@ bool matches(const Node& node, ItemFacts& item) {
             return false;
     }
     return false;
+}
+
+const Node* requiredNameTerm(const Node& root, std::string_view word) {
+    if (root.op == Node::Op::Term) return root.term.field == Field::Name && root.term.text == word ? &root : nullptr;
+    if (root.op != Node::Op::And) return nullptr;
+    for (const Node& child : root.children)
+        if (child.op == Node::Op::Term && child.term.field == Field::Name && child.term.text == word) return &child;
+    return nullptr;
 }
 
 std::vector<std::string_view> requiredNameWords(const Node& root) {

@@ -28,7 +28,13 @@ public:
     virtual std::string_view foldedPath() = 0;    // the item's displayed path
 };
 
-bool matches(const Node& node, ItemFacts& item);
+// `holds`, when given, is a node of the tree already known to be true for this item (a name term
+// the candidate stream guarantees): it is not tested again.
+bool matches(const Node& node, ItemFacts& item, const Node* holds = nullptr);
+
+// The name term of `word` among the terms every match needs (the root, or a child of a top-level
+// AND), or null.
+const Node* requiredNameTerm(const Node& root, std::string_view word);
 
 // The words every hit's name must contain (positive name terms joined by AND at the top), in the
 // order written; the first one is the word that "the name begins with" ranks by.
