@@ -3,6 +3,7 @@
 #include "index/store/kinds.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace skimmer::index {
 
@@ -16,6 +17,11 @@ void putVarint(std::string& out, uint64_t value) {
 uint64_t zigzag(int64_t value) {
     return (static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63);
 }
+// Differences and sums of times in two's complement, so that every pair of times round-trips (and
+// a damaged row decodes to some time rather than to undefined behaviour).
+int64_t wrappingSub(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b)); }
+int64_t wrappingAdd(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); }
+
 int64_t unzigzag(uint64_t value) { return static_cast<int64_t>(value >> 1) ^ -static_cast<int64_t>(value & 1); }
 
 class Reader {
@@ -40,11 +46,12 @@ public:
         if (wantName) row.name.assign(at_, length);
         at_ += length;
         if (!varint(kindAttrs) || !varint(size) || !varint(mtime) || !varint(ctime)) return false;
+        if (kindAttrs > 0xFFFF || size > static_cast<uint64_t>(INT64_MAX)) return false;
         row.kind = static_cast<int>(kindAttrs >> 4);
         row.attrs = static_cast<int>(kindAttrs & 15);
         row.size = static_cast<int64_t>(size);
-        row.mtime = previousMtime + unzigzag(mtime);
-        row.ctime = row.mtime + unzigzag(ctime);
+        row.mtime = wrappingAdd(previousMtime, unzigzag(mtime));
+        row.ctime = wrappingAdd(row.mtime, unzigzag(ctime));
         previousMtime = row.mtime;
         return true;
     }
@@ -75,8 +82,8 @@ std::string encodeEntries(std::vector<ItemRow> rows) {
         out += row.name;
         putVarint(out, static_cast<uint64_t>(row.kind) << 4 | static_cast<uint64_t>(row.attrs & 15));
         putVarint(out, static_cast<uint64_t>(std::max<int64_t>(row.size, 0)));
-        putVarint(out, zigzag(row.mtime - previousMtime));
-        putVarint(out, zigzag(row.ctime - row.mtime));
+        putVarint(out, zigzag(wrappingSub(row.mtime, previousMtime)));
+        putVarint(out, zigzag(wrappingSub(row.ctime, row.mtime)));
         previousMtime = row.mtime;
     }
     return out;

@@ -25,7 +25,8 @@ std::vector<ItemRow> sample() {
             entry("Alpha", static_cast<int>(Kind::Folder), 0, 1'700'000'100, 1'700'000'100, kAttrFolder | kAttrHidden),
             entry(std::string("n\0ul\xFF.mp3", 9), static_cast<int>(Kind::Music), int64_t{1} << 40, -5, 3, kAttrReadOnly),
             entry("link.pdf", static_cast<int>(Kind::Link), 7, 0, 0, kAttrLink),
-            entry("Alpha", static_cast<int>(Kind::Document), 1, 2, 1, 0)};
+            entry("Alpha", static_cast<int>(Kind::Document), 1, 2, 1, 0),
+            entry("~extreme", static_cast<int>(Kind::Document), 0, INT64_MIN, INT64_MAX, 0)};
 }
 
 void expectSame(const ItemRow& a, const ItemRow& b) {
@@ -38,7 +39,7 @@ TEST(FolderEntries, RoundTripInNameOrderWithEqualNamesKeptInOrder) {
     std::vector<ItemRow> decoded;
     ASSERT_TRUE(decodeEntries(encodeEntries(rows), decoded));
     ASSERT_EQ(decoded.size(), rows.size());
-    const size_t expected[] = {1, 4, 3, 2, 0};  // byte order of the names; the two "Alpha" as given
+    const size_t expected[] = {1, 4, 3, 2, 0, 5};  // byte order of the names; the two "Alpha" as given
     for (size_t i = 0; i < rows.size(); ++i) expectSame(decoded[i], rows[expected[i]]);
     EXPECT_EQ(decoded[4].ext, "txt") << "the extension is derived, lower-case";
     EXPECT_EQ(decoded[0].ext, "") << "folders have none";
@@ -48,7 +49,7 @@ TEST(FolderEntries, RoundTripInNameOrderWithEqualNamesKeptInOrder) {
         expectSame(one, decoded[pos]);
     }
     ItemRow past;
-    EXPECT_FALSE(decodeEntryAt(encodeEntries(rows), 5, past)) << "a position past the end is no entry";
+    EXPECT_FALSE(decodeEntryAt(encodeEntries(rows), 6, past)) << "a position past the end is no entry";
 }
 
 TEST(FolderEntries, EveryTruncationAndOverlongLengthFailsCleanly) {
@@ -59,7 +60,7 @@ TEST(FolderEntries, EveryTruncationAndOverlongLengthFailsCleanly) {
         std::vector<ItemRow> out;
         if (decodeEntries(blob.substr(0, cut), out)) ++whole;
     }
-    EXPECT_EQ(whole, 5u) << "the empty prefix and the four entry boundaries before the end";
+    EXPECT_EQ(whole, 6u) << "the empty prefix and the five entry boundaries before the end";
     std::string overlong = blob;
     overlong[0] = '\x7F';  // first name claims 127 bytes
     std::vector<ItemRow> out;
