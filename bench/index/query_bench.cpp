@@ -248,8 +248,9 @@ int main(int argc, char** argv) {
             runClass(db, std::to_string(length) + "-hit", withHits(names, length, rng), reps, queriesOut);
             runClass(db, std::to_string(length) + "-none", withoutHits(db, length), reps, queriesOut);
         }
-        std::printf("# resident memory while searching: VmRSS %ld kB, peak VmHWM %ld kB\n", statusKb("VmRSS:"),
-                    statusKb("VmHWM:"));
+        std::printf("# resident memory while searching: VmRSS %ld kB (mapped files %ld kB, heap and stacks %ld kB), "
+                    "peak VmHWM %ld kB\n",
+                    statusKb("VmRSS:"), statusKb("RssFile:"), statusKb("RssAnon:"), statusKb("VmHWM:"));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "query_bench: %s\n", error.what());
         return 1;
