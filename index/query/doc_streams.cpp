@@ -54,6 +54,28 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
+UnionStream::UnionStream(NameIndex& index, const std::vector<GramList>& lists)
+    : heads_(lists.size(), 0), live_(lists.size(), false) {
+    streams_.reserve(lists.size());
+    for (const GramList& list : lists) streams_.emplace_back(index, list);
+}
+
+bool UnionStream::next(uint32_t& doc) {
+    if (!primed_) {
+        for (size_t i = 0; i < streams_.size(); ++i) live_[i] = streams_[i].next(heads_[i]);
+        primed_ = true;
+    }
+    // Few lists (a query allows a handful of kinds): a linear pass over their heads is cheapest.
+    size_t best = streams_.size();
+    for (size_t i = 0; i < streams_.size(); ++i)
+        if (live_[i] && (best == streams_.size() || heads_[i] < heads_[best])) best = i;
+    if (best == streams_.size()) return false;
+    doc = heads_[best];
+    for (size_t i = 0; i < streams_.size(); ++i)  // a document in two lists is yielded once
+        while (live_[i] && heads_[i] == doc) live_[i] = streams_[i].next(heads_[i]);
+    return true;
+}
+
 // The name after the last one met, and whether it holds the word; inside the verified window
 // without asking the index.
 bool ScanStream::nextNameHolds() {

@@ -73,6 +73,40 @@ private:
     bool done_ = false;
 };
 
+// Documents in any of the given stored lists, each once: the merge of a few lists (the kinds a
+// query allows), so the cost follows their total length.
+class UnionStream final : public DocStream {
+public:
+    UnionStream(NameIndex& index, const std::vector<GramList>& lists);
+    bool next(uint32_t& doc) override;
+
+private:
+    std::vector<PostingStream> streams_;
+    std::vector<uint32_t> heads_;
+    std::vector<bool> live_;
+    bool primed_ = false;
+};
+
+// Documents met earlier, with their names, in the order given (ascending).
+struct NamedDoc {
+    uint32_t doc;
+    std::string_view name;
+};
+class NamedDocsStream final : public DocStream {
+public:
+    explicit NamedDocsStream(std::vector<NamedDoc> docs) : docs_(std::move(docs)) {}
+    bool next(uint32_t& doc) override {
+        if (at_ >= docs_.size()) return false;
+        doc = docs_[at_++].doc;
+        return true;
+    }
+    std::string_view knownName() const override { return at_ == 0 ? std::string_view() : docs_[at_ - 1].name; }
+
+private:
+    std::vector<NamedDoc> docs_;
+    size_t at_ = 0;
+};
+
 class AllDocsStream final : public DocStream {
 public:
     explicit AllDocsStream(uint32_t count) : count_(count) {}
