@@ -54,25 +54,41 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
-UnionStream::UnionStream(NameIndex& index, const std::vector<GramList>& lists)
-    : heads_(lists.size(), 0), live_(lists.size(), false) {
-    streams_.reserve(lists.size());
-    for (const GramList& list : lists) streams_.emplace_back(index, list);
+KindStream::KindStream(NameIndex& index, const std::vector<KindList>& kinds) : index_(index) {
+    sources_.reserve(kinds.size());
+    for (const KindList& kind : kinds) {
+        const auto* names = reinterpret_cast<const char*>(kind.names.bytes);
+        sources_.push_back({PostingStream(index, kind.list), names, names ? names + kind.names.length : nullptr});
+    }
 }
 
-bool UnionStream::next(uint32_t& doc) {
+void KindStream::advance(Source& source) {
+    source.live = source.docs.next(source.head);
+    if (source.names == nullptr) return;
+    if (!source.live) {
+        if (source.names != source.namesEnd) index_.damaged("a kind's names outnumber its documents");
+        return;
+    }
+    const void* nul = std::memchr(source.names, 0, static_cast<size_t>(source.namesEnd - source.names));
+    if (nul == nullptr) index_.damaged("a kind's names are fewer than its documents");
+    source.name = {source.names, static_cast<size_t>(static_cast<const char*>(nul) - source.names)};
+    source.names = static_cast<const char*>(nul) + 1;
+}
+
+bool KindStream::next(uint32_t& doc) {
     if (!primed_) {
-        for (size_t i = 0; i < streams_.size(); ++i) live_[i] = streams_[i].next(heads_[i]);
+        for (Source& source : sources_) advance(source);
         primed_ = true;
     }
-    // Few lists (a query allows a handful of kinds): a linear pass over their heads is cheapest.
-    size_t best = streams_.size();
-    for (size_t i = 0; i < streams_.size(); ++i)
-        if (live_[i] && (best == streams_.size() || heads_[i] < heads_[best])) best = i;
-    if (best == streams_.size()) return false;
-    doc = heads_[best];
-    for (size_t i = 0; i < streams_.size(); ++i)  // a document in two lists is yielded once
-        while (live_[i] && heads_[i] == doc) live_[i] = streams_[i].next(heads_[i]);
+    // Few kinds (a query allows a handful): a linear pass over their heads is cheapest.
+    Source* best = nullptr;
+    for (Source& source : sources_)
+        if (source.live && (best == nullptr || source.head < best->head)) best = &source;
+    if (best == nullptr) return false;
+    doc = best->head;
+    name_ = best->names ? best->name : std::string_view();
+    for (Source& source : sources_)  // a document in two lists is yielded once
+        while (source.live && source.head == doc) advance(source);
     return true;
 }
 

@@ -73,17 +73,29 @@ private:
     bool done_ = false;
 };
 
-// Documents in any of the given stored lists, each once: the merge of a few lists (the kinds a
-// query allows), so the cost follows their total length.
-class UnionStream final : public DocStream {
+// The documents of a few kinds (stored kind lists; a document has one kind), merged in ascending
+// order, with their names when the kind keeps them, so the cost follows the kinds' total size.
+// A names block that does not pair up with its list is reported as damage.
+class KindStream final : public DocStream {
 public:
-    UnionStream(NameIndex& index, const std::vector<GramList>& lists);
+    KindStream(NameIndex& index, const std::vector<KindList>& kinds);
     bool next(uint32_t& doc) override;
+    std::string_view knownName() const override { return name_; }
 
 private:
-    std::vector<PostingStream> streams_;
-    std::vector<uint32_t> heads_;
-    std::vector<bool> live_;
+    struct Source {
+        PostingStream docs;
+        const char* names;     // the next name; null when the kind keeps none
+        const char* namesEnd;
+        uint32_t head = 0;
+        bool live = false;
+        std::string_view name;  // of `head`
+    };
+    void advance(Source& source);
+
+    NameIndex& index_;
+    std::vector<Source> sources_;
+    std::string_view name_;
     bool primed_ = false;
 };
 

@@ -61,24 +61,24 @@ bool beginsWith(std::string_view name, std::string_view lead) {
     return !name.empty() && name[0] == lead[0] && name.starts_with(lead);
 }
 
-// The documents of the kinds in `kinds`, as lists to merge; none when one of them is dense (so
-// common that it is not stored: the words are then the cheaper side anyway).
-std::optional<std::vector<GramList>> kindDocs(NameIndex& index, KindMask kinds, uint64_t& count) {
-    std::vector<GramList> lists;
-    count = 0;
+// A document met through a word's list costs a varint and a facts byte; through a kind that
+// keeps its names, a varint and the next name in a row; through another kind, a walk to its name
+// (up to kNameSample names): that many times more.
+constexpr uint64_t kWalkedKindDocCost = 4;
+
+// The kinds in `kinds` as lists to merge, and what walking them costs; none when one of them is
+// dense (so common that it is not stored: the words are then the cheaper side anyway).
+std::optional<std::vector<KindList>> kindDocs(NameIndex& index, KindMask kinds, uint64_t& cost) {
+    std::vector<KindList> lists;
+    cost = 0;
     for (const KindList& kind : index.kindLists()) {
         if (!kindIn(kinds, kind.code)) continue;
         if (kind.list.dense) return std::nullopt;
-        lists.push_back(kind.list);
-        count += kind.list.count;
+        lists.push_back(kind);
+        cost += kind.list.count * (kind.names.bytes != nullptr ? 1 : kWalkedKindDocCost);
     }
     return lists;
 }
-
-// A document met through its kind costs a name lookup (a walk of up to kNameSample names), one
-// met through a word's list a varint and a facts byte: the kinds drive when they are this much
-// shorter than the words' shortest list.
-constexpr uint64_t kKindDocCost = 4;
 
 class IndexedHits final : public HitStream {
 public:
@@ -109,17 +109,17 @@ public:
 private:
     // Walks the allowed kinds' documents instead of the words' candidates when they are fewer.
     void planByKinds() {
-        uint64_t count = 0;
-        auto lists = kindDocs(index_, kinds_, count);
+        uint64_t cost = 0;
+        auto lists = kindDocs(index_, kinds_, cost);
         if (!lists) return;
         const uint64_t words = driver_.lists.empty() ? index_.docCount() : driver_.lists.front().count;
-        if (count * kKindDocCost > words) return;
+        if (cost > words) return;
         kindLists_ = std::move(*lists);
         byKinds_ = true;
     }
 
     std::unique_ptr<DocStream> openEveryDoc() {
-        if (byKinds_) return std::make_unique<UnionStream>(index_, kindLists_);
+        if (byKinds_) return std::make_unique<KindStream>(index_, kindLists_);
         return std::make_unique<AllDocsStream>(index_.docCount());
     }
 
@@ -152,8 +152,9 @@ private:
     }
 
     bool accept(uint32_t doc) {
-        // The facts byte is at hand; a name is a walk away.
-        if (!kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
+        // Walking words, the facts byte is at hand and a name is a walk away; walking kinds, every
+        // document is of an allowed kind.
+        if (!byKinds_ && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
         facts_.reset(doc, stream_->knownName());
         if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) {
             if (byKinds_ && pass_ == 1 && facts_.foldedName().find(lead_) != std::string_view::npos)
@@ -174,7 +175,7 @@ private:
     int pass_ = 0;
     std::unique_ptr<DocStream> stream_;
     bool byKinds_ = false;
-    std::vector<GramList> kindLists_;
+    std::vector<KindList> kindLists_;
     std::vector<NamedDoc> deferred_;  // by kinds: the hits of the second pass, met in the first
 };
 

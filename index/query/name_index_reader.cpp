@@ -290,16 +290,27 @@ GramList NameIndex::gram(GramType type, std::string_view bytes) {
 
 std::vector<KindList> NameIndex::kindLists() {
     std::vector<KindList> lists;
-    const uint32_t first = uint32_t{kKindList} << 24;
-    uint32_t lastCode = 0;
-    for (uint64_t at = firstGramAtOrAfter(first); at < header_.gramCount; ++at) {
-        const GramEntry entry = gramEntry(at);
-        if (entry.key >> 24 != kKindList) break;
-        const uint32_t code = (entry.key >> 16) & 0xFF;
-        if (code >= kKindCodes || (entry.key & 0xFFFF) != 0 || (!lists.empty() && code <= lastCode))
-            damaged("the kind lists are malformed");
-        lists.push_back({static_cast<int>(code), listOf(entry)});
-        lastCode = code;
+    uint64_t at = firstGramAtOrAfter(uint32_t{kKindList} << 24);
+    // The kinds' lists by ascending code, then the names blocks of some of them, by ascending code.
+    for (const uint32_t type : {uint32_t{kKindList}, uint32_t{kKindNames}}) {
+        size_t matched = 0;
+        for (int last = -1; at < header_.gramCount; ++at) {
+            const GramEntry entry = gramEntry(at);
+            if (entry.key >> 24 != type) break;
+            const auto code = static_cast<int>((entry.key >> 16) & 0xFF);
+            if (code >= static_cast<int>(kKindCodes) || (entry.key & 0xFFFF) != 0 || code <= last)
+                damaged("the kind lists are malformed");
+            last = code;
+            if (type == kKindList) {
+                lists.push_back({code, listOf(entry), {}});
+                continue;
+            }
+            while (matched < lists.size() && lists[matched].code < code) ++matched;
+            if (matched == lists.size() || lists[matched].code != code || lists[matched].list.dense ||
+                entry.count != lists[matched].list.count || entry.length == 0)
+                damaged("a kind's names do not match its list");
+            lists[matched].names = listOf(entry);
+        }
     }
     return lists;
 }

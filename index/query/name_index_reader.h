@@ -34,10 +34,12 @@ struct GramList {
     size_t length = 0;
 };
 
-// The documents of one kind code of the facts byte.
+// The documents of one kind code of the facts byte and, for some kinds, their folded names (each
+// followed by NUL, in the list's order; `names.bytes` is null when not kept).
 struct KindList {
     int code = 0;
     GramList list;
+    GramList names;
 };
 
 // Where a document's name lies in the names section: [from, end), end just past its NUL.

@@ -194,20 +194,26 @@ std::string readFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The bytes of the stored list of one kind code, found through the header and the gram table.
-std::pair<size_t, size_t> kindListBytes(const std::string& file, int code) {
+// The bytes of the stored list (or names) of one kind code, found through the header and the gram
+// table.
+std::pair<size_t, size_t> kindListBytes(const std::string& file, sidecar::GramType type, int code) {
     sidecar::Header header;
     std::memcpy(&header, file.data(), sizeof header);
     for (uint64_t i = 0; i < header.gramCount; ++i) {
         sidecar::GramEntry entry;
         std::memcpy(&entry, file.data() + header.gramTableOffset + i * sizeof entry, sizeof entry);
-        if (entry.key == (uint32_t{sidecar::kKindList} << 24 | uint32_t(code) << 16))
+        if (entry.key == (uint32_t{type} << 24 | uint32_t(code) << 16))
             return {header.postingsOffset + entry.offset, entry.length};
     }
     return {0, 0};
 }
 
-class DamagedKindList : public ::testing::TestWithParam<double> {};
+struct DamageCase {
+    sidecar::GramType type;
+    double place;  // 0 first byte .. 1 last byte
+};
+
+class DamagedKindList : public ::testing::TestWithParam<DamageCase> {};
 
 TEST_P(DamagedKindList, IsReportedNotSearched) {
     TestIndex index;
@@ -215,9 +221,9 @@ TEST_P(DamagedKindList, IsReportedNotSearched) {
     index.buildSidecar({16, 0});
     const auto path = nameIndexPathFor(index.file());
     std::string bytes = readFile(path);
-    const auto [at, length] = kindListBytes(bytes, 6);
+    const auto [at, length] = kindListBytes(bytes, GetParam().type, 6);
     ASSERT_GT(length, 2u) << "the random index has programs";
-    bytes[at + static_cast<size_t>(GetParam() * static_cast<double>(length - 1))] ^= 0x04;
+    bytes[at + static_cast<size_t>(GetParam().place * static_cast<double>(length - 1))] ^= 0x04;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     Connection connection;
     connection.open(connectionStringFor(index.file()));
@@ -230,7 +236,10 @@ TEST_P(DamagedKindList, IsReportedNotSearched) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, DamagedKindList, ::testing::Values(0.0, 0.5, 1.0));
+INSTANTIATE_TEST_SUITE_P(Places, DamagedKindList,
+                         ::testing::Values(DamageCase{sidecar::kKindList, 0.0}, DamageCase{sidecar::kKindList, 0.5},
+                                           DamageCase{sidecar::kKindList, 1.0}, DamageCase{sidecar::kKindNames, 0.0},
+                                           DamageCase{sidecar::kKindNames, 1.0}));
 
 }  // namespace
 }  // namespace skimmer::index::query::test
