@@ -154,7 +154,7 @@ private:
     bool accept(uint32_t doc) {
         // Walking words, the facts byte is at hand and a name is a walk away; walking kinds, every
         // document is of an allowed kind.
-        if (!byKinds_ && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
+        if (!byKinds_ && kinds_ != kEveryKind && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
         facts_.reset(doc, stream_->knownName());
         if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) {
             if (byKinds_ && pass_ == 1 && facts_.foldedName().find(lead_) != std::string_view::npos)
