@@ -3,6 +3,7 @@
 // canonical kind, alone and with words, phrases, OR / NOT and the group runs' form, whichever side
 // drives; a damaged kind list is reported like any other damage.
 #include "index/query/connection.h"
+#include "index/query/doc_streams.h"
 #include "index/query/hit_stream.h"
 #include "index/query/kind_filter.h"
 #include "index/query/name_index_format.h"
@@ -13,6 +14,7 @@
 #include "tests/index/query/test_index.h"
 
 #include <fstream>
+#include <map>
 
 namespace skimmer::index::query::test {
 namespace {
@@ -188,6 +190,38 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskCase{"a NOT (kind:program OR kind:email)", kEveryKind & ~bit(6) & ~bit(9)},
                       MaskCase{"-kind:files", kEveryKind},  // not a file may still be of any kind
                       MaskCase{"kind:program kind:email", 0}, MaskCase{"kind:nosuchkind", 0}));
+
+// Which kind lists a sidecar keeps: a kind the group runs ask for is kept with its names however
+// common it is; another kind is left out when more than one entry in 16 has it.
+TEST(KindListLayout, CommonKindsAreDenseUnlessTheyKeepTheirNames) {
+    TestIndex index;
+    index.begin();
+    const std::pair<int, int> shares[] = {{6, 600}, {2, 300}, {3, 50}, {9, 50}};  // of 1000
+    int n = 0;
+    for (const auto& [kind, count] : shares)
+        for (int i = 0; i < count; ++i, ++n)
+            index.add(TestItem{0, 1, "Item " + std::to_string(n), kind, "", 0, 1'700'000'000 + n});
+    index.bumpGeneration();
+    index.commit();
+    index.buildSidecar({16, 0});
+    auto opened = NameIndex::open(nameIndexPathFor(index.file()));
+    ASSERT_EQ(opened.status, NameIndex::OpenStatus::Ok) << opened.error;
+    NameIndex& names = *opened.index;
+    std::map<int, KindList> lists;
+    for (const KindList& kind : names.kindLists()) lists[kind.code] = kind;
+    ASSERT_EQ(lists.size(), 4u);
+    for (const auto& [kind, count] : shares) {
+        const KindList& list = lists[kind];
+        EXPECT_EQ(list.list.count, static_cast<uint32_t>(count)) << kind;
+        EXPECT_EQ(list.list.dense, kind == 2) << kind;  // 300 > 1000 / 16; 50 is not
+        EXPECT_EQ(list.names.bytes != nullptr, kind == 6 || kind == 9) << kind;
+    }
+    // The names come in the list's order: each is the name of the document it pairs with.
+    KindStream stream(names, {lists[6], lists[9]});
+    int met = 0;
+    for (uint32_t doc; stream.next(doc); ++met) EXPECT_EQ(stream.knownName(), names.name(doc)) << doc;
+    EXPECT_EQ(met, 650);
+}
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
