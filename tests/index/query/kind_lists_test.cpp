@@ -123,7 +123,9 @@ protected:
 };
 
 TEST_P(KindLists, EveryKindWordAloneAndAsTheGroupRunsSendIt) {
-    for (const auto& [word, kind] : kindWords()) {
+    for (const auto& entry : kindWords()) {
+        const std::string& word = entry.first;
+        const Match& kind = entry.second;  // a named copy: lambdas cannot capture a structured binding
         check("kind:" + word, kind, "");
         check("System.Kind:" + word + " System.Kind:(NOT folder)",
               [&](const TestItem& t) { return kind(t) && countedKind(t) != 1; }, "");
