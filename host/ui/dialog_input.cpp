@@ -49,11 +49,26 @@ void RunningDialog::processKey(int key, bool viaDnKey) {
 }
 
 bool RunningDialog::defaultKey(int key) {
-    if (key == KEY_ESC || key == KEY_F10) return tryClose(-1), true;
-    if (key == KEY_ENTER) return enterKey(), true;
-    if (key == KEY_TAB) return setFocus(stepFocus(focus_, +1)), true;
-    if (key == KEY_SHIFTTAB) return setFocus(stepFocus(focus_, -1)), true;
-    if (key == KEY_F1) return notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str())), true;
+    if (key == KEY_ESC || key == KEY_F10) {
+        tryClose(-1);
+        return true;
+    }
+    if (key == KEY_ENTER) {
+        enterKey();
+        return true;
+    }
+    if (key == KEY_TAB) {
+        setFocus(stepFocus(focus_, +1));
+        return true;
+    }
+    if (key == KEY_SHIFTTAB) {
+        setFocus(stepFocus(focus_, -1));
+        return true;
+    }
+    if (key == KEY_F1) {
+        notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str()));
+        return true;
+    }
     if (key == KEY_CTRLF5) {
         if (notify(DN_DRAGGED, 0, 0)) {
             moveMode_ = true;
@@ -63,11 +78,23 @@ bool RunningDialog::defaultKey(int key) {
         return true;
     }
     if (isEdit(focus_) && editKey(focus_, key)) return true;
-    if (key == KEY_UP || key == KEY_LEFT) return setFocus(stepFocus(focus_, -1)), true;
-    if (key == KEY_DOWN || key == KEY_RIGHT) return setFocus(stepFocus(focus_, +1)), true;
+    if (key == KEY_UP || key == KEY_LEFT) {
+        setFocus(stepFocus(focus_, -1));
+        return true;
+    }
+    if (key == KEY_DOWN || key == KEY_RIGHT) {
+        setFocus(stepFocus(focus_, +1));
+        return true;
+    }
     const int type = itemType(focus_);
-    if (key == KEY_SPACE && type == DI_BUTTON) return press(focus_), true;
-    if (key == KEY_SPACE && type == DI_RADIOBUTTON) return selectRadio(focus_), true;
+    if (key == KEY_SPACE && type == DI_BUTTON) {
+        press(focus_);
+        return true;
+    }
+    if (key == KEY_SPACE && type == DI_RADIOBUTTON) {
+        selectRadio(focus_);
+        return true;
+    }
     if (type == DI_CHECKBOX && (key == KEY_SPACE || key == '+' || key == '-')) {
         const auto& item = items_[static_cast<size_t>(focus_)].far;
         int next = key == '+' ? 1 : key == '-' ? 0 : (item.Flags & DIF_3STATE) ? (item.Selected + 1) % 3 : !item.Selected;

@@ -68,7 +68,7 @@ int FARAPI DialogEx(int, int X1, int Y1, int X2, int Y2, const char* HelpTopic, 
     UiContext* context = modalContext();
     if (!context || (!Item && ItemsNumber > 0) || ItemsNumber < 0) return -1;
     return guarded(-1, [&] {
-        DialogSpec layout{X1, Y1, X2, Y2, HelpTopic ? HelpTopic : "", Item, ItemsNumber, Flags, DlgProc, Param};
+        DialogLayout layout{X1, Y1, X2, Y2, HelpTopic ? HelpTopic : "", Item, ItemsNumber, Flags, DlgProc, Param};
         RunningDialog dialog(*context, layout);
         return dialog.run();
     });

@@ -109,7 +109,7 @@ int runMessage(UiContext& context, const MessageRequest& request) {
         items.push_back(makeItem(DI_BUTTON, 0, 2 + lines, 0, 2 + lines, DIF_CENTERGROUP, label));
     if (!request.buttons.empty()) items[static_cast<size_t>(firstButton)].Focus = 1;
 
-    DialogSpec layout;
+    DialogLayout layout;
     layout.x1 = -1;
     layout.y1 = -1;
     layout.x2 = width;

@@ -26,7 +26,7 @@
 
 namespace skimmer::host::ui {
 
-struct DialogSpec {
+struct DialogLayout {
     int x1 = -1, y1 = -1, x2 = 0, y2 = 0;  // as DialogEx takes them: -1 centres, then x2/y2 are sizes
     std::string helpTopic;
     FarDialogItem* items = nullptr;        // the caller's array, written back on close
@@ -42,7 +42,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
 
 class RunningDialog : public Layer {
 public:
-    RunningDialog(UiContext& context, const DialogSpec& layout);
+    RunningDialog(UiContext& context, const DialogLayout& layout);
     ~RunningDialog() override;
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;

@@ -162,17 +162,17 @@ std::optional<Bounds> parseDateValue(std::string_view value, int64_t now) {
 
 std::optional<KindFilter> kindFilterFor(std::string_view word) {
     const std::string w = lowered(word);
-    auto bit = [](Kind kind) { return uint32_t{1} << static_cast<int>(kind); };
-    if (w == "program" || w == "programs") return KindFilter{bit(Kind::Program), false};
-    if (w == "favorite" || w == "favorites") return KindFilter{bit(Kind::Favorite) | bit(Kind::WebHistory), false};
-    if (w == "email" || w == "emails" || w == "mail") return KindFilter{bit(Kind::Email), false};
+    auto bit = [](store::Kind kind) { return uint32_t{1} << static_cast<int>(kind); };
+    if (w == "program" || w == "programs") return KindFilter{bit(store::Kind::Program), false};
+    if (w == "favorite" || w == "favorites") return KindFilter{bit(store::Kind::Favorite) | bit(store::Kind::WebHistory), false};
+    if (w == "email" || w == "emails" || w == "mail") return KindFilter{bit(store::Kind::Email), false};
     if (w == "file" || w == "files") {
-        const uint32_t all = kKindCount >= 32 ? ~uint32_t{0} : (uint32_t{1} << kKindCount) - 1;
-        return KindFilter{all & ~bit(Kind::Program) & ~bit(Kind::Email), true};
+        const uint32_t all = store::kKindCount >= 32 ? ~uint32_t{0} : (uint32_t{1} << store::kKindCount) - 1;
+        return KindFilter{all & ~bit(store::Kind::Program) & ~bit(store::Kind::Email), true};
     }
-    if (auto kind = kindFromCanonicalName(w)) return KindFilter{bit(*kind), false};
+    if (auto kind = store::kindFromCanonicalName(w)) return KindFilter{bit(*kind), false};
     if (w.size() > 1 && w.back() == 's')
-        if (auto kind = kindFromCanonicalName(std::string_view(w).substr(0, w.size() - 1)))
+        if (auto kind = store::kindFromCanonicalName(std::string_view(w).substr(0, w.size() - 1)))
             return KindFilter{bit(*kind), false};
     return std::nullopt;
 }

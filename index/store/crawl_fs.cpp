@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 DirFd& DirFd::operator=(DirFd&& other) noexcept {
     if (this != &other) {
@@ -133,4 +133,4 @@ const char* avoidedFsName(int64_t type) {
     return "";
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

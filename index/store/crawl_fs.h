@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 class DirFd {
 public:
@@ -82,4 +82,4 @@ bool isAvoidedFsType(int64_t type);
 // A short name for a type in the list above ("proc", "nfs"); "" for others.
 const char* avoidedFsName(int64_t type);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -62,4 +62,4 @@ std::string keepEnd(std::string_view text, size_t columns) {
     return "..." + std::string(text.substr(starts[starts.size() - (columns - 3)]));
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

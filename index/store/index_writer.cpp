@@ -4,7 +4,7 @@
 #include "index/store/folder_paths.h"
 #include "index/store/schema.h"
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 const char* const kItemDataColumns = "name, kind, ext, size, mtime, ctime, attrs, url, display";
 
@@ -18,7 +18,7 @@ void bindOptionalBlob(sqlite3_stmt* stmt, int index, const std::optional<std::st
 }
 
 // Binds kind .. display as ?2 .. ?9 (the order both INSERT and UPDATE use).
-void bindRowData(sqlite3_stmt* stmt, const ItemRow& row) {
+void bindRowData(sqlite3_stmt* stmt, const CrawledItem& row) {
     sqlite3_bind_int(stmt, 2, row.kind);
     bindText(stmt, 3, row.ext);
     sqlite3_bind_int64(stmt, 4, row.size);
@@ -41,7 +41,7 @@ std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
 
 }  // namespace
 
-void readItemData(sqlite3_stmt* stmt, int first, ItemRow& row) {
+void readItemData(sqlite3_stmt* stmt, int first, CrawledItem& row) {
     row.name = columnBytes(stmt, first);
     row.kind = sqlite3_column_int(stmt, first + 1);
     row.ext = columnBytes(stmt, first + 2);
@@ -146,7 +146,7 @@ Status IndexWriter::loadDirs(std::unordered_map<std::string, StoredDir>& out) {
     return status_;
 }
 
-bool IndexWriter::readEntries(int64_t dir, std::vector<ItemRow>& out, bool& damaged) {
+bool IndexWriter::readEntries(int64_t dir, std::vector<CrawledItem>& out, bool& damaged) {
     if (!status_) return false;
     sqlite3_stmt* stmt = selectEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
@@ -166,7 +166,7 @@ bool IndexWriter::readEntries(int64_t dir, std::vector<ItemRow>& out, bool& dama
     return true;
 }
 
-void IndexWriter::replaceEntries(int64_t dir, const std::vector<ItemRow>& rows, int64_t previousCount) {
+void IndexWriter::replaceEntries(int64_t dir, const std::vector<CrawledItem>& rows, int64_t previousCount) {
     sqlite3_stmt* stmt = replaceEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
     sqlite3_bind_int64(stmt, 2, static_cast<int64_t>(rows.size()));
@@ -203,7 +203,7 @@ bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, st
     return status_.ok;
 }
 
-int64_t IndexWriter::insertItem(int64_t dir, const ItemRow& row) {
+int64_t IndexWriter::insertItem(int64_t dir, const CrawledItem& row) {
     sqlite3_stmt* stmt = insertItem_.get();
     sqlite3_bind_int64(stmt, 1, dir);
     bindRowData(stmt, row);
@@ -212,7 +212,7 @@ int64_t IndexWriter::insertItem(int64_t dir, const ItemRow& row) {
     return step(stmt, "adding an item") ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
-void IndexWriter::updateItem(int64_t id, const ItemRow& row) {
+void IndexWriter::updateItem(int64_t id, const CrawledItem& row) {
     sqlite3_stmt* stmt = updateItem_.get();
     sqlite3_bind_int64(stmt, 1, id);
     bindRowData(stmt, row);
@@ -269,4 +269,4 @@ Status IndexWriter::setMeta(const char* key, const std::string& value) {
     return status_;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

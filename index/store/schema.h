@@ -26,7 +26,7 @@
 #include <filesystem>
 #include <string>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr int kSchemaVersion = 2;
 
@@ -83,4 +83,4 @@ Status writeMeta(sqlite3* db, const char* key, std::string_view value);
 std::optional<std::string> readMetaText(sqlite3* db, const char* key);
 std::optional<int64_t> readMetaInt(sqlite3* db, const char* key);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 
 inline void writeFile(const std::string& path, std::string_view content = "", mode_t mode = 0644) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
@@ -52,7 +52,7 @@ using Snapshot = std::map<std::string, Row>;
 inline Snapshot snapshot(sqlite3* db) {
     Snapshot out;
     const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
-        const ItemRow& i = item.row;
+        const CrawledItem& i = item.row;
         Row r{i.kind, i.ext, i.size, i.mtime, i.ctime, i.attrs, i.url.value_or(""), i.display.value_or("")};
         const std::string key = item.dirPath ? childPath(*item.dirPath, i.name) : r.display + " " + r.url;
         EXPECT_TRUE(out.emplace(key, r).second) << "indexed twice: " << key;
@@ -150,4 +150,4 @@ inline Crawled crawlInto(const std::string& dbPath, const CrawlOptions& options)
     return crawlInto(dbPath, options, fs);
 }
 
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test
