@@ -17,6 +17,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "far/dialog.h"
@@ -71,7 +72,6 @@ private:
     using Handler = LONG_PTR (RunningDialog::*)(int, LONG_PTR);
 
     // Lifecycle and the loop (running_dialog.cpp).
-    void placeInitially();
     void initItems();
     void startUp();
     void dispatch(const UiEvent& event);
@@ -103,11 +103,11 @@ private:
     void processKey(int key, bool viaDnKey);
     bool defaultKey(int key);
     bool editKey(int id, int key);
-    bool moveModeKey(int key);
+    void moveModeKey(int key);
     void paste(const std::string& text);
     void processMouse(const term::MouseEvent& event);
     int itemAt(int x, int y) const;
-    bool clickItem(int id, MOUSE_EVENT_RECORD record);
+    void clickItem(int id, MOUSE_EVENT_RECORD record);
     void dragTo(const term::MouseEvent& event);
 
     // Messages (dialog_messages.cpp).

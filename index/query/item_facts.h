@@ -11,7 +11,9 @@
 #include "index/query/matcher.h"
 #include "index/query/name_index_reader.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace skimmer::index::query {
 

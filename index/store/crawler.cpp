@@ -78,7 +78,7 @@ bool sameEntries(const std::vector<CrawledItem>& a, const std::vector<CrawledIte
 struct Frame {
     std::string path, name;
     int64_t id = 0;  // dirs.id
-    DirFd fd;
+    os::UniqueFd fd;
     uint64_t dev = 0, ino = 0;
     bool isPathDir = false;
     std::vector<std::string> children;
@@ -93,7 +93,7 @@ public:
         const char* file = sqlite3_db_filename(db, "main");
         if (file == nullptr || file[0] == '\0') return {};  // a private in-memory index
         const std::string path = std::string(file) + ".lock";
-        fd_ = DirFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        fd_ = os::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!fd_.valid()) return Status::failure("cannot open " + path + ": " + std::strerror(errno));
         if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
             return Status::failure("another crawl is updating " + std::string(file));
@@ -101,7 +101,7 @@ public:
     }
 
 private:
-    DirFd fd_;  // any descriptor closes the same way
+    os::UniqueFd fd_;
 };
 
 class Crawler {
@@ -247,12 +247,12 @@ private:
         if (stack_[index].fd.valid()) return true;
         size_t open = index;
         while (!stack_[open].fd.valid()) --open;  // the root's descriptor is never closed
-        DirFd current;
+        os::UniqueFd current;
         int currentFd = stack_[open].fd.get();
         for (size_t k = open + 1; k <= index; ++k) {
             int error = 0;
             EntryStat st;
-            DirFd next = fs_.openDir(currentFd, stack_[k].name, error);
+            os::UniqueFd next = fs_.openDir(currentFd, stack_[k].name, error);
             if (!next.valid() || !fs_.statAt(next.get(), "", st, error) || st.ino != stack_[k].ino ||
                 st.dev != stack_[k].dev) {
                 ++stats().vanished;  // renamed or replaced while we were below it

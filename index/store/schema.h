@@ -24,7 +24,9 @@
 #include "index/store/sqlite_handle.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace skimmer::index::store {
 

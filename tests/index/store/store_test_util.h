@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace skimmer::index::store::test {
@@ -92,18 +93,18 @@ public:
     std::set<std::string> refuse;  // folder names that fail with EACCES
     std::function<void(const std::string& path)> afterList;
 
-    DirFd openRoot(const std::string& path, int& error) override {
-        DirFd fd = PosixCrawlFs::openRoot(path, error);
+    os::UniqueFd openRoot(const std::string& path, int& error) override {
+        os::UniqueFd fd = PosixCrawlFs::openRoot(path, error);
         if (fd.valid()) paths_[fd.get()] = path;
         return fd;
     }
-    DirFd openDir(int parent, const std::string& name, int& error) override {
+    os::UniqueFd openDir(int parent, const std::string& name, int& error) override {
         if (refuse.count(name)) {
             error = EACCES;
-            return DirFd();
+            return os::UniqueFd();
         }
         ++opens;
-        DirFd fd = PosixCrawlFs::openDir(parent, name, error);
+        os::UniqueFd fd = PosixCrawlFs::openDir(parent, name, error);
         if (fd.valid()) paths_[fd.get()] = paths_[parent] + "/" + name;
         return fd;
     }
