@@ -14,6 +14,7 @@
 // - The writer borrows the connection; the caller owns it and must outlive the writer.
 #pragma once
 
+#include "index/store/item_binding.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
@@ -23,27 +24,6 @@
 #include <vector>
 
 namespace skimmer::index::store {
-
-// One items row as the crawler computes it.
-struct CrawledItem {
-    std::string name;
-    int kind = 0;
-    std::string ext;
-    int64_t size = 0, mtime = 0, ctime = 0;
-    int attrs = 0;
-    std::optional<std::string> url, display;
-
-    // Same content apart from the name and the id (what decides an UPDATE).
-    bool sameData(const CrawledItem& o) const {
-        return kind == o.kind && ext == o.ext && size == o.size && mtime == o.mtime && ctime == o.ctime &&
-               attrs == o.attrs && url == o.url && display == o.display;
-    }
-};
-
-// The columns of an `items` row that make its CrawledItem, in the order `readItemData` takes them.
-extern const char* const kItemDataColumns;
-// Fills `row` from those columns of the current row of `stmt`, starting at column `first`.
-void readItemData(sqlite3_stmt* stmt, int first, CrawledItem& row);
 
 struct StoredItem {
     int64_t id = 0;

@@ -7,6 +7,7 @@
 #include "index/query/fold.h"
 #include "index/query/name_index_builder.h"
 #include "index/store/folder_entries.h"
+#include "index/store/item_binding.h"
 #include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
@@ -37,6 +38,12 @@ struct TestItem {
     int attrs = 0;
     std::optional<std::string> url, display;
     std::string folded;  // foldName(name), kept for the brute-force scan
+
+    // The row the store would write for this item.
+    store::CrawledItem crawled() const {
+        return {.name = name, .kind = kind, .ext = ext, .size = size, .mtime = mtime, .ctime = ctime,
+                .attrs = attrs, .url = url, .display = display};
+    }
 };
 
 class TestIndex {
@@ -74,21 +81,11 @@ public:
             return;
         }
         store::Status status;
-        store::Stmt stmt = store::prepare(db(),
-                            "INSERT INTO items(dir, name, kind, ext, size, mtime, ctime, attrs, url, display) "
-                            "VALUES(0,?,?,?,?,?,?,?,?,?)",
-                            status);
+        store::Stmt stmt = store::prepare(db(), store::kInsertItemSql, status);
         ASSERT_TRUE(stmt) << status.error;
         sqlite3_stmt* s = stmt.get();
-        store::bindBlob(s, 1, item.name);
-        sqlite3_bind_int(s, 2, item.kind);
-        store::bindText(s, 3, item.ext);
-        sqlite3_bind_int64(s, 4, item.size);
-        sqlite3_bind_int64(s, 5, item.mtime);
-        sqlite3_bind_int64(s, 6, item.ctime);
-        sqlite3_bind_int(s, 7, item.attrs);
-        store::bindBlob(s, 8, item.url.value_or(""));
-        store::bindBlob(s, 9, item.display.value_or(""));
+        sqlite3_bind_int64(s, 1, 0);
+        store::bindItemData(s, item.crawled());
         ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(db());
         item.id = sqlite3_last_insert_rowid(db());
         items_.push_back(std::move(item));
