@@ -66,41 +66,36 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodeCase{U'\U00010000', "\xF0\x90\x80\x80"}, EncodeCase{U'\U0010FFFF', "\xF4\x8F\xBF\xBF"},
                       EncodeCase{0xD800, "\xEF\xBF\xBD"}, EncodeCase{0x110000, "\xEF\xBF\xBD"}));
 
-struct CutCase {
+// A text, a byte position (or limit) in it, and the boundary expected there.
+struct BoundaryCase {
     std::string text;
-    size_t limit;
-    size_t cut;
+    size_t at;
+    size_t expected;
 };
 
-class Utf8Cut : public ::testing::TestWithParam<CutCase> {};
+class Utf8Cut : public ::testing::TestWithParam<BoundaryCase> {};
 
 TEST_P(Utf8Cut, KeepsTheLongestPrefixThatEndsOnACharacter) {
-    EXPECT_EQ(utf8CutPoint(GetParam().text, GetParam().limit), GetParam().cut);
+    EXPECT_EQ(utf8CutPoint(GetParam().text, GetParam().at), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Boundaries, Utf8Cut,
-    ::testing::Values(CutCase{"abc", 10, 3}, CutCase{"abc", 3, 3}, CutCase{"abc", 2, 2}, CutCase{"abc", 0, 0},
-                      CutCase{"a\xE6\x97\xA5", 3, 1}, CutCase{"a\xE6\x97\xA5", 2, 1}, CutCase{"a\xE6\x97\xA5", 1, 1},
-                      CutCase{"\xF0\x9F\x98\x80z", 4, 4}, CutCase{"\xF0\x9F\x98\x80z", 3, 0},
-                      CutCase{"\x80\x80\x80", 2, 0}));  // no start in reach: nothing is kept
+    ::testing::Values(BoundaryCase{"abc", 10, 3}, BoundaryCase{"abc", 3, 3}, BoundaryCase{"abc", 2, 2}, BoundaryCase{"abc", 0, 0},
+                      BoundaryCase{"a\xE6\x97\xA5", 3, 1}, BoundaryCase{"a\xE6\x97\xA5", 2, 1}, BoundaryCase{"a\xE6\x97\xA5", 1, 1},
+                      BoundaryCase{"\xF0\x9F\x98\x80z", 4, 4}, BoundaryCase{"\xF0\x9F\x98\x80z", 3, 0},
+                      BoundaryCase{"\x80\x80\x80", 2, 0}));  // no start in reach: nothing is kept
 
-struct PreviousCase {
-    std::string text;
-    size_t pos;
-    size_t start;
-};
-
-class Utf8Previous : public ::testing::TestWithParam<PreviousCase> {};
+class Utf8Previous : public ::testing::TestWithParam<BoundaryCase> {};
 
 TEST_P(Utf8Previous, StepsBackOverOneWholeCharacter) {
-    EXPECT_EQ(utf8PreviousStart(GetParam().text, GetParam().pos), GetParam().start);
+    EXPECT_EQ(utf8PreviousStart(GetParam().text, GetParam().at), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Boundaries, Utf8Previous,
-                         ::testing::Values(PreviousCase{"ab", 0, 0}, PreviousCase{"ab", 2, 1},
-                                           PreviousCase{"a\xE6\x97\xA5", 4, 1}, PreviousCase{"\xE6\x97\xA5", 3, 0},
-                                           PreviousCase{"\x80\x80", 2, 0}));
+                         ::testing::Values(BoundaryCase{"ab", 0, 0}, BoundaryCase{"ab", 2, 1},
+                                           BoundaryCase{"a\xE6\x97\xA5", 4, 1}, BoundaryCase{"\xE6\x97\xA5", 3, 0},
+                                           BoundaryCase{"\x80\x80", 2, 0}));
 
 struct LowerCase {
     std::string text;

@@ -114,15 +114,7 @@ private:
         std::stable_sort(members.begin(), members.end(), [](const TestItem* a, const TestItem* b) { return a->name < b->name; });
         std::vector<store::CrawledItem> rows;
         for (uint32_t pos = 0; pos < members.size(); ++pos) {
-            const TestItem& m = *members[pos];
-            store::CrawledItem row;
-            row.name = m.name;
-            row.kind = m.kind;
-            row.size = m.size;
-            row.mtime = m.mtime;
-            row.ctime = m.ctime;
-            row.attrs = m.attrs;
-            rows.push_back(std::move(row));
+            rows.push_back(members[pos]->crawled());  // the packed form keeps no ext, URL or display text
             members[pos]->id = store::entryId(dir, pos);
         }
         store::Status status;
