@@ -60,6 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (again != text) std::abort();
     const size_t cut = utf8CutPoint(text, size / 2);
-    if (cut > size / 2 || (cut < text.size() && isUtf8Continuation(static_cast<unsigned char>(text[cut])))) std::abort();
+    // An empty prefix is always a boundary; any other cut stops before a continuation byte.
+    if (cut > size / 2 || (cut > 0 && cut < text.size() && isUtf8Continuation(static_cast<unsigned char>(text[cut]))))
+        std::abort();
     return 0;
 }
