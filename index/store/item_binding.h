@@ -2,8 +2,9 @@
 // table's columns. The writer, the reader and the tests' hand-built indexes all read and write
 // item rows through this file, so a column added or reordered changes one place.
 //
-// Contract: absent texts (`url`, `display`) are stored as NULL, never as empty blobs; names and
-// texts are bound as blobs (raw bytes, never re-encoded), `ext` as text.
+// Contract: absent texts (`url`, `display`) are bound as NULL, never as empty blobs, so a row of
+// `items` written without them is refused by the schema (both are NOT NULL) rather than stored
+// half-made; names and texts are bound as blobs (raw bytes, never re-encoded), `ext` as text.
 #pragma once
 
 #include "index/store/sqlite_handle.h"

@@ -85,7 +85,11 @@ public:
         ASSERT_TRUE(stmt) << status.error;
         sqlite3_stmt* s = stmt.get();
         sqlite3_bind_int64(s, 1, 0);
-        store::bindItemData(s, item.crawled());
+        store::CrawledItem row = item.crawled();
+        // `items` rows must carry both texts; a test that does not care about them stores them empty.
+        row.url = item.url.value_or("");
+        row.display = item.display.value_or("");
+        store::bindItemData(s, row);
         ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(db());
         item.id = sqlite3_last_insert_rowid(db());
         items_.push_back(std::move(item));
