@@ -49,29 +49,6 @@ TListBoxExData dataOf(std::vector<TListBoxExItem> items, int32_t current = 0) {
     return data;
 }
 
-struct StateCase {
-    uint32_t flags;
-    bool current, focused;
-    uint16_t expect;
-};
-
-class DrawStateTest : public ::testing::TestWithParam<StateCase> {};
-
-TEST_P(DrawStateTest, ARowIsDrawnInItsStatesColoursMarginIncluded) {
-    const auto& c = GetParam();
-    TListBoxExData data = dataOf({textRow("x"), textRow("abc", c.flags)}, c.current ? 1 : 0);
-    Canvas out(8, 3);
-    DrawListBoxEx(data, out.canvas(c.focused));
-    for (int32_t x : {0, 3, 5, 7}) EXPECT_EQ(out.attrAt(x, 1), c.expect) << "column " << x;
-    EXPECT_EQ(out.textAt(1), "   abc  ");
-    EXPECT_EQ(out.attrAt(0, 2), 0x07) << "below the last row: Colors[0]";
-    EXPECT_EQ(out.textAt(2), "        ");
-}
-
-INSTANTIATE_TEST_SUITE_P(States, DrawStateTest, ::testing::Values(
-    StateCase{0, false, true, 1}, StateCase{0, true, true, 3}, StateCase{0, true, false, 1},
-    StateCase{kLbxHighlighted, false, true, 5}, StateCase{kLbxHighlighted, true, true, 3}));
-
 TEST(DrawTest, EachColumnTakesItsOwnAttribute) {
     TListBoxExItem item = textRow("abc");
     item.Attr[kLbxNormal] = {0x1A, 0x2B, 0x3C};
