@@ -181,7 +181,7 @@ LONG_PTR onToggleMark(Call& c) {
 }
 
 LONG_PTR onMove(Call& c) {
-    return c.changed(validIndex(*c.data, c.param2) && SwapRow(*c.data, static_cast<int32_t>(c.param2), c.msg == DM_LBX_MOVEUP));
+    return c.changed(validIndex(*c.data, c.param2) && SwapRow(*c.data, static_cast<int32_t>(c.param2), c.msg == DM_LBX_MOVEUP, c.height()));
 }
 
 LONG_PTR onSelectAt(Call& c) {
