@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-using namespace skimmer::index;
+using namespace skimmer::index::store;
 using namespace skimmer::index::query;
 
 namespace {

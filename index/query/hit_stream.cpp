@@ -92,7 +92,10 @@ public:
         keepShortest(driver_.lists, kMaxLists);
         if (kinds_ != kEveryKind) planByKinds();
         if (!lead_.empty()) openPrefixPass();
-        else pass_ = 2, stream_ = openEveryDoc();
+        else {
+            pass_ = Pass::Contains;
+            stream_ = openEveryDoc();
+        }
     }
 
     std::optional<int64_t> next() override {
@@ -101,7 +104,8 @@ public:
         while (stream_) {
             while (stream_->next(doc))
                 if (accept(doc)) return static_cast<int64_t>(index_.itemId(doc));
-            if (pass_ == 1) openContainsPass(); else stream_.reset();
+            if (pass_ == Pass::Prefix) openContainsPass();
+            else stream_.reset();
         }
         return std::nullopt;
     }
@@ -124,7 +128,7 @@ private:
     }
 
     void openPrefixPass() {
-        pass_ = 1;
+        pass_ = Pass::Prefix;
         if (byKinds_) {
             stream_ = openEveryDoc();  // one walk: the other hits are kept for the second pass
             return;
@@ -139,7 +143,7 @@ private:
     }
 
     void openContainsPass() {
-        pass_ = 2;
+        pass_ = Pass::Contains;
         if (byKinds_) {
             stream_ = std::make_unique<NamedDocsStream>(std::move(deferred_));
         } else if (!driver_.lists.empty()) {
@@ -156,8 +160,8 @@ private:
         // document is of an allowed kind.
         if (!byKinds_ && kinds_ != kEveryKind && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
         facts_.reset(doc, stream_->knownName());
-        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) {
-            if (byKinds_ && pass_ == 1 && facts_.foldedName().find(lead_) != std::string_view::npos)
+        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == Pass::Prefix)) {
+            if (byKinds_ && pass_ == Pass::Prefix && facts_.foldedName().find(lead_) != std::string_view::npos)
                 deferred_.push_back({doc, facts_.foldedName()});
             return false;
         }
@@ -172,7 +176,9 @@ private:
     std::string lead_;
     KindMask kinds_;
     Driver driver_;
-    int pass_ = 0;
+    // Names that begin with the first word come first, then the names that merely contain it.
+    enum class Pass { None, Prefix, Contains };
+    Pass pass_ = Pass::None;
     std::unique_ptr<DocStream> stream_;
     bool byKinds_ = false;
     std::vector<KindList> kindLists_;
@@ -184,7 +190,7 @@ class ScannedHits final : public HitStream {
 public:
     ScannedHits(sqlite3* db, const Node& root, std::string_view lead) {
         RowFacts facts;
-        const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
+        const store::Status scanned = store::forEachItem(db, true, [&](const store::ScannedItem& item) {
             facts.reset();
             facts.row() = readerRow(item.row, item.id, item.dir, item.dirPath);
             if (!matches(root, facts)) return;

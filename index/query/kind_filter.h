@@ -15,11 +15,11 @@
 namespace skimmer::index::query {
 
 using KindMask = uint32_t;
-static_assert(kKindCount <= 32, "every defined kind code needs a bit of a KindMask");
-inline constexpr KindMask kEveryKind = (KindMask{1} << (kKindCount - 1) << 1) - 1;
+static_assert(store::kKindCount <= 32, "every defined kind code needs a bit of a KindMask");
+inline constexpr KindMask kEveryKind = (KindMask{1} << (store::kKindCount - 1) << 1) - 1;
 
 // The code the matcher counts a stored kind code as.
-inline int effectiveKind(int code) { return code >= 0 && code < kKindCount ? code : 0; }
+inline int effectiveKind(int code) { return code >= 0 && code < store::kKindCount ? code : 0; }
 inline bool kindIn(KindMask mask, int code) { return (mask >> effectiveKind(code) & 1) != 0; }
 
 KindMask possibleKinds(const Node& root);

@@ -31,7 +31,7 @@ constexpr Share kShares[] = {{2, 1900}, {0, 450}, {1, 330}, {3, 250}, {6, 160}, 
                              {7, 40},   {4, 120}, {5, 100}, {30, 20}, {100, 15}, {200, 15}, {12, 300}};
 
 // The kind a query counts an item as.
-int countedKind(const TestItem& t) { return t.kind >= 0 && t.kind < kKindCount ? t.kind : 0; }
+int countedKind(const TestItem& t) { return t.kind >= 0 && t.kind < store::kKindCount ? t.kind : 0; }
 
 using Match = std::function<bool(const TestItem&)>;
 
@@ -47,8 +47,8 @@ std::vector<std::pair<std::string, Match>> kindWords() {
         {"email", of({9})},   {"mail", of({9})},     {"emails", of({9})},
         {"files", [](const TestItem& t) { return t.dir != 0 && countedKind(t) != 6 && countedKind(t) != 9; }},
     };
-    for (int code = 0; code < kKindCount; ++code) {  // "favorite" stays the kind word (with web history)
-        const std::string name(kindName(code));
+    for (int code = 0; code < store::kKindCount; ++code) {  // "favorite" stays the kind word (with web history)
+        const std::string name(store::kindName(code));
         if (std::none_of(words.begin(), words.end(), [&](const auto& w) { return w.first == name; }))
             words.push_back({name, of({code})});
     }
@@ -92,11 +92,11 @@ protected:
     std::vector<int64_t> run(const std::string& text) {
         const ParsedQuery parsed = parseQuery(text, 0);
         EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
-        execSql(index_.db(), "BEGIN");
+        store::execSql(index_.db(), "BEGIN");
         auto stream = openHitStream(index_.db(), names_.get(), parsed.root);
         std::vector<int64_t> ids;
         while (auto id = stream->next()) ids.push_back(*id);
-        execSql(index_.db(), "COMMIT");
+        store::execSql(index_.db(), "COMMIT");
         return ids;
     }
 
