@@ -177,6 +177,28 @@ TEST(SkimmerE2E, CommandLineRunsThroughTheShellAndCtrlOShowsItsOutput) {
     ASSERT_TRUE(p.waitExit().has_value());
 }
 
+// A terminal that loses the end of a bracketed paste must not take the keyboard with it: what was
+// pasted lands on the command line and F10 still quits. Both cut points matter: after text, and
+// inside a half-sent end marker.
+class UnterminatedPaste : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(UnterminatedPaste, EndsByItselfAndLaterKeysWork) {
+    Fixture f;
+    PtyProgram p(f.options());
+    ASSERT_TRUE(p.waitForText("10Quit")) << p.screen().screenText();
+    p.send(std::string("\x1B[200~") + GetParam().first);
+    ASSERT_TRUE(p.waitForText(GetParam().second, 3000)) << p.screen().screenText();
+    p.send(kF10);
+    const auto exit = p.waitExit(3000);
+    ASSERT_TRUE(exit.has_value()) << "F10 was swallowed: " << p.screen().screenText();
+    EXPECT_TRUE(exit->exited);
+    EXPECT_EQ(exit->code, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(CutPoints, UnterminatedPaste,
+                         ::testing::Values(std::pair{"echo pasted", "echo pasted"},
+                                           std::pair{"echo half\x1B[20", "echo half"}));
+
 TEST(SkimmerE2E, HelpAndBadOptions) {
     Fixture f;
     PtyProgram help(f.options({"--help"}));
