@@ -155,8 +155,9 @@ HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, st
         case HiveParse::Outcome::Ok: base_ = std::move(parsed.root); return Load::Loaded;
         case HiveParse::Outcome::NewerVersion:
             if (!newerReported_ && report_)
-                report_(file_.string() + " was written by a newer version (\"" + parsed.reason +
-                        "\"); it is left untouched and settings cannot be saved");
+                report_("The settings file " + file_.string() + " was written by a newer version of Skimmer (\"" +
+                        parsed.reason + "\"). It is left untouched: the defaults are used, and settings cannot be "
+                        "saved until that version saves them or the file is removed.");
             newerReported_ = true;
             return Load::Newer;
         case HiveParse::Outcome::Damaged:

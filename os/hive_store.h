@@ -48,6 +48,8 @@ public:
     // whether the file now holds the changes (base() is then the merged tree): it can be true on
     // failure when only the final folder sync failed, so the changes must not be replayed again.
     bool commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied);
+    // True while the file last read names a newer format version (and is therefore read-only).
+    bool writtenByNewerVersion() const { return newer_; }
 
 private:
     enum class Load { Same, Loaded, Damaged, Newer, Missing, IoError };
