@@ -199,6 +199,39 @@ INSTANTIATE_TEST_SUITE_P(CutPoints, UnterminatedPaste,
                          ::testing::Values(std::pair{"echo pasted", "echo pasted"},
                                            std::pair{"echo half\x1B[20", "echo half"}));
 
+// Started from a shell with its output or input redirected, skimmer refuses at once with a reason
+// that names the stream, and draws nothing into the file or pipe.
+struct RedirectCase {
+    const char* name;
+    const char* script;  // $0 is skimmer, $1 the file that receives any output
+    const char* reason;
+};
+
+class Redirected : public ::testing::TestWithParam<RedirectCase> {};
+
+TEST_P(Redirected, RefusesClearlyAndWritesNothing) {
+    Fixture f;
+    PtyOptions o = f.options();
+    const std::string out = (f.home.root() / "screen.out").string();
+    o.argv = {"/bin/sh", "-c", GetParam().script, SKIMMER_BIN, out};
+    PtyProgram p(o);
+    ASSERT_TRUE(p.waitForText("exit=1")) << p.screen().screenText();
+    EXPECT_TRUE(p.screen().contains(GetParam().reason)) << p.screen().screenText();
+    EXPECT_FALSE(p.screen().altScreen());
+    std::error_code ec;
+    EXPECT_EQ(fs::file_size(out, ec), 0u) << "nothing drawn into the redirected output";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Redirected,
+    ::testing::Values(
+        RedirectCase{"OutputToAFile", "\"$0\" --manager > \"$1\"; echo exit=$?", "standard output is not a terminal"},
+        RedirectCase{"OutputToAPipe", "{ \"$0\" --manager; echo exit=$? > /dev/tty; } | cat > \"$1\"",
+                     "standard output is not a terminal"},
+        RedirectCase{"InputFromAFile", ": > \"$1\"; \"$0\" --manager < /dev/null; echo exit=$?",
+                     "standard input is not a terminal"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SkimmerE2E, HelpAndBadOptions) {
     Fixture f;
     PtyProgram help(f.options({"--help"}));
