@@ -80,14 +80,9 @@ int HiveStore::resolveLinks() {
 }
 
 HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
-    if (!underLock) {  // a writer resolved the links before it took the target's lock
-        if (const int linkErr = resolveLinks()) {
-            error = describe(linkErr, "following its link");
-            return Load::IoError;
-        }
-    }
+    // Reading follows links by itself; only replacing and moving aside need the resolved target.
     FileStat st;
-    const int err = fs_.stat(path_, st);
+    const int err = fs_.stat(file_.string(), st);
     const bool wasMissing = !identity_ && !newer_ && damage_.empty();
     if (err == ENOENT) {
         base_ = HiveKey{};
@@ -109,7 +104,7 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
     // A FIFO or device planted there must neither block us nor be read: it is damage like any other.
     if (!st.isRegular) return markDamaged(st, "not a regular file");
     int fd = -1;
-    if (const int openErr = fs_.open(path_, O_RDONLY | O_NONBLOCK, 0, fd)) {
+    if (const int openErr = fs_.open(file_.string(), O_RDONLY | O_NONBLOCK, 0, fd)) {
         error = describe(openErr, "reading");
         return Load::IoError;
     }
@@ -171,10 +166,11 @@ bool HiveStore::refresh() {
     std::string ignored;  // an unreadable file keeps the last good view; commit() reports it
     const Load result = load(false, ignored);
     if (result == Load::Damaged) {
-        // Move it aside under the lock, and only if no writer has replaced it in between.
+        // Move it aside under the lock, and only if no writer has replaced it in between. A link
+        // whose target cannot be found leaves the damage for the next save to report.
         const FileStat damaged = *identity_;
         int fd = -1;
-        if (fs_.open(path_ + ".lock", O_RDWR | O_CREAT, 0600, fd) == 0) {
+        if (resolveLinks() == 0 && fs_.open(path_ + ".lock", O_RDWR | O_CREAT, 0600, fd) == 0) {
             FileHandle lock(fs_, fd);
             FileStat now;
             if (fs_.lock(fd, kHiveLockTimeout) == 0 && fs_.stat(path_, now) == 0 && now == damaged &&

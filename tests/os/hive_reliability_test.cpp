@@ -274,6 +274,31 @@ INSTANTIATE_TEST_SUITE_P(
                  false, "following its link", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A damaged file behind the link is moved aside beside the target, not in the link's folder, and
+// the save that follows writes the target and keeps the link.
+TEST(HiveThroughALinkDamaged, TheTargetIsMovedAsideInItsOwnFolder) {
+    test::TempHome home;
+    LinkRun run;
+    prepareLinkRun(LinkCase{"", relativeLink, false, nullptr, std::nullopt}, home.root(), run);
+    std::ofstream(run.target, std::ios::binary) << "Skimmer Registry Hive 1\n\ngarbage\n";
+    std::vector<std::string> reports;
+    Hive hive(run.link, &run.faults, [&](const std::string& r) { reports.push_back(r); });
+    const RegStatus status = saveGeneration(hive, 2);
+    ASSERT_TRUE(status) << status.error;
+    EXPECT_EQ(generationIn(readFile(run.target)), 2);
+    expectLinkKept(run, "");
+    const auto movedAside = [](const fs::path& folder) {
+        int n = 0;
+        for (const auto& entry : fs::directory_iterator(folder))
+            n += entry.path().filename().string().find(".bad-") != std::string::npos;
+        return n;
+    };
+    EXPECT_EQ(movedAside(run.target.parent_path()), 1);
+    EXPECT_EQ(movedAside(run.link.parent_path()), 0);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("dotfiles/registry.reg.bad-"), std::string::npos) << reports[0];
+}
+
 // ---- S2: power loss ---------------------------------------------------------------------------
 
 // Power fails after call N; whatever was not synced is gone. A save that reported success must
