@@ -87,14 +87,15 @@ void TerminalConsole::pollOnce() {
     if (fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) readInput();
 }
 
-// The paste timer runs from the last input byte, not from the last wake-up: the search thread's
-// results and signals must not keep an unterminated paste open.
+// Both timers run from the last input byte, not from the last wake-up: the search thread's results
+// and signals must neither delay a lone Esc nor keep an unterminated paste open.
 int TerminalConsole::pollTimeoutMs() const {
-    if (decoder_.waiting()) return escDelayMs_;
-    if (!decoder_.pasting()) return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(lastInput_ + term::InputDecoder::kPasteIdle -
-                                                                   std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+    std::chrono::milliseconds wait;
+    if (decoder_.waiting()) wait = std::chrono::milliseconds(escDelayMs_);
+    else if (decoder_.pasting()) wait = term::InputDecoder::kPasteIdle;
+    else return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(lastInput_ + wait - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, wait.count()));
 }
 
 void TerminalConsole::readInput() {

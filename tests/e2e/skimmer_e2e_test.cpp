@@ -218,6 +218,7 @@ TEST_P(Redirected, RefusesClearlyAndWritesNothing) {
     ASSERT_TRUE(p.waitForText("exit=1")) << p.screen().screenText();
     EXPECT_TRUE(p.screen().contains(GetParam().reason)) << p.screen().screenText();
     EXPECT_FALSE(p.screen().altScreen());
+    ASSERT_TRUE(p.waitExit().has_value());  // the shell, and with it any pipe into the file, is done
     std::error_code ec;
     EXPECT_EQ(fs::file_size(out, ec), 0u) << "nothing drawn into the redirected output";
 }
