@@ -233,6 +233,25 @@ INSTANTIATE_TEST_SUITE_P(
                      "standard input is not a terminal"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// After the terminal shrinks until only the cursor's entry fits and grows back, the entries above
+// the cursor are in view again.
+TEST(SkimmerE2E, ShrinkAndGrowBringsTheTopEntriesBack) {
+    Fixture f;
+    PtyProgram p(f.options());
+    ASSERT_TRUE(p.waitForText("alpha.txt")) << p.screen().screenText();
+    p.send("\x1B[B\x1B[B");  // the cursor on alpha.txt, the last entry
+    for (int rows : {7, 6, 5}) p.resize(80, rows);
+    ASSERT_TRUE(p.waitFor([&] { return p.screen().contains("alpha.txt") && !p.screen().contains("beta"); }))
+        << p.screen().screenText();
+    p.resize(80, 24);
+    EXPECT_TRUE(p.waitFor([&] {
+        return p.screen().textAt(2).find("..") != std::string::npos && p.screen().contains("beta") &&
+               p.screen().contains("alpha.txt");
+    })) << p.screen().screenText();
+    p.send(kF10);
+    EXPECT_TRUE(p.waitExit().has_value());
+}
+
 TEST(SkimmerE2E, HelpAndBadOptions) {
     Fixture f;
     PtyProgram help(f.options({"--help"}));
