@@ -59,9 +59,9 @@ std::string HiveStore::describe(int err, const char* step) const {
     return "cannot save " + file_.string() + linked + " (" + step + "): " + reasonOf(err);
 }
 
-// Follows file_ through every symbolic link to the file that is really read and replaced; a
-// missing final target is where a new file will be created. Done before every read and save,
-// since the user may re-point the link at any time.
+// Follows file_ through every symbolic link to the file that is really replaced; a missing final
+// target is where a new file will be created. Done before every save and every move aside, since
+// the user may re-point the link at any time.
 int HiveStore::resolveLinks() {
     std::string path = file_.string();
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
