@@ -30,11 +30,6 @@ std::string reasonOf(int err) {
     }
 }
 
-std::string folderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 std::string utcStamp(UnixTime t) {
     const int64_t days = (t.seconds >= 0 ? t.seconds : t.seconds - 86399) / 86400;
     const int64_t secondOfDay = t.seconds - days * 86400;
@@ -48,10 +43,18 @@ std::string utcStamp(UnixTime t) {
     return buffer;
 }
 
+// The folder that holds `file` ("." for a bare name). Built as a new string rather than by assigning
+// "." over an empty one: GCC 12 at -O3 misreads that assignment as an overlapping copy
+// (-Wrestrict, a false positive of that compiler) and a warnings-as-errors build stops.
+std::string folderOf(const std::filesystem::path& file) {
+    std::string folder = file.parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
 }  // namespace
 
 HiveStore::HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock)
-    : file_(std::move(file)), path_(file_.string()), folder_(folderOf(path_)), fs_(fs), report_(std::move(report)),
+    : file_(std::move(file)), path_(file_.string()), folder_(folderOf(file_)), fs_(fs), report_(std::move(report)),
       clock_(clock) {}
 
 std::string HiveStore::describe(int err, const char* step) const {

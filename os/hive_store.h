@@ -56,7 +56,6 @@ private:
     Load load(bool underLock, std::string& error);
     Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
     Load markDamaged(const FileStat& st, std::string reason);
-    void quarantine(const FileStat& damaged, const std::string& reason);
     bool moveAside(const std::string& reason);
     int resolveLinks();
     bool ensureFolder(std::string& error);
