@@ -114,6 +114,9 @@ struct TSearchEngine {
     std::unique_ptr<index::query::Connection> Connection;
     std::unique_ptr<index::query::Recordset> Recordset;
     bool Ready = false;
+    // What the last failure of this record was, in plain words (the index's own explanation when
+    // it has one), for a caller that wants to say more than the code.
+    std::string LastError;
 
     // Locate engine: the child, its two pipes and the piece buffer with its carried-over text.
     std::unique_ptr<TLocateRun> Locate;

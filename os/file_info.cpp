@@ -1,9 +1,14 @@
 #include "os/file_info.h"
 
+#include "os/unique_fd.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <algorithm>
 #include <vector>
 
 namespace skimmer::os {
@@ -34,6 +39,37 @@ std::optional<std::string> symlinkTargetPath(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return text;
     return path.substr(0, slash + 1) + *text;
+}
+
+int readFilePrefix(const std::string& path, size_t maxBytes, std::string& out, uint64_t& fileSize) {
+    // O_NONBLOCK: a FIFO put where a file was expected must not hang the open; the type is then
+    // checked on the open descriptor, so nothing can be swapped in between.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid()) return errno;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    fileSize = static_cast<uint64_t>(st.st_size);
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(maxBytes, fileSize));
+    std::string data(want, '\0');
+    size_t got = 0;
+    while (got < want) {
+        ssize_t n = ::read(fd.get(), data.data() + got, want - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) break;  // the file shrank meanwhile: what is there
+        got += static_cast<size_t>(n);
+    }
+    data.resize(got);
+    out = std::move(data);
+    return 0;
+}
+
+std::optional<std::string> environmentValue(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return std::string(value);
 }
 
 bool pathExists(const std::string& path) {

@@ -5,6 +5,7 @@
 // device (nothing is opened); answers "none" for anything that cannot be asked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,14 @@ std::optional<std::string> symlinkText(const std::string& path);
 
 // The link's target as a path: a relative text is taken from the link's own folder.
 std::optional<std::string> symlinkTargetPath(const std::string& path);
+
+// Reads at most `maxBytes` from the start of a regular file into `out` and gives the file's size.
+// 0, or an errno value (EISDIR/EINVAL for something that is not a regular file; EFBIG is never
+// returned: a longer file is simply cut). Never opens a FIFO or a device for reading.
+int readFilePrefix(const std::string& path, size_t maxBytes, std::string& out, uint64_t& fileSize);
+
+// The value of an environment variable; none when it is not set.
+std::optional<std::string> environmentValue(const std::string& name);
 
 // True when `path` names something that exists (following links), of any type.
 bool pathExists(const std::string& path);
