@@ -19,7 +19,7 @@ namespace iq = index::query;
 // The index's failure, as the engine's own error: same text, same code, same explanation.
 [[noreturn]] void raise(const iq::SafecallError& e) { throw EngineError(e.code(), e.what(), e.detail()); }
 
-int majorVersion(const std::string& version) {
+int majorVersion(std::string_view version) {
     int major = 0;
     for (char c : version) {
         if (c < '0' || c > '9' || major > 100000) break;
@@ -134,6 +134,11 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
 
 }  // namespace
 
+bool IndexerVersionAccepted(std::string_view version) {
+    constexpr int kOldestMajor = 3;
+    return majorVersion(version) >= kOldestMajor;
+}
+
 std::string WdsQueryText(std::string_view Text, std::string_view Kind) {
     std::string text(Text);
     if (!Kind.empty()) {
@@ -154,7 +159,7 @@ int32_t WDSInit(TSearchEngine& Engine) {
     }
     try {
         Engine.SearchManager = std::make_unique<iq::SearchManager>(Engine.Env.IndexFile);
-        if (majorVersion(Engine.SearchManager->getIndexerVersionStr()) < 3) {
+        if (!IndexerVersionAccepted(Engine.SearchManager->getIndexerVersionStr())) {
             Engine.LastError = "the index was written by an indexer older than version 3";
             return kEngineTooOld;
         }

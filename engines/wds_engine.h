@@ -41,6 +41,10 @@ void WDSEndQuery(TSearchEngine& Engine);
 // cannot be opened (the other fields then keep their values, and message 44 is shown).
 void WDSGetInfo(const TEngineEnvironment& env, TWDS3Info& Info);
 
+// WDSInit's check of the indexer version text: the decimal number before its first '.' must be
+// at least 3 ("4.0.1" yes, "2.9" no, "x" no).
+bool IndexerVersionAccepted(std::string_view version);
+
 // The query text for a kind word: Text unchanged when Kind is empty, else
 // Text + " System.Kind:" + Kind + " System.Kind:(NOT folder)".
 std::string WdsQueryText(std::string_view Text, std::string_view Kind);
