@@ -134,6 +134,22 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
 
 }  // namespace
 
+void WdsFillRows(const iq::RowTable& table, results::TSearchResults& Results) {
+    const size_t rows = std::min<size_t>(table.rowCount(), static_cast<size_t>(results::kSearchResultSlots));
+    for (size_t row = 0; row < rows; ++row) {
+        // A slot still holds an earlier batch's hit: start from a clean record so that no field of
+        // another hit survives a column the row lacks.
+        results::TSearchResult& r = Results.Items[row];
+        r = results::TSearchResult{};
+        mapColumns(table, row, r);
+    }
+    for (size_t row = 0; row < rows; ++row) {
+        const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == iq::VarType::Text;
+        completeRow(Results.Items[row], has5 ? table.cell(5, row).text : std::string());
+    }
+    Results.Count = static_cast<int32_t>(rows);
+}
+
 bool IndexerVersionAccepted(std::string_view version) {
     constexpr int kOldestMajor = 3;
     return majorVersion(version) >= kOldestMajor;
@@ -233,20 +249,7 @@ int32_t WDSFetch(TSearchEngine& Engine, results::TSearchResults& Results) {
     try {
         Results.Finished = Engine.Recordset->eof();
         if (Results.Finished) return 0;
-        const iq::RowTable table = Engine.Recordset->getRows(kWdsBatchRows);
-        const size_t rows = std::min<size_t>(table.rowCount(), static_cast<size_t>(results::kSearchResultSlots));
-        for (size_t row = 0; row < rows; ++row) {
-            // A slot still holds an earlier batch's hit: start from a clean record so that no
-            // field of another hit survives a column the row lacks.
-            results::TSearchResult& r = Results.Items[row];
-            r = results::TSearchResult{};
-            mapColumns(table, row, r);
-        }
-        for (size_t row = 0; row < rows; ++row) {
-            const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == iq::VarType::Text;
-            completeRow(Results.Items[row], has5 ? table.cell(5, row).text : std::string());
-        }
-        Results.Count = static_cast<int32_t>(rows);
+        WdsFillRows(Engine.Recordset->getRows(kWdsBatchRows), Results);
         Results.Finished = Engine.Recordset->eof();
     } catch (const iq::SafecallError& e) {
         Engine.LastError = e.detail();
