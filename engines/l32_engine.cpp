@@ -70,7 +70,6 @@ struct Batch {
                 return;
             }
         }
-        if (results.Count >= results::kSearchResultSlots) return;  // cannot happen: a piece holds fewer lines
         fillHit(os::oemToAnsi(line), results.Items[static_cast<size_t>(results.Count)]);
         ++results.Count;
         ++run.Paths;
