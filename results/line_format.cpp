@@ -48,11 +48,17 @@ std::vector<std::string_view> splitCommas(std::string_view list) {
     }
 }
 
+// No screen is wider; a damaged "SKSFIWidths" of two thousand million must not cost gigabytes
+// per line.
+constexpr int32_t kMaxColumnWidth = 1024;
+static_assert(kMaxColumnWidth >= 128);  // the widest window the content layout makes
+
 int32_t widthOf(std::string_view entry) {
     while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
     while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
     const auto value = config::parseDecimal(entry);
-    return value && *value > 0 ? *value : 0;
+    if (!value || *value <= 0) return 0;
+    return *value > kMaxColumnWidth ? kMaxColumnWidth : *value;
 }
 
 std::string padded(std::string cell, int32_t width, bool right) {

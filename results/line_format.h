@@ -74,7 +74,8 @@ struct TFullInfoLayout {
 TFullInfoLayout FullInfoLayout(const TLineFormatSettings& settings, int32_t WindowWidth);
 
 // One cell per column (N name, S size, P path, D date, T time; any other letter an empty cell),
-// each padded to its width and followed by two blanks.
+// each padded to its width and followed by two blanks. A width that is not a number counts as 0;
+// one above 1024 counts as 1024.
 std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
                          std::string_view Columns, const THitDateSources& dates);
 

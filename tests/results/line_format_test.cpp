@@ -154,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                       InfoCase{"D,T", "11,9", hit("a.txt"), " 2026-12-08   09:05:07  "},
                       InfoCase{"D,T", "3,3", hit("b.txt"), "  -    -  "},  // no file: NoDateText
                       InfoCase{"N,X,S", "3,2,x", hit("abc", 5), "abc      5  "},  // unknown letter, bad width
-                      InfoCase{"", "10", hit("abc"), ""}));
+                      InfoCase{"", "10", hit("abc"), ""},
+                      InfoCase{"S", "2000000000", hit("a", 7), std::string(1023, ' ') + "7  "}));
 
 struct LayoutCase {
     TLineFormatSettings settings;
