@@ -3,7 +3,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "dialogs/list_box_ex_messages.h"
+#include "dialogs/list_box_ex.h"
 #include "results/search_group.h"
 #include "tests/support/test_host.h"
 
@@ -204,7 +204,7 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
             ListMessage m{msg, param1, {}};
             if (msg == dialogs::DM_LBX_ADDITEMS) {
                 const auto* add = reinterpret_cast<const dialogs::TListBoxExAddItem*>(param2);
-                EXPECT_EQ(add->Count, 1);
+                EXPECT_EQ(add->Items.size(), 1u);
                 m.text = add->Items[0].Text;
             } else if (msg == dialogs::DM_LBX_SETINDEXDATA) {
                 const auto* d = reinterpret_cast<const dialogs::TListBoxExIndexData*>(param2);
