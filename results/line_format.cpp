@@ -96,7 +96,9 @@ std::string displayNameOf(const TSearchResult& node, const TLineFormatContext& c
     const auto& s = context.Settings;
     std::string name = TruncRight(node.Name, context.WindowWidth - 3);
     const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return name;
+    // A leading dot names a hidden file (".bashrc"); it starts no extension, else the line would
+    // show nothing at all.
+    if (dot == std::string::npos || dot == 0) return name;
     std::string ext = name.substr(dot);
     for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.erase(dot);

@@ -96,6 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"Editor.LNK", 40, true, false, "Editor"},
                       NameCase{"Editor.lnk", 40, true, true, "Editor.lnk"},
                       NameCase{"Makefile", 40, false, true, "Makefile"},
+                      NameCase{".bashrc", 40, false, true, ".bashrc"},
+                      NameCase{".config.old", 40, false, true, ".config"},
                       NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 20,
                                true, true, "ааааааааааааа...."},
                       NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 20,
