@@ -110,10 +110,11 @@ TEST(HitDates, FileSystemProbeMapsFoldersAndDotNames) {
     fs.close(fd);
     FixedClock clock;
     const TFileSystemProbe probe(fs, clock);
-    ASSERT_TRUE(probe.Find("/h/a.txt"));
-    EXPECT_EQ(probe.Find("/h/a.txt")->Attributes, 0x80u);
-    EXPECT_EQ(probe.Find("/h/.cache")->Attributes, 0x10u | 0x02u);
-    EXPECT_EQ(probe.Find("/h/.cache/")->Attributes, 0x10u | 0x02u);
+    const auto file = probe.Find("/h/a.txt");
+    const auto folder = probe.Find("/h/.cache");
+    ASSERT_TRUE(file && folder);
+    EXPECT_EQ(file->Attributes, 0x80u);
+    EXPECT_EQ(folder->Attributes, 0x10u | 0x02u);
     EXPECT_FALSE(probe.Find("/h/missing"));
     EXPECT_FALSE(probe.Find(""));
 }
