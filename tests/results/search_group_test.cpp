@@ -116,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, Quotas,
                                            QuotaCase{0, 0, 12, 13},   // quota 0: no quota
                                            QuotaCase{9, 0, 12, 9},    // the line limit
                                            QuotaCase{0, -4, 12, 2},   // negative: header and one hit
+                                           QuotaCase{-1, 0, 12, 2},   // so does a negative limit
                                            QuotaCase{0, 0, 0, 0}));   // nothing found, no header
 
 TEST(GroupRuns, EveryNamedGroupStartsWithItsHeaderEvenWithTheSameTitle) {
