@@ -250,6 +250,27 @@ TEST(KeywordMarks, CountCharactersOfMultiByteNamesAndStayInsideTheText) {
     for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
     EXPECT_EQ(marks, "...^^^......");
 
+    // full information: the marks follow the name's column and stop where its cell cuts it
+    line.context.Settings.FullInfo = true;
+    line.context.Settings.FIDontUse = false;
+    line.context.Settings.FIColumns = "S,N";
+    line.context.Settings.FIWidths = "4,7";
+    line.context.HighlightQuery = "port";
+    slot = line.format(hit("myreport.doc", 5));
+    marks.clear();
+    for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
+    EXPECT_EQ(slot.Text, "   5  myr...   ");
+    EXPECT_EQ(marks, "...............");  // "port" lies in the cut-off part, not on the dots
+    line.context.HighlightQuery = "yr";
+    slot = line.format(hit("myreport.doc", 5));
+    marks.clear();
+    for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
+    EXPECT_EQ(marks, ".......^^......");
+    line.context.Settings.FIColumns = "S";  // no name column: nothing to mark
+    slot = line.format(hit("myreport.doc", 5));
+    EXPECT_EQ(std::count(slot.Attr[0].begin(), slot.Attr[0].end(), 0xFC), 0);
+    line.context.Settings.FullInfo = false;
+
     line.context.HighlightQuery = "txtx";  // not found: nothing marked
     slot = line.format(hit("a.txt"));
     EXPECT_EQ(std::count(slot.Attr[0].begin(), slot.Attr[0].end(), 0xFC), 0);
