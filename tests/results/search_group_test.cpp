@@ -201,7 +201,7 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
     for (const int32_t mode : {kGroupModeBuiltIn, kGroupModeNoHeaders}) {
         test::TestHost host;
         std::vector<ListMessage> seen;
-        host.onDlgMessage = [&](HANDLE, int msg, int param1, LONG_PTR param2) -> LONG_PTR {
+        host.dialogMessages = [&](HANDLE, int msg, int param1, LONG_PTR param2) -> LONG_PTR {
             ListMessage m{msg, param1, {}};
             if (msg == dialogs::DM_LBX_ADDITEMS) {
                 const auto* add = reinterpret_cast<const dialogs::TListBoxExAddItem*>(param2);
@@ -269,7 +269,7 @@ TEST(Filing, ClearingTheListDeletesEveryRow) {
     test::TestHost host;
     const TListTarget list{host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(1), kSearchListId};
     dialogs::TListBoxExRange range{-1, -1};
-    host.onDlgMessage = [&](HANDLE, int msg, int, LONG_PTR param2) -> LONG_PTR {
+    host.dialogMessages = [&](HANDLE, int msg, int, LONG_PTR param2) -> LONG_PTR {
         if (msg == dialogs::DM_LBX_DELETE) range = *reinterpret_cast<const dialogs::TListBoxExRange*>(param2);
         return 1;
     };

@@ -9,16 +9,15 @@
 //   Answers left unused when the host is destroyed fail the test too.
 // - GetMsg serves the messages of a .lng file read with far/lng_format.h; asking for a number the
 //   file does not have fails the test and answers "".
-// - SendDlgMessage records (Msg, Param1, Param2) and, when `onDlgMessage` is set, answers what it
-//   returns; it is called during the call, so it can read the records Param2 points to.
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
-//   Control(FCTL_GETPANELINFO) fills an empty file panel; every other service records and answers 0.
+//   Control(FCTL_GETPANELINFO) fills an empty file panel; SendDlgMessage answers through
+//   `dialogMessages` when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,8 +58,11 @@ public:
     void clearCalls() { calls_.clear(); }
     const std::vector<std::string>& messages() const { return messages_; }
 
+    // When set, SendDlgMessage (after recording the call) answers with this: a test plays the
+    // running dialog the plug-in talks to.
+    std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
+
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
-    std::function<LONG_PTR(HANDLE dialog, int msg, int param1, LONG_PTR param2)> onDlgMessage;
     int moduleNumber = 7;
 
     // Used by the service functions.
