@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skimmer::platform {
 
@@ -22,6 +23,8 @@ public:
     virtual std::optional<uint32_t> readDword(std::string_view name) const = 0;
     virtual std::optional<std::string> readString(std::string_view name) const = 0;
     virtual std::optional<std::string> readBinary(std::string_view name) const = 0;
+    // The names of the key's direct subkeys, in the registry's order (case-insensitive sort).
+    virtual std::vector<std::string> subkeys() const = 0;
     virtual bool writeDword(std::string_view name, uint32_t value) = 0;
     virtual bool writeString(std::string_view name, std::string_view text) = 0;
 };
@@ -47,6 +50,9 @@ public:
     virtual std::unique_ptr<RegistryKey> openKey(std::string_view path) = 0;    // null: missing
     virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;  // null: refused
     virtual std::unique_ptr<RegistryBatch> beginBatch() = 0;
+    // True when the store as a whole cannot be used (a settings file of a newer version) and the
+    // user has already been told so: a missing key then needs no notice of its own.
+    virtual bool unusableAndReported() const { return false; }
 };
 
 // Joins registry path components with '\', skipping empty ones ("Software\Far" + "Skimmer").

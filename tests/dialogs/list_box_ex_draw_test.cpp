@@ -21,7 +21,7 @@ struct Canvas {
         std::string out;
         for (int32_t x = 0; x < width; ++x) {
             const auto cp = static_cast<char32_t>(at(x, y).Char.UnicodeChar);
-            if (cp != 0) AppendUtf8(out, cp);
+            if (cp != 0) os::appendUtf8(out, cp);
         }
         return out;
     }
