@@ -59,7 +59,7 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 
 RowReader::RowReader(sqlite3* db)
     : db_(db),
-      entries_(prepareLookup(db, "SELECT entries FROM dirs WHERE id = ?1")),
+      count_(prepareLookup(db, "SELECT count FROM dirs WHERE id = ?1")),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
 
@@ -67,15 +67,40 @@ bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id)
 
 bool RowReader::readEntry(int64_t id, FetchedItem& row) {
     const int64_t dir = store::entryFolder(id);
-    sqlite3_stmt* stmt = entries_.get();
+    const uint32_t pos = store::entryPos(id);
+    // The folder's count first: it answers "gone" without touching the entries, and a folder that
+    // no longer exists is told apart from a failing blob read.
+    sqlite3_stmt* stmt = count_.get();
     sqlite3_reset(stmt);
     sqlite3_bind_int64(stmt, 1, dir);
-    if (!stepLookup(db_, stmt, "reading an item")) return false;
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
-    store::CrawledItem stored;
-    if (!store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))}, store::entryPos(id), stored))
-        return false;  // the folder holds fewer entries now: the item is gone
+    if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
+    const int64_t count = sqlite3_column_int64(stmt, 0);
     sqlite3_reset(stmt);
+    if (pos >= count) return false;  // the folder holds fewer entries now: the item is gone
+
+    // Only the bytes the entry needs are read: in a folder of 100,000 entries the packed row is
+    // megabytes, and loading it whole per row would cost what decoding it all did.
+    sqlite3_blob* raw = nullptr;
+    int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
+    const std::unique_ptr<sqlite3_blob, BlobCloser> blob(raw);
+    if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
+    const store::BlobRead read = [&](size_t offset, size_t length, std::string& bytes) {
+        bytes.resize(length);
+        if (length == 0) return true;
+        rc = sqlite3_blob_read(blob.get(), bytes.data(), static_cast<int>(length), static_cast<int>(offset));
+        if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
+        return true;
+    };
+    const size_t size = static_cast<size_t>(sqlite3_blob_bytes(blob.get()));
+    store::CrawledItem stored;
+    switch (store::readEntryAt(size, read, pos, stored)) {
+        case store::EntryLookup::Found:
+            break;
+        case store::EntryLookup::Past:
+            throwDamaged("folder " + std::to_string(dir) + " holds fewer entries than its count");
+        case store::EntryLookup::Damaged:
+            throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    }
     row = readerRow(stored, id, dir, &folderPath(dir));
     return true;
 }
