@@ -59,7 +59,9 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 
 RowReader::RowReader(sqlite3* db)
     : db_(db),
-      count_(prepareLookup(db, "SELECT count FROM dirs WHERE id = ?1")),
+      entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
+                               std::to_string(kWholeEntriesBytes) + " THEN entries END FROM dirs WHERE id = ?1")
+                                  .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
 
@@ -68,32 +70,30 @@ bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id)
 bool RowReader::readEntry(int64_t id, FetchedItem& row) {
     const int64_t dir = store::entryFolder(id);
     const uint32_t pos = store::entryPos(id);
-    // The folder's count first: it answers "gone" without touching the entries, and a folder that
-    // no longer exists is told apart from a failing blob read.
-    sqlite3_stmt* stmt = count_.get();
+    // One step answers "gone" without touching the entries, and brings a small folder's entries
+    // whole (length() of a BLOB reads no byte of it); a large folder's column comes back NULL.
+    sqlite3_stmt* stmt = entries_.get();
     sqlite3_reset(stmt);
     sqlite3_bind_int64(stmt, 1, dir);
     if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
     const int64_t count = sqlite3_column_int64(stmt, 0);
-    sqlite3_reset(stmt);
-    if (pos >= count) return false;  // the folder holds fewer entries now: the item is gone
-
-    // Only the bytes the entry needs are read: in a folder of 100,000 entries the packed row is
-    // megabytes, and loading it whole per row would cost what decoding it all did.
-    sqlite3_blob* raw = nullptr;
-    int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
-    const std::unique_ptr<sqlite3_blob, BlobCloser> blob(raw);
-    if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
-    const store::BlobRead read = [&](size_t offset, size_t length, std::string& bytes) {
-        bytes.resize(length);
-        if (length == 0) return true;
-        rc = sqlite3_blob_read(blob.get(), bytes.data(), static_cast<int>(length), static_cast<int>(offset));
-        if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
-        return true;
-    };
-    const size_t size = static_cast<size_t>(sqlite3_blob_bytes(blob.get()));
+    if (pos >= count) {
+        sqlite3_reset(stmt);
+        return false;  // the folder holds fewer entries now: the item is gone
+    }
     store::CrawledItem stored;
-    switch (store::readEntryAt(size, read, pos, stored)) {
+    store::EntryLookup found;
+    if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
+        found = store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1))}, pos, stored)
+                    ? store::EntryLookup::Found
+                    : store::EntryLookup::Damaged;
+        sqlite3_reset(stmt);
+    } else {
+        sqlite3_reset(stmt);
+        found = readLargeEntry(dir, pos, stored);
+    }
+    switch (found) {
         case store::EntryLookup::Found:
             break;
         case store::EntryLookup::Past:
@@ -103,6 +103,23 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
     }
     row = readerRow(stored, id, dir, &folderPath(dir));
     return true;
+}
+
+// Only the bytes the entry needs are read: in a folder of 100,000 entries the packed row is
+// megabytes, and loading it whole per row would cost what decoding it all did.
+store::EntryLookup RowReader::readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored) {
+    sqlite3_blob* raw = nullptr;
+    const int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
+    const std::unique_ptr<sqlite3_blob, BlobCloser> blob(raw);
+    if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
+    const store::BlobRead read = [&](size_t offset, size_t length, std::string& bytes) {
+        bytes.resize(length);
+        if (length == 0) return true;
+        const int readRc = sqlite3_blob_read(blob.get(), bytes.data(), static_cast<int>(length), static_cast<int>(offset));
+        if (readRc != SQLITE_OK) throwSqlite(db_, readRc, "reading an item");
+        return true;
+    };
+    return store::readEntryAt(static_cast<size_t>(sqlite3_blob_bytes(blob.get())), read, pos, stored);
 }
 
 bool RowReader::readItem(int64_t id, FetchedItem& row) {

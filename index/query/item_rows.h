@@ -6,6 +6,7 @@
 // row is damaged.
 #pragma once
 
+#include "index/store/folder_entries.h"
 #include "index/store/index_writer.h"
 #include "index/store/sqlite_handle.h"
 
@@ -58,7 +59,13 @@ private:
         void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
     };
 
-    store::Stmt count_, item_, folder_;
+    // Folders whose packed entries are at most this long are read whole (a few pages): cheaper
+    // than opening the BLOB for the few bytes one entry needs.
+    static constexpr size_t kWholeEntriesBytes = 16384;
+
+    store::EntryLookup readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored);
+
+    store::Stmt entries_, item_, folder_;
     std::unordered_map<int64_t, std::string> paths_;
 };
 
