@@ -19,11 +19,31 @@ void appendHex(std::string& out, unsigned char byte) {
     out += kDigits[byte & 15];
 }
 
-// Length of a valid UTF-8 sequence at `i` that is not a C1 control (U+0080..U+009F), or 0.
-size_t printableSequence(std::string_view s, size_t i) {
+// Characters that reorder or break the lines a terminal shows without being visible themselves:
+// a name holding U+202E shows its extension reversed, one holding U+2028 starts a new line.
+bool reordersOrBreaksLines(char32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+struct Sequence {
+    size_t length = 0;  // 0: not valid UTF-8, or a C1 control (U+0080..U+009F): escaped byte-wise
+    bool named = false; // shown as \uXXXX
     char32_t c = 0;
-    const size_t length = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
-    return (c >= 0x80 && c <= 0x9F) ? 0 : length;
+};
+
+Sequence sequenceAt(std::string_view s, size_t i) {
+    Sequence seq;
+    seq.length = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, seq.c);
+    if (seq.c >= 0x80 && seq.c <= 0x9F) seq.length = 0;
+    seq.named = seq.length != 0 && reordersOrBreaksLines(seq.c);
+    return seq;
+}
+
+void appendCodePoint(std::string& out, char32_t c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "\\u%04X", static_cast<unsigned>(c));
+    out += text;
 }
 
 std::string hitText(const RowTable& rows, size_t row) {
@@ -63,10 +83,11 @@ std::string escapeForTerminal(std::string_view bytes) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b == '\\') { out += "\\\\"; ++i; continue; }
         if (b >= 0x20 && b < 0x7F) { out += static_cast<char>(b); ++i; continue; }
-        const size_t length = b >= 0x80 ? printableSequence(bytes, i) : 0;
-        if (length == 0) { appendHex(out, b); ++i; continue; }
-        out.append(bytes.substr(i, length));
-        i += length;
+        const Sequence seq = b >= 0x80 ? sequenceAt(bytes, i) : Sequence{};
+        if (seq.length == 0) { appendHex(out, b); ++i; continue; }
+        if (seq.named) appendCodePoint(out, seq.c);
+        else out.append(bytes.substr(i, seq.length));
+        i += seq.length;
     }
     return out;
 }
@@ -87,7 +108,9 @@ int runQueryCommand(const QueryCommand& command, const std::filesystem::path& da
         std::fflush(out);
         return printed > 0 ? kExitHits : kExitNoHits;
     } catch (const SafecallError& error) {
-        std::fprintf(err, "skimmer-index: %s (%s)\n", escapeForTerminal(error.detail()).c_str(), error.what());
+        // The sentence first; the code (for a bug report) after it, without the interface's jargon.
+        std::fprintf(err, "skimmer-index: %s (error code %X)\n", escapeForTerminal(error.detail()).c_str(),
+                     static_cast<unsigned>(error.code()));
         return kExitIndex;
     } catch (const std::exception& error) {
         std::fprintf(err, "skimmer-index: %s\n", error.what());

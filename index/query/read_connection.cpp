@@ -1,8 +1,7 @@
 #include "index/query/read_connection.h"
 
 #include "index/query/safecall_error.h"
-
-#include <sys/stat.h>
+#include "index/store/index_files.h"
 
 #include <ctime>
 
@@ -13,9 +12,16 @@ Clock systemClock() {
 }
 
 void requireIndexFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (file.empty() || ::stat(file.c_str(), &st) != 0)
+    if (file.empty() || inspectFile(file).shape == FileShape::Absent)
         throw SafecallError(kIndexMissing, "there is no index at " + file.string() + "; build it with skimmer-index");
+    // SQLite would block opening a FIFO and fail obscurely on a folder: look before it opens.
+    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm}) {
+        const std::filesystem::path path = indexFilePath(file, which);
+        const FileLook look = inspectFile(path);
+        if (look.shape == FileShape::Special)
+            throw SafecallError(kIndexDamaged, notRegularText(path, look) +
+                                                   "; running skimmer-index moves it aside and rebuilds the index");
+    }
 }
 
 Db openForReading(const std::filesystem::path& file) {

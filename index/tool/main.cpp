@@ -1,6 +1,10 @@
 // skimmer-index: builds the desktop index, or refreshes it when a usable one exists, and prints
 // its counts. See usage() for the command line and exit codes.
+#include "index/query/query_command.h"
+#include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
+#include "index/store/index_files.h"
+#include "index/store/rebuild.h"
 #include "index/store/schema.h"
 #include "index/tool/progress_line.h"
 #include "index/tool/reader_hooks.h"
@@ -9,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -18,6 +23,8 @@
 
 namespace skimmer::index::tool {
 namespace {
+
+using query::escapeForTerminal;
 
 constexpr int kExitOk = 0;
 constexpr int kExitCrawlFailed = 1;
@@ -35,24 +42,29 @@ const char* const kUsage =
     "  --exclude GLOB  leave out entries whose name (GLOB without '/') or path (GLOB with '/')\n"
     "                  matches (repeatable); added to the defaults and the config file's\n"
     "  --db FILE       the index file (default $XDG_CACHE_HOME/skimmer/index.sqlite)\n"
-    "  --rebuild       start from an empty index\n"
+    "  --rebuild       build a new index beside the live one, then put it in place at once\n"
+    "                  (searches meanwhile see the old index, afterwards the new one)\n"
     "  --store-only    update the database but not the reader side's search structure\n"
     "                  (for measurements; searches fall back to the slower plain database)\n"
     "  --stats         print the indexer version and the index's counts\n"
     "  --query TEXT    print one hit per line (path or URL); --kind WORD restricts to a kind,\n"
     "                  --limit N stops after N hits, -0 ends each hit with NUL instead of newline\n"
     "  --help          this text\n"
+    "Each option is given at most once (--root and --exclude may repeat). --stats and --query\n"
+    "take only --db (and --query its own options); crawl options with them are refused, as are\n"
+    "an empty or missing --root folder, an empty --db and a --limit that is not a whole number.\n"
     "Config file: $XDG_CONFIG_HOME/skimmer/index.conf with lines 'root = DIR', 'exclude = GLOB',\n"
     "'default-excludes = yes|no' and '#' comments.\n"
-    "Exit codes: 0 done (unreadable folders are counted, not fatal); 1 the crawl failed (the\n"
-    "index keeps what was committed); 2 bad command line; 3 the index cannot be opened.\n";
+    "Exit codes: 0 done (unreadable folders are counted, not fatal); 1 the crawl failed, or the\n"
+    "name index beside it could not be written (the index keeps what was committed); 2 bad\n"
+    "command line; 3 the index cannot be opened. --query: 0 hits printed, 1 none, 3 no index.\n";
 
 struct Args {
     std::vector<std::string> roots, excludes;
     std::filesystem::path db;
     bool rebuild = false, stats = false, help = false, storeOnly = false;
     std::optional<QueryRequest> query;
-    std::string kind, limit;
+    std::optional<std::string> kind, limit;
     bool nul = false;
 };
 
@@ -68,39 +80,87 @@ std::string absolute(const std::string& path) {
     return normalizePath(std::string(cwd.c_str()) + "/" + path);
 }
 
+// Stores a value option that may be given once; an error text when it is repeated.
+std::optional<std::string> once(std::optional<std::string>& slot, const std::string& option, const char* value) {
+    if (slot) return option + " is given twice";
+    slot = value;
+    return std::nullopt;
+}
+
+// Reads one option (and its value) at argv[i]; an error text when it is unknown or incomplete.
+std::optional<std::string> parseOption(int argc, char** argv, int& i, Args& args, std::optional<std::string>& db,
+                                       std::optional<std::string>& query) {
+    const std::string arg = argv[i];
+    const bool takesValue = arg == "--root" || arg == "--exclude" || arg == "--db" || arg == "--query" ||
+                            arg == "--kind" || arg == "--limit";
+    if (takesValue && i + 1 >= argc) return arg + " needs a value";
+    const char* v = takesValue ? argv[++i] : nullptr;
+    if (arg == "--help" || arg == "-h") args.help = true;
+    else if (arg == "--rebuild") args.rebuild = true;
+    else if (arg == "--store-only") args.storeOnly = true;
+    else if (arg == "--stats") args.stats = true;
+    else if (arg == "-0") args.nul = true;
+    else if (arg == "--root") args.roots.push_back(v);
+    else if (arg == "--exclude") args.excludes.push_back(v);
+    else if (arg == "--db") return once(db, arg, v);
+    else if (arg == "--query") return once(query, arg, v);
+    else if (arg == "--kind") return once(args.kind, arg, v);
+    else if (arg == "--limit") return once(args.limit, arg, v);
+    else return "unknown option '" + arg + "'";
+    return std::nullopt;
+}
+
+// Which of the three modes the options ask for, refusing a mix: each mode takes only its own
+// options (and --db), so nothing given is ever dropped silently.
+std::optional<std::string> checkModes(const Args& args) {
+    const bool crawlOptions = !args.roots.empty() || !args.excludes.empty() || args.rebuild || args.storeOnly;
+    const bool queryOptions = args.kind || args.limit || args.nul;
+    if (args.stats && args.query) return "--stats and --query cannot be combined";
+    if ((args.stats || args.query) && crawlOptions)
+        return std::string(args.stats ? "--stats" : "--query") +
+               " cannot be combined with --root, --exclude, --rebuild or --store-only";
+    if (!args.query && queryOptions) return "--kind, --limit and -0 go with --query";
+    return std::nullopt;
+}
+
+std::optional<std::string> parseLimit(const std::string& text, long& limit) {
+    errno = 0;
+    char* end = nullptr;
+    limit = std::strtol(text.c_str(), &end, 10);
+    const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digitsOnly || *end != '\0' || errno == ERANGE) return "--limit needs a whole number of hits, not '" + text + "'";
+    return std::nullopt;
+}
+
+// Every --root must name an existing folder: a typo would otherwise crawl nothing and succeed.
+std::optional<std::string> resolveRoots(std::vector<std::string>& roots) {
+    for (std::string& root : roots) {
+        if (root.empty()) return "--root needs a folder, not an empty text";
+        const std::string given = root;
+        if ((root = absolute(root)).empty()) return "cannot resolve --root " + given;
+        std::error_code error;
+        if (!std::filesystem::is_directory(root, error)) return "--root " + given + " is not a folder";
+    }
+    return std::nullopt;
+}
+
 // Parses argv into `args`; an error text on failure.
 std::optional<std::string> parseArgs(int argc, char** argv, Args& args) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        const char* v = nullptr;
-        if (arg == "--help" || arg == "-h") args.help = true;
-        else if (arg == "--rebuild") args.rebuild = true;
-        else if (arg == "--store-only") args.storeOnly = true;
-        else if (arg == "--stats") args.stats = true;
-        else if (arg == "-0") args.nul = true;
-        else if ((arg == "--root") && (v = value())) args.roots.push_back(v);
-        else if ((arg == "--exclude") && (v = value())) args.excludes.push_back(v);
-        else if ((arg == "--db") && (v = value())) args.db = v;
-        else if ((arg == "--query") && (v = value())) args.query = QueryRequest{v};
-        else if ((arg == "--kind") && (v = value())) args.kind = v;
-        else if ((arg == "--limit") && (v = value())) args.limit = v;
-        else return "unknown or incomplete option '" + arg + "'";
-    }
+    std::optional<std::string> db, query;
+    for (int i = 1; i < argc; ++i)
+        if (auto error = parseOption(argc, argv, i, args, db, query)) return error;
+    if (db && db->empty()) return "--db needs a file, not an empty text";
+    if (db) args.db = *db;
+    if (query) args.query = QueryRequest{*query};
+    if (auto error = checkModes(args)) return error;
+    if (args.kind && args.kind->empty()) return "--kind needs a kind word, not an empty text";
     if (args.query) {
-        args.query->kind = args.kind;
+        args.query->kind = args.kind.value_or("");
         args.query->nulTerminated = args.nul;
-        if (!args.limit.empty()) {
-            char* end = nullptr;
-            args.query->limit = std::strtol(args.limit.c_str(), &end, 10);
-            if (*end != '\0' || args.query->limit < 0) return "--limit needs a number";
-        }
-    } else if (!args.kind.empty() || !args.limit.empty() || args.nul) {
-        return "--kind, --limit and -0 go with --query";
+        if (args.limit)
+            if (auto error = parseLimit(*args.limit, args.query->limit)) return error;
     }
-    for (std::string& root : args.roots)
-        if ((root = absolute(root)).empty()) return "cannot resolve a --root";
-    return std::nullopt;
+    return resolveRoots(args.roots);
 }
 
 CrawlOptions crawlOptions(const Args& args) {
@@ -119,79 +179,131 @@ int terminalColumns() {
     return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 80;
 }
 
-void removeIndexFiles(const std::filesystem::path& db) {
-    std::error_code ignored;  // absent files are the goal
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db.string() + suffix, ignored);
-}
-
 bool damaged(const Status& status) {
     const int primary = status.code & 0xFF;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+void say(const std::string& text) {
+    if (!text.empty()) std::fprintf(stderr, "skimmer-index: %s\n", escapeForTerminal(text).c_str());
+}
+
+// A refresh of the live index; a database found damaged part-way is moved aside and crawled anew
+// once.
+CrawlResult refresh(const Args& args, const CrawlOptions& options, CrawlHooks& hooks, bool& noIndex) {
+    CrawlResult result;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        OpenedIndex index = openIndexForWriting(args.db);
+        say(index.notice);
+        if (!index.db) {
+            noIndex = true;
+            result.status = index.status;
+            return result;
+        }
+        PosixCrawlFs fs;
+        result = crawl(index.db.get(), options, fs, hooks);
+        if (result.status || !damaged(result.status) || attempt == 1) break;
+        index.db.reset();
+        std::filesystem::path movedTo;
+        if (Status moved = moveDatabaseAside(args.db, movedTo); !moved) {
+            result.status = moved;
+            break;
+        }
+        say("the index is damaged (" + result.status.error + "); it was moved to " + movedTo.string() +
+            " and is rebuilt");
+    }
+    return result;
+}
+
 int runCrawl(const Args& args) {
-    if (args.rebuild) removeIndexFiles(args.db);
     const CrawlOptions options = crawlOptions(args);
     ProgressLine line(stdout, ::isatty(STDOUT_FILENO), terminalColumns(), steadyMillis);
     CrawlHooks hooks;
     hooks.progress = [&](const CrawlProgress& p) { line.update(p); };
-    if (!args.storeOnly) hooks.afterCommit = searchStructureHook();
+    bool sidecarWritten = true;
+    if (!args.storeOnly) hooks.afterCommit = searchStructureHook(sidecarWritten);
     const int64_t started = steadyMillis();
+    bool noIndex = false;
     CrawlResult result;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        OpenedIndex index = openIndexForWriting(args.db);
-        if (!index.notice.empty()) std::fprintf(stderr, "skimmer-index: %s\n", index.notice.c_str());
-        if (!index.db) {
-            std::fprintf(stderr, "skimmer-index: %s\n", index.status.error.c_str());
-            return kExitNoIndex;
-        }
+    if (args.rebuild) {
+        std::string notice;
         PosixCrawlFs fs;
-        result = crawl(index.db.get(), options, fs, hooks);
+        result = rebuildIndex(args.db, options, fs, hooks, notice);
         line.finish();
-        if (result.status || !damaged(result.status) || attempt == 1) break;
-        std::fprintf(stderr, "skimmer-index: the index is damaged (%s); rebuilding it\n", result.status.error.c_str());
-        index.db.reset();
-        std::error_code error;
-        std::filesystem::rename(args.db, args.db.string() + ".damaged", error);
-        if (error) {
-            std::fprintf(stderr, "skimmer-index: cannot move %s aside: %s\n", args.db.c_str(), error.message().c_str());
-            return kExitCrawlFailed;
-        }
-        removeIndexFiles(args.db);
+        say(notice);
+    } else {
+        result = refresh(args, options, hooks, noIndex);
+        line.finish();
     }
     if (!result.status) {
-        std::fprintf(stderr, "skimmer-index: %s\n", result.status.error.c_str());
-        return kExitCrawlFailed;
+        say(result.status.error);
+        return noIndex ? kExitNoIndex : kExitCrawlFailed;
     }
     const CrawlStats& s = result.stats;
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
                 static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
-    return kExitOk;
+    return sidecarWritten ? kExitOk : kExitCrawlFailed;
+}
+
+// "running" in meta is only true while a crawler holds the lock: a killed crawl leaves it behind.
+std::string crawlState(sqlite3* db, const std::filesystem::path& file) {
+    const std::string stored = readMetaText(db, kMetaCrawlState).value_or("unknown");
+    if (stored != "running") return stored;
+    switch (probeCrawlLock(file)) {
+        case LockProbe::Held: return "running";
+        case LockProbe::Free: return "interrupted (the last crawl ended without finishing; run skimmer-index)";
+        case LockProbe::Unknown: break;
+    }
+    return "running (unconfirmed: the lock file cannot be read)";
+}
+
+// The database opened read-only after its files were looked at: SQLite would block opening a
+// FIFO, and a folder in place of the WAL or shared memory makes it fail obscurely.
+Db openForStats(const std::filesystem::path& file, std::string& why) {
+    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm, IndexFile::Lock}) {
+        const std::filesystem::path path = indexFilePath(file, which);
+        const FileLook look = inspectFile(path);
+        if (look.shape == FileShape::Special) {
+            why = notRegularText(path, look) + "; running skimmer-index moves it aside and rebuilds the index";
+            return nullptr;
+        }
+        if (which == IndexFile::Database && look.shape == FileShape::Absent) {
+            why = "there is none; build it with skimmer-index";
+            return nullptr;
+        }
+    }
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    Db db(raw);
+    if (rc != SQLITE_OK) {
+        why = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
+        return nullptr;
+    }
+    if (checkSchema(db.get(), why) != SchemaState::Current) return nullptr;
+    return db;
 }
 
 int runStats(const Args& args) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(args.db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    Db db(raw);
     std::string why;
-    if (rc != SQLITE_OK || checkSchema(db.get(), why) != SchemaState::Current) {
-        std::fprintf(stderr, "skimmer-index: no usable index at %s%s%s\n", args.db.c_str(), why.empty() ? "" : ": ",
-                     why.c_str());
+    Db db = openForStats(args.db, why);
+    if (!db) {
+        say("no usable index at " + args.db.string() + (why.empty() ? "" : ": ") + why);
         return kExitNoIndex;
     }
     sqlite3_busy_timeout(db.get(), 2000);
     const auto count = [&](const char* sql) { return static_cast<long long>(queryInt(db.get(), sql).value_or(0)); };
     const auto meta = [&](const char* key) { return static_cast<long long>(readMetaInt(db.get(), key).value_or(0)); };
-    std::printf("indexer version: %s\n", readMetaText(db.get(), kMetaIndexerVersion).value_or(kIndexerVersion).c_str());
-    std::printf("index: %s\n", args.db.c_str());
+    const std::string version = readMetaText(db.get(), kMetaIndexerVersion).value_or(kIndexerVersion);
+    std::printf("indexer version: %s\n", escapeForTerminal(version).c_str());
+    std::printf("index: %s\n", escapeForTerminal(args.db.string()).c_str());
     std::printf("items: %lld\n", meta(kMetaItemCount));
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
     std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
     std::printf("items waiting to be indexed: %lld\n", meta(kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(kMetaFoldersPending));
-    std::printf("crawl state: %s\n", readMetaText(db.get(), kMetaCrawlState).value_or("unknown").c_str());
+    std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());
     const std::time_t finished = static_cast<std::time_t>(meta(kMetaCrawlFinished));
     char when[64] = "never";
     if (finished > 0) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&finished));
@@ -203,7 +315,8 @@ int runStats(const Args& args) {
 int run(int argc, char** argv) {
     Args args;
     if (const auto error = parseArgs(argc, argv, args)) {
-        std::fprintf(stderr, "skimmer-index: %s\n%s", error->c_str(), kUsage);
+        say(*error);
+        std::fputs(kUsage, stderr);
         return kExitUsage;
     }
     if (args.help) {
@@ -212,7 +325,7 @@ int run(int argc, char** argv) {
     }
     if (args.db.empty()) args.db = defaultIndexPath();
     if (args.db.empty()) {
-        std::fputs("skimmer-index: set HOME or XDG_CACHE_HOME (an absolute folder), or give --db\n", stderr);
+        say("set HOME or XDG_CACHE_HOME (an absolute folder), or give --db");
         return kExitUsage;
     }
     if (args.stats) return runStats(args);
@@ -227,7 +340,7 @@ int main(int argc, char** argv) {
     try {
         return skimmer::index::tool::run(argc, argv);
     } catch (const std::exception& e) {  // e.g. out of memory: report, never abort with a trace
-        std::fprintf(stderr, "skimmer-index: %s\n", e.what());
+        std::fprintf(stderr, "skimmer-index: the run stopped: %s\n", e.what());
         return 1;
     }
 }

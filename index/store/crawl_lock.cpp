@@ -1,0 +1,57 @@
+#include "index/store/crawl_lock.h"
+
+#include "index/store/index_files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace skimmer::index {
+namespace {
+
+// The lock file opened without blocking, or an invalid descriptor with `error` set.
+DirFd openLockFile(const std::filesystem::path& path, int flags, std::string& error) {
+    DirFd fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+    if (!fd.valid()) {
+        const int saved = errno;
+        const FileLook look = inspectFile(path);
+        error = look.shape == FileShape::Special ? notRegularText(path, look)
+                                                 : "cannot open " + path.string() + ": " + std::strerror(saved);
+        return fd;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = notRegularText(path, inspectFile(path));
+        fd.reset();
+    }
+    return fd;
+}
+
+}  // namespace
+
+Status CrawlLock::acquire(const std::filesystem::path& database) {
+    const std::filesystem::path path = indexFilePath(database, IndexFile::Lock);
+    std::string error;
+    fd_ = openLockFile(path, O_RDWR | O_CREAT, error);
+    if (!fd_.valid()) return Status::failure(error);
+    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+        fd_.reset();
+        return Status::failure("another crawl is updating " + database.string());
+    }
+    return {};
+}
+
+LockProbe probeCrawlLock(const std::filesystem::path& database) {
+    const std::filesystem::path path = indexFilePath(database, IndexFile::Lock);
+    if (inspectFile(path).shape == FileShape::Absent) return LockProbe::Free;  // no crawl ever locked it
+    std::string error;
+    const DirFd fd = openLockFile(path, O_RDONLY, error);
+    if (!fd.valid()) return LockProbe::Unknown;
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) return LockProbe::Free;  // released when fd closes
+    return errno == EWOULDBLOCK ? LockProbe::Held : LockProbe::Unknown;
+}
+
+}  // namespace skimmer::index
