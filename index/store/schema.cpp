@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <random>
+#include <utility>
+#include <vector>
 #include <system_error>
 
 namespace skimmer::index {
@@ -98,9 +100,12 @@ Db openFile(const std::filesystem::path& file, Status& status) {
 // SQLite or the sidecar writer opens it: opening a FIFO would block, and a folder in place of the
 // sidecar or the shared-memory file makes every later reader fail.
 Status moveSpecialFilesAside(const std::filesystem::path& file, std::string& notice) {
-    for (const std::filesystem::path& path : indexFiles(file)) {
-        const FileLook look = inspectFile(path);
-        if (look.shape != FileShape::Special) continue;
+    // All are looked at before any is moved: a database moved to "<file>.damaged" is not looked
+    // at again under its new name.
+    std::vector<std::pair<std::filesystem::path, FileLook>> special;
+    for (const std::filesystem::path& path : indexFiles(file))
+        if (FileLook look = inspectFile(path); look.shape == FileShape::Special) special.emplace_back(path, look);
+    for (const auto& [path, look] : special) {
         std::filesystem::path movedTo;
         if (Status s = moveAside(path, movedTo); !s) return Status::failure(notRegularText(path, look) + "; " + s.error);
         if (!notice.empty()) notice += "; ";

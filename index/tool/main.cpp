@@ -256,13 +256,13 @@ std::string crawlState(sqlite3* db, const std::filesystem::path& file) {
         case LockProbe::Free: return "interrupted (the last crawl ended without finishing; run skimmer-index)";
         case LockProbe::Unknown: break;
     }
-    return "running (unconfirmed: the lock file cannot be read)";
+    return "running (unconfirmed: the lock file cannot be checked)";
 }
 
 // The database opened read-only after its files were looked at: SQLite would block opening a
 // FIFO, and a folder in place of the WAL or shared memory makes it fail obscurely.
 Db openForStats(const std::filesystem::path& file, std::string& why) {
-    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm, IndexFile::Lock}) {
+    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm}) {
         const std::filesystem::path path = indexFilePath(file, which);
         const FileLook look = inspectFile(path);
         if (look.shape == FileShape::Special) {
@@ -285,6 +285,16 @@ Db openForStats(const std::filesystem::path& file, std::string& why) {
     return db;
 }
 
+// The files --stats does not need can still be wrong; it says so, as the one command that
+// diagnoses the index.
+void reportOtherSpecialFiles(const std::filesystem::path& file) {
+    for (IndexFile which : {IndexFile::Sidecar, IndexFile::Lock, IndexFile::Damaged}) {
+        const std::filesystem::path path = indexFilePath(file, which);
+        if (const FileLook look = inspectFile(path); look.shape == FileShape::Special)
+            say(notRegularText(path, look) + "; running skimmer-index moves it aside");
+    }
+}
+
 int runStats(const Args& args) {
     std::string why;
     Db db = openForStats(args.db, why);
@@ -292,6 +302,7 @@ int runStats(const Args& args) {
         say("no usable index at " + args.db.string() + (why.empty() ? "" : ": ") + why);
         return kExitNoIndex;
     }
+    reportOtherSpecialFiles(args.db);
     sqlite3_busy_timeout(db.get(), 2000);
     const auto count = [&](const char* sql) { return static_cast<long long>(queryInt(db.get(), sql).value_or(0)); };
     const auto meta = [&](const char* key) { return static_cast<long long>(readMetaInt(db.get(), key).value_or(0)); };

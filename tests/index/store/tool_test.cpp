@@ -2,67 +2,15 @@
 // the output is not a terminal, the config file, and a damaged index replaced with a message.
 // The executable sits beside this test binary; the tests are skipped when it was not built.
 #include "tests/index/store/store_test_util.h"
+#include "tests/index/store/tool_run.h"
 #include "tests/support/temp_home.h"
-
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
-extern char** environ;
-
 namespace skimmer::index::test {
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string toolPath() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path() / "skimmer-index").string();
-}
-
-// Drains both pipes until the child closes them, then reaps it.
-ToolRun runTool(std::vector<std::string> args) {
-    args.insert(args.begin(), toolPath());
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int out[2], err[2];
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    ToolRun run;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    for (int open = spawned == 0 ? 2 : 0; open > 0;) {
-        ::poll(fds, 2, -1);
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-            char buffer[4096];
-            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) sinks[i]->append(buffer, static_cast<size_t>(got));
-            else ::close(fds[i].fd), fds[i].fd = -1, --open;
-        }
-    }
-    int status = 0;
-    if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    return run;
-}
 
 class ToolTest : public ::testing::Test {
 protected:
