@@ -8,12 +8,12 @@ namespace skimmer::index {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at `s[i]`, or 0 when it is not one.
-size_t utf8Length(std::string_view s, size_t i) {
+// Length of the valid UTF-8 sequence at `s[i]` (its code point in `cp`), or 0 when it is not one.
+size_t utf8Length(std::string_view s, size_t i, uint32_t& cp) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b = byte(i);
     size_t n = 0;
-    uint32_t cp = 0;
+    cp = b;
     if (b < 0x80) return 1;
     if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1F;
     else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0F;
@@ -29,6 +29,13 @@ size_t utf8Length(std::string_view s, size_t i) {
     return invalid ? 0 : n;
 }
 
+// Characters that reorder or break the line a terminal shows without being visible themselves: a
+// name holding U+202E shows its extension reversed, one holding U+2028 starts a new line.
+bool reordersOrBreaksLines(uint32_t cp) {
+    return cp == 0x061C || cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
+}
+
 }  // namespace
 
 std::string terminalSafe(std::string_view bytes) {
@@ -36,13 +43,20 @@ std::string terminalSafe(std::string_view bytes) {
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        const size_t n = utf8Length(bytes, i);
+        uint32_t cp = 0;
+        const size_t n = utf8Length(bytes, i, cp);
         if (b == '\\') {
             out += "\\\\";
         } else if (n == 0 || b < 0x20 || b == 0x7F) {
             char escape[5];
             std::snprintf(escape, sizeof escape, "\\x%02X", b);
             out += escape;
+        } else if (reordersOrBreaksLines(cp)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(cp));
+            out += escape;
+            i += n;
+            continue;
         } else {
             out.append(bytes.substr(i, n));
             i += n;

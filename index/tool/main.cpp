@@ -163,13 +163,17 @@ std::optional<std::string> parseArgs(int argc, char** argv, Args& args) {
     return resolveRoots(args.roots);
 }
 
+void say(const std::string& text) {
+    if (!text.empty()) std::fprintf(stderr, "skimmer-index: %s\n", escapeForTerminal(text).c_str());
+}
+
 CrawlOptions crawlOptions(const Args& args) {
     CrawlOptions options = defaultCrawlOptions([](const char* name) { return std::getenv(name); });
     if (!args.roots.empty()) options.roots = args.roots;
     const std::string config = defaultConfigPath([](const char* name) { return std::getenv(name); });
     if (!config.empty())
         for (const std::string& problem : loadIndexConfig(config, options, !args.roots.empty()))
-            std::fprintf(stderr, "skimmer-index: %s\n", problem.c_str());
+            say(problem);
     options.excludes.insert(options.excludes.end(), args.excludes.begin(), args.excludes.end());
     return options;
 }
@@ -184,9 +188,6 @@ bool damaged(const Status& status) {
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
-void say(const std::string& text) {
-    if (!text.empty()) std::fprintf(stderr, "skimmer-index: %s\n", escapeForTerminal(text).c_str());
-}
 
 // A refresh of the live index; a database found damaged part-way is moved aside and crawled anew
 // once.

@@ -67,31 +67,6 @@ TEST_F(QueryCommandTest, MalformedEmptyAndMissingAreReported) {
                                ".gone; build it with skimmer-index (error code 80070002)\n");
 }
 
-struct EscapeCase {
-    const char* name;
-    std::string bytes, shown;
-};
-
-class EscapeForTerminalTest : public ::testing::TestWithParam<EscapeCase> {};
-
-// Characters that would reverse or split what the terminal shows are named by their number, each
-// with its neighbours left as they are.
-TEST_P(EscapeForTerminalTest, LineBreakingAndReorderingCharactersAreShownByNumber) {
-    EXPECT_EQ(escapeForTerminal(GetParam().bytes), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Controls, EscapeForTerminalTest,
-    ::testing::Values(EscapeCase{"RightToLeftOverride", "a\u202Etxt.exe", "a\\u202Etxt.exe"},
-                      EscapeCase{"Embeddings", "\u202A\u202B\u202C\u202D", "\\u202A\\u202B\\u202C\\u202D"},
-                      EscapeCase{"Isolates", "\u2066x\u2067\u2068\u2069", "\\u2066x\\u2067\\u2068\\u2069"},
-                      EscapeCase{"Marks", "\u200E\u200F\u061C", "\\u200E\\u200F\\u061C"},
-                      EscapeCase{"LineAndParagraphSeparators", "one\u2028two\u2029", "one\\u2028two\\u2029"},
-                      EscapeCase{"NeighboursKept", "\u2027\u2030\u202F\u2065\u206A\u200D",
-                                 "\u2027\u2030\u202F\u2065\u206A\u200D"},
-                      EscapeCase{"BackslashStaysUnambiguous", "\\u202E", "\\\\u202E"}),
-    [](const ::testing::TestParamInfo<EscapeCase>& info) { return std::string(info.param.name); });
-
 TEST(EscapeForTerminal, KeepsPrintableUtf8AndEscapesTheRest) {
     EXPECT_EQ(escapeForTerminal("Ёлка 水.txt"), "Ёлка 水.txt");
     EXPECT_EQ(escapeForTerminal("a\\b\x7f\t"), "a\\\\b\\x7F\\x09");
