@@ -43,6 +43,18 @@ Status copyOver(sqlite3* to, sqlite3* from) {
     return {};
 }
 
+// SQLite copies into a database in WAL mode only when both have the same page size. An index made
+// with another page size is switched to a rollback journal for the copy (searches that meet the
+// copy wait or are told the index is busy, never see half of it) and back to WAL afterwards.
+Status copyOverAnyPageSize(sqlite3* to, sqlite3* from) {
+    const auto pageSize = [](sqlite3* db) { return queryInt(db, "PRAGMA page_size").value_or(0); };
+    if (pageSize(to) == pageSize(from)) return copyOver(to, from);
+    if (Status s = execSql(to, "PRAGMA journal_mode=DELETE"); !s) return s;
+    Status copied = copyOver(to, from);
+    Status back = execSql(to, "PRAGMA journal_mode=WAL");
+    return copied ? back : copied;
+}
+
 CrawlResult failed(Status status) {
     CrawlResult result;
     result.status = std::move(status);
@@ -73,7 +85,7 @@ CrawlResult rebuildIndex(const std::filesystem::path& database, const CrawlOptio
         CrawlHooks stagingHooks = hooks;
         stagingHooks.afterCommit = nullptr;  // the sidecar is built for the live file, after the copy
         result = crawl(fresh.db.get(), options, fs, stagingHooks);
-        if (result.status) result.status = copyOver(live.db.get(), fresh.db.get());
+        if (result.status) result.status = copyOverAnyPageSize(live.db.get(), fresh.db.get());
     }
     if (Status s = removeStaging(staging); !s && result.status) result.status = s;
     if (!result.status) return result;

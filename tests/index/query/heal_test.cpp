@@ -146,6 +146,26 @@ TEST_F(RebuildWhileSearching, EverySearchSeesAWholeIndex) {
         EXPECT_EQ(inspectFile(staging).shape, FileShape::Absent) << staging << " left behind";
 }
 
+// An index made with another page size (SQLite will not copy pages into a WAL database of another
+// size) is rebuilt all the same, and is in WAL mode again afterwards.
+TEST_F(RebuildWhileSearching, AnIndexWithAnotherPageSizeIsRebuilt) {
+    ASSERT_TRUE(rebuild().status);
+    {
+        OpenedIndex live = openIndexForWriting(db_);
+        ASSERT_TRUE(live.db) << live.status.error;
+        ASSERT_TRUE(execSql(live.db.get(), "PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; VACUUM").ok);
+        ASSERT_EQ(queryInt(live.db.get(), "PRAGMA page_size"), 4096);
+    }
+    const CrawlResult result = rebuild();
+    ASSERT_TRUE(result.status) << result.status.error;
+    EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
+    OpenedIndex live = openIndexForWriting(db_);
+    Status status;
+    Stmt mode = prepare(live.db.get(), "PRAGMA journal_mode", status);
+    ASSERT_EQ(sqlite3_step(mode.get()), SQLITE_ROW);
+    EXPECT_EQ(columnBytes(mode.get(), 0), "wal");
+}
+
 // A rebuild that fails (a root that cannot be crawled into a database that cannot be written)
 // leaves the live index as it was.
 TEST_F(RebuildWhileSearching, AFailedRebuildLeavesTheLiveIndex) {
