@@ -1,5 +1,5 @@
 // Every file of the index replaced by something that is not a regular file (FIFO, socket, folder,
-// dangling link): no command blocks, each one that needs the file says it "is not a regular file",
+// dangling link, device): no command blocks, each one that needs the file says it "is not a regular file",
 // and a refresh or rebuild moves it aside and leaves an index that answers.
 #include "index/store/index_files.h"
 #include "tests/index/store/store_test_util.h"
@@ -7,6 +7,7 @@
 #include "tests/support/temp_home.h"
 
 #include <sys/socket.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 
 #include <cstring>
@@ -15,7 +16,7 @@
 namespace skimmer::index::test {
 namespace {
 
-enum class Shape { Fifo, Socket, Folder, DanglingLink };
+enum class Shape { Fifo, Socket, Folder, DanglingLink, Device };
 
 // Long enough for any of these commands on the tiny tree, far too short for a blocked open.
 constexpr std::chrono::milliseconds kWithinASecond{1000};
@@ -26,6 +27,9 @@ void makeSpecial(const std::filesystem::path& path, Shape shape) {
         case Shape::Fifo: ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << path; break;
         case Shape::Folder: ASSERT_EQ(::mkdir(path.c_str(), 0700), 0) << path; break;
         case Shape::DanglingLink: ASSERT_EQ(::symlink("no-such-target", path.c_str()), 0) << path; break;
+        case Shape::Device:  // the null device's numbers; only a privileged user may make one
+            if (::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make a device here";
+            break;
         case Shape::Socket: {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
             ASSERT_GE(fd, 0);
@@ -66,6 +70,7 @@ protected:
         ASSERT_EQ(built.exitCode, 0) << built.err;
         special = indexFilePath(db, std::get<0>(GetParam()));
         makeSpecial(special, std::get<1>(GetParam()));
+        if (IsSkipped()) return;
     }
 
     ToolRun run(std::vector<std::string> args) {
@@ -118,7 +123,7 @@ TEST_P(SpecialIndexFile, RebuildMovesItAsideAndLeavesAWorkingIndex) {
 
 std::string caseName(const ::testing::TestParamInfo<std::tuple<IndexFile, Shape>>& info) {
     static const char* const kFiles[] = {"Database", "Wal", "Shm", "Sidecar", "Lock", "Damaged"};
-    static const char* const kShapes[] = {"Fifo", "Socket", "Folder", "DanglingLink"};
+    static const char* const kShapes[] = {"Fifo", "Socket", "Folder", "DanglingLink", "Device"};
     return std::string(kFiles[static_cast<int>(std::get<0>(info.param))]) + "_" +
            kShapes[static_cast<int>(std::get<1>(info.param))];
 }
@@ -128,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFileEveryShape, SpecialIndexFile,
                                                               IndexFile::Sidecar, IndexFile::Lock,
                                                               IndexFile::Damaged),
                                             ::testing::Values(Shape::Fifo, Shape::Socket, Shape::Folder,
-                                                              Shape::DanglingLink)),
+                                                              Shape::DanglingLink, Shape::Device)),
                          caseName);
 
 }  // namespace
