@@ -13,11 +13,20 @@ namespace skimmer::index {
 namespace {
 
 // The staging database and every companion SQLite or the crawler made beside it. They are ours
-// alone while the live lock is held: a leftover is a rebuild that was killed.
+// alone while the live lock is held: a leftover is a rebuild that was killed. Something else in
+// their place (a folder, a FIFO) is moved aside like any index file, never deleted.
 Status removeStaging(const std::filesystem::path& staging) {
-    for (const std::filesystem::path& path : indexFiles(staging)) {
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    for (int i = 0; i < kIndexFileCount; ++i) {
+        if (static_cast<IndexFile>(i) == IndexFile::Damaged) continue;  // what was moved aside stays for the user
+        const std::filesystem::path path = indexFilePath(staging, static_cast<IndexFile>(i));
+        const FileLook look = inspectFile(path);
+        if (look.shape == FileShape::Absent) continue;
+        std::filesystem::path movedTo;
+        if (look.shape == FileShape::Special) {
+            if (Status s = moveAside(path, movedTo); !s) return Status::failure(notRegularText(path, look) + "; " + s.error);
+        } else if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
             return Status::failure("cannot remove " + path.string() + ": " + std::strerror(errno));
+        }
     }
     return {};
 }

@@ -7,6 +7,7 @@
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
 #include "index/store/crawl_fs.h"
+#include "index/store/crawl_lock.h"
 #include "index/store/index_files.h"
 #include "index/store/rebuild.h"
 #include "tests/index/query/test_index.h"
@@ -166,20 +167,31 @@ TEST_F(RebuildWhileSearching, AnIndexWithAnotherPageSizeIsRebuilt) {
     EXPECT_EQ(columnBytes(mode.get(), 0), "wal");
 }
 
-// A rebuild that fails (a root that cannot be crawled into a database that cannot be written)
-// leaves the live index as it was.
-TEST_F(RebuildWhileSearching, AFailedRebuildLeavesTheLiveIndex) {
+// A rebuild that cannot start (another crawl holds the index) fails at once, says why, and leaves
+// the live index and no staging file behind.
+TEST_F(RebuildWhileSearching, ARefusedRebuildLeavesTheLiveIndex) {
     ASSERT_TRUE(rebuild().status);
-    const std::filesystem::path staging = db_.string() + kStagingSuffix;
-    std::filesystem::create_directories(staging / "occupied");  // a folder the staging file cannot replace
+    CrawlLock other;
+    ASSERT_TRUE(other.acquire(db_).ok);
     CrawlOptions options;
     options.roots = {tree_.string()};
     PosixCrawlFs fs;
     std::string notice;
-    const CrawlResult failed = rebuildIndex(db_, options, fs, {}, notice);
-    EXPECT_FALSE(failed.status);
-    EXPECT_NE(failed.status.error.find(staging.string()), std::string::npos) << failed.status.error;
+    const CrawlResult refused = rebuildIndex(db_, options, fs, {}, notice);
+    EXPECT_FALSE(refused.status);
+    EXPECT_NE(refused.status.error.find("another crawl"), std::string::npos) << refused.status.error;
     EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
+    EXPECT_EQ(inspectFile(db_.string() + kStagingSuffix).shape, FileShape::Absent);
+}
+
+// A leftover of a killed rebuild that is not a regular file is moved aside, not a reason to fail.
+TEST_F(RebuildWhileSearching, ALeftoverStagingFolderIsMovedAside) {
+    ASSERT_TRUE(rebuild().status);
+    const std::filesystem::path staging = db_.string() + kStagingSuffix;
+    std::filesystem::create_directories(staging / "occupied");
+    ASSERT_TRUE(rebuild().status);
+    EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
+    EXPECT_TRUE(std::filesystem::is_directory(staging.string() + kDamagedSuffix));
 }
 
 }  // namespace

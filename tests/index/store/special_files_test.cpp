@@ -1,6 +1,6 @@
 // Every file of the index replaced by something that is not a regular file (FIFO, socket, folder,
-// dangling link, device): no command blocks, each one that needs the file says it "is not a regular file",
-// and a refresh or rebuild moves it aside and leaves an index that answers.
+// dangling link, device): no command blocks, each one that needs the file says it "is not a
+// regular file", and a refresh or rebuild moves it aside and leaves an index that answers.
 #include "index/store/index_files.h"
 #include "tests/index/store/store_test_util.h"
 #include "tests/index/store/tool_run.h"
