@@ -100,11 +100,14 @@ Db openFile(const std::filesystem::path& file, Status& status) {
 // SQLite or the sidecar writer opens it: opening a FIFO would block, and a folder in place of the
 // sidecar or the shared-memory file makes every later reader fail.
 Status moveSpecialFilesAside(const std::filesystem::path& file, std::string& notice) {
-    // All are looked at before any is moved: a database moved to "<file>.damaged" is not looked
-    // at again under its new name.
+    // "<file>.damaged" is not one of them: it is only ever a destination (and what was moved
+    // there is special by nature; moving it on would grow a chain of names with every run). All
+    // are looked at before any is moved.
     std::vector<std::pair<std::filesystem::path, FileLook>> special;
-    for (const std::filesystem::path& path : indexFiles(file))
+    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm, IndexFile::Sidecar, IndexFile::Lock}) {
+        const std::filesystem::path path = indexFilePath(file, which);
         if (FileLook look = inspectFile(path); look.shape == FileShape::Special) special.emplace_back(path, look);
+    }
     for (const auto& [path, look] : special) {
         std::filesystem::path movedTo;
         if (Status s = moveAside(path, movedTo); !s) return Status::failure(notRegularText(path, look) + "; " + s.error);

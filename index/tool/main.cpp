@@ -161,7 +161,7 @@ Db openForStats(const std::filesystem::path& file, std::string& why) {
 // The files --stats does not need can still be wrong; it says so, as the one command that
 // diagnoses the index.
 void reportOtherSpecialFiles(const std::filesystem::path& file) {
-    for (IndexFile which : {IndexFile::Sidecar, IndexFile::Lock, IndexFile::Damaged}) {
+    for (IndexFile which : {IndexFile::Sidecar, IndexFile::Lock}) {
         const std::filesystem::path path = indexFilePath(file, which);
         if (const FileLook look = inspectFile(path); look.shape == FileShape::Special)
             say(notRegularText(path, look) + "; running skimmer-index moves it aside");
