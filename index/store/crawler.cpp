@@ -98,8 +98,8 @@ public:
 
     CrawlResult run() {
         CrawlLock lock;
-        const char* file = sqlite3_db_filename(db_, "main");
-        if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);  // else a private in-memory index
+        const char* file = sqlite3_db_filename(db_, "main");  // empty for a private in-memory index
+        if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
         if (result_.status && start()) {
             for (const std::string& root : rootOrder_) {
                 if (!writer_.ok()) break;

@@ -17,13 +17,14 @@ namespace {
 // their place (a folder, a FIFO) is moved aside like any index file, never deleted.
 Status removeStaging(const std::filesystem::path& staging) {
     for (int i = 0; i < kIndexFileCount; ++i) {
-        if (static_cast<IndexFile>(i) == IndexFile::Damaged) continue;  // what was moved aside stays for the user
+        if (static_cast<IndexFile>(i) == IndexFile::Damaged) continue;  // what was moved aside stays
         const std::filesystem::path path = indexFilePath(staging, static_cast<IndexFile>(i));
         const FileLook look = inspectFile(path);
         if (look.shape == FileShape::Absent) continue;
         std::filesystem::path movedTo;
         if (look.shape == FileShape::Special) {
-            if (Status s = moveAside(path, movedTo); !s) return Status::failure(notRegularText(path, look) + "; " + s.error);
+            if (Status s = moveAside(path, movedTo); !s)
+                return Status::failure(notRegularText(path, look) + "; " + s.error);
         } else if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
             return Status::failure("cannot remove " + path.string() + ": " + std::strerror(errno));
         }
@@ -90,10 +91,10 @@ CrawlResult rebuildIndex(const std::filesystem::path& database, const CrawlOptio
     CrawlResult result;
     {
         OpenedIndex fresh = openIndexForWriting(staging);
-        if (!fresh.db) return failed(fresh.status);
         CrawlHooks stagingHooks = hooks;
         stagingHooks.afterCommit = nullptr;  // the sidecar is built for the live file, after the copy
-        result = crawl(fresh.db.get(), options, fs, stagingHooks);
+        if (fresh.db) result = crawl(fresh.db.get(), options, fs, stagingHooks);
+        else result.status = fresh.status;
         if (result.status) result.status = copyOverAnyPageSize(live.db.get(), fresh.db.get());
     }
     if (Status s = removeStaging(staging); !s && result.status) result.status = s;

@@ -110,7 +110,8 @@ Status moveSpecialFilesAside(const std::filesystem::path& file, std::string& not
     }
     for (const auto& [path, look] : special) {
         std::filesystem::path movedTo;
-        if (Status s = moveAside(path, movedTo); !s) return Status::failure(notRegularText(path, look) + "; " + s.error);
+        if (Status s = moveAside(path, movedTo); !s)
+            return Status::failure(notRegularText(path, look) + "; " + s.error);
         if (!notice.empty()) notice += "; ";
         notice += notRegularText(path, look) + ": it was moved to " + movedTo.string();
     }

@@ -95,7 +95,8 @@ std::optional<std::string> parseLimit(const std::string& text, long& limit) {
     char* end = nullptr;
     limit = std::strtol(text.c_str(), &end, 10);
     const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-    if (!digitsOnly || *end != '\0' || errno == ERANGE) return "--limit needs a whole number of hits, not '" + text + "'";
+    if (!digitsOnly || *end != '\0' || errno == ERANGE)
+        return "--limit needs a whole number of hits, not '" + text + "'";
     return std::nullopt;
 }
 
