@@ -31,7 +31,7 @@ const char* const kUsage =
     "  --help          this text\n"
     "Each option is given at most once (--root and --exclude may repeat). --stats and --query\n"
     "take only --db (and --query its own options); crawl options with them are refused, as are\n"
-    "an empty or missing --root folder, an empty --db and a --limit that is not a whole number.\n"
+    "an empty or missing --root folder, any empty value and a --limit that is not a whole number.\n"
     "Config file: $XDG_CONFIG_HOME/skimmer/index.conf with lines 'root = DIR', 'exclude = GLOB',\n"
     "'default-excludes = yes|no' and '#' comments.\n"
     "Exit codes: 0 done (unreadable folders are counted, not fatal); 1 the crawl failed, or the\n"
@@ -123,6 +123,8 @@ std::optional<std::string> parseArgs(int argc, char** argv, Args& args) {
     if (query) args.query = QueryRequest{*query};
     if (auto error = checkModes(args)) return error;
     if (args.kind && args.kind->empty()) return "--kind needs a kind word, not an empty text";
+    for (const std::string& exclude : args.excludes)
+        if (exclude.empty()) return "--exclude needs a pattern, not an empty text";
     if (args.query) {
         args.query->kind = args.kind.value_or("");
         args.query->nulTerminated = args.nul;

@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"FileAsRoot", {"--root", "/etc/hostname"}, "--root /etc/hostname is not a folder"},
         RefusedLine{"EmptyRoot", {"--root", ""}, "--root needs a folder"},
         RefusedLine{"EmptyDb", {"--db", "", "--root", "TREE"}, "--db needs a file"},
+        RefusedLine{"EmptyExclude", {"--root", "TREE", "--exclude", ""}, "--exclude needs a pattern"},
         RefusedLine{"EmptyLimit", {"--query", "a", "--limit", ""}, "--limit needs a whole number"},
         RefusedLine{"WordLimit", {"--query", "a", "--limit", "abc"}, "--limit needs a whole number"},
         RefusedLine{"NegativeLimit", {"--query", "a", "--limit", "-1"}, "--limit needs a whole number"},
