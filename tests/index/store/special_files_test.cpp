@@ -150,6 +150,32 @@ TEST_P(SpecialIndexFile, RebuildMovesItAsideAndLeavesAWorkingIndex) {
     expectWorkingIndex();
 }
 
+class SpecialConfigFile : public ::testing::TestWithParam<Shape> {};
+
+// The optional config file read by every crawl is the same hazard: the crawl says so and goes on
+// with the defaults.
+TEST_P(SpecialConfigFile, IsReportedAndIgnoredWithoutBlocking) {
+    skimmer::test::TempHome home;
+    if (!std::filesystem::exists(toolPath())) GTEST_SKIP() << "skimmer-index was not built";
+    const std::string tree = (home.root() / "tree").string();
+    makeDir(tree);
+    writeFile(tree + "/findme.txt", "x");
+    const std::filesystem::path config = home.config() / "skimmer" / "index.conf";
+    std::filesystem::create_directories(config.parent_path());
+    makeSpecial(config, GetParam());
+    if (IsSkipped()) return;
+    const std::string db = (home.cache() / "index.sqlite").string();
+    const ToolRun refresh = runTool({"--root", tree, "--db", db}, kWithinASecond);
+    EXPECT_FALSE(refresh.timedOut);
+    EXPECT_EQ(refresh.exitCode, 0) << refresh.err;
+    EXPECT_NE(refresh.err.find(config.string() + " is not a regular file"), std::string::npos) << refresh.err;
+    EXPECT_EQ(runTool({"--query", "findme", "--db", db}, kWithinASecond).out, tree + "/findme.txt\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryShape, SpecialConfigFile,
+                         ::testing::Values(Shape::Fifo, Shape::Socket, Shape::Folder, Shape::DanglingLink,
+                                           Shape::Device));
+
 std::string caseName(const ::testing::TestParamInfo<std::tuple<IndexFile, Shape>>& info) {
     static const char* const kFiles[] = {"Database", "Wal", "Shm", "Sidecar", "Lock", "Damaged"};
     static const char* const kShapes[] = {"Fifo", "Socket", "Folder", "DanglingLink", "Device"};
