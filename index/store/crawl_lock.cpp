@@ -7,10 +7,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 
 namespace skimmer::index {
 namespace {
+
+constexpr int kLockAttempts = 5;
+constexpr long kLockRetryNs = 20'000'000;  // 5 x 20 ms: far longer than a probe holds the lock
 
 // The lock file opened without blocking, or an invalid descriptor with `error` set.
 DirFd openLockFile(const std::filesystem::path& path, int flags, std::string& error) {
@@ -37,9 +41,15 @@ Status CrawlLock::acquire(const std::filesystem::path& database) {
     std::string error;
     fd_ = openLockFile(path, O_RDWR | O_CREAT, error);
     if (!fd_.valid()) return Status::failure(error);
-    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-        fd_.reset();
-        return Status::failure("another crawl is updating " + database.string());
+    // A reader probing whether a crawl is alive holds a shared lock for an instant: a few short
+    // retries tell that apart from a crawler that holds the lock for its whole run.
+    for (int attempt = 0; ::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0; ++attempt) {
+        if (errno != EWOULDBLOCK || attempt == kLockAttempts - 1) {
+            fd_.reset();
+            return Status::failure("another crawl is updating " + database.string());
+        }
+        const timespec pause{0, kLockRetryNs};
+        ::nanosleep(&pause, nullptr);
     }
     return {};
 }

@@ -6,7 +6,8 @@
 //   in its place is refused as "… is not a regular file".
 // - `probeCrawlLock` tells a reader whether a crawler holds the lock right now, so a crawl that
 //   was killed (its meta state still says "running") is told from one that is alive. It takes a
-//   shared lock for an instant only when nobody holds it.
+//   shared lock for an instant only when nobody holds it; `acquire` retries briefly so that such
+//   an instant never makes a crawl fail.
 // - Nothing throws.
 #pragma once
 
@@ -19,7 +20,7 @@ namespace skimmer::index {
 
 class CrawlLock {
 public:
-    // Locks the index at `database`; fails at once (never waits) when another crawl holds it.
+    // Locks the index at `database`; fails within about 0.1 s when another crawl holds it.
     Status acquire(const std::filesystem::path& database);
     bool held() const { return fd_.valid(); }
 
