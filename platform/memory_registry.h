@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/registry_access.h"
 
@@ -35,6 +38,7 @@ public:
     int changes() const { return changes_; }
     void resetChanges() { changes_ = 0; }
     bool keyExists(std::string_view path) const;
+    std::vector<std::string> subkeyNames(std::string_view path) const;  // direct subkeys, sorted
     std::optional<Value> value(std::string_view path, std::string_view name) const;
     void setValue(std::string_view path, std::string_view name, Value value);  // creates the key
     size_t valueCount(std::string_view path) const;

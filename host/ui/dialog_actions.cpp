@@ -7,6 +7,7 @@
 #include "host/term/text_width.h"
 #include "host/ui/hotkey_text.h"
 #include "host/ui/running_dialog.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::ui {
 
@@ -22,14 +23,6 @@ bool takesFocus(int type) {
         default:
             return false;
     }
-}
-
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-size_t cutPoint(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text.size();
-    size_t n = limit;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    return n;
 }
 
 }  // namespace
@@ -175,17 +168,33 @@ std::string RunningDialog::itemText(int id) const {
 void RunningDialog::setItemText(int id, std::string_view text) {
     auto& item = items_[static_cast<size_t>(id)];
     if (isEdit(id)) return item.edit.setText(text);
-    size_t n = cutPoint(text, sizeof item.far.Data - 1);
+    size_t n = os::utf8CutPoint(text, sizeof item.far.Data - 1);
     std::memcpy(item.far.Data, text.data(), n);
     item.far.Data[n] = '\0';
+}
+
+CHAR_INFO* RunningDialog::userCells(int id) const {
+    const auto& item = items_[static_cast<size_t>(id)];
+    if (item.far.Type != DI_USERCONTROL) return nullptr;
+    if (item.far.VBuf) return item.far.VBuf;
+    const int w = item.far.X2 - item.far.X1 + 1, h = item.far.Y2 - item.far.Y1 + 1;
+    if (w <= 0 || h <= 0) return nullptr;
+    const auto size = static_cast<size_t>(w) * static_cast<size_t>(h);
+    if (item.cells.size() != size) {
+        CHAR_INFO blank{};
+        blank.Char.UnicodeChar = L' ';
+        item.cells.assign(size, blank);
+    }
+    return item.cells.data();
 }
 
 FarDialogItem RunningDialog::exportItem(int id) const {
     FarDialogItem out = items_[static_cast<size_t>(id)].far;
     out.Focus = (id == focus_);
+    if (out.Type == DI_USERCONTROL) out.VBuf = userCells(id);
     if (isEdit(id)) {
         std::string text = items_[static_cast<size_t>(id)].edit.text();
-        size_t n = cutPoint(text, sizeof out.Data - 1);
+        size_t n = os::utf8CutPoint(text, sizeof out.Data - 1);
         std::memcpy(out.Data, text.data(), n);
         out.Data[n] = '\0';
     }

@@ -57,7 +57,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
     return 0;
 }
 
-RunningDialog::RunningDialog(UiContext& context, const DialogSpec& layout)
+RunningDialog::RunningDialog(UiContext& context, const DialogLayout& layout)
     : context_(context), callerItems_(layout.items), proc_(layout.proc), flags_(layout.flags),
       helpTopic_(layout.helpTopic), dlgData_(layout.param) {
     centredX_ = layout.x1 == -1;
@@ -156,7 +156,10 @@ void RunningDialog::onResize(const ResizeEvent&) {
 
 void RunningDialog::writeBack() {
     if (!callerItems_) return;
-    for (size_t i = 0; i < items_.size(); ++i) callerItems_[i] = exportItem(static_cast<int>(i));
+    for (size_t i = 0; i < items_.size(); ++i) {
+        callerItems_[i] = exportItem(static_cast<int>(i));
+        if (items_[i].far.Type == DI_USERCONTROL) callerItems_[i].VBuf = items_[i].far.VBuf;  // never ours
+    }
 }
 
 LONG_PTR RunningDialog::notify(int msg, int param1, LONG_PTR param2) {

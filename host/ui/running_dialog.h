@@ -9,6 +9,10 @@
 //   procedure. Deviations are named where they are made.
 // - The caller's item array is read once at the start and written back (every item, as the dialog
 //   holds it then) when the dialog ends, whatever ends it.
+// - A DI_USERCONTROL item without a VBuf of its own gets one from the dialog: W x H cells, handed
+//   out with the item (DM_GETDLGITEM, DN_DRAWDLGITEM), valid until the item's size changes or the
+//   dialog ends. The procedure draws into it on DN_DRAWDLGITEM; a cell holding 0 right after a
+//   double-width character is that character's right half.
 // - Every method runs with the UI lock held (the modal loop holds it; SendDlgMessage takes it).
 //   Painting happens only on the UI thread: a change made from another thread marks the dialog
 //   dirty and wakes the loop, which paints.
@@ -17,6 +21,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "far/dialog.h"
@@ -26,7 +31,7 @@
 
 namespace skimmer::host::ui {
 
-struct DialogSpec {
+struct DialogLayout {
     int x1 = -1, y1 = -1, x2 = 0, y2 = 0;  // as DialogEx takes them: -1 centres, then x2/y2 are sizes
     std::string helpTopic;
     FarDialogItem* items = nullptr;        // the caller's array, written back on close
@@ -42,7 +47,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
 
 class RunningDialog : public Layer {
 public:
-    RunningDialog(UiContext& context, const DialogSpec& layout);
+    RunningDialog(UiContext& context, const DialogLayout& layout);
     ~RunningDialog() override;
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;
@@ -67,11 +72,13 @@ private:
         FarDialogItem far{};
         EditLine edit;
         LONG_PTR userData = 0;
+        // A DI_USERCONTROL given no VBuf draws into this one, sized to the item on every hand-out
+        // (DM_GETDLGITEM, DN_DRAWDLGITEM); it never reaches the caller's item array.
+        mutable std::vector<CHAR_INFO> cells;
     };
     using Handler = LONG_PTR (RunningDialog::*)(int, LONG_PTR);
 
     // Lifecycle and the loop (running_dialog.cpp).
-    void placeInitially();
     void initItems();
     void startUp();
     void dispatch(const UiEvent& event);
@@ -95,6 +102,7 @@ private:
     bool hotkey(int key, bool needsAlt);
     void activateHotkeyItem(int id, int key);
     FarDialogItem exportItem(int id) const;
+    CHAR_INFO* userCells(int id) const;
     std::string itemText(int id) const;
     void setItemText(int id, std::string_view text);
     void editChanged(int id);
@@ -103,11 +111,11 @@ private:
     void processKey(int key, bool viaDnKey);
     bool defaultKey(int key);
     bool editKey(int id, int key);
-    bool moveModeKey(int key);
+    void moveModeKey(int key);
     void paste(const std::string& text);
     void processMouse(const term::MouseEvent& event);
     int itemAt(int x, int y) const;
-    bool clickItem(int id, MOUSE_EVENT_RECORD record);
+    void clickItem(int id, MOUSE_EVENT_RECORD record);
     void dragTo(const term::MouseEvent& event);
 
     // Messages (dialog_messages.cpp).

@@ -70,7 +70,7 @@ bool isPreviousFormat(const MappedFile& file) {
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     Opened opened;
-    if (inspectFile(path).shape == FileShape::Absent) {  // a dangling link is not absent: it is reported
+    if (store::inspectFile(path).shape == store::FileShape::Absent) {  // a dangling link is not absent: it is reported
         opened.error = "no name index at " + path.string();
         return opened;  // Missing
     }

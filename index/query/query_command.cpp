@@ -44,7 +44,7 @@ long printHits(Recordset& recordset, const QueryCommand& command, std::FILE* out
 
 }  // namespace
 
-std::string escapeForTerminal(std::string_view bytes) { return terminalSafe(bytes); }
+std::string escapeForTerminal(std::string_view bytes) { return store::terminalSafe(bytes); }
 
 int runQueryCommand(const QueryCommand& command, const std::filesystem::path& database, std::FILE* out,
                     std::FILE* err) {

@@ -22,7 +22,7 @@ inline constexpr int kBusyWaitMs = 100;
 using Clock = std::function<int64_t()>;
 Clock systemClock();
 
-Db openForReading(const std::filesystem::path& file);
+store::Db openForReading(const std::filesystem::path& file);
 
 // Throws SafecallError as above unless `file` exists and it and its companions are regular files;
 // opens nothing.

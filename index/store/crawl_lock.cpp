@@ -10,15 +10,15 @@
 #include <ctime>
 #include <cstring>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 namespace {
 
 constexpr int kLockAttempts = 5;
 constexpr long kLockRetryNs = 20'000'000;  // 5 x 20 ms: far longer than a probe holds the lock
 
 // The lock file opened without blocking, or an invalid descriptor with `error` set.
-DirFd openLockFile(const std::filesystem::path& path, int flags, std::string& error) {
-    DirFd fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+os::UniqueFd openLockFile(const std::filesystem::path& path, int flags, std::string& error) {
+    os::UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
     if (!fd.valid()) {
         const int saved = errno;
         const FileLook look = inspectFile(path);
@@ -58,10 +58,10 @@ LockProbe probeCrawlLock(const std::filesystem::path& database) {
     const std::filesystem::path path = indexFilePath(database, IndexFile::Lock);
     if (inspectFile(path).shape == FileShape::Absent) return LockProbe::Free;  // no crawl ever locked it
     std::string error;
-    const DirFd fd = openLockFile(path, O_RDONLY, error);
+    const os::UniqueFd fd = openLockFile(path, O_RDONLY, error);
     if (!fd.valid()) return LockProbe::Unknown;
     if (::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) return LockProbe::Free;  // released when fd closes
     return errno == EWOULDBLOCK ? LockProbe::Held : LockProbe::Unknown;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

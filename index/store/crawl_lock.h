@@ -11,12 +11,12 @@
 // - Nothing throws.
 #pragma once
 
-#include "index/store/crawl_fs.h"
+#include "os/unique_fd.h"
 #include "index/store/sqlite_handle.h"
 
 #include <filesystem>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 class CrawlLock {
 public:
@@ -25,11 +25,11 @@ public:
     bool held() const { return fd_.valid(); }
 
 private:
-    DirFd fd_;  // any descriptor closes the same way
+    os::UniqueFd fd_;  // any descriptor closes the same way
 };
 
 enum class LockProbe { Held, Free, Unknown };
 
 LockProbe probeCrawlLock(const std::filesystem::path& database);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -20,7 +20,7 @@
 #include <ctime>
 #include <unordered_set>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -40,8 +40,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 bool vanishedError(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
-ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
-    ItemRow row;
+CrawledItem rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
+    CrawledItem row;
     row.name = name;
     row.mtime = floorSeconds(st.mtimeNs);
     row.ctime = st.createdS;
@@ -65,13 +65,13 @@ ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
 }
 
 // Entries of a folder in name order, so that two listings compare entry by entry.
-void sortByName(std::vector<ItemRow>& rows) {
-    std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) { return a.name < b.name; });
+void sortByName(std::vector<CrawledItem>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const CrawledItem& a, const CrawledItem& b) { return a.name < b.name; });
 }
 
-bool sameEntries(const std::vector<ItemRow>& a, const std::vector<ItemRow>& b) {
+bool sameEntries(const std::vector<CrawledItem>& a, const std::vector<CrawledItem>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const ItemRow& x, const ItemRow& y) { return x.name == y.name && x.sameData(y); });
+                      [](const CrawledItem& x, const CrawledItem& y) { return x.name == y.name && x.sameData(y); });
 }
 
 // One folder on the walk's stack: its descriptor (closed when too many are open, reopened on
@@ -79,7 +79,7 @@ bool sameEntries(const std::vector<ItemRow>& a, const std::vector<ItemRow>& b) {
 struct Frame {
     std::string path, name;
     int64_t id = 0;  // dirs.id
-    DirFd fd;
+    os::UniqueFd fd;
     uint64_t dev = 0, ino = 0;
     bool isPathDir = false;
     std::vector<std::string> children;
@@ -122,7 +122,7 @@ private:
 
     ProgressCounts progress() const {
         const CrawlStats& s = result_.stats;
-        ProgressCounts counts{s.items, 0, foldersPending_};
+        ProgressCounts counts{.itemsSeen = s.items, .itemsPending = 0, .foldersPending = foldersPending_};
         // Entries still to come, estimated from the entries per folder seen so far.
         if (s.folders > 0) counts.itemsPending = foldersPending_ * s.items / s.folders;
         return counts;
@@ -162,7 +162,7 @@ private:
 
     void crawlRoot(const std::string& root) {
         int error = 0;
-        Frame frame{root, root};
+        Frame frame{.path = root, .name = root};
         frame.fd = fs_.openRoot(root, error);
         EntryStat st;
         if (!frame.fd.valid() || !fs_.statAt(frame.fd.get(), "", st, error)) {
@@ -230,12 +230,12 @@ private:
         if (stack_[index].fd.valid()) return true;
         size_t open = index;
         while (!stack_[open].fd.valid()) --open;  // the root's descriptor is never closed
-        DirFd current;
+        os::UniqueFd current;
         int currentFd = stack_[open].fd.get();
         for (size_t k = open + 1; k <= index; ++k) {
             int error = 0;
             EntryStat st;
-            DirFd next = fs_.openDir(currentFd, stack_[k].name, error);
+            os::UniqueFd next = fs_.openDir(currentFd, stack_[k].name, error);
             if (!next.valid() || !fs_.statAt(next.get(), "", st, error) || st.ino != stack_[k].ino ||
                 st.dev != stack_[k].dev) {
                 ++stats().vanished;  // renamed or replaced while we were below it
@@ -257,11 +257,11 @@ private:
         const int64_t stamp = std::max(st.mtimeNs, st.ctimeNs);
         auto known = dirs_.find(frame.path);
         if (known != dirs_.end() && known->second.visited) return false;  // reached twice: roots overlap
-        std::vector<ItemRow> stored;
+        std::vector<CrawledItem> stored;
         bool damaged = false;
         if (known != dirs_.end() && !writer_.readEntries(known->second.id, stored, damaged)) return false;
         bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
-        std::optional<std::vector<ItemRow>> rechecked;
+        std::optional<std::vector<CrawledItem>> rechecked;
         if (unchanged) {
             // An entry that is gone or unreadable although the folder's stamp did not change means
             // the stored row no longer matches the folder (a damaged entry, a clock that stood
@@ -283,7 +283,7 @@ private:
                 return false;
             }
         }
-        StoredDir dir{0, stamp, parent, 0, true};
+        StoredDir dir{.id = 0, .stamp = stamp, .parent = parent, .count = 0, .visited = true};
         if (known != dirs_.end()) {
             dir.id = known->second.id;
             dir.count = known->second.count;
@@ -293,12 +293,12 @@ private:
         }
         frame.id = dir.id;
         ++stats().folders;
-        std::vector<ItemRow> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
+        std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
         if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
         dir.count = static_cast<int64_t>(rows.size());
         dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
-        if (hooks_.progress) hooks_.progress({result_.stats, frame.path, foldersPending_});
+        if (hooks_.progress) hooks_.progress({.stats = result_.stats, .folder = frame.path, .foldersPending = foldersPending_});
         return writer_.ok();
     }
 
@@ -306,7 +306,7 @@ private:
 
     // The row for `name` in the open folder, or none (counted, and why in `miss`) when it is
     // excluded, gone, unreadable or odd.
-    std::optional<ItemRow> entryRow(const Frame& frame, const std::string& name, Miss& miss) {
+    std::optional<CrawledItem> entryRow(const Frame& frame, const std::string& name, Miss& miss) {
         miss = Miss::None;
         if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
@@ -329,20 +329,20 @@ private:
         return rowFor(name, st, frame.isPathDir);
     }
 
-    void keepChild(Frame& frame, const ItemRow& row) {
+    void keepChild(Frame& frame, const CrawledItem& row) {
         if ((row.attrs & kAttrFolder) && !roots_.count(childPath(frame.path, row.name)))
             frame.children.push_back(row.name);
     }
 
     // The folder's entries from a fresh listing, compared with what was stored for the counts.
-    std::vector<ItemRow> relist(Frame& frame, const std::vector<std::string>& names,
-                                const std::vector<ItemRow>& stored) {
-        std::unordered_map<std::string_view, const ItemRow*> byName;
-        for (const ItemRow& item : stored) byName.emplace(item.name, &item);
-        std::vector<ItemRow> rows;
+    std::vector<CrawledItem> relist(Frame& frame, const std::vector<std::string>& names,
+                                const std::vector<CrawledItem>& stored) {
+        std::unordered_map<std::string_view, const CrawledItem*> byName;
+        for (const CrawledItem& item : stored) byName.emplace(item.name, &item);
+        std::vector<CrawledItem> rows;
         for (const std::string& name : names) {
             Miss miss;
-            std::optional<ItemRow> row = entryRow(frame, name, miss);
+            std::optional<CrawledItem> row = entryRow(frame, name, miss);
             if (!row) continue;
             if (rows.size() == kMaxFolderEntries) {
                 ++stats().skipped;
@@ -362,11 +362,11 @@ private:
 
     // The stored entries stat'ed again (the folder itself did not change); none when one of them
     // is gone or unreadable, which asks for a fresh listing.
-    std::optional<std::vector<ItemRow>> recheck(Frame& frame, const std::vector<ItemRow>& stored) {
-        std::vector<ItemRow> rows;
-        for (const ItemRow& item : stored) {
+    std::optional<std::vector<CrawledItem>> recheck(Frame& frame, const std::vector<CrawledItem>& stored) {
+        std::vector<CrawledItem> rows;
+        for (const CrawledItem& item : stored) {
             Miss miss;
-            std::optional<ItemRow> row = entryRow(frame, item.name, miss);
+            std::optional<CrawledItem> row = entryRow(frame, item.name, miss);
             if (miss == Miss::Gone) return std::nullopt;
             if (!row) {
                 ++stats().removed;
@@ -391,7 +391,10 @@ private:
     }
 
     void syncApplications() {
-        DesktopContext context{options_.currentDesktop, options_.locale, options_.pathDirs, isExecutableFile};
+        DesktopContext context{.currentDesktop = options_.currentDesktop,
+                               .locale = options_.locale,
+                               .pathDirs = options_.pathDirs,
+                               .isExecutable = isExecutableFile};
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
     }
 
@@ -417,4 +420,4 @@ CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const C
     return Crawler(db, options, fs, hooks).run();
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

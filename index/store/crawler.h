@@ -28,7 +28,7 @@
 #include <functional>
 #include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr size_t kMaxOpenFolders = 64;
 
@@ -63,4 +63,4 @@ struct CrawlResult {
 
 CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 namespace {
 
 const char* suffixOf(IndexFile which) {
@@ -106,4 +106,4 @@ Status moveDatabaseAside(const std::filesystem::path& database, std::filesystem:
     return {};
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 // Suffixes appended to the database's path, one per companion file.
 inline constexpr const char* kWalSuffix = "-wal";
@@ -57,4 +57,4 @@ Status moveAside(const std::filesystem::path& path, std::filesystem::path& moved
 // and would be read into a fresh database made at the same path.
 Status moveDatabaseAside(const std::filesystem::path& database, std::filesystem::path& movedTo);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

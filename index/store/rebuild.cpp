@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 namespace {
 
 // The staging database and every companion SQLite or the crawler made beside it. They are ours
@@ -107,4 +107,4 @@ CrawlResult rebuildIndex(const std::filesystem::path& database, const CrawlOptio
     return result;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

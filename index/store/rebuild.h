@@ -19,11 +19,11 @@
 #include <filesystem>
 #include <string>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr const char* kStagingSuffix = ".rebuild";
 
 CrawlResult rebuildIndex(const std::filesystem::path& database, const CrawlOptions& options, CrawlFs& fs,
                          const CrawlHooks& hooks, std::string& notice);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

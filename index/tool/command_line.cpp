@@ -42,10 +42,10 @@ const char* const kUsage =
 namespace {
 
 std::string absolute(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return normalizePath(path);
+    if (!path.empty() && path[0] == '/') return store::normalizePath(path);
     std::string cwd(4096, '\0');
     if (::getcwd(cwd.data(), cwd.size()) == nullptr) return {};
-    return normalizePath(std::string(cwd.c_str()) + "/" + path);
+    return store::normalizePath(std::string(cwd.c_str()) + "/" + path);
 }
 
 // Stores a value option that may be given once; an error text when it is repeated.

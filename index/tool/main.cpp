@@ -39,12 +39,12 @@ void say(const std::string& text) {
     if (!text.empty()) std::fprintf(stderr, "skimmer-index: %s\n", escapeForTerminal(text).c_str());
 }
 
-CrawlOptions crawlOptions(const Args& args) {
-    CrawlOptions options = defaultCrawlOptions([](const char* name) { return std::getenv(name); });
+store::CrawlOptions crawlOptions(const Args& args) {
+    store::CrawlOptions options = store::defaultCrawlOptions([](const char* name) { return std::getenv(name); });
     if (!args.roots.empty()) options.roots = args.roots;
-    const std::string config = defaultConfigPath([](const char* name) { return std::getenv(name); });
+    const std::string config = store::defaultConfigPath([](const char* name) { return std::getenv(name); });
     if (!config.empty())
-        for (const std::string& problem : loadIndexConfig(config, options, !args.roots.empty()))
+        for (const std::string& problem : store::loadIndexConfig(config, options, !args.roots.empty()))
             say(problem);
     options.excludes.insert(options.excludes.end(), args.excludes.begin(), args.excludes.end());
     return options;
@@ -55,31 +55,32 @@ int terminalColumns() {
     return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 80;
 }
 
-bool damaged(const Status& status) {
+bool damaged(const store::Status& status) {
     const int primary = status.code & 0xFF;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 // A refresh of the live index; a database found damaged part-way is moved aside and crawled anew
 // once.
-CrawlResult refresh(const Args& args, const CrawlOptions& options, CrawlHooks& hooks, ProgressLine& line,
+store::CrawlResult refresh(const Args& args, const store::CrawlOptions& options, store::CrawlHooks& hooks,
+                          ProgressLine& line,
                     bool& noIndex) {
-    CrawlResult result;
+    store::CrawlResult result;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        OpenedIndex index = openIndexForWriting(args.db);
+        store::OpenedIndex index = store::openIndexForWriting(args.db);
         say(index.notice);
         if (!index.db) {
             noIndex = true;
             result.status = index.status;
             return result;
         }
-        PosixCrawlFs fs;
-        result = crawl(index.db.get(), options, fs, hooks);
+        store::PosixCrawlFs fs;
+        result = store::crawl(index.db.get(), options, fs, hooks);
         line.finish();
         if (result.status || !damaged(result.status) || attempt == 1) break;
         index.db.reset();
         std::filesystem::path movedTo;
-        if (Status moved = moveDatabaseAside(args.db, movedTo); !moved) {
+        if (store::Status moved = store::moveDatabaseAside(args.db, movedTo); !moved) {
             result.status = moved;
             break;
         }
@@ -90,19 +91,19 @@ CrawlResult refresh(const Args& args, const CrawlOptions& options, CrawlHooks& h
 }
 
 int runCrawl(const Args& args) {
-    const CrawlOptions options = crawlOptions(args);
+    const store::CrawlOptions options = crawlOptions(args);
     ProgressLine line(stdout, ::isatty(STDOUT_FILENO), terminalColumns(), steadyMillis);
-    CrawlHooks hooks;
-    hooks.progress = [&](const CrawlProgress& p) { line.update(p); };
+    store::CrawlHooks hooks;
+    hooks.progress = [&](const store::CrawlProgress& p) { line.update(p); };
     bool sidecarWritten = true;
     if (!args.storeOnly) hooks.afterCommit = searchStructureHook(sidecarWritten);
     const int64_t started = steadyMillis();
     bool noIndex = false;
-    CrawlResult result;
+    store::CrawlResult result;
     if (args.rebuild) {
         std::string notice;
-        PosixCrawlFs fs;
-        result = rebuildIndex(args.db, options, fs, hooks, notice);
+        store::PosixCrawlFs fs;
+        result = store::rebuildIndex(args.db, options, fs, hooks, notice);
         line.finish();
         say(notice);
     } else {
@@ -112,7 +113,7 @@ int runCrawl(const Args& args) {
         say(result.status.error);
         return noIndex ? kExitNoIndex : kExitCrawlFailed;
     }
-    const CrawlStats& s = result.stats;
+    const store::CrawlStats& s = result.stats;
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
                 static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
@@ -122,77 +123,82 @@ int runCrawl(const Args& args) {
 
 // "running" in meta is only true while a crawler holds the lock: a killed crawl leaves it behind.
 std::string crawlState(sqlite3* db, const std::filesystem::path& file) {
-    const std::string stored = readMetaText(db, kMetaCrawlState).value_or("unknown");
+    const std::string stored = store::readMetaText(db, store::kMetaCrawlState).value_or("unknown");
     if (stored != "running") return stored;
-    switch (probeCrawlLock(file)) {
-        case LockProbe::Held: return "running";
-        case LockProbe::Free: return "interrupted (the last crawl ended without finishing; run skimmer-index)";
-        case LockProbe::Unknown: break;
+    switch (store::probeCrawlLock(file)) {
+        case store::LockProbe::Held: return "running";
+        case store::LockProbe::Free: return "interrupted (the last crawl ended without finishing; run skimmer-index)";
+        case store::LockProbe::Unknown: break;
     }
     return "running (unconfirmed: the lock file cannot be checked)";
 }
 
 // The database opened read-only after its files were looked at: SQLite would block opening a
 // FIFO, and a folder in place of the WAL or shared memory makes it fail obscurely.
-Db openForStats(const std::filesystem::path& file, std::string& why) {
-    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm}) {
-        const std::filesystem::path path = indexFilePath(file, which);
-        const FileLook look = inspectFile(path);
-        if (look.shape == FileShape::Special) {
-            why = notRegularText(path, look) + "; running skimmer-index moves it aside and rebuilds the index";
+store::Db openForStats(const std::filesystem::path& file, std::string& why) {
+    for (store::IndexFile which : {store::IndexFile::Database, store::IndexFile::Wal, store::IndexFile::Shm}) {
+        const std::filesystem::path path = store::indexFilePath(file, which);
+        const store::FileLook look = store::inspectFile(path);
+        if (look.shape == store::FileShape::Special) {
+            why = store::notRegularText(path, look) + "; running skimmer-index moves it aside and rebuilds the index";
             return nullptr;
         }
-        if (which == IndexFile::Database && look.shape == FileShape::Absent) {
+        if (which == store::IndexFile::Database && look.shape == store::FileShape::Absent) {
             why = "there is none; build it with skimmer-index";
             return nullptr;
         }
     }
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    Db db(raw);
+    store::Db db(raw);
     if (rc != SQLITE_OK) {
         why = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
         return nullptr;
     }
-    if (checkSchema(db.get(), why) != SchemaState::Current) return nullptr;
+    if (store::checkSchema(db.get(), why) != store::SchemaState::Current) return nullptr;
     return db;
 }
 
 // The files --stats does not need can still be wrong; it says so, as the one command that
 // diagnoses the index.
 void reportOtherSpecialFiles(const std::filesystem::path& file) {
-    for (IndexFile which : {IndexFile::Sidecar, IndexFile::Lock}) {
-        const std::filesystem::path path = indexFilePath(file, which);
-        if (const FileLook look = inspectFile(path); look.shape == FileShape::Special)
-            say(notRegularText(path, look) + "; running skimmer-index moves it aside");
+    for (store::IndexFile which : {store::IndexFile::Sidecar, store::IndexFile::Lock}) {
+        const std::filesystem::path path = store::indexFilePath(file, which);
+        if (const store::FileLook look = store::inspectFile(path); look.shape == store::FileShape::Special)
+            say(store::notRegularText(path, look) + "; running skimmer-index moves it aside");
     }
 }
 
 int runStats(const Args& args) {
     std::string why;
-    Db db = openForStats(args.db, why);
+    store::Db db = openForStats(args.db, why);
     if (!db) {
         say("no usable index at " + args.db.string() + (why.empty() ? "" : ": ") + why);
         return kExitNoIndex;
     }
     reportOtherSpecialFiles(args.db);
     sqlite3_busy_timeout(db.get(), 2000);
-    const auto count = [&](const char* sql) { return static_cast<long long>(queryInt(db.get(), sql).value_or(0)); };
-    const auto meta = [&](const char* key) { return static_cast<long long>(readMetaInt(db.get(), key).value_or(0)); };
-    const std::string version = readMetaText(db.get(), kMetaIndexerVersion).value_or(kIndexerVersion);
+    const auto count = [&](const char* sql) {
+        return static_cast<long long>(store::queryInt(db.get(), sql).value_or(0));
+    };
+    const auto meta = [&](const char* key) {
+        return static_cast<long long>(store::readMetaInt(db.get(), key).value_or(0));
+    };
+    const std::string version =
+        store::readMetaText(db.get(), store::kMetaIndexerVersion).value_or(store::kIndexerVersion);
     std::printf("indexer version: %s\n", escapeForTerminal(version).c_str());
     std::printf("index: %s\n", escapeForTerminal(args.db.string()).c_str());
-    std::printf("items: %lld\n", meta(kMetaItemCount));
+    std::printf("items: %lld\n", meta(store::kMetaItemCount));
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
     std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
-    std::printf("items waiting to be indexed: %lld\n", meta(kMetaItemsPending));
-    std::printf("folders waiting to be indexed: %lld\n", meta(kMetaFoldersPending));
+    std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
+    std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
     std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());
-    const std::time_t finished = static_cast<std::time_t>(meta(kMetaCrawlFinished));
+    const std::time_t finished = static_cast<std::time_t>(meta(store::kMetaCrawlFinished));
     char when[64] = "never";
     if (finished > 0) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&finished));
     std::printf("last crawl finished: %s\n", when);
-    std::printf("generation: %lld\n", meta(kMetaGeneration));
+    std::printf("generation: %lld\n", meta(store::kMetaGeneration));
     return kExitOk;
 }
 
@@ -207,7 +213,7 @@ int run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
-    if (args.db.empty()) args.db = defaultIndexPath();
+    if (args.db.empty()) args.db = store::defaultIndexPath();
     if (args.db.empty()) {
         say("set HOME or XDG_CACHE_HOME (an absolute folder), or give --db");
         return kExitUsage;

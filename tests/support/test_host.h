@@ -10,12 +10,14 @@
 // - GetMsg serves the messages of a .lng file read with far/lng_format.h; asking for a number the
 //   file does not have fails the test and answers "".
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
-//   Control(FCTL_GETPANELINFO) fills an empty file panel; every other service records and answers 0.
+//   Control(FCTL_GETPANELINFO) fills an empty file panel; SendDlgMessage answers through
+//   `dialogMessages` when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,6 +57,10 @@ public:
     std::vector<HostCall> callsTo(std::string_view function) const;
     void clearCalls() { calls_.clear(); }
     const std::vector<std::string>& messages() const { return messages_; }
+
+    // When set, SendDlgMessage (after recording the call) answers with this: a test plays the
+    // running dialog the plug-in talks to.
+    std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     int moduleNumber = 7;

@@ -102,15 +102,15 @@ protected:
         }
     }
 
-    CrawlResult rebuild() {
-        CrawlOptions options;
+    store::CrawlResult rebuild() {
+        store::CrawlOptions options;
         options.roots = {tree_.string()};
         options.defaultExcludes = false;
-        CrawlHooks hooks;
+        store::CrawlHooks hooks;
         hooks.afterCommit = [](sqlite3* db) { EXPECT_TRUE(buildNameIndex(db).ok); };
-        PosixCrawlFs fs;
+        store::PosixCrawlFs fs;
         std::string notice;
-        CrawlResult result = rebuildIndex(db_, options, fs, hooks, notice);
+        store::CrawlResult result = store::rebuildIndex(db_, options, fs, hooks, notice);
         EXPECT_EQ(notice, "");
         return result;
     }
@@ -123,7 +123,7 @@ TEST_F(RebuildWhileSearching, EverySearchSeesAWholeIndex) {
     std::atomic<bool> rebuilding{true};
     std::thread rebuilder([&] {
         for (int round = 0; round < 10; ++round) {
-            const CrawlResult result = rebuild();
+            const store::CrawlResult result = rebuild();
             EXPECT_TRUE(result.status) << result.status.error;
             EXPECT_EQ(result.stats.items, kFiles + 8);
         }
@@ -143,8 +143,8 @@ TEST_F(RebuildWhileSearching, EverySearchSeesAWholeIndex) {
     rebuilder.join();
     EXPECT_GT(whole, 10);
     EXPECT_LT(busy, whole);
-    for (const std::filesystem::path& staging : indexFiles(db_.string() + kStagingSuffix))
-        EXPECT_EQ(inspectFile(staging).shape, FileShape::Absent) << staging << " left behind";
+    for (const std::filesystem::path& staging : store::indexFiles(db_.string() + store::kStagingSuffix))
+        EXPECT_EQ(store::inspectFile(staging).shape, store::FileShape::Absent) << staging << " left behind";
 }
 
 // An index made with another page size (SQLite will not copy pages into a WAL database of another
@@ -152,46 +152,46 @@ TEST_F(RebuildWhileSearching, EverySearchSeesAWholeIndex) {
 TEST_F(RebuildWhileSearching, AnIndexWithAnotherPageSizeIsRebuilt) {
     ASSERT_TRUE(rebuild().status);
     {
-        OpenedIndex live = openIndexForWriting(db_);
+        store::OpenedIndex live = store::openIndexForWriting(db_);
         ASSERT_TRUE(live.db) << live.status.error;
-        ASSERT_TRUE(execSql(live.db.get(), "PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; VACUUM").ok);
-        ASSERT_EQ(queryInt(live.db.get(), "PRAGMA page_size"), 4096);
+        ASSERT_TRUE(store::execSql(live.db.get(), "PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; VACUUM").ok);
+        ASSERT_EQ(store::queryInt(live.db.get(), "PRAGMA page_size"), 4096);
     }
-    const CrawlResult result = rebuild();
+    const store::CrawlResult result = rebuild();
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
-    OpenedIndex live = openIndexForWriting(db_);
-    Status status;
-    Stmt mode = prepare(live.db.get(), "PRAGMA journal_mode", status);
+    store::OpenedIndex live = store::openIndexForWriting(db_);
+    store::Status status;
+    store::Stmt mode = store::prepare(live.db.get(), "PRAGMA journal_mode", status);
     ASSERT_EQ(sqlite3_step(mode.get()), SQLITE_ROW);
-    EXPECT_EQ(columnBytes(mode.get(), 0), "wal");
+    EXPECT_EQ(store::columnBytes(mode.get(), 0), "wal");
 }
 
 // A rebuild that cannot start (another crawl holds the index) fails at once, says why, and leaves
 // the live index and no staging file behind.
 TEST_F(RebuildWhileSearching, ARefusedRebuildLeavesTheLiveIndex) {
     ASSERT_TRUE(rebuild().status);
-    CrawlLock other;
+    store::CrawlLock other;
     ASSERT_TRUE(other.acquire(db_).ok);
-    CrawlOptions options;
+    store::CrawlOptions options;
     options.roots = {tree_.string()};
-    PosixCrawlFs fs;
+    store::PosixCrawlFs fs;
     std::string notice;
-    const CrawlResult refused = rebuildIndex(db_, options, fs, {}, notice);
+    const store::CrawlResult refused = store::rebuildIndex(db_, options, fs, {}, notice);
     EXPECT_FALSE(refused.status);
     EXPECT_NE(refused.status.error.find("another crawl"), std::string::npos) << refused.status.error;
     EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
-    EXPECT_EQ(inspectFile(db_.string() + kStagingSuffix).shape, FileShape::Absent);
+    EXPECT_EQ(store::inspectFile(db_.string() + store::kStagingSuffix).shape, store::FileShape::Absent);
 }
 
 // A leftover of a killed rebuild that is not a regular file is moved aside, not a reason to fail.
 TEST_F(RebuildWhileSearching, ALeftoverStagingFolderIsMovedAside) {
     ASSERT_TRUE(rebuild().status);
-    const std::filesystem::path staging = db_.string() + kStagingSuffix;
+    const std::filesystem::path staging = db_.string() + store::kStagingSuffix;
     std::filesystem::create_directories(staging / "occupied");
     ASSERT_TRUE(rebuild().status);
     EXPECT_EQ(urlsOf(db_, "leaf").size(), static_cast<size_t>(kFiles));
-    EXPECT_TRUE(std::filesystem::is_directory(staging.string() + kDamagedSuffix));
+    EXPECT_TRUE(std::filesystem::is_directory(staging.string() + store::kDamagedSuffix));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include <fstream>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 using os::parseDesktopFile;
@@ -160,4 +160,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EscapeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 class RefreshTest : public ::testing::Test {
@@ -158,9 +158,9 @@ TEST_P(LostEntryRefresh, UnchangedFolderWithAnEntryThatIsGoneIsListedAgain) {
         while (sqlite3_step(select.get()) == SQLITE_ROW) {
             const int64_t id = sqlite3_column_int64(select.get(), 0);
             if (paths.at(id) != folder) continue;
-            std::vector<ItemRow> rows;
+            std::vector<CrawledItem> rows;
             ASSERT_TRUE(decodeEntries(columnBytes(select.get(), 1), rows));
-            for (ItemRow& row : rows)
+            for (CrawledItem& row : rows)
                 if (row.name == GetParam().name) row.name.back() ^= 1;  // one bit of its name flipped
             damaged.emplace_back(id, encodeEntries(rows));
         }
@@ -193,4 +193,4 @@ TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

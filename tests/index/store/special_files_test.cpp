@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 enum class Shape { Fifo, Socket, Folder, DanglingLink, Device };
@@ -192,4 +192,4 @@ INSTANTIATE_TEST_SUITE_P(EveryFileEveryShape, SpecialIndexFile,
                          caseName);
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

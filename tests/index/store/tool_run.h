@@ -18,7 +18,7 @@
 
 extern char** environ;
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 
 struct ToolRun {
     int exitCode = -1;
@@ -77,4 +77,4 @@ inline ToolRun runTool(std::vector<std::string> args,
     return run;
 }
 
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

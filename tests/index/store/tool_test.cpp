@@ -11,7 +11,7 @@
 #include <fstream>
 #include <regex>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 class ToolTest : public ::testing::Test {
@@ -155,4 +155,4 @@ INSTANTIATE_TEST_SUITE_P(Holders, StatsCrawlState,
                          [](const ::testing::TestParamInfo<CrawlHolder>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -1,0 +1,37 @@
+// The state of one `locate` run inside the engine record: the child, its output split into lines,
+// what its standard error said first, and how far the run has got. Internal to engines/.
+//
+// Contract: owns the child; destroying the run kills a child that still runs and reaps it (the
+// os::Process destructor), so no path out of a search leaves a process or a pipe behind.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engines/l32_engine.h"
+#include "engines/locate_lines.h"
+#include "os/process.h"
+
+namespace skimmer::engines {
+
+// Bytes of standard error kept: enough for its first line, never more.
+constexpr size_t kL32ErrorKeepBytes = 512;
+// How long after its output ended a program may take to exit before the search ends without
+// its exit status.
+constexpr std::chrono::milliseconds kL32ExitGrace{1000};
+
+struct TLocateRun {
+    std::unique_ptr<os::Process> Process;  // none: nothing to run (a text of blanks)
+    LocateLineSplitter Lines{kL32MaxLineBytes};
+    std::string FirstError;    // the first line of standard error (at most kL32ErrorKeepBytes)
+    bool ErrorLineDone = false;  // FirstError has its line end, or the stream ended
+    int64_t Paths = 0;         // hits made so far
+    bool SawFirstLine = false; // the first line was checked for "Error:"
+    bool OutputEnded = false;  // standard output reached its end
+    std::chrono::steady_clock::time_point OutputEndedAt;
+    bool Finished = false;     // Finished was reported
+};
+
+}  // namespace skimmer::engines
