@@ -63,8 +63,7 @@ bool damaged(const store::Status& status) {
 // A refresh of the live index; a database found damaged part-way is moved aside and crawled anew
 // once.
 store::CrawlResult refresh(const Args& args, const store::CrawlOptions& options, store::CrawlHooks& hooks,
-                          ProgressLine& line,
-                    bool& noIndex) {
+                          ProgressLine& line, bool& noIndex) {
     store::CrawlResult result;
     for (int attempt = 0; attempt < 2; ++attempt) {
         store::OpenedIndex index = store::openIndexForWriting(args.db);
