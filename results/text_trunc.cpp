@@ -1,0 +1,65 @@
+#include "results/text_trunc.h"
+
+#include "os/utf8.h"
+
+namespace skimmer::results {
+namespace {
+
+// Bytes of the character that starts at `pos`: a well-formed sequence as a whole, any other byte
+// alone (the shared decoder's rule, so every layer agrees on what a character is).
+size_t charLength(std::string_view text, size_t pos) {
+    char32_t ignored = 0;
+    const size_t length = os::decodeUtf8(text, pos, ignored);
+    return length == 0 ? 1 : length;
+}
+
+}  // namespace
+
+size_t CharCount(std::string_view text) {
+    size_t count = 0;
+    for (size_t pos = 0; pos < text.size(); pos += charLength(text, pos)) ++count;
+    return count;
+}
+
+std::u32string DecodeChars(std::string_view text) {
+    std::u32string out;
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t c = 0;
+        const size_t length = os::decodeUtf8(text, pos, c);
+        out.push_back(length == 0 ? 0xDC00 + static_cast<unsigned char>(text[pos]) : c);
+        pos += length == 0 ? 1 : length;
+    }
+    return out;
+}
+
+size_t CharOffset(std::string_view text, size_t index) {
+    size_t pos = 0;
+    for (size_t i = 0; i < index && pos < text.size(); ++i) pos += charLength(text, pos);
+    return pos;
+}
+
+std::string_view FirstChars(std::string_view text, size_t count) { return text.substr(0, CharOffset(text, count)); }
+
+std::string_view LastChars(std::string_view text, size_t count) {
+    const size_t total = CharCount(text);
+    if (count >= total) return text;
+    return text.substr(CharOffset(text, total - count));
+}
+
+std::string TruncRight(std::string_view Text, int Max) {
+    const size_t max = Max < 0 ? 0 : static_cast<size_t>(Max);
+    if (CharCount(Text) <= max) return std::string(Text);
+    if (max < 4) return std::string(max, '.');
+    return std::string(FirstChars(Text, max - 4)) + "....";
+}
+
+std::string TruncMiddle(std::string_view Text, int Max) {
+    const size_t max = Max < 0 ? 0 : static_cast<size_t>(Max);
+    if (CharCount(Text) <= max) return std::string(Text);
+    if (max < 3) return std::string(max, '.');
+    const size_t left = (max - 3) / 2;
+    const size_t right = max - 3 - left;
+    return std::string(FirstChars(Text, left)) + "..." + std::string(LastChars(Text, right));
+}
+
+}  // namespace skimmer::results
