@@ -416,14 +416,20 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
 uint64_t readInstance(sqlite3* db) { return static_cast<uint64_t>(store::readMetaInt(db, store::kMetaInstance).value_or(0)); }
 
 // True (with `result` filled) when the sidecar on disk already carries the database's generation
-// and instance and is intact at its header: a crawl that changed nothing costs no rebuild.
+// and instance and every block of it verifies: a crawl that changed nothing costs no rebuild, and
+// a damaged sidecar is never kept. Damage is noted in `result.repaired`.
 bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
     const auto generation = store::readMetaInt(db, store::kMetaGeneration);
     if (!generation) return false;
     NameIndex::Opened opened = NameIndex::open(path);
+    if (opened.status == NameIndex::OpenStatus::Damaged) result.repaired = opened.error;
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||
         opened.index->instance() != readInstance(db))
         return false;
+    if (std::string why; !opened.index->verifyWhole(why)) {
+        result.repaired = why;
+        return false;
+    }
     result.ok = true;
     result.skipped = true;
     result.generation = opened.index->generation();

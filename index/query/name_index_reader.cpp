@@ -1,6 +1,7 @@
 #include "index/query/name_index_reader.h"
 
 #include "index/query/safecall_error.h"
+#include "index/store/index_files.h"
 
 #include <sys/stat.h>
 
@@ -75,8 +76,7 @@ bool isPreviousFormat(const MappedFile& file) {
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     Opened opened;
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
+    if (store::inspectFile(path).shape == store::FileShape::Absent) {  // a dangling link is not absent: it is reported
         opened.error = "no name index at " + path.string();
         return opened;  // Missing
     }
@@ -163,7 +163,7 @@ NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::pat
 
 void NameIndex::damaged(const char* what) const {
     throw SafecallError(kIndexDamaged, "the name index " + path_.string() + " is damaged (" + what +
-                                           "); rebuild it with skimmer-index");
+                                           "); run skimmer-index to rebuild it");
 }
 
 bool NameIndex::verifyBlock(uint64_t block) {
@@ -172,6 +172,19 @@ bool NameIndex::verifyBlock(uint64_t block) {
     uint64_t stored;
     std::memcpy(&stored, file_.data() + header_.checksumsOffset + block * 8, 8);
     return blockHash(file_.data() + from, size) == stored;
+}
+
+bool NameIndex::verifyWhole(std::string& why) {
+    const uint64_t blocks = (header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize;
+    for (uint64_t block = 0; block < blocks; ++block) {
+        if (verified_[block].load(std::memory_order_acquire)) continue;
+        if (!verifyBlock(block)) {
+            why = "the checksum of block " + std::to_string(block) + " is wrong";
+            return false;
+        }
+        verified_[block].store(1, std::memory_order_release);
+    }
+    return true;
 }
 
 void NameIndex::verifySlow(uint64_t offset, uint64_t length) {

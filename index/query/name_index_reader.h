@@ -104,6 +104,11 @@ public:
         return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + place.from), place.end - place.from - 1};
     }
 
+    // Verifies every block of the file against its checksum (reading it whole); false with `why`
+    // set when one is damaged. A refresh calls it before it keeps a sidecar it would otherwise
+    // find current, so damage is healed by the next refresh instead of failing every search.
+    bool verifyWhole(std::string& why);
+
     // Throws SafecallError(kIndexDamaged) naming this file.
     [[noreturn]] void damaged(const char* what) const;
 
