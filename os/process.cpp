@@ -1,5 +1,7 @@
 #include "os/process.h"
 
+#include "os/unique_fd.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -57,7 +59,7 @@ void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& launch) {
 
 // Every descriptor above 2 is closed in the child: it sees our pipes, sockets, the hive lock
 // and the index only if we pass them, and we never do.
-int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& launch, int pipeWrite) {
+int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& launch, int pipeWrite, int errWrite) {
     int rc = 0;
     if (launch.foregroundTerminal >= 0 && !launch.detachSession) {
         rc = posix_spawn_file_actions_addtcsetpgrp_np(&fa, launch.foregroundTerminal);
@@ -65,7 +67,8 @@ int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& laun
         rc = posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
         if (rc == 0 && pipeWrite >= 0) rc = posix_spawn_file_actions_adddup2(&fa, pipeWrite, 1);
         if (rc == 0 && pipeWrite < 0) rc = posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-        if (rc == 0) rc = posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+        if (rc == 0 && errWrite >= 0) rc = posix_spawn_file_actions_adddup2(&fa, errWrite, 2);
+        if (rc == 0 && errWrite < 0) rc = posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
     }
     if (rc == 0 && !launch.workingDirectory.empty())
         rc = posix_spawn_file_actions_addchdir_np(&fa, launch.workingDirectory.c_str());
@@ -97,6 +100,39 @@ ExitStatus decode(int raw) {
     return s;
 }
 
+// A close-on-exec pipe when `wanted`; true (with both ends left empty) when not.
+bool openPipe(bool wanted, UniqueFd& readEnd, UniqueFd& writeEnd) {
+    if (!wanted) return true;
+    int fds[2] = {-1, -1};
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    return true;
+}
+
+// Appends what `fd` holds now; closes it (and sets it to -1) at end of file.
+ReadState readPipe(int& fd, std::string& out, size_t maxBytes) {
+    if (fd < 0) return ReadState::EndOfFile;
+    char buffer[65536];
+    size_t want = std::min(maxBytes, sizeof buffer);
+    for (;;) {
+        ssize_t n = read(fd, buffer, want);
+        if (n > 0) {
+            out.append(buffer, static_cast<size_t>(n));
+            return ReadState::Data;
+        }
+        if (n == 0) {
+            // Closed for good: stop polling it, or a child that closes the pipe and runs on would
+            // make every waitForEvent() return at once.
+            close(fd);
+            fd = -1;
+            return ReadState::EndOfFile;
+        }
+        if (errno == EINTR) continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::Nothing : ReadState::Error;
+    }
+}
+
 int remainingMs(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -121,29 +157,34 @@ std::unique_ptr<Process> Process::start(const ProcessSpec& launch, std::string& 
         error = "cannot start a program without a name";
         return nullptr;
     }
-    int fds[2] = {-1, -1};
-    if (launch.captureStdout && !launch.detachSession && pipe2(fds, O_CLOEXEC) != 0) {
+    const bool piped = !launch.detachSession && launch.foregroundTerminal < 0;
+    UniqueFd outRead, outWrite, errRead, errWrite;
+    if (!openPipe(piped && launch.captureStdout, outRead, outWrite) ||
+        !openPipe(piped && launch.captureStderr, errRead, errWrite)) {
         error = describe(launch.argv[0], errno);
         return nullptr;
     }
     SpawnAttr attr;
     SpawnActions actions;
     configureAttributes(attr.attr, launch);
-    int rc = configureDescriptors(actions.actions, launch, fds[1]);
+    int rc = configureDescriptors(actions.actions, launch, outWrite.get(), errWrite.get());
 
     std::vector<char*> argv;
     for (const auto& a : launch.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
     if (rc == 0) rc = posix_spawnp(&pid, argv[0], &actions.actions, &attr.attr, argv.data(), environ);
-    if (fds[1] >= 0) close(fds[1]);
+    // Our copies of the write ends go at once: the pipes then report end of file when the child
+    // (and whatever it started) has closed them, and a read never waits for our own copy.
+    outWrite.reset();
+    errWrite.reset();
     if (rc != 0) {
-        if (fds[0] >= 0) close(fds[0]);
         error = describe(launch.argv[0], rc);
         return nullptr;
     }
-    if (fds[0] >= 0) fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-    std::unique_ptr<Process> p(new Process(pid, fds[0], openPidFd(pid)));
+    for (const UniqueFd* fd : {&outRead, &errRead})
+        if (fd->valid()) fcntl(fd->get(), F_SETFL, fcntl(fd->get(), F_GETFL) | O_NONBLOCK);
+    std::unique_ptr<Process> p(new Process(pid, outRead.release(), errRead.release(), openPidFd(pid)));
     if (launch.foregroundTerminal >= 0 && !launch.detachSession) p->terminal_ = launch.foregroundTerminal;
     return p;
 }
@@ -155,8 +196,10 @@ Process::~Process() {
 
 void Process::closeDescriptors() {
     if (outFd_ >= 0) close(outFd_);
+    if (errFd_ >= 0) close(errFd_);
     if (pidFd_ >= 0) close(pidFd_);
     outFd_ = -1;
+    errFd_ = -1;
     pidFd_ = -1;
 }
 
@@ -216,37 +259,22 @@ ExitStatus Process::waitUntilEnded() {
 }
 
 bool Process::waitForEvent(std::chrono::milliseconds timeout) {
-    if (reapNow()) return true;
-    pollfd p[2];
+    // Once the child has ended only its pipes can have news: something it started may still hold
+    // them, and answering "ended" again and again would make the caller spin.
+    const bool ended = reapNow().has_value();
+    pollfd p[3];
     nfds_t n = 0;
     if (outFd_ >= 0) p[n++] = pollfd{outFd_, POLLIN, 0};
-    if (pidFd_ >= 0) p[n++] = pollfd{pidFd_, POLLIN, 0};
-    if (n == 0) return waitFor(timeout).has_value();
+    if (errFd_ >= 0) p[n++] = pollfd{errFd_, POLLIN, 0};
+    if (!ended && pidFd_ >= 0) p[n++] = pollfd{pidFd_, POLLIN, 0};
+    if (n == 0) return ended || waitFor(timeout).has_value();
     int r = poll(p, n, static_cast<int>(timeout.count()));
-    return r > 0 || reapNow().has_value();
+    return r > 0 || (!ended && reapNow().has_value());
 }
 
-ReadState Process::readOutput(std::string& out, size_t maxBytes) {
-    if (outFd_ < 0) return ReadState::EndOfFile;
-    char buffer[65536];
-    size_t want = std::min(maxBytes, sizeof buffer);
-    for (;;) {
-        ssize_t n = read(outFd_, buffer, want);
-        if (n > 0) {
-            out.append(buffer, static_cast<size_t>(n));
-            return ReadState::Data;
-        }
-        if (n == 0) {
-            // Closed for good: stop polling it, or a child that closes stdout and runs on would
-            // make every waitForEvent() return at once.
-            close(outFd_);
-            outFd_ = -1;
-            return ReadState::EndOfFile;
-        }
-        if (errno == EINTR) continue;
-        return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::Nothing : ReadState::Error;
-    }
-}
+ReadState Process::readOutput(std::string& out, size_t maxBytes) { return readPipe(outFd_, out, maxBytes); }
+
+ReadState Process::readError(std::string& out, size_t maxBytes) { return readPipe(errFd_, out, maxBytes); }
 
 ExitStatus Process::terminate() {
     if (!status_ && !detached_) {

@@ -15,6 +15,7 @@ public:
         if (!value || value->type != os::RegType::Binary) return std::nullopt;
         return value->data;
     }
+    std::vector<std::string> subkeys() const override { return key_.subkeys(); }
     bool writeDword(std::string_view name, uint32_t value) override { return key_.writeDword(name, value).ok; }
     bool writeString(std::string_view name, std::string_view text) override {
         return key_.writeString(name, text).ok;

@@ -45,6 +45,7 @@ public:
         if (!v || v->type != MemoryRegistry::Type::Binary) return std::nullopt;
         return v->data;
     }
+    std::vector<std::string> subkeys() const override { return registry_.subkeyNames(path_); }
     bool writeDword(std::string_view name, uint32_t value) override {
         return write(name, {MemoryRegistry::Type::Dword, dwordBytes(value)});
     }
@@ -136,6 +137,17 @@ bool MemoryRegistry::write(KeyData& key, std::string_view name, Value value) {
     key.values[lower(name)] = {std::string(name), std::move(value)};
     noteChange();
     return true;
+}
+
+std::vector<std::string> MemoryRegistry::subkeyNames(std::string_view path) const {
+    // Every key's parents exist as keys of their own, so the direct children are the keys one
+    // level below; the map's lower-case order is the registry's order.
+    const std::string prefix = lower(path) + "\\";
+    std::vector<std::string> names;
+    for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it)
+        if (it->first.find('\\', prefix.size()) == std::string::npos)
+            names.push_back(it->second.path.substr(prefix.size()));
+    return names;
 }
 
 bool MemoryRegistry::keyExists(std::string_view path) const { return keys_.count(lower(path)) != 0; }

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/registry_access.h"
 
@@ -35,6 +36,7 @@ public:
     int changes() const { return changes_; }
     void resetChanges() { changes_ = 0; }
     bool keyExists(std::string_view path) const;
+    std::vector<std::string> subkeyNames(std::string_view path) const;  // direct subkeys, sorted
     std::optional<Value> value(std::string_view path, std::string_view name) const;
     void setValue(std::string_view path, std::string_view name, Value value);  // creates the key
     size_t valueCount(std::string_view path) const;

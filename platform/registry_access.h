@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skimmer::platform {
 
@@ -22,6 +23,8 @@ public:
     virtual std::optional<uint32_t> readDword(std::string_view name) const = 0;
     virtual std::optional<std::string> readString(std::string_view name) const = 0;
     virtual std::optional<std::string> readBinary(std::string_view name) const = 0;
+    // The names of the key's direct subkeys, in the registry's order (case-insensitive sort).
+    virtual std::vector<std::string> subkeys() const = 0;
     virtual bool writeDword(std::string_view name, uint32_t value) = 0;
     virtual bool writeString(std::string_view name, std::string_view text) = 0;
 };

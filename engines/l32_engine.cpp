@@ -1,0 +1,249 @@
+#include "engines/l32_engine.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "engines/hit_fields.h"
+#include "engines/locate_database.h"
+#include "engines/locate_run.h"
+#include "os/file_info.h"
+#include "os/text_border.h"
+
+namespace skimmer::engines {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+std::string settingText(const TEngineEnvironment& env, const char* name) {
+    config::TConfigValue value = config::TConfigValue::str({});
+    if (env.Config) config::getConfigValue(*env.Config, name, value);
+    return value.StrValue;
+}
+
+void fillHit(std::string_view line, results::TSearchResult& r) {
+    r = results::TSearchResult{};
+    r.Name = NamePart(line);
+    r.Url = line;
+    r.Path = line;
+    r.PathW = line;
+    r.Title = line;
+    r.NameW = line;
+    r.Folder = FolderPart(line);
+    r.FolderW = r.Folder;
+    r.Target = r.Folder;
+    r.Size = HitFileSize(r.Path);
+}
+
+// Keeps the first line of standard error, drains and drops the rest so the child never blocks on it.
+void drainErrors(TLocateRun& run) {
+    std::string got;
+    while (run.Process->readError(got, 4096) == os::ReadState::Data) {
+        if (!run.ErrorLineDone) {
+            const size_t end = got.find('\n');
+            run.FirstError.append(got, 0, std::min(end, kL32ErrorKeepBytes - std::min(kL32ErrorKeepBytes, run.FirstError.size())));
+            if (end != std::string::npos || run.FirstError.size() >= kL32ErrorKeepBytes) run.ErrorLineDone = true;
+        }
+        got.clear();
+    }
+}
+
+void showLocateError(const TEngineEnvironment& env, std::string line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    std::string text = env.GetMsg ? env.GetMsg(kMsgLocateError) : std::string();
+    if (!line.empty()) text += (text.empty() ? "" : " ") + line;
+    if (env.ShowErrorText) env.ShowErrorText(text);
+}
+
+struct Batch {
+    results::TSearchResults& results;
+    TLocateRun& run;
+    const TEngineEnvironment& env;
+    bool refused = false;  // the output began with "Error:"
+
+    void add(std::string_view line) {
+        if (refused) return;
+        if (!run.SawFirstLine) {
+            run.SawFirstLine = true;
+            if (line.starts_with("Error:")) {
+                refused = true;
+                showLocateError(env, std::string(line));
+                return;
+            }
+        }
+        if (results.Count >= results::kSearchResultSlots) return;  // cannot happen: a piece holds fewer lines
+        fillHit(os::oemToAnsi(line), results.Items[static_cast<size_t>(results.Count)]);
+        ++results.Count;
+        ++run.Paths;
+    }
+};
+
+// The output has ended: the rest becomes the last line, and a program that failed without printing
+// a path has its first error line shown.
+void finishRun(TSearchEngine& Engine, Batch& batch, SteadyClock::time_point deadline) {
+    TLocateRun& run = *Engine.Locate;
+    run.Lines.finish([&](std::string_view line) { batch.add(line); });
+    run.OutputEnded = true;
+    // Its exit status and its error line come right after its output: wait for them, within the step.
+    std::optional<os::ExitStatus> status;
+    for (;;) {
+        drainErrors(run);
+        status = run.Process->waitFor(std::chrono::milliseconds(0));
+        const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
+        if ((status && errorsDone) || SteadyClock::now() >= deadline) break;
+        run.Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()));
+    }
+    if (status && !status->success() && run.Paths == 0 && !batch.refused)
+        showLocateError(Engine.Env, run.FirstError);
+    run.Finished = true;
+    batch.results.Finished = true;
+}
+
+}  // namespace
+
+std::string LocateProgramPath(const TEngineEnvironment& env) {
+    std::string folder = settingText(env, kSettingLocatePath);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty()) return kLocateProgram;
+    return folder == "/" ? std::string("/") + kLocateProgram : folder + "/" + kLocateProgram;
+}
+
+std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text) {
+    std::vector<std::string> argv{program, "-i", "--"};
+    size_t pos = 0;
+    while (pos < Text.size()) {
+        const size_t start = Text.find_first_not_of(' ', pos);
+        if (start == std::string_view::npos) break;
+        const size_t end = std::min(Text.find(' ', start), Text.size());
+        argv.emplace_back(Text.substr(start, end - start));
+        pos = end;
+    }
+    return argv;
+}
+
+int32_t L32Init(TSearchEngine& Engine) {
+    if (!os::pathExists(LocateProgramPath(Engine.Env))) return kLocateMissing;
+    Engine.Ready = true;
+    return 0;
+}
+
+int32_t L32Done(TSearchEngine& Engine) {
+    // There is no COM to end; a query still open is ended here so no child outlives its engine.
+    Engine.Locate.reset();
+    return 0;
+}
+
+int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view /*Kind: locate has none*/) {
+    if (!Engine.Ready) return ShowEngineErrorCode(Engine.Env, kEngineNotReady);
+    Engine.Locate = std::make_unique<TLocateRun>();
+    std::vector<std::string> argv = LocateArguments(LocateProgramPath(Engine.Env), os::oemToAnsi(Text));
+    if (argv.size() == 3) return 0;  // nothing to look for: the first fetch ends the search
+    std::string error;
+    Engine.Locate->Process = os::Process::start(
+        os::ProcessSpec{.argv = std::move(argv), .captureStdout = true, .captureStderr = true}, error);
+    if (!Engine.Locate->Process) {
+        Engine.LastError = error;
+        Engine.Locate.reset();
+        return ShowEngineErrorCode(Engine.Env, kEngineCannotStart);
+    }
+    return 0;
+}
+
+int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results) {
+    Results.Count = 0;
+    Results.Finished = false;
+    TLocateRun* run = Engine.Locate.get();
+    if (!run || !run->Process || run->Finished) {
+        Results.Finished = true;
+        return 0;
+    }
+    Batch batch{Results, *run, Engine.Env};
+    const auto deadline = SteadyClock::now() + Engine.Env.PollStep;
+    for (;;) {
+        drainErrors(*run);
+        std::string piece;
+        const os::ReadState state = run->Process->readOutput(piece, kL32PieceBytes);
+        if (state == os::ReadState::Data) {
+            run->Lines.feed(piece, [&](std::string_view line) { batch.add(line); });
+            if (batch.refused) {
+                run->Finished = true;
+                Results.Count = 0;
+                Results.Finished = true;
+                return 0;
+            }
+            if (Results.Count > 0) return 0;  // one piece's complete lines are one batch
+            continue;
+        }
+        if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) {
+            finishRun(Engine, batch, deadline);
+            if (batch.refused) Results.Count = 0;
+            return 0;
+        }
+        const auto now = SteadyClock::now();
+        if (now >= deadline) return 0;  // nothing yet: the caller looks for a newer text and asks again
+        run->Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+                                   std::chrono::milliseconds(1));
+    }
+}
+
+void L32EndQuery(TSearchEngine& Engine) {
+    // Destroying the run kills the child's process group if it still runs and reaps it; its pipes close.
+    Engine.Locate.reset();
+}
+
+std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit, size_t maxBytes) {
+    std::string error;
+    auto child = os::Process::start(os::ProcessSpec{.argv = argv, .captureStdout = true, .captureStderr = true}, error);
+    if (!child) return {};
+    std::string out;
+    const auto deadline = SteadyClock::now() + limit;
+    for (;;) {
+        std::string piece, ignored;
+        const os::ReadState state = child->readOutput(piece, kL32PieceBytes);
+        while (child->readError(ignored, 4096) == os::ReadState::Data) ignored.clear();
+        out.append(piece, 0, maxBytes - std::min(maxBytes, out.size()));
+        if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) break;
+        const auto now = SteadyClock::now();
+        if (now >= deadline) break;
+        if (state == os::ReadState::Nothing)
+            child->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+                                std::chrono::milliseconds(1));
+    }
+    // A program that closed its output but runs on is not waited for: the destructor ends it.
+    child->waitFor(std::chrono::milliseconds(0));
+    return os::oemToAnsi(out);
+}
+
+void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info) {
+    const std::string usage = RunAndCapture({LocateProgramPath(env), "--version"});
+    Info.Version = usage.substr(0, usage.find_first_of("\r\n"));
+    Info.ItemCount = 0;
+    Info.DatabaseSize = 0;
+    std::vector<std::filesystem::path> files;
+    constexpr const char* kDatabasesKey = "Software\\Update\\Databases";
+    if (auto key = env.Registry ? env.Registry->openKey(kDatabasesKey) : nullptr) {
+        for (const std::string& name : key->subkeys()) {
+            auto sub = env.Registry->openKey(platform::joinKeyPath(kDatabasesKey, name));
+            if (!sub) continue;
+            if (auto archive = sub->readString("ArchiveName")) files.emplace_back(*archive);
+        }
+    } else {
+        files = env.SystemLocateDatabases;
+    }
+    int64_t count = 0, bytes = 0;
+    for (const auto& file : files) {
+        LocateDbFacts facts;
+        std::string why;
+        if (!ReadLocateDbFile(file, facts, why)) {
+            // An unreadable database ends the count, as an I/O error would; the user is told why.
+            if (env.ShowErrorText) env.ShowErrorText(why);
+            break;
+        }
+        count += facts.entries;
+        bytes += facts.bytes;
+    }
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    Info.ItemCount = static_cast<int32_t>(std::min(count, kMax));
+    Info.DatabaseSize = static_cast<int32_t>(std::min(bytes, kMax));
+}
+
+}  // namespace skimmer::engines

@@ -1,0 +1,61 @@
+// The locate engine: the system's `locate` program (plocate or mlocate) in "ESKSLocate32Path" runs
+// for the typed text, and each complete line of its output becomes a hit.
+//
+// Contract:
+// - The program gets an argument vector, never a shell: "locate", "-i", "--", then the typed text
+//   split at blanks (runs of blanks give no empty arguments). Every byte of a word reaches it as
+//   typed. A text of blanks only starts nothing: its first fetch reports Finished with no hits.
+// - Its standard output is read through a non-blocking pipe in pieces of at most kL32PieceBytes;
+//   the complete lines of each piece (ended by LF or CR LF) are one batch, a line split across
+//   pieces is completed by the next one, and the text after the last line end when the output
+//   ends becomes the last hit. Blank lines, and lines holding a NUL (no path can), give no hit;
+//   bytes that are not UTF-8 are kept as they are. A line longer than kL32MaxLineBytes is
+//   dropped, so a program that never prints a line end costs bounded memory.
+// - Its standard error goes to a pipe of its own, drained as it comes; only the first line is kept.
+//   When the program ends with an error and printed no path, that line is shown with message 165
+//   and the search ends with no hits. An output that begins with "Error:" is shown the same way.
+// - L32Fetch never blocks for good: it waits for output at most Env.PollStep and then returns
+//   (Count 0, Finished false) so that the caller can look for a newer text or a close; it reports
+//   Finished once the output has ended. L32EndQuery kills a program that still runs and reaps it.
+// - Codes: L32Init 1 when the program file does not exist (nothing shown); L32Query 50 (not ready)
+//   and 71 (cannot start) shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engines/search_engine.h"
+#include "results/search_result.h"
+
+namespace skimmer::engines {
+
+constexpr size_t kL32PieceBytes = 2400;
+constexpr size_t kL32MaxLineBytes = 65536;
+static_assert(kL32MaxLineBytes > kL32PieceBytes);
+
+// "ESKSLocate32Path" + "/locate".
+std::string LocateProgramPath(const TEngineEnvironment& env);
+
+// The argument vector for a text: {program, "-i", "--", words...}.
+std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text);
+
+int32_t L32Init(TSearchEngine& Engine);
+int32_t L32Done(TSearchEngine& Engine);
+int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view Kind);
+int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results);
+void L32EndQuery(TSearchEngine& Engine);
+
+// Version: the first line of `locate --version`. Databases: those named by "ArchiveName" under the
+// subkeys of "Software\Update\Databases" when that key exists, else Env.SystemLocateDatabases.
+// Count and size from each file's own header (locate_database.h).
+void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info);
+
+// Runs `argv` (no shell) and returns its standard output; stderr is drained and dropped. Reads
+// while it waits, so a program whose output does not fit the pipe never stalls. Gives up after
+// `limit` (the child is killed) and keeps at most `maxBytes`. Empty when it cannot be started.
+std::string RunAndCapture(const std::vector<std::string>& argv,
+                          std::chrono::milliseconds limit = std::chrono::seconds(10), size_t maxBytes = 1 << 20);
+
+}  // namespace skimmer::engines

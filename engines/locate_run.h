@@ -1,0 +1,32 @@
+// The state of one `locate` run inside the engine record: the child, its output split into lines,
+// what its standard error said first, and how far the run has got. Internal to engines/.
+//
+// Contract: owns the child; destroying the run kills a child that still runs and reaps it (the
+// os::Process destructor), so no path out of a search leaves a process or a pipe behind.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engines/l32_engine.h"
+#include "engines/locate_lines.h"
+#include "os/process.h"
+
+namespace skimmer::engines {
+
+// Bytes of standard error kept: enough for its first line, never more.
+constexpr size_t kL32ErrorKeepBytes = 512;
+
+struct TLocateRun {
+    std::unique_ptr<os::Process> Process;  // none: nothing to run (a text of blanks)
+    LocateLineSplitter Lines{kL32MaxLineBytes};
+    std::string FirstError;    // the first line of standard error (at most kL32ErrorKeepBytes)
+    bool ErrorLineDone = false;  // FirstError has its line end, or the stream ended
+    int64_t Paths = 0;         // hits made so far
+    bool SawFirstLine = false; // the first line was checked for "Error:"
+    bool OutputEnded = false;  // standard output reached its end
+    bool Finished = false;     // Finished was reported
+};
+
+}  // namespace skimmer::engines

@@ -1,0 +1,32 @@
+// Our reader of the Windows shell-link (".lnk") binary format: the target path a shortcut holds.
+//
+// Contract: reads only the bytes given (or at most kShellLinkMaxBytes of a file), never follows
+// anything, never writes. The target is taken from the LinkInfo structure (local base path + common
+// path suffix, or the network share name + '\' + suffix), else from the environment-variables
+// data block (the raw, unexpanded path), else none. A damaged or foreign file gives none and a
+// reason; no input can make the reader crash or read out of bounds (fuzzed).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skimmer::os {
+
+constexpr size_t kShellLinkHeaderSize = 0x4C;
+static_assert(kShellLinkHeaderSize == 76);
+constexpr size_t kShellLinkMaxBytes = 1 << 20;
+
+struct ShellLinkTarget {
+    std::string path;   // as stored: the system's code page or UTF-16 decoded to UTF-8
+    bool fromUnicode = false;
+};
+
+// From the file's bytes; none (and `why`) when they hold no target.
+std::optional<ShellLinkTarget> parseShellLink(std::string_view bytes, std::string& why);
+
+// Reads the file (at most kShellLinkMaxBytes) and parses it.
+std::optional<ShellLinkTarget> readShellLinkFile(const std::string& path, std::string& why);
+
+}  // namespace skimmer::os
