@@ -1,0 +1,250 @@
+#include "results/line_format.h"
+
+#include <optional>
+#include <utility>
+
+#include "os/text_border.h"
+#include "platform/size_text.h"
+#include "results/path_compact.h"
+#include "results/text_trunc.h"
+
+namespace skimmer::results {
+namespace {
+
+// Palette indexes (FAR's COL_* order) the three styles use.
+constexpr size_t kPanelText = 10, kPanelHighlightText = 11, kPanelCursor = 14, kPanelSelectedCursor = 15;
+constexpr size_t kPanelInfo = 18, kDialogListText = 23, kDialogListSelected = 32;
+constexpr size_t kDialogListHighlight = 33, kDialogListSelectedHighlight = 34, kDialogListDisabled = 78;
+static_assert(kPanelText == 10 && kPanelCursor == 14 && kDialogListDisabled == 78);
+
+constexpr uint32_t kHeaderFlags = dialogs::kLbxSeparator;
+
+uint8_t paletteAt(const TLineFormatContext& context, size_t index) {
+    const auto* palette = context.Palette;
+    return palette && index < palette->size() ? (*palette)[index] : 0;
+}
+
+void readBool(const config::TRegistryConfig& config, std::string_view name, bool& out) {
+    config::TConfigValue value = config::TConfigValue::boolean(out);
+    if (config::getConfigValue(config, name, value)) out = value.BoolValue;
+}
+void readInt(const config::TRegistryConfig& config, std::string_view name, int32_t& out) {
+    config::TConfigValue value = config::TConfigValue::integer(out);
+    if (config::getConfigValue(config, name, value)) out = value.IntValue;
+}
+void readText(const config::TRegistryConfig& config, std::string_view name, std::string& out) {
+    config::TConfigValue value = config::TConfigValue::str(out);
+    if (config::getConfigValue(config, name, value)) out = value.StrValue;
+}
+
+std::vector<std::string_view> splitCommas(std::string_view list) {
+    std::vector<std::string_view> parts;
+    if (list.empty()) return parts;
+    for (size_t start = 0;;) {
+        const size_t comma = list.find(',', start);
+        parts.push_back(list.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (comma == std::string_view::npos) return parts;
+        start = comma + 1;
+    }
+}
+
+int32_t widthOf(std::string_view entry) {
+    while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+    while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
+    const auto value = config::parseDecimal(entry);
+    return value && *value > 0 ? *value : 0;
+}
+
+std::string padded(std::string cell, int32_t width, bool right) {
+    const size_t chars = CharCount(cell);
+    if (chars >= static_cast<size_t>(width)) return cell;
+    const std::string blanks(static_cast<size_t>(width) - chars, ' ');
+    return right ? blanks + cell : cell + blanks;
+}
+
+std::string pathCell(const TSearchResult& node, int32_t width) {
+    std::string_view target = node.Target;
+    if (!target.empty() && target.front() == '/') target.remove_prefix(1);
+    if (CharCount(target) > static_cast<size_t>(width)) return CompactPath(target, width);
+    return std::string(target);
+}
+
+std::string cellFor(char letter, std::string_view displayName, TSearchResult& node, int32_t width,
+                    const THitDateSources& dates) {
+    switch (letter) {
+        case 'N': {
+            std::string name = TruncRight(displayName, width);
+            if (!name.empty() && name.back() == '.') name.pop_back();
+            return padded(std::move(name), width, false);
+        }
+        case 'S': return padded(SizeCell(node), width, true);
+        case 'P': return padded(pathCell(node, width), width, false);
+        case 'D': return padded(HitDateText(node, dates), width, true);
+        case 'T': return padded(HitTimeText(node, dates), width, true);
+        default: return std::string(static_cast<size_t>(width), ' ');  // a letter no editor offers
+    }
+}
+
+// The name as the line shows it: cut to the window, the extension hidden when asked.
+std::string displayNameOf(const TSearchResult& node, const TLineFormatContext& context) {
+    const auto& s = context.Settings;
+    std::string name = TruncRight(node.Name, context.WindowWidth - 3);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return name;
+    std::string ext = name.substr(dot);
+    for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.erase(dot);
+    return name;
+}
+
+// The first match of the typed text in the name, in characters; none for an empty text.
+std::optional<std::pair<size_t, size_t>> keywordSpan(std::string_view name, std::string_view query) {
+    std::u32string haystack = DecodeChars(name), needle = DecodeChars(query);
+    if (needle.empty()) return std::nullopt;
+    for (char32_t& c : haystack) c = LowerChar(c);
+    for (char32_t& c : needle) c = LowerChar(c);
+    const size_t at = haystack.find(needle);
+    if (at == std::u32string::npos) return std::nullopt;
+    return std::make_pair(at, needle.size());
+}
+
+void fillColors(dialogs::TListBoxExItem& slot, size_t chars, uint8_t normal, uint8_t cursor, uint8_t highlighted) {
+    const size_t n = chars == 0 ? 1 : chars;
+    slot.Attr[dialogs::kLbxNormal].assign(n, normal);
+    slot.Attr[dialogs::kLbxCurrent].assign(n, cursor);
+    slot.Attr[dialogs::kLbxHighlight].assign(n, highlighted);
+}
+
+void formatHeader(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
+    const TLineColors colors = LineColors(node.Result, context);
+    slot = dialogs::TListBoxExItem{};
+    slot.Flags = kHeaderFlags;
+    slot.Text = os::ansiToOem(node.Result.Kind);
+    // The list box draws a separator in the first attribute of each array; one per character
+    // keeps every row's arrays as long as its text.
+    fillColors(slot, CharCount(slot.Text), colors[0], colors[1], paletteAt(context, kPanelText));
+}
+
+void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
+    const auto& s = context.Settings;
+    const std::string displayName = displayNameOf(node.Result, context);
+    std::string text = displayName;
+    if (s.FullInfo) {
+        const TFullInfoLayout layout = FullInfoLayout(s, context.WindowWidth);
+        text = FullInfoLine(displayName, node.Result, layout.Widths, layout.Columns, context.Dates);
+    }
+    slot = dialogs::TListBoxExItem{};
+    slot.Text = os::ansiToOem(text);
+    const TLineColors colors = LineColors(node.Result, context);
+    const size_t chars = CharCount(slot.Text);
+    fillColors(slot, chars, colors[0], colors[1], paletteAt(context, kPanelText));
+    if (!s.HighlightKeyword) return;
+    const auto span = keywordSpan(displayName, context.HighlightQuery);
+    if (!span) return;
+    auto& normal = slot.Attr[dialogs::kLbxNormal];
+    auto& cursor = slot.Attr[dialogs::kLbxCurrent];
+    for (size_t i = span->first; i < span->first + span->second && i < normal.size(); ++i) {
+        normal[i] = colors[2];
+        cursor[i] = colors[3];
+    }
+}
+
+}  // namespace
+
+TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config) {
+    TLineFormatSettings s;
+    readInt(config, "SKSStyle", s.Style);
+    readBool(config, "SKSFullInfo", s.FullInfo);
+    readBool(config, "SKSFIDontUse", s.FIDontUse);
+    readText(config, "SKSFIColumns", s.FIColumns);
+    readText(config, "SKSFIWidths", s.FIWidths);
+    readInt(config, "SKSWindowMode", s.WindowMode);
+    readBool(config, "SKSPositionW", s.PositionW);
+    readBool(config, "SKSShowExtentions", s.ShowExtentions);
+    readBool(config, "SKSShowLnk", s.ShowLnk);
+    readBool(config, "SKSHighlightKeyword", s.HighlightKeyword);
+    return s;
+}
+
+TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context) {
+    const auto p = [&](size_t i) { return paletteAt(context, i); };
+    switch (context.Settings.Style) {
+        case 0:
+            if (Node.IsGroupHeader) return {0xF7, 0xF0, 0xF7, 0xF0};
+            return {0xF0, 0x0F, 0xFC, 0x0C};
+        case 1: {
+            if (Node.IsGroupHeader) return {p(kPanelInfo), p(kPanelCursor), p(kPanelInfo), p(kPanelCursor)};
+            THighlightColors colors{p(kPanelText), p(kPanelCursor)};
+            if (Node.MailEntryId.empty() && context.HighlightGroups) {
+                if (!Node.AttrKnown && context.Dates.Files) {
+                    // Not found: attributes stay unknown and are asked again at the next format.
+                    if (const auto entry = context.Dates.Files->Find(Node.PathW)) {
+                        Node.Attributes = entry->Attributes;
+                        Node.AttrKnown = true;
+                    }
+                }
+                const uint32_t attributes = Node.AttrKnown ? Node.Attributes : 0;
+                if (auto found = MatchHighlightGroups(*context.HighlightGroups, context.MatchMask, Node.Title,
+                                                      attributes, colors))
+                    colors = *found;
+            }
+            return {colors.Normal, colors.Cursor, p(kPanelHighlightText), p(kPanelSelectedCursor)};
+        }
+        default:
+            if (Node.IsGroupHeader)
+                return {p(kDialogListDisabled), p(kDialogListSelected), p(kDialogListDisabled), p(kDialogListSelected)};
+            return {p(kDialogListText), p(kDialogListSelected), p(kDialogListHighlight), p(kDialogListSelectedHighlight)};
+    }
+}
+
+TFullInfoLayout FullInfoLayout(const TLineFormatSettings& s, int32_t W) {
+    if (!s.FIDontUse) return {s.FIColumns, s.FIWidths};
+    if (s.WindowMode == 1 || s.WindowMode == 2) {
+        const int32_t w = (W - (s.PositionW ? 13 : 21)) / 2;
+        return {"N,S,P", std::to_string(w) + ",6," + std::to_string(w)};
+    }
+    if (!s.PositionW) return {"N,S,P", s.ShowExtentions ? "29,6,27" : "26,6,30"};
+    return {"N,S,P", (s.ShowExtentions ? "30,6," : "27,6,") + std::to_string(W - 42)};
+}
+
+std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
+                         std::string_view Columns, const THitDateSources& dates) {
+    const auto columns = splitCommas(Columns);
+    const auto widths = splitCommas(Widths);
+    std::string line;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int32_t width = i < widths.size() ? widthOf(widths[i]) : 0;
+        const char letter = columns[i].empty() ? '\0' : columns[i].front();
+        line += cellFor(letter, DisplayName, Node, width, dates);
+        line += "  ";
+    }
+    return line;
+}
+
+std::string SizeCell(const TSearchResult& Node) {
+    if (Node.Kind == "Folder") return "Folder";
+    if (Node.Size == -1) return {};
+    return platform::SizeText(static_cast<uint32_t>(Node.Size));
+}
+
+char32_t LowerChar(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 0x20;
+    if (c < 0xC0) return c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;                 // Latin-1
+    if (c >= 0x100 && c <= 0x137 && c % 2 == 0) return c + 1;                   // Latin Extended-A
+    if (c >= 0x139 && c <= 0x148 && c % 2 == 1) return c + 1;
+    if (c >= 0x14A && c <= 0x177 && c % 2 == 0) return c + 1;
+    if (c == 0x178) return 0xFF;
+    if (c >= 0x179 && c <= 0x17E && c % 2 == 1) return c + 1;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;                // Greek
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                              // Cyrillic
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    return c;
+}
+
+void FormatLine(TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context) {
+    if (Node.Result.IsGroupHeader) formatHeader(Node, Slot, context);
+    else formatHit(Node, Slot, context);
+}
+
+}  // namespace skimmer::results

@@ -1,0 +1,17 @@
+// Fitting a path into a column: our own counterpart of the shell's path compaction.
+//
+// Contract: pure; characters are counted as in text_trunc.h and never split. The result is never
+// longer than Max characters. A path that fits is returned unchanged. Otherwise the file name (the
+// part after the last '/') is kept whole and as much of the path's beginning as fits goes in front
+// of ".../": "/home/ann/projects/report.txt" in 20 gives "/home/.../report.txt". When even ".../" and the whole name do not fit, the name alone is cut at its end with
+// "..." (so its beginning, the part people read, stays).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace skimmer::results {
+
+std::string CompactPath(std::string_view Path, int Max);
+
+}  // namespace skimmer::results

@@ -1,0 +1,68 @@
+// The result chain of one search: the shown lines in display order (group headers and hits), the
+// counts the window reads, and the line store that holds each line's formatted list row.
+//
+// Contract: the chain owns its nodes; a node's address stays valid until clear() or the chain's
+// destruction, so list rows may carry it as their index data. Nodes are appended at the tail
+// only. The chain never holds more than kLineStoreSlots lines: an append past the bound is
+// refused (returns null) and nothing else changes, so the store's bound holds whatever the
+// engines deliver. Only the search thread changes a chain; it is not locked.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "dialogs/list_box_ex_item.h"
+#include "results/search_result.h"
+
+namespace skimmer::results {
+
+// Lines one search may show. Filing stops when the chain is full (the rest of the engine's rows
+// are dropped, the run ends as though its line limit had been met): memory stays bounded even
+// when "SKSAllResults" lifts every limit.
+constexpr int32_t kLineStoreSlots = 5001;
+static_assert(kLineStoreSlots == 5001);
+
+// One node: the hit (or header) copied with all its texts, and the following node.
+struct TDynamicSearchResult {
+    TSearchResult Result;
+    TDynamicSearchResult* Next = nullptr;
+};
+
+class TResultChain {
+public:
+    TResultChain() = default;
+    TResultChain(const TResultChain&) = delete;
+    TResultChain& operator=(const TResultChain&) = delete;
+
+    // The first node (line 1), or null.
+    TDynamicSearchResult* ResultChain() const { return nodes_.empty() ? nullptr : const_cast<TDynamicSearchResult*>(&nodes_.front()); }
+    TDynamicSearchResult* Last() const { return nodes_.empty() ? nullptr : const_cast<TDynamicSearchResult*>(&nodes_.back()); }
+    int32_t LineCount() const { return static_cast<int32_t>(nodes_.size()); }
+    int32_t HitCount() const { return hitCount_; }
+    bool Full() const { return LineCount() >= kLineStoreSlots; }
+
+    // Appends a header line whose text is `title`; null when the chain is full.
+    TDynamicSearchResult* AppendHeader(const std::string& title);
+    // Appends a copy of `hit` as a hit line (IsGroupHeader cleared); null when the chain is full.
+    TDynamicSearchResult* AppendHit(const TSearchResult& hit);
+
+    // The formatted row of line `index` (from 0); valid for 0 <= index < LineCount().
+    dialogs::TListBoxExItem& Slot(int32_t index) { return lineStore_[static_cast<size_t>(index)]; }
+    const dialogs::TListBoxExItem& Slot(int32_t index) const { return lineStore_[static_cast<size_t>(index)]; }
+
+    // Frees every node and row; LineCount and HitCount become 0. LastGroupTitle is left as is.
+    void Clear();
+
+    // The header text of the group being filed; cleared by each group run.
+    std::string LastGroupTitle;
+
+private:
+    TDynamicSearchResult* append(TSearchResult&& result);
+
+    std::deque<TDynamicSearchResult> nodes_;      // stable addresses on push_back
+    std::deque<dialogs::TListBoxExItem> lineStore_;  // one row per node, same index
+    int32_t hitCount_ = 0;
+};
+
+}  // namespace skimmer::results

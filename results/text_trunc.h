@@ -1,0 +1,35 @@
+// Shortening texts to a width, counted in characters (code points of UTF-8), never splitting one:
+// the result lines, the full-information columns and the panel's progress titles use these.
+//
+// Contract: pure. A byte that does not start a valid UTF-8 sequence counts as one character and
+// is kept as it is, so a file name's exact bytes survive wherever they are not cut.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace skimmer::results {
+
+// Characters in `text`.
+size_t CharCount(std::string_view text);
+// The byte offset where character `index` starts (text.size() when index >= CharCount).
+size_t CharOffset(std::string_view text, size_t index);
+// The first `count` characters / the last `count` characters.
+std::string_view FirstChars(std::string_view text, size_t count);
+std::string_view LastChars(std::string_view text, size_t count);
+
+// The characters of `text` as code points; a byte that starts no valid sequence becomes
+// U+DC00 + the byte (a lone surrogate, which no valid text contains), so it compares only with
+// itself.
+std::u32string DecodeChars(std::string_view text);
+
+// Longer than Max: the first Max - 4 characters and "....", exactly Max long (for Max below 4,
+// the first Max dots). Otherwise the text unchanged. A negative Max counts as 0.
+std::string TruncRight(std::string_view Text, int Max);
+
+// Longer than Max: the first (Max - 3) / 2 characters, "...", and the last Max - 3 - that many;
+// exactly Max long (for Max below 3, the first Max dots). Otherwise the text unchanged.
+std::string TruncMiddle(std::string_view Text, int Max);
+
+}  // namespace skimmer::results
