@@ -1,0 +1,33 @@
+// glibc's width tables through a private C.UTF-8 locale object, switched in per call with
+// uselocale() (a thread-local swap), so neither the process locale nor another thread matters.
+#include "os/cell_width.h"
+
+#include <clocale>
+#include <cwchar>
+#include <locale.h>
+
+namespace skimmer::os {
+namespace {
+
+locale_t utf8Locale() {
+    static const locale_t loc = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (l == locale_t(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
+        return l;
+    }();
+    return loc;
+}
+
+}  // namespace
+
+int cellWidth(char32_t cp) {
+    if (cp < 0x1100) return 1;  // nothing below the Hangul Jamo block is wide
+    locale_t loc = utf8Locale();
+    if (loc == locale_t(nullptr)) return 1;
+    locale_t previous = uselocale(loc);
+    const int w = wcwidth(static_cast<wchar_t>(cp));
+    uselocale(previous);
+    return w == 2 ? 2 : 1;
+}
+
+}  // namespace skimmer::os

@@ -1,0 +1,14 @@
+// How many terminal cells a code point takes when drawn: the width the plug-in's self-drawn
+// controls lay their text out by, so that it agrees with the host that shows it.
+//
+// Contract: 2 for wide characters (CJK, emoji: glibc's wcwidth under a UTF-8 locale held here, so
+// the process locale never matters), 1 for everything else — combining marks, controls and code
+// points with no agreed width included, because the host draws each of those in one cell (a mark on
+// a blank, the others as a placeholder). Never fails; thread-safe.
+#pragma once
+
+namespace skimmer::os {
+
+int cellWidth(char32_t cp);
+
+}  // namespace skimmer::os
