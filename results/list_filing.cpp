@@ -1,6 +1,6 @@
 #include "results/list_filing.h"
 
-#include "dialogs/list_box_ex_messages.h"
+#include "dialogs/list_box_ex.h"
 #include "far/dialog.h"
 
 namespace skimmer::results {
@@ -25,7 +25,8 @@ void EnableListRedraw(const TListTarget& list, bool enable) {
 void AddListLine(const TListTarget& list, int32_t index, const dialogs::TListBoxExItem& row,
                  const TDynamicSearchResult* node) {
     if (!list.Active()) return;
-    const dialogs::TListBoxExAddItem add{1, &row};
+    dialogs::TListBoxExAddItem add;
+    add.Items.push_back(row);
     send(list, dialogs::DM_LBX_ADDITEMS, addressOf(add));
     const dialogs::TListBoxExIndexData data{index, 80, reinterpret_cast<LONG_PTR>(node)};
     send(list, dialogs::DM_LBX_SETINDEXDATA, addressOf(data));
