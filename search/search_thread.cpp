@@ -49,6 +49,11 @@ void TSearchThread::resume() {
     wake_.notify_all();
 }
 
+bool TSearchThread::ended() const {
+    std::lock_guard lock(mutex_);
+    return ended_;
+}
+
 bool TSearchThread::searching() const {
     std::lock_guard lock(mutex_);
     return !current_.empty();

@@ -70,6 +70,7 @@ public:
     void suspend();           // returns once the thread is parked (or has ended)
     void resume();            // also the first start of a freshly created thread
     bool finished() const { return Finished.load(); }
+    bool ended() const;       // Execute has returned (with or without a search loop)
     bool searching() const;   // CurrentQuery is not empty
     std::string CurrentQuery() const;
     std::string HighlightQuery() const;
