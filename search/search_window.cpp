@@ -1,5 +1,6 @@
 #include "search/search_window.h"
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -92,8 +93,10 @@ SearchWindow* windowOf(const PluginStartupInfo& info, HANDLE dlg) {
 }
 
 // The tables the procedure needs before it knows its window: FAR hands a dialog procedure only
-// the handle, so the window is found through the dialog's own data.
-thread_local const PluginStartupInfo* tlsInfo = nullptr;
+// the handle, so the window is found through the dialog's own data. The procedure also runs on
+// the search thread (the host runs a message's handling on the sender's thread), so this is one
+// value per loaded module, set before the first dialog opens.
+std::atomic<const PluginStartupInfo*> gInfo{nullptr};
 
 int32_t codePoints(std::string_view text) {
     int32_t n = 0;
@@ -104,15 +107,16 @@ int32_t codePoints(std::string_view text) {
 }  // namespace
 
 LONG_PTR FARAPI SearchWindow::proc(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
-    if (!tlsInfo) return 0;
-    SearchWindow* window = windowOf(*tlsInfo, dlg);
-    if (!window) return tlsInfo->DefDlgProc(dlg, msg, param1, param2);
+    const PluginStartupInfo* info = gInfo.load();
+    if (!info) return 0;
+    SearchWindow* window = windowOf(*info, dlg);
+    if (!window) return info->DefDlgProc(dlg, msg, param1, param2);
     try {
         return window->handle(dlg, msg, param1, param2);
     } catch (const std::exception& error) {
         // Nothing may cross the host's call: say it and answer as the host would have.
         platform::ShowErrorText(*window->env_.host, error.what());
-        return tlsInfo->DefDlgProc(dlg, msg, param1, param2);
+        return info->DefDlgProc(dlg, msg, param1, param2);
     }
 }
 
@@ -158,7 +162,7 @@ void SearchWindow::endThread() {
 }
 
 int32_t SearchWindow::run() {
-    tlsInfo = &info();
+    gInfo.store(&info());
     lbx_.host = env_.host;
     lbx_.ListColors = env_.ListColors;
     hitsWord_ = platform::GetMsgStr(*env_.host, 94);
@@ -302,13 +306,13 @@ void SearchWindow::onInit(HANDLE dlg) {
             send(dlg, dialogs::DM_LBX_SETINDEXDATA, kItemList, reinterpret_cast<LONG_PTR>(&data));
         }
         const std::string counter = counterText(settings_, hitsWord_, chain.HitCount());
-        send(dlg, DM_SETTEXT, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
+        send(dlg, DM_SETTEXTPTR, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
     } else if (!console_.CommandLineText.empty()) {
         config::TConfigValue useCl = config::TConfigValue::boolean(true);
         config::getConfigValue(*env_.config, "SKSUseCL", useCl);
         if (useCl.BoolValue) {
             TakeCursor = ClearUnchanged = true;
-            send(dlg, DM_SETTEXT, kItemEdit, reinterpret_cast<LONG_PTR>(console_.CommandLineText.c_str()));
+            send(dlg, DM_SETTEXTPTR, kItemEdit, reinterpret_cast<LONG_PTR>(console_.CommandLineText.c_str()));
             thread_->setPendingQuery(console_.CommandLineText, codePoints(console_.CommandLineText));
         }
     }

@@ -165,7 +165,8 @@ std::vector<FarDialogItem> windowItems(const WindowSettings& s, const WindowSize
     items.push_back(item(DI_DOUBLEBOX, 3, 1, W - 4, H - 2, title));
     items.push_back(item(DI_EDIT, 4, H - 3 - B, W - 5, H - 3 - B));
     items.push_back(item(DI_USERCONTROL, 4, 2, W - 5, H - 5 - B));
-    items.push_back(item(DI_TEXT, W / 2 - 6, H - 4 - B, W / 2 - 6, H - 4 - B, {}, DIF_CENTERTEXT));
+    // Centred over the list's width: a text item draws no further than its X2.
+    items.push_back(item(DI_TEXT, 4, H - 4 - B, W - 5, H - 4 - B, {}, DIF_CENTERTEXT));
     items[kItemEdit].Focus = 1;
     if (s.HideButtons) return items;
     int x = 5;

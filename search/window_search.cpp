@@ -167,7 +167,7 @@ void WindowSearch::updateCounter(TSearchThread& thread) {
     thread.HitCount.store(chain_.HitCount());
     const std::string text =
         counterText(shared_.Settings, platform::GetMsgStr(*services_.host, kMsgHits), chain_.HitCount());
-    send(DM_SETTEXT, counterItem(shared_.Settings), reinterpret_cast<LONG_PTR>(text.c_str()));
+    send(DM_SETTEXTPTR, counterItem(shared_.Settings), reinterpret_cast<LONG_PTR>(text.c_str()));
 }
 
 void WindowSearch::growWindow(TSearchThread& thread) {
