@@ -62,7 +62,10 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
         platform::ShowErrorText(*services.host, "Mail items cannot be opened yet: " + Hit.Name);
         return;
     }
-    const os::OpenResult result = openWithDefault(services, Hit.UrlW);
+    // A locate hit carries its path but no URL: the shell is given the path then.
+    const std::string& target = Hit.UrlW.empty() ? Hit.Path : Hit.UrlW;
+    if (target.empty()) return;
+    const os::OpenResult result = openWithDefault(services, target);
     switch (result.status) {
         case os::OpenResult::Started: break;
         case os::OpenResult::RunInTerminal:
@@ -84,7 +87,8 @@ void GoToFile(const HitServices& services, const std::string& FullPath) {
 void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n) {
     const results::TSearchResult* hit = lines ? lines(n) : nullptr;
     if (hit == nullptr || hit->IsGroupHeader || hit->Title.empty()) return;
-    GoToFile(services, hit->Folder + hit->Title);
+    // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
+    GoToFile(services, hit->Title.front() == '/' ? hit->Title : hit->Folder + hit->Title);
 }
 
 void ReadTmpPanelPrefix(const HitServices& services, std::string& Prefix) {

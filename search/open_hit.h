@@ -40,14 +40,16 @@ std::string commandLineFor(const std::string& path);
 void runThroughCommandLine(const HitServices& services, const std::string& text);
 
 // Opens the hit with its default application (the shell action), showing language message 73
-// while it opens. A program that needs a terminal is run through the command line instead.
+// while it opens: its UrlW, or its Path when it has no URL (a locate hit). A program that needs a
+// terminal is run through the command line instead.
 void OpenHit(const HitServices& services, const results::TSearchResult& Hit);
 
 // The active panel goes to FullPath's folder with its cursor on FullPath's file.
 void GoToFile(const HitServices& services, const std::string& FullPath);
 
-// GoToFile for line n (0-based) of the result chain, given as a lookup; nothing for a header, a
-// line that does not exist or a hit without a name.
+// GoToFile for line n (0-based) of the result chain, given as a lookup: Folder + Title, or Title
+// alone when it is already a whole path (a locate hit); nothing for a header, a line that does
+// not exist or a hit without a name.
 using LineLookup = std::function<const results::TSearchResult*(int32_t n)>;
 void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n);
 

@@ -103,16 +103,21 @@ TEST_F(HitFixture, GoToLineUsesTheLinesFolderAndTitle) {
     chain[0].Kind = "Files";
     chain[1].Folder = "/srv/";
     chain[1].Title = "notes.md";
+    chain.resize(4);
+    chain[3].Folder = "/srv/";
+    chain[3].Title = "/srv/whole path.md";  // a locate hit: its Title is the path
     const LineLookup lines = [&chain](int32_t n) {
         return n >= 0 && n < static_cast<int32_t>(chain.size()) ? &chain[static_cast<size_t>(n)] : nullptr;
     };
-    for (int32_t n : {0, 2, 3, -1}) GoToLine(services, lines, n);
+    for (int32_t n : {0, 2, 4, -1}) GoToLine(services, lines, n);
     EXPECT_TRUE(host.callsTo("AdvControl").empty());
     GoToLine(services, lines, 1);
     const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
     ASSERT_EQ(macros.size(), 1u);
     EXPECT_EQ(macros[0].texts.at(0), "panel.setpos(0,\"notes.md\")");
     EXPECT_EQ(callsOf("Control", FCTL_SETPANELDIR).at(0).texts.at(0), "/srv/");
+    GoToLine(services, lines, 3);
+    EXPECT_EQ(callsOf("AdvControl", ACTL_KEYMACRO).at(1).texts.at(0), "panel.setpos(0,\"whole path.md\")");
 }
 
 struct OpenCase {

@@ -120,5 +120,98 @@ TEST_F(SearchWindowTest, TypedTextShowsTheHeaderHitsAndCounter) {
     EXPECT_TRUE(opened.empty());
 }
 
+struct KeyCase {
+    const char* name;
+    int key;
+    int64_t keySequence;     // "SKSKeySequence"
+    const char* commandLine; // what lands on FAR's command line, or nullptr
+    bool enterPosted;        // Enter posted after it, so the host runs it
+    const char* opened;      // what the opener was given, or nullptr
+    const char* panelDir;    // where the file panel went, or nullptr
+    const char* macro;       // the cursor macro posted, or nullptr
+    bool staysOpen;          // the window is still open afterwards (Esc ends the test)
+};
+
+class WindowKeys : public SearchWindowTest, public ::testing::WithParamInterface<KeyCase> {};
+
+// With the cursor on the hit named "a; touch pwned", each key does its one thing to that hit:
+// the path reaches the command line quoted, the opener unquoted, the panel split into folder and
+// name.
+TEST_P(WindowKeys, ActOnTheCursorHit) {
+    const KeyCase& c = GetParam();
+    config::setConfigValue(config, "SKSKeySequence", config::TConfigValue::integer(static_cast<int32_t>(c.keySequence)));
+    ui.events.type("rep");
+    whenShown("reply.doc", [&] {
+        ui.events.key(KEY_DOWN).key(c.key);
+        if (c.staysOpen) ui.events.key(KEY_ESC);
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+
+    const auto commandLines = callsOf("Control", FCTL_SETCMDLINE);
+    if (c.commandLine) {
+        ASSERT_EQ(commandLines.size(), 1u);
+        EXPECT_EQ(commandLines[0].texts.at(0), c.commandLine);
+    } else {
+        EXPECT_TRUE(commandLines.empty());
+    }
+    EXPECT_EQ(callsOf("AdvControl", ACTL_POSTKEYSEQUENCE).size(), c.enterPosted ? 1u : 0u);
+    EXPECT_EQ(opened, c.opened ? std::vector<std::string>{c.opened} : std::vector<std::string>{});
+    const auto dirs = callsOf("Control", FCTL_SETPANELDIR);
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    if (c.panelDir) {
+        ASSERT_EQ(dirs.size(), 1u);
+        EXPECT_EQ(dirs[0].texts.at(0), c.panelDir);
+        ASSERT_EQ(macros.size(), 1u);
+        EXPECT_EQ(macros[0].texts.at(0), c.macro);
+    } else {
+        EXPECT_TRUE(dirs.empty());
+        EXPECT_TRUE(macros.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WindowKeys,
+    ::testing::Values(
+        KeyCase{"enter_runs_through_the_command_line", KEY_ENTER, 0, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
+        KeyCase{"shift_enter_opens", KEY_SHIFTENTER, 0, nullptr, false, "/data/docs/a; touch pwned", nullptr, nullptr, false},
+        KeyCase{"swapped_enter_opens", KEY_ENTER, 1, nullptr, false, "/data/docs/a; touch pwned", nullptr, nullptr, false},
+        KeyCase{"swapped_shift_enter_runs", KEY_SHIFTENTER, 1, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
+        KeyCase{"ctrl_enter_only_fills_the_command_line", KEY_CTRLENTER, 0, "'/data/docs/a; touch pwned'", false, nullptr, nullptr, nullptr, true},
+        KeyCase{"f10_goes_to_the_file", KEY_F10, 0, nullptr, false, nullptr, "/data/docs/", "panel.setpos(0,\"a; touch pwned\")", false},
+        KeyCase{"f5_does_nothing_yet", KEY_F5, 0, nullptr, false, nullptr, nullptr, nullptr, true},
+        KeyCase{"f9_does_nothing_yet", KEY_F9, 0, nullptr, false, nullptr, nullptr, nullptr, true},
+        KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A missing `locate` is said once in the error box; the window stays and Esc still leaves it.
+TEST_F(SearchWindowTest, AMissingEngineIsSaidOnceAndTheWindowStays) {
+    config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "nowhere").string()));
+    const std::string unusable = platform::GetMsgStr(tables, 44);
+    ui.events.type("rep");
+    whenShown(unusable, [&] {
+        ui.events.key(KEY_ENTER).type("more");
+        whenShown("repmore", [&] {
+            EXPECT_FALSE(screenHas(unusable)) << screen();
+            EXPECT_TRUE(screenHas("Skimmer")) << screen();
+            ui.events.key(KEY_ESC);
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+}
+
+class HostileText : public SearchWindowTest, public ::testing::WithParamInterface<std::string> {};
+
+// Texts no one should type still leave a window that searches and can be left.
+TEST_P(HostileText, TheWindowStaysUsable) {
+    ui.events.type(GetParam());
+    ui.events.type("x");
+    whenShown("reply.doc", [&] { ui.events.key(KEY_ESC); });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, HostileText,
+                         ::testing::Values(std::string("   "), std::string(1000, 'a'), std::string("-rf --help"),
+                                           std::string("$(id) `id` ';'")));
+
 }  // namespace
 }  // namespace skimmer::search
