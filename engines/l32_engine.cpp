@@ -70,32 +70,33 @@ struct Batch {
                 return;
             }
         }
-        if (results.Count >= results::kSearchResultSlots) return;  // cannot happen: a piece holds fewer lines
         fillHit(os::oemToAnsi(line), results.Items[static_cast<size_t>(results.Count)]);
         ++results.Count;
         ++run.Paths;
     }
 };
 
-// The output has ended: the rest becomes the last line, and a program that failed without printing
-// a path has its first error line shown.
-void finishRun(TSearchEngine& Engine, Batch& batch, SteadyClock::time_point deadline) {
+// After its output has ended the program's exit status and first error line decide whether it
+// failed. They normally follow at once; a program that closed its output and runs on is given
+// kL32ExitGrace, then the search ends without them (L32EndQuery stops the program).
+void settle(TSearchEngine& Engine, results::TSearchResults& Results, SteadyClock::time_point deadline) {
     TLocateRun& run = *Engine.Locate;
-    run.Lines.finish([&](std::string_view line) { batch.add(line); });
-    run.OutputEnded = true;
-    // Its exit status and its error line come right after its output: wait for them, within the step.
-    std::optional<os::ExitStatus> status;
     for (;;) {
         drainErrors(run);
-        status = run.Process->waitFor(std::chrono::milliseconds(0));
+        const std::optional<os::ExitStatus> status = run.Process->waitFor(std::chrono::milliseconds(0));
         const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
-        if ((status && errorsDone) || SteadyClock::now() >= deadline) break;
-        run.Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()));
+        const auto now = SteadyClock::now();
+        if ((status && errorsDone) || now - run.OutputEndedAt >= kL32ExitGrace) {
+            if (status && !status->success() && run.Paths == 0) showLocateError(Engine.Env, run.FirstError);
+            run.Finished = true;
+            Results.Finished = true;
+            return;
+        }
+        const auto until = std::min(deadline, run.OutputEndedAt + kL32ExitGrace);
+        if (now >= until) return;  // not yet: asked again by the next fetch
+        run.Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(until - now) +
+                                  std::chrono::milliseconds(1));
     }
-    if (status && !status->success() && run.Paths == 0 && !batch.refused)
-        showLocateError(Engine.Env, run.FirstError);
-    run.Finished = true;
-    batch.results.Finished = true;
 }
 
 }  // namespace
@@ -156,28 +157,36 @@ int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results) {
         Results.Finished = true;
         return 0;
     }
-    Batch batch{Results, *run, Engine.Env};
     const auto deadline = SteadyClock::now() + Engine.Env.PollStep;
+    if (run->OutputEnded) {
+        settle(Engine, Results, deadline);
+        return 0;
+    }
+    Batch batch{Results, *run, Engine.Env};
     for (;;) {
         drainErrors(*run);
         std::string piece;
         const os::ReadState state = run->Process->readOutput(piece, kL32PieceBytes);
         if (state == os::ReadState::Data) {
             run->Lines.feed(piece, [&](std::string_view line) { batch.add(line); });
-            if (batch.refused) {
-                run->Finished = true;
-                Results.Count = 0;
-                Results.Finished = true;
-                return 0;
-            }
-            if (Results.Count > 0) return 0;  // one piece's complete lines are one batch
-            continue;
+        } else if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) {
+            // The text after the last line end is the last line: the program will add nothing to it.
+            run->Lines.finish([&](std::string_view line) { batch.add(line); });
+            run->OutputEnded = true;
+            run->OutputEndedAt = SteadyClock::now();
         }
-        if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) {
-            finishRun(Engine, batch, deadline);
-            if (batch.refused) Results.Count = 0;
+        if (batch.refused) {
+            run->Finished = true;
+            Results.Count = 0;
+            Results.Finished = true;
             return 0;
         }
+        if (run->OutputEnded) {
+            settle(Engine, Results, deadline);
+            return 0;
+        }
+        if (Results.Count > 0) return 0;  // one piece's complete lines are one batch
+        if (state == os::ReadState::Data) continue;  // a piece without a line end: read on
         const auto now = SteadyClock::now();
         if (now >= deadline) return 0;  // nothing yet: the caller looks for a newer text and asks again
         run->Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +

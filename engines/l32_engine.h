@@ -34,6 +34,8 @@ namespace skimmer::engines {
 constexpr size_t kL32PieceBytes = 2400;
 constexpr size_t kL32MaxLineBytes = 65536;
 static_assert(kL32MaxLineBytes > kL32PieceBytes);
+// A piece's lines (at least two bytes each) plus the line carried into it always fit one batch.
+static_assert(kL32PieceBytes / 2 + 1 < static_cast<size_t>(results::kSearchResultSlots));
 
 // "ESKSLocate32Path" + "/locate".
 std::string LocateProgramPath(const TEngineEnvironment& env);

@@ -14,6 +14,7 @@ constexpr size_t kPlocateDocidsAt = 20;     // u32 LE, after magic, version, has
 constexpr size_t kMlocateHeaderBytes = 16;  // magic, u32 BE configuration size, version, visibility, padding
 constexpr size_t kMlocateDirHeaderBytes = 16;  // u64 BE seconds, u32 BE nanoseconds, u32 padding
 constexpr size_t kLocateDbHeaderLengthAt = 11;
+constexpr int64_t kPlocateNamesPerBlock = 32;
 constexpr size_t kHeadBytes = 64;            // enough for every header field we read but mlocate's walk
 constexpr size_t kMaxDatabaseBytes = size_t{1} << 31;
 static_assert(kPlocateDocidsAt + 4 <= kHeadBytes);
@@ -71,7 +72,7 @@ LocateDbFacts ReadLocateDbFacts(std::string_view content, int64_t fileBytes) {
     if (content.starts_with(kPlocateMagic)) {
         facts.format = LocateDbFormat::Plocate;
         uint32_t docids = 0;
-        if (readU32Le(content, kPlocateDocidsAt, docids)) facts.entries = docids;
+        if (readU32Le(content, kPlocateDocidsAt, docids)) facts.entries = int64_t{docids} * kPlocateNamesPerBlock;
     } else if (content.starts_with(kMlocateMagic)) {
         facts.format = LocateDbFormat::Mlocate;
         facts.entries = countMlocateEntries(content);

@@ -5,6 +5,7 @@
 // os::Process destructor), so no path out of a search leaves a process or a pipe behind.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +18,9 @@ namespace skimmer::engines {
 
 // Bytes of standard error kept: enough for its first line, never more.
 constexpr size_t kL32ErrorKeepBytes = 512;
+// How long after its output ended a program may take to exit before the search ends without
+// its exit status.
+constexpr std::chrono::milliseconds kL32ExitGrace{1000};
 
 struct TLocateRun {
     std::unique_ptr<os::Process> Process;  // none: nothing to run (a text of blanks)
@@ -26,6 +30,7 @@ struct TLocateRun {
     int64_t Paths = 0;         // hits made so far
     bool SawFirstLine = false; // the first line was checked for "Error:"
     bool OutputEnded = false;  // standard output reached its end
+    std::chrono::steady_clock::time_point OutputEndedAt;
     bool Finished = false;     // Finished was reported
 };
 

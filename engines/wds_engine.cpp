@@ -19,7 +19,7 @@ namespace iq = index::query;
 // The index's failure, as the engine's own error: same text, same code, same explanation.
 [[noreturn]] void raise(const iq::SafecallError& e) { throw EngineError(e.code(), e.what(), e.detail()); }
 
-int majorVersion(const std::string& version) {
+int majorVersion(std::string_view version) {
     int major = 0;
     for (char c : version) {
         if (c < '0' || c > '9' || major > 100000) break;
@@ -134,6 +134,27 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
 
 }  // namespace
 
+void WdsFillRows(const iq::RowTable& table, results::TSearchResults& Results) {
+    const size_t rows = std::min<size_t>(table.rowCount(), static_cast<size_t>(results::kSearchResultSlots));
+    for (size_t row = 0; row < rows; ++row) {
+        // A slot still holds an earlier batch's hit: start from a clean record so that no field of
+        // another hit survives a column the row lacks.
+        results::TSearchResult& r = Results.Items[row];
+        r = results::TSearchResult{};
+        mapColumns(table, row, r);
+    }
+    for (size_t row = 0; row < rows; ++row) {
+        const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == iq::VarType::Text;
+        completeRow(Results.Items[row], has5 ? table.cell(5, row).text : std::string());
+    }
+    Results.Count = static_cast<int32_t>(rows);
+}
+
+bool IndexerVersionAccepted(std::string_view version) {
+    constexpr int kOldestMajor = 3;
+    return majorVersion(version) >= kOldestMajor;
+}
+
 std::string WdsQueryText(std::string_view Text, std::string_view Kind) {
     std::string text(Text);
     if (!Kind.empty()) {
@@ -154,7 +175,7 @@ int32_t WDSInit(TSearchEngine& Engine) {
     }
     try {
         Engine.SearchManager = std::make_unique<iq::SearchManager>(Engine.Env.IndexFile);
-        if (majorVersion(Engine.SearchManager->getIndexerVersionStr()) < 3) {
+        if (!IndexerVersionAccepted(Engine.SearchManager->getIndexerVersionStr())) {
             Engine.LastError = "the index was written by an indexer older than version 3";
             return kEngineTooOld;
         }
@@ -228,20 +249,7 @@ int32_t WDSFetch(TSearchEngine& Engine, results::TSearchResults& Results) {
     try {
         Results.Finished = Engine.Recordset->eof();
         if (Results.Finished) return 0;
-        const iq::RowTable table = Engine.Recordset->getRows(kWdsBatchRows);
-        const size_t rows = std::min<size_t>(table.rowCount(), static_cast<size_t>(results::kSearchResultSlots));
-        for (size_t row = 0; row < rows; ++row) {
-            // A slot still holds an earlier batch's hit: start from a clean record so that no
-            // field of another hit survives a column the row lacks.
-            results::TSearchResult& r = Results.Items[row];
-            r = results::TSearchResult{};
-            mapColumns(table, row, r);
-        }
-        for (size_t row = 0; row < rows; ++row) {
-            const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == iq::VarType::Text;
-            completeRow(Results.Items[row], has5 ? table.cell(5, row).text : std::string());
-        }
-        Results.Count = static_cast<int32_t>(rows);
+        WdsFillRows(Engine.Recordset->getRows(kWdsBatchRows), Results);
         Results.Finished = Engine.Recordset->eof();
     } catch (const iq::SafecallError& e) {
         Engine.LastError = e.detail();

@@ -23,9 +23,14 @@
 #include "engines/search_engine.h"
 #include "results/search_result.h"
 
+namespace skimmer::index::query {
+class RowTable;
+}
+
 namespace skimmer::engines {
 
 constexpr int kWdsBatchRows = 5;
+static_assert(kWdsBatchRows <= results::kSearchResultSlots);
 
 // The select list: the path column twice (4: Path and Title, 5: Target).
 inline constexpr const char* kWdsColumns =
@@ -40,6 +45,15 @@ void WDSEndQuery(TSearchEngine& Engine);
 // Opens an engine record of its own for `env` and fills `Info`; Version "none" when the index
 // cannot be opened (the other fields then keep their values, and message 44 is shown).
 void WDSGetInfo(const TEngineEnvironment& env, TWDS3Info& Info);
+
+// One row table (column × row, in the order of kWdsColumns) into the batch from slot 0: each slot
+// is cleared, then filled column by column; a column the table lacks or a cell of another type
+// leaves that field clear. Sets Count; leaves Finished alone. What WDSFetch does with each batch.
+void WdsFillRows(const index::query::RowTable& table, results::TSearchResults& Results);
+
+// WDSInit's check of the indexer version text: the decimal number before its first '.' must be
+// at least 3 ("4.0.1" yes, "2.9" no, "x" no).
+bool IndexerVersionAccepted(std::string_view version);
 
 // The query text for a kind word: Text unchanged when Kind is empty, else
 // Text + " System.Kind:" + Kind + " System.Kind:(NOT folder)".

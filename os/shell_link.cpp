@@ -47,14 +47,15 @@ struct Bytes {
         v = lo | (hi << 16);
         return true;
     }
-    // A NUL-ended byte text at `at`, not past `end`.
+    // A NUL-ended byte text at `at`, not past `end`; empty when its NUL is missing (a cut file).
     std::string ansiz(size_t at, size_t end) const {
         end = std::min(end, s.size());
         if (at >= end) return {};
         const std::string_view area = s.substr(at, end - at);
-        return std::string(area.substr(0, area.find('\0')));
+        const size_t nul = area.find('\0');
+        return nul == std::string_view::npos ? std::string() : std::string(area.substr(0, nul));
     }
-    // A NUL-ended UTF-16LE text at `at`, not past `end`, as UTF-8.
+    // A NUL-ended UTF-16LE text at `at`, not past `end`, as UTF-8; empty when its NUL is missing.
     std::string utf16z(size_t at, size_t end) const;
 };
 
@@ -80,7 +81,9 @@ std::string Bytes::utf16z(size_t at, size_t end) const {
     end = std::min(end, s.size());
     std::string out;
     uint32_t unit = 0;
-    while (at + 2 <= end && u16(at, unit) && unit != 0) {
+    for (;;) {
+        if (at + 2 > end || !u16(at, unit)) return {};
+        if (unit == 0) break;
         at += 2;
         char32_t c = unit;
         uint32_t low = 0;
@@ -99,7 +102,8 @@ std::string Bytes::utf16z(size_t at, size_t end) const {
 std::string linkInfoTarget(const Bytes& b, size_t at, bool& unicode) {
     uint32_t size = 0, headerSize = 0, flags = 0;
     if (!b.u32(at, size) || !b.u32(at + 4, headerSize) || !b.u32(at + 8, flags)) return {};
-    const size_t end = at + std::min<size_t>(size, b.s.size() - at);
+    if (size > b.s.size() - at) return {};  // cut off: nothing in it can be trusted
+    const size_t end = at + size;
     uint32_t localOff = 0, netOff = 0, suffixOff = 0, localOffW = 0, suffixOffW = 0;
     b.u32(at + 16, localOff);
     b.u32(at + 20, netOff);

@@ -216,5 +216,34 @@ TEST(Process, WorkingDirectory) {
     EXPECT_EQ(drain(*p), "/usr\n");
 }
 
+// Standard error on a pipe of its own: both streams arrive apart, both are drained without
+// blocking each other, and after the child has ended a wait has news only from open pipes.
+TEST(ProcessStderr, OnAPipeOfItsOwnApartFromStdout) {
+    auto p = startOrFail({.argv = {"sh", "-c", "echo out; echo err >&2; head -c 200000 /dev/zero >&2; echo end"},
+                          .captureStdout = true, .captureStderr = true});
+    ASSERT_GE(p->errorFd(), 0);
+    std::string out, err;
+    bool outDone = false, errDone = false;
+    for (int i = 0; i < 1000 && !(outDone && errDone); ++i) {
+        outDone = outDone || p->readOutput(out) == ReadState::EndOfFile;
+        errDone = errDone || p->readError(err) == ReadState::EndOfFile;
+        if (!(outDone && errDone)) p->waitForEvent(100ms);
+    }
+    EXPECT_EQ(out, "out\nend\n");
+    ASSERT_EQ(err.size(), 4u + 200000u);
+    EXPECT_TRUE(err.starts_with("err\n"));
+    EXPECT_EQ(p->errorFd(), -1);
+    EXPECT_TRUE(p->waitUntilEnded().success());
+    EXPECT_TRUE(p->waitForEvent(0ms)) << "ended, no pipe left: the news is the end";
+}
+
+TEST(ProcessStderr, WithoutCaptureItGoesNowhereNearOurTerminal) {
+    auto p = startOrFail({.argv = {"sh", "-c", "echo err >&2"}, .captureStdout = true});
+    EXPECT_EQ(p->errorFd(), -1);
+    EXPECT_EQ(drain(*p), "");
+    std::string err;
+    EXPECT_EQ(p->readError(err), ReadState::EndOfFile);
+}
+
 }  // namespace
 }  // namespace skimmer::os

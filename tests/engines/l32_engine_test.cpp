@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engines/engine_select.h"
+#include "engines/l32_engine.h"
+#include "engines/wds_engine.h"
+#include "engines/locate_run.h"
+#include "platform/memory_registry.h"
+#include "tests/engines/engine_test_util.h"
+
+namespace skimmer::engines {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Fetched {
+    std::vector<std::vector<std::string>> batches;  // the paths of each batch that held hits
+    std::vector<std::string> paths;
+    bool finished = false;
+    int calls = 0;
+};
+
+class LocateEngine : public test::EngineFixture {
+protected:
+    LocateEngine() : results(results::makeSearchResults()) {}
+
+    // A fake `locate` in the engine's folder: a shell script with this body.
+    void fakeLocate(const std::string& body) { writeFile(dir / "locate", "#!/bin/sh\n" + body + "\n", true); }
+
+    TSearchEngine& open() {
+        engine = std::make_unique<TSearchEngine>(env);
+        EXPECT_EQ(L32Init(*engine), 0);
+        return *engine;
+    }
+
+    // Fetches until Finished or `maxCalls` calls; each call is bounded by the engine's poll step.
+    Fetched fetchAll(int maxCalls = 500) {
+        Fetched f;
+        while (f.calls < maxCalls && !f.finished) {
+            ++f.calls;
+            EXPECT_EQ(L32Fetch(*engine, *results), 0);
+            std::vector<std::string> batch;
+            for (int i = 0; i < results->Count; ++i) batch.push_back(results->Items[static_cast<size_t>(i)].Path);
+            if (!batch.empty()) f.batches.push_back(batch);
+            f.paths.insert(f.paths.end(), batch.begin(), batch.end());
+            f.finished = results->Finished;
+        }
+        return f;
+    }
+
+    pid_t childPid() const { return engine->Locate && engine->Locate->Process ? engine->Locate->Process->pid() : -1; }
+
+    std::unique_ptr<results::TSearchResults> results;
+    std::unique_ptr<TSearchEngine> engine;
+};
+
+bool processGone(pid_t pid) { return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH; }
+
+// ---- arguments: an argument vector, byte for byte, never a shell ----------------------------------
+
+struct ArgsCase {
+    std::string text;
+    std::vector<std::string> words;
+};
+
+class LocateArgs : public LocateEngine, public ::testing::WithParamInterface<ArgsCase> {};
+
+TEST_P(LocateArgs, TheProgramReceivesDashIDashDashAndTheWordsExactly) {
+    fakeLocate("for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$0.args\"");
+    open();
+    ASSERT_EQ(L32Query(*engine, GetParam().text, "program"), 0);
+    const Fetched f = fetchAll();
+    ASSERT_TRUE(f.finished);
+    EXPECT_TRUE(f.paths.empty());
+    std::ifstream in(dir / "locate.args", std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    std::vector<std::string> got;
+    std::string arg;
+    for (char ch : all.str()) {
+        if (ch == '\0') got.push_back(std::exchange(arg, {}));
+        else arg += ch;
+    }
+    std::vector<std::string> expected{"-i", "--"};
+    expected.insert(expected.end(), GetParam().words.begin(), GetParam().words.end());
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Injection, LocateArgs,
+    ::testing::Values(ArgsCase{"-rf", {"-rf"}}, ArgsCase{"--help", {"--help"}},
+                      ArgsCase{"$(touch pwned)", {"$(touch", "pwned)"}},
+                      ArgsCase{"`id`;x|y&z>o", {"`id`;x|y&z>o"}},
+                      ArgsCase{"it's \"quoted\"", {"it's", "\"quoted\""}},
+                      ArgsCase{"  two   words ", {"two", "words"}},
+                      ArgsCase{"new\nline\ttab", {"new\nline\ttab"}},
+                      ArgsCase{"\xFF\xFE \xC3", {"\xFF\xFE", "\xC3"}},
+                      ArgsCase{"*.txt ?", {"*.txt", "?"}}));
+
+TEST(LocateArguments, VectorIsProgramDashIDashDashThenWords) {
+    EXPECT_EQ(LocateArguments("/usr/bin/locate", "a  b"),
+              (std::vector<std::string>{"/usr/bin/locate", "-i", "--", "a", "b"}));
+    EXPECT_EQ(LocateArguments("locate", "   ").size(), 3u);
+}
+
+// ---- output shapes through a real pipe --------------------------------------------------------
+
+struct OutputCase {
+    const char* name;
+    std::string script;
+    std::vector<std::string> paths;
+};
+
+class LocateOutputs : public LocateEngine, public ::testing::WithParamInterface<OutputCase> {};
+
+TEST_P(LocateOutputs, EveryCompleteLineBecomesOneHit) {
+    fakeLocate(GetParam().script);
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    const Fetched f = fetchAll();
+    EXPECT_TRUE(f.finished);
+    EXPECT_EQ(f.paths, GetParam().paths);
+    EXPECT_TRUE(shown.empty()) << shown.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, LocateOutputs,
+    ::testing::Values(
+        OutputCase{"lf", "printf '/a/b\\n/c d/e\\n'", {"/a/b", "/c d/e"}},
+        OutputCase{"crlf", "printf '/a\\r\\n/b\\r\\n'", {"/a", "/b"}},
+        OutputCase{"split_across_reads", "printf '/first/pa'; sleep 0.05; printf 'rt\\n/second\\n'",
+                   {"/first/part", "/second"}},
+        OutputCase{"blank_lines", "printf '\\n\\n/a\\n\\r\\n\\n/b\\n\\n'", {"/a", "/b"}},
+        OutputCase{"nul_and_invalid_utf8", "printf '/a\\000b\\n/\\377\\303(\\n'", {"/\xFF\xC3("}},
+        OutputCase{"last_line_without_end", "printf '/a\\n/b'", {"/a", "/b"}},
+        OutputCase{"stderr_spam_never_blocks",
+                   "head -c 1000000 /dev/zero | tr '\\0' e >&2; printf '/after\\n'", {"/after"}},
+        OutputCase{"nothing", "exit 0", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LocateEngine, HitFieldsFollowThePath) {
+    writeFile(dir / "seven.txt", "1234567");
+    fakeLocate("printf '%s\\n' '" + (dir / "seven.txt").string() + "' /gone/away");
+    open();
+    ASSERT_EQ(L32Query(*engine, "seven", ""), 0);
+    const Fetched f = fetchAll();
+    ASSERT_EQ(f.paths.size(), 2u);
+    // The last batch was the one that held both (one piece).
+    const results::TSearchResult& r = results->Items[0];
+    const std::string path = (dir / "seven.txt").string();
+    EXPECT_EQ(r.Name, "seven.txt");
+    EXPECT_EQ(r.Url, path);
+    EXPECT_EQ(r.Title, path);
+    EXPECT_EQ(r.Folder, dir.string() + "/");
+    EXPECT_EQ(r.FolderW, r.Folder);
+    EXPECT_EQ(r.Target, r.Folder);
+    EXPECT_EQ(r.Size, 7);
+    EXPECT_EQ(r.Kind, "");
+    EXPECT_EQ(results->Items[1].Size, -1);
+}
+
+TEST_F(LocateEngine, AFloodArrivesInPiecesOfAtMost2400BytesAndIsKilledWhenAbandoned) {
+    fakeLocate("exec yes /flooding/the/pipe/with/one/path");
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    const pid_t pid = childPid();
+    const size_t lineBytes = std::string("/flooding/the/pipe/with/one/path\n").size();
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(L32Fetch(*engine, *results), 0);
+        ASSERT_FALSE(results->Finished);
+        ASSERT_GT(results->Count, 0);
+        ASSERT_LE(static_cast<size_t>(results->Count), kL32PieceBytes / lineBytes + 1);
+    }
+    L32EndQuery(*engine);
+    EXPECT_TRUE(processGone(pid)) << "killed and reaped, no zombie";
+}
+
+TEST_F(LocateEngine, AProgramThatNeverExitsNeverHoldsAFetchLongerThanItsStep) {
+    fakeLocate("exec sleep 600");
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    const pid_t pid = childPid();
+    for (int i = 0; i < 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(L32Fetch(*engine, *results), 0);
+        EXPECT_EQ(results->Count, 0);
+        EXPECT_FALSE(results->Finished);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "bounded by the poll step, not the program";
+    }
+    L32EndQuery(*engine);
+    EXPECT_TRUE(processGone(pid));
+}
+
+TEST_F(LocateEngine, AProgramThatClosesItsOutputAndRunsOnEndsTheSearch) {
+    fakeLocate("printf '/one\\n'; exec >&-; exec sleep 600");
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    const pid_t pid = childPid();
+    const Fetched f = fetchAll();
+    EXPECT_TRUE(f.finished);
+    EXPECT_EQ(f.paths, std::vector<std::string>{"/one"});
+    EXPECT_FALSE(processGone(pid)) << "still running: ended only by L32EndQuery";
+    L32EndQuery(*engine);
+    EXPECT_TRUE(processGone(pid));
+}
+
+struct FailureCase {
+    const char* name;
+    std::string script;
+    std::vector<std::string> paths;
+    std::vector<std::string> shown;
+};
+
+class LocateFailures : public LocateEngine, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LocateFailures, AFailureWithoutPathsShowsItsFirstErrorLineWithMessage165) {
+    fakeLocate(GetParam().script);
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    const Fetched f = fetchAll();
+    EXPECT_TRUE(f.finished);
+    EXPECT_EQ(f.paths, GetParam().paths);
+    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(L32Fetch(*engine, *results), 0);
+    EXPECT_TRUE(results->Finished) << "a finished search stays finished";
+    EXPECT_EQ(results->Count, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exits, LocateFailures,
+    ::testing::Values(
+        FailureCase{"fails", "printf 'locate: no database\\r\\nsecond line\\n' >&2; exit 1", {},
+                    {"<165> locate: no database"}},
+        FailureCase{"fails_silently", "exit 3", {}, {"<165>"}},
+        FailureCase{"fails_after_paths", "printf '/a\\n'; echo oops >&2; exit 1", {"/a"}, {}},
+        FailureCase{"no_match_is_not_an_error", "echo chatter >&2; exit 0", {}, {}},
+        FailureCase{"error_prefix", "printf 'Error: database damaged\\n/x\\n'", {}, {"<165> Error: database damaged"}},
+        FailureCase{"killed", "kill -9 $$", {}, {"<165>"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LocateEngine, MissingOrUnusableProgram) {
+    TSearchEngine missing(env);
+    EXPECT_EQ(L32Init(missing), kLocateMissing);
+    EXPECT_FALSE(missing.Ready);
+    EXPECT_EQ(L32Query(missing, "x", ""), kEngineNotReady);
+    EXPECT_EQ(shown, std::vector<std::string>{"Error: 50"});
+
+    shown.clear();
+    writeFile(dir / "locate", "#!/bin/sh\necho /x\n", false);  // there, but not executable
+    open();
+    EXPECT_EQ(L32Query(*engine, "x", ""), kEngineCannotStart);
+    EXPECT_EQ(shown, std::vector<std::string>{"Error: 71"});
+    EXPECT_TRUE(fetchAll(1).finished) << "a query that did not start fetches as finished";
+}
+
+TEST_F(LocateEngine, AnEmptyTextStartsNothing) {
+    fakeLocate("touch \"$0.ran\"; echo /x");
+    open();
+    ASSERT_EQ(L32Query(*engine, "   ", ""), 0);
+    EXPECT_EQ(childPid(), -1);
+    const Fetched f = fetchAll(1);
+    EXPECT_TRUE(f.finished);
+    EXPECT_FALSE(std::filesystem::exists(dir / "locate.ran"));
+}
+
+TEST_F(LocateEngine, ANewQueryEndsTheRunningProgram) {
+    fakeLocate("exec sleep 600");
+    open();
+    ASSERT_EQ(L32Query(*engine, "a", ""), 0);
+    const pid_t first = childPid();
+    ASSERT_EQ(L32Query(*engine, "b", ""), 0);
+    EXPECT_TRUE(processGone(first));
+    const pid_t second = childPid();
+    ASSERT_EQ(L32Done(*engine), 0);
+    EXPECT_TRUE(processGone(second));
+}
+
+TEST_F(LocateEngine, ChoiceFollowsTheSettingAtEachUse) {
+    EXPECT_EQ(ChosenEngine(config), EngineChoice::WindowsSearch);
+    for (int value : {1, 2, -1}) {
+        config::setConfigValue(config, kSettingSearchEngine, config::TConfigValue::integer(value));
+        EXPECT_EQ(ChosenEngine(config), EngineChoice::Locate32) << value;
+        EXPECT_EQ(EngineOps(config).Fetch, &L32Fetch);
+    }
+    config::setConfigValue(config, kSettingSearchEngine, config::TConfigValue::integer(0));
+    EXPECT_EQ(EngineOps(config).Init, &WDSInit);
+}
+
+// ---- RunAndCapture and the information query ---------------------------------------------------
+
+TEST_F(LocateEngine, RunAndCaptureReadsWhileItWaitsAndGivesUpAtItsLimit) {
+    fakeLocate("head -c 300000 /dev/zero | tr '\\0' a; echo; echo noise >&2");
+    EXPECT_EQ(RunAndCapture({(dir / "locate").string()}).size(), 300001u) << "more than a pipe holds";
+    fakeLocate("printf 'partial'; exec sleep 600");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunAndCapture({(dir / "locate").string()}, 100ms), "partial");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(RunAndCapture({(dir / "absent").string()}), "");
+}
+
+std::string le32(uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+}
+
+TEST_F(LocateEngine, InformationFromVersionAndTheRegisteredDatabases) {
+    fakeLocate("[ \"$1\" = --version ] && printf 'fakelocate 2.5\\r\\nCopyright\\n'");
+    // LOCATEDB: header length 20 at offset 11, counts 3 and 4 at 27 and 31.
+    std::string classic = "LOCATEDB" + std::string(3, '\0') + le32(20) + std::string(12, 'h') + le32(3) + le32(4);
+    writeFile(dir / "a.dbs", classic);
+    std::string plocate = std::string("\0plocate", 8) + le32(1) + le32(64) + le32(0) + le32(1234) + std::string(40, '\0');
+    writeFile(dir / "b.db", plocate);
+    platform::MemoryRegistry registry;
+    registry.setValue("Software\\Update\\Databases\\1_first", "ArchiveName", platform::MemoryRegistry::Value::string((dir / "a.dbs").string()));
+    registry.setValue("Software\\Update\\Databases\\2_second", "ArchiveName", platform::MemoryRegistry::Value::string((dir / "b.db").string()));
+    registry.setValue("Software\\Update\\Databases\\3_no_archive", "Other", platform::MemoryRegistry::Value::string("x"));
+    env.Registry = &registry;
+    TL32Info info;
+    L32GetInfo(env, info);
+    EXPECT_EQ(info.Version, "fakelocate 2.5");
+    EXPECT_EQ(info.ItemCount, 7 + 1234 * 32) << "LOCATEDB's two counts, plocate's blocks of 32 names";
+    EXPECT_EQ(info.DatabaseSize, static_cast<int32_t>(classic.size() + plocate.size()));
+    EXPECT_TRUE(shown.empty());
+
+    // A database that cannot be read ends the count and says why.
+    registry.setValue("Software\\Update\\Databases\\0_broken", "ArchiveName", platform::MemoryRegistry::Value::string((dir / "none.db").string()));
+    L32GetInfo(env, info);
+    EXPECT_EQ(info.ItemCount, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("none.db"), std::string::npos);
+}
+
+TEST_F(LocateEngine, WithoutTheRegistryKeyTheSystemDatabasesCount) {
+    fakeLocate("echo 'fakelocate 1'");
+    std::string plocate = std::string("\0plocate", 8) + le32(1) + le32(64) + le32(0) + le32(99) + std::string(40, '\0');
+    writeFile(dir / "system.db", plocate);
+    platform::MemoryRegistry registry;
+    env.Registry = &registry;
+    env.SystemLocateDatabases = {dir / "system.db"};
+    TL32Info info;
+    L32GetInfo(env, info);
+    EXPECT_EQ(info.Version, "fakelocate 1");
+    EXPECT_EQ(info.ItemCount, 99 * 32);
+    EXPECT_EQ(info.DatabaseSize, static_cast<int32_t>(plocate.size()));
+}
+
+}  // namespace
+}  // namespace skimmer::engines
