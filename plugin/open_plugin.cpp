@@ -59,6 +59,7 @@ HANDLE openPlugin(PluginState& state, int openFrom, INT_PTR) {
     PanelInfo panel{};
     if (host.Control) host.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &panel);
     state.Palette = platform::ReadFarPalette(state.host, state.services.registry.get(), state.FarRootKey);
+    results::LoadHighlightGroups(state.HighlightGroups, state.services.registry.get(), state.FarRootKey);
     listColorsFor(searchWindowStyle(state), state.Palette, state.ListColors);
     state.NoDateText = platform::GetMsgStr(state.host, lng::kMsgNoDate);
     switch (openFrom) {

@@ -21,6 +21,7 @@
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
+#include "results/highlight_groups.h"
 
 namespace skimmer::os {
 class Hive;
@@ -60,6 +61,7 @@ struct PluginState {
     int32_t ConsoleWidth = 0;
     int32_t ConsoleHeight = 0;
     std::string NoDateText;
+    results::THLGroups HighlightGroups;  // FAR's file highlight groups, reloaded at each OpenPlugin
     std::string LoadStamp;
     int DiskMenuNumber = 0;  // FAR keeps a pointer to it after GetPluginInfo returns
     config::TRegistryConfig PluginConfig;

@@ -48,11 +48,17 @@ std::vector<std::string_view> splitCommas(std::string_view list) {
     }
 }
 
+// No screen is wider; a damaged "SKSFIWidths" of two thousand million must not cost gigabytes
+// per line.
+constexpr int32_t kMaxColumnWidth = 1024;
+static_assert(kMaxColumnWidth >= 128);  // the widest window the content layout makes
+
 int32_t widthOf(std::string_view entry) {
     while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
     while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
     const auto value = config::parseDecimal(entry);
-    return value && *value > 0 ? *value : 0;
+    if (!value || *value <= 0) return 0;
+    return *value > kMaxColumnWidth ? kMaxColumnWidth : *value;
 }
 
 std::string padded(std::string cell, int32_t width, bool right) {
@@ -90,7 +96,9 @@ std::string displayNameOf(const TSearchResult& node, const TLineFormatContext& c
     const auto& s = context.Settings;
     std::string name = TruncRight(node.Name, context.WindowWidth - 3);
     const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return name;
+    // A leading dot names a hidden file (".bashrc"); it starts no extension, else the line would
+    // show nothing at all.
+    if (dot == std::string::npos || dot == 0) return name;
     std::string ext = name.substr(dot);
     for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.erase(dot);
@@ -164,6 +172,22 @@ TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config
     readBool(config, "SKSShowLnk", s.ShowLnk);
     readBool(config, "SKSHighlightKeyword", s.HighlightKeyword);
     return s;
+}
+
+TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
+                                         const THLGroups& groups, const platform::HostTables& host,
+                                         std::string NoDateText, int32_t WindowWidth, std::string HighlightQuery,
+                                         const THitFileProbe* files) {
+    TLineFormatContext context;
+    context.Settings = ReadLineFormatSettings(config);
+    context.Palette = &Palette;
+    context.WindowWidth = WindowWidth;
+    context.HighlightQuery = std::move(HighlightQuery);
+    context.HighlightGroups = &groups;
+    context.MatchMask = HostMaskMatcher(host);
+    context.Dates.Files = files;
+    context.Dates.NoDateText = std::move(NoDateText);
+    return context;
 }
 
 TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context) {

@@ -51,6 +51,14 @@ struct TLineFormatContext {
     THitDateSources Dates;                           // the probe, the mail seam and NoDateText
 };
 
+// A context for one search's lines: the settings read now from `config`, the host's masks for
+// the highlight groups, file dates and attributes through `files`. Every reference must outlive
+// the context's use.
+TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
+                                         const THLGroups& groups, const platform::HostTables& host,
+                                         std::string NoDateText, int32_t WindowWidth, std::string HighlightQuery,
+                                         const THitFileProbe* files);
+
 // Normal, cursor, keyword normal, keyword cursor.
 using TLineColors = std::array<uint8_t, 4>;
 
@@ -66,7 +74,8 @@ struct TFullInfoLayout {
 TFullInfoLayout FullInfoLayout(const TLineFormatSettings& settings, int32_t WindowWidth);
 
 // One cell per column (N name, S size, P path, D date, T time; any other letter an empty cell),
-// each padded to its width and followed by two blanks.
+// each padded to its width and followed by two blanks. A width that is not a number counts as 0;
+// one above 1024 counts as 1024.
 std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
                          std::string_view Columns, const THitDateSources& dates);
 

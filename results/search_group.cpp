@@ -63,6 +63,7 @@ int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, in
 TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::string& Title, int32_t LineLimit,
                     int32_t Quota) {
     TResultChain& chain = *run.Chain;
+    if (chain.Full()) return TRunEnd::Done;  // nothing more could be filed
     if (!run.Engine->Query(run.CurrentQuery, KindWord)) return TRunEnd::Done;
     QueryScope scope(*run.Engine);
     chain.LastGroupTitle.clear();

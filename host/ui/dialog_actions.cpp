@@ -180,9 +180,25 @@ void RunningDialog::setItemText(int id, std::string_view text) {
     item.far.Data[n] = '\0';
 }
 
+CHAR_INFO* RunningDialog::userCells(int id) const {
+    const auto& item = items_[static_cast<size_t>(id)];
+    if (item.far.Type != DI_USERCONTROL) return nullptr;
+    if (item.far.VBuf) return item.far.VBuf;
+    const int w = item.far.X2 - item.far.X1 + 1, h = item.far.Y2 - item.far.Y1 + 1;
+    if (w <= 0 || h <= 0) return nullptr;
+    const auto size = static_cast<size_t>(w) * static_cast<size_t>(h);
+    if (item.cells.size() != size) {
+        CHAR_INFO blank{};
+        blank.Char.UnicodeChar = L' ';
+        item.cells.assign(size, blank);
+    }
+    return item.cells.data();
+}
+
 FarDialogItem RunningDialog::exportItem(int id) const {
     FarDialogItem out = items_[static_cast<size_t>(id)].far;
     out.Focus = (id == focus_);
+    if (out.Type == DI_USERCONTROL) out.VBuf = userCells(id);
     if (isEdit(id)) {
         std::string text = items_[static_cast<size_t>(id)].edit.text();
         size_t n = cutPoint(text, sizeof out.Data - 1);

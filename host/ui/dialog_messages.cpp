@@ -101,7 +101,9 @@ LONG_PTR RunningDialog::dmSetDlgItem(int id, LONG_PTR in) {
     const FarDialogItem& given = *as<const FarDialogItem>(in);
     auto& item = items_[static_cast<size_t>(id)];
     if (given.Type != item.far.Type) return FALSE;
+    const bool ownCells = item.far.Type == DI_USERCONTROL && !item.cells.empty() && given.VBuf == item.cells.data();
     item.far = given;
+    if (ownCells) item.far.VBuf = nullptr;  // the dialog's own buffer handed back: it stays the dialog's
     if (isEdit(id)) item.edit.setText(std::string_view(given.Data, strnlen(given.Data, sizeof given.Data)));
     if (!focusable(focus_)) focus_ = stepFocus(focus_, +1);
     markDirty();

@@ -246,17 +246,28 @@ void RunningDialog::paintCheck(term::CellBuffer& cells, int id, DWORD colors) {
 }
 
 // The procedure filled the control's CHAR_INFO buffer (on DN_DRAWDLGITEM); it is shown cell by
-// cell, each character through the cell buffer's own filter.
+// cell, each character through the cell buffer's own filter. A double-width character takes its
+// cell and the next, which holds 0 (its right half); a wide character on the control's last column
+// becomes the placeholder rather than spill out. A combining mark alone in a cell sits on a blank.
 void RunningDialog::paintUserControl(term::CellBuffer& cells, int id) {
     const auto& item = items_[static_cast<size_t>(id)].far;
-    if (!item.VBuf) return;
+    const CHAR_INFO* buffer = userCells(id);
+    if (!buffer) return;
     const int w = item.X2 - item.X1 + 1, h = item.Y2 - item.Y1 + 1;
-    for (int row = 0; row < h; ++row)
-        for (int col = 0; col < w; ++col) {
-            const CHAR_INFO& cell = item.VBuf[row * w + col];
-            auto cp = static_cast<char32_t>(cell.Char.UnicodeChar);
-            cells.putChar(x_ + item.X1 + col, y_ + item.Y1 + row, cp ? cp : U' ', static_cast<Attr>(cell.Attributes & 0xFF));
+    const int left = x_ + item.X1, limit = left + w;
+    for (int row = 0; row < h; ++row) {
+        const int y = y_ + item.Y1 + row;
+        for (int col = 0; col < w;) {
+            const CHAR_INFO& cell = buffer[row * w + col];
+            const auto cp = static_cast<char32_t>(cell.Char.UnicodeChar);
+            const auto attr = static_cast<Attr>(cell.Attributes & 0xFF);
+            std::string text = term::isCombining(cp) ? " " : "";
+            term::appendUtf8(text, cp ? cp : U' ');
+            cells.put(left + col, y, text, attr, limit);
+            const bool wide = term::charWidth(cp) == 2;
+            col += (wide && col + 1 < w && buffer[row * w + col + 1].Char.UnicodeChar == 0) ? 2 : 1;
         }
+    }
 }
 
 }  // namespace skimmer::host::ui

@@ -158,7 +158,10 @@ void RunningDialog::onResize(const ResizeEvent&) {
 
 void RunningDialog::writeBack() {
     if (!callerItems_) return;
-    for (size_t i = 0; i < items_.size(); ++i) callerItems_[i] = exportItem(static_cast<int>(i));
+    for (size_t i = 0; i < items_.size(); ++i) {
+        callerItems_[i] = exportItem(static_cast<int>(i));
+        if (items_[i].far.Type == DI_USERCONTROL) callerItems_[i].VBuf = items_[i].far.VBuf;  // never ours
+    }
 }
 
 LONG_PTR RunningDialog::notify(int msg, int param1, LONG_PTR param2) {

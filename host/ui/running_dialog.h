@@ -9,6 +9,10 @@
 //   procedure. Deviations are named where they are made.
 // - The caller's item array is read once at the start and written back (every item, as the dialog
 //   holds it then) when the dialog ends, whatever ends it.
+// - A DI_USERCONTROL item without a VBuf of its own gets one from the dialog: W x H cells, handed
+//   out with the item (DM_GETDLGITEM, DN_DRAWDLGITEM), valid until the item's size changes or the
+//   dialog ends. The procedure draws into it on DN_DRAWDLGITEM; a cell holding 0 right after a
+//   double-width character is that character's right half.
 // - Every method runs with the UI lock held (the modal loop holds it; SendDlgMessage takes it).
 //   Painting happens only on the UI thread: a change made from another thread marks the dialog
 //   dirty and wakes the loop, which paints.
@@ -67,6 +71,9 @@ private:
         FarDialogItem far{};
         EditLine edit;
         LONG_PTR userData = 0;
+        // A DI_USERCONTROL given no VBuf draws into this one, sized to the item on every hand-out
+        // (DM_GETDLGITEM, DN_DRAWDLGITEM); it never reaches the caller's item array.
+        mutable std::vector<CHAR_INFO> cells;
     };
     using Handler = LONG_PTR (RunningDialog::*)(int, LONG_PTR);
 
@@ -95,6 +102,7 @@ private:
     bool hotkey(int key, bool needsAlt);
     void activateHotkeyItem(int id, int key);
     FarDialogItem exportItem(int id) const;
+    CHAR_INFO* userCells(int id) const;
     std::string itemText(int id) const;
     void setItemText(int id, std::string_view text);
     void editChanged(int id);

@@ -74,6 +74,19 @@ TEST_F(PluginFixture, OpenRereadsThePaletteAndChoosesListColours) {
     EXPECT_EQ(state.ListColors, (std::array<uint16_t, 4>{0xF0, 0xF0, 0xF0, 0xF7}));  // unchanged
 }
 
+TEST_F(PluginFixture, OpenReloadsTheHighlightGroupsEachTime) {
+    start();
+    const std::string group0 = std::string(kColorsKey) + "\\Highlight\\Group0";
+    registry->setValue(group0, "Mask", regSz("*.exe"));
+    registry->setValue(group0, "NormalColor", regDword(0x1A));
+    openPlugin(state, OPEN_COMMANDLINE, 0);
+    ASSERT_EQ(state.HighlightGroups.HLGroupCount(), 1);
+    EXPECT_EQ(state.HighlightGroups.Groups[0].NormalColor, 0x1A);
+    registry->setValue(std::string(kColorsKey) + "\\Highlight\\Group1", "Mask", regSz("*.bak"));
+    openPlugin(state, OPEN_COMMANDLINE, 0);
+    EXPECT_EQ(state.HighlightGroups.HLGroupCount(), 2);
+}
+
 TEST_F(PluginFixture, SearchWindowNeedsTheConsoleSize) {
     start();
     setConsole(std::nullopt);
