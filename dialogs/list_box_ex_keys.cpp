@@ -21,7 +21,7 @@ std::optional<bool> moveKey(TListBoxExData& data, int key, int32_t height) {
         case KEY_END: data.Current = StepWrap(data, data.Count() - 1, 0, true); return true;
         case KEY_HOME:
             data.Current = StepWrap(data, 0, 0, true);
-            if (data.Current == 0 && data.Current >= data.Top) data.Top = 0;
+            if (data.Current == 0 && data.Current <= data.Top) data.Top = 0;  // and any title above row 1
             return true;
         case KEY_LEFT:
             if (data.HScroll > 0) --data.HScroll;

@@ -25,6 +25,7 @@ struct Call {
     int id;
     LONG_PTR param2;
     TListBoxExData* data;
+    int32_t notified = -1;  // the Current the owner last heard of in this call
 
     LONG_PTR send(int message, int param1, LONG_PTR value) const {
         const auto& info = env.host->StartupInfo;
@@ -43,6 +44,12 @@ struct Call {
     template <class T>
     T* arg() const {
         return reinterpret_cast<T*>(param2);
+    }
+    // Tells the owner now (rather than at the end of the call) that Current moved.
+    void notifyCurrent() {
+        if (data->Current == notified) return;
+        notified = data->Current;
+        send(DN_LBX_CURCHANGED, id, notified);
     }
     // The common ending of a message that changes the list: redraw when it did, answer 1 or 0.
     LONG_PTR changed(bool done) const {
@@ -214,6 +221,7 @@ LONG_PTR onMouseClick(Call& c) {
         if (at.X >= 0 && at.X < width && at.Y >= 0 && at.Y < height && !onScrollBar && SelectRowAt(*c.data, at.Y, height))
             c.redraw();
     }
+    c.notifyCurrent();  // before the close, whose handling may free the list
     c.send(DM_CLOSE, -1, 0);
     return TRUE;
 }
@@ -283,9 +291,11 @@ LONG_PTR dispatch(const TListBoxExHost& env, HANDLE hDlg, int Msg, int Param1, L
     if (Msg == DM_LBX_INIT) return onInit(c, isList);
     const auto route = std::find_if(kRoutes.begin(), kRoutes.end(), [&](const Route& r) { return r.msg == Msg; });
     if (!c.data || route == kRoutes.end()) return c.passOn();
-    const int32_t before = c.data->Current;
+    c.notified = c.data->Current;
     const LONG_PTR result = route->handler(c);
-    if (c.data && c.data->Current != before) c.send(DN_LBX_CURCHANGED, Param1, c.data->Current);
+    // A nested message (the owner's answer to a notification, a close) may have freed the list.
+    const bool alive = c.data && c.send(DM_GETITEMDATA, Param1, 0) == reinterpret_cast<LONG_PTR>(c.data);
+    if (alive) c.notifyCurrent();
     return result;
 }
 

@@ -128,10 +128,11 @@ void FARAPI hostText(int x, int y, int color, const char* str) {
     TestHost::current().record({"Text", {x, y, color}, {text(str)}});
 }
 
-LONG_PTR FARAPI hostSendDlgMessage(HANDLE dialog, int msg, int param1, LONG_PTR param2) {
+LONG_PTR FARAPI hostSendDlgMessage(HANDLE hDlg, int msg, int param1, LONG_PTR param2) {
     TestHost& host = TestHost::current();
     host.record({"SendDlgMessage", {msg, param1, static_cast<long long>(param2)}, {}});
-    return host.onDlgMessage ? host.onDlgMessage(dialog, msg, param1, param2) : 0;
+    if (host.dialogMessages) return host.dialogMessages(hDlg, msg, param1, param2);
+    return host.onDlgMessage ? host.onDlgMessage(hDlg, msg, param1, param2) : 0;
 }
 
 LONG_PTR FARAPI hostDefDlgProc(HANDLE, int msg, int param1, LONG_PTR param2) {

@@ -9,8 +9,9 @@
 //   Answers left unused when the host is destroyed fail the test too.
 // - GetMsg serves the messages of a .lng file read with far/lng_format.h; asking for a number the
 //   file does not have fails the test and answers "".
-// - SendDlgMessage records (Msg, Param1, Param2) and, when `onDlgMessage` is set, answers what it
-//   returns; it is called during the call, so it can read the records Param2 points to.
+// - SendDlgMessage records (Msg, Param1, Param2) and, when `dialogMessages` or `onDlgMessage` is
+//   set (the first wins), answers what it returns; it is called during the call, so it can read
+//   the records Param2 points to.
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
 //   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
@@ -19,8 +20,8 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,6 +61,10 @@ public:
     std::vector<HostCall> callsTo(std::string_view function) const;
     void clearCalls() { calls_.clear(); }
     const std::vector<std::string>& messages() const { return messages_; }
+
+    // When set, SendDlgMessage (after recording the call) answers with this: a test plays the
+    // running dialog the plug-in talks to.
+    std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
