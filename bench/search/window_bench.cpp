@@ -11,6 +11,7 @@
 // - stale work: 10 keys 10 ms apart; the time from the last key to the last text's hit on screen.
 // - idle: CPU time the process uses over 10 s with the window open and nothing typed.
 // - memory: peak resident set (VmHWM) after a 1-character query with "SKSAllResults" on.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -45,7 +46,7 @@ struct Config {
     int reps = 20;
 };
 
-int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
+int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, bool quiet = false) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -56,7 +57,12 @@ int run(const std::vector<std::string>& argv, const std::vector<std::string>& en
     for (auto& e : envText) envp.push_back(e.data());
     envp.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -171,6 +177,7 @@ void quit(PtyProgram& p) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     Config cfg;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
@@ -210,7 +217,7 @@ int main(int argc, char** argv) {
                 if (t >= 0) ours.push_back(t);
                 quit(p);
                 const auto start = Clock::now();
-                run({"plocate", "-i", "-b", "-l", "5", "-d", plocateDb.string(), text});
+                run({"plocate", "-i", "-b", "-l", "5", "-d", plocateDb.string(), text}, {}, true);
                 anchor.push_back(ms(Clock::now() - start));
             }
             char label[64];
