@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -32,8 +33,11 @@ public:
 
     std::mutex ui;                       // the host's UI lock
     std::vector<std::string> screen;     // filed lines, under `ui`
-    std::vector<std::string> violations; // under `ui`
-    bool windowSuspended = false;        // under `ui`: the window said it holds the thread
+    std::mutex violationsMutex;
+    std::vector<std::string> violations;  // under violationsMutex
+    // The window holds the thread. Read without the UI lock: engine work never takes it (only
+    // host calls do), or a suspend from inside the lock would wait for ever.
+    std::atomic<bool> windowSuspended{false};
 
     std::mutex doneMutex;
     std::condition_variable doneSignal;
@@ -80,7 +84,10 @@ public:
     void searchEnded(TSearchThread&) override {}
     void freeResults(TSearchThread&) override { ++frees; }
     void closeWindow() override { ++closes; }
-    void reportFailure(const std::string& what) override { violations.push_back("failure: " + what); }
+    void reportFailure(const std::string& what) override {
+        std::lock_guard lock(violationsMutex);
+        violations.push_back("failure: " + what);
+    }
 
     // Waits (on an event, not a clock) until the search for `text` ran to its end.
     bool waitEnded(const std::string& text) {
@@ -91,9 +98,9 @@ public:
 private:
     // Engine work outside any host call: must never run while the window holds the thread.
     void fetch(TSearchThread&) {
-        {
-            std::lock_guard lock(ui);
-            if (windowSuspended) violations.push_back("engine work while suspended");
+        if (windowSuspended.load()) {
+            std::lock_guard lock(violationsMutex);
+            violations.push_back("engine work while suspended");
         }
         if (child) {
             std::string out;
