@@ -1,4 +1,5 @@
 #include "config/registry_config.h"
+#include "os/utf8.h"
 
 #include <charconv>
 #include <limits>
@@ -9,20 +10,9 @@ namespace {
 
 const char* const kNotFoundTail = " not found. USE configAddValue!";
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::optional<bool> textToBoolean(std::string_view text) {
-    if (equalsNoCase(text, "True")) return true;
-    if (equalsNoCase(text, "False")) return false;
+    if (os::equalsAsciiCaseless(text, "True")) return true;
+    if (os::equalsAsciiCaseless(text, "False")) return false;
     if (auto number = parseDecimal(text)) return *number != 0;
     return std::nullopt;
 }

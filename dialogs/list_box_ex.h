@@ -8,7 +8,7 @@
 //   mouse, and hands everything else to the host's DefDlgProc. It reaches the host only through
 //   the tables in `TListBoxExHost` (the plug-in's copy of the start-up information).
 // - All state of one list hangs on its dialog item as item data (a `TListBoxExData` the list box
-//   owns from DM_LBX_INIT until DM_LBX_FREE). The owner answers DN_LBX_ISLISTBOX non-zero for the
+//   owns from DM_LBX_INIT until DM_LBX_FREE; the owner sends DM_LBX_FREE when its dialog closes). The owner answers DN_LBX_ISLISTBOX non-zero for the
 //   items that are lists; for any other item every message goes to DefDlgProc.
 // - Pointer parameters are read and written only for the duration of the call; items are copied
 //   in and out, never shared. Index arguments outside the list make a message do nothing and
@@ -36,7 +36,7 @@ struct HostTables;
 namespace skimmer::dialogs {
 
 // ---- Messages the list box answers (SendDlgMessage(hDlg, Msg, item id, Param2)) ----
-inline constexpr int DM_LBX_INIT = 0x5000;         // Param2: 0 or TListBoxExData* (taken over)
+inline constexpr int DM_LBX_INIT = 0x5000;         // Param2: 0 or a TListBoxExData* made with new (taken over)
 inline constexpr int DN_LBX_ISLISTBOX = 0x5001;    // asked of the owner, never answered here
 inline constexpr int DM_LBX_FREE = 0x5002;
 inline constexpr int DM_LBX_RESERVED1 = 0x5003;    // non-zero Param2: error box "Error: 1000"

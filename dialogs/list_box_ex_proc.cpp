@@ -12,6 +12,7 @@
 #include "dialogs/list_box_ex_keys.h"
 #include "dialogs/list_box_ex_rows.h"
 #include "dialogs/list_box_ex_text.h"
+#include "os/utf8.h"
 #include "platform/host_tables.h"
 
 namespace skimmer::dialogs {
@@ -66,7 +67,7 @@ TLbxCharServices charServices(const platform::HostTables& host) {
     chars.xlat = [&fsf](uint32_t c) -> uint32_t {
         if (!fsf.XLat || c > 0x10FFFF) return c;
         std::string buffer;
-        AppendUtf8(buffer, static_cast<char32_t>(c));
+        os::appendUtf8(buffer, static_cast<char32_t>(c));
         fsf.XLat(buffer.data(), 0, 1, nullptr, 0);  // converts in place, never lengthening
         const std::u32string converted = DecodeColumns(buffer.c_str());
         return converted.empty() ? c : converted.front();
@@ -181,7 +182,7 @@ LONG_PTR onToggleMark(Call& c) {
 }
 
 LONG_PTR onMove(Call& c) {
-    return c.changed(validIndex(*c.data, c.param2) && SwapRow(*c.data, static_cast<int32_t>(c.param2), c.msg == DM_LBX_MOVEUP));
+    return c.changed(validIndex(*c.data, c.param2) && SwapRow(*c.data, static_cast<int32_t>(c.param2), c.msg == DM_LBX_MOVEUP, c.height()));
 }
 
 LONG_PTR onSelectAt(Call& c) {

@@ -29,9 +29,10 @@ TListBoxExItem normalised(const TListBoxExItem& given) {
     return item;
 }
 
-// After a change to row `index`: the cursor leaves a row that can no longer be current.
-void settle(TListBoxExData& data, int32_t index, int32_t height) {
-    if (data.Current == index && !selectable(data.Items[static_cast<size_t>(index)])) FixCurrent(data, true);
+// After a change to a row: the cursor leaves a row that cannot be current (one that just became
+// unselectable, or a title it sat on while the list had nothing selectable).
+void settle(TListBoxExData& data, int32_t height) {
+    if (data.Current >= 0 && !selectable(data.Items[static_cast<size_t>(data.Current)])) FixCurrent(data, true);
     FixTop(data, height);
 }
 
@@ -45,7 +46,7 @@ std::array<uint8_t, kLbxColorCount> DefaultLbxColors(const std::array<uint16_t, 
 bool SetRow(TListBoxExData& data, int32_t index, const TListBoxExItem& item, int32_t height) {
     if (!inList(data, index)) return false;
     data.Items[static_cast<size_t>(index)] = normalised(item);
-    if (data.Current >= 0) settle(data, index, height);
+    if (data.Current >= 0) settle(data, height);
     return true;
 }
 
@@ -106,7 +107,7 @@ bool SetRowAttr(TListBoxExData& data, const TListBoxExAttr& attr) {
 bool SetRowFlags(TListBoxExData& data, int32_t index, uint32_t flags, int32_t height) {
     if (!inList(data, index)) return false;
     data.Items[static_cast<size_t>(index)].Flags = flags;
-    settle(data, index, height);
+    settle(data, height);
     return true;
 }
 
@@ -116,10 +117,12 @@ bool ToggleRowMark(TListBoxExData& data, int32_t index) {
     return true;
 }
 
-bool SwapRow(TListBoxExData& data, int32_t index, bool up) {
+bool SwapRow(TListBoxExData& data, int32_t index, bool up, int32_t height) {
     const int32_t other = up ? index - 1 : index + 1;
     if (!inList(data, index) || !inList(data, other)) return false;
     std::swap(data.Items[static_cast<size_t>(index)], data.Items[static_cast<size_t>(other)]);
+    // The cursor keeps its index; a title or hidden row swapped under it sends it on.
+    settle(data, height);
     return true;
 }
 

@@ -28,8 +28,8 @@ bool DeleteRows(TListBoxExData& data, int32_t index, int32_t number, int32_t hei
 bool SetRowAttr(TListBoxExData& data, const TListBoxExAttr& attr);
 bool SetRowFlags(TListBoxExData& data, int32_t index, uint32_t flags, int32_t height);
 bool ToggleRowMark(TListBoxExData& data, int32_t index);
-// Swaps row `index` with its neighbour above (`up`) or below.
-bool SwapRow(TListBoxExData& data, int32_t index, bool up);
+// Swaps row `index` with its neighbour above (`up`) or below; the cursor keeps its index.
+bool SwapRow(TListBoxExData& data, int32_t index, bool up, int32_t height);
 bool SetLbxColors(TListBoxExData& data, const TListBoxExColors& colors);
 // IndexData[index] := value, growing the values; refused (false) for a negative index or one
 // that lies beyond both the rows and the end of the values.

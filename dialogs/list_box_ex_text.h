@@ -5,23 +5,19 @@
 // column count of a text never depends on what follows a bad byte.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "os/utf8.h"
+
 namespace skimmer::dialogs {
 
-inline constexpr char32_t kLbxReplacement = U'\uFFFD';
+inline constexpr char32_t kLbxReplacement = os::kReplacementChar;
 
 std::u32string DecodeColumns(std::string_view utf8);
 
 // The number of columns of `utf8` (DecodeColumns(utf8).size() without building it).
 int32_t CountColumns(std::string_view utf8);
-
-}  // namespace skimmer::dialogs
-
-namespace skimmer::dialogs {
-
-// Appends the UTF-8 form of `cp` (a value that is no code point appends U+FFFD).
-void AppendUtf8(std::string& out, char32_t cp);
 
 }  // namespace skimmer::dialogs

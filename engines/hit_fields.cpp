@@ -1,6 +1,6 @@
 #include "engines/hit_fields.h"
 
-#include "index/query/utf8.h"
+#include "os/utf8.h"
 #include "os/file_info.h"
 
 namespace skimmer::engines {
@@ -27,14 +27,7 @@ std::string UrlExtension(std::string_view url) {
 }
 
 bool IsShortcutExtension(std::string_view ext) {
-    if (ext.size() != 4) return false;
-    const char want[] = ".lnk";
-    for (size_t i = 0; i < 4; ++i) {
-        char c = ext[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != want[i]) return false;
-    }
-    return true;
+    return os::equalsAsciiCaseless(ext, ".lnk");
 }
 
 std::string MailEntryIdFromUrl(std::string_view url) {
@@ -45,20 +38,18 @@ std::string MailEntryIdFromUrl(std::string_view url) {
     if (!url.starts_with("mapi://")) return {};
     std::string_view rest = url.substr(url.rfind('/') + 1);
     std::string id;
-    const auto* p = reinterpret_cast<const unsigned char*>(rest.data());
-    size_t left = rest.size();
-    for (int n = 0; n < kEntryIdChars && left > 0; ++n) {
+    size_t pos = 0;
+    for (int n = 0; n < kEntryIdChars && pos < rest.size(); ++n) {
         char32_t c = 0;
-        size_t len = index::query::decodeUtf8(p, left, c);
+        size_t len = os::decodeUtf8(rest, pos, c);
         if (len == 0) {  // a byte that is not UTF-8 stands for itself
-            c = *p;
+            c = static_cast<unsigned char>(rest[pos]);
             len = 1;
         }
         const auto byte = static_cast<unsigned>((c - kEntryIdBase) & 0xFF);
         id += kHex[byte >> 4];
         id += kHex[byte & 0xF];
-        p += len;
-        left -= len;
+        pos += len;
     }
     return id;
 }

@@ -140,7 +140,7 @@ int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view 
     if (argv.size() == 3) return 0;  // nothing to look for: the first fetch ends the search
     std::string error;
     Engine.Locate->Process = os::Process::start(
-        os::ProcessSpec{.argv = std::move(argv), .captureStdout = true, .captureStderr = true}, error);
+        os::LaunchSpec{.argv = std::move(argv), .captureStdout = true, .captureStderr = true}, error);
     if (!Engine.Locate->Process) {
         Engine.LastError = error;
         Engine.Locate.reset();
@@ -201,7 +201,7 @@ void L32EndQuery(TSearchEngine& Engine) {
 
 std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit, size_t maxBytes) {
     std::string error;
-    auto child = os::Process::start(os::ProcessSpec{.argv = argv, .captureStdout = true, .captureStderr = true}, error);
+    auto child = os::Process::start(os::LaunchSpec{.argv = argv, .captureStdout = true, .captureStderr = true}, error);
     if (!child) return {};
     std::string out;
     const auto deadline = SteadyClock::now() + limit;

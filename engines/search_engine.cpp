@@ -37,7 +37,7 @@ TEngineEnvironment EngineEnvironmentFor(const platform::HostTables& host, const 
     TEngineEnvironment env;
     env.Config = &config;
     env.Registry = registry;
-    env.IndexFile = index::defaultIndexPath();
+    env.IndexFile = index::store::defaultIndexPath();
     // The tables live as long as the plug-in's state, which outlives every engine record.
     env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
     env.GetMsg = [&host](int number) { return platform::GetMsgStr(host, number); };

@@ -10,6 +10,7 @@
 #include "index/store/kinds.h"
 #include "os/file_info.h"
 #include "os/shell_link.h"
+#include "os/utf8.h"
 
 namespace skimmer::engines {
 namespace {
@@ -38,13 +39,6 @@ void releaseWds(TSearchEngine& Engine) {
     Engine.QueryHelper.reset();
     Engine.CatalogManager.reset();
     Engine.SearchManager.reset();
-}
-
-bool asciiEqualNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return low(x) == low(y);
-    });
 }
 
 // Column 0..5 of one row into its slot. A column the table does not hold, or an empty cell, leaves
@@ -127,7 +121,7 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
     r.AttrKnown = false;
     if (IsShortcutExtension(r.Ext)) {
         resolveShortcut(isFile ? p : column5, r);
-    } else if (isFile && asciiEqualNoCase(r.Kind, index::kindDisplayName(index::Kind::Link))) {
+    } else if (isFile && os::equalsAsciiCaseless(r.Kind, index::store::kindDisplayName(index::store::Kind::Link))) {
         resolveSymlink(r);
     }
 }

@@ -2,6 +2,12 @@
 //
 // Contract: everything both sides of the seam share, and nothing else: types, constants, key
 // codes, the palette and the .lng reader. Nothing here calls the operating system.
+//
+// Namespaces: FAR's own names (structs, constants, key codes) stay in the global namespace, spelt
+// as FAR spells them, so that plug-in code reads like any FAR 1.70 plug-in. What this project adds
+// beside them (table sizes, function-pointer types, the default palette) lives in
+// `skimmer::farapi`, not `skimmer::far`: the Windows headers the cross-compiled layout check pulls
+// in define `far` as an empty macro, which would erase the namespace's name.
 #pragma once
 
 #include "far/adv_control.h"

@@ -1,4 +1,5 @@
 #include "os/hive_format.h"
+#include "os/utf8.h"
 
 #include <cstdint>
 #include <set>

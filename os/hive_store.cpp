@@ -41,13 +41,18 @@ std::string utcStamp(UnixTime t) {
     return buffer;
 }
 
+// The folder that holds `file` ("." for a bare name). Built as a new string rather than by assigning
+// "." over an empty one: GCC 12 at -O3 misreads that assignment as an overlapping copy
+// (-Wrestrict, a false positive of that compiler) and a warnings-as-errors build stops.
+std::string folderOf(const std::filesystem::path& file) {
+    std::string folder = file.parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
 }  // namespace
 
 HiveStore::HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock)
-    : file_(std::move(file)), folder_(file_.parent_path().string()), fs_(fs), report_(std::move(report)),
-      clock_(clock) {
-    if (folder_.empty()) folder_ = ".";
-}
+    : file_(std::move(file)), folder_(folderOf(file_)), fs_(fs), report_(std::move(report)), clock_(clock) {}
 
 std::string HiveStore::describe(int err, const char* step) const {
     return "cannot save " + file_.string() + " (" + step + "): " + reasonOf(err);

@@ -50,7 +50,6 @@ private:
     Load load(bool underLock, std::string& error);
     Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
     Load markDamaged(const FileStat& st, std::string reason);
-    void quarantine(const FileStat& damaged, const std::string& reason);
     bool moveAside(const std::string& reason);
     bool ensureFolder(std::string& error);
     void removeStaleTemps();

@@ -1,29 +1,13 @@
 #include "os/hive_tree.h"
 
+#include "os/utf8.h"
+
 #include <locale.h>
 #include <wctype.h>
 
 namespace skimmer::os {
 
 namespace {
-
-void encodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // A private C.UTF-8 locale: the fold must not depend on the process's setlocale().
 locale_t foldLocale() {
@@ -44,26 +28,6 @@ bool validComponent(std::string_view name) { return !name.empty() && name.size()
 
 }  // namespace
 
-size_t decodeUtf8(std::string_view text, size_t i, char32_t& cp) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    cp = lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
-
 std::string foldName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
@@ -74,7 +38,7 @@ std::string foldName(std::string_view name) {
             out.push_back(name[i++]);
             continue;
         }
-        encodeUtf8(upper(cp), out);
+        appendUtf8(out, upper(cp));
         i += length;
     }
     return out;

@@ -22,10 +22,6 @@ inline constexpr size_t kMaxNameBytes = 16383;
 inline constexpr size_t kMaxKeyDepth = 512;
 inline constexpr size_t kMaxValueBytes = size_t{1} << 20;
 
-// Decodes one well-formed UTF-8 sequence at text[i] (no overlong forms, no surrogates, nothing
-// above U+10FFFF) into `cp` and returns its length; 0 when the bytes there are not one.
-size_t decodeUtf8(std::string_view text, size_t i, char32_t& cp);
-
 // The key for case-insensitive comparison and ordering: UTF-8 code points upper-cased by simple
 // Unicode case mapping; bytes that are not valid UTF-8 are kept as they are.
 std::string foldName(std::string_view name);

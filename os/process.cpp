@@ -40,7 +40,7 @@ struct SpawnActions {
 
 // A host may ignore SIGPIPE or block SIGWINCH for its own loop; ignored and blocked signals
 // survive exec, so the child gets every disposition reset and an empty mask.
-void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& launch) {
+void configureAttributes(posix_spawnattr_t& attr, const LaunchSpec& launch) {
     sigset_t all;
     sigset_t none;
     sigfillset(&all);
@@ -59,7 +59,7 @@ void configureAttributes(posix_spawnattr_t& attr, const ProcessSpec& launch) {
 
 // Every descriptor above 2 is closed in the child: it sees our pipes, sockets, the hive lock
 // and the index only if we pass them, and we never do.
-int configureDescriptors(posix_spawn_file_actions_t& fa, const ProcessSpec& launch, int pipeWrite, int errWrite) {
+int configureDescriptors(posix_spawn_file_actions_t& fa, const LaunchSpec& launch, int pipeWrite, int errWrite) {
     int rc = 0;
     if (launch.foregroundTerminal >= 0 && !launch.detachSession) {
         rc = posix_spawn_file_actions_addtcsetpgrp_np(&fa, launch.foregroundTerminal);
@@ -152,7 +152,7 @@ void reclaimTerminal(int tty) {
 
 }  // namespace
 
-std::unique_ptr<Process> Process::start(const ProcessSpec& launch, std::string& error) {
+std::unique_ptr<Process> Process::start(const LaunchSpec& launch, std::string& error) {
     if (launch.argv.empty() || launch.argv[0].empty()) {
         error = "cannot start a program without a name";
         return nullptr;

@@ -24,7 +24,7 @@
 
 namespace skimmer::os {
 
-struct ProcessSpec {
+struct LaunchSpec {
     std::vector<std::string> argv;  // argv[0] is the program; must not be empty
     std::string workingDirectory;   // empty: the caller's
     bool captureStdout = false;     // stdout on a pipe that readOutput() drains
@@ -51,7 +51,7 @@ class Process {
 public:
     // Starts the program. On failure returns null and sets `error` to one line naming the program
     // and the reason ("cannot start xdg-open: No such file or directory").
-    static std::unique_ptr<Process> start(const ProcessSpec& launch, std::string& error);
+    static std::unique_ptr<Process> start(const LaunchSpec& launch, std::string& error);
 
     ~Process();
     Process(const Process&) = delete;

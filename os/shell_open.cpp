@@ -1,4 +1,5 @@
 #include "os/shell_open.h"
+#include "os/utf8.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,8 +38,7 @@ bool isCommandLineUrl(std::string_view text) {
     if (!looksLikeUrl(text) || text.find_first_of(" \t") != std::string_view::npos) return false;
     size_t colon = text.find(':');
     if (text.substr(colon + 1, 2) == "//") return true;
-    std::string scheme(text.substr(0, colon));
-    for (auto& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string scheme = asciiLower(text.substr(0, colon));
     return scheme == "mailto" || scheme == "file" || scheme == "magnet" || scheme == "tel";
 }
 

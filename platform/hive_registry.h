@@ -5,6 +5,8 @@
 // The adapter does not own the hive.
 #pragma once
 
+#include <string_view>
+
 #include "os/registry.h"
 #include "platform/registry_access.h"
 

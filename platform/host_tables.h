@@ -1,4 +1,4 @@
-// The host's service tables as the plug-in keeps them, and the small services every Part shares
+// The host's service tables as the plug-in keeps them, and the small services all its code shares
 // on top of them: language strings and the error box.
 //
 // Contract: HostTables holds copies made in SetStartupInfo — the plug-in never keeps a pointer

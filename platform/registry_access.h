@@ -1,4 +1,4 @@
-// The registry as the plug-in's Parts use it: open or create a key, read and write typed values,
+// The registry as the plug-in's settings, groups and palette code use it: open or create a key, read and write typed values,
 // and group writes that belong together into one change on disk.
 //
 // Contract: this is a seam, not a store. The plug-in's code reaches the registry only through it,

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "lng/messages.h"
+#include "os/utf8.h"
 #include "plugin/entry_points.h"
 
 namespace skimmer::plugin {
@@ -9,8 +10,7 @@ namespace {
 
 // Copies `text` into a FAR menu item, cut at a character boundary so that no UTF-8 sequence is split.
 void setItemText(FarMenuItem& item, const std::string& text) {
-    size_t length = std::min(text.size(), sizeof item.Text - 1);
-    while (length > 0 && length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+    const size_t length = os::utf8CutPoint(text, sizeof item.Text - 1);
     std::memcpy(item.Text, text.data(), length);
     item.Text[length] = '\0';
 }

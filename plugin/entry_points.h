@@ -6,7 +6,9 @@
 // wrappers catch everything. Each follows FAR's calling order: setStartupInfo first, exitFar last.
 #pragma once
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "far/plugin.h"
 #include "plugin/plugin_state.h"

@@ -37,12 +37,18 @@ Result guarded(Result fallback, Body&& body) noexcept {
 
 FAR_EXPORT void FARAPI SetStartupInfo(const PluginStartupInfo* Info) {
     if (!Info) return;
-    guarded(0, [&](PluginState& s) { return skimmer::plugin::setStartupInfo(s, *Info), 0; });
+    guarded(0, [&](PluginState& s) {
+        skimmer::plugin::setStartupInfo(s, *Info);
+        return 0;
+    });
 }
 
 FAR_EXPORT void FARAPI GetPluginInfo(PluginInfo* Info) {
     if (!Info) return;
-    guarded(0, [&](PluginState& s) { return skimmer::plugin::getPluginInfo(s, *Info), 0; });
+    guarded(0, [&](PluginState& s) {
+        skimmer::plugin::getPluginInfo(s, *Info);
+        return 0;
+    });
 }
 
 FAR_EXPORT HANDLE FARAPI OpenPlugin(int OpenFrom, INT_PTR Item) {
@@ -50,13 +56,19 @@ FAR_EXPORT HANDLE FARAPI OpenPlugin(int OpenFrom, INT_PTR Item) {
 }
 
 FAR_EXPORT int FARAPI Configure(int ItemNumber) {
-    return guarded(0, [&](PluginState& s) { return skimmer::plugin::configure(s, ItemNumber), 0; });
+    return guarded(0, [&](PluginState& s) { return skimmer::plugin::configure(s, ItemNumber); });
 }
 
 FAR_EXPORT void FARAPI ClosePlugin(HANDLE hPlugin) {
-    guarded(0, [&](PluginState& s) { return skimmer::plugin::closePlugin(s, hPlugin), 0; });
+    guarded(0, [&](PluginState& s) {
+        skimmer::plugin::closePlugin(s, hPlugin);
+        return 0;
+    });
 }
 
 FAR_EXPORT void FARAPI ExitFAR() {
-    guarded(0, [&](PluginState& s) { return skimmer::plugin::exitFar(s), 0; });
+    guarded(0, [&](PluginState& s) {
+        skimmer::plugin::exitFar(s);
+        return 0;
+    });
 }

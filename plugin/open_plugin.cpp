@@ -1,4 +1,5 @@
 #include "engines/search_engine.h"
+#include "far/colors.h"
 #include "lng/messages.h"
 #include "platform/far_palette.h"
 #include "plugin/entry_points.h"
@@ -48,8 +49,10 @@ bool listColorsFor(int32_t style, const std::vector<uint8_t>& palette, std::arra
     auto at = [&palette](size_t index) -> uint16_t { return index < palette.size() ? palette[index] : 0; };
     switch (style) {
         case 0: colors = {0xF0, 0xF0, 0xF0, 0xF7}; return true;
-        case 1: colors = {at(10), at(14), at(10), at(64)}; return true;
-        case 2: colors = {at(23), at(32), at(10), at(72)}; return true;
+        case 1: colors = {at(COL_PANELTEXT), at(COL_PANELCURSOR), at(COL_PANELTEXT), at(COL_PANELSCROLLBAR)}; return true;
+        case 2:
+            colors = {at(COL_DIALOGBOX), at(COL_DIALOGLISTSELECTEDTEXT), at(COL_PANELTEXT), at(COL_DIALOGLISTSCROLLBAR)};
+            return true;
         default: return false;
     }
 }

@@ -1,4 +1,4 @@
-// The plug-in's process-wide state: everything the entry points set up and the Parts read, in
+// The plug-in's process-wide state: everything the entry points set up and the search window, dialogs and panel read, in
 // one object per loaded module (no other mutable globals), with the services it reaches the
 // system through.
 //

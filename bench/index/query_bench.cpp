@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-using namespace skimmer::index;
+using namespace skimmer::index::store;
 using namespace skimmer::index::query;
 
 namespace {

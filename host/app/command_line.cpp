@@ -1,4 +1,5 @@
 #include "host/app/command_line.h"
+#include "os/utf8.h"
 
 #include <algorithm>
 
@@ -35,10 +36,7 @@ void CommandLine::insertPaste(const std::string& text) {
 }
 
 size_t CommandLine::previousBoundary(size_t pos) const {
-    if (pos == 0) return 0;
-    --pos;
-    while (pos > 0 && (static_cast<unsigned char>(text_[pos]) & 0xC0) == 0x80) --pos;
-    return pos;
+    return os::utf8PreviousStart(text_, pos);
 }
 
 size_t CommandLine::nextBoundary(size_t pos) const {

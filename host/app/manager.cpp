@@ -162,7 +162,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     // The command is echoed on the user screen, as a shell would show it, with unsafe bytes escaped.
     const int tty = console_.terminalFd();
     console_.writeUserScreenLine(echo);
-    os::ProcessSpec launch;
+    os::LaunchSpec launch;
     launch.argv = argv;
     launch.workingDirectory = panel_.dir().string();
     launch.foregroundTerminal = tty;

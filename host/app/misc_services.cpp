@@ -9,6 +9,7 @@
 #include "far/editor_viewer.h"
 #include "far/panel.h"
 #include "host/app/host_context.h"
+#include "host/service_guard.h"
 #include "host/app/host_services.h"
 #include "host/app/manager.h"
 #include "host/app/plugin_set.h"
@@ -81,7 +82,7 @@ INT_PTR waitKey(HostContext& host, void* param) {
 }  // namespace
 
 INT_PTR FARAPI AdvControl(int, int Command, void* Param) {
-    try {
+    return guardedService<INT_PTR>(0, [&]() -> INT_PTR {
         HostContext* host = hostContext();
         if (host == nullptr || host->macros == nullptr) return 0;
         std::string error;
@@ -103,19 +104,15 @@ INT_PTR FARAPI AdvControl(int, int Command, void* Param) {
                 return TRUE;
             default: return 0;  // settings this host does not have read as "all off"
         }
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 const char* FARAPI GetMsg(int PluginNumber, int MsgId) {
-    try {
+    return guardedService<const char*>("", [&]() -> const char* {
         HostContext* host = hostContext();
         if (host == nullptr || host->plugins == nullptr) return "";
         return host->plugins->message(PluginNumber, MsgId);
-    } catch (...) {
-        return "";
-    }
+    });
 }
 
 int FARAPI CmpName(const char* Pattern, const char* String, int SkipPath) {
@@ -127,34 +124,30 @@ int FARAPI CmpName(const char* Pattern, const char* String, int SkipPath) {
 }
 
 int FARAPI Viewer(const char* FileName, const char*, int, int, int, int, DWORD) {
-    try {
+    return guardedService<int>(FALSE, [&]() -> int {
         HostContext* host = hostContext();
         if (host == nullptr || host->console == nullptr || FileName == nullptr) return FALSE;
         ConsoleHandover handover(*host);
         const services::ViewResult r = services::viewFile(FileName, handover);
         if (!r.ok && host->manager) host->manager->showError(r.error);
         return r.ok ? TRUE : FALSE;
-    } catch (...) {
-        return FALSE;
-    }
+    });
 }
 
 int FARAPI Editor(const char* FileName, const char*, int, int, int, int, DWORD, int StartLine, int) {
-    try {
+    return guardedService<int>(EEC_OPEN_ERROR, [&]() -> int {
         HostContext* host = hostContext();
         if (host == nullptr || host->console == nullptr || FileName == nullptr) return EEC_OPEN_ERROR;
         ConsoleHandover handover(*host);
         const services::EditResult r = services::editFile(FileName, StartLine, handover);
         if (r.outcome == services::EditOutcome::OpenError && host->manager) host->manager->showError(r.error);
         return static_cast<int>(r.outcome);
-    } catch (...) {
-        return EEC_OPEN_ERROR;
-    }
+    });
 }
 
 int FARAPI InputBox(const char* Title, const char* SubTitle, const char*, const char* SrcText, char* DestText,
                     int DestLength, const char* HelpTopic, DWORD Flags) {
-    try {
+    return guardedService<int>(FALSE, [&]() -> int {
         if (DestText == nullptr || DestLength <= 0) return FALSE;
         FarDialogItem items[4]{};
         items[0] = FarDialogItem{DI_DOUBLEBOX, 3, 1, 72, 4};
@@ -172,9 +165,7 @@ int FARAPI InputBox(const char* Title, const char* SubTitle, const char*, const 
         std::strncpy(DestText, items[2].Data, static_cast<size_t>(DestLength) - 1);
         DestText[DestLength - 1] = '\0';
         return TRUE;
-    } catch (...) {
-        return FALSE;
-    }
+    });
 }
 
 // No help viewer: the request fails, as FAR's does for a missing topic.

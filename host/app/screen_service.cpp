@@ -9,6 +9,7 @@
 #include "host/app/host_services.h"
 #include "host/app/manager.h"
 #include "host/app/terminal_console.h"
+#include "host/service_guard.h"
 
 namespace skimmer::host::app {
 namespace {
@@ -27,7 +28,7 @@ std::set<SavedScreen*>& liveScreens() {
 }  // namespace
 
 void FARAPI Text(int X, int Y, int Color, const char* Str) {
-    try {
+    guardedService([&] {
         HostContext* host = hostContext();
         if (host == nullptr || host->console == nullptr) return;
         if (Str == nullptr) {
@@ -35,12 +36,11 @@ void FARAPI Text(int X, int Y, int Color, const char* Str) {
             return;
         }
         host->console->cells().put(X, Y, Str, static_cast<term::Attr>(Color & 0xFF));
-    } catch (...) {
-    }
+    });
 }
 
 HANDLE FARAPI SaveScreen(int X1, int Y1, int X2, int Y2) {
-    try {
+    return guardedService<HANDLE>(nullptr, [&]() -> HANDLE {
         HostContext* host = hostContext();
         if (host == nullptr || host->console == nullptr) return nullptr;
         term::CellBuffer& cells = host->console->cells();
@@ -50,13 +50,11 @@ HANDLE FARAPI SaveScreen(int X1, int Y1, int X2, int Y2) {
         SavedScreen* handle = saved.release();
         liveScreens().insert(handle);
         return handle;
-    } catch (...) {
-        return nullptr;
-    }
+    });
 }
 
 void FARAPI RestoreScreen(HANDLE hScreen) {
-    try {
+    guardedService([&] {
         HostContext* host = hostContext();
         if (hScreen == nullptr) {
             if (host && host->manager) host->manager->repaint();
@@ -70,8 +68,7 @@ void FARAPI RestoreScreen(HANDLE hScreen) {
         cells.restore(owned->region);
         cells.setCursor(owned->cursor.x, owned->cursor.y, owned->cursor.visible);
         host->console->present();
-    } catch (...) {
-    }
+    });
 }
 
 }  // namespace skimmer::host::app

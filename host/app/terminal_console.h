@@ -18,6 +18,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "host/term/cell_buffer.h"
 #include "host/term/click_tracker.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/service_guard.h"
 #include "host/services/char_functions.h"
 #include "host/services/key_names.h"
 #include "host/services/name_mask.h"
@@ -11,26 +12,16 @@
 namespace skimmer::host::services {
 namespace {
 
-// Runs `body`, turning any exception into `failure`: nothing may unwind into a plug-in.
-template <typename T, typename Body>
-T guarded(T failure, Body body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
-
 int FARAPI isLower(unsigned ch) { return LIsLower(ch) ? TRUE : FALSE; }
 int FARAPI isUpper(unsigned ch) { return LIsUpper(ch) ? TRUE : FALSE; }
 int FARAPI isAlpha(unsigned ch) { return LIsAlpha(ch) ? TRUE : FALSE; }
 int FARAPI isAlphanum(unsigned ch) { return LIsAlphanum(ch) ? TRUE : FALSE; }
 unsigned FARAPI upper(unsigned ch) { return LUpper(ch); }
 unsigned FARAPI lower(unsigned ch) { return LLower(ch); }
-void FARAPI upperBuf(char* buf, int len) { guarded(0, [&] { return LUpperBuf(buf, len), 0; }); }
-void FARAPI lowerBuf(char* buf, int len) { guarded(0, [&] { return LLowerBuf(buf, len), 0; }); }
-void FARAPI strupr(char* s) { guarded(0, [&] { return LStrupr(s), 0; }); }
-void FARAPI strlwr(char* s) { guarded(0, [&] { return LStrlwr(s), 0; }); }
+void FARAPI upperBuf(char* buf, int len) { guardedService([&] { LUpperBuf(buf, len); }); }
+void FARAPI lowerBuf(char* buf, int len) { guardedService([&] { LLowerBuf(buf, len); }); }
+void FARAPI strupr(char* s) { guardedService([&] { LStrupr(s); }); }
+void FARAPI strlwr(char* s) { guardedService([&] { LStrlwr(s); }); }
 
 int FARAPI stricmp(const char* a, const char* b) {
     if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
@@ -43,11 +34,11 @@ int FARAPI strnicmp(const char* a, const char* b, int n) {
 }
 
 int FARAPI farNameToKey(const char* name) {
-    return guarded(-1, [&] { return name ? nameToKey(name).value_or(-1) : -1; });
+    return guardedService(-1, [&] { return name ? nameToKey(name).value_or(-1) : -1; });
 }
 
 BOOL FARAPI farKeyToName(int key, char* text, int size) {
-    return guarded<BOOL>(FALSE, [&]() -> BOOL {
+    return guardedService<BOOL>(FALSE, [&]() -> BOOL {
         auto name = keyToName(key);
         if (!name || !text || size <= 0 || name->size() >= static_cast<size_t>(size)) return FALSE;
         std::memcpy(text, name->c_str(), name->size() + 1);
@@ -56,7 +47,7 @@ BOOL FARAPI farKeyToName(int key, char* text, int size) {
 }
 
 char* FARAPI xlat(char* line, int start, int end, const CharTableSet*, DWORD) {
-    return guarded<char*>(line, [&] {
+    return guardedService<char*>(line, [&] {
         if (!line) return line;
         std::string converted = xlatRange(line, start, end, false);
         std::memcpy(line, converted.c_str(), converted.size() + 1);  // never longer than before
@@ -67,7 +58,7 @@ char* FARAPI xlat(char* line, int start, int end, const CharTableSet*, DWORD) {
 }  // namespace
 
 int FARAPI ProcessName(const char* param1, char* param2, DWORD flags) {
-    return guarded(FALSE, [&]() -> int {
+    return guardedService(FALSE, [&]() -> int {
         if (!param1 || !param2) return FALSE;
         bool skipPath = (flags & PN_SKIPPATH) != 0;
         if (flags & PN_GENERATENAME) {

@@ -2,6 +2,8 @@
 // call with uselocale() (a thread-local pointer swap), so the process locale never matters.
 #include "host/term/text_width.h"
 
+#include "os/utf8.h"
+
 #include <clocale>
 #include <cwchar>
 #include <locale.h>
@@ -38,44 +40,13 @@ bool isFormatHazard(char32_t cp) {
 }  // namespace
 
 Utf8Step decodeUtf8(std::string_view text, size_t pos) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) return {lead, 1, true};
-    size_t need;
-    char32_t cp;
-    char32_t minimum;
-    if ((lead & 0xE0) == 0xC0) { need = 1; cp = lead & 0x1F; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { need = 2; cp = lead & 0x0F; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { need = 3; cp = lead & 0x07; minimum = 0x10000; }
-    else return {kPlaceholder, 1, false};
-    if (pos + need >= text.size()) return {kPlaceholder, 1, false};
-    for (size_t i = 1; i <= need; ++i) {
-        const unsigned char b = byte(pos + i);
-        if ((b & 0xC0) != 0x80) return {kPlaceholder, 1, false};
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {kPlaceholder, 1, false};
-    return {cp, need + 1, true};
+    char32_t cp = 0;
+    const size_t length = os::decodeUtf8(text, pos, cp);
+    if (length == 0) return {kPlaceholder, 1, false};
+    return {cp, length, true};
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kPlaceholder;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
+void appendUtf8(std::string& out, char32_t cp) { os::appendUtf8(out, cp); }
 
 bool isUnsafeForTerminal(char32_t cp) {
     if (cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return true;

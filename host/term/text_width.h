@@ -18,7 +18,7 @@
 namespace skimmer::host::term {
 
 // What is drawn in place of a character that must not reach the terminal or does not decode.
-inline constexpr char32_t kPlaceholder = U'\uFFFD';
+inline constexpr char32_t kPlaceholder = U'\uFFFD';  // os::kReplacementChar, what os::appendUtf8 writes for a non-scalar
 
 struct Utf8Step {
     char32_t cp;   // the decoded code point, or U+FFFD

@@ -7,6 +7,7 @@
 #include "host/term/text_width.h"
 #include "host/ui/hotkey_text.h"
 #include "host/ui/running_dialog.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::ui {
 
@@ -22,14 +23,6 @@ bool takesFocus(int type) {
         default:
             return false;
     }
-}
-
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-size_t cutPoint(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text.size();
-    size_t n = limit;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    return n;
 }
 
 }  // namespace
@@ -175,7 +168,7 @@ std::string RunningDialog::itemText(int id) const {
 void RunningDialog::setItemText(int id, std::string_view text) {
     auto& item = items_[static_cast<size_t>(id)];
     if (isEdit(id)) return item.edit.setText(text);
-    size_t n = cutPoint(text, sizeof item.far.Data - 1);
+    size_t n = os::utf8CutPoint(text, sizeof item.far.Data - 1);
     std::memcpy(item.far.Data, text.data(), n);
     item.far.Data[n] = '\0';
 }
@@ -201,7 +194,7 @@ FarDialogItem RunningDialog::exportItem(int id) const {
     if (out.Type == DI_USERCONTROL) out.VBuf = userCells(id);
     if (isEdit(id)) {
         std::string text = items_[static_cast<size_t>(id)].edit.text();
-        size_t n = cutPoint(text, sizeof out.Data - 1);
+        size_t n = os::utf8CutPoint(text, sizeof out.Data - 1);
         std::memcpy(out.Data, text.data(), n);
         out.Data[n] = '\0';
     }

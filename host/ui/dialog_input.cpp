@@ -49,11 +49,26 @@ void RunningDialog::processKey(int key, bool viaDnKey) {
 }
 
 bool RunningDialog::defaultKey(int key) {
-    if (key == KEY_ESC || key == KEY_F10) return tryClose(-1), true;
-    if (key == KEY_ENTER) return enterKey(), true;
-    if (key == KEY_TAB) return setFocus(stepFocus(focus_, +1)), true;
-    if (key == KEY_SHIFTTAB) return setFocus(stepFocus(focus_, -1)), true;
-    if (key == KEY_F1) return notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str())), true;
+    if (key == KEY_ESC || key == KEY_F10) {
+        tryClose(-1);
+        return true;
+    }
+    if (key == KEY_ENTER) {
+        enterKey();
+        return true;
+    }
+    if (key == KEY_TAB) {
+        setFocus(stepFocus(focus_, +1));
+        return true;
+    }
+    if (key == KEY_SHIFTTAB) {
+        setFocus(stepFocus(focus_, -1));
+        return true;
+    }
+    if (key == KEY_F1) {
+        notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str()));
+        return true;
+    }
     if (key == KEY_CTRLF5) {
         if (notify(DN_DRAGGED, 0, 0)) {
             moveMode_ = true;
@@ -63,11 +78,23 @@ bool RunningDialog::defaultKey(int key) {
         return true;
     }
     if (isEdit(focus_) && editKey(focus_, key)) return true;
-    if (key == KEY_UP || key == KEY_LEFT) return setFocus(stepFocus(focus_, -1)), true;
-    if (key == KEY_DOWN || key == KEY_RIGHT) return setFocus(stepFocus(focus_, +1)), true;
+    if (key == KEY_UP || key == KEY_LEFT) {
+        setFocus(stepFocus(focus_, -1));
+        return true;
+    }
+    if (key == KEY_DOWN || key == KEY_RIGHT) {
+        setFocus(stepFocus(focus_, +1));
+        return true;
+    }
     const int type = itemType(focus_);
-    if (key == KEY_SPACE && type == DI_BUTTON) return press(focus_), true;
-    if (key == KEY_SPACE && type == DI_RADIOBUTTON) return selectRadio(focus_), true;
+    if (key == KEY_SPACE && type == DI_BUTTON) {
+        press(focus_);
+        return true;
+    }
+    if (key == KEY_SPACE && type == DI_RADIOBUTTON) {
+        selectRadio(focus_);
+        return true;
+    }
     if (type == DI_CHECKBOX && (key == KEY_SPACE || key == '+' || key == '-')) {
         const auto& item = items_[static_cast<size_t>(focus_)].far;
         int next = key == '+' ? 1 : key == '-' ? 0 : (item.Flags & DIF_3STATE) ? (item.Selected + 1) % 3 : !item.Selected;
@@ -110,7 +137,7 @@ void RunningDialog::paste(const std::string& text) {
 }
 
 // Ctrl+F5: arrows move the dialog, Enter keeps the place, Esc puts it back.
-bool RunningDialog::moveModeKey(int key) {
+void RunningDialog::moveModeKey(int key) {
     auto& cells = context_.surface().cells();
     if (key == KEY_LEFT) x_ = std::max(x_ - 1, -width_ + 1);
     else if (key == KEY_RIGHT) x_ = std::min(x_ + 1, cells.width() - 1);
@@ -126,7 +153,6 @@ bool RunningDialog::moveModeKey(int key) {
         notify(DN_DRAGGED, 1, cancelled ? 1 : 0);
     }
     centredX_ = centredY_ = false;
-    return true;
 }
 
 int RunningDialog::itemAt(int x, int y) const {
@@ -172,7 +198,7 @@ void RunningDialog::processMouse(const term::MouseEvent& event) {
     }
 }
 
-bool RunningDialog::clickItem(int id, MOUSE_EVENT_RECORD record) {
+void RunningDialog::clickItem(int id, MOUSE_EVENT_RECORD record) {
     const auto& item = items_[static_cast<size_t>(id)].far;
     // A user control hears where in itself it was clicked; every other item hears screen cells.
     if (item.Type == DI_USERCONTROL) {
@@ -181,8 +207,8 @@ bool RunningDialog::clickItem(int id, MOUSE_EVENT_RECORD record) {
     }
     const int screenX = x_ + item.X1;
     const int clickX = item.Type == DI_USERCONTROL ? record.dwMousePosition.X : record.dwMousePosition.X - screenX;
-    if (notify(DN_MOUSECLICK, id, reinterpret_cast<LONG_PTR>(&record))) return true;
-    if (!setFocus(id) || closed_) return true;
+    if (notify(DN_MOUSECLICK, id, reinterpret_cast<LONG_PTR>(&record))) return;
+    if (!setFocus(id) || closed_) return;
     if (item.Type == DI_BUTTON) press(id);
     else if (item.Type == DI_CHECKBOX) toggleCheck(id, (item.Flags & DIF_3STATE) ? (item.Selected + 1) % 3 : !item.Selected);
     else if (item.Type == DI_RADIOBUTTON) selectRadio(id);
@@ -191,7 +217,6 @@ bool RunningDialog::clickItem(int id, MOUSE_EVENT_RECORD record) {
         edit.setUnchanged(false);
         edit.setCursor(edit.scrollFor(item.X2 - item.X1 + 1) + clickX);
     }
-    return true;
 }
 
 void RunningDialog::dragTo(const term::MouseEvent& event) {

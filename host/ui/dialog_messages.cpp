@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/ui/running_dialog.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::ui {
 
@@ -124,8 +125,7 @@ LONG_PTR RunningDialog::dmGetText(int id, LONG_PTR out) {
     std::string text = itemText(id);
     auto* data = as<FarDialogItemData>(out);
     if (!data || !data->PtrData) return static_cast<LONG_PTR>(text.size());
-    size_t n = std::min(text.size(), static_cast<size_t>(std::max(data->PtrLength, 0)));
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    const size_t n = os::utf8CutPoint(text, static_cast<size_t>(std::max(data->PtrLength, 0)));
     std::memcpy(data->PtrData, text.data(), n);
     data->PtrData[n] = '\0';
     data->PtrLength = static_cast<int>(n);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "host/service_guard.h"
 #include "host/ui/menu_window.h"
 #include "host/ui/message_box.h"
 #include "host/ui/running_dialog.h"
@@ -19,16 +20,6 @@ std::atomic<UiContext*> installed{nullptr};
 UiContext* modalContext() {
     UiContext* context = installed.load();
     return (context && context->onUiThread()) ? context : nullptr;
-}
-
-// Runs `body` and turns any exception into `fallback`: nothing may unwind into a plug-in.
-template <class T, class F>
-T guarded(T fallback, F&& body) {
-    try {
-        return body();
-    } catch (...) {
-        return fallback;
-    }
 }
 
 MenuEntry entryFrom(const FarMenuItem& item) {
@@ -67,8 +58,8 @@ int FARAPI DialogEx(int, int X1, int Y1, int X2, int Y2, const char* HelpTopic, 
                     DWORD, DWORD Flags, FARWINDOWPROC DlgProc, LONG_PTR Param) {
     UiContext* context = modalContext();
     if (!context || (!Item && ItemsNumber > 0) || ItemsNumber < 0) return -1;
-    return guarded(-1, [&] {
-        DialogSpec layout{X1, Y1, X2, Y2, HelpTopic ? HelpTopic : "", Item, ItemsNumber, Flags, DlgProc, Param};
+    return guardedService(-1, [&] {
+        DialogLayout layout{X1, Y1, X2, Y2, HelpTopic ? HelpTopic : "", Item, ItemsNumber, Flags, DlgProc, Param};
         RunningDialog dialog(*context, layout);
         return dialog.run();
     });
@@ -82,7 +73,7 @@ int FARAPI Dialog(int PluginNumber, int X1, int Y1, int X2, int Y2, const char* 
 LONG_PTR FARAPI SendDlgMessage(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     UiContext* context = installed.load();
     if (!context) return 0;
-    return guarded<LONG_PTR>(0, [&]() -> LONG_PTR {
+    return guardedService<LONG_PTR>(0, [&]() -> LONG_PTR {
         std::lock_guard guard(context->lock());
         RunningDialog* dialog = context->registry().find(hDlg);
         return dialog ? dialog->send(Msg, Param1, Param2) : 0;
@@ -91,7 +82,7 @@ LONG_PTR FARAPI SendDlgMessage(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2
 
 LONG_PTR FARAPI DefDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     UiContext* context = installed.load();
-    return guarded<LONG_PTR>(0, [&]() -> LONG_PTR {
+    return guardedService<LONG_PTR>(0, [&]() -> LONG_PTR {
         if (!context) return defaultDialogAnswer(nullptr, Msg, Param1, Param2);
         std::lock_guard guard(context->lock());
         return defaultDialogAnswer(context->registry().find(hDlg), Msg, Param1, Param2);
@@ -103,7 +94,7 @@ int FARAPI Menu(int, int X, int Y, int MaxHeight, DWORD Flags, const char* Title
     if (BreakCode) *BreakCode = -1;
     UiContext* context = modalContext();
     if (!context || ItemsNumber < 0 || (!Item && ItemsNumber > 0)) return -1;
-    return guarded(-1, [&] {
+    return guardedService(-1, [&] {
         MenuRequest request{X, Y, MaxHeight, Flags, Title ? Title : "", Bottom ? Bottom : "", {}, {}};
         for (int i = 0; i < ItemsNumber; ++i)
             request.entries.push_back((Flags & FMENU_USEEXT) ? entryFrom(reinterpret_cast<const FarMenuItemEx*>(Item)[i])
@@ -120,7 +111,7 @@ int FARAPI Message(int, DWORD Flags, const char* HelpTopic, const char* const* I
     const int savedErrno = errno;  // read before anything else can change it
     UiContext* context = modalContext();
     if (!context || (!Items && !(Flags & FMSG_ALLINONE) && ItemsNumber > 0)) return -1;
-    return guarded(-1, [&] {
+    return guardedService(-1, [&] {
         std::string error = (Flags & FMSG_ERRORTYPE) && savedErrno ? std::strerror(savedErrno) : "";
         MessageRequest request = messageFromItems(Flags, Items, ItemsNumber, ButtonsNumber, error);
         request.helpTopic = HelpTopic ? HelpTopic : "";

@@ -1,4 +1,5 @@
 #include "host/ui/message_box.h"
+#include "os/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,8 +22,7 @@ FarDialogItem makeItem(int type, int x1, int y1, int x2, int y2, DWORD flags, st
     item.X2 = x2;
     item.Y2 = y2;
     item.Flags = flags;
-    size_t n = std::min(text.size(), sizeof item.Data - 1);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    const size_t n = os::utf8CutPoint(text, sizeof item.Data - 1);
     std::memcpy(item.Data, text.data(), n);
     return item;
 }
@@ -109,7 +109,7 @@ int runMessage(UiContext& context, const MessageRequest& request) {
         items.push_back(makeItem(DI_BUTTON, 0, 2 + lines, 0, 2 + lines, DIF_CENTERGROUP, label));
     if (!request.buttons.empty()) items[static_cast<size_t>(firstButton)].Focus = 1;
 
-    DialogSpec layout;
+    DialogLayout layout;
     layout.x1 = -1;
     layout.y1 = -1;
     layout.x2 = width;

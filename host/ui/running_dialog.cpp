@@ -57,7 +57,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
     return 0;
 }
 
-RunningDialog::RunningDialog(UiContext& context, const DialogSpec& layout)
+RunningDialog::RunningDialog(UiContext& context, const DialogLayout& layout)
     : context_(context), callerItems_(layout.items), proc_(layout.proc), flags_(layout.flags),
       helpTopic_(layout.helpTopic), dlgData_(layout.param) {
     centredX_ = layout.x1 == -1;

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "far/dialog.h"
@@ -30,7 +31,7 @@
 
 namespace skimmer::host::ui {
 
-struct DialogSpec {
+struct DialogLayout {
     int x1 = -1, y1 = -1, x2 = 0, y2 = 0;  // as DialogEx takes them: -1 centres, then x2/y2 are sizes
     std::string helpTopic;
     FarDialogItem* items = nullptr;        // the caller's array, written back on close
@@ -46,7 +47,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
 
 class RunningDialog : public Layer {
 public:
-    RunningDialog(UiContext& context, const DialogSpec& layout);
+    RunningDialog(UiContext& context, const DialogLayout& layout);
     ~RunningDialog() override;
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;
@@ -78,7 +79,6 @@ private:
     using Handler = LONG_PTR (RunningDialog::*)(int, LONG_PTR);
 
     // Lifecycle and the loop (running_dialog.cpp).
-    void placeInitially();
     void initItems();
     void startUp();
     void dispatch(const UiEvent& event);
@@ -111,11 +111,11 @@ private:
     void processKey(int key, bool viaDnKey);
     bool defaultKey(int key);
     bool editKey(int id, int key);
-    bool moveModeKey(int key);
+    void moveModeKey(int key);
     void paste(const std::string& text);
     void processMouse(const term::MouseEvent& event);
     int itemAt(int x, int y) const;
-    bool clickItem(int id, MOUSE_EVENT_RECORD record);
+    void clickItem(int id, MOUSE_EVENT_RECORD record);
     void dragTo(const term::MouseEvent& event);
 
     // Messages (dialog_messages.cpp).

@@ -34,10 +34,10 @@ std::string_view trimmed(std::string_view text) {
 
 int64_t windowsAttributes(int64_t attrs) {
     int64_t bits = 0;
-    if (attrs & kAttrReadOnly) bits |= 0x1;
-    if (attrs & kAttrHidden) bits |= 0x2;
-    if (attrs & kAttrFolder) bits |= 0x10;
-    if (attrs & kAttrLink) bits |= 0x400;
+    if (attrs & store::kAttrReadOnly) bits |= 0x1;
+    if (attrs & store::kAttrHidden) bits |= 0x2;
+    if (attrs & store::kAttrFolder) bits |= 0x10;
+    if (attrs & store::kAttrLink) bits |= 0x400;
     return bits == 0 ? 0x80 : bits;
 }
 
@@ -66,11 +66,11 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
     return columns;
 }
 
-Variant columnValue(Column column, const ItemRow& row) {
+Variant columnValue(Column column, const FetchedItem& row) {
     switch (column) {
         case Column::ItemName: return Variant::ofText(row.name);
         case Column::Size: return row.size ? Variant::ofInteger(*row.size) : Variant{};
-        case Column::Kind: return Variant::ofText(kindDisplayName(row.kind));
+        case Column::Kind: return Variant::ofText(store::kindDisplayName(row.kind));
         case Column::ItemURL: return Variant::ofText(row.itemUrl());
         case Column::ItemPathDisplay: return Variant::ofText(row.displayedPath());
         case Column::ItemFolderPathDisplay: return Variant::ofText(row.folder());

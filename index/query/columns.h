@@ -34,6 +34,6 @@ enum class Column {
 // Comma-separated names (blanks around them ignored) → columns in order; none if any is unknown.
 std::optional<std::vector<Column>> parseColumns(std::string_view list, std::string& unknown);
 
-Variant columnValue(Column column, const ItemRow& row);
+Variant columnValue(Column column, const FetchedItem& row);
 
 }  // namespace skimmer::index::query

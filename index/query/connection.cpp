@@ -21,7 +21,7 @@ constexpr std::string_view kProvider = "Provider=Skimmer.Index;";
 // What a connection and its record sets share. Owned jointly so that a record set outliving its
 // connection fails cleanly (kObjectClosed) instead of touching a closed database.
 struct Session {
-    Db db;
+    store::Db db;
     std::filesystem::path file;
     uint64_t epoch = 0;           // bumped whenever the open record set is ended
     bool inTransaction = false;
@@ -37,7 +37,7 @@ struct Session {
 struct Recordset::State {
     std::unique_ptr<HitStream> hits;
     std::unique_ptr<RowReader> rows;
-    std::optional<ItemRow> pending;
+    std::optional<FetchedItem> pending;
     bool done = false;
 };
 
@@ -121,9 +121,9 @@ void Recordset::start() {
     session.inTransaction = true;
     epoch_ = session.epoch;
     try {
-        const auto generation = readMeta(db, kMetaGeneration);  // the snapshot starts here
+        const auto generation = readMeta(db, store::kMetaGeneration);  // the snapshot starts here
         const uint64_t gen = generation ? std::strtoull(generation->c_str(), nullptr, 10) : 0;
-        const auto instance = readMeta(db, kMetaInstance);
+        const auto instance = readMeta(db, store::kMetaInstance);
         const uint64_t stamp = instance ? std::strtoull(instance->c_str(), nullptr, 10) : 0;
         NameIndex* names = currentNames(session, gen, stamp);
         slowPath_ = names == nullptr;
@@ -152,7 +152,7 @@ bool Recordset::fill() {
             finish();
             break;
         }
-        ItemRow row;
+        FetchedItem row;
         if (state.rows->read(*id, row)) state.pending = std::move(row);
     }
     return state.pending.has_value();
@@ -174,7 +174,7 @@ bool Recordset::eof() {
 
 RowTable Recordset::getRows(int count) {
     checkOpen();
-    std::vector<ItemRow> rows;
+    std::vector<FetchedItem> rows;
     while (static_cast<int>(rows.size()) < count && fill()) {
         rows.push_back(std::move(*state_->pending));
         state_->pending.reset();

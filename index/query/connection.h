@@ -92,7 +92,7 @@ private:
     std::shared_ptr<Session> session_;
 };
 
-// The connection string for a database file, and back.
+// The connection string that opens `databaseFile` (what Connection::open accepts).
 std::string connectionStringFor(const std::filesystem::path& databaseFile);
 
 }  // namespace skimmer::index::query

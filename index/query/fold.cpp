@@ -1,6 +1,6 @@
 #include "index/query/fold.h"
 
-#include "index/query/utf8.h"
+#include "os/utf8.h"
 
 namespace skimmer::index::query {
 namespace {
@@ -26,16 +26,6 @@ char32_t foldGreek(char32_t c) {
         case 0x3C2: return 0x3C3;  // final sigma: a word typed with σ must find a name ending in ς
         default: return c;
     }
-}
-
-void appendUtf8(char32_t c, std::string& out) {
-    if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
 }
 
 }  // namespace
@@ -65,7 +55,7 @@ void appendFolded(std::string_view text, std::string& out) {
             continue;
         }
         char32_t c = 0;
-        const size_t length = decodeUtf8(p + i, size - i, c);
+        const size_t length = os::decodeUtf8(text, i, c);
         if (length == 0) {  // not UTF-8: the byte stands for itself
             out += static_cast<char>(b);
             ++i;
@@ -74,7 +64,7 @@ void appendFolded(std::string_view text, std::string& out) {
         const char32_t folded = foldCodePoint(c);
         // Every mapped code point is below U+0800 and keeps its encoded length (2 bytes).
         if (folded == c) out.append(text.substr(i, length));
-        else appendUtf8(folded, out);
+        else os::appendUtf8(out, folded);
         i += length;
     }
 }

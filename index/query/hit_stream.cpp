@@ -70,7 +70,10 @@ public:
         }
         keepShortest(driver_.lists, kMaxLists);
         if (!lead_.empty()) openPrefixPass();
-        else pass_ = 2, stream_ = std::make_unique<AllDocsStream>(index.docCount());
+        else {
+            pass_ = Pass::Contains;
+            stream_ = std::make_unique<AllDocsStream>(index.docCount());
+        }
     }
 
     std::optional<int64_t> next() override {
@@ -79,14 +82,15 @@ public:
         while (stream_) {
             while (stream_->next(doc))
                 if (accept(doc)) return static_cast<int64_t>(index_.itemId(doc));
-            if (pass_ == 1) openContainsPass(); else stream_.reset();
+            if (pass_ == Pass::Prefix) openContainsPass();
+            else stream_.reset();
         }
         return std::nullopt;
     }
 
 private:
     void openPrefixPass() {
-        pass_ = 1;
+        pass_ = Pass::Prefix;
         const size_t n = std::min<size_t>(lead_.size(), 2);  // longer leads: checked per name
         const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + n - 1), std::string_view(lead_).substr(0, n));
         if (starts.count == 0) return openContainsPass();
@@ -97,7 +101,7 @@ private:
     }
 
     void openContainsPass() {
-        pass_ = 2;
+        pass_ = Pass::Contains;
         if (!driver_.lists.empty()) {
             stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
         } else {
@@ -109,7 +113,7 @@ private:
 
     bool accept(uint32_t doc) {
         facts_.reset(doc, stream_->knownName());
-        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == 1)) return false;
+        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == Pass::Prefix)) return false;
         return matches(root_, facts_, proven_);
     }
 
@@ -120,7 +124,9 @@ private:
     SidecarFacts facts_;
     std::string lead_;
     Driver driver_;
-    int pass_ = 0;
+    // Names that begin with the first word come first, then the names that merely contain it.
+    enum class Pass { None, Prefix, Contains };
+    Pass pass_ = Pass::None;
     std::unique_ptr<DocStream> stream_;
 };
 
@@ -129,7 +135,7 @@ class ScannedHits final : public HitStream {
 public:
     ScannedHits(sqlite3* db, const Node& root, std::string_view lead) {
         RowFacts facts;
-        const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
+        const store::Status scanned = store::forEachItem(db, true, [&](const store::ScannedItem& item) {
             facts.reset();
             facts.row() = readerRow(item.row, item.id, item.dir, item.dirPath);
             if (!matches(root, facts)) return;

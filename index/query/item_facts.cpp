@@ -39,8 +39,8 @@ void SidecarFacts::reset(uint32_t doc, std::string_view knownName) {
 std::string_view SidecarFacts::foldedExt() {
     if (!inFileSystem()) return row().foldedExt();  // derived items carry their own
     if (!haveExt_) {
-        if (kindCode() == static_cast<int>(Kind::Folder)) ext_.clear();
-        else ext_ = extensionOf(name_);  // the name is folded: so is its extension
+        if (kindCode() == static_cast<int>(store::Kind::Folder)) ext_.clear();
+        else ext_ = store::extensionOf(name_);  // the name is folded: so is its extension
         haveExt_ = true;
     }
     return ext_;

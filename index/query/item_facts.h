@@ -11,13 +11,15 @@
 #include "index/query/matcher.h"
 #include "index/query/name_index_reader.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace skimmer::index::query {
 
 class RowFacts : public ItemFacts {
 public:
-    ItemRow& row() { return row_; }
+    FetchedItem& row() { return row_; }
     void reset();
 
     std::string_view foldedName() override;
@@ -30,7 +32,7 @@ public:
     std::string_view foldedPath() override;
 
 private:
-    ItemRow row_;
+    FetchedItem row_;
     std::string name_, ext_, folder_, path_;
     bool haveName_ = false, haveExt_ = false, haveFolder_ = false, havePath_ = false;
 };

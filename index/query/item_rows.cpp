@@ -9,11 +9,11 @@ namespace skimmer::index::query {
 
 namespace {
 
-Stmt prepareLookup(sqlite3* db, const char* sql) {
+store::Stmt prepareLookup(sqlite3* db, const char* sql) {
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
     if (rc != SQLITE_OK) throwSqlite(db, rc, "preparing the row lookup");
-    return Stmt(raw);
+    return store::Stmt(raw);
 }
 
 // Steps a bound lookup: true on a row, false when there is none; throws when SQLite fails.
@@ -28,8 +28,8 @@ bool stepLookup(sqlite3* db, sqlite3_stmt* stmt, const char* what) {
 
 }  // namespace
 
-ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir, const std::string* dirPath) {
-    ItemRow row;
+FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath) {
+    FetchedItem row;
     row.id = id;
     row.name = stored.name;
     row.kind = stored.kind;
@@ -45,48 +45,48 @@ ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir
     return row;
 }
 
-std::string ItemRow::displayedPath() const {
-    if (dir != 0 && dirPath) return childPath(*dirPath, name);
+std::string FetchedItem::displayedPath() const {
+    if (dir != 0 && dirPath) return store::childPath(*dirPath, name);
     return display ? *display : name;
 }
 
-std::string ItemRow::itemUrl() const {
+std::string FetchedItem::itemUrl() const {
     if (url) return *url;
     return dir != 0 && dirPath ? "file:" + displayedPath() : displayedPath();
 }
 
-std::string ItemRow::folder() const { return dir != 0 && dirPath ? *dirPath : std::string(); }
+std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath : std::string(); }
 
 RowReader::RowReader(sqlite3* db)
     : db_(db),
       entries_(prepareLookup(db, "SELECT entries FROM dirs WHERE id = ?1")),
-      item_(prepareLookup(db, (std::string("SELECT ") + kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
+      item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
 
-bool RowReader::read(int64_t id, ItemRow& row) { return isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
+bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
 
-bool RowReader::readEntry(int64_t id, ItemRow& row) {
-    const int64_t dir = entryFolder(id);
+bool RowReader::readEntry(int64_t id, FetchedItem& row) {
+    const int64_t dir = store::entryFolder(id);
     sqlite3_stmt* stmt = entries_.get();
     sqlite3_reset(stmt);
     sqlite3_bind_int64(stmt, 1, dir);
     if (!stepLookup(db_, stmt, "reading an item")) return false;
     const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
-    skimmer::index::ItemRow stored;
-    if (!decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))}, entryPos(id), stored))
+    store::CrawledItem stored;
+    if (!store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))}, store::entryPos(id), stored))
         return false;  // the folder holds fewer entries now: the item is gone
     sqlite3_reset(stmt);
     row = readerRow(stored, id, dir, &folderPath(dir));
     return true;
 }
 
-bool RowReader::readItem(int64_t id, ItemRow& row) {
+bool RowReader::readItem(int64_t id, FetchedItem& row) {
     sqlite3_stmt* s = item_.get();
     sqlite3_reset(s);
     sqlite3_bind_int64(s, 1, id);
     if (!stepLookup(db_, s, "reading an item")) return false;
-    skimmer::index::ItemRow stored;
-    readItemData(s, 0, stored);
+    store::CrawledItem stored;
+    store::readItemData(s, 0, stored);
     sqlite3_reset(s);
     row = readerRow(stored, id, 0, nullptr);
     return true;
@@ -110,7 +110,7 @@ const std::string& RowReader::folderPath(int64_t dir) {
         if (!stepLookup(db_, s, "reading a folder")) throwDamaged("a folder of the index is missing");
         const bool root = sqlite3_column_type(s, 0) == SQLITE_NULL;
         const int64_t parent = sqlite3_column_int64(s, 0);
-        chain.emplace_back(at, columnBytes(s, 1));
+        chain.emplace_back(at, store::columnBytes(s, 1));
         sqlite3_reset(s);
         if (root) {
             fromRoot = true;
@@ -119,7 +119,7 @@ const std::string& RowReader::folderPath(int64_t dir) {
         at = parent;
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        base = fromRoot && it == chain.rbegin() ? it->second : childPath(base, it->second);
+        base = fromRoot && it == chain.rbegin() ? it->second : store::childPath(base, it->second);
         paths_[it->first] = base;
     }
     return paths_[dir];

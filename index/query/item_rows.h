@@ -16,7 +16,7 @@
 
 namespace skimmer::index::query {
 
-struct ItemRow {
+struct FetchedItem {
     int64_t id = 0;
     std::string name;
     int kind = 0;
@@ -37,7 +37,7 @@ struct ItemRow {
 
 // The reader's row for an item the store produced (entry or item of another source); `dirPath` is
 // the folder's path for entries (dir != 0).
-ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir, const std::string* dirPath);
+FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath);
 
 // Reads single items by id: an entry from its folder's row (decoding up to its position), an item
 // of another source from `items`. Folder paths are rebuilt from the parent chain once per folder
@@ -45,15 +45,15 @@ ItemRow readerRow(const skimmer::index::ItemRow& stored, int64_t id, int64_t dir
 class RowReader {
 public:
     explicit RowReader(sqlite3* db);
-    bool read(int64_t id, ItemRow& row);
+    bool read(int64_t id, FetchedItem& row);
 
 private:
-    bool readEntry(int64_t id, ItemRow& row);
-    bool readItem(int64_t id, ItemRow& row);
+    bool readEntry(int64_t id, FetchedItem& row);
+    bool readItem(int64_t id, FetchedItem& row);
     const std::string& folderPath(int64_t dir);
 
     sqlite3* db_;
-    Stmt entries_, item_, folder_;
+    store::Stmt entries_, item_, folder_;
     std::unordered_map<int64_t, std::string> paths_;
 };
 

@@ -16,7 +16,7 @@ bool inFolder(std::string_view folder, std::string_view wanted) {
 
 bool kindMatches(const Term& term, ItemFacts& item) {
     int code = item.kindCode();
-    if (code < 0 || code >= kKindCount || code >= 32) code = 0;
+    if (code < 0 || code >= store::kKindCount || code >= 32) code = 0;
     if ((term.kindMask & (uint32_t{1} << code)) == 0) return false;
     return !term.filesOnly || item.inFileSystem();
 }

@@ -42,11 +42,11 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
     // Room for every item up front: growing a million-entry vector and a names buffer of tens of
     // megabytes step by step copies them several times over. Pages reserved but never written
     // cost no memory, so the guess for the names may be generous.
-    const auto expected = static_cast<size_t>(std::clamp<int64_t>(readMetaInt(db, kMetaItemCount).value_or(0), 0, 1 << 26));
+    const auto expected = static_cast<size_t>(std::clamp<int64_t>(store::readMetaInt(db, store::kMetaItemCount).value_or(0), 0, 1 << 26));
     snapshot.docs.reserve(expected);
     snapshot.names.reserve(expected * 64);
     bool tooLong = false;
-    const Status scanned = forEachItem(db, false, [&](const ScannedItem& item) {
+    const store::Status scanned = store::forEachItem(db, false, [&](const store::ScannedItem& item) {
         const std::string folded = foldName(item.row.name);
         if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) {
             tooLong = true;
@@ -70,12 +70,12 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
 bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
     const bool ownTransaction = sqlite3_get_autocommit(db) != 0;
     if (ownTransaction) {
-        Status begun = execSql(db, "BEGIN");
+        store::Status begun = store::execSql(db, "BEGIN");
         if (!begun) { error = begun.error; return false; }
     }
-    snapshot.generation = static_cast<uint64_t>(readMetaInt(db, kMetaGeneration).value_or(0));
+    snapshot.generation = static_cast<uint64_t>(store::readMetaInt(db, store::kMetaGeneration).value_or(0));
     const bool ok = readItems(db, snapshot, error);
-    if (ownTransaction) execSql(db, ok ? "COMMIT" : "ROLLBACK");
+    if (ownTransaction) store::execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
 }
 
@@ -383,12 +383,12 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
 }
 
 // The database's instance stamp; 0 for an index made before it had one.
-uint64_t readInstance(sqlite3* db) { return static_cast<uint64_t>(readMetaInt(db, kMetaInstance).value_or(0)); }
+uint64_t readInstance(sqlite3* db) { return static_cast<uint64_t>(store::readMetaInt(db, store::kMetaInstance).value_or(0)); }
 
 // True (with `result` filled) when the sidecar on disk already carries the database's generation
 // and instance and is intact at its header: a crawl that changed nothing costs no rebuild.
 bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
-    const auto generation = readMetaInt(db, kMetaGeneration);
+    const auto generation = store::readMetaInt(db, store::kMetaGeneration);
     if (!generation) return false;
     NameIndex::Opened opened = NameIndex::open(path);
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||

@@ -3,7 +3,7 @@
 #include "index/query/connection.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
-#include "index/query/utf8.h"
+#include "os/utf8.h"
 
 #include <algorithm>
 
@@ -22,7 +22,7 @@ void appendHex(std::string& out, unsigned char byte) {
 // Length of a valid UTF-8 sequence at `i` that is not a C1 control (U+0080..U+009F), or 0.
 size_t printableSequence(std::string_view s, size_t i) {
     char32_t c = 0;
-    const size_t length = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
+    const size_t length = os::decodeUtf8(s, i, c);
     return (c >= 0x80 && c <= 0x9F) ? 0 : length;
 }
 

@@ -1,4 +1,5 @@
 #include "index/query/query_parser.h"
+#include "os/utf8.h"
 
 #include "index/query/fold.h"
 #include "index/query/query_tokens.h"
@@ -18,8 +19,7 @@ struct SyntaxError {
 enum class Property { None, Kind, Ext, Name, Folder, Path, Size, Date };
 
 Property propertyNamed(std::string_view name) {
-    std::string n(name);
-    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string n = os::asciiLower(name);
     if (n == "kind" || n == "system.kind" || n == "system.kindtext") return Property::Kind;
     if (n == "ext" || n == "fileext" || n == "system.fileextension") return Property::Ext;
     if (n == "name" || n == "filename" || n == "system.filename" || n == "system.itemname") return Property::Name;
@@ -129,11 +129,9 @@ private:
     std::string joinRelativeDate(Property property, std::string_view value) {
         std::string text(value);
         if (property != Property::Date || pos_ >= tokens_.size()) return text;
-        std::string lower = text;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string lower = os::asciiLower(text);
         if ((lower == "this" || lower == "last") && peekIs(TokenType::Word)) {
-            std::string next = peek().text;
-            for (char& c : next) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const std::string next = os::asciiLower(peek().text);
             if (next == "week" || next == "month" || next == "year") {
                 ++pos_;
                 text += " " + next;

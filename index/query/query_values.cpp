@@ -1,4 +1,5 @@
 #include "index/query/query_values.h"
+#include "os/utf8.h"
 
 #include "index/store/kinds.h"
 
@@ -14,12 +15,6 @@ namespace {
 constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
 constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 constexpr int64_t kKB = 1024, kMB = kKB * 1024, kGB = kMB * 1024, kTB = kGB * 1024;
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 enum class Compare { Eq, Gt, Ge, Lt, Le };
 
@@ -52,7 +47,7 @@ std::optional<int64_t> parseSizeNumber(std::string_view text) {
     char* end = nullptr;
     const double amount = std::strtod(number.c_str(), &end);
     if (end != number.c_str() + number.size()) return std::nullopt;
-    const std::string unit = lowered(text.substr(digits));
+    const std::string unit = os::asciiLower(text.substr(digits));
     double scale = 0;
     if (unit.empty() || unit == "b") scale = 1;
     else if (unit == "k" || unit == "kb") scale = kKB;
@@ -66,7 +61,7 @@ std::optional<int64_t> parseSizeNumber(std::string_view text) {
 }
 
 std::optional<Bounds> namedSize(std::string_view word) {
-    const std::string w = lowered(word);
+    const std::string w = os::asciiLower(word);
     if (w == "empty") return Bounds{0, 0};
     if (w == "tiny") return Bounds{1, 16 * kKB};
     if (w == "small") return Bounds{16 * kKB + 1, kMB};
@@ -125,7 +120,7 @@ std::optional<Bounds> relativeRange(std::string word, int64_t now) {
 
 std::optional<Bounds> oneDateValue(std::string_view value, int64_t now) {
     if (auto range = dayRange(value)) return range;
-    return relativeRange(lowered(value), now);
+    return relativeRange(os::asciiLower(value), now);
 }
 
 }  // namespace
@@ -161,18 +156,18 @@ std::optional<Bounds> parseDateValue(std::string_view value, int64_t now) {
 }
 
 std::optional<KindFilter> kindFilterFor(std::string_view word) {
-    const std::string w = lowered(word);
-    auto bit = [](Kind kind) { return uint32_t{1} << static_cast<int>(kind); };
-    if (w == "program" || w == "programs") return KindFilter{bit(Kind::Program), false};
-    if (w == "favorite" || w == "favorites") return KindFilter{bit(Kind::Favorite) | bit(Kind::WebHistory), false};
-    if (w == "email" || w == "emails" || w == "mail") return KindFilter{bit(Kind::Email), false};
+    const std::string w = os::asciiLower(word);
+    auto bit = [](store::Kind kind) { return uint32_t{1} << static_cast<int>(kind); };
+    if (w == "program" || w == "programs") return KindFilter{bit(store::Kind::Program), false};
+    if (w == "favorite" || w == "favorites") return KindFilter{bit(store::Kind::Favorite) | bit(store::Kind::WebHistory), false};
+    if (w == "email" || w == "emails" || w == "mail") return KindFilter{bit(store::Kind::Email), false};
     if (w == "file" || w == "files") {
-        const uint32_t all = kKindCount >= 32 ? ~uint32_t{0} : (uint32_t{1} << kKindCount) - 1;
-        return KindFilter{all & ~bit(Kind::Program) & ~bit(Kind::Email), true};
+        const uint32_t all = store::kKindCount >= 32 ? ~uint32_t{0} : (uint32_t{1} << store::kKindCount) - 1;
+        return KindFilter{all & ~bit(store::Kind::Program) & ~bit(store::Kind::Email), true};
     }
-    if (auto kind = kindFromCanonicalName(w)) return KindFilter{bit(*kind), false};
+    if (auto kind = store::kindFromCanonicalName(w)) return KindFilter{bit(*kind), false};
     if (w.size() > 1 && w.back() == 's')
-        if (auto kind = kindFromCanonicalName(std::string_view(w).substr(0, w.size() - 1)))
+        if (auto kind = store::kindFromCanonicalName(std::string_view(w).substr(0, w.size() - 1)))
             return KindFilter{bit(*kind), false};
     return std::nullopt;
 }

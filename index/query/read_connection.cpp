@@ -18,11 +18,11 @@ void requireIndexFile(const std::filesystem::path& file) {
         throw SafecallError(kIndexMissing, "there is no index at " + file.string() + "; build it with skimmer-index");
 }
 
-Db openForReading(const std::filesystem::path& file) {
+store::Db openForReading(const std::filesystem::path& file) {
     requireIndexFile(file);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    Db db(raw);
+    store::Db db(raw);
     if (rc != SQLITE_OK) throwSqlite(raw, rc, "opening " + file.string());
     sqlite3_busy_timeout(raw, kBusyWaitMs);
     // A reader never writes: closing the last connection must not checkpoint the WAL (which would
@@ -36,12 +36,12 @@ std::optional<std::string> readMeta(sqlite3* db, const char* key) {
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db, "SELECT value FROM meta WHERE key = ?", -1, &raw, nullptr);
     if (rc != SQLITE_OK) throwSqlite(db, rc, "reading the index's state");
-    Stmt stmt(raw);
+    store::Stmt stmt(raw);
     sqlite3_bind_text(raw, 1, key, -1, SQLITE_STATIC);
     rc = sqlite3_step(raw);
     if (rc == SQLITE_DONE) return std::nullopt;
     if (rc != SQLITE_ROW) throwSqlite(db, rc, "reading the index's state");
-    return columnBytes(raw, 0);
+    return store::columnBytes(raw, 0);
 }
 
 }  // namespace skimmer::index::query

@@ -21,7 +21,7 @@ inline constexpr int kBusyWaitMs = 100;
 using Clock = std::function<int64_t()>;
 Clock systemClock();
 
-Db openForReading(const std::filesystem::path& file);
+store::Db openForReading(const std::filesystem::path& file);
 
 // Throws SafecallError(kIndexMissing) unless `file` exists; opens nothing.
 void requireIndexFile(const std::filesystem::path& file);

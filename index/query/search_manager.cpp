@@ -46,11 +46,11 @@ std::string QueryHelper::generateSqlFromUserQuery(std::string_view userQuery) co
 CatalogManager::CatalogManager(std::filesystem::path databaseFile) : file_(std::move(databaseFile)) {}
 
 int64_t CatalogManager::numberOfItems() {
-    Db db = openForReading(file_);
+    store::Db db = openForReading(file_);
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db.get(), "SELECT value FROM meta WHERE key = 'item_count'", -1, &raw, nullptr);
     if (rc != SQLITE_OK) throwSqlite(db.get(), rc, "counting items");
-    Stmt stmt(raw);
+    store::Stmt stmt(raw);
     rc = sqlite3_step(raw);
     if (rc == SQLITE_DONE) return 0;  // no crawl has committed anything yet
     if (rc != SQLITE_ROW) throwSqlite(db.get(), rc, "counting items");
@@ -58,11 +58,11 @@ int64_t CatalogManager::numberOfItems() {
 }
 
 ItemsToIndex CatalogManager::numberOfItemsToIndex() {
-    Db db = openForReading(file_);
+    store::Db db = openForReading(file_);
     ItemsToIndex counts;
-    if (readMeta(db.get(), kMetaCrawlState).value_or("") != "running") return counts;
-    counts.incremental = metaCount(db.get(), kMetaItemsPending);
-    counts.notificationQueue = metaCount(db.get(), kMetaFoldersPending);
+    if (readMeta(db.get(), store::kMetaCrawlState).value_or("") != "running") return counts;
+    counts.incremental = metaCount(db.get(), store::kMetaItemsPending);
+    counts.notificationQueue = metaCount(db.get(), store::kMetaFoldersPending);
     return counts;
 }
 
@@ -73,9 +73,9 @@ SearchManager::SearchManager(std::filesystem::path databaseFile) : file_(std::mo
 }
 
 std::string SearchManager::getIndexerVersionStr() {
-    Db db = openForReading(file_);
-    const auto stored = readMeta(db.get(), kMetaIndexerVersion);
-    return stored && usableVersion(*stored) ? *stored : std::string(kIndexerVersion);
+    store::Db db = openForReading(file_);
+    const auto stored = readMeta(db.get(), store::kMetaIndexerVersion);
+    return stored && usableVersion(*stored) ? *stored : std::string(store::kIndexerVersion);
 }
 
 std::unique_ptr<CatalogManager> SearchManager::getCatalog(std::string_view name) const {

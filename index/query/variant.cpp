@@ -1,6 +1,6 @@
 #include "index/query/variant.h"
 
-#include "index/query/utf8.h"
+#include "os/utf8.h"
 
 #include <ctime>
 
@@ -12,7 +12,7 @@ std::wstring Variant::wide() const {
     const size_t size = text.size();
     for (size_t i = 0; i < size;) {
         char32_t c = 0;
-        const size_t length = decodeUtf8(p + i, size - i, c);
+        const size_t length = os::decodeUtf8(text, i, c);
         if (length == 0) {
             out += static_cast<wchar_t>(0xDC00 + p[i]);
             ++i;

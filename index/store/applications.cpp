@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -59,12 +59,12 @@ std::string desktopFileId(std::string_view relative) {
     return id;
 }
 
-std::optional<ItemRow> desktopEntryItem(const os::DesktopFile& entry, const std::string& id, const std::string& file,
-                                        const ItemRow& fileRow, const DesktopContext& context) {
+std::optional<CrawledItem> desktopEntryItem(const os::DesktopFile& entry, const std::string& id, const std::string& file,
+                                        const CrawledItem& fileRow, const DesktopContext& context) {
     const std::optional<std::string> type = entry.string(kGroup, "Type");
     const std::optional<std::string> name = entry.localeString(kGroup, "Name", context.locale);
     if (!type || !name || name->empty() || !shown(entry, context)) return std::nullopt;
-    ItemRow row;
+    CrawledItem row;
     if (*type == "Application") {
         row.kind = static_cast<int>(Kind::Program);
         row.url = "application://" + id;
@@ -110,4 +110,4 @@ bool isExecutableFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

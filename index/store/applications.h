@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 struct DesktopContext {
     std::string currentDesktop;              // $XDG_CURRENT_DESKTOP, a colon list
@@ -37,8 +37,8 @@ std::string desktopFileId(std::string_view relative);
 
 // The item an entry contributes, or none when it is not shown. `file` is the .desktop file's
 // path; size and times are taken from `fileRow`.
-std::optional<ItemRow> desktopEntryItem(const os::DesktopFile& entry, const std::string& id, const std::string& file,
-                                        const ItemRow& fileRow, const DesktopContext& context);
+std::optional<CrawledItem> desktopEntryItem(const os::DesktopFile& entry, const std::string& id, const std::string& file,
+                                        const CrawledItem& fileRow, const DesktopContext& context);
 
 // The file's text, or none when it is not a regular file of at most 1 MiB or cannot be read.
 std::optional<std::string> readDesktopFile(const std::string& path);
@@ -46,4 +46,4 @@ std::optional<std::string> readDesktopFile(const std::string& path);
 // access(X_OK) on a regular file.
 bool isExecutableFile(const std::string& path);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -10,22 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace skimmer::index {
-
-DirFd& DirFd::operator=(DirFd&& other) noexcept {
-    if (this != &other) {
-        reset();
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
-DirFd::~DirFd() { reset(); }
-
-void DirFd::reset() {
-    if (fd_ >= 0) ::close(fd_);  // never retried: on Linux the descriptor is gone even on EINTR
-    fd_ = -1;
-}
+namespace skimmer::index::store {
 
 namespace {
 
@@ -62,16 +47,16 @@ constexpr AvoidedFs kAvoided[] = {
 
 }  // namespace
 
-DirFd PosixCrawlFs::openRoot(const std::string& path, int& error) {
+os::UniqueFd PosixCrawlFs::openRoot(const std::string& path, int& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
     error = fd < 0 ? errno : 0;
-    return DirFd(fd);
+    return os::UniqueFd(fd);
 }
 
-DirFd PosixCrawlFs::openDir(int parent, const std::string& name, int& error) {
+os::UniqueFd PosixCrawlFs::openDir(int parent, const std::string& name, int& error) {
     const int fd = ::openat(parent, name.c_str(), kDirFlags);
     error = fd < 0 ? errno : 0;
-    return DirFd(fd);
+    return os::UniqueFd(fd);
 }
 
 bool PosixCrawlFs::list(int dir, std::vector<std::string>& names, int& error) {
@@ -133,4 +118,4 @@ const char* avoidedFsName(int64_t type) {
     return "";
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -8,33 +8,17 @@
 //   block if a race made one appear), and no path longer than one name is handed to the kernel, so
 //   trees deeper than PATH_MAX work.
 // - Errors come back as errno values; nothing throws.
-// - `DirFd` owns its descriptor and closes it once.
+// - `os::UniqueFd` owns its descriptor and closes it once.
 #pragma once
+
+#include "os/unique_fd.h"
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace skimmer::index {
-
-class DirFd {
-public:
-    DirFd() = default;
-    explicit DirFd(int fd) : fd_(fd) {}
-    DirFd(DirFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    DirFd& operator=(DirFd&& other) noexcept;
-    DirFd(const DirFd&) = delete;
-    DirFd& operator=(const DirFd&) = delete;
-    ~DirFd();
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    void reset();
-
-private:
-    int fd_ = -1;
-};
+namespace skimmer::index::store {
 
 enum class EntryType : uint8_t { File, Folder, Link, Other };
 
@@ -54,9 +38,9 @@ class CrawlFs {
 public:
     virtual ~CrawlFs() = default;
     // A root folder by absolute path (a link naming the root itself is followed).
-    virtual DirFd openRoot(const std::string& path, int& error) = 0;
+    virtual os::UniqueFd openRoot(const std::string& path, int& error) = 0;
     // The folder `name` inside `parent`, never following a link.
-    virtual DirFd openDir(int parent, const std::string& name, int& error) = 0;
+    virtual os::UniqueFd openDir(int parent, const std::string& name, int& error) = 0;
     // Every entry name of the folder except "." and "..", in directory order.
     virtual bool list(int dir, std::vector<std::string>& names, int& error) = 0;
     // Stat of `name` inside `dir` without following a link; "" stats `dir` itself.
@@ -68,8 +52,8 @@ public:
 // The real thing: openat, getdents64, statx, fstatfs.
 class PosixCrawlFs : public CrawlFs {
 public:
-    DirFd openRoot(const std::string& path, int& error) override;
-    DirFd openDir(int parent, const std::string& name, int& error) override;
+    os::UniqueFd openRoot(const std::string& path, int& error) override;
+    os::UniqueFd openDir(int parent, const std::string& name, int& error) override;
     bool list(int dir, std::vector<std::string>& names, int& error) override;
     bool statAt(int dir, const std::string& name, EntryStat& out, int& error) override;
     bool fsType(int dir, int64_t& type, int& error) override;
@@ -82,4 +66,4 @@ bool isAvoidedFsType(int64_t type);
 // A short name for a type in the list above ("proc", "nfs"); "" for others.
 const char* avoidedFsName(int64_t type);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

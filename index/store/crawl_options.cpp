@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 const std::vector<std::string> kDefaultExcludes = {
     // version-control internals and build caches, wherever they are
@@ -175,4 +175,4 @@ bool Excluder::excludedIn(std::string_view dir, std::string_view name) const {
     return excluded(path, name);
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

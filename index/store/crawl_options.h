@@ -20,7 +20,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 using Environment = std::function<const char*(const char*)>;  // getenv-shaped
 
@@ -80,4 +80,4 @@ private:
     std::vector<std::string> nameGlobs_, pathGlobs_;
 };
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -19,7 +19,7 @@
 #include <ctime>
 #include <unordered_set>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -39,8 +39,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 bool vanishedError(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
-ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
-    ItemRow row;
+CrawledItem rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
+    CrawledItem row;
     row.name = name;
     row.mtime = floorSeconds(st.mtimeNs);
     row.ctime = st.createdS;
@@ -64,13 +64,13 @@ ItemRow rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
 }
 
 // Entries of a folder in name order, so that two listings compare entry by entry.
-void sortByName(std::vector<ItemRow>& rows) {
-    std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) { return a.name < b.name; });
+void sortByName(std::vector<CrawledItem>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const CrawledItem& a, const CrawledItem& b) { return a.name < b.name; });
 }
 
-bool sameEntries(const std::vector<ItemRow>& a, const std::vector<ItemRow>& b) {
+bool sameEntries(const std::vector<CrawledItem>& a, const std::vector<CrawledItem>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const ItemRow& x, const ItemRow& y) { return x.name == y.name && x.sameData(y); });
+                      [](const CrawledItem& x, const CrawledItem& y) { return x.name == y.name && x.sameData(y); });
 }
 
 // One folder on the walk's stack: its descriptor (closed when too many are open, reopened on
@@ -78,7 +78,7 @@ bool sameEntries(const std::vector<ItemRow>& a, const std::vector<ItemRow>& b) {
 struct Frame {
     std::string path, name;
     int64_t id = 0;  // dirs.id
-    DirFd fd;
+    os::UniqueFd fd;
     uint64_t dev = 0, ino = 0;
     bool isPathDir = false;
     std::vector<std::string> children;
@@ -93,7 +93,7 @@ public:
         const char* file = sqlite3_db_filename(db, "main");
         if (file == nullptr || file[0] == '\0') return {};  // a private in-memory index
         const std::string path = std::string(file) + ".lock";
-        fd_ = DirFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        fd_ = os::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!fd_.valid()) return Status::failure("cannot open " + path + ": " + std::strerror(errno));
         if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
             return Status::failure("another crawl is updating " + std::string(file));
@@ -101,7 +101,7 @@ public:
     }
 
 private:
-    DirFd fd_;  // any descriptor closes the same way
+    os::UniqueFd fd_;
 };
 
 class Crawler {
@@ -139,7 +139,7 @@ private:
 
     ProgressCounts progress() const {
         const CrawlStats& s = result_.stats;
-        ProgressCounts counts{s.items, 0, foldersPending_};
+        ProgressCounts counts{.itemsSeen = s.items, .itemsPending = 0, .foldersPending = foldersPending_};
         // Entries still to come, estimated from the entries per folder seen so far.
         if (s.folders > 0) counts.itemsPending = foldersPending_ * s.items / s.folders;
         return counts;
@@ -179,7 +179,7 @@ private:
 
     void crawlRoot(const std::string& root) {
         int error = 0;
-        Frame frame{root, root};
+        Frame frame{.path = root, .name = root};
         frame.fd = fs_.openRoot(root, error);
         EntryStat st;
         if (!frame.fd.valid() || !fs_.statAt(frame.fd.get(), "", st, error)) {
@@ -247,12 +247,12 @@ private:
         if (stack_[index].fd.valid()) return true;
         size_t open = index;
         while (!stack_[open].fd.valid()) --open;  // the root's descriptor is never closed
-        DirFd current;
+        os::UniqueFd current;
         int currentFd = stack_[open].fd.get();
         for (size_t k = open + 1; k <= index; ++k) {
             int error = 0;
             EntryStat st;
-            DirFd next = fs_.openDir(currentFd, stack_[k].name, error);
+            os::UniqueFd next = fs_.openDir(currentFd, stack_[k].name, error);
             if (!next.valid() || !fs_.statAt(next.get(), "", st, error) || st.ino != stack_[k].ino ||
                 st.dev != stack_[k].dev) {
                 ++stats().vanished;  // renamed or replaced while we were below it
@@ -274,7 +274,7 @@ private:
         const int64_t stamp = std::max(st.mtimeNs, st.ctimeNs);
         auto known = dirs_.find(frame.path);
         if (known != dirs_.end() && known->second.visited) return false;  // reached twice: roots overlap
-        std::vector<ItemRow> stored;
+        std::vector<CrawledItem> stored;
         bool damaged = false;
         if (known != dirs_.end() && !writer_.readEntries(known->second.id, stored, damaged)) return false;
         const bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
@@ -287,7 +287,7 @@ private:
                 return false;
             }
         }
-        StoredDir dir{0, stamp, parent, 0, true};
+        StoredDir dir{.id = 0, .stamp = stamp, .parent = parent, .count = 0, .visited = true};
         if (known != dirs_.end()) {
             dir.id = known->second.id;
             dir.count = known->second.count;
@@ -297,17 +297,17 @@ private:
         }
         frame.id = dir.id;
         ++stats().folders;
-        std::vector<ItemRow> rows = unchanged ? recheck(frame, stored) : relist(frame, names, stored);
+        std::vector<CrawledItem> rows = unchanged ? recheck(frame, stored) : relist(frame, names, stored);
         if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
         dir.count = static_cast<int64_t>(rows.size());
         dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
-        if (hooks_.progress) hooks_.progress({result_.stats, frame.path, foldersPending_});
+        if (hooks_.progress) hooks_.progress({.stats = result_.stats, .folder = frame.path, .foldersPending = foldersPending_});
         return writer_.ok();
     }
 
     // The row for `name` in the open folder, or none (counted) when it is excluded, gone or odd.
-    std::optional<ItemRow> entryRow(const Frame& frame, const std::string& name) {
+    std::optional<CrawledItem> entryRow(const Frame& frame, const std::string& name) {
         if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
             return std::nullopt;
@@ -326,19 +326,19 @@ private:
         return rowFor(name, st, frame.isPathDir);
     }
 
-    void keepChild(Frame& frame, const ItemRow& row) {
+    void keepChild(Frame& frame, const CrawledItem& row) {
         if ((row.attrs & kAttrFolder) && !roots_.count(childPath(frame.path, row.name)))
             frame.children.push_back(row.name);
     }
 
     // The folder's entries from a fresh listing, compared with what was stored for the counts.
-    std::vector<ItemRow> relist(Frame& frame, const std::vector<std::string>& names,
-                                const std::vector<ItemRow>& stored) {
-        std::unordered_map<std::string_view, const ItemRow*> byName;
-        for (const ItemRow& item : stored) byName.emplace(item.name, &item);
-        std::vector<ItemRow> rows;
+    std::vector<CrawledItem> relist(Frame& frame, const std::vector<std::string>& names,
+                                const std::vector<CrawledItem>& stored) {
+        std::unordered_map<std::string_view, const CrawledItem*> byName;
+        for (const CrawledItem& item : stored) byName.emplace(item.name, &item);
+        std::vector<CrawledItem> rows;
         for (const std::string& name : names) {
-            std::optional<ItemRow> row = entryRow(frame, name);
+            std::optional<CrawledItem> row = entryRow(frame, name);
             if (!row) continue;
             if (rows.size() == kMaxFolderEntries) {
                 ++stats().skipped;
@@ -357,10 +357,10 @@ private:
     }
 
     // The stored entries stat'ed again (the folder itself did not change).
-    std::vector<ItemRow> recheck(Frame& frame, const std::vector<ItemRow>& stored) {
-        std::vector<ItemRow> rows;
-        for (const ItemRow& item : stored) {
-            std::optional<ItemRow> row = entryRow(frame, item.name);
+    std::vector<CrawledItem> recheck(Frame& frame, const std::vector<CrawledItem>& stored) {
+        std::vector<CrawledItem> rows;
+        for (const CrawledItem& item : stored) {
+            std::optional<CrawledItem> row = entryRow(frame, item.name);
             if (!row) {
                 ++stats().removed;
                 continue;
@@ -384,7 +384,10 @@ private:
     }
 
     void syncApplications() {
-        DesktopContext context{options_.currentDesktop, options_.locale, options_.pathDirs, isExecutableFile};
+        DesktopContext context{.currentDesktop = options_.currentDesktop,
+                               .locale = options_.locale,
+                               .pathDirs = options_.pathDirs,
+                               .isExecutable = isExecutableFile};
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
     }
 
@@ -410,4 +413,4 @@ CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const C
     return Crawler(db, options, fs, hooks).run();
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -26,7 +26,7 @@
 #include <functional>
 #include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr size_t kMaxOpenFolders = 64;
 
@@ -61,4 +61,4 @@ struct CrawlResult {
 
 CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -7,13 +7,13 @@
 #include <map>
 #include <unordered_set>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
 struct Wanted {
     int64_t dir;
-    ItemRow row;
+    CrawledItem row;
 };
 
 // Visited folders at or below `appDir`, sorted by path so that the outcome never depends on
@@ -30,11 +30,11 @@ std::vector<std::pair<std::string, int64_t>> foldersBelow(const std::unordered_m
 
 void collectFolder(IndexWriter& writer, const std::string& appDir, const std::string& path, int64_t dirId,
                    const DesktopContext& context, std::unordered_set<std::string>& claimed, std::vector<Wanted>& wanted) {
-    std::vector<ItemRow> files;  // stored in name order
+    std::vector<CrawledItem> files;  // stored in name order
     bool damaged = false;
     if (!writer.readEntries(dirId, files, damaged)) return;
     const std::string relativeFolder = path.size() > appDir.size() ? path.substr(appDir.size() + 1) + "/" : "";
-    for (const ItemRow& file : files) {
+    for (const CrawledItem& file : files) {
         if (file.ext != "desktop" || (file.attrs & kAttrFolder)) continue;
         const std::string id = desktopFileId(relativeFolder + file.name);
         if (!claimed.insert(id).second) continue;  // an earlier folder decided this id
@@ -42,7 +42,7 @@ void collectFolder(IndexWriter& writer, const std::string& appDir, const std::st
         const std::optional<std::string> text = readDesktopFile(filePath);
         if (!text) continue;
         const os::DesktopFile entry = os::parseDesktopFile(*text);
-        if (std::optional<ItemRow> row = desktopEntryItem(entry, id, filePath, file, context))
+        if (std::optional<CrawledItem> row = desktopEntryItem(entry, id, filePath, file, context))
             wanted.push_back({dirId, std::move(*row)});
     }
 }
@@ -78,4 +78,4 @@ int64_t syncDesktopItems(IndexWriter& writer, const std::unordered_map<std::stri
     return static_cast<int64_t>(wanted.size());
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

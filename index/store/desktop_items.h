@@ -16,10 +16,10 @@
 #include <unordered_map>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 // Returns the number of derived items now in the index.
 int64_t syncDesktopItems(IndexWriter& writer, const std::unordered_map<std::string, StoredDir>& dirs,
                          const std::vector<std::string>& applicationDirs, const DesktopContext& context);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -1,32 +1,21 @@
 #include "index/store/display_text.h"
 
+#include "os/utf8.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at `s[i]`, or 0 when it is not one.
+// Length of the well-formed UTF-8 sequence at `s[i]`, or 0 when it is not one or is a C1 control
+// (U+0080..U+009F), which a terminal would act on.
 size_t utf8Length(std::string_view s, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b = byte(i);
-    size_t n = 0;
-    uint32_t cp = 0;
-    if (b < 0x80) return 1;
-    if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1F;
-    else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0F;
-    else if (b >= 0xF0 && b <= 0xF4) n = 4, cp = b & 0x07;
-    else return 0;
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
-    const bool invalid = overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || (cp >= 0x80 && cp <= 0x9F);
-    return invalid ? 0 : n;
+    char32_t cp = 0;
+    const size_t n = os::decodeUtf8(s, i, cp);
+    return cp >= 0x80 && cp <= 0x9F ? 0 : n;
 }
 
 }  // namespace
@@ -62,4 +51,4 @@ std::string keepEnd(std::string_view text, size_t columns) {
     return "..." + std::string(text.substr(starts[starts.size() - (columns - 3)]));
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

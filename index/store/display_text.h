@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 std::string terminalSafe(std::string_view bytes);
 
@@ -17,4 +17,4 @@ std::string terminalSafe(std::string_view bytes);
 // code points, not display cells (good enough for a progress line).
 std::string keepEnd(std::string_view text, size_t columns);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -40,7 +40,7 @@ public:
     }
 
     // One entry; `previousMtime` carries the delta base from entry to entry.
-    bool entry(ItemRow& row, int64_t& previousMtime, bool wantName) {
+    bool entry(CrawledItem& row, int64_t& previousMtime, bool wantName) {
         uint64_t length, kindAttrs, size, mtime, ctime;
         if (!varint(length) || length > static_cast<uint64_t>(end_ - at_)) return false;
         if (wantName) row.name.assign(at_, length);
@@ -61,7 +61,7 @@ private:
     const char* end_;
 };
 
-void finish(ItemRow& row) {
+void finish(CrawledItem& row) {
     row.ext = entryExtension(row.name, row.kind);
     row.url.reset();
     row.display.reset();
@@ -73,11 +73,11 @@ std::string entryExtension(std::string_view name, int kind) {
     return kind == static_cast<int>(Kind::Folder) ? std::string() : extensionOf(name);
 }
 
-std::string encodeEntries(std::vector<ItemRow> rows) {
-    std::stable_sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) { return a.name < b.name; });
+std::string encodeEntries(std::vector<CrawledItem> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const CrawledItem& a, const CrawledItem& b) { return a.name < b.name; });
     std::string out;
     int64_t previousMtime = 0;
-    for (const ItemRow& row : rows) {
+    for (const CrawledItem& row : rows) {
         putVarint(out, row.name.size());
         out += row.name;
         putVarint(out, static_cast<uint64_t>(row.kind) << 4 | static_cast<uint64_t>(row.attrs & 15));
@@ -89,11 +89,11 @@ std::string encodeEntries(std::vector<ItemRow> rows) {
     return out;
 }
 
-bool decodeEntries(std::string_view blob, std::vector<ItemRow>& out) {
+bool decodeEntries(std::string_view blob, std::vector<CrawledItem>& out) {
     Reader reader(blob);
     int64_t previousMtime = 0;
     while (!reader.done()) {
-        ItemRow row;
+        CrawledItem row;
         if (!reader.entry(row, previousMtime, true)) return false;
         finish(row);
         out.push_back(std::move(row));
@@ -101,7 +101,7 @@ bool decodeEntries(std::string_view blob, std::vector<ItemRow>& out) {
     return true;
 }
 
-bool decodeEntryAt(std::string_view blob, uint32_t pos, ItemRow& out) {
+bool decodeEntryAt(std::string_view blob, uint32_t pos, CrawledItem& out) {
     Reader reader(blob);
     int64_t previousMtime = 0;
     for (uint32_t i = 0; i <= pos; ++i)
@@ -110,4 +110,4 @@ bool decodeEntryAt(std::string_view blob, uint32_t pos, ItemRow& out) {
     return true;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

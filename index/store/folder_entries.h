@@ -22,15 +22,15 @@
 #include <string_view>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
-std::string encodeEntries(std::vector<ItemRow> rows);
-bool decodeEntries(std::string_view blob, std::vector<ItemRow>& out);
+std::string encodeEntries(std::vector<CrawledItem> rows);
+bool decodeEntries(std::string_view blob, std::vector<CrawledItem>& out);
 
 // Decodes only as far as entry `pos`; false when the blob is malformed or shorter.
-bool decodeEntryAt(std::string_view blob, uint32_t pos, ItemRow& out);
+bool decodeEntryAt(std::string_view blob, uint32_t pos, CrawledItem& out);
 
 // The lower-case extension an entry of this name and kind carries: none for folders.
 std::string entryExtension(std::string_view name, int kind);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

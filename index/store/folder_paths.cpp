@@ -1,6 +1,6 @@
 #include "index/store/folder_paths.h"
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 std::string childPath(const std::string& parent, std::string_view name) {
     std::string path;
@@ -64,4 +64,4 @@ std::unordered_map<int64_t, std::string> folderPaths(const std::vector<FolderRow
     return paths;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

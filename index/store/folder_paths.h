@@ -10,10 +10,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 struct FolderRow {
     int64_t id = 0;
@@ -30,4 +31,4 @@ std::unordered_map<int64_t, std::string> folderPaths(const std::vector<FolderRow
 // "<parent>/<name>" without doubling the root's slash.
 std::string childPath(const std::string& parent, std::string_view name);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

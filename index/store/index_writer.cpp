@@ -4,66 +4,26 @@
 #include "index/store/folder_paths.h"
 #include "index/store/schema.h"
 
-namespace skimmer::index {
-
-const char* const kItemDataColumns = "name, kind, ext, size, mtime, ctime, attrs, url, display";
+namespace skimmer::index::store {
 
 namespace {
 
 std::string itemColumns() { return std::string("id, ") + kItemDataColumns; }
-
-void bindOptionalBlob(sqlite3_stmt* stmt, int index, const std::optional<std::string>& value) {
-    if (value) bindBlob(stmt, index, *value);
-    else sqlite3_bind_null(stmt, index);
-}
-
-// Binds kind .. display as ?2 .. ?9 (the order both INSERT and UPDATE use).
-void bindRowData(sqlite3_stmt* stmt, const ItemRow& row) {
-    sqlite3_bind_int(stmt, 2, row.kind);
-    bindText(stmt, 3, row.ext);
-    sqlite3_bind_int64(stmt, 4, row.size);
-    sqlite3_bind_int64(stmt, 5, row.mtime);
-    sqlite3_bind_int64(stmt, 6, row.ctime);
-    sqlite3_bind_int(stmt, 7, row.attrs);
-    bindOptionalBlob(stmt, 8, row.url);
-    bindOptionalBlob(stmt, 9, row.display);
-}
 
 void bindOptionalInt(sqlite3_stmt* stmt, int index, std::optional<int64_t> value) {  // NULL when none
     if (value) sqlite3_bind_int64(stmt, index, *value);
     else sqlite3_bind_null(stmt, index);
 }
 
-std::optional<std::string> optionalBytes(sqlite3_stmt* stmt, int index) {
-    if (sqlite3_column_type(stmt, index) == SQLITE_NULL) return std::nullopt;
-    return columnBytes(stmt, index);
-}
-
 }  // namespace
-
-void readItemData(sqlite3_stmt* stmt, int first, ItemRow& row) {
-    row.name = columnBytes(stmt, first);
-    row.kind = sqlite3_column_int(stmt, first + 1);
-    row.ext = columnBytes(stmt, first + 2);
-    row.size = sqlite3_column_int64(stmt, first + 3);
-    row.mtime = sqlite3_column_int64(stmt, first + 4);
-    row.ctime = sqlite3_column_int64(stmt, first + 5);
-    row.attrs = sqlite3_column_int(stmt, first + 6);
-    row.url = optionalBytes(stmt, first + 7);
-    row.display = optionalBytes(stmt, first + 8);
-}
 
 IndexWriter::IndexWriter(sqlite3* db) : db_(db) {
     struct {
         Stmt* stmt;
         std::string sql;
     } statements[] = {
-        {&insertItem_,
-         "INSERT INTO items(dir, kind, ext, size, mtime, ctime, attrs, url, display, name) "
-         "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"},
-        {&updateItem_,
-         "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10 "
-         "WHERE id = ?1"},
+        {&insertItem_, kInsertItemSql},
+        {&updateItem_, kUpdateItemSql},
         {&deleteItem_, "DELETE FROM items WHERE id = ?1"},
         {&selectDerived_, "SELECT " + itemColumns() + " FROM items WHERE dir = ?1"},
         {&selectAllDerived_, "SELECT " + itemColumns() + ", dir FROM items WHERE dir > 0"},
@@ -146,7 +106,7 @@ Status IndexWriter::loadDirs(std::unordered_map<std::string, StoredDir>& out) {
     return status_;
 }
 
-bool IndexWriter::readEntries(int64_t dir, std::vector<ItemRow>& out, bool& damaged) {
+bool IndexWriter::readEntries(int64_t dir, std::vector<CrawledItem>& out, bool& damaged) {
     if (!status_) return false;
     sqlite3_stmt* stmt = selectEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
@@ -166,7 +126,7 @@ bool IndexWriter::readEntries(int64_t dir, std::vector<ItemRow>& out, bool& dama
     return true;
 }
 
-void IndexWriter::replaceEntries(int64_t dir, const std::vector<ItemRow>& rows, int64_t previousCount) {
+void IndexWriter::replaceEntries(int64_t dir, const std::vector<CrawledItem>& rows, int64_t previousCount) {
     sqlite3_stmt* stmt = replaceEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
     sqlite3_bind_int64(stmt, 2, static_cast<int64_t>(rows.size()));
@@ -203,20 +163,18 @@ bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, st
     return status_.ok;
 }
 
-int64_t IndexWriter::insertItem(int64_t dir, const ItemRow& row) {
+int64_t IndexWriter::insertItem(int64_t dir, const CrawledItem& row) {
     sqlite3_stmt* stmt = insertItem_.get();
     sqlite3_bind_int64(stmt, 1, dir);
-    bindRowData(stmt, row);
-    bindBlob(stmt, 10, row.name);
+    bindItemData(stmt, row);
     touched(1);
     return step(stmt, "adding an item") ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
-void IndexWriter::updateItem(int64_t id, const ItemRow& row) {
+void IndexWriter::updateItem(int64_t id, const CrawledItem& row) {
     sqlite3_stmt* stmt = updateItem_.get();
     sqlite3_bind_int64(stmt, 1, id);
-    bindRowData(stmt, row);
-    bindBlob(stmt, 10, row.name);
+    bindItemData(stmt, row);
     touched();
     step(stmt, "updating an item");
 }
@@ -269,4 +227,4 @@ Status IndexWriter::setMeta(const char* key, const std::string& value) {
     return status_;
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

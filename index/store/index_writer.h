@@ -14,6 +14,7 @@
 // - The writer borrows the connection; the caller owns it and must outlive the writer.
 #pragma once
 
+#include "index/store/item_binding.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
@@ -22,32 +23,11 @@
 #include <unordered_map>
 #include <vector>
 
-namespace skimmer::index {
-
-// One items row as the crawler computes it.
-struct ItemRow {
-    std::string name;
-    int kind = 0;
-    std::string ext;
-    int64_t size = 0, mtime = 0, ctime = 0;
-    int attrs = 0;
-    std::optional<std::string> url, display;
-
-    // Same content apart from the name and the id (what decides an UPDATE).
-    bool sameData(const ItemRow& o) const {
-        return kind == o.kind && ext == o.ext && size == o.size && mtime == o.mtime && ctime == o.ctime &&
-               attrs == o.attrs && url == o.url && display == o.display;
-    }
-};
-
-// The columns of an `items` row that make its ItemRow, in the order `readItemData` takes them.
-extern const char* const kItemDataColumns;
-// Fills `row` from those columns of the current row of `stmt`, starting at column `first`.
-void readItemData(sqlite3_stmt* stmt, int first, ItemRow& row);
+namespace skimmer::index::store {
 
 struct StoredItem {
     int64_t id = 0;
-    ItemRow row;
+    CrawledItem row;
 };
 
 struct StoredDir {
@@ -86,16 +66,16 @@ public:
 
     // The entries of folder `dir`, in stored order. A row that does not decode leaves `out` empty
     // and sets `damaged`: the caller then lists the folder afresh. False only when SQLite fails.
-    bool readEntries(int64_t dir, std::vector<ItemRow>& out, bool& damaged);
+    bool readEntries(int64_t dir, std::vector<CrawledItem>& out, bool& damaged);
     // Replaces them; `previousCount` is how many the row held.
-    void replaceEntries(int64_t dir, const std::vector<ItemRow>& rows, int64_t previousCount);
+    void replaceEntries(int64_t dir, const std::vector<CrawledItem>& rows, int64_t previousCount);
 
     // The items made from files of folder `dir`.
     bool itemsOf(int64_t dir, std::vector<StoredItem>& out);
     // Every item made from a file of a crawled folder, with its folder's id in `dirs`.
     bool derivedItems(std::vector<StoredItem>& out, std::vector<int64_t>& dirs);
-    int64_t insertItem(int64_t dir, const ItemRow& row);
-    void updateItem(int64_t id, const ItemRow& row);
+    int64_t insertItem(int64_t dir, const CrawledItem& row);
+    void updateItem(int64_t id, const CrawledItem& row);
     void deleteItem(int64_t id);
 
     Status setMeta(const char* key, int64_t value);
@@ -120,4 +100,4 @@ private:
     Stmt insertDir_, updateDir_, deleteDir_, deleteDirItems_, selectEntries_, replaceEntries_, metaInt_, metaText_;
 };
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

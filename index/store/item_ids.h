@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr int64_t kEntryTag = int64_t{1} << 62;
 inline constexpr int kEntryPosBits = 24;
@@ -23,4 +23,4 @@ inline int64_t entryId(int64_t folder, uint32_t pos) { return kEntryTag | (folde
 inline int64_t entryFolder(int64_t id) { return (id & ~kEntryTag) >> kEntryPosBits; }
 inline uint32_t entryPos(int64_t id) { return static_cast<uint32_t>(id & (kMaxFolderEntries - 1)); }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

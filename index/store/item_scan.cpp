@@ -4,7 +4,7 @@
 #include "index/store/folder_paths.h"
 #include "index/store/item_ids.h"
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -15,7 +15,7 @@ Status scanEntries(sqlite3* db, const std::unordered_map<int64_t, std::string>* 
     Status status;
     Stmt stmt = prepare(db, "SELECT id, entries FROM dirs", status);
     if (!stmt) return status;
-    std::vector<ItemRow> rows;
+    std::vector<CrawledItem> rows;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         const int64_t dir = sqlite3_column_int64(stmt.get(), 0);
@@ -40,7 +40,7 @@ Status scanItems(sqlite3* db, const std::function<void(const ScannedItem&)>& vis
     Status status;
     Stmt stmt = prepare(db, std::string("SELECT id, ") + kItemDataColumns + " FROM items", status);
     if (!stmt) return status;
-    ItemRow row;
+    CrawledItem row;
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         const int64_t id = sqlite3_column_int64(stmt.get(), 0);
@@ -65,4 +65,4 @@ Status forEachItem(sqlite3* db, bool withPaths, const std::function<void(const S
     return scanItems(db, visit);
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -16,15 +16,15 @@
 #include <functional>
 #include <string>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 struct ScannedItem {
     int64_t id = 0;
     int64_t dir = 0;
     const std::string* dirPath = nullptr;  // set for folder entries when paths were asked for
-    const ItemRow& row;
+    const CrawledItem& row;
 };
 
 Status forEachItem(sqlite3* db, bool withPaths, const std::function<void(const ScannedItem&)>& visit);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

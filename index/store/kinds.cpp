@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 namespace {
 
@@ -116,4 +116,4 @@ Kind kindFromExtension(std::string_view lowerExt) {
 
 Kind kindFromName(std::string_view fileName) { return kindFromExtension(extensionOf(fileName)); }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 enum class Kind : uint8_t {
     Unknown = 0,
@@ -68,4 +68,4 @@ std::string extensionOf(std::string_view fileName);
 Kind kindFromExtension(std::string_view lowerExt);
 Kind kindFromName(std::string_view fileName);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

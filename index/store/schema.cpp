@@ -7,7 +7,7 @@
 #include <random>
 #include <system_error>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 const char* const kSchemaSql = R"sql(
 -- Crawl state and counters for readers ("items waiting to be indexed"), see schema.h for the keys.
@@ -218,4 +218,4 @@ std::optional<int64_t> readMetaInt(sqlite3* db, const char* key) {
     return sqlite3_column_int64(row.get(), 0);
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -24,9 +24,11 @@
 #include "index/store/sqlite_handle.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 inline constexpr int kSchemaVersion = 2;
 
@@ -83,4 +85,4 @@ Status writeMeta(sqlite3* db, const char* key, std::string_view value);
 std::optional<std::string> readMetaText(sqlite3* db, const char* key);
 std::optional<int64_t> readMetaInt(sqlite3* db, const char* key);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

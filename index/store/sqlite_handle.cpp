@@ -1,6 +1,6 @@
 #include "index/store/sqlite_handle.h"
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 Status sqliteFailure(sqlite3* db, std::string_view what) {
     const int code = db ? sqlite3_extended_errcode(db) : SQLITE_ERROR;
@@ -40,4 +40,4 @@ std::optional<int64_t> queryInt(sqlite3* db, const char* sql) {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 
 struct DbCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -59,4 +59,4 @@ std::string columnBytes(sqlite3_stmt* stmt, int index);
 // The first column of the first row of `sql`, as an integer; none when there is no row or on error.
 std::optional<int64_t> queryInt(sqlite3* db, const char* sql);
 
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

@@ -62,10 +62,10 @@ int64_t steadyMillis() {
 }
 
 std::string absolute(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return normalizePath(path);
+    if (!path.empty() && path[0] == '/') return store::normalizePath(path);
     std::string cwd(4096, '\0');
     if (::getcwd(cwd.data(), cwd.size()) == nullptr) return {};
-    return normalizePath(std::string(cwd.c_str()) + "/" + path);
+    return store::normalizePath(std::string(cwd.c_str()) + "/" + path);
 }
 
 // Parses argv into `args`; an error text on failure.
@@ -103,12 +103,12 @@ std::optional<std::string> parseArgs(int argc, char** argv, Args& args) {
     return std::nullopt;
 }
 
-CrawlOptions crawlOptions(const Args& args) {
-    CrawlOptions options = defaultCrawlOptions([](const char* name) { return std::getenv(name); });
+store::CrawlOptions crawlOptions(const Args& args) {
+    store::CrawlOptions options = store::defaultCrawlOptions([](const char* name) { return std::getenv(name); });
     if (!args.roots.empty()) options.roots = args.roots;
-    const std::string config = defaultConfigPath([](const char* name) { return std::getenv(name); });
+    const std::string config = store::defaultConfigPath([](const char* name) { return std::getenv(name); });
     if (!config.empty())
-        for (const std::string& problem : loadIndexConfig(config, options, !args.roots.empty()))
+        for (const std::string& problem : store::loadIndexConfig(config, options, !args.roots.empty()))
             std::fprintf(stderr, "skimmer-index: %s\n", problem.c_str());
     options.excludes.insert(options.excludes.end(), args.excludes.begin(), args.excludes.end());
     return options;
@@ -124,29 +124,29 @@ void removeIndexFiles(const std::filesystem::path& db) {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db.string() + suffix, ignored);
 }
 
-bool damaged(const Status& status) {
+bool damaged(const store::Status& status) {
     const int primary = status.code & 0xFF;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 int runCrawl(const Args& args) {
     if (args.rebuild) removeIndexFiles(args.db);
-    const CrawlOptions options = crawlOptions(args);
+    const store::CrawlOptions options = crawlOptions(args);
     ProgressLine line(stdout, ::isatty(STDOUT_FILENO), terminalColumns(), steadyMillis);
-    CrawlHooks hooks;
-    hooks.progress = [&](const CrawlProgress& p) { line.update(p); };
+    store::CrawlHooks hooks;
+    hooks.progress = [&](const store::CrawlProgress& p) { line.update(p); };
     if (!args.storeOnly) hooks.afterCommit = searchStructureHook();
     const int64_t started = steadyMillis();
-    CrawlResult result;
+    store::CrawlResult result;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        OpenedIndex index = openIndexForWriting(args.db);
+        store::OpenedIndex index = store::openIndexForWriting(args.db);
         if (!index.notice.empty()) std::fprintf(stderr, "skimmer-index: %s\n", index.notice.c_str());
         if (!index.db) {
             std::fprintf(stderr, "skimmer-index: %s\n", index.status.error.c_str());
             return kExitNoIndex;
         }
-        PosixCrawlFs fs;
-        result = crawl(index.db.get(), options, fs, hooks);
+        store::PosixCrawlFs fs;
+        result = store::crawl(index.db.get(), options, fs, hooks);
         line.finish();
         if (result.status || !damaged(result.status) || attempt == 1) break;
         std::fprintf(stderr, "skimmer-index: the index is damaged (%s); rebuilding it\n", result.status.error.c_str());
@@ -163,7 +163,7 @@ int runCrawl(const Args& args) {
         std::fprintf(stderr, "skimmer-index: %s\n", result.status.error.c_str());
         return kExitCrawlFailed;
     }
-    const CrawlStats& s = result.stats;
+    const store::CrawlStats& s = result.stats;
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
                 static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
@@ -174,29 +174,29 @@ int runCrawl(const Args& args) {
 int runStats(const Args& args) {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(args.db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    Db db(raw);
+    store::Db db(raw);
     std::string why;
-    if (rc != SQLITE_OK || checkSchema(db.get(), why) != SchemaState::Current) {
+    if (rc != SQLITE_OK || store::checkSchema(db.get(), why) != store::SchemaState::Current) {
         std::fprintf(stderr, "skimmer-index: no usable index at %s%s%s\n", args.db.c_str(), why.empty() ? "" : ": ",
                      why.c_str());
         return kExitNoIndex;
     }
     sqlite3_busy_timeout(db.get(), 2000);
-    const auto count = [&](const char* sql) { return static_cast<long long>(queryInt(db.get(), sql).value_or(0)); };
-    const auto meta = [&](const char* key) { return static_cast<long long>(readMetaInt(db.get(), key).value_or(0)); };
-    std::printf("indexer version: %s\n", readMetaText(db.get(), kMetaIndexerVersion).value_or(kIndexerVersion).c_str());
+    const auto count = [&](const char* sql) { return static_cast<long long>(store::queryInt(db.get(), sql).value_or(0)); };
+    const auto meta = [&](const char* key) { return static_cast<long long>(store::readMetaInt(db.get(), key).value_or(0)); };
+    std::printf("indexer version: %s\n", store::readMetaText(db.get(), store::kMetaIndexerVersion).value_or(store::kIndexerVersion).c_str());
     std::printf("index: %s\n", args.db.c_str());
-    std::printf("items: %lld\n", meta(kMetaItemCount));
+    std::printf("items: %lld\n", meta(store::kMetaItemCount));
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
     std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
-    std::printf("items waiting to be indexed: %lld\n", meta(kMetaItemsPending));
-    std::printf("folders waiting to be indexed: %lld\n", meta(kMetaFoldersPending));
-    std::printf("crawl state: %s\n", readMetaText(db.get(), kMetaCrawlState).value_or("unknown").c_str());
-    const std::time_t finished = static_cast<std::time_t>(meta(kMetaCrawlFinished));
+    std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
+    std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
+    std::printf("crawl state: %s\n", store::readMetaText(db.get(), store::kMetaCrawlState).value_or("unknown").c_str());
+    const std::time_t finished = static_cast<std::time_t>(meta(store::kMetaCrawlFinished));
     char when[64] = "never";
     if (finished > 0) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&finished));
     std::printf("last crawl finished: %s\n", when);
-    std::printf("generation: %lld\n", meta(kMetaGeneration));
+    std::printf("generation: %lld\n", meta(store::kMetaGeneration));
     return kExitOk;
 }
 
@@ -210,7 +210,7 @@ int run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
-    if (args.db.empty()) args.db = defaultIndexPath();
+    if (args.db.empty()) args.db = store::defaultIndexPath();
     if (args.db.empty()) {
         std::fputs("skimmer-index: set HOME or XDG_CACHE_HOME (an absolute folder), or give --db\n", stderr);
         return kExitUsage;

@@ -16,7 +16,7 @@ namespace skimmer::index::tool {
 class ProgressLine {
 public:
     ProgressLine(std::FILE* out, bool terminal, int columns, std::function<int64_t()> nowMillis);
-    void update(const CrawlProgress& progress);
+    void update(const store::CrawlProgress& progress);
     void finish();
 
 private:

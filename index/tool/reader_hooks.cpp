@@ -25,7 +25,7 @@ void tuneSqliteForOneQuery() {
 int runQuery(const QueryRequest& request, const std::filesystem::path& database, std::FILE* out, std::FILE* err) {
     tuneSqliteForOneQuery();
     query::QueryCommand command{request.text, request.kind, request.limit, request.nulTerminated};
-    return query::runQueryCommand(command, database.empty() ? defaultIndexPath() : database, out, err);
+    return query::runQueryCommand(command, database.empty() ? store::defaultIndexPath() : database, out, err);
 }
 
 std::function<void(sqlite3*)> searchStructureHook() {

@@ -21,7 +21,7 @@ struct Canvas {
         std::string out;
         for (int32_t x = 0; x < width; ++x) {
             const auto cp = static_cast<char32_t>(at(x, y).Char.UnicodeChar);
-            if (cp != 0) AppendUtf8(out, cp);
+            if (cp != 0) os::appendUtf8(out, cp);
         }
         return out;
     }
@@ -48,29 +48,6 @@ TListBoxExData dataOf(std::vector<TListBoxExItem> items, int32_t current = 0) {
     data.Colors = {0x07, 0x07, 0x07, 0x30, 0x30, 0x1E};
     return data;
 }
-
-struct StateCase {
-    uint32_t flags;
-    bool current, focused;
-    uint16_t expect;
-};
-
-class DrawStateTest : public ::testing::TestWithParam<StateCase> {};
-
-TEST_P(DrawStateTest, ARowIsDrawnInItsStatesColoursMarginIncluded) {
-    const auto& c = GetParam();
-    TListBoxExData data = dataOf({textRow("x"), textRow("abc", c.flags)}, c.current ? 1 : 0);
-    Canvas out(8, 3);
-    DrawListBoxEx(data, out.canvas(c.focused));
-    for (int32_t x : {0, 3, 5, 7}) EXPECT_EQ(out.attrAt(x, 1), c.expect) << "column " << x;
-    EXPECT_EQ(out.textAt(1), "   abc  ");
-    EXPECT_EQ(out.attrAt(0, 2), 0x07) << "below the last row: Colors[0]";
-    EXPECT_EQ(out.textAt(2), "        ");
-}
-
-INSTANTIATE_TEST_SUITE_P(States, DrawStateTest, ::testing::Values(
-    StateCase{0, false, true, 1}, StateCase{0, true, true, 3}, StateCase{0, true, false, 1},
-    StateCase{kLbxHighlighted, false, true, 5}, StateCase{kLbxHighlighted, true, true, 3}));
 
 TEST(DrawTest, EachColumnTakesItsOwnAttribute) {
     TListBoxExItem item = textRow("abc");

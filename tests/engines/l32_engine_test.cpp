@@ -283,6 +283,35 @@ TEST_F(LocateEngine, ANewQueryEndsTheRunningProgram) {
     EXPECT_TRUE(processGone(second));
 }
 
+size_t openDescriptors() {
+    size_t n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+// Searches abandoned at every stage, many times over: no descriptor and no child is left behind,
+// whether the query is ended, replaced, or its engine simply destroyed.
+TEST_F(LocateEngine, AbandonedRunsLeaveNoDescriptorAndNoChild) {
+    fakeLocate("printf '/a\\n'; exec sleep 600");
+    const size_t before = openDescriptors();
+    for (int i = 0; i < 60; ++i) {
+        open();
+        ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+        if (i % 3 >= 1) {
+            ASSERT_EQ(L32Fetch(*engine, *results), 0);
+        }
+        if (i % 3 == 2) {
+            ASSERT_EQ(L32Query(*engine, "y", ""), 0);
+        }
+        if (i % 2 == 0) L32EndQuery(*engine);
+        engine.reset();
+    }
+    EXPECT_EQ(openDescriptors(), before);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child is left: it would be a zombie";
+    EXPECT_EQ(errno, ECHILD);
+}
+
 TEST_F(LocateEngine, ChoiceFollowsTheSettingAtEachUse) {
     EXPECT_EQ(ChosenEngine(config), EngineChoice::WindowsSearch);
     for (int value : {1, 2, -1}) {

@@ -18,7 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::unique_ptr<Process> startOrFail(ProcessSpec launch) {
+std::unique_ptr<Process> startOrFail(LaunchSpec launch) {
     std::string error;
     auto p = Process::start(launch, error);
     EXPECT_TRUE(p) << error;

@@ -8,9 +8,10 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <vector>
 #include <string>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 #include "far/far.h"
 #include "host/term/text_width.h"

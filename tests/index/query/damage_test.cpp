@@ -59,7 +59,7 @@ protected:
     void SetUp() override {
         fillRandom(index_, 1500, 77);
         index_.buildSidecar({16, 0});
-        ASSERT_TRUE(execSql(index_.db(), "PRAGMA wal_checkpoint(TRUNCATE)").ok);
+        ASSERT_TRUE(store::execSql(index_.db(), "PRAGMA wal_checkpoint(TRUNCATE)").ok);
         copy_ = index_.file().parent_path() / "copy.sqlite";
         dbBytes_ = readFile(index_.file());
         namesBytes_ = readFile(nameIndexPathFor(index_.file()));
@@ -135,15 +135,15 @@ TEST(SearchWhileIndexing, ReadersSeeWholeCommitsAndBusyIsHandled) {
     constexpr int kBatches = 40, kBatchSize = 25;
     std::atomic<bool> writing{true};
     std::thread writer([&] {
-        OpenedIndex own = openIndexForWriting(index.file());
+        store::OpenedIndex own = store::openIndexForWriting(index.file());
         sqlite3* db = own.db.get();
-        IndexWriter batches(db);
-        std::vector<skimmer::index::ItemRow> rows;  // the entries of folder 1, growing by one batch per commit
+        store::IndexWriter batches(db);
+        std::vector<store::CrawledItem> rows;  // the entries of folder 1, growing by one batch per commit
         for (int b = 0; b < kBatches; ++b) {
             batches.begin();
             const auto before = static_cast<int64_t>(rows.size());
             for (int i = 0; i < kBatchSize; ++i) {
-                skimmer::index::ItemRow row;
+                store::CrawledItem row;
                 row.name = "wave " + std::to_string(b) + "_" + std::to_string(i);
                 row.kind = 2;
                 rows.push_back(row);

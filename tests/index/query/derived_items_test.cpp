@@ -17,16 +17,16 @@ namespace {
 class DerivedItems : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        test::makeDir(apps_);
-        test::writeFile(apps_ + "/zed.desktop", "[Desktop Entry]\nType=Application\nName=Zebra Editor\nExec=zed %f\n");
-        test::writeFile(apps_ + "/site.desktop", "[Desktop Entry]\nType=Link\nName=Zebra Site\nURL=https://example.org/\n");
-        test::writeFile(apps_ + "/zebra notes.txt", "a file");
-        CrawlOptions options = test::rootsOnly({apps_});
+        store::test::makeDir(apps_);
+        store::test::writeFile(apps_ + "/zed.desktop", "[Desktop Entry]\nType=Application\nName=Zebra Editor\nExec=zed %f\n");
+        store::test::writeFile(apps_ + "/site.desktop", "[Desktop Entry]\nType=Link\nName=Zebra Site\nURL=https://example.org/\n");
+        store::test::writeFile(apps_ + "/zebra notes.txt", "a file");
+        store::CrawlOptions options = store::test::rootsOnly({apps_});
         options.applicationDirs = {apps_};
-        ASSERT_TRUE(test::crawlInto(db_.string(), options).result.status);
+        ASSERT_TRUE(store::test::crawlInto(db_.string(), options).result.status);
         std::filesystem::remove(nameIndexPathFor(db_));
         if (GetParam()) {
-            OpenedIndex opened = openIndexForWriting(db_);
+            store::OpenedIndex opened = store::openIndexForWriting(db_);
             ASSERT_TRUE(buildNameIndex(opened.db.get()).ok);
         }
     }

@@ -137,9 +137,9 @@ TEST_F(Face, ItemsWaitingToBeIndexedComeFromARunningCrawl) {
     SearchManager manager(index_.file());
     auto catalog = manager.getCatalog("systemindex");
     EXPECT_EQ(catalog->numberOfItemsToIndex().incremental, 0);
-    writeMeta(index_.db(), kMetaCrawlState, "running");
-    writeMeta(index_.db(), kMetaItemsPending, int64_t{42});
-    writeMeta(index_.db(), kMetaFoldersPending, int64_t{7});
+    store::writeMeta(index_.db(), store::kMetaCrawlState, "running");
+    store::writeMeta(index_.db(), store::kMetaItemsPending, int64_t{42});
+    store::writeMeta(index_.db(), store::kMetaFoldersPending, int64_t{7});
     const ItemsToIndex counts = catalog->numberOfItemsToIndex();
     EXPECT_EQ(counts.incremental, 42);
     EXPECT_EQ(counts.notificationQueue, 7);
@@ -195,7 +195,7 @@ TEST_F(Face, SidecarOfAnotherIndexWithTheSameGenerationIsNotUsed) {
     other.begin();
     other.add(TestItem{0, 1, "report only here", 2, "", 1, 5});
     other.bumpGeneration();
-    ASSERT_TRUE(writeMeta(other.db(), kMetaInstance, int64_t{77}).ok);
+    ASSERT_TRUE(store::writeMeta(other.db(), store::kMetaInstance, int64_t{77}).ok);
     other.commit();
     std::filesystem::copy_file(nameIndexPathFor(index_.file()), nameIndexPathFor(other.file()));
     SearchManager manager(other.file());

@@ -37,7 +37,7 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         fillRandom(index_, 3000, 1234);
-        ASSERT_TRUE(execSql(index_.db(), "UPDATE items SET ext = '' WHERE kind = 1").ok);
+        ASSERT_TRUE(store::execSql(index_.db(), "UPDATE items SET ext = '' WHERE kind = 1").ok);
         const Mode mode = GetParam();
         if (mode == Mode::DenseLists) index_.buildSidecar({16, 0});
         if (mode == Mode::AllLists) index_.buildSidecar({16, 1u << 30});
@@ -58,11 +58,11 @@ protected:
     std::vector<int64_t> run(const std::string& text) {
         const ParsedQuery parsed = parseQuery(text, kNow);
         EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
-        execSql(index_.db(), "BEGIN");
+        store::execSql(index_.db(), "BEGIN");
         auto stream = openHitStream(index_.db(), names_.get(), parsed.root);
         std::vector<int64_t> ids;
         while (auto id = stream->next()) ids.push_back(*id);
-        execSql(index_.db(), "COMMIT");
+        store::execSql(index_.db(), "COMMIT");
         return ids;
     }
 

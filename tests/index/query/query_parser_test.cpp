@@ -78,13 +78,13 @@ TEST_F(QueryLanguage, WordsPhrasesAndOperators) {
 }
 
 TEST_F(QueryLanguage, PropertyRestrictions) {
-    const uint32_t program = 1u << static_cast<int>(Kind::Program), folder = 1u << static_cast<int>(Kind::Folder);
+    const uint32_t program = 1u << static_cast<int>(store::Kind::Program), folder = 1u << static_cast<int>(store::Kind::Folder);
     EXPECT_EQ(parsed("x System.Kind:program System.Kind:(NOT folder)"),
               "and(name:x kind:" + std::to_string(program) + " not(kind:" + std::to_string(folder) + "))");
     EXPECT_EQ(parsed("kind:Programs"), "kind:" + std::to_string(program));
-    EXPECT_EQ(parsed("kind:pictures"), "kind:" + std::to_string(1u << static_cast<int>(Kind::Picture)));
+    EXPECT_EQ(parsed("kind:pictures"), "kind:" + std::to_string(1u << static_cast<int>(store::Kind::Picture)));
     EXPECT_EQ(parsed("kind:favorites"), "kind:" + std::to_string((1u << 8) | (1u << 23)));
-    EXPECT_EQ(parsed("kind:files"), "kind:" + std::to_string(((1u << kKindCount) - 1) & ~(1u << 6) & ~(1u << 9)) + "f");
+    EXPECT_EQ(parsed("kind:files"), "kind:" + std::to_string(((1u << store::kKindCount) - 1) & ~(1u << 6) & ~(1u << 9)) + "f");
     EXPECT_EQ(parsed("ext:MP3 ext:.pdf System.FileExtension:*.gz"), "and(ext:mp3 ext:pdf ext:gz)");
     EXPECT_EQ(parsed("ext:(mp3 OR ogg)"), "or(ext:mp3 ext:ogg)");
     EXPECT_EQ(parsed("name:\"Big File\""), "name:big file");

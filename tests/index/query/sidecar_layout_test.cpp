@@ -136,10 +136,10 @@ TEST(SidecarInstance, AnotherInstanceMakesTheSidecarStaleAndRebuilt) {
     TestIndex index;
     fillRandom(index, 50, 3);
     index.buildSidecar();
-    EXPECT_EQ(openSidecar(index)->instance(), static_cast<uint64_t>(readMetaInt(index.db(), kMetaInstance).value_or(-1)))
+    EXPECT_EQ(openSidecar(index)->instance(), static_cast<uint64_t>(store::readMetaInt(index.db(), store::kMetaInstance).value_or(-1)))
         << "a new index gets a random instance stamp, which the sidecar carries";
     EXPECT_TRUE(buildNameIndex(index.db()).skipped);
-    ASSERT_TRUE(writeMeta(index.db(), kMetaInstance, int64_t{0x1234'5678'9ABC}).ok);
+    ASSERT_TRUE(store::writeMeta(index.db(), store::kMetaInstance, int64_t{0x1234'5678'9ABC}).ok);
     const NameIndexBuildResult rebuilt = buildNameIndex(index.db());
     ASSERT_TRUE(rebuilt.ok) << rebuilt.error;
     EXPECT_FALSE(rebuilt.skipped);

@@ -7,6 +7,7 @@
 #include "index/query/fold.h"
 #include "index/query/name_index_builder.h"
 #include "index/store/folder_entries.h"
+#include "index/store/item_binding.h"
 #include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
@@ -37,12 +38,18 @@ struct TestItem {
     int attrs = 0;
     std::optional<std::string> url, display;
     std::string folded;  // foldName(name), kept for the brute-force scan
+
+    // The row the store would write for this item.
+    store::CrawledItem crawled() const {
+        return {.name = name, .kind = kind, .ext = ext, .size = size, .mtime = mtime, .ctime = ctime,
+                .attrs = attrs, .url = url, .display = display};
+    }
 };
 
 class TestIndex {
 public:
     TestIndex() : file_(home_.cache() / "skimmer" / "index.sqlite") {
-        OpenedIndex opened = openIndexForWriting(file_);
+        store::OpenedIndex opened = store::openIndexForWriting(file_);
         EXPECT_TRUE(opened.status.ok) << opened.status.error;
         db_ = std::move(opened.db);
         addDir(1, "/home/user");
@@ -56,10 +63,10 @@ public:
     void addDir(int64_t id, const std::string& path) {
         if (dirs_.size() <= static_cast<size_t>(id)) dirs_.resize(static_cast<size_t>(id) + 1);
         dirs_[static_cast<size_t>(id)] = path;
-        Status status;
-        Stmt stmt = prepare(db(), "INSERT INTO dirs(id, name, mtime_ns, count, entries) VALUES(?, ?, 0, 0, x'')", status);
+        store::Status status;
+        store::Stmt stmt = store::prepare(db(), "INSERT INTO dirs(id, name, mtime_ns, count, entries) VALUES(?, ?, 0, 0, x'')", status);
         sqlite3_bind_int64(stmt.get(), 1, id);
-        bindBlob(stmt.get(), 2, path);
+        store::bindBlob(stmt.get(), 2, path);
         EXPECT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE);
     }
 
@@ -68,39 +75,33 @@ public:
     void add(TestItem item) {
         item.folded = foldName(item.name);
         if (item.dir != 0) {
-            item.ext = entryExtension(item.name, item.kind);
+            item.ext = store::entryExtension(item.name, item.kind);
             dirty_.insert(item.dir);
             items_.push_back(std::move(item));
             return;
         }
-        Status status;
-        Stmt stmt = prepare(db(),
-                            "INSERT INTO items(dir, name, kind, ext, size, mtime, ctime, attrs, url, display) "
-                            "VALUES(0,?,?,?,?,?,?,?,?,?)",
-                            status);
+        store::Status status;
+        store::Stmt stmt = store::prepare(db(), store::kInsertItemSql, status);
         ASSERT_TRUE(stmt) << status.error;
         sqlite3_stmt* s = stmt.get();
-        bindBlob(s, 1, item.name);
-        sqlite3_bind_int(s, 2, item.kind);
-        bindText(s, 3, item.ext);
-        sqlite3_bind_int64(s, 4, item.size);
-        sqlite3_bind_int64(s, 5, item.mtime);
-        sqlite3_bind_int64(s, 6, item.ctime);
-        sqlite3_bind_int(s, 7, item.attrs);
-        bindBlob(s, 8, item.url.value_or(""));
-        bindBlob(s, 9, item.display.value_or(""));
+        sqlite3_bind_int64(s, 1, 0);
+        store::CrawledItem row = item.crawled();
+        // `items` rows must carry both texts; a test that does not care about them stores them empty.
+        row.url = item.url.value_or("");
+        row.display = item.display.value_or("");
+        store::bindItemData(s, row);
         ASSERT_EQ(sqlite3_step(s), SQLITE_DONE) << sqlite3_errmsg(db());
         item.id = sqlite3_last_insert_rowid(db());
         items_.push_back(std::move(item));
     }
 
-    void bumpGeneration() { ASSERT_TRUE(writeMeta(db(), kMetaGeneration, ++generation_).ok); }
-    void begin() { ASSERT_TRUE(execSql(db(), "BEGIN").ok); }
+    void bumpGeneration() { ASSERT_TRUE(store::writeMeta(db(), store::kMetaGeneration, ++generation_).ok); }
+    void begin() { ASSERT_TRUE(store::execSql(db(), "BEGIN").ok); }
     void commit() {
         for (int64_t dir : dirty_) writeFolder(dir);
         dirty_.clear();
-        ASSERT_TRUE(writeMeta(db(), kMetaItemCount, static_cast<int64_t>(items_.size())).ok);
-        ASSERT_TRUE(execSql(db(), "COMMIT").ok);
+        ASSERT_TRUE(store::writeMeta(db(), store::kMetaItemCount, static_cast<int64_t>(items_.size())).ok);
+        ASSERT_TRUE(store::execSql(db(), "COMMIT").ok);
     }
 
     void buildSidecar(NameIndexBuildOptions options = {}) {
@@ -115,30 +116,22 @@ private:
         for (TestItem& item : items_)
             if (item.dir == dir) members.push_back(&item);
         std::stable_sort(members.begin(), members.end(), [](const TestItem* a, const TestItem* b) { return a->name < b->name; });
-        std::vector<skimmer::index::ItemRow> rows;
+        std::vector<store::CrawledItem> rows;
         for (uint32_t pos = 0; pos < members.size(); ++pos) {
-            const TestItem& m = *members[pos];
-            skimmer::index::ItemRow row;
-            row.name = m.name;
-            row.kind = m.kind;
-            row.size = m.size;
-            row.mtime = m.mtime;
-            row.ctime = m.ctime;
-            row.attrs = m.attrs;
-            rows.push_back(std::move(row));
-            members[pos]->id = entryId(dir, pos);
+            rows.push_back(members[pos]->crawled());  // the packed form keeps no ext, URL or display text
+            members[pos]->id = store::entryId(dir, pos);
         }
-        Status status;
-        Stmt stmt = prepare(db(), "UPDATE dirs SET count = ?2, entries = ?3 WHERE id = ?1", status);
+        store::Status status;
+        store::Stmt stmt = store::prepare(db(), "UPDATE dirs SET count = ?2, entries = ?3 WHERE id = ?1", status);
         sqlite3_bind_int64(stmt.get(), 1, dir);
         sqlite3_bind_int64(stmt.get(), 2, static_cast<int64_t>(rows.size()));
-        bindBlob(stmt.get(), 3, encodeEntries(std::move(rows)));
+        store::bindBlob(stmt.get(), 3, store::encodeEntries(std::move(rows)));
         ASSERT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE) << sqlite3_errmsg(db());
     }
 
     skimmer::test::TempHome home_;
     std::filesystem::path file_;
-    Db db_;
+    store::Db db_;
     std::vector<TestItem> items_;
     std::vector<std::string> dirs_;
     std::set<int64_t> dirty_;  // folders with items added in the open batch
@@ -170,7 +163,7 @@ inline void fillRandom(TestIndex& index, size_t count, uint32_t seed) {
         item.name = randomName(rng);
         item.dir = std::uniform_int_distribution<int64_t>(0, 19)(rng) == 0 ? 0 : std::uniform_int_distribution<int64_t>(1, 3)(rng);
         item.kind = std::uniform_int_distribution<int>(0, 23)(rng);
-        item.ext = extensionOf(item.name);
+        item.ext = store::extensionOf(item.name);
         item.size = std::uniform_int_distribution<int64_t>(0, 5'000'000)(rng);
         item.mtime = 1'700'000'000 + std::uniform_int_distribution<int64_t>(0, 400)(rng) * 86'400 / 4;  // many ties
         item.ctime = item.mtime - 100;

@@ -4,7 +4,7 @@
 #include "tests/index/store/store_test_util.h"
 #include "tests/support/temp_home.h"
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 std::string entry(const std::string& body) { return "[Desktop Entry]\n" + body; }
@@ -153,4 +153,4 @@ TEST_F(ApplicationsTest, FoldersOutsideTheRootsContributeNothing) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

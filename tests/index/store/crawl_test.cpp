@@ -6,7 +6,7 @@
 
 #include <dirent.h>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 // The expected rows, from lstat of every entry (recursing through real folders only).
@@ -182,4 +182,4 @@ TEST_F(CrawlTest, ProgressIsVisibleInMetaAndTheHookRunsAfterTheCrawl) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

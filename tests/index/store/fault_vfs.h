@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 
 class FaultVfs {
 public:
@@ -115,4 +115,4 @@ private:
     bool sticky_ = false;
 };
 
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <random>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 // A tree of `folders` folders, each with a few files, in a fixed layout.
@@ -236,4 +236,4 @@ TEST_F(FaultTest, SecondCrawlerOnTheSameIndexIsTurnedAway) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

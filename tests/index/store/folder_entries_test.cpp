@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-namespace skimmer::index {
+namespace skimmer::index::store {
 namespace {
 
-ItemRow entry(std::string name, int kind, int64_t size, int64_t mtime, int64_t ctime, int attrs) {
-    ItemRow row;
+CrawledItem entry(std::string name, int kind, int64_t size, int64_t mtime, int64_t ctime, int attrs) {
+    CrawledItem row;
     row.name = std::move(name);
     row.kind = kind;
     row.size = size;
@@ -20,7 +20,7 @@ ItemRow entry(std::string name, int kind, int64_t size, int64_t mtime, int64_t c
     return row;
 }
 
-std::vector<ItemRow> sample() {
+std::vector<CrawledItem> sample() {
     return {entry("zeta.TXT", static_cast<int>(Kind::Document), 12, 1'700'000'000, 1'600'000'000, 0),
             entry("Alpha", static_cast<int>(Kind::Folder), 0, 1'700'000'100, 1'700'000'100, kAttrFolder | kAttrHidden),
             entry(std::string("n\0ul\xFF.mp3", 9), static_cast<int>(Kind::Music), int64_t{1} << 40, -5, 3, kAttrReadOnly),
@@ -29,14 +29,14 @@ std::vector<ItemRow> sample() {
             entry("~extreme", static_cast<int>(Kind::Document), 0, INT64_MIN, INT64_MAX, 0)};
 }
 
-void expectSame(const ItemRow& a, const ItemRow& b) {
+void expectSame(const CrawledItem& a, const CrawledItem& b) {
     EXPECT_EQ(a.name, b.name);
     EXPECT_TRUE(a.sameData(b)) << a.name;
 }
 
 TEST(FolderEntries, RoundTripInNameOrderWithEqualNamesKeptInOrder) {
-    const std::vector<ItemRow> rows = sample();
-    std::vector<ItemRow> decoded;
+    const std::vector<CrawledItem> rows = sample();
+    std::vector<CrawledItem> decoded;
     ASSERT_TRUE(decodeEntries(encodeEntries(rows), decoded));
     ASSERT_EQ(decoded.size(), rows.size());
     const size_t expected[] = {1, 4, 3, 2, 0, 5};  // byte order of the names; the two "Alpha" as given
@@ -44,11 +44,11 @@ TEST(FolderEntries, RoundTripInNameOrderWithEqualNamesKeptInOrder) {
     EXPECT_EQ(decoded[4].ext, "txt") << "the extension is derived, lower-case";
     EXPECT_EQ(decoded[0].ext, "") << "folders have none";
     for (uint32_t pos = 0; pos < decoded.size(); ++pos) {
-        ItemRow one;
+        CrawledItem one;
         ASSERT_TRUE(decodeEntryAt(encodeEntries(rows), pos, one));
         expectSame(one, decoded[pos]);
     }
-    ItemRow past;
+    CrawledItem past;
     EXPECT_FALSE(decodeEntryAt(encodeEntries(rows), 6, past)) << "a position past the end is no entry";
 }
 
@@ -57,13 +57,13 @@ TEST(FolderEntries, EveryTruncationAndOverlongLengthFailsCleanly) {
     // Cutting inside an entry must fail; cutting exactly between entries decodes fewer entries.
     size_t whole = 0;
     for (size_t cut = 0; cut < blob.size(); ++cut) {
-        std::vector<ItemRow> out;
+        std::vector<CrawledItem> out;
         if (decodeEntries(blob.substr(0, cut), out)) ++whole;
     }
     EXPECT_EQ(whole, 6u) << "the empty prefix and the five entry boundaries before the end";
     std::string overlong = blob;
     overlong[0] = '\x7F';  // first name claims 127 bytes
-    std::vector<ItemRow> out;
+    std::vector<CrawledItem> out;
     EXPECT_FALSE(decodeEntries(overlong.substr(0, 40), out));
     EXPECT_FALSE(decodeEntries(std::string(11, '\xFF'), out)) << "a varint that never ends";
 }
@@ -78,4 +78,4 @@ TEST(ItemIds, EntryAndItemIdsNeverCollideAndRoundTrip) {
 }
 
 }  // namespace
-}  // namespace skimmer::index
+}  // namespace skimmer::index::store

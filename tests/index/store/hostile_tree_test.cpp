@@ -11,7 +11,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 const std::vector<std::string> kHostileNames = {
@@ -157,4 +157,4 @@ TEST_F(HostileTreeTest, EntriesVanishingOrMovingDuringTheCrawlAreCounted) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -9,7 +9,7 @@
 
 #include <fstream>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 using os::parseDesktopFile;
@@ -135,4 +135,4 @@ TEST(CrawlOptions, ExclusionsMatchNamesAnywhereOrWholePaths) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 class RefreshTest : public ::testing::Test {
@@ -144,4 +144,4 @@ TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

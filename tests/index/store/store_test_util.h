@@ -17,9 +17,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 
 inline void writeFile(const std::string& path, std::string_view content = "", mode_t mode = 0644) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
@@ -52,7 +53,7 @@ using Snapshot = std::map<std::string, Row>;
 inline Snapshot snapshot(sqlite3* db) {
     Snapshot out;
     const Status scanned = forEachItem(db, true, [&](const ScannedItem& item) {
-        const ItemRow& i = item.row;
+        const CrawledItem& i = item.row;
         Row r{i.kind, i.ext, i.size, i.mtime, i.ctime, i.attrs, i.url.value_or(""), i.display.value_or("")};
         const std::string key = item.dirPath ? childPath(*item.dirPath, i.name) : r.display + " " + r.url;
         EXPECT_TRUE(out.emplace(key, r).second) << "indexed twice: " << key;
@@ -92,18 +93,18 @@ public:
     std::set<std::string> refuse;  // folder names that fail with EACCES
     std::function<void(const std::string& path)> afterList;
 
-    DirFd openRoot(const std::string& path, int& error) override {
-        DirFd fd = PosixCrawlFs::openRoot(path, error);
+    os::UniqueFd openRoot(const std::string& path, int& error) override {
+        os::UniqueFd fd = PosixCrawlFs::openRoot(path, error);
         if (fd.valid()) paths_[fd.get()] = path;
         return fd;
     }
-    DirFd openDir(int parent, const std::string& name, int& error) override {
+    os::UniqueFd openDir(int parent, const std::string& name, int& error) override {
         if (refuse.count(name)) {
             error = EACCES;
-            return DirFd();
+            return os::UniqueFd();
         }
         ++opens;
-        DirFd fd = PosixCrawlFs::openDir(parent, name, error);
+        os::UniqueFd fd = PosixCrawlFs::openDir(parent, name, error);
         if (fd.valid()) paths_[fd.get()] = paths_[parent] + "/" + name;
         return fd;
     }
@@ -150,4 +151,4 @@ inline Crawled crawlInto(const std::string& dbPath, const CrawlOptions& options)
     return crawlInto(dbPath, options, fs);
 }
 
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

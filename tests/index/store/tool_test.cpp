@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace skimmer::index::test {
+namespace skimmer::index::store::test {
 namespace {
 
 struct ToolRun {
@@ -123,4 +123,4 @@ TEST_F(ToolTest, DamagedIndexIsReplacedWithAMessage) {
 }
 
 }  // namespace
-}  // namespace skimmer::index::test
+}  // namespace skimmer::index::store::test

@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     (void)entry.boolean("Desktop Entry", "Hidden");
     (void)entry.stringList("Desktop Entry", "OnlyShowIn");
-    skimmer::index::DesktopContext context{"GNOME:X", "de_DE", {"/nonexistent"}, [](const std::string&) { return false; }};
-    (void)skimmer::index::desktopEntryItem(entry, "fuzz.desktop", "/f/fuzz.desktop", {}, context);
-    const std::string shown = skimmer::index::terminalSafe(text);
+    skimmer::index::store::DesktopContext context{"GNOME:X", "de_DE", {"/nonexistent"}, [](const std::string&) { return false; }};
+    (void)skimmer::index::store::desktopEntryItem(entry, "fuzz.desktop", "/f/fuzz.desktop", {}, context);
+    const std::string shown = skimmer::index::store::terminalSafe(text);
     for (unsigned char c : shown)
         if (c < 0x20 || c == 0x7F) std::abort();
-    (void)skimmer::index::keepEnd(shown, size % 50);
+    (void)skimmer::index::store::keepEnd(shown, size % 50);
     return 0;
 }

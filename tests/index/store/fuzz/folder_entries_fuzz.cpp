@@ -8,19 +8,19 @@
 #include <string_view>
 #include <vector>
 
-using skimmer::index::ItemRow;
+using skimmer::index::store::CrawledItem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view blob(reinterpret_cast<const char*>(data), size);
-    std::vector<ItemRow> rows;
-    if (!skimmer::index::decodeEntries(blob, rows)) return 0;
+    std::vector<CrawledItem> rows;
+    if (!skimmer::index::store::decodeEntries(blob, rows)) return 0;
     for (uint32_t pos = 0; pos < rows.size() && pos < 64; ++pos) {
-        ItemRow one;
-        if (!skimmer::index::decodeEntryAt(blob, pos, one) || one.name != rows[pos].name || !one.sameData(rows[pos]))
+        CrawledItem one;
+        if (!skimmer::index::store::decodeEntryAt(blob, pos, one) || one.name != rows[pos].name || !one.sameData(rows[pos]))
             std::abort();
     }
-    std::vector<ItemRow> again;
-    if (!skimmer::index::decodeEntries(skimmer::index::encodeEntries(rows), again) || again.size() != rows.size())
+    std::vector<CrawledItem> again;
+    if (!skimmer::index::store::decodeEntries(skimmer::index::store::encodeEntries(rows), again) || again.size() != rows.size())
         std::abort();
     return 0;
 }

@@ -1,0 +1,121 @@
+#include "os/utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace skimmer::os {
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string bytes;
+    size_t length;  // 0: not well-formed
+    char32_t cp;
+};
+
+class Utf8Decode : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Utf8Decode, ReadsOneSequenceOrRejectsItWithTheReplacementCharacter) {
+    const DecodeCase& c = GetParam();
+    char32_t cp = 0;
+    EXPECT_EQ(decodeUtf8(c.bytes, 0, cp), c.length);
+    EXPECT_EQ(cp, c.length == 0 ? kReplacementChar : c.cp);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPlaneAndEveryFault, Utf8Decode,
+    ::testing::Values(DecodeCase{"ascii", "A", 1, U'A'}, DecodeCase{"nul", std::string(1, '\0'), 1, 0},
+                      DecodeCase{"two", "\xC3\x9F", 2, U'ß'}, DecodeCase{"three", "\xE6\x97\xA5", 3, U'日'},
+                      DecodeCase{"fourAstral", "\xF0\x9F\x98\x80", 4, U'\U0001F600'},
+                      DecodeCase{"lastScalar", "\xF4\x8F\xBF\xBF", 4, U'\U0010FFFF'},
+                      DecodeCase{"followingBytesIgnored", "\xC3\x9Fxyz", 2, U'ß'},
+                      DecodeCase{"overlongTwo", "\xC0\xAF", 0, 0}, DecodeCase{"overlongThree", "\xE0\x80\xAF", 0, 0},
+                      DecodeCase{"overlongFour", "\xF0\x80\x80\xAF", 0, 0},
+                      DecodeCase{"surrogate", "\xED\xA0\x80", 0, 0}, DecodeCase{"pastMax", "\xF4\x90\x80\x80", 0, 0},
+                      DecodeCase{"fiveByteLead", "\xF8\x88\x80\x80\x80", 0, 0},
+                      DecodeCase{"loneContinuation", "\x80", 0, 0}, DecodeCase{"truncated", "\xE6\x97", 0, 0},
+                      DecodeCase{"brokenContinuation", "\xE6\x41\xA5", 0, 0}, DecodeCase{"byteFF", "\xFF", 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Utf8Decode, StartsAtTheGivenPositionAndNeverReadsPastTheEnd) {
+    const std::string text = "a\xE6\x97\xA5";
+    char32_t cp = 0;
+    EXPECT_EQ(decodeUtf8(text, 1, cp), 3u);
+    EXPECT_EQ(cp, U'日');
+    EXPECT_EQ(decodeUtf8(std::string_view(text).substr(0, 3), 1, cp), 0u);  // the view ends mid-sequence
+}
+
+struct EncodeCase {
+    char32_t cp;
+    std::string bytes;
+};
+
+class Utf8Encode : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(Utf8Encode, WritesShortestFormAndReplacesWhatIsNoScalar) {
+    std::string out = "x";
+    appendUtf8(out, GetParam().cp);
+    EXPECT_EQ(out, "x" + GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryLength, Utf8Encode,
+    ::testing::Values(EncodeCase{U'\x7F', "\x7F"}, EncodeCase{U'\x80', "\xC2\x80"}, EncodeCase{U'\u07FF', "\xDF\xBF"},
+                      EncodeCase{U'\u0800', "\xE0\xA0\x80"}, EncodeCase{U'\uFFFF', "\xEF\xBF\xBF"},
+                      EncodeCase{U'\U00010000', "\xF0\x90\x80\x80"}, EncodeCase{U'\U0010FFFF', "\xF4\x8F\xBF\xBF"},
+                      EncodeCase{0xD800, "\xEF\xBF\xBD"}, EncodeCase{0x110000, "\xEF\xBF\xBD"}));
+
+// A text, a byte position (or limit) in it, and the boundary expected there.
+struct BoundaryCase {
+    std::string text;
+    size_t at;
+    size_t expected;
+};
+
+class Utf8Cut : public ::testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(Utf8Cut, KeepsTheLongestPrefixThatEndsOnACharacter) {
+    EXPECT_EQ(utf8CutPoint(GetParam().text, GetParam().at), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, Utf8Cut,
+    ::testing::Values(BoundaryCase{"abc", 10, 3}, BoundaryCase{"abc", 3, 3}, BoundaryCase{"abc", 2, 2}, BoundaryCase{"abc", 0, 0},
+                      BoundaryCase{"a\xE6\x97\xA5", 3, 1}, BoundaryCase{"a\xE6\x97\xA5", 2, 1}, BoundaryCase{"a\xE6\x97\xA5", 1, 1},
+                      BoundaryCase{"\xF0\x9F\x98\x80z", 4, 4}, BoundaryCase{"\xF0\x9F\x98\x80z", 3, 0},
+                      BoundaryCase{"\x80\x80\x80", 2, 0}));  // no start in reach: nothing is kept
+
+class Utf8Previous : public ::testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(Utf8Previous, StepsBackOverOneWholeCharacter) {
+    EXPECT_EQ(utf8PreviousStart(GetParam().text, GetParam().at), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundaries, Utf8Previous,
+                         ::testing::Values(BoundaryCase{"ab", 0, 0}, BoundaryCase{"ab", 2, 1},
+                                           BoundaryCase{"a\xE6\x97\xA5", 4, 1}, BoundaryCase{"\xE6\x97\xA5", 3, 0},
+                                           BoundaryCase{"\x80\x80", 2, 0}));
+
+struct LowerCase {
+    std::string text;
+    std::string lowered;
+};
+
+class AsciiLower : public ::testing::TestWithParam<LowerCase> {};
+
+TEST_P(AsciiLower, FoldsOnlyAsciiLettersAndComparesByThatFold) {
+    EXPECT_EQ(asciiLower(GetParam().text), GetParam().lowered);
+    EXPECT_TRUE(equalsAsciiCaseless(GetParam().text, GetParam().lowered));
+    EXPECT_FALSE(equalsAsciiCaseless(GetParam().text, GetParam().lowered + "x"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, AsciiLower,
+                         ::testing::Values(LowerCase{"MailTo", "mailto"}, LowerCase{"AZ@[`az{", "az@[`az{"},
+                                           LowerCase{"\xC3\x84" "Ber", "\xC3\x84" "ber"},  // Ä is not ASCII
+                                           LowerCase{"", ""}));
+
+TEST(AsciiLower, DoesNotEquateDifferentLetters) { EXPECT_FALSE(equalsAsciiCaseless("True", "Trve")); }
+
+}  // namespace
+}  // namespace skimmer::os
