@@ -184,6 +184,29 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// F7 while no search runs reopens the window in the full-information layout with the same lines,
+// and stores the switched setting.
+TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
+    int saves = 0;
+    env.saveSettings = [&saves] { ++saves; };
+    ui.events.type("rep");
+    whenShown("Hits: 3", [&] {
+        const int narrow = ui.find(3, "\u2554");
+        ui.events.key(KEY_F7);
+        whenShown("data/docs/", [&, narrow] {  // the path column of the full-information lines
+            // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
+            EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
+            EXPECT_TRUE(screenHas("report.txt")) << screen();
+            ui.events.key(KEY_ESC);
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    config::TConfigValue full = config::TConfigValue::boolean(false);
+    config::getConfigValue(config, "SKSFullInfo", full);
+    EXPECT_TRUE(full.BoolValue);
+    EXPECT_EQ(saves, 1);
+}
+
 // A missing `locate` is said once in the error box; the window stays and Esc still leaves it.
 TEST_F(SearchWindowTest, AMissingEngineIsSaidOnceAndTheWindowStays) {
     config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "nowhere").string()));
