@@ -10,6 +10,7 @@
 #include "far/dialog.h"
 #include "far/editor_viewer.h"
 #include "far/keys.h"
+#include "far/messages.h"
 #include "far/panel.h"
 #include "search/open_hit.h"
 #include "search/window_layout.h"
@@ -367,8 +368,22 @@ void SearchWindow::onResize(HANDLE dlg) {
     if (thread_->ended()) send(dlg, DM_CLOSE, 0, 0);
 }
 
+// Each notice once, in the error box's looks; its lines (message 44 and the index's own reason)
+// each on a line of their own.
 void SearchWindow::showNotices() {
-    for (const std::string& text : shared_.takeNotices()) platform::ShowErrorText(*env_.host, text);
+    for (const std::string& text : shared_.takeNotices()) {
+        if (!info().Message) continue;
+        std::vector<std::string> lines{"Skimmer Error"};
+        for (size_t start = 0; start <= text.size();) {
+            const size_t end = std::min(text.find('\n', start), text.size());
+            lines.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        std::vector<const char*> items;
+        for (const std::string& line : lines) items.push_back(line.c_str());
+        info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
+                       static_cast<int>(items.size()), 0);
+    }
 }
 
 uint32_t SearchWindow::itemColor(HANDLE dlg, int id, uint32_t proposed) {

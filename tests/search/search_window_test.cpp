@@ -207,9 +207,22 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
     EXPECT_EQ(saves, 1);
 }
 
-// A missing `locate` is said once in the error box; the window stays and Esc still leaves it.
-TEST_F(SearchWindowTest, AMissingEngineIsSaidOnceAndTheWindowStays) {
+struct BrokenEngineCase {
+    const char* name;
+    int32_t engine;     // "ESKSSearchEngine"
+    const char* index;  // what the index file holds; nullptr: there is none
+};
+
+class BrokenEngine : public SearchWindowTest, public ::testing::WithParamInterface<BrokenEngineCase> {};
+
+// A missing `locate`, a missing index and a damaged one are each said once in the error box; the
+// window stays, takes typing, and Esc still leaves it.
+TEST_P(BrokenEngine, IsSaidOnceAndTheWindowStays) {
+    const BrokenEngineCase& c = GetParam();
+    config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(c.engine));
     config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "nowhere").string()));
+    env.engineEnvironment.IndexFile = home.root() / "index.sqlite";
+    if (c.index) std::ofstream(env.engineEnvironment.IndexFile) << c.index;
     const std::string unusable = platform::GetMsgStr(tables, 44);
     whenShown(unusable, [&] {
         ui.events.key(KEY_ENTER).type("rep");
@@ -221,6 +234,12 @@ TEST_F(SearchWindowTest, AMissingEngineIsSaidOnceAndTheWindowStays) {
     });
     EXPECT_EQ(RunSearchWindow(env), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, BrokenEngine,
+                         ::testing::Values(BrokenEngineCase{"locate_missing", 1, nullptr},
+                                           BrokenEngineCase{"index_missing", 0, nullptr},
+                                           BrokenEngineCase{"index_damaged", 0, "SQLite format 3\0 but then nothing sane"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class HostileText : public SearchWindowTest, public ::testing::WithParamInterface<std::string> {};
 
