@@ -121,11 +121,13 @@ bool hitShown(PtyProgram& p, const std::string& text) {
         size_t end = screen.find('\n', start);
         if (end == std::string::npos) end = screen.size();
         std::string row = screen.substr(start, end - start);
-        const size_t hit = row.find("\u2551   ");
-        if (hit != std::string::npos) {
+        // The panel's frame is on the same rows: try every border, not only the first.
+        for (size_t hit = row.find("\u2551   "); hit != std::string::npos; hit = row.find("\u2551   ", hit + 1)) {
             std::string rest = row.substr(hit + 6);
+            if (rest.empty() || rest[0] == ' ') continue;
+            rest = rest.substr(0, rest.find("\u2551"));
             for (char& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (rest.find(text) != std::string::npos && rest[0] != ' ') return true;
+            if (rest.find(text) != std::string::npos) return true;
         }
         start = end + 1;
     }
@@ -139,7 +141,10 @@ double typeAndWait(PtyProgram& p, const std::string& text, int intervalMs) {
     }
     const auto start = Clock::now();
     p.send(std::string(1, text.back()));
-    if (!p.waitFor([&] { return hitShown(p, text); }, 10000)) return -1;
+    if (!p.waitFor([&] { return hitShown(p, text); }, 10000)) {
+        std::fprintf(stderr, "no hit of \"%s\" on screen:\n%s\n", text.c_str(), p.screen().screenText().c_str());
+        return -1;
+    }
     return ms(Clock::now() - start);
 }
 
