@@ -96,10 +96,12 @@ PtyOptions windowOptions(const Env& env) {
     return o;
 }
 
-// A word of the tree's names, lower case letters only, at least 10 long when one exists.
+// A word of the tree's file names, lower case letters only, at least 10 long when one exists.
 std::string pickWord(const fs::path& tree) {
     std::string best;
     for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it) {
+        // A file: the index engine's groups leave folders out, so a folder's name finds nothing.
+        if (!it->is_regular_file()) continue;
         std::string name = it->path().stem().string();
         std::string letters;
         for (char c : name)
