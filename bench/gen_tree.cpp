@@ -1,14 +1,20 @@
 // gen_tree: writes a deterministic, realistic file tree for the index and search benchmarks.
 //
-//   gen_tree --entries N [--seed S] DIR
+//   gen_tree --entries N [--seed S] [--programs P] [--mails M] DIR
 //
 // The same N and seed always give the same tree (names, nesting, sizes, a few symbolic links), so
 // figures from different runs and machines compare. Names are word-like with common extensions,
 // about 23 bytes long on average; folders nest up to 10 levels with a few dozen entries each.
 // File contents are sparse (ftruncate), so a million entries cost inodes, not disk space.
+// --programs and --mails take P and M of the N entries for DIR/_bin (P executables: programs when
+// DIR/_bin is on the indexer's $PATH) and DIR/_Mail/box-K (M ".eml" messages, 1000 a folder); both
+// get modification times spread over three years (older than the rest of the tree, which is dated
+// by its making), so that neither kind is one run of consecutive documents. The rest of the tree
+// is the same as without them, cut short.
 // Nothing outside DIR is touched; DIR must not exist yet or be empty.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -126,27 +132,85 @@ void fillFolder(const Folder& folder, uint64_t budget, Rng& rng, Counts& counts,
     }
 }
 
+// An empty file with the given mode, modified at a random moment of 2022-2024.
+void makeDated(const std::string& path, mode_t mode, Rng& rng) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) fail("creating " + path);
+    const struct timeval times[2] = {{1'640'995'200 + static_cast<time_t>(rng.below(3 * 365 * 86'400)), 0},
+                                     {1'640'995'200 + static_cast<time_t>(rng.below(3 * 365 * 86'400)), 0}};
+    if (::futimes(fd, times) != 0) fail("dating " + path);
+    ::close(fd);
+}
+
+void makeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0755) != 0) fail("creating " + path);
+}
+
+// DIR/_bin with `count` executables named like commands ("grep", "pl-stor3").
+void makePrograms(const std::string& root, uint64_t count, Rng& rng, Counts& counts) {
+    if (count == 0) return;
+    makeFolder(root + "/_bin");
+    ++counts.folders;
+    std::unordered_set<std::string> taken;
+    while (taken.size() < count) {
+        std::string name = word(rng);
+        name[0] = static_cast<char>(name[0] | 0x20);
+        if (rng.chance(40)) name += "-" + word(rng);
+        if (rng.chance(30)) name += std::to_string(rng.below(100));
+        if (!taken.insert(name).second) continue;
+        makeDated(root + "/_bin/" + name, 0755, rng);
+        ++counts.files;
+        counts.nameBytes += name.size();
+    }
+}
+
+// DIR/_Mail/box-K with `count` messages, 1000 a folder.
+void makeMails(const std::string& root, uint64_t count, Rng& rng, Counts& counts) {
+    if (count == 0) return;
+    makeFolder(root + "/_Mail");
+    ++counts.folders;
+    for (uint64_t made = 0; made < count;) {
+        const std::string box = root + "/_Mail/box-" + std::to_string(made / 1000);
+        makeFolder(box);
+        ++counts.folders;
+        std::unordered_set<std::string> taken;
+        for (; made < count && taken.size() < 1000; ++made) {
+            std::string name;
+            do name = (rng.chance(30) ? "Re_ " : "") + stem(rng) + ".eml"; while (!taken.insert(name).second);
+            makeDated(box + "/" + name, 0644, rng);
+            ++counts.files;
+            counts.nameBytes += name.size();
+        }
+    }
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: gen_tree --entries N [--seed S] DIR\n");
+    std::fprintf(stderr, "usage: gen_tree --entries N [--seed S] [--programs P] [--mails M] DIR\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    uint64_t entries = 0, seed = 1;
+    uint64_t entries = 0, seed = 1, programs = 0, mails = 0;
     std::string root;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--entries" && i + 1 < argc) entries = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--programs" && i + 1 < argc) programs = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--mails" && i + 1 < argc) mails = std::strtoull(argv[++i], nullptr, 10);
         else if (!arg.empty() && arg[0] != '-' && root.empty()) root = arg;
         else return usage();
     }
-    if (entries == 0 || root.empty()) return usage();
+    const uint64_t extras = programs + mails + (programs ? 1 : 0) + (mails ? 1 + (mails + 999) / 1000 : 0);
+    if (entries == 0 || root.empty() || extras >= entries) return usage();
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) fail("creating " + root);
-    Rng rng{seed};
     Counts counts;
+    Rng extraRng{seed ^ 0x5EED5EED5EED5EEDull};  // its own stream: the tree itself stays the same
+    makePrograms(root, programs, extraRng, counts);
+    makeMails(root, mails, extraRng, counts);
+    Rng rng{seed};
     std::deque<Folder> queue{{root, 0}};
     uint64_t widened = 0;
     while (counts.total() < entries) {

@@ -91,6 +91,7 @@ public:
     }
     int syncDirectory(const std::string& path) override;
     int listDirectory(const std::string& path, std::vector<std::string>& names) override;
+    int readLink(const std::string& path, std::string& target) override;
 };
 
 // flock has no timeout of its own; polling keeps the wait bounded without signals (an alarm
@@ -112,6 +113,21 @@ int PosixFileSystem::syncDirectory(const std::string& path) {
     const int rc = result(::fsync(fd));
     ::close(fd);
     return rc;
+}
+
+int PosixFileSystem::readLink(const std::string& path, std::string& target) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0) return errno;
+        if (static_cast<size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<size_t>(n));
+            target = std::move(buffer);
+            return 0;
+        }
+        if (buffer.size() >= (1u << 20)) return ENAMETOOLONG;
+        buffer.resize(buffer.size() * 4);  // it may have been cut: read again with more room
+    }
 }
 
 int PosixFileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {

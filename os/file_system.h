@@ -52,6 +52,8 @@ public:
     // fsync of the folder itself, so that entries created or renamed in it are durable.
     virtual int syncDirectory(const std::string& path) = 0;
     virtual int listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
+    // The target of the symbolic link `path` as stored in the link; EINVAL when `path` is not a link.
+    virtual int readLink(const std::string& path, std::string& target) = 0;
 };
 
 // The POSIX implementation. Lives for the whole process; safe to use from several threads.

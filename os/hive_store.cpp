@@ -13,6 +13,8 @@ namespace skimmer::os {
 namespace {
 
 constexpr int kMaxAsideSuffix = 100;
+// As many links as the kernel follows in one path before it gives up with ELOOP.
+constexpr int kMaxLinkHops = 40;
 
 std::string reasonOf(int err) {
     switch (err) {
@@ -52,13 +54,36 @@ std::string folderOf(const std::filesystem::path& file) {
 }  // namespace
 
 HiveStore::HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock)
-    : file_(std::move(file)), folder_(folderOf(file_)), fs_(fs), report_(std::move(report)), clock_(clock) {}
+    : file_(std::move(file)), path_(file_.string()), folder_(folderOf(file_)), fs_(fs), report_(std::move(report)),
+      clock_(clock) {}
 
 std::string HiveStore::describe(int err, const char* step) const {
-    return "cannot save " + file_.string() + " (" + step + "): " + reasonOf(err);
+    const std::string linked = path_ == file_.string() ? "" : " (a link to " + path_ + ")";
+    return "cannot save " + file_.string() + linked + " (" + step + "): " + reasonOf(err);
+}
+
+// Follows file_ through every symbolic link to the file that is really replaced; a missing final
+// target is where a new file will be created. Done before every save and every move aside, since
+// the user may re-point the link at any time.
+int HiveStore::resolveLinks() {
+    std::string path = file_.string();
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        std::string target;
+        const int err = fs_.readLink(path, target);
+        if (err == EINVAL || err == ENOENT) {
+            path_ = path;
+            folder_ = folderOf(path_);
+            return 0;
+        }
+        if (err != 0) return err;
+        if (target.empty()) return ENOENT;
+        path = target.front() == '/' ? target : (std::filesystem::path(folderOf(path)) / target).string();
+    }
+    return ELOOP;
 }
 
 HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
+    // Reading follows links by itself; only replacing and moving aside need the resolved target.
     FileStat st;
     const int err = fs_.stat(file_.string(), st);
     const bool wasMissing = !identity_ && !newer_ && damage_.empty();
@@ -128,8 +153,9 @@ HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, st
         case HiveParse::Outcome::Ok: base_ = std::move(parsed.root); return Load::Loaded;
         case HiveParse::Outcome::NewerVersion:
             if (!newerReported_ && report_)
-                report_(file_.string() + " was written by a newer version (\"" + parsed.reason +
-                        "\"); it is left untouched and settings cannot be saved");
+                report_("The settings file " + file_.string() + " was written by a newer version of Skimmer (\"" +
+                        parsed.reason + "\"). It is left untouched: the defaults are used, and settings cannot be "
+                        "saved until that version saves them or the file is removed.");
             newerReported_ = true;
             return Load::Newer;
         case HiveParse::Outcome::Damaged:
@@ -143,13 +169,14 @@ bool HiveStore::refresh() {
     std::string ignored;  // an unreadable file keeps the last good view; commit() reports it
     const Load result = load(false, ignored);
     if (result == Load::Damaged) {
-        // Move it aside under the lock, and only if no writer has replaced it in between.
+        // Move it aside under the lock, and only if no writer has replaced it in between. A link
+        // whose target cannot be found leaves the damage for the next save to report.
         const FileStat damaged = *identity_;
         int fd = -1;
-        if (fs_.open(file_.string() + ".lock", O_RDWR | O_CREAT, 0600, fd) == 0) {
+        if (resolveLinks() == 0 && fs_.open(path_ + ".lock", O_RDWR | O_CREAT, 0600, fd) == 0) {
             FileHandle lock(fs_, fd);
             FileStat now;
-            if (fs_.lock(fd, kHiveLockTimeout) == 0 && fs_.stat(file_.string(), now) == 0 && now == damaged &&
+            if (fs_.lock(fd, kHiveLockTimeout) == 0 && fs_.stat(path_, now) == 0 && now == damaged &&
                 moveAside(damage_)) {
                 identity_.reset();
                 held_.reset();
@@ -161,13 +188,13 @@ bool HiveStore::refresh() {
 }
 
 bool HiveStore::moveAside(const std::string& reason) {
-    const std::string base = file_.string() + ".bad-" + utcStamp(clock_.now());
+    const std::string base = path_ + ".bad-" + utcStamp(clock_.now());
     for (int i = 0; i <= kMaxAsideSuffix; ++i) {
         const std::string target = i == 0 ? base : base + "-" + std::to_string(i);
         FileStat st;
         const int err = fs_.stat(target, st);
         if (err == 0) continue;
-        const int renameErr = err == ENOENT ? fs_.rename(file_.string(), target) : err;
+        const int renameErr = err == ENOENT ? fs_.rename(path_, target) : err;
         if (renameErr == 0) {
             fs_.syncDirectory(folder_);  // best effort: losing the move only brings the damage back
             if (report_)
@@ -190,6 +217,10 @@ bool HiveStore::ensureFolder(std::string& error) {
         error = "cannot save " + file_.string() + ": " + folder_ + " is not a folder";
         return false;
     }
+    if (path_ != file_.string()) {  // a link's target folder is the user's: we never make it up
+        error = "cannot save " + file_.string() + ": it links to " + path_ + ", whose folder does not exist";
+        return false;
+    }
     std::filesystem::path prefix;
     for (const auto& part : std::filesystem::path(folder_)) {
         prefix /= part;
@@ -209,13 +240,13 @@ bool HiveStore::ensureFolder(std::string& error) {
 void HiveStore::removeStaleTemps() {
     std::vector<std::string> names;
     if (fs_.listDirectory(folder_, names) != 0) return;
-    const std::string prefix = file_.filename().string() + ".tmp-";
+    const std::string prefix = std::filesystem::path(path_).filename().string() + ".tmp-";
     for (const std::string& name : names)
         if (name.compare(0, prefix.size(), prefix) == 0) fs_.unlink(folder_ + "/" + name);
 }
 
 bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, std::string& error) {
-    std::string temp = file_.string() + ".tmp-XXXXXX";
+    std::string temp = path_ + ".tmp-XXXXXX";
     int fd = -1;
     if (const int err = fs_.makeTemp(temp, fd)) {
         error = describe(err, "creating a temporary file");
@@ -231,7 +262,7 @@ bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, s
     };
     if (const int err = writeAll(fs_, fd, text)) return discard(err, "writing");
     if (const int err = fs_.fsync(fd)) return discard(err, "flushing to disk");
-    if (const int err = fs_.rename(temp, file_.string())) return discard(err, "replacing the file");
+    if (const int err = fs_.rename(temp, path_)) return discard(err, "replacing the file");
     written = std::move(handle);
     return true;
 }
@@ -257,9 +288,13 @@ bool HiveStore::loadForWrite(std::string& error) {
 
 bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied) {
     applied = false;
+    if (const int err = resolveLinks()) {
+        error = describe(err, "following its link");
+        return false;
+    }
     if (!ensureFolder(error)) return false;
     int fd = -1;
-    if (const int err = fs_.open(file_.string() + ".lock", O_RDWR | O_CREAT, 0600, fd)) {
+    if (const int err = fs_.open(path_ + ".lock", O_RDWR | O_CREAT, 0600, fd)) {
         error = describe(err, "opening the lock file");
         return false;
     }

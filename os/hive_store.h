@@ -14,6 +14,10 @@
 //   if it is still the same file), reported once through `report`, and replaced by an empty hive.
 //   A file of a newer format version is never touched: reads see an empty hive, commits fail.
 // - An I/O error while reading keeps the last good view and is not mistaken for damage.
+// - A file that is a symbolic link (dotfiles kept in a repository and linked) stays a link: every
+//   step above — lock, temp file, rename, folder sync, moving a damaged file aside — happens to the
+//   link's final target, in the target's own folder. When that folder cannot be written the save
+//   fails and says so; the link is never replaced by a plain file. A link loop is an error.
 #pragma once
 
 #include <chrono>
@@ -44,6 +48,8 @@ public:
     // whether the file now holds the changes (base() is then the merged tree): it can be true on
     // failure when only the final folder sync failed, so the changes must not be replayed again.
     bool commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied);
+    // True while the file last read names a newer format version (and is therefore read-only).
+    bool writtenByNewerVersion() const { return newer_; }
 
 private:
     enum class Load { Same, Loaded, Damaged, Newer, Missing, IoError };
@@ -51,6 +57,7 @@ private:
     Load parseOpened(FileHandle fd, const FileStat& st, std::string& error);
     Load markDamaged(const FileStat& st, std::string reason);
     bool moveAside(const std::string& reason);
+    int resolveLinks();
     bool ensureFolder(std::string& error);
     void removeStaleTemps();
     bool loadForWrite(std::string& error);
@@ -58,8 +65,9 @@ private:
     void adopt(HiveKey merged, FileHandle written);
     std::string describe(int err, const char* step) const;
 
-    std::filesystem::path file_;
-    std::string folder_;
+    std::filesystem::path file_;  // as configured, and as messages name it
+    std::string path_;            // file_ with every symbolic link followed: the file we replace
+    std::string folder_;          // path_'s folder
     FileSystem& fs_;
     Report report_;
     const Clock& clock_;

@@ -164,6 +164,8 @@ Hive::~Hive() = default;
 
 const std::filesystem::path& Hive::file() const { return impl_->store.file(); }
 
+bool Hive::writtenByNewerVersion() const { return impl_->store.writtenByNewerVersion(); }
+
 std::optional<RegKey> Hive::openKey(std::string_view path) {
     const std::string p(path);
     if (impl_->key(p) == nullptr) return std::nullopt;

@@ -106,6 +106,9 @@ public:
     // Writes changes kept in memory after a failed write (nothing to do: ok).
     RegStatus flush();
     bool hasUnsavedChanges() const;
+    // True when the file, as last read, was written by a newer version: reads see defaults and
+    // every write fails. Does not read the file itself, so a report callback may ask it.
+    bool writtenByNewerVersion() const;
 
     // While a Batch is alive, writes through this Hive are collected and reach the disk together
     // at commit() (or are discarded if the Batch is destroyed without commit). Batches nest: only

@@ -22,7 +22,9 @@ std::vector<uint8_t> ReadFarPalette(const HostTables& host, RegistryAccess* regi
     std::vector<uint8_t> palette(farapi::kFarDefaultPalette.begin(), farapi::kFarDefaultPalette.end());
     const auto stored = storedPalette(registry, farRootKey);
     if (!stored) {
-        ShowErrorText(host, GetMsgStr(host, lng::kMsgPaletteUnreadable));
+        // A settings file that cannot be used at all was reported already; one notice is enough.
+        if (registry == nullptr || !registry->unusableAndReported())
+            ShowErrorText(host, GetMsgStr(host, lng::kMsgPaletteUnreadable));
         return palette;
     }
     if (stored->size() > palette.size()) palette.resize(stored->size());

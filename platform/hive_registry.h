@@ -18,6 +18,7 @@ public:
     std::unique_ptr<RegistryKey> openKey(std::string_view path) override;
     std::unique_ptr<RegistryKey> createKey(std::string_view path) override;
     std::unique_ptr<RegistryBatch> beginBatch() override;
+    bool unusableAndReported() const override { return hive_.writtenByNewerVersion(); }
 
 private:
     os::Hive& hive_;

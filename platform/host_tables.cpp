@@ -33,6 +33,12 @@ int32_t ShowErrorText(const HostTables& host, const std::string& Text) {
     return 1000;
 }
 
+void ShowNoticeText(const HostTables& host, const std::string& Text) {
+    if (!host.StartupInfo.Message) return;
+    const char* const items[] = {"Skimmer", Text.c_str()};
+    host.StartupInfo.Message(host.moduleNumber(), FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items, 2, 0);
+}
+
 int32_t ShowErrorCode(const HostTables& host, int32_t Code) {
     ShowErrorText(host, "Error: " + std::to_string(Code));
     return Code;

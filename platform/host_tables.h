@@ -35,5 +35,8 @@ std::string GetMsgStr(const HostTables& host, int Number);
 int32_t ShowErrorText(const HostTables& host, const std::string& Text);
 // ShowErrorText("Error: " + the decimal Code); returns Code unchanged.
 int32_t ShowErrorCode(const HostTables& host, int32_t Code);
+// A warning box titled "Skimmer" with `Text` as its body (which the host wraps to fit) and an OK
+// button: for notices too long to be a button, such as what happened to the settings file.
+void ShowNoticeText(const HostTables& host, const std::string& Text);
 
 }  // namespace skimmer::platform

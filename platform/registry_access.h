@@ -50,6 +50,9 @@ public:
     virtual std::unique_ptr<RegistryKey> openKey(std::string_view path) = 0;    // null: missing
     virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;  // null: refused
     virtual std::unique_ptr<RegistryBatch> beginBatch() = 0;
+    // True when the store as a whole cannot be used (a settings file of a newer version) and the
+    // user has already been told so: a missing key then needs no notice of its own.
+    virtual bool unusableAndReported() const { return false; }
 };
 
 // Joins registry path components with '\', skipping empty ones ("Software\Far" + "Skimmer").

@@ -15,8 +15,9 @@ namespace {
 void completeServices(PluginState& state) {
     PluginServices& services = state.services;
     if (!services.registry) {
-        // Notices about the hive file (a damaged file moved aside) go to the error box.
-        auto report = [&state](const std::string& text) { platform::ShowErrorText(state.host, text); };
+        // Notices about the hive file (a damaged file moved aside, a newer version's file) name a
+        // file and a reason: a body the host can wrap, never the error box's one-button line.
+        auto report = [&state](const std::string& text) { platform::ShowNoticeText(state.host, text); };
         services.hive = std::make_unique<os::Hive>(os::Hive::defaultPath(), nullptr, report);
         services.registry = std::make_unique<platform::HiveRegistry>(*services.hive);
     }

@@ -14,6 +14,11 @@ int32_t ListLineCount(int32_t ConsoleHeight, int32_t WindowHeight, bool WindowAn
 
 namespace {
 
+// A line limit computed from a small window. 0 would mean "no limit" to a group run, so a window
+// of exactly 10 (or 6) lines would let every group fill thousands of lines while one line fewer
+// or more shows a header and one hit each; exactly 0 is taken like its negative neighbours.
+int32_t computedLimit(int32_t lines) { return lines == 0 ? -1 : lines; }
+
 std::vector<TGroupRun> builtInPlan(int32_t L, bool all) {
     const int32_t q = (L - 10) / 4;  // C++ division truncates toward zero
     if (all) {
@@ -22,10 +27,11 @@ std::vector<TGroupRun> builtInPlan(int32_t L, bool all) {
                 {kFilesKind, kFilesTitle, 0, 0, false},
                 {kCommunicationKind, kCommunicationTitle, 0, 0, false}};
     }
-    return {{kProgramsKind, kProgramsTitle, L - 10, 0, false},
-            {kFavoritesKind, kFavoritesTitle, L - 10, 2 * q, true},
-            {kFilesKind, kFilesTitle, L - 10, 3 * q, true},
-            {kCommunicationKind, kCommunicationTitle, L - 6, 0, false}};
+    const int32_t limit = computedLimit(L - 10);
+    return {{kProgramsKind, kProgramsTitle, limit, 0, false},
+            {kFavoritesKind, kFavoritesTitle, limit, 2 * q, true},
+            {kFilesKind, kFilesTitle, limit, 3 * q, true},
+            {kCommunicationKind, kCommunicationTitle, computedLimit(L - 6), 0, false}};
 }
 
 std::vector<TGroupRun> userPlan(const config::TSKSSortGroups* groups) {
@@ -45,7 +51,7 @@ std::vector<TGroupRun> userPlan(const config::TSKSSortGroups* groups) {
 
 std::vector<TGroupRun> MakeGroupPlan(const TGroupPlanInput& input) {
     const int32_t L = input.ListLines;
-    const int32_t rest = input.AllResults ? 0 : L - 6;
+    const int32_t rest = input.AllResults ? 0 : computedLimit(L - 6);
     if (input.LocateEngine) return {{"", kLocateTitle, rest, 0, false}};
     switch (input.GroupMode) {
         case kGroupModeUser: return userPlan(input.Groups);

@@ -62,6 +62,8 @@ int32_t ListLineCount(int32_t ConsoleHeight, int32_t WindowHeight, bool WindowAn
                       bool HideButtons);
 
 // The runs of one search, in order. A group mode outside 0..3 (a damaged setting) plans as mode 0.
+// A line limit that works out to exactly 0 from a small window is planned as -1 (a header and one
+// hit), never as 0, which would lift the limit.
 std::vector<TGroupRun> MakeGroupPlan(const TGroupPlanInput& input);
 
 }  // namespace skimmer::results

@@ -73,10 +73,13 @@ std::optional<THitFileEntry> TFileSystemProbe::Find(const std::string& path) con
     os::FileStat st;
     if (path.empty() || fs_.stat(path, st) != 0) return std::nullopt;
     THitFileEntry entry;
-    const os::UnixTime mtime{st.mtimeNs / 1000000000, static_cast<int32_t>(st.mtimeNs % 1000000000)};
-    const bool negative = st.mtimeNs < 0 && mtime.nanoseconds != 0;  // keep nanoseconds in [0, 1e9)
-    entry.Date = os::oleFromUnix(negative ? os::UnixTime{mtime.seconds - 1, mtime.nanoseconds + 1000000000} : mtime)
-                     .value_or(os::oleNow(clock_));
+    constexpr int64_t kNs = 1000000000;
+    int64_t seconds = st.mtimeNs / kNs, nanoseconds = st.mtimeNs % kNs;
+    if (nanoseconds < 0) {  // before 1970: nanoseconds stay in [0, 1e9)
+        --seconds;
+        nanoseconds += kNs;
+    }
+    entry.Date = os::oleFromUnix({seconds, static_cast<int32_t>(nanoseconds)}).value_or(os::oleNow(clock_));
     std::string_view name(path);
     while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
     name = name.substr(name.rfind('/') == std::string_view::npos ? 0 : name.rfind('/') + 1);

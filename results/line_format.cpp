@@ -1,5 +1,6 @@
 #include "results/line_format.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -91,6 +92,32 @@ std::string cellFor(char letter, std::string_view displayName, TSearchResult& no
     }
 }
 
+// Where the name stands in a line, in characters: the keyword marks stay inside it.
+struct NameCell {
+    size_t start = 0;
+    size_t chars = 0;
+};
+
+std::string fullInfoLine(std::string_view displayName, TSearchResult& node, std::string_view widthList,
+                         std::string_view columnList, const THitDateSources& dates, std::optional<NameCell>* nameCell) {
+    const auto columns = splitCommas(columnList);
+    const auto widths = splitCommas(widthList);
+    std::string line;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int32_t width = i < widths.size() ? widthOf(widths[i]) : 0;
+        const char letter = columns[i].empty() ? '\0' : columns[i].front();
+        const std::string cell = cellFor(letter, displayName, node, width, dates);
+        if (letter == 'N' && nameCell && !*nameCell) {
+            // A cut name shows its first width - 4 characters before the dots.
+            const size_t nameChars = CharCount(displayName), w = static_cast<size_t>(width);
+            *nameCell = NameCell{CharCount(line), nameChars <= w ? nameChars : (w >= 4 ? w - 4 : 0)};
+        }
+        line += cell;
+        line += "  ";
+    }
+    return line;
+}
+
 // The name as the line shows it: cut to the window, the extension hidden when asked.
 std::string displayNameOf(const TSearchResult& node, const TLineFormatContext& context) {
     const auto& s = context.Settings;
@@ -137,9 +164,11 @@ void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const 
     const auto& s = context.Settings;
     const std::string displayName = displayNameOf(node.Result, context);
     std::string text = displayName;
+    std::optional<NameCell> nameCell = NameCell{0, CharCount(displayName)};
     if (s.FullInfo) {
         const TFullInfoLayout layout = FullInfoLayout(s, context.WindowWidth);
-        text = FullInfoLine(displayName, node.Result, layout.Widths, layout.Columns, context.Dates);
+        nameCell.reset();
+        text = fullInfoLine(displayName, node.Result, layout.Widths, layout.Columns, context.Dates, &nameCell);
     }
     slot = dialogs::TListBoxExItem{};
     slot.Text = os::ansiToOem(text);
@@ -148,10 +177,14 @@ void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const 
     fillColors(slot, chars, colors[0], colors[1], paletteAt(context, kPanelText));
     if (!s.HighlightKeyword) return;
     const auto span = keywordSpan(displayName, context.HighlightQuery);
-    if (!span) return;
+    if (!span || !nameCell) return;
     auto& normal = slot.Attr[dialogs::kLbxNormal];
     auto& cursor = slot.Attr[dialogs::kLbxCurrent];
-    for (size_t i = span->first; i < span->first + span->second && i < normal.size(); ++i) {
+    // Marks fall on the name where the line shows it, and never on what lies beyond it (a cut
+    // name's dots, the next column).
+    const size_t from = nameCell->start + span->first;
+    const size_t to = std::min(from + span->second, nameCell->start + nameCell->chars);
+    for (size_t i = from; i < to && i < normal.size(); ++i) {
         normal[i] = colors[2];
         cursor[i] = colors[3];
     }
@@ -233,16 +266,7 @@ TFullInfoLayout FullInfoLayout(const TLineFormatSettings& s, int32_t W) {
 
 std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
                          std::string_view Columns, const THitDateSources& dates) {
-    const auto columns = splitCommas(Columns);
-    const auto widths = splitCommas(Widths);
-    std::string line;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        const int32_t width = i < widths.size() ? widthOf(widths[i]) : 0;
-        const char letter = columns[i].empty() ? '\0' : columns[i].front();
-        line += cellFor(letter, DisplayName, Node, width, dates);
-        line += "  ";
-    }
-    return line;
+    return fullInfoLine(DisplayName, Node, Widths, Columns, dates, nullptr);
 }
 
 std::string SizeCell(const TSearchResult& Node) {

@@ -22,10 +22,15 @@ TDynamicSearchResult* TResultChain::AppendHeader(const std::string& title) {
 }
 
 TDynamicSearchResult* TResultChain::AppendHit(const TSearchResult& hit) {
-    TSearchResult copy = hit;
-    copy.IsGroupHeader = false;
-    TDynamicSearchResult* node = append(std::move(copy));
-    if (node) ++hitCount_;
+    if (Full()) return nullptr;
+    return AppendHit(TSearchResult(hit));
+}
+
+TDynamicSearchResult* TResultChain::AppendHit(TSearchResult&& hit) {
+    if (Full()) return nullptr;
+    hit.IsGroupHeader = false;
+    TDynamicSearchResult* node = append(std::move(hit));
+    ++hitCount_;
     return node;
 }
 

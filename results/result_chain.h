@@ -46,6 +46,9 @@ public:
     TDynamicSearchResult* AppendHeader(const std::string& title);
     // Appends a copy of `hit` as a hit line (IsGroupHeader cleared); null when the chain is full.
     TDynamicSearchResult* AppendHit(const TSearchResult& hit);
+    // The same, taking the texts over from `hit` (the filing moves rows out of the engine's
+    // batch, which the next fetch overwrites anyway). `hit` is left unchanged when refused.
+    TDynamicSearchResult* AppendHit(TSearchResult&& hit);
 
     // The formatted row of line `index` (from 0); valid for 0 <= index < LineCount().
     dialogs::TListBoxExItem& Slot(int32_t index) { return lineStore_[static_cast<size_t>(index)]; }

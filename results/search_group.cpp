@@ -1,6 +1,7 @@
 #include "results/search_group.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace skimmer::results {
 namespace {
@@ -52,7 +53,7 @@ int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, in
             ++GroupCount;
             ++added;
         }
-        if (!fileNode(run, chain.AppendHit(row))) break;
+        if (!fileNode(run, chain.AppendHit(std::move(row)))) break;
         ++GroupCount;
         ++added;
         if (chain.LineCount() >= LineLimit || GroupCount >= Quota) break;

@@ -1,33 +1,16 @@
 #include "results/text_trunc.h"
 
+#include "os/utf8.h"
+
 namespace skimmer::results {
 namespace {
 
-// Bytes of the character that starts at `pos`: a valid UTF-8 sequence (no overlongs, no
-// surrogates, at most U+10FFFF) as a whole, any other byte alone.
+// Bytes of the character that starts at `pos`: a well-formed sequence as a whole, any other byte
+// alone (the shared decoder's rule, so every layer agrees on what a character is).
 size_t charLength(std::string_view text, size_t pos) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 1;
-    }
-    if (pos + length > text.size()) return 1;
-    if (byte(pos + 1) < low || byte(pos + 1) > high) return 1;
-    for (size_t i = 2; i < length; ++i)
-        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) return 1;
-    return length;
+    char32_t ignored = 0;
+    const size_t length = os::decodeUtf8(text, pos, ignored);
+    return length == 0 ? 1 : length;
 }
 
 }  // namespace
@@ -41,17 +24,10 @@ size_t CharCount(std::string_view text) {
 std::u32string DecodeChars(std::string_view text) {
     std::u32string out;
     for (size_t pos = 0; pos < text.size();) {
-        const size_t length = charLength(text, pos);
-        const auto lead = static_cast<unsigned char>(text[pos]);
         char32_t c = 0;
-        if (length == 1) {
-            c = lead < 0x80 ? lead : 0xDC00 + lead;
-        } else {
-            c = lead & (0xFF >> (length + 1));
-            for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
-        }
-        out.push_back(c);
-        pos += length;
+        const size_t length = os::decodeUtf8(text, pos, c);
+        out.push_back(length == 0 ? 0xDC00 + static_cast<unsigned char>(text[pos]) : c);
+        pos += length == 0 ? 1 : length;
     }
     return out;
 }

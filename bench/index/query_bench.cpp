@@ -4,8 +4,10 @@
 // process's resident memory while searching. Run by bench/index/query_bench (with plocate beside
 // it); prints one tab-separated line per query class.
 //
-//   query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N]
-//   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones)
+//   query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N] [--kinds]
+//   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones;
+//   --kinds measures the same queries restricted to kinds, as the search window's group runs send
+//   them, instead of the plain queries)
 //   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
 //                                 (rebuilds the name sidecar and says how long it took)
 //
@@ -47,6 +49,11 @@ struct Timing {
     long hits;
 };
 
+// The text one group run of the search window sends for a kind word.
+std::string restricted(const std::string& text, const char* kind) {
+    return text + " System.Kind:" + kind + " System.Kind:(NOT folder)";
+}
+
 // One keystroke as the engine runs it; optionally all rows after the first five.
 Timing keystroke(const std::filesystem::path& db, const std::string& text, bool all) {
     const auto start = std::chrono::steady_clock::now();
@@ -85,6 +92,30 @@ double allHitsFound(const std::filesystem::path& db, const std::string& text, lo
     hits = 0;
     while (stream->next()) ++hits;
     sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+    return millisSince(start);
+}
+
+// The search window's default group plan for one text: four kind-restricted runs, one after the
+// other, each read 5 rows at a time up to its line limit (a 25-line window: L - 10 lines, the last
+// L - 6), each through the engine's whole chain.
+struct GroupRun {
+    const char* kind;
+    int limit;
+};
+constexpr GroupRun kGroupPlan[] = {{"program", 15}, {"favorites", 15}, {"files", 15}, {"email", 19}};
+
+double groupPlan(const std::filesystem::path& db, const std::string& text) {
+    const auto start = std::chrono::steady_clock::now();
+    for (const GroupRun& run : kGroupPlan) {
+        SearchManager manager(db);
+        auto helper = manager.getCatalog("systemindex")->getQueryHelper();
+        helper->putQuerySelectColumns(kColumns);
+        Connection connection;
+        connection.open(helper->connectionString());
+        auto recordset = connection.execute(helper->generateSqlFromUserQuery(restricted(text, run.kind)));
+        for (int rows = 0; rows < run.limit && !recordset->eof();)
+            rows += static_cast<int>(recordset->getRows(std::min(5, run.limit - rows)).rowCount());
+    }
     return millisSince(start);
 }
 
@@ -178,6 +209,38 @@ void runClass(const std::filesystem::path& db, const std::string& label, const s
     std::fflush(stdout);
 }
 
+// The same queries restricted to one small kind ("program", "email"): first 5 rows through the
+// engine's chain and every hit found (the end of the query), and the four runs of the group plan.
+void runKindClass(const std::filesystem::path& db, const std::string& label, const std::vector<std::string>& queries,
+                  int reps) {
+    std::printf("%s\t%zu", label.c_str(), queries.size());
+    for (const char* kind : {"program", "email"}) {
+        std::vector<double> first, end;
+        long hitsTotal = 0;
+        for (const std::string& text : queries) {
+            const std::string query = restricted(text, kind);
+            keystroke(db, query, false);  // warm
+            long hits = 0;
+            allHitsFound(db, query, hits, true);
+            hitsTotal += hits;
+            for (int r = 0; r < reps; ++r) {
+                first.push_back(keystroke(db, query, false).firstRows);
+                end.push_back(allHitsFound(db, query, hits, true));
+            }
+        }
+        std::printf("\t%.3f\t%.3f\t%.3f\t%.3f\t%ld", percentile(first, 0.5), percentile(first, 0.99),
+                    percentile(end, 0.5), percentile(end, 0.99),
+                    queries.empty() ? 0 : hitsTotal / static_cast<long>(queries.size()));
+    }
+    std::vector<double> plan;
+    for (const std::string& text : queries) {
+        groupPlan(db, text);  // warm
+        for (int r = 0; r < reps; ++r) plan.push_back(groupPlan(db, text));
+    }
+    std::printf("\t%.3f\t%.3f\n", percentile(plan, 0.5), percentile(plan, 0.99));
+    std::fflush(stdout);
+}
+
 // "label<TAB>text" lines as --queries-out writes them, grouped by label in the order first met.
 std::vector<std::pair<std::string, std::vector<std::string>>> readQueries(const std::filesystem::path& file) {
     std::vector<std::pair<std::string, std::vector<std::string>>> classes;
@@ -198,13 +261,14 @@ std::vector<std::pair<std::string, std::vector<std::string>>> readQueries(const 
 int main(int argc, char** argv) {
     std::filesystem::path db, queriesFile = "/dev/null", queriesIn;
     int reps = 10;
-    bool rebuild = false;
+    bool rebuild = false, kinds = false;
     NameIndexBuildOptions options;
     options.force = true;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) rebuild = true;
+        else if (std::strcmp(argv[i], "--kinds") == 0) kinds = true;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--rebuild-sidecar") == 0) { --i; continue; }
+        if (std::strcmp(argv[i], "--rebuild-sidecar") == 0 || std::strcmp(argv[i], "--kinds") == 0) { --i; continue; }
         if (std::strcmp(argv[i], "--db") == 0) db = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-in") == 0) queriesIn = argv[i + 1];
@@ -222,7 +286,11 @@ int main(int argc, char** argv) {
             return 0;
         }
     if (db.empty()) {
-        std::fprintf(stderr, "usage: query_bench --db FILE [--queries-out FILE] [--reps N]\n");
+        std::fprintf(stderr, "usage: query_bench --db FILE [--queries-out FILE] [--queries-in FILE] [--reps N] [--kinds]\n");
+        return 2;
+    }
+    if (kinds && queriesIn.empty()) {
+        std::fprintf(stderr, "query_bench: --kinds replays the queries of --queries-in\n");
         return 2;
     }
     try {
@@ -239,6 +307,13 @@ int main(int argc, char** argv) {
         }
         std::ofstream queriesOut(queriesFile);
         std::mt19937 rng(7);
+        if (kinds) {
+            std::printf("class\tqueries\tprogram_first5_median_ms\tprogram_first5_p99_ms\tprogram_end_median_ms"
+                        "\tprogram_end_p99_ms\tprogram_hits_avg\temail_first5_median_ms\temail_first5_p99_ms"
+                        "\temail_end_median_ms\temail_end_p99_ms\temail_hits_avg\tplan_median_ms\tplan_p99_ms\n");
+            for (const auto& [label, queries] : readQueries(queriesIn)) runKindClass(db, label, queries, reps);
+            return 0;
+        }
         const auto names = sampleNames(db, 2000);
         std::printf("class\tqueries\tfirst5_median_ms\tfirst5_p99_ms\tallhits_found_median_ms\tallrows_read_median_ms\thits_avg"
                     "\tallhits_fresh_open_median_ms\n");

@@ -47,11 +47,17 @@ ManagerDialogs engineDialogs() {
     return d;
 }
 
-// FAR's own keys on first start, then the palette dialogs are drawn with.
+// FAR's own keys on first start, then the palette dialogs are drawn with. A file written by a newer
+// version is left to the plug-ins to report (they own the settings it holds, and the user should
+// get one notice, not one per reader): FAR's keys then simply keep their built-in defaults.
 void prepareRegistry(ui::UiContext& ui, Manager& manager) {
-    os::Hive hive(os::Hive::defaultPath(), nullptr, [&](const std::string& notice) { manager.showError(notice); });
+    os::Hive* opened = nullptr;
+    os::Hive hive(os::Hive::defaultPath(), nullptr, [&](const std::string& notice) {
+        if (opened == nullptr || !opened->writtenByNewerVersion()) manager.showError(notice);
+    });
+    opened = &hive;
     const services::DefaultsOutcome outcome = services::writeFarRegistryDefaults(hive);
-    if (!outcome.status) manager.showError(outcome.status.error);
+    if (!outcome.status && !hive.writtenByNewerVersion()) manager.showError(outcome.status.error);
     if (auto colors = hive.openKey(std::string(services::kFarRootKey) + "\\Colors")) {
         if (auto palette = colors->readValue("CurrentPalette"); palette && palette->type == os::RegType::Binary) {
             const auto* bytes = reinterpret_cast<const uint8_t*>(palette->data.data());

@@ -152,8 +152,11 @@ void FilePanel::setTop(int top) {
     keepCursorVisible();
 }
 
+// Runs on every draw, so a resize re-fits the scroll position: after the panel grows, entries
+// scrolled out while it was small come back instead of leaving empty rows below the last one.
 void FilePanel::keepCursorVisible() {
     const int rows = std::max(pageRows_, 1);
+    top_ = std::min(top_, std::max(0, static_cast<int>(entries_.size()) - rows));
     if (current_ < top_) top_ = current_;
     if (current_ >= top_ + rows) top_ = current_ - rows + 1;
     top_ = std::max(top_, 0);

@@ -6,7 +6,8 @@
 // - Order: ".." first (except at "/"), then folders, then files, each by name (byte order).
 // - A folder that cannot be read leaves the panel where it was and reports why; the panel never
 //   shows a half-read folder as complete.
-// - The cursor always points at an entry while there is one; `top` keeps it visible.
+// - The cursor always points at an entry while there is one; `top` keeps it visible, and no rows
+//   stay empty below the last entry while entries above are scrolled out (also after a resize).
 #pragma once
 
 #include <sys/types.h>

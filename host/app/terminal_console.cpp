@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -64,15 +65,15 @@ ui::UiEvent TerminalConsole::next() {
 
 void TerminalConsole::pollOnce() {
     pollfd fds[3] = {{session_.inputFd(), POLLIN, 0}, {signalFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    const int timeout = decoder_.waiting() ? escDelayMs_ : -1;
-    const int n = poll(fds, 3, timeout);
+    const int n = poll(fds, 3, pollTimeoutMs());
     if (n < 0) {
         if (errno != EINTR) ended_ = true;
         return;
     }
     if (n == 0) {
         std::vector<term::InputEvent> events;
-        decoder_.timeout(events);
+        if (decoder_.pasting()) decoder_.pasteTimeout(events);
+        else decoder_.timeout(events);
         queueDecoded(events);
         return;
     }
@@ -86,6 +87,17 @@ void TerminalConsole::pollOnce() {
     if (fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) readInput();
 }
 
+// Both timers run from the last input byte, not from the last wake-up: the search thread's results
+// and signals must neither delay a lone Esc nor keep an unterminated paste open.
+int TerminalConsole::pollTimeoutMs() const {
+    std::chrono::milliseconds wait;
+    if (decoder_.waiting()) wait = std::chrono::milliseconds(escDelayMs_);
+    else if (decoder_.pasting()) wait = term::InputDecoder::kPasteIdle;
+    else return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(lastInput_ + wait - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, wait.count()));
+}
+
 void TerminalConsole::readInput() {
     char buf[4096];
     const ssize_t n = ::read(session_.inputFd(), buf, sizeof buf);
@@ -94,6 +106,7 @@ void TerminalConsole::readInput() {
         ended_ = true;
         return;
     }
+    lastInput_ = std::chrono::steady_clock::now();
     std::vector<term::InputEvent> events;
     decoder_.feed(std::string_view(buf, static_cast<size_t>(n)), events);
     queueDecoded(events);

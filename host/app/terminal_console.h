@@ -9,12 +9,14 @@
 //   terminal back and redraws everything; SIGCONT after an outside stop does the same;
 //   SIGHUP/SIGTERM/SIGINT/SIGQUIT, end of file, EIO or a hung-up terminal end the input for good
 //   (`InputEnded` from then on: no busy loop).
-// - A lone Esc is decided after the escape delay (ESCDELAY milliseconds, default 25). Double clicks
+// - A lone Esc is decided after the escape delay (ESCDELAY milliseconds, default 25); a bracketed
+//   paste whose end marker is lost ends `InputDecoder::kPasteIdle` after its last byte. Double clicks
 //   are marked here (the terminal does not report them), by the monotonic clock.
 // - `handOver()` gives the terminal to a child program (cooked mode, main screen) and `takeBack()`
 //   reclaims it with a full redraw; `showUserScreen()` flips to the main screen while keeping input.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -57,6 +59,7 @@ public:
 
 private:
     void pollOnce();
+    int pollTimeoutMs() const;
     void readInput();
     void handleSignals();
     bool checkSize();  // true when the size changed (a ResizeEvent is queued)
@@ -72,6 +75,7 @@ private:
     int wakeFd_ = -1;
     int signalFd_ = -1;
     int escDelayMs_ = 25;
+    std::chrono::steady_clock::time_point lastInput_{};
     bool ended_ = false;
     bool userScreen_ = false;
 };

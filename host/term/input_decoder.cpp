@@ -308,6 +308,17 @@ void InputDecoder::mouse(const std::vector<int>& v, bool release, std::vector<In
     out.emplace_back(std::in_place_type<MouseEvent>, e);
 }
 
+void InputDecoder::pasteTimeout(std::vector<InputEvent>& out) {
+    if (!inPaste_) return;
+    const size_t room = kMaxPaste - paste_.size();
+    paste_.append(pending_, 0, std::min(pending_.size(), room));
+    if (pending_.size() > room) pasteTruncated_ = true;
+    pending_.clear();
+    inPaste_ = false;
+    out.push_back(PasteEvent{std::move(paste_), pasteTruncated_});
+    paste_.clear();
+}
+
 void InputDecoder::takePaste(std::vector<InputEvent>& out) {
     const size_t end = pending_.find(kPasteEnd);
     // Without the end marker, keep the tail that might be its beginning.

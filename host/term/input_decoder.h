@@ -8,6 +8,9 @@
 // - Understands the legacy VT/xterm encodings, the Linux console's F1..F5, xterm's modifyOtherKeys
 //   (CSI 27;mod;code ~), the kitty keyboard protocol's CSI code;mod u, SGR mouse (CSI < ... M/m) and
 //   bracketed paste (CSI 200~ ... CSI 201~).
+// - A paste never holds the keyboard hostage: when its end marker does not come, the caller's
+//   paste timer (`kPasteIdle` without a byte while `pasting()`) calls `pasteTimeout()`, which
+//   delivers what was read as pasted text; the keys after it are keys again.
 // - Never turns garbage into keys: an unknown or over-long sequence is dropped whole, invalid UTF-8
 //   is dropped, and memory is bounded (`kMaxSequence` for a sequence, `kMaxPaste` for a paste).
 //
@@ -15,6 +18,7 @@
 //   LF (Ctrl+J)  -> Ctrl+Enter;   Alt+Enter -> Shift+Enter;   0x08 (Ctrl+H, Ctrl+BS) -> Ctrl+BS.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,6 +32,9 @@ class InputDecoder {
 public:
     static constexpr size_t kMaxSequence = 64;
     static constexpr size_t kMaxPaste = 1 << 20;
+    // Terminals send a paste in one burst (split by the pty at most into page-sized reads), so a
+    // half-second pause means the end marker was lost; a person's next key comes later than that.
+    static constexpr std::chrono::milliseconds kPasteIdle{500};
 
     // Decodes as much as can be decided now; events are appended to `out`.
     void feed(std::string_view bytes, std::vector<InputEvent>& out);
@@ -38,6 +45,13 @@ public:
 
     // True while bytes are held that a timeout would decide.
     bool waiting() const { return !pending_.empty() && !inPaste_; }
+
+    // True while a bracketed paste is open (its end marker not seen yet).
+    bool pasting() const { return inPaste_; }
+
+    // No byte came for `kPasteIdle` while `pasting()`: the paste ends here, with everything read
+    // since its start marker (a held partial end marker included) delivered as one paste event.
+    void pasteTimeout(std::vector<InputEvent>& out);
 
 private:
     enum class Parse { Done, NeedMore, Invalid };
@@ -62,6 +76,11 @@ private:
     bool pasteTruncated_ = false;
     uint32_t mouseButtons_ = 0;
 };
+
+// Long enough to bridge the gaps inside one paste, short enough that the keys after a lost end
+// marker work again before a person wonders why.
+static_assert(InputDecoder::kPasteIdle >= std::chrono::milliseconds(100) &&
+              InputDecoder::kPasteIdle <= std::chrono::seconds(1));
 
 // The key for a code point typed with modifiers (xterm's modifier parameter minus one: bit 0 Shift,
 // bit 1 Alt, bit 2 Ctrl, bit 3 Meta = Alt). Shared by the legacy, modifyOtherKeys and kitty paths.

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -70,6 +71,17 @@ std::unique_ptr<TerminalSession> TerminalSession::open(int inFd, int outFd, std:
     termios saved{};
     if (!isatty(inFd) || tcgetattr(inFd, &saved) != 0) {
         error = "standard input is not a terminal";
+        return nullptr;
+    }
+    // The screen is drawn to the output and the keys are read from the input: with the output sent
+    // elsewhere (`skimmer > file`) the user would type blind into a screen nobody sees.
+    if (!isatty(outFd)) {
+        error = "standard output is not a terminal (skimmer draws a full screen: do not redirect its output)";
+        return nullptr;
+    }
+    struct stat in {}, out {};
+    if (fstat(inFd, &in) != 0 || fstat(outFd, &out) != 0 || in.st_rdev != out.st_rdev) {
+        error = "standard input and standard output are different terminals; run skimmer on one terminal";
         return nullptr;
     }
     return std::unique_ptr<TerminalSession>(new TerminalSession(inFd, outFd, saved));

@@ -31,7 +31,7 @@ class TerminalSession {
 public:
     static constexpr int kWriteStallMs = 5000;
 
-    // Fails (nullptr and a reason) when `inFd` is not a terminal.
+    // Fails (nullptr and a reason) unless `inFd` and `outFd` are the same terminal.
     static std::unique_ptr<TerminalSession> open(int inFd, int outFd, std::string& error);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;

@@ -9,6 +9,7 @@
 #include "host/term/text_width.h"
 #include "host/ui/hotkey_text.h"
 #include "host/ui/running_dialog.h"
+#include "host/ui/text_wrap.h"
 
 namespace skimmer::host::ui {
 
@@ -35,6 +36,20 @@ std::vector<std::string> splitLines(std::string_view text) {
         out.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
         if (end == std::string_view::npos) break;
         start = end + 1;
+    }
+    return out;
+}
+
+// A line wider than the box is wrapped inside it rather than cut: the end of a message (the reason,
+// the file it names) is usually what the user needs. Separators are drawn, not wrapped.
+std::vector<std::string> wrapBody(const std::vector<std::string>& lines, int inner) {
+    std::vector<std::string> out;
+    for (const std::string& line : lines) {
+        if (!line.empty() && (line[0] == '\x01' || line[0] == '\x02')) {
+            out.push_back(line);
+            continue;
+        }
+        for (std::string& piece : wrapText(line, inner)) out.push_back(std::move(piece));
     }
     return out;
 }
@@ -90,16 +105,17 @@ int runMessage(UiContext& context, const MessageRequest& request) {
     for (const auto& b : request.buttons) buttonsWidth += term::displayWidth(parseHotkey(b).shown()) + 5;
     inner = std::clamp(std::max(inner, buttonsWidth), 1, std::max(cells.width() - 10, 1));
     const int width = inner + 10;
+    const std::vector<std::string> body = wrapBody(request.lines, inner);
     // Lines that do not fit the screen are left out, so that the buttons always show.
     const int room = std::max(cells.height() - 4 - (request.buttons.empty() ? 0 : 1), 1);
-    const int lines = std::min(static_cast<int>(request.lines.size()), room);
+    const int lines = std::min(static_cast<int>(body.size()), room);
     const int height = lines + (request.buttons.empty() ? 0 : 1) + 4;
 
     std::vector<FarDialogItem> items;
     items.push_back(makeItem(DI_DOUBLEBOX, 3, 1, width - 4, height - 2, 0, request.title));
     const DWORD align = (request.flags & FMSG_LEFTALIGN) ? 0 : DIF_CENTERTEXT;
     for (int i = 0; i < lines; ++i) {
-        const std::string& line = request.lines[static_cast<size_t>(i)];
+        const std::string& line = body[static_cast<size_t>(i)];
         DWORD separator = line.empty() ? 0 : line[0] == '\x01' ? DIF_SEPARATOR : line[0] == '\x02' ? DIF_SEPARATOR2 : 0;
         std::string_view text = separator ? std::string_view(line).substr(1) : std::string_view(line);
         items.push_back(makeItem(DI_TEXT, 5, 2 + i, width - 6, 2 + i, separator | align | DIF_SHOWAMPERSAND, text));

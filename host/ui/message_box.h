@@ -4,8 +4,8 @@
 //
 // Contract: `runMessage` runs on the UI thread; it returns the 0-based index of the pressed
 // button, or -1 for Esc, a click outside, or a box without buttons (which returns at once and
-// stays visible until something repaints over it). Lines are values; nothing of the caller's is
-// kept.
+// stays visible until something repaints over it). A body line wider than the box (at most the
+// screen width less ten) wraps inside it. Lines are values; nothing of the caller's is kept.
 #pragma once
 
 #include <string>

@@ -105,7 +105,7 @@ NameIndex* currentNames(Session& session, uint64_t generation, uint64_t instance
     NameIndex::SharedOpened opened = NameIndex::openShared(nameIndexPathFor(session.file));
     if (opened.status == NameIndex::OpenStatus::Damaged)
         throw SafecallError(kIndexDamaged, "the name index beside " + session.file.string() + " is damaged (" +
-                                               opened.error + "); rebuild it with skimmer-index");
+                                               opened.error + "); run skimmer-index to rebuild it");
     if (opened.status != NameIndex::OpenStatus::Ok || !current(*opened.index)) return nullptr;
     session.names = std::move(opened.index);
     return session.names.get();

@@ -54,6 +54,44 @@ bool IntersectStream::next(uint32_t& doc) {
     return true;
 }
 
+KindStream::KindStream(NameIndex& index, const std::vector<KindList>& kinds) : index_(index) {
+    sources_.reserve(kinds.size());
+    for (const KindList& kind : kinds) {
+        const auto* names = reinterpret_cast<const char*>(kind.names.bytes);
+        sources_.push_back({PostingStream(index, kind.list), names, names ? names + kind.names.length : nullptr});
+    }
+}
+
+void KindStream::advance(Source& source) {
+    source.live = source.docs.next(source.head);
+    if (source.names == nullptr) return;
+    if (!source.live) {
+        if (source.names != source.namesEnd) index_.damaged("a kind's names outnumber its documents");
+        return;
+    }
+    const void* nul = std::memchr(source.names, 0, static_cast<size_t>(source.namesEnd - source.names));
+    if (nul == nullptr) index_.damaged("a kind's names are fewer than its documents");
+    source.name = {source.names, static_cast<size_t>(static_cast<const char*>(nul) - source.names)};
+    source.names = static_cast<const char*>(nul) + 1;
+}
+
+bool KindStream::next(uint32_t& doc) {
+    if (!primed_) {
+        for (Source& source : sources_) advance(source);
+        primed_ = true;
+    }
+    // Few kinds (a query allows a handful): a linear pass over their heads is cheapest.
+    Source* best = nullptr;
+    for (Source& source : sources_)
+        if (source.live && (best == nullptr || source.head < best->head)) best = &source;
+    if (best == nullptr) return false;
+    doc = best->head;
+    name_ = best->names ? best->name : std::string_view();
+    for (Source& source : sources_)  // a document in two lists is yielded once
+        while (source.live && source.head == doc) advance(source);
+    return true;
+}
+
 // The name after the last one met, and whether it holds the word; inside the verified window
 // without asking the index.
 bool ScanStream::nextNameHolds() {

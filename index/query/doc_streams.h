@@ -73,6 +73,52 @@ private:
     bool done_ = false;
 };
 
+// The documents of a few kinds (stored kind lists; a document has one kind), merged in ascending
+// order, with their names when the kind keeps them, so the cost follows the kinds' total size.
+// A names block that does not pair up with its list is reported as damage.
+class KindStream final : public DocStream {
+public:
+    KindStream(NameIndex& index, const std::vector<KindList>& kinds);
+    bool next(uint32_t& doc) override;
+    std::string_view knownName() const override { return name_; }
+
+private:
+    struct Source {
+        PostingStream docs;
+        const char* names;     // the next name; null when the kind keeps none
+        const char* namesEnd;
+        uint32_t head = 0;
+        bool live = false;
+        std::string_view name;  // of `head`
+    };
+    void advance(Source& source);
+
+    NameIndex& index_;
+    std::vector<Source> sources_;
+    std::string_view name_;
+    bool primed_ = false;
+};
+
+// Documents met earlier, with their names, in the order given (ascending).
+struct NamedDoc {
+    uint32_t doc;
+    std::string_view name;
+};
+class NamedDocsStream final : public DocStream {
+public:
+    explicit NamedDocsStream(std::vector<NamedDoc> docs) : docs_(std::move(docs)) {}
+    bool next(uint32_t& doc) override {
+        if (at_ >= docs_.size()) return false;
+        doc = docs_[at_++].doc;
+        return true;
+    }
+    std::string_view knownName() const override { return at_ == 0 ? std::string_view() : docs_[at_ - 1].name; }
+
+private:
+    std::vector<NamedDoc> docs_;
+    size_t at_ = 0;
+};
+
 class AllDocsStream final : public DocStream {
 public:
     explicit AllDocsStream(uint32_t count) : count_(count) {}

@@ -3,11 +3,13 @@
 #include "index/query/doc_streams.h"
 #include "index/query/fold.h"
 #include "index/query/item_facts.h"
+#include "index/query/kind_filter.h"
 #include "index/query/matcher.h"
 #include "index/query/safecall_error.h"
 #include "index/store/item_scan.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -59,20 +61,40 @@ bool beginsWith(std::string_view name, std::string_view lead) {
     return !name.empty() && name[0] == lead[0] && name.starts_with(lead);
 }
 
+// A document met through a word's list costs a varint and a facts byte; through a kind that
+// keeps its names, a varint and the next name in a row; through another kind, a walk to its name
+// (up to kNameSample names): that many times more.
+constexpr uint64_t kWalkedKindDocCost = 4;
+
+// The kinds in `kinds` as lists to merge, and what walking them costs; none when one of them is
+// dense (so common that it is not stored: the words are then the cheaper side anyway).
+std::optional<std::vector<KindList>> kindDocs(NameIndex& index, KindMask kinds, uint64_t& cost) {
+    std::vector<KindList> lists;
+    cost = 0;
+    for (const KindList& kind : index.kindLists()) {
+        if (!kindIn(kinds, kind.code)) continue;
+        if (kind.list.dense) return std::nullopt;
+        lists.push_back(kind);
+        cost += kind.list.count * (kind.names.bytes != nullptr ? 1 : kWalkedKindDocCost);
+    }
+    return lists;
+}
+
 class IndexedHits final : public HitStream {
 public:
-    IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words)
+    IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words, KindMask kinds)
         : index_(index), root_(root), rows_(db), facts_(index, rows_),
-          lead_(words.empty() ? std::string() : std::string(words[0])) {
+          lead_(words.empty() ? std::string() : std::string(words[0])), kinds_(kinds) {
         for (std::string_view word : words) {
             considerWord(index, word, driver_);
             if (driver_.nothing) return;
         }
         keepShortest(driver_.lists, kMaxLists);
+        if (kinds_ != kEveryKind) planByKinds();
         if (!lead_.empty()) openPrefixPass();
         else {
             pass_ = Pass::Contains;
-            stream_ = std::make_unique<AllDocsStream>(index.docCount());
+            stream_ = openEveryDoc();
         }
     }
 
@@ -89,8 +111,28 @@ public:
     }
 
 private:
+    // Walks the allowed kinds' documents instead of the words' candidates when they are fewer.
+    void planByKinds() {
+        uint64_t cost = 0;
+        auto lists = kindDocs(index_, kinds_, cost);
+        if (!lists) return;
+        const uint64_t words = driver_.lists.empty() ? index_.docCount() : driver_.lists.front().count;
+        if (cost > words) return;
+        kindLists_ = std::move(*lists);
+        byKinds_ = true;
+    }
+
+    std::unique_ptr<DocStream> openEveryDoc() {
+        if (byKinds_) return std::make_unique<KindStream>(index_, kindLists_);
+        return std::make_unique<AllDocsStream>(index_.docCount());
+    }
+
     void openPrefixPass() {
         pass_ = Pass::Prefix;
+        if (byKinds_) {
+            stream_ = openEveryDoc();  // one walk: the other hits are kept for the second pass
+            return;
+        }
         const size_t n = std::min<size_t>(lead_.size(), 2);  // longer leads: checked per name
         const GramList starts = index_.gram(static_cast<GramType>(kStarts1 + n - 1), std::string_view(lead_).substr(0, n));
         if (starts.count == 0) return openContainsPass();
@@ -102,7 +144,9 @@ private:
 
     void openContainsPass() {
         pass_ = Pass::Contains;
-        if (!driver_.lists.empty()) {
+        if (byKinds_) {
+            stream_ = std::make_unique<NamedDocsStream>(std::move(deferred_));
+        } else if (!driver_.lists.empty()) {
             stream_ = std::make_unique<IntersectStream>(index_, driver_.lists);
         } else {
             stream_ = std::make_unique<ScanStream>(index_, driver_.scanWord);
@@ -112,8 +156,15 @@ private:
     }
 
     bool accept(uint32_t doc) {
+        // Walking words, the facts byte is at hand and a name is a walk away; walking kinds, every
+        // document is of an allowed kind.
+        if (!byKinds_ && kinds_ != kEveryKind && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
         facts_.reset(doc, stream_->knownName());
-        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == Pass::Prefix)) return false;
+        if (!lead_.empty() && beginsWith(facts_.foldedName(), lead_) != (pass_ == Pass::Prefix)) {
+            if (byKinds_ && pass_ == Pass::Prefix && facts_.foldedName().find(lead_) != std::string_view::npos)
+                deferred_.push_back({doc, facts_.foldedName()});
+            return false;
+        }
         return matches(root_, facts_, proven_);
     }
 
@@ -123,11 +174,15 @@ private:
     RowReader rows_;
     SidecarFacts facts_;
     std::string lead_;
+    KindMask kinds_;
     Driver driver_;
     // Names that begin with the first word come first, then the names that merely contain it.
     enum class Pass { None, Prefix, Contains };
     Pass pass_ = Pass::None;
     std::unique_ptr<DocStream> stream_;
+    bool byKinds_ = false;
+    std::vector<KindList> kindLists_;
+    std::vector<NamedDoc> deferred_;  // by kinds: the hits of the second pass, met in the first
 };
 
 // The path without a usable sidecar: one pass over `items`, the hits sorted in search order.
@@ -169,10 +224,11 @@ private:
 }  // namespace
 
 std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root) {
-    if (matchesNothing(root)) return std::make_unique<EmptyHits>();
+    const KindMask kinds = possibleKinds(root);
+    if (matchesNothing(root) || kinds == 0) return std::make_unique<EmptyHits>();
     const std::vector<std::string_view> words = requiredNameWords(root);
     if (index == nullptr) return std::make_unique<ScannedHits>(db, root, words.empty() ? std::string_view() : words[0]);
-    return std::make_unique<IndexedHits>(db, *index, root, words);
+    return std::make_unique<IndexedHits>(db, *index, root, words, kinds);
 }
 
 }  // namespace skimmer::index::query

@@ -30,7 +30,7 @@ std::string_view RowFacts::foldedPath() {
 
 void SidecarFacts::reset(uint32_t doc, std::string_view knownName) {
     doc_ = doc;
-    facts_ = index_.facts(doc);
+    haveFacts_ = false;
     name_ = knownName.data() != nullptr ? knownName : index_.name(doc, place_);
     if (haveRow_) row_.reset();
     haveRow_ = haveExt_ = false;

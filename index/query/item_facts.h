@@ -45,8 +45,8 @@ public:
     void reset(uint32_t doc, std::string_view knownName = {});
 
     std::string_view foldedName() override { return name_; }
-    int kindCode() override { return sidecar::factsKind(facts_); }
-    bool inFileSystem() override { return sidecar::factsInFileSystem(facts_); }
+    int kindCode() override { return sidecar::factsKind(facts()); }
+    bool inFileSystem() override { return sidecar::factsInFileSystem(facts()); }
     std::string_view foldedExt() override;
     std::optional<int64_t> size() override { return row().row().size; }
     std::optional<int64_t> mtime() override { return row().row().mtime; }
@@ -55,10 +55,17 @@ public:
 
 private:
     RowFacts& row();
+    // Read when a term asks: a document met through a kind's names may be rejected by its name
+    // without touching its facts byte.
+    uint8_t facts() {
+        if (!haveFacts_) facts_ = index_.facts(doc_), haveFacts_ = true;
+        return facts_;
+    }
     NameIndex& index_;
     RowReader& rows_;
     uint32_t doc_ = 0;
     uint8_t facts_ = 0;
+    bool haveFacts_ = false;
     std::string_view name_;
     NameIndex::NamePlace place_;  // of the last name looked up: the next is walked to from it
     std::string ext_;

@@ -1,6 +1,6 @@
 #include "index/query/matcher.h"
 
-#include "index/store/kinds.h"
+#include "index/query/kind_filter.h"
 
 namespace skimmer::index::query {
 namespace {
@@ -15,9 +15,7 @@ bool inFolder(std::string_view folder, std::string_view wanted) {
 }
 
 bool kindMatches(const Term& term, ItemFacts& item) {
-    int code = item.kindCode();
-    if (code < 0 || code >= store::kKindCount || code >= 32) code = 0;
-    if ((term.kindMask & (uint32_t{1} << code)) == 0) return false;
+    if (!kindIn(term.kindMask, item.kindCode())) return false;
     return !term.filesOnly || item.inFileSystem();
 }
 

@@ -5,6 +5,7 @@
 #include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
 #include "index/store/item_scan.h"
+#include "index/store/kinds.h"
 #include "index/store/schema.h"
 #include "index/store/sqlite_handle.h"
 
@@ -88,9 +89,20 @@ void sortDocs(std::vector<Doc>& docs) {
     });
 }
 
-// Slots of a flat counting array: one per possible gram of each type.
-constexpr uint32_t kSlotBase[6] = {0, 0, 256, 0, 256 + 65536, 2 * 256 + 65536};
-constexpr uint32_t kSlotCount = 2 * (256 + 65536);
+// Slots of a flat counting array: one per possible gram of each type, then two per kind code (its
+// documents, its names).
+constexpr uint32_t kSlotBase[8] = {0, 0, 256, 0, 256 + 65536, 2 * 256 + 65536, 2 * (256 + 65536),
+                                   2 * (256 + 65536) + kKindCodes};
+constexpr uint32_t kSlotCount = kSlotBase[kKindNames] + kKindCodes;
+
+// The kinds whose names are copied beside their list: those the search window's group runs ask
+// for on every keystroke (programs, favorites and history, mail) and links.
+constexpr bool keepsNames(uint32_t code) {
+    using store::Kind;
+    for (Kind kind : {Kind::Program, Kind::Link, Kind::Favorite, Kind::Email, Kind::WebHistory})
+        if (code == static_cast<uint32_t>(kind)) return true;
+    return false;
+}
 
 uint32_t gramValue(const unsigned char* p, size_t n) {
     uint32_t v = 0;
@@ -98,10 +110,13 @@ uint32_t gramValue(const unsigned char* p, size_t n) {
     return v;
 }
 
-// The gram slots of one folded name, repeats included (the passes skip a list's repeats by its
-// last document, which is cheaper than sorting every name's slots).
-void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
+// The gram slots of one folded name and its kind's slot, repeats included (the passes skip a
+// list's repeats by its last document, which is cheaper than sorting every name's slots).
+void gramSlots(std::string_view name, uint8_t facts, std::vector<uint32_t>& slots) {
     slots.clear();
+    const auto kind = static_cast<uint32_t>(factsKind(facts));
+    slots.push_back(kSlotBase[kKindList] + kind);
+    if (keepsNames(kind)) slots.push_back(kSlotBase[kKindNames] + kind);
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const size_t size = name.size();
     for (size_t n = 1; n <= 2; ++n) {
@@ -110,15 +125,22 @@ void gramSlots(std::string_view name, std::vector<uint32_t>& slots) {
     }
 }
 
+bool isKindNamesSlot(uint32_t slot) { return slot >= kSlotBase[kKindNames]; }
+
 uint32_t slotKey(uint32_t slot) {
-    uint32_t type = kStarts2;
+    uint32_t type = kKindNames;
     while (type == 3 || slot < kSlotBase[type]) --type;
     const uint32_t value = slot - kSlotBase[type];
-    const uint32_t n = type > 3 ? type - 3 : type;
+    const uint32_t n = type >= kKindList ? 1 : type > 3 ? type - 3 : type;
     return (type << 24) | (value << (8 * (3 - n)));
 }
 
-bool isContainsSlot(uint32_t slot) { return slot < kSlotBase[kStarts1]; }
+// Lists that may be left out as dense: a word's contains-grams and the kinds without names
+// (starts-with lists are always kept: they rank the first hits).
+bool mayBeDense(uint32_t slot) {
+    if (slot < kSlotBase[kStarts1]) return true;
+    return slot >= kSlotBase[kKindList] && slot < kSlotBase[kKindNames] && !keepsNames(slot - kSlotBase[kKindList]);
+}
 
 size_t varintSize(uint32_t value) {
     size_t size = 1;
@@ -145,18 +167,19 @@ struct List {
     uint64_t cursor = 0;  // where the filling pass writes next
 };
 
-// The names section of the file being built, read back in document order by the gram passes (so
-// the snapshot's own copy of the names can be freed first). Holds a reference: the string may grow
-// meanwhile.
+// The names and facts sections of the file being built, read back in document order by the gram
+// passes (so the snapshot's own copy of the names can be freed first). Holds a reference: the
+// string may grow meanwhile.
 class PackedNames {
 public:
     PackedNames(const std::string& out, const Header& header) : out_(out), header_(header) {}
     template <typename Visit>
     void forEach(Visit visit) const {
         const char* at = out_.data() + header_.namesOffset;
+        const auto* facts = reinterpret_cast<const uint8_t*>(out_.data() + header_.factsOffset);
         for (uint32_t d = 0; d < header_.docCount; ++d) {
             const size_t length = std::strlen(at);
-            visit(d, std::string_view(at, length));
+            visit(d, std::string_view(at, length), facts[d]);
             at += length + 1;
         }
     }
@@ -170,8 +193,8 @@ class ListBuilder {
 public:
     // Counting pass: every list's documents and encoded size. Slot values are list index + 1.
     void count(const PackedNames& names) {
-        names.forEach([&](uint32_t d, std::string_view name) {
-            gramSlots(name, slots_);
+        names.forEach([&](uint32_t d, std::string_view name, uint8_t facts) {
+            gramSlots(name, facts, slots_);
             for (uint32_t slot : slots_) {
                 uint32_t& index = table_[slot];
                 if (index == 0) {
@@ -180,7 +203,7 @@ public:
                 }
                 List& list = lists_[index - 1];
                 if (list.count != 0 && list.last == d) continue;  // a repeat within this name
-                list.bytes += varintSize(list.count == 0 ? d : d - list.last);
+                list.bytes += isKindNamesSlot(slot) ? name.size() + 1 : varintSize(list.count == 0 ? d : d - list.last);
                 list.count++;
                 list.last = d;
             }
@@ -197,7 +220,7 @@ public:
         uint64_t offset = 0;
         for (uint32_t i : order_) {
             List& list = lists_[i];
-            list.dense = capDense && isContainsSlot(list.slot) && list.count > docCount / options.denseDivisor;
+            list.dense = capDense && mayBeDense(list.slot) && list.count > docCount / options.denseDivisor;
             list.offset = list.cursor = offset;
             if (!list.dense) offset += list.bytes;
         }
@@ -217,12 +240,19 @@ public:
 
     // Filling pass: gaps as varints, each list at its place in `postings`.
     void fill(const PackedNames& names, unsigned char* postings) {
-        names.forEach([&](uint32_t d, std::string_view name) {
-            gramSlots(name, slots_);
+        names.forEach([&](uint32_t d, std::string_view name, uint8_t facts) {
+            gramSlots(name, facts, slots_);
             for (uint32_t slot : slots_) {
                 List& list = lists_[table_[slot] - 1];
                 const bool started = list.cursor != list.offset;
                 if (list.dense || (started && list.last == d)) continue;
+                if (isKindNamesSlot(slot)) {
+                    std::memcpy(postings + list.cursor, name.data(), name.size());
+                    postings[list.cursor + name.size()] = 0;
+                    list.cursor += name.size() + 1;
+                    list.last = d;
+                    continue;
+                }
                 const uint32_t value = started ? d - list.last : d;
                 list.cursor = static_cast<uint64_t>(putVarint(postings + list.cursor, value) - postings);
                 list.last = d;
@@ -386,14 +416,20 @@ std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
 uint64_t readInstance(sqlite3* db) { return static_cast<uint64_t>(store::readMetaInt(db, store::kMetaInstance).value_or(0)); }
 
 // True (with `result` filled) when the sidecar on disk already carries the database's generation
-// and instance and is intact at its header: a crawl that changed nothing costs no rebuild.
+// and instance and every block of it verifies: a crawl that changed nothing costs no rebuild, and
+// a damaged sidecar is never kept. Damage is noted in `result.repaired`.
 bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexBuildResult& result) {
     const auto generation = store::readMetaInt(db, store::kMetaGeneration);
     if (!generation) return false;
     NameIndex::Opened opened = NameIndex::open(path);
+    if (opened.status == NameIndex::OpenStatus::Damaged) result.repaired = opened.error;
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||
         opened.index->instance() != readInstance(db))
         return false;
+    if (std::string why; !opened.index->verifyWhole(why)) {
+        result.repaired = why;
+        return false;
+    }
     result.ok = true;
     result.skipped = true;
     result.generation = opened.index->generation();

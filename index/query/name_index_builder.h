@@ -9,7 +9,8 @@
 //   a temporary file in the same folder, fsync, rename, fsync of the folder. Readers that have
 //   the old file mapped keep reading the old file.
 // - Writes nothing when the sidecar on disk already carries the database's generation and
-//   instance stamp (`skipped`), unless `force`.
+//   instance stamp (`skipped`) and every block of it verifies, unless `force`. A damaged sidecar
+//   is rebuilt, and `repaired` says what was wrong with it.
 // - Never writes to the database. On failure the previous sidecar stays; readers then see its
 //   stale generation and answer from SQLite alone, so a failed build costs speed, not results.
 // - Takes about two seconds and under 100 MB (about one file's size plus the names) at 1,000,000
@@ -42,6 +43,7 @@ struct NameIndexBuildResult {
     uint32_t documents = 0;
     uint64_t bytes = 0;      // size of the written file
     bool skipped = false;    // the sidecar on disk was already current: nothing written
+    std::string repaired;    // set when the sidecar on disk was damaged (and is being rebuilt)
 };
 
 // "<database file>.names".

@@ -22,6 +22,13 @@
 //   plus the runs of consecutive ids: ids come in long runs (the entries of one folder), so this
 //   costs a little over 4 bytes per document.
 // - Names are found from one offset per kNameSample documents and a walk over the NULs between.
+// - Every kind code met gets a list of its documents in the gram table (type kKindList, the code
+//   as its one byte), so that a query restricted to a small kind walks that kind, not the hits of
+//   its words. A kind list is dense (not stored) under the same rule as a contains-gram list: a
+//   kind that common is found as fast through the words. The builder names a few kinds whose
+//   lists are always stored together with a copy of their documents' folded names (type
+//   kKindNames: NUL-terminated, in the order of the kind's list): a search runs over these kinds
+//   on every keystroke, and reading their names in a row costs no walk to each name.
 #pragma once
 
 #include <cstddef>
@@ -31,14 +38,16 @@
 namespace skimmer::index::query::sidecar {
 
 inline constexpr char kMagic[8] = {'S', 'K', 'N', 'A', 'M', 'E', 'S', '1'};
-inline constexpr uint32_t kFormatVersion = 3;
+inline constexpr uint32_t kFormatVersion = 4;
 inline constexpr uint32_t kBlockSize = 4 * 1024;  // small: searches touch names at random
 inline constexpr uint32_t kDenseDivisor = 16;
 inline constexpr uint32_t kNameSample = 16;        // documents per stored name offset
 inline constexpr uint32_t kRunBucketShift = 8;     // ordinals per entry of the run index: 256
 
-// Gram kinds, stored in the top byte of a gram key.
-enum GramType : uint32_t { kContains1 = 1, kContains2 = 2, kStarts1 = 4, kStarts2 = 5 };
+// Gram kinds, stored in the top byte of a gram key. kKindList and kKindNames entries are keyed by
+// the facts byte's kind code (0 .. kKindCodes-1) and sort after every name gram; a kKindNames
+// entry's count is its kind's, its list is the names block.
+enum GramType : uint32_t { kContains1 = 1, kContains2 = 2, kStarts1 = 4, kStarts2 = 5, kKindList = 6, kKindNames = 7 };
 
 // Per-document facts byte: kind code in the low 7 bits, the in-file-system flag on top.
 inline constexpr uint8_t kFactInFileSystem = 0x80;
@@ -46,6 +55,8 @@ inline uint8_t packFacts(int kind, bool inFileSystem) {
     return static_cast<uint8_t>((kind >= 0 && kind < 0x80 ? kind : 0) | (inFileSystem ? kFactInFileSystem : 0));
 }
 inline int factsKind(uint8_t facts) { return facts & 0x7F; }
+inline constexpr uint32_t kKindCodes = 0x80;  // kind codes a facts byte can hold
+static_assert(kKindCodes - 1 == (~kFactInFileSystem & 0xFF), "a kind code is the facts byte without its flag");
 inline bool factsInFileSystem(uint8_t facts) { return (facts & kFactInFileSystem) != 0; }
 
 struct Header {

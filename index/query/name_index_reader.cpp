@@ -1,6 +1,7 @@
 #include "index/query/name_index_reader.h"
 
 #include "index/query/safecall_error.h"
+#include "index/store/index_files.h"
 
 #include <sys/stat.h>
 
@@ -52,25 +53,30 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
     return true;
 }
 
-// An intact file of format 2 (its 136-byte header hashed up to the hash at byte 128): left by an
-// earlier version of this program, it is stale, not damaged. Anything else that is not the current
-// format is damage.
+// An intact file of an earlier format (format 2: a 136-byte header hashed up to its hash at byte
+// 128; format 3: this header, without kind lists): left by an earlier version of this program, it
+// is stale, not damaged. Anything else that is not the current format is damage.
 bool isPreviousFormat(const MappedFile& file) {
-    constexpr size_t kHashAt = 128;
+    struct Earlier { uint32_t version; size_t hashAt; };
+    constexpr Earlier kEarlier[] = {{2, 128}, {3, offsetof(Header, headerHash)}};
+    static_assert(kFormatVersion == 4, "a new format lists the one it replaces here");
+    if (file.size() < sizeof kMagic + 4 || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return false;
     uint32_t version;
-    uint64_t stored;
-    if (file.size() < kHashAt + 8 || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return false;
     std::memcpy(&version, file.data() + sizeof kMagic, 4);
-    std::memcpy(&stored, file.data() + kHashAt, 8);
-    return version == 2 && blockHash(file.data(), kHashAt) == stored;
+    for (const Earlier& earlier : kEarlier) {
+        if (version != earlier.version || file.size() < earlier.hashAt + 8) continue;
+        uint64_t stored;
+        std::memcpy(&stored, file.data() + earlier.hashAt, 8);
+        return blockHash(file.data(), earlier.hashAt) == stored;
+    }
+    return false;
 }
 
 }  // namespace
 
 NameIndex::Opened NameIndex::open(const std::filesystem::path& path) {
     Opened opened;
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
+    if (store::inspectFile(path).shape == store::FileShape::Absent) {  // a dangling link is not absent: it is reported
         opened.error = "no name index at " + path.string();
         return opened;  // Missing
     }
@@ -157,7 +163,7 @@ NameIndex::NameIndex(MappedFile file, const Header& header, std::filesystem::pat
 
 void NameIndex::damaged(const char* what) const {
     throw SafecallError(kIndexDamaged, "the name index " + path_.string() + " is damaged (" + what +
-                                           "); rebuild it with skimmer-index");
+                                           "); run skimmer-index to rebuild it");
 }
 
 bool NameIndex::verifyBlock(uint64_t block) {
@@ -166,6 +172,19 @@ bool NameIndex::verifyBlock(uint64_t block) {
     uint64_t stored;
     std::memcpy(&stored, file_.data() + header_.checksumsOffset + block * 8, 8);
     return blockHash(file_.data() + from, size) == stored;
+}
+
+bool NameIndex::verifyWhole(std::string& why) {
+    const uint64_t blocks = (header_.checksumsOffset - sizeof(Header) + kBlockSize - 1) / kBlockSize;
+    for (uint64_t block = 0; block < blocks; ++block) {
+        if (verified_[block].load(std::memory_order_acquire)) continue;
+        if (!verifyBlock(block)) {
+            why = "the checksum of block " + std::to_string(block) + " is wrong";
+            return false;
+        }
+        verified_[block].store(1, std::memory_order_release);
+    }
+    return true;
 }
 
 void NameIndex::verifySlow(uint64_t offset, uint64_t length) {
@@ -242,21 +261,25 @@ std::string_view NameIndex::name(uint32_t doc, NamePlace& near) {
     return nameAt(place);
 }
 
-GramList NameIndex::gram(GramType type, std::string_view bytes) {
-    const uint32_t key = gramKey(type, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+GramEntry NameIndex::gramEntry(uint64_t at) {
+    const uint64_t offset = header_.gramTableOffset + at * sizeof(GramEntry);
+    verify(offset, sizeof(GramEntry));
+    GramEntry entry;
+    std::memcpy(&entry, file_.data() + offset, sizeof entry);
+    return entry;
+}
+
+uint64_t NameIndex::firstGramAtOrAfter(uint32_t key) {
     uint64_t lo = 0, hi = header_.gramCount;
-    GramEntry entry{};
-    bool found = false;
     while (lo < hi) {
         const uint64_t mid = lo + (hi - lo) / 2;
-        const uint64_t at = header_.gramTableOffset + mid * sizeof(GramEntry);
-        verify(at, sizeof(GramEntry));
-        std::memcpy(&entry, file_.data() + at, sizeof entry);
-        if (entry.key == key) { found = true; break; }
-        if (entry.key < key) lo = mid + 1; else hi = mid;
+        if (gramEntry(mid).key < key) lo = mid + 1; else hi = mid;
     }
+    return lo;
+}
+
+GramList NameIndex::listOf(const GramEntry& entry) {
     GramList list;
-    if (!found) return list;
     list.count = entry.count;
     if (entry.length == 0) {
         list.dense = true;
@@ -268,6 +291,41 @@ GramList NameIndex::gram(GramType type, std::string_view bytes) {
     list.bytes = file_.data() + at;
     list.length = entry.length;
     return list;
+}
+
+GramList NameIndex::gram(GramType type, std::string_view bytes) {
+    const uint32_t key = gramKey(type, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const uint64_t at = firstGramAtOrAfter(key);
+    if (at >= header_.gramCount) return {};
+    const GramEntry entry = gramEntry(at);
+    return entry.key == key ? listOf(entry) : GramList{};
+}
+
+std::vector<KindList> NameIndex::kindLists() {
+    std::vector<KindList> lists;
+    uint64_t at = firstGramAtOrAfter(uint32_t{kKindList} << 24);
+    // The kinds' lists by ascending code, then the names blocks of some of them, by ascending code.
+    for (const uint32_t type : {uint32_t{kKindList}, uint32_t{kKindNames}}) {
+        size_t matched = 0;
+        for (int last = -1; at < header_.gramCount; ++at) {
+            const GramEntry entry = gramEntry(at);
+            if (entry.key >> 24 != type) break;
+            const auto code = static_cast<int>((entry.key >> 16) & 0xFF);
+            if (code >= static_cast<int>(kKindCodes) || (entry.key & 0xFFFF) != 0 || code <= last)
+                damaged("the kind lists are malformed");
+            last = code;
+            if (type == kKindList) {
+                lists.push_back({code, listOf(entry), {}});
+                continue;
+            }
+            while (matched < lists.size() && lists[matched].code < code) ++matched;
+            if (matched == lists.size() || lists[matched].code != code || lists[matched].list.dense ||
+                entry.count != lists[matched].list.count || entry.length == 0)
+                damaged("a kind's names do not match its list");
+            lists[matched].names = listOf(entry);
+        }
+    }
+    return lists;
 }
 
 std::string_view NameIndex::namesFrom(uint64_t from, size_t want) {

@@ -34,6 +34,14 @@ struct GramList {
     size_t length = 0;
 };
 
+// The documents of one kind code of the facts byte and, for some kinds, their folded names (each
+// followed by NUL, in the list's order; `names.bytes` is null when not kept).
+struct KindList {
+    int code = 0;
+    GramList list;
+    GramList names;
+};
+
 // Where a document's name lies in the names section: [from, end), end just past its NUL.
 struct NamePlace {
     uint32_t doc = UINT32_MAX;  // none
@@ -81,6 +89,8 @@ public:
     }
 
     GramList gram(sidecar::GramType type, std::string_view bytes);
+    // Every kind code's list, by ascending code; codes no document has are absent.
+    std::vector<KindList> kindLists();
 
     // The packed names (each followed by NUL) from byte `from` of the names section on, at most
     // `want` bytes, verified; for scanning.
@@ -93,6 +103,11 @@ public:
     std::string_view nameAt(const NamePlace& place) const {
         return {reinterpret_cast<const char*>(file_.data() + header_.namesOffset + place.from), place.end - place.from - 1};
     }
+
+    // Verifies every block of the file against its checksum (reading it whole); false with `why`
+    // set when one is damaged. A refresh calls it before it keeps a sidecar it would otherwise
+    // find current, so damage is healed by the next refresh instead of failing every search.
+    bool verifyWhole(std::string& why);
 
     // Throws SafecallError(kIndexDamaged) naming this file.
     [[noreturn]] void damaged(const char* what) const;
@@ -110,6 +125,9 @@ private:
         verifySlow(offset, length);
     }
     void verifySlow(uint64_t offset, uint64_t length);
+    sidecar::GramEntry gramEntry(uint64_t at);
+    uint64_t firstGramAtOrAfter(uint32_t key);
+    GramList listOf(const sidecar::GramEntry& entry);
     bool verifyBlock(uint64_t block);
     template <typename T>
     T valueAt(uint64_t sectionOffset, uint64_t index) {

@@ -4,8 +4,11 @@
 // Contract:
 // - A hit prints as its path (file-system items) or its URL (everything else). Without -0 the
 //   line is escaped for a terminal: control bytes, C1 controls, backslashes and bytes that are not
-//   UTF-8 become \xHH / \\, so no control byte from a name reaches the terminal; with -0 the exact
-//   bytes are written, each hit ended by NUL.
+//   UTF-8 become \xHH / \\, and the characters that reorder or break a line (bidi embeddings,
+//   overrides, isolates and marks, U+2028/U+2029) become \uXXXX, so no control from a name reaches
+//   the terminal and no name is shown reversed or split; with -0 the exact bytes are written, each
+//   hit ended by NUL.
+// - Failures print a sentence saying what is wrong and what helps, then the error code.
 // - With a kind word the query is TEXT System.Kind:WORD System.Kind:(NOT folder), as the engine
 //   builds it.
 // - Malformed or empty input is reported on `err` (searched literally / matching nothing).

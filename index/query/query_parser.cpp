@@ -77,7 +77,8 @@ private:
             if (peekWord("AND")) {
                 if (items.empty()) throw SyntaxError{"AND without a left side"};
                 ++pos_;
-                if (atEnd() || peekIs(TokenType::RParen) || peekWord("OR")) throw SyntaxError{"AND without a right side"};
+                if (atEnd() || peekIs(TokenType::RParen) || peekWord("OR") || peekWord("AND"))
+                    throw SyntaxError{"AND without a right side"};
                 continue;
             }
             items.push_back(parseUnary(bound));
@@ -160,7 +161,9 @@ private:
             notes_.push_back("a word holding a NUL byte matches nothing");
             return Node::of(Node::Op::False);
         }
-        if (value.empty()) return Node::of(Node::Op::True);  // "" occurs everywhere
+        // An empty phrase names nothing to look for: malformed, like a lone OR, rather than a term
+        // that every item matches.
+        if (value.empty()) throw SyntaxError{"an empty phrase"};
         Term term;
         term.field = field;
         term.text = foldName(value);

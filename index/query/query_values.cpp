@@ -84,13 +84,23 @@ int64_t localMidnight(int year, int month, int day) {
 
 struct Day { int year, month, day; };
 
+bool leapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// Days in a month of the proleptic Gregorian calendar.
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leapYear(year) ? 29 : kDays[month - 1];
+}
+
 std::optional<Day> parseDay(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
     for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
     auto number = [&](size_t at, size_t n) { return std::stoi(std::string(text.substr(at, n))); };
     Day day{number(0, 4), number(5, 2), number(8, 2)};
-    if (day.month < 1 || day.month > 12 || day.day < 1 || day.day > 31) return std::nullopt;
+    // A day that does not exist is refused rather than rolled over (2024-02-30 is not 2024-03-01).
+    if (day.month < 1 || day.month > 12 || day.day < 1 || day.day > daysInMonth(day.year, day.month))
+        return std::nullopt;
     return day;
 }
 

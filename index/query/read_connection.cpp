@@ -1,8 +1,7 @@
 #include "index/query/read_connection.h"
 
 #include "index/query/safecall_error.h"
-
-#include <sys/stat.h>
+#include "index/store/index_files.h"
 
 #include <ctime>
 
@@ -13,9 +12,16 @@ Clock systemClock() {
 }
 
 void requireIndexFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (file.empty() || ::stat(file.c_str(), &st) != 0)
+    if (file.empty() || store::inspectFile(file).shape == store::FileShape::Absent)
         throw SafecallError(kIndexMissing, "there is no index at " + file.string() + "; build it with skimmer-index");
+    // SQLite would block opening a FIFO and fail obscurely on a folder: look before it opens.
+    for (store::IndexFile which : {store::IndexFile::Database, store::IndexFile::Wal, store::IndexFile::Shm}) {
+        const std::filesystem::path path = store::indexFilePath(file, which);
+        const store::FileLook look = store::inspectFile(path);
+        if (look.shape == store::FileShape::Special)
+            throw SafecallError(kIndexDamaged, store::notRegularText(path, look) +
+                                                   "; running skimmer-index moves it aside and rebuilds the index");
+    }
 }
 
 store::Db openForReading(const std::filesystem::path& file) {

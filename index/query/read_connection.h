@@ -3,7 +3,8 @@
 // Contract: never creates the file; sets a short busy timeout (kBusyWaitMs) so a reader that meets
 // a lock waits briefly and then fails with kIndexBusy instead of blocking its caller; refuses to
 // write (query_only) and never checkpoints on close. Throws SafecallError: kIndexMissing when the
-// file does not exist.
+// file does not exist, kIndexDamaged when it or its WAL or shared-memory file is not a regular file
+// (checked without opening, so a FIFO there never blocks).
 #pragma once
 
 #include "index/store/sqlite_handle.h"
@@ -23,7 +24,8 @@ Clock systemClock();
 
 store::Db openForReading(const std::filesystem::path& file);
 
-// Throws SafecallError(kIndexMissing) unless `file` exists; opens nothing.
+// Throws SafecallError as above unless `file` exists and it and its companions are regular files;
+// opens nothing.
 void requireIndexFile(const std::filesystem::path& file);
 
 // A meta value read in its own statement; none when absent. Throws SafecallError on failure.

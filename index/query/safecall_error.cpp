@@ -34,7 +34,7 @@ HResult hresultFromSqlite(int sqliteCode) {
 void throwSqlite(sqlite3* db, int sqliteCode, const std::string& what) {
     const HResult code = hresultFromSqlite(sqliteCode);
     std::string detail = what + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(sqliteCode));
-    if (code == kIndexDamaged) detail += " (the index is damaged; rebuild it with skimmer-index)";
+    if (code == kIndexDamaged) detail += " (the index is damaged; run skimmer-index to rebuild it)";
     throw SafecallError(code, std::move(detail));
 }
 

@@ -4,6 +4,7 @@
 #include "index/query/connection.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
+#include "index/store/crawl_lock.h"
 #include "index/store/schema.h"
 
 #include <strings.h>
@@ -61,6 +62,9 @@ ItemsToIndex CatalogManager::numberOfItemsToIndex() {
     store::Db db = openForReading(file_);
     ItemsToIndex counts;
     if (readMeta(db.get(), store::kMetaCrawlState).value_or("") != "running") return counts;
+    // A crawl that was killed leaves "running" behind; nothing is waiting unless a crawler holds
+    // the lock. (Unknown: the lock file cannot be checked; the stored state is all there is.)
+    if (store::probeCrawlLock(file_) == store::LockProbe::Free) return counts;
     counts.incremental = metaCount(db.get(), store::kMetaItemsPending);
     counts.notificationQueue = metaCount(db.get(), store::kMetaFoldersPending);
     return counts;

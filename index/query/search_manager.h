@@ -45,7 +45,7 @@ class CatalogManager {
 public:
     CatalogManager(std::filesystem::path databaseFile);
     int64_t numberOfItems();
-    // Zeros unless meta 'crawl_state' is 'running'.
+    // Zeros unless meta 'crawl_state' is 'running' and a crawler holds the index's lock.
     ItemsToIndex numberOfItemsToIndex();
     std::unique_ptr<QueryHelper> getQueryHelper() const;
 

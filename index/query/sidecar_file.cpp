@@ -1,5 +1,7 @@
 #include "index/query/sidecar_file.h"
 
+#include "index/store/index_files.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -100,11 +102,17 @@ void MappedFile::reset() {
 
 bool MappedFile::open(const std::filesystem::path& path, std::string& error) {
     reset();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) { error = failure("opening", path); return false; }
+    // O_NONBLOCK: a FIFO in place of the file must not wait for a writer; the type check follows.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        const store::FileLook look = store::inspectFile(path);
+        error = look.shape == store::FileShape::Special ? store::notRegularText(path, look) : failure("opening", path);
+        return false;
+    }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) { error = failure("reading", path); return false; }
-    if (!S_ISREG(st.st_mode) || st.st_size <= 0) { error = path.string() + " is empty or not a file"; return false; }
+    if (!S_ISREG(st.st_mode)) { error = store::notRegularText(path, store::inspectFile(path)); return false; }
+    if (st.st_size <= 0) { error = path.string() + " is empty"; return false; }
     void* mapped = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd.get(), 0);
     if (mapped == MAP_FAILED) { error = failure("mapping", path); return false; }
     data_ = static_cast<unsigned char*>(mapped);

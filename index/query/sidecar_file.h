@@ -6,7 +6,8 @@
 //   renames it over the target and fsyncs the folder; on any failure the temporary file is removed,
 //   the target is untouched and `error` says which step failed. It never retries fsync.
 // - `MappedFile` owns one read-only, private mapping and unmaps it exactly once. Mapping never
-//   reads the file: pages come in as they are touched.
+//   reads the file: pages come in as they are touched. Opening never blocks (a FIFO in place of
+//   the file is refused as "… is not a regular file").
 #pragma once
 
 #include <cstddef>

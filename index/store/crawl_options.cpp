@@ -1,5 +1,7 @@
 #include "index/store/crawl_options.h"
 
+#include "index/store/index_files.h"
+
 #include <fnmatch.h>
 
 #include <fstream>
@@ -109,8 +111,13 @@ std::string defaultConfigPath(const Environment& env) {
 
 std::vector<std::string> loadIndexConfig(const std::string& path, CrawlOptions& options, bool rootsFixed) {
     std::vector<std::string> problems;
+    // Looked at before it is opened: a FIFO in its place would block the open until a writer came.
+    if (const FileLook look = inspectFile(path); look.shape != FileShape::Regular) {
+        if (look.shape == FileShape::Special) problems.push_back(notRegularText(path, look) + "; it is ignored");
+        return problems;  // no config file: the defaults stand
+    }
     std::ifstream in(path);
-    if (!in) return problems;  // no config file: the defaults stand
+    if (!in) return problems;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const std::string_view text = trim(line);

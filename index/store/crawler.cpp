@@ -1,6 +1,7 @@
 #include "index/store/crawler.h"
 
 #include "index/store/applications.h"
+#include "index/store/crawl_lock.h"
 #include "index/store/desktop_items.h"
 #include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
@@ -85,25 +86,6 @@ struct Frame {
     size_t next = 0;
 };
 
-// Holds an exclusive advisory lock on "<index>.lock" so that two crawlers never interleave their
-// batches on one index; released when the object goes away.
-class CrawlLock {
-public:
-    Status acquire(sqlite3* db) {
-        const char* file = sqlite3_db_filename(db, "main");
-        if (file == nullptr || file[0] == '\0') return {};  // a private in-memory index
-        const std::string path = std::string(file) + ".lock";
-        fd_ = os::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (!fd_.valid()) return Status::failure("cannot open " + path + ": " + std::strerror(errno));
-        if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0)
-            return Status::failure("another crawl is updating " + std::string(file));
-        return {};
-    }
-
-private:
-    os::UniqueFd fd_;
-};
-
 class Crawler {
 public:
     Crawler(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks)
@@ -116,7 +98,8 @@ public:
 
     CrawlResult run() {
         CrawlLock lock;
-        result_.status = lock.acquire(db_);
+        const char* file = sqlite3_db_filename(db_, "main");  // empty for a private in-memory index
+        if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
         if (result_.status && start()) {
             for (const std::string& root : rootOrder_) {
                 if (!writer_.ok()) break;
@@ -277,7 +260,20 @@ private:
         std::vector<CrawledItem> stored;
         bool damaged = false;
         if (known != dirs_.end() && !writer_.readEntries(known->second.id, stored, damaged)) return false;
-        const bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
+        bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
+        std::optional<std::vector<CrawledItem>> rechecked;
+        if (unchanged) {
+            // An entry that is gone or unreadable although the folder's stamp did not change means
+            // the stored row no longer matches the folder (a damaged entry, a clock that stood
+            // still): only a fresh listing can find what is really there.
+            const CrawlStats before = stats();
+            rechecked = recheck(frame, stored);
+            if (!rechecked) {
+                result_.stats = before;
+                frame.children.clear();
+                unchanged = false;
+            }
+        }
         std::vector<std::string> names;
         if (!unchanged) {
             int error = 0;
@@ -297,7 +293,7 @@ private:
         }
         frame.id = dir.id;
         ++stats().folders;
-        std::vector<CrawledItem> rows = unchanged ? recheck(frame, stored) : relist(frame, names, stored);
+        std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
         if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
         dir.count = static_cast<int64_t>(rows.size());
         dirs_[frame.path] = dir;
@@ -306,20 +302,27 @@ private:
         return writer_.ok();
     }
 
-    // The row for `name` in the open folder, or none (counted) when it is excluded, gone or odd.
-    std::optional<CrawledItem> entryRow(const Frame& frame, const std::string& name) {
+    enum class Miss { None, Excluded, Gone, Odd };
+
+    // The row for `name` in the open folder, or none (counted, and why in `miss`) when it is
+    // excluded, gone, unreadable or odd.
+    std::optional<CrawledItem> entryRow(const Frame& frame, const std::string& name, Miss& miss) {
+        miss = Miss::None;
         if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
+            miss = Miss::Excluded;
             return std::nullopt;
         }
         EntryStat st;
         int error = 0;
         if (!fs_.statAt(frame.fd.get(), name, st, error)) {
             ++(vanishedError(error) ? stats().vanished : stats().unreadable);
+            miss = Miss::Gone;
             return std::nullopt;
         }
         if (st.type == EntryType::Other) {
             ++stats().skipped;
+            miss = Miss::Odd;
             return std::nullopt;
         }
         ++stats().items;
@@ -338,7 +341,8 @@ private:
         for (const CrawledItem& item : stored) byName.emplace(item.name, &item);
         std::vector<CrawledItem> rows;
         for (const std::string& name : names) {
-            std::optional<CrawledItem> row = entryRow(frame, name);
+            Miss miss;
+            std::optional<CrawledItem> row = entryRow(frame, name, miss);
             if (!row) continue;
             if (rows.size() == kMaxFolderEntries) {
                 ++stats().skipped;
@@ -356,11 +360,14 @@ private:
         return rows;
     }
 
-    // The stored entries stat'ed again (the folder itself did not change).
-    std::vector<CrawledItem> recheck(Frame& frame, const std::vector<CrawledItem>& stored) {
+    // The stored entries stat'ed again (the folder itself did not change); none when one of them
+    // is gone or unreadable, which asks for a fresh listing.
+    std::optional<std::vector<CrawledItem>> recheck(Frame& frame, const std::vector<CrawledItem>& stored) {
         std::vector<CrawledItem> rows;
         for (const CrawledItem& item : stored) {
-            std::optional<CrawledItem> row = entryRow(frame, item.name);
+            Miss miss;
+            std::optional<CrawledItem> row = entryRow(frame, item.name, miss);
+            if (miss == Miss::Gone) return std::nullopt;
             if (!row) {
                 ++stats().removed;
                 continue;

@@ -4,7 +4,9 @@
 // - One entry point, `crawl`, builds a fresh index or refreshes an existing one; the two are the
 //   same walk. A folder whose change stamp (max of mtime and ctime) equals the stored one is not
 //   listed again: its known entries are stat'ed one by one (so changed sizes and times are seen)
-//   and its known subfolders are descended. Other folders are listed and diffed by name.
+//   and its known subfolders are descended; when one of its known entries is gone or unreadable
+//   the stored row no longer tells what is there, and the folder is listed after all. Other
+//   folders are listed and diffed by name.
 // - Folders not reached by a complete crawl (deleted, renamed, newly excluded, no longer under a
 //   root) are removed with their items at the end. A crawl that fails part-way removes nothing it
 //   did not see; whatever it committed is consistent, and the next crawl finishes the job.

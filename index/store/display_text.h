@@ -2,7 +2,9 @@
 //
 // Contract: the result never contains a control character (C0, DEL, or C1 whether encoded in
 // UTF-8 or as a raw byte) nor invalid UTF-8: such bytes come out as visible "\xNN" escapes, and a
-// backslash as "\\", so distinct names stay distinct. Valid printable UTF-8 passes unchanged.
+// backslash as "\\", so distinct names stay distinct. The characters that reorder or break a line
+// (bidi embeddings, overrides, isolates and marks; U+2028, U+2029) come out as "\u202E" and the
+// like, so no name is shown reversed or split. Other valid printable UTF-8 passes unchanged.
 #pragma once
 
 #include <cstddef>

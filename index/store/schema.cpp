@@ -1,10 +1,14 @@
 #include "index/store/schema.h"
 
+#include "index/store/index_files.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <random>
+#include <utility>
+#include <vector>
 #include <system_error>
 
 namespace skimmer::index::store {
@@ -92,13 +96,25 @@ Db openFile(const std::filesystem::path& file, Status& status) {
     return db;
 }
 
-// Moves a file we must not use out of the way (with its WAL and shared-memory companions), so
-// nothing is silently overwritten and the user can look at it.
-Status moveAside(const std::filesystem::path& file) {
-    std::error_code error;
-    std::filesystem::rename(file, file.string() + ".damaged", error);
-    if (error) return Status::failure("cannot move " + file.string() + " aside: " + error.message());
-    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(file.string() + suffix, error);
+// Any index file that is a folder, FIFO, socket, device or dangling link is moved aside before
+// SQLite or the sidecar writer opens it: opening a FIFO would block, and a folder in place of the
+// sidecar or the shared-memory file makes every later reader fail.
+Status moveSpecialFilesAside(const std::filesystem::path& file, std::string& notice) {
+    // "<file>.damaged" is not one of them: it is only ever a destination (and what was moved
+    // there is special by nature; moving it on would grow a chain of names with every run). All
+    // are looked at before any is moved.
+    std::vector<std::pair<std::filesystem::path, FileLook>> special;
+    for (IndexFile which : {IndexFile::Database, IndexFile::Wal, IndexFile::Shm, IndexFile::Sidecar, IndexFile::Lock}) {
+        const std::filesystem::path path = indexFilePath(file, which);
+        if (FileLook look = inspectFile(path); look.shape == FileShape::Special) special.emplace_back(path, look);
+    }
+    for (const auto& [path, look] : special) {
+        std::filesystem::path movedTo;
+        if (Status s = moveAside(path, movedTo); !s)
+            return Status::failure(notRegularText(path, look) + "; " + s.error);
+        if (!notice.empty()) notice += "; ";
+        notice += notRegularText(path, look) + ": it was moved to " + movedTo.string();
+    }
     return {};
 }
 
@@ -146,6 +162,7 @@ Status prepareFolder(const std::filesystem::path& file) {
 OpenedIndex openIndexForWriting(const std::filesystem::path& file) {
     OpenedIndex result;
     if (result.status = prepareFolder(file); !result.status) return result;
+    if (result.status = moveSpecialFilesAside(file, result.notice); !result.status) return result;
     for (int attempt = 0; attempt < 2; ++attempt) {
         result.db = openFile(file, result.status);
         if (!result.db) return result;
@@ -164,10 +181,12 @@ OpenedIndex openIndexForWriting(const std::filesystem::path& file) {
             return result;
         }
         result.db.reset();
-        result.notice = "the index " + file.string() + " " +
-                        (state == SchemaState::Old ? "has an older format (" : "is damaged (") + why +
-                        "); it was moved to " + file.string() + ".damaged and is rebuilt";
-        if (result.status = moveAside(file); !result.status) return result;
+        std::filesystem::path movedTo;
+        if (result.status = moveDatabaseAside(file, movedTo); !result.status) return result;
+        if (!result.notice.empty()) result.notice += "; ";
+        result.notice += "the index " + file.string() + " " +
+                         (state == SchemaState::Old ? "has an older format (" : "is damaged (") + why +
+                         "); it was moved to " + movedTo.string() + " and is rebuilt";
     }
     result.status = Status::failure("cannot create a fresh index at " + file.string());
     return result;

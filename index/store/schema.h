@@ -3,8 +3,10 @@
 //
 // Contract:
 // - `PRAGMA user_version` holds kSchemaVersion. A file with another version, or one that SQLite
-//   cannot read, is never used: `openIndexForWriting` moves it aside (to "<file>.damaged") and
-//   starts a fresh one, and says so in `OpenedIndex::notice`.
+//   cannot read, is never used: `openIndexForWriting` moves it aside (to "<file>.damaged", see
+//   index_files.h) and starts a fresh one, and says so in `OpenedIndex::notice`. Any index file
+//   that is not a regular file (a folder, FIFO, socket, device or dangling link) is moved aside the
+//   same way before anything opens it.
 // - Tables (every column is described in kSchemaSql, in schema.cpp):
 //     meta(key, value)                 crawl state and counters; keys are the kMeta* names below
 //     dirs(id, parent, name, mtime_ns, count, entries)

@@ -28,10 +28,16 @@ int runQuery(const QueryRequest& request, const std::filesystem::path& database,
     return query::runQueryCommand(command, database.empty() ? store::defaultIndexPath() : database, out, err);
 }
 
-std::function<void(sqlite3*)> searchStructureHook() {
-    return [](sqlite3* db) {
+std::function<void(sqlite3*)> searchStructureHook(bool& written) {
+    return [&written](sqlite3* db) {
         const query::NameIndexBuildResult built = query::buildNameIndex(db);
-        if (!built.ok) std::fprintf(stderr, "skimmer-index: the name index was not rebuilt: %s\n", built.error.c_str());
+        if (!built.repaired.empty())
+            std::fprintf(stderr, "skimmer-index: the name index beside the database was damaged (%s); it is rebuilt\n",
+                         query::escapeForTerminal(built.repaired).c_str());
+        if (built.ok) return;
+        written = false;
+        std::fprintf(stderr, "skimmer-index: the name index was not rebuilt: %s\n",
+                     query::escapeForTerminal(built.error).c_str());
     };
 }
 

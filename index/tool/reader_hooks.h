@@ -5,7 +5,9 @@
 // - `runQuery` answers `--query`: prints one hit per line (path or URL; NUL-terminated with -0)
 //   to `out`, problems to `err`, and returns the process exit code.
 // - `searchStructureHook` returns what the crawler calls after every crawl that ends normally
-//   (see index/store/crawler.h), or an empty function when there is nothing to rebuild.
+//   (see index/store/crawler.h): it verifies the name sidecar and rebuilds it when it is stale or
+//   damaged. It reports a failure on stderr and sets `written` to false, so the run does not
+//   claim success while searches would fail.
 // - Neither throws.
 #pragma once
 
@@ -27,6 +29,6 @@ struct QueryRequest {
 
 int runQuery(const QueryRequest& request, const std::filesystem::path& database, std::FILE* out, std::FILE* err);
 
-std::function<void(sqlite3*)> searchStructureHook();
+std::function<void(sqlite3*)> searchStructureHook(bool& written);
 
 }  // namespace skimmer::index::tool

@@ -177,6 +177,81 @@ TEST(SkimmerE2E, CommandLineRunsThroughTheShellAndCtrlOShowsItsOutput) {
     ASSERT_TRUE(p.waitExit().has_value());
 }
 
+// A terminal that loses the end of a bracketed paste must not take the keyboard with it: what was
+// pasted lands on the command line and F10 still quits. Both cut points matter: after text, and
+// inside a half-sent end marker.
+class UnterminatedPaste : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(UnterminatedPaste, EndsByItselfAndLaterKeysWork) {
+    Fixture f;
+    PtyProgram p(f.options());
+    ASSERT_TRUE(p.waitForText("10Quit")) << p.screen().screenText();
+    p.send(std::string("\x1B[200~") + GetParam().first);
+    ASSERT_TRUE(p.waitForText(GetParam().second, 3000)) << p.screen().screenText();
+    p.send(kF10);
+    const auto exit = p.waitExit(3000);
+    ASSERT_TRUE(exit.has_value()) << "F10 was swallowed: " << p.screen().screenText();
+    EXPECT_TRUE(exit->exited);
+    EXPECT_EQ(exit->code, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(CutPoints, UnterminatedPaste,
+                         ::testing::Values(std::pair{"echo pasted", "echo pasted"},
+                                           std::pair{"echo half\x1B[20", "echo half"}));
+
+// Started from a shell with its output or input redirected, skimmer refuses at once with a reason
+// that names the stream, and draws nothing into the file or pipe.
+struct RedirectCase {
+    const char* name;
+    const char* script;  // $0 is skimmer, $1 the file that receives any output
+    const char* reason;
+};
+
+class Redirected : public ::testing::TestWithParam<RedirectCase> {};
+
+TEST_P(Redirected, RefusesClearlyAndWritesNothing) {
+    Fixture f;
+    PtyOptions o = f.options();
+    const std::string out = (f.home.root() / "screen.out").string();
+    o.argv = {"/bin/sh", "-c", GetParam().script, SKIMMER_BIN, out};
+    PtyProgram p(o);
+    ASSERT_TRUE(p.waitForText("exit=1")) << p.screen().screenText();
+    EXPECT_TRUE(p.screen().contains(GetParam().reason)) << p.screen().screenText();
+    EXPECT_FALSE(p.screen().altScreen());
+    ASSERT_TRUE(p.waitExit().has_value());  // the shell, and with it any pipe into the file, is done
+    std::error_code ec;
+    EXPECT_EQ(fs::file_size(out, ec), 0u) << "nothing drawn into the redirected output";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Redirected,
+    ::testing::Values(
+        RedirectCase{"OutputToAFile", "\"$0\" --manager > \"$1\"; echo exit=$?", "standard output is not a terminal"},
+        RedirectCase{"OutputToAPipe", "{ \"$0\" --manager; echo exit=$? > /dev/tty; } | cat > \"$1\"",
+                     "standard output is not a terminal"},
+        RedirectCase{"InputFromAFile", ": > \"$1\"; \"$0\" --manager < /dev/null; echo exit=$?",
+                     "standard input is not a terminal"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// After the terminal shrinks until only the cursor's entry fits and grows back, the entries above
+// the cursor are in view again.
+TEST(SkimmerE2E, ShrinkAndGrowBringsTheTopEntriesBack) {
+    Fixture f;
+    PtyProgram p(f.options());
+    ASSERT_TRUE(p.waitForText("alpha.txt")) << p.screen().screenText();
+    p.send("\x1B[B\x1B[B");  // the cursor on alpha.txt, the last entry
+    for (int rows : {7, 6, 5}) p.resize(80, rows);
+    ASSERT_TRUE(p.waitFor([&] { return p.screen().contains("alpha.txt") && !p.screen().contains("beta"); }))
+        << p.screen().screenText();
+    p.resize(80, 24);
+    EXPECT_TRUE(p.waitFor([&] {
+        return p.screen().textAt(2).find("..") != std::string::npos && p.screen().contains("beta") &&
+               p.screen().contains("alpha.txt");
+    })) << p.screen().screenText();
+    p.send(kF10);
+    EXPECT_TRUE(p.waitExit().has_value());
+}
+
 TEST(SkimmerE2E, HelpAndBadOptions) {
     Fixture f;
     PtyProgram help(f.options({"--help"}));

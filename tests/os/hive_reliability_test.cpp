@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <algorithm>
 #include <fstream>
 #include <random>
@@ -139,6 +141,162 @@ TEST(S1ProcessKilled, SigkillAtRandomMomentsLeavesOldOrNew) {
     EXPECT_EQ(generationIn(readFile(Hive::defaultPath())), acknowledged + 1);
     for (const auto& entry : fs::directory_iterator(Hive::defaultPath().parent_path()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+}
+
+// ---- Saving through a symbolic link ------------------------------------------------------------
+
+// Settings kept in a dotfiles repository and linked into place: a save replaces the link's final
+// target atomically in the target's own folder and leaves the link a link; when that cannot be
+// done the save fails, says why, and changes neither the link nor its target.
+struct LinkCase {
+    const char* name;
+    // Builds the links under `root`; returns the final target, which holds generation 1 if `seed`.
+    std::function<fs::path(const fs::path& root, const fs::path& link)> build;
+    bool seed;
+    const char* errorNames;                   // nullptr: the save works
+    std::optional<std::pair<FsOp, int>> fault;  // a call of this kind fails for good
+};
+
+struct LinkRun {
+    fs::path link, target, linkTo;
+    test::FaultFileSystem faults{realFileSystem()};
+};
+
+void prepareLinkRun(const LinkCase& c, const fs::path& root, LinkRun& run) {
+    run.link = root / "config" / "skimmer" / "registry.reg";
+    fs::create_directories(run.link.parent_path());
+    fs::create_directories(root / "dotfiles");
+    run.target = c.build(root, run.link);
+    run.linkTo = fs::read_symlink(run.link);
+    if (c.seed) {
+        Hive direct(run.target);
+        ASSERT_TRUE(saveGeneration(direct, 1));
+    }
+}
+
+void expectLinkKept(const LinkRun& run, const std::string& when) {
+    EXPECT_TRUE(fs::is_symlink(run.link)) << when;
+    EXPECT_EQ(fs::read_symlink(run.link), run.linkTo) << when;
+    for (const fs::path& folder : {run.link.parent_path(), run.target.parent_path()}) {
+        std::error_code ec;
+        if (!fs::is_directory(folder, ec)) continue;
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << when << entry.path();
+    }
+}
+
+class HiveThroughALink : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(HiveThroughALink, TargetReplacedAtomicallyOrNothingChanges) {
+    const LinkCase& c = GetParam();
+    test::TempHome home;
+    const int before = c.seed ? 1 : 0;
+    if (c.errorNames != nullptr) {
+        LinkRun run;
+        prepareLinkRun(c, home.root(), run);
+        if (c.fault) run.faults.failCall(1, c.fault->second, true, c.fault->first);
+        Hive hive(run.link, &run.faults);
+        const RegStatus status = saveGeneration(hive, 2);
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.error.find(c.errorNames), std::string::npos) << status.error;
+        std::error_code ec;
+        if (fs::is_regular_file(run.target, ec)) {
+            EXPECT_EQ(generationIn(readFile(run.target)), before);
+        }
+        expectLinkKept(run, "refused: ");
+        return;
+    }
+    // How many calls one save through the link makes, then: the process stops after call n of the
+    // save, for every n; the target is old or new, the link is kept, and the next save works.
+    uint64_t total = 0;
+    {
+        LinkRun run;
+        prepareLinkRun(c, home.root() / "calibration", run);
+        Hive hive(run.link, &run.faults);
+        const RegStatus status = saveGeneration(hive, 2);
+        ASSERT_TRUE(status) << status.error;
+        total = run.faults.calls();
+        ASSERT_GT(total, 8u);
+        EXPECT_EQ(generationIn(readFile(run.target)), 2);
+        expectLinkKept(run, "uninterrupted: ");
+    }
+    for (uint64_t n = 0; n <= total; ++n) {
+        LinkRun run;
+        prepareLinkRun(c, home.root() / ("run" + std::to_string(n)), run);
+        const std::string when = "stopped after call " + std::to_string(n) + ": ";
+        run.faults.dieAfter(n);
+        {
+            Hive dying(run.link, &run.faults);
+            saveGeneration(dying, 2);
+        }
+        run.faults.clearFaults();
+        const int found = generationIn(readFile(run.target));
+        EXPECT_TRUE(found == before || found == 2) << when << found;
+        Hive next(run.link, &run.faults);
+        ASSERT_TRUE(saveGeneration(next, 3)) << when;
+        EXPECT_EQ(generationIn(readFile(run.target)), 3) << when;
+        expectLinkKept(run, when);
+    }
+}
+
+fs::path relativeLink(const fs::path& root, const fs::path& link) {
+    fs::create_symlink("../../dotfiles/registry.reg", link);
+    return root / "dotfiles" / "registry.reg";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, HiveThroughALink,
+    ::testing::Values(
+        LinkCase{"RelativeLinkIntoAnotherFolder", relativeLink, true, nullptr, std::nullopt},
+        LinkCase{"AbsoluteChainOfTwoLinks",
+                 [](const fs::path& root, const fs::path& link) {
+                     fs::create_symlink(root / "dotfiles" / "settings", link);
+                     fs::create_directories(root / "dotfiles" / "real");
+                     fs::create_symlink("real/registry.reg", root / "dotfiles" / "settings");
+                     return root / "dotfiles" / "real" / "registry.reg";
+                 },
+                 true, nullptr, std::nullopt},
+        LinkCase{"DanglingLinkGetsItsTargetCreated", relativeLink, false, nullptr, std::nullopt},
+        LinkCase{"TargetFolderCannotBeWritten", relativeLink, true, "permission denied",
+                 std::pair{FsOp::MakeTemp, EACCES}},
+        LinkCase{"TargetFolderMissing",
+                 [](const fs::path& root, const fs::path& link) {
+                     fs::create_symlink("../../nowhere/registry.reg", link);
+                     return root / "nowhere" / "registry.reg";
+                 },
+                 false, "whose folder does not exist", std::nullopt},
+        LinkCase{"LinkLoop",
+                 [](const fs::path& root, const fs::path& link) {
+                     fs::create_symlink(root / "dotfiles" / "b", link);
+                     fs::create_symlink(link, root / "dotfiles" / "b");
+                     return root / "dotfiles" / "b";
+                 },
+                 false, "following its link", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A damaged file behind the link is moved aside beside the target, not in the link's folder, and
+// the save that follows writes the target and keeps the link.
+TEST(HiveThroughALinkDamaged, TheTargetIsMovedAsideInItsOwnFolder) {
+    test::TempHome home;
+    LinkRun run;
+    prepareLinkRun(LinkCase{"", relativeLink, false, nullptr, std::nullopt}, home.root(), run);
+    std::ofstream(run.target, std::ios::binary) << "Skimmer Registry Hive 1\n\ngarbage\n";
+    std::vector<std::string> reports;
+    Hive hive(run.link, &run.faults, [&](const std::string& r) { reports.push_back(r); });
+    const RegStatus status = saveGeneration(hive, 2);
+    ASSERT_TRUE(status) << status.error;
+    EXPECT_EQ(generationIn(readFile(run.target)), 2);
+    expectLinkKept(run, "");
+    const auto movedAside = [](const fs::path& folder) {
+        int n = 0;
+        for (const auto& entry : fs::directory_iterator(folder))
+            n += entry.path().filename().string().find(".bad-") != std::string::npos;
+        return n;
+    };
+    EXPECT_EQ(movedAside(run.target.parent_path()), 1);
+    EXPECT_EQ(movedAside(run.link.parent_path()), 0);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("dotfiles/registry.reg.bad-"), std::string::npos) << reports[0];
 }
 
 // ---- S2: power loss ---------------------------------------------------------------------------

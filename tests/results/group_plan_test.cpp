@@ -27,6 +27,18 @@ TEST(GroupPlan, BuiltInGroupsWithThirtyLines) {
     EXPECT_EQ(plan[1].QuotaAt(13), -3);  // negative: header and one hit
 }
 
+TEST(GroupPlan, ALimitThatWorksOutToZeroStaysALimit) {
+    for (const int32_t L : {9, 10, 11}) {
+        const auto plan = MakeGroupPlan({false, kGroupModeBuiltIn, false, L, nullptr});
+        EXPECT_LT(plan[0].LineLimit, L) << L;
+        EXPECT_NE(plan[0].LineLimit, 0) << L;
+    }
+    EXPECT_EQ(MakeGroupPlan({false, kGroupModeBuiltIn, false, 10, nullptr})[0].LineLimit, -1);
+    EXPECT_EQ(MakeGroupPlan({false, kGroupModeBuiltIn, false, 6, nullptr})[3].LineLimit, -1);
+    EXPECT_EQ(MakeGroupPlan({false, kGroupModeKinds, false, 6, nullptr})[0].LineLimit, -1);
+    EXPECT_EQ(MakeGroupPlan({true, kGroupModeBuiltIn, false, 6, nullptr})[0].LineLimit, -1);
+}
+
 TEST(GroupPlan, QuotaDividesTowardZero) {
     // L = 7: Q = (7 - 10) / 4 = 0 (not -1), so both quotas start at 0 less the lines shown.
     const auto plan = MakeGroupPlan({false, kGroupModeBuiltIn, false, 7, nullptr});

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "host/services/standard_functions.h"
+#include "config/catalogue.h"
 #include "os/clock.h"
 #include "results/line_format.h"
 #include "results/text_trunc.h"
@@ -250,6 +251,27 @@ TEST(KeywordMarks, CountCharactersOfMultiByteNamesAndStayInsideTheText) {
     for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
     EXPECT_EQ(marks, "...^^^......");
 
+    // full information: the marks follow the name's column and stop where its cell cuts it
+    line.context.Settings.FullInfo = true;
+    line.context.Settings.FIDontUse = false;
+    line.context.Settings.FIColumns = "S,N";
+    line.context.Settings.FIWidths = "4,7";
+    line.context.HighlightQuery = "port";
+    slot = line.format(hit("myreport.doc", 5));
+    marks.clear();
+    for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
+    EXPECT_EQ(slot.Text, "   5  myr...   ");
+    EXPECT_EQ(marks, "...............");  // "port" lies in the cut-off part, not on the dots
+    line.context.HighlightQuery = "yr";
+    slot = line.format(hit("myreport.doc", 5));
+    marks.clear();
+    for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
+    EXPECT_EQ(marks, ".......^^......");
+    line.context.Settings.FIColumns = "S";  // no name column: nothing to mark
+    slot = line.format(hit("myreport.doc", 5));
+    EXPECT_EQ(std::count(slot.Attr[0].begin(), slot.Attr[0].end(), 0xFC), 0);
+    line.context.Settings.FullInfo = false;
+
     line.context.HighlightQuery = "txtx";  // not found: nothing marked
     slot = line.format(hit("a.txt"));
     EXPECT_EQ(std::count(slot.Attr[0].begin(), slot.Attr[0].end(), 0xFC), 0);
@@ -321,6 +343,45 @@ TEST(HighlightColours, AttributesAreReadOnceAndRetriedWhileMissing) {
     EXPECT_TRUE(node.Result.AttrKnown);
     EXPECT_EQ(slot.Attr[0][0], 0x13);
     EXPECT_EQ(line.probe.asked, 2);
+}
+
+}  // namespace
+}  // namespace skimmer::results
+
+namespace skimmer::results {
+namespace {
+
+TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
+    config::TRegistryConfig table;
+    std::vector<std::string> reports;
+    table.reportError_ = [&](const std::string& text) { reports.push_back(text); };
+    config::configSetupCatalogue(table);  // no registry: every default
+    const TLineFormatSettings defaults = ReadLineFormatSettings(table);
+    EXPECT_EQ(defaults.Style, 2);
+    EXPECT_EQ(defaults.FIWidths, "26,6,30");
+    EXPECT_TRUE(defaults.FIDontUse);
+    config::setConfigValue(table, "SKSStyle", config::TConfigValue::integer(1));
+    config::setConfigValue(table, "SKSFIWidths", config::TConfigValue::str("10,5"));
+    config::setConfigValue(table, "SKSHighlightKeyword", config::TConfigValue::boolean(true));
+    const std::vector<uint8_t> palette(112, 7);
+    THLGroups groups;
+    platform::HostTables host;
+    const TLineFormatContext context =
+        MakeLineFormatContext(table, palette, groups, host, "none", 77, "abc", nullptr);
+    EXPECT_EQ(context.Settings.Style, 1);
+    EXPECT_EQ(context.Settings.FIWidths, "10,5");
+    EXPECT_TRUE(context.Settings.HighlightKeyword);
+    EXPECT_EQ(context.WindowWidth, 77);
+    EXPECT_EQ(context.Dates.NoDateText, "none");
+    EXPECT_EQ(context.HighlightQuery, "abc");
+    EXPECT_TRUE(reports.empty());
+
+    config::TRegistryConfig empty;  // a table without the settings: defaults, each lookup reported
+    empty.reportError_ = [&](const std::string& text) { reports.push_back(text); };
+    const TLineFormatSettings fallback = ReadLineFormatSettings(empty);
+    EXPECT_EQ(fallback.Style, 2);
+    EXPECT_EQ(fallback.FIColumns, "N,S,P");
+    EXPECT_EQ(reports.size(), 10u);
 }
 
 }  // namespace

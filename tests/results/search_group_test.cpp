@@ -116,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, Quotas,
                                            QuotaCase{0, 0, 12, 13},   // quota 0: no quota
                                            QuotaCase{9, 0, 12, 9},    // the line limit
                                            QuotaCase{0, -4, 12, 2},   // negative: header and one hit
+                                           QuotaCase{-1, 0, 12, 2},   // so does a negative limit
                                            QuotaCase{0, 0, 0, 0}));   // nothing found, no header
 
 TEST(GroupRuns, EveryNamedGroupStartsWithItsHeaderEvenWithTheSameTitle) {
@@ -200,7 +201,7 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
     for (const int32_t mode : {kGroupModeBuiltIn, kGroupModeNoHeaders}) {
         test::TestHost host;
         std::vector<ListMessage> seen;
-        host.onDlgMessage = [&](HANDLE, int msg, int param1, LONG_PTR param2) -> LONG_PTR {
+        host.dialogMessages = [&](HANDLE, int msg, int param1, LONG_PTR param2) -> LONG_PTR {
             ListMessage m{msg, param1, {}};
             if (msg == dialogs::DM_LBX_ADDITEMS) {
                 const auto* add = reinterpret_cast<const dialogs::TListBoxExAddItem*>(param2);
@@ -268,7 +269,7 @@ TEST(Filing, ClearingTheListDeletesEveryRow) {
     test::TestHost host;
     const TListTarget list{host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(1), kSearchListId};
     dialogs::TListBoxExRange range{-1, -1};
-    host.onDlgMessage = [&](HANDLE, int msg, int, LONG_PTR param2) -> LONG_PTR {
+    host.dialogMessages = [&](HANDLE, int msg, int, LONG_PTR param2) -> LONG_PTR {
         if (msg == dialogs::DM_LBX_DELETE) range = *reinterpret_cast<const dialogs::TListBoxExRange*>(param2);
         return 1;
     };

@@ -1,13 +1,16 @@
 #include "tests/support/fault_file_system.h"
 
 #include <cerrno>
+#include <iterator>
 
 namespace skimmer::test {
 
 const char* fsOpName(FsOp op) {
     static constexpr const char* kNames[] = {"open",   "close", "read",  "write",    "fsync",
                                              "fstat",  "stat",  "rename", "unlink",  "mkdir",
-                                             "lock",   "makeTemp", "syncDirectory", "listDirectory"};
+                                             "lock",   "makeTemp", "syncDirectory", "listDirectory",
+                                             "readLink"};
+    static_assert(std::size(kNames) == static_cast<size_t>(FsOp::Count));
     return op < FsOp::Count ? kNames[static_cast<size_t>(op)] : "?";
 }
 
@@ -124,6 +127,11 @@ int FaultFileSystem::syncDirectory(const std::string& path) {
 int FaultFileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {
     if (const int err = enter(FsOp::ListDirectory)) return err;
     return inner_.listDirectory(path, names);
+}
+
+int FaultFileSystem::readLink(const std::string& path, std::string& target) {
+    if (const int err = enter(FsOp::ReadLink)) return err;
+    return inner_.readLink(path, target);
 }
 
 }  // namespace skimmer::test

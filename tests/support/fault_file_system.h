@@ -17,7 +17,7 @@ namespace skimmer::test {
 
 enum class FsOp {
     Open, Close, Read, Write, Fsync, Fstat, Stat, Rename, Unlink, Mkdir, Lock, MakeTemp, SyncDirectory,
-    ListDirectory, Count
+    ListDirectory, ReadLink, Count
 };
 const char* fsOpName(FsOp op);
 
@@ -53,6 +53,7 @@ public:
     int makeTemp(std::string& pathTemplate, int& fd) override;
     int syncDirectory(const std::string& path) override;
     int listDirectory(const std::string& path, std::vector<std::string>& names) override;
+    int readLink(const std::string& path, std::string& target) override;
 
 private:
     // 0: let the call through; otherwise the errno to fail it with.

@@ -201,4 +201,8 @@ int MemoryFileSystem::listDirectory(const std::string& path, std::vector<std::st
     return 0;
 }
 
+int MemoryFileSystem::readLink(const std::string& path, std::string&) {
+    return entries_.count(path) ? EINVAL : ENOENT;
+}
+
 }  // namespace skimmer::test

@@ -44,6 +44,7 @@ public:
     int makeTemp(std::string& pathTemplate, int& fd) override;
     int syncDirectory(const std::string& path) override;
     int listDirectory(const std::string& path, std::vector<std::string>& names) override;
+    int readLink(const std::string& path, std::string& target) override;  // it holds no links
 
 private:
     struct Inode {

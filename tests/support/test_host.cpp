@@ -131,8 +131,7 @@ void FARAPI hostText(int x, int y, int color, const char* str) {
 LONG_PTR FARAPI hostSendDlgMessage(HANDLE hDlg, int msg, int param1, LONG_PTR param2) {
     TestHost& host = TestHost::current();
     host.record({"SendDlgMessage", {msg, param1, static_cast<long long>(param2)}, {}});
-    if (host.dialogMessages) return host.dialogMessages(hDlg, msg, param1, param2);
-    return host.onDlgMessage ? host.onDlgMessage(hDlg, msg, param1, param2) : 0;
+    return host.dialogMessages ? host.dialogMessages(hDlg, msg, param1, param2) : 0;
 }
 
 LONG_PTR FARAPI hostDefDlgProc(HANDLE, int msg, int param1, LONG_PTR param2) {

@@ -9,13 +9,11 @@
 //   Answers left unused when the host is destroyed fail the test too.
 // - GetMsg serves the messages of a .lng file read with far/lng_format.h; asking for a number the
 //   file does not have fails the test and answers "".
-// - SendDlgMessage records (Msg, Param1, Param2) and, when `dialogMessages` or `onDlgMessage` is
-//   set (the first wins), answers what it returns; it is called during the call, so it can read
-//   the records Param2 points to.
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
 //   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
-//   sequences are recorded with their calls; every other service records and answers 0.
+//   sequences are recorded with their calls; SendDlgMessage answers through `dialogMessages`
+//   when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
 
@@ -68,7 +66,6 @@ public:
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
-    std::function<LONG_PTR(HANDLE dialog, int msg, int param1, LONG_PTR param2)> onDlgMessage;
     int moduleNumber = 7;
 
     // Used by the service functions.

@@ -102,5 +102,48 @@ TEST(FilePanel, DrawsInFarColoursWithEscapedNamesAndKeepsTheCursorVisible) {
     }
 }
 
+// Whatever sizes the terminal passes through, the panel drawn at the final size shows the cursor
+// and leaves no empty rows below the last entry while entries above it are scrolled out.
+struct ResizeCase {
+    const char* name;
+    int cursor;                // entry the cursor is on before the resizes
+    std::vector<int> heights;  // panel heights drawn in turn; the last one is checked
+};
+
+class FilePanelResize : public ::testing::TestWithParam<ResizeCase> {};
+
+TEST_P(FilePanelResize, ScrollPositionIsRefittedForTheFinalSize) {
+    test::TempHome home;
+    const fs::path dir = home.root() / "many";
+    fs::create_directories(dir / "first");
+    for (int i = 0; i < 30; ++i) std::ofstream(dir / ("file" + std::to_string(100 + i)));
+    FilePanel p;
+    std::string error;
+    ASSERT_TRUE(p.open(dir, error)) << error;
+    const int count = static_cast<int>(p.entries().size());
+    p.moveTo(GetParam().cursor);
+    for (int height : GetParam().heights) {
+        term::CellBuffer b(40, height);
+        p.draw(b, Rect{0, 0, 39, height - 1}, true);
+    }
+    const int rows = p.pageRows();
+    EXPECT_EQ(p.current(), std::min(GetParam().cursor, count - 1));
+    EXPECT_GE(p.current(), p.top());
+    EXPECT_LT(p.current(), p.top() + rows);
+    EXPECT_LE(p.top(), std::max(0, count - rows)) << "empty rows below the last entry";
+    if (count <= rows) {
+        EXPECT_EQ(p.top(), 0) << "\"..\" and the first folder must be in view";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, FilePanelResize,
+    ::testing::Values(ResizeCase{"ShrinkThenGrowShowsTheTopAgain", 1, {60, 7, 4, 3, 60}},
+                      ResizeCase{"CursorAtTheEndThroughTinySizes", 31, {60, 3, 5, 60}},
+                      ResizeCase{"GrowBackPartlyKeepsThePageFull", 20, {60, 4, 20}},
+                      ResizeCase{"CursorInTheMiddleShrinkingStepByStep", 15, {40, 30, 20, 10, 5, 4, 3}},
+                      ResizeCase{"TooSmallToDrawThenBack", 0, {60, 2, 1, 60}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace skimmer::host::app

@@ -14,16 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InputDecoder decoder;
     std::vector<InputEvent> out;
     size_t pos = 0;
-    // The first byte of each chunk says how long the chunk is and whether a timeout follows it.
+    // The first byte of each chunk says how long the chunk is and whether the Esc timer (0x40) or
+    // the paste timer (0x80) runs out after it.
     while (pos < size) {
         const size_t control = data[pos++];
         const size_t len = std::min<size_t>(control & 0x3F, size - pos);
         decoder.feed(std::string_view(reinterpret_cast<const char*>(data + pos), len), out);
         pos += len;
         if (control & 0x40) decoder.timeout(out);
+        if (control & 0x80) decoder.pasteTimeout(out);
     }
     decoder.timeout(out);
-    if (decoder.waiting()) std::abort();  // after a timeout nothing may be held
+    decoder.pasteTimeout(out);
+    if (decoder.waiting() || decoder.pasting()) std::abort();  // after both timers nothing may be held
     for (const auto& e : out) {
         if (const auto* k = std::get_if<KeyEvent>(&e)) {
             const key::Code base = key::baseOf(k->code);

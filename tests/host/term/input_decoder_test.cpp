@@ -147,6 +147,66 @@ TEST(InputDecoder, HugePasteIsBounded) {
     EXPECT_TRUE(paste.truncated);
 }
 
+// A paste whose end marker never comes ends at the paste timer with what was read, and the decoder
+// reads keys again. Each step is bytes fed, then optionally the paste timer or the Esc timer.
+struct PasteEndCase {
+    const char* name;
+    std::vector<std::string> feeds;  // fed one by one; "<paste-timer>" and "<esc-timer>" fire timers
+    std::string pasted;              // the one paste event expected
+    bool truncated;
+    Codes keysAfter;                 // keys decoded after the paste event
+};
+
+class PasteEndsByItself : public ::testing::TestWithParam<PasteEndCase> {};
+
+TEST_P(PasteEndsByItself, WhatWasReadIsPastedAndLaterKeysWork) {
+    const PasteEndCase& c = GetParam();
+    InputDecoder d;
+    std::vector<InputEvent> out;
+    for (const std::string& step : c.feeds) {
+        if (step == "<paste-timer>") d.pasteTimeout(out);
+        else if (step == "<esc-timer>") d.timeout(out);
+        else d.feed(step, out);
+    }
+    EXPECT_FALSE(d.pasting());
+    EXPECT_FALSE(d.waiting());
+    ASSERT_FALSE(out.empty());
+    const auto* paste = std::get_if<PasteEvent>(&out[0]);
+    ASSERT_NE(paste, nullptr);
+    EXPECT_EQ(paste->text.size(), c.pasted.size());
+    EXPECT_TRUE(paste->text == c.pasted);
+    EXPECT_EQ(paste->truncated, c.truncated);
+    Codes after;
+    for (size_t i = 1; i < out.size(); ++i) {
+        const auto* key = std::get_if<KeyEvent>(&out[i]);
+        ASSERT_NE(key, nullptr) << "event " << i << " is not a key";
+        after.push_back(key->code);
+    }
+    EXPECT_EQ(after, c.keysAfter);
+}
+
+const std::string kStart = "\x1B[200~";
+const std::string kF10 = "\x1B[21~";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PasteEndsByItself,
+    ::testing::Values(
+        PasteEndCase{"TextThenSilence", {kStart + "ls -l\r", "<paste-timer>", kF10 + "q"}, "ls -l\r", false,
+                     {k::F(10), 'q'}},
+        PasteEndCase{"EscWaitsDoNotEndIt", {kStart + "ab", "<esc-timer>", "c", "<esc-timer>", "<paste-timer>", "\x1B",
+                                            "<esc-timer>"},
+                     "abc", false, {k::ESC}},
+        PasteEndCase{"HeldHalfOfTheEndMarkerIsText", {kStart + "x\x1B[20", "<paste-timer>", "1~"}, "x\x1B[20", false,
+                     {'1', '~'}},
+        PasteEndCase{"EmptyPaste", {kStart, "<paste-timer>", "\r"}, "", false, {k::ENTER}},
+        PasteEndCase{"StartMarkerSplitAcrossReads", {"\x1B[2", "00~", "yes", "<paste-timer>", "n"}, "yes", false, {'n'}},
+        PasteEndCase{"OverlongPasteIsCutAndStillEnds",
+                     {kStart + std::string(InputDecoder::kMaxPaste, 'p'), "zz", "<paste-timer>", kF10},
+                     std::string(InputDecoder::kMaxPaste, 'p'), true, {k::F(10)}},
+        PasteEndCase{"TimerAfterAProperEndChangesNothing", {kStart + "ok\x1B[201~", "<paste-timer>", "a"}, "ok", false,
+                     {'a'}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(InputDecoder, SgrMouse) {
     const auto out = decode("\x1B[<0;10;5M\x1B[<32;11;5M\x1B[<0;11;5m\x1B[<64;1;1M\x1B[<65;1;1M\x1B[<18;3;4M\x1B[<2;3;4m");
     ASSERT_EQ(out.size(), 7u);

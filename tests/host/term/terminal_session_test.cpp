@@ -48,15 +48,59 @@ bool sameTermios(const termios& a, const termios& b) {
            std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
-TEST(TerminalSession, RefusesANonTerminal) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
+// The session needs its keys and its screen on one terminal; every other pairing is refused with
+// a reason that names the stream at fault.
+enum class Stream { SameTerminal, OtherTerminal, Pipe, File };
+
+struct StreamCase {
+    const char* name;
+    Stream in, out;
+    const char* reasonNames;  // nullptr: accepted
+};
+
+class TerminalSessionStreams : public ::testing::TestWithParam<StreamCase> {};
+
+TEST_P(TerminalSessionStreams, OnlyOneTerminalForBothIsAccepted) {
+    Pty pty, other;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    char fileName[] = "/tmp/skimmer-session-XXXXXX";
+    const int file = mkstemp(fileName);
+    ASSERT_GE(file, 0);
+    unlink(fileName);
+    const auto fdOf = [&](Stream s, bool input) {
+        switch (s) {
+            case Stream::SameTerminal: return pty.slave;
+            case Stream::OtherTerminal: return other.slave;
+            case Stream::Pipe: return input ? pipeFds[0] : pipeFds[1];
+            case Stream::File: return file;
+        }
+        return -1;
+    };
     std::string error;
-    EXPECT_EQ(TerminalSession::open(fds[0], fds[1], error), nullptr);
-    EXPECT_FALSE(error.empty());
-    close(fds[0]);
-    close(fds[1]);
+    auto session = TerminalSession::open(fdOf(GetParam().in, true), fdOf(GetParam().out, false), error);
+    if (GetParam().reasonNames == nullptr) {
+        EXPECT_NE(session, nullptr) << error;
+    } else {
+        EXPECT_EQ(session, nullptr);
+        EXPECT_NE(error.find(GetParam().reasonNames), std::string::npos) << error;
+    }
+    EXPECT_EQ(pty.drain(), "");  // a refused session never wrote to the terminal
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    close(file);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairings, TerminalSessionStreams,
+    ::testing::Values(StreamCase{"BothOnOneTerminal", Stream::SameTerminal, Stream::SameTerminal, nullptr},
+                      StreamCase{"OutputToAFile", Stream::SameTerminal, Stream::File, "standard output"},
+                      StreamCase{"OutputToAPipe", Stream::SameTerminal, Stream::Pipe, "standard output"},
+                      StreamCase{"OutputToAnotherTerminal", Stream::SameTerminal, Stream::OtherTerminal,
+                                 "different terminals"},
+                      StreamCase{"InputFromAPipe", Stream::Pipe, Stream::SameTerminal, "standard input"},
+                      StreamCase{"InputFromAFile", Stream::File, Stream::SameTerminal, "standard input"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TerminalSession, EnterAndLeaveRestoreModesExactly) {
     Pty pty;

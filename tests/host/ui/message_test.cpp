@@ -93,25 +93,56 @@ TEST(Message, WithoutButtonsItReturnsAtOnceAndStaysOnScreen) {
     EXPECT_NE(rowOf(ui, "Opening..."), -1);
 }
 
-TEST(Message, LongTextIsCutToTheScreenAndTheButtonsStayVisible) {
-    UiHarness ui(40, 12);
+// A line wider than the screen wraps inside the frame (its end is what names the reason and the
+// file); lines beyond the screen's height are left out so that the buttons always show.
+struct LongTextCase {
+    const char* name;
+    int width, height;
+    int lineCount;
+    const char* lastWordShown;   // the end of the first line, found after wrapping
+    const char* firstLeftOut;    // a line that does not fit the height, or nullptr
+};
+
+class MessageLongText : public ::testing::TestWithParam<LongTextCase> {};
+
+TEST_P(MessageLongText, WrapsInsideTheFrameAndKeepsTheButtonsVisible) {
+    const LongTextCase& c = GetParam();
+    UiHarness ui(c.width, c.height);
     std::vector<std::string> text = {"Title"};
-    for (int i = 0; i < 30; ++i) text.push_back("line " + std::to_string(i) + std::string(60, '-') + "END");
+    for (int i = 0; i < c.lineCount; ++i)
+        text.push_back("line " + std::to_string(i) + " moved to /home/u/.config/skimmer/registry.reg.bad-20261208T225600Z END" +
+                       std::to_string(i));
     text.push_back("Fine");
     std::vector<const char*> lines;
     for (const auto& line : text) lines.push_back(line.c_str());
     ui.events.then([&] {
-        EXPECT_NE(rowOf(ui, "[ Fine ]"), -1);
-        EXPECT_EQ(rowOf(ui, "END"), -1) << "long lines are cut inside the frame";
-        EXPECT_EQ(rowOf(ui, "line 29"), -1);
-        const int y = rowOf(ui, "line 0");
-        ASSERT_NE(y, -1);
-        const std::string row = ui.row(y);
-        EXPECT_EQ(row.substr(row.size() - 8), "- \u2551   ") << "the text stops one cell short of the frame";
+        const int buttons = rowOf(ui, "[ Fine ]");
+        EXPECT_NE(buttons, -1);
+        const int first = rowOf(ui, "line 0");
+        ASSERT_NE(first, -1);
+        const int end = rowOf(ui, c.lastWordShown);
+        EXPECT_GT(end, first) << "the rest of the first line is on the rows below it";
+        EXPECT_LT(end, buttons);
+        if (c.firstLeftOut) {
+            EXPECT_EQ(rowOf(ui, c.firstLeftOut), -1);
+        }
+        const int frameLeft = ui.find(first, "\u2551");
+        for (int y = first; y < buttons; ++y) {
+            const std::string row = ui.row(y);
+            EXPECT_EQ(ui.find(y, "\u2551"), frameLeft) << row;
+            EXPECT_EQ(row.substr(row.size() - 7), " \u2551   ") << "text stays one cell short of the frame: " << row;
+        }
     });
     ui.events.key(KEY_ENTER);
     EXPECT_EQ(Message(0, FMSG_LEFTALIGN, "", lines.data(), static_cast<int>(lines.size()), 1), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, MessageLongText,
+    ::testing::Values(LongTextCase{"OneLineOnANarrowScreen", 40, 12, 1, "END0", nullptr},
+                      LongTextCase{"ManyLinesOnASmallScreen", 40, 12, 30, "END0", "line 29"},
+                      LongTextCase{"WideScreenStillWrapsPastIt", 60, 25, 3, "END2", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Message, ErrorTypePrependsTheSystemsText) {
     MessageRequest request = messageFromItems(FMSG_ERRORTYPE, nullptr, 0, 0, "No such file or directory");

@@ -55,6 +55,12 @@ void exercise(NameIndex& index) {
             for (int n = 0; n < 100000 && stream.next(doc); ++n) (void)index.name(doc);
         }
     }
+    std::vector<KindList> kinds;
+    for (const KindList& kind : index.kindLists())
+        if (!kind.list.dense) kinds.push_back(kind);
+    KindStream byKind(index, kinds);
+    uint32_t kindDoc;
+    for (int n = 0; n < 100000 && byKind.next(kindDoc); ++n) (void)byKind.knownName().size();
     ScanStream scan(index, "e");
     uint32_t doc;
     for (int n = 0; n < 100000 && scan.next(doc); ++n) (void)index.itemId(doc);

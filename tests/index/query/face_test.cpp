@@ -6,6 +6,7 @@
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
+#include "index/store/crawl_lock.h"
 #include "tests/index/query/test_index.h"
 
 #include <cstring>
@@ -140,10 +141,17 @@ TEST_F(Face, ItemsWaitingToBeIndexedComeFromARunningCrawl) {
     store::writeMeta(index_.db(), store::kMetaCrawlState, "running");
     store::writeMeta(index_.db(), store::kMetaItemsPending, int64_t{42});
     store::writeMeta(index_.db(), store::kMetaFoldersPending, int64_t{7});
-    const ItemsToIndex counts = catalog->numberOfItemsToIndex();
-    EXPECT_EQ(counts.incremental, 42);
-    EXPECT_EQ(counts.notificationQueue, 7);
-    EXPECT_EQ(counts.highPriority, 0);
+    {
+        store::CrawlLock crawler;  // the crawl is alive while it holds the lock
+        ASSERT_TRUE(crawler.acquire(index_.file()).ok);
+        const ItemsToIndex counts = catalog->numberOfItemsToIndex();
+        EXPECT_EQ(counts.incremental, 42);
+        EXPECT_EQ(counts.notificationQueue, 7);
+        EXPECT_EQ(counts.highPriority, 0);
+    }
+    const ItemsToIndex killed = catalog->numberOfItemsToIndex();  // "running" left behind by a killed crawl
+    EXPECT_EQ(killed.incremental, 0);
+    EXPECT_EQ(killed.notificationQueue, 0);
 }
 
 TEST_F(Face, ConnectionRefusesForeignTextsAndClosedObjects) {

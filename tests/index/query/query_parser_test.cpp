@@ -141,6 +141,63 @@ TEST_F(QueryLanguage, MalformedInputIsSearchedLiterallyOrMatchesNothing) {
     EXPECT_NE(literal.message.find("malformed"), std::string::npos);
 }
 
+struct DateCase {
+    const char* text;
+    bool exists;
+};
+
+class CalendarDates : public QueryLanguage, public ::testing::WithParamInterface<DateCase> {};
+
+// A day that exists is one day long from its midnight; one that does not is malformed (searched as
+// typed), never rolled over into the next month. Each end of a range is checked the same way.
+TEST_P(CalendarDates, OnlyDaysOfTheCalendarAreDates) {
+    const DateCase& c = GetParam();
+    const ParsedQuery q = parseQuery(std::string("date:") + c.text, kNow);
+    if (!c.exists) {
+        EXPECT_EQ(q.status, Status::Literal) << c.text;
+        const ParsedQuery range = parseQuery(std::string("date:2000-01-01..") + c.text, kNow);
+        EXPECT_EQ(range.status, Status::Literal) << c.text;
+        return;
+    }
+    ASSERT_EQ(q.status, Status::Ok) << c.text << ": " << q.message;
+    std::tm tm{};
+    ASSERT_NE(strptime(c.text, "%Y-%m-%d", &tm), nullptr);
+    const int64_t midnight = static_cast<int64_t>(timegm(&tm));
+    EXPECT_EQ(show(q.root), "date:" + std::to_string(midnight) + ".." + std::to_string(midnight + 86400)) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CalendarDates,
+    ::testing::Values(DateCase{"2024-02-29", true}, DateCase{"2024-02-30", false}, DateCase{"2023-02-29", false},
+                      DateCase{"2023-02-28", true}, DateCase{"2000-02-29", true}, DateCase{"1900-02-29", false},
+                      DateCase{"2100-02-29", false}, DateCase{"2024-04-30", true}, DateCase{"2024-04-31", false},
+                      DateCase{"2024-06-31", false}, DateCase{"2024-09-31", false}, DateCase{"2024-11-31", false},
+                      DateCase{"2024-12-31", true}, DateCase{"2024-01-31", true}, DateCase{"2024-01-32", false},
+                      DateCase{"2024-00-10", false}, DateCase{"2024-13-01", false}, DateCase{"2024-05-00", false},
+                      DateCase{"2024-1-01", false}, DateCase{"2024-01-01T25:00", false}));
+
+struct MalformedCase {
+    const char* text;
+    const char* searched;  // the literal words, as the fallback searches them
+};
+
+class DoubledOrEmptyOperands : public QueryLanguage, public ::testing::WithParamInterface<MalformedCase> {};
+
+// Every operator that lacks an operand, and every empty phrase, is malformed the same way.
+TEST_P(DoubledOrEmptyOperands, AreMalformedAndSearchedAsTyped) {
+    EXPECT_EQ(parsed(GetParam().text, Status::Literal), GetParam().searched);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DoubledOrEmptyOperands,
+    ::testing::Values(MalformedCase{"x AND AND y", "and(name:x name:and name:and name:y)"},
+                      MalformedCase{"x OR OR y", "and(name:x name:or name:or name:y)"},
+                      MalformedCase{"x AND OR y", "and(name:x name:and name:or name:y)"},
+                      MalformedCase{"\"\"", "name:\"\""},
+                      MalformedCase{"\"\" x", "and(name:\"\" name:x)"},
+                      MalformedCase{"name:\"\"", "name:name:\"\""},
+                      MalformedCase{"x OR \"\"", "and(name:x name:or name:\"\")"}));
+
 TEST(Fold, LowersLatinGreekCyrillicAndKeepsOtherBytes) {
     EXPECT_EQ(foldName("ABC xyz"), "abc xyz");
     EXPECT_EQ(foldName("ÀÉÎÕÜÞ×"), "àéîõüþ×");

@@ -147,16 +147,24 @@ TEST(SidecarInstance, AnotherInstanceMakesTheSidecarStaleAndRebuilt) {
     EXPECT_TRUE(buildNameIndex(index.db()).skipped);
 }
 
-// A sidecar left by the previous format is stale: searches answer from the database, the next
-// build replaces it. The same bytes with a damaged header hash are damage.
-TEST(SidecarInstance, PreviousFormatIsStaleNotDamaged) {
+// A sidecar left by an earlier format is stale: searches answer from the database, the next build
+// replaces it. The same bytes with a damaged header hash are damage.
+struct EarlierFormat {
+    uint32_t version;
+    size_t headerSize, hashAt;
+};
+
+class SidecarOfEarlierFormat : public ::testing::TestWithParam<EarlierFormat> {};
+
+TEST_P(SidecarOfEarlierFormat, IsStaleNotDamaged) {
     TestIndex index;
     fillRandom(index, 40, 8);
-    std::string previous(136, '\0');
+    const EarlierFormat format = GetParam();
+    std::string previous(format.headerSize, '\0');
     std::memcpy(previous.data(), sidecar::kMagic, 8);
-    previous[8] = 2;
-    const uint64_t hash = sidecar::blockHash(reinterpret_cast<const unsigned char*>(previous.data()), 128);
-    std::memcpy(previous.data() + 128, &hash, 8);
+    std::memcpy(previous.data() + 8, &format.version, 4);
+    const uint64_t hash = sidecar::blockHash(reinterpret_cast<const unsigned char*>(previous.data()), format.hashAt);
+    std::memcpy(previous.data() + format.hashAt, &hash, 8);
     const auto path = nameIndexPathFor(index.file());
     std::ofstream(path, std::ios::binary) << previous;
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::OldFormat);
@@ -164,10 +172,14 @@ TEST(SidecarInstance, PreviousFormatIsStaleNotDamaged) {
     ASSERT_TRUE(built.ok) << built.error;
     EXPECT_FALSE(built.skipped);
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Ok);
-    previous[127] ^= 1;
+    previous[format.hashAt - 1] ^= 1;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << previous;
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Damaged);
 }
+
+// Format 2: a 136-byte header; format 3: today's header, without kind lists.
+INSTANTIATE_TEST_SUITE_P(Formats, SidecarOfEarlierFormat,
+                         ::testing::Values(EarlierFormat{2, 136, 128}, EarlierFormat{3, 152, 144}));
 
 }  // namespace
 }  // namespace skimmer::index::query::test

@@ -134,5 +134,30 @@ TEST(CrawlOptions, ExclusionsMatchNamesAnywhereOrWholePaths) {
     EXPECT_EQ(normalizePath("/../"), "/");
 }
 
+struct EscapeCase {
+    const char* name;
+    std::string bytes, shown;
+};
+
+class TerminalSafeBidi : public ::testing::TestWithParam<EscapeCase> {};
+
+// Characters that would reverse or split what the terminal shows are named by their number, each
+// with its neighbours left as they are.
+TEST_P(TerminalSafeBidi, LineBreakingAndReorderingCharactersAreShownByNumber) {
+    EXPECT_EQ(terminalSafe(GetParam().bytes), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, TerminalSafeBidi,
+    ::testing::Values(EscapeCase{"RightToLeftOverride", "a\u202Etxt.exe", "a\\u202Etxt.exe"},
+                      EscapeCase{"Embeddings", "\u202A\u202B\u202C\u202D", "\\u202A\\u202B\\u202C\\u202D"},
+                      EscapeCase{"Isolates", "\u2066x\u2067\u2068\u2069", "\\u2066x\\u2067\\u2068\\u2069"},
+                      EscapeCase{"Marks", "\u200E\u200F\u061C", "\\u200E\\u200F\\u061C"},
+                      EscapeCase{"LineAndParagraphSeparators", "one\u2028two\u2029", "one\\u2028two\\u2029"},
+                      EscapeCase{"NeighboursKept", "\u2027\u2030\u202F\u2065\u206A\u200D",
+                                 "\u2027\u2030\u202F\u2065\u206A\u200D"},
+                      EscapeCase{"BackslashStaysUnambiguous", "\\u202E", "\\\\u202E"}),
+    [](const ::testing::TestParamInfo<EscapeCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace skimmer::index::store::test

@@ -1,5 +1,6 @@
 // A refresh brings created, modified, renamed and deleted entries up to date, and an unchanged
 // tree costs no listing and no write.
+#include "index/store/folder_entries.h"
 #include "index/store/kinds.h"
 #include "tests/index/store/store_test_util.h"
 #include "tests/support/temp_home.h"
@@ -132,6 +133,54 @@ TEST_F(RefreshTest, AFolderRowThatNoLongerDecodesIsListedAgain) {
     EXPECT_EQ(fs.listings, 4) << "each damaged folder is listed afresh although its stamp is unchanged";
     EXPECT_EQ(after.rows, fresh());
 }
+
+struct LostEntry {
+    const char* folder;  // relative to the tree; "" for the tree itself
+    const char* name;    // the stored entry whose name is damaged
+};
+
+class LostEntryRefresh : public RefreshTest, public ::testing::WithParamInterface<LostEntry> {};
+
+// A stored entry whose name was damaged (so it is gone on disk) in a folder whose stamp did not
+// change: the folder is listed again, so the real entry (and below a folder, everything in it) is
+// found again instead of staying unfindable for good.
+TEST_P(LostEntryRefresh, UnchangedFolderWithAnEntryThatIsGoneIsListedAgain) {
+    const std::string folder = GetParam().folder[0] ? tree + "/" + GetParam().folder : tree;
+    {
+        OpenedIndex index = openIndexForWriting(db);
+        ASSERT_TRUE(index.status) << index.status.error;
+        std::vector<FolderRow> folders;
+        ASSERT_TRUE(readFolders(index.db.get(), folders).ok);
+        const auto paths = folderPaths(folders);
+        Status status;
+        Stmt select = prepare(index.db.get(), "SELECT id, entries FROM dirs", status);
+        std::vector<std::pair<int64_t, std::string>> damaged;
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            const int64_t id = sqlite3_column_int64(select.get(), 0);
+            if (paths.at(id) != folder) continue;
+            std::vector<CrawledItem> rows;
+            ASSERT_TRUE(decodeEntries(columnBytes(select.get(), 1), rows));
+            for (CrawledItem& row : rows)
+                if (row.name == GetParam().name) row.name.back() ^= 1;  // one bit of its name flipped
+            damaged.emplace_back(id, encodeEntries(rows));
+        }
+        select.reset();
+        ASSERT_EQ(damaged.size(), 1u) << folder;
+        Stmt update = prepare(index.db.get(), "UPDATE dirs SET entries = ?2 WHERE id = ?1", status);
+        sqlite3_bind_int64(update.get(), 1, damaged[0].first);
+        bindBlob(update.get(), 2, damaged[0].second);
+        ASSERT_EQ(sqlite3_step(update.get()), SQLITE_DONE);
+    }
+    TestFs fs;
+    const Crawled after = refresh(fs);
+    ASSERT_TRUE(after.result.status) << after.result.status.error;
+    EXPECT_EQ(fs.listings, 1) << "only the folder whose stored row lost the entry";
+    EXPECT_EQ(after.rows, fresh());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, LostEntryRefresh,
+                         ::testing::Values(LostEntry{"a", "keep.md"}, LostEntry{"a", "deep"}, LostEntry{"", "top.txt"},
+                                           LostEntry{"b", "photo.jpg"}));
 
 TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
     options = rootsOnly({tree + "/b"});

@@ -2,67 +2,17 @@
 // the output is not a terminal, the config file, and a damaged index replaced with a message.
 // The executable sits beside this test binary; the tests are skipped when it was not built.
 #include "tests/index/store/store_test_util.h"
+#include "tests/index/store/tool_run.h"
 #include "tests/support/temp_home.h"
 
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/file.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
-extern char** environ;
-
 namespace skimmer::index::store::test {
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string toolPath() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path() / "skimmer-index").string();
-}
-
-// Drains both pipes until the child closes them, then reaps it.
-ToolRun runTool(std::vector<std::string> args) {
-    args.insert(args.begin(), toolPath());
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int out[2], err[2];
-    EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    ToolRun run;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    for (int open = spawned == 0 ? 2 : 0; open > 0;) {
-        ::poll(fds, 2, -1);
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-            char buffer[4096];
-            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) sinks[i]->append(buffer, static_cast<size_t>(got));
-            else ::close(fds[i].fd), fds[i].fd = -1, --open;
-        }
-    }
-    int status = 0;
-    if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    return run;
-}
 
 class ToolTest : public ::testing::Test {
 protected:
@@ -121,6 +71,88 @@ TEST_F(ToolTest, DamagedIndexIsReplacedWithAMessage) {
     EXPECT_NE(run.err.find("damaged"), std::string::npos) << run.err;
     EXPECT_EQ(snapshotOf(db).size(), 4u);
 }
+
+struct RefusedLine {
+    const char* name;
+    std::vector<std::string> args;  // "TREE" stands for the test's tree
+    const char* says;
+};
+
+class RefusedCommandLine : public ToolTest, public ::testing::WithParamInterface<RefusedLine> {};
+
+// A command line that cannot mean what it says is refused with exit 2, a reason and the usage;
+// nothing is crawled, printed or dropped silently.
+TEST_P(RefusedCommandLine, IsRefusedWithItsReason) {
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& arg : args)
+        if (arg == "TREE") arg = tree;
+    if (args[0] != "--db") args.insert(args.begin(), {"--db", db});  // unless the case is about --db itself
+    const ToolRun run = runTool(args);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err.find(std::string("skimmer-index: ") + GetParam().says), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("usage: skimmer-index"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(db)) << "nothing may be crawled";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RefusedCommandLine,
+    ::testing::Values(
+        RefusedLine{"MissingRoot", {"--root", "/nonexistent/folder"}, "--root /nonexistent/folder is not a folder"},
+        RefusedLine{"FileAsRoot", {"--root", "/etc/hostname"}, "--root /etc/hostname is not a folder"},
+        RefusedLine{"EmptyRoot", {"--root", ""}, "--root needs a folder"},
+        RefusedLine{"EmptyDb", {"--db", "", "--root", "TREE"}, "--db needs a file"},
+        RefusedLine{"EmptyExclude", {"--root", "TREE", "--exclude", ""}, "--exclude needs a pattern"},
+        RefusedLine{"EmptyLimit", {"--query", "a", "--limit", ""}, "--limit needs a whole number"},
+        RefusedLine{"WordLimit", {"--query", "a", "--limit", "abc"}, "--limit needs a whole number"},
+        RefusedLine{"NegativeLimit", {"--query", "a", "--limit", "-1"}, "--limit needs a whole number"},
+        RefusedLine{"SignedLimit", {"--query", "a", "--limit", "+3"}, "--limit needs a whole number"},
+        RefusedLine{"HugeLimit", {"--query", "a", "--limit", "99999999999999999999"}, "--limit needs a whole number"},
+        RefusedLine{"EmptyKind", {"--query", "a", "--kind", ""}, "--kind needs a kind word"},
+        RefusedLine{"StatsAndQuery", {"--stats", "--query", "a"}, "--stats and --query cannot be combined"},
+        RefusedLine{"RebuildAndQuery", {"--rebuild", "--query", "a"}, "--query cannot be combined with"},
+        RefusedLine{"RootAndQuery", {"--root", "TREE", "--query", "a"}, "--query cannot be combined with"},
+        RefusedLine{"StatsAndRebuild", {"--stats", "--rebuild"}, "--stats cannot be combined with"},
+        RefusedLine{"QueryTwice", {"--query", "a", "--query", "b"}, "--query is given twice"},
+        RefusedLine{"LimitTwice", {"--query", "a", "--limit", "1", "--limit", "2"}, "--limit is given twice"},
+        RefusedLine{"QueryOptionAlone", {"--kind", "music"}, "--kind, --limit and -0 go with --query"},
+        RefusedLine{"MissingValue", {"--root"}, "--root needs a value"},
+        RefusedLine{"UnknownOption", {"--frobnicate"}, "unknown option '--frobnicate'"},
+        RefusedLine{"StrayWord", {"hello"}, "unknown option 'hello'"}),
+    [](const ::testing::TestParamInfo<RefusedLine>& info) { return std::string(info.param.name); });
+
+struct CrawlHolder {
+    const char* name;
+    bool alive;
+    const char* state;
+};
+
+class StatsCrawlState : public ToolTest, public ::testing::WithParamInterface<CrawlHolder> {};
+
+// "running" is reported only while a crawler holds the lock; a crawl that was killed (the state
+// left behind in the index) is reported as interrupted.
+TEST_P(StatsCrawlState, RunningOnlyWhileTheLockIsHeld) {
+    ASSERT_EQ(runTool({"--root", tree, "--db", db, "--store-only"}).exitCode, 0);
+    {
+        OpenedIndex index = openIndexForWriting(db);
+        ASSERT_TRUE(index.status) << index.status.error;
+        ASSERT_TRUE(writeMeta(index.db.get(), kMetaCrawlState, std::string_view("running")).ok);
+    }
+    const int lock = ::open((db + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(lock, 0);
+    if (GetParam().alive) {
+        ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    }
+    const ToolRun stats = runTool({"--stats", "--db", db});
+    ::close(lock);
+    EXPECT_EQ(stats.exitCode, 0) << stats.err;
+    EXPECT_NE(stats.out.find(std::string("crawl state: ") + GetParam().state), std::string::npos) << stats.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Holders, StatsCrawlState,
+                         ::testing::Values(CrawlHolder{"Alive", true, "running\n"},
+                                           CrawlHolder{"Killed", false, "interrupted"}),
+                         [](const ::testing::TestParamInfo<CrawlHolder>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace skimmer::index::store::test
