@@ -192,13 +192,27 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
     ui.events.type("rep");
     whenShown("Hits: 3", [&] {
         const int narrow = ui.find(3, "\u2554");
-        ui.events.key(KEY_F7);
-        whenShown("data/docs/", [&, narrow] {  // the path column of the full-information lines
-            // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
-            EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
-            EXPECT_TRUE(screenHas("report.txt")) << screen();
-            ui.events.key(KEY_ESC);
-        });
+        // F7 is refused while the search still runs (the engine may still be reading); press it
+        // again after each look until the window has reopened. A press that is taken is handled
+        // (closed and reopened) before the next look, so the setting is switched exactly once.
+        auto press = std::make_shared<std::function<void()>>();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        *press = [this, narrow, press, deadline] {
+            if (screenHas("data/docs/")) {  // the path column of the full-information lines
+                // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
+                EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
+                EXPECT_TRUE(screenHas("report.txt")) << screen();
+                ui.events.key(KEY_ESC);
+                return;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "F7 never reopened the window\n" << screen();
+                ui.events.key(KEY_ESC);
+                return;
+            }
+            ui.events.key(KEY_F7).then(*press);
+        };
+        (*press)();
     });
     EXPECT_EQ(RunSearchWindow(env), 0);
     config::TConfigValue full = config::TConfigValue::boolean(false);
