@@ -5,6 +5,12 @@ namespace skimmer::dialogs {
 TDialogDescription::TDialogDescription(int32_t width, int32_t height)
     : values_{int64_t{kHeaderType}, int64_t{kCentred}, int64_t{kCentred}, int64_t{width}, int64_t{height}, int64_t{0}} {}
 
+TDialogDescription TDialogDescription::fromValues(std::vector<TDescriptionValue> values) {
+    TDialogDescription table;
+    table.values_ = std::move(values);
+    return table;
+}
+
 TDialogDescription& TDialogDescription::raw(TDescriptionValue value) {
     values_.push_back(std::move(value));
     return *this;

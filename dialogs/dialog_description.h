@@ -60,12 +60,16 @@ public:
     TDialogDescription& checkBox(int32_t x, int32_t y, uint32_t flags, std::string_view text,
                                  std::string_view setting);
 
+    // A table of exactly these values, header included: for tables written by hand.
+    static TDialogDescription fromValues(std::vector<TDescriptionValue> values);
+
     // Appends one raw value: for tables the builder cannot express (and for tests of the walker).
     TDialogDescription& raw(TDescriptionValue value);
 
     const std::vector<TDescriptionValue>& values() const { return values_; }
 
 private:
+    TDialogDescription() = default;
     TDialogDescription& num(int64_t value);
     TDialogDescription& text(std::string_view value);
 
