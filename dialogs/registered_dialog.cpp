@@ -183,8 +183,10 @@ bool readEdit(DescriptionReader& in, TRegisteredDialog& dialog) {
     auto flags = in.flags();
     auto setting = in.text("setting name");
     if (!setting) return false;
-    if (*x + *width - 1 > kMaxCoordinate) return in.fail("width", "takes the field past column " +
-                                                                      std::to_string(kMaxCoordinate)), false;
+    if (*x + *width - 1 > kMaxCoordinate) {
+        in.fail("width", "takes the field past column " + std::to_string(kMaxCoordinate));
+        return false;
+    }
     AddItem(dialog, {{DI_EDIT, *x, *y, *x + *width - 1, *y, *flags}}, {""}, *setting);
     return true;
 }
@@ -220,7 +222,9 @@ bool readItem(DescriptionReader& in, TRegisteredDialog& dialog) {
         case dcEdit: return readEdit(in, dialog);
         case dcLabel: return readLabel(in, dialog);
         case dcCheckBox: return readCheckBox(in, dialog);
-        default: return in.fail("type code", std::to_string(*code) + " is not an item type"), false;
+        default:  // code 2 is not defined
+            in.fail("type code", std::to_string(*code) + " is not an item type");
+            return false;
     }
 }
 
