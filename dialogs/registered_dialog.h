@@ -88,5 +88,8 @@ std::string GetItemText(const TRegisteredDialog& Dialog, std::string_view Name);
 // The FAR index (as DialogEx and dialog procedures number items) of the item bound to Name; for a
 // radio group its first option. -1 for an unknown name.
 int ItemIndexByName(const TRegisteredDialog& Dialog, std::string_view Name);
+// Which option (0-based) of the radio group bound to Name the item at FAR index `FarIndex` is;
+// -1 when it is not one of that group's options (what a dialog procedure asks on DN_BTNCLICK).
+int RadioOptionByName(const TRegisteredDialog& Dialog, std::string_view Name, int FarIndex);
 
 }  // namespace skimmer::dialogs

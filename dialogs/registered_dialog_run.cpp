@@ -14,14 +14,21 @@ bool validIndex(const TRegisteredDialog& dialog, int32_t index) {
     return index > 0 && index < static_cast<int32_t>(dialog.Items.size());
 }
 
-// The options of the group that starts at `first`: at most Param of them, and only radio buttons
-// up to the next group's first option, so a group of two never reads the items that follow it.
-int32_t chosenOption(const TRegisteredDialog& dialog, const TDialogBinding& binding) {
-    for (int32_t j = 0; j < binding.Param && validIndex(dialog, binding.ItemIndex + j); ++j) {
+// How many options the group bound by `binding` has: at most Param, and only radio buttons up to
+// the next group's first option, so a group of two never reads the items that follow it.
+int32_t optionCount(const TRegisteredDialog& dialog, const TDialogBinding& binding) {
+    int32_t j = 0;
+    for (; j < binding.Param && validIndex(dialog, binding.ItemIndex + j); ++j) {
         const FarDialogItem& option = dialog.Items[binding.ItemIndex + j];
         if (option.Type != DI_RADIOBUTTON || (j > 0 && (option.Flags & DIF_GROUP))) break;
-        if (option.Selected) return j;
     }
+    return j;
+}
+
+int32_t chosenOption(const TRegisteredDialog& dialog, const TDialogBinding& binding) {
+    const int32_t count = optionCount(dialog, binding);
+    for (int32_t j = 0; j < count; ++j)
+        if (dialog.Items[binding.ItemIndex + j].Selected) return j;
     return -1;
 }
 
@@ -78,6 +85,13 @@ std::string GetItemText(const TRegisteredDialog& Dialog, std::string_view Name) 
 int ItemIndexByName(const TRegisteredDialog& Dialog, std::string_view Name) {
     const TDialogBinding* binding = findBinding(Dialog, Name);
     return binding && validIndex(Dialog, binding->ItemIndex) ? binding->ItemIndex - 1 : -1;
+}
+
+int RadioOptionByName(const TRegisteredDialog& Dialog, std::string_view Name, int FarIndex) {
+    const TDialogBinding* binding = findBinding(Dialog, Name);
+    if (!binding || binding->Kind != DI_RADIOBUTTON) return -1;
+    const int option = FarIndex + 1 - binding->ItemIndex;
+    return option >= 0 && option < optionCount(Dialog, *binding) ? option : -1;
 }
 
 }  // namespace skimmer::dialogs

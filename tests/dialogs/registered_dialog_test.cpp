@@ -138,6 +138,11 @@ TEST(RegisteredDialog, ButtonsLearnTheIndexDialogExReturnsForThem) {
     EXPECT_EQ(cancel, 4);
     EXPECT_EQ(ItemIndexByName(dialog, "BCancel"), cancel);
     EXPECT_EQ(ItemIndexByName(dialog, "SMode"), 1) << "a group is found by its first option";
+    // FAR indexes 0..4 against the group of two at 1..2.
+    std::vector<int> options;
+    for (int i = -1; i <= 4; ++i) options.push_back(RadioOptionByName(dialog, "SMode", i));
+    EXPECT_EQ(options, (std::vector<int>{-1, -1, 0, 1, -1, -1}));
+    EXPECT_EQ(RadioOptionByName(dialog, "BOK", ok), -1) << "a button is no group";
 }
 
 struct BadCase {
