@@ -1,7 +1,9 @@
+#include "engines/search_engine.h"
 #include "far/colors.h"
 #include "lng/messages.h"
 #include "platform/far_palette.h"
 #include "plugin/entry_points.h"
+#include "search/search_window.h"
 
 namespace skimmer::plugin {
 
@@ -13,8 +15,7 @@ int32_t searchWindowStyle(const PluginState& state) {
     return style.IntValue;
 }
 
-// The search window face. It opens once the console's size is known; the window itself arrives
-// with the search window, and the face then returns no panel as it does now.
+// The search window face: runs the window until the user leaves it; no panel is returned.
 HANDLE openSearchWindow(PluginState& state) {
     const auto size = state.services.console ? state.services.console->screenBufferSize() : std::nullopt;
     if (!size) {
@@ -23,6 +24,22 @@ HANDLE openSearchWindow(PluginState& state) {
     }
     state.ConsoleWidth = size->width;
     state.ConsoleHeight = size->height;
+    search::SearchWindowEnv env;
+    env.host = &state.host;
+    env.config = &state.PluginConfig;
+    env.groups = &state.Groups;
+    env.registry = state.services.registry.get();
+    env.console = state.services.console.get();
+    env.FarRootKey = state.FarRootKey;
+    env.palette = &state.Palette;
+    env.ListColors = state.ListColors;
+    env.NoDateText = state.NoDateText;
+    env.engineEnvironment = state.services.engineEnvironment
+                                ? state.services.engineEnvironment(state)
+                                : engines::EngineEnvironmentFor(state.host, state.PluginConfig, env.registry);
+    env.shellOpen = state.services.shellOpen;
+    env.saveSettings = [&state] { config::configSaveValues(state.PluginConfig); };
+    search::RunSearchWindow(env);
     return INVALID_HANDLE_VALUE;
 }
 

@@ -16,6 +16,8 @@
 
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
+#include "engines/search_engine.h"
+#include "os/shell_open.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
@@ -28,6 +30,8 @@ class TempDir;
 
 namespace skimmer::plugin {
 
+struct PluginState;
+
 // How the state reaches the system; each member may be replaced before SetStartupInfo.
 struct PluginServices {
     std::unique_ptr<os::Hive> hive;                          // owns the hive behind `registry`
@@ -35,6 +39,11 @@ struct PluginServices {
     std::unique_ptr<platform::Console> console;
     // Creates the private temporary folder named "skimmer." + the load stamp; null on failure.
     std::function<std::unique_ptr<os::TempDir>(const std::string& stamp)> makeTempDir;
+    // The search engines' environment; empty: the index at its default place and the system's
+    // locate (tests point it at their own).
+    std::function<engines::TEngineEnvironment(const PluginState&)> engineEnvironment;
+    // Opens a hit with its default application; empty: the desktop's opener.
+    std::function<os::OpenResult(std::string_view)> shellOpen;
 
     PluginServices();
     ~PluginServices();

@@ -6,6 +6,7 @@
 
 #include "host/app/display_name.h"
 #include "host/app/host_services.h"
+#include "host/app/typed_line.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
 #include "os/shell_open.h"
@@ -147,7 +148,7 @@ void Manager::runCommandLine() {
     const std::string echo = prompt() + commandLine_.text();
     const std::string line = commandLine_.take();
     os::RealPathQuery files;
-    const os::CommandLineTarget target = os::classifyCommandLine(line, panel_.dir().string(), files);
+    const os::CommandLineTarget target = classifyTypedLine(line, panel_.dir().string(), files);
     switch (target.action) {
         case os::CommandLineAction::Command: runInTerminal({userShell(), "-c", line}, echo); break;
         case os::CommandLineAction::RunFile: runInTerminal({target.target}, echo); break;

@@ -131,7 +131,9 @@ void RunningDialog::dispatch(const UiEvent& event) {
                    [&](const term::MouseEvent& mouse) { processMouse(mouse); },
                    [&](const term::PasteEvent& pasted) { paste(pasted.text); },
                    [&](const ResizeEvent& resize) { onResize(resize); },
-                   [&](const WakeEvent&) {},
+                   // Another thread changed something (a search filing its lines): the
+                   // procedure hears DN_ENTERIDLE on this thread, where it may show a message.
+                   [&](const WakeEvent&) { notify(DN_ENTERIDLE, 0, 0); },
                    [&](const InputEnded&) {
                        // The procedure still hears DN_CLOSE (it may free what it holds), but the
                        // dialog ends whatever it answers: there is no more input to wait for.

@@ -99,10 +99,16 @@ TEST_F(PluginFixture, SearchWindowNeedsTheConsoleSize) {
 
     setConsole(platform::ConsoleSize{132, 50});
     host.clearCalls();
+    host.answerDialog(-1);  // the search window, left with Esc
     EXPECT_EQ(openPlugin(state, OPEN_PLUGINSMENU, 0), INVALID_HANDLE_VALUE);
     EXPECT_TRUE(host.callsTo("Message").empty());
     EXPECT_EQ(state.ConsoleWidth, 132);
     EXPECT_EQ(state.ConsoleHeight, 50);
+    // The window opens centred, content-sized: 54 wide, the console's height less 5.
+    const auto windows = host.callsTo("DialogEx");
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0].args, (std::vector<long long>{host.moduleNumber, -1, -1, 54, 45, 10}));
+    EXPECT_EQ(windows[0].texts.at(0), "SKSWindow");
 }
 
 TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {

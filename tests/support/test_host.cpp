@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -73,7 +74,17 @@ int FARAPI hostDialogEx(int number, int x1, int y1, int x2, int y2, const char* 
 const char* FARAPI hostGetMsg(int, int id) { return TestHost::current().message(id); }
 
 int FARAPI hostControl(HANDLE plugin, int command, void* param) {
-    TestHost::current().record({"Control", {reinterpret_cast<long long>(plugin), command}, {}});
+    TestHost& host = TestHost::current();
+    HostCall call{"Control", {reinterpret_cast<long long>(plugin), command}, {}};
+    if ((command == FCTL_SETCMDLINE || command == FCTL_SETPANELDIR) && param)
+        call.texts.push_back(static_cast<const char*>(param));
+    host.record(call);
+    if (command == FCTL_SETCMDLINE && param) host.commandLine = static_cast<const char*>(param);
+    if (command == FCTL_GETCMDLINE && param) {
+        const size_t n = std::min(host.commandLine.size(), size_t{1023});
+        std::memcpy(param, host.commandLine.data(), n);
+        static_cast<char*>(param)[n] = 0;
+    }
     if (command == FCTL_GETPANELINFO && param) {
         auto* info = static_cast<PanelInfo*>(param);
         *info = PanelInfo{};
@@ -88,7 +99,19 @@ int FARAPI hostControl(HANDLE plugin, int command, void* param) {
 
 INT_PTR FARAPI hostAdvControl(int number, int command, void* param) {
     TestHost& host = TestHost::current();
-    host.record({"AdvControl", {number, command}, {}});
+    HostCall call{"AdvControl", {number, command}, {}};
+    if (command == ACTL_KEYMACRO && param) {
+        const auto* macro = static_cast<const ActlKeyMacro*>(param);
+        call.args.push_back(macro->Command);
+        call.args.push_back(macro->Param.PlainText.Flags);
+        call.texts.push_back(text(macro->Param.PlainText.SequenceText));
+    }
+    if (command == ACTL_POSTKEYSEQUENCE && param) {
+        const auto* keys = static_cast<const KeySequence*>(param);
+        call.args.push_back(keys->Flags);
+        for (int i = 0; i < keys->Count && keys->Sequence; ++i) call.args.push_back(keys->Sequence[i]);
+    }
+    host.record(call);
     if (command != ACTL_GETFARVERSION) return 0;
     if (param) *static_cast<DWORD*>(param) = host.farVersion;
     return static_cast<INT_PTR>(host.farVersion);

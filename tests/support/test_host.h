@@ -10,8 +10,10 @@
 // - GetMsg serves the messages of a .lng file read with far/lng_format.h; asking for a number the
 //   file does not have fails the test and answers "".
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
-//   Control(FCTL_GETPANELINFO) fills an empty file panel; SendDlgMessage answers through
-//   `dialogMessages` when a test sets it; every other service records and answers 0.
+//   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
+//   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
+//   sequences are recorded with their calls; SendDlgMessage answers through `dialogMessages`
+//   when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
 
@@ -63,6 +65,7 @@ public:
     std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
+    std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
     int moduleNumber = 7;
 
     // Used by the service functions.

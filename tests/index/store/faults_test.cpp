@@ -70,24 +70,36 @@ TEST_F(FaultTest, CrawlerKilledAtRandomMomentsLeavesAnIntactIndexTheNextCrawlCom
     for (int round = 0; round < 30; ++round) {
         if (round % 6 == 0) removeDb();  // kills during a first build as well as during refreshes
         mutate(tree, rng, round);
+        // The child reports each folder and waits to be let on, so the parent decides how far it
+        // gets whatever the machine's load; closing the go pipe lets it run free, and the kill
+        // follows at once, landing wherever the crawl is a moment later (mid-write as often as not).
         int pipeFds[2];
+        int goFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
+        ASSERT_EQ(::pipe(goFds), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(pipeFds[0]);
+            ::close(goFds[1]);
             CrawlHooks hooks;
-            hooks.progress = [&](const CrawlProgress&) { (void)!::write(pipeFds[1], "f", 1); };
+            hooks.progress = [&](const CrawlProgress&) {
+                char go;
+                (void)!::write(pipeFds[1], "f", 1);
+                (void)!::read(goFds[0], &go, 1);  // 0 once the parent closed it: run free
+            };
             OpenedIndex index = openIndexForWriting(db);
             TestFs fs;
             const bool ok = index.db && crawl(index.db.get(), options, fs, hooks).status.ok;
             ::_exit(ok ? 0 : 1);
         }
         ::close(pipeFds[1]);
-        // Let the child visit a random number of folders, then kill it wherever it is by then.
+        ::close(goFds[0]);
         const int folders = static_cast<int>(rng() % 140);
         char byte;
-        for (int seen = 0; seen < folders && ::read(pipeFds[0], &byte, 1) == 1; ++seen) {}
+        for (int seen = 0; seen < folders && ::read(pipeFds[0], &byte, 1) == 1; ++seen)
+            if (seen + 1 < folders) (void)!::write(goFds[1], "g", 1);
+        ::close(goFds[1]);
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

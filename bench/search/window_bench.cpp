@@ -1,0 +1,276 @@
+// window_bench: the search window's figures, measured as a user meets them.
+//
+//   window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R]
+//
+// A generated tree (gen_tree, reused when --tree already holds one) is indexed by skimmer-index
+// and by plocate's updatedb. Then, side by side in one run:
+// - keystroke to first hit: `skimmer` on a pseudo-terminal, read back through libvterm; for 1, 2,
+//   3, 5 and 10 characters typed at 100 ms and at 10 ms intervals, the time from writing the last
+//   key's byte to the first screen on which a hit row of the final text is drawn; median and p99.
+//   Anchor: `plocate -i -b -l 5` on the same tree as a whole process (spawn to exit).
+// - stale work: 10 keys 10 ms apart; the time from the last key to the last text's hit on screen.
+// - idle: CPU time the process uses over 10 s with the window open and nothing typed.
+// - memory: peak resident set (VmHWM) after a 1-character query with "SKSAllResults" on.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/pty_harness.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using skimmer::test::PtyOptions;
+using skimmer::test::PtyProgram;
+
+struct Config {
+    long entries = 1000000;
+    fs::path tree;
+    fs::path work = fs::temp_directory_path() / "skimmer-window-bench";
+    int reps = 20;
+};
+
+int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, bool quiet = false) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e) envText.emplace_back(*e);
+    envText.insert(envText.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5));
+    return v[i];
+}
+
+struct Env {
+    fs::path home, config, cache, data, tmp;
+    std::vector<std::string> vars() const {
+        return {"HOME=" + home.string(), "XDG_CONFIG_HOME=" + config.string(), "XDG_CACHE_HOME=" + cache.string(),
+                "XDG_DATA_HOME=" + data.string(), "TMPDIR=" + tmp.string()};
+    }
+};
+
+PtyOptions windowOptions(const Env& env) {
+    PtyOptions o;
+    o.argv = {SKIMMER_BIN};
+    o.cols = 120;
+    o.rows = 40;
+    o.cwd = env.home.string();
+    o.env = {{"TERM", "xterm-256color"},      {"HOME", env.home.string()},  {"XDG_CONFIG_HOME", env.config.string()},
+             {"XDG_CACHE_HOME", env.cache.string()}, {"XDG_DATA_HOME", env.data.string()}, {"TMPDIR", env.tmp.string()}};
+    return o;
+}
+
+// A word of the tree's file names, lower case letters only, at least 10 long when one exists.
+std::string pickWord(const fs::path& tree) {
+    std::string best;
+    for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it) {
+        // A file: the index engine's groups leave folders out, so a folder's name finds nothing.
+        if (!it->is_regular_file()) continue;
+        std::string name = it->path().stem().string();
+        std::string letters;
+        for (char c : name)
+            if (c >= 'a' && c <= 'z') letters += c;
+            else break;
+        if (letters.size() > best.size()) best = letters;
+        if (best.size() >= 10) break;
+    }
+    return best;
+}
+
+// A hit row holding the text: hit lines are indented by three blanks inside the window's frame
+// (headers are rules, the edit line starts at the frame). A row of an older text that happens to
+// hold the final text counts too, so the figure can only err on the fast side by a batch.
+bool hitShown(PtyProgram& p, const std::string& text) {
+    const std::string screen = p.screen().screenText();
+    size_t start = 0;
+    while (start < screen.size()) {
+        size_t end = screen.find('\n', start);
+        if (end == std::string::npos) end = screen.size();
+        std::string row = screen.substr(start, end - start);
+        // The panel's frame is on the same rows: try every border, not only the first.
+        for (size_t hit = row.find("\u2551   "); hit != std::string::npos; hit = row.find("\u2551   ", hit + 1)) {
+            std::string rest = row.substr(hit + 6);
+            if (rest.empty() || rest[0] == ' ') continue;
+            rest = rest.substr(0, rest.find("\u2551"));
+            for (char& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (rest.find(text) != std::string::npos) return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+double typeAndWait(PtyProgram& p, const std::string& text, int intervalMs) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        p.send(std::string(1, text[i]));
+        std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+    }
+    const auto start = Clock::now();
+    p.send(std::string(1, text.back()));
+    if (!p.waitFor([&] { return hitShown(p, text); }, 10000)) {
+        std::fprintf(stderr, "no hit of \"%s\" on screen:\n%s\n", text.c_str(), p.screen().screenText().c_str());
+        return -1;
+    }
+    return ms(Clock::now() - start);
+}
+
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string s((std::istreambuf_iterator<char>(in)), {});
+    const size_t close = s.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::vector<std::string> fields;
+    size_t pos = close + 2;
+    while (pos < s.size()) {
+        size_t blank = s.find(' ', pos);
+        fields.push_back(s.substr(pos, blank - pos));
+        if (blank == std::string::npos) break;
+        pos = blank + 1;
+    }
+    return fields.size() > 12 ? std::stol(fields[11]) + std::stol(fields[12]) : -1;
+}
+
+long peakRssKb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+void quit(PtyProgram& p) {
+    p.send("\x1B");
+    p.waitFor([&] { return p.screen().contains("10Quit") && !p.screen().contains("Hits:"); }, 2000);
+    p.send("\x1B[21~");
+    p.waitExit(5000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    Config cfg;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        if (a == "--entries") cfg.entries = std::atol(argv[i + 1]);
+        else if (a == "--tree") cfg.tree = argv[i + 1];
+        else if (a == "--work") cfg.work = argv[i + 1];
+        else if (a == "--reps") cfg.reps = std::atoi(argv[i + 1]);
+        else {
+            std::fprintf(stderr, "usage: window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R]\n");
+            return 2;
+        }
+    }
+    if (cfg.tree.empty()) cfg.tree = cfg.work / "tree";
+    Env env{cfg.work / "home", cfg.work / "config", cfg.work / "cache", cfg.work / "data", cfg.work / "tmp"};
+    for (const auto& d : {env.home, env.config, env.cache, env.data, env.tmp}) fs::create_directories(d);
+    if (!fs::exists(cfg.tree) || fs::is_empty(cfg.tree)) {
+        std::printf("generating %ld entries in %s\n", cfg.entries, cfg.tree.c_str());
+        if (run({GEN_TREE_BIN, "--entries", std::to_string(cfg.entries), cfg.tree.string()}) != 0) return 1;
+    }
+    std::printf("indexing\n");
+    if (run({SKIMMER_INDEX_BIN, "--root", cfg.tree.string()}, env.vars()) != 0) return 1;
+    const fs::path plocateDb = cfg.work / "plocate.db";
+    if (run({"updatedb", "-l", "0", "-U", cfg.tree.string(), "-o", plocateDb.string()}) != 0) return 1;
+    const std::string word = pickWord(cfg.tree);
+    std::printf("query word: %s\n\n", word.c_str());
+
+    std::printf("%-28s %10s %10s %12s\n", "keystroke to first hit", "median ms", "p99 ms", "plocate ms");
+    for (int interval : {100, 10}) {
+        for (size_t length : {1, 2, 3, 5, 10}) {
+            if (length > word.size()) continue;
+            const std::string text = word.substr(0, length);
+            std::vector<double> ours, anchor;
+            for (int rep = 0; rep < cfg.reps; ++rep) {
+                PtyProgram p(windowOptions(env));
+                if (!p.waitForText("Skimmer", 10000)) return 1;
+                const double t = typeAndWait(p, text, interval);
+                if (t >= 0) ours.push_back(t);
+                quit(p);
+                const auto start = Clock::now();
+                run({"plocate", "-i", "-b", "-l", "5", "-d", plocateDb.string(), text}, {}, true);
+                anchor.push_back(ms(Clock::now() - start));
+            }
+            char label[64];
+            std::snprintf(label, sizeof label, "%zu chars at %d ms", length, interval);
+            std::printf("%-28s %10.1f %10.1f %12.1f   (%zu/%d runs)\n", label, percentile(ours, 0.5),
+                        percentile(ours, 0.99), percentile(anchor, 0.5), ours.size(), cfg.reps);
+        }
+    }
+
+    {
+        std::vector<double> stale;
+        const std::string text = word.substr(0, std::min<size_t>(10, word.size()));
+        for (int rep = 0; rep < cfg.reps; ++rep) {
+            PtyProgram p(windowOptions(env));
+            if (!p.waitForText("Skimmer", 10000)) return 1;
+            const double t = typeAndWait(p, text, 10);
+            if (t >= 0) stale.push_back(t);
+            quit(p);
+        }
+        std::printf("\nstale work (10 keys 10 ms apart): last key to its hits: median %.1f ms, p99 %.1f ms\n",
+                    percentile(stale, 0.5), percentile(stale, 0.99));
+    }
+
+    {
+        PtyProgram p(windowOptions(env));
+        if (!p.waitForText("Skimmer", 10000)) return 1;
+        const long before = cpuTicks(p.pid());
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const long after = cpuTicks(p.pid());
+        const double percent = 100.0 * static_cast<double>(after - before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / 10.0;
+        std::printf("idle, window open 10 s: %.2f %% of one core\n", percent);
+        quit(p);
+    }
+
+    {
+        fs::create_directories(env.config / "skimmer");
+        std::ofstream(env.config / "skimmer" / "registry.reg")
+            << "Skimmer Registry Hive 1\n\n[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Skimmer]\n"
+               "\"SKSAllResults\"=dword:00000001\n\n; End of Skimmer Registry Hive\n";
+        PtyProgram p(windowOptions(env));
+        if (!p.waitForText("Skimmer", 10000)) return 1;
+        p.send(word.substr(0, 1));
+        // The search runs until every run of the plan is done or the store's bound is met.
+        p.waitFor([&] { return false; }, 8000);
+        std::printf("peak RSS, \"SKSAllResults\" on, 1-character query: %ld kB\n", peakRssKb(p.pid()));
+        quit(p);
+    }
+    return 0;
+}

@@ -1,0 +1,20 @@
+#include "host/app/typed_line.h"
+
+#include <vector>
+
+#include "host/services/shell_words.h"
+
+namespace skimmer::host::app {
+
+os::CommandLineTarget classifyTypedLine(const std::string& line, const std::string& currentDirectory,
+                                        const os::PathQuery& files) {
+    os::CommandLineTarget target = os::classifyCommandLine(line, currentDirectory, files);
+    if (target.action != os::CommandLineAction::Command) return target;
+    std::vector<std::string> words;
+    std::string error;
+    // An unterminated quote is the shell's to complain about: the line stays a command.
+    if (!services::splitShellWords(line, words, error) || words.size() != 1 || words[0] == line) return target;
+    return os::classifyCommandLine(words[0], currentDirectory, files);
+}
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,101 @@
+#include "search/open_hit.h"
+
+#include "far/adv_control.h"
+#include "far/keys.h"
+#include "far/messages.h"
+#include "far/panel.h"
+#include "os/desktop_exec.h"
+
+namespace skimmer::search {
+
+namespace {
+
+constexpr int kMsgOpening = 73;
+
+const PluginStartupInfo& info(const HitServices& services) { return services.host->StartupInfo; }
+
+void postMacro(const HitServices& services, const std::string& text) {
+    if (!info(services).AdvControl) return;
+    ActlKeyMacro macro{};
+    macro.Command = MCMD_POSTMACROSTRING;
+    macro.Param.PlainText.SequenceText = text.c_str();
+    macro.Param.PlainText.Flags = KSFLAGS_DISABLEOUTPUT;
+    info(services).AdvControl(info(services).ModuleNumber, ACTL_KEYMACRO, &macro);
+}
+
+void setCommandLine(const HitServices& services, const std::string& text) {
+    if (info(services).Control)
+        info(services).Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(text.c_str()));
+}
+
+void showOpeningNotice(const HitServices& services) {
+    if (!info(services).Message) return;
+    const std::string notice = platform::GetMsgStr(*services.host, kMsgOpening);
+    const char* items[] = {"Skimmer", notice.c_str()};
+    info(services).Message(info(services).ModuleNumber, FMSG_LEFTALIGN, nullptr, items, 2, 0);
+}
+
+os::OpenResult openWithDefault(const HitServices& services, std::string_view target) {
+    if (services.shellOpen) return services.shellOpen(target);
+    return os::ShellOpener(os::ShellOpener::Options{}).open(target);
+}
+
+}  // namespace
+
+std::string commandLineFor(const std::string& path) { return os::shellQuote({path}); }
+
+void runThroughCommandLine(const HitServices& services, const std::string& text) {
+    setCommandLine(services, text);
+    if (!info(services).AdvControl) return;
+    const DWORD enter = KEY_ENTER;
+    KeySequence keys{};
+    keys.Flags = KSFLAGS_DISABLEOUTPUT;
+    keys.Count = 1;
+    keys.Sequence = &enter;
+    info(services).AdvControl(info(services).ModuleNumber, ACTL_POSTKEYSEQUENCE, &keys);
+}
+
+void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
+    if (info(services).AdvControl) info(services).AdvControl(info(services).ModuleNumber, ACTL_GETFARHWND, nullptr);
+    showOpeningNotice(services);
+    if (!Hit.MailEntryId.empty()) {
+        platform::ShowErrorText(*services.host, "Mail items cannot be opened yet: " + Hit.Name);
+        return;
+    }
+    // A locate hit carries its path but no URL: the shell is given the path then.
+    const std::string& target = Hit.UrlW.empty() ? Hit.Path : Hit.UrlW;
+    if (target.empty()) return;
+    const os::OpenResult result = openWithDefault(services, target);
+    switch (result.status) {
+        case os::OpenResult::Started: break;
+        case os::OpenResult::RunInTerminal:
+            runThroughCommandLine(services, os::shellQuote(result.command.argv));
+            break;
+        case os::OpenResult::Failed: platform::ShowErrorText(*services.host, result.error); break;
+    }
+}
+
+void GoToFile(const HitServices& services, const std::string& FullPath) {
+    const size_t slash = FullPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : FullPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? FullPath : FullPath.substr(slash + 1);
+    if (!folder.empty() && info(services).Control)
+        info(services).Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>(folder.c_str()));
+    postMacro(services, "panel.setpos(0,\"" + name + "\")");
+}
+
+void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n) {
+    const results::TSearchResult* hit = lines ? lines(n) : nullptr;
+    if (hit == nullptr || hit->IsGroupHeader || hit->Title.empty()) return;
+    // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
+    GoToFile(services, hit->Title.front() == '/' ? hit->Title : hit->Folder + hit->Title);
+}
+
+void ReadTmpPanelPrefix(const HitServices& services, std::string& Prefix) {
+    if (services.registry == nullptr) return;
+    const auto key = services.registry->openKey(platform::joinKeyPath(services.FarRootKey, "Plugins\\TmpPanel"));
+    if (!key) return;
+    if (auto value = key->readString("Prefix")) Prefix = *value;
+}
+
+}  // namespace skimmer::search

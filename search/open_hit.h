@@ -1,0 +1,59 @@
+// What is done with a chosen hit once the window has it: opened with its default application,
+// its folder shown in the file panel with the cursor on it, its path put on the host's command
+// line; and the Temporary Panel's command prefix read from FAR's own key.
+//
+// Contract:
+// - Everything runs on FAR's main thread and reaches the host only through its service tables,
+//   the system only through os/ (the opener is injectable, so tests never start a program).
+// - A path put on the command line is quoted for the shell: a hit named `a; touch pwned` or
+//   `$(id)` runs that file and nothing else, whether the host runs the line itself or hands it
+//   to a shell.
+// - Failures are said: an opener that cannot open the hit shows its reason in the error box
+//   (the host's own shell would too); a mail hit, which has no opener yet, says so.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "os/shell_open.h"
+#include "platform/host_tables.h"
+#include "platform/registry_access.h"
+#include "results/search_result.h"
+
+namespace skimmer::search {
+
+// What the operations reach: the host, FAR's registry root and the desktop's opener.
+struct HitServices {
+    const platform::HostTables* host = nullptr;
+    platform::RegistryAccess* registry = nullptr;  // may be null: nothing is read
+    std::string FarRootKey;
+    // Opens a URL or path with its default application; default: os::ShellOpener.
+    std::function<os::OpenResult(std::string_view target)> shellOpen;
+};
+
+// The text that, typed on the command line and run, runs `path` and nothing else.
+std::string commandLineFor(const std::string& path);
+
+// Puts `text` on FAR's command line and posts Enter, so the host runs it as if typed.
+void runThroughCommandLine(const HitServices& services, const std::string& text);
+
+// Opens the hit with its default application (the shell action), showing language message 73
+// while it opens: its UrlW, or its Path when it has no URL (a locate hit). A program that needs a
+// terminal is run through the command line instead.
+void OpenHit(const HitServices& services, const results::TSearchResult& Hit);
+
+// The active panel goes to FullPath's folder with its cursor on FullPath's file.
+void GoToFile(const HitServices& services, const std::string& FullPath);
+
+// GoToFile for line n (0-based) of the result chain, given as a lookup: Folder + Title, or Title
+// alone when it is already a whole path (a locate hit); nothing for a header, a line that does
+// not exist or a hit without a name.
+using LineLookup = std::function<const results::TSearchResult*(int32_t n)>;
+void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n);
+
+// Prefix := FAR's "Plugins\TmpPanel" value "Prefix" when that key exists; unchanged otherwise.
+void ReadTmpPanelPrefix(const HitServices& services, std::string& Prefix);
+
+}  // namespace skimmer::search

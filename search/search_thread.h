@@ -1,0 +1,132 @@
+// The search window's background search: one thread per opening of the window that takes the
+// newest typed text from a one-slot hand-over and runs the group plan for it, batch by batch,
+// while the user keeps typing.
+//
+// Contract:
+// - The window (FAR's main thread) writes every new text with setPendingQuery; a text not yet
+//   taken is replaced, so only the newest one is ever searched. Each write gets a generation;
+//   between batches the work asks superseded(), and a batch of an older text is never filed
+//   after a newer text was taken (the thread files and takes, in that order, itself).
+// - Idle costs nothing: the thread sleeps on a condition variable and wakes only for a new text,
+//   a close request, a suspend or resume, or termination.
+// - Suspending is cooperative: suspend() returns once the thread is parked at a safe point
+//   (idle, between batches, or inside a host call it makes, after which it parks before doing
+//   anything else); resume() lets it go on. The thread is never stopped from outside.
+// - Destroying the object terminates the thread and joins it; the work's engine is closed by the
+//   thread itself before it ends. No exception leaves the thread: a failing work ends the search
+//   thread as a "Safecall error" ends a search, with the lines as they were.
+// - Every TSearchWork callback runs on the search thread.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace skimmer::search {
+
+class TSearchThread;
+
+// What the thread does with a text: the engine, the list and the group plan, provided by the
+// window so that the thread itself knows nothing of engines, results or dialogs.
+class TSearchWork {
+public:
+    virtual ~TSearchWork() = default;
+    // Opens the engine chosen by the settings: 0 when this thread opened it. `recordReady` tells
+    // whether the engine record is usable at all (false: message 44, no search ever runs).
+    virtual int32_t openEngine(bool& recordReady) = 0;
+    virtual void closeEngine() = 0;
+    virtual void reportEngineMissing() = 0;  // language message 44 in a message box
+    virtual void reportOpenFailed() = 0;     // error box with code 120
+    // A text was taken: empty the window's list and the result chain.
+    virtual void clearResults(TSearchThread& thread) = 0;
+    // Runs the group plan for thread.CurrentQuery(); returns early when thread.superseded() or
+    // thread.stopRequested(), calling thread.checkpoint() between batches.
+    virtual void runPlan(TSearchThread& thread) = 0;
+    // A search ended (finished or superseded): repaint the list and the edit field.
+    virtual void searchEnded(TSearchThread& thread) = 0;
+    // The thread is ending: free the result chain.
+    virtual void freeResults(TSearchThread& thread) = 0;
+    // The window asked the thread to close it (DM_CLOSE with 0).
+    virtual void closeWindow() = 0;
+    // The work failed with an exception: its text, shown once.
+    virtual void reportFailure(const std::string& what) = 0;
+};
+
+class TSearchThread {
+public:
+    // Created parked: nothing runs before resume(), as a thread created suspended.
+    explicit TSearchThread(TSearchWork& work);
+    ~TSearchThread();
+    TSearchThread(const TSearchThread&) = delete;
+    TSearchThread& operator=(const TSearchThread&) = delete;
+
+    // The window's side.
+    void setPendingQuery(const std::string& text, int32_t cursorX);
+    void requestClose();      // CloseRequested: the thread stops and closes the window itself
+    void requestResize() { ForceResize.store(true); }
+    void suspend();           // returns once the thread is parked (or has ended)
+    void resume();            // also the first start of a freshly created thread
+    bool finished() const { return Finished.load(); }
+    bool ended() const;       // Execute has returned (with or without a search loop)
+    bool searching() const;   // CurrentQuery is not empty
+    std::string CurrentQuery() const;
+    std::string HighlightQuery() const;
+    int32_t CursorX() const { return cursorX_.load(); }
+
+    // The work's side (search thread only).
+    bool superseded() const;     // a newer text waits in the slot
+    bool stopRequested() const;  // CloseRequested or terminating
+    // Between batches: parks while suspended. False when the search should stop (a newer text,
+    // a close request or termination).
+    bool checkpoint();
+    // Wrap every host call the thread makes: a suspend may count it as parked, because the host
+    // serialises it with the window, and the thread parks as soon as it returns.
+    class HostCall {
+    public:
+        explicit HostCall(TSearchThread& thread);
+        ~HostCall();
+        HostCall(const HostCall&) = delete;
+        HostCall& operator=(const HostCall&) = delete;
+
+    private:
+        TSearchThread& thread_;
+    };
+    uint64_t generation() const;  // of the text being searched
+
+    std::atomic<bool> EngineReady{false};
+    std::atomic<int32_t> LineCount{0};
+    std::atomic<int32_t> HitCount{0};
+    std::atomic<bool> Finished{false};
+    std::atomic<bool> CloseRequested{false};
+    std::atomic<bool> ForceResize{false};
+
+private:
+    void Execute();
+    void searchLoop();
+    bool takeText();                           // false: stop
+    void parkWhileSuspended(std::unique_lock<std::mutex>& lock);
+    void markEnded(bool finished);
+    bool stoppingLocked() const { return terminated_ || CloseRequested.load(); }
+
+    TSearchWork& work_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;     // the thread waits on it: text, close, resume, terminate
+    std::condition_variable parked_;   // suspend() waits on it
+    std::string pending_;              // PendingQuery
+    uint64_t pendingGeneration_ = 0;   // generation of the newest text written
+    uint64_t takenGeneration_ = 0;     // generation of the text being searched
+    std::string current_;              // CurrentQuery
+    std::string highlight_;            // HighlightQuery
+    bool suspendRequested_ = true;     // created suspended
+    bool isParked_ = false;
+    int inHostCall_ = 0;
+    bool terminated_ = false;
+    bool ended_ = false;               // Execute has returned (Finished may still be false)
+    std::atomic<int32_t> cursorX_{0};
+    std::thread thread_;               // last: started once every member above exists
+};
+
+}  // namespace skimmer::search

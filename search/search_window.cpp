@@ -1,0 +1,500 @@
+#include "search/search_window.h"
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "dialogs/list_box_ex.h"
+#include "far/adv_control.h"
+#include "far/dialog.h"
+#include "far/editor_viewer.h"
+#include "far/keys.h"
+#include "far/messages.h"
+#include "far/panel.h"
+#include "search/open_hit.h"
+#include "search/window_layout.h"
+#include "search/window_search.h"
+
+namespace skimmer::search {
+
+namespace {
+
+constexpr int kActionTempPanel = 5;
+constexpr int kActionFullInfo = 6;
+constexpr int kActionSettings = 7;
+constexpr int kActionGoToFile = 8;
+constexpr int kActionResized = 1000;
+constexpr size_t kCommandLineBuffer = 1024;
+
+class SearchWindow {
+public:
+    explicit SearchWindow(SearchWindowEnv& env) : env_(env) {}
+    ~SearchWindow() { endThread(); }
+    int32_t run();
+
+    static LONG_PTR FARAPI proc(HANDLE dlg, int msg, int param1, LONG_PTR param2);
+
+private:
+    const PluginStartupInfo& info() const { return env_.host->StartupInfo; }
+    LONG_PTR send(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+        return info().SendDlgMessage(dlg, msg, param1, param2);
+    }
+    LONG_PTR byDefault(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+        return dialogs::ListBoxExProc(lbx_, dlg, msg, param1, param2);
+    }
+
+    bool readConsole();
+    void startThread();
+    void endThread();
+    void showDialog();
+    bool afterClose();  // true: open again
+
+    LONG_PTR handle(HANDLE dlg, int msg, int param1, LONG_PTR param2);
+    void onInit(HANDLE dlg);
+    void onEditChange(HANDLE dlg, const FarDialogItem* item);
+    void onGotFocus(HANDLE dlg, int id);
+    void onClose(HANDLE dlg);
+    void onResize(HANDLE dlg);
+    void showNotices();
+    bool onKey(HANDLE dlg, int id, int key);
+    uint32_t itemColor(HANDLE dlg, int id, uint32_t proposed);
+
+    const results::TSearchResult* cursorHit(HANDLE dlg);
+    void viewOrEdit(HANDLE dlg, bool edit);
+    void closeFor(HANDLE dlg, int action);
+    void commandLineAction(HANDLE dlg);
+    void shellAction(HANDLE dlg);
+    HitServices hitServices() const;
+
+    SearchWindowEnv& env_;
+    dialogs::TListBoxExHost lbx_;
+    WindowShared shared_;
+    std::unique_ptr<WindowSearch> work_;
+    std::unique_ptr<TSearchThread> thread_;
+    ConsoleState console_;
+    WindowSettings settings_;
+    WindowSize size_;
+    std::vector<FarDialogItem> items_;
+    std::vector<CHAR_INFO> listBuffer_;
+    std::string hitsWord_;
+
+    bool KeepResults = false;
+    bool Reopen = false;
+    int32_t Action = 0;
+    int32_t ChosenLine = 0;
+    bool EnterHandled = false;
+    bool TakeCursor = false;
+    bool ClearUnchanged = false;
+    bool consoleLost_ = false;
+};
+
+SearchWindow* windowOf(const PluginStartupInfo& info, HANDLE dlg) {
+    return reinterpret_cast<SearchWindow*>(info.SendDlgMessage(dlg, DM_GETDLGDATA, 0, 0));
+}
+
+// The tables the procedure needs before it knows its window: FAR hands a dialog procedure only
+// the handle, so the window is found through the dialog's own data. The procedure also runs on
+// the search thread (the host runs a message's handling on the sender's thread), so this is one
+// value per loaded module, set before the first dialog opens.
+std::atomic<const PluginStartupInfo*> gInfo{nullptr};
+
+int32_t codePoints(std::string_view text) {
+    int32_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+}  // namespace
+
+LONG_PTR FARAPI SearchWindow::proc(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+    const PluginStartupInfo* info = gInfo.load();
+    if (!info) return 0;
+    SearchWindow* window = windowOf(*info, dlg);
+    if (!window) return info->DefDlgProc(dlg, msg, param1, param2);
+    try {
+        return window->handle(dlg, msg, param1, param2);
+    } catch (const std::exception& error) {
+        // Nothing may cross the host's call: say it and answer as the host would have.
+        platform::ShowErrorText(*window->env_.host, error.what());
+        return info->DefDlgProc(dlg, msg, param1, param2);
+    }
+}
+
+bool SearchWindow::readConsole() {
+    const auto size = env_.console ? env_.console->screenBufferSize() : std::nullopt;
+    if (!size) return false;
+    console_.Width = size->width;
+    console_.Height = size->height;
+    char line[kCommandLineBuffer] = {};
+    if (info().Control) info().Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, line);
+    console_.CommandLineText.assign(line, strnlen(line, sizeof line));
+    // The cursor stands on the command line: after the prompt (the panel's folder and ">") at
+    // the line's own cursor position.
+    PanelInfo panel{};
+    int pos = 0;
+    if (info().Control) {
+        info().Control(INVALID_HANDLE_VALUE, FCTL_GETPANELSHORTINFO, &panel);
+        info().Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINEPOS, &pos);
+    }
+    const int32_t prompt = codePoints(std::string_view(panel.CurDir, strnlen(panel.CurDir, sizeof panel.CurDir))) + 1;
+    console_.CursorX = std::min(prompt + pos, std::max(console_.Width - 1, 0));
+    return true;
+}
+
+void SearchWindow::startThread() {
+    endThread();
+    WindowSearchServices services;
+    services.host = env_.host;
+    services.config = env_.config;
+    services.groups = env_.groups;
+    services.palette = env_.palette;
+    services.registry = env_.registry;
+    services.FarRootKey = env_.FarRootKey;
+    services.NoDateText = env_.NoDateText;
+    services.engineEnvironment = env_.engineEnvironment;
+    work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
+    thread_ = std::make_unique<TSearchThread>(*work_);
+}
+
+void SearchWindow::endThread() {
+    thread_.reset();  // joins: the engine is closed and any child reaped by then
+    work_.reset();
+}
+
+int32_t SearchWindow::run() {
+    gInfo.store(&info());
+    lbx_.host = env_.host;
+    lbx_.ListColors = env_.ListColors;
+    hitsWord_ = platform::GetMsgStr(*env_.host, 94);
+    for (;;) {
+        if (!readConsole()) {
+            platform::ShowErrorCode(*env_.host, kConsoleUnreadable);
+            endThread();
+            return kConsoleUnreadable;
+        }
+        // The thread is parked or absent here, so the settings it reads may change.
+        settings_ = readWindowSettings(*env_.config);
+        const int32_t kept = KeepResults && thread_ ? thread_->LineCount.load() : -1;
+        size_ = windowSize(settings_, console_, kept);
+        shared_.Settings = settings_;
+        shared_.W.store(size_.W);
+        shared_.H.store(size_.H);
+        shared_.ConsoleWidth = console_.Width;
+        shared_.ConsoleHeight = console_.Height;
+        if (!KeepResults || !thread_) startThread();
+        showDialog();
+        if (!afterClose()) break;
+    }
+    endThread();
+    KeepResults = false;
+    return 0;
+}
+
+void SearchWindow::showDialog() {
+    std::vector<std::string> buttons;
+    for (int number : kButtonMessages) buttons.push_back(platform::GetMsgStr(*env_.host, number));
+    items_ = windowItems(settings_, size_, buttons, "Skimmer");
+    listBuffer_.assign(static_cast<size_t>(std::max(console_.Width, 1) * std::max(console_.Height, 1)), CHAR_INFO{});
+    items_[kItemList].VBuf = listBuffer_.data();
+    const WindowPlace place = windowPlace(settings_, console_, size_);
+    Reopen = false;
+    Action = 0;
+    if (!info().DialogEx) return;
+    if (place.X < 0) {
+        info().DialogEx(info().ModuleNumber, -1, -1, size_.W, size_.H, "SKSWindow", items_.data(),
+                        static_cast<int>(items_.size()), 0, 0, &SearchWindow::proc, reinterpret_cast<LONG_PTR>(this));
+    } else {
+        info().DialogEx(info().ModuleNumber, place.X, place.Y, place.X + size_.W - 1, place.Y + size_.H - 1,
+                        "SKSWindow", items_.data(), static_cast<int>(items_.size()), 0, 0, &SearchWindow::proc,
+                        reinterpret_cast<LONG_PTR>(this));
+    }
+    shared_.Dialog.store(nullptr);
+    // A dialog that ended without our own close (input ended, the host refused it) stops the
+    // thread here: nothing may be sent to a dialog that is gone, and the lines must stay put.
+    if (thread_ && !Reopen) thread_->suspend();
+}
+
+bool SearchWindow::afterClose() {
+    if (!Reopen) return false;
+    switch (Action) {
+        case kActionFullInfo: {
+            if (thread_) thread_->suspend();
+            config::TConfigValue full = config::TConfigValue::boolean(false);
+            config::getConfigValue(*env_.config, "SKSFullInfo", full);
+            config::setConfigValue(*env_.config, "SKSFullInfo", config::TConfigValue::boolean(!full.BoolValue));
+            if (env_.saveSettings) env_.saveSettings();
+            KeepResults = thread_ && !thread_->searching();
+            return true;
+        }
+        case kActionResized:
+            if (info().AdvControl) info().AdvControl(info().ModuleNumber, ACTL_COMMIT, nullptr);
+            KeepResults = false;
+            endThread();
+            return !consoleLost_;
+        case kActionGoToFile:
+            Reopen = false;
+            if (work_) {
+                WindowSearch* work = work_.get();
+                GoToLine(hitServices(), [work](int32_t n) { return work->line(n); }, ChosenLine);
+            }
+            return false;
+        case kActionTempPanel:
+        case kActionSettings:
+            // The Temporary Panel and the settings dialog are not offered yet: leave.
+            return false;
+        default: return false;
+    }
+}
+
+HitServices SearchWindow::hitServices() const {
+    HitServices services;
+    services.host = env_.host;
+    services.registry = env_.registry;
+    services.FarRootKey = env_.FarRootKey;
+    services.shellOpen = env_.shellOpen;
+    return services;
+}
+
+LONG_PTR SearchWindow::handle(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+    switch (msg) {
+        case DN_INITDIALOG: onInit(dlg); return TRUE;
+        case dialogs::DN_LBX_ISLISTBOX: return param1 == kItemList ? 1 : 0;
+        case DN_EDITCHANGE:
+            if (param1 == kItemEdit) onEditChange(dlg, reinterpret_cast<const FarDialogItem*>(param2));
+            break;
+        case DN_GOTFOCUS: onGotFocus(dlg, param1); break;
+        case DN_BTNCLICK:
+            if (param1 == kItemFirstButton) {
+                viewOrEdit(dlg, false);
+                return TRUE;
+            }
+            if (param1 > kItemFirstButton && param1 <= kItemLastButton) {
+                closeFor(dlg, param1);
+                return TRUE;
+            }
+            break;
+        case DN_KEY:
+            if (onKey(dlg, param1, static_cast<int>(param2))) return TRUE;
+            break;
+        case DN_CLOSE: onClose(dlg); return TRUE;
+        case DN_RESIZECONSOLE: onResize(dlg); return TRUE;
+        case DN_DRAGGED:
+            if (settings_.PositionW) return FALSE;
+            break;
+        case DN_ENTERIDLE: showNotices(); return 0;
+        case DN_CTLCOLORDIALOG: return static_cast<LONG_PTR>(dialogColor(settings_, *env_.palette, static_cast<uint32_t>(param2)));
+        case DN_CTLCOLORDLGITEM: return static_cast<LONG_PTR>(itemColor(dlg, param1, static_cast<uint32_t>(param2)));
+        default: break;
+    }
+    return byDefault(dlg, msg, param1, param2);
+}
+
+void SearchWindow::onInit(HANDLE dlg) {
+    EnterHandled = TakeCursor = ClearUnchanged = false;
+    shared_.Dialog.store(dlg);
+    send(dlg, dialogs::DM_LBX_INIT, kItemList, 0);
+    if (KeepResults && work_) {
+        results::TResultChain& chain = work_->chain();
+        const results::TLineFormatContext context = work_->formatContext(thread_->HighlightQuery());
+        int32_t index = 0;
+        for (results::TDynamicSearchResult* node = chain.ResultChain(); node; node = node->Next, ++index) {
+            results::FormatLine(*node, chain.Slot(index), context);
+            dialogs::TListBoxExAddItem add;
+            add.Items.push_back(chain.Slot(index));
+            send(dlg, dialogs::DM_LBX_ADDITEMS, kItemList, reinterpret_cast<LONG_PTR>(&add));
+            const dialogs::TListBoxExIndexData data{index, 80, reinterpret_cast<LONG_PTR>(node)};
+            send(dlg, dialogs::DM_LBX_SETINDEXDATA, kItemList, reinterpret_cast<LONG_PTR>(&data));
+        }
+        const std::string counter = counterText(settings_, hitsWord_, chain.HitCount());
+        send(dlg, DM_SETTEXTPTR, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
+    } else if (!console_.CommandLineText.empty()) {
+        config::TConfigValue useCl = config::TConfigValue::boolean(true);
+        config::getConfigValue(*env_.config, "SKSUseCL", useCl);
+        if (useCl.BoolValue) {
+            TakeCursor = ClearUnchanged = true;
+            send(dlg, DM_SETTEXTPTR, kItemEdit, reinterpret_cast<LONG_PTR>(console_.CommandLineText.c_str()));
+            thread_->setPendingQuery(console_.CommandLineText, codePoints(console_.CommandLineText));
+        }
+    }
+    KeepResults = false;
+    // The thread starts (or goes on) only now that the dialog it talks to exists.
+    thread_->resume();
+}
+
+void SearchWindow::onEditChange(HANDLE dlg, const FarDialogItem* item) {
+    shared_.Dialog.store(dlg);
+    COORD cursor{};
+    send(dlg, DM_GETCURSORPOS, kItemEdit, reinterpret_cast<LONG_PTR>(&cursor));
+    std::string text;
+    if (item) text.assign(item->Data, strnlen(item->Data, sizeof item->Data));
+    thread_->setPendingQuery(text, cursor.X);
+}
+
+void SearchWindow::onGotFocus(HANDLE dlg, int id) {
+    if (id != kItemEdit) return;
+    if (TakeCursor) {
+        COORD cursor{};
+        send(dlg, DM_GETCURSORPOS, kItemEdit, reinterpret_cast<LONG_PTR>(&cursor));
+        thread_->setPendingQuery(console_.CommandLineText, cursor.X);
+        TakeCursor = false;
+    }
+    if (ClearUnchanged) {
+        send(dlg, DM_EDITUNCHANGEDFLAG, kItemEdit, 0);
+        ClearUnchanged = false;
+    }
+}
+
+void SearchWindow::onClose(HANDLE dlg) {
+    const auto* data = reinterpret_cast<const dialogs::TListBoxExData*>(send(dlg, DM_GETITEMDATA, kItemList, 0));
+    ChosenLine = data ? data->Current : 0;
+    send(dlg, dialogs::DM_LBX_FREE, kItemList, 0);
+}
+
+void SearchWindow::onResize(HANDLE dlg) {
+    thread_->requestClose();
+    const auto size = env_.console ? env_.console->screenBufferSize() : std::nullopt;
+    if (!size) {
+        consoleLost_ = true;
+        platform::ShowErrorCode(*env_.host, kConsoleUnreadable);
+    } else if (settings_.PositionW) {
+        COORD place{0, static_cast<SHORT>(std::max(size->height - size_.H - 1, 0))};
+        send(dlg, DM_MOVEDIALOG, TRUE, reinterpret_cast<LONG_PTR>(&place));
+    }
+    thread_->requestResize();
+    Action = kActionResized;
+    Reopen = true;
+    // The thread closes the dialog once it has stopped; one that has already ended cannot.
+    if (thread_->ended()) send(dlg, DM_CLOSE, 0, 0);
+}
+
+// Each notice once, in the error box's looks; its lines (message 44 and the index's own reason)
+// each on a line of their own.
+void SearchWindow::showNotices() {
+    for (const std::string& text : shared_.takeNotices()) {
+        if (!info().Message) continue;
+        std::vector<std::string> lines{"Skimmer Error"};
+        for (size_t start = 0; start <= text.size();) {
+            const size_t end = std::min(text.find('\n', start), text.size());
+            lines.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        std::vector<const char*> items;
+        for (const std::string& line : lines) items.push_back(line.c_str());
+        info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
+                       static_cast<int>(items.size()), 0);
+    }
+}
+
+uint32_t SearchWindow::itemColor(HANDLE dlg, int id, uint32_t proposed) {
+    const bool focused = send(dlg, DM_GETFOCUS, 0, 0) == id;
+    return itemColors(settings_, *env_.palette, id, focused, proposed);
+}
+
+const results::TSearchResult* SearchWindow::cursorHit(HANDLE dlg) {
+    const LONG_PTR current = send(dlg, dialogs::DM_LBX_GETCURPOS, kItemList, 0);
+    if (current < 0) return nullptr;
+    const auto* node = reinterpret_cast<const results::TDynamicSearchResult*>(
+        send(dlg, dialogs::DM_LBX_GETINDEXDATA, kItemList, current));
+    if (!node || node->Result.IsGroupHeader || node->Result.Path.empty()) return nullptr;
+    return &node->Result;
+}
+
+void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
+    const results::TSearchResult* hit = cursorHit(dlg);
+    if (!hit) return;
+    const std::string path = hit->Path;
+    thread_->suspend();
+    HANDLE screen = info().SaveScreen ? info().SaveScreen(0, 0, -1, -1) : nullptr;
+    if (edit && info().Editor) info().Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, -1, -1);
+    if (!edit && info().Viewer) info().Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
+    if (screen && info().RestoreScreen) info().RestoreScreen(screen);
+    thread_->resume();
+}
+
+void SearchWindow::closeFor(HANDLE dlg, int action) {
+    // The Temporary Panel (5) and the settings dialog (7) are not offered yet.
+    if (action == kActionTempPanel || action == kActionSettings) return;
+    if (action == kActionFullInfo && thread_->searching()) return;
+    thread_->suspend();
+    Reopen = true;
+    Action = action;
+    send(dlg, DM_CLOSE, -1, 0);
+}
+
+void SearchWindow::commandLineAction(HANDLE dlg) {
+    const results::TSearchResult* hit = cursorHit(dlg);
+    if (!hit) return;
+    const std::string text = commandLineFor(hit->Path);
+    EnterHandled = true;
+    send(dlg, DM_CLOSE, -1, 0);
+    runThroughCommandLine(hitServices(), text);
+}
+
+void SearchWindow::shellAction(HANDLE dlg) {
+    const results::TSearchResult* hit = cursorHit(dlg);
+    if (!hit) return;
+    EnterHandled = true;
+    OpenHit(hitServices(), *hit);
+    send(dlg, DM_CLOSE, -1, 0);
+}
+
+bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
+    auto toList = [&] {
+        send(dlg, DM_SETFOCUS, kItemList, 0);
+        byDefault(dlg, DN_KEY, kItemList, key);
+        return true;
+    };
+    switch (key) {
+        case KEY_UP:
+        case KEY_DOWN: return id == kItemEdit ? toList() : false;
+        case KEY_PGUP:
+        case KEY_PGDN:
+        case KEY_HOME:
+        case KEY_END: return id == kItemList ? false : toList();
+        case KEY_F3: viewOrEdit(dlg, false); return true;
+        case KEY_F4: viewOrEdit(dlg, true); return true;
+        case KEY_F5: closeFor(dlg, kActionTempPanel); return true;
+        case KEY_F7: closeFor(dlg, kActionFullInfo); return true;
+        case KEY_F9: closeFor(dlg, kActionSettings); return true;
+        case KEY_F10: closeFor(dlg, kActionGoToFile); return true;
+        case KEY_CTRLENTER: {
+            if (const results::TSearchResult* hit = cursorHit(dlg)) {
+                const std::string text = commandLineFor(hit->Path);
+                if (info().Control) info().Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(text.c_str()));
+                if (settings_.PositionW) send(dlg, DM_CLOSE, -1, 0);
+            }
+            return true;
+        }
+        case KEY_ENTER:
+            if (id > kItemFirstButton && id <= kItemLastButton) {
+                closeFor(dlg, id);
+                return true;
+            }
+            if (id == kItemFirstButton) return false;  // pressed: its DN_BTNCLICK views the hit
+            [[fallthrough]];
+        case KEY_SHIFTENTER: {
+            if (EnterHandled) return true;
+            config::TConfigValue sequence = config::TConfigValue::integer(0);
+            config::getConfigValue(*env_.config, "SKSKeySequence", sequence);
+            const bool commandLine = (key == KEY_ENTER) == (sequence.IntValue == 0);
+            if (commandLine) commandLineAction(dlg);
+            else shellAction(dlg);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+int32_t RunSearchWindow(SearchWindowEnv& env) {
+    if (!env.host || !env.config || !env.palette) return 0;
+    try {
+        SearchWindow window(env);
+        return window.run();
+    } catch (const std::exception& error) {
+        platform::ShowErrorText(*env.host, error.what());
+        return 1000;
+    }
+}
+
+}  // namespace skimmer::search

@@ -1,0 +1,56 @@
+// The search window: a FAR dialog with the result list above an edit field, whose every change
+// hands the text to the search thread, and whose keys run, open, view, edit or locate the chosen
+// hit. RunSearchWindow runs it as a modal loop until the user leaves it.
+//
+// Contract:
+// - Runs on FAR's main thread and reaches the host only through the service tables; the search
+//   thread it owns is joined before RunSearchWindow returns, whatever ended the window.
+// - The thread is suspended (cooperatively) around every nested host call the window makes
+//   (viewer, editor, closing for an action) and resumed when the dialog shows again.
+// - Errors the search meets are shown once each, from this thread, in the error box; the window
+//   stays usable. No exception leaves RunSearchWindow.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/registry_config.h"
+#include "config/sort_groups.h"
+#include "engines/search_engine.h"
+#include "os/shell_open.h"
+#include "platform/console.h"
+#include "platform/host_tables.h"
+#include "platform/registry_access.h"
+
+namespace skimmer::search {
+
+// Everything the window reads of the plug-in's state. Pointers are not owned and outlive the call.
+struct SearchWindowEnv {
+    const platform::HostTables* host = nullptr;
+    config::TRegistryConfig* config = nullptr;  // written only on this thread (the F7 toggle)
+    const config::TSKSSortGroups* groups = nullptr;
+    platform::RegistryAccess* registry = nullptr;
+    const platform::Console* console = nullptr;
+    std::string FarRootKey;
+    const std::vector<uint8_t>* palette = nullptr;
+    std::array<uint16_t, 4> ListColors{};
+    std::string NoDateText;
+    // The engine's environment (the plug-in: engines::EngineEnvironmentFor).
+    engines::TEngineEnvironment engineEnvironment;
+    // Opens a hit with its default application; empty: the desktop's opener.
+    std::function<os::OpenResult(std::string_view)> shellOpen;
+    // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
+    std::function<void()> saveSettings;
+};
+
+// Error code when the console's size cannot be read.
+constexpr int32_t kConsoleUnreadable = 201;
+
+// Runs the window until the user leaves it; returns 0, or the error code it showed.
+int32_t RunSearchWindow(SearchWindowEnv& env);
+
+}  // namespace skimmer::search

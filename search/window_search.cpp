@@ -1,0 +1,215 @@
+#include "search/window_search.h"
+
+#include "dialogs/list_box_ex.h"
+#include "far/dialog.h"
+#include "results/group_plan.h"
+#include "results/list_filing.h"
+#include "results/search_group.h"
+
+namespace skimmer::search {
+
+namespace {
+
+constexpr int kMsgHits = 94;
+constexpr int32_t kOpenFailedCode = 120;
+
+// The thread whose host calls the trampoline below wraps. One search thread per window, and
+// these are thread-local, so two windows (two loaded modules) never mix.
+thread_local TSearchThread* tlsThread = nullptr;
+thread_local WindowShared* tlsShared = nullptr;
+thread_local FARAPISENDDLGMESSAGE tlsHostSend = nullptr;
+
+// SendDlgMessage as the filing sees it: to the window's current dialog, as a host call of the
+// search thread, and nothing at all while no dialog is shown.
+LONG_PTR FARAPI sendFromSearchThread(HANDLE, int msg, int param1, LONG_PTR param2) {
+    if (!tlsHostSend || !tlsShared) return 0;
+    std::optional<TSearchThread::HostCall> call;
+    if (tlsThread) call.emplace(*tlsThread);
+    HANDLE dialog = tlsShared->Dialog.load();
+    return dialog ? tlsHostSend(dialog, msg, param1, param2) : 0;
+}
+
+// The chosen engine's operations as a group run uses them. A fetch that fails ends the group:
+// its batch is empty and finished, so a failing engine can never keep a run spinning.
+class GroupEngine : public results::TGroupEngine {
+public:
+    GroupEngine(engines::TSearchEngine& engine, const engines::TEngineOps& ops) : engine_(engine), ops_(ops) {}
+    bool Query(const std::string& text, const std::string& kindWord) override {
+        return ops_.Query(engine_, text, kindWord) == 0;
+    }
+    void Fetch(results::TSearchResults& results) override {
+        if (ops_.Fetch(engine_, results) != 0) {
+            results.Count = 0;
+            results.Finished = true;
+        }
+    }
+    void EndQuery() override { ops_.EndQuery(engine_); }
+
+private:
+    engines::TSearchEngine& engine_;
+    const engines::TEngineOps& ops_;
+};
+
+}  // namespace
+
+void WindowShared::addNotice(std::string text) {
+    std::lock_guard lock(noticesMutex_);
+    notices_.push_back(std::move(text));
+}
+
+std::vector<std::string> WindowShared::takeNotices() {
+    std::lock_guard lock(noticesMutex_);
+    return std::exchange(notices_, {});
+}
+
+WindowSearch::WindowSearch(WindowSearchServices services, WindowShared& shared)
+    : services_(std::move(services)), shared_(shared), batch_(results::makeSearchResults()) {
+    results::LoadHighlightGroups(highlightGroups_, services_.registry, services_.FarRootKey);
+}
+
+WindowSearch::~WindowSearch() = default;
+
+LONG_PTR WindowSearch::send(int msg, int param1, LONG_PTR param2) {
+    return sendFromSearchThread(nullptr, msg, param1, param2);
+}
+
+void WindowSearch::notice(const std::string& text) {
+    if (text.empty()) return;
+    shared_.addNotice(text);
+    // Wakes the window's loop, which shows the notice from its own thread.
+    send(DM_REDRAW, 0, 0);
+}
+
+int32_t WindowSearch::openEngine(bool& recordReady) {
+    tlsShared = &shared_;
+    tlsHostSend = services_.host ? services_.host->StartupInfo.SendDlgMessage : nullptr;
+    engines::TEngineEnvironment env = services_.engineEnvironment;
+    env.ShowErrorText = [this](const std::string& text) { notice(text); };
+    engine_ = engines::TSearchEngine(std::move(env));
+    ops_ = &engines::EngineOps(*services_.config);
+    const int32_t code = ops_->Init(engine_);
+    recordReady = engine_.Ready;
+    return code;
+}
+
+void WindowSearch::closeEngine() {
+    if (ops_ && engine_.Ready) ops_->Done(engine_);
+    engines::ResetSearchEngine(engine_);
+}
+
+void WindowSearch::reportEngineMissing() {
+    std::string text = platform::GetMsgStr(*services_.host, engines::kMsgEngineUnusable);
+    if (!engine_.LastError.empty()) text += "\n" + engine_.LastError;
+    notice(text);
+}
+
+void WindowSearch::reportOpenFailed() { notice("Error: " + std::to_string(kOpenFailedCode)); }
+
+void WindowSearch::reportFailure(const std::string& what) { notice(what); }
+
+void WindowSearch::clearResults(TSearchThread& thread) {
+    thread_ = &thread;
+    tlsThread = &thread;
+    results::TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
+    results::ClearList(list);
+    chain_.Clear();
+}
+
+results::TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
+    results::TLineFormatContext context;
+    context.Settings = results::ReadLineFormatSettings(*services_.config);
+    context.Palette = services_.palette;
+    context.WindowWidth = shared_.W.load();
+    context.HighlightQuery = highlightQuery;
+    context.HighlightGroups = &highlightGroups_;
+    context.MatchMask = results::HostMaskMatcher(*services_.host);
+    context.Dates.Files = &probe_;
+    context.Dates.NoDateText = services_.NoDateText;
+    return context;
+}
+
+void WindowSearch::runPlan(TSearchThread& thread) {
+    GroupEngine engine(engine_, *ops_);
+    results::TSearchRun run;
+    run.CurrentQuery = thread.CurrentQuery();
+    config::TConfigValue mode = config::TConfigValue::integer(0);
+    config::getConfigValue(*services_.config, "SKSGroupMode", mode);
+    run.GroupMode = mode.IntValue;
+    run.Chain = &chain_;
+    run.Results = batch_.get();
+    run.Engine = &engine;
+    // The handle is looked up per call (the trampoline ignores this one): a reopened window has
+    // a new handle, and a closed one none.
+    run.List = results::TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
+    run.Format = formatContext(thread.HighlightQuery());
+    run.Hooks.NewTextPending = [&thread] {
+        thread.checkpoint();  // the safe point: parks here while the window holds the thread
+        return thread.superseded();
+    };
+    run.Hooks.StopRequested = [&thread] { return thread.stopRequested(); };
+    run.Hooks.UpdateCounter = [this, &thread] { updateCounter(thread); };
+    run.Hooks.GrowWindow = [this, &thread] { growWindow(thread); };
+
+    const WindowSettings& s = shared_.Settings;
+    results::TGroupPlanInput input;
+    input.LocateEngine = engines::ChosenEngine(*services_.config) == engines::EngineChoice::Locate32;
+    input.GroupMode = run.GroupMode;
+    input.AllResults = s.AllResults;
+    input.ListLines = results::ListLineCount(shared_.ConsoleHeight, shared_.H.load(), s.Animation, s.PositionW,
+                                             s.HideButtons);
+    input.Groups = services_.groups;
+    results::RunGroupPlan(run, results::MakeGroupPlan(input));
+    updateCounter(thread);
+}
+
+void WindowSearch::updateCounter(TSearchThread& thread) {
+    thread.LineCount.store(chain_.LineCount());
+    thread.HitCount.store(chain_.HitCount());
+    const std::string text =
+        counterText(shared_.Settings, platform::GetMsgStr(*services_.host, kMsgHits), chain_.HitCount());
+    send(DM_SETTEXTPTR, counterItem(shared_.Settings), reinterpret_cast<LONG_PTR>(text.c_str()));
+}
+
+void WindowSearch::growWindow(TSearchThread& thread) {
+    const WindowSettings& s = shared_.Settings;
+    const int32_t height =
+        grownHeight(s, shared_.H.load(), chain_.LineCount(), shared_.ConsoleHeight, thread.ForceResize.exchange(false));
+    if (height < 0) return;
+    shared_.H.store(height);
+    const WindowSize size{shared_.W.load(), height};
+    SMALL_RECT rect{};
+    send(DM_GETDLGRECT, 0, reinterpret_cast<LONG_PTR>(&rect));
+    COORD dims{static_cast<SHORT>(size.W), static_cast<SHORT>(size.H)};
+    send(DM_RESIZEDIALOG, 0, reinterpret_cast<LONG_PTR>(&dims));
+    COORD place{rect.Left, static_cast<SHORT>(std::max(shared_.ConsoleHeight - size.H - 1, 0))};
+    send(DM_MOVEDIALOG, TRUE, reinterpret_cast<LONG_PTR>(&place));
+    const std::vector<GrownItem> items = grownItems(s, size);
+    for (size_t id = 0; id < items.size(); ++id) {
+        FarDialogItem item{};
+        if (!send(DM_GETDLGITEM, static_cast<int>(id), reinterpret_cast<LONG_PTR>(&item))) continue;
+        item.Type = items[id].Type;
+        item.X1 = items[id].X1;
+        item.Y1 = items[id].Y1;
+        item.X2 = items[id].X2;
+        item.Y2 = items[id].Y2;
+        send(DM_SETDLGITEM, static_cast<int>(id), reinterpret_cast<LONG_PTR>(&item));
+    }
+}
+
+void WindowSearch::searchEnded(TSearchThread&) {
+    send(DM_SETFOCUS, kItemList, 0);
+    send(DM_SETFOCUS, kItemEdit, 0);
+}
+
+void WindowSearch::freeResults(TSearchThread&) { chain_.Clear(); }
+
+void WindowSearch::closeWindow() { send(DM_CLOSE, 0, 0); }
+
+const results::TSearchResult* WindowSearch::line(int32_t n) const {
+    if (n < 0) return nullptr;
+    const results::TDynamicSearchResult* node = chain_.ResultChain();
+    for (; node && n > 0; --n) node = node->Next;
+    return node ? &node->Result : nullptr;
+}
+
+}  // namespace skimmer::search

@@ -1,0 +1,194 @@
+// The operations on a chosen hit, against the scripted host: what reaches the command line, the
+// panel and the opener, and that a path on the command line means exactly that path to a shell.
+#include "search/open_hit.h"
+
+#include <gtest/gtest.h>
+
+#include "far/adv_control.h"
+#include "far/keys.h"
+#include "far/panel.h"
+#include "os/process.h"
+#include "platform/memory_registry.h"
+#include "tests/support/test_host.h"
+
+namespace skimmer::search {
+namespace {
+
+class HitFixture : public ::testing::Test {
+protected:
+    HitFixture() {
+        tables.copyFrom(host.startupInfo());
+        services.host = &tables;
+        services.registry = &registry;
+        services.FarRootKey = "Software\\Far";
+        services.shellOpen = [this](std::string_view target) {
+            opened.emplace_back(target);
+            return openResult;
+        };
+    }
+    std::vector<test::HostCall> callsOf(const char* function, int command) {
+        std::vector<test::HostCall> out;
+        for (const auto& call : host.callsTo(function))
+            if (call.args.size() > 1 && call.args[1] == command) out.push_back(call);
+        return out;
+    }
+
+    test::TestHost host;
+    platform::HostTables tables;
+    platform::MemoryRegistry registry;
+    HitServices services;
+    std::vector<std::string> opened;
+    os::OpenResult openResult{os::OpenResult::Started, {}, {}, false};
+};
+
+class CommandLineQuoting : public ::testing::TestWithParam<const char*> {};
+
+// A shell given the command-line text sees one word, the path byte for byte: nothing runs but it.
+TEST_P(CommandLineQuoting, AShellSeesExactlyThePath) {
+    const std::string path = GetParam();
+    std::string error;
+    auto shell = os::Process::start({.argv = {"/bin/sh", "-c", "printf '%s|' " + commandLineFor(path)}, .captureStdout = true},
+                                    error);
+    ASSERT_TRUE(shell) << error;
+    std::string out;
+    while (shell->readOutput(out) != os::ReadState::EndOfFile) shell->waitForEvent(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(shell->waitUntilEnded().success());
+    EXPECT_EQ(out, path + "|");
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileNames, CommandLineQuoting,
+                         ::testing::Values("/home/u/plain.txt", "/home/u/a; touch pwned", "/home/u/$(id)",
+                                           "/home/u/`id`", "/home/u/it's \"quoted\"", "/home/u/two  blanks ",
+                                           "/home/u/star*?[x]", "/home/u/-rf", "/home/u/new\nline",
+                                           "/home/u/\x1b[2J\x9b", "/home/u/back\\slash&amp|pipe>out"));
+
+struct GoToCase {
+    const char* name;
+    const char* path;
+    const char* folder;  // nullptr: the panel folder is not changed
+    const char* macro;
+};
+
+class GoToFileTest : public HitFixture, public ::testing::WithParamInterface<GoToCase> {};
+
+TEST_P(GoToFileTest, SetsThePanelFolderAndPostsTheCursorMacro) {
+    const GoToCase& c = GetParam();
+    GoToFile(services, c.path);
+    const auto folders = callsOf("Control", FCTL_SETPANELDIR);
+    if (c.folder) {
+        ASSERT_EQ(folders.size(), 1u);
+        EXPECT_EQ(folders[0].texts.at(0), c.folder);
+    } else {
+        EXPECT_TRUE(folders.empty());
+    }
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    ASSERT_EQ(macros.size(), 1u);
+    EXPECT_EQ(macros[0].args.at(2), MCMD_POSTMACROSTRING);
+    EXPECT_EQ(macros[0].args.at(3), static_cast<long long>(KSFLAGS_DISABLEOUTPUT));
+    EXPECT_EQ(macros[0].texts.at(0), c.macro);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, GoToFileTest,
+                         ::testing::Values(GoToCase{"file", "/work/report.doc", "/work/", "panel.setpos(0,\"report.doc\")"},
+                                           GoToCase{"root_file", "/vmlinuz", "/", "panel.setpos(0,\"vmlinuz\")"},
+                                           GoToCase{"blanks_kept", "/a b/c d.txt", "/a b/", "panel.setpos(0,\"c d.txt\")"},
+                                           GoToCase{"no_folder", "loose", nullptr, "panel.setpos(0,\"loose\")"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A header line, a line past the chain and a hit without a name go nowhere; a hit goes to its
+// Folder + Title.
+TEST_F(HitFixture, GoToLineUsesTheLinesFolderAndTitle) {
+    std::vector<results::TSearchResult> chain(3);
+    chain[0].IsGroupHeader = true;
+    chain[0].Kind = "Files";
+    chain[1].Folder = "/srv/";
+    chain[1].Title = "notes.md";
+    chain.resize(4);
+    chain[3].Folder = "/srv/";
+    chain[3].Title = "/srv/whole path.md";  // a locate hit: its Title is the path
+    const LineLookup lines = [&chain](int32_t n) {
+        return n >= 0 && n < static_cast<int32_t>(chain.size()) ? &chain[static_cast<size_t>(n)] : nullptr;
+    };
+    for (int32_t n : {0, 2, 4, -1}) GoToLine(services, lines, n);
+    EXPECT_TRUE(host.callsTo("AdvControl").empty());
+    GoToLine(services, lines, 1);
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    ASSERT_EQ(macros.size(), 1u);
+    EXPECT_EQ(macros[0].texts.at(0), "panel.setpos(0,\"notes.md\")");
+    EXPECT_EQ(callsOf("Control", FCTL_SETPANELDIR).at(0).texts.at(0), "/srv/");
+    GoToLine(services, lines, 3);
+    EXPECT_EQ(callsOf("AdvControl", ACTL_KEYMACRO).at(1).texts.at(0), "panel.setpos(0,\"whole path.md\")");
+}
+
+struct OpenCase {
+    const char* name;
+    os::OpenResult::Status status;
+    bool mail;
+    bool opens;            // the opener is asked
+    const char* error;     // text of the error box, or nullptr
+    const char* cmdLine;   // text put on the command line, or nullptr
+};
+
+class OpenHitTest : public HitFixture, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenHitTest, OpensTheUrlAndSaysWhatWentWrong) {
+    const OpenCase& c = GetParam();
+    openResult.status = c.status;
+    openResult.error = "cannot start xdg-open: No such file or directory";
+    openResult.command.argv = {"/usr/bin/vim", "/home/u/a b.txt"};
+    results::TSearchResult hit;
+    hit.Name = "a b.txt";
+    hit.UrlW = "file:/home/u/a b.txt";
+    if (c.mail) hit.MailEntryId = "00000000";
+    host.answerMessage(-1);  // the notice: no buttons
+    if (c.error) host.answerMessage(0);
+    OpenHit(services, hit);
+
+    const auto messages = host.callsTo("Message");
+    ASSERT_GE(messages.size(), 1u);
+    EXPECT_EQ(messages[0].args.at(1), static_cast<long long>(FMSG_LEFTALIGN));
+    EXPECT_EQ(messages[0].args.at(3), 0) << "the notice has no buttons";
+    EXPECT_EQ(messages[0].texts.at(1), "Skimmer");
+    EXPECT_EQ(messages[0].texts.at(2), platform::GetMsgStr(tables, 73));
+    EXPECT_EQ(opened, c.opens ? std::vector<std::string>{"file:/home/u/a b.txt"} : std::vector<std::string>{});
+    if (c.error) {
+        ASSERT_EQ(messages.size(), 2u);
+        bool said = false;
+        for (const auto& text : messages[1].texts) said = said || text.find(c.error) != std::string::npos;
+        EXPECT_TRUE(said) << "the error box names the reason";
+    } else {
+        EXPECT_EQ(messages.size(), 1u);
+    }
+    const auto cmd = callsOf("Control", FCTL_SETCMDLINE);
+    if (c.cmdLine) {
+        ASSERT_EQ(cmd.size(), 1u);
+        EXPECT_EQ(cmd[0].texts.at(0), c.cmdLine);
+        const auto keys = callsOf("AdvControl", ACTL_POSTKEYSEQUENCE);
+        ASSERT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys[0].args, (std::vector<long long>{tables.moduleNumber(), ACTL_POSTKEYSEQUENCE,
+                                                        KSFLAGS_DISABLEOUTPUT, KEY_ENTER}));
+    } else {
+        EXPECT_TRUE(cmd.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, OpenHitTest,
+    ::testing::Values(OpenCase{"started", os::OpenResult::Started, false, true, nullptr, nullptr},
+                      OpenCase{"failed", os::OpenResult::Failed, false, true, "No such file or directory", nullptr},
+                      OpenCase{"terminal_program", os::OpenResult::RunInTerminal, false, true, nullptr,
+                               "/usr/bin/vim '/home/u/a b.txt'"},
+                      OpenCase{"mail_not_yet", os::OpenResult::Started, true, false, "Mail items", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HitFixture, TmpPanelPrefixIsReadWhenTheKeyExists) {
+    std::string prefix = "kept";
+    ReadTmpPanelPrefix(services, prefix);
+    EXPECT_EQ(prefix, "kept");
+    registry.setValue("Software\\Far\\Plugins\\TmpPanel", "Prefix", platform::MemoryRegistry::Value::string("tmp"));
+    ReadTmpPanelPrefix(services, prefix);
+    EXPECT_EQ(prefix, "tmp");
+}
+
+}  // namespace
+}  // namespace skimmer::search

@@ -1,0 +1,273 @@
+// The search window headless: the host's own dialog engine draws it into a cell buffer, keys are
+// scripted, the rest of the host is the scriptable test host, and the engine is the locate engine
+// over a fake `locate` that prints a fixed set of paths.
+#include "search/search_window.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "config/catalogue.h"
+#include "far/adv_control.h"
+#include "far/keys.h"
+#include "far/panel.h"
+#include "host/ui/far_services.h"
+#include "tests/host/ui/ui_harness.h"
+#include "tests/support/temp_home.h"
+#include "tests/support/test_host.h"
+
+namespace skimmer::search {
+namespace {
+
+namespace fs = std::filesystem;
+using host::ui::test::UiHarness;
+
+// A `locate` that answers every query with the same hits, whatever it is asked.
+void writeFakeLocate(const fs::path& folder) {
+    fs::create_directories(folder);
+    const fs::path program = folder / "locate";
+    std::ofstream(program) << "#!/bin/sh\n"
+                              "[ \"$1\" = --version ] && { echo 'fake locate 1.0'; exit 0; }\n"
+                              "printf '%s\\n' /data/docs/report.txt '/data/docs/a; touch pwned' /data/reply.doc\n";
+    fs::permissions(program, fs::perms::owner_all);
+}
+
+class SearchWindowTest : public ::testing::Test {
+protected:
+    SearchWindowTest() : ui(100, 30) {
+        ui.events.blockWhenEmpty = true;
+        PluginStartupInfo info = host.startupInfo();
+        info.DialogEx = host::ui::DialogEx;
+        info.SendDlgMessage = host::ui::SendDlgMessage;
+        info.DefDlgProc = host::ui::DefDlgProc;
+        info.Message = host::ui::Message;
+        tables.copyFrom(info);
+        config::configSetupCatalogue(config);
+        writeFakeLocate(home.root() / "bin");
+        config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(1));
+        config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "bin").string()));
+        palette.assign(112, 0x1F);
+        env.host = &tables;
+        env.config = &config;
+        env.groups = &groups;
+        env.console = &console;
+        env.FarRootKey = "Software\\Far";
+        env.palette = &palette;
+        env.NoDateText = "-";
+        env.engineEnvironment.Config = &config;
+        env.engineEnvironment.PollStep = std::chrono::milliseconds(20);
+        env.shellOpen = [this](std::string_view target) {
+            opened.emplace_back(target);
+            return os::OpenResult{os::OpenResult::Started, {}, {}, false};
+        };
+    }
+
+    // Runs `check` on the UI thread once the screen shows `text` (the loop is woken and repaints
+    // between looks); fails the test if it never does.
+    void whenShown(const std::string& text, std::function<void()> check) {
+        auto look = std::make_shared<std::function<void()>>();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        *look = [this, text, check, look, deadline] {
+            if (screenHas(text)) return check();
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "never shown: " << text << "\n" << screen();
+                return check();
+            }
+            ui.events.push(host::ui::WakeEvent{}).then(*look);
+        };
+        ui.events.then(*look);
+    }
+    bool screenHas(const std::string& text) { return screen().find(text) != std::string::npos; }
+    std::string screen() {
+        std::string all;
+        for (int y = 0; y < 30; ++y) all += ui.row(y) + "\n";
+        return all;
+    }
+    std::vector<test::HostCall> callsOf(const char* function, int command) {
+        std::vector<test::HostCall> out;
+        for (const auto& call : host.callsTo(function))
+            if (call.args.size() > 1 && call.args[1] == command) out.push_back(call);
+        return out;
+    }
+
+    struct FixedConsole : platform::Console {
+        std::optional<platform::ConsoleSize> screenBufferSize() const override { return platform::ConsoleSize{100, 30}; }
+    };
+
+    UiHarness ui;
+    test::TestHost host;
+    test::TempHome home;
+    platform::HostTables tables;
+    config::TRegistryConfig config;
+    config::TSKSSortGroups groups;
+    FixedConsole console;
+    std::vector<uint8_t> palette;
+    SearchWindowEnv env;
+    std::vector<std::string> opened;
+};
+
+TEST_F(SearchWindowTest, TypedTextShowsTheHeaderHitsAndCounter) {
+    ui.events.type("rep");
+    whenShown("reply.doc", [&] {
+        EXPECT_TRUE(screenHas("Items by Locate32")) << screen();
+        EXPECT_TRUE(screenHas("report.txt")) << screen();
+        EXPECT_TRUE(screenHas("Hits: 3")) << screen();
+        ui.events.key(KEY_ESC);
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_TRUE(opened.empty());
+}
+
+struct KeyCase {
+    const char* name;
+    int key;
+    int64_t keySequence;     // "SKSKeySequence"
+    const char* commandLine; // what lands on FAR's command line, or nullptr
+    bool enterPosted;        // Enter posted after it, so the host runs it
+    const char* opened;      // what the opener was given, or nullptr
+    const char* panelDir;    // where the file panel went, or nullptr
+    const char* macro;       // the cursor macro posted, or nullptr
+    bool staysOpen;          // the window is still open afterwards (Esc ends the test)
+};
+
+class WindowKeys : public SearchWindowTest, public ::testing::WithParamInterface<KeyCase> {};
+
+// With the cursor on the hit named "a; touch pwned", each key does its one thing to that hit:
+// the path reaches the command line quoted, the opener unquoted, the panel split into folder and
+// name.
+TEST_P(WindowKeys, ActOnTheCursorHit) {
+    const KeyCase& c = GetParam();
+    config::setConfigValue(config, "SKSKeySequence", config::TConfigValue::integer(static_cast<int32_t>(c.keySequence)));
+    ui.events.type("rep");
+    whenShown("reply.doc", [&] {
+        ui.events.key(KEY_DOWN).key(c.key);
+        if (c.staysOpen) ui.events.key(KEY_ESC);
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+
+    const auto commandLines = callsOf("Control", FCTL_SETCMDLINE);
+    if (c.commandLine) {
+        ASSERT_EQ(commandLines.size(), 1u);
+        EXPECT_EQ(commandLines[0].texts.at(0), c.commandLine);
+    } else {
+        EXPECT_TRUE(commandLines.empty());
+    }
+    EXPECT_EQ(callsOf("AdvControl", ACTL_POSTKEYSEQUENCE).size(), c.enterPosted ? 1u : 0u);
+    EXPECT_EQ(opened, c.opened ? std::vector<std::string>{c.opened} : std::vector<std::string>{});
+    const auto dirs = callsOf("Control", FCTL_SETPANELDIR);
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    if (c.panelDir) {
+        ASSERT_EQ(dirs.size(), 1u);
+        EXPECT_EQ(dirs[0].texts.at(0), c.panelDir);
+        ASSERT_EQ(macros.size(), 1u);
+        EXPECT_EQ(macros[0].texts.at(0), c.macro);
+    } else {
+        EXPECT_TRUE(dirs.empty());
+        EXPECT_TRUE(macros.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WindowKeys,
+    ::testing::Values(
+        KeyCase{"enter_runs_through_the_command_line", KEY_ENTER, 0, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
+        KeyCase{"shift_enter_opens", KEY_SHIFTENTER, 0, nullptr, false, "/data/docs/a; touch pwned", nullptr, nullptr, false},
+        KeyCase{"swapped_enter_opens", KEY_ENTER, 1, nullptr, false, "/data/docs/a; touch pwned", nullptr, nullptr, false},
+        KeyCase{"swapped_shift_enter_runs", KEY_SHIFTENTER, 1, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
+        KeyCase{"ctrl_enter_only_fills_the_command_line", KEY_CTRLENTER, 0, "'/data/docs/a; touch pwned'", false, nullptr, nullptr, nullptr, true},
+        KeyCase{"f10_goes_to_the_file", KEY_F10, 0, nullptr, false, nullptr, "/data/docs/", "panel.setpos(0,\"a; touch pwned\")", false},
+        KeyCase{"f5_does_nothing_yet", KEY_F5, 0, nullptr, false, nullptr, nullptr, nullptr, true},
+        KeyCase{"f9_does_nothing_yet", KEY_F9, 0, nullptr, false, nullptr, nullptr, nullptr, true},
+        KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// F7 while no search runs reopens the window in the full-information layout with the same lines,
+// and stores the switched setting.
+TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
+    int saves = 0;
+    env.saveSettings = [&saves] { ++saves; };
+    ui.events.type("rep");
+    whenShown("Hits: 3", [&] {
+        const int narrow = ui.find(3, "\u2554");
+        // F7 is refused while the search still runs (the engine may still be reading); press it
+        // again after each look until the window has reopened. A press that is taken is handled
+        // (closed and reopened) before the next look, so the setting is switched exactly once.
+        auto press = std::make_shared<std::function<void()>>();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        *press = [this, narrow, press, deadline] {
+            if (screenHas("data/docs/")) {  // the path column of the full-information lines
+                // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
+                EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
+                EXPECT_TRUE(screenHas("report.txt")) << screen();
+                ui.events.key(KEY_ESC);
+                return;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "F7 never reopened the window\n" << screen();
+                ui.events.key(KEY_ESC);
+                return;
+            }
+            ui.events.key(KEY_F7).then(*press);
+        };
+        (*press)();
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    config::TConfigValue full = config::TConfigValue::boolean(false);
+    config::getConfigValue(config, "SKSFullInfo", full);
+    EXPECT_TRUE(full.BoolValue);
+    EXPECT_EQ(saves, 1);
+}
+
+struct BrokenEngineCase {
+    const char* name;
+    int32_t engine;     // "ESKSSearchEngine"
+    const char* index;  // what the index file holds; nullptr: there is none
+};
+
+class BrokenEngine : public SearchWindowTest, public ::testing::WithParamInterface<BrokenEngineCase> {};
+
+// A missing `locate`, a missing index and a damaged one are each said once in the error box; the
+// window stays, takes typing, and Esc still leaves it.
+TEST_P(BrokenEngine, IsSaidOnceAndTheWindowStays) {
+    const BrokenEngineCase& c = GetParam();
+    config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(c.engine));
+    config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "nowhere").string()));
+    env.engineEnvironment.IndexFile = home.root() / "index.sqlite";
+    if (c.index) std::ofstream(env.engineEnvironment.IndexFile) << c.index;
+    const std::string unusable = platform::GetMsgStr(tables, 44);
+    whenShown(unusable, [&] {
+        ui.events.key(KEY_ENTER).type("rep");
+        whenShown("rep", [&] {
+            EXPECT_FALSE(screenHas(unusable)) << screen();
+            EXPECT_TRUE(screenHas("Skimmer")) << screen();
+            ui.events.key(KEY_ESC);
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, BrokenEngine,
+                         ::testing::Values(BrokenEngineCase{"locate_missing", 1, nullptr},
+                                           BrokenEngineCase{"index_missing", 0, nullptr},
+                                           BrokenEngineCase{"index_damaged", 0, "SQLite format 3\0 but then nothing sane"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class HostileText : public SearchWindowTest, public ::testing::WithParamInterface<std::string> {};
+
+// Texts no one should type still leave a window that searches and can be left.
+TEST_P(HostileText, TheWindowStaysUsable) {
+    ui.events.type(GetParam());
+    ui.events.type("x");
+    whenShown("reply.doc", [&] { ui.events.key(KEY_ESC); });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, HostileText,
+                         ::testing::Values(std::string("   "), std::string(1000, 'a'), std::string("-rf --help"),
+                                           std::string("$(id) `id` ';'")));
+
+}  // namespace
+}  // namespace skimmer::search
