@@ -1,6 +1,7 @@
 #include "search/window_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -169,12 +170,21 @@ std::vector<FarDialogItem> windowItems(const WindowSettings& s, const WindowSize
     items.push_back(item(DI_TEXT, 4, H - 4 - B, W - 5, H - 4 - B, {}, DIF_CENTERTEXT));
     items[kItemEdit].Focus = 1;
     if (s.HideButtons) return items;
-    int x = 5;
+    // From column 5, a cell between buttons; a narrow window drops the gaps and then the first
+    // column of margin before a button would reach past the frame.
+    std::array<std::string, 5> texts;
+    int row = 0;
     for (int i = 0; i < 5; ++i) {
-        const std::string& text = i < static_cast<int>(buttonTexts.size()) ? buttonTexts[i] : std::string();
+        if (i < static_cast<int>(buttonTexts.size())) texts[i] = buttonTexts[i];
+        row += buttonTextCells(texts[i]) + 4;
+    }
+    const int innerRight = W - 5;
+    const int gap = 5 + row + 4 - 1 <= innerRight ? 1 : 0;
+    int x = 5 + row - 1 <= innerRight || gap ? 5 : 4;
+    for (const std::string& text : texts) {
         const int width = buttonTextCells(text) + 4;
         items.push_back(item(DI_BUTTON, x, H - 3, x + width - 1, H - 3, text, DIF_BTNNOCLOSE));
-        x += width + 1;
+        x += width + gap;
     }
     items.push_back(item(DI_TEXT, 3, H - 4, W - 4, H - 4, {}, DIF_SEPARATOR));
     return items;

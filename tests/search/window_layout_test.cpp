@@ -95,18 +95,41 @@ INSTANTIATE_TEST_SUITE_P(
         ItemsCase{"glued_title_line", with([](auto& s) { s.PositionW = true; s.Style = 2; }), 3, {0, 0, 59, 0}, {0, 29, 59, 29}, {0, 1, 59, 27}, DI_DOUBLEBOX}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The buttons sit on row H - 3 from column 5, each as wide as its visible text plus 4, apart by one.
-TEST(WindowButtons, FollowOneAnotherOnTheButtonRow) {
-    const std::vector<FarDialogItem> items = windowItems({}, {60, 30}, {"&View", "&Temp panel", "&Full info", "&Settings", "&Go to file"}, "");
-    const int expected[5][2] = {{5, 12}, {14, 27}, {29, 41}, {43, 54}, {56, 69}};
+struct ButtonsCase {
+    const char* name;
+    int width;
+    std::vector<std::string> texts;
+    int expected[5][2];  // x1, x2 of each button
+};
+
+class WindowButtons : public ::testing::TestWithParam<ButtonsCase> {};
+
+// The buttons sit on row H - 3 from column 5, each as wide as its visible text plus 4, apart by
+// one; a window too narrow for that drops the gaps, then the margin, so that no button reaches the
+// frame.
+TEST_P(WindowButtons, FollowOneAnotherInsideTheFrame) {
+    const ButtonsCase& c = GetParam();
+    const std::vector<FarDialogItem> items = windowItems({}, {c.width, 30}, c.texts, "");
     for (int i = 0; i < 5; ++i) {
         const FarDialogItem& button = items[kItemFirstButton + i];
         EXPECT_EQ(button.Type, DI_BUTTON);
         EXPECT_EQ(button.Y1, 27);
-        EXPECT_EQ(button.X1, expected[i][0]) << i;
-        EXPECT_EQ(button.X2, expected[i][1]) << i;
+        EXPECT_EQ(button.X1, c.expected[i][0]) << i;
+        EXPECT_EQ(button.X2, c.expected[i][1]) << i;
+        EXPECT_LE(button.X2, c.width - 5) << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WindowButtons,
+    ::testing::Values(
+        ButtonsCase{"wide_window_long_texts", 80, {"&View", "&Temp panel", "&Full info", "&Settings", "&Go to file"},
+                    {{5, 12}, {14, 27}, {29, 41}, {43, 54}, {56, 69}}},
+        ButtonsCase{"room_for_gaps", 60, {"&View", "&Temp", "&Full", "&Setup", "&Go to"},
+                    {{5, 12}, {14, 21}, {23, 30}, {32, 40}, {42, 50}}},
+        ButtonsCase{"no_room_for_gaps", 50, {"&View", "&Temp", "&Full", "&Setup", "&Go to"},
+                    {{4, 11}, {12, 19}, {20, 27}, {28, 36}, {37, 45}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct GrowCase {
     const char* name;
