@@ -59,7 +59,9 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 
 RowReader::RowReader(sqlite3* db)
     : db_(db),
-      entries_(prepareLookup(db, "SELECT entries FROM dirs WHERE id = ?1")),
+      entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
+                               std::to_string(kWholeEntriesBytes) + " THEN entries END FROM dirs WHERE id = ?1")
+                                  .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
 
@@ -67,17 +69,57 @@ bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id)
 
 bool RowReader::readEntry(int64_t id, FetchedItem& row) {
     const int64_t dir = store::entryFolder(id);
+    const uint32_t pos = store::entryPos(id);
+    // One step answers "gone" without touching the entries, and brings a small folder's entries
+    // whole (length() of a BLOB reads no byte of it); a large folder's column comes back NULL.
     sqlite3_stmt* stmt = entries_.get();
     sqlite3_reset(stmt);
     sqlite3_bind_int64(stmt, 1, dir);
-    if (!stepLookup(db_, stmt, "reading an item")) return false;
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
-    store::CrawledItem stored;
-    if (!store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 0))}, store::entryPos(id), stored))
+    if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
+    const int64_t count = sqlite3_column_int64(stmt, 0);
+    if (pos >= count) {
+        sqlite3_reset(stmt);
         return false;  // the folder holds fewer entries now: the item is gone
-    sqlite3_reset(stmt);
+    }
+    store::CrawledItem stored;
+    store::EntryLookup found;
+    if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
+        found = store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1))}, pos, stored)
+                    ? store::EntryLookup::Found
+                    : store::EntryLookup::Damaged;
+        sqlite3_reset(stmt);
+    } else {
+        sqlite3_reset(stmt);
+        found = readLargeEntry(dir, pos, stored);
+    }
+    switch (found) {
+        case store::EntryLookup::Found:
+            break;
+        case store::EntryLookup::Past:
+            throwDamaged("folder " + std::to_string(dir) + " holds fewer entries than its count");
+        case store::EntryLookup::Damaged:
+            throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    }
     row = readerRow(stored, id, dir, &folderPath(dir));
     return true;
+}
+
+// Only the bytes the entry needs are read: in a folder of 100,000 entries the packed row is
+// megabytes, and loading it whole per row would cost what decoding it all did.
+store::EntryLookup RowReader::readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored) {
+    sqlite3_blob* raw = nullptr;
+    const int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
+    const std::unique_ptr<sqlite3_blob, BlobCloser> blob(raw);
+    if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
+    const store::BlobRead read = [&](size_t offset, size_t length, std::string& bytes) {
+        bytes.resize(length);
+        if (length == 0) return true;
+        const int readRc = sqlite3_blob_read(blob.get(), bytes.data(), static_cast<int>(length), static_cast<int>(offset));
+        if (readRc != SQLITE_OK) throwSqlite(db_, readRc, "reading an item");
+        return true;
+    };
+    return store::readEntryAt(static_cast<size_t>(sqlite3_blob_bytes(blob.get())), read, pos, stored);
 }
 
 bool RowReader::readItem(int64_t id, FetchedItem& row) {

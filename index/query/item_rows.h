@@ -6,10 +6,12 @@
 // row is damaged.
 #pragma once
 
+#include "index/store/folder_entries.h"
 #include "index/store/index_writer.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -39,8 +41,8 @@ struct FetchedItem {
 // the folder's path for entries (dir != 0).
 FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath);
 
-// Reads single items by id: an entry from its folder's row (decoding up to its position), an item
-// of another source from `items`. Folder paths are rebuilt from the parent chain once per folder
+// Reads single items by id: an entry from its folder's row (reading only the run of entries that
+// holds it, folder_entries.h), an item of another source from `items`. Folder paths are rebuilt from the parent chain once per folder
 // and kept for the reader's life.
 class RowReader {
 public:
@@ -53,6 +55,16 @@ private:
     const std::string& folderPath(int64_t dir);
 
     sqlite3* db_;
+    struct BlobCloser {
+        void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
+    };
+
+    // Folders whose packed entries are at most this long are read whole (a few pages): cheaper
+    // than opening the BLOB for the few bytes one entry needs.
+    static constexpr size_t kWholeEntriesBytes = 16384;
+
+    store::EntryLookup readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored);
+
     store::Stmt entries_, item_, folder_;
     std::unordered_map<int64_t, std::string> paths_;
 };

@@ -1,5 +1,6 @@
 #include "index/store/folder_entries.h"
 
+#include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 
 #include <algorithm>
@@ -28,6 +29,7 @@ class Reader {
 public:
     explicit Reader(std::string_view blob) : at_(blob.data()), end_(blob.data() + blob.size()) {}
     bool done() const { return at_ == end_; }
+    size_t consumed(std::string_view blob) const { return static_cast<size_t>(at_ - blob.data()); }
 
     bool varint(uint64_t& value) {
         value = 0;
@@ -67,6 +69,33 @@ void finish(CrawledItem& row) {
     row.display.reset();
 }
 
+uint32_t restartCount(uint32_t count) { return count == 0 ? 0 : (count - 1) / kRestartEvery; }
+
+uint32_t loadOffset(const char* at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < kRestartOffsetBytes; ++i) value |= uint32_t{static_cast<unsigned char>(at[i])} << (8 * i);
+    return value;
+}
+
+void storeOffset(std::string& out, uint32_t value) {
+    for (size_t i = 0; i < kRestartOffsetBytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+// The count varint at the start of a blob (`prefix` holds at least its first bytes); false when it
+// is malformed or larger than a folder may hold. `length` is its size in bytes.
+bool readCount(std::string_view prefix, uint32_t& count, size_t& length) {
+    Reader reader(prefix);
+    uint64_t value;
+    if (!reader.varint(value) || value > kMaxFolderEntries) return false;
+    count = static_cast<uint32_t>(value);
+    length = reader.consumed(prefix);
+    return true;
+}
+
+// Longest count varint: kMaxFolderEntries takes 4 bytes.
+constexpr size_t kMaxCountBytes = 4;
+static_assert(kMaxFolderEntries < (uint64_t{1} << (7 * kMaxCountBytes)));
+
 }  // namespace
 
 std::string entryExtension(std::string_view name, int kind) {
@@ -75,39 +104,104 @@ std::string entryExtension(std::string_view name, int kind) {
 
 std::string encodeEntries(std::vector<CrawledItem> rows) {
     std::stable_sort(rows.begin(), rows.end(), [](const CrawledItem& a, const CrawledItem& b) { return a.name < b.name; });
-    std::string out;
+    if (rows.empty()) return {};
+    std::string entries, table;
     int64_t previousMtime = 0;
-    for (const CrawledItem& row : rows) {
-        putVarint(out, row.name.size());
-        out += row.name;
-        putVarint(out, static_cast<uint64_t>(row.kind) << 4 | static_cast<uint64_t>(row.attrs & 15));
-        putVarint(out, static_cast<uint64_t>(std::max<int64_t>(row.size, 0)));
-        putVarint(out, zigzag(wrappingSub(row.mtime, previousMtime)));
-        putVarint(out, zigzag(wrappingSub(row.ctime, row.mtime)));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CrawledItem& row = rows[i];
+        if (i % kRestartEvery == 0) {
+            if (i != 0) storeOffset(table, static_cast<uint32_t>(entries.size()));
+            previousMtime = 0;
+        }
+        putVarint(entries, row.name.size());
+        entries += row.name;
+        putVarint(entries, static_cast<uint64_t>(row.kind) << 4 | static_cast<uint64_t>(row.attrs & 15));
+        putVarint(entries, static_cast<uint64_t>(std::max<int64_t>(row.size, 0)));
+        putVarint(entries, zigzag(wrappingSub(row.mtime, previousMtime)));
+        putVarint(entries, zigzag(wrappingSub(row.ctime, row.mtime)));
         previousMtime = row.mtime;
     }
+    std::string out;
+    putVarint(out, rows.size());
+    out.reserve(out.size() + table.size() + entries.size());
+    out += table;
+    out += entries;
     return out;
 }
 
 bool decodeEntries(std::string_view blob, std::vector<CrawledItem>& out) {
-    Reader reader(blob);
+    if (blob.empty()) return true;
+    uint32_t count;
+    size_t countBytes;
+    if (!readCount(blob, count, countBytes)) return false;
+    const uint32_t restarts = restartCount(count);
+    if (uint64_t{restarts} * kRestartOffsetBytes > blob.size() - countBytes) return false;
+    const char* table = blob.data() + countBytes;
+    const std::string_view entries = blob.substr(countBytes + size_t{restarts} * kRestartOffsetBytes);
+    Reader reader(entries);
     int64_t previousMtime = 0;
-    while (!reader.done()) {
+    out.reserve(out.size() + count);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (i % kRestartEvery == 0 && i != 0) {
+            if (loadOffset(table + kRestartOffsetBytes * (i / kRestartEvery - 1)) != reader.consumed(entries)) return false;
+            previousMtime = 0;
+        }
+        if (reader.done()) return false;
         CrawledItem row;
         if (!reader.entry(row, previousMtime, true)) return false;
         finish(row);
         out.push_back(std::move(row));
     }
-    return true;
+    return reader.done();
+}
+
+EntryLookup readEntryAt(size_t blobSize, const BlobRead& read, uint32_t pos, CrawledItem& out) {
+    if (blobSize == 0) return EntryLookup::Past;
+    std::string bytes;
+    if (!read(0, std::min(blobSize, kMaxCountBytes), bytes)) return EntryLookup::Damaged;
+    uint32_t count;
+    size_t countBytes;
+    if (!readCount(bytes, count, countBytes)) return EntryLookup::Damaged;
+    if (pos >= count) return EntryLookup::Past;
+    const uint32_t restarts = restartCount(count);
+    const uint64_t entriesStart = countBytes + uint64_t{restarts} * kRestartOffsetBytes;
+    if (entriesStart >= blobSize) return EntryLookup::Damaged;  // a folder with entries has their bytes
+    const uint64_t entriesSize = blobSize - entriesStart;
+
+    // The run holding `pos`: from its restart point (the first entry's for run 0) to the next one
+    // (the blob's end for the last run).
+    const uint32_t run = pos / kRestartEvery;
+    uint64_t begin = 0, end = entriesSize;
+    if (run > 0 || run < restarts) {
+        const uint32_t first = run > 0 ? run - 1 : 0;
+        const uint32_t slots = (run > 0 ? 1u : 0u) + (run < restarts ? 1u : 0u);
+        if (!read(countBytes + size_t{first} * kRestartOffsetBytes, slots * kRestartOffsetBytes, bytes)) return EntryLookup::Damaged;
+        if (run > 0) begin = loadOffset(bytes.data());
+        if (run < restarts) end = loadOffset(bytes.data() + (run > 0 ? kRestartOffsetBytes : 0));
+    }
+    if (begin >= end || end > entriesSize) return EntryLookup::Damaged;
+    if (!read(static_cast<size_t>(entriesStart + begin), static_cast<size_t>(end - begin), bytes)) return EntryLookup::Damaged;
+
+    Reader reader(bytes);
+    int64_t previousMtime = 0;
+    const uint32_t inRun = std::min(kRestartEvery, count - run * kRestartEvery);
+    for (uint32_t i = 0; i < inRun; ++i) {
+        const bool wanted = run * kRestartEvery + i == pos;
+        CrawledItem skipped;
+        if (reader.done() || !reader.entry(wanted ? out : skipped, previousMtime, wanted)) return EntryLookup::Damaged;
+    }
+    if (!reader.done()) return EntryLookup::Damaged;
+    finish(out);
+    return EntryLookup::Found;
 }
 
 bool decodeEntryAt(std::string_view blob, uint32_t pos, CrawledItem& out) {
-    Reader reader(blob);
-    int64_t previousMtime = 0;
-    for (uint32_t i = 0; i <= pos; ++i)
-        if (reader.done() || !reader.entry(out, previousMtime, i == pos)) return false;
-    finish(out);
-    return true;
+    const BlobRead fromMemory = [blob](size_t offset, size_t length, std::string& bytes) {
+        if (offset > blob.size() || length > blob.size() - offset) return false;
+        bytes.assign(blob.substr(offset, length));
+        return true;
+    };
+    return readEntryAt(blob.size(), fromMemory, pos, out) == EntryLookup::Found;
 }
 
 }  // namespace skimmer::index::store

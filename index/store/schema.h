@@ -32,7 +32,7 @@
 
 namespace skimmer::index::store {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;  // 3: restart points in folders' packed entries
 
 // items.attrs bits.
 inline constexpr int kAttrFolder = 1;

@@ -217,6 +217,15 @@ std::optional<PtyExit> PtyProgram::waitExit(int timeoutMs) {
     if (std::sscanf(line.c_str(), "%d %d %d %ld", &exited, &e.code, &e.signal, &e.cpuMs) != 4) return std::nullopt;
     e.exited = exited != 0;
     exit_ = e;
+    // Whatever the program wrote before it ended is already in the terminal's buffer: take all of
+    // it, so output() is complete once the exit is known.
+    if (master_ >= 0) {
+        size_t before;
+        do {
+            before = output_.size();
+            pump(0);
+        } while (output_.size() != before);
+    }
     return exit_;
 }
 
