@@ -135,6 +135,13 @@ TEST_P(SearchWindowActions, TheKeyActsOnTheChosenHit) {
         EXPECT_EQ(readFile(marker), expected);
     }
     EXPECT_FALSE(fs::exists(h.home / "pwned")) << "only the chosen file ran";
+    // The posted line ran (its keys were posted with the output not shown): the command line is
+    // empty again on screen, not left showing the path that ran.
+    const int commandRow = p.screen().rows() - 2;
+    EXPECT_TRUE(p.waitFor([&] {
+        const std::string row = p.screen().textAt(commandRow);
+        return row.find('>') != std::string::npos && row.find_first_not_of(' ', row.find('>') + 1) == std::string::npos;
+    })) << p.screen().screenText();
     if (c.screen) {
         EXPECT_TRUE(p.waitForText(c.screen)) << p.screen().screenText();
     }
