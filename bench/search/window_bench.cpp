@@ -6,7 +6,9 @@
 // and by plocate's updatedb. Then, side by side in one run:
 // - keystroke to first hit: `skimmer` on a pseudo-terminal, read back through libvterm; for 1, 2,
 //   3, 5 and 10 characters typed at 100 ms and at 10 ms intervals, the time from writing the last
-//   key's byte to the first screen on which a hit row of the final text is drawn; median and p99.
+//   key's byte to the first screen on which a hit row only the final text's result can have drawn
+//   is shown (a row of its own first screen that no shorter text's first screen has); median and
+//   p99, and how many runs drew an older text's line after the newer text's.
 //   Anchor: `plocate -i -b -l 5` on the same tree as a whole process (spawn to exit).
 // - stale work: 10 keys 10 ms apart; the time from the last key to the last text's hit on screen.
 // - idle: CPU time the process uses over 10 s with the window open and nothing typed.
@@ -24,6 +26,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,58 +100,170 @@ PtyOptions windowOptions(const Env& env) {
     return o;
 }
 
-// A word of the tree's file names, lower case letters only, at least 10 long when one exists.
+// A word of the tree's file names, lower case letters only, 10 long when one exists, chosen so that
+// its 10 letters find fewer names than its first 9: otherwise the full word's result would be the
+// same as a shorter text's, and no screen could tell which text it belongs to.
 std::string pickWord(const fs::path& tree) {
-    std::string best;
+    std::vector<std::string> names;
+    std::vector<std::string> candidates;
     for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it) {
         // A file: the index engine's groups leave folders out, so a folder's name finds nothing.
-        if (!it->is_regular_file()) continue;
-        std::string name = it->path().stem().string();
-        std::string letters;
-        for (char c : name)
-            if (c >= 'a' && c <= 'z') letters += c;
-            else break;
-        if (letters.size() > best.size()) best = letters;
-        if (best.size() >= 10) break;
+        // Links are left out: the tree has a few that loop.
+        if (it->symlink_status().type() != fs::file_type::regular) continue;
+        std::string name = it->path().filename().string();
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        size_t letters = 0;
+        while (letters < name.size() && name[letters] >= 'a' && name[letters] <= 'z') ++letters;
+        if (letters >= 10 && candidates.size() < 20) candidates.push_back(name.substr(0, 10));
+        names.push_back(std::move(name));
     }
+    std::string best;
+    size_t bestShorter = 0;
+    for (const auto& word : candidates) {
+        size_t full = 0, shorter = 0;
+        for (const auto& name : names) {
+            if (name.find(word) != std::string::npos) ++full;
+            else if (name.find(std::string_view(word).substr(0, 9)) != std::string::npos) ++shorter;
+        }
+        if (full > 0 && shorter > bestShorter) {
+            best = word;
+            bestShorter = shorter;
+        }
+    }
+    if (best.empty() && !candidates.empty()) best = candidates.front();
     return best;
 }
 
-// A hit row holding the text: hit lines are indented by three blanks inside the window's frame
-// (headers are rules, the edit line starts at the frame). A row of an older text that happens to
-// hold the final text counts too, so the figure can only err on the fast side by a batch.
-bool hitShown(PtyProgram& p, const std::string& text) {
+void quit(PtyProgram& p) {
+    p.send("\x1B");
+    p.waitFor([&] { return p.screen().contains("10Quit") && !p.screen().contains("Hits:"); }, 2000);
+    p.send("\x1B[21~");
+    p.waitExit(5000);
+}
+
+// The hit rows on screen, lower-cased: hit lines are indented by three blanks inside the window's
+// frame (headers are rules, the edit line starts at the frame). The panel's frame is on the same
+// rows, so every border is tried, not only the first.
+std::vector<std::string> hitRows(PtyProgram& p) {
+    std::vector<std::string> rows;
     const std::string screen = p.screen().screenText();
     size_t start = 0;
     while (start < screen.size()) {
         size_t end = screen.find('\n', start);
         if (end == std::string::npos) end = screen.size();
-        std::string row = screen.substr(start, end - start);
-        // The panel's frame is on the same rows: try every border, not only the first.
+        const std::string row = screen.substr(start, end - start);
         for (size_t hit = row.find("\u2551   "); hit != std::string::npos; hit = row.find("\u2551   ", hit + 1)) {
             std::string rest = row.substr(hit + 6);
             if (rest.empty() || rest[0] == ' ') continue;
             rest = rest.substr(0, rest.find("\u2551"));
+            while (!rest.empty() && rest.back() == ' ') rest.pop_back();
             for (char& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (rest.find(text) != std::string::npos) return true;
+            rows.push_back(rest);
         }
         start = end + 1;
     }
-    return false;
+    return rows;
 }
 
-double typeAndWait(PtyProgram& p, const std::string& text, int intervalMs) {
+// The counter as drawn ("Hits: N", with " *" when the list may be cut); empty when none is shown.
+std::string counterOf(PtyProgram& p) {
+    const std::string screen = p.screen().screenText();
+    const size_t at = screen.find("Hits: ");
+    if (at == std::string::npos) return {};
+    size_t end = at + 6;
+    while (end < screen.size() && std::isdigit(static_cast<unsigned char>(screen[end]))) ++end;
+    if (screen.compare(end, 2, " *") == 0) end += 2;
+    return screen.substr(at, end - at);
+}
+
+// What a text's own result draws: the hit rows on screen and the counter once its search, typed in
+// one write, has settled. The top of the list is the same every time for one text on one index.
+struct Settled {
+    std::vector<std::string> rows;
+    std::string counter;
+};
+
+Settled settle(const Env& env, const std::string& text) {
+    PtyProgram p(windowOptions(env));
+    if (!p.waitForText("Skimmer", 10000)) return {};
+    p.send(text);
+    p.waitFor([&] { return false; }, 3000);
+    Settled s{hitRows(p), counterOf(p)};
+    quit(p);
+    return s;
+}
+
+// How the clock knows the final text's result is on screen, never a leftover of an older text:
+// - `own`: rows of the final text's first screen that hold the text and that no first screen of a
+//   shorter text has; the first of them drawn stops the clock (first hit on screen).
+// - when there are none (the final text's hits all head a shorter text's list too), the whole
+//   settled screen of the final text with its own counter, which no shorter text settles on; this
+//   is the complete result on screen, so it errs on the slow side.
+struct Target {
+    std::string text;
+    std::set<std::string> own;
+    Settled settled;
+    bool wholeResult = false;  // measured by the settled screen and counter
+    bool measurable() const { return !own.empty() || wholeResult; }
+};
+
+Target targetFor(const Env& env, const std::string& text) {
+    Target t{text, {}, settle(env, text), false};
+    std::set<std::string> older;
+    std::set<std::string> olderCounters;
+    for (size_t n = 1; n < text.size(); ++n) {
+        const Settled s = settle(env, text.substr(0, n));
+        older.insert(s.rows.begin(), s.rows.end());
+        olderCounters.insert(s.counter);
+    }
+    for (const auto& row : t.settled.rows)
+        if (row.find(text) != std::string::npos && !older.count(row)) t.own.insert(row);
+    t.wholeResult = t.own.empty() && !t.settled.rows.empty() && !t.settled.counter.empty() &&
+                    !olderCounters.count(t.settled.counter);
+    return t;
+}
+
+bool finalShown(PtyProgram& p, const Target& target) {
+    const auto rows = hitRows(p);
+    if (!target.own.empty()) {
+        for (const auto& row : rows)
+            if (target.own.count(row)) return true;
+        return false;
+    }
+    return rows == target.settled.rows && counterOf(p) == target.settled.counter;
+}
+
+struct Timing {
+    double ms = -1;       // last key to the first row only the final text can have drawn; -1: never
+    bool stale = false;   // a row not holding the final text was drawn after one of its own rows
+};
+
+// Types the text key by key and times the last key to the first frame holding one of the final
+// text's own rows; then watches `settleMs` more for any row that does not hold the final text
+// (an older text's line drawn after the newer text's).
+Timing typeAndWait(PtyProgram& p, const Target& target, int intervalMs, int settleMs = 300) {
+    const std::string& text = target.text;
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         p.send(std::string(1, text[i]));
         std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
     }
+    Timing timing;
     const auto start = Clock::now();
     p.send(std::string(1, text.back()));
-    if (!p.waitFor([&] { return hitShown(p, text); }, 10000)) {
+    const bool seen = p.waitFor([&] { return finalShown(p, target); }, 10000);
+    if (!seen) {
         std::fprintf(stderr, "no hit of \"%s\" on screen:\n%s\n", text.c_str(), p.screen().screenText().c_str());
-        return -1;
+        return timing;
     }
-    return ms(Clock::now() - start);
+    timing.ms = ms(Clock::now() - start);
+    p.waitFor(
+        [&] {
+            for (const auto& row : hitRows(p))
+                if (row.find(text) == std::string::npos) timing.stale = true;
+            return timing.stale;
+        },
+        settleMs);
+    return timing;
 }
 
 long cpuTicks(pid_t pid) {
@@ -174,12 +290,6 @@ long peakRssKb(pid_t pid) {
     return -1;
 }
 
-void quit(PtyProgram& p) {
-    p.send("\x1B");
-    p.waitFor([&] { return p.screen().contains("10Quit") && !p.screen().contains("Hits:"); }, 2000);
-    p.send("\x1B[21~");
-    p.waitExit(5000);
-}
 
 }  // namespace
 
@@ -211,41 +321,58 @@ int main(int argc, char** argv) {
     const std::string word = pickWord(cfg.tree);
     std::printf("query word: %s\n\n", word.c_str());
 
-    std::printf("%-28s %10s %10s %12s\n", "keystroke to first hit", "median ms", "p99 ms", "plocate ms");
+    std::printf("%-28s %10s %10s %12s %8s\n", "keystroke to first hit", "median ms", "p99 ms", "plocate ms", "stale");
+    std::map<size_t, Target> targets;  // each text's own rows, found once for both intervals
+    const auto targetOf = [&](size_t length) -> const Target& {
+        auto found = targets.find(length);
+        if (found == targets.end()) found = targets.emplace(length, targetFor(env, word.substr(0, length))).first;
+        return found->second;
+    };
     for (int interval : {100, 10}) {
         for (size_t length : {1, 2, 3, 5, 10}) {
             if (length > word.size()) continue;
-            const std::string text = word.substr(0, length);
+            const Target& target = targetOf(length);
+            if (!target.measurable()) {
+                std::printf("%zu chars: neither a row nor a counter of its own; not measured\n", length);
+                continue;
+            }
             std::vector<double> ours, anchor;
+            int stale = 0;
             for (int rep = 0; rep < cfg.reps; ++rep) {
                 PtyProgram p(windowOptions(env));
                 if (!p.waitForText("Skimmer", 10000)) return 1;
-                const double t = typeAndWait(p, text, interval);
-                if (t >= 0) ours.push_back(t);
+                const Timing t = typeAndWait(p, target, interval);
+                if (t.ms >= 0) ours.push_back(t.ms);
+                stale += t.stale ? 1 : 0;
                 quit(p);
                 const auto start = Clock::now();
-                run({"plocate", "-i", "-b", "-l", "5", "-d", plocateDb.string(), text}, {}, true);
+                run({"plocate", "-i", "-b", "-l", "5", "-d", plocateDb.string(), target.text}, {}, true);
                 anchor.push_back(ms(Clock::now() - start));
             }
-            char label[64];
-            std::snprintf(label, sizeof label, "%zu chars at %d ms", length, interval);
-            std::printf("%-28s %10.1f %10.1f %12.1f   (%zu/%d runs)\n", label, percentile(ours, 0.5),
-                        percentile(ours, 0.99), percentile(anchor, 0.5), ours.size(), cfg.reps);
+            char label[80];
+            std::snprintf(label, sizeof label, "%zu chars at %d ms%s", length, interval,
+                          target.own.empty() ? " (whole)" : "");
+            std::printf("%-28s %10.1f %10.1f %12.1f %8d   (%zu/%d runs)\n", label, percentile(ours, 0.5),
+                        percentile(ours, 0.99), percentile(anchor, 0.5), stale, ours.size(), cfg.reps);
         }
     }
 
     {
-        std::vector<double> stale;
-        const std::string text = word.substr(0, std::min<size_t>(10, word.size()));
-        for (int rep = 0; rep < cfg.reps; ++rep) {
+        std::vector<double> times;
+        int stale = 0;
+        const Target& target = targetOf(std::min<size_t>(10, word.size()));
+        for (int rep = 0; rep < cfg.reps && target.measurable(); ++rep) {
             PtyProgram p(windowOptions(env));
             if (!p.waitForText("Skimmer", 10000)) return 1;
-            const double t = typeAndWait(p, text, 10);
-            if (t >= 0) stale.push_back(t);
+            const Timing t = typeAndWait(p, target, 10, 1000);
+            if (t.ms >= 0) times.push_back(t.ms);
+            stale += t.stale ? 1 : 0;
             quit(p);
         }
-        std::printf("\nstale work (10 keys 10 ms apart): last key to its hits: median %.1f ms, p99 %.1f ms\n",
-                    percentile(stale, 0.5), percentile(stale, 0.99));
+        std::printf("\nstale work (10 keys 10 ms apart): last key to its own hits%s: median %.1f ms, p99 %.1f ms; "
+                    "runs with an older line after the newer text's: %d of %zu\n",
+                    target.own.empty() ? " (whole result)" : "", percentile(times, 0.5), percentile(times, 0.99),
+                    stale, times.size());
     }
 
     {

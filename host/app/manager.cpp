@@ -147,6 +147,10 @@ void Manager::viewOrEditCurrent(bool edit) {
 void Manager::runCommandLine() {
     const std::string echo = prompt() + commandLine_.text();
     const std::string line = commandLine_.take();
+    // The line is gone from the command line once it runs: show that before anything the run may
+    // raise (a message box, a program on the terminal), so that a message never stands over a
+    // command that has already run, as when the keys that ran it were posted with no redraw.
+    repaint();
     os::RealPathQuery files;
     const os::CommandLineTarget target = classifyTypedLine(line, panel_.dir().string(), files);
     switch (target.action) {
