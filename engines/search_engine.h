@@ -86,7 +86,7 @@ struct TEngineEnvironment {
     // The error box ("Skimmer Error") with one text, and the language file's message by number.
     std::function<void(const std::string&)> ShowErrorText;
     std::function<std::string(int)> GetMsg;
-    // The locate engine waits for output at most this long per L32Fetch (the Part's 100 ms step).
+    // The locate engine waits for output at most this long per L32Fetch (100 ms: a window key is never kept waiting longer).
     std::chrono::milliseconds PollStep{100};
     // The system's locate databases when the registry names none (see locate_database.h).
     std::vector<std::filesystem::path> SystemLocateDatabases;

@@ -20,14 +20,18 @@ locale_t utf8Locale() {
 
 }  // namespace
 
-int cellWidth(char32_t cp) {
-    if (cp < 0x1100) return 1;  // nothing below the Hangul Jamo block is wide
+int unicodeWidth(char32_t cp) {
     locale_t loc = utf8Locale();
-    if (loc == locale_t(nullptr)) return 1;
+    if (loc == locale_t(nullptr)) return 1;  // no UTF-8 locale at all: everything counts as narrow
     locale_t previous = uselocale(loc);
     const int w = wcwidth(static_cast<wchar_t>(cp));
     uselocale(previous);
-    return w == 2 ? 2 : 1;
+    return w;
+}
+
+int cellWidth(char32_t cp) {
+    if (cp < 0x1100) return 1;  // nothing below the Hangul Jamo block is wide
+    return unicodeWidth(cp) == 2 ? 2 : 1;
 }
 
 }  // namespace skimmer::os

@@ -11,4 +11,8 @@ namespace skimmer::os {
 
 int cellWidth(char32_t cp);
 
+// glibc's own answer for `cp` under that UTF-8 locale: -1 (no agreed width), 0, 1 or 2; 1 when no
+// UTF-8 locale exists at all. For a caller with a drawing policy of its own (the host's).
+int unicodeWidth(char32_t cp);
+
 }  // namespace skimmer::os

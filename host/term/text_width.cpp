@@ -1,33 +1,12 @@
-// Display widths come from glibc's tables through a private C.UTF-8 locale object, switched in per
-// call with uselocale() (a thread-local pointer swap), so the process locale never matters.
+// Display widths come from glibc's tables under a private UTF-8 locale (os/cell_width), so the
+// process locale never matters; this file adds the host's drawing policy on top.
 #include "host/term/text_width.h"
 
+#include "os/cell_width.h"
 #include "os/utf8.h"
-
-#include <clocale>
-#include <cwchar>
-#include <locale.h>
 
 namespace skimmer::host::term {
 namespace {
-
-locale_t utf8Locale() {
-    static const locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
-        if (l == locale_t(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
-        return l;
-    }();
-    return loc;
-}
-
-int libcWidth(char32_t cp) {
-    locale_t loc = utf8Locale();
-    if (loc == locale_t(nullptr)) return 1;  // no UTF-8 locale at all: everything counts as narrow
-    locale_t previous = uselocale(loc);
-    int w = wcwidth(static_cast<wchar_t>(cp));
-    uselocale(previous);
-    return w;
-}
 
 bool isFormatHazard(char32_t cp) {
     return (cp >= 0x200B && cp <= 0x200F) ||  // zero-width space/joiners, LRM/RLM
@@ -53,16 +32,16 @@ bool isUnsafeForTerminal(char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return true;
     if (cp < 0x7F) return false;
     // Unassigned and non-printable code points have no agreed width: never send them.
-    return isFormatHazard(cp) || libcWidth(cp) < 0;
+    return isFormatHazard(cp) || os::unicodeWidth(cp) < 0;
 }
 
 bool isCombining(char32_t cp) {
-    return cp >= 0x300 && !isUnsafeForTerminal(cp) && libcWidth(cp) == 0;
+    return cp >= 0x300 && !isUnsafeForTerminal(cp) && os::unicodeWidth(cp) == 0;
 }
 
 int charWidth(char32_t cp) {
     if (cp < 0x7F || isUnsafeForTerminal(cp)) return 1;  // unsafe ones are drawn as the placeholder
-    return libcWidth(cp);
+    return os::unicodeWidth(cp);
 }
 
 int displayWidth(std::string_view utf8) {
