@@ -171,6 +171,22 @@ bool PtyProgram::waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+bool PtyProgram::waitForQuiet(int quietMs, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    size_t seen = output_.size();
+    auto quietSince = Clock::now();
+    while (Clock::now() - quietSince < std::chrono::milliseconds(quietMs)) {
+        const int left = remainingMs(deadline);
+        if (left == 0) return false;
+        pump(std::min(left, 20));
+        if (output_.size() != seen) {
+            seen = output_.size();
+            quietSince = Clock::now();
+        }
+    }
+    return true;
+}
+
 bool PtyProgram::waitForText(std::string_view text, int timeoutMs) {
     return waitFor([&] { return screen_.contains(text); }, timeoutMs);
 }

@@ -53,6 +53,9 @@ public:
     // Reads output until `done` holds or `timeoutMs` passes; true when it holds.
     bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
     bool waitForText(std::string_view text, int timeoutMs = 5000);
+    // Waits until the program has written nothing for `quietMs` (at most `timeoutMs`): a screen
+    // that a typed text's intermediate searches are still redrawing is not yet the final one.
+    bool waitForQuiet(int quietMs = 300, int timeoutMs = 5000);
     void resize(int cols, int rows);
 
     termios modes() const;                // the terminal's current modes

@@ -68,18 +68,21 @@ protected:
     // Runs `check` on the UI thread once the screen shows `text` (the loop is woken and repaints
     // between looks); fails the test if it never does.
     void whenShown(const std::string& text, std::function<void()> check) {
-        auto look = std::make_shared<std::function<void()>>();
+        // The fixture owns each look; the look refers to itself weakly, so nothing is left behind
+        // in a cycle when the test ends.
+        auto look = looks_.emplace_back(std::make_shared<std::function<void()>>());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        *look = [this, text, check, look, deadline] {
+        *look = [this, text, check, self = std::weak_ptr(look), deadline] {
             if (screenHas(text)) return check();
             if (std::chrono::steady_clock::now() > deadline) {
                 ADD_FAILURE() << "never shown: " << text << "\n" << screen();
                 return check();
             }
-            ui.events.push(host::ui::WakeEvent{}).then(*look);
+            if (auto again = self.lock()) ui.events.push(host::ui::WakeEvent{}).then(*again);
         };
         ui.events.then(*look);
     }
+    std::vector<std::shared_ptr<std::function<void()>>> looks_;
     bool screenHas(const std::string& text) { return screen().find(text) != std::string::npos; }
     std::string screen() {
         std::string all;
@@ -195,9 +198,9 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
         // F7 is refused while the search still runs (the engine may still be reading); press it
         // again after each look until the window has reopened. A press that is taken is handled
         // (closed and reopened) before the next look, so the setting is switched exactly once.
-        auto press = std::make_shared<std::function<void()>>();
+        auto press = looks_.emplace_back(std::make_shared<std::function<void()>>());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        *press = [this, narrow, press, deadline] {
+        *press = [this, narrow, self = std::weak_ptr(press), deadline] {
             if (screenHas("data/docs/")) {  // the path column of the full-information lines
                 // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
                 EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
@@ -210,7 +213,7 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
                 ui.events.key(KEY_ESC);
                 return;
             }
-            ui.events.key(KEY_F7).then(*press);
+            if (auto again = self.lock()) ui.events.key(KEY_F7).then(*again);
         };
         (*press)();
     });
