@@ -39,3 +39,14 @@ function(skimmer_folder_library name folder)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
+
+# skimmer_plugin_folder(name [libs...])
+# One folder of the plug-in as a static library of every .cpp in it, its symbols hidden (the module
+# exports only its entry points), linking `libs` publicly.
+function(skimmer_plugin_folder name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
