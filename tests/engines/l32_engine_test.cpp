@@ -13,6 +13,7 @@
 #include "engines/locate_run.h"
 #include "platform/memory_registry.h"
 #include "tests/engines/engine_test_util.h"
+#include "tests/support/open_descriptors.h"
 
 namespace skimmer::engines {
 namespace {
@@ -283,17 +284,11 @@ TEST_F(LocateEngine, ANewQueryEndsTheRunningProgram) {
     EXPECT_TRUE(processGone(second));
 }
 
-size_t openDescriptors() {
-    size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-    return n;
-}
-
 // Searches abandoned at every stage, many times over: no descriptor and no child is left behind,
 // whether the query is ended, replaced, or its engine simply destroyed.
 TEST_F(LocateEngine, AbandonedRunsLeaveNoDescriptorAndNoChild) {
     fakeLocate("printf '/a\\n'; exec sleep 600");
-    const size_t before = openDescriptors();
+    const size_t before = ::skimmer::test::openDescriptorCount();
     for (int i = 0; i < 60; ++i) {
         open();
         ASSERT_EQ(L32Query(*engine, "x", ""), 0);
@@ -306,7 +301,7 @@ TEST_F(LocateEngine, AbandonedRunsLeaveNoDescriptorAndNoChild) {
         if (i % 2 == 0) L32EndQuery(*engine);
         engine.reset();
     }
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(::skimmer::test::openDescriptorCount(), before);
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child is left: it would be a zombie";
     EXPECT_EQ(errno, ECHILD);

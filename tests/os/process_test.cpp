@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
+#include "tests/support/open_descriptors.h"
 
 namespace skimmer::os {
 namespace {
@@ -33,12 +34,6 @@ std::string drain(Process& p) {
     }
     ADD_FAILURE() << "no end of output";
     return out;
-}
-
-size_t openDescriptorCount() {
-    size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-    return n;
 }
 
 // A process that is gone or a zombie of someone else (our reaper, init) no longer runs.
@@ -135,7 +130,7 @@ TEST(Process, InheritsNoDescriptorAndNoIgnoredSignal) {
 }
 
 TEST(Process, DestructorKillsAndReapsTheWholeGroup) {
-    size_t before = openDescriptorCount();
+    size_t before = ::skimmer::test::openDescriptorCount();
     pid_t child = 0;
     pid_t grandchild = 0;
     {
@@ -145,7 +140,7 @@ TEST(Process, DestructorKillsAndReapsTheWholeGroup) {
         while (out.find('\n') == std::string::npos && p->waitForEvent(10s)) p->readOutput(out);
         grandchild = std::stoi(out);
     }
-    EXPECT_EQ(openDescriptorCount(), before);
+    EXPECT_EQ(::skimmer::test::openDescriptorCount(), before);
     errno = 0;
     EXPECT_EQ(waitpid(child, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD) << "the child was not reaped";
@@ -161,14 +156,14 @@ TEST(Process, TerminateTwiceAndAfterExitIsHarmless) {
 }
 
 TEST(Process, DetachedChildKeepsRunningAndIsReapedLater) {
-    size_t before = openDescriptorCount();
+    size_t before = ::skimmer::test::openDescriptorCount();
     pid_t pid = 0;
     {
         auto p = startOrFail({.argv = {"sleep", "100"}, .detachSession = true});
         pid = p->pid();
         p->detach();
     }
-    EXPECT_EQ(openDescriptorCount(), before);
+    EXPECT_EQ(::skimmer::test::openDescriptorCount(), before);
     EXPECT_TRUE(running(pid));
     kill(pid, SIGKILL);
     EXPECT_TRUE(endsWithin(pid, 10s));

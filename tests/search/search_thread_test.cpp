@@ -3,7 +3,6 @@
 // at any moment (thread joined, engine closed once, child reaped, no descriptor left open).
 #include "search/search_thread.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "os/process.h"
+#include "tests/support/open_descriptors.h"
 
 namespace skimmer::search {
 namespace {
@@ -205,15 +205,6 @@ INSTANTIATE_TEST_SUITE_P(Failures, EngineOpening,
                                            OpenFailureCase{"open_failed", true, 31, 0, 1, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-int openDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
 struct CloseCase {
     const char* name;
     bool child;          // the engine runs a child process
@@ -226,7 +217,7 @@ class CloseDuringSearch : public ::testing::TestWithParam<CloseCase> {};
 // engine closed exactly once, every child reaped, and no descriptor is left behind.
 TEST_P(CloseDuringSearch, EveryCloseJoinsReapsAndLeaksNothing) {
     const CloseCase& c = GetParam();
-    const int descriptorsBefore = openDescriptors();
+    const size_t descriptorsBefore = ::skimmer::test::openDescriptorCount();
     std::mt19937 random(500);
     for (int round = 0; round < 500; ++round) {
         ScriptedWork work;
@@ -247,7 +238,7 @@ TEST_P(CloseDuringSearch, EveryCloseJoinsReapsAndLeaksNothing) {
     }
     int status = 0;
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "a child was left unreaped";
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
+    EXPECT_EQ(::skimmer::test::openDescriptorCount(), descriptorsBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Closing, CloseDuringSearch,

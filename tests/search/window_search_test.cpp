@@ -2,7 +2,6 @@
 // floods its pipe or hangs: every thread joined, every child killed and reaped, no descriptor left.
 #include "search/window_search.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -14,20 +13,12 @@
 #include "config/catalogue.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"
+#include "tests/support/open_descriptors.h"
 
 namespace skimmer::search {
 namespace {
 
 namespace fs = std::filesystem;
-
-int openDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
-        closedir(dir);
-    }
-    return count;
-}
 
 struct LocateCase {
     const char* name;
@@ -52,7 +43,7 @@ TEST_P(CloseDuringLocate, EveryCloseJoinsKillsAndReaps) {
     config::TSKSSortGroups groups;
     std::vector<uint8_t> palette(112, 0x1F);
 
-    const int descriptorsBefore = openDescriptors();
+    const size_t descriptorsBefore = ::skimmer::test::openDescriptorCount();
     std::mt19937 random(7);
     for (int round = 0; round < 500; ++round) {
         WindowShared shared;
@@ -76,7 +67,7 @@ TEST_P(CloseDuringLocate, EveryCloseJoinsKillsAndReaps) {
     }
     int status = 0;
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "a locate child was left unreaped";
-    EXPECT_EQ(openDescriptors(), descriptorsBefore) << "a pipe was left open";
+    EXPECT_EQ(::skimmer::test::openDescriptorCount(), descriptorsBefore) << "a pipe was left open";
 }
 
 INSTANTIATE_TEST_SUITE_P(Locates, CloseDuringLocate,
