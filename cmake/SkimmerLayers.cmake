@@ -3,7 +3,7 @@
 # it. far/ and os/ sit at the bottom; host/ is the terminal host and sees only far/ and os/; lng/
 # holds the message numbers that every plug-in folder may include. Folders listed here that do not
 # exist yet add themselves (with their CMakeLists.txt) when they are created.
-set(SKIMMER_LAYERS far os index platform config dialogs results engines search panel plugin lng host)
+set(SKIMMER_LAYERS far os index platform config dialogs results engines settings search panel plugin lng host)
 
 set(SKIMMER_LAYER_far "")
 set(SKIMMER_LAYER_os "")
@@ -14,7 +14,8 @@ set(SKIMMER_LAYER_config platform far os lng)
 set(SKIMMER_LAYER_dialogs config platform far os lng)
 set(SKIMMER_LAYER_results dialogs config platform far os lng)
 set(SKIMMER_LAYER_engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_search engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_panel search engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_plugin panel search engines results dialogs config platform index far os lng)
+set(SKIMMER_LAYER_settings engines results dialogs config platform index far os lng)
+set(SKIMMER_LAYER_search settings engines results dialogs config platform index far os lng)
+set(SKIMMER_LAYER_panel search settings engines results dialogs config platform index far os lng)
+set(SKIMMER_LAYER_plugin panel search settings engines results dialogs config platform index far os lng)
 set(SKIMMER_LAYER_host far os)

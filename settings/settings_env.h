@@ -1,0 +1,32 @@
+// What every settings dialog works on: the host's tables, the live settings and user groups, the
+// registry, FAR's version and the chosen engine's environment.
+//
+// Contract: the environment points into the plug-in's state and owns nothing; it lives no longer
+// than the configuration menu or the window that opened the dialog. Every dialog changes the
+// settings table only when the user accepts, and saves through the table's own store.
+#pragma once
+
+#include <functional>
+
+#include "config/registry_config.h"
+#include "config/sort_groups.h"
+#include "engines/search_engine.h"
+#include "far/win_types.h"
+#include "platform/host_tables.h"
+#include "platform/registry_access.h"
+
+namespace skimmer::settings {
+
+struct SettingsEnv {
+    const platform::HostTables* host = nullptr;
+    config::TRegistryConfig* config = nullptr;  // the live settings
+    config::TSKSSortGroups* groups = nullptr;   // the live user groups
+    platform::RegistryAccess* registry = nullptr;
+    DWORD FarVersion = 0;                       // as AdvControl(ACTL_GETFARVERSION) gave it
+    // The chosen engine's environment, asked for when a dialog needs it (the About box).
+    std::function<engines::TEngineEnvironment()> engineEnvironment;
+
+    bool usable() const { return host != nullptr && config != nullptr; }
+};
+
+}  // namespace skimmer::settings
