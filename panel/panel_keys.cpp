@@ -53,7 +53,12 @@ bool enter(TPanel& panel) {
     if (!node) return panel.SearchBusy;
     if (node->Type == kTypeHit) {
         if (node->Result.Url.starts_with("mapi://")) search::OpenHit(hitServices(panel), node->Result);
-        else search::GoToFile(hitServices(panel), node->Result.Folder + node->Result.Title);
+        else {
+            // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
+            const std::string& title = node->Result.Title;
+            search::GoToFile(hitServices(panel), !title.empty() && title.front() == '/' ? title
+                                                                                      : node->Result.Folder + title);
+        }
         return true;
     }
     if (IsSearchFolderKind(node->Type)) {
