@@ -16,7 +16,11 @@ struct Hive::Impl {
     Impl(std::filesystem::path file, FileSystem& fs, std::function<void(const std::string&)> report)
         : store(std::move(file), fs, std::move(report), systemClock()) {}
 
+    // Inside a batch the view is the file as it was when the batch began plus the batch's own
+    // changes: one look at the file per batch, not one per access (a tree of thousands of keys is
+    // read and written in one batch).
     const HiveKey& current() {
+        if (batchDepth > 0 && viewValid) return view;
         if (store.refresh() || !viewValid) rebuild();
         return view;
     }
@@ -43,7 +47,8 @@ struct Hive::Impl {
         return ok ? RegStatus{} : RegStatus{false, error};
     }
     void rollback(size_t mark) {
-        pending.resize(std::min(mark, pending.size()));
+        if (mark >= pending.size()) return;  // nothing to undo: the view is still right
+        pending.resize(mark);
         rebuild();
     }
     const HiveKey* key(const std::string& path) {
@@ -196,7 +201,10 @@ RegStatus Hive::flush() { return impl_->flush(); }
 
 bool Hive::hasUnsavedChanges() const { return !impl_->pending.empty(); }
 
-Hive::Batch::Batch(Hive& hive) : hive_(hive), mark_(hive.impl().pending.size()) { ++hive_.impl().batchDepth; }
+Hive::Batch::Batch(Hive& hive) : hive_(hive), mark_(hive.impl().pending.size()) {
+    if (hive_.impl().batchDepth == 0) hive_.impl().current();  // the batch starts from the file as it is now
+    ++hive_.impl().batchDepth;
+}
 
 Hive::Batch::~Batch() {
     if (done_) return;

@@ -1,10 +1,11 @@
 #include "panel/folder_store.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
 #include "config/registry_primitives.h"
-#include "os/utf8.h"
+#include "os/hive_tree.h"
 
 namespace skimmer::panel {
 
@@ -68,12 +69,12 @@ bool stored(const TFiles& node) { return node.Type != kTypeHit && !node.Name.emp
 // sibling's key already takes, otherwise "#<n>".
 std::vector<std::pair<const TFiles*, std::string>> keyNames(const TFiles* head) {
     std::vector<std::pair<const TFiles*, std::string>> out;
-    std::set<std::string> taken;  // ASCII-lower-cased, as key names compare
+    std::set<std::string> taken;  // folded as the hive compares key names
     std::vector<size_t> generated;
     for (const TFiles* n = head; n; n = n->Next.get()) {
         if (!stored(*n)) continue;
         const bool plain = n->Name.find('\\') == std::string::npos && n->Name[0] != '#' &&
-                           taken.insert(os::asciiLower(n->Name)).second;
+                           taken.insert(os::foldName(n->Name)).second;
         out.emplace_back(n, plain ? n->Name : std::string());
         if (!plain) generated.push_back(out.size() - 1);
     }
@@ -87,28 +88,68 @@ std::vector<std::pair<const TFiles*, std::string>> keyNames(const TFiles* head) 
     return out;
 }
 
+// Writes the values that differ from what the key holds: a save after one change touches one
+// value, and the batch that carries it stays small.
+class ValueWriter {
+public:
+    explicit ValueWriter(platform::RegistryKey& key) : key_(key) {}
+    void time(std::string_view name, uint64_t ticks) {
+        const std::string bytes = timeBytes(ticks);
+        if (key_.readBinary(name) != bytes) ok_ = key_.writeBinary(name, bytes) && ok_;
+    }
+    void text(std::string_view name, const std::string& text) {
+        if (key_.readString(name) != text) ok_ = key_.writeString(name, text) && ok_;
+    }
+    void dword(std::string_view name, uint32_t value) {
+        if (key_.readDword(name) != value) ok_ = key_.writeDword(name, value) && ok_;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    platform::RegistryKey& key_;
+    bool ok_ = true;
+};
+
 bool writeNode(platform::RegistryKey& key, const TFiles& node, bool nameValue) {
-    bool ok = key.writeBinary("Created", timeBytes(node.Item.Created));
-    ok = key.writeBinary("Modified", timeBytes(node.Item.Modified)) && ok;
-    ok = key.writeBinary("Accessed", timeBytes(node.Item.Accessed)) && ok;
-    ok = key.writeString("Desc", node.Desc) && ok;
-    ok = key.writeDword("GroupsAsFolders", node.GroupsAsFolders ? 1 : 0) && ok;
-    ok = key.writeString("AQS", node.AQS) && ok;
-    ok = key.writeString("query", node.query) && ok;
-    ok = key.writeDword("Advanced", node.Advanced ? 1 : 0) && ok;
-    ok = key.writeString("Max", node.Max) && ok;
-    ok = key.writeDword("Type", static_cast<uint32_t>(node.Type)) && ok;
-    if (nameValue) ok = key.writeString(kNameValue, node.Name) && ok;
-    return ok;
+    ValueWriter w(key);
+    w.time("Created", node.Item.Created);
+    w.time("Modified", node.Item.Modified);
+    w.time("Accessed", node.Item.Accessed);
+    w.text("Desc", node.Desc);
+    w.dword("GroupsAsFolders", node.GroupsAsFolders ? 1 : 0);
+    w.text("AQS", node.AQS);
+    w.text("query", node.query);
+    w.dword("Advanced", node.Advanced ? 1 : 0);
+    w.text("Max", node.Max);
+    w.dword("Type", static_cast<uint32_t>(node.Type));
+    // A key that already carries a name keeps it right, whatever its key name says.
+    if (nameValue || key.readString(kNameValue)) w.text(kNameValue, node.Name);
+    return w.ok();
 }
 
+// Makes the subkeys of `path` exactly the stored nodes of the list at `head` (null: none), to any
+// depth: keys of nodes that are gone are removed, the rest are written where they differ.
 bool writeLevel(platform::RegistryAccess& registry, const std::string& path, const TFiles* head) {
-    for (const auto& [node, keyName] : keyNames(head)) {
+    const auto names = keyNames(head);
+    std::set<std::string> kept;
+    for (const auto& entry : names) kept.insert(os::foldName(entry.second));
+    std::map<std::string, std::string> spelled;  // folded key name -> the existing key's spelling
+    if (auto key = registry.openKey(path)) {
+        for (const std::string& old : key->subkeys()) {
+            if (!kept.count(os::foldName(old)) && !registry.deleteTree(path + "\\" + old)) return false;
+            spelled.emplace(os::foldName(old), old);
+        }
+    }
+    for (const auto& [node, keyName] : names) {
         const std::string keyPath = path + "\\" + keyName;
         auto key = registry.createKey(keyPath);
-        if (!key || !writeNode(*key, *node, keyName != node->Name)) return false;
+        // An existing key keeps its first spelling ("Docs" written as "docs"): then the name travels
+        // in the Name value too.
+        const auto existing = spelled.find(os::foldName(keyName));
+        const bool respelled = existing != spelled.end() && existing->second != keyName;
+        if (!key || !writeNode(*key, *node, keyName != node->Name || respelled)) return false;
         key.reset();
-        if (node->Children && !writeLevel(registry, keyPath, node->Children.get())) return false;
+        if (!writeLevel(registry, keyPath, node->Children.get())) return false;
     }
     return true;
 }
@@ -124,6 +165,8 @@ void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::
     if (!registry) return;
     const std::string path = FolderTreeKey(pluginsRootKey);
     if (!registry->openKey(path)) return;
+    // One consistent view of the registry for the whole walk; nothing is written.
+    auto batch = registry->beginBatch();
     tree.PanelRoot = loadLevel(*registry, path);
 }
 
@@ -132,8 +175,6 @@ platform::RegistryCommit SaveFolderTree(const TFolderTree& tree, platform::Regis
     if (!registry) return {false, "there is no registry to keep the search folders in"};
     const std::string path = FolderTreeKey(pluginsRootKey);
     auto batch = registry->beginBatch();
-    if (registry->openKey(path) && !registry->deleteTree(path))
-        return {false, "the stored search folders could not be replaced"};
     if (!registry->createKey(path) || !writeLevel(*registry, path, tree.PanelRoot.get()))
         return {false, "the search folders could not be written to the registry"};  // the batch is discarded
     return batch->commit();

@@ -5,9 +5,10 @@
 //
 // Contract:
 // - SaveFolderTree replaces the stored tree by the tree in memory as one atomic change of the
-//   registry (one batch: the old subtree removed and the new one written together), so a crash or a
-//   full disk leaves the old tree or the new one, never a mix and never none. When anything of it
-//   is refused nothing is committed and the reason is returned; the stored tree stays as it was.
+//   registry (one batch: keys of nodes that are gone removed, the values that differ written), so a
+//   crash or a full disk leaves the old tree or the new one, never a mix and never none. When
+//   anything of it is refused nothing is committed and the reason is returned; the stored tree
+//   stays as it was. Values other than the node's own in a node's key are left as they are.
 // - Every node is stored except hits (they come from running a query) and the blank node of a
 //   running search; children are stored below every kind of node, so directories that are only
 //   shown for a session keep their stored contents across saves.
