@@ -96,7 +96,7 @@ private:
 
 }  // namespace
 
-std::optional<FoundEntry> findEntry(const std::string& path) {
+std::optional<FoundEntry> findEntry(const std::string& path, bool ownAttribute) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
     FoundEntry entry;
@@ -108,7 +108,7 @@ std::optional<FoundEntry> findEntry(const std::string& path) {
     entry.times.accessed = ticks(st.st_atim);
     entry.times.modified = ticks(st.st_mtim);
     uint64_t created = 0;
-    const ssize_t got = ::lgetxattr(path.c_str(), kCreatedAttribute, &created, sizeof created);
+    const ssize_t got = ownAttribute ? ::lgetxattr(path.c_str(), kCreatedAttribute, &created, sizeof created) : -1;
     entry.times.created = got == static_cast<ssize_t>(sizeof created) ? created : entry.times.modified;
     return entry;
 }

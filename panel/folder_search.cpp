@@ -56,7 +56,7 @@ std::string lastComponent(const std::string& path) {
 std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
-    const auto entry = hit.PathW.empty() ? std::nullopt : os::findEntry(hit.PathW);
+    const auto entry = hit.PathW.empty() ? std::nullopt : os::findEntry(hit.PathW, false);
     if (entry) {
         node->Item.Attributes = entry->directory ? kAttributeDirectory : kAttributeArchive;
         if (entry->hidden) node->Item.Attributes |= 0x2;
