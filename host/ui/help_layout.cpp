@@ -16,11 +16,17 @@ struct Fragment {
     int color = -1;
 };
 
-using Word = std::vector<Fragment>;
+// A unit the wrapper never breaks (unless it is wider than a row), and the blanks before it in the
+// source line: runs of blanks inside a line are kept, so aligned columns of a key table stay
+// aligned; a line joined to the one before gets one blank.
+struct Word {
+    std::vector<Fragment> fragments;
+    int gap = 0;
+};
 
 int widthOf(const Word& word) {
     int w = 0;
-    for (const auto& f : word) w += term::displayWidth(f.text);
+    for (const auto& f : word.fragments) w += term::displayWidth(f.text);
     return w;
 }
 
@@ -29,16 +35,24 @@ int widthOf(const Word& word) {
 class WordSplitter {
 public:
     void line(const HelpLine& line) {
-        endWord();  // a line break inside a paragraph is a blank
+        endWord();
+        gap_ = words_.empty() ? 0 : 1;  // a line break inside a paragraph is one blank
+        bool leading = true;
         for (const auto& span : line.spans) {
             if (!span.link.empty()) {
                 fragment(HelpStyle::Link, span.link, span.color).text += span.text;
+                leading = false;
                 continue;
             }
             const HelpStyle style = span.bold ? HelpStyle::Bold : HelpStyle::Text;
             for (char c : span.text) {
-                if (c == ' ') endWord();
-                else fragment(style, {}, span.color).text += c;
+                if (c == ' ') {
+                    endWord();
+                    if (!leading) ++gap_;  // the paragraph's indent is not a gap
+                } else {
+                    fragment(style, {}, span.color).text += c;
+                    leading = false;
+                }
             }
         }
         endWord();
@@ -47,17 +61,23 @@ public:
 
 private:
     Fragment& fragment(HelpStyle style, const std::string& link, int color) {
-        if (current_.empty() || current_.back().style != style || current_.back().link != link ||
-            current_.back().color != color || style == HelpStyle::Link)
-            current_.push_back(Fragment{.text = {}, .style = style, .link = link, .color = color});
-        return current_.back();
+        auto& fragments = current_.fragments;
+        if (fragments.empty()) {
+            current_.gap = gap_;
+            gap_ = 0;
+        }
+        if (fragments.empty() || fragments.back().style != style || fragments.back().link != link ||
+            fragments.back().color != color || style == HelpStyle::Link)
+            fragments.push_back(Fragment{.text = {}, .style = style, .link = link, .color = color});
+        return fragments.back();
     }
     void endWord() {
-        if (!current_.empty()) words_.push_back(std::move(current_));
-        current_.clear();
+        if (!current_.fragments.empty()) words_.push_back(std::move(current_));
+        current_ = Word{};
     }
 
     Word current_;
+    int gap_ = 0;
     std::vector<Word> words_;
 };
 
@@ -105,16 +125,17 @@ private:
     void place(const Word& word) {
         continuingLink_ = false;  // two links side by side stay two links, even to one target
         const int w = widthOf(word);
-        if (rowHasWord_ && column_ + 1 + w > width_) newRow(hanging_);
-        if (rowHasWord_) ++column_;
+        const int gap = std::max(word.gap, 1);
+        if (rowHasWord_ && column_ + gap + w > width_) newRow(hanging_);
+        if (rowHasWord_) column_ += gap;
         if (column_ + w > width_) return breakWord(word);
-        for (const auto& f : word) put(f);
+        for (const auto& f : word.fragments) put(f);
         rowHasWord_ = true;
     }
 
     // A word wider than a whole row: character by character, continuing on new rows.
     void breakWord(const Word& word) {
-        for (const auto& f : word) {
+        for (const auto& f : word.fragments) {
             for (size_t i = 0; i < f.text.size();) {
                 const auto step = term::decodeUtf8(f.text, i);
                 const int cw = term::charWidth(step.cp);
