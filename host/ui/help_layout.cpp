@@ -139,7 +139,13 @@ private:
             for (size_t i = 0; i < f.text.size();) {
                 const auto step = term::decodeUtf8(f.text, i);
                 const int cw = term::charWidth(step.cp);
-                if (column_ + cw > width_ && column_ > hanging_) newRow(hanging_);
+                if (column_ + cw > width_) {
+                    // A fresh row, indented only as far as leaves room for the character (a
+                    // double-width one in a window one cell wide is the only thing that overhangs).
+                    const int indent = std::max(0, std::min(hanging_, width_ - cw));
+                    if (rows_.back().pieces.empty()) column_ = std::min(column_, indent);
+                    else newRow(indent);
+                }
                 Fragment piece = f;
                 piece.text = f.text.substr(i, step.length);
                 put(piece);
