@@ -84,6 +84,13 @@ public:
     HelpWindow(UiContext& context, Location start) : context_(context) {
         show(std::move(start), true);
     }
+    // An exception that leaves run() must not leave the screen stack pointing at a dead window.
+    ~HelpWindow() override {
+        std::lock_guard guard(context_.lock());
+        if (context_.screen().contains(*this)) context_.screen().pop(*this);
+    }
+    HelpWindow(const HelpWindow&) = delete;
+    HelpWindow& operator=(const HelpWindow&) = delete;
 
     void run() {
         std::lock_guard guard(context_.lock());
@@ -200,21 +207,21 @@ private:
                 return;
             case KEY_F1:
                 // Help on help, when the file has it; otherwise F1 here is simply not bound.
-                if (here_.file->find(kHelpOnHelpTopic) && !equalsHelpTopic()) follow(std::string(kHelpOnHelpTopic));
+                if (here_.file->find(kHelpOnHelpTopic) && !showingHelpOnHelp()) follow(std::string(kHelpOnHelpTopic));
                 return;
             default: return;
         }
     }
 
-    bool equalsHelpTopic() const { return topic_ && topic_ == here_.file->find(kHelpOnHelpTopic); }
+    bool showingHelpOnHelp() const { return topic_ && topic_ == here_.file->find(kHelpOnHelpTopic); }
 
     void mouse(const term::MouseEvent& event) {
         if (event.flags & term::kMouseWheeled) return scrollTo(here_.top - event.wheel);
         if (event.buttons == 0 || (event.flags & term::kMouseMoved)) return;
         const int row = event.y - 1 - headerRows() + here_.top;
         const int column = event.x - 2;
-        for (const auto& piece : row >= 0 && row < static_cast<int>(page_.body.size()) ? page_.body[static_cast<size_t>(row)].pieces
-                                                                                   : std::vector<HelpPiece>{})
+        if (event.y <= headerRows() || event.y > headerRows() + bodyRows() || row >= static_cast<int>(page_.body.size())) return;
+        for (const auto& piece : page_.body[static_cast<size_t>(row)].pieces)
             if (piece.link >= 0 && column >= piece.column && column < piece.column + term::displayWidth(piece.text)) {
                 here_.selected = piece.link;
                 return follow(page_.links[static_cast<size_t>(piece.link)].target);

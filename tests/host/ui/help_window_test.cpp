@@ -127,13 +127,16 @@ TEST(HelpViewer, WalksLinksFollowsThemGoesBackAndScrolls) {
         .key(KEY_F1)
         .then([&] { note(ui.shows("Help on help") ? "help on help" : "no help on help"); })
         .key(KEY_ALTF1)
+        .click(21, 2)  // on "Third": the body's first row, text from column 2, indented by one
+        .then([&] { note(ui.shows("Third topic") ? "clicked" : "click missed"); })
+        .key(KEY_BS)
         .key(KEY_ESC)
         .then([&] { note(ui.shows("typed") && !ui.shows("Main topic") ? "dialog back" : "dialog lost"); })
         .key(KEY_ESC);
     runDialog("Main");
     EXPECT_EQ(log, (std::vector<std::string>{"first link selected", "no escape byte", "tab to Third", "followed",
                                              "back where left", "broken link told", "still on Main", "help on help",
-                                             "dialog back"}));
+                                             "clicked", "dialog back"}));
 }
 
 TEST(HelpViewer, ScrollsTheBodyUnderAFixedHeader) {
