@@ -137,17 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
                     LayoutCase{"BoldGluedToComma", "#key#, next\n", 5, "key,|next"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HelpLayoutLinks, EachLinkOnceInReadingOrderWithItsPlace) {
-    const auto parsed = parseHelpFile(file("@T\n~a~@A@ ~b~@B@\n ~c c~@C@\n"));
-    ASSERT_TRUE(parsed.file);
-    const HelpPage page = layoutHelpTopic(parsed.file->topics[0], 40);
-    ASSERT_EQ(page.links.size(), 3u);
-    EXPECT_EQ(page.links[0].target, "A");
-    EXPECT_EQ(page.links[1].column, 2);
-    EXPECT_EQ(page.links[2].row, 1);
-    EXPECT_EQ(page.body[1].pieces[0].link, 2);
-}
-
 struct ReferenceCase {
     const char* text;
     HelpReference::Kind kind;
