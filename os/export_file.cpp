@@ -21,7 +21,7 @@ std::string describe(int err, const char* what, const std::string& path) {
 
 uint64_t ticks(const struct timespec& ts) { return fileTimeFromUnix({ts.tv_sec, static_cast<int32_t>(ts.tv_nsec)}); }
 
-struct timespec spec(uint64_t fileTime) {
+struct timespec timespecOf(uint64_t fileTime) {
     const UnixTime t = unixFromFileTime(fileTime);
     struct timespec ts {};
     ts.tv_sec = t.seconds;
@@ -48,7 +48,7 @@ int writeAll(FileSystem& fs, int fd, const char* data, size_t size) {
 
 // Times are set on the descriptor before the rename, so the file appears complete, times and all.
 void applyTimes(int fd, const EntryTimes& times) {
-    const struct timespec both[2] = {spec(times.accessed), spec(times.modified)};
+    const struct timespec both[2] = {timespecOf(times.accessed), timespecOf(times.modified)};
     ::futimens(fd, both);  // a file system without settable times keeps the file's own: not an error
     const uint64_t created = times.created;
     ::fsetxattr(fd, kCreatedAttribute, &created, sizeof created, 0);  // as above
