@@ -25,12 +25,14 @@ struct Hive::Impl {
         return view;
     }
     void rebuild() {
+        ++generation;
         view = store.base();
         for (const HiveChange& change : pending) applyChange(view, change);
         viewValid = true;
     }
     RegStatus change(HiveChange change) {
         current();
+        ++generation;
         applyChange(view, change);
         pending.push_back(std::move(change));
         return batchDepth > 0 ? RegStatus{} : flush();
@@ -51,9 +53,16 @@ struct Hive::Impl {
         pending.resize(mark);
         rebuild();
     }
+    // The last key looked up is remembered until the view changes: a key's values are usually
+    // read one after another, and each lookup would otherwise fold and walk the whole path.
     const HiveKey* key(const std::string& path) {
+        const HiveKey& root = current();
+        if (cachedGeneration == generation && path == cachedPath) return cachedKey;
         const auto parts = splitKeyPath(path);
-        return parts ? findKey(current(), *parts) : nullptr;
+        cachedKey = parts ? findKey(root, *parts) : nullptr;
+        cachedPath = path;
+        cachedGeneration = generation;
+        return cachedKey;
     }
     const HiveValue* value(const std::string& path, std::string_view name) {
         const HiveKey* k = key(path);
@@ -72,6 +81,10 @@ struct Hive::Impl {
     HiveKey view;
     bool viewValid = false;
     int batchDepth = 0;
+    uint64_t generation = 1;  // changes whenever the view may have moved or lost a key
+    uint64_t cachedGeneration = 0;
+    std::string cachedPath;
+    const HiveKey* cachedKey = nullptr;
 };
 
 // ---- values ---------------------------------------------------------------------------------
