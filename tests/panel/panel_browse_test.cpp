@@ -88,7 +88,7 @@ TEST_F(PanelBrowse, EditRenamesButNeverOntoASibling) {
     host.answerMessage(0);
     ASSERT_TRUE(ProcessKey(panel, handle, VK_F4, 0));
     EXPECT_EQ(list(), (Names{"Docs", "Mail"}));
-    EXPECT_STREQ(shown[0].Description, "my papers");
+    EXPECT_EQ(descriptions[0], "my papers");
     TFolderTree tree;
     LoadFolderTree(tree, &registry, test::kRoot);
     EXPECT_EQ(tree.PanelRoot->Desc, "my papers");

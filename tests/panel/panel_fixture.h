@@ -58,7 +58,13 @@ protected:
         EXPECT_TRUE(GetFindData(panel, handle, &items, &count, 0));
         shown.assign(items, items + count);
         std::vector<std::string> names;
-        for (const auto& item : shown) names.push_back(item.FindData.cFileName);
+        descriptions.clear();
+        for (auto& item : shown) {
+            names.push_back(item.FindData.cFileName);
+            // FAR copies what it keeps: texts the plug-in owns die with FreeFindData.
+            descriptions.push_back(item.Description ? item.Description : "");
+            item.Description = nullptr;
+        }
         FreeFindData(panel, handle, items, count);
         return names;
     }
@@ -114,6 +120,7 @@ protected:
     TPanel panel;
     HANDLE handle = nullptr;
     std::vector<PluginPanelItem> shown;
+    std::vector<std::string> descriptions;  // of `shown`
     int cursor = 0;
 };
 
