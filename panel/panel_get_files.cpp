@@ -57,7 +57,7 @@ int OverwriteQuestion(CopyCall& call, const std::string& target) {
 
 // A write that failed is said, with its reason; a full or failing disk ends the whole copy.
 int reportFailure(CopyCall& call, int err, const std::string& error) {
-    platform::ShowErrorText(*call.panel.env.host, error);
+    platform::ShowNoticeText(*call.panel.env.host, error);
     return (err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS) ? kCancel : kSkip;
 }
 
@@ -67,7 +67,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
     const auto existing = os::findEntry(target);
     std::string error;
     if (node.Type == kTypeHit && node.Result.Url.starts_with("mapi://")) {
-        platform::ShowErrorText(*panel.env.host, "A mail item cannot be copied yet: " + node.Name);
+        platform::ShowNoticeText(*panel.env.host, "A mail item cannot be copied yet: " + node.Name);
         return kSkip;
     }
     if (existing) {
@@ -94,7 +94,7 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
         const TFiles* node = NodeOfItem(call.panel, item);
         const auto name = safeEntryName(item.FindData.cFileName);
         if (!node || !name) {
-            platform::ShowErrorText(*call.panel.env.host,
+            platform::ShowNoticeText(*call.panel.env.host,
                                     "Not copied (no file can have this name): " + std::string(item.FindData.cFileName));
             result = -1;
             continue;

@@ -117,7 +117,7 @@ TItemBlock contentsOf(ImportCall& call, const PluginPanelItem& item, std::vector
     const std::string folder = item.FindData.cFileName;
     std::string error;
     if (os::listFolder(call.panel.fs(), folder, names, error)) {
-        platform::ShowErrorText(*call.panel.env.host, error);
+        platform::ShowNoticeText(*call.panel.env.host, error);
         return block;
     }
     for (const std::string& name : names) {

@@ -37,7 +37,7 @@ void RememberPosition(TPanel& panel) {
 bool SaveTree(TPanel& panel) {
     const platform::RegistryCommit saved = SaveFolderTree(panel.tree, panel.env.registry, panel.env.PluginsRootKey);
     if (saved.ok) return true;
-    platform::ShowErrorText(*panel.env.host, saved.error);
+    platform::ShowNoticeText(*panel.env.host, saved.error);
     return false;
 }
 
