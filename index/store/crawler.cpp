@@ -2,6 +2,7 @@
 
 #include "index/store/applications.h"
 #include "index/store/crawl_lock.h"
+#include "index/store/browser_items.h"
 #include "index/store/desktop_items.h"
 #include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
@@ -146,6 +147,7 @@ private:
         if (!writer_.ok()) return;
         removeUnvisited();
         syncApplications();
+        syncBrowsers();
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
         writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
@@ -396,6 +398,12 @@ private:
                                .pathDirs = options_.pathDirs,
                                .isExecutable = isExecutableFile};
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
+    }
+
+    void syncBrowsers() {
+        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers));
+        stats().browserItems = browsers.items;
+        stats().notes = std::move(browsers.notes);
     }
 
     sqlite3* db_;

@@ -113,8 +113,9 @@ int runCrawl(const Args& args) {
         return noIndex ? kExitNoIndex : kExitCrawlFailed;
     }
     const store::CrawlStats& s = result.stats;
+    for (const std::string& note : s.notes) say(note);
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
-                static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
+                static_cast<long long>(s.items + s.applications + s.browserItems), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
