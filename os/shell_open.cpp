@@ -42,26 +42,6 @@ bool isCommandLineUrl(std::string_view text) {
     return scheme == "mailto" || scheme == "file" || scheme == "magnet" || scheme == "tel";
 }
 
-// One word as shellQuote writes it: single-quoted runs and backslash-escaped characters, nothing
-// bare. Only that exact form is undone, so a line with any other shell syntax stays a command.
-bool unquoteShellWord(std::string_view text, std::string& out) {
-    if (text.empty() || text.front() != '\'') return false;
-    out.clear();
-    for (size_t at = 0; at < text.size();) {
-        if (text[at] == '\\' && at + 1 < text.size()) {
-            out.push_back(text[at + 1]);
-            at += 2;
-            continue;
-        }
-        if (text[at] != '\'') return false;
-        const size_t close = text.find('\'', at + 1);
-        if (close == std::string_view::npos) return false;
-        out.append(text.substr(at + 1, close - at - 1));
-        at = close + 1;
-    }
-    return true;
-}
-
 // Desktop-file ids turn '/' into '-', so "kde-kate.desktop" may be "kde/kate.desktop": every way
 // of turning dashes back into slashes is a candidate (only for a sane number of dashes).
 void idCandidates(std::string id, size_t from, std::vector<std::string>& out) {
@@ -124,12 +104,9 @@ PathFacts RealPathQuery::facts(const std::string& path) const {
 CommandLineTarget classifyCommandLine(std::string_view line, const std::string& currentDirectory,
                                       const PathQuery& files) {
     std::string_view text = trimBlanks(line);
-    std::string unquoted;
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
         text.substr(1, text.size() - 2).find('"') == std::string_view::npos) {
         text = text.substr(1, text.size() - 2);
-    } else if (unquoteShellWord(text, unquoted)) {
-        text = unquoted;
     }
     if (text.empty() || text.find('\0') != std::string_view::npos) return {};
     std::string path(text);

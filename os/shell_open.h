@@ -56,8 +56,7 @@ struct CommandLineTarget {
     std::string target;  // the path (absolute) or URL for every action but Command
 };
 
-// Classifies a command line. A path or URL may be enclosed in one pair of double quotes, or be one
-// word quoted as shellQuote quotes it (what the search window puts on the line); a relative path
+// Classifies a command line. A path may be enclosed in one pair of double quotes; a relative path
 // is taken from `currentDirectory`. Blanks around the text are ignored, blanks inside a path kept.
 CommandLineTarget classifyCommandLine(std::string_view line, const std::string& currentDirectory,
                                       const PathQuery& files);
