@@ -23,8 +23,12 @@ class Merged {
 public:
     void add(BrowserVisit visit) {
         if (!acceptedBrowserUrl(visit.url)) return;
-        auto [it, added] = byUrl_.try_emplace(visit.url, visit);
-        if (added) return;
+        const auto it = byUrl_.find(visit.url);
+        if (it == byUrl_.end()) {
+            std::string url = visit.url;
+            byUrl_.emplace(std::move(url), std::move(visit));
+            return;
+        }
         BrowserVisit& kept = it->second;
         const bool newer = visit.time > kept.time;
         if (visit.title.empty() || (!newer && !kept.title.empty())) {
@@ -34,6 +38,7 @@ public:
         kept.title = std::move(visit.title);
         kept.time = std::max(kept.time, visit.time);
     }
+    void reserve(size_t more) { byUrl_.reserve(byUrl_.size() + more); }
     const std::unordered_map<std::string, BrowserVisit>& byUrl() const { return byUrl_; }
 
 private:
@@ -106,6 +111,8 @@ Gathered gather(const std::vector<BrowserSource>& sources, const std::filesystem
             if (source.format != BrowserFormat::ChromiumBookmarks) out.historyComplete = false;
             continue;
         }
+        out.bookmarks.reserve(read.bookmarks.size());
+        out.history.reserve(read.history.size());
         for (BrowserVisit& visit : read.bookmarks) out.bookmarks.add(std::move(visit));
         for (BrowserVisit& visit : read.history) out.history.add(std::move(visit));
     }
