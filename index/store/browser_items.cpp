@@ -168,12 +168,6 @@ void syncKind(IndexWriter& writer, Kind kind, const Merged& wanted, bool complet
     }
 }
 
-int64_t countBrowserItems(sqlite3* db) {
-    const std::string sql = "SELECT count(*) FROM items WHERE dir = 0 AND kind IN (" +
-                            std::to_string(static_cast<int>(Kind::Favorite)) + "," +
-                            std::to_string(static_cast<int>(Kind::WebHistory)) + ")";
-    return queryInt(db, sql.c_str()).value_or(0);
-}
 
 }  // namespace
 
@@ -224,6 +218,13 @@ std::optional<CrawledItem> browserItem(const BrowserVisit& visit, Kind kind) {
     row.url = visit.url;
     row.display = visit.url;
     return row;
+}
+
+int64_t countBrowserItems(sqlite3* db) {
+    const std::string sql = "SELECT count(*) FROM items WHERE dir = 0 AND kind IN (" +
+                            std::to_string(static_cast<int>(Kind::Favorite)) + "," +
+                            std::to_string(static_cast<int>(Kind::WebHistory)) + ")";
+    return queryInt(db, sql.c_str()).value_or(0);
 }
 
 BrowserSyncResult syncBrowserItems(IndexWriter& writer, sqlite3* db, const std::vector<BrowserSource>& sources,

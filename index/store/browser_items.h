@@ -55,6 +55,9 @@ struct BrowserSyncResult {
     std::vector<std::string> notes;  // one line per source skipped
 };
 
+// The browser items in the index (0 when it cannot be read).
+int64_t countBrowserItems(sqlite3* db);
+
 BrowserSyncResult syncBrowserItems(IndexWriter& writer, sqlite3* db, const std::vector<BrowserSource>& sources,
                                    const std::filesystem::path& tempParent = {});
 
