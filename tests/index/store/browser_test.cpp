@@ -287,6 +287,16 @@ TEST_F(BrowserCrawl, ABrowserHoldingExclusiveLocksNeverBlocksAndIsStillRead) {
     EXPECT_EQ(bytesOf(places), before);
 }
 
+TEST_F(BrowserCrawl, PagesARunningFirefoxHasOnlyInItsWalAreRead) {
+    Db running = openForWriting(places);
+    run(running.get(), "PRAGMA wal_autocheckpoint = 0; INSERT INTO moz_places (id, url, title, hidden, last_visit_date, guid) "
+                       "VALUES (5, 'https://fresh.example/', 'Fresh', 0, " + std::to_string(firefoxTime(1800000000)) + ", 'fresh')");
+    ASSERT_GT(std::filesystem::file_size(places + "-wal"), 0u) << "the new page is only in the WAL";
+    const std::string wal = bytesOf(places + "-wal");
+    EXPECT_EQ(items().at("webhistory https://fresh.example/"), "Fresh @1800000000");
+    EXPECT_EQ(bytesOf(places + "-wal"), wal) << "the browser's WAL is never checkpointed by us";
+}
+
 TEST_F(BrowserCrawl, TheKindWordFavoritesFindsBookmarksAndHistory) {
     if (!std::filesystem::exists(toolPath())) GTEST_SKIP() << "skimmer-index was not built";
     const ToolRun crawled = runTool({"--root", root + "/empty", "--db", db});
