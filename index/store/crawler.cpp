@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -401,7 +402,10 @@ private:
     }
 
     void syncBrowsers() {
-        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers));
+        // Copies go beside the index: on the same disk, not into a $TMPDIR that may be memory.
+        const char* file = sqlite3_db_filename(db_, "main");
+        const std::filesystem::path folder = file && *file ? std::filesystem::path(file).parent_path() : std::filesystem::path();
+        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers), folder);
         stats().browserItems = browsers.items;
         stats().notes = std::move(browsers.notes);
     }
