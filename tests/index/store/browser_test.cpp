@@ -211,6 +211,12 @@ TEST_F(BrowserCrawl, EveryProfileBecomesOneItemPerUrlAndKindWithTheNewestDate) {
     EXPECT_EQ(items(&result), kAllItems);
     EXPECT_EQ(result.stats.browserItems, 6);
     EXPECT_TRUE(result.stats.notes.empty());
+    for (const auto& entry : std::filesystem::directory_iterator(home.cache()))
+        EXPECT_EQ(entry.path().filename().string().find("skimmer-browsers"), std::string::npos) << "copies are removed";
+    const std::vector<std::string> watched = browserWatchFiles(options.browsers);
+    for (const std::string& file : {user + "/.mozilla/firefox/profiles.ini", places, places + "-wal",
+                                    chrome + "/History", chrome + "/Bookmarks"})
+        EXPECT_NE(std::find(watched.begin(), watched.end(), file), watched.end()) << file;
 }
 
 TEST_F(BrowserCrawl, RefreshFollowsChangesAndSkipsUnchangedFiles) {
