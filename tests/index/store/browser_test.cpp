@@ -117,6 +117,14 @@ TEST_F(BrowserFiles, ChromiumHistoryAndBookmarksKeepTitlesAndConvertTimes) {
     const auto marks = byUrl(read.bookmarks);
     ASSERT_EQ(marks.size(), 2u) << "nested folders are walked";
     EXPECT_EQ(marks.at("https://untitled.example/").time, 1500000001);
+    std::string deep = "{\"version\": 1, \"roots\": {\"other\": ";
+    for (int i = 0; i < 100000; ++i) deep += "{\"type\": \"folder\", \"children\": [";
+    deep += "{\"type\": \"url\", \"url\": \"https://deep.example/\", \"name\": \"Deep\"}";
+    for (int i = 0; i < 100000; ++i) deep += "]}";
+    BrowserRead nested;
+    ASSERT_TRUE(parseChromiumBookmarks(deep + "}}", nested).ok) << "depth costs memory, not stack";
+    ASSERT_EQ(nested.bookmarks.size(), 1u);
+    EXPECT_EQ(nested.bookmarks[0].title, "Deep");
 }
 
 class BadBookmarks : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
