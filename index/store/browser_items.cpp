@@ -65,7 +65,13 @@ class CopyFolder {
 public:
     explicit CopyFolder(std::filesystem::path parent) : parent_(std::move(parent)) {}
     os::TempDir* get(Status& status) {
-        if (!dir_ && error_.empty()) dir_ = os::TempDir::create("skimmer-browsers", std::to_string(::getpid()), error_, parent_);
+        if (!dir_ && error_.empty()) {
+            const std::string stamp = std::to_string(::getpid());
+            dir_ = os::TempDir::create("skimmer-browsers", stamp, error_, parent_);
+            // A folder we may not write in still leaves $TMPDIR.
+            if (!dir_ && !parent_.empty()) dir_ = os::TempDir::create("skimmer-browsers", stamp, error_);
+            if (dir_) error_.clear();
+        }
         if (!dir_) status = Status::failure("no private folder to copy it into: " + error_);
         return dir_.get();
     }

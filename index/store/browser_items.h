@@ -18,7 +18,7 @@
 // - When every source file is exactly as at the last complete sync (meta kMetaBrowserSources),
 //   nothing is read or written.
 // - Browser files are only read, through private copies in a temporary folder under
-//   `tempParent` (empty: $TMPDIR, else /tmp) that is removed before the sync returns.
+//   `tempParent` (when empty or unusable: $TMPDIR, else /tmp) that is removed before the sync returns.
 // - Runs inside the caller's open batch; write failures are left in the writer's status.
 #pragma once
 
