@@ -175,7 +175,8 @@ protected:
         writeText(user + "/.mozilla/firefox/profiles.ini", "[Profile0]\nIsRelative=1\nPath=Profiles/p.default\n");
         writeFirefoxPlaces(places, history, bookmarks);
         writeChromiumHistory(chrome + "/History", {{"https://a.example/", "Alpha, newer", 1700000000},
-                                                   {"https://c.example/", "Gamma", 1700000001}});
+                                                   {"https://c.example/", "Gamma", 1700000001},
+                                                   {"https://d.example/", "\xff\x1b[1m" + std::string(5000, 'x'), 1700000002}});
         writeText(chrome + "/Bookmarks", chromiumBookmarksJson({{"https://bm.example/", "Older title", 1400000000},
                                                                 {"https://a.example/", "A as bookmark", 1400000001}}));
         options = rootsOnly({root + "/empty"});
@@ -212,12 +213,13 @@ const std::map<std::string, std::string> kAllItems = {
     {"webhistory https://a.example/", "Alpha, newer @1700000000"},
     {"webhistory http://b.example/x", "http://b.example/x @1600000002"},
     {"webhistory https://c.example/", "Gamma @1700000001"},
+    {"webhistory https://d.example/", "\uFFFD [1m" + std::string(kMaxBrowserTitle - 7, 'x') + " @1700000002"},
 };
 
 TEST_F(BrowserCrawl, EveryProfileBecomesOneItemPerUrlAndKindWithTheNewestDate) {
     CrawlResult result;
     EXPECT_EQ(items(&result), kAllItems);
-    EXPECT_EQ(result.stats.browserItems, 6);
+    EXPECT_EQ(result.stats.browserItems, 7);
     EXPECT_TRUE(result.stats.notes.empty());
     for (const auto& entry : std::filesystem::directory_iterator(home.cache()))
         EXPECT_EQ(entry.path().filename().string().find("skimmer-browsers"), std::string::npos) << "copies are removed";
@@ -235,12 +237,13 @@ TEST_F(BrowserCrawl, RefreshFollowsChangesAndSkipsUnchangedFiles) {
     const BrowserSyncResult again = syncBrowserItems(writer, index.db.get(), findBrowserSources(options.browsers));
     ASSERT_TRUE(writer.commit({}).ok);
     EXPECT_TRUE(again.unchanged) << "files as at the last sync are not read again";
-    EXPECT_EQ(again.items, 6);
+    EXPECT_EQ(again.items, 7);
     std::filesystem::remove(chrome + "/History");
     writeText(chrome + "/Bookmarks", chromiumBookmarksJson({}));
     auto expected = kAllItems;
     expected.erase("favorite https://a.example/");
     expected.erase("webhistory https://c.example/");
+    expected.erase("webhistory https://d.example/");
     expected["webhistory https://a.example/"] = "Alpha page @1600000000";
     EXPECT_EQ(items(), expected) << "entries that are gone are removed";
 }
