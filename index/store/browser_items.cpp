@@ -48,6 +48,7 @@ private:
 struct Gathered {
     Merged bookmarks, history;
     bool bookmarksComplete = true, historyComplete = true;
+    bool retry = false;  // a failure that the same files may not give again
     std::vector<std::string> notes;
 };
 
@@ -88,20 +89,28 @@ private:
     std::string error_;
 };
 
-Status readSource(const BrowserSource& source, CopyFolder& folder, size_t number, BrowserRead& read) {
+// A source's file could not be reached (copied, opened, read): worth trying again next time even
+// when it has not changed. Otherwise its content was refused, which only a change can mend.
+struct SourceFault {
+    Status status;
+    bool retry = false;
+};
+
+SourceFault readSource(const BrowserSource& source, CopyFolder& folder, size_t number, BrowserRead& read) {
     Status status;
     if (source.format == BrowserFormat::ChromiumBookmarks) {
         std::string text;
         status = readWholeFile(source.path, kMaxBookmarksFile, text);
-        return status.ok ? parseChromiumBookmarks(text, read) : status;
+        if (!status.ok) return {status, true};
+        return {parseChromiumBookmarks(text, read)};
     }
     os::TempDir* temp = folder.get(status);
-    if (!temp) return status;
+    if (!temp) return {status, true};
     BrowserDbCopy copy = openBrowserCopy(source.path, *temp, "source" + std::to_string(number));
-    if (!copy.db) return copy.status;
+    if (!copy.db) return {copy.status, true};
     sqlite3_busy_timeout(copy.db.get(), 0);
-    return source.format == BrowserFormat::FirefoxPlaces ? readFirefoxPlaces(copy.db.get(), read)
-                                                         : readChromiumHistory(copy.db.get(), read);
+    return {source.format == BrowserFormat::FirefoxPlaces ? readFirefoxPlaces(copy.db.get(), read)
+                                                          : readChromiumHistory(copy.db.get(), read)};
 }
 
 Gathered gather(const std::vector<BrowserSource>& sources, const std::filesystem::path& tempParent) {
@@ -110,9 +119,10 @@ Gathered gather(const std::vector<BrowserSource>& sources, const std::filesystem
     for (size_t i = 0; i < sources.size(); ++i) {
         const BrowserSource& source = sources[i];
         BrowserRead read;
-        const Status status = readSource(source, folder, i, read);
-        if (!status.ok) {
-            out.notes.push_back(sourceName(source.format) + " skipped: " + source.path + ": " + status.error);
+        const SourceFault fault = readSource(source, folder, i, read);
+        if (!fault.status.ok) {
+            out.notes.push_back(sourceName(source.format) + " skipped: " + source.path + ": " + fault.status.error);
+            out.retry = out.retry || fault.retry;
             if (source.format != BrowserFormat::ChromiumHistory) out.bookmarksComplete = false;
             if (source.format != BrowserFormat::ChromiumBookmarks) out.historyComplete = false;
             continue;
@@ -122,7 +132,10 @@ Gathered gather(const std::vector<BrowserSource>& sources, const std::filesystem
         for (BrowserVisit& visit : read.bookmarks) out.bookmarks.add(std::move(visit));
         for (BrowserVisit& visit : read.history) out.history.add(std::move(visit));
     }
-    if (std::optional<std::string> note = folder.remove()) out.notes.push_back(std::move(*note));
+    if (std::optional<std::string> note = folder.remove()) {
+        out.notes.push_back(std::move(*note));
+        out.retry = true;
+    }
     return out;
 }
 
@@ -253,8 +266,9 @@ BrowserSyncResult syncBrowserItems(IndexWriter& writer, sqlite3* db, const std::
     }
     syncKind(writer, Kind::Favorite, gathered.bookmarks, gathered.bookmarksComplete, stored, result.items);
     syncKind(writer, Kind::WebHistory, gathered.history, gathered.historyComplete, stored, result.items);
-    // Only a sync that read everything may let the next one skip the same files.
-    writer.setMeta(kMetaBrowserSources, gathered.notes.empty() ? stamps : std::string());
+    // The same files are not read again, unless something failed that they may not fail at again:
+    // a refused file is reported once, not at every refresh, and read again when it changes.
+    writer.setMeta(kMetaBrowserSources, gathered.retry ? std::string() : stamps);
     result.notes = std::move(gathered.notes);
     return result;
 }

@@ -15,8 +15,10 @@
 //   (locked beyond copying, damaged, a schema we do not read) is skipped with a note; its kinds
 //   then lose no item in this sync (what it held before may still be there), so a passing fault
 //   never empties the group; the next sync that reads everything removes what is gone.
-// - When every source file is exactly as at the last complete sync (meta kMetaBrowserSources),
-//   nothing is read or written.
+// - When every source file is exactly as at the last sync (meta kMetaBrowserSources), nothing is
+//   read or written. A file whose content was refused (damaged, a schema we do not read) counts
+//   as read: it is reported once and read again when it changes. A file that could not be
+//   copied or read at all makes the next sync try again.
 // - Browser files are only read, through private copies in a temporary folder under
 //   `tempParent` (when empty or unusable: $TMPDIR, else /tmp) that is removed before the sync returns.
 // - Runs inside the caller's open batch; write failures are left in the writer's status.
@@ -40,7 +42,7 @@ inline constexpr size_t kMaxBrowserTitle = 1024;
 inline constexpr size_t kMaxBrowserUrl = 32768;
 static_assert(kMaxBrowserTitle >= 4 && kMaxBrowserUrl > sizeof "https://");
 
-// meta key: the stamps of the source files at the last sync that read them all.
+// meta key: the stamps of the source files at the last sync (empty: read them again).
 inline constexpr const char* kMetaBrowserSources = "browser_sources";
 
 bool acceptedBrowserUrl(std::string_view url);

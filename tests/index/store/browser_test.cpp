@@ -248,6 +248,20 @@ TEST_F(BrowserCrawl, RefreshFollowsChangesAndSkipsUnchangedFiles) {
     EXPECT_EQ(items(), expected) << "entries that are gone are removed";
 }
 
+TEST_F(BrowserCrawl, AFileThatCannotBeCopiedIsTriedAgainAtEverySync) {
+    OpenedIndex index = openIndexForWriting(db);
+    IndexWriter writer(index.db.get());
+    const std::vector<BrowserSource> gone = {{BrowserFormat::FirefoxPlaces, root + "/vanished/places.sqlite"}};
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(writer.begin().ok);
+        const BrowserSyncResult result = syncBrowserItems(writer, index.db.get(), gone);
+        ASSERT_TRUE(writer.commit({}).ok);
+        EXPECT_FALSE(result.unchanged) << round;
+        ASSERT_EQ(result.notes.size(), 1u) << round;
+        EXPECT_NE(result.notes[0].find("No such file"), std::string::npos) << result.notes[0];
+    }
+}
+
 TEST_F(BrowserCrawl, NoEntriesGiveNoItemsAndNoNotes) {
     writeFirefoxPlaces(root + "/ff-empty.sqlite", {}, {});
     std::filesystem::rename(root + "/ff-empty.sqlite", places);
@@ -286,6 +300,9 @@ TEST_P(BrowserFaults, AreNotesAndLoseNothing) {
     EXPECT_EQ(bytesOf(places), before);
     EXPECT_EQ(bytesOf(chrome + "/History"), beforeChrome);
     EXPECT_FALSE(std::filesystem::exists(places + "-wal")) << "nothing is created beside the browser's files";
+    CrawlResult again;
+    EXPECT_EQ(items(&again), now);
+    EXPECT_TRUE(again.stats.notes.empty()) << "an unchanged refused file is reported once";
 }
 INSTANTIATE_TEST_SUITE_P(Cases, BrowserFaults,
                          ::testing::Values(std::pair{Fault::Corrupt, "not a database"},
