@@ -159,19 +159,30 @@ struct ItemKeyHash {
     size_t operator()(const ItemKey& key) const { return std::hash<std::string>{}(key.second) ^ static_cast<size_t>(key.first); }
 };
 
+// The item of a record whose URL is known to be accepted.
+CrawledItem itemOf(const BrowserVisit& visit, Kind kind) {
+    CrawledItem row;
+    row.name = cleanBrowserTitle(visit.title);
+    if (row.name.empty()) row.name = visit.url;
+    row.kind = static_cast<int>(kind);
+    row.mtime = row.ctime = visit.time;
+    row.url = visit.url;
+    row.display = visit.url;
+    return row;
+}
+
 // Makes the stored browser items of `kind` equal to `wanted`; deletes only when `complete`.
 void syncKind(IndexWriter& writer, Kind kind, const Merged& wanted, bool complete,
               std::unordered_map<ItemKey, const StoredItem*, ItemKeyHash>& stored, int64_t& count) {
     for (const auto& [url, visit] : wanted.byUrl()) {
-        const std::optional<CrawledItem> row = browserItem(visit, kind);
-        if (!row) continue;
+        const CrawledItem row = itemOf(visit, kind);  // Merged::add accepted its URL
         ++count;
         const auto found = stored.find({static_cast<int>(kind), url});
         if (found == stored.end()) {
-            writer.insertItem(0, *row);
+            writer.insertItem(0, row);
             continue;
         }
-        if (!row->sameData(found->second->row) || row->name != found->second->row.name) writer.updateItem(found->second->id, *row);
+        if (!row.sameData(found->second->row) || row.name != found->second->row.name) writer.updateItem(found->second->id, row);
         stored.erase(found);
     }
     for (auto it = stored.begin(); it != stored.end();) {
@@ -195,9 +206,15 @@ bool acceptedBrowserUrl(std::string_view url) {
     if (!os::equalsAsciiCaseless(prefix, "http://") && !os::equalsAsciiCaseless(prefix, "https://")) return false;
     if (url.size() == prefix.size() || url.size() > kMaxBrowserUrl) return false;
     for (size_t at = 0; at < url.size();) {
+        const auto byte = static_cast<unsigned char>(url[at]);
+        if (byte < 0x80) {  // most URLs are ASCII: no decoding for them
+            if (byte <= 0x20 || byte == 0x7F) return false;
+            ++at;
+            continue;
+        }
         char32_t cp;
         const size_t length = os::decodeUtf8(url, at, cp);
-        if (length == 0 || cp <= 0x20 || isControl(cp)) return false;
+        if (length == 0 || isControl(cp)) return false;
         at += length;
     }
     return true;
@@ -205,8 +222,17 @@ bool acceptedBrowserUrl(std::string_view url) {
 
 std::string cleanBrowserTitle(std::string_view title) {
     std::string out;
+    out.reserve(std::min(title.size(), kMaxBrowserTitle));
     bool blank = true;  // drops leading blanks and collapses runs
     for (size_t at = 0; at < title.size();) {
+        const auto byte = static_cast<unsigned char>(title[at]);
+        if (byte > 0x20 && byte < 0x7F) {  // printable ASCII, the common case
+            if (out.size() == kMaxBrowserTitle) break;
+            out.push_back(static_cast<char>(byte));
+            blank = false;
+            ++at;
+            continue;
+        }
         char32_t cp;
         const size_t length = os::decodeUtf8(title, at, cp);
         at += length == 0 ? 1 : length;
@@ -229,15 +255,9 @@ std::string cleanBrowserTitle(std::string_view title) {
 
 std::optional<CrawledItem> browserItem(const BrowserVisit& visit, Kind kind) {
     if (!acceptedBrowserUrl(visit.url)) return std::nullopt;
-    CrawledItem row;
-    row.name = cleanBrowserTitle(visit.title);
-    if (row.name.empty()) row.name = visit.url;
-    row.kind = static_cast<int>(kind);
-    row.mtime = row.ctime = visit.time;
-    row.url = visit.url;
-    row.display = visit.url;
-    return row;
+    return itemOf(visit, kind);
 }
+
 
 int64_t countBrowserItems(sqlite3* db) {
     const std::string sql = "SELECT count(*) FROM items WHERE dir = 0 AND kind IN (" +
