@@ -48,12 +48,12 @@ bool acceptable(const platform::HostTables& host, dialogs::TRegisteredDialog& di
     const std::string codes = setting(config, "SKSFIColumns").StrValue;
     if (setting(config, "SKSFIDontUse").BoolValue || codes.empty()) return true;
     if (!validColumnCodes(codes)) {
-        platform::ShowErrorText(host, platform::GetMsgStr(host, lng::kMsgBadColumnCode));
+        ShowRefusal(host, platform::GetMsgStr(host, lng::kMsgBadColumnCode));
         dialogs::SetFocusByName(dialog, "SKSFIColumns");
         return false;
     }
     if (!validColumnWidths(setting(config, "SKSFIWidths").StrValue)) {
-        platform::ShowErrorText(host, platform::GetMsgStr(host, lng::kMsgBadColumnWidths) + " " +
+        ShowRefusal(host, platform::GetMsgStr(host, lng::kMsgBadColumnWidths) + " " +
                                           std::to_string(kMaxColumnWidth));
         dialogs::SetFocusByName(dialog, "SKSFIWidths");
         return false;

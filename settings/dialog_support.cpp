@@ -1,6 +1,7 @@
 #include "settings/dialog_support.h"
 
 #include "far/dialog.h"
+#include "far/messages.h"
 #include "lng/messages.h"
 #include "os/utf8.h"
 
@@ -50,6 +51,13 @@ int32_t MessageLength(const platform::HostTables& host, int Number) {
     return count;
 }
 
+void ShowRefusal(const platform::HostTables& host, const std::string& Text) {
+    const PluginStartupInfo& info = host.StartupInfo;
+    if (!info.Message) return;
+    const char* const items[] = {"Skimmer Error", Text.c_str()};
+    info.Message(info.ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items, 2, 0);
+}
+
 std::optional<int32_t> checkNumberSetting(const platform::HostTables& host, dialogs::TRegisteredDialog& Dialog,
                                           std::string_view Setting, std::string_view Label, int32_t Low,
                                           int32_t High) {
@@ -60,7 +68,7 @@ std::optional<int32_t> checkNumberSetting(const platform::HostTables& host, dial
         if (text) number = config::parseDecimal(trimmed(text->StrValue));
     }
     if (number && *number >= Low && *number <= High) return number;
-    platform::ShowErrorText(host, refusal(host, labelText(dialogs::GetItemText(Dialog, Label)), Low, High));
+    ShowRefusal(host, refusal(host, labelText(dialogs::GetItemText(Dialog, Label)), Low, High));
     dialogs::SetFocusByName(Dialog, Setting);
     return std::nullopt;
 }

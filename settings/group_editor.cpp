@@ -124,7 +124,7 @@ private:
         changed_ = true;
         std::string error;
         if (!config::saveSortGroups(groups_, env_.config->location_, &error))
-            platform::ShowErrorText(host(), msg(lng::kMsgGroupsNotSaved) + error);
+            ShowRefusal(host(), msg(lng::kMsgGroupsNotSaved) + error);
     }
 
     int edit(int n) {
@@ -140,7 +140,7 @@ private:
     // The new group goes after line n (first when the list is empty or nothing was selected).
     int insert(int n) {
         if (count() >= config::kMaxSortGroups) {
-            platform::ShowErrorText(host(), msg(lng::kMsgGroupsFull) + " " + std::to_string(config::kMaxSortGroups));
+            ShowRefusal(host(), msg(lng::kMsgGroupsFull) + " " + std::to_string(config::kMaxSortGroups));
             return n;
         }
         TSKSSortGroup fresh;
@@ -232,7 +232,7 @@ bool editSortGroup(SettingsEnv& env, config::TSKSSortGroup& group) {
         if (!max) continue;
         const std::string name = scratchText(config, "tmp1");
         if (blank(name)) {
-            platform::ShowErrorText(*env.host, platform::GetMsgStr(*env.host, lng::kMsgGroupNameEmpty));
+            ShowRefusal(*env.host, platform::GetMsgStr(*env.host, lng::kMsgGroupNameEmpty));
             dialogs::SetFocusByName(dialog, "tmp1");
             continue;
         }
