@@ -6,6 +6,64 @@
 namespace skimmer::lng {
 
 constexpr int kMsgPaletteUnreadable = 1;   // error box when FAR's palette cannot be read
+// The search window's settings dialog ("SKSConfig"), in the order of its items.
+constexpr int kMsgGroupLabel = 3;          // label of the grouping choice; 4 to 7 its options
+constexpr int kMsgGroupOptions = 4;
+constexpr int kMsgEditGroups = 8;          // the button that opens the group list editor
+constexpr int kMsgSizeLabel = 9;           // label of the window size choice; 10 to 12 its options
+constexpr int kMsgSizeOptions = 10;
+constexpr int kMsgHeightLabel = 13;
+constexpr int kMsgWidthLabel = 14;
+constexpr int kMsgRunLabel = 15;           // label of the Enter key choice; 16 and 17 its options
+constexpr int kMsgRunOptions = 16;
+constexpr int kMsgStyleLabel = 18;         // label of the colour choice; 19 to 21 its options
+constexpr int kMsgStyleOptions = 19;
+constexpr int kMsgFullInfo = 22;           // check box; 23 the button that opens the column editor
+constexpr int kMsgColumnsButton = 23;
+constexpr int kMsgUseCL = 24;              // check boxes 24 to 28, 30 to 33
+constexpr int kMsgShowExtentions = 25;
+constexpr int kMsgShowLnk = 26;
+constexpr int kMsgCopyTemp = 27;
+constexpr int kMsgHighlightFiles = 28;
+constexpr int kMsgWindowAnimation = 30;
+constexpr int kMsgRealShortcuts = 31;
+constexpr int kMsgPositionW = 32;
+constexpr int kMsgHideButtons = 33;
+constexpr int kMsgOk = 34;
+constexpr int kMsgCancel = 35;
+constexpr int kMsgAbout = 36;
+constexpr int kMsgSettingsTitle = 38;      // frame title after the product name
+constexpr int kMsgWindowSettingsTitle = 39;
+constexpr int kMsgAllResults = 55;
+constexpr int kMsgHighlightKeyword = 100;
+// The number check.
+constexpr int kMsgInvalidValue = 56;
+constexpr int kMsgWholeNumberExpected = 57;
+constexpr int kMsgRangeFrom = 58;
+constexpr int kMsgRangeTo = 59;
+// The group list editor and the group edit dialog.
+constexpr int kMsgGroupsKeys = 60;
+constexpr int kMsgGroupsTitle = 61;
+constexpr int kMsgNoGroups = 62;
+constexpr int kMsgGroupTitle = 63;
+constexpr int kMsgGroupName = 64;
+constexpr int kMsgGroupKind = 65;
+constexpr int kMsgGroupExt = 66;
+constexpr int kMsgGroupMax = 67;
+constexpr int kMsgDeleteGroupText = 68;
+constexpr int kMsgDeleteGroupTitle = 69;
+constexpr int kMsgGroupNameEmpty = 89;
+constexpr int kMsgGroupsFull = 90;        // followed by the largest number of groups
+constexpr int kMsgGroupsNotSaved = 91;    // followed by the reason
+// The column editor.
+constexpr int kMsgColumnsTitle = 70;
+constexpr int kMsgColumnsLabel = 71;
+constexpr int kMsgWidthsLabel = 72;
+constexpr int kMsgBuiltInColumns = 75;
+constexpr int kMsgColumnCodes1 = 76;
+constexpr int kMsgColumnCodes2 = 77;
+constexpr int kMsgBadColumnCode = 78;
+constexpr int kMsgBadColumnWidths = 88;   // followed by the widest column allowed
 constexpr int kMsgConfigMenuTitle = 37;    // title of the configuration menu
 constexpr int kMsgConfigWindow = 41;       // configuration menu: search window settings
 constexpr int kMsgConfigPanel = 42;        // configuration menu: panel settings

@@ -15,6 +15,7 @@
 #include "engines/search_engine.h"
 #include "far/win_types.h"
 #include "os/system_info.h"
+#include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
 
@@ -25,6 +26,7 @@ struct SettingsEnv {
     config::TRegistryConfig* config = nullptr;  // the live settings
     config::TSKSSortGroups* groups = nullptr;   // the live user groups
     platform::RegistryAccess* registry = nullptr;
+    const platform::Console* console = nullptr;  // the custom window size is checked against it
     DWORD FarVersion = 0;                       // as AdvControl(ACTL_GETFARVERSION) gave it
     // The chosen engine's environment, asked for when a dialog needs it (the About box).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
