@@ -46,6 +46,8 @@ struct ColumnCase {
     bool builtInAfter;
 };
 
+void PrintTo(const ColumnCase& c, std::ostream* out) { *out << c.what; }
+
 class ColumnEditorTest : public test::EditorDialogTest, public ::testing::WithParamInterface<ColumnCase> {};
 
 TEST_P(ColumnEditorTest, OnlyAnAcceptedValidLayoutIsSaved) {

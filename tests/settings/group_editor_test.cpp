@@ -48,6 +48,8 @@ struct GroupCase {
     Script more = [](auto&) {};       // keys after that look
 };
 
+void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.what; }
+
 std::string describe(const TSKSSortGroup& group) {
     return group.Name + "|" + group.Kind + "|" + std::to_string(group.Max);
 }
