@@ -9,7 +9,6 @@ constexpr int kMsgPaletteUnreadable = 1;   // error box when FAR's palette canno
 // The search window's settings dialog ("SKSConfig"), in the order of its items.
 constexpr int kMsgGroupLabel = 3;          // label of the grouping choice; 4 to 7 its options
 constexpr int kMsgGroupOptions = 4;
-constexpr int kMsgEditGroups = 8;          // the button that opens the group list editor
 constexpr int kMsgSizeLabel = 9;           // label of the window size choice; 10 to 12 its options
 constexpr int kMsgSizeOptions = 10;
 constexpr int kMsgHeightLabel = 13;
@@ -29,18 +28,9 @@ constexpr int kMsgWindowAnimation = 30;
 constexpr int kMsgRealShortcuts = 31;
 constexpr int kMsgPositionW = 32;
 constexpr int kMsgHideButtons = 33;
-constexpr int kMsgOk = 34;
-constexpr int kMsgCancel = 35;
-constexpr int kMsgAbout = 36;
-constexpr int kMsgSettingsTitle = 38;      // frame title after the product name
 constexpr int kMsgWindowSettingsTitle = 39;
 constexpr int kMsgAllResults = 55;
 constexpr int kMsgHighlightKeyword = 100;
-// The number check.
-constexpr int kMsgInvalidValue = 56;
-constexpr int kMsgWholeNumberExpected = 57;
-constexpr int kMsgRangeFrom = 58;
-constexpr int kMsgRangeTo = 59;
 // The group list editor and the group edit dialog.
 constexpr int kMsgGroupsKeys = 60;
 constexpr int kMsgGroupsTitle = 61;

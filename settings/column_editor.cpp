@@ -27,7 +27,7 @@ dialogs::TDialogDescription columnDialog(const platform::HostTables& host, int32
     table.separator(10).separator(5);
     table.checkBox(5, 2, 0, msg(lng::kMsgBuiltInColumns), "SKSFIDontUse");
     table.label(5, 3, 0, "", msg(lng::kMsgColumnCodes1)).label(5, 4, 0, "", msg(lng::kMsgColumnCodes2));
-    table.button(5, 11, 0, "O&K", "BOK", &ok).button(13, 11, 0, msg(lng::kMsgCancel), "BCancel", &cancel);
+    table.button(5, 11, 0, "O&K", "BOK", &ok).button(13, 11, 0, msg(lng::kMsgSettingsCancel), "BCancel", &cancel);
     return table;
 }
 

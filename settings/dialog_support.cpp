@@ -22,8 +22,8 @@ std::string labelText(std::string text) {
 
 std::string refusal(const platform::HostTables& host, const std::string& label, int32_t low, int32_t high) {
     auto msg = [&host](int number) { return platform::GetMsgStr(host, number); };
-    return msg(lng::kMsgInvalidValue) + " \"" + label + "\" " + msg(lng::kMsgWholeNumberExpected) + " " +
-           msg(lng::kMsgRangeFrom) + " " + std::to_string(low) + " " + msg(lng::kMsgRangeTo) + " " +
+    return msg(lng::kMsgNumberInvalid) + " \"" + label + "\" " + msg(lng::kMsgNumberWhole) + " " +
+           msg(lng::kMsgNumberFrom) + " " + std::to_string(low) + " " + msg(lng::kMsgNumberTo) + " " +
            std::to_string(high);
 }
 

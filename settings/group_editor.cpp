@@ -187,7 +187,7 @@ dialogs::TDialogDescription groupDialog(const platform::HostTables& host, int32_
     table.label(5, 5, 0, "", msg(lng::kMsgGroupKind)).edit(5, 6, 54, 0, "tmp2");
     table.label(5, 7, 0, "", msg(lng::kMsgGroupExt)).edit(5, 8, 54, 0, "tmp3");
     table.label(5, 9, 0, "LMax", msg(lng::kMsgGroupMax)).edit(5, 10, 10, 0, "tmp4").separator(11);
-    table.button(5, 12, 0, "O&K", "BOK", &ok).button(13, 12, 0, msg(lng::kMsgCancel), "BCancel", &cancel);
+    table.button(5, 12, 0, "O&K", "BOK", &ok).button(13, 12, 0, msg(lng::kMsgSettingsCancel), "BCancel", &cancel);
     return table;
 }
 

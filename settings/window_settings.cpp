@@ -64,11 +64,11 @@ dialogs::TDialogDescription windowSettingsTable(const platform::HostTables& host
     auto L = [&host](int number) { return MessageLength(host, number); };
     using lng::kMsgGroupOptions, lng::kMsgSizeOptions, lng::kMsgRunOptions, lng::kMsgStyleOptions;
     dialogs::TDialogDescription t(59, 24);
-    t.box(3, 1, 55, 22, 0, "Skimmer" + msg(lng::kMsgSettingsTitle) + msg(lng::kMsgWindowSettingsTitle));
+    t.box(3, 1, 55, 22, 0, "Skimmer" + msg(lng::kMsgSettingsFrame) + msg(lng::kMsgWindowSettingsTitle));
     t.label(5, 2, 0, "LGroup", msg(lng::kMsgGroupLabel));
     t.radioGroup("SKSGroupMode", {{5, 3, 0, msg(kMsgGroupOptions)}, {5, 4, 0, msg(kMsgGroupOptions + 1)},
                                   {32, 3, 0, msg(kMsgGroupOptions + 2)}, {32, 4, 0, msg(kMsgGroupOptions + 3)}});
-    t.button(L(kMsgGroupOptions + 1) + 9, 4, 0, msg(lng::kMsgEditGroups), "BCustom", &b.Custom);
+    t.button(L(kMsgGroupOptions + 1) + 9, 4, 0, msg(lng::kMsgPanelEditGroups), "BCustom", &b.Custom);
     t.separator(5);
     t.label(5, 6, 0, "LSize", msg(lng::kMsgSizeLabel));
     const int32_t x1 = 5 + L(lng::kMsgSizeLabel);
@@ -99,8 +99,8 @@ dialogs::TDialogDescription windowSettingsTable(const platform::HostTables& host
     t.checkBox(32, 13, 0, msg(lng::kMsgRealShortcuts), "SKSRealShortcuts").separator(18);
     t.checkBox(5, 19, 0, msg(lng::kMsgPositionW), "SKSPositionW");
     t.checkBox(5, 16, 0, msg(lng::kMsgHideButtons), "SKSHideButtons").separator(20);
-    t.button(5, 21, 0, msg(lng::kMsgOk), "BOK", &b.Ok).button(13, 21, 0, msg(lng::kMsgCancel), "BCancel", &b.Cancel);
-    t.button(25, 21, 0, msg(lng::kMsgAbout), "BAbout", &b.About);
+    t.button(5, 21, 0, msg(lng::kMsgSettingsOk), "BOK", &b.Ok).button(13, 21, 0, msg(lng::kMsgSettingsCancel), "BCancel", &b.Cancel);
+    t.button(25, 21, 0, msg(lng::kMsgSettingsAbout), "BAbout", &b.About);
     return t;
 }
 

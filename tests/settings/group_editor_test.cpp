@@ -6,7 +6,7 @@
 
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/settings_fixture.h"
+#include "tests/settings/editor_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -48,6 +48,8 @@ struct GroupCase {
     Script more = [](auto&) {};       // keys after that look
 };
 
+void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.what; }
+
 std::string describe(const TSKSSortGroup& group) {
     return group.Name + "|" + group.Kind + "|" + std::to_string(group.Max);
 }
@@ -57,7 +59,7 @@ std::vector<std::string> describe(const config::TSKSSortGroups& groups) {
     return out;
 }
 
-class GroupEditorTest : public test::SettingsDialogTest, public ::testing::WithParamInterface<GroupCase> {
+class GroupEditorTest : public test::EditorDialogTest, public ::testing::WithParamInterface<GroupCase> {
 protected:
     void start(const std::vector<std::string>& names) {
         store->groups = {};
