@@ -52,16 +52,18 @@ LONG_PTR FARAPI panelDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param
 
 // GetPluginInfo reads the number from the text's leading digits, so anything else in the field
 // would silently become another number (letters: 0; " 7": 0): only blanks around the digits are
-// forgiven, and dropped before the text is stored.
+// forgiven, and dropped before the text is stored. A table without the setting has nothing to
+// check (the store has reported the unknown name).
 bool checkDriveMenuNumber(const platform::HostTables& host, dialogs::TRegisteredDialog& dialog,
                           config::TRegistryConfig& config) {
     config::TConfigValue letter;
-    if (!config::getConfigValue(config, kLetterSetting, letter)) return false;
+    if (!config::getConfigValue(config, kLetterSetting, letter)) return true;
     const std::string trimmed(trimBlanks(letter.StrValue));
     if (!trimmed.empty() &&
         !checkNumberSetting(host, dialog, kLetterSetting, "LHotkey", kDriveMenuNumberLow, kDriveMenuNumberHigh))
         return false;
-    return config::setConfigValue(config, kLetterSetting, config::TConfigValue::str(trimmed));
+    config::setConfigValue(config, kLetterSetting, config::TConfigValue::str(trimmed));
+    return true;
 }
 
 }  // namespace
