@@ -6,7 +6,7 @@
 
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -59,7 +59,7 @@ std::vector<std::string> describe(const config::TSKSSortGroups& groups) {
     return out;
 }
 
-class GroupEditorTest : public test::EditorDialogTest, public ::testing::WithParamInterface<GroupCase> {
+class GroupEditorTest : public test::SettingsDialogTest, public ::testing::WithParamInterface<GroupCase> {
 protected:
     void start(const std::vector<std::string>& names) {
         store->groups = {};

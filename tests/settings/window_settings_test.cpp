@@ -8,7 +8,7 @@
 #include "dialogs/registered_dialog.h"
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -26,7 +26,7 @@ struct Place {
     int x, y;
 };
 
-class WindowSettingsTable : public test::EditorDialogTest, public ::testing::WithParamInterface<Place> {
+class WindowSettingsTable : public test::SettingsDialogTest, public ::testing::WithParamInterface<Place> {
 protected:
     void SetUp() override {
         std::string error;
@@ -108,7 +108,7 @@ struct Session {
 
 void PrintTo(const Session& c, std::ostream* out) { *out << c.what; }
 
-class WindowSettingsSession : public test::EditorDialogTest, public ::testing::WithParamInterface<Session> {};
+class WindowSettingsSession : public test::SettingsDialogTest, public ::testing::WithParamInterface<Session> {};
 
 Script click(int x, int y) {
     return [x, y](auto& e) { e.click(kLeft + x, y); };
