@@ -3,8 +3,6 @@
 // buttons, and that only an accepted dialog reaches the disk.
 #include "settings/window_settings.h"
 
-#include <cerrno>
-
 #include "dialogs/registered_dialog.h"
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
@@ -184,18 +182,6 @@ INSTANTIATE_TEST_SUITE_P(Sessions, WindowSettingsSession, ::testing::Values(
             both(retype(13, 7, "3"), click(20, 13)), "Codes: N name", [](auto& e) { e.key(KEY_ENTER).key(KEY_ESC); },
             {{"SKSWindowHeight", text("23")}}, false}),
     [](const auto& info) { return info.param.what; });
-
-TEST_F(WindowSettingsSession, ASaveTheDiskRefusesIsReportedOnceAndTheValuesStayInMemory) {
-    config::configSaveValues(store->config);
-    const std::string before = onDisk();
-    faults.failCall(1, ENOSPC, false, skimmer::test::FsOp::Write);
-    click(5, 16)(ui.events);
-    kOk(ui.events);
-    EXPECT_TRUE(RunSearchWindowSettings(env));
-    EXPECT_EQ(store->errors.size(), 1u);
-    EXPECT_EQ(store->get("SKSHideButtons"), kOn);
-    EXPECT_EQ(onDisk(), before);
-}
 
 }  // namespace
 }  // namespace skimmer::settings
