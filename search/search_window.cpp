@@ -269,6 +269,7 @@ void SearchWindow::runSettings() {
         .systemInfo = nullptr,
     };
     settings::RunSearchWindowSettings(settingsEnv);
+    if (env_.listColorsFor) lbx_.ListColors = env_.listColorsFor(readWindowSettings(*env_.config).Style);
     KeepResults = thread_ && !thread_->searching();
 }
 

@@ -39,6 +39,9 @@ struct SearchWindowEnv {
     std::string FarRootKey;
     const std::vector<uint8_t>* palette = nullptr;
     std::array<uint16_t, 4> ListColors{};
+    // The list's colours for a "SKSStyle" (the plug-in: listColorsFor over its palette), asked
+    // again after the settings dialog, which may have changed the style. Empty: they stay.
+    std::function<std::array<uint16_t, 4>(int32_t style)> listColorsFor;
     std::string NoDateText;
     // The engine's environment (the plug-in: engines::EngineEnvironmentFor).
     engines::TEngineEnvironment engineEnvironment;

@@ -6,6 +6,7 @@
 #include "far/dialog.h"
 #include "lng/messages.h"
 #include "settings/dialog_support.h"
+#include "settings/settings_snapshot.h"
 
 namespace skimmer::settings {
 namespace {
@@ -94,12 +95,12 @@ bool editFullInfoColumns(SettingsEnv& env) {
         return false;
     }
     ApplyEnableRules(dialog, kColumnRules);
-    const BoundValues onEntry(dialog);
+    const TSettingsSnapshot onEntry(dialog);
     for (;;) {
         const int result = dialogs::RunRegisteredDialog(*env.host, dialog, false, cancel, 0, kHelpTopic, &columnProc);
         if (result == -1 || result == cancel) {
             // A refused attempt copied its values into the settings; cancelling takes them back.
-            onEntry.restore();
+            onEntry.restore(*env.config);
             return false;
         }
         if (!acceptable(*env.host, dialog)) continue;

@@ -115,20 +115,5 @@ LONG_PTR FollowRulesProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2, std:
     return running->Host->StartupInfo.DefDlgProc(hDlg, Msg, Param1, Param2);
 }
 
-BoundValues::BoundValues(const dialogs::TRegisteredDialog& Dialog) {
-    for (const dialogs::TDialogBinding& binding : Dialog.Names) {
-        if (auto* text = std::get_if<std::string*>(&binding.Value)) values_.emplace_back(binding.Value, **text);
-        if (auto* number = std::get_if<int32_t*>(&binding.Value)) values_.emplace_back(binding.Value, **number);
-        if (auto* flag = std::get_if<bool*>(&binding.Value)) values_.emplace_back(binding.Value, **flag);
-    }
-}
-
-void BoundValues::restore() const {
-    for (const auto& [where, value] : values_) {
-        if (auto* text = std::get_if<std::string*>(&where)) **text = std::get<std::string>(value);
-        if (auto* number = std::get_if<int32_t*>(&where)) **number = std::get<int32_t>(value);
-        if (auto* flag = std::get_if<bool*>(&where)) **flag = std::get<bool>(value);
-    }
-}
 
 }  // namespace skimmer::settings

@@ -1,10 +1,9 @@
 // What the settings dialogs share: the lengths their tables are laid out with, the number check
 // that refuses a value with a message and puts the focus back on its field, the rules that enable
-// and disable items as the user changes others, and a copy of the values a dialog binds, put back
-// when the user cancels.
+// and disable items as the user changes others.
 //
-// Contract: nothing here saves; the check shows its message in the plug-in's error box and moves
-// the focus only when the value is refused. The rules change items only through DM_ENABLE on a
+// Contract: nothing here saves; the check shows its message (ShowRefusal) and moves the focus
+// only when the value is refused. The rules change items only through DM_ENABLE on a
 // running dialog, or the DIF_DISABLE flag of items not yet shown. Nothing here throws.
 #pragma once
 
@@ -13,8 +12,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <variant>
 #include <vector>
 
 #include "dialogs/registered_dialog.h"
@@ -61,16 +58,5 @@ void FollowEnableRules(const dialogs::TRunningDialog& Running, HANDLE hDlg, int 
 // goes to FAR's default dialog procedure, whose answer is returned.
 LONG_PTR FollowRulesProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2, std::span<const TEnableRule> Rules);
 
-// The values of every setting a registered dialog binds, as they were when taken.
-class BoundValues {
-public:
-    explicit BoundValues(const dialogs::TRegisteredDialog& Dialog);
-    // Puts the taken values back into the settings (the dialog's items are not touched).
-    void restore() const;
-
-private:
-    using Value = std::variant<std::string, int32_t, bool>;
-    std::vector<std::pair<config::TConfigValuePtr, Value>> values_;
-};
 
 }  // namespace skimmer::settings

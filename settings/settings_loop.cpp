@@ -1,17 +1,17 @@
 #include "settings/settings_loop.h"
 
 #include "settings/settings_dialogs.h"
-#include "settings/dialog_support.h"
+#include "settings/settings_snapshot.h"
 
 namespace skimmer::settings {
 
 bool RunSettingsLoop(SettingsEnv& env, dialogs::TRegisteredDialog& dialog, const TSettingsRun& run) {
-    const BoundValues before(dialog);
+    const TSettingsSnapshot before(dialog);
     while (true) {
         if (run.beforeRun) run.beforeRun(dialog);
         const int result = dialogs::RunRegisteredDialog(*env.host, dialog, false, run.Cancel, 0, run.HelpTopic, run.Proc);
         if (result == -1 || result == run.Cancel) {
-            before.restore();
+            before.restore(*env.config);
             return false;
         }
         if (result == run.About) {

@@ -8,6 +8,7 @@
 #include "far/dialog.h"
 #include "lng/messages.h"
 #include "settings/dialog_support.h"
+#include "settings/settings_snapshot.h"
 #include "settings/settings_dialogs.h"
 
 namespace skimmer::settings {
@@ -50,11 +51,11 @@ bool sizeAccepted(SettingsEnv& env, dialogs::TRegisteredDialog& dialog) {
 
 // The column editor saves every setting when accepted: this dialog's values, not yet checked,
 // stay out of that save and come back afterwards.
-void runColumnEditorAside(SettingsEnv& env, const BoundValues& onEntry, const dialogs::TRegisteredDialog& dialog) {
-    const BoundValues pending(dialog);
-    onEntry.restore();
+void runColumnEditorAside(SettingsEnv& env, const TSettingsSnapshot& onEntry, const dialogs::TRegisteredDialog& dialog) {
+    const TSettingsSnapshot pending(dialog);
+    onEntry.restore(*env.config);
     RunColumnEditor(env);
-    pending.restore();
+    pending.restore(*env.config);
 }
 
 }  // namespace
@@ -113,13 +114,13 @@ bool showSearchWindowSettings(SettingsEnv& env) {
         platform::ShowErrorText(*env.host, error);
         return false;
     }
-    const BoundValues onEntry(dialog);
+    const TSettingsSnapshot onEntry(dialog);
     for (;;) {
         ApplyEnableRules(dialog, kWindowRules);
         const int result =
             dialogs::RunRegisteredDialog(*env.host, dialog, false, buttons.Cancel, 0, kHelpTopic, &windowSettingsProc);
         if (result == -1 || result == buttons.Cancel) {
-            onEntry.restore();
+            onEntry.restore(*env.config);
             return false;
         }
         if (result == buttons.About) {

@@ -226,6 +226,11 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
 // F9 while no search runs opens the settings dialog; accepting it reopens the window with the
 // new settings (here: no buttons) and the same lines, without searching again.
 TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
+    std::vector<int32_t> styles;
+    env.listColorsFor = [&styles](int32_t style) {
+        styles.push_back(style);  // the list's own colours (its empty rows, its scroll bar)
+        return std::array<uint16_t, 4>{0xF0, 0xF0, 0xF0, 0xF7};
+    };
     ui.events.type("rep");
     whenShown("Hits: 3", [&] {
         EXPECT_TRUE(screenHas("View")) << screen();
@@ -235,9 +240,14 @@ TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         *press = [this, self = std::weak_ptr(press), deadline] {
             if (screenHas("settings: search window")) {
-                ui.events.click(20 + 5, 3 + 16).click(20 + 5, 3 + 21);  // "SKSHideButtons", then OK
+                // "SKSHideButtons", the first "SKSStyle" option, then OK.
+                ui.events.click(20 + 5, 3 + 16).click(20 + 14, 3 + 11).click(20 + 5, 3 + 21);
                 whenShown("report.txt", [&] {
                     EXPECT_FALSE(screenHas("View")) << screen();
+                    int row = 0;
+                    while (row < 29 && ui.find(row, "report.txt") < 0) ++row;
+                    const auto attr = ui.attr(ui.find(row, "report.txt"), row);
+                    EXPECT_EQ(attr, 0xF0) << "the lines take the new style's fixed colours";
                     EXPECT_TRUE(screenHas("Hits: 3")) << screen();
                     ui.events.key(KEY_ESC);
                 });
@@ -256,6 +266,7 @@ TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
     config::TConfigValue hide = config::TConfigValue::boolean(false);
     config::getConfigValue(config, "SKSHideButtons", hide);
     EXPECT_TRUE(hide.BoolValue);
+    EXPECT_EQ(styles, std::vector<int32_t>{0});
 }
 
 struct BrokenEngineCase {

@@ -6,7 +6,7 @@
 
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -48,7 +48,7 @@ struct ColumnCase {
 
 void PrintTo(const ColumnCase& c, std::ostream* out) { *out << c.what; }
 
-class ColumnEditorTest : public test::EditorDialogTest, public ::testing::WithParamInterface<ColumnCase> {};
+class ColumnEditorTest : public test::SettingsDialogTest, public ::testing::WithParamInterface<ColumnCase> {};
 
 TEST_P(ColumnEditorTest, OnlyAnAcceptedValidLayoutIsSaved) {
     const ColumnCase& c = GetParam();
@@ -62,7 +62,7 @@ TEST_P(ColumnEditorTest, OnlyAnAcceptedValidLayoutIsSaved) {
     EXPECT_EQ(RunColumnEditor(env), c.accepted);
     const std::vector<TConfigValue> expected = {TConfigValue::str(c.columns), TConfigValue::str(c.widths),
                                                 TConfigValue::boolean(c.builtInAfter)};
-    auto values = [](const test::EditorStore& s) {
+    auto values = [](const test::SettingsStore& s) {
         return std::vector<TConfigValue>{s.get("SKSFIColumns"), s.get("SKSFIWidths"), s.get("SKSFIDontUse")};
     };
     EXPECT_EQ(values(*store), expected);

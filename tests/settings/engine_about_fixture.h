@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings::test {
 
@@ -16,7 +16,7 @@ inline std::string slurp(const std::filesystem::path& file) {
     return bytes.str();
 }
 
-class EngineAboutTest : public EditorDialogTest {
+class EngineAboutTest : public SettingsDialogTest {
 protected:
     EngineAboutTest() { env.FarVersion = host.farVersion; }
     void set(const char* name, const config::TConfigValue& value) {

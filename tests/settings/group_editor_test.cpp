@@ -6,7 +6,7 @@
 
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -14,28 +14,12 @@ namespace {
 using config::TSKSSortGroup;
 using Script = std::function<void(host::ui::test::ScriptedEvents&)>;
 
-struct FitCase {
-    std::string text;
-    size_t width;
-    std::string fitted;
-};
-
-class FitTextTest : public ::testing::TestWithParam<FitCase> {};
-
-TEST_P(FitTextTest, PadsShortTextsAndCutsLongOnesWithAnEllipsis) {
-    EXPECT_EQ(FitText(GetParam().text, GetParam().width), GetParam().fitted);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, FitTextTest, ::testing::Values(
-    FitCase{"Docs", 8, "Docs    "},
-    FitCase{"exactly8", 8, "exactly8"},
-    FitCase{"A name of 25 characters.", 20, "A name of 25 char..."},
-    FitCase{"Ünïcödé names count", 10, "Ünïcödé..."},  // characters, not bytes
-    FitCase{"", 3, "   "}));
-
+// Both columns keep their width in characters: a long name is cut with "...", a short one padded.
 TEST(GroupMenuText, KeepsTheNameColumnTwentyWideWhateverTheName) {
     const std::string line = GroupMenuText({.Name = std::string(25, 'n'), .Kind = "kind:doc", .Ext = "", .Max = 0});
     EXPECT_EQ(line, std::string(17, 'n') + "... \u2502\"kind:doc\"" + std::string(30, ' '));
+    EXPECT_EQ(GroupMenuText({.Name = "Ünïcödé", .Kind = "", .Ext = "", .Max = 0}),
+              "Ünïcödé" + std::string(13, ' ') + " \u2502\"\"" + std::string(38, ' '));
 }
 
 // One session of the list editor: the groups it starts with, what the user does, what is left.
@@ -59,7 +43,7 @@ std::vector<std::string> describe(const config::TSKSSortGroups& groups) {
     return out;
 }
 
-class GroupEditorTest : public test::EditorDialogTest, public ::testing::WithParamInterface<GroupCase> {
+class GroupEditorTest : public test::SettingsDialogTest, public ::testing::WithParamInterface<GroupCase> {
 protected:
     void start(const std::vector<std::string>& names) {
         store->groups = {};

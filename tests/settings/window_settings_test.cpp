@@ -3,12 +3,10 @@
 // buttons, and that only an accepted dialog reaches the disk.
 #include "settings/window_settings.h"
 
-#include <cerrno>
-
 #include "dialogs/registered_dialog.h"
 #include "far/keys.h"
 #include "settings/settings_dialogs.h"
-#include "tests/settings/editor_fixture.h"
+#include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings {
 namespace {
@@ -26,7 +24,7 @@ struct Place {
     int x, y;
 };
 
-class WindowSettingsTable : public test::EditorDialogTest, public ::testing::WithParamInterface<Place> {
+class WindowSettingsTable : public test::SettingsDialogTest, public ::testing::WithParamInterface<Place> {
 protected:
     void SetUp() override {
         std::string error;
@@ -108,7 +106,7 @@ struct Session {
 
 void PrintTo(const Session& c, std::ostream* out) { *out << c.what; }
 
-class WindowSettingsSession : public test::EditorDialogTest, public ::testing::WithParamInterface<Session> {};
+class WindowSettingsSession : public test::SettingsDialogTest, public ::testing::WithParamInterface<Session> {};
 
 Script click(int x, int y) {
     return [x, y](auto& e) { e.click(kLeft + x, y); };
@@ -184,18 +182,6 @@ INSTANTIATE_TEST_SUITE_P(Sessions, WindowSettingsSession, ::testing::Values(
             both(retype(13, 7, "3"), click(20, 13)), "Codes: N name", [](auto& e) { e.key(KEY_ENTER).key(KEY_ESC); },
             {{"SKSWindowHeight", text("23")}}, false}),
     [](const auto& info) { return info.param.what; });
-
-TEST_F(WindowSettingsSession, ASaveTheDiskRefusesIsReportedOnceAndTheValuesStayInMemory) {
-    config::configSaveValues(store->config);
-    const std::string before = onDisk();
-    faults.failCall(1, ENOSPC, false, skimmer::test::FsOp::Write);
-    click(5, 16)(ui.events);
-    kOk(ui.events);
-    EXPECT_TRUE(RunSearchWindowSettings(env));
-    EXPECT_EQ(store->errors.size(), 1u);
-    EXPECT_EQ(store->get("SKSHideButtons"), kOn);
-    EXPECT_EQ(onDisk(), before);
-}
 
 }  // namespace
 }  // namespace skimmer::settings

@@ -1,4 +1,4 @@
-// The group and column editors headless: the host's own dialog engine, menus and messages draw into a cell
+// The settings dialogs headless: the host's own dialog engine, menus and messages draw into a cell
 // buffer and take scripted keys; language strings come from the scriptable test host; the
 // settings live in a real hive file behind a fault-injecting file system, so a test sees what
 // reached the disk and can make the disk refuse.
@@ -29,8 +29,8 @@ namespace skimmer::settings::test {
 namespace fs = std::filesystem;
 
 // The plug-in's settings and groups as one start of it reads them from the hive file.
-struct EditorStore {
-    EditorStore(const fs::path& file, os::FileSystem* files) {
+struct SettingsStore {
+    SettingsStore(const fs::path& file, os::FileSystem* files) {
         hive = std::make_unique<os::Hive>(file, files, [](const std::string&) {});
         registry = std::make_unique<platform::HiveRegistry>(*hive);
         config.location_ = config::settingsLocation(registry.get(), "Software\\Far\\Plugins");
@@ -55,9 +55,9 @@ struct FixedConsole : platform::Console {
     std::optional<platform::ConsoleSize> size = platform::ConsoleSize{80, 25};
 };
 
-class EditorDialogTest : public ::testing::Test {
+class SettingsDialogTest : public ::testing::Test {
 protected:
-    EditorDialogTest() : faults(os::realFileSystem()) {
+    SettingsDialogTest() : faults(os::realFileSystem()) {
         fs::create_directories(file().parent_path());
         PluginStartupInfo info = host.startupInfo();
         info.DialogEx = host::ui::DialogEx;
@@ -70,7 +70,7 @@ protected:
     }
     // A new start of the plug-in over the same file.
     void reopen() {
-        store = std::make_unique<EditorStore>(file(), &faults);
+        store = std::make_unique<SettingsStore>(file(), &faults);
         env.host = &tables;
         env.config = &store->config;
         env.groups = &store->groups;
@@ -85,7 +85,7 @@ protected:
         return bytes.str();
     }
     // What a fresh start of the plug-in would read.
-    EditorStore fresh() const { return EditorStore(file(), &os::realFileSystem()); }
+    SettingsStore fresh() const { return SettingsStore(file(), &os::realFileSystem()); }
     std::string screen() {
         std::string all;
         for (int y = 0; y < 25; ++y) all += ui.row(y) + "\n";
@@ -103,7 +103,7 @@ protected:
     skimmer::test::FaultFileSystem faults;
     platform::HostTables tables;
     FixedConsole console;
-    std::unique_ptr<EditorStore> store;
+    std::unique_ptr<SettingsStore> store;
     SettingsEnv env;
 };
 
