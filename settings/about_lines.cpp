@@ -1,5 +1,7 @@
 #include "settings/about_lines.h"
 
+#include <algorithm>
+
 #include "engines/engine_select.h"
 #include "engines/l32_engine.h"
 #include "engines/wds_engine.h"

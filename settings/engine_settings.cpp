@@ -4,6 +4,7 @@
 #include "engines/engine_select.h"
 #include "lng/messages.h"
 #include "results/text_trunc.h"
+#include "settings/dialog_support.h"
 #include "settings/settings_dialogs.h"
 #include "settings/settings_loop.h"
 
@@ -15,27 +16,18 @@ constexpr const char* kEngineSetting = "ESKSSearchEngine";
 constexpr const char* kPathSetting = "ESKSLocate32Path";
 constexpr const char* kPathLabel = "LLocate32Path";
 constexpr int kIndexOption = 0;
-constexpr int kLocateOption = 1;
 
-// The folder and its label are of use only with the locate engine.
-void followEngineChoice(dialogs::TRegisteredDialog& dialog) {
-    const bool locate = SelectedOption(dialog, kEngineSetting) != kIndexOption;
-    SetItemDisabled(dialog, kPathLabel, !locate);
-    SetItemDisabled(dialog, kPathSetting, !locate);
-}
+// The folder and its label are of use only with the locate engine: greyed out while the index
+// engine's option is the chosen one (a value that picks no option counts as locate, as it does
+// for the search).
+const TEnableRule kEngineRules[] = {
+    {.Controller = kEngineSetting, .Option = kIndexOption, .EnableWhenOn = false, .Dependents = {kPathLabel, kPathSetting}},
+};
+
+void followEngineChoice(dialogs::TRegisteredDialog& dialog) { ApplyEnableRules(dialog, kEngineRules); }
 
 LONG_PTR FARAPI engineDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
-    const dialogs::TRunningDialog* running = dialogs::RunningRegisteredDialog();
-    if (!running) return 0;
-    // The option that is being chosen (Param2 1) says which engine; the one being left (0) not.
-    if (Msg == DN_BTNCLICK && Param2 != 0) {
-        const int option = dialogs::RadioOptionByName(*running->Dialog, kEngineSetting, Param1);
-        if (option == kIndexOption || option == kLocateOption) {
-            EnableRunningItem(*running, hDlg, kPathLabel, option == kLocateOption);
-            EnableRunningItem(*running, hDlg, kPathSetting, option == kLocateOption);
-        }
-    }
-    return running->Host->StartupInfo.DefDlgProc(hDlg, Msg, Param1, Param2);
+    return FollowRulesProc(hDlg, Msg, Param1, Param2, kEngineRules);
 }
 
 }  // namespace

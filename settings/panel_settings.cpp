@@ -39,32 +39,31 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-void followGroupChoice(dialogs::TRegisteredDialog& dialog) {
-    SetItemDisabled(dialog, kCustomButton, SelectedOption(dialog, kGroupSetting) != kUserGroupsOption);
-}
+// "BCustom" edits the user groups, so it is of use only while they are the chosen grouping.
+const TEnableRule kPanelRules[] = {
+    {.Controller = kGroupSetting, .Option = kUserGroupsOption, .EnableWhenOn = true, .Dependents = {kCustomButton}},
+};
+
+void followGroupChoice(dialogs::TRegisteredDialog& dialog) { ApplyEnableRules(dialog, kPanelRules); }
 
 LONG_PTR FARAPI panelDialogProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
-    const dialogs::TRunningDialog* running = dialogs::RunningRegisteredDialog();
-    if (!running) return 0;
-    if (Msg == DN_BTNCLICK && Param2 == 1) {
-        const int option = dialogs::RadioOptionByName(*running->Dialog, kGroupSetting, Param1);
-        if (option >= 0) EnableRunningItem(*running, hDlg, kCustomButton, option == kUserGroupsOption);
-    }
-    return running->Host->StartupInfo.DefDlgProc(hDlg, Msg, Param1, Param2);
+    return FollowRulesProc(hDlg, Msg, Param1, Param2, kPanelRules);
 }
 
 // GetPluginInfo reads the number from the text's leading digits, so anything else in the field
 // would silently become another number (letters: 0; " 7": 0): only blanks around the digits are
-// forgiven, and dropped before the text is stored.
+// forgiven, and dropped before the text is stored. A table without the setting has nothing to
+// check (the store has reported the unknown name).
 bool checkDriveMenuNumber(const platform::HostTables& host, dialogs::TRegisteredDialog& dialog,
                           config::TRegistryConfig& config) {
     config::TConfigValue letter;
-    if (!config::getConfigValue(config, kLetterSetting, letter)) return false;
+    if (!config::getConfigValue(config, kLetterSetting, letter)) return true;
     const std::string trimmed(trimBlanks(letter.StrValue));
     if (!trimmed.empty() &&
         !checkNumberSetting(host, dialog, kLetterSetting, "LHotkey", kDriveMenuNumberLow, kDriveMenuNumberHigh))
         return false;
-    return config::setConfigValue(config, kLetterSetting, config::TConfigValue::str(trimmed));
+    config::setConfigValue(config, kLetterSetting, config::TConfigValue::str(trimmed));
+    return true;
 }
 
 }  // namespace

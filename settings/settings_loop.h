@@ -34,11 +34,4 @@ struct TSettingsRun {
 // True when the user accepted (whether or not the disk took the save).
 bool RunSettingsLoop(SettingsEnv& env, dialogs::TRegisteredDialog& dialog, const TSettingsRun& run);
 
-// Sets or clears DIF_DISABLE on the item bound to `name` (before a run).
-void SetItemDisabled(dialogs::TRegisteredDialog& dialog, std::string_view name, bool disabled);
-// DM_ENABLE on the running dialog's item bound to `name`.
-void EnableRunningItem(const dialogs::TRunningDialog& running, HANDLE hDlg, std::string_view name, bool enabled);
-// Which option of the radio group bound to `name` is selected in the items, -1 for none.
-int SelectedOption(const dialogs::TRegisteredDialog& dialog, std::string_view name);
-
 }  // namespace skimmer::settings

@@ -62,19 +62,6 @@ INSTANTIATE_TEST_SUITE_P(Systems, OsDisplayName, ::testing::Values(
 
 // ---- The item table ----
 
-struct Item {
-    int type;
-    int x1, y1;
-    DWORD flags;
-    std::string text;
-    bool operator==(const Item&) const = default;
-};
-
-void PrintTo(const Item& item, std::ostream* out) {
-    *out << "{" << item.type << ", " << item.x1 << ", " << item.y1 << ", 0x" << std::hex << item.flags << std::dec
-         << ", \"" << item.text << "\"}";
-}
-
 TEST(AboutTable, ItemsStandWhereTheBoxPutsThemWithThePalettesColours) {
     std::vector<uint8_t> palette(farapi::kFarDefaultPalette.begin(), farapi::kFarDefaultPalette.end());
     palette[COL_DIALOGDISABLED] = 0x5A;
@@ -91,12 +78,7 @@ TEST(AboutTable, ItemsStandWhereTheBoxPutsThemWithThePalettesColours) {
         ASSERT_TRUE(dialogs::RegisterDialog(dialog, none, AboutDescription(texts, palette, ok), error)) << error;
         EXPECT_EQ(dialog.Items[0].X2, 48);
         EXPECT_EQ(dialog.Items[0].Y2, 20);
-        std::vector<Item> items;
-        for (size_t i = 1; i < dialog.Items.size(); ++i) {
-            const FarDialogItem& it = dialog.Items[i];
-            items.push_back({it.Type, it.X1, it.Y1, it.Flags, it.Data});
-        }
-        const std::vector<Item> expected = {
+        const std::vector<test::ItemRow> expected = {
             {DI_DOUBLEBOX, 3, 1, 0, "Skimmer"},
             {DI_TEXT, 6, 3, plain, "Skimmer v1.07-SR1 BETA"},
             {DI_TEXT, 0, 8, DIF_BOXCOLOR | DIF_SEPARATOR, ""},
@@ -110,7 +92,7 @@ TEST(AboutTable, ItemsStandWhereTheBoxPutsThemWithThePalettesColours) {
             {DI_TEXT, 13, 14, 0, "3"},
             {DI_BUTTON, 6, 16, 0, "O&K"},
         };
-        EXPECT_EQ(items, expected);
+        EXPECT_EQ(test::itemRows(dialog), expected);
         EXPECT_EQ(ok, 11);
         EXPECT_EQ(dialogs::ItemIndexByName(dialog, "BOK"), 11);
     }

@@ -3,8 +3,11 @@
 // one value as a fresh start would read it, and the language texts by number.
 #pragma once
 
+#include <ostream>
 #include <string>
+#include <vector>
 
+#include "dialogs/registered_dialog.h"
 #include "tests/settings/settings_fixture.h"
 
 namespace skimmer::settings::test {
@@ -14,6 +17,31 @@ inline std::string slurp(const std::filesystem::path& file) {
     std::stringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+// One FAR item as the item tables give it: kind, place, flags, text, initial state.
+struct ItemRow {
+    int type;
+    int x1, y1;
+    DWORD flags;
+    std::string text;
+    int selected = 0;
+    bool operator==(const ItemRow&) const = default;
+};
+
+inline void PrintTo(const ItemRow& item, std::ostream* out) {
+    *out << "{" << item.type << ", " << item.x1 << ", " << item.y1 << ", 0x" << std::hex << item.flags << std::dec
+         << ", \"" << item.text << "\", " << item.selected << "}";
+}
+
+// The dialog's real items (the header left out).
+inline std::vector<ItemRow> itemRows(const dialogs::TRegisteredDialog& dialog) {
+    std::vector<ItemRow> rows;
+    for (size_t i = 1; i < dialog.Items.size(); ++i) {
+        const FarDialogItem& it = dialog.Items[i];
+        rows.push_back({it.Type, it.X1, it.Y1, it.Flags, it.Data, it.Selected});
+    }
+    return rows;
 }
 
 class EngineAboutTest : public SettingsDialogTest {
