@@ -10,30 +10,34 @@
 
 namespace skimmer::os {
 
-// The view that reads see is the file's content (HiveStore::base) with our unsaved changes
-// replayed on top; the change log is what each commit merges onto a freshly read file.
+// The view that reads see is the store's tree: the file's content with our unsaved changes applied
+// in place. The change log is what a commit replays when another process replaced the file
+// meanwhile; the undo records take a discarded batch's changes back without a copy of the tree
+// (a tree of thousands of keys must not be copied on every save).
 struct Hive::Impl {
     Impl(std::filesystem::path file, FileSystem& fs, std::function<void(const std::string&)> report)
-        : store(std::move(file), fs, std::move(report), systemClock()) {}
+        : store(std::move(file), fs, std::move(report), systemClock()),
+          replay([this](HiveKey& fresh) { replayOnto(fresh); }) {}
 
     // Inside a batch the view is the file as it was when the batch began plus the batch's own
     // changes: one look at the file per batch, not one per access (a tree of thousands of keys is
     // read and written in one batch).
     const HiveKey& current() {
-        if (batchDepth > 0 && viewValid) return view;
-        if (store.refresh() || !viewValid) rebuild();
-        return view;
-    }
-    void rebuild() {
-        ++generation;
-        view = store.base();
-        for (const HiveChange& change : pending) applyChange(view, change);
+        if (batchDepth > 0 && viewValid) return store.base();
+        store.refresh(replay);
         viewValid = true;
+        return store.base();
+    }
+    // A fresh read of the file: our changes go back on top, with undo records that fit it.
+    void replayOnto(HiveKey& fresh) {
+        ++generation;
+        undo.clear();
+        for (const HiveChange& change : pending) undo.push_back(applyChangeUndoable(fresh, change));
     }
     RegStatus change(HiveChange change) {
         current();
         ++generation;
-        applyChange(view, change);
+        undo.push_back(applyChangeUndoable(store.edit(), change));
         pending.push_back(std::move(change));
         return batchDepth > 0 ? RegStatus{} : flush();
     }
@@ -41,17 +45,22 @@ struct Hive::Impl {
         if (pending.empty()) return {};
         std::string error;
         bool applied = false;
-        const bool ok = store.commit(pending, error, applied);
+        const bool ok = store.commit(replay, error, applied);
+        ++generation;
         if (applied) {
             pending.clear();
-            rebuild();
+            undo.clear();
         }
         return ok ? RegStatus{} : RegStatus{false, error};
     }
     void rollback(size_t mark) {
         if (mark >= pending.size()) return;  // nothing to undo: the view is still right
-        pending.resize(mark);
-        rebuild();
+        ++generation;
+        while (pending.size() > mark) {
+            undoChange(store.edit(), pending.back(), std::move(undo.back()));
+            pending.pop_back();
+            undo.pop_back();
+        }
     }
     // The last key looked up is remembered until the view changes: a key's values are usually
     // read one after another, and each lookup would otherwise fold and walk the whole path.
@@ -77,8 +86,9 @@ struct Hive::Impl {
     }
 
     HiveStore store;
+    HiveStore::Replay replay;
     std::vector<HiveChange> pending;
-    HiveKey view;
+    std::vector<HiveUndo> undo;  // one per pending change
     bool viewValid = false;
     int batchDepth = 0;
     uint64_t generation = 1;  // changes whenever the view may have moved or lost a key
