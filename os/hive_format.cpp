@@ -34,19 +34,18 @@ void appendHexByte(std::string& out, char prefix, unsigned char byte) {
     out.push_back(kHex[byte & 15]);
 }
 
-// Escapes bytes that would break the line structure or are not valid UTF-8. `special` lists the
+// Escapes bytes that would break the line structure or are not valid UTF-8. `special` tells the
 // printable ASCII characters that must be escaped too; `escapeAscii` writes the escape of a
 // special character or of a control byte, or returns false to have it written as `prefix` + hex.
-template <typename EscapeAscii>
-void escapeBytes(std::string_view text, std::string& out, char prefix, std::string_view special,
-                 EscapeAscii escapeAscii) {
+template <typename Special, typename EscapeAscii>
+void escapeBytes(std::string_view text, std::string& out, char prefix, Special special, EscapeAscii escapeAscii) {
     for (size_t i = 0; i < text.size();) {
         // The run of printable ASCII that needs no escape, nearly all of a name or a text, goes in
         // at once.
         size_t end = i;
         while (end < text.size()) {
             const auto c = static_cast<unsigned char>(text[end]);
-            if (c < 0x20 || c >= 0x7F || special.find(static_cast<char>(c)) != std::string_view::npos) break;
+            if (c < 0x20 || c >= 0x7F || special(c)) break;
             ++end;
         }
         out.append(text.substr(i, end - i));
@@ -71,7 +70,8 @@ void escapeBytes(std::string_view text, std::string& out, char prefix, std::stri
 
 void appendQuoted(std::string_view text, std::string& out) {
     out.push_back('"');
-    escapeBytes(text, out, '\\', "\\\"", [](unsigned char c, std::string& o) {
+    const auto special = [](unsigned char c) { return c == '\\' || c == '"'; };
+    escapeBytes(text, out, '\\', special, [](unsigned char c, std::string& o) {
         switch (c) {
             case '\\': o += "\\\\"; return true;
             case '"': o += "\\\""; return true;
@@ -86,7 +86,8 @@ void appendQuoted(std::string_view text, std::string& out) {
 
 void appendComponent(std::string_view name, std::string& out) {
     // Every special character and control byte of a key name is written as %HH.
-    escapeBytes(name, out, '%', "%[]\\", [](unsigned char, std::string&) { return false; });
+    const auto special = [](unsigned char c) { return c == '%' || c == '[' || c == ']' || c == '\\'; };
+    escapeBytes(name, out, '%', special, [](unsigned char, std::string&) { return false; });
 }
 
 void appendValue(const HiveValue& value, std::string& out) {
@@ -364,6 +365,7 @@ HiveParse Parser::run() {
             break;
         }
     }
+    sectioned_.reserve(body.size() / 256);  // about one key in so many bytes of a typical hive
     size_t start = 0;
     while (start < body.size()) {
         ++lineNo_;
