@@ -13,6 +13,7 @@
 #include "far/messages.h"
 #include "far/panel.h"
 #include "search/open_hit.h"
+#include "search/send_to_temp_panel.h"
 #include "search/window_layout.h"
 #include "search/window_search.h"
 
@@ -240,8 +241,11 @@ bool SearchWindow::afterClose() {
             }
             return false;
         case kActionTempPanel:
+            Reopen = false;
+            if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
+            return false;
         case kActionSettings:
-            // The Temporary Panel and the settings dialog are not offered yet: leave.
+            // The settings dialog is not offered yet: leave.
             return false;
         default: return false;
     }
@@ -413,8 +417,8 @@ void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
 }
 
 void SearchWindow::closeFor(HANDLE dlg, int action) {
-    // The Temporary Panel (5) and the settings dialog (7) are not offered yet.
-    if (action == kActionTempPanel || action == kActionSettings) return;
+    // The settings dialog (7) is not offered yet.
+    if (action == kActionSettings) return;
     if (action == kActionFullInfo && thread_->searching()) return;
     thread_->suspend();
     Reopen = true;

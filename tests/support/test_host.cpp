@@ -68,6 +68,7 @@ int FARAPI hostDialogEx(int number, int x1, int y1, int x2, int y2, const char* 
     TestHost& host = TestHost::current();
     HostCall call = dialogCall("DialogEx", number, x1, y1, x2, y2, help, items, count);
     host.record(call);
+    if (host.editDialogItems && !host.dialogAnswers().empty()) host.editDialogItems(items, count);
     return host.nextAnswer(host.dialogAnswers(), call);
 }
 
@@ -112,6 +113,7 @@ INT_PTR FARAPI hostAdvControl(int number, int command, void* param) {
         for (int i = 0; i < keys->Count && keys->Sequence; ++i) call.args.push_back(keys->Sequence[i]);
     }
     host.record(call);
+    if (command == ACTL_KEYMACRO) return host.acceptMacros ? TRUE : FALSE;
     if (command != ACTL_GETFARVERSION) return 0;
     if (param) *static_cast<DWORD*>(param) = host.farVersion;
     return static_cast<INT_PTR>(host.farVersion);

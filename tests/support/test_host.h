@@ -12,7 +12,9 @@
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
 //   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
-//   sequences are recorded with their calls; SendDlgMessage answers through `dialogMessages`
+//   sequences are recorded with their calls; ACTL_KEYMACRO answers `acceptMacros` (FAR: TRUE
+//   for a macro it parsed); DialogEx lets `editDialogItems` change the items before a scripted
+//   answer, as a user would before closing; SendDlgMessage answers through `dialogMessages`
 //   when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
@@ -63,6 +65,10 @@ public:
     // When set, SendDlgMessage (after recording the call) answers with this: a test plays the
     // running dialog the plug-in talks to.
     std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
+
+    // When set, DialogEx hands it the items before a scripted answer (ticking a box, typing).
+    std::function<void(FarDialogItem* items, int count)> editDialogItems;
+    bool acceptMacros = true;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
