@@ -1,6 +1,7 @@
 // Control: FAR's file panel and command line as plug-ins see them. One small handler per FCTL_*
-// command, found through a table. The host has one file panel; the "another panel" commands answer
-// FALSE because there is no passive panel to act on.
+// command, found through a table. The host has one panel place; the "another panel" commands answer
+// FALSE because there is no passive panel to act on. While the temporary panel is open it is the
+// panel these commands see (a plug-in panel, as FAR reports one), with the file panel's folder.
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -49,9 +50,10 @@ int panelInfo(Manager& m, void* param, bool withItems) {
     if (param == nullptr) return FALSE;
     auto* info = static_cast<PanelInfo*>(param);
     *info = PanelInfo{};
-    FilePanel& panel = m.panel();
+    const PanelList& panel = m.activePanel();
     const Rect area = m.panelArea();
     info->PanelType = PTYPE_FILEPANEL;
+    info->Plugin = m.tempPanel() != nullptr ? TRUE : FALSE;
     info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
@@ -60,7 +62,7 @@ int panelInfo(Manager& m, void* param, bool withItems) {
     info->Focus = TRUE;
     info->ViewMode = 2;
     info->SortMode = SM_NAME;
-    copyString(info->CurDir, sizeof info->CurDir, panel.dir().string());
+    copyString(info->CurDir, sizeof info->CurDir, m.panel().dir().string());
     if (withItems) {
         gPanelItems.clear();
         for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
@@ -92,9 +94,10 @@ int setCmdLine(Manager& m, void* param, bool insert) {
 int redrawPanel(Manager& m, void* param) {
     if (param != nullptr) {
         const auto* r = static_cast<const PanelRedrawInfo*>(param);
-        m.panel().moveTo(r->CurrentItem);
-        m.panel().setTop(r->TopPanelItem);
-        m.panel().moveTo(r->CurrentItem);
+        PanelList& panel = m.activePanel();
+        panel.moveTo(r->CurrentItem);
+        panel.setTop(r->TopPanelItem);
+        panel.moveTo(r->CurrentItem);
     }
     m.repaint();
     return TRUE;

@@ -6,6 +6,7 @@
 
 #include "host/app/display_name.h"
 #include "host/app/host_services.h"
+#include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
@@ -40,7 +41,10 @@ Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(co
 
 bool Manager::openFolder(const std::string& dir) {
     std::string error;
-    if (panel_.open(dir, error)) return true;
+    if (panel_.open(dir, error)) {
+        closeTempPanel();
+        return true;
+    }
     showError(error);
     return false;
 }
@@ -80,35 +84,121 @@ void Manager::handleKey(k::Code key) {
         case k::F(3): viewOrEditCurrent(false); return;
         case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:
-            if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..")
+            if (temp_) {
+                if (const std::string path = currentPath(); !path.empty())
+                    commandLine_.insert(os::shellQuote({path}) + " ");
+            } else if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..") {
                 commandLine_.insert(os::shellQuote({e->name}) + " ");
+            }
             return;
         default: break;
     }
+    if (temp_ && handleTempPanelKey(key)) return;
     if (handlePanelKey(key)) return;
     commandLine_.handleKey(key);
 }
 
 bool Manager::handlePanelKey(k::Code key) {
     const bool lineEmpty = commandLine_.text().empty();
-    const int page = std::max(1, panel_.pageRows() - 1);
+    PanelList& panel = activePanel();
+    const int page = std::max(1, panel.pageRows() - 1);
     switch (key) {
-        case k::UP: panel_.move(-1); return true;
-        case k::DOWN: panel_.move(1); return true;
-        case k::PGUP: panel_.move(-page); return true;
-        case k::PGDN: panel_.move(page); return true;
-        case k::HOME: if (!lineEmpty) return false; panel_.moveTo(0); return true;
+        case k::UP: panel.move(-1); return true;
+        case k::DOWN: panel.move(1); return true;
+        case k::PGUP: panel.move(-page); return true;
+        case k::PGDN: panel.move(page); return true;
+        case k::HOME: if (!lineEmpty) return false; panel.moveTo(0); return true;
         case k::END:
             if (!lineEmpty) return false;
-            panel_.moveTo(static_cast<int>(panel_.entries().size()) - 1);
+            panel.moveTo(static_cast<int>(panel.entries().size()) - 1);
             return true;
         default: return false;
     }
 }
 
+// The keys that mean something else on the temporary panel; the rest go on as on the file panel.
+bool Manager::handleTempPanelKey(k::Code key) {
+    const bool lineEmpty = commandLine_.text().empty();
+    switch (key) {
+        case k::kCtrl | k::PGUP: goToCurrentFile(); return true;
+        case k::ESC:
+            if (!lineEmpty) return false;  // Esc clears the line first
+            closeTempPanel();
+            return true;
+        default: return false;
+    }
+}
+
+std::string Manager::currentPath() const {
+    if (temp_) return temp_->currentPath();
+    const PanelEntry* e = panel_.currentEntry();
+    return e == nullptr || e->name == ".." ? std::string() : (panel_.dir() / e->name).string();
+}
+
+bool Manager::openTempPanel(const std::string& line) {
+    if (!tempPanelPrefix_ || line.find(':') == std::string::npos) return false;
+    std::string error;
+    const std::optional<std::string> file = tempPanelCommand(line, tempPanelPrefix_(), error);
+    if (!file) return false;
+    if (!error.empty()) {
+        showError(error);
+        return true;
+    }
+    const std::string path = file->front() == '/' ? *file : (panel_.dir() / *file).string();
+    auto panel = std::make_unique<TempPanel>();
+    if (!panel->load(path, error)) showError(error);
+    else temp_ = std::move(panel);
+    return true;
+}
+
+// Enter on the temporary panel: ".." and folders go back to the file panel (the folder opened
+// there); files run or open as on the file panel; a missing one is said.
+void Manager::enterTempEntry() {
+    const PanelEntry* e = temp_->currentEntry();
+    if (e == nullptr) return;
+    if (temp_->current() == 0) {
+        closeTempPanel();
+        return;
+    }
+    const std::string path = e->name;
+    std::string error;
+    if (e->isMissing) {
+        showError(displayName(path) + " does not exist");
+    } else if (e->isDir) {
+        if (panel_.open(path, error)) closeTempPanel();
+        else showError(error);
+    } else if (e->isExecutable) {
+        runInTerminal({path}, prompt() + os::shellQuote({path}));
+    } else {
+        openWithDefault(path);
+    }
+}
+
+// Ctrl+PgUp: the file panel goes to the current file's folder with the cursor on it, and the
+// temporary panel closes; on ".." it just closes.
+void Manager::goToCurrentFile() {
+    const std::string path = currentPath();
+    if (path.empty()) {
+        closeTempPanel();
+        return;
+    }
+    const std::filesystem::path file(path);
+    std::string error;
+    if (!panel_.open(file.parent_path().empty() ? std::filesystem::path("/") : file.parent_path(), error)) {
+        showError(error);
+        return;
+    }
+    panel_.setCurrent(file.filename().string());
+    closeTempPanel();
+}
+
 void Manager::enter() {
     if (!commandLine_.text().empty()) {
         runCommandLine();
+        return;
+    }
+    if (temp_) {
+        enterTempEntry();
         return;
     }
     const PanelEntry* e = panel_.currentEntry();
@@ -131,14 +221,21 @@ void Manager::openCurrent() {
         runCommandLine();
         return;
     }
-    const PanelEntry* e = panel_.currentEntry();
-    if (e != nullptr && e->name != "..") openWithDefault((panel_.dir() / e->name).string());
+    if (temp_ && temp_->currentEntry() && temp_->currentEntry()->isMissing) {
+        showError(displayName(currentPath()) + " does not exist");
+        return;
+    }
+    if (const std::string path = currentPath(); !path.empty()) openWithDefault(path);
 }
 
 void Manager::viewOrEditCurrent(bool edit) {
-    const PanelEntry* e = panel_.currentEntry();
-    if (e == nullptr || e->isDir) return;
-    const std::string path = (panel_.dir() / e->name).string();
+    const PanelEntry* e = activePanel().currentEntry();
+    const std::string path = currentPath();
+    if (e == nullptr || e->isDir || path.empty()) return;
+    if (e->isMissing) {
+        showError(displayName(path) + " does not exist");
+        return;
+    }
     if (edit) Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
     else Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
     updatePanel();
@@ -151,6 +248,7 @@ void Manager::runCommandLine() {
     // raise (a message box, a program on the terminal), so that a message never stands over a
     // command that has already run, as when the keys that ran it were posted with no redraw.
     repaint();
+    if (openTempPanel(line)) return;
     os::RealPathQuery files;
     const os::CommandLineTarget target = classifyTypedLine(line, panel_.dir().string(), files);
     switch (target.action) {
@@ -224,13 +322,13 @@ std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title
 
 void Manager::mouse(const term::MouseEvent& m) {
     if (m.flags == term::kMouseWheeled) {
-        panel_.move(m.wheel > 0 ? -1 : 1);
+        activePanel().move(m.wheel > 0 ? -1 : 1);
         return;
     }
     if ((m.flags & ~term::kDoubleClick) == 0 && (m.buttons & term::kLeftButton)) {
-        const int index = panel_.indexAt(m.x, m.y);
+        const int index = activePanel().indexAt(m.x, m.y);
         if (index < 0) return;
-        panel_.moveTo(index);
+        activePanel().moveTo(index);
         if (m.flags & term::kDoubleClick) enter();  // a double click is Enter, as in FAR
     }
 }
@@ -242,7 +340,7 @@ bool Manager::runPosted() {
     switch (action->kind) {
         case services::MacroAction::Key: handleKey(static_cast<k::Code>(action->key)); break;
         case services::MacroAction::Text: commandLine_.insert(action->text); break;
-        case services::MacroAction::SetPanelPos: panel_.setCurrent(action->text); break;
+        case services::MacroAction::SetPanelPos: activePanel().setCurrent(action->text); break;
     }
     return true;
 }
@@ -255,10 +353,16 @@ void Manager::repaint() {
 
 bool Manager::setPanelDir(const std::string& dir) {
     std::string error;
-    return panel_.open(dir, error);
+    if (!panel_.open(dir, error)) return false;
+    closeTempPanel();
+    return true;
 }
 
 void Manager::updatePanel() {
+    if (temp_) {
+        temp_->reload();
+        return;
+    }
     std::string error;
     if (!panel_.reload(error)) showError(error);
 }
@@ -276,7 +380,7 @@ void Manager::paint() {
     b.setCursor(0, 0, false);
     if (h >= 3) {
         panelArea_ = {0, 0, w - 1, h - 3};
-        panel_.draw(b, panelArea_, true);
+        activePanel().draw(b, panelArea_, true);
     }
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);

@@ -13,10 +13,17 @@
 //   key from the terminal, once the plug-in has returned.
 // - A command line runs through the user's $SHELL with the terminal handed over; a line that is
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
+// - A line `<prefix>:<list file>` (the Temporary Panel's prefix, read when such a line runs) opens
+//   the temporary panel over the file panel instead: the panel keys act on it; Enter, Shift+Enter,
+//   F3 and F4 act on the real files; Ctrl+PgUp puts the file panel on the current file's folder
+//   with the cursor on it; Enter on ".." or on a folder, Ctrl+PgUp on "..", Esc on an empty line,
+//   and setting the panel's folder (FCTL_SETPANELDIR) leave it. The file panel keeps its folder
+//   underneath and commands still run there.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +32,7 @@
 #include "host/app/file_panel.h"
 #include "host/app/key_bar.h"
 #include "host/app/plugin_commands.h"
+#include "host/app/temp_panel.h"
 #include "host/app/terminal_console.h"
 #include "host/services/macro_queue.h"
 #include "host/ui/screen_stack.h"
@@ -48,6 +56,8 @@ public:
     void setMacroQueue(services::MacroQueue* macros) { macros_ = macros; }
     // The dialog engine's windows, repainted over the screen by repaint().
     void setScreenStack(ui::ScreenStack* stack) { stack_ = stack; }
+    // Where the Temporary Panel's command prefix comes from (empty: no line opens the panel).
+    void setTempPanelPrefix(std::function<std::string()> prefix) { tempPanelPrefix_ = std::move(prefix); }
     bool openFolder(const std::string& dir);
 
     // Runs until F10 or the end of input.
@@ -67,6 +77,9 @@ public:
     // What Control (FCTL_*) works on.
     CommandLine& commandLine() { return commandLine_; }
     FilePanel& panel() { return panel_; }
+    // The panel the keys act on: the temporary panel while it is open, else the file panel.
+    PanelList& activePanel() { return temp_ ? static_cast<PanelList&>(*temp_) : panel_; }
+    const TempPanel* tempPanel() const { return temp_.get(); }
     bool setPanelDir(const std::string& dir);
     void updatePanel();
 
@@ -74,6 +87,12 @@ public:
 
 private:
     bool handlePanelKey(term::key::Code key);
+    bool handleTempPanelKey(term::key::Code key);
+    std::string currentPath() const;  // the current entry's whole path; empty for ".." or none
+    bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
+    void enterTempEntry();
+    void goToCurrentFile();
+    void closeTempPanel() { temp_.reset(); }
     void enter();
     void openCurrent();
     void viewOrEditCurrent(bool edit);
@@ -91,6 +110,8 @@ private:
     ManagerDialogs dialogs_;
     PluginCommands* plugins_ = nullptr;
     FilePanel panel_;
+    std::unique_ptr<TempPanel> temp_;
+    std::function<std::string()> tempPanelPrefix_;
     CommandLine commandLine_;
     KeyBarLabels labels_;
     Rect panelArea_;
