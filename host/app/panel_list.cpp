@@ -56,6 +56,11 @@ std::string rightAlign(const std::string& s, int width) {
 
 }  // namespace
 
+std::string PanelList::fitEntryName(const PanelEntry& e, int width) const {
+    const std::string shown = displayName(e.name);
+    return namesAreWholePaths() && e.name != ".." ? fitPathTail(shown, width) : fitName(shown, width);
+}
+
 void PanelList::setEntries(std::vector<PanelEntry> entries) {
     entries_ = std::move(entries);
     moveTo(current_);
@@ -130,7 +135,7 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
         if (cursor) attr = kCursor;
         const int y = listTop + row;
         if (cursor) screen.setAttr(a.x1 + 1, y, a.x2 - 1, y, kCursor);
-        screen.put(a.x1 + 1, y, fitName(displayName(e.name), nameWidth), attr, a.x1 + 1 + nameWidth);
+        screen.put(a.x1 + 1, y, fitEntryName(e, nameWidth), attr, a.x1 + 1 + nameWidth);
         if (sizeWidth) screen.put(sizeX, y, rightAlign(fitName(sizeText(e), sizeWidth), sizeWidth), attr, a.x2);
     }
     if (roomy) drawStatus(screen, a);
@@ -152,7 +157,7 @@ void PanelList::drawStatus(term::CellBuffer& screen, const Rect& a) const {
     const std::string right = " " + sizeText(*e) + date;
     const int rightWidth = term::displayWidth(right);
     const int nameWidth = a.width() - 2 - rightWidth;
-    screen.put(a.x1 + 1, a.y2 - 1, fitName(displayName(e->name), nameWidth), kPanelText, a.x2);
+    screen.put(a.x1 + 1, a.y2 - 1, fitEntryName(*e, nameWidth), kPanelText, a.x2);
     if (nameWidth >= 1) screen.put(a.x2 - rightWidth, a.y2 - 1, right, kPanelText, a.x2);
 }
 

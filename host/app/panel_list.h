@@ -55,6 +55,8 @@ public:
 
     // The panel's title as raw bytes (escaped when drawn).
     virtual std::string title() const = 0;
+    // Names that are whole paths are cut at their start when too wide (the end says most).
+    virtual bool namesAreWholePaths() const { return false; }
 
 protected:
     // Replaces the entries, keeping the cursor index (clamped).
@@ -64,6 +66,7 @@ protected:
 private:
     void keepCursorVisible();
     void drawStatus(term::CellBuffer& screen, const Rect& area) const;
+    std::string fitEntryName(const PanelEntry& e, int width) const;
 
     std::vector<PanelEntry> entries_;
     int current_ = 0;

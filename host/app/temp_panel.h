@@ -24,6 +24,7 @@ public:
 
     const std::string& listFile() const { return listFile_; }
     std::string title() const override { return "Temporary panel"; }
+    bool namesAreWholePaths() const override { return true; }
 
     // The current entry's path; empty on ".." or when there is none.
     std::string currentPath() const;
