@@ -41,8 +41,11 @@ Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(co
 
 bool Manager::openFolder(const std::string& dir) {
     std::string error;
-    if (panel_.open(dir, error)) {
+    if (files().open(dir, error)) {
         closeTempPanel();
+        // A panel that never had a folder starts where the first one does.
+        FilePanel& other = panel(true);
+        if (other.dir().empty() && !other.open(dir, error)) showError(error);
         return true;
     }
     showError(error);
@@ -79,21 +82,23 @@ void Manager::handleKey(k::Code key) {
         case k::kAlt | k::kShift | k::F(9): configMenu(); return;
         case k::kCtrl | 'O': userScreen(); return;
         case k::kCtrl | 'R': updatePanel(); return;
+        case k::TAB: switchPanels(); return;
+        case k::kCtrl | 'U': swapPanels(); return;
         case k::ENTER: enter(); return;
         case k::SHIFTENTER: openCurrent(); return;
         case k::F(3): viewOrEditCurrent(false); return;
         case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:
-            if (temp_) {
+            if (temp()) {
                 if (const std::string path = currentPath(); !path.empty())
                     commandLine_.insert(os::shellQuote({path}) + " ");
-            } else if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..") {
+            } else if (const PanelEntry* e = files().currentEntry(); e && e->name != "..") {
                 commandLine_.insert(os::shellQuote({e->name}) + " ");
             }
             return;
         default: break;
     }
-    if (temp_ && handleTempPanelKey(key)) return;
+    if (temp() && handleTempPanelKey(key)) return;
     if (handlePanelKey(key)) return;
     commandLine_.handleKey(key);
 }
@@ -130,9 +135,9 @@ bool Manager::handleTempPanelKey(k::Code key) {
 }
 
 std::string Manager::currentPath() const {
-    if (temp_) return temp_->currentPath();
-    const PanelEntry* e = panel_.currentEntry();
-    return e == nullptr || e->name == ".." ? std::string() : (panel_.dir() / e->name).string();
+    if (temp()) return temp()->currentPath();
+    const PanelEntry* e = files().currentEntry();
+    return e == nullptr || e->name == ".." ? std::string() : (files().dir() / e->name).string();
 }
 
 bool Manager::openTempPanel(const std::string& line) {
@@ -144,19 +149,19 @@ bool Manager::openTempPanel(const std::string& line) {
         showError(error);
         return true;
     }
-    const std::string path = file->front() == '/' ? *file : (panel_.dir() / *file).string();
+    const std::string path = file->front() == '/' ? *file : (files().dir() / *file).string();
     auto panel = std::make_unique<TempPanel>();
     if (!panel->load(path, error)) showError(error);
-    else temp_ = std::move(panel);
+    else temp() = std::move(panel);
     return true;
 }
 
 // Enter on the temporary panel: ".." and folders go back to the file panel (the folder opened
 // there); files run or open as on the file panel; a missing one is said.
 void Manager::enterTempEntry() {
-    const PanelEntry* e = temp_->currentEntry();
+    const PanelEntry* e = temp()->currentEntry();
     if (e == nullptr) return;
-    if (temp_->current() == 0) {
+    if (temp()->current() == 0) {
         closeTempPanel();
         return;
     }
@@ -165,7 +170,7 @@ void Manager::enterTempEntry() {
     if (e->isMissing) {
         showError(displayName(path) + " does not exist");
     } else if (e->isDir) {
-        if (panel_.open(path, error)) closeTempPanel();
+        if (files().open(path, error)) closeTempPanel();
         else showError(error);
     } else if (e->isExecutable) {
         runInTerminal({path}, prompt() + os::shellQuote({path}));
@@ -184,11 +189,11 @@ void Manager::goToCurrentFile() {
     }
     const std::filesystem::path file(path);
     std::string error;
-    if (!panel_.open(file.parent_path().empty() ? std::filesystem::path("/") : file.parent_path(), error)) {
+    if (!files().open(file.parent_path().empty() ? std::filesystem::path("/") : file.parent_path(), error)) {
         showError(error);
         return;
     }
-    panel_.setCurrent(file.filename().string());
+    files().setCurrent(file.filename().string());
     closeTempPanel();
 }
 
@@ -197,19 +202,19 @@ void Manager::enter() {
         runCommandLine();
         return;
     }
-    if (temp_) {
+    if (temp()) {
         enterTempEntry();
         return;
     }
-    const PanelEntry* e = panel_.currentEntry();
+    const PanelEntry* e = files().currentEntry();
     if (e == nullptr) return;
     std::string error;
-    if (panel_.enterCurrent(error)) return;
+    if (files().enterCurrent(error)) return;
     if (!error.empty()) {
         showError(error);
         return;
     }
-    const std::string path = (panel_.dir() / e->name).string();
+    const std::string path = (files().dir() / e->name).string();
     if (e->isExecutable) runInTerminal({path}, prompt() + os::shellQuote({"./" + e->name}));
     else openWithDefault(path);
 }
@@ -221,7 +226,7 @@ void Manager::openCurrent() {
         runCommandLine();
         return;
     }
-    if (temp_ && temp_->currentEntry() && temp_->currentEntry()->isMissing) {
+    if (temp() && temp()->currentEntry() && temp()->currentEntry()->isMissing) {
         showError(displayName(currentPath()) + " does not exist");
         return;
     }
@@ -249,8 +254,8 @@ void Manager::runCommandLine() {
     // command that has already run, as when the keys that ran it were posted with no redraw.
     repaint();
     if (openTempPanel(line)) return;
-    os::RealPathQuery files;
-    const os::CommandLineTarget target = classifyTypedLine(line, panel_.dir().string(), files);
+    os::RealPathQuery realPaths;
+    const os::CommandLineTarget target = classifyTypedLine(line, files().dir().string(), realPaths);
     switch (target.action) {
         case os::CommandLineAction::Command: runInTerminal({userShell(), "-c", line}, echo); break;
         case os::CommandLineAction::RunFile: runInTerminal({target.target}, echo); break;
@@ -266,7 +271,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     console_.writeUserScreenLine(echo);
     os::LaunchSpec launch;
     launch.argv = argv;
-    launch.workingDirectory = panel_.dir().string();
+    launch.workingDirectory = files().dir().string();
     launch.foregroundTerminal = tty;
     std::string error;
     if (auto child = os::Process::start(launch, error)) child->waitUntilEnded();
@@ -326,6 +331,8 @@ void Manager::mouse(const term::MouseEvent& m) {
         return;
     }
     if ((m.flags & ~term::kDoubleClick) == 0 && (m.buttons & term::kLeftButton)) {
+        // A click on the passive panel makes it the active one, as in FAR.
+        if (passivePanel().indexAt(m.x, m.y) >= 0) switchPanels();
         const int index = activePanel().indexAt(m.x, m.y);
         if (index < 0) return;
         activePanel().moveTo(index);
@@ -340,7 +347,9 @@ bool Manager::runPosted() {
     switch (action->kind) {
         case services::MacroAction::Key: handleKey(static_cast<k::Code>(action->key)); break;
         case services::MacroAction::Text: commandLine_.insert(action->text); break;
-        case services::MacroAction::SetPanelPos: activePanel().setCurrent(action->text); break;
+        case services::MacroAction::SetPanelPos:
+            (action->panel == 1 ? passivePanel() : activePanel()).setCurrent(action->text);
+            break;
     }
     return true;
 }
@@ -351,23 +360,32 @@ void Manager::repaint() {
     present();
 }
 
-bool Manager::setPanelDir(const std::string& dir) {
+bool Manager::setPanelDir(const std::string& dir, bool passive) {
+    PanelSide& side = sides_[passive ? 1 - active_ : active_];
     std::string error;
-    if (!panel_.open(dir, error)) return false;
-    closeTempPanel();
+    if (!side.files.open(dir, error)) return false;
+    side.temp.reset();
     return true;
 }
 
-void Manager::updatePanel() {
-    if (temp_) {
-        temp_->reload();
+void Manager::updatePanel(bool passive) {
+    PanelSide& side = sides_[passive ? 1 - active_ : active_];
+    if (side.temp) {
+        side.temp->reload();
         return;
     }
     std::string error;
-    if (!panel_.reload(error)) showError(error);
+    if (!side.files.reload(error)) showError(error);
 }
 
-std::string Manager::prompt() const { return displayName(panel_.dir().string()) + ">"; }
+// Ctrl+U: the panels change places; the one the user works in stays the active one.
+void Manager::swapPanels() {
+    std::swap(sides_[0], sides_[1]);
+    std::swap(sides_[0].area, sides_[1].area);  // areas belong to the screen, not the panels
+    active_ = 1 - active_;
+}
+
+std::string Manager::prompt() const { return displayName(files().dir().string()) + ">"; }
 
 void Manager::showError(const std::string& text) {
     if (dialogs_.error) dialogs_.error("Error", text);
@@ -379,8 +397,11 @@ void Manager::paint() {
     b.fill(0, 0, w - 1, h - 1, U' ', 0x07);
     b.setCursor(0, 0, false);
     if (h >= 3) {
-        panelArea_ = {0, 0, w - 1, h - 3};
-        activePanel().draw(b, panelArea_, true);
+        // FAR's halves: the left panel takes the odd column when the width is odd.
+        const int split = (w + 1) / 2;
+        sides_[0].area = {0, 0, split - 1, h - 3};
+        sides_[1].area = {split, 0, w - 1, h - 3};
+        for (int side = 0; side < 2; ++side) sides_[side].shown().draw(b, sides_[side].area, side == active_);
     }
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);

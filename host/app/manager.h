@@ -1,9 +1,13 @@
-// The FAR-like screen: a file panel of the current folder, the command line with the folder as its
-// prompt, and the key bar; and the keys that drive them.
+// The FAR-like screen: two file panels side by side (both start in the current folder), the
+// command line with the active panel's folder as its prompt, and the key bar; and the keys that
+// drive them.
 //
 // Contract:
 // - Runs on the UI thread and owns what it draws; dialogs run on top of it through the dialog
 //   engine, which asks it (through the console) to repaint the background after a resize.
+// - Tab makes the other panel the active one (so does a click on it); Ctrl+U swaps the two
+//   panels, the active one staying active on its new side; each keeps its own folder. Keys,
+//   commands and the FCTL_* commands act on the active panel, FCTL_*ANOTHER* on the passive one.
 // - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs the
 //   command line, Shift+Enter opens the current file with its default application, F3/F4 view/edit
 //   it in the user's pager/editor, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
@@ -21,6 +25,7 @@
 //   underneath and commands still run there.
 #pragma once
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -72,16 +77,20 @@ public:
     void repaint();  // paint, then the open dialogs over it, then present
     void present() { console_.present(); }
     void showError(const std::string& text);
-    const Rect& panelArea() const { return panelArea_; }
+    // Where the active (or the passive) panel was last drawn.
+    const Rect& panelArea(bool passive = false) const { return sides_[passive ? 1 - active_ : active_].area; }
 
     // What Control (FCTL_*) works on.
     CommandLine& commandLine() { return commandLine_; }
-    FilePanel& panel() { return panel_; }
-    // The panel the keys act on: the temporary panel while it is open, else the file panel.
-    PanelList& activePanel() { return temp_ ? static_cast<PanelList&>(*temp_) : panel_; }
-    const TempPanel* tempPanel() const { return temp_.get(); }
-    bool setPanelDir(const std::string& dir);
-    void updatePanel();
+    // The two panels side by side: the active one (the keys act on it) and the passive one. Each
+    // side is a file panel, with a temporary panel shown over it while one is open.
+    FilePanel& panel(bool passive = false) { return sides_[passive ? 1 - active_ : active_].files; }
+    PanelList& activePanel() { return sides_[active_].shown(); }
+    PanelList& passivePanel() { return sides_[1 - active_].shown(); }
+    const TempPanel* tempPanel(bool passive = false) const { return sides_[passive ? 1 - active_ : active_].temp.get(); }
+    int activeSide() const { return active_; }  // 0 left, 1 right
+    bool setPanelDir(const std::string& dir, bool passive = false);
+    void updatePanel(bool passive = false);
 
     std::string prompt() const;
 
@@ -92,7 +101,20 @@ private:
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
     void enterTempEntry();
     void goToCurrentFile();
-    void closeTempPanel() { temp_.reset(); }
+    void closeTempPanel() { temp().reset(); }
+    void switchPanels() { active_ = 1 - active_; }
+    void swapPanels();
+
+    struct PanelSide {
+        FilePanel files;
+        std::unique_ptr<TempPanel> temp;
+        Rect area;
+        PanelList& shown() { return temp ? static_cast<PanelList&>(*temp) : files; }
+    };
+    FilePanel& files() { return sides_[active_].files; }
+    const FilePanel& files() const { return sides_[active_].files; }
+    std::unique_ptr<TempPanel>& temp() { return sides_[active_].temp; }
+    const std::unique_ptr<TempPanel>& temp() const { return sides_[active_].temp; }
     void enter();
     void openCurrent();
     void viewOrEditCurrent(bool edit);
@@ -109,12 +131,11 @@ private:
     TerminalConsole& console_;
     ManagerDialogs dialogs_;
     PluginCommands* plugins_ = nullptr;
-    FilePanel panel_;
-    std::unique_ptr<TempPanel> temp_;
+    std::array<PanelSide, 2> sides_;
+    int active_ = 0;
     std::function<std::string()> tempPanelPrefix_;
     CommandLine commandLine_;
     KeyBarLabels labels_;
-    Rect panelArea_;
     services::MacroQueue* macros_ = nullptr;
     ui::ScreenStack* stack_ = nullptr;
     bool quit_ = false;

@@ -35,6 +35,11 @@ struct Rect {
 
 class PanelList {
 public:
+    PanelList() = default;
+    PanelList(const PanelList&) = default;
+    PanelList(PanelList&&) = default;
+    PanelList& operator=(const PanelList&) = default;
+    PanelList& operator=(PanelList&&) = default;
     virtual ~PanelList() = default;
 
     const std::vector<PanelEntry>& entries() const { return entries_; }

@@ -60,7 +60,7 @@ struct PanelHome {
     PtyOptions options() {
         PtyOptions o;
         o.argv = {SKIMMER_BIN, "echo kept"};
-        o.cols = 120;
+        o.cols = 200;  // each of the two panels shows the whole paths
         o.rows = 30;
         o.cwd = home.string();
         o.env = {{"TERM", "xterm-256color"}, {"SHELL", "/bin/sh"},
