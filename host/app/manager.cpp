@@ -99,6 +99,12 @@ void Manager::handleKey(k::Code key) {
         default: break;
     }
     if (temp() && handleTempPanelKey(key)) return;
+    if (!temp() && key == (k::kCtrl | k::PGUP)) {
+        // As in FAR: up to the parent folder, the cursor on the folder just left.
+        std::string error;
+        if (files().dir().has_relative_path() && !files().open(files().dir().parent_path(), error)) showError(error);
+        return;
+    }
     if (handlePanelKey(key)) return;
     commandLine_.handleKey(key);
 }

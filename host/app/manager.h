@@ -9,7 +9,7 @@
 //   panels, the active one staying active on its new side; each keeps its own folder. Keys,
 //   commands and the FCTL_* commands act on the active panel, FCTL_*ANOTHER* on the passive one.
 // - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs the
-//   command line, Shift+Enter opens the current file with its default application, F3/F4 view/edit
+//   command line, Ctrl+PgUp goes up to the parent folder, Shift+Enter opens the current file with its default application, F3/F4 view/edit
 //   it in the user's pager/editor, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
 //   screen, Ctrl+R re-reads the folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in
 //   configuration menu, F10 quits. Pasted text goes to the command line as text.

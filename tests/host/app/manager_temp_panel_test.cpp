@@ -56,6 +56,19 @@ TEST(ManagerTempPanel, TheCommandListsThePathsOverTheFilePanel) {
     EXPECT_NE(s.manager->tempPanel(), nullptr);
 }
 
+// Without a temporary panel Ctrl+PgUp goes up, the cursor on the folder it left; at "/" it stays.
+TEST(ManagerTempPanel, CtrlPgUpOnTheFilePanelGoesUp) {
+    TempPanelScreen s;
+    s.manager->handleKey(k::kCtrl | k::PGUP);
+    EXPECT_EQ(s.manager->panel().dir(), s.dir);
+    ASSERT_NE(s.manager->panel().currentEntry(), nullptr);
+    EXPECT_EQ(s.manager->panel().currentEntry()->name, "sub");
+    s.manager->openFolder("/");
+    s.manager->handleKey(k::kCtrl | k::PGUP);
+    EXPECT_EQ(s.manager->panel().dir(), "/");
+    EXPECT_TRUE(s.errors.empty());
+}
+
 struct LeaveCase {
     const char* name;
     const char* cursor;  // the entry under the cursor: a name in "d", or ".."
