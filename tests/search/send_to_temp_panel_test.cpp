@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <fstream>
 
@@ -242,6 +243,33 @@ INSTANTIATE_TEST_SUITE_P(Answers, NoticeRule,
                                            NoticeCase{"unticked_ok", 8, false, false, 1},
                                            NoticeCase{"ticked_escape", -1, true, false, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The notice's items in order: the double box, four lines of text, a separator, the check box
+// bound to "ESKSShowTPW", a separator and "O&K".
+TEST_F(SendFixture, NoticeItemsStandWhereTheyBelong) {
+    std::vector<std::array<int, 3>> items;  // type, x1, y1
+    std::string box, button;
+    host.editDialogItems = [&](FarDialogItem* all, int count) {
+        for (int i = 0; i < count; ++i) items.push_back({all[i].Type, all[i].X1, all[i].Y1});
+        box = all[0].Data;
+        button = all[count - 1].Data;
+    };
+    host.answerDialog(-1);
+    ASSERT_EQ(ShowTempPanelNotice(tables, *settings), -1);
+    EXPECT_EQ(items, (std::vector<std::array<int, 3>>{{DI_DOUBLEBOX, 3, 1},
+                                                      {DI_TEXT, 5, 2},
+                                                      {DI_TEXT, 5, 3},
+                                                      {DI_TEXT, 5, 4},
+                                                      {DI_TEXT, 5, 5},
+                                                      {DI_TEXT, 0, 6},
+                                                      {DI_CHECKBOX, 5, 7},
+                                                      {DI_TEXT, 0, 8},
+                                                      {DI_BUTTON, 5, 9}}));
+    EXPECT_EQ(box, "Skimmer");
+    EXPECT_EQ(button, "O&K");
+    const test::HostCall call = host.callsTo("DialogEx").at(0);
+    EXPECT_EQ(call.args.at(6), FDLG_WARNING) << "flags";
+}
 
 struct FailureCase {
     const char* name;
