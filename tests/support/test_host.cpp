@@ -64,10 +64,9 @@ int FARAPI hostDialog(int number, int x1, int y1, int x2, int y2, const char* he
 }
 
 int FARAPI hostDialogEx(int number, int x1, int y1, int x2, int y2, const char* help, FarDialogItem* items, int count,
-                        DWORD, DWORD flags, FARWINDOWPROC, LONG_PTR) {
+                        DWORD, DWORD, FARWINDOWPROC, LONG_PTR) {
     TestHost& host = TestHost::current();
     HostCall call = dialogCall("DialogEx", number, x1, y1, x2, y2, help, items, count);
-    call.args.push_back(flags);  // after the item count
     host.record(call);
     if (host.editDialogItems && !host.dialogAnswers().empty()) host.editDialogItems(items, count);
     return host.nextAnswer(host.dialogAnswers(), call);
