@@ -155,10 +155,10 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void tickTheBox(bool tick) {
-        host.editDialogItems = [tick](FarDialogItem* items, int count) {
+        host.fillNextDialog([tick](FarDialogItem* items, int count) {
             for (int i = 0; i < count; ++i)
                 if (items[i].Type == DI_CHECKBOX) items[i].Selected = tick ? 1 : 0;
-        };
+        });
     }
 
     test::TempHome home;
@@ -219,7 +219,6 @@ TEST_P(NoticeRule, ShowsTheNoticeUntilItsBoxIsAccepted) {
     EXPECT_EQ(notice.args.at(3), 56);  // x2 as the width of a centred dialog
     EXPECT_EQ(notice.args.at(4), 12);
     EXPECT_EQ(storedShowTPW(), c.stored);
-    host.editDialogItems = nullptr;
     for (size_t i = 0; i < c.secondly; ++i) host.answerDialog(-1);
     ASSERT_EQ(SendToTempPanel(env, chain.first()), 0);
     EXPECT_EQ(noticesShown(), 1u + c.secondly);
@@ -237,11 +236,11 @@ INSTANTIATE_TEST_SUITE_P(Answers, NoticeRule,
 TEST_F(SendFixture, NoticeItemsStandWhereTheyBelong) {
     std::vector<std::array<int, 3>> items;  // type, x1, y1
     std::string box, button;
-    host.editDialogItems = [&](FarDialogItem* all, int count) {
+    host.fillNextDialog([&](FarDialogItem* all, int count) {
         for (int i = 0; i < count; ++i) items.push_back({all[i].Type, all[i].X1, all[i].Y1});
         box = all[0].Data;
         button = all[count - 1].Data;
-    };
+    });
     host.answerDialog(-1);
     ASSERT_EQ(ShowTempPanelNotice(tables, *settings), -1);
     EXPECT_EQ(items, (std::vector<std::array<int, 3>>{{DI_DOUBLEBOX, 3, 1},
