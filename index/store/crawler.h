@@ -17,6 +17,16 @@
 // - File names are stored byte for byte.
 // - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
 //   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
+// - `refreshFolders` brings only the named folders up to date (a watcher's batch): each one is
+//   visited as the crawl would visit it, its new subfolders are walked whole, and what it no
+//   longer holds is removed with everything below. A folder asked for `subtree` is walked whole.
+//   A named folder that is gone, replaced by a file or unreadable is removed with its
+//   descendants, and its parent is visited instead, so the parent's row says what is there now.
+//   A folder whose parent the index does not know is reached through its nearest known
+//   ancestor. Folders outside the roots or excluded (or below an excluded one) are ignored. Same
+//   lock, batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
+//   .desktop entries are left to `refreshApplications`, which brings them in line with the
+//   applications folders as the index holds them now.
 // - Failures come back in `CrawlResult::status`; nothing throws.
 #pragma once
 
@@ -26,7 +36,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace skimmer::index::store {
 
@@ -62,5 +74,22 @@ struct CrawlResult {
 };
 
 CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks);
+
+struct FolderRequest {
+    std::string path;      // absolute
+    bool subtree = false;  // walk everything below it, not only what is new
+};
+
+struct FolderRefreshResult {
+    Status status;
+    CrawlStats stats;
+    std::vector<std::string> visited;  // folders brought up to date, new ones included
+    std::vector<std::string> removed;  // folders removed from the index with what they held
+};
+
+CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
+
+FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,
+                                   const std::vector<FolderRequest>& folders);
 
 }  // namespace skimmer::index::store
