@@ -9,8 +9,11 @@
 #include "index/tool/command_line.h"
 #include "index/tool/progress_line.h"
 #include "index/tool/reader_hooks.h"
+#include "index/watch/watch_loop.h"
 
 #include <sys/ioctl.h>
+#include <sys/signalfd.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <chrono>
@@ -120,6 +123,55 @@ int runCrawl(const Args& args) {
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
 }
 
+// A descriptor that becomes readable when SIGINT, SIGTERM or SIGHUP arrives: the signals are
+// blocked and read as data, so no handler runs and the loop stops between batches.
+os::UniqueFd stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) return os::UniqueFd();
+    return os::UniqueFd(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
+}
+
+// --watch: the usual refresh (with its repairs and progress), then the watcher until a signal.
+int runWatch(const Args& args) {
+    os::UniqueFd stop = stopSignals();
+    if (!stop.valid()) {
+        say(std::string("cannot take the stop signals: ") + std::strerror(errno));
+        return kExitCrawlFailed;
+    }
+    if (const int refreshed = runCrawl(args); refreshed != kExitOk) return refreshed;
+    const store::CrawlOptions options = crawlOptions(args);
+    store::OpenedIndex index = store::openIndexForWriting(args.db);
+    if (!index.db) {
+        say(index.status.error);
+        return kExitNoIndex;
+    }
+    watch::InotifySource source;
+    if (int error = 0; !source.open(error)) {
+        say(std::string("cannot watch the file system (inotify: ") + std::strerror(error) +
+            "); raise fs.inotify.max_user_instances or run skimmer-index from time to time instead");
+        return kExitCrawlFailed;
+    }
+    store::PosixCrawlFs fs;
+    bool sidecarWritten = true;
+    watch::WatchContext context{.db = index.db.get(), .options = &options, .fs = &fs, .source = &source,
+                                .afterBatch = args.storeOnly ? nullptr : searchStructureHook(sidecarWritten),
+                                .say = say, .extras = {}, .settings = {}};
+    // The .desktop entries of the applications folders become items of their own.
+    for (const std::string& folder : options.applicationDirs)
+        context.extras.push_back({.path = folder, .refresh = [&options](sqlite3* db) {
+                                      return store::refreshApplications(db, options, {}).status;
+                                  }});
+    watch::Watcher watcher(std::move(context));
+    if (store::Status started = watcher.start(steadyMillis(), false); !started) {
+        say(started.error);
+        return kExitCrawlFailed;
+    }
+    std::fprintf(stderr, "skimmer-index: watching %zu folders for changes\n", watcher.watched());
+    return watch::runWatchLoop(watcher, source, stop.get(), steadyMillis, say) == 0 ? kExitOk : kExitCrawlFailed;
+}
+
 // "running" in meta is only true while a crawler holds the lock: a killed crawl leaves it behind.
 std::string crawlState(sqlite3* db, const std::filesystem::path& file) {
     const std::string stored = store::readMetaText(db, store::kMetaCrawlState).value_or("unknown");
@@ -219,6 +271,7 @@ int run(int argc, char** argv) {
     }
     if (args.stats) return runStats(args);
     if (args.query) return runQuery(*args.query, args.db, stdout, stderr);  // the reader side's (reader_hooks.cpp)
+    if (args.watch) return runWatch(args);
     return runCrawl(args);
 }
 

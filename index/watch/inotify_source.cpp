@@ -19,7 +19,7 @@ namespace {
 // follows (IN_CLOSE_WRITE) says the same once. IN_EXCL_UNLINK keeps a deleted file that is still
 // open from reporting its later writes here.
 constexpr uint32_t kMask = IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE |
-                           IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONTFOLLOW | IN_EXCL_UNLINK;
+                           IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW | IN_EXCL_UNLINK;
 
 }  // namespace
 

@@ -1,0 +1,111 @@
+// Keeps the index current while it runs: every crawled folder is watched, the events of a short
+// window are gathered, and then exactly the folders they name are refreshed through the crawler.
+//
+// Contract:
+// - `start` refreshes the whole index once (unless the caller just did), then watches every
+//   folder it holds and the extra sources. Afterwards the index changes only through `runDue`, which the caller runs when
+//   `nextDue` has come (time is passed in; nothing here sleeps or reads a clock).
+// - A folder event refreshes that folder; a folder created or moved in is walked whole; a watched
+//   folder deleted, moved away or replaced by a file is removed with its descendants (its parent
+//   is refreshed). Moved trees keep their watches under their new names.
+// - Lost events (the kernel's queue overflowed) and more pending folders than
+//   `maxPendingFolders` turn into one refresh of everything.
+// - When the watch limit is reached, that is said once (with the sysctl that raises it), and the
+//   folders left unwatched are refreshed every `pollMillis` instead; each poll tries to watch
+//   them again.
+// - An extra source is a folder or a file (its folder is watched, its events told by name); a
+//   change runs its `refresh` in the same batch, after the folders.
+// - `afterBatch` runs once after every batch that wrote something (the name sidecar).
+// - A batch that fails (the index is busy or broken) is kept and tried again after
+//   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
+#pragma once
+
+#include "index/store/crawl_fs.h"
+#include "index/store/crawl_options.h"
+#include "index/store/crawler.h"
+#include "index/watch/pending_changes.h"
+#include "index/watch/watch_source.h"
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace skimmer::index::watch {
+
+struct ExtraSource {
+    std::string path;                                // a folder, or one file
+    std::function<store::Status(sqlite3*)> refresh;  // brings its items up to date
+};
+
+struct WatchSettings {
+    int64_t coalesceMillis = 150;
+    int64_t pollMillis = 60000;
+    int64_t retryMillis = 2000;
+    size_t maxPendingFolders = 20000;
+};
+
+struct WatchContext {
+    sqlite3* db = nullptr;
+    const store::CrawlOptions* options = nullptr;
+    store::CrawlFs* fs = nullptr;
+    WatchSource* source = nullptr;
+    std::function<void(sqlite3*)> afterBatch;
+    std::function<void(const std::string&)> say;
+    std::vector<ExtraSource> extras;
+    WatchSettings settings;
+};
+
+struct WatchCounters {
+    int64_t batches = 0;          // batches that ran
+    int64_t fullRefreshes = 0;    // the first one included
+    int64_t foldersRefreshed = 0; // folders named by batches
+    int64_t polls = 0;            // refreshes of unwatched folders
+};
+
+class Watcher {
+public:
+    explicit Watcher(WatchContext context);
+
+    store::Status start(int64_t now, bool refreshFirst = true);
+    void take(const std::vector<WatchEvent>& events, int64_t now);
+    int64_t nextDue() const;
+    store::Status runDue(int64_t now);
+
+    size_t watched() const { return pathOf_.size(); }
+    size_t unwatched() const { return unwatched_.size(); }
+    const WatchCounters& counters() const { return counters_; }
+
+private:
+    struct ExtraPlace {
+        std::string folder, name;  // name empty: the whole folder
+    };
+
+    store::Status refreshEverything();
+    store::Status refreshFolders(const std::vector<store::FolderRequest>& folders);
+    store::Status runExtras(const std::vector<size_t>& extras);
+    void watchEverything();
+    void watchFolder(const std::string& path);
+    void forget(const std::string& path, std::vector<int>& dropped);
+    void event(const WatchEvent& event, int64_t now);
+    void extrasAt(const std::string& folder, const std::string& name, int64_t now);
+    void reportFailure(const store::Status& status);
+
+    WatchContext context_;
+    PendingChanges pending_;
+    std::unordered_map<int, std::string> pathOf_;  // watch id -> folder
+    std::unordered_map<std::string, int> watchOf_;
+    std::set<std::string> crawled_;                // watched folders that the index holds
+    std::set<std::string> unwatched_;              // folders the watch limit (or a refusal) left out
+    std::vector<ExtraPlace> extraPlaces_;
+    int64_t nextPoll_ = kNever;
+    bool limitSaid_ = false;
+    std::string lastFailure_;
+    WatchCounters counters_;
+};
+
+}  // namespace skimmer::index::watch
