@@ -471,6 +471,8 @@ private:
                 subtree = true;
             }
             wanted[path] |= subtree;
+            // The folder is also an entry of its parent, whose row keeps its times.
+            if (path != root) wanted.try_emplace(parentOf(path), false);
         }
         std::deque<FolderRequest> queue;
         for (const auto& [path, subtree] : wanted) {

@@ -23,7 +23,7 @@
 //   A named folder that is gone, replaced by a file or unreadable is removed with its
 //   descendants, and its parent is visited instead, so the parent's row says what is there now.
 //   A folder whose parent the index does not know is reached through its nearest known
-//   ancestor. Folders outside the roots or excluded (or below an excluded one) are ignored. Same
+//   ancestor. The parent of each named folder is visited too (its row holds the folder's times). Folders outside the roots or excluded (or below an excluded one) are ignored. Same
 //   lock, batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
 //   .desktop entries are left to `refreshApplications`, which brings them in line with the
 //   applications folders as the index holds them now.

@@ -31,9 +31,11 @@ Watcher::Watcher(WatchContext context)
     : context_(std::move(context)),
       pending_(context_.settings.coalesceMillis, context_.settings.maxPendingFolders) {
     for (ExtraSource& extra : context_.extras) extra.path = store::normalizePath(extra.path);
+    for (const std::string& root : context_.options->roots) roots_.insert(store::normalizePath(root));
 }
 
 store::Status Watcher::start(int64_t now, bool refreshFirst) {
+    pollBase_ = now;
     store::Status status;
     if (refreshFirst) status = refreshEverything();
     else watchEverything();
@@ -51,6 +53,8 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
         extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
         if (!watchOf_.count(parentOf(extra.path))) watchFolder(parentOf(extra.path));
     }
+    for (const std::string& root : roots_)
+        if (!crawled_.count(root)) unwatched_.insert(root);
     if (!unwatched_.empty()) nextPoll_ = now + context_.settings.pollMillis;
     return status;
 }
@@ -131,7 +135,14 @@ void Watcher::watchFolder(const std::string& path) {
 
 void Watcher::forget(const std::string& path, std::vector<int>& dropped) {
     crawled_.erase(path);
-    unwatched_.erase(path);
+    // A root that went is looked for again by every poll; other folders come back through their
+    // parent's events.
+    if (roots_.count(path)) {
+        unwatched_.insert(path);
+        if (nextPoll_ == kNever) nextPoll_ = pollBase_ + context_.settings.pollMillis;
+    } else {
+        unwatched_.erase(path);
+    }
     const auto found = watchOf_.find(path);
     if (found == watchOf_.end()) return;
     const bool extraFolder = std::any_of(extraPlaces_.begin(), extraPlaces_.end(),
@@ -145,6 +156,7 @@ void Watcher::forget(const std::string& path, std::vector<int>& dropped) {
 }
 
 void Watcher::take(const std::vector<WatchEvent>& events, int64_t now) {
+    pollBase_ = now;
     for (const WatchEvent& e : events) event(e, now);
 }
 
@@ -202,6 +214,7 @@ void Watcher::reportFailure(const store::Status& status) {
 }
 
 store::Status Watcher::runDue(int64_t now) {
+    pollBase_ = now;
     if (now < nextDue()) return {};
     ChangeBatch batch = pending_.dueAt() <= now ? pending_.take() : ChangeBatch{};
     const bool poll = nextPoll_ <= now;
@@ -228,7 +241,7 @@ store::Status Watcher::runDue(int64_t now) {
     if (poll) {
         const std::vector<std::string> again(unwatched_.begin(), unwatched_.end());
         for (const std::string& path : again)
-            if (crawled_.count(path)) watchFolder(path);
+            if (crawled_.count(path)) watchFolder(path);  // a missing root stays unwatched, and polled
         nextPoll_ = unwatched_.empty() ? kNever : now + context_.settings.pollMillis;
     }
     return status;

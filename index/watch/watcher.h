@@ -3,7 +3,8 @@
 //
 // Contract:
 // - `start` refreshes the whole index once (unless the caller just did), then watches every
-//   folder it holds and the extra sources. Afterwards the index changes only through `runDue`, which the caller runs when
+//   folder it holds and the extra sources. A root that is missing (or goes) is looked for by
+//   every poll. Afterwards the index changes only through `runDue`, which the caller runs when
 //   `nextDue` has come (time is passed in; nothing here sleeps or reads a clock).
 // - A folder event refreshes that folder; a folder created or moved in is walked whole; a watched
 //   folder deleted, moved away or replaced by a file is removed with its descendants (its parent
@@ -101,8 +102,10 @@ private:
     std::unordered_map<std::string, int> watchOf_;
     std::set<std::string> crawled_;                // watched folders that the index holds
     std::set<std::string> unwatched_;              // folders the watch limit (or a refusal) left out
+    std::set<std::string> roots_;
     std::vector<ExtraPlace> extraPlaces_;
     int64_t nextPoll_ = kNever;
+    int64_t pollBase_ = 0;  // the time last passed in
     bool limitSaid_ = false;
     std::string lastFailure_;
     WatchCounters counters_;
