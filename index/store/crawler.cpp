@@ -157,6 +157,7 @@ public:
         for (const auto& [path, dir] : dirs_)
             if (dir.visited) out.visited.push_back(path);
         out.removed = std::move(removedPaths_);
+        out.changedDirs = std::move(changedDirs_);
         return out;
     }
 
@@ -331,14 +332,20 @@ private:
         if (known != dirs_.end()) {
             dir.id = known->second.id;
             dir.count = known->second.count;
-            if (!unchanged || known->second.parent != parent) writer_.updateDir(dir.id, parent, frame.name, stamp);
+            if (!unchanged || known->second.parent != parent) {
+                writer_.updateDir(dir.id, parent, frame.name, stamp);
+                if (known->second.parent != parent) changedDirs_.push_back(dir.id);  // its entries' paths moved
+            }
         } else {
             dir.id = writer_.insertDir(parent, frame.name, stamp);
         }
         frame.id = dir.id;
         ++stats().folders;
         std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
-        if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
+        if (!sameEntries(rows, stored)) {
+            writer_.replaceEntries(dir.id, rows, dir.count);
+            changedDirs_.push_back(dir.id);
+        }
         dir.count = static_cast<int64_t>(rows.size());
         dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
@@ -559,6 +566,7 @@ private:
             });
             if (inKept) continue;
             writer_.deleteDir(known->second.id, known->second.count);
+            changedDirs_.push_back(known->second.id);
             removedPaths_.push_back(*it);
             dirs_.erase(known);
         }
@@ -598,6 +606,7 @@ private:
     bool crawlStarted_ = false;  // meta says the crawl is running
     std::vector<std::string> knownOrder_;    // folder refresh: the known folders' paths, sorted
     std::vector<std::string> removedPaths_;  // folder refresh: what it removed
+    std::vector<int64_t> changedDirs_;       // rows written or removed
     CrawlResult result_;
 };
 

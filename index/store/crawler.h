@@ -85,6 +85,7 @@ struct FolderRefreshResult {
     CrawlStats stats;
     std::vector<std::string> visited;  // folders brought up to date, new ones included
     std::vector<std::string> removed;  // folders removed from the index with what they held
+    std::vector<int64_t> changedDirs;  // dirs.id of every folder whose row was written or removed
 };
 
 CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
