@@ -35,7 +35,7 @@ std::optional<NamesOverlay> parseNamesOverlay(std::string_view text, uint64_t ge
     while (!text.empty()) {
         int64_t dir = 0;
         const bool last = text.find(' ') == std::string_view::npos;
-        if (!number(text, dir, last ? 0 : ' ') || dir <= 0) return std::nullopt;
+        if (!number(text, dir, last ? 0 : ' ') || dir <= 0 || (!last && text.empty())) return std::nullopt;
         if (!overlay.dirs.empty() && dir <= overlay.dirs.back()) return std::nullopt;  // ascending, once each
         if (overlay.dirs.size() == kMaxOverlayFolders) return std::nullopt;
         overlay.dirs.push_back(dir);
