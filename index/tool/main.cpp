@@ -155,8 +155,14 @@ int runWatch(const Args& args) {
     }
     store::PosixCrawlFs fs;
     bool sidecarWritten = true;
+    std::function<void(sqlite3*)> sidecar = searchStructureHook(sidecarWritten);
+    std::function<bool(sqlite3*)> rebuildNames = [&](sqlite3* db) {
+        sidecarWritten = true;
+        sidecar(db);  // says on stderr why, when it fails
+        return sidecarWritten;
+    };
     watch::WatchContext context{.db = index.db.get(), .options = &options, .fs = &fs, .source = &source,
-                                .afterBatch = args.storeOnly ? nullptr : searchStructureHook(sidecarWritten),
+                                .rebuildNames = args.storeOnly ? nullptr : rebuildNames,
                                 .say = say, .extras = {}, .settings = {}};
     // The .desktop entries of the applications folders become items of their own.
     for (const std::string& folder : options.applicationDirs)

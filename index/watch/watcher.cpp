@@ -1,6 +1,7 @@
 #include "index/watch/watcher.h"
 
 #include "index/store/index_writer.h"
+#include "index/store/names_overlay.h"
 #include "index/store/schema.h"
 
 #include <algorithm>
@@ -40,6 +41,8 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     if (refreshFirst) status = refreshEverything();
     else watchEverything();
     if (!status) return status;
+    if (refreshFirst) rebuildNamesNow();
+    else if (context_.rebuildNames) namesBase_ = generationOf(context_.db);  // the caller just built it
     // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
     for (const ExtraSource& extra : context_.extras) {
         int error = 0;
@@ -66,10 +69,12 @@ store::Status Watcher::refreshEverything() {
     return result.status;
 }
 
-store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& folders) {
+store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& folders,
+                                      std::vector<int64_t>& changed) {
     counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
     const store::FolderRefreshResult result =
         store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders);
+    changed = result.changedDirs;
     // Even a failed refresh may have committed part of its work: the watches follow what the
     // index says now.
     std::vector<int> dropped;
@@ -205,7 +210,48 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
     extrasAt(path, e.name, now);
 }
 
-int64_t Watcher::nextDue() const { return std::min(pending_.dueAt(), nextPoll_); }
+int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, namesDue_}); }
+
+// Readers keep the sidecar when they are told which folders it no longer knows; the rebuild
+// (seconds at a million entries) waits until the changes rest.
+void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now) {
+    if (!context_.rebuildNames) return;
+    if (overlayable && namesBase_ >= 0) {
+        staleDirs_.insert(changed.begin(), changed.end());
+        if (staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
+            if (firstStale_ == kNever) firstStale_ = now;
+            namesDue_ = std::min(now + context_.settings.namesDelayMillis,
+                                 firstStale_ + context_.settings.namesMaxDelayMillis);
+            return;
+        }
+    }
+    rebuildNamesNow();
+}
+
+bool Watcher::writeOverlay() {
+    const auto instance = store::readMetaInt(context_.db, store::kMetaInstance);
+    const int64_t generation = generationOf(context_.db);
+    if (!instance || generation <= namesBase_) return false;
+    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
+                                                       static_cast<uint64_t>(namesBase_),
+                                                       static_cast<uint64_t>(*instance), staleDirs_);
+    if (store::Status written = store::writeMeta(context_.db, store::kMetaNamesOverlay, text); !written) {
+        reportFailure(written);  // readers take the plain database path until the rebuild
+        return false;
+    }
+    ++counters_.overlays;
+    return true;
+}
+
+void Watcher::rebuildNamesNow() {
+    namesDue_ = firstStale_ = kNever;
+    staleDirs_.clear();
+    namesBase_ = -1;
+    if (!context_.rebuildNames) return;
+    ++counters_.namesRebuilds;
+    const int64_t generation = generationOf(context_.db);
+    if (context_.rebuildNames(context_.db)) namesBase_ = generation;
+}
 
 void Watcher::reportFailure(const store::Status& status) {
     if (status.error == lastFailure_) return;
@@ -216,6 +262,7 @@ void Watcher::reportFailure(const store::Status& status) {
 store::Status Watcher::runDue(int64_t now) {
     pollBase_ = now;
     if (now < nextDue()) return {};
+    if (namesDue_ <= now) rebuildNamesNow();
     ChangeBatch batch = pending_.dueAt() <= now ? pending_.take() : ChangeBatch{};
     const bool poll = nextPoll_ <= now;
     if (poll) {
@@ -228,10 +275,14 @@ store::Status Watcher::runDue(int64_t now) {
     if (!batch.empty()) {
         ++counters_.batches;
         const int64_t before = generationOf(context_.db);
+        std::vector<int64_t> changed;
         if (batch.everything) status = refreshEverything();
-        else if (!batch.folders.empty()) status = refreshFolders(batch.folders);
+        else if (!batch.folders.empty()) status = refreshFolders(batch.folders, changed);
+        const int64_t afterFolders = generationOf(context_.db);
         if (status) status = runExtras(batch.extras);
-        if (generationOf(context_.db) != before && context_.afterBatch) context_.afterBatch(context_.db);
+        // Only folder entries can be overlaid; a full refresh or other sources' items rebuild.
+        const bool overlayable = !batch.everything && generationOf(context_.db) == afterFolders;
+        if (generationOf(context_.db) != before) namesChanged(changed, overlayable, now);
         if (status) lastFailure_.clear();
         else {
             reportFailure(status);

@@ -16,7 +16,11 @@
 //   them again.
 // - An extra source is a folder or a file (its folder is watched, its events told by name); a
 //   change runs its `refresh` in the same batch, after the folders.
-// - `afterBatch` runs once after every batch that wrote something (the name sidecar).
+// - The name sidecar: after a batch that changed only folder entries, the changed folders are
+//   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
+//   `rebuildNames` runs once the changes have rested `namesDelayMillis` (at the latest
+//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay would grow
+//   past its limit or other items changed.
 // - A batch that fails (the index is busy or broken) is kept and tried again after
 //   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
 #pragma once
@@ -48,6 +52,8 @@ struct WatchSettings {
     int64_t pollMillis = 60000;
     int64_t retryMillis = 2000;
     size_t maxPendingFolders = 20000;
+    int64_t namesDelayMillis = 3000;
+    int64_t namesMaxDelayMillis = 30000;
 };
 
 struct WatchContext {
@@ -55,7 +61,7 @@ struct WatchContext {
     const store::CrawlOptions* options = nullptr;
     store::CrawlFs* fs = nullptr;
     WatchSource* source = nullptr;
-    std::function<void(sqlite3*)> afterBatch;
+    std::function<bool(sqlite3*)> rebuildNames;  // the name sidecar; true when it is current; may be unset
     std::function<void(const std::string&)> say;
     std::vector<ExtraSource> extras;
     WatchSettings settings;
@@ -66,6 +72,8 @@ struct WatchCounters {
     int64_t fullRefreshes = 0;    // the first one included
     int64_t foldersRefreshed = 0; // folders named by batches
     int64_t polls = 0;            // refreshes of unwatched folders
+    int64_t overlays = 0;         // names overlays written
+    int64_t namesRebuilds = 0;    // name sidecar rebuilds
 };
 
 class Watcher {
@@ -87,7 +95,10 @@ private:
     };
 
     store::Status refreshEverything();
-    store::Status refreshFolders(const std::vector<store::FolderRequest>& folders);
+    store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
+    void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
+    bool writeOverlay();
+    void rebuildNamesNow();
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
     void watchFolder(const std::string& path);
@@ -106,6 +117,9 @@ private:
     std::vector<ExtraPlace> extraPlaces_;
     int64_t nextPoll_ = kNever;
     int64_t pollBase_ = 0;  // the time last passed in
+    int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
+    std::set<int64_t> staleDirs_;     // folders changed since then
+    int64_t firstStale_ = kNever, namesDue_ = kNever;
     bool limitSaid_ = false;
     std::string lastFailure_;
     WatchCounters counters_;

@@ -86,6 +86,7 @@ public:
     FaultySource source;
     std::vector<std::string> said;
     std::vector<ExtraSource> extras;
+    std::function<bool(sqlite3*)> rebuildNames;  // unset: no name sidecar
     WatchSettings settings{.coalesceMillis = 150, .pollMillis = 60000, .retryMillis = 2000, .maxPendingFolders = 20000};
     int64_t now = 1000;
     store::OpenedIndex index;
@@ -110,7 +111,7 @@ public:
         index = store::openIndexForWriting(dbPath);
         ASSERT_TRUE(index.db) << index.status.error;
         WatchContext context{.db = index.db.get(), .options = &options, .fs = &fs, .source = &source,
-                             .afterBatch = nullptr,
+                             .rebuildNames = rebuildNames,
                              .say = [this](const std::string& text) { said.push_back(text); },
                              .extras = extras, .settings = settings};
         watcher = std::make_unique<Watcher>(std::move(context));
