@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> folders;
     for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it)
-        if (it->is_directory() && !it->is_symlink()) folders.push_back(it->path().string());
+        if (it->symlink_status().type() == fs::file_type::directory) folders.push_back(it->path().string());
 
     const auto started = Clock::now();
     Watcher w = startWatcher(tool, tree, db);

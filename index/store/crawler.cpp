@@ -133,12 +133,14 @@ public:
         return result_;
     }
 
-    FolderRefreshResult runFolders(const std::vector<FolderRequest>& requests) {
+    FolderRefreshResult runFolders(const std::vector<FolderRequest>& requests, FolderCache* cache) {
         FolderRefreshResult out;
         CrawlLock lock;
         const char* file = sqlite3_db_filename(db_, "main");
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
-        if (result_.status && writer_.begin() && writer_.loadDirs(dirs_)) {
+        FolderCache unused;
+        if (cache == nullptr) cache = &unused;
+        if (result_.status && writer_.begin() && loadDirsFrom(*cache)) {
             batchStart_ = now();
             knownOrder_ = sortedKeys(dirs_);
             std::deque<FolderRequest> queue = plan(requests);
@@ -151,11 +153,17 @@ public:
         }
         if (result_.status) result_.status = writer_.status();
         writer_.rollback();
+        for (auto& [path, dir] : dirs_)
+            if (dir.visited) {
+                out.visited.push_back(path);
+                dir.visited = false;
+            }
+        // Kept only when this refresh committed everything it did: then the map is the index.
+        cache->generation = result_.status ? readMetaInt(db_, kMetaGeneration).value_or(-1) : -1;
+        cache->dirs = std::move(dirs_);
         if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
         out.status = result_.status;
         out.stats = result_.stats;
-        for (const auto& [path, dir] : dirs_)
-            if (dir.visited) out.visited.push_back(path);
         out.removed = std::move(removedPaths_);
         out.changedDirs = std::move(changedDirs_);
         return out;
@@ -430,6 +438,17 @@ private:
         return rows;
     }
 
+    bool loadDirsFrom(FolderCache& cache) {
+        if (cache.generation >= 0 && cache.generation == readMetaInt(db_, kMetaGeneration).value_or(-2)) {
+            dirs_ = std::move(cache.dirs);
+            cache.generation = -1;
+            return true;
+        }
+        cache.generation = -1;
+        cache.dirs.clear();
+        return writer_.loadDirs(dirs_).ok;
+    }
+
     // True when `path` or a folder between it and `root` is excluded.
     bool excludedOnTheWay(std::string path, const std::string& root) const {
         for (; path != root; path = parentOf(path))
@@ -622,8 +641,8 @@ CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const 
 }
 
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,
-                                   const std::vector<FolderRequest>& folders) {
-    return Crawler(db, options, fs, hooks).runFolders(folders);
+                                   const std::vector<FolderRequest>& folders, FolderCache* cache) {
+    return Crawler(db, options, fs, hooks).runFolders(folders, cache);
 }
 
 }  // namespace skimmer::index::store

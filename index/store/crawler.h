@@ -32,12 +32,14 @@
 
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
+#include "index/store/index_writer.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace skimmer::index::store {
@@ -90,7 +92,15 @@ struct FolderRefreshResult {
 
 CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
 
+// The index's folders as the last folder refresh left them, kept by a caller that refreshes
+// again and again (a watcher): loading them costs more than a small refresh. Used only while the
+// index's generation is the one recorded, so a change made by anyone else reloads them.
+struct FolderCache {
+    std::unordered_map<std::string, StoredDir> dirs;
+    int64_t generation = -1;  // -1: nothing kept
+};
+
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,
-                                   const std::vector<FolderRequest>& folders);
+                                   const std::vector<FolderRequest>& folders, FolderCache* cache = nullptr);
 
 }  // namespace skimmer::index::store

@@ -73,7 +73,7 @@ store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& f
                                       std::vector<int64_t>& changed) {
     counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
     const store::FolderRefreshResult result =
-        store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders);
+        store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders, &folders_);
     changed = result.changedDirs;
     // Even a failed refresh may have committed part of its work: the watches follow what the
     // index says now.

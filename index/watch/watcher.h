@@ -117,6 +117,7 @@ private:
     std::vector<ExtraPlace> extraPlaces_;
     int64_t nextPoll_ = kNever;
     int64_t pollBase_ = 0;  // the time last passed in
+    store::FolderCache folders_;      // the index's folders between two batches
     int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
     std::set<int64_t> staleDirs_;     // folders changed since then
     int64_t firstStale_ = kNever, namesDue_ = kNever;

@@ -108,6 +108,23 @@ TEST_F(WatcherTest, EventsOfOneWindowMakeOneBatchThatListsOnlyTheirFolders) {
     EXPECT_EQ(watcher->nextDue(), kNever) << "an idle watcher has nothing to wake up for";
 }
 
+TEST_F(WatcherTest, FoldersKeptBetweenBatchesAreReloadedAfterAnotherWriter) {
+    makeTree();
+    startWatcher();
+    writeFile(tree + "/a/one.txt");
+    settle();  // the watcher now keeps the index's folders
+    fs::create_directories(tree + "/b/other/inner");
+    writeFile(tree + "/b/other/inner/file.txt");
+    std::vector<WatchEvent> unseen;
+    int error = 0;
+    ASSERT_TRUE(source.read(unseen, error));  // these events went to nobody: another writer indexes them
+    store::test::TestFs otherFs;
+    ASSERT_TRUE(store::crawl(index.db.get(), options, otherFs, {}).status);
+    fs::remove_all(tree + "/b/other");
+    settle();
+    EXPECT_EQ(againstFresh(), "") << "the other writer's folders are known, so their removal is seen";
+}
+
 struct FullRefreshCase {
     const char* name;
     bool loseEvents;
