@@ -20,8 +20,11 @@
 
 namespace skimmer::index::store {
 
-// More changed folders than this are not worth an overlay: the sidecar is rebuilt instead.
-inline constexpr size_t kMaxOverlayFolders = 4096;
+// Every search reads the overlay's folders from the database, so their number bounds its extra
+// cost (about 10,000 entries at 20 a folder: a few per cent of reading the whole index at 200,000);
+// past it the sidecar is rebuilt instead.
+inline constexpr size_t kMaxOverlayFolders = 512;
+static_assert(kMaxOverlayFolders > 0 && kMaxOverlayFolders <= 4096);
 
 struct NamesOverlay {
     uint64_t base = 0;          // the generation of the sidecar it completes

@@ -45,21 +45,33 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     else if (context_.rebuildNames) namesBase_ = generationOf(context_.db);  // the caller just built it
     // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
     for (const ExtraSource& extra : context_.extras) {
-        int error = 0;
-        const int wd = context_.source->add(extra.path, error);
-        if (wd >= 0) {
-            pathOf_[wd] = extra.path;
-            watchOf_[extra.path] = wd;
+        if (watchExtra(extra.path)) {
             extraPlaces_.push_back({.folder = extra.path, .name = ""});
             continue;
         }
         extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
-        if (!watchOf_.count(parentOf(extra.path))) watchFolder(parentOf(extra.path));
+        watchExtra(parentOf(extra.path));  // when even that fails, polls try again
     }
     for (const std::string& root : roots_)
         if (!crawled_.count(root)) unwatched_.insert(root);
-    if (!unwatched_.empty()) nextPoll_ = now + context_.settings.pollMillis;
+    if (!unwatched_.empty() || !extrasWatched()) nextPoll_ = now + context_.settings.pollMillis;
     return status;
+}
+
+bool Watcher::watchExtra(const std::string& folder) {
+    if (watchOf_.count(folder)) return true;
+    int error = 0;
+    const int wd = context_.source->add(folder, error);
+    if (wd < 0) return false;
+    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != folder) watchOf_.erase(old->second);
+    pathOf_[wd] = folder;
+    watchOf_[folder] = wd;
+    return true;
+}
+
+bool Watcher::extrasWatched() const {
+    return std::all_of(extraPlaces_.begin(), extraPlaces_.end(),
+                       [&](const ExtraPlace& place) { return watchOf_.count(place.folder) != 0; });
 }
 
 store::Status Watcher::refreshEverything() {
@@ -268,8 +280,9 @@ store::Status Watcher::runDue(int64_t now) {
     if (poll) {
         ++counters_.polls;
         for (const std::string& path : unwatched_) batch.folders.push_back({.path = path, .subtree = false});
+        // An extra source whose folder appeared (or came back) is watched and read now.
         for (size_t i = 0; i < extraPlaces_.size(); ++i)
-            if (!watchOf_.count(extraPlaces_[i].folder)) batch.extras.push_back(i);
+            if (!watchOf_.count(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
     }
     store::Status status;
     if (!batch.empty()) {
@@ -293,7 +306,7 @@ store::Status Watcher::runDue(int64_t now) {
         const std::vector<std::string> again(unwatched_.begin(), unwatched_.end());
         for (const std::string& path : again)
             if (crawled_.count(path)) watchFolder(path);  // a missing root stays unwatched, and polled
-        nextPoll_ = unwatched_.empty() ? kNever : now + context_.settings.pollMillis;
+        nextPoll_ = unwatched_.empty() && extrasWatched() ? kNever : now + context_.settings.pollMillis;
     }
     return status;
 }

@@ -15,7 +15,8 @@
 //   folders left unwatched are refreshed every `pollMillis` instead; each poll tries to watch
 //   them again.
 // - An extra source is a folder or a file (its folder is watched, its events told by name); a
-//   change runs its `refresh` in the same batch, after the folders.
+//   change runs its `refresh` in the same batch, after the folders. One whose folder cannot be
+//   watched (missing, or the limit) is tried again by every poll and read when that succeeds.
 // - The name sidecar: after a batch that changed only folder entries, the changed folders are
 //   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
 //   `rebuildNames` runs once the changes have rested `namesDelayMillis` (at the latest
@@ -53,7 +54,7 @@ struct WatchSettings {
     int64_t retryMillis = 2000;
     size_t maxPendingFolders = 20000;
     int64_t namesDelayMillis = 3000;
-    int64_t namesMaxDelayMillis = 30000;
+    int64_t namesMaxDelayMillis = 300000;
 };
 
 struct WatchContext {
@@ -102,6 +103,8 @@ private:
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
     void watchFolder(const std::string& path);
+    bool watchExtra(const std::string& folder);
+    bool extrasWatched() const;
     void forget(const std::string& path, std::vector<int>& dropped);
     void event(const WatchEvent& event, int64_t now);
     void extrasAt(const std::string& folder, const std::string& name, int64_t now);

@@ -241,6 +241,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtraCase{"AFileThatAppearsLater", "profile/later.db", "profile/later.db", 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(WatcherTest, AnExtraSourceWhoseFolderAppearsLaterIsWatchedAndReadByThePoll) {
+    makeTree();
+    int refreshes = 0;
+    extras.push_back({.path = outside + "/new-profile/History", .refresh = [&](sqlite3*) {
+                          ++refreshes;
+                          return store::Status{};
+                      }});
+    startWatcher();
+    EXPECT_EQ(watcher->nextDue(), now + settings.pollMillis);
+    fs::create_directories(outside + "/new-profile");
+    writeFile(outside + "/new-profile/History", "v1");
+    settle();
+    EXPECT_EQ(refreshes, 0) << "nothing watches it yet";
+    now += settings.pollMillis;
+    ASSERT_TRUE(watcher->runDue(now));
+    EXPECT_EQ(refreshes, 1) << "read once its folder could be watched";
+    EXPECT_EQ(watcher->nextDue(), kNever);
+    writeFile(outside + "/new-profile/History", "v2");
+    settle();
+    EXPECT_EQ(refreshes, 2) << "and followed from then on";
+}
+
 TEST_F(WatcherTest, ABusyIndexIsSaidOnceAndTheBatchIsRetried) {
     makeTree();
     startWatcher();
