@@ -33,6 +33,10 @@ HANDLE openSearchWindow(PluginState& state) {
     env.FarRootKey = state.FarRootKey;
     env.palette = &state.Palette;
     env.ListColors = state.ListColors;
+    env.listColorsFor = [&state](int32_t style) {
+        listColorsFor(style, state.Palette, state.ListColors);
+        return state.ListColors;
+    };
     env.NoDateText = state.NoDateText;
     env.engineEnvironment = state.services.engineEnvironment
                                 ? state.services.engineEnvironment(state)

@@ -15,6 +15,9 @@
 //   are recorded, never followed; FIFOs, sockets and devices are counted and skipped, never
 //   opened; pseudo and network file systems are not entered (unless the options say so).
 // - File names are stored byte for byte.
+// - At the end of a complete crawl the items of .desktop entries and of browsers' bookmarks and
+//   history are brought in step (desktop_items.h, browser_items.h); a browser file that cannot be
+//   read is a note in `CrawlStats::notes`, never a failure of the crawl.
 // - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
 //   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
 // - `refreshFolders` brings only the named folders up to date (a watcher's batch): each one is
@@ -23,8 +26,9 @@
 //   A named folder that is gone, replaced by a file or unreadable is removed with its
 //   descendants, and its parent is visited instead, so the parent's row says what is there now.
 //   A folder whose parent the index does not know is reached through its nearest known
-//   ancestor. The parent of each named folder is visited too (its row holds the folder's times). Folders outside the roots or excluded (or below an excluded one) are ignored. Same
-//   lock, batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
+//   ancestor. The parent of each named folder is visited too (its row holds the folder's times).
+//   Folders outside the roots or excluded (or below an excluded one) are ignored. Same lock,
+//   batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
 //   .desktop entries are left to `refreshApplications`, which brings them in line with the
 //   applications folders as the index holds them now.
 // - Failures come back in `CrawlResult::status`; nothing throws.
@@ -56,6 +60,8 @@ struct CrawlStats {
     int64_t listings = 0;      // folders listed (a no-change refresh lists none)
     int64_t added = 0, updated = 0, removed = 0;  // item rows written
     int64_t applications = 0;  // items from .desktop entries
+    int64_t browserItems = 0;  // bookmarks and history pages (index/store/browser_items.h)
+    std::vector<std::string> notes;  // sources skipped, one line each (e.g. a damaged browser file)
 };
 
 struct CrawlProgress {
