@@ -120,13 +120,16 @@ public:
         return result_;
     }
 
-    CrawlResult runApplications() {
+    // One source of items outside the walk (applications, browsers) brought in step on its own.
+    enum class Source { Applications, Browsers };
+    CrawlResult runSource(Source source) {
         CrawlLock lock;
         const char* file = sqlite3_db_filename(db_, "main");
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
-        if (result_.status && writer_.begin() && writer_.loadDirs(dirs_)) {
+        if (result_.status && writer_.begin() && (source == Source::Browsers || writer_.loadDirs(dirs_))) {
             for (auto& entry : dirs_) entry.second.visited = true;  // what the index holds is what the last walk saw
-            syncApplications();
+            if (source == Source::Applications) syncApplications();
+            else syncBrowsers();
             writer_.commit(progress());
         }
         if (result_.status) result_.status = writer_.status();
@@ -649,7 +652,12 @@ CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const C
 
 CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
     PosixCrawlFs unused;  // the walk's seam: this refresh reads only .desktop files
-    return Crawler(db, options, unused, hooks).runApplications();
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Applications);
+}
+
+CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
+    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the browsers' files
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Browsers);
 }
 
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,

@@ -2,6 +2,7 @@
 // its counts. See usage() for the command line and exit codes.
 #include "index/query/query_command.h"
 #include "index/store/browser_items.h"
+#include "index/store/browser_sources.h"
 #include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
 #include "index/store/index_files.h"
@@ -172,9 +173,18 @@ int runWatch(const Args& args) {
                                 .say = say, .extras = {}, .settings = {}};
     // The .desktop entries of the applications folders become items of their own.
     for (const std::string& folder : options.applicationDirs)
-        context.extras.push_back({.path = folder, .refresh = [&options](sqlite3* db) {
+        context.extras.push_back({.path = folder,
+                                  .refresh = [&options](sqlite3* db) {
                                       return store::refreshApplications(db, options, {}).status;
-                                  }});
+                                  },
+                                  .group = "applications"});
+    // The browsers' bookmark and history files (and the files that say where profiles are).
+    for (const std::string& file : store::browserWatchFiles(options.browsers))
+        context.extras.push_back({.path = file,
+                                  .refresh = [&options](sqlite3* db) {
+                                      return store::refreshBrowsers(db, options, {}).status;
+                                  },
+                                  .group = "browsers"});
     watch::Watcher watcher(std::move(context));
     if (store::Status started = watcher.start(steadyMillis(), false); !started) {
         say(started.error);

@@ -101,8 +101,12 @@ store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& f
 }
 
 store::Status Watcher::runExtras(const std::vector<size_t>& extras) {
-    for (size_t index : extras)
-        if (store::Status status = context_.extras[index].refresh(context_.db); !status) return status;
+    std::set<std::string> done;
+    for (size_t index : extras) {
+        const ExtraSource& extra = context_.extras[index];
+        if (!extra.group.empty() && !done.insert(extra.group).second) continue;
+        if (store::Status status = extra.refresh(context_.db); !status) return status;
+    }
     return {};
 }
 

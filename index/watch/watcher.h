@@ -46,6 +46,7 @@ namespace skimmer::index::watch {
 struct ExtraSource {
     std::string path;                                // a folder, or one file
     std::function<store::Status(sqlite3*)> refresh;  // brings its items up to date
+    std::string group;  // sources of one group (several files, one refresh) refresh once a batch; "" none
 };
 
 struct WatchSettings {

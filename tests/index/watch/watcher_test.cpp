@@ -212,6 +212,7 @@ struct ExtraCase {
     const char* extra;    // below `outside`
     const char* written;  // below `outside`
     int refreshes;
+    const char* second = nullptr;  // another source of the same group, below `outside`
 };
 
 class ExtraSources : public ::testing::TestWithParam<ExtraCase>, public WatchFixture {};
@@ -221,11 +222,17 @@ TEST_P(ExtraSources, AChangeRunsItsRefreshOncePerBatch) {
     makeDir(outside + "/profile");
     writeFile(outside + "/profile/places.db");
     int refreshes = 0;
-    extras.push_back({.path = outside + "/" + GetParam().extra, .refresh = [&](sqlite3*) {
-                          ++refreshes;
-                          return store::Status{};
-                      }});
+    const auto count = [&](sqlite3*) {
+        ++refreshes;
+        return store::Status{};
+    };
+    extras.push_back({.path = outside + "/" + GetParam().extra, .refresh = count, .group = "one"});
+    if (GetParam().second) {
+        extras.push_back({.path = outside + "/" + GetParam().second, .refresh = count, .group = "one"});
+        writeFile(outside + "/" + GetParam().second);
+    }
     startWatcher();
+    if (GetParam().second) writeFile(outside + "/" + GetParam().second, "changed");
     writeFile(outside + "/" + GetParam().written, "changed");
     writeFile(outside + "/" + GetParam().written, "changed twice");
     settle();
@@ -238,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ExtraCase{"ItsJournalBesideIt", "profile/places.db", "profile/places.db-wal", 1},
                       ExtraCase{"AnotherFileOfItsFolder", "profile/places.db", "profile/other.db", 0},
                       ExtraCase{"AFolder", "profile", "profile/anything", 1},
-                      ExtraCase{"AFileThatAppearsLater", "profile/later.db", "profile/later.db", 1}),
+                      ExtraCase{"AFileThatAppearsLater", "profile/later.db", "profile/later.db", 1},
+                      ExtraCase{"TwoSourcesOfOneGroup", "profile/places.db", "profile/places.db", 1, "profile/favicons.db"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WatcherTest, AnExtraSourceWhoseFolderAppearsLaterIsWatchedAndReadByThePoll) {
