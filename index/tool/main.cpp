@@ -145,6 +145,7 @@ int runWatch(const Args& args) {
         return kExitCrawlFailed;
     }
     if (const int refreshed = runCrawl(args); refreshed != kExitOk) return refreshed;
+    ::malloc_trim(0);  // the first refresh's buffers (the sidecar's above all) are not needed again
     const store::CrawlOptions options = crawlOptions(args);
     store::OpenedIndex index = store::openIndexForWriting(args.db);
     if (!index.db) {
