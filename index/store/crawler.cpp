@@ -147,7 +147,7 @@ public:
         if (cache == nullptr) cache = &unused;
         if (result_.status && writer_.begin() && loadDirsFrom(*cache)) {
             batchStart_ = now();
-            knownOrder_ = sortedKeys(dirs_);
+            trackGone_ = true;
             std::deque<FolderRequest> queue = plan(requests);
             while (!queue.empty() && writer_.ok()) {
                 refreshOne(queue.front(), queue);
@@ -356,6 +356,7 @@ private:
         frame.id = dir.id;
         ++stats().folders;
         std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
+        if (trackGone_) noteGoneFolders(frame.path, stored, rows);
         if (!sameEntries(rows, stored)) {
             writer_.replaceEntries(dir.id, rows, dir.count);
             changedDirs_.push_back(dir.id);
@@ -535,6 +536,7 @@ private:
         if (const auto known = dirs_.find(path); known != dirs_.end() && known->second.visited) return;
         const bool isRoot = roots_.count(path) != 0;
         if (!isRoot && !dirs_.count(parentOf(path))) return;  // its parent went in this run: nothing to attach to
+        goneFolders_ = 0;
         Frame frame{.path = path, .name = isRoot ? path : path.substr(path.rfind('/') + 1)};
         int error = 0;
         uint64_t parentDev = 0;
@@ -575,12 +577,26 @@ private:
         stack_.push_back(std::move(frame));
         walk();
         stack_.clear();
-        removeBelow(path, false, kept);
+        // Only a subfolder that went can leave known folders behind below a refreshed one.
+        if (request.subtree || goneFolders_ != 0) removeBelow(path, false, kept);
+    }
+
+    // Counts the subfolders the stored row had that the new one has not (gone, or no longer a
+    // folder): what is below them must go too.
+    void noteGoneFolders(const std::string& path, const std::vector<CrawledItem>& stored,
+                         const std::vector<CrawledItem>& rows) {
+        std::unordered_set<std::string_view> folders;
+        for (const CrawledItem& row : rows)
+            if (row.attrs & kAttrFolder) folders.insert(row.name);
+        for (const CrawledItem& item : stored)
+            if ((item.attrs & kAttrFolder) && !folders.count(item.name) && dirs_.count(childPath(path, item.name)))
+                ++goneFolders_;
     }
 
     // Removes the known folders below `path` (and `path` itself when `self`) that this run did
     // not visit, except those inside a folder of `kept`.
     void removeBelow(const std::string& path, bool self, const std::unordered_set<std::string>& kept) {
+        if (knownOrder_.empty()) knownOrder_ = sortedKeys(dirs_);  // once a run, and only when needed
         auto it = std::lower_bound(knownOrder_.begin(), knownOrder_.end(), path);
         for (; it != knownOrder_.end() && (*it == path || isUnder(*it, path)) && writer_.ok(); ++it) {
             if (*it == path && !self) continue;
@@ -639,6 +655,8 @@ private:
     int64_t batchStart_ = 0;
     bool crawlStarted_ = false;  // meta says the crawl is running
     std::vector<std::string> knownOrder_;    // folder refresh: the known folders' paths, sorted
+    bool trackGone_ = false;                 // folder refresh: count subfolders that went
+    int64_t goneFolders_ = 0;
     std::vector<std::string> removedPaths_;  // folder refresh: what it removed
     std::vector<int64_t> changedDirs_;       // rows written or removed
     CrawlResult result_;
