@@ -1,5 +1,6 @@
 #include "index/watch/watch_loop.h"
 
+#include <malloc.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -41,7 +42,11 @@ int runWatchLoop(Watcher& watcher, WatchSource& source, int stopFd, const std::f
             }
             watcher.take(events, clockMillis());
         }
+        const int64_t batches = watcher.counters().batches + watcher.counters().namesRebuilds;
         watcher.runDue(clockMillis());  // failures are said by the watcher and retried
+        // A batch's buffers (a listing of a large folder, the folders reloaded) are handed back
+        // to the system, so a long-running watcher holds what it keeps, not its peaks.
+        if (watcher.counters().batches + watcher.counters().namesRebuilds != batches) ::malloc_trim(0);
     }
 }
 
