@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <tuple>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -137,6 +138,17 @@ void appendKey(const HiveKey& key, std::string& path, std::string& out, bool isR
 
 // ---- reading -------------------------------------------------------------------------------
 
+// try_emplace for entries that mostly arrive in the map's own order, as the writer puts them:
+// one comparison with the last entry instead of a search from the top.
+template <typename Map>
+std::pair<typename Map::iterator, bool> insertSorted(Map& map, std::string folded) {
+    if (map.empty() || map.rbegin()->first < folded)
+        return {map.emplace_hint(map.end(), std::piecewise_construct, std::forward_as_tuple(std::move(folded)),
+                                 std::forward_as_tuple()),
+                true};
+    return map.try_emplace(std::move(folded));
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : text_(text) {}
@@ -239,7 +251,7 @@ bool Parser::section(std::string_view line) {
             key = open_[depth].second;
         } else {
             open_.resize(depth);
-            auto [it, added] = key->subkeys.try_emplace(foldName(part));
+            auto [it, added] = insertSorted(key->subkeys, foldName(part));
             if (added) it->second.name = part;
             key = &it->second;
             open_.emplace_back(std::move(part), key);
@@ -334,7 +346,7 @@ bool Parser::valueLine(std::string_view line) {
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
     RegValue value;
     if (!data(line.substr(pos + 1), value)) return false;
-    auto [it, added] = current_->values.try_emplace(foldName(name));
+    auto [it, added] = insertSorted(current_->values, foldName(name));
     if (!added) return fail("value given twice");
     it->second = HiveValue{std::move(name), std::move(value)};
     return true;
