@@ -42,6 +42,7 @@ struct CrawlStats {
     int64_t listings = 0;      // folders listed (a no-change refresh lists none)
     int64_t added = 0, updated = 0, removed = 0;  // item rows written
     int64_t applications = 0;  // items from .desktop entries
+    int64_t mail = 0;          // mail items (maildir_items.h)
 };
 
 struct CrawlProgress {

@@ -114,7 +114,7 @@ int runCrawl(const Args& args) {
     }
     const store::CrawlStats& s = result.stats;
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
-                static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
+                static_cast<long long>(s.items + s.applications + s.mail), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
@@ -189,7 +189,8 @@ int runStats(const Args& args) {
     std::printf("index: %s\n", escapeForTerminal(args.db.string()).c_str());
     std::printf("items: %lld\n", meta(store::kMetaItemCount));
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
-    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
+    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items WHERE dir > 0"));
+    std::printf("mail items: %lld\n", count("SELECT count(*) FROM mail"));
     std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
     std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());

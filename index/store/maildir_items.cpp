@@ -1,0 +1,179 @@
+#include "index/store/maildir_items.h"
+
+#include "index/store/kinds.h"
+#include "index/store/schema.h"
+#include "os/encoded_words.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace skimmer::index::store {
+
+namespace {
+
+constexpr int kEmail = static_cast<int>(Kind::Email);
+
+// What the index knows of a mail item: enough to tell that its file was not renamed.
+struct KnownMail {
+    int64_t id = 0;
+    std::string display;
+    bool kept = false;
+};
+
+class MailSync {
+public:
+    MailSync(IndexWriter& writer, sqlite3* db, const MailSyncOptions& options)
+        : writer_(writer), db_(db), options_(options) {}
+
+    MailSyncResult run() {
+        if (prepareStatements() && loadKnown()) {
+            for (const std::string& folder : os::findMaildirs(options_.roots)) syncFolder(folder);
+            removeGone();
+        }
+        if (result_.status && !writer_.ok()) result_.status = writer_.status();
+        return result_;
+    }
+
+private:
+    bool fail(const char* what) {
+        if (result_.status) result_.status = sqliteFailure(db_, what);
+        return false;
+    }
+
+    bool prepareStatements() {
+        selectKnown_ = prepare(db_, "SELECT id, url, display FROM items WHERE dir = 0 AND kind = ?1", result_.status);
+        if (result_.status)
+            upsertMail_ = prepare(db_,
+                                  "INSERT OR REPLACE INTO mail(item, sender, recipients, folder, message_id, flags) "
+                                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+                                  result_.status);
+        if (result_.status) deleteMail_ = prepare(db_, "DELETE FROM mail WHERE item = ?1", result_.status);
+        return result_.status.ok;
+    }
+
+    bool loadKnown() {
+        sqlite3_stmt* stmt = selectKnown_.get();
+        sqlite3_bind_int(stmt, 1, kEmail);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            std::string url = columnBytes(stmt, 1);
+            if (!url.starts_with("mapi://")) continue;  // an Email item of another source
+            known_[std::move(url)] = KnownMail{.id = sqlite3_column_int64(stmt, 0), .display = columnBytes(stmt, 2)};
+        }
+        return rc == SQLITE_DONE || fail("reading the mail items");
+    }
+
+    void syncFolder(const std::string& folder) {
+        std::vector<os::MaildirFile> files;
+        os::listMaildir(folder, [&](const os::MaildirFile& file) { files.push_back(file); });
+        std::unordered_set<std::string> urls;
+        for (const os::MaildirFile& file : files) {
+            if (!writer_.ok() || !result_.status) return;
+            std::string url = os::mailEntryUrl(os::mailEntryId(folder, os::maildirUniquePart(file.name)));
+            if (!urls.insert(url).second) {
+                ++result_.skipped;  // the same message twice (a copy in new/ and in cur/)
+                continue;
+            }
+            const auto found = known_.find(url);
+            if (found != known_.end() && found->second.display == file.path) {
+                found->second.kept = true;
+                ++result_.messages;
+                continue;
+            }
+            store(folder, file, found == known_.end() ? nullptr : &found->second);
+        }
+    }
+
+    // Reads the message (looking for it again when it moved since the listing) and writes it.
+    void store(const std::string& folder, const os::MaildirFile& listed, KnownMail* known) {
+        os::MaildirFile file = listed;
+        if (options_.beforeRead) options_.beforeRead(file.path);
+        os::MessageHead head = os::readMessageHead(file.path);
+        if (!head.ok() && findMoved(folder, file)) head = os::readMessageHead(file.path);
+        if (!head.ok()) {
+            ++result_.skipped;
+            return;
+        }
+        ++result_.read;
+        const MailItem item = mailItemFrom(head, folder, file);
+        int64_t id;
+        if (known) {
+            id = known->id;
+            known->kept = true;
+            writer_.updateItem(id, item.row);
+        } else {
+            id = writer_.insertItem(0, item.row);
+        }
+        if (writer_.ok()) writeMailRow(id, item);
+        ++result_.messages;
+    }
+
+    bool findMoved(const std::string& folder, os::MaildirFile& file) {
+        const std::string_view unique = os::maildirUniquePart(file.name);
+        bool found = false;
+        os::listMaildir(folder, [&](const os::MaildirFile& now) {
+            if (!found && os::maildirUniquePart(now.name) == unique && now.path != file.path) file = now, found = true;
+        });
+        return found;
+    }
+
+    void writeMailRow(int64_t id, const MailItem& item) {
+        sqlite3_stmt* stmt = upsertMail_.get();
+        sqlite3_reset(stmt);
+        sqlite3_bind_int64(stmt, 1, id);
+        bindBlob(stmt, 2, item.row.words);
+        bindBlob(stmt, 3, item.recipients);
+        bindBlob(stmt, 4, item.folder);
+        bindBlob(stmt, 5, item.messageId);
+        bindText(stmt, 6, item.flags);
+        if (sqlite3_step(stmt) != SQLITE_DONE) fail("writing a mail item");
+    }
+
+    void removeGone() {
+        for (const auto& [url, mail] : known_) {
+            if (mail.kept || !writer_.ok() || !result_.status) continue;
+            writer_.deleteItem(mail.id);
+            sqlite3_stmt* stmt = deleteMail_.get();
+            sqlite3_reset(stmt);
+            sqlite3_bind_int64(stmt, 1, mail.id);
+            if (sqlite3_step(stmt) != SQLITE_DONE) fail("removing a mail item");
+        }
+    }
+
+    IndexWriter& writer_;
+    sqlite3* db_;
+    const MailSyncOptions& options_;
+    MailSyncResult result_;
+    Stmt selectKnown_, upsertMail_, deleteMail_;
+    std::unordered_map<std::string, KnownMail> known_;  // by URL
+};
+
+}  // namespace
+
+MailItem mailItemFrom(const os::MessageHead& head, const std::string& folder, const os::MaildirFile& file) {
+    const os::MailHeaders headers = os::parseMailHeaders(head.bytes);
+    MailItem item;
+    item.row.name = os::decodeHeaderText(headers.subject);
+    if (item.row.name.empty()) item.row.name = kNoSubject;
+    item.row.kind = kEmail;
+    item.row.size = head.size;
+    item.row.mtime = os::parseMailDate(headers.date).value_or(head.mtime);
+    item.row.ctime = head.ctime;
+    item.row.attrs = os::maildirUnread(file) ? kAttrUnread : 0;
+    item.row.url = os::mailEntryUrl(os::mailEntryId(folder, os::maildirUniquePart(file.name)));
+    item.row.display = file.path;
+    item.row.words = os::decodeHeaderText(headers.from);
+    item.recipients = os::decodeHeaderText(headers.to);
+    item.folder = folder;
+    item.messageId = os::bareMessageId(headers.messageId);
+    item.flags = std::string(os::maildirFlags(file.name));
+    return item;
+}
+
+MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOptions& options) {
+    return MailSync(writer, db, options).run();
+}
+
+std::vector<std::string> mailFolders(const CrawlOptions& options) { return os::findMaildirs(options.mailRoots); }
+
+}  // namespace skimmer::index::store
