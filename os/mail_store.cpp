@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "os/desktop_exec.h"
 #include "os/mail_header.h"
 
@@ -146,6 +148,16 @@ MailShowCommand showCommand(const MailMessage& message, std::string_view configu
         return command;
     }
     return MailShowCommand{.viewerFile = message.file};
+}
+
+bool installedProgram(std::string_view program) {
+    const char* path = std::getenv("PATH");
+    return installedOnPath(program, path ? path : "");
+}
+
+std::string configuredMailCommand() {
+    const char* command = std::getenv(kMailCommandVariable);
+    return command ? command : "";
 }
 
 bool installedOnPath(std::string_view program, std::string_view path) {

@@ -81,5 +81,12 @@ MailShowCommand showCommand(const MailMessage& message, std::string_view configu
 
 // True when `program` is an executable file in one of the folders of `path` (a colon list).
 bool installedOnPath(std::string_view program, std::string_view path);
+// installedOnPath over this process's $PATH.
+bool installedProgram(std::string_view program);
+
+// The environment variable that holds the configured show command.
+inline constexpr const char* kMailCommandVariable = "SKIMMER_MAIL_COMMAND";
+// Its value in this process's environment; empty when unset.
+std::string configuredMailCommand();
 
 }  // namespace skimmer::os

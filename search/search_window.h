@@ -22,6 +22,7 @@
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
 #include "os/shell_open.h"
+#include "search/mail_items.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
@@ -43,6 +44,8 @@ struct SearchWindowEnv {
     engines::TEngineEnvironment engineEnvironment;
     // Opens a hit with its default application; empty: the desktop's opener.
     std::function<os::OpenResult(std::string_view)> shellOpen;
+    // Mail items: the store and the show command; a null store: search::DefaultMailAccess().
+    MailAccess mail;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;
 };

@@ -4,6 +4,7 @@
 #include "index/store/schema.h"
 #include "os/encoded_words.h"
 
+#include <cstdlib>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -175,5 +176,13 @@ MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOpt
 }
 
 std::vector<std::string> mailFolders(const CrawlOptions& options) { return os::findMaildirs(options.mailRoots); }
+
+std::vector<std::string> configuredMailRoots() {
+    const Environment env = [](const char* name) -> const char* { return std::getenv(name); };
+    CrawlOptions options = defaultCrawlOptions(env);
+    const std::string config = defaultConfigPath(env);
+    if (!config.empty()) loadIndexConfig(config, options, true);
+    return options.mailRoots;
+}
 
 }  // namespace skimmer::index::store

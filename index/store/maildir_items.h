@@ -49,6 +49,11 @@ MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOpt
 // The Maildir folders that mail is taken from: what a watcher watches to see new mail.
 std::vector<std::string> mailFolders(const CrawlOptions& options);
 
+// The mail roots a crawl started from this process's environment would use: the conventional
+// places and the config file's `maildir` lines (its problems are not reported here: the crawl
+// reports them).
+std::vector<std::string> configuredMailRoots();
+
 // One message as the index keeps it.
 struct MailItem {
     CrawledItem row;
