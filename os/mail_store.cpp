@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "os/desktop_exec.h"
@@ -88,13 +89,26 @@ void MailStore::relist(Folder& folder) const {
     folder.listed = true;
 }
 
-std::optional<std::string> MailStore::locate(const MailEntryId& id) const {
-    if (!discovered_) {
-        for (std::string& path : findMaildirs(roots_)) folders_.push_back(Folder{.path = std::move(path)});
-        discovered_ = true;
+void MailStore::discover() const {
+    for (std::string& path : findMaildirs(roots_)) {
+        const bool known = std::any_of(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == path; });
+        if (!known) folders_.push_back(Folder{.path = std::move(path)});
     }
+}
+
+std::optional<std::string> MailStore::locate(const MailEntryId& id) const {
+    if (folders_.empty()) discover();
+    if (std::optional<std::string> file = locateIn(id, 0)) return file;
+    // The folder may be newer than our list of folders (a new account, a folder made since).
+    const size_t known = folders_.size();
+    discover();
+    return locateIn(id, known);
+}
+
+std::optional<std::string> MailStore::locateIn(const MailEntryId& id, size_t first) const {
     const std::string hex = mailEntryIdHex(id);
-    for (Folder& folder : folders_) {
+    for (size_t i = first; i < folders_.size(); ++i) {
+        Folder& folder = folders_[i];
         if (mailFolderHash(folder.path) != mailEntryFolderHash(id)) continue;
         if (folder.listed) {
             const auto known = folder.files.find(hex);

@@ -4,7 +4,8 @@
 //
 // Contract:
 // - `find` locates a message by id: the folders whose path hashes to the id's folder part, then
-//   the message whose unique name hashes to the rest. What a folder listing taught is kept (ids to
+//   the message whose unique name hashes to the rest (the folders below the roots are looked for
+//   again when the id names none of those known). What a folder listing taught is kept (ids to
 //   unique names), so later lookups in that folder cost one stat; a message moved or re-flagged
 //   since is found by listing its folder again. An id that no longer resolves is an error text,
 //   never a crash. Safe to call from any thread.
@@ -52,13 +53,15 @@ private:
         std::unordered_map<std::string, std::string> files;  // id hex -> file path, from the last listing
         bool listed = false;
     };
-    std::optional<std::string> locate(const MailEntryId& id) const;  // with mutex_ held
+    // All with mutex_ held.
+    std::optional<std::string> locate(const MailEntryId& id) const;
+    std::optional<std::string> locateIn(const MailEntryId& id, size_t firstFolder) const;
+    void discover() const;  // adds the folders found below the roots that are not known yet
     void relist(Folder& folder) const;
 
     std::vector<std::string> roots_;
     mutable std::mutex mutex_;
     mutable std::vector<Folder> folders_;
-    mutable bool discovered_ = false;
 };
 
 // The Message-ID reduced to letters, digits and "@_=%-", every other character written as '.',

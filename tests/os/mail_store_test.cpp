@@ -46,11 +46,12 @@ TEST_F(MailStoreTest, FindsAMessageAfterItWasReadAndReflagged) {
     EXPECT_NE(found.error.find("not found"), std::string::npos);
 }
 
-TEST_F(MailStoreTest, DuplicateMessageIdsStayTwoMessages) {
+TEST_F(MailStoreTest, DuplicateMessageIdsStayTwoMessagesAndANewFolderIsFound) {
     test::writeMessage(inbox(), "cur", "1.a:2,S", "Message-ID: <same@x>\n\none\n");
-    test::writeMessage(test::makeMaildir(inbox() / ".Sent"), "cur", "2.b:2,S", "Message-ID: <same@x>\n\ntwo!\n");
     MailStore store({inbox().string()});
     const MailLookup first = store.find(hexOf(inbox(), "1.a"));
+    // A folder made after the store first looked.
+    test::writeMessage(test::makeMaildir(inbox() / ".Sent"), "cur", "2.b:2,S", "Message-ID: <same@x>\n\ntwo!\n");
     const MailLookup second = store.find(hexOf(inbox() / ".Sent", "2.b"));
     ASSERT_TRUE(first.message && second.message);
     EXPECT_NE(first.message->file, second.message->file);
