@@ -105,7 +105,10 @@ int runApp(const Options& options, const std::string& argv0) {
     HostContext host{&console, &manager, &macros, &ui, &plugins};
     installHostContext(&host);
     manager.setPlugins(&plugins);
-    plugins.load(pluginPaths(options, argv0), farLanguageFor(userLocale()));
+    const std::string language = farLanguageFor(userLocale());
+    ui.setHelpLanguage(language);
+    ui.setModuleResolver([&plugins](int number) { return plugins.modulePath(number); });
+    plugins.load(pluginPaths(options, argv0), language);
     if (options.text) manager.commandLine().setText(*options.text);
     if (options.panel) manager.showError("The search-folder panel (--panel) is not yet available.");
     else if (!options.manager) plugins.openAtStart(kSearchPlugin);

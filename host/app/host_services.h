@@ -25,7 +25,6 @@ int FARAPI Editor(const char* FileName, const char* Title, int X1, int Y1, int X
                   int StartLine, int StartChar);
 int FARAPI InputBox(const char* Title, const char* SubTitle, const char* HistoryName, const char* SrcText,
                     char* DestText, int DestLength, const char* HelpTopic, DWORD Flags);
-BOOL FARAPI ShowHelp(const char* ModuleName, const char* Topic, DWORD Flags);
 int FARAPI GetDirList(const char* Dir, PluginPanelItem** pPanelItem, int* pItemsNumber);
 int FARAPI GetPluginDirList(int PluginNumber, HANDLE hPlugin, const char* Dir, PluginPanelItem** pPanelItem,
                             int* pItemsNumber);

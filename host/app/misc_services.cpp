@@ -168,9 +168,6 @@ int FARAPI InputBox(const char* Title, const char* SubTitle, const char*, const 
     });
 }
 
-// No help viewer: the request fails, as FAR's does for a missing topic.
-BOOL FARAPI ShowHelp(const char*, const char*, DWORD) { return FALSE; }
-
 // Directory lists for plug-ins are not offered by this host yet: FALSE, nothing allocated.
 int FARAPI GetDirList(const char*, PluginPanelItem** pPanelItem, int* pItemsNumber) {
     if (pPanelItem) *pPanelItem = nullptr;

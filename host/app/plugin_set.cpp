@@ -52,6 +52,11 @@ std::string PluginSet::name(int plugin) const {
     return plugins_[static_cast<size_t>(plugin)]->module->path().stem().string();
 }
 
+std::string PluginSet::modulePath(int plugin) const {
+    if (plugin < 0 || static_cast<size_t>(plugin) >= plugins_.size()) return {};
+    return plugins_[static_cast<size_t>(plugin)]->module->path().string();
+}
+
 const char* PluginSet::message(int plugin, int id) const {
     if (plugin < 0 || static_cast<size_t>(plugin) >= plugins_.size()) return "";
     return plugins_[static_cast<size_t>(plugin)]->lng.message(id);

@@ -39,6 +39,8 @@ public:
     void load(const std::vector<std::filesystem::path>& modules, const std::string& language);
     size_t size() const { return plugins_.size(); }
     std::string name(int plugin) const;
+    // The module file of plug-in `plugin` (its ModuleNumber), empty for a number we never gave.
+    std::string modulePath(int plugin) const;
 
     const char* message(int plugin, int id) const;
 

@@ -41,7 +41,7 @@ PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarS
     info.Text = Text;
     info.EditorControl = EditorControl;
     info.FSF = fsf;
-    info.ShowHelp = ShowHelp;
+    info.ShowHelp = ui::ShowHelp;
     info.AdvControl = AdvControl;
     info.InputBox = InputBox;
     info.DialogEx = ui::DialogEx;

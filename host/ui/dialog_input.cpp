@@ -4,6 +4,7 @@
 
 #include "far/keys.h"
 #include "host/term/text_width.h"
+#include "host/ui/help_window.h"
 #include "host/ui/running_dialog.h"
 
 namespace skimmer::host::ui {
@@ -66,7 +67,7 @@ bool RunningDialog::defaultKey(int key) {
         return true;
     }
     if (key == KEY_F1) {
-        notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str()));
+        help();
         return true;
     }
     if (key == KEY_CTRLF5) {
@@ -102,6 +103,18 @@ bool RunningDialog::defaultKey(int key) {
         return true;
     }
     return hotkey(key, true) || (!isEdit(focus_) && hotkey(key, false));
+}
+
+// F1: DN_HELP offers the dialog's topic to the procedure, which answers the topic to show (the
+// same, another one of its own) or null for none; then the help window opens over the dialog and
+// Esc there brings the dialog back as it was.
+void RunningDialog::help() {
+    const LONG_PTR answer = notify(DN_HELP, focus_, reinterpret_cast<LONG_PTR>(helpTopic_.c_str()));
+    // A procedure that answers TRUE or a small number by mistake gives no pointer to read from.
+    if (answer == 0 || static_cast<uintptr_t>(answer) < 0x10000 || closed_) return;
+    const std::string topic(reinterpret_cast<const char*>(answer));
+    if (!topic.empty()) showPluginHelp(context_, pluginNumber_, topic);
+    markDirty();
 }
 
 bool RunningDialog::editKey(int id, int key) {

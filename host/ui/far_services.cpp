@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 
 #include "host/service_guard.h"
+#include "host/ui/help_window.h"
 #include "host/ui/menu_window.h"
 #include "host/ui/message_box.h"
 #include "host/ui/running_dialog.h"
@@ -54,12 +56,22 @@ MenuEntry entryFrom(const FarMenuItemEx& item) {
 
 void installUiContext(UiContext* context) { installed.store(context); }
 
-int FARAPI DialogEx(int, int X1, int Y1, int X2, int Y2, const char* HelpTopic, FarDialogItem* Item, int ItemsNumber,
+int FARAPI DialogEx(int PluginNumber, int X1, int Y1, int X2, int Y2, const char* HelpTopic, FarDialogItem* Item, int ItemsNumber,
                     DWORD, DWORD Flags, FARWINDOWPROC DlgProc, LONG_PTR Param) {
     UiContext* context = modalContext();
     if (!context || (!Item && ItemsNumber > 0) || ItemsNumber < 0) return -1;
     return guardedService(-1, [&] {
-        DialogLayout layout{X1, Y1, X2, Y2, HelpTopic ? HelpTopic : "", Item, ItemsNumber, Flags, DlgProc, Param};
+        DialogLayout layout{.x1 = X1,
+                            .y1 = Y1,
+                            .x2 = X2,
+                            .y2 = Y2,
+                            .helpTopic = HelpTopic ? HelpTopic : "",
+                            .items = Item,
+                            .itemCount = ItemsNumber,
+                            .flags = Flags,
+                            .proc = DlgProc,
+                            .param = Param,
+                            .pluginNumber = PluginNumber};
         RunningDialog dialog(*context, layout);
         return dialog.run();
     });
@@ -89,13 +101,22 @@ LONG_PTR FARAPI DefDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     });
 }
 
-int FARAPI Menu(int, int X, int Y, int MaxHeight, DWORD Flags, const char* Title, const char* Bottom, const char*,
-                const int* BreakKeys, int* BreakCode, const FarMenuItem* Item, int ItemsNumber) {
+int FARAPI Menu(int PluginNumber, int X, int Y, int MaxHeight, DWORD Flags, const char* Title, const char* Bottom,
+                const char* HelpTopic, const int* BreakKeys, int* BreakCode, const FarMenuItem* Item, int ItemsNumber) {
     if (BreakCode) *BreakCode = -1;
     UiContext* context = modalContext();
     if (!context || ItemsNumber < 0 || (!Item && ItemsNumber > 0)) return -1;
     return guardedService(-1, [&] {
-        MenuRequest request{X, Y, MaxHeight, Flags, Title ? Title : "", Bottom ? Bottom : "", {}, {}};
+        MenuRequest request{.x = X,
+                            .y = Y,
+                            .maxHeight = MaxHeight,
+                            .flags = Flags,
+                            .title = Title ? Title : "",
+                            .bottom = Bottom ? Bottom : "",
+                            .helpTopic = HelpTopic ? HelpTopic : "",
+                            .pluginNumber = PluginNumber,
+                            .entries = {},
+                            .breakKeys = {}};
         for (int i = 0; i < ItemsNumber; ++i)
             request.entries.push_back((Flags & FMENU_USEEXT) ? entryFrom(reinterpret_cast<const FarMenuItemEx*>(Item)[i])
                                                             : entryFrom(Item[i]));
@@ -106,7 +127,7 @@ int FARAPI Menu(int, int X, int Y, int MaxHeight, DWORD Flags, const char* Title
     });
 }
 
-int FARAPI Message(int, DWORD Flags, const char* HelpTopic, const char* const* Items, int ItemsNumber,
+int FARAPI Message(int PluginNumber, DWORD Flags, const char* HelpTopic, const char* const* Items, int ItemsNumber,
                    int ButtonsNumber) {
     const int savedErrno = errno;  // read before anything else can change it
     UiContext* context = modalContext();
@@ -115,7 +136,30 @@ int FARAPI Message(int, DWORD Flags, const char* HelpTopic, const char* const* I
         std::string error = (Flags & FMSG_ERRORTYPE) && savedErrno ? std::strerror(savedErrno) : "";
         MessageRequest request = messageFromItems(Flags, Items, ItemsNumber, ButtonsNumber, error);
         request.helpTopic = HelpTopic ? HelpTopic : "";
+        request.pluginNumber = PluginNumber;
         return runMessage(*context, request);
+    });
+}
+
+BOOL FARAPI ShowHelp(const char* ModuleName, const char* Topic, DWORD Flags) {
+    UiContext* context = modalContext();
+    if (!context) return FALSE;
+    return guardedService<BOOL>(FALSE, [&]() -> BOOL {
+        HelpRequest request;
+        request.topic = Topic ? Topic : "";
+        request.useContents = Flags & FHELP_USECONTENTS;
+        request.showErrors = !(Flags & FHELP_NOSHOWERROR);
+        const std::string module = ModuleName ? ModuleName : "";
+        const DWORD kind = Flags & ~(FHELP_USECONTENTS | FHELP_NOSHOWERROR);
+        // FAR's own help is asked for by the flag or by a topic written ":Topic"; this host has none,
+        // and the viewer says so.
+        if (kind == FHELP_FARHELP) request.topic = ":" + request.topic;
+        else if (kind == FHELP_CUSTOMFILE) request.file = module;
+        else if (kind == FHELP_CUSTOMPATH) request.folder = module;
+        else if (kind == FHELP_SELFHELP) request.folder = std::filesystem::path(module).parent_path().string();
+        else return FALSE;  // an unknown kind names nothing we can look in
+        if (kind != FHELP_FARHELP && module.empty()) return FALSE;
+        return showHelp(*context, request) ? TRUE : FALSE;
     });
 }
 

@@ -30,6 +30,10 @@ int FARAPI Menu(int PluginNumber, int X, int Y, int MaxHeight, DWORD Flags, cons
                 const char* HelpTopic, const int* BreakKeys, int* BreakCode, const FarMenuItem* Item, int ItemsNumber);
 int FARAPI Message(int PluginNumber, DWORD Flags, const char* HelpTopic, const char* const* Items, int ItemsNumber,
                    int ButtonsNumber);
+// FAR's ShowHelp: FHELP_SELFHELP looks beside the module ModuleName names, FHELP_CUSTOMFILE in that
+// .hlf file, FHELP_CUSTOMPATH in that folder; FHELP_FARHELP asks for FAR's own help, which this
+// host does not have. A null Topic is "Contents". TRUE when the topic was shown.
+BOOL FARAPI ShowHelp(const char* ModuleName, const char* Topic, DWORD Flags);
 
 // The signatures are the table's, checked here so that a change on either side fails to compile.
 static_assert(std::is_same_v<decltype(&DialogEx), FARAPIDIALOGEX>);
@@ -38,5 +42,6 @@ static_assert(std::is_same_v<decltype(&SendDlgMessage), FARAPISENDDLGMESSAGE>);
 static_assert(std::is_same_v<decltype(&DefDlgProc), FARAPIDEFDLGPROC>);
 static_assert(std::is_same_v<decltype(&Menu), FARAPIMENU>);
 static_assert(std::is_same_v<decltype(&Message), FARAPIMESSAGE>);
+static_assert(std::is_same_v<decltype(&ShowHelp), FARAPISHOWHELP>);
 
 }  // namespace skimmer::host::ui

@@ -10,6 +10,7 @@
 #include "far/panel.h"
 #include "far/vk.h"
 #include "host/term/text_width.h"
+#include "host/ui/help_window.h"
 #include "host/ui/hotkey_text.h"
 
 namespace skimmer::host::ui {
@@ -171,6 +172,10 @@ void MenuWindow::key(int key) {
     const bool wrap = request_.flags & FMENU_WRAPMODE;
     if (breakKey(key)) return;
     if (key == KEY_ESC || key == KEY_F10) return choose(-1);
+    if (key == KEY_F1) {
+        showPluginHelp(context_, request_.pluginNumber, request_.helpTopic);
+        return;
+    }
     if (key == KEY_ENTER) return selectable(current_) ? choose(current_) : void();
     if (key == KEY_UP) return moveTo(step(current_, -1, wrap));
     if (key == KEY_DOWN) return moveTo(step(current_, +1, wrap));

@@ -29,6 +29,8 @@ struct MenuRequest {
     int maxHeight = 0;   // rows of entries; 0: as many as the screen holds
     DWORD flags = 0;     // FMENU_*
     std::string title, bottom;
+    std::string helpTopic;  // F1 shows it from the help beside the module of `pluginNumber`
+    int pluginNumber = -1;
     std::vector<MenuEntry> entries;
     std::vector<int> breakKeys;  // virtual-key code | PKF_* << 16, without the terminating 0
 };

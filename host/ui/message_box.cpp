@@ -131,6 +131,7 @@ int runMessage(UiContext& context, const MessageRequest& request) {
     layout.x2 = width;
     layout.y2 = height;
     layout.helpTopic = request.helpTopic;
+    layout.pluginNumber = request.pluginNumber;
     layout.items = items.data();
     layout.itemCount = static_cast<int>(items.size());
     layout.flags = (request.flags & FMSG_WARNING) ? FDLG_WARNING : 0;

@@ -19,6 +19,7 @@ namespace skimmer::host::ui {
 struct MessageRequest {
     DWORD flags = 0;  // FMSG_*
     std::string helpTopic;
+    int pluginNumber = -1;  // whose help F1 shows
     std::string title;
     std::vector<std::string> lines;    // "\x01..." a single separator, "\x02..." a double one
     std::vector<std::string> buttons;  // ignored when an FMSG_MB_* set is given

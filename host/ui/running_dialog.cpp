@@ -59,7 +59,7 @@ LONG_PTR defaultDialogAnswer(RunningDialog* dialog, int msg, int param1, LONG_PT
 
 RunningDialog::RunningDialog(UiContext& context, const DialogLayout& layout)
     : context_(context), callerItems_(layout.items), proc_(layout.proc), flags_(layout.flags),
-      helpTopic_(layout.helpTopic), dlgData_(layout.param) {
+      helpTopic_(layout.helpTopic), pluginNumber_(layout.pluginNumber), dlgData_(layout.param) {
     centredX_ = layout.x1 == -1;
     centredY_ = layout.y1 == -1;
     auto& cells = context_.surface().cells();

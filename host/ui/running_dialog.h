@@ -39,6 +39,7 @@ struct DialogLayout {
     DWORD flags = 0;                       // FDLG_*
     FARWINDOWPROC proc = nullptr;          // null: every notification gets DefDlgProc's answer
     LONG_PTR param = 0;                    // arrives with DN_INITDIALOG; DM_GETDLGDATA's first value
+    int pluginNumber = -1;                 // whose module folder F1 looks for help in; -1 none
 };
 
 // The answer FAR's DefDlgProc gives to a notification (DN_KILLFOCUS -1, DN_CLOSE TRUE, colours
@@ -106,6 +107,7 @@ private:
     std::string itemText(int id) const;
     void setItemText(int id, std::string_view text);
     void editChanged(int id);
+    void help();
 
     // Keys and mouse (dialog_input.cpp).
     void processKey(int key, bool viaDnKey);
@@ -174,6 +176,7 @@ private:
     FARWINDOWPROC proc_;
     DWORD flags_;
     std::string helpTopic_;
+    int pluginNumber_;
     LONG_PTR dlgData_;
     HANDLE handle_ = nullptr;
 

@@ -60,4 +60,8 @@ void UiContext::setClipboardReader(std::function<std::string()> reader) {
 
 std::string UiContext::clipboardText() const { return clipboard_ ? clipboard_() : std::string(); }
 
+void UiContext::setModuleResolver(std::function<std::string(int)> resolver) { modules_ = std::move(resolver); }
+
+std::string UiContext::modulePath(int pluginNumber) const { return modules_ ? modules_(pluginNumber) : std::string(); }
+
 }  // namespace skimmer::host::ui

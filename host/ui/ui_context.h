@@ -68,6 +68,13 @@ public:
     void setClipboardReader(std::function<std::string()> reader);
     std::string clipboardText() const;
 
+    // Where help comes from: the module file of a plug-in by its PluginNumber (empty for none),
+    // and the language whose .hlf file is preferred. Set once by the application at start-up.
+    void setModuleResolver(std::function<std::string(int pluginNumber)> resolver);
+    std::string modulePath(int pluginNumber) const;
+    void setHelpLanguage(std::string language) { helpLanguage_ = std::move(language); }
+    const std::string& helpLanguage() const { return helpLanguage_; }
+
 private:
     Surface& surface_;
     EventSource& events_;
@@ -77,6 +84,8 @@ private:
     std::thread::id uiThread_;
     std::array<uint8_t, farapi::kFarPaletteSize> palette_{};
     std::function<std::string()> clipboard_;
+    std::function<std::string(int)> modules_;
+    std::string helpLanguage_ = "English";
 };
 
 }  // namespace skimmer::host::ui

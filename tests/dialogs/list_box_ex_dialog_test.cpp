@@ -190,7 +190,7 @@ TEST(ListDialogTest, DeletingEverythingLeavesAnEmptyListWithNoCurrentRow) {
         EXPECT_EQ(d.send(DM_LBX_GETCURPOS, reinterpret_cast<LONG_PTR>(&pos)), -1);
         EXPECT_EQ(pos.Top, -1);
     });
-    d.ui.events.key(KEY_F1).then([&] {  // any event: the loop paints
+    d.ui.events.key(KEY_NONE).then([&] {  // a key that does nothing: the loop paints
         for (int r = 0; r < 3; ++r) EXPECT_EQ(d.row(r), std::string(kListWidth, ' '));
         EXPECT_EQ(d.attr(5, 1), 0x1B);
     });
@@ -214,7 +214,7 @@ TEST_P(ListThumbTest, TheScrollBarsThumbFollowsTheCursor) {
         TListBoxExPos pos{GetParam().current, 0};
         d.send(DM_LBX_SETCURPOS, reinterpret_cast<LONG_PTR>(&pos));
     });
-    d.ui.events.key(KEY_F1).then([&] {
+    d.ui.events.key(KEY_NONE).then([&] {
         for (int r = 0; r < 5; ++r) {
             const char32_t ch = d.ui.cells().at(kListX + kListWidth - 1, kListY + r).ch;
             const char32_t expect = r == GetParam().thumbRow ? U'▓' : r == 0 ? U'▲' : r == 4 ? U'▼' : U'░';
