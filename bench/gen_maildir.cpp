@@ -6,7 +6,7 @@
 // the N messages are dealt over the M folders. The same N, M and seed always give the same tree.
 // Messages vary the way real mail does: subjects of 2 to 8 words, some as RFC 2047 encoded words
 // (UTF-8 base64, ISO-8859-1 quoted-printable, KOI8-R), some folded over two lines; senders with
-// display names, some encoded; a Date on all but 1 in 20; a Message-ID on all, 1 in 100 repeating an
+// display names (960 of them), some encoded; a Date on all but 1 in 20; a Message-ID on all, 1 in 100 repeating an
 // earlier one; bodies of 200 to 2,000 bytes of words. One in five sits in new/ (unread), the rest
 // in cur/ with flags. Nothing outside DIR is touched; DIR must not exist yet.
 #include <fcntl.h>
@@ -42,10 +42,17 @@ constexpr std::array<const char*, 48> kWords = {
     "question", "travel", "booking", "receipt", "order", "delivery", "account", "password", "reminder", "party",
     "photos", "weekend", "conference", "slides", "minutes", "payment", "offer", "newsletter", "security", "backup",
     "server", "migration", "ticket", "support", "planning", "roadmap", "hiring", "welcome"};
-constexpr std::array<const char*, 16> kNames = {"Anna Berg", "Jörg Zeller", "Marie Dupont", "Li Wei", "Olga Petrova",
-                                               "Sam Taylor", "Ines García", "Tom Becker", "Yuki Sato", "Omar Haddad",
-                                               "Eva Novak", "Lars Holm", "Nina Rossi", "Paul Meyer", "Rita Costa",
-                                               "Ivan Orlov"};
+// Senders: 24 first names by 40 family names, so a family name is in about 1 message of 40 (a
+// word in more than 1 of 16 names is too common for the name sidecar's lists) and the mailbox has
+// 960 correspondents, as a real one has hundreds.
+constexpr std::array<const char*, 24> kFirstNames = {"Anna", "Jörg", "Marie", "Li", "Olga", "Sam", "Inés", "Tom",
+                                                    "Yuki", "Omar", "Eva", "Lars", "Nina", "Paul", "Rita", "Ivan",
+                                                    "Sofia", "Ben", "Chloé", "Dan", "Elif", "Farid", "Greta", "Hugo"};
+constexpr std::array<const char*, 40> kFamilyNames = {
+    "Berg", "Zeller", "Dupont", "Wei", "Petrova", "Taylor", "García", "Becker", "Sato", "Haddad",
+    "Novak", "Holm", "Rossi", "Meyer", "Costa", "Orlov", "Larsen", "Kowalski", "Nagy", "Silva",
+    "Jansen", "Moreau", "Fischer", "Lund", "Popescu", "Horvat", "Young", "Kim", "Nowak", "Ortiz",
+    "Bauer", "Weiss", "Lopez", "Marin", "Ito", "Khan", "Quinn", "Varga", "Wolf", "Engel"};
 
 [[noreturn]] void fail(const std::string& what) {
     std::fprintf(stderr, "gen_maildir: %s: %s\n", what.c_str(), std::strerror(errno));
@@ -99,9 +106,12 @@ std::string subjectField(Rng& rng) {
 }
 
 std::string senderField(Rng& rng) {
-    const std::string name = kNames[rng.below(kNames.size())];
-    std::string address = name.substr(0, name.find(' '));
-    for (char& c : address) c = static_cast<char>(c | 0x20);
+    const std::string first = kFirstNames[rng.below(kFirstNames.size())];
+    const std::string family = kFamilyNames[rng.below(kFamilyNames.size())];
+    const std::string name = first + " " + family;
+    std::string address = family;
+    for (char& c : address)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
     address += "@example.org";
     if (name.find('\xC3') != std::string::npos || rng.chance(10))
         return "From: =?UTF-8?B?" + base64(name) + "?= <" + address + ">";
