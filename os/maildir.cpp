@@ -115,6 +115,22 @@ bool listMaildir(const std::string& folder, const std::function<void(const Maild
     return listedCur;
 }
 
+std::string maildirStamp(const std::string& folder) {
+    std::string stamp;
+    for (const char* sub : {"cur", "new"}) {
+        struct stat st {};
+        if (::lstat(child(folder, sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            if (sub[0] == 'c') return {};
+            stamp += "-";
+            continue;
+        }
+        const int64_t m = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+        const int64_t c = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
+        stamp += std::to_string(std::max(m, c)) + (sub[0] == 'c' ? "/" : "");
+    }
+    return stamp;
+}
+
 std::string_view maildirUniquePart(std::string_view fileName) { return fileName.substr(0, fileName.find(':')); }
 
 std::string_view maildirFlags(std::string_view fileName) {

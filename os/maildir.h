@@ -52,6 +52,10 @@ struct MaildirFile {
 // order). False when `cur/` cannot be listed.
 bool listMaildir(const std::string& folder, const std::function<void(const MaildirFile&)>& visit);
 
+// A change stamp of the folder's message lists: cur/'s and new/'s max(mtime, ctime) in ns, as one
+// text. Every delivery, removal or rename in either changes it. Empty when cur/ cannot be read.
+std::string maildirStamp(const std::string& folder);
+
 std::string_view maildirUniquePart(std::string_view fileName);
 // The flag letters after ":2," (empty when there are none).
 std::string_view maildirFlags(std::string_view fileName);

@@ -21,6 +21,20 @@ struct KnownMail {
     bool kept = false;
 };
 
+// meta 'mail_folders': one "stamp<TAB>path" line per folder listed in full.
+std::unordered_map<std::string, std::string> parseStamps(const std::string& text) {
+    std::unordered_map<std::string, std::string> stamps;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        if (const size_t tab = line.find('\t'); tab != std::string_view::npos)
+            stamps.emplace(std::string(line.substr(tab + 1)), std::string(line.substr(0, tab)));
+        start = end + 1;
+    }
+    return stamps;
+}
+
 class MailSync {
 public:
     MailSync(IndexWriter& writer, sqlite3* db, const MailSyncOptions& options)
@@ -28,8 +42,11 @@ public:
 
     MailSyncResult run() {
         if (prepareStatements() && loadKnown()) {
+            const std::string stored = readMetaText(db_, kMetaMailFolders).value_or("");
+            stamps_ = parseStamps(stored);
             for (const std::string& folder : os::findMaildirs(options_.roots)) syncFolder(folder);
             removeGone();
+            if (writer_.ok() && result_.status && newStamps_ != stored) writer_.setMeta(kMetaMailFolders, newStamps_);
         }
         if (result_.status && !writer_.ok()) result_.status = writer_.status();
         return result_;
@@ -42,7 +59,10 @@ private:
     }
 
     bool prepareStatements() {
-        selectKnown_ = prepare(db_, "SELECT id, url, display FROM items WHERE dir = 0 AND kind = ?1", result_.status);
+        selectKnown_ = prepare(db_,
+                               "SELECT items.id, items.url, items.display, mail.folder FROM items "
+                               "LEFT JOIN mail ON mail.item = items.id WHERE items.dir = 0 AND items.kind = ?1",
+                               result_.status);
         if (result_.status)
             upsertMail_ = prepare(db_,
                                   "INSERT OR REPLACE INTO mail(item, sender, recipients, folder, message_id, flags) "
@@ -59,12 +79,36 @@ private:
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             std::string url = columnBytes(stmt, 1);
             if (!url.starts_with("mapi://")) continue;  // an Email item of another source
-            known_[std::move(url)] = KnownMail{.id = sqlite3_column_int64(stmt, 0), .display = columnBytes(stmt, 2)};
+            KnownMail& known = known_[std::move(url)];
+            known = KnownMail{.id = sqlite3_column_int64(stmt, 0), .display = columnBytes(stmt, 2)};
+            byFolder_[columnBytes(stmt, 3)].push_back(&known);  // map nodes never move
         }
         return rc == SQLITE_DONE || fail("reading the mail items");
     }
 
     void syncFolder(const std::string& folder) {
+        // Taken before the listing: a change made while it runs shows as a new stamp next time.
+        const std::string stamp = os::maildirStamp(folder);
+        if (!stamp.empty()) {
+            const auto stored = stamps_.find(folder);
+            if (stored != stamps_.end() && stored->second == stamp) {
+                keepFolder(folder, stamp);
+                return;
+            }
+        }
+        if (options_.onList) options_.onList(folder);
+        const int64_t unreadableBefore = unreadable_;
+        listFolder(folder);
+        if (!stamp.empty() && unreadable_ == unreadableBefore) newStamps_ += stamp + "\t" + folder + "\n";
+    }
+
+    void keepFolder(const std::string& folder, const std::string& stamp) {
+        for (KnownMail* known : byFolder_[folder]) known->kept = true;
+        result_.messages += static_cast<int64_t>(byFolder_[folder].size());
+        newStamps_ += stamp + "\t" + folder + "\n";
+    }
+
+    void listFolder(const std::string& folder) {
         std::vector<os::MaildirFile> files;
         os::listMaildir(folder, [&](const os::MaildirFile& file) { files.push_back(file); });
         std::unordered_set<std::string> urls;
@@ -92,7 +136,7 @@ private:
         os::MessageHead head = os::readMessageHead(file.path);
         if (!head.ok() && findMoved(folder, file)) head = os::readMessageHead(file.path);
         if (!head.ok()) {
-            ++result_.skipped;
+            ++result_.skipped, ++unreadable_;
             return;
         }
         ++result_.read;
@@ -147,6 +191,10 @@ private:
     MailSyncResult result_;
     Stmt selectKnown_, upsertMail_, deleteMail_;
     std::unordered_map<std::string, KnownMail> known_;  // by URL
+    std::unordered_map<std::string, std::vector<KnownMail*>> byFolder_;
+    std::unordered_map<std::string, std::string> stamps_;  // folder -> stamp, as stored
+    std::string newStamps_;
+    int64_t unreadable_ = 0;  // messages that could not be read: their folder is listed again next time
 };
 
 }  // namespace

@@ -14,6 +14,9 @@
 //   looked for again under its unique name (it was read or re-flagged meanwhile); one that is gone
 //   for good, or that is not a regular file, is counted as skipped. Two files with one unique name
 //   in one folder give one item (the first listed).
+// - A folder whose cur/ and new/ have not changed since they were last listed in full (their stamps
+//   are kept in meta 'mail_folders') is not listed again: its items stay as they are. A folder in
+//   which a message could not be read is listed again next time.
 // - Mail items no longer found are removed. Everything runs inside the caller's open batch; a
 //   failed statement comes back in the result's status.
 #pragma once
@@ -35,6 +38,8 @@ struct MailSyncOptions {
     std::vector<std::string> roots;
     // Called just before a message file is read; tests rename or delete it there.
     std::function<void(const std::string& path)> beforeRead;
+    // Called when a folder is listed; tests count the listings.
+    std::function<void(const std::string& folder)> onList;
 };
 
 struct MailSyncResult {

@@ -176,6 +176,25 @@ TEST_F(MailIndexTest, AMessageRenamedOrDeletedMidCrawlIsFoundAgainOrSkipped) {
     EXPECT_EQ(rows.begin()->second.url, url(inbox(), "1.moved"));
 }
 
+TEST_F(MailIndexTest, OnlyChangedFoldersAreListedAgain) {
+    const fs::path sent = skimmer::test::makeMaildir(inbox() / ".Sent");
+    skimmer::test::writeMessage(inbox(), "cur", "1.a:2,S", "Subject: one\n\n");
+    skimmer::test::writeMessage(sent, "cur", "2.b:2,S", "Subject: two\n\n");
+    std::vector<std::string> listed;
+    const MailSyncOptions options{.roots = options_.mailRoots, .onList = [&](const std::string& f) { listed.push_back(f); }};
+    EXPECT_EQ(syncWith(db(), options).messages, 2);
+    EXPECT_EQ(listed.size(), 2u);
+    listed.clear();
+    const MailSyncResult settled = syncWith(db(), options);
+    EXPECT_EQ(settled.messages, 2) << "the items of unlisted folders stay";
+    EXPECT_TRUE(listed.empty());
+    skimmer::test::writeMessage(sent, "new", "3.c", "Subject: three\n\n");
+    const MailSyncResult changed = syncWith(db(), options);
+    EXPECT_EQ(listed, std::vector<std::string>{sent.string()});
+    EXPECT_EQ(changed.messages, 3);
+    EXPECT_EQ(mailRows(db()).size(), 3u);
+}
+
 TEST_F(MailIndexTest, MailRootsComeFromTheConventionalPlacesAndTheConfigFile) {
     const CrawlOptions defaults = defaultCrawlOptions([&](const char* name) -> const char* {
         return std::string_view(name) == "HOME" ? "/h" : nullptr;
