@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -15,6 +16,9 @@
 namespace skimmer::os {
 
 namespace {
+
+constexpr size_t kHeadStep = 8192;
+static_assert(kMaxHeadBytes % kHeadStep == 0);
 
 // One header line (without its line break) starting at `pos`; `pos` moves past the break.
 std::string_view nextLine(std::string_view text, size_t& pos) {
@@ -205,17 +209,22 @@ MessageHead readMessageHead(const std::string& path) {
     head.size = static_cast<int64_t>(sx.stx_size);
     head.mtime = sx.stx_mtime.tv_sec;
     head.ctime = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_ctime.tv_sec;
+    // In steps, stopping once the header has ended: most messages' headers fit the first step,
+    // and their bodies (attachments and all) are never read.
     head.bytes.resize(kMaxHeadBytes);
     size_t got = 0;
     while (got < kMaxHeadBytes) {
-        const ssize_t n = ::read(fd.get(), head.bytes.data() + got, kMaxHeadBytes - got);
+        const ssize_t n = ::read(fd.get(), head.bytes.data() + got, std::min(kHeadStep, kMaxHeadBytes - got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             head.error = path + ": " + std::strerror(errno);
             break;
         }
         if (n == 0) break;
+        const size_t from = got < 3 ? 0 : got - 3;  // the blank line may straddle two steps
         got += static_cast<size_t>(n);
+        const std::string_view read(head.bytes.data(), got);
+        if (read.find("\n\n", from) != std::string_view::npos || read.find("\n\r\n", from) != std::string_view::npos) break;
     }
     head.bytes.resize(got);
     return head;

@@ -2,8 +2,8 @@
 // need, read from the first bytes of the file only.
 //
 // Contract:
-// - `readMessageHead` reads at most kMaxHeadBytes of a regular file (a 100 MB body is never
-//   read), opened without following a final symbolic link and without blocking: a FIFO or device
+// - `readMessageHead` reads at most kMaxHeadBytes of a regular file, in steps, and stops at the
+//   step in which the header ends (a 100 MB body is never read), opened without following a final symbolic link and without blocking: a FIFO or device
 //   in a mail folder is refused, never waited on. Failures come back as text.
 // - `parseMailHeaders` never fails: a text that does not start with a header (no "Name:" on its
 //   first line) has no fields; the header ends at the first empty line or at the end of the bytes
@@ -40,7 +40,7 @@ std::optional<int64_t> parseMailDate(std::string_view text);
 std::string bareMessageId(std::string_view raw);
 
 struct MessageHead {
-    std::string bytes;      // the first bytes of the file, at most kMaxHeadBytes
+    std::string bytes;      // the first bytes of the file, the whole header among them; at most kMaxHeadBytes
     int64_t size = 0;       // the whole file's size
     int64_t mtime = 0;      // Unix seconds
     int64_t ctime = 0;      // Unix seconds: birth time where the file system keeps one, else change time

@@ -137,16 +137,31 @@ protected:
     std::filesystem::path file(const char* name) const { return home_.root() / name; }
 };
 
-TEST_F(MessageFile, AHundredMegabyteBodyIsNeverReadWhole) {
+struct HeadCase {
+    const char* name;
+    std::string header;  // then zero bytes up to 100 MB
+    size_t read;         // bytes readMessageHead keeps
+};
+
+class MessageHeadRead : public MessageFile, public ::testing::WithParamInterface<HeadCase> {};
+
+TEST_P(MessageHeadRead, StopsAtTheStepWhereTheHeaderEndsAndNeverReadsTheBody) {
     const auto path = file("big");
-    std::ofstream(path) << "Subject: big\n\n";
+    std::ofstream(path) << GetParam().header;
     std::filesystem::resize_file(path, 100u << 20);  // sparse: costs no disk
     const MessageHead head = readMessageHead(path);
     ASSERT_TRUE(head.ok()) << head.error;
-    EXPECT_EQ(head.bytes.size(), kMaxHeadBytes);
+    EXPECT_EQ(head.bytes.size(), GetParam().read);
     EXPECT_EQ(head.size, int64_t{100} << 20);
     EXPECT_EQ(parseMailHeaders(head.bytes).subject, " big");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, MessageHeadRead,
+    ::testing::Values(HeadCase{"endsInTheFirstStep", "Subject: big\n\nbody", 8192},
+                      HeadCase{"blankLineAcrossTwoSteps", "Subject: big\nX-Pad: " + std::string(8191 - 20, 'p') + "\n\n", 16384},
+                      HeadCase{"headerNeverEnds", "Subject: big\n", kMaxHeadBytes}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MessageFile, SpecialFilesAndLinksAreRefusedWithoutWaiting) {
     ASSERT_EQ(::mkfifo(file("fifo").c_str(), 0600), 0);
