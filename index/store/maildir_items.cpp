@@ -41,10 +41,16 @@ public:
         : writer_(writer), db_(db), options_(options) {}
 
     MailSyncResult run() {
-        if (prepareStatements() && loadKnown()) {
-            const std::string stored = readMetaText(db_, kMetaMailFolders).value_or("");
-            stamps_ = parseStamps(stored);
-            for (const std::string& folder : os::findMaildirs(options_.roots)) syncFolder(folder);
+        const std::string stored = readMetaText(db_, kMetaMailFolders).value_or("");
+        stamps_ = parseStamps(stored);
+        const std::vector<std::string> folders = os::findMaildirs(options_.roots);
+        std::vector<std::string> stamps;
+        for (const std::string& folder : folders) stamps.push_back(os::maildirStamp(folder));
+        if (nothingChanged(folders, stamps)) {
+            // The common refresh: not one mail item is read or written.
+            result_.messages = queryInt(db_, "SELECT count(*) FROM mail").value_or(0);
+        } else if (prepareStatements() && loadKnown()) {
+            for (size_t i = 0; i < folders.size(); ++i) syncFolder(folders[i], stamps[i]);
             removeGone();
             if (writer_.ok() && result_.status && newStamps_ != stored) writer_.setMeta(kMetaMailFolders, newStamps_);
         }
@@ -86,9 +92,18 @@ private:
         return rc == SQLITE_DONE || fail("reading the mail items");
     }
 
-    void syncFolder(const std::string& folder) {
-        // Taken before the listing: a change made while it runs shows as a new stamp next time.
-        const std::string stamp = os::maildirStamp(folder);
+    // The same folders as at the last sync, each with the stamp it had when listed in full.
+    bool nothingChanged(const std::vector<std::string>& folders, const std::vector<std::string>& stamps) const {
+        if (folders.size() != stamps_.size()) return false;
+        for (size_t i = 0; i < folders.size(); ++i) {
+            const auto stored = stamps_.find(folders[i]);
+            if (stamps[i].empty() || stored == stamps_.end() || stored->second != stamps[i]) return false;
+        }
+        return true;
+    }
+
+    // `stamp` is taken before the listing: a change made while it runs shows as a new stamp next time.
+    void syncFolder(const std::string& folder, const std::string& stamp) {
         if (!stamp.empty()) {
             const auto stored = stamps_.find(folder);
             if (stored != stamps_.end() && stored->second == stamp) {

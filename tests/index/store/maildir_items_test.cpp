@@ -193,6 +193,11 @@ TEST_F(MailIndexTest, OnlyChangedFoldersAreListedAgain) {
     EXPECT_EQ(listed, std::vector<std::string>{sent.string()});
     EXPECT_EQ(changed.messages, 3);
     EXPECT_EQ(mailRows(db()).size(), 3u);
+    fs::remove_all(sent);
+    listed.clear();
+    EXPECT_EQ(syncWith(db(), options).messages, 1) << "a folder that went away takes its items along";
+    EXPECT_TRUE(listed.empty()) << "the folder left is unchanged";
+    EXPECT_EQ(mailRows(db()).size(), 1u);
 }
 
 TEST_F(MailIndexTest, MailRootsComeFromTheConventionalPlacesAndTheConfigFile) {
