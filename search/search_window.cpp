@@ -15,6 +15,7 @@
 #include "search/open_hit.h"
 #include "search/window_layout.h"
 #include "search/window_search.h"
+#include "settings/settings_dialogs.h"
 
 namespace skimmer::search {
 
@@ -49,6 +50,7 @@ private:
     void endThread();
     void showDialog();
     bool afterClose();  // true: open again
+    void runSettings();
 
     LONG_PTR handle(HANDLE dlg, int msg, int param1, LONG_PTR param2);
     void onInit(HANDLE dlg);
@@ -240,12 +242,36 @@ bool SearchWindow::afterClose() {
                 GoToLine(hitServices(), [work](int32_t n) { return work->line(n); }, ChosenLine);
             }
             return false;
-        case kActionTempPanel:
         case kActionSettings:
-            // The Temporary Panel and the settings dialog are not offered yet: leave.
+            runSettings();
+            return true;
+        case kActionTempPanel:
+            // The Temporary Panel is not offered yet: leave.
             return false;
         default: return false;
     }
+}
+
+// F9: the window's settings dialog, while the window is closed and its thread parked; the window
+// then opens with whatever the dialog left in the settings, and keeps its lines.
+void SearchWindow::runSettings() {
+    if (thread_) thread_->suspend();
+    settings::SettingsEnv settingsEnv{
+        .host = env_.host,
+        .config = env_.config,
+        .groups = env_.groups,
+        .registry = env_.registry,
+        .console = env_.console,
+        .FarVersion = info().AdvControl
+                          ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr))
+                          : 0,
+        .engineEnvironment = [this] { return env_.engineEnvironment; },
+        .Palette = env_.palette,
+        .systemInfo = nullptr,
+    };
+    settings::RunSearchWindowSettings(settingsEnv);
+    if (env_.listColorsFor) lbx_.ListColors = env_.listColorsFor(readWindowSettings(*env_.config).Style);
+    KeepResults = thread_ && !thread_->searching();
 }
 
 HitServices SearchWindow::hitServices() const {
@@ -415,9 +441,9 @@ void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
 }
 
 void SearchWindow::closeFor(HANDLE dlg, int action) {
-    // The Temporary Panel (5) and the settings dialog (7) are not offered yet.
-    if (action == kActionTempPanel || action == kActionSettings) return;
-    if (action == kActionFullInfo && thread_->searching()) return;
+    // The Temporary Panel (5) is not offered yet.
+    if (action == kActionTempPanel) return;
+    if ((action == kActionFullInfo || action == kActionSettings) && thread_->searching()) return;
     thread_->suspend();
     Reopen = true;
     Action = action;

@@ -2,6 +2,7 @@
 
 #include "index/store/applications.h"
 #include "index/store/crawl_lock.h"
+#include "index/store/browser_items.h"
 #include "index/store/desktop_items.h"
 #include "index/store/maildir_items.h"
 #include "index/store/folder_paths.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -147,6 +149,7 @@ private:
         if (!writer_.ok()) return;
         removeUnvisited();
         syncApplications();
+        syncBrowsers();
         if (!syncMail()) return;
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
@@ -406,6 +409,15 @@ private:
         stats().skipped += mail.skipped;
         if (!mail.status) result_.status = mail.status;
         return mail.status.ok;
+    }
+
+    void syncBrowsers() {
+        // Copies go beside the index: on the same disk, not into a $TMPDIR that may be memory.
+        const char* file = sqlite3_db_filename(db_, "main");
+        const std::filesystem::path folder = file && *file ? std::filesystem::path(file).parent_path() : std::filesystem::path();
+        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers), folder);
+        stats().browserItems = browsers.items;
+        stats().notes = std::move(browsers.notes);
     }
 
     sqlite3* db_;

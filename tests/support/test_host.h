@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "far/exports.h"
+#include "far/panel.h"
 #include "far/plugin.h"
 
 namespace skimmer::test {
@@ -54,6 +55,10 @@ public:
     void answerMenu(int chosen) { menuAnswers_.push_back(chosen); }
     void answerMessage(int button) { messageAnswers_.push_back(button); }
     void answerDialog(int item) { dialogAnswers_.push_back(item); }
+    // The next DialogEx call first passes its items to `fill` (a test types into the dialog).
+    void fillNextDialog(std::function<void(FarDialogItem* items, int count)> fill) {
+        dialogFills_.push_back(std::move(fill));
+    }
 
     const std::vector<HostCall>& calls() const { return calls_; }
     std::vector<HostCall> callsTo(std::string_view function) const;
@@ -63,6 +68,10 @@ public:
     // When set, SendDlgMessage (after recording the call) answers with this: a test plays the
     // running dialog the plug-in talks to.
     std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
+
+    // When set, FCTL_GETPANELINFO passes its answer (the empty file panel) through this, so a test
+    // can describe the panel FAR shows: its items, the cursor, the rectangle.
+    std::function<void(PanelInfo&)> panelInfo;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
@@ -76,6 +85,7 @@ public:
     std::deque<int>& menuAnswers() { return menuAnswers_; }
     std::deque<int>& messageAnswers() { return messageAnswers_; }
     std::deque<int>& dialogAnswers() { return dialogAnswers_; }
+    std::deque<std::function<void(FarDialogItem*, int)>>& dialogFills() { return dialogFills_; }
 
 private:
     PluginStartupInfo info_{};
@@ -84,6 +94,7 @@ private:
     std::vector<std::string> messages_;
     std::vector<HostCall> calls_;
     std::deque<int> menuAnswers_, messageAnswers_, dialogAnswers_;
+    std::deque<std::function<void(FarDialogItem*, int)>> dialogFills_;
 };
 
 // A plug-in module loaded with dlopen (RTLD_LOCAL | RTLD_NOW) and closed when destroyed.
