@@ -13,6 +13,7 @@
 #include "far/messages.h"
 #include "far/panel.h"
 #include "search/open_hit.h"
+#include "search/send_to_temp_panel.h"
 #include "search/window_layout.h"
 #include "search/window_search.h"
 #include "settings/settings_dialogs.h"
@@ -246,7 +247,8 @@ bool SearchWindow::afterClose() {
             runSettings();
             return true;
         case kActionTempPanel:
-            // The Temporary Panel is not offered yet: leave.
+            Reopen = false;
+            if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
             return false;
         default: return false;
     }
@@ -441,8 +443,6 @@ void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
 }
 
 void SearchWindow::closeFor(HANDLE dlg, int action) {
-    // The Temporary Panel (5) is not offered yet.
-    if (action == kActionTempPanel) return;
     if ((action == kActionFullInfo || action == kActionSettings) && thread_->searching()) return;
     thread_->suspend();
     Reopen = true;

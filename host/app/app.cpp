@@ -13,6 +13,7 @@
 #include "host/app/plugin_module.h"
 #include "host/app/plugin_set.h"
 #include "host/app/standard_functions_app.h"
+#include "host/app/temp_panel_list.h"
 #include "host/app/terminal_console.h"
 #include "host/services/far_registry_defaults.h"
 #include "host/services/macro_queue.h"
@@ -66,6 +67,16 @@ void prepareRegistry(ui::UiContext& ui, Manager& manager) {
     }
 }
 
+// The Temporary Panel's prefix as the hive holds it now (FAR's default when the value is absent),
+// read each time a line that may be its command runs, so the host and the plug-in that typed the
+// command read the same file.
+std::string readTempPanelPrefix(Manager& manager) {
+    os::Hive hive(os::Hive::defaultPath(), nullptr, [&](const std::string& notice) { manager.showError(notice); });
+    if (auto key = hive.openKey(std::string(services::kFarRootKey) + "\\Plugins\\TmpPanel"))
+        if (auto prefix = key->readString("Prefix")) return *prefix;
+    return std::string(kTempPanelPrefixDefault);
+}
+
 std::vector<std::filesystem::path> pluginPaths(const Options& options, const std::string& argv0) {
     if (!options.plugins.empty()) return {options.plugins.begin(), options.plugins.end()};
     return findPluginModules(programDirectory(argv0));
@@ -100,6 +111,7 @@ int runApp(const Options& options, const std::string& argv0) {
     manager.paint();
     console.present();
     prepareRegistry(ui, manager);
+    manager.setTempPanelPrefix([&manager] { return readTempPanelPrefix(manager); });
 
     PluginSet plugins([&](const std::string& text) { manager.showError(text); });
     HostContext host{&console, &manager, &macros, &ui, &plugins};

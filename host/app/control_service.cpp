@@ -1,6 +1,8 @@
 // Control: FAR's file panel and command line as plug-ins see them. One small handler per FCTL_*
-// command, found through a table. The host has one file panel; the "another panel" commands answer
-// FALSE because there is no passive panel to act on.
+// command, found through a table. The plain commands act on the active panel and the "another
+// panel" ones on the passive panel, as in FAR. While a temporary panel is open on a side it is the
+// panel these commands see there (a plug-in panel, as FAR reports one), with the file panel's
+// folder.
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -45,22 +47,23 @@ PluginPanelItem toPanelItem(const PanelEntry& e) {
     return item;
 }
 
-int panelInfo(Manager& m, void* param, bool withItems) {
+int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     if (param == nullptr) return FALSE;
     auto* info = static_cast<PanelInfo*>(param);
     *info = PanelInfo{};
-    FilePanel& panel = m.panel();
-    const Rect area = m.panelArea();
+    const PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    const Rect area = m.panelArea(passive);
     info->PanelType = PTYPE_FILEPANEL;
+    info->Plugin = m.tempPanel(passive) != nullptr ? TRUE : FALSE;
     info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
     info->TopPanelItem = panel.top();
     info->Visible = TRUE;
-    info->Focus = TRUE;
+    info->Focus = passive ? FALSE : TRUE;
     info->ViewMode = 2;
     info->SortMode = SM_NAME;
-    copyString(info->CurDir, sizeof info->CurDir, panel.dir().string());
+    copyString(info->CurDir, sizeof info->CurDir, m.panel(passive).dir().string());
     if (withItems) {
         gPanelItems.clear();
         for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
@@ -89,20 +92,21 @@ int setCmdLine(Manager& m, void* param, bool insert) {
     return TRUE;
 }
 
-int redrawPanel(Manager& m, void* param) {
+int redrawPanel(Manager& m, void* param, bool passive) {
     if (param != nullptr) {
         const auto* r = static_cast<const PanelRedrawInfo*>(param);
-        m.panel().moveTo(r->CurrentItem);
-        m.panel().setTop(r->TopPanelItem);
-        m.panel().moveTo(r->CurrentItem);
+        PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+        panel.moveTo(r->CurrentItem);
+        panel.setTop(r->TopPanelItem);
+        panel.moveTo(r->CurrentItem);
     }
     m.repaint();
     return TRUE;
 }
 
-int setPanelDir(Manager& m, void* param) {
+int setPanelDir(Manager& m, void* param, bool passive) {
     if (param == nullptr) return FALSE;
-    const bool ok = m.setPanelDir(static_cast<const char*>(param));
+    const bool ok = m.setPanelDir(static_cast<const char*>(param), passive);
     m.repaint();
     return ok ? TRUE : FALSE;
 }
@@ -110,8 +114,10 @@ int setPanelDir(Manager& m, void* param) {
 using Handler = int (*)(Manager&, void*);
 const std::map<int, Handler>& handlers() {
     static const std::map<int, Handler> table = {
-        {FCTL_GETPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true); }},
-        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false); }},
+        {FCTL_GETPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true, false); }},
+        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false, false); }},
+        {FCTL_GETANOTHERPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true, true); }},
+        {FCTL_GETANOTHERPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false, true); }},
         {FCTL_GETCMDLINE, getCmdLine},
         {FCTL_SETCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, false); }},
         {FCTL_INSERTCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, true); }},
@@ -128,9 +134,12 @@ const std::map<int, Handler>& handlers() {
              return TRUE;
          }},
         {FCTL_UPDATEPANEL, [](Manager& m, void*) { m.updatePanel(); return TRUE; }},
-        {FCTL_REDRAWPANEL, redrawPanel},
-        {FCTL_SETPANELDIR, setPanelDir},
-        {FCTL_CLOSEPLUGIN, [](Manager& m, void* p) { return p ? setPanelDir(m, p) : TRUE; }},
+        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void*) { m.updatePanel(true); return TRUE; }},
+        {FCTL_REDRAWPANEL, [](Manager& m, void* p) { return redrawPanel(m, p, false); }},
+        {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p) { return redrawPanel(m, p, true); }},
+        {FCTL_SETPANELDIR, [](Manager& m, void* p) { return setPanelDir(m, p, false); }},
+        {FCTL_SETANOTHERPANELDIR, [](Manager& m, void* p) { return setPanelDir(m, p, true); }},
+        {FCTL_CLOSEPLUGIN, [](Manager& m, void* p) { return p ? setPanelDir(m, p, false) : TRUE; }},
         {FCTL_CHECKPANELSEXIST, [](Manager&, void*) { return TRUE; }},
         {FCTL_SETUSERSCREEN, [](Manager&, void*) { return TRUE; }},
     };
