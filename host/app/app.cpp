@@ -122,10 +122,16 @@ int runApp(const Options& options, const std::string& argv0) {
     ui.setModuleResolver([&plugins](int number) { return plugins.modulePath(number); });
     plugins.load(pluginPaths(options, argv0), language);
     if (options.text) manager.commandLine().setText(*options.text);
-    if (options.panel) manager.showError("The search-folder panel (--panel) is not yet available.");
-    else if (!options.manager) plugins.openAtStart(kSearchPlugin);
+    if (options.panel) {
+        std::string error;
+        if (auto panel = plugins.openDiskAtStart(kSearchPlugin, error)) manager.showPluginPanel(std::move(panel));
+        else manager.showError(error + " The file panel is shown instead.");
+    } else if (!options.manager) {
+        plugins.openAtStart(kSearchPlugin);
+    }
 
     manager.run();
+    manager.closePluginPanels();  // ClosePlugin before ExitFAR, as FAR does
     plugins.exitAll();
     installHostContext(nullptr);
     ui::installUiContext(nullptr);

@@ -131,6 +131,7 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
         if (index >= static_cast<int>(entries_.size()) || listTop + row > listBottom) break;
         const PanelEntry& e = entries_[static_cast<size_t>(index)];
         term::Attr attr = e.isMissing ? kMissing : e.isDir ? kFolder : e.isExecutable ? kExecutable : kPanelText;
+        if (!useHighlighting()) attr = kPanelText;
         const bool cursor = focused && index == current_;
         if (cursor) attr = kCursor;
         const int y = listTop + row;
