@@ -113,7 +113,8 @@ bool Manager::handlePluginPanelKey(k::Code key) {
 void Manager::enterPluginEntry() {
     const PanelEntry* e = activePanel().currentEntry();
     if (e == nullptr || !e->isDir) return;  // a file: nothing for the host to run
-    movePluginPanel(e->name);
+    const std::string name = e->name;       // a copy: listing the new folder replaces the entries
+    movePluginPanel(name);
 }
 
 void Manager::movePluginPanel(const std::string& dir) {

@@ -139,7 +139,7 @@ void PluginPanel::takeItems(const PluginPanelItem* given, int count) {
     setEntries(std::move(entries));
 }
 
-PluginPanel::Move PluginPanel::setDirectory(const std::string& dir, std::string& error) {
+PluginPanel::Move PluginPanel::setDirectory(std::string dir, std::string& error) {
     if (dir == ".." && curDir_.empty()) return Move::LeftRoot;
     if (entry_.SetDirectory == nullptr) return Move::Refused;
     const std::string left = lastComponent(curDir_);

@@ -52,7 +52,7 @@ public:
     enum class Move { Done, Refused, LeftRoot };
     // SetDirectory(dir) and, when it succeeded, refresh(). ".." at the plug-in's root leaves the
     // plug-in (LeftRoot: nothing was called). After "..", the cursor is on the folder just left.
-    Move setDirectory(const std::string& dir, std::string& error);
+    Move setDirectory(std::string dir, std::string& error);  // a copy: refreshing replaces the entries
 
     // ProcessKey with a virtual-key code and PKF_* state: true when the plug-in took the key.
     bool processKey(int vk, unsigned state);
