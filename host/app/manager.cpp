@@ -92,6 +92,10 @@ void Manager::handleKey(k::Code key) {
         case k::kCtrl | 'U': swapPanels(); return;
         case k::ENTER: enter(); return;
         case k::SHIFTENTER: openCurrent(); return;
+        case k::F(5):
+        case k::F(6):
+            if (sides_[1 - active_].plugin) copyToPlugin(key == k::F(6));
+            return;
         case k::F(3): viewOrEditCurrent(false); return;
         case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:

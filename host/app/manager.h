@@ -28,7 +28,10 @@
 //   shown over that side's file panel. Every key goes to its ProcessKey first (TRUE consumes it);
 //   then Enter on a folder, Ctrl+PgUp and Ctrl+\ move through its folders with SetDirectory, and
 //   leaving its root (after FE_CLOSE did not object) closes it with ClosePlugin and shows the file
-//   panel in its folder again. Requests the plug-in makes through Control while one of its entry
+//   panel in its folder again. F3/F4 view or edit an item fetched with GetFiles into a private
+//   temporary folder that is removed afterwards; F5/F6 copy or move between a plug-in panel and a
+//   file panel (GetFiles / PutFiles) after FAR's copy dialog; F7 MakeDirectory; F8 DeleteFiles (the
+//   plug-in confirms, as OpMode has no OPM_SILENT). Requests the plug-in makes through Control while one of its entry
 //   points runs are carried out when it has returned (settle()).
 #pragma once
 
@@ -58,6 +61,11 @@ struct ManagerDialogs {
     std::function<int(const std::string& title, const std::vector<std::string>& items)> menu;
     // A FAR warning message with an Ok button.
     std::function<void(const std::string& title, const std::string& text)> error;
+    // FAR's copy dialog: a title, a prompt, an edit line holding `initial`, buttons `button` and
+    // Cancel. The edited line, or none when cancelled.
+    std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
+                                             const std::string& initial, const std::string& button)>
+        copy;
 };
 
 class Manager {
@@ -127,6 +135,13 @@ private:
     void goToCurrentFile();
     void closeTempPanel() { temp().reset(); }
     bool handlePluginPanelKey(term::key::Code key);
+    bool pluginFileKey(term::key::Code key);
+    void viewPluginItem(bool edit);
+    void makePluginDirectory();
+    void deletePluginItem();
+    void copyFromPlugin(bool move);
+    void copyToPlugin(bool move);
+    std::vector<PluginPanelItem> currentPluginItem();  // the current item, none on ".." 
     void enterPluginEntry();
     void movePluginPanel(const std::string& dir);
     void paintSide(term::CellBuffer& b, int side);

@@ -106,7 +106,7 @@ bool Manager::handlePluginPanelKey(k::Code key) {
         case k::kCtrl | k::PGUP: movePluginPanel(".."); return true;
         case k::kCtrl | '\\': movePluginPanel("\\"); return true;
         case k::kCtrl | 'R': updatePanel(); return true;
-        default: return false;
+        default: return pluginFileKey(key);
     }
 }
 

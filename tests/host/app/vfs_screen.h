@@ -20,6 +20,8 @@ struct VfsScreen : ScreenOnPty {
     std::vector<std::vector<std::string>> menus;  // what each menu listed
     std::vector<std::string> reports;             // what the plug-in set reported
     std::unique_ptr<PluginSet> plugins;
+    std::deque<std::optional<std::string>> copyAnswers;  // the copy dialogs' answers (none: Cancel)
+    std::vector<std::string> copyPrompts;
 
     VfsScreen() {
         setenv("SKIMMER_VFS_LOG", log.c_str(), 1);
@@ -34,6 +36,13 @@ struct VfsScreen : ScreenOnPty {
                                          },
                                      .error = [this](const std::string&, const std::string& text) {
                                          errors.push_back(text);
+                                     },
+                                     .copy = [this](const std::string&, const std::string& prompt,
+                                                    const std::string& initial, const std::string&) {
+                                         copyPrompts.push_back(prompt + "|" + initial);
+                                         std::optional<std::string> a;
+                                         if (!copyAnswers.empty()) a = copyAnswers.front(), copyAnswers.pop_front();
+                                         return a;
                                      }});
         manager->openFolder(dir.string());
         plugins = std::make_unique<PluginSet>([this](const std::string& text) { reports.push_back(text); });
@@ -56,6 +65,7 @@ struct VfsScreen : ScreenOnPty {
         manager->handleKey(term::key::kAlt | term::key::F(side + 1));
     }
     void key(term::key::Code k) { manager->handleKey(k); }
+
     void enter(const std::string& name) {
         manager->activePanel().setCurrent(name);
         key(term::key::ENTER);
