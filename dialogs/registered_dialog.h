@@ -82,6 +82,17 @@ int RunRegisteredDialog(const platform::HostTables& host, TRegisteredDialog& Dia
 // Copies the items' values into the bound settings.
 void ReadBackValues(TRegisteredDialog& Dialog);
 
+// The registered dialog whose DialogEx is running on this thread, with the host that shows it:
+// what a dialog procedure works on, since DialogEx hands it no context (its Param is 0).
+// RunRegisteredDialog sets it for exactly the length of its DialogEx call; a dialog run from
+// inside another's procedure is the running one until it closes, then the outer one is again.
+struct TRunningDialog {
+    TRegisteredDialog* Dialog = nullptr;
+    const platform::HostTables* Host = nullptr;
+};
+// Null outside every RunRegisteredDialog on this thread.
+const TRunningDialog* RunningRegisteredDialog();
+
 // Lookups by name (the first binding of an equal name, exact and case-sensitive).
 void SetFocusByName(TRegisteredDialog& Dialog, std::string_view Name);  // unknown name: no change
 std::string GetItemText(const TRegisteredDialog& Dialog, std::string_view Name);  // unknown name: ""

@@ -49,7 +49,25 @@ void readBack(const TRegisteredDialog& dialog, const TDialogBinding& binding) {
     }
 }
 
+// The innermost running dialog of this thread; each module instance has its own.
+thread_local const TRunningDialog* tRunning = nullptr;
+
+// Makes `running` the running dialog for its lifetime and puts the previous one back after,
+// whichever way DialogEx returns.
+class RunningScope {
+public:
+    explicit RunningScope(const TRunningDialog& running) : previous_(tRunning) { tRunning = &running; }
+    ~RunningScope() { tRunning = previous_; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    const TRunningDialog* previous_;
+};
+
 }  // namespace
+
+const TRunningDialog* RunningRegisteredDialog() { return tRunning; }
 
 void ReadBackValues(TRegisteredDialog& Dialog) {
     for (const TDialogBinding& binding : Dialog.Names) readBack(Dialog, binding);
@@ -60,8 +78,12 @@ int RunRegisteredDialog(const platform::HostTables& host, TRegisteredDialog& Dia
     const PluginStartupInfo& info = host.StartupInfo;
     if (Dialog.ItemCount < 1 || !info.DialogEx) return -1;
     const FarDialogItem& header = Dialog.Items[0];
-    const int result = info.DialogEx(info.ModuleNumber, kCentred, kCentred, header.X2, header.Y2, HelpTopic,
-                                     Dialog.Items.data() + 1, Dialog.ItemCount - 1, 0, Flags, DlgProc, 0);
+    const TRunningDialog running{.Dialog = &Dialog, .Host = &host};
+    const int result = [&] {
+        const RunningScope scope(running);
+        return info.DialogEx(info.ModuleNumber, kCentred, kCentred, header.X2, header.Y2, HelpTopic,
+                             Dialog.Items.data() + 1, Dialog.ItemCount - 1, 0, Flags, DlgProc, 0);
+    }();
     if (result == -1 || result == CancelIndex) return result;
     ReadBackValues(Dialog);
     // The store reports a save the disk refused; the values just read stay in memory either way.

@@ -6,12 +6,88 @@
 namespace skimmer::lng {
 
 constexpr int kMsgPaletteUnreadable = 1;   // error box when FAR's palette cannot be read
+// The search window's settings dialog ("SKSConfig"), in the order of its items.
+constexpr int kMsgGroupLabel = 3;          // label of the grouping choice; 4 to 7 its options
+constexpr int kMsgGroupOptions = 4;
+constexpr int kMsgSizeLabel = 9;           // label of the window size choice; 10 to 12 its options
+constexpr int kMsgSizeOptions = 10;
+constexpr int kMsgHeightLabel = 13;
+constexpr int kMsgWidthLabel = 14;
+constexpr int kMsgRunLabel = 15;           // label of the Enter key choice; 16 and 17 its options
+constexpr int kMsgRunOptions = 16;
+constexpr int kMsgStyleLabel = 18;         // label of the colour choice; 19 to 21 its options
+constexpr int kMsgStyleOptions = 19;
+constexpr int kMsgFullInfo = 22;           // check box; 23 the button that opens the column editor
+constexpr int kMsgColumnsButton = 23;
+constexpr int kMsgUseCL = 24;              // check boxes 24 to 28, 30 to 33
+constexpr int kMsgShowExtentions = 25;
+constexpr int kMsgShowLnk = 26;
+constexpr int kMsgCopyTemp = 27;
+constexpr int kMsgHighlightFiles = 28;
+constexpr int kMsgWindowAnimation = 30;
+constexpr int kMsgRealShortcuts = 31;
+constexpr int kMsgPositionW = 32;
+constexpr int kMsgHideButtons = 33;
+constexpr int kMsgWindowSettingsTitle = 39;
+constexpr int kMsgAllResults = 55;
+constexpr int kMsgHighlightKeyword = 100;
+// The group list editor and the group edit dialog.
+constexpr int kMsgGroupsKeys = 60;
+constexpr int kMsgGroupsTitle = 61;
+constexpr int kMsgNoGroups = 62;
+constexpr int kMsgGroupTitle = 63;
+constexpr int kMsgGroupName = 64;
+constexpr int kMsgGroupKind = 65;
+constexpr int kMsgGroupExt = 66;
+constexpr int kMsgGroupMax = 67;
+constexpr int kMsgDeleteGroupText = 68;
+constexpr int kMsgDeleteGroupTitle = 69;
+constexpr int kMsgGroupNameEmpty = 89;
+constexpr int kMsgGroupsFull = 90;        // followed by the largest number of groups
+constexpr int kMsgGroupsNotSaved = 91;    // followed by the reason
+// The column editor.
+constexpr int kMsgColumnsTitle = 70;
+constexpr int kMsgColumnsLabel = 71;
+constexpr int kMsgWidthsLabel = 72;
+constexpr int kMsgBuiltInColumns = 75;
+constexpr int kMsgColumnCodes1 = 76;
+constexpr int kMsgColumnCodes2 = 77;
+constexpr int kMsgBadColumnCode = 78;
+constexpr int kMsgBadColumnWidths = 88;   // followed by the widest column allowed
 constexpr int kMsgConfigMenuTitle = 37;    // title of the configuration menu
 constexpr int kMsgConfigWindow = 41;       // configuration menu: search window settings
 constexpr int kMsgConfigPanel = 42;        // configuration menu: panel settings
 constexpr int kMsgConfigAbout = 43;        // configuration menu: About box
 constexpr int kMsgNoDate = 93;             // date and time columns of a hit without a date
 constexpr int kMsgSearchEngine = 163;      // configuration menu item 0, before the engine's name
+// The engine settings dialog, the panel settings dialog ("SKPConfig") and the About box.
+constexpr int kMsgSettingsOk = 34;         // accept button of the settings dialogs
+constexpr int kMsgSettingsCancel = 35;
+constexpr int kMsgSettingsAbout = 36;      // the button that opens the About box
+constexpr int kMsgSettingsFrame = 38;      // frame title after the product name
+constexpr int kMsgPanelFrame = 40;         // ... followed by what the panel dialog sets
+constexpr int kMsgPanelEditGroups = 8;     // the button that opens the group list editor
+constexpr int kMsgPanelGroupLabel = 103;   // label of the grouping choice; 104 to 107 its options
+constexpr int kMsgPanelGroupOptions = 104;
+constexpr int kMsgPanelLetter = 109;       // the drive-menu number's label, two lines
+constexpr int kMsgPanelLetter2 = 110;
+constexpr int kMsgPanelChecks = 111;       // check boxes 111 to 117, in the order of their settings
+constexpr int kMsgLocatePath = 164;        // the engine dialog's label of the locate folder
+constexpr int kMsgNumberInvalid = 56;      // the number check: 56 "label" 57 58 low 59 high
+constexpr int kMsgNumberWhole = 57;
+constexpr int kMsgNumberFrom = 58;
+constexpr int kMsgNumberTo = 59;
+constexpr int kMsgAboutNoIndex = 45;       // About box: engine lines 1 and 2 without an index
+constexpr int kMsgAboutNoIndexHint = 46;
+constexpr int kMsgAboutInUse = 47;         // after the engine's version text
+constexpr int kMsgAboutIndexItems = 48;
+constexpr int kMsgAboutLocateFiles = 49;
+constexpr int kMsgAboutIndexWaiting = 50;
+constexpr int kMsgAboutLocateSize = 51;
+constexpr int kMsgAboutEnvironment = 52;
+constexpr int kMsgAboutFar = 53;
+constexpr int kMsgAboutSystem = 54;
+constexpr int kMsgAboutNoLocate = 101;     // engine line 1 when `locate` is not in its folder
 constexpr int kMessageCount = 166;         // quoted lines in every language file
 
 }  // namespace skimmer::lng

@@ -29,8 +29,18 @@ bool validComponent(std::string_view name) { return !name.empty() && name.size()
 }  // namespace
 
 std::string foldName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
+    // Most names are ASCII: upper-cased byte by byte, without decoding (every lookup folds its path).
+    std::string out(name);
+    bool ascii = true;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (ascii) return out;
+    out.clear();
     for (size_t i = 0; i < name.size();) {
         char32_t cp = 0;
         const size_t length = decodeUtf8(name, i, cp);

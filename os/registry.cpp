@@ -16,17 +16,23 @@ struct Hive::Impl {
     Impl(std::filesystem::path file, FileSystem& fs, std::function<void(const std::string&)> report)
         : store(std::move(file), fs, std::move(report), systemClock()) {}
 
+    // Inside a batch the view is the file as it was when the batch began plus the batch's own
+    // changes: one look at the file per batch, not one per access (a tree of thousands of keys is
+    // read and written in one batch).
     const HiveKey& current() {
+        if (batchDepth > 0 && viewValid) return view;
         if (store.refresh() || !viewValid) rebuild();
         return view;
     }
     void rebuild() {
+        ++generation;
         view = store.base();
         for (const HiveChange& change : pending) applyChange(view, change);
         viewValid = true;
     }
     RegStatus change(HiveChange change) {
         current();
+        ++generation;
         applyChange(view, change);
         pending.push_back(std::move(change));
         return batchDepth > 0 ? RegStatus{} : flush();
@@ -43,12 +49,20 @@ struct Hive::Impl {
         return ok ? RegStatus{} : RegStatus{false, error};
     }
     void rollback(size_t mark) {
-        pending.resize(std::min(mark, pending.size()));
+        if (mark >= pending.size()) return;  // nothing to undo: the view is still right
+        pending.resize(mark);
         rebuild();
     }
+    // The last key looked up is remembered until the view changes: a key's values are usually
+    // read one after another, and each lookup would otherwise fold and walk the whole path.
     const HiveKey* key(const std::string& path) {
+        const HiveKey& root = current();
+        if (cachedGeneration == generation && path == cachedPath) return cachedKey;
         const auto parts = splitKeyPath(path);
-        return parts ? findKey(current(), *parts) : nullptr;
+        cachedKey = parts ? findKey(root, *parts) : nullptr;
+        cachedPath = path;
+        cachedGeneration = generation;
+        return cachedKey;
     }
     const HiveValue* value(const std::string& path, std::string_view name) {
         const HiveKey* k = key(path);
@@ -67,6 +81,10 @@ struct Hive::Impl {
     HiveKey view;
     bool viewValid = false;
     int batchDepth = 0;
+    uint64_t generation = 1;  // changes whenever the view may have moved or lost a key
+    uint64_t cachedGeneration = 0;
+    std::string cachedPath;
+    const HiveKey* cachedKey = nullptr;
 };
 
 // ---- values ---------------------------------------------------------------------------------
@@ -196,7 +214,10 @@ RegStatus Hive::flush() { return impl_->flush(); }
 
 bool Hive::hasUnsavedChanges() const { return !impl_->pending.empty(); }
 
-Hive::Batch::Batch(Hive& hive) : hive_(hive), mark_(hive.impl().pending.size()) { ++hive_.impl().batchDepth; }
+Hive::Batch::Batch(Hive& hive) : hive_(hive), mark_(hive.impl().pending.size()) {
+    if (hive_.impl().batchDepth == 0) hive_.impl().current();  // the batch starts from the file as it is now
+    ++hive_.impl().batchDepth;
+}
 
 Hive::Batch::~Batch() {
     if (done_) return;

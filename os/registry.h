@@ -112,7 +112,9 @@ public:
 
     // While a Batch is alive, writes through this Hive are collected and reach the disk together
     // at commit() (or are discarded if the Batch is destroyed without commit). Batches nest: only
-    // the outermost commit writes.
+    // the outermost commit writes. Reads inside a batch see the file as it was when the outermost
+    // batch began plus the batch's own writes (a consistent view, looked at once); the commit
+    // still merges onto whatever the file holds by then.
     class Batch {
     public:
         explicit Batch(Hive& hive);

@@ -20,6 +20,9 @@ public:
     bool writeString(std::string_view name, std::string_view text) override {
         return key_.writeString(name, text).ok;
     }
+    bool writeBinary(std::string_view name, std::string_view bytes) override {
+        return key_.writeBinary(name, bytes).ok;
+    }
 
 private:
     os::RegKey key_;

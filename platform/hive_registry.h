@@ -18,6 +18,7 @@ public:
     std::unique_ptr<RegistryKey> openKey(std::string_view path) override;
     std::unique_ptr<RegistryKey> createKey(std::string_view path) override;
     std::unique_ptr<RegistryBatch> beginBatch() override;
+    bool deleteTree(std::string_view path) override { return hive_.deleteTree(path).ok; }
     bool unusableAndReported() const override { return hive_.writtenByNewerVersion(); }
 
 private:

@@ -52,6 +52,9 @@ public:
     bool writeString(std::string_view name, std::string_view text) override {
         return write(name, {MemoryRegistry::Type::String, std::string(text)});
     }
+    bool writeBinary(std::string_view name, std::string_view bytes) override {
+        return write(name, {MemoryRegistry::Type::Binary, std::string(bytes)});
+    }
 
 private:
     bool write(std::string_view name, MemoryRegistry::Value value) {
@@ -113,6 +116,16 @@ std::unique_ptr<RegistryBatch> MemoryRegistry::beginBatch() {
         batchChanged_ = false;
     }
     return std::make_unique<MemoryBatch>(*this);
+}
+
+bool MemoryRegistry::deleteTree(std::string_view path) {
+    if (refuseWrites_ || path.empty() || !find(path)) return false;
+    const std::string key = lower(path);
+    const std::string below = key + "\\";
+    keys_.erase(key);
+    for (auto it = keys_.lower_bound(below); it != keys_.end() && it->first.starts_with(below);) it = keys_.erase(it);
+    noteChange();
+    return true;
 }
 
 void MemoryRegistry::endBatch(bool commit) {

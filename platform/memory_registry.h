@@ -32,6 +32,7 @@ public:
     std::unique_ptr<RegistryKey> openKey(std::string_view path) override;
     std::unique_ptr<RegistryKey> createKey(std::string_view path) override;
     std::unique_ptr<RegistryBatch> beginBatch() override;
+    bool deleteTree(std::string_view path) override;
 
     // Test controls and inspection.
     void refuseWrites(bool refuse) { refuseWrites_ = refuse; }

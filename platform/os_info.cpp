@@ -75,6 +75,11 @@ bool TOSInfo::IsWow64() const {
     return false;
 }
 
+bool TOSInfo::Is64Bit() const {
+    if (data_.platformId == kPlatformLinux) return data_.machine64;
+    return IsWow64();
+}
+
 std::string TOSInfo::ProductName(uint8_t code) {
     static const char* const kNames[] = {"Unknown",      "Windows 95",   "Windows 98",
                                          "Windows ME",   "Windows NT 4", "Windows 2000",
@@ -91,6 +96,12 @@ OSVersionData linuxVersionData(const std::string& kernelRelease) {
     char* end = nullptr;
     data.major = static_cast<uint32_t>(std::strtoul(p, &end, 10));
     if (end && *end == '.') data.minor = static_cast<uint32_t>(std::strtoul(end + 1, nullptr, 10));
+    return data;
+}
+
+OSVersionData linuxVersionData(const os::SystemInfo& system) {
+    OSVersionData data = linuxVersionData(system.release);
+    data.machine64 = system.is64Bit;
     return data;
 }
 

@@ -2,12 +2,15 @@
 //
 // Contract: TOSInfo answers from the version data it was given (platform, version, service-pack
 // text, hotfix presence, WOW64 probe), so every rule can be tested with any system's data;
-// `TOSInfo::current()` takes the data of the running system. Codes 0 to 8 name Windows products;
-// code 9 is Linux, whose edition is the kernel release. Nothing here touches the screen.
+// `TOSInfo::current()` takes the data of the running system (`fromSystem` the data of any uname
+// source). Codes 0 to 8 name Windows products; code 9 is Linux, whose edition is the kernel
+// release and whose 64-bit mark is the machine's. Nothing here touches the screen.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "os/system_info.h"
 
 namespace skimmer::platform {
 
@@ -29,13 +32,16 @@ struct OSVersionData {
     std::string servicePack;      // Windows: CSD text; Linux: the kernel release
     bool hotfixQ246009 = false;   // Windows NT 4: the SP6a hotfix key exists
     Wow64Probe wow64 = Wow64Probe::Unavailable;
+    bool machine64 = false;       // Linux: uname's machine is a 64-bit architecture
 };
 
 class TOSInfo {
 public:
     explicit TOSInfo(OSVersionData data) : data_(std::move(data)) {}
-    // The running system's data. On Linux: uname's release as version and edition; no WOW64.
+    // The running system's data. On Linux: uname's release as version and edition, its machine
+    // as the 64-bit mark; no WOW64.
     static TOSInfo current();
+    static TOSInfo fromSystem(const os::SystemInfoSource& source);
 
     bool IsWin9x() const;
     bool IsWinNT() const;
@@ -45,6 +51,10 @@ public:
     // Windows: the probe's answer; a failed probe throws std::runtime_error("Bad process handle").
     // Linux: always false — a 64-bit process there runs natively, never under emulation.
     bool IsWow64() const;
+    // Whether the system is 64-bit. Windows: the WOW64 answer (the plug-in is a 32-bit module, so
+    // a 64-bit Windows runs it under WOW64; a failed probe throws as IsWow64 does). Linux: the
+    // machine uname names, whatever the process's own width.
+    bool Is64Bit() const;
 
     // "Unknown", "Windows 95" … "Windows Vista", "Linux"; codes past 9 give "Unknown".
     static std::string ProductName(uint8_t code);
@@ -55,5 +65,7 @@ private:
 
 // Reads "major.minor" from the front of a kernel release such as "6.1.0-18-amd64".
 OSVersionData linuxVersionData(const std::string& kernelRelease);
+// The same from all uname says: the release as above, the machine as the 64-bit mark.
+OSVersionData linuxVersionData(const os::SystemInfo& system);
 
 }  // namespace skimmer::platform

@@ -3,9 +3,8 @@
 
 namespace skimmer::platform {
 
-TOSInfo TOSInfo::current() {
-    const os::SystemInfo info = os::systemInfoSource().query();
-    return TOSInfo(linuxVersionData(info.release));
-}
+TOSInfo TOSInfo::fromSystem(const os::SystemInfoSource& source) { return TOSInfo(linuxVersionData(source.query())); }
+
+TOSInfo TOSInfo::current() { return fromSystem(os::systemInfoSource()); }
 
 }  // namespace skimmer::platform

@@ -27,6 +27,7 @@ public:
     virtual std::vector<std::string> subkeys() const = 0;
     virtual bool writeDword(std::string_view name, uint32_t value) = 0;
     virtual bool writeString(std::string_view name, std::string_view text) = 0;
+    virtual bool writeBinary(std::string_view name, std::string_view bytes) = 0;
 };
 
 // The outcome of a group of writes reaching the disk; `error` says why it did not, for the user.
@@ -50,6 +51,10 @@ public:
     virtual std::unique_ptr<RegistryKey> openKey(std::string_view path) = 0;    // null: missing
     virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;  // null: refused
     virtual std::unique_ptr<RegistryBatch> beginBatch() = 0;
+    // Removes the key with its values and every subkey; false when it is missing or the store
+    // refused. Inside a batch the removal reaches the disk with the batch's other writes, so a
+    // subtree removed and written anew is replaced at once, never seen half-way.
+    virtual bool deleteTree(std::string_view path) = 0;
     // True when the store as a whole cannot be used (a settings file of a newer version) and the
     // user has already been told so: a missing key then needs no notice of its own.
     virtual bool unusableAndReported() const { return false; }

@@ -1,8 +1,11 @@
+// The configuration menu: the engine settings, the search window's settings, the panel's
+// settings and the About box, each over the plug-in's live settings.
 #include <cstring>
 
 #include "lng/messages.h"
 #include "os/utf8.h"
 #include "plugin/entry_points.h"
+#include "settings/settings_dialogs.h"
 
 namespace skimmer::plugin {
 
@@ -21,6 +24,27 @@ std::string engineName(const PluginState& state) {
     return engine.IntValue == 0 ? "WDS" : "Locate32";
 }
 
+// What the dialogs work on: the plug-in's own state, read at the moment the menu is used.
+settings::SettingsEnv settingsEnvFor(PluginState& state) {
+    settings::SettingsEnv env;
+    env.host = &state.host;
+    env.config = &state.PluginConfig;
+    env.groups = &state.Groups;
+    env.registry = state.services.registry.get();
+    env.console = state.services.console.get();
+    env.FarVersion = state.FarVersion;
+    env.engineEnvironment = [&state] {
+        return state.services.engineEnvironment
+                   ? state.services.engineEnvironment(state)
+                   : engines::EngineEnvironmentFor(state.host, state.PluginConfig, state.services.registry.get());
+    };
+    env.Palette = &state.Palette;
+    return env;
+}
+
+// The menu's entries in their order.
+enum ConfigureEntry { kEngineEntry, kWindowEntry, kPanelEntry, kAboutEntry };
+
 }  // namespace
 
 int configure(PluginState& state, int) {
@@ -35,9 +59,14 @@ int configure(PluginState& state, int) {
     if (!host.StartupInfo.Menu) return 0;
     const int chosen = host.StartupInfo.Menu(host.moduleNumber(), -1, -1, 0, FMENU_WRAPMODE, title.c_str(), nullptr,
                                              nullptr, nullptr, nullptr, items, 4);
-    // The engine settings, search window settings, panel settings and About box open from here
-    // once those dialogs exist; until then every choice, like Escape, returns to FAR.
-    (void)chosen;
+    settings::SettingsEnv env = settingsEnvFor(state);
+    switch (chosen) {
+        case kEngineEntry: settings::RunEngineSettings(env); break;
+        case kWindowEntry: settings::RunSearchWindowSettings(env); break;
+        case kPanelEntry: settings::RunPanelSettings(env); break;
+        case kAboutEntry: settings::ShowAboutBox(env); break;
+        default: break;  // Escape: back to FAR
+    }
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/host_tables.h"
 #include "plugin/entry_points.h"
 #include "plugin/guard.h"
+#include "panel/panel_entries.h"
 #include "plugin/load_stamp.h"
 
 namespace {
@@ -71,4 +72,58 @@ FAR_EXPORT void FARAPI ExitFAR() {
         skimmer::plugin::exitFar(s);
         return 0;
     });
+}
+
+// ---- The search-folder panel: FAR drives it through these once OpenPlugin returned it. ----
+
+namespace panel = skimmer::panel;
+
+FAR_EXPORT void FARAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
+    if (!Info) return;
+    guarded(0, [&](PluginState& s) {
+        panel::GetOpenPluginInfo(s.Panel, hPlugin, *Info);
+        return 0;
+    });
+}
+
+FAR_EXPORT int FARAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber, int OpMode) {
+    return guarded(FALSE, [&](PluginState& s) { return panel::GetFindData(s.Panel, hPlugin, pPanelItem, pItemsNumber, OpMode); });
+}
+
+FAR_EXPORT void FARAPI FreeFindData(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber) {
+    guarded(0, [&](PluginState& s) {
+        panel::FreeFindData(s.Panel, hPlugin, PanelItem, ItemsNumber);
+        return 0;
+    });
+}
+
+FAR_EXPORT int FARAPI SetDirectory(HANDLE hPlugin, const char* Dir, int OpMode) {
+    return guarded(FALSE, [&](PluginState& s) { return panel::SetDirectory(s.Panel, hPlugin, Dir, OpMode); });
+}
+
+FAR_EXPORT int FARAPI ProcessEvent(HANDLE hPlugin, int Event, void* Param) {
+    return guarded(FALSE, [&](PluginState& s) { return panel::ProcessEvent(s.Panel, hPlugin, Event, Param); });
+}
+
+FAR_EXPORT int FARAPI GetFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move, char* DestPath,
+                               int OpMode) {
+    return guarded(-1, [&](PluginState& s) {
+        return panel::GetFiles(s.Panel, hPlugin, PanelItem, ItemsNumber, Move, DestPath, OpMode);
+    });
+}
+
+FAR_EXPORT int FARAPI PutFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move, int OpMode) {
+    return guarded(-1, [&](PluginState& s) { return panel::PutFiles(s.Panel, hPlugin, PanelItem, ItemsNumber, Move, OpMode); });
+}
+
+FAR_EXPORT int FARAPI DeleteFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int OpMode) {
+    return guarded(FALSE, [&](PluginState& s) { return panel::DeleteFiles(s.Panel, hPlugin, PanelItem, ItemsNumber, OpMode); });
+}
+
+FAR_EXPORT int FARAPI MakeDirectory(HANDLE hPlugin, char* Name, int OpMode) {
+    return guarded(-1, [&](PluginState& s) { return panel::MakeDirectory(s.Panel, hPlugin, Name, OpMode); });
+}
+
+FAR_EXPORT int FARAPI ProcessKey(HANDLE hPlugin, int Key, unsigned int ControlState) {
+    return guarded(FALSE, [&](PluginState& s) { return panel::ProcessKey(s.Panel, hPlugin, Key, ControlState); });
 }

@@ -2,6 +2,8 @@
 #include "far/adv_control.h"
 #include "os/registry.h"
 #include "os/temp_dir.h"
+#include "panel/folder_store.h"
+#include "panel/panel_entries.h"
 #include "platform/far_palette.h"
 #include "platform/hive_registry.h"
 #include "plugin/entry_points.h"
@@ -38,6 +40,24 @@ void setUpSettings(PluginState& state) {
     config::loadSortGroups(state.Groups, config.location_);
 }
 
+// The panel reaches the host, the settings and the registry through the state's own services.
+void setUpPanel(PluginState& state) {
+    panel::TPanelEnv& env = state.Panel.env;
+    env.host = &state.host;
+    env.config = &state.PluginConfig;
+    env.registry = state.services.registry.get();
+    env.PluginsRootKey = state.PluginsRootKey;
+    env.FarRootKey = state.FarRootKey;
+    env.palette = &state.Palette;
+    env.engineEnvironment = [&state] {
+        return state.services.engineEnvironment
+                   ? state.services.engineEnvironment(state)
+                   : engines::EngineEnvironmentFor(state.host, state.PluginConfig, state.services.registry.get());
+    };
+    env.shellOpen = state.services.shellOpen;
+    panel::LoadFolderTree(state.Panel.tree, env.registry, state.PluginsRootKey);
+}
+
 }  // namespace
 
 std::string farRootKeyFrom(const std::string& rootKey) {
@@ -53,6 +73,7 @@ void setStartupInfo(PluginState& state, const PluginStartupInfo& info) {
     state.FarRootKey = farRootKeyFrom(state.PluginsRootKey);
     completeServices(state);
     setUpSettings(state);
+    setUpPanel(state);
     state.Palette = platform::ReadFarPalette(state.host, state.services.registry.get(), state.FarRootKey);
     // A folder that cannot be made is not an error yet: nothing needs it until a hit is exported.
     if (!state.tempDir) state.tempDir = state.services.makeTempDir(state.LoadStamp);
@@ -63,6 +84,7 @@ void closePlugin(PluginState&, HANDLE) {
 }
 
 void exitFar(PluginState& state) {
+    panel::ClosePanelInstance(state.Panel);
     if (state.tempDir) {
         // What cannot be removed (a file someone else put there) stays, and the folder with it.
         std::string ignored;

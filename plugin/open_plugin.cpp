@@ -3,6 +3,7 @@
 #include "lng/messages.h"
 #include "platform/far_palette.h"
 #include "plugin/entry_points.h"
+#include "panel/panel_entries.h"
 #include "search/search_window.h"
 
 namespace skimmer::plugin {
@@ -33,6 +34,10 @@ HANDLE openSearchWindow(PluginState& state) {
     env.FarRootKey = state.FarRootKey;
     env.palette = &state.Palette;
     env.ListColors = state.ListColors;
+    env.listColorsFor = [&state](int32_t style) {
+        listColorsFor(style, state.Palette, state.ListColors);
+        return state.ListColors;
+    };
     env.NoDateText = state.NoDateText;
     env.engineEnvironment = state.services.engineEnvironment
                                 ? state.services.engineEnvironment(state)
@@ -68,7 +73,7 @@ HANDLE openPlugin(PluginState& state, int openFrom, INT_PTR) {
     state.NoDateText = platform::GetMsgStr(state.host, lng::kMsgNoDate);
     switch (openFrom) {
         case OPEN_PLUGINSMENU: return openSearchWindow(state);
-        // OPEN_DISKMENU: the search folder panel arrives with the panel; until then no panel opens.
+        case OPEN_DISKMENU: return panel::OpenPanel(state.Panel);
         default: return INVALID_HANDLE_VALUE;
     }
 }

@@ -18,6 +18,7 @@
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
 #include "os/shell_open.h"
+#include "panel/panel_state.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
@@ -69,6 +70,7 @@ struct PluginState {
 
     PluginServices services;
     std::unique_ptr<os::TempDir> tempDir;  // PluginTempDir, while it exists
+    panel::TPanel Panel;  // the search-folder tree, PanelInstance and PanelSavedPosition
 
     explicit PluginState(std::string loadStamp);
     ~PluginState();

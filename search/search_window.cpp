@@ -16,6 +16,7 @@
 #include "search/send_to_temp_panel.h"
 #include "search/window_layout.h"
 #include "search/window_search.h"
+#include "settings/settings_dialogs.h"
 
 namespace skimmer::search {
 
@@ -50,6 +51,7 @@ private:
     void endThread();
     void showDialog();
     bool afterClose();  // true: open again
+    void runSettings();
 
     LONG_PTR handle(HANDLE dlg, int msg, int param1, LONG_PTR param2);
     void onInit(HANDLE dlg);
@@ -240,15 +242,37 @@ bool SearchWindow::afterClose() {
                 GoToLine(hitServices(), [work](int32_t n) { return work->line(n); }, ChosenLine);
             }
             return false;
+        case kActionSettings:
+            runSettings();
+            return true;
         case kActionTempPanel:
             Reopen = false;
             if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
             return false;
-        case kActionSettings:
-            // The settings dialog is not offered yet: leave.
-            return false;
         default: return false;
     }
+}
+
+// F9: the window's settings dialog, while the window is closed and its thread parked; the window
+// then opens with whatever the dialog left in the settings, and keeps its lines.
+void SearchWindow::runSettings() {
+    if (thread_) thread_->suspend();
+    settings::SettingsEnv settingsEnv{
+        .host = env_.host,
+        .config = env_.config,
+        .groups = env_.groups,
+        .registry = env_.registry,
+        .console = env_.console,
+        .FarVersion = info().AdvControl
+                          ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr))
+                          : 0,
+        .engineEnvironment = [this] { return env_.engineEnvironment; },
+        .Palette = env_.palette,
+        .systemInfo = nullptr,
+    };
+    settings::RunSearchWindowSettings(settingsEnv);
+    if (env_.listColorsFor) lbx_.ListColors = env_.listColorsFor(readWindowSettings(*env_.config).Style);
+    KeepResults = thread_ && !thread_->searching();
 }
 
 HitServices SearchWindow::hitServices() const {
@@ -417,9 +441,7 @@ void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
 }
 
 void SearchWindow::closeFor(HANDLE dlg, int action) {
-    // The settings dialog (7) is not offered yet.
-    if (action == kActionSettings) return;
-    if (action == kActionFullInfo && thread_->searching()) return;
+    if ((action == kActionFullInfo || action == kActionSettings) && thread_->searching()) return;
     thread_->suspend();
     Reopen = true;
     Action = action;

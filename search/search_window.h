@@ -6,7 +6,8 @@
 // - Runs on FAR's main thread and reaches the host only through the service tables; the search
 //   thread it owns is joined before RunSearchWindow returns, whatever ended the window.
 // - The thread is suspended (cooperatively) around every nested host call the window makes
-//   (viewer, editor, closing for an action) and resumed when the dialog shows again.
+//   (viewer, editor, settings dialog, closing for an action) and resumed when the dialog shows
+//   again.
 // - Errors the search meets are shown once each, from this thread, in the error box; the window
 //   stays usable. No exception leaves RunSearchWindow.
 #pragma once
@@ -33,12 +34,15 @@ namespace skimmer::search {
 struct SearchWindowEnv {
     const platform::HostTables* host = nullptr;
     config::TRegistryConfig* config = nullptr;  // written only on this thread (the F7 toggle)
-    const config::TSKSSortGroups* groups = nullptr;
+    config::TSKSSortGroups* groups = nullptr;  // F9's settings dialog edits them
     platform::RegistryAccess* registry = nullptr;
     const platform::Console* console = nullptr;
     std::string FarRootKey;
     const std::vector<uint8_t>* palette = nullptr;
     std::array<uint16_t, 4> ListColors{};
+    // The list's colours for a "SKSStyle" (the plug-in: listColorsFor over its palette), asked
+    // again after the settings dialog, which may have changed the style. Empty: they stay.
+    std::function<std::array<uint16_t, 4>(int32_t style)> listColorsFor;
     std::string NoDateText;
     // The engine's environment (the plug-in: engines::EngineEnvironmentFor).
     engines::TEngineEnvironment engineEnvironment;

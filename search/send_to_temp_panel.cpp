@@ -1,5 +1,6 @@
 #include "search/send_to_temp_panel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "far/adv_control.h"
 #include "far/dialog.h"
 #include "far/panel.h"
+#include "os/utf8.h"
 #include "platform/host_tables.h"
 
 namespace skimmer::search {
@@ -28,17 +30,6 @@ bool writableAsLine(const std::string& path) {
 // A character the macro language reads as itself when it stands alone between blanks.
 bool typedAsKey(unsigned char c) { return c > ' ' && c != 0x7F && c != '"' && c != '$' && c != '%'; }
 
-// The length of the UTF-8 sequence that starts with `lead` (1 for a byte that starts none), so a
-// letter of several bytes is typed as one key.
-size_t sequenceLength(std::string_view text, size_t at) {
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    const size_t n = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (at + n > text.size()) return 1;
-    for (size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
 void appendTyped(std::string& out, std::string_view text) {
     for (size_t at = 0; at < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[at]);
@@ -46,7 +37,9 @@ void appendTyped(std::string& out, std::string_view text) {
             out += "Space ";
             ++at;
         } else if (c >= 0x80) {
-            const size_t n = sequenceLength(text, at);
+            // A letter of several bytes is typed as one key; a stray byte as itself.
+            char32_t cp = 0;
+            const size_t n = std::max<size_t>(os::decodeUtf8(text, at, cp), 1);
             out.append(text.substr(at, n)).push_back(' ');
             at += n;
         } else if (typedAsKey(c)) {

@@ -6,12 +6,16 @@
 // settings table only when the user accepts, and saves through the table's own store.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
 #include "far/win_types.h"
+#include "os/system_info.h"
+#include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
 
@@ -22,9 +26,14 @@ struct SettingsEnv {
     config::TRegistryConfig* config = nullptr;  // the live settings
     config::TSKSSortGroups* groups = nullptr;   // the live user groups
     platform::RegistryAccess* registry = nullptr;
+    const platform::Console* console = nullptr;  // the custom window size is checked against it
     DWORD FarVersion = 0;                       // as AdvControl(ACTL_GETFARVERSION) gave it
     // The chosen engine's environment, asked for when a dialog needs it (the About box).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
+    // FAR's current palette, for the About box's colours; null: FAR's default palette.
+    const std::vector<uint8_t>* Palette = nullptr;
+    // What uname says, for the About box's system line; null: the running system.
+    const os::SystemInfoSource* systemInfo = nullptr;
 
     bool usable() const { return host != nullptr && config != nullptr; }
 };

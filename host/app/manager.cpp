@@ -144,7 +144,10 @@ bool Manager::handlePanelKey(k::Code key) {
 bool Manager::handleTempPanelKey(k::Code key) {
     const bool lineEmpty = commandLine_.text().empty();
     switch (key) {
-        case k::kCtrl | k::PGUP: goToCurrentFile(); return true;
+        case k::kCtrl | k::PGUP:
+        case k::kCtrl | k::F(10):  // FAR's key for "position on the current file"
+            goToCurrentFile();
+            return true;
         case k::ESC:
             if (!lineEmpty) return false;  // Esc clears the line first
             closeTempPanel();

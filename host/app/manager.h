@@ -8,21 +8,22 @@
 // - Tab makes the other panel the active one (so does a click on it); Ctrl+U swaps the two
 //   panels, the active one staying active on its new side; each keeps its own folder. Keys,
 //   commands and the FCTL_* commands act on the active panel, FCTL_*ANOTHER* on the passive one.
-// - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs the
-//   command line, Ctrl+PgUp goes up to the parent folder, Shift+Enter opens the current file with its default application, F3/F4 view/edit
-//   it in the user's pager/editor, Ctrl+Enter copies the current name to the command line, Ctrl+O shows the user
-//   screen, Ctrl+R re-reads the folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in
-//   configuration menu, F10 quits. Pasted text goes to the command line as text.
+// - Keys follow FAR: Up/Down/PgUp/PgDn/Home/End move in the panel, Enter enters a folder or runs
+//   the command line, Ctrl+PgUp goes up to the parent folder, Shift+Enter opens the current file
+//   with its default application, F3/F4 view/edit it in the user's pager/editor, Ctrl+Enter copies
+//   the current name to the command line, Ctrl+O shows the user screen, Ctrl+R re-reads the
+//   folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in configuration menu, F10 quits.
+//   Pasted text goes to the command line as text.
 // - Keys and macros posted by a plug-in (ACTL_POSTKEYSEQUENCE, ACTL_KEYMACRO) run before the next
 //   key from the terminal, once the plug-in has returned.
 // - A command line runs through the user's $SHELL with the terminal handed over; a line that is
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
 // - A line `<prefix>:<list file>` (the Temporary Panel's prefix, read when such a line runs) opens
-//   the temporary panel over the file panel instead: the panel keys act on it; Enter, Shift+Enter,
-//   F3 and F4 act on the real files; Ctrl+PgUp puts the file panel on the current file's folder
-//   with the cursor on it; Enter on ".." or on a folder, Ctrl+PgUp on "..", Esc on an empty line,
-//   and setting the panel's folder (FCTL_SETPANELDIR) leave it. The file panel keeps its folder
-//   underneath and commands still run there.
+//   the temporary panel over the active file panel instead: the panel keys act on it; Enter,
+//   Shift+Enter, F3 and F4 act on the real files; Ctrl+PgUp (or Ctrl+F10) puts the file panel on
+//   the current file's folder with the cursor on it; Enter on ".." or on a folder, Ctrl+PgUp on
+//   "..", Esc on an empty line, and setting the panel's folder (FCTL_SETPANELDIR) leave it. The
+//   file panel keeps its folder underneath and commands still run there.
 // - A plug-in's panel (plugin_panel.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
 //   "/", the home folder, then every plug-in's disk-menu entries) or handed over by a plug-in, is
 //   shown over that side's file panel. Every key goes to its ProcessKey first (TRUE consumes it);
@@ -31,8 +32,8 @@
 //   panel in its folder again. F3/F4 view or edit an item fetched with GetFiles into a private
 //   temporary folder that is removed afterwards; F5/F6 copy or move between a plug-in panel and a
 //   file panel (GetFiles / PutFiles) after FAR's copy dialog; F7 MakeDirectory; F8 DeleteFiles (the
-//   plug-in confirms, as OpMode has no OPM_SILENT). Requests the plug-in makes through Control while one of its entry
-//   points runs are carried out when it has returned (settle()).
+//   plug-in confirms, as OpMode has no OPM_SILENT). Requests the plug-in makes through Control
+//   while one of its entry points runs are carried out when it has returned (settle()).
 #pragma once
 
 #include <array>

@@ -9,17 +9,13 @@
 
 #include "host/app/display_name.h"
 #include "os/unique_fd.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::app {
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 bool samePrefix(std::string_view line, std::string_view prefix) {
-    if (line.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (lowerAscii(line[i]) != lowerAscii(prefix[i])) return false;
-    return true;
+    return line.size() >= prefix.size() && os::equalsAsciiCaseless(line.substr(0, prefix.size()), prefix);
 }
 
 std::string cannot(const char* what, const std::string& file, int err) {

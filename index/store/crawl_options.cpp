@@ -94,6 +94,7 @@ CrawlOptions defaultCrawlOptions(const Environment& env) {
     const std::string cacheHome = xdgDir(env, "XDG_CACHE_HOME", options.home, ".cache");
     if (!cacheHome.empty()) options.implicitExcludes.push_back(cacheHome);
     if (!dataHome.empty()) options.implicitExcludes.push_back(dataHome + "/Trash");
+    options.browsers = {.home = options.home, .configHome = xdgDir(env, "XDG_CONFIG_HOME", options.home, ".config")};
     options.currentDesktop = envOr(env, "XDG_CURRENT_DESKTOP");
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         options.locale = envOr(env, name);

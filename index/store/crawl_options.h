@@ -11,6 +11,8 @@
 //   Paths are plain bytes.
 #pragma once
 
+#include "index/store/browser_sources.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -34,6 +36,7 @@ struct CrawlOptions {
     std::string currentDesktop;                // $XDG_CURRENT_DESKTOP (colon list)
     std::string locale;                        // messages locale for localized Names
     std::string home;                          // for "~/" in globs
+    BrowserPlaces browsers;                    // where bookmarks and history are looked for
     bool enterAvoidedFs = false;               // cross into pseudo/network file systems
     size_t batchChanges = 20000;               // commit after this many written rows ...
     int64_t batchMillis = 1000;                // ... or this long after the batch began
@@ -42,7 +45,7 @@ struct CrawlOptions {
 // The default exclusions (documented in docs/index.md), in the glob syntax above.
 extern const std::vector<std::string> kDefaultExcludes;
 
-// Roots $HOME plus each applications folder; applications folders $XDG_DATA_HOME/applications and
+// Roots $HOME plus each applications folder; browsers under $HOME and $XDG_CONFIG_HOME; applications folders $XDG_DATA_HOME/applications and
 // $XDG_DATA_DIRS/*/applications; $PATH; the current desktop and locale.
 CrawlOptions defaultCrawlOptions(const Environment& env);
 

@@ -2,6 +2,7 @@
 
 #include "index/store/applications.h"
 #include "index/store/crawl_lock.h"
+#include "index/store/browser_items.h"
 #include "index/store/desktop_items.h"
 #include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -146,6 +148,7 @@ private:
         if (!writer_.ok()) return;
         removeUnvisited();
         syncApplications();
+        syncBrowsers();
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
         writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
@@ -396,6 +399,15 @@ private:
                                .pathDirs = options_.pathDirs,
                                .isExecutable = isExecutableFile};
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
+    }
+
+    void syncBrowsers() {
+        // Copies go beside the index: on the same disk, not into a $TMPDIR that may be memory.
+        const char* file = sqlite3_db_filename(db_, "main");
+        const std::filesystem::path folder = file && *file ? std::filesystem::path(file).parent_path() : std::filesystem::path();
+        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers), folder);
+        stats().browserItems = browsers.items;
+        stats().notes = std::move(browsers.notes);
     }
 
     sqlite3* db_;

@@ -15,6 +15,9 @@
 //   are recorded, never followed; FIFOs, sockets and devices are counted and skipped, never
 //   opened; pseudo and network file systems are not entered (unless the options say so).
 // - File names are stored byte for byte.
+// - At the end of a complete crawl the items of .desktop entries and of browsers' bookmarks and
+//   history are brought in step (desktop_items.h, browser_items.h); a browser file that cannot be
+//   read is a note in `CrawlStats::notes`, never a failure of the crawl.
 // - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
 //   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
 // - Failures come back in `CrawlResult::status`; nothing throws.
@@ -26,7 +29,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace skimmer::index::store {
 
@@ -42,6 +47,8 @@ struct CrawlStats {
     int64_t listings = 0;      // folders listed (a no-change refresh lists none)
     int64_t added = 0, updated = 0, removed = 0;  // item rows written
     int64_t applications = 0;  // items from .desktop entries
+    int64_t browserItems = 0;  // bookmarks and history pages (index/store/browser_items.h)
+    std::vector<std::string> notes;  // sources skipped, one line each (e.g. a damaged browser file)
 };
 
 struct CrawlProgress {

@@ -1,6 +1,7 @@
 // skimmer-index: builds the desktop index, or refreshes it when a usable one exists, and prints
 // its counts. See usage() for the command line and exit codes.
 #include "index/query/query_command.h"
+#include "index/store/browser_items.h"
 #include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
 #include "index/store/index_files.h"
@@ -113,8 +114,9 @@ int runCrawl(const Args& args) {
         return noIndex ? kExitNoIndex : kExitCrawlFailed;
     }
     const store::CrawlStats& s = result.stats;
+    for (const std::string& note : s.notes) say(note);
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
-                static_cast<long long>(s.items + s.applications), static_cast<long long>(s.folders),
+                static_cast<long long>(s.items + s.applications + s.browserItems), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
@@ -189,7 +191,8 @@ int runStats(const Args& args) {
     std::printf("index: %s\n", escapeForTerminal(args.db.string()).c_str());
     std::printf("items: %lld\n", meta(store::kMetaItemCount));
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
-    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items"));
+    std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items WHERE dir > 0 AND ext = 'desktop'"));
+    std::printf("bookmarks and history pages: %lld\n", static_cast<long long>(store::countBrowserItems(db.get())));
     std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
     std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());

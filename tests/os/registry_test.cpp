@@ -194,6 +194,23 @@ TEST(RegistryBatch, NestedBatchesWriteOnceAtTheOutermostCommit) {
     EXPECT_EQ(rig.open()->openKey("A")->readDword("x"), 1u);
 }
 
+// Inside a batch the file is looked at once: another writer's save shows after the batch, and the
+// batch's commit still merges onto it.
+TEST_F(RegistryTest, ABatchReadsOneViewAndItsCommitMerges) {
+    ASSERT_TRUE(hive_.createKey("K")->writeDword("n", 1));
+    auto other = freshHive();
+    {
+        Hive::Batch batch(hive_);
+        ASSERT_TRUE(other->openKey("K")->writeDword("n", 2));
+        EXPECT_EQ(hive_.openKey("K")->readDword("n"), 1u);  // the view the batch began with
+        ASSERT_TRUE(hive_.openKey("K")->writeDword("mine", 3));
+        EXPECT_EQ(hive_.openKey("K")->readDword("mine"), 3u);
+        ASSERT_TRUE(batch.commit());
+    }
+    EXPECT_EQ(hive_.openKey("K")->readDword("n"), 2u);
+    EXPECT_EQ(freshHive()->openKey("K")->readDword("mine"), 3u);
+}
+
 TEST(RegistryBatch, ABatchDroppedWithoutCommitChangesNothing) {
     MemoryHiveRig rig;
     auto hive = rig.open();

@@ -97,3 +97,53 @@ TEST(TOSInfo, CurrentSystemIsLinuxWithItsKernelRelease) {
 
 }  // namespace
 }  // namespace skimmer::platform
+
+namespace skimmer::platform {
+namespace {
+
+// A uname that answers what the test says.
+class FakeUname final : public os::SystemInfoSource {
+public:
+    explicit FakeUname(os::SystemInfo info) : info_(std::move(info)) {}
+    os::SystemInfo query() const override { return info_; }
+
+private:
+    os::SystemInfo info_;
+};
+
+struct MachineCase {
+    std::string machine;
+    std::string release;
+    bool is64;
+};
+
+class TOSInfoMachine : public ::testing::TestWithParam<MachineCase> {};
+
+TEST_P(TOSInfoMachine, SixtyFourBitMarkComesFromTheMachineAndTheReleaseStaysWhole) {
+    const MachineCase& c = GetParam();
+    const TOSInfo info = TOSInfo::fromSystem(
+        FakeUname({.sysname = "Linux", .release = c.release, .version = "#1 SMP", .machine = c.machine,
+                   .is64Bit = os::machineIs64Bit(c.machine)}));
+    EXPECT_EQ(info.Is64Bit(), c.is64);
+    EXPECT_FALSE(info.IsWow64()) << "a Linux process never runs under WOW64";
+    EXPECT_EQ(info.Product(), kProductLinux);
+    EXPECT_EQ(info.Edition(), c.release);
+}
+
+INSTANTIATE_TEST_SUITE_P(Uname, TOSInfoMachine, ::testing::Values(
+    MachineCase{"x86_64", "6.1.0-28-cloud-amd64", true},
+    MachineCase{"aarch64", "6.1.0-18-arm64", true},
+    MachineCase{"s390x", "5.10.0-26-s390x", true},
+    MachineCase{"i686", "6.1.0-18-686-pae", false},
+    MachineCase{"armv7l", "6.1.0-0.deb11.17-armmp-lpae", false},
+    MachineCase{"", "", false}));
+
+TEST(TOSInfo, WindowsIsSixtyFourBitExactlyWhenItRunsThePlugInUnderWow64) {
+    for (auto [probe, expected] : {std::pair{Wow64Probe::Unavailable, false}, std::pair{Wow64Probe::No, false},
+                                   std::pair{Wow64Probe::Yes, true}})
+        EXPECT_EQ(TOSInfo(OSVersionData{.platformId = kPlatformWinNT, .major = 5, .minor = 1, .wow64 = probe}).Is64Bit(),
+                  expected);
+}
+
+}  // namespace
+}  // namespace skimmer::platform

@@ -113,12 +113,10 @@ TEST_F(PluginFixture, SearchWindowNeedsTheConsoleSize) {
 
 TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     start();
-    for (int answer : {-1, 0, 1, 2, 3}) {
-        host.answerMenu(answer);
-        EXPECT_EQ(configure(state, 5), 0);
-    }
+    host.answerMenu(-1);
+    EXPECT_EQ(configure(state, 5), 0);
     const auto menus = host.callsTo("Menu");
-    ASSERT_EQ(menus.size(), 5u);
+    ASSERT_EQ(menus.size(), 1u);
     const auto& menu = menus[0];
     const auto& msg = host.messages();
     EXPECT_EQ(menu.texts, (std::vector<std::string>{msg[37], "<null>", "<null>", msg[163] + "WDS", msg[41], msg[42],

@@ -7,6 +7,7 @@
 #include "far/adv_control.h"
 #include "far/panel.h"
 #include "os/clock.h"
+#include "panel/panel_entries.h"
 #include "plugin/load_stamp.h"
 #include "tests/plugin/plugin_fixture.h"
 
@@ -209,6 +210,24 @@ INSTANTIATE_TEST_SUITE_P(
                        "\"CurrentPalette\"=hex:1b,1b\n\n" + kHiveEnd,
                        {}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The drive-menu face: the tree loaded at start-up, one instance that keeps its place across
+// ClosePlugin, freed by ExitFAR.
+TEST_F(PluginFixture, DriveMenuOpensTheOneSearchFolderPanel) {
+    registry->setValue("Software\\Far\\Plugins\\Skimmer\\SKPanel\\Docs\\report", "Type", regDword(2));
+    start();
+    const HANDLE panel = openPlugin(state, OPEN_DISKMENU, 0);
+    ASSERT_NE(panel, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(panel::SetDirectory(state.Panel, panel, "Docs", 0));
+    closePlugin(state, panel);
+    EXPECT_EQ(openPlugin(state, OPEN_DISKMENU, 0), panel);
+    OpenPluginInfo info{};
+    panel::GetOpenPluginInfo(state.Panel, panel, info);
+    EXPECT_STREQ(info.CurDir, "\\Docs");
+    EXPECT_EQ(openPlugin(state, OPEN_COMMANDLINE, 0), INVALID_HANDLE_VALUE);
+    exitFar(state);
+    EXPECT_EQ(state.Panel.PanelInstance, nullptr);
+}
 
 }  // namespace
 }  // namespace skimmer::plugin

@@ -183,7 +183,6 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"swapped_shift_enter_runs", KEY_SHIFTENTER, 1, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
         KeyCase{"ctrl_enter_only_fills_the_command_line", KEY_CTRLENTER, 0, "'/data/docs/a; touch pwned'", false, nullptr, nullptr, nullptr, true},
         KeyCase{"f10_goes_to_the_file", KEY_F10, 0, nullptr, false, nullptr, "/data/docs/", "panel.setpos(0,\"a; touch pwned\")", false},
-        KeyCase{"f9_does_nothing_yet", KEY_F9, 0, nullptr, false, nullptr, nullptr, nullptr, true},
         KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -253,6 +252,52 @@ TEST_F(SearchWindowTest, F5SendsEveryHitToTheTemporaryPanel) {
     const auto commandLines = callsOf("Control", FCTL_SETCMDLINE);
     ASSERT_EQ(commandLines.size(), 1u);
     EXPECT_EQ(commandLines[0].texts.at(0), "");
+}
+
+// F9 while no search runs opens the settings dialog; accepting it reopens the window with the
+// new settings (here: no buttons) and the same lines, without searching again.
+TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
+    std::vector<int32_t> styles;
+    env.listColorsFor = [&styles](int32_t style) {
+        styles.push_back(style);  // the list's own colours (its empty rows, its scroll bar)
+        return std::array<uint16_t, 4>{0xF0, 0xF0, 0xF0, 0xF7};
+    };
+    ui.events.type("rep");
+    whenShown("Hits: 3", [&] {
+        EXPECT_TRUE(screenHas("View")) << screen();
+        // F9 is refused while the search still runs: press it after each look until the dialog is
+        // there (59x24, centred on 100x30: its cell (x, y) is the screen's (x + 20, y + 3)).
+        auto press = looks_.emplace_back(std::make_shared<std::function<void()>>());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        *press = [this, self = std::weak_ptr(press), deadline] {
+            if (screenHas("settings: search window")) {
+                // "SKSHideButtons", the first "SKSStyle" option, then OK.
+                ui.events.click(20 + 5, 3 + 16).click(20 + 14, 3 + 11).click(20 + 5, 3 + 21);
+                whenShown("report.txt", [&] {
+                    EXPECT_FALSE(screenHas("View")) << screen();
+                    int row = 0;
+                    while (row < 29 && ui.find(row, "report.txt") < 0) ++row;
+                    const auto attr = ui.attr(ui.find(row, "report.txt"), row);
+                    EXPECT_EQ(attr, 0xF0) << "the lines take the new style's fixed colours";
+                    EXPECT_TRUE(screenHas("Hits: 3")) << screen();
+                    ui.events.key(KEY_ESC);
+                });
+                return;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "F9 never opened the settings\n" << screen();
+                ui.events.key(KEY_ESC);
+                return;
+            }
+            if (auto again = self.lock()) ui.events.key(KEY_F9).then(*again);
+        };
+        (*press)();
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    config::TConfigValue hide = config::TConfigValue::boolean(false);
+    config::getConfigValue(config, "SKSHideButtons", hide);
+    EXPECT_TRUE(hide.BoolValue);
+    EXPECT_EQ(styles, std::vector<int32_t>{0});
 }
 
 struct BrokenEngineCase {

@@ -15,6 +15,7 @@
 #include "far/keys.h"
 #include "far/panel.h"
 #include "host/services/macro_queue.h"
+#include "os/utf8.h"
 #include "platform/memory_registry.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"
@@ -76,17 +77,8 @@ std::string replay(const std::vector<host::services::MacroAction>& actions, size
         else if (a.key == KEY_ENTER) ++enters, typed += "<Enter>";
         else if (a.key == KEY_SPACE) typed += ' ';
         else if (a.key > 0 && a.key < 0x80) typed.push_back(static_cast<char>(a.key));
-        else if (a.key >= 0x80 && a.key < 0x110000) {
-            // A letter typed as one key: its UTF-8 bytes.
-            const auto cp = static_cast<char32_t>(a.key);
-            if (cp < 0x800) typed += {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-            else if (cp < 0x10000)
-                typed += {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                          static_cast<char>(0x80 | (cp & 0x3F))};
-            else
-                typed += {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
-                          static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
-        } else typed += "<?>";
+        else if (a.key >= 0x80 && a.key < 0x110000) os::appendUtf8(typed, static_cast<char32_t>(a.key));  // one letter
+        else typed += "<?>";
     }
     return typed;
 }
@@ -120,10 +112,6 @@ INSTANTIATE_TEST_SUITE_P(
                       MacroCase{"control_and_bad_bytes", "tmp:/t/\x1b[1m\x7f", "a\tb\xff\xc3"},
                       MacroCase{"key_names_as_text", "Enter", "Space Esc panel.setpos(0,\"x\")"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(KeySequenceText, FollowsTheOneCharacterOneBlankForm) {
-    EXPECT_EQ(tempPanelKeySequence("t:/a b", "x"), "t : / a Space b Enter x ");
-}
 
 // The whole hand-over against the scripted host, with the settings in a memory registry.
 class SendFixture : public ::testing::Test {
@@ -167,10 +155,10 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void tickTheBox(bool tick) {
-        host.editDialogItems = [tick](FarDialogItem* items, int count) {
+        host.fillNextDialog([tick](FarDialogItem* items, int count) {
             for (int i = 0; i < count; ++i)
                 if (items[i].Type == DI_CHECKBOX) items[i].Selected = tick ? 1 : 0;
-        };
+        });
     }
 
     test::TempHome home;
@@ -231,7 +219,6 @@ TEST_P(NoticeRule, ShowsTheNoticeUntilItsBoxIsAccepted) {
     EXPECT_EQ(notice.args.at(3), 56);  // x2 as the width of a centred dialog
     EXPECT_EQ(notice.args.at(4), 12);
     EXPECT_EQ(storedShowTPW(), c.stored);
-    host.editDialogItems = nullptr;
     for (size_t i = 0; i < c.secondly; ++i) host.answerDialog(-1);
     ASSERT_EQ(SendToTempPanel(env, chain.first()), 0);
     EXPECT_EQ(noticesShown(), 1u + c.secondly);
@@ -249,11 +236,11 @@ INSTANTIATE_TEST_SUITE_P(Answers, NoticeRule,
 TEST_F(SendFixture, NoticeItemsStandWhereTheyBelong) {
     std::vector<std::array<int, 3>> items;  // type, x1, y1
     std::string box, button;
-    host.editDialogItems = [&](FarDialogItem* all, int count) {
+    host.fillNextDialog([&](FarDialogItem* all, int count) {
         for (int i = 0; i < count; ++i) items.push_back({all[i].Type, all[i].X1, all[i].Y1});
         box = all[0].Data;
         button = all[count - 1].Data;
-    };
+    });
     host.answerDialog(-1);
     ASSERT_EQ(ShowTempPanelNotice(tables, *settings), -1);
     EXPECT_EQ(items, (std::vector<std::array<int, 3>>{{DI_DOUBLEBOX, 3, 1},

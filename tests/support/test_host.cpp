@@ -68,7 +68,11 @@ int FARAPI hostDialogEx(int number, int x1, int y1, int x2, int y2, const char* 
     TestHost& host = TestHost::current();
     HostCall call = dialogCall("DialogEx", number, x1, y1, x2, y2, help, items, count);
     host.record(call);
-    if (host.editDialogItems && !host.dialogAnswers().empty()) host.editDialogItems(items, count);
+    if (!host.dialogFills().empty()) {
+        auto fill = std::move(host.dialogFills().front());
+        host.dialogFills().pop_front();
+        fill(items, count);
+    }
     return host.nextAnswer(host.dialogAnswers(), call);
 }
 
@@ -94,6 +98,7 @@ int FARAPI hostControl(HANDLE plugin, int command, void* param) {
         info->Visible = 1;
         info->Focus = 1;
         std::strcpy(info->CurDir, "/");
+        if (host.panelInfo) host.panelInfo(*info);
     }
     return TRUE;
 }
@@ -183,6 +188,8 @@ TestHost::~TestHost() {
         ADD_FAILURE() << "TestHost: " << messageAnswers_.size() << " scripted Message answer(s) unused";
     if (!dialogAnswers_.empty())
         ADD_FAILURE() << "TestHost: " << dialogAnswers_.size() << " scripted dialog answer(s) unused";
+    if (!dialogFills_.empty())
+        ADD_FAILURE() << "TestHost: " << dialogFills_.size() << " scripted dialog fill(s) unused";
     g_host = nullptr;
 }
 

@@ -13,8 +13,7 @@
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
 //   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
 //   sequences are recorded with their calls; ACTL_KEYMACRO answers `acceptMacros` (FAR: TRUE
-//   for a macro it parsed); DialogEx lets `editDialogItems` change the items before a scripted
-//   answer, as a user would before closing; SendDlgMessage answers through `dialogMessages`
+//   for a macro it parsed); SendDlgMessage answers through `dialogMessages`
 //   when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
@@ -28,6 +27,7 @@
 #include <vector>
 
 #include "far/exports.h"
+#include "far/panel.h"
 #include "far/plugin.h"
 
 namespace skimmer::test {
@@ -56,6 +56,10 @@ public:
     void answerMenu(int chosen) { menuAnswers_.push_back(chosen); }
     void answerMessage(int button) { messageAnswers_.push_back(button); }
     void answerDialog(int item) { dialogAnswers_.push_back(item); }
+    // The next DialogEx call first passes its items to `fill` (a test types into the dialog).
+    void fillNextDialog(std::function<void(FarDialogItem* items, int count)> fill) {
+        dialogFills_.push_back(std::move(fill));
+    }
 
     const std::vector<HostCall>& calls() const { return calls_; }
     std::vector<HostCall> callsTo(std::string_view function) const;
@@ -66,9 +70,10 @@ public:
     // running dialog the plug-in talks to.
     std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
 
-    // When set, DialogEx hands it the items before a scripted answer (ticking a box, typing).
-    std::function<void(FarDialogItem* items, int count)> editDialogItems;
     bool acceptMacros = true;
+    // When set, FCTL_GETPANELINFO passes its answer (the empty file panel) through this, so a test
+    // can describe the panel FAR shows: its items, the cursor, the rectangle.
+    std::function<void(PanelInfo&)> panelInfo;
 
     DWORD farVersion = MAKEFARVERSION(1, 70, 2087);
     std::string commandLine;  // FAR's command line: FCTL_GETCMDLINE reads it, FCTL_SETCMDLINE sets it
@@ -82,6 +87,7 @@ public:
     std::deque<int>& menuAnswers() { return menuAnswers_; }
     std::deque<int>& messageAnswers() { return messageAnswers_; }
     std::deque<int>& dialogAnswers() { return dialogAnswers_; }
+    std::deque<std::function<void(FarDialogItem*, int)>>& dialogFills() { return dialogFills_; }
 
 private:
     PluginStartupInfo info_{};
@@ -90,6 +96,7 @@ private:
     std::vector<std::string> messages_;
     std::vector<HostCall> calls_;
     std::deque<int> menuAnswers_, messageAnswers_, dialogAnswers_;
+    std::deque<std::function<void(FarDialogItem*, int)>> dialogFills_;
 };
 
 // A plug-in module loaded with dlopen (RTLD_LOCAL | RTLD_NOW) and closed when destroyed.

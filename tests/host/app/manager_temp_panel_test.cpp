@@ -104,6 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LeaveCase{"enter_on_a_folder", "sub", k::ENTER, "d/sub", ".."},
                       LeaveCase{"ctrl_pgup_on_a_file", "one.txt", k::kCtrl | k::PGUP, "d", "one.txt"},
                       LeaveCase{"ctrl_pgup_on_a_folder", "sub", k::kCtrl | k::PGUP, "d", "sub"},
+                      LeaveCase{"ctrl_f10_on_a_file", "one.txt", k::kCtrl | k::F(10), "d", "one.txt"},
                       LeaveCase{"ctrl_pgup_on_up", "..", k::kCtrl | k::PGUP, "d/sub", nullptr},
                       LeaveCase{"set_panel_dir", "one.txt", 0, "d", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });

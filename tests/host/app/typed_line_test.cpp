@@ -45,6 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LineCase{"single_quoted_program_runs", "'/h/a; touch pwned'", A::RunFile, "/h/a; touch pwned"},
                       LineCase{"single_quoted_document_opens", "'/h/$(id)'", A::OpenFile, "/h/$(id)"},
                       LineCase{"escaped_quote_inside", "'/h/it'\\''s.txt'", A::OpenFile, "/h/it's.txt"},
+                      LineCase{"quoted_page_url_opens", "'https://x.org/a?b=c&d=it'\\''s'", A::OpenUrl,
+                               "https://x.org/a?b=c&d=it's"},
                       LineCase{"bare_path_as_before", "/h/plain.txt", A::OpenFile, "/h/plain.txt"},
                       LineCase{"unquoted_metacharacters_stay_a_command", "/h/a; touch pwned x", A::Command, ""},
                       LineCase{"two_words_stay_a_command", "'/h/plain.txt' more", A::Command, ""},

@@ -1,0 +1,185 @@
+#include "os/export_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "os/clock.h"
+
+namespace skimmer::os {
+
+namespace {
+
+constexpr size_t kCopyChunk = 64 * 1024;
+
+std::string describe(int err, const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + ::strerror(err);
+}
+
+uint64_t ticks(const struct timespec& ts) { return fileTimeFromUnix({ts.tv_sec, static_cast<int32_t>(ts.tv_nsec)}); }
+
+struct timespec timespecOf(uint64_t fileTime) {
+    const UnixTime t = unixFromFileTime(fileTime);
+    struct timespec ts {};
+    ts.tv_sec = t.seconds;
+    ts.tv_nsec = t.nanoseconds;
+    return ts;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int writeAll(FileSystem& fs, int fd, const char* data, size_t size) {
+    while (size > 0) {
+        size_t written = 0;
+        if (int err = fs.write(fd, data, size, written)) return err;
+        if (written == 0) return EIO;
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+// Times are set on the descriptor before the rename, so the file appears complete, times and all.
+void applyTimes(int fd, const EntryTimes& times) {
+    const struct timespec both[2] = {timespecOf(times.accessed), timespecOf(times.modified)};
+    ::futimens(fd, both);  // a file system without settable times keeps the file's own: not an error
+    const uint64_t created = times.created;
+    ::fsetxattr(fd, kCreatedAttribute, &created, sizeof created, 0);  // as above
+}
+
+// The temporary file beside `path`, owned until it is renamed into place.
+class PendingFile {
+public:
+    PendingFile(FileSystem& fs, const std::string& path) : fs_(fs), target_(path) {}
+    ~PendingFile() {
+        if (fd_ >= 0) fs_.close(fd_);
+        if (!temp_.empty()) fs_.unlink(temp_);
+    }
+    int open(std::string& error) {
+        temp_ = folderOf(target_) + "/.skimmer-part-XXXXXX";
+        if (int err = fs_.makeTemp(temp_, fd_)) {
+            temp_.clear();
+            fd_ = -1;
+            error = describe(err, "cannot create a file in the folder of", target_);
+            return err;
+        }
+        return 0;
+    }
+    int fd() const { return fd_; }
+    int finish(bool replace, std::string& error) {
+        int err = fs_.close(std::exchange(fd_, -1));
+        if (!err) {
+            if (replace) err = fs_.rename(temp_, target_);
+            else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) err = errno;
+        }
+        if (err) {
+            error = describe(err, "cannot write", target_);
+            return err;
+        }
+        temp_.clear();
+        return 0;
+    }
+
+private:
+    FileSystem& fs_;
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+std::optional<FoundEntry> findEntry(const std::string& path, bool ownAttribute) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    FoundEntry entry;
+    entry.directory = S_ISDIR(st.st_mode);
+    const size_t slash = path.rfind('/');
+    entry.hidden = path[slash == std::string::npos ? 0 : slash + 1] == '.';
+    entry.readOnly = (st.st_mode & 0222) == 0;
+    entry.size = static_cast<uint64_t>(st.st_size);
+    entry.times.accessed = ticks(st.st_atim);
+    entry.times.modified = ticks(st.st_mtim);
+    uint64_t created = 0;
+    const ssize_t got = ownAttribute ? ::lgetxattr(path.c_str(), kCreatedAttribute, &created, sizeof created) : -1;
+    entry.times.created = got == static_cast<ssize_t>(sizeof created) ? created : entry.times.modified;
+    return entry;
+}
+
+int writeWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes, const EntryTimes* times,
+                   bool replace, std::string& error) {
+    PendingFile file(fs, path);
+    if (int err = file.open(error)) return err;
+    if (int err = writeAll(fs, file.fd(), bytes.data(), bytes.size())) {
+        error = describe(err, "cannot write", path);
+        return err;
+    }
+    if (times) applyTimes(file.fd(), *times);
+    return file.finish(replace, error);
+}
+
+int copyWholeFile(FileSystem& fs, const std::string& from, const std::string& to, bool replace, std::string& error) {
+    int in = -1;
+    if (int err = fs.open(from, O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0, in)) {
+        error = describe(err, "cannot open", from);
+        return err;
+    }
+    FileHandle source(fs, in);
+    FileStat st;
+    if (int err = fs.fstat(in, st)) {
+        error = describe(err, "cannot read", from);
+        return err;
+    }
+    if (!st.isRegular) {
+        error = describe(EINVAL, "not a regular file:", from);
+        return EINVAL;
+    }
+    PendingFile file(fs, to);
+    if (int err = file.open(error)) return err;
+    std::string buffer(kCopyChunk, '\0');
+    for (;;) {
+        size_t got = 0;
+        if (int err = fs.read(in, buffer.data(), buffer.size(), got)) {
+            error = describe(err, "cannot read", from);
+            return err;
+        }
+        if (got == 0) break;
+        if (int err = writeAll(fs, file.fd(), buffer.data(), got)) {
+            error = describe(err, "cannot write", to);
+            return err;
+        }
+    }
+    if (auto entry = findEntry(from)) applyTimes(file.fd(), entry->times);
+    return file.finish(replace, error);
+}
+
+int makeFolder(FileSystem& fs, const std::string& path, std::string& error) {
+    int err = fs.mkdir(path, 0777);
+    if (err == EEXIST) {
+        FileStat st;
+        if (fs.stat(path, st) == 0 && st.isDirectory) return 0;
+    }
+    if (err) error = describe(err, "cannot create the folder", path);
+    return err;
+}
+
+int listFolder(FileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& error) {
+    std::vector<std::string> all;
+    if (int err = fs.listDirectory(path, all)) {
+        error = describe(err, "cannot list", path);
+        return err;
+    }
+    names.clear();
+    for (auto& name : all)
+        if (name != "." && name != "..") names.push_back(std::move(name));
+    return 0;
+}
+
+}  // namespace skimmer::os

@@ -1,0 +1,142 @@
+// Copying out of the panel: search folders become .skvfinder files, directories become folders,
+// hits are copied as the files they stand for.
+//
+// Every target is Dest + "/" + a name made safe for one folder entry: "/" and control characters
+// become "_", and "", "." and ".." are refused, so no name leads out of the destination. A file
+// is put in place only when complete, and an existing one is replaced only after the question.
+#include "os/export_file.h"
+#include "panel/folder_file.h"
+#include "panel/panel_dialogs.h"
+#include "panel/panel_entries.h"
+#include "panel/panel_items.h"
+#include "panel/panel_messages.h"
+
+namespace skimmer::panel {
+
+namespace {
+
+enum Answer { kGoOn = 0, kSkip = 1, kCancel = 2 };
+enum class Overwrite { Ask, All, SkipAll };
+
+struct CopyCall {
+    TPanel& panel;
+    bool move;
+    Overwrite overwrite = Overwrite::Ask;
+};
+
+bool ours(const TPanel& panel, HANDLE hPlugin) {
+    return panel.PanelInstance && hPlugin == static_cast<HANDLE>(panel.PanelInstance.get());
+}
+
+std::optional<std::string> safeEntryName(const std::string& name) {
+    if (!UsableNodeName(name)) return std::nullopt;
+    std::string safe = name;
+    for (char& c : safe)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+    return safe;
+}
+
+std::string title(const CopyCall& call) {
+    return Msg(call.panel, call.move ? kMsgMoveTitle : kMsgCopyTitle) + " " + Msg(call.panel, kMsgSearchFolders);
+}
+
+int OverwriteQuestion(CopyCall& call, const std::string& target) {
+    if (call.overwrite == Overwrite::SkipAll) return kSkip;
+    if (call.overwrite == Overwrite::All) return kGoOn;
+    TPanel& panel = call.panel;
+    std::vector<std::string> lines = {title(call), Msg(panel, kMsgTargetExists), target, Msg(panel, kMsgWhatToDo)};
+    for (int i = 0; i < 5; ++i) lines.push_back(Msg(panel, kMsgProceed + i));
+    switch (AskMessage(panel, FMSG_WARNING, lines, 5)) {
+        case 0: return kGoOn;
+        case 1: call.overwrite = Overwrite::All; return kGoOn;
+        case 2: return kSkip;
+        case 3: call.overwrite = Overwrite::SkipAll; return kSkip;
+        default: return kCancel;
+    }
+}
+
+// A write that failed is said, with its reason; a full or failing disk ends the whole copy.
+int reportFailure(CopyCall& call, int err, const std::string& error) {
+    platform::ShowNoticeText(*call.panel.env.host, error);
+    return (err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS) ? kCancel : kSkip;
+}
+
+int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const std::string& target) {
+    TPanel& panel = call.panel;
+    const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
+    const auto existing = os::findEntry(target);
+    std::string error;
+    if (node.Type == kTypeHit && node.Result.Url.starts_with("mapi://")) {
+        platform::ShowNoticeText(*panel.env.host, "A mail item cannot be copied yet: " + node.Name);
+        return kSkip;
+    }
+    if (existing) {
+        if (int answer = OverwriteQuestion(call, target)) return answer;
+    }
+    const bool replace = existing.has_value();
+    int err = 0;
+    if (directory) {
+        err = os::makeFolder(panel.fs(), target, error);
+    } else if (node.Type == kTypeHit) {
+        err = os::copyWholeFile(panel.fs(), node.Result.Path, target, replace, error);
+    } else {
+        err = WriteFolderFile(panel.fs(), node, target, replace, error);
+    }
+    if (err) return reportFailure(call, err, error);
+    if (node.Type != kTypeHit) item.Flags &= ~PPIF_SELECTED;
+    return kGoOn;
+}
+
+int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::string& dest) {
+    int result = 1;
+    for (int i = 0; i < count; ++i) {
+        PluginPanelItem& item = items[i];
+        const TFiles* node = NodeOfItem(call.panel, item);
+        const auto name = safeEntryName(item.FindData.cFileName);
+        if (!node || !name) {
+            platform::ShowNoticeText(*call.panel.env.host,
+                                    "Not copied (no file can have this name): " + std::string(item.FindData.cFileName));
+            result = -1;
+            continue;
+        }
+        const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
+        std::string target = dest + "/" + *name;
+        if (node->Type != kTypeHit && !directory) target += kFolderFileExtension;
+        const int answer = CopyItem(call, item, *node, target);
+        if (answer == kCancel) return -1;
+        if (answer == kSkip) {
+            result = -1;
+            continue;
+        }
+        if (directory && node->Children) {
+            // A nested copy has its own overwrite answer; its result does not change this one's.
+            TItemBlock children = ChildItems(*node);
+            CopyCall nested{call.panel, call.move};
+            if (!children.items.empty())
+                copyItems(nested, children.items.data(), static_cast<int>(children.items.size()), target);
+        }
+    }
+    return result;
+}
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+int GetFiles(TPanel& panel, HANDLE hPlugin, PluginPanelItem* items, int count, int move, char* destPath, int opMode) {
+    if (!ours(panel, hPlugin) || !items || count <= 0 || !destPath) return -1;
+    if (std::string(items[0].FindData.cFileName) == Msg(panel, kMsgEmptyLevel) && !NodeOfItem(panel, items[0])) return -1;
+    panel.hPlugin = hPlugin;
+    SyncInstance(panel);
+    std::string dest = destPath;
+    if (!(opMode & OPM_SILENT)) dest = DestinationDialog(panel, dest, move != 0);
+    if (dest.empty()) return -1;
+    CopyName(destPath, FAR_MAX_PATH, dest);
+    CopyCall call{panel, move != 0};
+    return copyItems(call, items, count, withoutTrailingSlash(dest));
+}
+
+}  // namespace skimmer::panel

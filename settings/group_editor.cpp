@@ -1,0 +1,261 @@
+#include "settings/group_editor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "dialogs/dialog_description.h"
+#include "dialogs/registered_dialog.h"
+#include "far/messages.h"
+#include "far/panel.h"
+#include "far/vk.h"
+#include "lng/messages.h"
+#include "os/text_border.h"
+#include "os/utf8.h"
+#include "settings/dialog_support.h"
+
+namespace skimmer::settings {
+namespace {
+
+using config::TSKSSortGroup;
+using config::TSKSSortGroups;
+
+constexpr const char* kHelpTopic = "SKSEditGroups";
+constexpr DWORD kMenuFlags = FMENU_SHOWAMPERSAND | FMENU_WRAPMODE | FMENU_CHANGECONSOLETITLE;
+static_assert(kMenuFlags == 0x43);
+
+constexpr int breakKey(int vk, int modifiers = 0) { return vk | (modifiers << 16); }
+// The order gives the break codes the loop dispatches on.
+enum BreakCode : int { kEdit = 0, kInsert, kDelete, kMoveUp, kMoveDown };
+constexpr int kBreakKeys[] = {breakKey(VK_F4), breakKey(VK_INSERT), breakKey(VK_DELETE),
+                              breakKey(VK_UP, PKF_CONTROL), breakKey(VK_DOWN, PKF_CONTROL), 0};
+static_assert(kBreakKeys[kMoveDown] == 0x10028 && std::size(kBreakKeys) == 6);
+
+// Where "Max" may go: a count of hits, so never below 0.
+constexpr int32_t kMaxLowest = 0;
+constexpr int32_t kMaxHighest = std::numeric_limits<int32_t>::max();
+static_assert(kMaxHighest == 2147483647);
+
+// The vertical line between a group's name and its kind: character 0xB3 of the console's OEM
+// code page, which is U+2502 in ours.
+constexpr std::string_view kColumnLine = "\u2502";
+
+size_t characterCount(std::string_view text) {
+    size_t count = 0;
+    for (size_t pos = 0; pos < text.size(); ++count) {
+        char32_t cp;
+        const size_t length = os::decodeUtf8(text, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return count;
+}
+
+// The byte offset after the first `count` characters of `text`.
+size_t characterOffset(std::string_view text, size_t count) {
+    size_t pos = 0;
+    for (; pos < text.size() && count > 0; --count) {
+        char32_t cp;
+        const size_t length = os::decodeUtf8(text, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return pos;
+}
+
+struct Menu {
+    std::vector<FarMenuItem> items;
+    int selected = 0;
+};
+
+Menu buildMenu(const platform::HostTables& host, const TSKSSortGroups& groups, int selected) {
+    Menu menu;
+    auto add = [&menu](const std::string& text) {
+        FarMenuItem item{};
+        const size_t length = os::utf8CutPoint(text, sizeof item.Text - 1);
+        std::memcpy(item.Text, text.data(), length);
+        menu.items.push_back(item);
+    };
+    for (int32_t i = 0; i < groups.SortGroupCount; ++i) add(GroupMenuText(groups.SortGroups[static_cast<size_t>(i)]));
+    if (menu.items.empty()) add(platform::GetMsgStr(host, lng::kMsgNoGroups));
+    menu.selected = std::clamp(selected, 0, static_cast<int>(menu.items.size()) - 1);
+    menu.items[static_cast<size_t>(menu.selected)].Selected = 1;
+    return menu;
+}
+
+// The user groups' editor over one list: each step changes the list and says which line to select.
+class GroupListEditor {
+public:
+    explicit GroupListEditor(SettingsEnv& env) : env_(env), groups_(*env.groups) {}
+
+    bool run() {
+        int selected = 0;
+        for (;;) {
+            int breakCode = -1;
+            const int chosen = show(selected, breakCode);
+            const int n = std::max(chosen, 0);
+            switch (breakCode) {
+                case kEdit: selected = edit(n); break;
+                case kInsert: selected = insert(chosen < 0 ? -1 : n); break;
+                case kDelete: selected = remove(n); break;
+                case kMoveUp: selected = move(n, n == 0 ? count() - 1 : n - 1); break;
+                case kMoveDown: selected = move(n, n == count() - 1 ? 0 : n + 1); break;
+                default: return changed_;  // Enter or Escape
+            }
+        }
+    }
+
+private:
+    int32_t count() const { return groups_.SortGroupCount; }
+    TSKSSortGroup& group(int n) { return groups_.SortGroups[static_cast<size_t>(n)]; }
+    const platform::HostTables& host() const { return *env_.host; }
+    std::string msg(int number) const { return platform::GetMsgStr(host(), number); }
+
+    int show(int selected, int& breakCode) {
+        const PluginStartupInfo& info = host().StartupInfo;
+        if (!info.Menu) return -1;
+        const Menu menu = buildMenu(host(), groups_, selected);
+        const std::string title = msg(lng::kMsgGroupsTitle), bottom = msg(lng::kMsgGroupsKeys);
+        return info.Menu(info.ModuleNumber, -1, -1, count() + 1, kMenuFlags, title.c_str(), bottom.c_str(),
+                         kHelpTopic, kBreakKeys, &breakCode, menu.items.data(), static_cast<int>(menu.items.size()));
+    }
+
+    void save() {
+        changed_ = true;
+        std::string error;
+        if (!config::saveSortGroups(groups_, env_.config->location_, &error))
+            ShowRefusal(host(), msg(lng::kMsgGroupsNotSaved) + error);
+    }
+
+    int edit(int n) {
+        if (n >= count()) return n;
+        TSKSSortGroup copy = group(n);
+        if (editSortGroup(env_, copy)) {
+            group(n) = std::move(copy);
+            save();
+        }
+        return n;
+    }
+
+    // The new group goes after line n (first when the list is empty or nothing was selected).
+    int insert(int n) {
+        if (count() >= config::kMaxSortGroups) {
+            ShowRefusal(host(), msg(lng::kMsgGroupsFull) + " " + std::to_string(config::kMaxSortGroups));
+            return n;
+        }
+        TSKSSortGroup fresh;
+        if (!editSortGroup(env_, fresh)) return n;
+        const int at = count() == 0 ? 0 : std::min(n + 1, count());
+        for (int i = count(); i > at; --i) group(i) = std::move(group(i - 1));
+        group(at) = std::move(fresh);
+        ++groups_.SortGroupCount;
+        save();
+        return at;
+    }
+
+    int remove(int n) {
+        const PluginStartupInfo& info = host().StartupInfo;
+        if (n >= count() || !info.Message) return n;
+        const std::string title = msg(lng::kMsgDeleteGroupTitle), text = msg(lng::kMsgDeleteGroupText);
+        const std::string name = "\"" + os::ansiToOem(group(n).Name) + "\" ?";
+        const char* lines[] = {title.c_str(), text.c_str(), name.c_str()};
+        if (info.Message(info.ModuleNumber, FMSG_MB_YESNO, "", lines, 3, 0) != 0) return n;
+        for (int i = n; i + 1 < count(); ++i) group(i) = std::move(group(i + 1));
+        --groups_.SortGroupCount;
+        group(count()) = TSKSSortGroup{};
+        save();
+        return n > 0 ? n - 1 : 0;
+    }
+
+    int move(int n, int target) {
+        if (count() == 0 || n >= count() || target < 0) return n;
+        std::swap(group(n), group(target));
+        save();
+        return target;
+    }
+
+    SettingsEnv& env_;
+    TSKSSortGroups& groups_;
+    bool changed_ = false;
+};
+
+dialogs::TDialogDescription groupDialog(const platform::HostTables& host, int32_t& ok, int32_t& cancel) {
+    auto msg = [&host](int number) { return platform::GetMsgStr(host, number); };
+    dialogs::TDialogDescription table(64, 15);
+    table.box(3, 1, 60, 13, 0, msg(lng::kMsgGroupTitle));
+    table.label(5, 2, 0, "", msg(lng::kMsgGroupName)).edit(5, 3, 54, 0, "tmp1").separator(4);
+    table.label(5, 5, 0, "", msg(lng::kMsgGroupKind)).edit(5, 6, 54, 0, "tmp2");
+    table.label(5, 7, 0, "", msg(lng::kMsgGroupExt)).edit(5, 8, 54, 0, "tmp3");
+    table.label(5, 9, 0, "LMax", msg(lng::kMsgGroupMax)).edit(5, 10, 10, 0, "tmp4").separator(11);
+    table.button(5, 12, 0, "O&K", "BOK", &ok).button(13, 12, 0, msg(lng::kMsgSettingsCancel), "BCancel", &cancel);
+    return table;
+}
+
+std::string scratchText(const config::TRegistryConfig& config, const char* name) {
+    config::TConfigValue value;
+    return config::getConfigValue(config, name, value) ? value.StrValue : std::string();
+}
+
+bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+}  // namespace
+
+std::string FitText(std::string_view text, size_t width) {
+    const size_t count = characterCount(text);
+    if (count <= width) return std::string(text) + std::string(width - count, ' ');
+    const size_t keep = width >= 3 ? width - 3 : 0;
+    return std::string(text.substr(0, characterOffset(text, keep))) + std::string("...").substr(0, width - keep);
+}
+
+std::string GroupMenuText(const config::TSKSSortGroup& group) {
+    return FitText(os::ansiToOem(group.Name), kGroupNameColumn) + " " + std::string(kColumnLine) +
+           FitText("\"" + os::ansiToOem(group.Kind) + "\"", kGroupKindColumn);
+}
+
+bool editSortGroup(SettingsEnv& env, config::TSKSSortGroup& group) {
+    config::TRegistryConfig& config = *env.config;
+    config::setConfigValue(config, "tmp1", config::TConfigValue::str(os::ansiToOem(group.Name)));
+    config::setConfigValue(config, "tmp2", config::TConfigValue::str(os::ansiToOem(group.Kind)));
+    config::setConfigValue(config, "tmp3", config::TConfigValue::str(os::ansiToOem(group.Ext)));
+    config::setConfigValue(config, "tmp4", config::TConfigValue::str(std::to_string(group.Max)));
+    int32_t ok = -1, cancel = -1;
+    dialogs::TRegisteredDialog dialog;
+    std::string error;
+    if (!dialogs::RegisterDialog(dialog, config, groupDialog(*env.host, ok, cancel), error)) {
+        platform::ShowErrorText(*env.host, error);
+        return false;
+    }
+    for (;;) {
+        const int result = dialogs::RunRegisteredDialog(*env.host, dialog, false, cancel, 0, kHelpTopic, nullptr);
+        if (result == -1 || result == cancel) return false;
+        const auto max = checkNumberSetting(*env.host, dialog, "tmp4", "LMax", kMaxLowest, kMaxHighest);
+        if (!max) continue;
+        const std::string name = scratchText(config, "tmp1");
+        if (blank(name)) {
+            ShowRefusal(*env.host, platform::GetMsgStr(*env.host, lng::kMsgGroupNameEmpty));
+            dialogs::SetFocusByName(dialog, "tmp1");
+            continue;
+        }
+        group.Name = os::oemToAnsi(name);
+        group.Kind = os::oemToAnsi(scratchText(config, "tmp2"));
+        group.Ext = os::oemToAnsi(scratchText(config, "tmp3"));
+        group.Max = *max;
+        return true;
+    }
+}
+
+bool editSortGroups(SettingsEnv& env) {
+    if (!env.usable() || !env.groups) return false;
+    return GroupListEditor(env).run();
+}
+
+bool RunGroupEditor(SettingsEnv& env) {
+    try {
+        return editSortGroups(env);
+    } catch (const std::exception& error) {
+        if (env.host) platform::ShowErrorText(*env.host, error.what());
+        return false;
+    }
+}
+
+}  // namespace skimmer::settings
