@@ -163,9 +163,19 @@ void Manager::paintSide(term::CellBuffer& b, int side) {
 
 KeyBarLabels Manager::keyBarLabels() const {
     KeyBarLabels labels = labels_;
-    if (const PluginPanel* p = sides_[active_].plugin.get())
+    const PluginPanel* p = sides_[active_].plugin.get();
+    // The operations a plug-in panel offers (F5/F6 also from a file panel beside one), then the
+    // plug-in's own titles over them.
+    if (p != nullptr || sides_[1 - active_].plugin) {
+        labels[4] = "Copy";
+        labels[5] = "RenMov";
+    }
+    if (p != nullptr) {
+        labels[6] = "MkFold";
+        labels[7] = "Delete";
         for (size_t i = 0; i < labels.size(); ++i)
             if (!p->keyBarTitles()[i].empty()) labels[i] = p->keyBarTitles()[i];
+    }
     return labels;
 }
 

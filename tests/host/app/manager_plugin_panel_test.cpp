@@ -40,6 +40,13 @@ TEST_P(DriveMenu, ListsFoldersAndDiskEntriesAndOpensThePanel) {
     EXPECT_EQ(s.manager->activePanel().title(), " VFS:\\ ");
     EXPECT_EQ(s.calls(), (Lines{"OpenPlugin 0 0", "GetOpenPluginInfo ", "GetFindData  0", "FreeFindData 4"}));
     EXPECT_TRUE(s.errors.empty());
+    // The key bar (60 columns: five letters a label): the panel's operations, the plug-in's titles over them.
+    s.manager->paint();
+    const std::string bar = s.console->cells().textAt(s.console->cells().height() - 1);
+    EXPECT_NE(bar.find("2AddOn"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("5Copy"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("7MkFol"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("8Delet"), std::string::npos) << bar;
 }
 
 INSTANTIATE_TEST_SUITE_P(Sides, DriveMenu, ::testing::Values(0, 1));
