@@ -174,8 +174,13 @@ bool Manager::openTempPanel(const std::string& line) {
     }
     const std::string path = file->front() == '/' ? *file : (files().dir() / *file).string();
     auto panel = std::make_unique<TempPanel>();
-    if (!panel->load(path, error)) showError(error);
-    else temp() = std::move(panel);
+    if (!panel->load(path, error)) {
+        showError(error);
+        return true;
+    }
+    // The temporary panel takes the side's place, as another plug-in's panel would.
+    if (sides_[active_].plugin && !closePluginPanel(active_, std::nullopt, false)) return true;
+    temp() = std::move(panel);
     return true;
 }
 

@@ -268,3 +268,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, PanelAtStart,
 
 }  // namespace
 }  // namespace skimmer::host::app
+
+namespace skimmer::host::app {
+namespace {
+
+// A temporary panel opened from the command line takes the side of a plug-in's panel, which is
+// closed first; the two are never stacked.
+TEST(PanelAndTemporaryPanel, TheTemporaryPanelReplacesThePluginsPanel) {
+    VfsScreen s;
+    s.openVfs();
+    const fs::path list = s.home.root() / "list.temp";
+    std::ofstream(list) << (s.dir / "one.txt").string() << "\n";
+    s.manager->setTempPanelPrefix([] { return std::string("tmp"); });
+    s.manager->commandLine().setText("tmp:" + list.string());
+    s.manager->handleKey(term::key::ENTER);
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    ASSERT_NE(s.manager->tempPanel(), nullptr);
+    EXPECT_EQ(s.calls().back(), "ClosePlugin");
+}
+
+}  // namespace
+}  // namespace skimmer::host::app
