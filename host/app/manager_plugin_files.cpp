@@ -157,6 +157,10 @@ void Manager::copyFromPlugin(bool move) {
                       sides_[1 - active_].files.dir().string(), move ? "Move" : "Copy");
     if (!typed || typed->empty()) return;
     const fs::path target = fs::path(*typed).is_absolute() ? fs::path(*typed) : files().dir() / *typed;
+    if (target.string().size() >= FAR_MAX_PATH) {  // cut, it would name another folder
+        showError("The destination is too long for the plug-in: " + displayName(target.string()));
+        return;
+    }
     PluginPanel& panel = *sides_[active_].plugin;
     PathBuffer dest(target.string());
     const int got = panel.call("GetFiles", [&](const EntryPoints& e) {

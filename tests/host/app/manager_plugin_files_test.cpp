@@ -102,6 +102,19 @@ TEST_P(CopyOut, GetFilesIntoTheOtherPanelsFolder) {
     EXPECT_EQ(s.manager->passivePanel().entries().size(), c.cancel ? 3u : 4u);  // the file panel re-read
 }
 
+// A destination longer than the plug-in's buffer is refused whole, never cut to another folder.
+TEST(CopyOutLong, ADestinationTooLongIsRefused) {
+    VfsScreen s;
+    s.openVfs();
+    s.manager->activePanel().setCurrent("readme.txt");
+    s.copyAnswers.push_back(s.dir.string() + "/" + std::string(FAR_MAX_PATH, 'x'));
+    s.key(k::F(5));
+    ASSERT_EQ(s.errors.size(), 1u);
+    EXPECT_NE(s.errors[0].find("too long"), std::string::npos);
+    const Lines calls = s.calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& l) { return l.rfind("GetFiles", 0) == 0; }), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, CopyOut,
                          ::testing::Values(CopyCase{"copy", false, false}, CopyCase{"move", true, false},
                                            CopyCase{"cancel", false, true}),
