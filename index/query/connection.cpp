@@ -6,6 +6,7 @@
 #include "index/query/name_index_reader.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
+#include "index/store/names_overlay.h"
 #include "index/store/schema.h"
 
 #include <optional>
@@ -126,9 +127,17 @@ void Recordset::start() {
         const auto instance = readMeta(db, store::kMetaInstance);
         const uint64_t stamp = instance ? std::strtoull(instance->c_str(), nullptr, 10) : 0;
         NameIndex* names = currentNames(session, gen, stamp);
+        // A sidecar a few generations old still serves, with the folders changed since read from
+        // SQLite, when the watcher recorded which those are.
+        std::optional<store::NamesOverlay> overlay;
+        if (names == nullptr) {
+            overlay = store::parseNamesOverlay(readMeta(db, store::kMetaNamesOverlay).value_or(""), gen, stamp);
+            if (overlay) names = currentNames(session, overlay->base, stamp);
+            if (names == nullptr) overlay.reset();
+        }
         slowPath_ = names == nullptr;
         state_->rows = std::make_unique<RowReader>(db);
-        state_->hits = openHitStream(db, names, parsed_.root);
+        state_->hits = openHitStream(db, names, parsed_.root, overlay ? &overlay->dirs : nullptr);
     } catch (...) {
         session.endTransaction();
         closed_ = true;

@@ -5,11 +5,14 @@
 #include "index/query/item_facts.h"
 #include "index/query/kind_filter.h"
 #include "index/query/matcher.h"
+#include "index/query/overlay_hits.h"
 #include "index/query/safecall_error.h"
+#include "index/store/item_ids.h"
 #include "index/store/item_scan.h"
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -82,9 +85,11 @@ std::optional<std::vector<KindList>> kindDocs(NameIndex& index, KindMask kinds, 
 
 class IndexedHits final : public HitStream {
 public:
-    IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words, KindMask kinds)
+    IndexedHits(sqlite3* db, NameIndex& index, const Node& root, std::vector<std::string_view> words, KindMask kinds,
+                const std::vector<int64_t>* staleFolders)
         : index_(index), root_(root), rows_(db), facts_(index, rows_),
           lead_(words.empty() ? std::string() : std::string(words[0])), kinds_(kinds) {
+        if (staleFolders) stale_.insert(staleFolders->begin(), staleFolders->end());
         for (std::string_view word : words) {
             considerWord(index, word, driver_);
             if (driver_.nothing) return;
@@ -156,6 +161,12 @@ private:
     }
 
     bool accept(uint32_t doc) {
+        // An entry of a folder changed since the sidecar was built: its id may name another entry
+        // now, so it is never looked at (the overlay reads that folder afresh).
+        if (!stale_.empty()) {
+            const int64_t id = static_cast<int64_t>(index_.itemId(doc));
+            if (store::isEntryId(id) && stale_.count(store::entryFolder(id))) return false;
+        }
         // Walking words, the facts byte is at hand and a name is a walk away; walking kinds, every
         // document is of an allowed kind.
         if (!byKinds_ && kinds_ != kEveryKind && !kindIn(kinds_, factsKind(index_.facts(doc)))) return false;
@@ -183,6 +194,7 @@ private:
     bool byKinds_ = false;
     std::vector<KindList> kindLists_;
     std::vector<NamedDoc> deferred_;  // by kinds: the hits of the second pass, met in the first
+    std::unordered_set<int64_t> stale_;  // folders the names overlay reads instead
 };
 
 // The path without a usable sidecar: one pass over `items`, the hits sorted in search order.
@@ -223,12 +235,16 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root) {
+std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root,
+                                         const std::vector<int64_t>* staleFolders) {
     const KindMask kinds = possibleKinds(root);
     if (matchesNothing(root) || kinds == 0) return std::make_unique<EmptyHits>();
     const std::vector<std::string_view> words = requiredNameWords(root);
-    if (index == nullptr) return std::make_unique<ScannedHits>(db, root, words.empty() ? std::string_view() : words[0]);
-    return std::make_unique<IndexedHits>(db, *index, root, words, kinds);
+    const std::string_view lead = words.empty() ? std::string_view() : words[0];
+    if (index == nullptr) return std::make_unique<ScannedHits>(db, root, lead);
+    auto indexed = std::make_unique<IndexedHits>(db, *index, root, words, kinds, staleFolders);
+    if (staleFolders == nullptr) return indexed;
+    return makeOverlayHits(std::move(indexed), db, root, lead, *staleFolders);
 }
 
 }  // namespace skimmer::index::query

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace skimmer::index::query {
 
@@ -29,7 +30,10 @@ public:
     virtual std::optional<int64_t> next() = 0;
 };
 
-// `index` must be of the snapshot's generation, or null.
-std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root);
+// `index` must be of the snapshot's generation, or null; or, with `staleFolders`, of an older
+// generation that differs from the snapshot only in the entries of those folders (the names
+// overlay, index/store/names_overlay.h): its hits outside them are merged with theirs.
+std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root,
+                                         const std::vector<int64_t>* staleFolders = nullptr);
 
 }  // namespace skimmer::index::query

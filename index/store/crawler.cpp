@@ -20,6 +20,8 @@
 #include <cstring>
 #include <chrono>
 #include <ctime>
+#include <deque>
+#include <map>
 #include <unordered_set>
 
 namespace skimmer::index::store {
@@ -116,6 +118,60 @@ public:
         if (!result_.status && crawlStarted_) writeMeta(db_, kMetaCrawlState, std::string_view("idle"));
         if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
         return result_;
+    }
+
+    // One source of items outside the walk (applications, browsers) brought in step on its own.
+    enum class Source { Applications, Browsers };
+    CrawlResult runSource(Source source) {
+        CrawlLock lock;
+        const char* file = sqlite3_db_filename(db_, "main");
+        if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
+        if (result_.status && writer_.begin() && (source == Source::Browsers || writer_.loadDirs(dirs_))) {
+            for (auto& entry : dirs_) entry.second.visited = true;  // what the index holds is what the last walk saw
+            if (source == Source::Applications) syncApplications();
+            else syncBrowsers();
+            writer_.commit(progress());
+        }
+        if (result_.status) result_.status = writer_.status();
+        writer_.rollback();
+        if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
+        return result_;
+    }
+
+    FolderRefreshResult runFolders(const std::vector<FolderRequest>& requests, FolderCache* cache) {
+        FolderRefreshResult out;
+        CrawlLock lock;
+        const char* file = sqlite3_db_filename(db_, "main");
+        if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
+        FolderCache unused;
+        if (cache == nullptr) cache = &unused;
+        if (result_.status && writer_.begin() && loadDirsFrom(*cache)) {
+            batchStart_ = now();
+            trackGone_ = true;
+            std::deque<FolderRequest> queue = plan(requests);
+            while (!queue.empty() && writer_.ok()) {
+                refreshOne(queue.front(), queue);
+                queue.pop_front();
+                maybeCommit();
+            }
+            writer_.commit(progress());
+        }
+        if (result_.status) result_.status = writer_.status();
+        writer_.rollback();
+        for (auto& [path, dir] : dirs_)
+            if (dir.visited) {
+                out.visited.push_back(path);
+                dir.visited = false;
+            }
+        // Kept only when this refresh committed everything it did: then the map is the index.
+        cache->generation = result_.status ? readMetaInt(db_, kMetaGeneration).value_or(-1) : -1;
+        cache->dirs = std::move(dirs_);
+        if (result_.status && hooks_.afterCommit) hooks_.afterCommit(db_);
+        out.status = result_.status;
+        out.stats = result_.stats;
+        out.removed = std::move(removedPaths_);
+        out.changedDirs = std::move(changedDirs_);
+        return out;
     }
 
 private:
@@ -290,14 +346,21 @@ private:
         if (known != dirs_.end()) {
             dir.id = known->second.id;
             dir.count = known->second.count;
-            if (!unchanged || known->second.parent != parent) writer_.updateDir(dir.id, parent, frame.name, stamp);
+            if (!unchanged || known->second.parent != parent) {
+                writer_.updateDir(dir.id, parent, frame.name, stamp);
+                if (known->second.parent != parent) changedDirs_.push_back(dir.id);  // its entries' paths moved
+            }
         } else {
             dir.id = writer_.insertDir(parent, frame.name, stamp);
         }
         frame.id = dir.id;
         ++stats().folders;
         std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
-        if (!sameEntries(rows, stored)) writer_.replaceEntries(dir.id, rows, dir.count);
+        if (trackGone_) noteGoneFolders(frame.path, stored, rows);
+        if (!sameEntries(rows, stored)) {
+            writer_.replaceEntries(dir.id, rows, dir.count);
+            changedDirs_.push_back(dir.id);
+        }
         dir.count = static_cast<int64_t>(rows.size());
         dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
@@ -382,6 +445,174 @@ private:
         return rows;
     }
 
+    bool loadDirsFrom(FolderCache& cache) {
+        if (cache.generation >= 0 && cache.generation == readMetaInt(db_, kMetaGeneration).value_or(-2)) {
+            dirs_ = std::move(cache.dirs);
+            cache.generation = -1;
+            return true;
+        }
+        cache.generation = -1;
+        cache.dirs.clear();
+        return writer_.loadDirs(dirs_).ok;
+    }
+
+    // True when `path` or a folder between it and `root` is excluded.
+    bool excludedOnTheWay(std::string path, const std::string& root) const {
+        for (; path != root; path = parentOf(path))
+            if (excluder_.excluded(path, std::string_view(path).substr(path.rfind('/') + 1))) return true;
+        return false;
+    }
+
+    static std::vector<std::string> sortedKeys(const std::unordered_map<std::string, StoredDir>& dirs) {
+        std::vector<std::string> keys;
+        keys.reserve(dirs.size());
+        for (const auto& entry : dirs) keys.push_back(entry.first);
+        std::sort(keys.begin(), keys.end());
+        return keys;
+    }
+
+    static bool isUnder(std::string_view path, std::string_view folder) {
+        if (folder == "/") return path.size() > 1 && path[0] == '/';
+        return path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/';
+    }
+
+    static std::string parentOf(const std::string& path) {
+        const size_t slash = path.rfind('/');
+        return slash == 0 ? std::string("/") : path.substr(0, slash);
+    }
+
+    // The innermost root holding `path` (the path itself when it is one); empty when none does.
+    std::string rootOf(const std::string& path) const {
+        std::string best;
+        for (const std::string& root : rootOrder_)
+            if ((path == root || isUnder(path, root)) && root.size() > best.size()) best = root;
+        return best;
+    }
+
+    // The requests as folders whose parent the index knows (or roots), each once, ancestors
+    // first, without those a subtree request above them already covers.
+    std::deque<FolderRequest> plan(const std::vector<FolderRequest>& requests) const {
+        std::map<std::string, bool> wanted;
+        for (const FolderRequest& request : requests) {
+            if (request.path.empty() || request.path[0] != '/') continue;
+            std::string path = normalizePath(request.path);
+            const std::string root = rootOf(path);
+            if (root.empty() || excludedOnTheWay(path, root)) continue;
+            bool subtree = request.subtree;
+            while (path != root && !dirs_.count(parentOf(path))) {
+                path = parentOf(path);
+                subtree = true;
+            }
+            wanted[path] |= subtree;
+            // The folder is also an entry of its parent, whose row keeps its times.
+            if (path != root) wanted.try_emplace(parentOf(path), false);
+        }
+        std::deque<FolderRequest> queue;
+        for (const auto& [path, subtree] : wanted) {
+            bool covered = false;
+            for (std::string up = path; !covered && up != rootOf(path);) {
+                up = parentOf(up);
+                const auto found = wanted.find(up);
+                covered = found != wanted.end() && found->second;
+            }
+            if (!covered) queue.push_back({.path = path, .subtree = subtree});
+        }
+        return queue;
+    }
+
+    // Opens a requested folder: a root by its path, any other one by name inside its parent, so
+    // its last step never follows a link.
+    os::UniqueFd openRequested(const std::string& path, bool isRoot, uint64_t& parentDev, int& error) {
+        if (isRoot) return fs_.openRoot(path, error);
+        os::UniqueFd parent = fs_.openRoot(parentOf(path), error);
+        EntryStat st;
+        if (!parent.valid() || !fs_.statAt(parent.get(), "", st, error)) return os::UniqueFd();
+        parentDev = st.dev;
+        return fs_.openDir(parent.get(), path.substr(path.rfind('/') + 1), error);
+    }
+
+    void refreshOne(const FolderRequest& request, std::deque<FolderRequest>& queue) {
+        const std::string& path = request.path;
+        if (const auto known = dirs_.find(path); known != dirs_.end() && known->second.visited) return;
+        const bool isRoot = roots_.count(path) != 0;
+        if (!isRoot && !dirs_.count(parentOf(path))) return;  // its parent went in this run: nothing to attach to
+        goneFolders_ = 0;
+        Frame frame{.path = path, .name = isRoot ? path : path.substr(path.rfind('/') + 1)};
+        int error = 0;
+        uint64_t parentDev = 0;
+        frame.fd = openRequested(path, isRoot, parentDev, error);
+        EntryStat st;
+        if (frame.fd.valid() && !fs_.statAt(frame.fd.get(), "", st, error)) frame.fd.reset();
+        const bool avoided = frame.fd.valid() && !isRoot && st.dev != parentDev && !options_.enterAvoidedFs &&
+                             [&] {
+                                 int64_t type = 0;
+                                 return fs_.fsType(frame.fd.get(), type, error) && isAvoidedFsType(type);
+                             }();
+        if (!frame.fd.valid() || avoided || (!isRoot && excluder_.excluded(path, frame.name))) {
+            // Gone, replaced by a file, unreadable or not to be indexed: what the index knew of it
+            // goes, and the parent's listing says what is there now.
+            if (!frame.fd.valid()) ++(vanishedError(error) ? stats().vanished : stats().unreadable);
+            removeBelow(path, true, {});
+            if (!isRoot) queue.push_back({.path = parentOf(path), .subtree = false});
+            return;
+        }
+        frame.dev = st.dev;
+        frame.ino = st.ino;
+        const auto parent = isRoot ? std::nullopt : std::optional<int64_t>(dirs_.at(parentOf(path)).id);
+        if (!visitFolder(frame, parent, st)) {
+            removeBelow(path, true, {});
+            return;
+        }
+        // Known subfolders keep their rows unless the request asks for the whole subtree; new
+        // ones are walked whole.
+        std::unordered_set<std::string> kept;
+        std::vector<std::string> walkNow;
+        for (std::string& child : frame.children) {
+            std::string childFull = childPath(path, child);
+            if (!request.subtree && dirs_.count(childFull)) kept.insert(std::move(childFull));
+            else walkNow.push_back(std::move(child));
+        }
+        foldersPending_ -= static_cast<int64_t>(frame.children.size() - walkNow.size());
+        frame.children = std::move(walkNow);
+        stack_.push_back(std::move(frame));
+        walk();
+        stack_.clear();
+        // Only a subfolder that went can leave known folders behind below a refreshed one.
+        if (request.subtree || goneFolders_ != 0) removeBelow(path, false, kept);
+    }
+
+    // Counts the subfolders the stored row had that the new one has not (gone, or no longer a
+    // folder): what is below them must go too.
+    void noteGoneFolders(const std::string& path, const std::vector<CrawledItem>& stored,
+                         const std::vector<CrawledItem>& rows) {
+        std::unordered_set<std::string_view> folders;
+        for (const CrawledItem& row : rows)
+            if (row.attrs & kAttrFolder) folders.insert(row.name);
+        for (const CrawledItem& item : stored)
+            if ((item.attrs & kAttrFolder) && !folders.count(item.name) && dirs_.count(childPath(path, item.name)))
+                ++goneFolders_;
+    }
+
+    // Removes the known folders below `path` (and `path` itself when `self`) that this run did
+    // not visit, except those inside a folder of `kept`.
+    void removeBelow(const std::string& path, bool self, const std::unordered_set<std::string>& kept) {
+        if (knownOrder_.empty()) knownOrder_ = sortedKeys(dirs_);  // once a run, and only when needed
+        auto it = std::lower_bound(knownOrder_.begin(), knownOrder_.end(), path);
+        for (; it != knownOrder_.end() && (*it == path || isUnder(*it, path)) && writer_.ok(); ++it) {
+            if (*it == path && !self) continue;
+            const auto known = dirs_.find(*it);
+            if (known == dirs_.end() || known->second.visited) continue;
+            const bool inKept = std::any_of(kept.begin(), kept.end(), [&](const std::string& folder) {
+                return *it == folder || isUnder(*it, folder);
+            });
+            if (inKept) continue;
+            writer_.deleteDir(known->second.id, known->second.count);
+            changedDirs_.push_back(known->second.id);
+            removedPaths_.push_back(*it);
+            dirs_.erase(known);
+        }
+    }
+
     void removeUnvisited() {
         for (auto it = dirs_.begin(); it != dirs_.end() && writer_.ok();) {
             if (it->second.visited) {
@@ -423,6 +654,11 @@ private:
     int64_t foldersPending_ = 0;
     int64_t batchStart_ = 0;
     bool crawlStarted_ = false;  // meta says the crawl is running
+    std::vector<std::string> knownOrder_;    // folder refresh: the known folders' paths, sorted
+    bool trackGone_ = false;                 // folder refresh: count subfolders that went
+    int64_t goneFolders_ = 0;
+    std::vector<std::string> removedPaths_;  // folder refresh: what it removed
+    std::vector<int64_t> changedDirs_;       // rows written or removed
     CrawlResult result_;
 };
 
@@ -430,6 +666,21 @@ private:
 
 CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks) {
     return Crawler(db, options, fs, hooks).run();
+}
+
+CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
+    PosixCrawlFs unused;  // the walk's seam: this refresh reads only .desktop files
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Applications);
+}
+
+CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
+    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the browsers' files
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Browsers);
+}
+
+FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,
+                                   const std::vector<FolderRequest>& folders, FolderCache* cache) {
+    return Crawler(db, options, fs, hooks).runFolders(folders, cache);
 }
 
 }  // namespace skimmer::index::store

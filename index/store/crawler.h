@@ -20,17 +20,30 @@
 //   read is a note in `CrawlStats::notes`, never a failure of the crawl.
 // - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
 //   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
+// - `refreshFolders` brings only the named folders up to date (a watcher's batch): each one is
+//   visited as the crawl would visit it, its new subfolders are walked whole, and what it no
+//   longer holds is removed with everything below. A folder asked for `subtree` is walked whole.
+//   A named folder that is gone, replaced by a file or unreadable is removed with its
+//   descendants, and its parent is visited instead, so the parent's row says what is there now.
+//   A folder whose parent the index does not know is reached through its nearest known
+//   ancestor. The parent of each named folder is visited too (its row holds the folder's times).
+//   Folders outside the roots or excluded (or below an excluded one) are ignored. Same lock,
+//   batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
+//   .desktop entries are left to `refreshApplications`, which brings them in line with the
+//   applications folders as the index holds them now.
 // - Failures come back in `CrawlResult::status`; nothing throws.
 #pragma once
 
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
+#include "index/store/index_writer.h"
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace skimmer::index::store {
@@ -69,5 +82,33 @@ struct CrawlResult {
 };
 
 CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks);
+
+struct FolderRequest {
+    std::string path;      // absolute
+    bool subtree = false;  // walk everything below it, not only what is new
+};
+
+struct FolderRefreshResult {
+    Status status;
+    CrawlStats stats;
+    std::vector<std::string> visited;  // folders brought up to date, new ones included
+    std::vector<std::string> removed;  // folders removed from the index with what they held
+    std::vector<int64_t> changedDirs;  // dirs.id of every folder whose row was written or removed
+};
+
+CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
+// The same for the browsers' bookmarks and history (browser_items.h), for a watcher of their files.
+CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
+
+// The index's folders as the last folder refresh left them, kept by a caller that refreshes
+// again and again (a watcher): loading them costs more than a small refresh. Used only while the
+// index's generation is the one recorded, so a change made by anyone else reloads them.
+struct FolderCache {
+    std::unordered_map<std::string, StoredDir> dirs;
+    int64_t generation = -1;  // -1: nothing kept
+};
+
+FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,
+                                   const std::vector<FolderRequest>& folders, FolderCache* cache = nullptr);
 
 }  // namespace skimmer::index::store

@@ -53,6 +53,7 @@ inline constexpr const char* kMetaExcludes = "excludes";              // the exc
 inline constexpr const char* kMetaIndexerVersion = "indexer_version"; // kIndexerVersion
 inline constexpr const char* kMetaInstance = "instance";              // integer, random, set at creation
 inline constexpr const char* kMetaItemCount = "item_count";           // entries + items
+inline constexpr const char* kMetaNamesOverlay = "names_overlay";   // folders changed since the name sidecar (names_overlay.h)
 
 // What `--stats` and the search manager report as the indexer's version.
 inline constexpr const char* kIndexerVersion = "3.1.0 (skimmer-index 0.1)";

@@ -11,7 +11,7 @@
 namespace skimmer::index::tool {
 
 const char* const kUsage =
-    "usage: skimmer-index [--root DIR]... [--exclude GLOB]... [--db FILE] [--rebuild]\n"
+    "usage: skimmer-index [--root DIR]... [--exclude GLOB]... [--db FILE] [--rebuild | --watch]\n"
     "       skimmer-index --stats [--db FILE]\n"
     "       skimmer-index --query TEXT [--kind WORD] [--limit N] [-0] [--db FILE]\n"
     "\n"
@@ -23,6 +23,8 @@ const char* const kUsage =
     "  --db FILE       the index file (default $XDG_CACHE_HOME/skimmer/index.sqlite)\n"
     "  --rebuild       build a new index beside the live one, then put it in place at once\n"
     "                  (searches meanwhile see the old index, afterwards the new one)\n"
+    "  --watch         refresh, then keep the index current until stopped (SIGTERM, SIGINT):\n"
+    "                  changed folders are refreshed within about a second\n"
     "  --store-only    update the database but not the reader side's search structure\n"
     "                  (for measurements; searches fall back to the slower plain database)\n"
     "  --stats         print the indexer version and the index's counts\n"
@@ -66,6 +68,7 @@ std::optional<std::string> parseOption(int argc, char** argv, int& i, Args& args
     if (arg == "--help" || arg == "-h") args.help = true;
     else if (arg == "--rebuild") args.rebuild = true;
     else if (arg == "--store-only") args.storeOnly = true;
+    else if (arg == "--watch") args.watch = true;
     else if (arg == "--stats") args.stats = true;
     else if (arg == "-0") args.nul = true;
     else if (arg == "--root") args.roots.push_back(v);
@@ -81,12 +84,14 @@ std::optional<std::string> parseOption(int argc, char** argv, int& i, Args& args
 // Which of the three modes the options ask for, refusing a mix: each mode takes only its own
 // options (and --db), so nothing given is ever dropped silently.
 std::optional<std::string> checkModes(const Args& args) {
-    const bool crawlOptions = !args.roots.empty() || !args.excludes.empty() || args.rebuild || args.storeOnly;
+    const bool crawlOptions =
+        !args.roots.empty() || !args.excludes.empty() || args.rebuild || args.storeOnly || args.watch;
     const bool queryOptions = args.kind || args.limit || args.nul;
     if (args.stats && args.query) return "--stats and --query cannot be combined";
     if ((args.stats || args.query) && crawlOptions)
         return std::string(args.stats ? "--stats" : "--query") +
-               " cannot be combined with --root, --exclude, --rebuild or --store-only";
+               " cannot be combined with --root, --exclude, --rebuild, --store-only or --watch";
+    if (args.watch && args.rebuild) return "--watch and --rebuild cannot be combined (run --rebuild first)";
     if (!args.query && queryOptions) return "--kind, --limit and -0 go with --query";
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 // its counts. See usage() for the command line and exit codes.
 #include "index/query/query_command.h"
 #include "index/store/browser_items.h"
+#include "index/store/browser_sources.h"
 #include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
 #include "index/store/index_files.h"
@@ -10,8 +11,12 @@
 #include "index/tool/command_line.h"
 #include "index/tool/progress_line.h"
 #include "index/tool/reader_hooks.h"
+#include "index/watch/watch_loop.h"
 
+#include <malloc.h>
 #include <sys/ioctl.h>
+#include <sys/signalfd.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <chrono>
@@ -122,6 +127,74 @@ int runCrawl(const Args& args) {
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
 }
 
+// A descriptor that becomes readable when SIGINT, SIGTERM or SIGHUP arrives: the signals are
+// blocked and read as data, so no handler runs and the loop stops between batches.
+os::UniqueFd stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) return os::UniqueFd();
+    return os::UniqueFd(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
+}
+
+// --watch: the usual refresh (with its repairs and progress), then the watcher until a signal.
+int runWatch(const Args& args) {
+    os::UniqueFd stop = stopSignals();
+    if (!stop.valid()) {
+        say(std::string("cannot take the stop signals: ") + std::strerror(errno));
+        return kExitCrawlFailed;
+    }
+    if (const int refreshed = runCrawl(args); refreshed != kExitOk) return refreshed;
+    ::malloc_trim(0);  // the first refresh's buffers (the sidecar's above all) are not needed again
+    const store::CrawlOptions options = crawlOptions(args);
+    store::OpenedIndex index = store::openIndexForWriting(args.db);
+    if (!index.db) {
+        say(index.status.error);
+        return kExitNoIndex;
+    }
+    watch::InotifySource source;
+    if (int error = 0; !source.open(error)) {
+        say(std::string("cannot watch the file system (inotify: ") + std::strerror(error) +
+            "); raise fs.inotify.max_user_instances or run skimmer-index from time to time instead");
+        return kExitCrawlFailed;
+    }
+    store::PosixCrawlFs fs;
+    bool sidecarWritten = true;
+    std::function<void(sqlite3*)> sidecar = searchStructureHook(sidecarWritten);
+    std::function<bool(sqlite3*)> rebuildNames = [&](sqlite3* db) {
+        sidecarWritten = true;
+        sidecar(db);  // says on stderr why, when it fails
+        // The build's buffers (tens of megabytes at a million entries) go back to the system, so
+        // a watcher that runs for days does not keep its peak.
+        ::malloc_trim(0);
+        return sidecarWritten;
+    };
+    watch::WatchContext context{.db = index.db.get(), .options = &options, .fs = &fs, .source = &source,
+                                .rebuildNames = args.storeOnly ? nullptr : rebuildNames,
+                                .say = say, .extras = {}, .settings = {}};
+    // The .desktop entries of the applications folders become items of their own.
+    for (const std::string& folder : options.applicationDirs)
+        context.extras.push_back({.path = folder,
+                                  .refresh = [&options](sqlite3* db) {
+                                      return store::refreshApplications(db, options, {}).status;
+                                  },
+                                  .group = "applications"});
+    // The browsers' bookmark and history files (and the files that say where profiles are).
+    for (const std::string& file : store::browserWatchFiles(options.browsers))
+        context.extras.push_back({.path = file,
+                                  .refresh = [&options](sqlite3* db) {
+                                      return store::refreshBrowsers(db, options, {}).status;
+                                  },
+                                  .group = "browsers"});
+    watch::Watcher watcher(std::move(context));
+    if (store::Status started = watcher.start(steadyMillis(), false); !started) {
+        say(started.error);
+        return kExitCrawlFailed;
+    }
+    std::fprintf(stderr, "skimmer-index: watching %zu folders for changes\n", watcher.watched());
+    return watch::runWatchLoop(watcher, source, stop.get(), steadyMillis, say) == 0 ? kExitOk : kExitCrawlFailed;
+}
+
 // "running" in meta is only true while a crawler holds the lock: a killed crawl leaves it behind.
 std::string crawlState(sqlite3* db, const std::filesystem::path& file) {
     const std::string stored = store::readMetaText(db, store::kMetaCrawlState).value_or("unknown");
@@ -222,6 +295,7 @@ int run(int argc, char** argv) {
     }
     if (args.stats) return runStats(args);
     if (args.query) return runQuery(*args.query, args.db, stdout, stderr);  // the reader side's (reader_hooks.cpp)
+    if (args.watch) return runWatch(args);
     return runCrawl(args);
 }
 

@@ -13,7 +13,8 @@
 namespace skimmer::index::query::test {
 namespace {
 
-enum class Mode { DenseLists, AllLists, NoSidecar, StaleSidecar };
+// Overlay: a sidecar built before two folders changed, with those folders named as changed since.
+enum class Mode { DenseLists, AllLists, NoSidecar, StaleSidecar, Overlay };
 
 struct Case {
     std::string text;
@@ -48,7 +49,21 @@ protected:
             index_.bumpGeneration();
             index_.commit();
         }
-        if (mode == Mode::DenseLists || mode == Mode::AllLists) {
+        if (mode == Mode::Overlay) {
+            index_.buildSidecar({16, 0});
+            // New entries sort in among the old ones, so most of the two folders' ids move.
+            std::mt19937 rng(77);
+            index_.begin();
+            for (int i = 0; i < 400; ++i) {
+                TestItem item{0, 2 + (i % 2), randomName(rng), std::uniform_int_distribution<int>(0, 23)(rng), "", i,
+                              1'700'000'000 + std::uniform_int_distribution<int64_t>(0, 400)(rng) * 86'400 / 4, 0};
+                index_.add(std::move(item));
+            }
+            index_.bumpGeneration();
+            index_.commit();
+            stale_ = {2, 3};
+        }
+        if (mode == Mode::DenseLists || mode == Mode::AllLists || mode == Mode::Overlay) {
             auto opened = NameIndex::open(nameIndexPathFor(index_.file()));
             ASSERT_EQ(opened.status, NameIndex::OpenStatus::Ok) << opened.error;
             names_ = std::move(opened.index);
@@ -59,7 +74,7 @@ protected:
         const ParsedQuery parsed = parseQuery(text, kNow);
         EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
         store::execSql(index_.db(), "BEGIN");
-        auto stream = openHitStream(index_.db(), names_.get(), parsed.root);
+        auto stream = openHitStream(index_.db(), names_.get(), parsed.root, stale_.empty() ? nullptr : &stale_);
         std::vector<int64_t> ids;
         while (auto id = stream->next()) ids.push_back(*id);
         store::execSql(index_.db(), "COMMIT");
@@ -85,6 +100,7 @@ protected:
 
     TestIndex index_;
     std::unique_ptr<NameIndex> names_;
+    std::vector<int64_t> stale_;  // Overlay: the folders changed since the sidecar
     std::mt19937 rng_{99};
 };
 
@@ -190,7 +206,8 @@ TEST(ScanStreamWindows, EveryHitAcrossWindowEdgesIsFoundOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, GroundTruth,
-                         ::testing::Values(Mode::DenseLists, Mode::AllLists, Mode::NoSidecar, Mode::StaleSidecar));
+                         ::testing::Values(Mode::DenseLists, Mode::AllLists, Mode::NoSidecar, Mode::StaleSidecar,
+                                           Mode::Overlay));
 
 }  // namespace
 }  // namespace skimmer::index::query::test

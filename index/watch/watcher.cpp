@@ -1,0 +1,318 @@
+#include "index/watch/watcher.h"
+
+#include "index/store/index_writer.h"
+#include "index/store/names_overlay.h"
+#include "index/store/schema.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace skimmer::index::watch {
+namespace {
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return path;
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+bool isUnder(const std::string& path, const std::string& folder) {
+    return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
+                              (folder == "/" || path[folder.size()] == '/'));
+}
+
+int64_t generationOf(sqlite3* db) { return store::readMetaInt(db, store::kMetaGeneration).value_or(-1); }
+
+}  // namespace
+
+Watcher::Watcher(WatchContext context)
+    : context_(std::move(context)),
+      pending_(context_.settings.coalesceMillis, context_.settings.maxPendingFolders) {
+    for (ExtraSource& extra : context_.extras) extra.path = store::normalizePath(extra.path);
+    for (const std::string& root : context_.options->roots) roots_.insert(store::normalizePath(root));
+}
+
+store::Status Watcher::start(int64_t now, bool refreshFirst) {
+    pollBase_ = now;
+    store::Status status;
+    if (refreshFirst) status = refreshEverything();
+    else watchEverything();
+    if (!status) return status;
+    if (refreshFirst) rebuildNamesNow();
+    else if (context_.rebuildNames) namesBase_ = generationOf(context_.db);  // the caller just built it
+    // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
+    for (const ExtraSource& extra : context_.extras) {
+        if (watchExtra(extra.path)) {
+            extraPlaces_.push_back({.folder = extra.path, .name = ""});
+            continue;
+        }
+        extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
+        watchExtra(parentOf(extra.path));  // when even that fails, polls try again
+    }
+    for (const std::string& root : roots_)
+        if (!crawled_.count(root)) unwatched_.insert(root);
+    if (!unwatched_.empty() || !extrasWatched()) nextPoll_ = now + context_.settings.pollMillis;
+    return status;
+}
+
+bool Watcher::watchExtra(const std::string& folder) {
+    if (watchOf_.count(folder)) return true;
+    int error = 0;
+    const int wd = context_.source->add(folder, error);
+    if (wd < 0) return false;
+    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != folder) watchOf_.erase(old->second);
+    pathOf_[wd] = folder;
+    watchOf_[folder] = wd;
+    return true;
+}
+
+bool Watcher::extrasWatched() const {
+    return std::all_of(extraPlaces_.begin(), extraPlaces_.end(),
+                       [&](const ExtraPlace& place) { return watchOf_.count(place.folder) != 0; });
+}
+
+store::Status Watcher::refreshEverything() {
+    ++counters_.fullRefreshes;
+    const store::CrawlResult result = store::crawl(context_.db, *context_.options, *context_.fs, {});
+    if (result.status) watchEverything();
+    return result.status;
+}
+
+store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& folders,
+                                      std::vector<int64_t>& changed) {
+    counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
+    const store::FolderRefreshResult result =
+        store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders, &folders_);
+    changed = result.changedDirs;
+    // Even a failed refresh may have committed part of its work: the watches follow what the
+    // index says now.
+    std::vector<int> dropped;
+    for (const std::string& path : result.removed) forget(path, dropped);
+    for (const std::string& path : result.visited) {
+        crawled_.insert(path);
+        if (!watchOf_.count(path)) watchFolder(path);
+    }
+    for (int wd : dropped)
+        if (!pathOf_.count(wd)) context_.source->remove(wd);
+    return result.status;
+}
+
+store::Status Watcher::runExtras(const std::vector<size_t>& extras) {
+    std::set<std::string> done;
+    for (size_t index : extras) {
+        const ExtraSource& extra = context_.extras[index];
+        if (!extra.group.empty() && !done.insert(extra.group).second) continue;
+        if (store::Status status = extra.refresh(context_.db); !status) return status;
+    }
+    return {};
+}
+
+// After a full refresh: every folder of the index watched, watches of folders it no longer
+// holds dropped.
+void Watcher::watchEverything() {
+    std::unordered_map<std::string, store::StoredDir> dirs;
+    store::IndexWriter reader(context_.db);
+    if (!reader.loadDirs(dirs)) return;  // the next batch tries again; the refresh itself succeeded
+    std::vector<int> dropped;
+    std::vector<std::string> gone;
+    for (const std::string& path : crawled_)
+        if (!dirs.count(path)) gone.push_back(path);
+    for (const std::string& path : gone) forget(path, dropped);
+    for (const auto& [path, dir] : dirs) {
+        crawled_.insert(path);
+        if (!watchOf_.count(path)) watchFolder(path);
+    }
+    for (int wd : dropped)
+        if (!pathOf_.count(wd)) context_.source->remove(wd);
+}
+
+void Watcher::watchFolder(const std::string& path) {
+    int error = 0;
+    const int wd = context_.source->add(path, error);
+    if (wd < 0) {
+        // Gone already: the refresh that follows its event removes it. Otherwise (the limit, a
+        // refusal) it is polled instead.
+        if (error == ENOENT || error == ENOTDIR) return;
+        unwatched_.insert(path);
+        if (error == ENOSPC && !limitSaid_) {
+            limitSaid_ = true;
+            if (context_.say)
+                context_.say("the inotify watch limit is reached after " + std::to_string(pathOf_.size()) +
+                             " folders; the others are refreshed every " +
+                             std::to_string(context_.settings.pollMillis / 1000) +
+                             " s instead (raise it with: sysctl fs.inotify.max_user_watches=N)");
+        }
+        return;
+    }
+    // The same inode under a new name (a moved folder) keeps its watch id: the old name goes.
+    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != path) watchOf_.erase(old->second);
+    pathOf_[wd] = path;
+    watchOf_[path] = wd;
+    unwatched_.erase(path);
+}
+
+void Watcher::forget(const std::string& path, std::vector<int>& dropped) {
+    crawled_.erase(path);
+    // A root that went is looked for again by every poll; other folders come back through their
+    // parent's events.
+    if (roots_.count(path)) {
+        unwatched_.insert(path);
+        if (nextPoll_ == kNever) nextPoll_ = pollBase_ + context_.settings.pollMillis;
+    } else {
+        unwatched_.erase(path);
+    }
+    const auto found = watchOf_.find(path);
+    if (found == watchOf_.end()) return;
+    const bool extraFolder = std::any_of(extraPlaces_.begin(), extraPlaces_.end(),
+                                         [&](const ExtraPlace& place) { return place.folder == path; });
+    if (extraFolder) return;  // still wanted for an extra source
+    if (const auto back = pathOf_.find(found->second); back != pathOf_.end() && back->second == path) {
+        dropped.push_back(found->second);
+        pathOf_.erase(back);
+    }
+    watchOf_.erase(found);
+}
+
+void Watcher::take(const std::vector<WatchEvent>& events, int64_t now) {
+    pollBase_ = now;
+    for (const WatchEvent& e : events) event(e, now);
+}
+
+void Watcher::extrasAt(const std::string& folder, const std::string& name, int64_t now) {
+    for (size_t i = 0; i < extraPlaces_.size(); ++i) {
+        const ExtraPlace& place = extraPlaces_[i];
+        const bool hit = place.name.empty() ? isUnder(folder, place.folder)
+                                            : folder == place.folder && name.starts_with(place.name);
+        if (hit) pending_.extra(i, now);
+    }
+}
+
+void Watcher::event(const WatchEvent& e, int64_t now) {
+    if (e.mask & kWatchOverflow) {
+        if (context_.say) context_.say("events were lost (the kernel's queue overflowed); the whole index is refreshed");
+        pending_.everything(now);
+        for (size_t i = 0; i < extraPlaces_.size(); ++i) pending_.extra(i, now);
+        return;
+    }
+    const auto found = pathOf_.find(e.wd);
+    if (found == pathOf_.end()) return;  // a watch already forgotten
+    const std::string path = found->second;
+    const bool crawled = crawled_.count(path) != 0;
+    if (e.mask & kWatchIgnored) {
+        // The kernel dropped the watch (its folder is gone). A root is looked for again by polls.
+        watchOf_.erase(path);
+        pathOf_.erase(found);
+        if (crawled) unwatched_.insert(path);
+        if (nextPoll_ == kNever) nextPoll_ = now + context_.settings.pollMillis;
+        return;
+    }
+    if (e.name.empty() || (e.mask & (kWatchDeleteSelf | kWatchMoveSelf | kWatchUnmount))) {
+        if (crawled) {
+            pending_.folder(path, false, now);
+            pending_.folder(parentOf(path), false, now);  // ignored by the crawler above a root
+        }
+        extrasAt(path, "", now);
+        extrasAt(parentOf(path), nameOf(path), now);
+        return;
+    }
+    if (crawled) {
+        pending_.folder(path, false, now);
+        if ((e.mask & kWatchIsFolder) && (e.mask & (kWatchCreate | kWatchMovedTo)))
+            pending_.folder(path == "/" ? "/" + e.name : path + "/" + e.name, true, now);
+    }
+    extrasAt(path, e.name, now);
+}
+
+int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, namesDue_}); }
+
+// Readers keep the sidecar when they are told which folders it no longer knows; the rebuild
+// (seconds at a million entries) waits until the changes rest.
+void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now) {
+    if (!context_.rebuildNames) return;
+    if (overlayable && namesBase_ >= 0) {
+        staleDirs_.insert(changed.begin(), changed.end());
+        if (staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
+            if (firstStale_ == kNever) firstStale_ = now;
+            namesDue_ = std::min(now + context_.settings.namesDelayMillis,
+                                 firstStale_ + context_.settings.namesMaxDelayMillis);
+            return;
+        }
+    }
+    rebuildNamesNow();
+}
+
+bool Watcher::writeOverlay() {
+    const auto instance = store::readMetaInt(context_.db, store::kMetaInstance);
+    const int64_t generation = generationOf(context_.db);
+    if (!instance || generation <= namesBase_) return false;
+    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
+                                                       static_cast<uint64_t>(namesBase_),
+                                                       static_cast<uint64_t>(*instance), staleDirs_);
+    if (store::Status written = store::writeMeta(context_.db, store::kMetaNamesOverlay, text); !written) {
+        reportFailure(written);  // readers take the plain database path until the rebuild
+        return false;
+    }
+    ++counters_.overlays;
+    return true;
+}
+
+void Watcher::rebuildNamesNow() {
+    namesDue_ = firstStale_ = kNever;
+    staleDirs_.clear();
+    namesBase_ = -1;
+    if (!context_.rebuildNames) return;
+    ++counters_.namesRebuilds;
+    const int64_t generation = generationOf(context_.db);
+    if (context_.rebuildNames(context_.db)) namesBase_ = generation;
+}
+
+void Watcher::reportFailure(const store::Status& status) {
+    if (status.error == lastFailure_) return;
+    lastFailure_ = status.error;
+    if (context_.say) context_.say("the index could not be brought up to date (" + status.error + "); tried again shortly");
+}
+
+store::Status Watcher::runDue(int64_t now) {
+    pollBase_ = now;
+    if (now < nextDue()) return {};
+    if (namesDue_ <= now) rebuildNamesNow();
+    ChangeBatch batch = pending_.dueAt() <= now ? pending_.take() : ChangeBatch{};
+    const bool poll = nextPoll_ <= now;
+    if (poll) {
+        ++counters_.polls;
+        for (const std::string& path : unwatched_) batch.folders.push_back({.path = path, .subtree = false});
+        // An extra source whose folder appeared (or came back) is watched and read now.
+        for (size_t i = 0; i < extraPlaces_.size(); ++i)
+            if (!watchOf_.count(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
+    }
+    store::Status status;
+    if (!batch.empty()) {
+        ++counters_.batches;
+        const int64_t before = generationOf(context_.db);
+        std::vector<int64_t> changed;
+        if (batch.everything) status = refreshEverything();
+        else if (!batch.folders.empty()) status = refreshFolders(batch.folders, changed);
+        const int64_t afterFolders = generationOf(context_.db);
+        if (status) status = runExtras(batch.extras);
+        // Only folder entries can be overlaid; a full refresh or other sources' items rebuild.
+        const bool overlayable = !batch.everything && generationOf(context_.db) == afterFolders;
+        if (generationOf(context_.db) != before) namesChanged(changed, overlayable, now);
+        if (status) lastFailure_.clear();
+        else {
+            reportFailure(status);
+            pending_.retry(std::move(batch), now, context_.settings.retryMillis);
+        }
+    }
+    if (poll) {
+        const std::vector<std::string> again(unwatched_.begin(), unwatched_.end());
+        for (const std::string& path : again)
+            if (crawled_.count(path)) watchFolder(path);  // a missing root stays unwatched, and polled
+        nextPoll_ = unwatched_.empty() && extrasWatched() ? kNever : now + context_.settings.pollMillis;
+    }
+    return status;
+}
+
+}  // namespace skimmer::index::watch

@@ -1,0 +1,133 @@
+// Keeps the index current while it runs: every crawled folder is watched, the events of a short
+// window are gathered, and then exactly the folders they name are refreshed through the crawler.
+//
+// Contract:
+// - `start` refreshes the whole index once (unless the caller just did), then watches every
+//   folder it holds and the extra sources. A root that is missing (or goes) is looked for by
+//   every poll. Afterwards the index changes only through `runDue`, which the caller runs when
+//   `nextDue` has come (time is passed in; nothing here sleeps or reads a clock).
+// - A folder event refreshes that folder; a folder created or moved in is walked whole; a watched
+//   folder deleted, moved away or replaced by a file is removed with its descendants (its parent
+//   is refreshed). Moved trees keep their watches under their new names.
+// - Lost events (the kernel's queue overflowed) and more pending folders than
+//   `maxPendingFolders` turn into one refresh of everything.
+// - When the watch limit is reached, that is said once (with the sysctl that raises it), and the
+//   folders left unwatched are refreshed every `pollMillis` instead; each poll tries to watch
+//   them again.
+// - An extra source is a folder or a file (its folder is watched, its events told by name); a
+//   change runs its `refresh` in the same batch, after the folders. One whose folder cannot be
+//   watched (missing, or the limit) is tried again by every poll and read when that succeeds.
+// - The name sidecar: after a batch that changed only folder entries, the changed folders are
+//   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
+//   `rebuildNames` runs once the changes have rested `namesDelayMillis` (at the latest
+//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay would grow
+//   past its limit or other items changed.
+// - A batch that fails (the index is busy or broken) is kept and tried again after
+//   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
+#pragma once
+
+#include "index/store/crawl_fs.h"
+#include "index/store/crawl_options.h"
+#include "index/store/crawler.h"
+#include "index/watch/pending_changes.h"
+#include "index/watch/watch_source.h"
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace skimmer::index::watch {
+
+struct ExtraSource {
+    std::string path;                                // a folder, or one file
+    std::function<store::Status(sqlite3*)> refresh;  // brings its items up to date
+    std::string group;  // sources of one group (several files, one refresh) refresh once a batch; "" none
+};
+
+struct WatchSettings {
+    int64_t coalesceMillis = 150;
+    int64_t pollMillis = 60000;
+    int64_t retryMillis = 2000;
+    size_t maxPendingFolders = 20000;
+    int64_t namesDelayMillis = 3000;
+    int64_t namesMaxDelayMillis = 300000;
+};
+
+struct WatchContext {
+    sqlite3* db = nullptr;
+    const store::CrawlOptions* options = nullptr;
+    store::CrawlFs* fs = nullptr;
+    WatchSource* source = nullptr;
+    std::function<bool(sqlite3*)> rebuildNames;  // the name sidecar; true when it is current; may be unset
+    std::function<void(const std::string&)> say;
+    std::vector<ExtraSource> extras;
+    WatchSettings settings;
+};
+
+struct WatchCounters {
+    int64_t batches = 0;          // batches that ran
+    int64_t fullRefreshes = 0;    // the first one included
+    int64_t foldersRefreshed = 0; // folders named by batches
+    int64_t polls = 0;            // refreshes of unwatched folders
+    int64_t overlays = 0;         // names overlays written
+    int64_t namesRebuilds = 0;    // name sidecar rebuilds
+};
+
+class Watcher {
+public:
+    explicit Watcher(WatchContext context);
+
+    store::Status start(int64_t now, bool refreshFirst = true);
+    void take(const std::vector<WatchEvent>& events, int64_t now);
+    int64_t nextDue() const;
+    store::Status runDue(int64_t now);
+
+    size_t watched() const { return pathOf_.size(); }
+    size_t unwatched() const { return unwatched_.size(); }
+    const WatchCounters& counters() const { return counters_; }
+
+private:
+    struct ExtraPlace {
+        std::string folder, name;  // name empty: the whole folder
+    };
+
+    store::Status refreshEverything();
+    store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
+    void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
+    bool writeOverlay();
+    void rebuildNamesNow();
+    store::Status runExtras(const std::vector<size_t>& extras);
+    void watchEverything();
+    void watchFolder(const std::string& path);
+    bool watchExtra(const std::string& folder);
+    bool extrasWatched() const;
+    void forget(const std::string& path, std::vector<int>& dropped);
+    void event(const WatchEvent& event, int64_t now);
+    void extrasAt(const std::string& folder, const std::string& name, int64_t now);
+    void reportFailure(const store::Status& status);
+
+    WatchContext context_;
+    PendingChanges pending_;
+    std::unordered_map<int, std::string> pathOf_;  // watch id -> folder
+    std::unordered_map<std::string, int> watchOf_;
+    std::set<std::string> crawled_;                // watched folders that the index holds
+    std::set<std::string> unwatched_;              // folders the watch limit (or a refusal) left out
+    std::set<std::string> roots_;
+    std::vector<ExtraPlace> extraPlaces_;
+    int64_t nextPoll_ = kNever;
+    int64_t pollBase_ = 0;  // the time last passed in
+    store::FolderCache folders_;      // the index's folders between two batches
+    int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
+    std::set<int64_t> staleDirs_;     // folders changed since then
+    int64_t firstStale_ = kNever, namesDue_ = kNever;
+    bool limitSaid_ = false;
+    std::string lastFailure_;
+    WatchCounters counters_;
+};
+
+}  // namespace skimmer::index::watch
