@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "host/app/host_context.h"
@@ -53,8 +55,10 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     *info = PanelInfo{};
     const PanelList& panel = passive ? m.passivePanel() : m.activePanel();
     const Rect area = m.panelArea(passive);
+    PluginPanel* plugin = m.pluginPanel(passive);
+    if (plugin != nullptr && !plugin->inCall()) plugin->readInfo();  // FAR asks the plug-in, too
     info->PanelType = PTYPE_FILEPANEL;
-    info->Plugin = m.tempPanel(passive) != nullptr ? TRUE : FALSE;
+    info->Plugin = m.tempPanel(passive) != nullptr || plugin != nullptr ? TRUE : FALSE;
     info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
@@ -63,8 +67,19 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     info->Focus = passive ? FALSE : TRUE;
     info->ViewMode = 2;
     info->SortMode = SM_NAME;
-    copyString(info->CurDir, sizeof info->CurDir, m.panel(passive).dir().string());
-    if (withItems) {
+    copyString(info->CurDir, sizeof info->CurDir, plugin ? plugin->curDir() : m.panel(passive).dir().string());
+    if (plugin != nullptr) {
+        if (plugin->flags() & OPIF_REALNAMES) info->Flags |= PFLAGS_REALNAMES;
+        if (plugin->useHighlighting()) info->Flags |= PFLAGS_HIGHLIGHT;
+    }
+    if (withItems && plugin != nullptr) {
+        gPanelItems = plugin->items();
+        gSelectedItems.clear();
+        if (!gPanelItems.empty()) gSelectedItems.push_back(gPanelItems[static_cast<size_t>(plugin->current())]);
+        info->PanelItems = gPanelItems.data();
+        info->SelectedItems = gSelectedItems.data();
+        info->SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
+    } else if (withItems) {
         gPanelItems.clear();
         for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
         // Nothing can be selected yet, so the selection is the current item (as FAR reports it).
@@ -104,6 +119,19 @@ int redrawPanel(Manager& m, void* param, bool passive) {
     return TRUE;
 }
 
+// FCTL_CLOSEPLUGIN: the plug-in panel of that side closes (once the plug-in's call has returned),
+// the file panel beneath going to `param` when given. Without a plug-in panel it sets the folder.
+int closePlugin(Manager& m, void* param, bool passive) {
+    const int side = passive ? 1 - m.activeSide() : m.activeSide();
+    std::optional<std::string> dir;
+    if (param != nullptr) dir = static_cast<const char*>(param);
+    if (m.pluginPanel(passive) != nullptr) return m.closePluginPanel(side, dir, false) ? TRUE : FALSE;
+    if (!dir) return TRUE;
+    const bool ok = m.setPanelDir(*dir, passive);
+    m.repaint();
+    return ok ? TRUE : FALSE;
+}
+
 int setPanelDir(Manager& m, void* param, bool passive) {
     if (param == nullptr) return FALSE;
     const bool ok = m.setPanelDir(static_cast<const char*>(param), passive);
@@ -111,49 +139,51 @@ int setPanelDir(Manager& m, void* param, bool passive) {
     return ok ? TRUE : FALSE;
 }
 
-using Handler = int (*)(Manager&, void*);
+using Handler = int (*)(Manager&, void*, bool);  // bool: hPlugin's panel is the passive one
 const std::map<int, Handler>& handlers() {
     static const std::map<int, Handler> table = {
-        {FCTL_GETPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true, false); }},
-        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false, false); }},
-        {FCTL_GETANOTHERPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true, true); }},
-        {FCTL_GETANOTHERPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false, true); }},
-        {FCTL_GETCMDLINE, getCmdLine},
-        {FCTL_SETCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, false); }},
-        {FCTL_INSERTCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, true); }},
+        {FCTL_GETPANELINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, true, sw); }},
+        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, false, sw); }},
+        {FCTL_GETANOTHERPANELINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, true, !sw); }},
+        {FCTL_GETANOTHERPANELSHORTINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, false, !sw); }},
+        {FCTL_GETCMDLINE, [](Manager& m, void* p, bool) { return getCmdLine(m, p); }},
+        {FCTL_SETCMDLINE, [](Manager& m, void* p, bool) { return setCmdLine(m, p, false); }},
+        {FCTL_INSERTCMDLINE, [](Manager& m, void* p, bool) { return setCmdLine(m, p, true); }},
         {FCTL_GETCMDLINEPOS,
-         [](Manager& m, void* p) {
+         [](Manager& m, void* p, bool) {
              if (p == nullptr) return FALSE;
              *static_cast<int*>(p) = m.commandLine().cursorColumn();
              return TRUE;
          }},
         {FCTL_SETCMDLINEPOS,
-         [](Manager& m, void* p) {
+         [](Manager& m, void* p, bool) {
              if (p == nullptr) return FALSE;
              m.commandLine().setCursorColumn(*static_cast<const int*>(p));
              return TRUE;
          }},
-        {FCTL_UPDATEPANEL, [](Manager& m, void*) { m.updatePanel(); return TRUE; }},
-        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void*) { m.updatePanel(true); return TRUE; }},
-        {FCTL_REDRAWPANEL, [](Manager& m, void* p) { return redrawPanel(m, p, false); }},
-        {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p) { return redrawPanel(m, p, true); }},
-        {FCTL_SETPANELDIR, [](Manager& m, void* p) { return setPanelDir(m, p, false); }},
-        {FCTL_SETANOTHERPANELDIR, [](Manager& m, void* p) { return setPanelDir(m, p, true); }},
-        {FCTL_CLOSEPLUGIN, [](Manager& m, void* p) { return p ? setPanelDir(m, p, false) : TRUE; }},
-        {FCTL_CHECKPANELSEXIST, [](Manager&, void*) { return TRUE; }},
-        {FCTL_SETUSERSCREEN, [](Manager&, void*) { return TRUE; }},
+        {FCTL_UPDATEPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(sw); return TRUE; }},
+        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(!sw); return TRUE; }},
+        {FCTL_REDRAWPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, sw); }},
+        {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, !sw); }},
+        {FCTL_SETPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, sw); }},
+        {FCTL_SETANOTHERPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, !sw); }},
+        {FCTL_CLOSEPLUGIN, closePlugin},
+        {FCTL_CHECKPANELSEXIST, [](Manager&, void*, bool) { return TRUE; }},
+        {FCTL_SETUSERSCREEN, [](Manager&, void*, bool) { return TRUE; }},
     };
     return table;
 }
 
 }  // namespace
 
-int FARAPI Control(HANDLE, int Command, void* Param) {
+int FARAPI Control(HANDLE hPlugin, int Command, void* Param) {
     try {
         HostContext* host = hostContext();
         if (host == nullptr || host->manager == nullptr) return FALSE;
         const auto it = handlers().find(Command);
-        return it == handlers().end() ? FALSE : it->second(*host->manager, Param);
+        const int side = hPlugin == INVALID_HANDLE_VALUE ? -1 : host->manager->sideOf(hPlugin);
+        const bool swapped = side >= 0 && side != host->manager->activeSide();
+        return it == handlers().end() ? FALSE : it->second(*host->manager, Param, swapped);
     } catch (...) {
         return FALSE;
     }

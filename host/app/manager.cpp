@@ -76,7 +76,13 @@ void Manager::handle(const ui::UiEvent& event) {
 }
 
 void Manager::handleKey(k::Code key) {
+    if (sides_[active_].plugin && handlePluginPanelKey(key)) {
+        settle();
+        return;
+    }
     switch (key) {
+        case k::kAlt | k::F(1): driveMenu(0); return;
+        case k::kAlt | k::F(2): driveMenu(1); return;
         case k::F(10): quit_ = true; return;
         case k::F(11): pluginsMenu(); return;
         case k::kAlt | k::kShift | k::F(9): configMenu(); return;
@@ -86,10 +92,17 @@ void Manager::handleKey(k::Code key) {
         case k::kCtrl | 'U': swapPanels(); return;
         case k::ENTER: enter(); return;
         case k::SHIFTENTER: openCurrent(); return;
+        case k::F(5):
+        case k::F(6):
+            if (sides_[1 - active_].plugin) copyToPlugin(key == k::F(6));
+            return;
         case k::F(3): viewOrEditCurrent(false); return;
         case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:
-            if (temp()) {
+            if (sides_[active_].plugin) {
+                if (const PanelEntry* e = activePanel().currentEntry(); e && e->name != "..")
+                    commandLine_.insert(os::shellQuote({e->name}) + " ");
+            } else if (temp()) {
                 if (const std::string path = currentPath(); !path.empty())
                     commandLine_.insert(os::shellQuote({path}) + " ");
             } else if (const PanelEntry* e = files().currentEntry(); e && e->name != "..") {
@@ -144,6 +157,7 @@ bool Manager::handleTempPanelKey(k::Code key) {
 }
 
 std::string Manager::currentPath() const {
+    if (sides_[active_].plugin) return {};  // a plug-in's items are not files of ours
     if (temp()) return temp()->currentPath();
     const PanelEntry* e = files().currentEntry();
     return e == nullptr || e->name == ".." ? std::string() : (files().dir() / e->name).string();
@@ -160,8 +174,13 @@ bool Manager::openTempPanel(const std::string& line) {
     }
     const std::string path = file->front() == '/' ? *file : (files().dir() / *file).string();
     auto panel = std::make_unique<TempPanel>();
-    if (!panel->load(path, error)) showError(error);
-    else temp() = std::move(panel);
+    if (!panel->load(path, error)) {
+        showError(error);
+        return true;
+    }
+    // The temporary panel takes the side's place, as another plug-in's panel would.
+    if (sides_[active_].plugin && !closePluginPanel(active_, std::nullopt, false)) return true;
+    temp() = std::move(panel);
     return true;
 }
 
@@ -209,6 +228,10 @@ void Manager::goToCurrentFile() {
 void Manager::enter() {
     if (!commandLine_.text().empty()) {
         runCommandLine();
+        return;
+    }
+    if (sides_[active_].plugin) {
+        enterPluginEntry();
         return;
     }
     if (temp()) {
@@ -316,7 +339,8 @@ void Manager::userScreen() {
 
 void Manager::pluginsMenu() {
     if (plugins_ == nullptr) return;
-    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems())) plugins_->open(*chosen);
+    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems()))
+        showPluginPanel(plugins_->open(*chosen));
 }
 
 void Manager::configMenu() {
@@ -370,7 +394,9 @@ void Manager::repaint() {
 }
 
 bool Manager::setPanelDir(const std::string& dir, bool passive) {
-    PanelSide& side = sides_[passive ? 1 - active_ : active_];
+    const int index = passive ? 1 - active_ : active_;
+    PanelSide& side = sides_[index];
+    if (side.plugin) return closePluginPanel(index, dir, false);
     std::string error;
     if (!side.files.open(dir, error)) return false;
     side.temp.reset();
@@ -379,6 +405,15 @@ bool Manager::setPanelDir(const std::string& dir, bool passive) {
 
 void Manager::updatePanel(bool passive) {
     PanelSide& side = sides_[passive ? 1 - active_ : active_];
+    if (side.plugin) {
+        if (side.plugin->inCall()) {
+            side.plugin->pendingUpdate = true;
+            return;
+        }
+        std::string error;
+        if (!side.plugin->refresh(error)) showError(error);
+        return;
+    }
     if (side.temp) {
         side.temp->reload();
         return;
@@ -410,11 +445,11 @@ void Manager::paint() {
         const int split = (w + 1) / 2;
         sides_[0].area = {0, 0, split - 1, h - 3};
         sides_[1].area = {split, 0, w - 1, h - 3};
-        for (int side = 0; side < 2; ++side) sides_[side].shown().draw(b, sides_[side].area, side == active_);
+        for (int side = 0; side < 2; ++side) paintSide(b, side);
     }
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);
-    if (h >= 2) drawKeyBar(b, h - 1, labels_);
+    if (h >= 2) drawKeyBar(b, h - 1, keyBarLabels());
 }
 
 }  // namespace skimmer::host::app

@@ -24,6 +24,16 @@
 //   the current file's folder with the cursor on it; Enter on ".." or on a folder, Ctrl+PgUp on
 //   "..", Esc on an empty line, and setting the panel's folder (FCTL_SETPANELDIR) leave it. The
 //   file panel keeps its folder underneath and commands still run there.
+// - A plug-in's panel (plugin_panel.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
+//   "/", the home folder, then every plug-in's disk-menu entries) or handed over by a plug-in, is
+//   shown over that side's file panel. Every key goes to its ProcessKey first (TRUE consumes it);
+//   then Enter on a folder, Ctrl+PgUp and Ctrl+\ move through its folders with SetDirectory, and
+//   leaving its root (after FE_CLOSE did not object) closes it with ClosePlugin and shows the file
+//   panel in its folder again. F3/F4 view or edit an item fetched with GetFiles into a private
+//   temporary folder that is removed afterwards; F5/F6 copy or move between a plug-in panel and a
+//   file panel (GetFiles / PutFiles) after FAR's copy dialog; F7 MakeDirectory; F8 DeleteFiles (the
+//   plug-in confirms, as OpMode has no OPM_SILENT). Requests the plug-in makes through Control
+//   while one of its entry points runs are carried out when it has returned (settle()).
 #pragma once
 
 #include <array>
@@ -38,6 +48,7 @@
 #include "host/app/file_panel.h"
 #include "host/app/key_bar.h"
 #include "host/app/plugin_commands.h"
+#include "host/app/plugin_panel.h"
 #include "host/app/temp_panel.h"
 #include "host/app/terminal_console.h"
 #include "host/services/macro_queue.h"
@@ -51,12 +62,18 @@ struct ManagerDialogs {
     std::function<int(const std::string& title, const std::vector<std::string>& items)> menu;
     // A FAR warning message with an Ok button.
     std::function<void(const std::string& title, const std::string& text)> error;
+    // FAR's copy dialog: a title, a prompt, an edit line holding `initial`, buttons `button` and
+    // Cancel. The edited line, or none when cancelled.
+    std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
+                                             const std::string& initial, const std::string& button)>
+        copy;
 };
 
 class Manager {
 public:
     Manager(TerminalConsole& console, ManagerDialogs dialogs);
 
+    ~Manager();
     void setPlugins(PluginCommands* plugins) { plugins_ = plugins; }
     // Keys and macros posted by plug-ins, run before the next key from the terminal.
     void setMacroQueue(services::MacroQueue* macros) { macros_ = macros; }
@@ -89,6 +106,21 @@ public:
     PanelList& activePanel() { return sides_[active_].shown(); }
     PanelList& passivePanel() { return sides_[1 - active_].shown(); }
     const TempPanel* tempPanel(bool passive = false) const { return sides_[passive ? 1 - active_ : active_].temp.get(); }
+    PluginPanel* pluginPanel(bool passive = false) { return sides_[passive ? 1 - active_ : active_].plugin.get(); }
+    // The side (0 left, 1 right) that shows the plug-in panel `handle`, or -1.
+    int sideOf(HANDLE handle) const;
+    // Shows `panel` on `side` (0, 1; -1: the active side) and makes that side active; a panel that
+    // cannot list its folder is still shown, empty, after the error is said.
+    void showPluginPanel(std::unique_ptr<PluginPanel> panel, int side = -1);
+    // Closes the plug-in panel on `side` (ClosePlugin) and, when `dir` is given, opens it on the
+    // file panel beneath. With `ask`, FE_CLOSE goes first and a TRUE answer keeps the panel.
+    // While the plug-in is inside one of its calls the close waits for settle().
+    bool closePluginPanel(int side, std::optional<std::string> dir, bool ask);
+    // Every plug-in panel closed: before the plug-ins are unloaded.
+    void closePluginPanels();
+    // Carries out what plug-ins asked for during their calls; drops a panel whose plug-in failed.
+    void settle();
+    void driveMenu(int side);
     int activeSide() const { return active_; }  // 0 left, 1 right
     bool setPanelDir(const std::string& dir, bool passive = false);
     void updatePanel(bool passive = false);
@@ -103,14 +135,30 @@ private:
     void enterTempEntry();
     void goToCurrentFile();
     void closeTempPanel() { temp().reset(); }
+    bool handlePluginPanelKey(term::key::Code key);
+    bool pluginFileKey(term::key::Code key);
+    void viewPluginItem(bool edit);
+    void makePluginDirectory();
+    void deletePluginItem();
+    void copyFromPlugin(bool move);
+    void copyToPlugin(bool move);
+    std::vector<PluginPanelItem> currentPluginItem();  // the current item, none on ".." 
+    void enterPluginEntry();
+    void movePluginPanel(const std::string& dir);
+    void paintSide(term::CellBuffer& b, int side);
+    KeyBarLabels keyBarLabels() const;
     void switchPanels() { active_ = 1 - active_; }
     void swapPanels();
 
     struct PanelSide {
         FilePanel files;
         std::unique_ptr<TempPanel> temp;
+        std::unique_ptr<PluginPanel> plugin;
         Rect area;
-        PanelList& shown() { return temp ? static_cast<PanelList&>(*temp) : files; }
+        PanelList& shown() {
+            if (plugin) return *plugin;
+            return temp ? static_cast<PanelList&>(*temp) : files;
+        }
     };
     FilePanel& files() { return sides_[active_].files; }
     const FilePanel& files() const { return sides_[active_].files; }

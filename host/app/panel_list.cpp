@@ -131,6 +131,7 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
         if (index >= static_cast<int>(entries_.size()) || listTop + row > listBottom) break;
         const PanelEntry& e = entries_[static_cast<size_t>(index)];
         term::Attr attr = e.isMissing ? kMissing : e.isDir ? kFolder : e.isExecutable ? kExecutable : kPanelText;
+        if (!useHighlighting()) attr = kPanelText;
         const bool cursor = focused && index == current_;
         if (cursor) attr = kCursor;
         const int y = listTop + row;
@@ -153,7 +154,8 @@ void PanelList::drawStatus(term::CellBuffer& screen, const Rect& a) const {
     char date[32] = "";
     const time_t t = static_cast<time_t>(e->mtime);
     struct tm tmv {};
-    if (e->name != ".." && !e->isMissing && localtime_r(&t, &tmv)) std::strftime(date, sizeof date, " %Y-%m-%d %H:%M", &tmv);
+    // A time of 0 is "none given" (a plug-in's item without dates), not 1970.
+    if (e->name != ".." && !e->isMissing && e->mtime != 0 && localtime_r(&t, &tmv)) std::strftime(date, sizeof date, " %Y-%m-%d %H:%M", &tmv);
     const std::string right = " " + sizeText(*e) + date;
     const int rightWidth = term::displayWidth(right);
     const int nameWidth = a.width() - 2 - rightWidth;

@@ -1,6 +1,6 @@
 // What every panel of the screen shares: a list of entries with a cursor and a scroll position,
 // drawn as FAR's blue panel. The file panel (file_panel.h) fills it from a folder, the temporary
-// panel (temp_panel.h) from a list file; a plug-in's panel can follow the same way.
+// panel (temp_panel.h) from a list file, a plug-in's panel (plugin_panel.h) from GetFindData.
 //
 // Contract:
 // - Names are kept as raw bytes and only escaped for display (display_name.h).
@@ -62,6 +62,9 @@ public:
     virtual std::string title() const = 0;
     // Names that are whole paths are cut at their start when too wide (the end says most).
     virtual bool namesAreWholePaths() const { return false; }
+    // Folders, programs and missing entries in their own colours (FAR's highlighting); a plug-in
+    // panel without OPIF_USEHIGHLIGHTING shows every entry in the panel's text colour.
+    virtual bool useHighlighting() const { return true; }
 
 protected:
     // Replaces the entries, keeping the cursor index (clamped).

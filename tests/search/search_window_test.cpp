@@ -145,8 +145,10 @@ class WindowKeys : public SearchWindowTest, public ::testing::WithParamInterface
 TEST_P(WindowKeys, ActOnTheCursorHit) {
     const KeyCase& c = GetParam();
     config::setConfigValue(config, "SKSKeySequence", config::TConfigValue::integer(static_cast<int32_t>(c.keySequence)));
-    ui.events.type("rep");
-    whenShown("reply.doc", [&] {
+    // The text comes from the command line, so one search runs: a text typed a key at a time may
+    // still be refilling the list (and moving the cursor) when the keys arrive.
+    host.commandLine = "rep";
+    whenShown("Hits: 3", [&] {
         ui.events.key(KEY_DOWN).key(c.key);
         if (c.staysOpen) ui.events.key(KEY_ESC);
     });
