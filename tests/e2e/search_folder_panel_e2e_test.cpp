@@ -115,6 +115,17 @@ TEST(SearchFolderPanelE2E, SaveRunCopyExportDeleteAndRestart) {
         EXPECT_EQ(readFile(h.out / "zebra-notes.txt"), std::string(kHitBytes, kHitSize));
         ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("\" to:"); })) << p.screen().screenText();
 
+        // A second copy onto a file of the user's asks first; Skip keeps the user's bytes.
+        std::ofstream(h.out / "zebra-notes.txt", std::ios::binary | std::ios::trunc) << "mine";
+        p.send(kF5);
+        ASSERT_TRUE(p.waitForText("zebra-notes.txt\" to:")) << p.screen().screenText();
+        p.send("\r");
+        ASSERT_TRUE(p.waitForText("The target already exists:")) << p.screen().screenText();
+        p.send("s");  // &Skip
+        ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("The target already exists:"); }))
+            << p.screen().screenText();
+        EXPECT_EQ(readFile(h.out / "zebra-notes.txt"), "mine");
+
         p.send(kCtrlPgUp);  // back to "projects", the cursor on the search folder left
         ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("SKV: \\projects\\zebra"); }))
             << p.screen().screenText();
@@ -139,13 +150,25 @@ TEST(SearchFolderPanelE2E, SaveRunCopyExportDeleteAndRestart) {
         p.send("\r");
         ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("scratch"); })) << p.screen().screenText();
         EXPECT_TRUE(p.screen().contains("projects"));
+
+        // The exported file copied back from the file panel is imported at the top level.
+        p.send("\t");
+        p.send(kDown);  // "zebra-notes.txt"
+        p.send(kDown);  // "zebra.skvfinder"
+        p.send(kF5);
+        ASSERT_TRUE(p.waitForText("Copy \"zebra.skvfinder\" to:")) << p.screen().screenText();
+        p.send("\r");
+        ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("\" to:"); })) << p.screen().screenText();
+        ASSERT_TRUE(p.waitForText("zebra    ")) << p.screen().screenText();
         quit(p);
     }
 
-    // The tree is read back from the hive: "projects" holding "zebra", and no "scratch".
+    // The tree is read back from the hive: "projects" holding "zebra", the imported "zebra" beside
+    // it, and no "scratch".
     PtyProgram p(h.options("--panel"));
     ASSERT_TRUE(p.waitForText("projects")) << p.screen().screenText();
-    EXPECT_FALSE(p.screen().contains("scratch"));
+    EXPECT_TRUE(p.screen().contains("zebra    ")) << p.screen().screenText();
+    EXPECT_FALSE(p.screen().contains("scratch")) << p.screen().screenText();
     p.send("\r");  // --panel starts with the panel active
     ASSERT_TRUE(p.waitForText("SKV: \\projects")) << p.screen().screenText();
     ASSERT_TRUE(p.waitForText("zebra")) << p.screen().screenText();
