@@ -156,6 +156,7 @@ void SearchWindow::startThread() {
     services.FarRootKey = env_.FarRootKey;
     services.NoDateText = env_.NoDateText;
     services.engineEnvironment = env_.engineEnvironment;
+    services.mailDate = MailDateLookup(env_.mail.store);
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
 }
@@ -281,6 +282,7 @@ HitServices SearchWindow::hitServices() const {
     services.registry = env_.registry;
     services.FarRootKey = env_.FarRootKey;
     services.shellOpen = env_.shellOpen;
+    services.mail = env_.mail;
     return services;
 }
 
@@ -515,6 +517,7 @@ bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
 int32_t RunSearchWindow(SearchWindowEnv& env) {
     if (!env.host || !env.config || !env.palette) return 0;
     try {
+        if (!env.mail.store) env.mail = DefaultMailAccess();
         SearchWindow window(env);
         return window.run();
     } catch (const std::exception& error) {

@@ -4,6 +4,7 @@
 #include "index/store/crawl_lock.h"
 #include "index/store/browser_items.h"
 #include "index/store/desktop_items.h"
+#include "index/store/maildir_items.h"
 #include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
 #include "index/store/item_ids.h"
@@ -121,15 +122,16 @@ public:
     }
 
     // One source of items outside the walk (applications, browsers) brought in step on its own.
-    enum class Source { Applications, Browsers };
+    enum class Source { Applications, Browsers, Mail };
     CrawlResult runSource(Source source) {
         CrawlLock lock;
         const char* file = sqlite3_db_filename(db_, "main");
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
-        if (result_.status && writer_.begin() && (source == Source::Browsers || writer_.loadDirs(dirs_))) {
+        if (result_.status && writer_.begin() && (source != Source::Applications || writer_.loadDirs(dirs_))) {
             for (auto& entry : dirs_) entry.second.visited = true;  // what the index holds is what the last walk saw
             if (source == Source::Applications) syncApplications();
-            else syncBrowsers();
+            else if (source == Source::Browsers) syncBrowsers();
+            else syncMail();
             writer_.commit(progress());
         }
         if (result_.status) result_.status = writer_.status();
@@ -205,6 +207,7 @@ private:
         removeUnvisited();
         syncApplications();
         syncBrowsers();
+        if (!syncMail()) return;
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
         writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
@@ -632,6 +635,14 @@ private:
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
     }
 
+    bool syncMail() {
+        const MailSyncResult mail = syncMailItems(writer_, db_, MailSyncOptions{.roots = options_.mailRoots});
+        stats().mail = mail.messages;
+        stats().skipped += mail.skipped;
+        if (!mail.status) result_.status = mail.status;
+        return mail.status.ok;
+    }
+
     void syncBrowsers() {
         // Copies go beside the index: on the same disk, not into a $TMPDIR that may be memory.
         const char* file = sqlite3_db_filename(db_, "main");
@@ -676,6 +687,11 @@ CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const 
 CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
     PosixCrawlFs unused;  // the walk's seam: this refresh reads only the browsers' files
     return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Browsers);
+}
+
+CrawlResult refreshMail(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
+    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the Maildir folders
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Mail);
 }
 
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,

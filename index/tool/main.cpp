@@ -6,6 +6,7 @@
 #include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
 #include "index/store/index_files.h"
+#include "index/store/maildir_items.h"
 #include "index/store/rebuild.h"
 #include "index/store/schema.h"
 #include "index/tool/command_line.h"
@@ -121,7 +122,7 @@ int runCrawl(const Args& args) {
     const store::CrawlStats& s = result.stats;
     for (const std::string& note : s.notes) say(note);
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
-                static_cast<long long>(s.items + s.applications + s.browserItems), static_cast<long long>(s.folders),
+                static_cast<long long>(s.items + s.applications + s.browserItems + s.mail), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
@@ -186,6 +187,15 @@ int runWatch(const Args& args) {
                                       return store::refreshBrowsers(db, options, {}).status;
                                   },
                                   .group = "browsers"});
+    // The Maildir folders: a message arrives in new/ and moves to cur/ (renamed when its flags
+    // change), so those two are watched; a Maildir folder made later is found by the next crawl.
+    for (const std::string& folder : store::mailFolders(options))
+        for (const char* part : {"/new", "/cur"})
+            context.extras.push_back({.path = folder + part,
+                                      .refresh = [&options](sqlite3* db) {
+                                          return store::refreshMail(db, options, {}).status;
+                                      },
+                                      .group = "mail"});
     watch::Watcher watcher(std::move(context));
     if (store::Status started = watcher.start(steadyMillis(), false); !started) {
         say(started.error);
@@ -266,6 +276,7 @@ int runStats(const Args& args) {
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
     std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items WHERE dir > 0 AND ext = 'desktop'"));
     std::printf("bookmarks and history pages: %lld\n", static_cast<long long>(store::countBrowserItems(db.get())));
+    std::printf("mail items: %lld\n", count("SELECT count(*) FROM mail"));
     std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
     std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());
