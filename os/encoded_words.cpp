@@ -12,9 +12,8 @@ namespace skimmer::os {
 namespace {
 
 constexpr size_t kMaxCharsetName = 40;
-constexpr size_t kMaxInputBytes = 16384;  // of one run of encoded words: a subject never needs more
+constexpr size_t kMaxInputBytes = kMaxConvertedBytes;
 constexpr size_t kMaxCachedConverters = 32;
-static_assert(kMaxInputBytes >= kMaxDecodedBytes);
 
 // iconv descriptors are costly to open (a table lookup and a module load) and a crawl meets the
 // same few charsets again and again: each thread keeps the ones it opened, closed at its exit.
@@ -222,10 +221,10 @@ std::string tidy(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes) {
+std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes, size_t maxInputBytes) {
     const std::string name = charsetName(charset);
     if (name.empty()) return std::nullopt;
-    bytes = bytes.substr(0, kMaxInputBytes);
+    bytes = bytes.substr(0, maxInputBytes);
     std::string out;
     if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii") {
         appendRepaired(out, bytes, [](unsigned char) { return kReplacementChar; });

@@ -26,8 +26,14 @@ static_assert(kMaxDecodedBytes >= 998, "a header line's length limit must fit");
 // blanks collapsed and trimmed.
 std::string decodeHeaderText(std::string_view raw);
 
-// `bytes` in `charset` (an iconv or MIME name, "*language" suffix allowed) as UTF-8; none when the
-// charset is unknown. Invalid input sequences become U+FFFD.
-std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes);
+// The most bytes convertToUtf8 converts unless told otherwise: a header's run of encoded words
+// never needs more; the rest of a longer input is dropped.
+inline constexpr size_t kMaxConvertedBytes = 16384;
+static_assert(kMaxConvertedBytes >= kMaxDecodedBytes);
+
+// The first `maxInputBytes` of `bytes` in `charset` (an iconv or MIME name, "*language" suffix
+// allowed) as UTF-8; none when the charset is unknown. Invalid input sequences become U+FFFD.
+std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes,
+                                         size_t maxInputBytes = kMaxConvertedBytes);
 
 }  // namespace skimmer::os
