@@ -1,6 +1,7 @@
 // Running a search folder's query through the chosen engine and making its hits the folder's
 // children, with the progress drawn on the panel's top line as the hits arrive.
 #include "engines/engine_select.h"
+#include "engines/hit_fields.h"
 #include "far/adv_control.h"
 #include "os/export_file.h"
 #include "panel/panel_entries.h"
@@ -51,12 +52,28 @@ std::string lastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A hit node: the disk entry's attributes, times and size when the file is there; the hit's own
-// name otherwise.
-std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit) {
+bool isMailHit(const results::TSearchResult& hit) { return hit.UrlW.starts_with("mapi://"); }
+
+// A mail hit's item: the message's creation time as all three times, its size, archive. A message
+// the store cannot find keeps zeros: a listing of many hits is no place for an error box per hit.
+void fillMailItem(TFiles& node, const results::TSearchResult& hit, const os::MailStore* store) {
+    node.Item.Attributes = kAttributeArchive;
+    if (!store) return;
+    const std::string id = hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(hit.UrlW) : hit.MailEntryId;
+    const os::MailLookup found = store->find(id);
+    if (!found.message) return;
+    const uint64_t created = os::fileTimeFromUnix({.seconds = found.message->created});
+    node.Item.Created = node.Item.Accessed = node.Item.Modified = created;
+    node.Item.Size = static_cast<uint64_t>(std::max<int64_t>(found.message->size, 0));
+}
+
+// A hit node: the disk entry's attributes, times and size when the file is there, a mail hit's
+// from the mail store; the hit's own name otherwise.
+std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const os::MailStore* mailStore) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
-    const auto entry = hit.PathW.empty() ? std::nullopt : os::findEntry(hit.PathW, false);
+    if (isMailHit(hit)) fillMailItem(*node, hit, mailStore);
+    const auto entry = hit.PathW.empty() || isMailHit(hit) ? std::nullopt : os::findEntry(hit.PathW, false);
     if (entry) {
         node->Item.Attributes = entry->directory ? kAttributeDirectory : kAttributeArchive;
         if (entry->hidden) node->Item.Attributes |= 0x2;
@@ -92,6 +109,7 @@ std::unique_ptr<TFiles> runQuery(TPanel& panel, const TFiles& folder, PanelColum
     panel.HitCounter = 0;
     panel.HitsCut = false;
     auto batch = results::makeSearchResults();
+    std::optional<search::MailAccess> mail;  // asked for at the first mail hit
     try {
         if (ops.Query(engine, folder.query, "") == 0) {
             do {
@@ -104,7 +122,9 @@ std::unique_ptr<TFiles> runQuery(TPanel& panel, const TFiles& folder, PanelColum
                         panel.HitsCut = true;
                         break;
                     }
-                    auto node = hitNode(batch->Items[i]);
+                    const results::TSearchResult& hit = batch->Items[i];
+                    if (!mail && isMailHit(hit)) mail = panel.mail();
+                    auto node = hitNode(hit, mail ? mail->store.get() : nullptr);
                     TFiles* added = node.get();
                     (last ? last->Next : head) = std::move(node);
                     last = added;

@@ -1,10 +1,12 @@
 // Copying out of the panel: search folders become .skvfinder files, directories become folders,
-// hits are copied as the files they stand for.
+// hits are copied as the files they stand for, and a mail hit as its message's text then CR LF.
 //
 // Every target is Dest + "/" + a name made safe for one folder entry: "/" and control characters
 // become "_", and "", "." and ".." are refused, so no name leads out of the destination. A file
 // is put in place only when complete, and an existing one is replaced only after the question.
+#include "engines/hit_fields.h"
 #include "os/export_file.h"
+#include "os/mail_body.h"
 #include "panel/folder_file.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"
@@ -62,21 +64,48 @@ int reportFailure(CopyCall& call, int err, const std::string& error) {
     return (err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS) ? kCancel : kSkip;
 }
 
+// The message a mail hit stands for, or the store's reason why there is none.
+os::MailLookup findMail(const TPanel& panel, const TFiles& node) {
+    const search::MailAccess mail = panel.mail();
+    if (!mail.store) return {.error = "No mail store is available"};
+    const std::string& url = node.Result.UrlW.empty() ? node.Result.Url : node.Result.UrlW;
+    return mail.store->find(node.Result.MailEntryId.empty() ? engines::MailEntryIdFromUrl(url) : node.Result.MailEntryId);
+}
+
 int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const std::string& target) {
     TPanel& panel = call.panel;
     const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
+    const bool mailHit = node.Type == kTypeHit && node.Result.Url.starts_with("mapi://");
+    std::optional<os::MailMessage> message;
+    if (mailHit) {
+        // Resolved before any question: a message that is gone is said once and nothing is written.
+        os::MailLookup found = findMail(panel, node);
+        if (!found.message) {
+            platform::ShowNoticeText(*panel.env.host, "Not copied: " + node.Name + ": " + found.error);
+            return kSkip;
+        }
+        message = std::move(found.message);
+    }
     const auto existing = os::findEntry(target);
     std::string error;
-    if (node.Type == kTypeHit && node.Result.Url.starts_with("mapi://")) {
-        platform::ShowNoticeText(*panel.env.host, "A mail item cannot be copied yet: " + node.Name);
-        return kSkip;
-    }
     if (existing) {
         if (int answer = OverwriteQuestion(call, target)) return answer;
     }
     const bool replace = existing.has_value();
     int err = 0;
-    if (directory) {
+    if (message) {
+        os::MailBodyRead body = os::readMailBody(panel.fs(), message->file);
+        if (!body.error.empty()) {
+            // The message cannot be read; the other items may well be copied.
+            platform::ShowNoticeText(*panel.env.host, body.error);
+            return kSkip;
+        }
+        body.text += "\r\n";
+        err = os::writeWholeFile(panel.fs(), target, body.text, nullptr, replace, error);
+        if (!err && body.truncated)
+            platform::ShowNoticeText(*panel.env.host, "Only the first " + std::to_string(os::kMaxMailBodyRead >> 20) +
+                                                          " MiB of the message were copied: " + node.Name);
+    } else if (directory) {
         err = os::makeFolder(panel.fs(), target, error);
     } else if (node.Type == kTypeHit) {
         err = os::copyWholeFile(panel.fs(), node.Result.Path, target, replace, error);

@@ -30,6 +30,7 @@
 #include "panel/folder_node.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
+#include "search/mail_items.h"
 
 namespace skimmer::panel {
 
@@ -53,6 +54,9 @@ struct TPanelEnv {
     std::function<engines::TEngineEnvironment()> engineEnvironment;
     // Opens a hit with its default application; empty: the desktop's opener.
     std::function<os::OpenResult(std::string_view)> shellOpen;
+    // The mail store and show command that the search window uses too, asked for when a mail hit
+    // is first met; empty: mail hits keep zero times and sizes and cannot be copied or shown.
+    std::function<search::MailAccess()> mailAccess;
     os::FileSystem* fs = nullptr;           // null: the real file system
     const os::Clock* clock = nullptr;       // null: the system clock
 };
@@ -78,6 +82,7 @@ struct TPanel {
 
     os::FileSystem& fs() const { return env.fs ? *env.fs : os::realFileSystem(); }
     uint64_t now() const { return env.clock ? os::fileTimeNow(*env.clock) : os::fileTimeNow(); }
+    search::MailAccess mail() const { return env.mailAccess ? env.mailAccess() : search::MailAccess{}; }
 };
 
 // The shown level's first node, derived from `Parent` (null at the top level: the tree's first).

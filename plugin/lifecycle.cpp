@@ -55,6 +55,7 @@ void setUpPanel(PluginState& state) {
                    : engines::EngineEnvironmentFor(state.host, state.PluginConfig, state.services.registry.get());
     };
     env.shellOpen = state.services.shellOpen;
+    env.mailAccess = [&state] { return state.Mail(); };
     panel::LoadFolderTree(state.Panel.tree, env.registry, state.PluginsRootKey);
 }
 

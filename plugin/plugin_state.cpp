@@ -15,4 +15,9 @@ PluginState::~PluginState() = default;
 
 std::string PluginState::PluginTempDir() const { return tempDir ? tempDir->path().string() : std::string(); }
 
+const search::MailAccess& PluginState::Mail() {
+    if (!mail_.store) mail_ = services.mailAccess ? services.mailAccess() : search::DefaultMailAccess();
+    return mail_;
+}
+
 }  // namespace skimmer::plugin

@@ -22,6 +22,7 @@
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
+#include "search/mail_items.h"
 #include "results/highlight_groups.h"
 
 namespace skimmer::os {
@@ -45,6 +46,8 @@ struct PluginServices {
     std::function<engines::TEngineEnvironment(const PluginState&)> engineEnvironment;
     // Opens a hit with its default application; empty: the desktop's opener.
     std::function<os::OpenResult(std::string_view)> shellOpen;
+    // The mail store and show command; empty: search::DefaultMailAccess().
+    std::function<search::MailAccess()> mailAccess;
 
     PluginServices();
     ~PluginServices();
@@ -77,6 +80,12 @@ struct PluginState {
 
     // PluginTempDir: the folder this instance created (empty path when it could not).
     std::string PluginTempDir() const;
+    // The one mail store of this instance, shared by the search window and the panel (so what a
+    // folder listing taught serves both), made when first asked for.
+    const search::MailAccess& Mail();
+
+private:
+    search::MailAccess mail_;
 };
 
 }  // namespace skimmer::plugin
