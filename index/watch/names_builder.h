@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -62,7 +63,10 @@ public:
         : argv_(std::move(argv)), sidecar_(std::move(sidecar)) {}
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
-    pid_t pid() const { return child_ ? child_->pid() : -1; }
+    // Waits at most `timeout` for a running child to end (for callers that have nothing else to do).
+    void waitForEnd(std::chrono::milliseconds timeout) {
+        if (child_) child_->waitFor(timeout);
+    }
 
 private:
     NamesBuilt judge(const os::ExitStatus& status);
