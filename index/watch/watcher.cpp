@@ -253,7 +253,8 @@ void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable
 }
 
 void Watcher::scheduleNames(int64_t now) {
-    namesDue_ = std::min(now + context_.settings.namesDelayMillis, firstStale_ + context_.settings.namesMaxDelayMillis);
+    const int64_t first = firstStale_ == kNever ? now : firstStale_;
+    namesDue_ = std::min(now + context_.settings.namesDelayMillis, first + context_.settings.namesMaxDelayMillis);
 }
 
 bool Watcher::writeOverlay() {
@@ -309,13 +310,19 @@ void Watcher::checkNames(int64_t now) {
 void Watcher::namesBuilt(const NamesBuilt& built, int64_t now) {
     std::vector<Change> since = std::move(sinceBuild_);
     sinceBuild_.clear();
-    if (!built.ok) {
-        // The old sidecar stays, with the overlay written for it (when there is one).
-        if (!buildIsStale_) reportFailure(store::Status::failure(built.error));
-        if (namesBase_ < 0 || buildIsStale_) namesDue_ = now + context_.settings.retryMillis;
-        else scheduleNames(now);
+    if (!built.ok || context_.db == nullptr) {
+        // The old sidecar stays, with the overlay written for it (when there is one). A build
+        // that keeps failing (a full disk) is not started every few seconds for ever.
+        if (buildIsStale_) {
+            namesDue_ = now + context_.settings.retryMillis;
+            return;
+        }
+        reportFailure(store::Status::failure(built.error));
+        namesFailures_ = std::min(namesFailures_ + 1, 20);
+        namesDue_ = now + std::min(context_.settings.retryMillis << namesFailures_, context_.settings.namesMaxDelayMillis);
         return;
     }
+    namesFailures_ = 0;
     // The sidecar on disk now carries `built.generation`: the folders changed after it are the
     // overlay from now on. A change no overlay can describe needs another build.
     std::set<int64_t> stale;

@@ -93,6 +93,8 @@ struct WatchCounters {
 class Watcher {
 public:
     explicit Watcher(WatchContext context);
+    Watcher(const Watcher&) = delete;  // the inline builder refers to this object
+    Watcher& operator=(const Watcher&) = delete;
 
     store::Status start(int64_t now, bool refreshFirst = true);
     void take(const std::vector<WatchEvent>& events, int64_t now);
@@ -152,6 +154,7 @@ private:
     bool buildIsStale_ = false;      // the database was replaced while it ran: its outcome is void
     std::vector<Change> sinceBuild_; // changes written while a build runs
     int64_t namesCheck_ = kNever;
+    int namesFailures_ = 0;          // builds failed in a row: each waits twice as long as the last
     bool limitSaid_ = false;
     std::string lastFailure_;
     WatchCounters counters_;
