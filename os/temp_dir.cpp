@@ -98,6 +98,44 @@ UniqueFd TempDir::createFile(std::string_view name, std::string& error) {
     return fd;
 }
 
+bool TempDir::replaceFile(std::string_view name, std::string_view data, std::string& error) {
+    if (removed_ || !plainName(name)) {
+        error = "invalid temporary file name \"" + std::string(name) + "\"";
+        return false;
+    }
+    const std::string file(name);
+    const std::string staged = file + ".new";
+    // unlinkat removes a link itself, never its target; ENOENT is the usual case.
+    if (::unlinkat(dir_.get(), staged.c_str(), 0) != 0 && errno != ENOENT) {
+        error = describe("cannot remove", pathOf(staged), errno);
+        return false;
+    }
+    UniqueFd fd = createFile(staged, error);
+    if (!fd.valid()) return false;
+    for (size_t done = 0; done < data.size();) {
+        const ssize_t n = ::write(fd.get(), data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = describe("cannot write", pathOf(staged), n < 0 ? errno : EIO);
+            ::unlinkat(dir_.get(), staged.c_str(), 0);  // best effort: remove() deletes it later too
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd.release()) != 0) {
+        error = describe("cannot write", pathOf(staged), errno);
+        ::unlinkat(dir_.get(), staged.c_str(), 0);
+        return false;
+    }
+    if (::renameat(dir_.get(), staged.c_str(), dir_.get(), file.c_str()) != 0) {
+        error = describe("cannot replace", pathOf(name), errno);
+        ::unlinkat(dir_.get(), staged.c_str(), 0);
+        return false;
+    }
+    entries_.insert(file);
+    return true;
+}
+
 bool TempDir::adopt(std::string_view name, std::string& error) {
     if (removed_ || !plainName(name)) {
         error = "invalid temporary file name \"" + std::string(name) + "\"";

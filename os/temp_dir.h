@@ -38,6 +38,12 @@ public:
     // the returned descriptor is the caller's. Invalid on failure, with `error` set.
     UniqueFd createFile(std::string_view name, std::string& error);
 
+    // Puts `data` in the regular file `name` (a plain file name), replacing the one there in one
+    // rename: a reader sees the old contents or the new, never a part, and a failed write leaves
+    // the old file as it was. The new contents go to "<name>.new" first (created exclusively with
+    // mode 0600, never through a link); a leftover of an earlier failure is removed before.
+    bool replaceFile(std::string_view name, std::string_view data, std::string& error);
+
     // Marks an entry that someone else created inside the folder as ours to delete.
     bool adopt(std::string_view name, std::string& error);
 

@@ -43,6 +43,7 @@ HANDLE openSearchWindow(PluginState& state) {
                                 ? state.services.engineEnvironment(state)
                                 : engines::EngineEnvironmentFor(state.host, state.PluginConfig, env.registry);
     env.shellOpen = state.services.shellOpen;
+    env.tempDir = state.tempDir.get();
     env.saveSettings = [&state] { config::configSaveValues(state.PluginConfig); };
     search::RunSearchWindow(env);
     return INVALID_HANDLE_VALUE;

@@ -4,8 +4,9 @@
 // Contract: a file hit's date and attributes are asked of a THitFileProbe (the file system in the
 // plug-in, a fake in tests) the first time and stored in the hit (DateKnown, AttrKnown); later
 // calls reuse them. A file that cannot be found gives `NoDateText` and is asked again next time.
-// Mail hits ("mapi://" addresses) are asked of the mail-date seam; until a mail store exists the
-// seam is empty and they show `NoDateText`. Nothing here throws.
+// Mail hits ("mapi://" addresses) are asked of the mail-date seam (the search window gives it the
+// mail store); a message the seam cannot find, or an empty seam, shows `NoDateText` and is asked
+// again next time. Nothing here throws.
 //
 // The date format on Linux: the short date is ISO 8601 ("2026-12-08"), the long time is H:MM:SS
 // without a leading zero on the hour ("9:05:07"), the time being left out at exactly midnight, as

@@ -59,7 +59,8 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
     if (info(services).AdvControl) info(services).AdvControl(info(services).ModuleNumber, ACTL_GETFARHWND, nullptr);
     showOpeningNotice(services);
     if (!Hit.MailEntryId.empty()) {
-        platform::ShowErrorText(*services.host, "Mail items cannot be opened yet: " + Hit.Name);
+        if (const std::string error = OpenMailItem(services, Hit.MailEntryId); !error.empty())
+            platform::ShowErrorText(*services.host, error);
         return;
     }
     // A locate hit carries its path but no URL: the shell is given the path then.
@@ -73,6 +74,20 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
             break;
         case os::OpenResult::Failed: platform::ShowErrorText(*services.host, result.error); break;
     }
+}
+
+std::string OpenMailItem(const HitServices& services, const std::string& EntryId) {
+    if (!services.mail.store) return "there is no mail store to show the mail item " + EntryId;
+    const os::MailLookup lookup = services.mail.store->find(EntryId);
+    if (!lookup.message) return lookup.error;
+    const os::MailShowCommand command = os::showCommand(*lookup.message, services.mail.command, services.mail.installed);
+    if (!command.error.empty()) return std::string("the mail command (") + os::kMailCommandVariable + ") cannot be used: " + command.error;
+    if (!command.argv.empty()) {
+        runThroughCommandLine(services, os::shellQuote(command.argv));
+        return {};
+    }
+    if (info(services).Viewer) info(services).Viewer(command.viewerFile.c_str(), nullptr, 0, 0, -1, -1, 0);
+    return {};
 }
 
 void GoToFile(const HitServices& services, const std::string& FullPath) {

@@ -9,7 +9,10 @@
 //   `$(id)` runs that file and nothing else, whether the host runs the line itself or hands it
 //   to a shell.
 // - Failures are said: an opener that cannot open the hit shows its reason in the error box
-//   (the host's own shell would too); a mail hit, which has no opener yet, says so.
+//   (the host's own shell would too), and so does a mail hit whose message cannot be found.
+// - A mail hit is shown by a mail reader that takes the terminal, run through the command line
+//   like a terminal program from an argument vector quoted word by word (the message's subject
+//   and sender are never part of it), or else in the host's viewer.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +24,7 @@
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
 #include "results/search_result.h"
+#include "search/mail_items.h"
 
 namespace skimmer::search {
 
@@ -31,6 +35,7 @@ struct HitServices {
     std::string FarRootKey;
     // Opens a URL or path with its default application; default: os::ShellOpener.
     std::function<os::OpenResult(std::string_view target)> shellOpen;
+    MailAccess mail;  // the mail store and the show command
 };
 
 // The text that, typed on the command line and run, runs `path` and nothing else.
@@ -43,6 +48,10 @@ void runThroughCommandLine(const HitServices& services, const std::string& text)
 // while it opens: its UrlW, or its Path when it has no URL (a locate hit). A program that needs a
 // terminal is run through the command line instead.
 void OpenHit(const HitServices& services, const results::TSearchResult& Hit);
+
+// Shows the mail item with entry id EntryId (48 hexadecimal digits); returns why it could not, or
+// an empty text.
+std::string OpenMailItem(const HitServices& services, const std::string& EntryId);
 
 // The active panel goes to FullPath's folder with its cursor on FullPath's file.
 void GoToFile(const HitServices& services, const std::string& FullPath);

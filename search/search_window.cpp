@@ -13,6 +13,7 @@
 #include "far/messages.h"
 #include "far/panel.h"
 #include "search/open_hit.h"
+#include "search/send_to_temp_panel.h"
 #include "search/window_layout.h"
 #include "search/window_search.h"
 #include "settings/settings_dialogs.h"
@@ -155,6 +156,7 @@ void SearchWindow::startThread() {
     services.FarRootKey = env_.FarRootKey;
     services.NoDateText = env_.NoDateText;
     services.engineEnvironment = env_.engineEnvironment;
+    services.mailDate = MailDateLookup(env_.mail.store);
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
 }
@@ -245,7 +247,8 @@ bool SearchWindow::afterClose() {
             runSettings();
             return true;
         case kActionTempPanel:
-            // The Temporary Panel is not offered yet: leave.
+            Reopen = false;
+            if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
             return false;
         default: return false;
     }
@@ -279,6 +282,7 @@ HitServices SearchWindow::hitServices() const {
     services.registry = env_.registry;
     services.FarRootKey = env_.FarRootKey;
     services.shellOpen = env_.shellOpen;
+    services.mail = env_.mail;
     return services;
 }
 
@@ -439,8 +443,6 @@ void SearchWindow::viewOrEdit(HANDLE dlg, bool edit) {
 }
 
 void SearchWindow::closeFor(HANDLE dlg, int action) {
-    // The Temporary Panel (5) is not offered yet.
-    if (action == kActionTempPanel) return;
     if ((action == kActionFullInfo || action == kActionSettings) && thread_->searching()) return;
     thread_->suspend();
     Reopen = true;
@@ -515,6 +517,7 @@ bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
 int32_t RunSearchWindow(SearchWindowEnv& env) {
     if (!env.host || !env.config || !env.palette) return 0;
     try {
+        if (!env.mail.store) env.mail = DefaultMailAccess();
         SearchWindow window(env);
         return window.run();
     } catch (const std::exception& error) {

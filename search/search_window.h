@@ -23,6 +23,8 @@
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
 #include "os/shell_open.h"
+#include "os/temp_dir.h"
+#include "search/mail_items.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"
@@ -47,6 +49,10 @@ struct SearchWindowEnv {
     engines::TEngineEnvironment engineEnvironment;
     // Opens a hit with its default application; empty: the desktop's opener.
     std::function<os::OpenResult(std::string_view)> shellOpen;
+    // Mail items: the store and the show command; a null store: search::DefaultMailAccess().
+    MailAccess mail;
+    // PluginTempDir, where F5 writes the Temporary Panel's list file; null: F5 says there is none.
+    os::TempDir* tempDir = nullptr;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;
 };

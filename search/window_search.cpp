@@ -124,6 +124,7 @@ results::TLineFormatContext WindowSearch::formatContext(const std::string& highl
     context.HighlightGroups = &highlightGroups_;
     context.MatchMask = results::HostMaskMatcher(*services_.host);
     context.Dates.Files = &probe_;
+    context.Dates.MailDate = services_.mailDate;
     context.Dates.NoDateText = services_.NoDateText;
     return context;
 }

@@ -61,6 +61,7 @@ struct WindowSearchServices {
     std::string NoDateText;
     // The engine's environment; its ShowErrorText is replaced by a notice to the window.
     engines::TEngineEnvironment engineEnvironment;
+    results::TMailDateLookup mailDate;  // the creation time of a mail hit
 };
 
 class WindowSearch : public TSearchWork {

@@ -1,9 +1,13 @@
 // Control: FAR's file panel and command line as plug-ins see them. One small handler per FCTL_*
-// command, found through a table. The host has one file panel; the "another panel" commands answer
-// FALSE because there is no passive panel to act on.
+// command, found through a table. The plain commands act on the active panel and the "another
+// panel" ones on the passive panel, as in FAR. While a temporary panel is open on a side it is the
+// panel these commands see there (a plug-in panel, as FAR reports one), with the file panel's
+// folder.
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "host/app/host_context.h"
@@ -45,23 +49,37 @@ PluginPanelItem toPanelItem(const PanelEntry& e) {
     return item;
 }
 
-int panelInfo(Manager& m, void* param, bool withItems) {
+int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     if (param == nullptr) return FALSE;
     auto* info = static_cast<PanelInfo*>(param);
     *info = PanelInfo{};
-    FilePanel& panel = m.panel();
-    const Rect area = m.panelArea();
+    const PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    const Rect area = m.panelArea(passive);
+    PluginPanel* plugin = m.pluginPanel(passive);
+    if (plugin != nullptr && !plugin->inCall()) plugin->readInfo();  // FAR asks the plug-in, too
     info->PanelType = PTYPE_FILEPANEL;
+    info->Plugin = m.tempPanel(passive) != nullptr || plugin != nullptr ? TRUE : FALSE;
     info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
     info->TopPanelItem = panel.top();
     info->Visible = TRUE;
-    info->Focus = TRUE;
+    info->Focus = passive ? FALSE : TRUE;
     info->ViewMode = 2;
     info->SortMode = SM_NAME;
-    copyString(info->CurDir, sizeof info->CurDir, panel.dir().string());
-    if (withItems) {
+    copyString(info->CurDir, sizeof info->CurDir, plugin ? plugin->curDir() : m.panel(passive).dir().string());
+    if (plugin != nullptr) {
+        if (plugin->flags() & OPIF_REALNAMES) info->Flags |= PFLAGS_REALNAMES;
+        if (plugin->useHighlighting()) info->Flags |= PFLAGS_HIGHLIGHT;
+    }
+    if (withItems && plugin != nullptr) {
+        gPanelItems = plugin->items();
+        gSelectedItems.clear();
+        if (!gPanelItems.empty()) gSelectedItems.push_back(gPanelItems[static_cast<size_t>(plugin->current())]);
+        info->PanelItems = gPanelItems.data();
+        info->SelectedItems = gSelectedItems.data();
+        info->SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
+    } else if (withItems) {
         gPanelItems.clear();
         for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
         // Nothing can be selected yet, so the selection is the current item (as FAR reports it).
@@ -89,62 +107,83 @@ int setCmdLine(Manager& m, void* param, bool insert) {
     return TRUE;
 }
 
-int redrawPanel(Manager& m, void* param) {
+int redrawPanel(Manager& m, void* param, bool passive) {
     if (param != nullptr) {
         const auto* r = static_cast<const PanelRedrawInfo*>(param);
-        m.panel().moveTo(r->CurrentItem);
-        m.panel().setTop(r->TopPanelItem);
-        m.panel().moveTo(r->CurrentItem);
+        PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+        panel.moveTo(r->CurrentItem);
+        panel.setTop(r->TopPanelItem);
+        panel.moveTo(r->CurrentItem);
     }
     m.repaint();
     return TRUE;
 }
 
-int setPanelDir(Manager& m, void* param) {
-    if (param == nullptr) return FALSE;
-    const bool ok = m.setPanelDir(static_cast<const char*>(param));
+// FCTL_CLOSEPLUGIN: the plug-in panel of that side closes (once the plug-in's call has returned),
+// the file panel beneath going to `param` when given. Without a plug-in panel it sets the folder.
+int closePlugin(Manager& m, void* param, bool passive) {
+    const int side = passive ? 1 - m.activeSide() : m.activeSide();
+    std::optional<std::string> dir;
+    if (param != nullptr) dir = static_cast<const char*>(param);
+    if (m.pluginPanel(passive) != nullptr) return m.closePluginPanel(side, dir, false) ? TRUE : FALSE;
+    if (!dir) return TRUE;
+    const bool ok = m.setPanelDir(*dir, passive);
     m.repaint();
     return ok ? TRUE : FALSE;
 }
 
-using Handler = int (*)(Manager&, void*);
+int setPanelDir(Manager& m, void* param, bool passive) {
+    if (param == nullptr) return FALSE;
+    const bool ok = m.setPanelDir(static_cast<const char*>(param), passive);
+    m.repaint();
+    return ok ? TRUE : FALSE;
+}
+
+using Handler = int (*)(Manager&, void*, bool);  // bool: hPlugin's panel is the passive one
 const std::map<int, Handler>& handlers() {
     static const std::map<int, Handler> table = {
-        {FCTL_GETPANELINFO, [](Manager& m, void* p) { return panelInfo(m, p, true); }},
-        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p) { return panelInfo(m, p, false); }},
-        {FCTL_GETCMDLINE, getCmdLine},
-        {FCTL_SETCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, false); }},
-        {FCTL_INSERTCMDLINE, [](Manager& m, void* p) { return setCmdLine(m, p, true); }},
+        {FCTL_GETPANELINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, true, sw); }},
+        {FCTL_GETPANELSHORTINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, false, sw); }},
+        {FCTL_GETANOTHERPANELINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, true, !sw); }},
+        {FCTL_GETANOTHERPANELSHORTINFO, [](Manager& m, void* p, bool sw) { return panelInfo(m, p, false, !sw); }},
+        {FCTL_GETCMDLINE, [](Manager& m, void* p, bool) { return getCmdLine(m, p); }},
+        {FCTL_SETCMDLINE, [](Manager& m, void* p, bool) { return setCmdLine(m, p, false); }},
+        {FCTL_INSERTCMDLINE, [](Manager& m, void* p, bool) { return setCmdLine(m, p, true); }},
         {FCTL_GETCMDLINEPOS,
-         [](Manager& m, void* p) {
+         [](Manager& m, void* p, bool) {
              if (p == nullptr) return FALSE;
              *static_cast<int*>(p) = m.commandLine().cursorColumn();
              return TRUE;
          }},
         {FCTL_SETCMDLINEPOS,
-         [](Manager& m, void* p) {
+         [](Manager& m, void* p, bool) {
              if (p == nullptr) return FALSE;
              m.commandLine().setCursorColumn(*static_cast<const int*>(p));
              return TRUE;
          }},
-        {FCTL_UPDATEPANEL, [](Manager& m, void*) { m.updatePanel(); return TRUE; }},
-        {FCTL_REDRAWPANEL, redrawPanel},
-        {FCTL_SETPANELDIR, setPanelDir},
-        {FCTL_CLOSEPLUGIN, [](Manager& m, void* p) { return p ? setPanelDir(m, p) : TRUE; }},
-        {FCTL_CHECKPANELSEXIST, [](Manager&, void*) { return TRUE; }},
-        {FCTL_SETUSERSCREEN, [](Manager&, void*) { return TRUE; }},
+        {FCTL_UPDATEPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(sw); return TRUE; }},
+        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(!sw); return TRUE; }},
+        {FCTL_REDRAWPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, sw); }},
+        {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, !sw); }},
+        {FCTL_SETPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, sw); }},
+        {FCTL_SETANOTHERPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, !sw); }},
+        {FCTL_CLOSEPLUGIN, closePlugin},
+        {FCTL_CHECKPANELSEXIST, [](Manager&, void*, bool) { return TRUE; }},
+        {FCTL_SETUSERSCREEN, [](Manager&, void*, bool) { return TRUE; }},
     };
     return table;
 }
 
 }  // namespace
 
-int FARAPI Control(HANDLE, int Command, void* Param) {
+int FARAPI Control(HANDLE hPlugin, int Command, void* Param) {
     try {
         HostContext* host = hostContext();
         if (host == nullptr || host->manager == nullptr) return FALSE;
         const auto it = handlers().find(Command);
-        return it == handlers().end() ? FALSE : it->second(*host->manager, Param);
+        const int side = hPlugin == INVALID_HANDLE_VALUE ? -1 : host->manager->sideOf(hPlugin);
+        const bool swapped = side >= 0 && side != host->manager->activeSide();
+        return it == handlers().end() ? FALSE : it->second(*host->manager, Param, swapped);
     } catch (...) {
         return FALSE;
     }

@@ -6,6 +6,7 @@
 
 #include "host/app/display_name.h"
 #include "host/app/host_services.h"
+#include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
@@ -40,7 +41,13 @@ Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(co
 
 bool Manager::openFolder(const std::string& dir) {
     std::string error;
-    if (panel_.open(dir, error)) return true;
+    if (files().open(dir, error)) {
+        closeTempPanel();
+        // A panel that never had a folder starts where the first one does.
+        FilePanel& other = panel(true);
+        if (other.dir().empty() && !other.open(dir, error)) showError(error);
+        return true;
+    }
     showError(error);
     return false;
 }
@@ -69,21 +76,47 @@ void Manager::handle(const ui::UiEvent& event) {
 }
 
 void Manager::handleKey(k::Code key) {
+    if (sides_[active_].plugin && handlePluginPanelKey(key)) {
+        settle();
+        return;
+    }
     switch (key) {
+        case k::kAlt | k::F(1): driveMenu(0); return;
+        case k::kAlt | k::F(2): driveMenu(1); return;
         case k::F(10): quit_ = true; return;
         case k::F(11): pluginsMenu(); return;
         case k::kAlt | k::kShift | k::F(9): configMenu(); return;
         case k::kCtrl | 'O': userScreen(); return;
         case k::kCtrl | 'R': updatePanel(); return;
+        case k::TAB: switchPanels(); return;
+        case k::kCtrl | 'U': swapPanels(); return;
         case k::ENTER: enter(); return;
         case k::SHIFTENTER: openCurrent(); return;
+        case k::F(5):
+        case k::F(6):
+            if (sides_[1 - active_].plugin) copyToPlugin(key == k::F(6));
+            return;
         case k::F(3): viewOrEditCurrent(false); return;
         case k::F(4): viewOrEditCurrent(true); return;
         case k::CTRLENTER:
-            if (const PanelEntry* e = panel_.currentEntry(); e && e->name != "..")
+            if (sides_[active_].plugin) {
+                if (const PanelEntry* e = activePanel().currentEntry(); e && e->name != "..")
+                    commandLine_.insert(os::shellQuote({e->name}) + " ");
+            } else if (temp()) {
+                if (const std::string path = currentPath(); !path.empty())
+                    commandLine_.insert(os::shellQuote({path}) + " ");
+            } else if (const PanelEntry* e = files().currentEntry(); e && e->name != "..") {
                 commandLine_.insert(os::shellQuote({e->name}) + " ");
+            }
             return;
         default: break;
+    }
+    if (temp() && handleTempPanelKey(key)) return;
+    if (!temp() && key == (k::kCtrl | k::PGUP)) {
+        // As in FAR: up to the parent folder, the cursor on the folder just left.
+        std::string error;
+        if (files().dir().has_relative_path() && !files().open(files().dir().parent_path(), error)) showError(error);
+        return;
     }
     if (handlePanelKey(key)) return;
     commandLine_.handleKey(key);
@@ -91,19 +124,105 @@ void Manager::handleKey(k::Code key) {
 
 bool Manager::handlePanelKey(k::Code key) {
     const bool lineEmpty = commandLine_.text().empty();
-    const int page = std::max(1, panel_.pageRows() - 1);
+    PanelList& panel = activePanel();
+    const int page = std::max(1, panel.pageRows() - 1);
     switch (key) {
-        case k::UP: panel_.move(-1); return true;
-        case k::DOWN: panel_.move(1); return true;
-        case k::PGUP: panel_.move(-page); return true;
-        case k::PGDN: panel_.move(page); return true;
-        case k::HOME: if (!lineEmpty) return false; panel_.moveTo(0); return true;
+        case k::UP: panel.move(-1); return true;
+        case k::DOWN: panel.move(1); return true;
+        case k::PGUP: panel.move(-page); return true;
+        case k::PGDN: panel.move(page); return true;
+        case k::HOME: if (!lineEmpty) return false; panel.moveTo(0); return true;
         case k::END:
             if (!lineEmpty) return false;
-            panel_.moveTo(static_cast<int>(panel_.entries().size()) - 1);
+            panel.moveTo(static_cast<int>(panel.entries().size()) - 1);
             return true;
         default: return false;
     }
+}
+
+// The keys that mean something else on the temporary panel; the rest go on as on the file panel.
+bool Manager::handleTempPanelKey(k::Code key) {
+    const bool lineEmpty = commandLine_.text().empty();
+    switch (key) {
+        case k::kCtrl | k::PGUP:
+        case k::kCtrl | k::F(10):  // FAR's key for "position on the current file"
+            goToCurrentFile();
+            return true;
+        case k::ESC:
+            if (!lineEmpty) return false;  // Esc clears the line first
+            closeTempPanel();
+            return true;
+        default: return false;
+    }
+}
+
+std::string Manager::currentPath() const {
+    if (sides_[active_].plugin) return {};  // a plug-in's items are not files of ours
+    if (temp()) return temp()->currentPath();
+    const PanelEntry* e = files().currentEntry();
+    return e == nullptr || e->name == ".." ? std::string() : (files().dir() / e->name).string();
+}
+
+bool Manager::openTempPanel(const std::string& line) {
+    if (!tempPanelPrefix_ || line.find(':') == std::string::npos) return false;
+    std::string error;
+    const std::optional<std::string> file = tempPanelCommand(line, tempPanelPrefix_(), error);
+    if (!file) return false;
+    if (!error.empty()) {
+        showError(error);
+        return true;
+    }
+    const std::string path = file->front() == '/' ? *file : (files().dir() / *file).string();
+    auto panel = std::make_unique<TempPanel>();
+    if (!panel->load(path, error)) {
+        showError(error);
+        return true;
+    }
+    // The temporary panel takes the side's place, as another plug-in's panel would.
+    if (sides_[active_].plugin && !closePluginPanel(active_, std::nullopt, false)) return true;
+    temp() = std::move(panel);
+    return true;
+}
+
+// Enter on the temporary panel: ".." and folders go back to the file panel (the folder opened
+// there); files run or open as on the file panel; a missing one is said.
+void Manager::enterTempEntry() {
+    const PanelEntry* e = temp()->currentEntry();
+    if (e == nullptr) return;
+    if (temp()->current() == 0) {
+        closeTempPanel();
+        return;
+    }
+    const std::string path = e->name;
+    std::string error;
+    if (e->isMissing) {
+        showError(displayName(path) + " does not exist");
+    } else if (e->isDir) {
+        if (files().open(path, error)) closeTempPanel();
+        else showError(error);
+    } else if (e->isExecutable) {
+        runInTerminal({path}, prompt() + os::shellQuote({path}));
+    } else {
+        openWithDefault(path);
+    }
+}
+
+// Ctrl+PgUp: the file panel goes to the current file's folder with the cursor on it, and the
+// temporary panel closes; on ".." it just closes.
+void Manager::goToCurrentFile() {
+    const std::string path = currentPath();
+    if (path.empty()) {
+        closeTempPanel();
+        return;
+    }
+    const std::filesystem::path file(path);
+    std::string error;
+    if (!files().open(file.parent_path().empty() ? std::filesystem::path("/") : file.parent_path(), error)) {
+        showError(error);
+        return;
+    }
+    files().setCurrent(file.filename().string());
+    closeTempPanel();
 }
 
 void Manager::enter() {
@@ -111,15 +230,23 @@ void Manager::enter() {
         runCommandLine();
         return;
     }
-    const PanelEntry* e = panel_.currentEntry();
+    if (sides_[active_].plugin) {
+        enterPluginEntry();
+        return;
+    }
+    if (temp()) {
+        enterTempEntry();
+        return;
+    }
+    const PanelEntry* e = files().currentEntry();
     if (e == nullptr) return;
     std::string error;
-    if (panel_.enterCurrent(error)) return;
+    if (files().enterCurrent(error)) return;
     if (!error.empty()) {
         showError(error);
         return;
     }
-    const std::string path = (panel_.dir() / e->name).string();
+    const std::string path = (files().dir() / e->name).string();
     if (e->isExecutable) runInTerminal({path}, prompt() + os::shellQuote({"./" + e->name}));
     else openWithDefault(path);
 }
@@ -131,14 +258,21 @@ void Manager::openCurrent() {
         runCommandLine();
         return;
     }
-    const PanelEntry* e = panel_.currentEntry();
-    if (e != nullptr && e->name != "..") openWithDefault((panel_.dir() / e->name).string());
+    if (temp() && temp()->currentEntry() && temp()->currentEntry()->isMissing) {
+        showError(displayName(currentPath()) + " does not exist");
+        return;
+    }
+    if (const std::string path = currentPath(); !path.empty()) openWithDefault(path);
 }
 
 void Manager::viewOrEditCurrent(bool edit) {
-    const PanelEntry* e = panel_.currentEntry();
-    if (e == nullptr || e->isDir) return;
-    const std::string path = (panel_.dir() / e->name).string();
+    const PanelEntry* e = activePanel().currentEntry();
+    const std::string path = currentPath();
+    if (e == nullptr || e->isDir || path.empty()) return;
+    if (e->isMissing) {
+        showError(displayName(path) + " does not exist");
+        return;
+    }
     if (edit) Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
     else Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
     updatePanel();
@@ -151,8 +285,9 @@ void Manager::runCommandLine() {
     // raise (a message box, a program on the terminal), so that a message never stands over a
     // command that has already run, as when the keys that ran it were posted with no redraw.
     repaint();
-    os::RealPathQuery files;
-    const os::CommandLineTarget target = classifyTypedLine(line, panel_.dir().string(), files);
+    if (openTempPanel(line)) return;
+    os::RealPathQuery realPaths;
+    const os::CommandLineTarget target = classifyTypedLine(line, files().dir().string(), realPaths);
     switch (target.action) {
         case os::CommandLineAction::Command: runInTerminal({userShell(), "-c", line}, echo); break;
         case os::CommandLineAction::RunFile: runInTerminal({target.target}, echo); break;
@@ -168,7 +303,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     console_.writeUserScreenLine(echo);
     os::LaunchSpec launch;
     launch.argv = argv;
-    launch.workingDirectory = panel_.dir().string();
+    launch.workingDirectory = files().dir().string();
     launch.foregroundTerminal = tty;
     std::string error;
     if (auto child = os::Process::start(launch, error)) child->waitUntilEnded();
@@ -204,7 +339,8 @@ void Manager::userScreen() {
 
 void Manager::pluginsMenu() {
     if (plugins_ == nullptr) return;
-    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems())) plugins_->open(*chosen);
+    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems()))
+        showPluginPanel(plugins_->open(*chosen));
 }
 
 void Manager::configMenu() {
@@ -224,13 +360,15 @@ std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title
 
 void Manager::mouse(const term::MouseEvent& m) {
     if (m.flags == term::kMouseWheeled) {
-        panel_.move(m.wheel > 0 ? -1 : 1);
+        activePanel().move(m.wheel > 0 ? -1 : 1);
         return;
     }
     if ((m.flags & ~term::kDoubleClick) == 0 && (m.buttons & term::kLeftButton)) {
-        const int index = panel_.indexAt(m.x, m.y);
+        // A click on the passive panel makes it the active one, as in FAR.
+        if (passivePanel().indexAt(m.x, m.y) >= 0) switchPanels();
+        const int index = activePanel().indexAt(m.x, m.y);
         if (index < 0) return;
-        panel_.moveTo(index);
+        activePanel().moveTo(index);
         if (m.flags & term::kDoubleClick) enter();  // a double click is Enter, as in FAR
     }
 }
@@ -242,7 +380,9 @@ bool Manager::runPosted() {
     switch (action->kind) {
         case services::MacroAction::Key: handleKey(static_cast<k::Code>(action->key)); break;
         case services::MacroAction::Text: commandLine_.insert(action->text); break;
-        case services::MacroAction::SetPanelPos: panel_.setCurrent(action->text); break;
+        case services::MacroAction::SetPanelPos:
+            (action->panel == 1 ? passivePanel() : activePanel()).setCurrent(action->text);
+            break;
     }
     return true;
 }
@@ -253,17 +393,43 @@ void Manager::repaint() {
     present();
 }
 
-bool Manager::setPanelDir(const std::string& dir) {
+bool Manager::setPanelDir(const std::string& dir, bool passive) {
+    const int index = passive ? 1 - active_ : active_;
+    PanelSide& side = sides_[index];
+    if (side.plugin) return closePluginPanel(index, dir, false);
     std::string error;
-    return panel_.open(dir, error);
+    if (!side.files.open(dir, error)) return false;
+    side.temp.reset();
+    return true;
 }
 
-void Manager::updatePanel() {
+void Manager::updatePanel(bool passive) {
+    PanelSide& side = sides_[passive ? 1 - active_ : active_];
+    if (side.plugin) {
+        if (side.plugin->inCall()) {
+            side.plugin->pendingUpdate = true;
+            return;
+        }
+        std::string error;
+        if (!side.plugin->refresh(error)) showError(error);
+        return;
+    }
+    if (side.temp) {
+        side.temp->reload();
+        return;
+    }
     std::string error;
-    if (!panel_.reload(error)) showError(error);
+    if (!side.files.reload(error)) showError(error);
 }
 
-std::string Manager::prompt() const { return displayName(panel_.dir().string()) + ">"; }
+// Ctrl+U: the panels change places; the one the user works in stays the active one.
+void Manager::swapPanels() {
+    std::swap(sides_[0], sides_[1]);
+    std::swap(sides_[0].area, sides_[1].area);  // areas belong to the screen, not the panels
+    active_ = 1 - active_;
+}
+
+std::string Manager::prompt() const { return displayName(files().dir().string()) + ">"; }
 
 void Manager::showError(const std::string& text) {
     if (dialogs_.error) dialogs_.error("Error", text);
@@ -275,12 +441,15 @@ void Manager::paint() {
     b.fill(0, 0, w - 1, h - 1, U' ', 0x07);
     b.setCursor(0, 0, false);
     if (h >= 3) {
-        panelArea_ = {0, 0, w - 1, h - 3};
-        panel_.draw(b, panelArea_, true);
+        // FAR's halves: the left panel takes the odd column when the width is odd.
+        const int split = (w + 1) / 2;
+        sides_[0].area = {0, 0, split - 1, h - 3};
+        sides_[1].area = {split, 0, w - 1, h - 3};
+        for (int side = 0; side < 2; ++side) paintSide(b, side);
     }
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);
-    if (h >= 2) drawKeyBar(b, h - 1, labels_);
+    if (h >= 2) drawKeyBar(b, h - 1, keyBarLabels());
 }
 
 }  // namespace skimmer::host::app

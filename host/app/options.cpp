@@ -47,7 +47,7 @@ search window, which opens at start.
 
   TEXT             put TEXT on the command line first (the search window starts with it)
   --manager        start with the panels only; do not open the search window
-  --panel          start in the search-folder panel (not yet available)
+  --panel          start in the search-folder panel (the Skimmer plug-in's drive-menu panel)
   --plugin PATH    load the plug-in module PATH (repeatable); by default the modules in
                    <program folder>/plugins/*/ are loaded
   --help           show this help and exit
@@ -55,6 +55,8 @@ search window, which opens at start.
 
 Keys (as in FAR Manager):
   F11              plug-ins menu             Alt+Shift+F9   plug-in configuration
+  Alt+F1, Alt+F2   drive menu of the left / right panel: folders and plug-in panels
+  Ctrl+PgUp        up one folder             Ctrl+\         a plug-in panel's root
   Ctrl+O           show/hide the user screen (output of commands)
   F10              quit                      Enter          enter a folder / run the command line
   Shift+Enter      open with the default application

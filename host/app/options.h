@@ -13,7 +13,7 @@ namespace skimmer::host::app {
 
 struct Options {
     bool manager = false;               // --manager: panels only, no search window at start
-    bool panel = false;                 // --panel: the search-folder panel (not yet available)
+    bool panel = false;                 // --panel: start with the Skimmer plug-in's drive-menu panel
     bool help = false;
     bool version = false;
     std::vector<std::string> plugins;   // --plugin PATH, repeatable: load these modules

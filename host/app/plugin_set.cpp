@@ -84,17 +84,62 @@ std::vector<PluginMenuItem> PluginSet::items(bool config) {
 std::vector<PluginMenuItem> PluginSet::menuItems() { return items(false); }
 std::vector<PluginMenuItem> PluginSet::configItems() { return items(true); }
 
-void PluginSet::open(const PluginMenuItem& item) {
-    if (item.plugin < 0 || static_cast<size_t>(item.plugin) >= plugins_.size()) return;
+std::vector<PluginMenuItem> PluginSet::diskItems() {
+    std::vector<PluginMenuItem> out;
+    for (size_t i = 0; i < plugins_.size(); ++i) {
+        Loaded& p = *plugins_[i];
+        if (p.module->entry().GetPluginInfo == nullptr) continue;
+        PluginInfo info{};
+        info.StructSize = sizeof info;
+        call(p, "GetPluginInfo", [&] {
+            p.module->entry().GetPluginInfo(&info);
+            for (int k = 0; info.DiskMenuStrings != nullptr && k < info.DiskMenuStringsNumber; ++k) {
+                if (info.DiskMenuStrings[k] == nullptr) continue;
+                const int hot = info.DiskMenuNumbers != nullptr ? info.DiskMenuNumbers[k] : -1;
+                out.push_back({static_cast<int>(i), k, info.DiskMenuStrings[k], hot});
+            }
+        });
+    }
+    return out;
+}
+
+std::unique_ptr<PluginPanel> PluginSet::openPanel(const PluginMenuItem& item, int from) {
+    if (item.plugin < 0 || static_cast<size_t>(item.plugin) >= plugins_.size()) return nullptr;
     Loaded& p = *plugins_[static_cast<size_t>(item.plugin)];
     const EntryPoints& e = p.module->entry();
-    if (e.OpenPlugin == nullptr) return;
+    if (e.OpenPlugin == nullptr) return nullptr;
     HANDLE panel = INVALID_HANDLE_VALUE;
-    call(p, "OpenPlugin", [&] { panel = e.OpenPlugin(OPEN_PLUGINSMENU, item.item); });
-    if (panel != INVALID_HANDLE_VALUE && panel != nullptr && !p.failed) {
-        if (e.ClosePlugin) call(p, "ClosePlugin", [&] { e.ClosePlugin(panel); });
-        if (report_) report_("Plug-in panels are not available in this host yet.");
+    call(p, "OpenPlugin", [&] { panel = e.OpenPlugin(from, item.item); });
+    if (panel == INVALID_HANDLE_VALUE || panel == nullptr || p.failed) return nullptr;
+    Loaded* owner = &p;
+    return std::make_unique<PluginPanel>(item.plugin, e, panel, [this, owner](const char* entry, const std::function<void()>& body) {
+        return call(*owner, entry, body);
+    });
+}
+
+std::unique_ptr<PluginPanel> PluginSet::open(const PluginMenuItem& item) { return openPanel(item, OPEN_PLUGINSMENU); }
+
+std::unique_ptr<PluginPanel> PluginSet::openDiskItem(const PluginMenuItem& item) {
+    auto panel = openPanel(item, OPEN_DISKMENU);
+    if (!panel && report_ && item.plugin >= 0 && static_cast<size_t>(item.plugin) < plugins_.size() &&
+        !plugins_[static_cast<size_t>(item.plugin)]->failed)
+        report_("The plug-in " + name(item.plugin) + " opened no panel for \"" + item.text + "\".");
+    return panel;
+}
+
+std::unique_ptr<PluginPanel> PluginSet::openDiskAtStart(const std::string& preferred, std::string& error) {
+    const std::vector<PluginMenuItem> items = diskItems();
+    const PluginMenuItem* chosen = nullptr;
+    for (const PluginMenuItem& i : items)
+        if (chosen == nullptr && name(i.plugin) == preferred) chosen = &i;
+    if (chosen == nullptr && !items.empty()) chosen = &items.front();
+    if (chosen == nullptr) {
+        error = "No loaded plug-in offers a panel in the drive menu.";
+        return nullptr;
     }
+    auto panel = openPanel(*chosen, OPEN_DISKMENU);
+    if (!panel) error = "The plug-in " + name(chosen->plugin) + " opened no panel.";
+    return panel;
 }
 
 void PluginSet::configure(const PluginMenuItem& item) {
@@ -111,6 +156,7 @@ bool PluginSet::openAtStart(const std::string& preferred) {
     for (size_t i = 0; i < plugins_.size() && chosen < 0; ++i)
         if (plugins_[i]->module->entry().OpenPlugin) chosen = static_cast<int>(i);
     if (chosen < 0) return false;
+    // The search window runs inside OpenPlugin; a panel it might return is closed at once.
     open(PluginMenuItem{chosen, 0, {}});
     return true;
 }

@@ -9,8 +9,8 @@
 //   restored by the crash handler before the process dies.
 // - Each module's PluginStartupInfo and FarStandardFunctions stay at fixed addresses until the
 //   module is unloaded. RootKey is "Software\Far\Plugins".
-// - A plug-in that opens a panel (OpenPlugin returns a handle) gets it closed again with
-//   ClosePlugin: plug-in panels are not available in this host yet, and the user is told.
+// - A plug-in that opens a panel (OpenPlugin returns a handle) hands it over as a PluginPanel whose
+//   calls go through the same boundary; the panels must be closed before exitAll().
 #pragma once
 
 #include <filesystem>
@@ -46,12 +46,17 @@ public:
 
     std::vector<PluginMenuItem> menuItems() override;
     std::vector<PluginMenuItem> configItems() override;
-    void open(const PluginMenuItem& item) override;
+    std::vector<PluginMenuItem> diskItems() override;
+    std::unique_ptr<PluginPanel> open(const PluginMenuItem& item) override;
+    std::unique_ptr<PluginPanel> openDiskItem(const PluginMenuItem& item) override;
     void configure(const PluginMenuItem& item) override;
 
     // OpenPlugin(OPEN_PLUGINSMENU, 0) on the plug-in named `preferred` (file stem), else on the
     // first one that has OpenPlugin. False when there is none.
     bool openAtStart(const std::string& preferred);
+    // The first drive-menu entry of the plug-in named `preferred`, else of the first plug-in that
+    // has one, opened with OpenPlugin(OPEN_DISKMENU): the panel, or null with `error` saying why.
+    std::unique_ptr<PluginPanel> openDiskAtStart(const std::string& preferred, std::string& error);
 
     // ExitFAR on every plug-in that did not fail, then unload them all. Idempotent.
     void exitAll();
@@ -67,6 +72,7 @@ private:
 
     bool call(Loaded& p, const char* entry, const std::function<void()>& body);
     std::vector<PluginMenuItem> items(bool config);
+    std::unique_ptr<PluginPanel> openPanel(const PluginMenuItem& item, int from);
 
     Reporter report_;
     std::vector<std::unique_ptr<Loaded>> plugins_;

@@ -2,6 +2,7 @@
 
 #include "index/query/fold.h"
 #include "index/query/safecall_error.h"
+#include "index/store/item_binding.h"
 #include "index/store/kinds.h"
 
 namespace skimmer::index::query {
@@ -9,7 +10,7 @@ namespace skimmer::index::query {
 void RowFacts::reset() { haveName_ = haveExt_ = haveFolder_ = havePath_ = false; }
 
 std::string_view RowFacts::foldedName() {
-    if (!haveName_) name_ = foldName(row_.name), haveName_ = true;
+    if (!haveName_) name_ = foldName(store::searchedText(row_.name, row_.words)), haveName_ = true;
     return name_;
 }
 

@@ -40,6 +40,7 @@ FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir,
     row.attrs = stored.attrs;
     row.url = stored.url;
     row.display = stored.display;
+    row.words = stored.words;
     row.dir = dir;
     if (dirPath) row.dirPath = *dirPath;
     return row;

@@ -26,6 +26,7 @@ struct FetchedItem {
     std::optional<int64_t> size, mtime, ctime;
     int64_t attrs = 0;
     std::optional<std::string> url, display;
+    std::string words;  // searched beside the name, never shown (store::searchedText)
     int64_t dir = 0;
     std::optional<std::string> dirPath;
 

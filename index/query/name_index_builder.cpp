@@ -48,7 +48,7 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
     snapshot.names.reserve(expected * 64);
     bool tooLong = false;
     const store::Status scanned = store::forEachItem(db, false, [&](const store::ScannedItem& item) {
-        const std::string folded = foldName(item.row.name);
+        const std::string folded = foldName(store::searchedText(item.row.name, item.row.words));
         if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) {
             tooLong = true;
             return;

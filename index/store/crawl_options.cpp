@@ -1,5 +1,7 @@
 #include "index/store/crawl_options.h"
 
+#include "os/maildir.h"
+
 #include "index/store/index_files.h"
 
 #include <fnmatch.h>
@@ -88,6 +90,7 @@ CrawlOptions defaultCrawlOptions(const Environment& env) {
     for (const std::string& dir : splitColons(dataDirs))
         if (!dir.empty() && dir[0] == '/') options.applicationDirs.push_back(normalizePath(dir + "/applications"));
     if (!options.home.empty()) options.roots.push_back(options.home);
+    options.mailRoots = os::conventionalMailRoots(options.home, dataHome);
     for (const std::string& dir : options.applicationDirs) options.roots.push_back(dir);
     for (const std::string& dir : splitColons(envOr(env, "PATH")))
         if (!dir.empty() && dir[0] == '/') options.pathDirs.push_back(normalizePath(dir));
@@ -131,12 +134,16 @@ std::vector<std::string> loadIndexConfig(const std::string& path, CrawlOptions& 
             const std::string dir = expandHome(value, options.home);
             if (dir.empty() || dir[0] != '/') problems.push_back(where + "a root must be an absolute folder");
             else if (!rootsFixed) options.roots.push_back(normalizePath(dir));
+        } else if (key == "maildir" && !value.empty()) {
+            const std::string dir = expandHome(value, options.home);
+            if (dir.empty() || dir[0] != '/') problems.push_back(where + "a mail root must be an absolute folder");
+            else options.mailRoots.push_back(normalizePath(dir));
         } else if (key == "exclude" && !value.empty()) {
             options.excludes.push_back(value);
         } else if (key == "default-excludes" && (value == "yes" || value == "no")) {
             options.defaultExcludes = value == "yes";
         } else {
-            problems.push_back(where + "not understood (expected root = DIR, exclude = GLOB or default-excludes = yes|no)");
+            problems.push_back(where + "not understood (expected root = DIR, maildir = DIR, exclude = GLOB or default-excludes = yes|no)");
         }
     }
     if (in.bad()) problems.push_back(path + ": read error");

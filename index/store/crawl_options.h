@@ -32,6 +32,7 @@ struct CrawlOptions {
     bool defaultExcludes = true;               // add kDefaultExcludes and `implicitExcludes` when matching
     std::vector<std::string> implicitExcludes; // $XDG_CACHE_HOME and $XDG_DATA_HOME/Trash when set
     std::vector<std::string> applicationDirs;  // XDG applications folders, highest precedence first
+    std::vector<std::string> mailRoots;        // folders searched for Maildir folders (os/maildir.h)
     std::vector<std::string> pathDirs;         // $PATH folders: executables there are programs
     std::string currentDesktop;                // $XDG_CURRENT_DESKTOP (colon list)
     std::string locale;                        // messages locale for localized Names
@@ -46,7 +47,8 @@ struct CrawlOptions {
 extern const std::vector<std::string> kDefaultExcludes;
 
 // Roots $HOME plus each applications folder; browsers under $HOME and $XDG_CONFIG_HOME; applications folders $XDG_DATA_HOME/applications and
-// $XDG_DATA_DIRS/*/applications; $PATH; the current desktop and locale.
+// $XDG_DATA_DIRS/*/applications; mail roots the conventional places (os::conventionalMailRoots);
+// $PATH; the current desktop and locale.
 CrawlOptions defaultCrawlOptions(const Environment& env);
 
 // $XDG_CONFIG_HOME/skimmer/index.conf (or $HOME/.config/...); empty without a usable base.
@@ -55,6 +57,8 @@ std::string defaultConfigPath(const Environment& env);
 // Applies the config file at `path` to `options`. Lines:
 //   # comment
 //   root = DIR            another root (ignored when roots were given on the command line)
+//   maildir = DIR         another mail root (kept even when roots were given on the command line:
+//                         mail is not found by walking the roots)
 //   exclude = GLOB        another exclusion
 //   default-excludes = no  drop the built-in exclusions
 // Returns the problems found, one line each (with "path:line:"), empty when all is well.

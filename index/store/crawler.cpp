@@ -4,6 +4,7 @@
 #include "index/store/crawl_lock.h"
 #include "index/store/browser_items.h"
 #include "index/store/desktop_items.h"
+#include "index/store/maildir_items.h"
 #include "index/store/folder_paths.h"
 #include "index/store/index_writer.h"
 #include "index/store/item_ids.h"
@@ -205,6 +206,7 @@ private:
         removeUnvisited();
         syncApplications();
         syncBrowsers();
+        if (!syncMail()) return;
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
         writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
@@ -630,6 +632,14 @@ private:
                                .pathDirs = options_.pathDirs,
                                .isExecutable = isExecutableFile};
         stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
+    }
+
+    bool syncMail() {
+        const MailSyncResult mail = syncMailItems(writer_, db_, MailSyncOptions{.roots = options_.mailRoots});
+        stats().mail = mail.messages;
+        stats().skipped += mail.skipped;
+        if (!mail.status) result_.status = mail.status;
+        return mail.status.ok;
     }
 
     void syncBrowsers() {

@@ -60,6 +60,7 @@ struct CrawlStats {
     int64_t listings = 0;      // folders listed (a no-change refresh lists none)
     int64_t added = 0, updated = 0, removed = 0;  // item rows written
     int64_t applications = 0;  // items from .desktop entries
+    int64_t mail = 0;          // mail items (maildir_items.h)
     int64_t browserItems = 0;  // bookmarks and history pages (index/store/browser_items.h)
     std::vector<std::string> notes;  // sources skipped, one line each (e.g. a damaged browser file)
 };

@@ -152,7 +152,7 @@ bool IndexWriter::readItems(sqlite3_stmt* stmt, std::vector<StoredItem>& out, st
         StoredItem item;
         item.id = sqlite3_column_int64(stmt, 0);
         readItemData(stmt, 1, item.row);
-        if (dirs) dirs->push_back(sqlite3_column_int64(stmt, 10));
+        if (dirs) dirs->push_back(sqlite3_column_int64(stmt, sqlite3_column_count(stmt) - 1));  // dir comes last
         out.push_back(std::move(item));
     }
     sqlite3_reset(stmt);

@@ -2,12 +2,12 @@
 
 namespace skimmer::index::store {
 
-const char* const kItemDataColumns = "name, kind, ext, size, mtime, ctime, attrs, url, display";
+const char* const kItemDataColumns = "name, kind, ext, size, mtime, ctime, attrs, url, display, words";
 const char* const kInsertItemSql =
-    "INSERT INTO items(dir, kind, ext, size, mtime, ctime, attrs, url, display, name) "
-    "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
+    "INSERT INTO items(dir, kind, ext, size, mtime, ctime, attrs, url, display, name, words) "
+    "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
 const char* const kUpdateItemSql =
-    "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10 "
+    "UPDATE items SET kind=?2, ext=?3, size=?4, mtime=?5, ctime=?6, attrs=?7, url=?8, display=?9, name=?10, words=?11 "
     "WHERE id = ?1";
 
 namespace {
@@ -34,6 +34,14 @@ void bindItemData(sqlite3_stmt* stmt, const CrawledItem& row) {
     bindOptionalBlob(stmt, 8, row.url);
     bindOptionalBlob(stmt, 9, row.display);
     bindBlob(stmt, 10, row.name);
+    bindBlob(stmt, 11, row.words);
+}
+
+std::string searchedText(std::string_view name, std::string_view words) {
+    if (words.empty()) return std::string(name);
+    std::string text;
+    text.reserve(name.size() + 1 + words.size());
+    return text.append(name).append(1, '\n').append(words);
 }
 
 void readItemData(sqlite3_stmt* stmt, int first, CrawledItem& row) {
@@ -46,6 +54,7 @@ void readItemData(sqlite3_stmt* stmt, int first, CrawledItem& row) {
     row.attrs = sqlite3_column_int(stmt, first + 6);
     row.url = optionalBytes(stmt, first + 7);
     row.display = optionalBytes(stmt, first + 8);
+    row.words = columnBytes(stmt, first + 9);
 }
 
 }  // namespace skimmer::index::store

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace skimmer::index::store {
 
@@ -22,13 +23,20 @@ struct CrawledItem {
     int64_t size = 0, mtime = 0, ctime = 0;
     int attrs = 0;
     std::optional<std::string> url, display;
+    std::string words;  // more text the item is found by but that is not its name (a mail's sender)
 
     // Same content apart from the name and the id (what decides an UPDATE).
     bool sameData(const CrawledItem& o) const {
         return kind == o.kind && ext == o.ext && size == o.size && mtime == o.mtime && ctime == o.ctime &&
-               attrs == o.attrs && url == o.url && display == o.display;
+               attrs == o.attrs && url == o.url && display == o.display && words == o.words;
     }
 };
+
+// The text a word of a query is looked for in: the name, and after a line break (which no query
+// word holds, so no word or phrase matches across it) the item's other words. The name sidecar
+// keeps exactly this text folded and the path without a sidecar folds the same, so both answer
+// alike; the name still comes first, so "the name begins with" ranks as before.
+std::string searchedText(std::string_view name, std::string_view words);
 
 // The columns of an `items` row that make its CrawledItem, in the order `readItemData` takes them.
 extern const char* const kItemDataColumns;
@@ -40,7 +48,8 @@ void readItemData(sqlite3_stmt* stmt, int first, CrawledItem& row);
 extern const char* const kInsertItemSql;
 // Rewrites an item: ?1 is its id, the rest bound by `bindItemData`.
 extern const char* const kUpdateItemSql;
-// Binds kind .. display as ?2 .. ?9 and the name as ?10, the parameters both statements share.
+// Binds kind .. display as ?2 .. ?9, the name as ?10 and the words as ?11, the parameters both
+// statements share.
 void bindItemData(sqlite3_stmt* stmt, const CrawledItem& row);
 
 }  // namespace skimmer::index::store

@@ -33,8 +33,8 @@ CREATE TABLE dirs(
   entries BLOB NOT NULL        -- last, so that reading the other columns never touches it
 );
 
--- Items of other sources than folder listings (applications and links from .desktop entries, and
--- later favourites and mail): few enough for a row each, and they carry their own url and display.
+-- Items of other sources than folder listings (applications and links from .desktop entries, mail,
+-- and later favourites): few enough for a row each, and they carry their own url and display.
 CREATE TABLE items(
   id INTEGER PRIMARY KEY,          -- below 2^62: never collides with a folder entry's id
   dir INTEGER NOT NULL,            -- dirs.id of the folder of the file the item was made from; 0 none
@@ -44,11 +44,22 @@ CREATE TABLE items(
   size INTEGER NOT NULL DEFAULT 0,
   mtime INTEGER NOT NULL DEFAULT 0,-- modified, Unix seconds
   ctime INTEGER NOT NULL DEFAULT 0,-- created, Unix seconds
-  attrs INTEGER NOT NULL DEFAULT 0,-- bits: 1 folder, 2 hidden (dot name), 4 read-only, 8 link
+  attrs INTEGER NOT NULL DEFAULT 0,-- bits: 1 folder, 2 hidden (dot name), 4 read-only, 8 link, 16 unread
   url BLOB NOT NULL,
-  display BLOB NOT NULL
+  display BLOB NOT NULL,
+  words BLOB NOT NULL DEFAULT ''   -- more text the item is found by, never shown: a mail's sender
 );
 CREATE INDEX items_dir ON items(dir);
+
+-- What a mail item (kind Email, url "mapi://...", display its message file) keeps beyond its row.
+CREATE TABLE mail(
+  item INTEGER PRIMARY KEY,        -- items.id; removed together with the item
+  sender BLOB NOT NULL,            -- From, decoded
+  recipients BLOB NOT NULL,        -- To, decoded
+  folder BLOB NOT NULL,            -- the Maildir folder's path
+  message_id BLOB NOT NULL,        -- without angle brackets; '' when the message has none
+  flags TEXT NOT NULL              -- the Maildir flag letters ("RS"); unread is items.attrs bit 16
+);
 )sql";
 
 std::filesystem::path defaultIndexPath() {
@@ -73,8 +84,8 @@ SchemaState checkSchema(sqlite3* db, std::string& why) {
         return SchemaState::Old;
     }
     const std::optional<int64_t> ours = queryInt(
-        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir')");
-    if (ours.value_or(0) != 4) {
+        db, "SELECT count(*) FROM sqlite_master WHERE name IN ('meta','dirs','items','items_dir','mail')");
+    if (ours.value_or(0) != 5) {
         why = "tables are missing";
         return SchemaState::Damaged;
     }

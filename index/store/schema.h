@@ -12,8 +12,10 @@
 //     dirs(id, parent, name, mtime_ns, count, entries)
 //                                      every crawled folder; its path is the names from its root
 //                                      down; its files, folders and links packed in `entries`
-//     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display), index items_dir(dir)
+//     items(id, dir, name, kind, ext, size, mtime, ctime, attrs, url, display, words), index items_dir(dir)
 //                                      items of other sources, with their own url and display
+//     mail(item, sender, recipients, folder, message_id, flags)
+//                                      what a mail item keeps beyond its `items` row
 //   A folder entry's URL is "file:" + its path and its displayed path is its path (item_ids.h
 //   tells how readers name entries and items).
 // - meta 'instance' is a random stamp made with the file; 'item_count' is the number of entries and
@@ -32,13 +34,15 @@
 
 namespace skimmer::index::store {
 
-inline constexpr int kSchemaVersion = 3;  // 3: restart points in folders' packed entries
+inline constexpr int kSchemaVersion = 4;  // 3: restart points in folders' packed entries; 4: mail
 
 // items.attrs bits.
 inline constexpr int kAttrFolder = 1;
 inline constexpr int kAttrHidden = 2;    // the name starts with '.'
 inline constexpr int kAttrReadOnly = 4;  // no write permission for the owner
 inline constexpr int kAttrLink = 8;      // a symbolic link (recorded, never followed)
+inline constexpr int kAttrUnread = 16;   // a mail message not yet seen
+static_assert((kAttrFolder | kAttrHidden | kAttrReadOnly | kAttrLink | kAttrUnread) == 31, "one bit each");
 
 // meta keys.
 inline constexpr const char* kMetaGeneration = "generation";          // integer
@@ -53,6 +57,7 @@ inline constexpr const char* kMetaExcludes = "excludes";              // the exc
 inline constexpr const char* kMetaIndexerVersion = "indexer_version"; // kIndexerVersion
 inline constexpr const char* kMetaInstance = "instance";              // integer, random, set at creation
 inline constexpr const char* kMetaItemCount = "item_count";           // entries + items
+inline constexpr const char* kMetaMailFolders = "mail_folders";       // "stamp\tpath" lines: Maildir folders as last listed
 inline constexpr const char* kMetaNamesOverlay = "names_overlay";   // folders changed since the name sidecar (names_overlay.h)
 
 // What `--stats` and the search manager report as the indexer's version.

@@ -123,7 +123,7 @@ int runCrawl(const Args& args) {
     const store::CrawlStats& s = result.stats;
     for (const std::string& note : s.notes) say(note);
     std::printf("indexed %lld items (%lld folders) in %.1f s; %lld unreadable, %lld skipped\n",
-                static_cast<long long>(s.items + s.applications + s.browserItems), static_cast<long long>(s.folders),
+                static_cast<long long>(s.items + s.applications + s.browserItems + s.mail), static_cast<long long>(s.folders),
                 static_cast<double>(steadyMillis() - started) / 1000.0, static_cast<long long>(s.unreadable),
                 static_cast<long long>(s.skipped + s.vanished));
     return sidecarWritten ? kExitOk : kExitCrawlFailed;
@@ -272,6 +272,7 @@ int runStats(const Args& args) {
     std::printf("folders crawled: %lld\n", count("SELECT count(*) FROM dirs"));
     std::printf("items from applications folders: %lld\n", count("SELECT count(*) FROM items WHERE dir > 0 AND ext = 'desktop'"));
     std::printf("bookmarks and history pages: %lld\n", static_cast<long long>(store::countBrowserItems(db.get())));
+    std::printf("mail items: %lld\n", count("SELECT count(*) FROM mail"));
     std::printf("items waiting to be indexed: %lld\n", meta(store::kMetaItemsPending));
     std::printf("folders waiting to be indexed: %lld\n", meta(store::kMetaFoldersPending));
     std::printf("crawl state: %s\n", escapeForTerminal(crawlState(db.get(), args.db)).c_str());

@@ -97,7 +97,7 @@ TEST(SkimmerE2E, EscapeSequencesInNamesNeverReachTheTerminal) {
     Fixture f;
     std::ofstream(f.files / "evil\x1B[2J\x1B]0;owned\x07\xE2\x80\xAE.txt") << "x";
     std::ofstream(f.files / "bad\xFF\xFEname") << "x";
-    PtyProgram p(f.options());
+    PtyProgram p(f.options({"--manager"}, 120));  // each of the two panels shows the whole name
     ASSERT_TRUE(p.waitForText("evil\\x1B[2J\\x1B]0;owned\\x07\\u202E.txt")) << p.screen().screenText();
     EXPECT_TRUE(p.screen().contains("bad\\xFF\\xFEname"));
     EXPECT_EQ(p.output().find("\x1B]"), std::string::npos);

@@ -104,6 +104,28 @@ TEST_F(TempDirTest, DestructorRemovesTheFolder) {
     EXPECT_FALSE(fs::exists(path));
 }
 
+// Each replacement leaves exactly the latest contents, a link planted where the new contents are
+// staged is removed rather than written through, and the folder still empties at the end.
+TEST_F(TempDirTest, ReplaceFileSwapsContentsWithoutFollowingLinks) {
+    std::string error;
+    auto dir = TempDir::create("skimmer", "r", error);
+    ASSERT_TRUE(dir) << error;
+    const fs::path outside = home_.root() / "outside.txt";
+    std::ofstream(outside) << "keep";
+    fs::create_symlink(outside, dir->pathOf("list.new"));
+    for (const std::string& contents : {std::string("first line\n"), std::string(), std::string("a\0b\xff\n", 5)}) {
+        ASSERT_TRUE(dir->replaceFile("list", contents, error)) << error;
+        std::ifstream in(dir->pathOf("list"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir->pathOf("list.new"))));
+    }
+    std::ifstream kept(outside);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+    EXPECT_FALSE(dir->replaceFile("../list", "x", error));
+    EXPECT_TRUE(dir->remove(error)) << error;
+    EXPECT_FALSE(fs::exists(dir->path()));
+}
+
 TEST_F(TempDirTest, ReportsAMissingParent) {
     std::string error;
     EXPECT_FALSE(TempDir::create("skimmer", "1", error, home_.root() / "nope"));

@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"failed", os::OpenResult::Failed, false, true, "No such file or directory", nullptr},
                       OpenCase{"terminal_program", os::OpenResult::RunInTerminal, false, true, nullptr,
                                "/usr/bin/vim '/home/u/a b.txt'"},
-                      OpenCase{"mail_not_yet", os::OpenResult::Started, true, false, "Mail items", nullptr}),
+                      OpenCase{"mail_without_store", os::OpenResult::Started, true, false, "no mail store", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HitFixture, TmpPanelPrefixIsReadWhenTheKeyExists) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -144,8 +145,10 @@ class WindowKeys : public SearchWindowTest, public ::testing::WithParamInterface
 TEST_P(WindowKeys, ActOnTheCursorHit) {
     const KeyCase& c = GetParam();
     config::setConfigValue(config, "SKSKeySequence", config::TConfigValue::integer(static_cast<int32_t>(c.keySequence)));
-    ui.events.type("rep");
-    whenShown("reply.doc", [&] {
+    // The text comes from the command line, so one search runs: a text typed a key at a time may
+    // still be refilling the list (and moving the cursor) when the keys arrive.
+    host.commandLine = "rep";
+    whenShown("Hits: 3", [&] {
         ui.events.key(KEY_DOWN).key(c.key);
         if (c.staysOpen) ui.events.key(KEY_ESC);
     });
@@ -182,7 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"swapped_shift_enter_runs", KEY_SHIFTENTER, 1, "'/data/docs/a; touch pwned'", true, nullptr, nullptr, nullptr, false},
         KeyCase{"ctrl_enter_only_fills_the_command_line", KEY_CTRLENTER, 0, "'/data/docs/a; touch pwned'", false, nullptr, nullptr, nullptr, true},
         KeyCase{"f10_goes_to_the_file", KEY_F10, 0, nullptr, false, nullptr, "/data/docs/", "panel.setpos(0,\"a; touch pwned\")", false},
-        KeyCase{"f5_does_nothing_yet", KEY_F5, 0, nullptr, false, nullptr, nullptr, nullptr, true},
         KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -221,6 +223,37 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
     config::getConfigValue(config, "SKSFullInfo", full);
     EXPECT_TRUE(full.BoolValue);
     EXPECT_EQ(saves, 1);
+}
+
+// F5 closes the window and hands every hit, in the window's order, to the Temporary Panel: the
+// list file, then the macro that types its command over the cleared command line. The notice
+// comes first while "ESKSShowTPW" is off; Escape leaves it and the hits still go.
+TEST_F(SearchWindowTest, F5SendsEveryHitToTheTemporaryPanel) {
+    std::string error;
+    auto tempDir = os::TempDir::create("skimmer", "f5", error, home.root());
+    ASSERT_TRUE(tempDir) << error;
+    env.tempDir = tempDir.get();
+    // The text comes from the command line, so one search runs: a text typed a key at a time
+    // may still be refilling the list when F5 arrives.
+    host.commandLine = "rep";
+    whenShown("Hits: 3", [&] {
+        ui.events.key(KEY_F5);
+        whenShown(platform::GetMsgStr(tables, 99).substr(1), [&] { ui.events.key(KEY_ESC); });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    std::ifstream in(tempDir->pathOf("TempPanel.temp"), std::ios::binary);
+    const std::string list(std::istreambuf_iterator<char>(in), {});
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = list.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(list.substr(start, end - start));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"/data/docs/a; touch pwned", "/data/docs/report.txt", "/data/reply.doc"}));
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    ASSERT_EQ(macros.size(), 1u);
+    EXPECT_NE(macros[0].texts.at(0).find(" Enter "), std::string::npos);
+    const auto commandLines = callsOf("Control", FCTL_SETCMDLINE);
+    ASSERT_EQ(commandLines.size(), 1u);
+    EXPECT_EQ(commandLines[0].texts.at(0), "");
 }
 
 // F9 while no search runs opens the settings dialog; accepting it reopens the window with the

@@ -118,6 +118,7 @@ INT_PTR FARAPI hostAdvControl(int number, int command, void* param) {
         for (int i = 0; i < keys->Count && keys->Sequence; ++i) call.args.push_back(keys->Sequence[i]);
     }
     host.record(call);
+    if (command == ACTL_KEYMACRO) return host.acceptMacros ? TRUE : FALSE;
     if (command != ACTL_GETFARVERSION) return 0;
     if (param) *static_cast<DWORD*>(param) = host.farVersion;
     return static_cast<INT_PTR>(host.farVersion);

@@ -12,7 +12,8 @@
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
 //   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
-//   sequences are recorded with their calls; SendDlgMessage answers through `dialogMessages`
+//   sequences are recorded with their calls; ACTL_KEYMACRO answers `acceptMacros` (FAR: TRUE
+//   for a macro it parsed); SendDlgMessage answers through `dialogMessages`
 //   when a test sets it; every other service records and answers 0.
 // - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
 #pragma once
@@ -69,6 +70,7 @@ public:
     // running dialog the plug-in talks to.
     std::function<LONG_PTR(HANDLE, int, int, LONG_PTR)> dialogMessages;
 
+    bool acceptMacros = true;
     // When set, FCTL_GETPANELINFO passes its answer (the empty file panel) through this, so a test
     // can describe the panel FAR shows: its items, the cursor, the rectangle.
     std::function<void(PanelInfo&)> panelInfo;

@@ -12,52 +12,12 @@
 #include "host/app/host_services.h"
 #include "host/app/manager.h"
 #include "host/app/terminal_console.h"
-#include "tests/support/temp_home.h"
+#include "tests/host/app/screen_on_pty.h"
 
 namespace skimmer::host::app {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ScreenOnPty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    int slave = -1;
-    std::unique_ptr<term::TerminalSession> session;
-    std::unique_ptr<TerminalConsole> console;
-    std::unique_ptr<Manager> manager;
-    HostContext host;
-    test::TempHome home;
-    fs::path dir = home.root() / "d";
-
-    ScreenOnPty() {
-        grantpt(master);
-        unlockpt(master);
-        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        winsize ws{};
-        ws.ws_col = 60;
-        ws.ws_row = 20;
-        ioctl(master, TIOCSWINSZ, &ws);
-        fcntl(master, F_SETFL, O_NONBLOCK);
-        std::string error;
-        session = term::TerminalSession::open(slave, slave, error);
-        console = std::make_unique<TerminalConsole>(*session);
-        manager = std::make_unique<Manager>(*console, ManagerDialogs{});
-        fs::create_directories(dir / "sub");
-        std::ofstream(dir / "one.txt") << "1";
-        manager->openFolder(dir.string());
-        host.console = console.get();
-        host.manager = manager.get();
-        installHostContext(&host);
-    }
-    ~ScreenOnPty() {
-        installHostContext(nullptr);
-        manager.reset();
-        console.reset();
-        session.reset();
-        close(slave);
-        close(master);
-    }
-};
 
 TEST(ControlService, CommandLineRoundTrip) {
     ScreenOnPty s;
@@ -94,7 +54,7 @@ TEST(ControlService, PanelInfoAndPanelDirectory) {
     EXPECT_EQ(info.PanelItems[2].FindData.nFileSizeLow, 1u);
     ASSERT_EQ(info.SelectedItemsNumber, 1);  // nothing selected: the current item
     EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "..");
-    EXPECT_EQ(info.PanelRect.right, 59);
+    EXPECT_EQ(info.PanelRect.right, 29);  // the left half of 60 columns
     PanelRedrawInfo redraw{2, 0};
     EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, &redraw));
     EXPECT_EQ(s.manager->panel().currentEntry()->name, "one.txt");
@@ -102,9 +62,62 @@ TEST(ControlService, PanelInfoAndPanelDirectory) {
     EXPECT_EQ(s.manager->panel().dir(), s.dir / "sub");
     EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>("/no/such/folder")));
     EXPECT_EQ(s.manager->panel().dir(), s.dir / "sub");
-    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FCTL_GETANOTHERPANELINFO, &info));  // one panel only
     EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, 9999, &info));
 }
+
+struct SideCase {
+    const char* name;
+    bool passive;  // the FCTL_*ANOTHER* commands
+};
+
+class TwoPanels : public ::testing::TestWithParam<SideCase> {};
+
+// Each command acts on its panel and leaves the other alone, before and after Tab and Ctrl+U.
+TEST_P(TwoPanels, CommandsActOnTheActiveOrThePassivePanel) {
+    const bool passive = GetParam().passive;
+    ScreenOnPty s;
+    s.manager->paint();
+    const auto command = [passive](int active, int another) { return passive ? another : active; };
+    for (int round = 0; round < 3; ++round) {
+        const fs::path other = s.manager->panel(!passive).dir();
+        const fs::path target = s.manager->panel(passive).dir() == s.dir ? s.dir / "sub" : s.dir;
+        ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, command(FCTL_SETPANELDIR, FCTL_SETANOTHERPANELDIR),
+                            const_cast<char*>(target.c_str())));
+        EXPECT_EQ(s.manager->panel(passive).dir(), target);
+        EXPECT_EQ(s.manager->panel(!passive).dir(), other);
+        s.manager->paint();
+        PanelInfo info{};
+        ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, command(FCTL_GETPANELINFO, FCTL_GETANOTHERPANELINFO), &info));
+        EXPECT_STREQ(info.CurDir, target.c_str());
+        EXPECT_EQ(info.Focus, passive ? FALSE : TRUE);
+        const bool onLeft = (s.manager->activeSide() == 0) != passive;
+        EXPECT_EQ(info.PanelRect.left, onLeft ? 0 : 30);
+        // A new file shows after the update, and the cursor goes where the redraw says.
+        std::ofstream(target / ("new" + std::to_string(round))) << "";
+        const int before = info.ItemsNumber;
+        EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, command(FCTL_UPDATEPANEL, FCTL_UPDATEANOTHERPANEL), nullptr));
+        ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, command(FCTL_GETPANELSHORTINFO, FCTL_GETANOTHERPANELSHORTINFO), &info));
+        EXPECT_EQ(info.ItemsNumber, before + 1);
+        PanelRedrawInfo redraw{1, 0};
+        EXPECT_TRUE(Control(INVALID_HANDLE_VALUE, command(FCTL_REDRAWPANEL, FCTL_REDRAWANOTHERPANEL), &redraw));
+        EXPECT_EQ(s.manager->panel(passive).current(), 1);
+        // Tab: the other panel is active and each kept its folder; Ctrl+U: the panels change sides
+        // and the active one stays active.
+        const fs::path active = s.manager->panel().dir();
+        const int side = s.manager->activeSide();
+        if (round == 0) {
+            s.manager->handleKey(term::key::TAB);
+            EXPECT_EQ(s.manager->panel(true).dir(), active);
+        } else {
+            s.manager->handleKey(term::key::kCtrl | 'U');
+            EXPECT_EQ(s.manager->panel().dir(), active);
+        }
+        EXPECT_EQ(s.manager->activeSide(), 1 - side);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, TwoPanels, ::testing::Values(SideCase{"active", false}, SideCase{"another", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScreenServices, TextDrawsSafelyAndSaveRestorePutsBackExactly) {
     ScreenOnPty s;

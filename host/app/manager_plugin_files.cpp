@@ -1,0 +1,201 @@
+// The file operations FAR offers on a plug-in's panel: viewing and editing an item (GetFiles into a
+// private temporary folder), copying and moving between it and a file panel (GetFiles, PutFiles),
+// making a folder (MakeDirectory) and deleting (DeleteFiles). Results follow FAR: 1 done, 0 failed,
+// -1 cancelled by the user (nothing more is said then).
+#include <cstring>
+#include <filesystem>
+
+#include "host/app/display_name.h"
+#include "host/app/fetched_file.h"
+#include "host/app/host_services.h"
+#include "host/app/manager.h"
+#include "os/temp_dir.h"
+
+namespace skimmer::host::app {
+namespace {
+
+namespace k = term::key;
+namespace fs = std::filesystem;
+
+// A FAR_MAX_PATH buffer the plug-in may rewrite, holding `text`.
+struct PathBuffer {
+    char text[FAR_MAX_PATH] = {};
+    explicit PathBuffer(const std::string& initial = {}) {
+        std::strncpy(text, initial.c_str(), sizeof text - 1);
+    }
+};
+
+FILETIME fileTime(int64_t unixSeconds) {
+    const uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+}
+
+// A file panel entry as PutFiles receives it: the name relative to the panel's folder, which is
+// the current folder during the call (as FAR has it).
+PluginPanelItem itemOf(const PanelEntry& e) {
+    PluginPanelItem item{};
+    std::strncpy(item.FindData.cFileName, e.name.c_str(), sizeof item.FindData.cFileName - 1);
+    item.FindData.dwFileAttributes = e.isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    item.FindData.nFileSizeHigh = static_cast<DWORD>(e.size >> 32);
+    item.FindData.nFileSizeLow = static_cast<DWORD>(e.size & 0xFFFFFFFFu);
+    item.FindData.ftLastWriteTime = item.FindData.ftCreationTime = item.FindData.ftLastAccessTime = fileTime(e.mtime);
+    item.NumberOfLinks = 1;
+    return item;
+}
+
+// Sets the process's current folder for one call and puts the old one back.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const fs::path& dir) {
+        std::error_code ec;
+        old_ = fs::current_path(ec);
+        if (!ec) fs::current_path(dir, ec);
+        ok_ = !ec;
+    }
+    ~CurrentFolder() {
+        std::error_code ec;
+        if (!old_.empty()) fs::current_path(old_, ec);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    fs::path old_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+bool Manager::pluginFileKey(k::Code key) {
+    switch (key) {
+        case k::F(3): viewPluginItem(false); return true;
+        case k::F(4): viewPluginItem(true); return true;
+        case k::F(5): copyFromPlugin(false); return true;
+        case k::F(6): copyFromPlugin(true); return true;
+        case k::F(7): makePluginDirectory(); return true;
+        case k::F(8): deletePluginItem(); return true;
+        default: return false;
+    }
+}
+
+std::vector<PluginPanelItem> Manager::currentPluginItem() {
+    PluginPanel& panel = *sides_[active_].plugin;
+    const size_t i = static_cast<size_t>(panel.current());
+    if (i >= panel.items().size()) return {};
+    const PluginPanelItem& item = panel.items()[i];
+    if (std::strcmp(item.FindData.cFileName, "..") == 0) return {};
+    return {item};
+}
+
+// F3/F4: the item goes through GetFiles (OPM_VIEW or OPM_EDIT, silent) into a private folder that
+// is removed with everything in it afterwards, whatever the plug-in put there.
+void Manager::viewPluginItem(bool edit) {
+    std::vector<PluginPanelItem> items = currentPluginItem();
+    if (items.empty() || (items[0].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    PluginPanel& panel = *sides_[active_].plugin;
+    std::string error;
+    auto temp = os::TempDir::create("skimmer-panel", "view", error);
+    if (!temp) {
+        showError(error);
+        return;
+    }
+    PathBuffer dest(temp->path().string());
+    const int opMode = OPM_SILENT | (edit ? OPM_EDIT : OPM_VIEW);
+    const int got = panel.call("GetFiles", [&](const EntryPoints& e) {
+        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), 1, 0, dest.text, opMode) : 0;
+    }, 0);
+    const std::string name(items[0].FindData.cFileName);
+    const std::optional<fs::path> file = got == 1 ? fetchedFile(temp->path(), name) : std::nullopt;
+    if (file && edit) Editor(file->c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    else if (file) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
+    else if (got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    std::error_code ec;
+    fs::remove_all(temp->path(), ec);  // never follows a link: links are removed, not their targets
+    if (ec || !temp->remove(error)) showError(ec ? ec.message() : error);
+    settle();
+}
+
+void Manager::makePluginDirectory() {
+    PluginPanel& panel = *sides_[active_].plugin;
+    PathBuffer name;
+    const int made = panel.call("MakeDirectory", [&](const EntryPoints& e) {
+        return e.MakeDirectory ? e.MakeDirectory(panel.handle(), name.text, 0) : 0;
+    }, 0);
+    if (made == 0) showError("The folder was not made.");
+    if (made != 1) return settle();
+    updatePanel();
+    if (sides_[active_].plugin) sides_[active_].plugin->setCurrent(name.text);
+    settle();
+}
+
+void Manager::deletePluginItem() {
+    std::vector<PluginPanelItem> items = currentPluginItem();
+    if (items.empty()) return;
+    PluginPanel& panel = *sides_[active_].plugin;
+    const int deleted = panel.call("DeleteFiles", [&](const EntryPoints& e) {
+        return e.DeleteFiles ? e.DeleteFiles(panel.handle(), items.data(), 1, 0) : FALSE;
+    }, FALSE);
+    if (deleted) {
+        updatePanel();
+        updatePanel(true);
+    }
+    settle();
+}
+
+// F5/F6 on a plug-in panel: FAR's copy dialog with the other panel's folder; the plug-in then
+// writes there (OPM_SILENT: the destination is already chosen; its own questions, such as
+// overwriting, stay its own).
+void Manager::copyFromPlugin(bool move) {
+    std::vector<PluginPanelItem> items = currentPluginItem();
+    if (items.empty() || !dialogs_.copy) return;
+    if (sides_[1 - active_].plugin) {
+        showError("Copying between two plug-in panels is not available.");
+        return;
+    }
+    const std::string name(items[0].FindData.cFileName);
+    const std::optional<std::string> typed =
+        dialogs_.copy(move ? "Rename/Move" : "Copy", (move ? "Move \"" : "Copy \"") + displayName(name) + "\" to:",
+                      sides_[1 - active_].files.dir().string(), move ? "Move" : "Copy");
+    if (!typed || typed->empty()) return;
+    const fs::path target = fs::path(*typed).is_absolute() ? fs::path(*typed) : files().dir() / *typed;
+    if (target.string().size() >= FAR_MAX_PATH) {  // cut, it would name another folder
+        showError("The destination is too long for the plug-in: " + displayName(target.string()));
+        return;
+    }
+    PluginPanel& panel = *sides_[active_].plugin;
+    PathBuffer dest(target.string());
+    const int got = panel.call("GetFiles", [&](const EntryPoints& e) {
+        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), 1, move ? 1 : 0, dest.text, OPM_SILENT) : 0;
+    }, 0);
+    if (got == 0) showError("The plug-in could not copy " + displayName(name) + " to " + displayName(target.string()) + ".");
+    updatePanel();
+    updatePanel(true);
+    settle();
+}
+
+// F5/F6 on a file panel whose other side is a plug-in panel: FAR's copy dialog names the panel,
+// then PutFiles with the name relative to the file panel's folder, the current folder meanwhile.
+void Manager::copyToPlugin(bool move) {
+    const PanelEntry* e = files().currentEntry();
+    PluginPanel* panel = sides_[1 - active_].plugin.get();
+    if (e == nullptr || e->name == ".." || panel == nullptr || !dialogs_.copy) return;
+    const std::string title = panel->title();
+    if (!dialogs_.copy(move ? "Rename/Move" : "Copy", (move ? "Move \"" : "Copy \"") + displayName(e->name) + "\" to:",
+                       title, move ? "Move" : "Copy"))
+        return;
+    std::vector<PluginPanelItem> items{itemOf(*e)};
+    const std::string name = e->name;
+    CurrentFolder here(files().dir());
+    if (!here.ok()) {
+        showError("Cannot enter " + displayName(files().dir().string()) + ".");
+        return;
+    }
+    const int put = panel->call("PutFiles", [&](const EntryPoints& ep) {
+        return ep.PutFiles ? ep.PutFiles(panel->handle(), items.data(), 1, move ? 1 : 0, 0) : 0;
+    }, 0);
+    if (put == 0) showError("The plug-in could not take " + displayName(name) + ".");
+    updatePanel();
+    updatePanel(true);
+    settle();
+}
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,180 @@
+#include "host/app/plugin_panel.h"
+
+#include <cstring>
+
+namespace skimmer::host::app {
+namespace {
+
+constexpr int64_t kFileTimeToUnix = 11644473600LL;  // seconds from 1601-01-01 to 1970-01-01
+constexpr uint64_t kTicksPerSecond = 10000000ULL;   // FILETIME counts 100 ns
+
+int64_t unixSeconds(const FILETIME& t) {
+    const uint64_t ticks = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    return ticks == 0 ? 0 : static_cast<int64_t>(ticks / kTicksPerSecond) - kFileTimeToUnix;
+}
+
+// A fixed buffer's text up to its first NUL, never past its end (a plug-in may fill it whole).
+std::string boundedText(const char* text, size_t size) {
+    return std::string(text, strnlen(text, size));
+}
+
+// The last component of a plug-in folder such as "\docs\deep" ("deep").
+std::string lastComponent(const std::string& dir) {
+    const size_t cut = dir.find_last_of('\\');
+    return cut == std::string::npos ? dir : dir.substr(cut + 1);
+}
+
+}  // namespace
+
+PluginPanel::PluginPanel(int plugin, const EntryPoints& entry, HANDLE handle, PluginCallGuard guard)
+    : plugin_(plugin), entry_(entry), handle_(handle), guard_(std::move(guard)) {}
+
+PluginPanel::~PluginPanel() { close(); }
+
+bool PluginPanel::guarded(const char* name, const std::function<void()>& body) {
+    if (failed_) return false;
+    ++depth_;
+    const bool ok = guard_(name, body);
+    --depth_;
+    if (!ok) failed_ = true;
+    return ok;
+}
+
+void PluginPanel::close() {
+    if (closed_) return;
+    closed_ = true;
+    if (!failed_ && entry_.ClosePlugin) guarded("ClosePlugin", [&] { entry_.ClosePlugin(handle_); });
+}
+
+void PluginPanel::readInfo() {
+    if (entry_.GetOpenPluginInfo == nullptr) return;
+    OpenPluginInfo info{};
+    info.StructSize = sizeof info;
+    // Everything is copied at once: the strings are the plug-in's only until its next call.
+    guarded("GetOpenPluginInfo", [&] {
+        entry_.GetOpenPluginInfo(handle_, &info);
+        flags_ = info.Flags;
+        curDir_ = info.CurDir ? info.CurDir : "";
+        title_ = info.PanelTitle ? info.PanelTitle : curDir_;
+        keyBar_ = {};
+        if (info.KeyBar != nullptr)
+            for (size_t i = 0; i < keyBar_.size(); ++i)
+                if (info.KeyBar->Titles[i] != nullptr) keyBar_[i] = info.KeyBar->Titles[i];
+    });
+}
+
+bool PluginPanel::refresh(std::string& error) {
+    const PanelEntry* cur = currentEntry();
+    const std::string keep = cur ? cur->name : std::string();
+    readInfo();
+    if (failed_ || entry_.GetFindData == nullptr) {
+        error = "The plug-in cannot list its panel.";
+        return false;
+    }
+    PluginPanelItem* given = nullptr;
+    int count = 0;
+    int listed = FALSE;
+    guarded("GetFindData", [&] { listed = entry_.GetFindData(handle_, &given, &count, 0); });
+    if (listed && !failed_) {
+        // The copy may throw (memory); the plug-in gets its array back all the same.
+        struct FreeOnExit {
+            PluginPanel& panel;
+            PluginPanelItem* items;
+            int count;
+            ~FreeOnExit() {
+                if (panel.entry_.FreeFindData)
+                    panel.guarded("FreeFindData", [&] { panel.entry_.FreeFindData(panel.handle_, items, count); });
+            }
+        } freeOnExit{*this, given, count};
+        takeItems(given, count);
+    } else {
+        takeItems(nullptr, 0);
+        error = "The plug-in could not list " + (curDir_.empty() ? std::string("its panel") : curDir_) + ".";
+    }
+    if (!keep.empty()) setCurrent(keep);
+    return error.empty();
+}
+
+void PluginPanel::addDots() {
+    PluginPanelItem up{};
+    std::strcpy(up.FindData.cFileName, "..");
+    up.FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    items_.push_back(up);
+}
+
+void PluginPanel::takeItems(const PluginPanelItem* given, int count) {
+    items_.clear();
+    strings_.clear();
+    std::vector<PanelEntry> entries;
+    bool hasDots = false;
+    for (int i = 0; given != nullptr && i < count; ++i)
+        hasDots = hasDots || boundedText(given[i].FindData.cFileName, sizeof given[i].FindData.cFileName) == "..";
+    if ((flags_ & OPIF_ADDDOTS) && !hasDots) addDots();
+    for (int i = 0; given != nullptr && i < count; ++i) {
+        PluginPanelItem item = given[i];
+        item.Description = item.Owner = nullptr;
+        item.CustomColumnData = nullptr;  // custom columns are not shown by this host
+        item.CustomColumnNumber = 0;
+        if (given[i].Description) item.Description = strings_.emplace_back(given[i].Description).data();
+        if (given[i].Owner) item.Owner = strings_.emplace_back(given[i].Owner).data();
+        if ((item.Flags & PPIF_USERDATA) && item.UserData != 0) {
+            // A block whose first DWORD is its size: FAR copies it, and so do we.
+            DWORD size = 0;
+            std::memcpy(&size, reinterpret_cast<const void*>(item.UserData), sizeof size);
+            const std::string& block =
+                strings_.emplace_back(reinterpret_cast<const char*>(item.UserData), std::max<size_t>(size, sizeof size));
+            item.UserData = reinterpret_cast<DWORD_PTR>(block.data());
+        }
+        items_.push_back(item);
+    }
+    for (const PluginPanelItem& item : items_) {
+        const FAR_FIND_DATA& f = item.FindData;
+        entries.push_back(PanelEntry{
+            .name = boundedText(f.cFileName, sizeof f.cFileName),
+            .isDir = (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            .size = (static_cast<uint64_t>(f.nFileSizeHigh) << 32) | f.nFileSizeLow,
+            .mtime = unixSeconds(f.ftLastWriteTime),
+        });
+    }
+    setEntries(std::move(entries));
+}
+
+PluginPanel::Move PluginPanel::setDirectory(std::string dir, std::string& error) {
+    if (dir == ".." && curDir_.empty()) return Move::LeftRoot;
+    if (entry_.SetDirectory == nullptr) return Move::Refused;
+    const std::string left = lastComponent(curDir_);
+    int ok = FALSE;
+    guarded("SetDirectory", [&] { ok = entry_.SetDirectory(handle_, dir.c_str(), 0); });
+    if (!ok) return Move::Refused;
+    resetCursor();
+    refresh(error);
+    if (dir == ".." && !left.empty()) setCurrent(left);
+    return Move::Done;
+}
+
+bool PluginPanel::processKey(int vk, unsigned state) {
+    if (entry_.ProcessKey == nullptr) return false;
+    int taken = FALSE;
+    guarded("ProcessKey", [&] { taken = entry_.ProcessKey(handle_, vk, state); });
+    return taken != FALSE;
+}
+
+bool PluginPanel::processEvent(int event, void* param) {
+    if (entry_.ProcessEvent == nullptr) return false;
+    int answer = FALSE;
+    guarded("ProcessEvent", [&] { answer = entry_.ProcessEvent(handle_, event, param); });
+    return answer != FALSE;
+}
+
+int PluginPanel::call(const char* name, const std::function<int(const EntryPoints&)>& body, int failure) {
+    int result = failure;
+    if (!guarded(name, [&] { result = body(entry_); })) return failure;
+    return result;
+}
+
+std::string PluginPanel::currentDescription() const {
+    const size_t i = static_cast<size_t>(current());
+    return i < items_.size() && items_[i].Description ? items_[i].Description : std::string();
+}
+
+}  // namespace skimmer::host::app

@@ -1,0 +1,101 @@
+// A plug-in's panel: the host's side of a panel that a plug-in returned from OpenPlugin, driven
+// through the panel entry points as FAR drives them, and shown through the shared panel list.
+//
+// Contract:
+// - Every GetFindData that returned TRUE is followed by exactly one FreeFindData with the same
+//   array and count, also when copying the items fails; the panel keeps its own copies (names,
+//   descriptions, user data blocks), so nothing the plug-in handed over is read after it was freed.
+// - ClosePlugin is called exactly once, by close() or by the destructor, unless the plug-in failed
+//   (an exception stopped at the call boundary): then it is never called again.
+// - A call the plug-in makes back into the host while one of its entry points runs (Control) must
+//   not destroy or refill the panel under it: inCall() tells the caller to defer, and the requests
+//   are kept (pendingUpdate, pendingClose) for the owner to carry out once the call returned.
+// - Names are raw bytes; they are escaped only when drawn.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "far/panel.h"
+#include "host/app/panel_list.h"
+#include "host/app/plugin_module.h"
+
+namespace skimmer::host::app {
+
+// Runs `body` (a call into the plug-in named `entry`) with exceptions stopped; false when the
+// plug-in failed now or earlier, in which case it must not be called again.
+using PluginCallGuard = std::function<bool(const char* entry, const std::function<void()>& body)>;
+
+class PluginPanel : public PanelList {
+public:
+    PluginPanel(int plugin, const EntryPoints& entry, HANDLE handle, PluginCallGuard guard);
+    ~PluginPanel() override;
+    PluginPanel(const PluginPanel&) = delete;
+    PluginPanel& operator=(const PluginPanel&) = delete;
+
+    int plugin() const { return plugin_; }
+    HANDLE handle() const { return handle_; }
+    bool failed() const { return failed_; }
+    bool inCall() const { return depth_ > 0; }
+
+    // GetOpenPluginInfo, then GetFindData/FreeFindData; the cursor stays on the same name when it
+    // is still listed. False with `error` when the plug-in could not list its folder: the panel
+    // then shows an empty folder (with ".." when the plug-in asks for it), so the user can leave.
+    bool refresh(std::string& error);
+    // GetOpenPluginInfo alone (title, folder, flags, key bar), as FCTL_GETPANELINFO asks for it.
+    void readInfo();
+
+    enum class Move { Done, Refused, LeftRoot };
+    // SetDirectory(dir) and, when it succeeded, refresh(). ".." at the plug-in's root leaves the
+    // plug-in (LeftRoot: nothing was called). After "..", the cursor is on the folder just left.
+    Move setDirectory(std::string dir, std::string& error);  // a copy: refreshing replaces the entries
+
+    // ProcessKey with a virtual-key code and PKF_* state: true when the plug-in took the key.
+    bool processKey(int vk, unsigned state);
+    // ProcessEvent: the plug-in's answer (TRUE: handled, or for FE_CLOSE: keep the panel).
+    bool processEvent(int event, void* param);
+    // Calls an operation entry point through the guard (GetFiles, PutFiles, DeleteFiles,
+    // MakeDirectory); the entry point's result, or `failure` when it is missing or failed.
+    int call(const char* name, const std::function<int(const EntryPoints&)>& body, int failure);
+    void close();  // ClosePlugin, once
+
+    // What FCTL_GETPANELINFO reports: one item per entry (".." included), owned by the panel.
+    const std::vector<PluginPanelItem>& items() const { return items_; }
+    const std::string& curDir() const { return curDir_; }
+    DWORD flags() const { return flags_; }
+    const std::array<std::string, 12>& keyBarTitles() const { return keyBar_; }
+    // The description the plug-in gave the current item, or empty.
+    std::string currentDescription() const;
+
+    std::string title() const override { return title_; }
+    bool useHighlighting() const override { return (flags_ & OPIF_USEHIGHLIGHTING) != 0; }
+
+    // Requests a Control call made while the plug-in was inside one of its entry points.
+    bool pendingUpdate = false;
+    std::optional<std::optional<std::string>> pendingClose;  // set: close; inner: the folder to show
+
+private:
+    bool guarded(const char* entry, const std::function<void()>& body);
+    void takeItems(const PluginPanelItem* items, int count);
+    void addDots();
+
+    int plugin_;
+    const EntryPoints& entry_;
+    HANDLE handle_;
+    PluginCallGuard guard_;
+    bool failed_ = false;
+    bool closed_ = false;
+    int depth_ = 0;
+    DWORD flags_ = 0;
+    std::string curDir_;
+    std::string title_;
+    std::array<std::string, 12> keyBar_;
+    std::vector<PluginPanelItem> items_;
+    std::deque<std::string> strings_;  // what items_ point to: stable across push_back
+};
+
+}  // namespace skimmer::host::app

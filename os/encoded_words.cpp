@@ -1,0 +1,270 @@
+#include "os/encoded_words.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <unordered_map>
+
+#include "os/utf8.h"
+
+namespace skimmer::os {
+
+namespace {
+
+constexpr size_t kMaxCharsetName = 40;
+constexpr size_t kMaxInputBytes = 16384;  // of one run of encoded words: a subject never needs more
+constexpr size_t kMaxCachedConverters = 32;
+static_assert(kMaxInputBytes >= kMaxDecodedBytes);
+
+// iconv descriptors are costly to open (a table lookup and a module load) and a crawl meets the
+// same few charsets again and again: each thread keeps the ones it opened, closed at its exit.
+class ConverterCache {
+public:
+    ~ConverterCache() { clear(); }
+    // A descriptor from `charset` to UTF-8, or none for an unknown charset.
+    std::optional<iconv_t> get(const std::string& charset) {
+        if (auto found = open_.find(charset); found != open_.end()) return usable(found->second);
+        if (open_.size() >= kMaxCachedConverters) clear();  // hostile input names endless charsets
+        const iconv_t cd = iconv_open("UTF-8", charset.c_str());
+        open_.emplace(charset, cd);
+        return usable(cd);
+    }
+
+private:
+    static std::optional<iconv_t> usable(iconv_t cd) {
+        if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
+        return cd;
+    }
+    void clear() {
+        for (auto& [name, cd] : open_)
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        open_.clear();
+    }
+    std::unordered_map<std::string, iconv_t> open_;
+};
+
+bool isCharsetChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '.' || c == ':' || c == '+';
+}
+
+// The charset's name without an RFC 2231 language, lower-cased; empty when it is not a plain name
+// (iconv is never handed a path or a name with odd bytes).
+std::string charsetName(std::string_view charset) {
+    charset = charset.substr(0, charset.find('*'));
+    if (charset.empty() || charset.size() > kMaxCharsetName) return {};
+    for (char c : charset)
+        if (!isCharsetChar(c)) return {};
+    return asciiLower(charset);
+}
+
+// Valid UTF-8 copied, every invalid byte replaced by `invalid(byte)`.
+template <typename Invalid>
+void appendRepaired(std::string& out, std::string_view bytes, Invalid invalid) {
+    for (size_t pos = 0; pos < bytes.size();) {
+        char32_t cp;
+        const size_t length = decodeUtf8(bytes, pos, cp);
+        if (length == 0) {
+            appendUtf8(out, invalid(static_cast<unsigned char>(bytes[pos])));
+            ++pos;
+        } else {
+            out.append(bytes, pos, length);
+            pos += length;
+        }
+    }
+}
+
+std::string throughIconv(iconv_t cd, std::string_view bytes) {
+    std::string out;
+    char buffer[1024];
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* to = buffer;
+        size_t toLeft = sizeof buffer;
+        const size_t rc = iconv(cd, &in, &inLeft, &to, &toLeft);
+        out.append(buffer, static_cast<size_t>(to - buffer));
+        if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
+        // EILSEQ or EINVAL (a sequence cut short): one replacement per offending byte.
+        appendUtf8(out, kReplacementChar);
+        ++in, --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    char* to = buffer;
+    size_t toLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, &to, &toLeft);  // the shift back to the initial state, if any
+    out.append(buffer, static_cast<size_t>(to - buffer));
+    return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// Lenient on purpose: mailers emit missing padding and stray characters; those are skipped.
+std::string decodeBase64(std::string_view text) {
+    std::string out;
+    uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const int value = base64Value(c);
+        if (value < 0) continue;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        if (++count == 4) {
+            out += static_cast<char>(bits >> 16), out += static_cast<char>(bits >> 8), out += static_cast<char>(bits);
+            bits = 0, count = 0;
+        }
+    }
+    if (count == 3) out += static_cast<char>(bits >> 10), out += static_cast<char>(bits >> 2);
+    if (count == 2) out += static_cast<char>(bits >> 4);
+    return out;
+}
+
+std::string decodeQ(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '_') out += ' ';
+        else if (text[i] == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else out += text[i];
+    }
+    return out;
+}
+
+struct EncodedWord {
+    std::string charset;  // as charsetName gives it; empty: unusable
+    char encoding = 0;    // 'B' or 'Q'
+    std::string_view text;
+    size_t end = 0;       // just past "?="
+};
+
+// The encoded word that starts at raw[pos], if one does.
+std::optional<EncodedWord> encodedWordAt(std::string_view raw, size_t pos) {
+    if (raw.compare(pos, 2, "=?") != 0) return std::nullopt;
+    const size_t q1 = raw.find('?', pos + 2);
+    if (q1 == std::string_view::npos || q1 + 3 >= raw.size() || raw[q1 + 2] != '?') return std::nullopt;
+    const char encoding = asciiLower(raw[q1 + 1]) == 'b' ? 'B' : asciiLower(raw[q1 + 1]) == 'q' ? 'Q' : 0;
+    const size_t close = raw.find("?=", q1 + 3);
+    if (encoding == 0 || close == std::string_view::npos) return std::nullopt;
+    EncodedWord word{.charset = charsetName(raw.substr(pos + 2, q1 - pos - 2)),
+                     .encoding = encoding,
+                     .text = raw.substr(q1 + 3, close - q1 - 3),
+                     .end = close + 2};
+    if (word.charset.empty() || word.text.find_first_of(" \t\r\n") != std::string_view::npos) return std::nullopt;
+    return word;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Builds the decoded text: literal bytes and runs of encoded words sharing charset and encoding.
+class Decoder {
+public:
+    void literal(std::string_view bytes) {
+        flush();
+        appendRepaired(out_, bytes, [](unsigned char byte) { return static_cast<char32_t>(byte); });
+    }
+    void word(const EncodedWord& word, std::string_view raw) {
+        if (!runRaw_.empty() && (word.charset != runCharset_ || word.encoding != runEncoding_)) flush();
+        runCharset_ = word.charset;
+        runEncoding_ = word.encoding;
+        // Base64 words are decoded one by one: padding ends each word's bytes.
+        if (runBytes_.size() < kMaxInputBytes)
+            runBytes_ += word.encoding == 'B' ? decodeBase64(word.text) : decodeQ(word.text);
+        runRaw_ += raw;
+    }
+    std::string finish() {
+        flush();
+        return std::move(out_);
+    }
+
+private:
+    void flush() {
+        if (runRaw_.empty()) return;
+        if (std::optional<std::string> text = convertToUtf8(runCharset_, runBytes_)) out_ += *text;
+        else appendRepaired(out_, runRaw_, [](unsigned char) { return kReplacementChar; });
+        runRaw_.clear(), runBytes_.clear();
+    }
+    std::string out_, runCharset_, runBytes_, runRaw_;
+    char runEncoding_ = 0;
+};
+
+// Control characters to blanks, blanks collapsed, the ends trimmed, the length capped.
+std::string tidy(std::string_view text) {
+    std::string out;
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t cp;
+        const size_t length = decodeUtf8(text, pos, cp);  // the input is well-formed here
+        const bool control = cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0);
+        if (control || cp == ' ') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else out.append(text, pos, length);
+        pos += length == 0 ? 1 : length;
+        if (out.size() > kMaxDecodedBytes) break;
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    out.resize(utf8CutPoint(out, kMaxDecodedBytes));
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes) {
+    const std::string name = charsetName(charset);
+    if (name.empty()) return std::nullopt;
+    bytes = bytes.substr(0, kMaxInputBytes);
+    std::string out;
+    if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii") {
+        appendRepaired(out, bytes, [](unsigned char) { return kReplacementChar; });
+        return out;
+    }
+    thread_local ConverterCache cache;
+    const std::optional<iconv_t> cd = cache.get(name);
+    if (!cd) return std::nullopt;
+    // iconv's output is UTF-8 by contract, but a faulty module must not smuggle bytes through.
+    appendRepaired(out, throughIconv(*cd, bytes), [](unsigned char) { return kReplacementChar; });
+    return out;
+}
+
+std::string decodeHeaderText(std::string_view raw) {
+    raw = raw.substr(0, kMaxInputBytes);
+    Decoder decoder;
+    bool afterWord = false;  // blanks between two encoded words are dropped
+    size_t pos = 0;
+    while (pos < raw.size()) {
+        if (std::optional<EncodedWord> word = encodedWordAt(raw, pos)) {
+            decoder.word(*word, raw.substr(pos, word->end - pos));
+            pos = word->end;
+            afterWord = true;
+            continue;
+        }
+        size_t end = pos;
+        while (end < raw.size() && isBlank(raw[end])) ++end;
+        if (end > pos) {
+            if (!(afterWord && encodedWordAt(raw, end))) decoder.literal(raw.substr(pos, end - pos));
+            pos = end;
+            continue;
+        }
+        end = raw.find_first_of(" \t\r\n=", pos + 1);
+        end = end == std::string_view::npos ? raw.size() : end;
+        decoder.literal(raw.substr(pos, end - pos));
+        afterWord = false;
+        pos = end;
+    }
+    return tidy(decoder.finish());
+}
+
+}  // namespace skimmer::os

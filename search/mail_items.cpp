@@ -1,0 +1,24 @@
+#include "search/mail_items.h"
+
+#include "engines/hit_fields.h"
+#include "index/store/maildir_items.h"
+#include "os/clock.h"
+
+namespace skimmer::search {
+
+MailAccess DefaultMailAccess() {
+    return MailAccess{.store = std::make_shared<const os::MailStore>(index::store::configuredMailRoots()),
+                      .command = os::configuredMailCommand(),
+                      .installed = os::installedProgram};
+}
+
+results::TMailDateLookup MailDateLookup(std::shared_ptr<const os::MailStore> store) {
+    return [store = std::move(store)](const results::TSearchResult& hit) -> std::optional<double> {
+        if (!store) return std::nullopt;
+        const os::MailLookup lookup = store->find(engines::MailEntryIdFromUrl(hit.UrlW));
+        if (!lookup.message) return std::nullopt;
+        return os::oleFromUnix(os::UnixTime{lookup.message->created, 0});
+    };
+}
+
+}  // namespace skimmer::search

@@ -1,0 +1,291 @@
+// A plug-in's panel in the manager, driven as FAR drives it, against the virtual-file-system test
+// plug-in: the drive menu, moving through its folders, leaving it, its keys and its Control calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "far/panel.h"
+#include "far/vk.h"
+#include "host/app/host_services.h"
+#include "tests/host/app/vfs_screen.h"
+
+namespace skimmer::host::app {
+namespace {
+
+namespace k = term::key;
+using Lines = std::vector<std::string>;
+
+int countPrefix(const Lines& lines, const std::string& prefix) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                          [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+
+class DriveMenu : public ::testing::TestWithParam<int> {};
+
+// Alt+F1 / Alt+F2 list the folders and the plug-in's entry with its hot key; choosing the entry
+// opens the panel on that side, which becomes the active one, listed through the entry points.
+TEST_P(DriveMenu, ListsFoldersAndDiskEntriesAndOpensThePanel) {
+    const int side = GetParam();
+    VfsScreen s;
+    s.openVfs(side);
+    ASSERT_EQ(s.menus.size(), 1u);
+    ASSERT_EQ(s.menus[0].size(), 3u);
+    EXPECT_EQ(s.menus[0][0].substr(0, 1), "/");
+    EXPECT_NE(s.menus[0][1].find(s.home.root().string()), std::string::npos) << s.menus[0][1];
+    EXPECT_EQ(s.menus[0][2], "7     VFS test panel");
+    EXPECT_EQ(s.manager->activeSide(), side);
+    ASSERT_NE(s.manager->pluginPanel(), nullptr) << (s.reports.empty() ? "" : s.reports[0]);
+    EXPECT_EQ(s.manager->pluginPanel(true), nullptr);
+    EXPECT_EQ(s.names(), (Lines{"..", "docs", "broken", "hostile", "readme.txt"}));
+    EXPECT_EQ(s.manager->activePanel().title(), " VFS:\\ ");
+    EXPECT_EQ(s.calls(), (Lines{"OpenPlugin 0 0", "GetOpenPluginInfo ", "GetFindData  0", "FreeFindData 4"}));
+    EXPECT_TRUE(s.errors.empty());
+    // The key bar (60 columns: five letters a label): the panel's operations, the plug-in's titles over them.
+    s.manager->paint();
+    const std::string bar = s.console->cells().textAt(s.console->cells().height() - 1);
+    EXPECT_NE(bar.find("2AddOn"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("5Copy"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("7MkFol"), std::string::npos) << bar;
+    EXPECT_NE(bar.find("8Delet"), std::string::npos) << bar;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, DriveMenu, ::testing::Values(0, 1));
+
+TEST(DriveMenuChoices, AFolderShowsTheFilePanelThereAndAPanelThatIsNotGivenIsSaid) {
+    VfsScreen s;
+    s.openVfs();
+    s.menuAnswers.push_back(0);  // "/" closes the plug-in's panel, asking it first
+    s.key(k::kAlt | k::F(1));
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    EXPECT_EQ(s.manager->panel().dir(), "/");
+    const Lines tail = s.calls(4);
+    EXPECT_EQ(tail, (Lines{"ProcessKey 112 2", "ProcessEvent 3", "ClosePlugin"}));
+    setenv("SKIMMER_VFS_NO_PANEL", "1", 1);
+    s.openVfs();
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    ASSERT_EQ(s.reports.size(), 1u);
+    EXPECT_NE(s.reports[0].find("opened no panel"), std::string::npos) << s.reports[0];
+}
+
+struct NavCase {
+    const char* name;
+    std::vector<const char*> steps;  // a name: Enter on it; "^PgUp", "^\\": those keys
+    const char* curDir;
+    const char* cursor;
+};
+
+class PanelNavigation : public ::testing::TestWithParam<NavCase> {};
+
+// Enter on a folder, on "..", Ctrl+PgUp and Ctrl+\ move with SetDirectory; going up puts the
+// cursor on the folder just left; every listing's GetFindData is paired with one FreeFindData.
+TEST_P(PanelNavigation, MovesThroughThePluginsFolders) {
+    const NavCase& c = GetParam();
+    VfsScreen s;
+    s.openVfs();
+    for (const std::string step : c.steps) {
+        if (step == "^PgUp") s.key(k::kCtrl | k::PGUP);
+        else if (step == "^\\") s.key(k::kCtrl | '\\');
+        else s.enter(step);
+    }
+    ASSERT_NE(s.manager->pluginPanel(), nullptr);
+    EXPECT_EQ(s.manager->pluginPanel()->curDir(), c.curDir);
+    EXPECT_EQ(s.currentName(), c.cursor);
+    const Lines calls = s.calls();
+    const int listedBroken = countPrefix(calls, "GetFindData \\broken ");
+    EXPECT_EQ(countPrefix(calls, "GetFindData ") - listedBroken, countPrefix(calls, "FreeFindData "));
+    EXPECT_EQ(s.errors.size(), static_cast<size_t>(listedBroken));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, PanelNavigation,
+    ::testing::Values(NavCase{"enter_a_folder", {"docs"}, "\\docs", ".."},
+                      NavCase{"two_deep_then_ctrl_pgup", {"docs", "deep", "^PgUp"}, "\\docs", "deep"},
+                      NavCase{"enter_on_dots", {"docs", ".."}, "", "docs"},
+                      NavCase{"ctrl_backslash_to_the_root", {"docs", "deep", "^\\"}, "", ".."},
+                      NavCase{"enter_on_a_file_stays", {"docs", "a.txt"}, "\\docs", "a.txt"},
+                      // A folder the plug-in cannot list is said, shown empty, and can be left.
+                      NavCase{"unlistable_folder", {"broken"}, "\\broken", ".."},
+                      NavCase{"unlistable_folder_left", {"broken", ".."}, "", "broken"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class LeaveRoot : public ::testing::TestWithParam<int> {};
+
+// Going up from the plug-in's root asks FE_CLOSE, closes the plug-in and shows the file panel in
+// the folder it had.
+TEST_P(LeaveRoot, ClosesThePluginAndShowsTheFilePanel) {
+    VfsScreen s;
+    s.openVfs();
+    s.manager->activePanel().moveTo(0);
+    const size_t before = s.calls().size();
+    s.key(static_cast<k::Code>(GetParam()));
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    EXPECT_EQ(s.manager->panel().dir(), s.dir);
+    const Lines tail = s.calls(before);
+    ASSERT_GE(tail.size(), 2u);
+    EXPECT_EQ(tail[tail.size() - 2], "ProcessEvent 3");
+    EXPECT_EQ(tail.back(), "ClosePlugin");
+    EXPECT_EQ(countPrefix(tail, "SetDirectory"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LeaveRoot, ::testing::Values(static_cast<int>(k::ENTER), static_cast<int>(k::kCtrl | k::PGUP)));
+
+struct KeyCase {
+    const char* name;
+    k::Code key;
+    const char* logged;  // ProcessKey's arguments as the plug-in saw them
+    bool consumed;       // the plug-in took it: the cursor stays
+};
+
+class PanelKeys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(PanelKeys, ReachTheProcessKeyFirst) {
+    const KeyCase& c = GetParam();
+    VfsScreen s;
+    s.openVfs();
+    const size_t before = s.calls().size();
+    s.key(c.key);
+    const Lines tail = s.calls(before);
+    ASSERT_FALSE(tail.empty());
+    EXPECT_EQ(tail[0], std::string("ProcessKey ") + c.logged);
+    EXPECT_EQ(s.currentName(), c.consumed ? ".." : "docs");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PanelKeys,
+    ::testing::Values(KeyCase{"shift_f4_taken", k::kShift | k::F(4), "115 4", true},
+                      KeyCase{"down_left_to_the_host", k::DOWN, "40 0", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What the plug-in asks through Control from inside ProcessKey is carried out once it returned:
+// FCTL_UPDATEPANEL lists again, FCTL_GETPANELINFO reports a plug-in panel, the other side is the
+// file panel, FCTL_REDRAWPANEL moves the cursor, FCTL_CLOSEPLUGIN closes it and goes to a folder.
+TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
+    VfsScreen s;
+    s.openVfs();
+    size_t before = s.calls().size();
+    s.key(k::F(2));
+    Lines tail = s.calls(before);
+    ASSERT_EQ(countPrefix(tail, "PanelInfo "), 1);
+    EXPECT_NE(std::find(tail.begin(), tail.end(), "PanelInfo ok=1 plugin=1 items=5 current=0 curdir="), tail.end());
+    EXPECT_EQ(tail.back(), "FreeFindData 5");  // the update ran after ProcessKey returned
+    EXPECT_EQ(s.names().back(), "added1.txt");
+
+    before = s.calls().size();
+    s.key(k::kShift | k::F(2));
+    tail = s.calls(before);
+    EXPECT_NE(std::find(tail.begin(), tail.end(),
+                        "AnotherPanelInfo ok=1 plugin=0 items=3 current=0 curdir=" + s.dir.string()),
+              tail.end());
+
+    s.key(k::kAlt | k::F(2));
+    EXPECT_EQ(s.currentName(), "added1.txt");
+
+    setenv("SKIMMER_VFS_CLOSE_TO", (s.dir / "sub").c_str(), 1);
+    before = s.calls().size();
+    s.key(k::kCtrl | k::F(2));
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    EXPECT_EQ(s.manager->panel().dir(), s.dir / "sub");
+    EXPECT_EQ(s.calls(before), (Lines{"ProcessKey 113 1", "ClosePlugin"}));
+}
+
+// The panel's own GETPANELINFO from outside any call: items with "..", the current item, CurDir.
+TEST(PanelControl, PanelInfoOfAPluginPanel) {
+    VfsScreen s;
+    s.openVfs();
+    s.enter("docs");
+    s.manager->activePanel().setCurrent("deep");
+    PanelInfo info{};
+    ASSERT_TRUE(Control(s.manager->pluginPanel()->handle(), FCTL_GETPANELINFO, &info));
+    EXPECT_TRUE(info.Plugin);
+    EXPECT_EQ(info.ItemsNumber, 3);
+    EXPECT_EQ(info.CurrentItem, 2);
+    EXPECT_STREQ(info.CurDir, "\\docs");
+    EXPECT_STREQ(info.PanelItems[2].FindData.cFileName, "deep");
+    EXPECT_STREQ(info.PanelItems[1].Description, "vfs item");
+    ASSERT_EQ(info.SelectedItemsNumber, 1);
+    EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "deep");
+    EXPECT_TRUE(info.Flags & PFLAGS_HIGHLIGHT);
+    // Its handle names its side even when that side is the passive one.
+    s.key(k::TAB);
+    ASSERT_TRUE(Control(s.manager->pluginPanel(true)->handle(), FCTL_GETPANELSHORTINFO, &info));
+    EXPECT_TRUE(info.Plugin);
+    ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETPANELSHORTINFO, &info));
+    EXPECT_FALSE(info.Plugin);
+}
+
+// Names with escape sequences, a '/' and bytes that are not UTF-8 are drawn escaped: no control
+// character reaches the screen's cells.
+TEST(PanelDrawing, HostileNamesAreEscaped) {
+    VfsScreen s;
+    s.openVfs();
+    s.enter("hostile");
+    s.manager->paint();
+    const term::CellBuffer& b = s.console->cells();
+    std::string screen;
+    for (int y = 0; y < b.height(); ++y) {
+        for (int x = 0; x < b.width(); ++x) EXPECT_GE(b.at(x, y).ch, U' ') << "cell " << x << "," << y;
+        screen += b.textAt(y) + "\n";
+    }
+    EXPECT_NE(screen.find("\\x1B]0;pwned"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("up/../../escape."), std::string::npos) << screen;
+    EXPECT_NE(screen.find("bad\\xFF\\xFE.txt"), std::string::npos) << screen;
+}
+
+}  // namespace
+}  // namespace skimmer::host::app
+
+namespace skimmer::host::app {
+namespace {
+
+struct StartCase {
+    const char* name;
+    const char* preferred;
+    bool refuse;       // the plug-in returns no panel
+    const char* says;  // nullptr: a panel is opened
+};
+
+class PanelAtStart : public ::testing::TestWithParam<StartCase> {};
+
+// --panel: the preferred plug-in's first drive-menu entry, else the first plug-in that has one.
+TEST_P(PanelAtStart, OpensTheDiskMenuPanelOrSaysWhyNot) {
+    const StartCase& c = GetParam();
+    VfsScreen s;
+    if (c.refuse) setenv("SKIMMER_VFS_NO_PANEL", "1", 1);
+    std::string error;
+    auto panel = s.plugins->openDiskAtStart(c.preferred, error);
+    EXPECT_EQ(panel != nullptr, c.says == nullptr);
+    if (c.says) {
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
+    EXPECT_EQ(s.calls().at(0), "OpenPlugin 0 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PanelAtStart,
+                         ::testing::Values(StartCase{"preferred", "vfs", false, nullptr},
+                                           StartCase{"fallback", "skimmer", false, nullptr},
+                                           StartCase{"refused", "vfs", true, "opened no panel"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace skimmer::host::app
+
+namespace skimmer::host::app {
+namespace {
+
+// A temporary panel opened from the command line takes the side of a plug-in's panel, which is
+// closed first; the two are never stacked.
+TEST(PanelAndTemporaryPanel, TheTemporaryPanelReplacesThePluginsPanel) {
+    VfsScreen s;
+    s.openVfs();
+    const fs::path list = s.home.root() / "list.temp";
+    std::ofstream(list) << (s.dir / "one.txt").string() << "\n";
+    s.manager->setTempPanelPrefix([] { return std::string("tmp"); });
+    s.manager->commandLine().setText("tmp:" + list.string());
+    s.manager->handleKey(term::key::ENTER);
+    EXPECT_EQ(s.manager->pluginPanel(), nullptr);
+    ASSERT_NE(s.manager->tempPanel(), nullptr);
+    EXPECT_EQ(s.calls().back(), "ClosePlugin");
+}
+
+}  // namespace
+}  // namespace skimmer::host::app

@@ -1,0 +1,67 @@
+// The manager on a pseudo-terminal, with the host context installed, over a folder "d" holding
+// a folder "sub" and a file "one.txt": what the app's headless tests drive.
+#pragma once
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "host/app/host_context.h"
+#include "host/app/manager.h"
+#include "host/app/terminal_console.h"
+#include "tests/support/temp_home.h"
+
+namespace skimmer::host::app {
+
+namespace fs = std::filesystem;
+
+struct ScreenOnPty {
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    int slave = -1;
+    std::unique_ptr<term::TerminalSession> session;
+    std::unique_ptr<TerminalConsole> console;
+    std::unique_ptr<Manager> manager;
+    HostContext host;
+    test::TempHome home;
+    fs::path dir = home.root() / "d";
+    std::vector<std::string> errors;  // what the manager's error boxes said
+
+    ScreenOnPty() {
+        grantpt(master);
+        unlockpt(master);
+        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        winsize ws{};
+        ws.ws_col = 60;
+        ws.ws_row = 20;
+        ioctl(master, TIOCSWINSZ, &ws);
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        std::string error;
+        session = term::TerminalSession::open(slave, slave, error);
+        console = std::make_unique<TerminalConsole>(*session);
+        manager = std::make_unique<Manager>(
+            *console, ManagerDialogs{.menu = {}, .error = [this](const std::string&, const std::string& text) {
+                                         errors.push_back(text);
+                                     }});
+        fs::create_directories(dir / "sub");
+        std::ofstream(dir / "one.txt") << "1";
+        manager->openFolder(dir.string());
+        host.console = console.get();
+        host.manager = manager.get();
+        installHostContext(&host);
+    }
+    ~ScreenOnPty() {
+        installHostContext(nullptr);
+        manager.reset();
+        console.reset();
+        session.reset();
+        close(slave);
+        close(master);
+    }
+};
+
+}  // namespace skimmer::host::app
