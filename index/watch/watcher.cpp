@@ -236,8 +236,15 @@ int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_,
 // (seconds at a million entries) waits until the changes rest.
 void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now) {
     if (names_ == nullptr) return;
-    if (building_)
+    if (building_) {
         sinceBuild_.push_back({.generation = generationOf(context_.db), .dirs = changed, .overlayable = overlayable});
+        // More folders than an overlay may hold need another build anyway: one marker stands for
+        // them, so a build that takes long never makes this list grow without bound.
+        size_t folders = 0;
+        for (const Change& change : sinceBuild_) folders += change.dirs.size();
+        if (folders > store::kMaxOverlayFolders)
+            sinceBuild_ = {{.generation = generationOf(context_.db), .dirs = {}, .overlayable = false}};
+    }
     if (overlayable && namesBase_ >= 0) {
         staleDirs_.insert(changed.begin(), changed.end());
         if (staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
