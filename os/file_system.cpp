@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -151,19 +152,24 @@ FileSystem& realFileSystem() {
     return fs;
 }
 
-int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge) {
+int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge, size_t expected) {
     tooLarge = false;
     std::string data;
-    char buffer[65536];
+    // One byte more than expected: the end of the file then shows in the same pass.
+    const size_t chunk = std::max<size_t>(65536, std::min(expected, limit) + 1);
     for (;;) {
+        const size_t have = data.size();  // never beyond `limit` here
+        const size_t room = std::min(chunk, limit + 1 - have);  // a byte past the limit reveals an oversized file
+        data.resize(have + room);
         size_t got = 0;
-        if (const int err = fs.read(fd, buffer, sizeof buffer, got)) return err;
+        const int err = fs.read(fd, data.data() + have, room, got);
+        data.resize(have + (err == 0 ? got : 0));
+        if (err != 0) return err;
         if (got == 0) break;
-        if (data.size() + got > limit) {
+        if (data.size() > limit) {
             tooLarge = true;
             return 0;
         }
-        data.append(buffer, got);
     }
     out = std::move(data);
     return 0;

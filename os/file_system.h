@@ -93,8 +93,8 @@ private:
 
 // Whole-file helpers over any FileSystem: read until end of file (at most `limit` bytes: beyond it
 // `tooLarge` is set and the result is 0 with `out` untouched), write everything (short writes
-// continued).
-int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge);
+// continued). `expected` (the size fstat gave) lets a file be read in one call into one buffer.
+int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge, size_t expected = 0);
 int writeAll(FileSystem& fs, int fd, const std::string& data);
 
 }  // namespace skimmer::os

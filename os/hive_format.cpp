@@ -2,7 +2,11 @@
 #include "os/utf8.h"
 
 #include <cstdint>
-#include <set>
+#include <algorithm>
+#include <tuple>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace skimmer::os {
 
@@ -31,11 +35,23 @@ void appendHexByte(std::string& out, char prefix, unsigned char byte) {
     out.push_back(kHex[byte & 15]);
 }
 
-// Escapes bytes that would break the line structure or are not valid UTF-8. `special` lists the
-// printable ASCII characters that must be escaped too.
-template <typename EscapeAscii>
-void escapeBytes(std::string_view text, std::string& out, char prefix, EscapeAscii escapeAscii) {
+// Escapes bytes that would break the line structure or are not valid UTF-8. `special` tells the
+// printable ASCII characters that must be escaped too; `escapeAscii` writes the escape of a
+// special character or of a control byte, or returns false to have it written as `prefix` + hex.
+template <typename Special, typename EscapeAscii>
+void escapeBytes(std::string_view text, std::string& out, char prefix, Special special, EscapeAscii escapeAscii) {
     for (size_t i = 0; i < text.size();) {
+        // The run of printable ASCII that needs no escape, nearly all of a name or a text, goes in
+        // at once.
+        size_t end = i;
+        while (end < text.size()) {
+            const auto c = static_cast<unsigned char>(text[end]);
+            if (c < 0x20 || c >= 0x7F || special(c)) break;
+            ++end;
+        }
+        out.append(text.substr(i, end - i));
+        i = end;
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const size_t n = utf8Length(text, i);
@@ -47,10 +63,7 @@ void escapeBytes(std::string_view text, std::string& out, char prefix, EscapeAsc
                 i += n;
             }
         } else {
-            if (!escapeAscii(c, out)) {
-                if (c < 0x20 || c == 0x7F) appendHexByte(out, prefix, c);
-                else out.push_back(static_cast<char>(c));
-            }
+            if (!escapeAscii(c, out)) appendHexByte(out, prefix, c);
             ++i;
         }
     }
@@ -58,7 +71,8 @@ void escapeBytes(std::string_view text, std::string& out, char prefix, EscapeAsc
 
 void appendQuoted(std::string_view text, std::string& out) {
     out.push_back('"');
-    escapeBytes(text, out, '\\', [](unsigned char c, std::string& o) {
+    const auto special = [](unsigned char c) { return c == '\\' || c == '"'; };
+    escapeBytes(text, out, '\\', special, [](unsigned char c, std::string& o) {
         switch (c) {
             case '\\': o += "\\\\"; return true;
             case '"': o += "\\\""; return true;
@@ -72,11 +86,9 @@ void appendQuoted(std::string_view text, std::string& out) {
 }
 
 void appendComponent(std::string_view name, std::string& out) {
-    escapeBytes(name, out, '%', [](unsigned char c, std::string& o) {
-        if (c != '%' && c != '[' && c != ']' && c != '\\') return false;
-        appendHexByte(o, '%', c);
-        return true;
-    });
+    // Every special character and control byte of a key name is written as %HH.
+    const auto special = [](unsigned char c) { return c == '%' || c == '[' || c == ']' || c == '\\'; };
+    escapeBytes(name, out, '%', special, [](unsigned char, std::string&) { return false; });
 }
 
 void appendValue(const HiveValue& value, std::string& out) {
@@ -126,6 +138,17 @@ void appendKey(const HiveKey& key, std::string& path, std::string& out, bool isR
 
 // ---- reading -------------------------------------------------------------------------------
 
+// try_emplace for entries that mostly arrive in the map's own order, as the writer puts them:
+// one comparison with the last entry instead of a search from the top.
+template <typename Map>
+std::pair<typename Map::iterator, bool> insertSorted(Map& map, std::string folded) {
+    if (map.empty() || map.rbegin()->first < folded)
+        return {map.emplace_hint(map.end(), std::piecewise_construct, std::forward_as_tuple(std::move(folded)),
+                                 std::forward_as_tuple()),
+                true};
+    return map.try_emplace(std::move(folded));
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : text_(text) {}
@@ -151,7 +174,9 @@ private:
     HiveParse result_;
     size_t lineNo_ = 0;
     HiveKey* current_ = nullptr;
-    std::set<std::string> sections_;  // folded paths that had a line of their own
+    std::unordered_set<const HiveKey*> sectioned_;  // keys that had a line of their own
+    // The previous section's components as written, with their keys (stable: map nodes never move).
+    std::vector<std::pair<std::string, HiveKey*>> open_;
 };
 
 bool Parser::header(std::string_view line) {
@@ -176,6 +201,10 @@ bool Parser::checkText(std::string_view line) {
     for (size_t i = 0; i < line.size();) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (c < 0x20 || c == 0x7F) return fail("control byte in line");
+        if (c < 0x80) {  // printable ASCII, nearly every byte of a hive: no decoding needed
+            ++i;
+            continue;
+        }
         const size_t n = utf8Length(line, i);
         if (n == 0) return fail("invalid UTF-8");
         i += n;
@@ -207,20 +236,31 @@ bool Parser::section(std::string_view line) {
     if (body.substr(0, kRootName.size()) != kRootName) return fail("key outside HKEY_CURRENT_USER");
     body.remove_prefix(kRootName.size());
     if (!body.empty() && body[0] != '\\') return fail("bad key line");
-    std::vector<std::string> path;
-    std::string folded;
+    // Sections come parents first, so a key usually shares its leading components with the one
+    // before: those are not looked up again (equal bytes are surely the same key).
+    HiveKey* key = &result_.root;
+    size_t depth = 0;
     while (!body.empty()) {
         body.remove_prefix(1);  // the '\'
         std::string part;
         size_t i = 0;
         if (!component(body, i, part)) return false;
-        if (path.size() >= kMaxKeyDepth) return fail("keys nested too deeply");
-        folded += '\\' + foldName(part);
-        path.push_back(std::move(part));
+        if (depth >= kMaxKeyDepth) return fail("keys nested too deeply");
         body.remove_prefix(i);
+        if (depth < open_.size() && open_[depth].first == part) {
+            key = open_[depth].second;
+        } else {
+            open_.resize(depth);
+            auto [it, added] = insertSorted(key->subkeys, foldName(part));
+            if (added) it->second.name = part;
+            key = &it->second;
+            open_.emplace_back(std::move(part), key);
+        }
+        ++depth;
     }
-    if (!sections_.insert(folded).second) return fail("key given twice");
-    current_ = &ensureKey(result_.root, path);
+    open_.resize(depth);
+    if (!sectioned_.insert(key).second) return fail("key given twice");
+    current_ = key;
     return true;
 }
 
@@ -234,7 +274,11 @@ bool Parser::quoted(std::string_view line, size_t& pos, std::string& out) {
         }
         if (out.size() >= kMaxValueBytes) return fail("text too long");
         if (c != '\\') {
-            out.push_back(c);
+            // The plain run up to the next quote or escape goes in at once, within the limit.
+            const size_t stop = std::min(line.find_first_of("\"\\", pos), line.size());
+            const size_t take = std::min(stop - pos, kMaxValueBytes - out.size());
+            out.append(line.substr(pos, take));
+            pos += take - 1;
             continue;
         }
         if (++pos >= line.size()) break;
@@ -302,7 +346,7 @@ bool Parser::valueLine(std::string_view line) {
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
     RegValue value;
     if (!data(line.substr(pos + 1), value)) return false;
-    auto [it, added] = current_->values.try_emplace(foldName(name));
+    auto [it, added] = insertSorted(current_->values, foldName(name));
     if (!added) return fail("value given twice");
     it->second = HiveValue{std::move(name), std::move(value)};
     return true;
@@ -333,6 +377,7 @@ HiveParse Parser::run() {
             break;
         }
     }
+    sectioned_.reserve(body.size() / 256);  // about one key in so many bytes of a typical hive
     size_t start = 0;
     while (start < body.size()) {
         ++lineNo_;
@@ -358,8 +403,9 @@ HiveParse Parser::run() {
 
 HiveParse parseHive(std::string_view text) { return Parser(text).run(); }
 
-std::string serializeHive(const HiveKey& root) {
+std::string serializeHive(const HiveKey& root, size_t expectedBytes) {
     std::string out;
+    out.reserve(expectedBytes);
     out += kHiveMagic;
     out += std::to_string(kHiveVersion);
     out += "\n\n";

@@ -59,6 +59,7 @@ struct HiveParse {
 };
 
 HiveParse parseHive(std::string_view text);
-std::string serializeHive(const HiveKey& root);
+// `expectedBytes` (the size of the file last read, say) only reserves room: one growth, not many.
+std::string serializeHive(const HiveKey& root, size_t expectedBytes = 0);
 
 }  // namespace skimmer::os

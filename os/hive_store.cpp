@@ -88,12 +88,15 @@ HiveStore::Load HiveStore::load(bool underLock, std::string& error) {
     const int err = fs_.stat(file_.string(), st);
     const bool wasMissing = !identity_ && !newer_ && damage_.empty();
     if (err == ENOENT) {
+        // Still missing: the tree is the empty hive plus the owner's changes, as it was.
+        if (wasMissing) return Load::Same;
         base_ = HiveKey{};
+        fresh_ = true;
         identity_.reset();
         held_.reset();
         damage_.clear();
         newer_ = false;
-        return wasMissing ? Load::Same : Load::Missing;
+        return Load::Missing;
     }
     if (err != 0) {
         error = describe(err, "reading");
@@ -125,6 +128,7 @@ HiveStore::Load HiveStore::markDamaged(const FileStat& st, std::string reason) {
     identity_ = st;
     held_.reset();
     base_ = HiveKey{};
+    fresh_ = true;
     newer_ = false;
     damage_ = std::move(reason);
     return Load::Damaged;
@@ -134,7 +138,7 @@ HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, st
     std::string text;
     HiveParse parsed;
     bool tooLarge = st.size > kMaxHiveFileBytes;
-    const int err = tooLarge ? 0 : readAll(fs_, handle.get(), text, kMaxHiveFileBytes, tooLarge);
+    const int err = tooLarge ? 0 : readAll(fs_, handle.get(), text, kMaxHiveFileBytes, tooLarge, st.size);
     if (err == 0 && tooLarge) {
         parsed.outcome = HiveParse::Outcome::Damaged;
         parsed.reason = "larger than " + std::to_string(kMaxHiveFileBytes >> 20) + " MiB";
@@ -147,6 +151,7 @@ HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, st
     identity_ = st;
     held_ = std::move(handle);
     base_ = HiveKey{};
+    fresh_ = true;
     newer_ = parsed.outcome == HiveParse::Outcome::NewerVersion;
     damage_.clear();
     switch (parsed.outcome) {
@@ -165,9 +170,16 @@ HiveStore::Load HiveStore::parseOpened(FileHandle handle, const FileStat& st, st
     return Load::Damaged;
 }
 
-bool HiveStore::refresh() {
+void HiveStore::replayIfFresh(const Replay& replay) {
+    if (!fresh_) return;
+    fresh_ = false;
+    if (replay) replay(base_);
+}
+
+bool HiveStore::refresh(const Replay& replay) {
     std::string ignored;  // an unreadable file keeps the last good view; commit() reports it
     const Load result = load(false, ignored);
+    replayIfFresh(replay);
     if (result == Load::Damaged) {
         // Move it aside under the lock, and only if no writer has replaced it in between. A link
         // whose target cannot be found leaves the damage for the next save to report.
@@ -267,9 +279,12 @@ bool HiveStore::writeReplacement(const std::string& text, FileHandle& written, s
     return true;
 }
 
-// The file under the lock, as the base to merge onto: false when it may not be replaced.
-bool HiveStore::loadForWrite(std::string& error) {
-    switch (load(true, error)) {
+// The file under the lock, as the base to merge onto: false when it may not be replaced. A
+// damaged file leaves the empty hive (plus the changes) as the base once it is moved aside.
+bool HiveStore::loadForWrite(const Replay& replay, std::string& error) {
+    const Load result = load(true, error);
+    replayIfFresh(replay);
+    switch (result) {
         case Load::IoError: return false;
         case Load::Newer: error = "cannot save " + file_.string() + ": it was written by a newer version"; return false;
         case Load::Damaged:
@@ -277,7 +292,6 @@ bool HiveStore::loadForWrite(std::string& error) {
                 error = "cannot save " + file_.string() + ": it is damaged and could not be moved aside";
                 return false;
             }
-            base_ = HiveKey{};
             identity_.reset();
             held_.reset();
             damage_.clear();
@@ -286,7 +300,7 @@ bool HiveStore::loadForWrite(std::string& error) {
     }
 }
 
-bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied) {
+bool HiveStore::commit(const Replay& replay, std::string& error, bool& applied) {
     applied = false;
     if (const int err = resolveLinks()) {
         error = describe(err, "following its link");
@@ -303,10 +317,8 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
         error = describe(err, "waiting for the lock");
         return false;
     }
-    if (!loadForWrite(error)) return false;
-    HiveKey merged = base_;
-    for (const HiveChange& change : changes) applyChange(merged, change);
-    const std::string text = serializeHive(merged);
+    if (!loadForWrite(replay, error)) return false;
+    const std::string text = serializeHive(base_, identity_ ? static_cast<size_t>(identity_->size) + 4096 : 0);
     if (text.size() > kMaxHiveFileBytes) {
         error = "cannot save " + file_.string() + ": it would grow beyond " + std::to_string(kMaxHiveFileBytes >> 20) + " MiB";
         return false;
@@ -315,7 +327,7 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
     FileHandle written;
     if (!writeReplacement(text, written, error)) return false;
     applied = true;
-    adopt(std::move(merged), std::move(written));
+    adopt(std::move(written));
     if (const int err = fs_.syncDirectory(folder_)) {
         error = describe(err, "syncing its folder; the change may not survive a power loss");
         return false;
@@ -323,9 +335,8 @@ bool HiveStore::commit(const std::vector<HiveChange>& changes, std::string& erro
     return true;
 }
 
-// The file we just put in place becomes the one our view comes from.
-void HiveStore::adopt(HiveKey merged, FileHandle written) {
-    base_ = std::move(merged);
+// The file we just put in place, which holds exactly base_, becomes the one our view comes from.
+void HiveStore::adopt(FileHandle written) {
     FileStat st;
     if (fs_.fstat(written.get(), st) == 0) {
         identity_ = st;

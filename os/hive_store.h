@@ -2,14 +2,19 @@
 // changes merged onto what other processes wrote.
 //
 // Contract:
+// - The tree (base()) is the file's content as last read plus whatever the owner applied to it
+//   in place since (edit()); it is never copied, however large. Whenever a fresh read replaces it,
+//   the owner's `Replay` is called at once to put the owner's unsaved changes back on top.
 // - refresh() re-reads the file only when its identity (device, inode, size, times) changed. We
 //   keep the file we read open, so its inode number cannot be reused by a later replacement and
 //   identity comparison stays sound.
 // - commit() follows one recipe, in this order: exclusive flock on "<file>.lock" (never replaced,
-//   bounded wait) → re-read the file → replay our changes onto it → write "<file>.tmp-XXXXXX" in
-//   the same folder (mode 0600) → fsync it → rename it over the file → fsync the folder → unlock.
-//   On any failure before the rename the temp file is removed, the file is untouched, and the
-//   error is returned; fsync is never retried on a descriptor whose fsync failed.
+//   bounded wait) → re-read the file if its identity changed (and replay onto it) → write the tree
+//   to "<file>.tmp-XXXXXX" in the same folder (mode 0600) → fsync it → rename it over the file →
+//   fsync the folder → unlock. When the file is the one last read, nothing is parsed or merged:
+//   the tree already holds the file plus the changes. On any failure before the rename the temp
+//   file is removed, the file is untouched, and the error is returned; fsync is never retried on
+//   a descriptor whose fsync failed.
 // - A file that cannot be parsed is renamed to "<file>.bad-<UTC time>" (under the lock, and only
 //   if it is still the same file), reported once through `report`, and replaced by an empty hive.
 //   A file of a newer format version is never touched: reads see an empty hive, commits fail.
@@ -38,16 +43,21 @@ inline constexpr std::chrono::milliseconds kHiveLockTimeout{10000};
 class HiveStore {
 public:
     using Report = std::function<void(const std::string&)>;
+    // Puts the owner's unsaved changes back onto a tree just read from the file.
+    using Replay = std::function<void(HiveKey&)>;
     HiveStore(std::filesystem::path file, FileSystem& fs, Report report, const Clock& clock);
 
     const std::filesystem::path& file() const { return file_; }
     const HiveKey& base() const { return base_; }
-    // Brings base() up to date; true when it changed.
-    bool refresh();
-    // Writes base() + `changes` to disk; false with a one-line `error` on failure. `applied` tells
-    // whether the file now holds the changes (base() is then the merged tree): it can be true on
-    // failure when only the final folder sync failed, so the changes must not be replayed again.
-    bool commit(const std::vector<HiveChange>& changes, std::string& error, bool& applied);
+    // The tree to apply changes to in place; the owner keeps them until a commit writes them.
+    HiveKey& edit() { return base_; }
+    // Brings base() up to date (replaying onto a fresh read); true when it was read again.
+    bool refresh(const Replay& replay);
+    // Writes the tree, which holds the owner's changes, to disk; false with a one-line `error` on
+    // failure. `applied` tells whether the file now holds the changes: it can be true on failure
+    // when only the final folder sync failed, so the changes must not be replayed again. Either
+    // way base() is the file as last read plus the changes.
+    bool commit(const Replay& replay, std::string& error, bool& applied);
     // True while the file last read names a newer format version (and is therefore read-only).
     bool writtenByNewerVersion() const { return newer_; }
 
@@ -60,9 +70,10 @@ private:
     int resolveLinks();
     bool ensureFolder(std::string& error);
     void removeStaleTemps();
-    bool loadForWrite(std::string& error);
+    bool loadForWrite(const Replay& replay, std::string& error);
+    void replayIfFresh(const Replay& replay);
     bool writeReplacement(const std::string& text, FileHandle& written, std::string& error);
-    void adopt(HiveKey merged, FileHandle written);
+    void adopt(FileHandle written);
     std::string describe(int err, const char* step) const;
 
     std::filesystem::path file_;  // as configured, and as messages name it
@@ -77,6 +88,7 @@ private:
     std::string damage_;                // the parse error of identity_'s file, if it is damaged
     bool newer_ = false;
     bool newerReported_ = false;
+    bool fresh_ = false;  // base_ was just read (or emptied) and the owner's changes are not on it
 };
 
 }  // namespace skimmer::os

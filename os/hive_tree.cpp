@@ -125,4 +125,85 @@ void applyChange(HiveKey& root, const HiveChange& change) {
     }
 }
 
+namespace {
+
+// The deepest existing key on `path` and how many of its components lead there.
+std::pair<HiveKey*, size_t> deepestExisting(HiveKey& root, const std::vector<std::string>& path) {
+    HiveKey* key = &root;
+    size_t depth = 0;
+    for (; depth < path.size(); ++depth) {
+        const auto it = key->subkeys.find(foldName(path[depth]));
+        if (it == key->subkeys.end()) break;
+        key = &it->second;
+    }
+    return {key, depth};
+}
+
+}  // namespace
+
+HiveUndo applyChangeUndoable(HiveKey& root, const HiveChange& change) {
+    HiveUndo undo;
+    auto [key, depth] = deepestExisting(root, change.path);
+    undo.existed = depth;
+    const bool complete = depth == change.path.size();
+    switch (change.kind) {
+        case HiveChange::Kind::CreateKey:
+        case HiveChange::Kind::SetValue:
+            if (complete && change.kind == HiveChange::Kind::SetValue) {
+                const auto it = key->values.find(foldName(change.name));
+                if (it != key->values.end()) undo.value = it->second;
+            }
+            applyChange(root, change);
+            break;
+        case HiveChange::Kind::DeleteValue:
+            if (complete) {
+                auto node = key->values.extract(foldName(change.name));
+                if (node) undo.value = std::move(node.mapped());
+            }
+            break;
+        case HiveChange::Kind::DeleteTree:
+            if (change.path.empty()) {
+                undo.root = std::move(root);
+                root = HiveKey{};
+            } else if (complete) {
+                // Found whole, so its parent is the key one level up.
+                std::vector<std::string> parent(change.path.begin(), change.path.end() - 1);
+                undo.subtree = findKey(root, parent)->subkeys.extract(foldName(change.path.back()));
+            }
+            break;
+    }
+    return undo;
+}
+
+void undoChange(HiveKey& root, const HiveChange& change, HiveUndo undo) {
+    if (undo.root) {
+        root = std::move(*undo.root);
+        return;
+    }
+    if (undo.existed < change.path.size()) {
+        // The change created keys from here down: removing the first takes all of them back.
+        if (change.kind == HiveChange::Kind::CreateKey || change.kind == HiveChange::Kind::SetValue) {
+            std::vector<std::string> parent(change.path.begin(),
+                                            change.path.begin() + static_cast<std::ptrdiff_t>(undo.existed));
+            if (HiveKey* key = findKey(root, parent)) key->subkeys.erase(foldName(change.path[undo.existed]));
+        }
+        return;
+    }
+    HiveKey* key = findKey(root, change.path);
+    switch (change.kind) {
+        case HiveChange::Kind::CreateKey: return;
+        case HiveChange::Kind::SetValue:
+        case HiveChange::Kind::DeleteValue:
+            if (key == nullptr) return;
+            if (undo.value) key->values.insert_or_assign(foldName(undo.value->name), std::move(*undo.value));
+            else key->values.erase(foldName(change.name));
+            return;
+        case HiveChange::Kind::DeleteTree:
+            if (!undo.subtree) return;
+            std::vector<std::string> parent(change.path.begin(), change.path.end() - 1);
+            if (HiveKey* up = findKey(root, parent)) up->subkeys.insert(std::move(undo.subtree));
+            return;
+    }
+}
+
 }  // namespace skimmer::os

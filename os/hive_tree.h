@@ -64,4 +64,18 @@ struct HiveChange {
 // empties the hive.
 void applyChange(HiveKey& root, const HiveChange& change);
 
+// What takes one applied change back, exactly: the keys it created, the value it replaced or
+// removed, the subtree it removed (moved here, not copied).
+struct HiveUndo {
+    size_t existed = 0;                      // how many of the path's keys were there before
+    std::optional<HiveValue> value;          // SetValue, DeleteValue: the value before
+    std::map<std::string, HiveKey>::node_type subtree;  // DeleteTree below the root
+    std::optional<HiveKey> root;             // DeleteTree of the root
+};
+
+// applyChange, remembering what undoChange needs. Changes are undone newest first, each on the
+// tree as its own application left it.
+HiveUndo applyChangeUndoable(HiveKey& root, const HiveChange& change);
+void undoChange(HiveKey& root, const HiveChange& change, HiveUndo undo);
+
 }  // namespace skimmer::os

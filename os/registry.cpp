@@ -10,30 +10,34 @@
 
 namespace skimmer::os {
 
-// The view that reads see is the file's content (HiveStore::base) with our unsaved changes
-// replayed on top; the change log is what each commit merges onto a freshly read file.
+// The view that reads see is the store's tree: the file's content with our unsaved changes applied
+// in place. The change log is what a commit replays when another process replaced the file
+// meanwhile; the undo records take a discarded batch's changes back without a copy of the tree
+// (a tree of thousands of keys must not be copied on every save).
 struct Hive::Impl {
     Impl(std::filesystem::path file, FileSystem& fs, std::function<void(const std::string&)> report)
-        : store(std::move(file), fs, std::move(report), systemClock()) {}
+        : store(std::move(file), fs, std::move(report), systemClock()),
+          replay([this](HiveKey& fresh) { replayOnto(fresh); }) {}
 
     // Inside a batch the view is the file as it was when the batch began plus the batch's own
     // changes: one look at the file per batch, not one per access (a tree of thousands of keys is
     // read and written in one batch).
     const HiveKey& current() {
-        if (batchDepth > 0 && viewValid) return view;
-        if (store.refresh() || !viewValid) rebuild();
-        return view;
-    }
-    void rebuild() {
-        ++generation;
-        view = store.base();
-        for (const HiveChange& change : pending) applyChange(view, change);
+        if (batchDepth > 0 && viewValid) return store.base();
+        store.refresh(replay);
         viewValid = true;
+        return store.base();
+    }
+    // A fresh read of the file: our changes go back on top, with undo records that fit it.
+    void replayOnto(HiveKey& fresh) {
+        ++generation;
+        undo.clear();
+        for (const HiveChange& change : pending) undo.push_back(applyChangeUndoable(fresh, change));
     }
     RegStatus change(HiveChange change) {
         current();
         ++generation;
-        applyChange(view, change);
+        undo.push_back(applyChangeUndoable(store.edit(), change));
         pending.push_back(std::move(change));
         return batchDepth > 0 ? RegStatus{} : flush();
     }
@@ -41,28 +45,63 @@ struct Hive::Impl {
         if (pending.empty()) return {};
         std::string error;
         bool applied = false;
-        const bool ok = store.commit(pending, error, applied);
+        const bool ok = store.commit(replay, error, applied);
+        ++generation;
         if (applied) {
             pending.clear();
-            rebuild();
+            undo.clear();
         }
         return ok ? RegStatus{} : RegStatus{false, error};
     }
     void rollback(size_t mark) {
         if (mark >= pending.size()) return;  // nothing to undo: the view is still right
-        pending.resize(mark);
-        rebuild();
+        ++generation;
+        while (pending.size() > mark) {
+            undoChange(store.edit(), pending.back(), std::move(undo.back()));
+            pending.pop_back();
+            undo.pop_back();
+        }
     }
-    // The last key looked up is remembered until the view changes: a key's values are usually
-    // read one after another, and each lookup would otherwise fold and walk the whole path.
+    // The keys along the last path looked up are remembered until the view changes: a key's
+    // values are read one after another, and a walk of the tree looks up paths that share all but
+    // their last component, so only what differs is folded and searched for.
     const HiveKey* key(const std::string& path) {
         const HiveKey& root = current();
-        if (cachedGeneration == generation && path == cachedPath) return cachedKey;
-        const auto parts = splitKeyPath(path);
-        cachedKey = parts ? findKey(root, *parts) : nullptr;
+        if (cachedGeneration != generation) {
+            chain.clear();
+            cachedPath.clear();
+            cachedGeneration = generation;
+        } else if (path == cachedPath) {
+            return cachedKey;
+        }
+        // Keep the components shared byte for byte with the previous path (equal bytes, same key).
+        size_t kept = 0;
+        while (kept < chain.size() && chain[kept].end <= path.size() &&
+               (chain[kept].end == path.size() || path[chain[kept].end] == '\\') &&
+               path.compare(0, chain[kept].end, cachedPath, 0, chain[kept].end) == 0)
+            ++kept;
+        chain.resize(kept);
         cachedPath = path;
-        cachedGeneration = generation;
+        cachedKey = walkFrom(kept == 0 ? &root : chain.back().key, kept == 0 ? 0 : chain.back().end);
         return cachedKey;
+    }
+    // Looks up the rest of cachedPath from `key` (reached at offset `from`), extending the chain;
+    // null for a missing key or a path splitKeyPath would refuse.
+    const HiveKey* walkFrom(const HiveKey* key, size_t from) {
+        if (cachedPath.empty()) return key;
+        if (from == cachedPath.size()) return key;
+        size_t start = from == 0 ? 0 : from + 1;
+        for (;;) {
+            const size_t end = std::min(cachedPath.find('\\', start), cachedPath.size());
+            const std::string_view part(cachedPath.data() + start, end - start);
+            if (part.empty() || part.size() > kMaxNameBytes || chain.size() >= kMaxKeyDepth) return nullptr;
+            const auto it = key->subkeys.find(foldName(part));
+            if (it == key->subkeys.end()) return nullptr;
+            key = &it->second;
+            chain.push_back({end, key});
+            if (end == cachedPath.size()) return key;
+            start = end + 1;
+        }
     }
     const HiveValue* value(const std::string& path, std::string_view name) {
         const HiveKey* k = key(path);
@@ -77,14 +116,20 @@ struct Hive::Impl {
     }
 
     HiveStore store;
+    HiveStore::Replay replay;
     std::vector<HiveChange> pending;
-    HiveKey view;
+    std::vector<HiveUndo> undo;  // one per pending change
     bool viewValid = false;
     int batchDepth = 0;
     uint64_t generation = 1;  // changes whenever the view may have moved or lost a key
     uint64_t cachedGeneration = 0;
     std::string cachedPath;
     const HiveKey* cachedKey = nullptr;
+    struct Step {
+        size_t end;  // where the component ends in cachedPath
+        const HiveKey* key;
+    };
+    std::vector<Step> chain;  // the keys of cachedPath's leading components, as far as they exist
 };
 
 // ---- values ---------------------------------------------------------------------------------
@@ -191,16 +236,18 @@ std::optional<RegKey> Hive::openKey(std::string_view path) {
 }
 
 std::optional<RegKey> Hive::createKey(std::string_view path, RegStatus* status) {
-    const std::string p(path);
-    const auto parts = splitKeyPath(p);
-    if (!parts) {
-        if (status != nullptr) *status = {false, "invalid registry key path"};
-        return std::nullopt;
-    }
+    std::string p(path);
     RegStatus result;
-    if (findKey(impl_->current(), *parts) == nullptr) result = impl_->change({HiveChange::Kind::CreateKey, *parts, {}, {}});
+    if (impl_->key(p) == nullptr) {  // found means the path is valid too
+        const auto parts = splitKeyPath(p);
+        if (!parts) {
+            if (status != nullptr) *status = {false, "invalid registry key path"};
+            return std::nullopt;
+        }
+        result = impl_->change({HiveChange::Kind::CreateKey, *parts, {}, {}});
+    }
     if (status != nullptr) *status = result;
-    return RegKey(*this, p);
+    return RegKey(*this, std::move(p));
 }
 
 RegStatus Hive::deleteTree(std::string_view path) {

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "config/registry_primitives.h"
@@ -48,6 +49,9 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
     if (auto key = registry.openKey(path)) names = key->subkeys();
     std::unique_ptr<TFiles> head;
     TFiles* last = nullptr;
+    // The names already in the list: a level of thousands is not searched once per sibling.
+    std::unordered_set<std::string> taken;
+    taken.reserve(names.size());
     for (const std::string& name : names) {
         const std::string keyPath = path + "\\" + name;
         auto key = registry.openKey(keyPath);
@@ -55,7 +59,8 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
         auto node = loadNode(*key, name);
         key.reset();
         node->Children = loadLevel(registry, keyPath);
-        node->Name = UniqueSiblingName(head.get(), nullptr, node->Name);
+        if (taken.count(node->Name)) node->Name = UniqueSiblingName(head.get(), nullptr, node->Name);
+        taken.insert(node->Name);
         TFiles* added = node.get();
         (last ? last->Next : head) = std::move(node);
         last = added;

@@ -22,6 +22,7 @@ struct CopyCall {
     TPanel& panel;
     bool move;
     Overwrite overwrite = Overwrite::Ask;
+    bool cancelled = false;  // Cancel ends the whole copy, however deep the question was asked
 };
 
 bool ours(const TPanel& panel, HANDLE hPlugin) {
@@ -103,17 +104,25 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
         std::string target = dest + "/" + *name;
         if (node->Type != kTypeHit && !directory) target += kFolderFileExtension;
         const int answer = CopyItem(call, item, *node, target);
-        if (answer == kCancel) return -1;
+        if (answer == kCancel) {
+            call.cancelled = true;
+            return -1;
+        }
         if (answer == kSkip) {
             result = -1;
             continue;
         }
         if (directory && node->Children) {
-            // A nested copy has its own overwrite answer; its result does not change this one's.
+            // A nested copy has its own overwrite answer; its skips do not change this one's result,
+            // but a Cancel inside it stops this level too.
             TItemBlock children = ChildItems(*node);
             CopyCall nested{call.panel, call.move};
             if (!children.items.empty())
                 copyItems(nested, children.items.data(), static_cast<int>(children.items.size()), target);
+            if (nested.cancelled) {
+                call.cancelled = true;
+                return -1;
+            }
         }
     }
     return result;

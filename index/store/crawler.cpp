@@ -122,15 +122,16 @@ public:
     }
 
     // One source of items outside the walk (applications, browsers) brought in step on its own.
-    enum class Source { Applications, Browsers };
+    enum class Source { Applications, Browsers, Mail };
     CrawlResult runSource(Source source) {
         CrawlLock lock;
         const char* file = sqlite3_db_filename(db_, "main");
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
-        if (result_.status && writer_.begin() && (source == Source::Browsers || writer_.loadDirs(dirs_))) {
+        if (result_.status && writer_.begin() && (source != Source::Applications || writer_.loadDirs(dirs_))) {
             for (auto& entry : dirs_) entry.second.visited = true;  // what the index holds is what the last walk saw
             if (source == Source::Applications) syncApplications();
-            else syncBrowsers();
+            else if (source == Source::Browsers) syncBrowsers();
+            else syncMail();
             writer_.commit(progress());
         }
         if (result_.status) result_.status = writer_.status();
@@ -686,6 +687,11 @@ CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const 
 CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
     PosixCrawlFs unused;  // the walk's seam: this refresh reads only the browsers' files
     return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Browsers);
+}
+
+CrawlResult refreshMail(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
+    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the Maildir folders
+    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Mail);
 }
 
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,

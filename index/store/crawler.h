@@ -100,6 +100,8 @@ struct FolderRefreshResult {
 CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
 // The same for the browsers' bookmarks and history (browser_items.h), for a watcher of their files.
 CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
+// The same for the mail of the Maildir folders (maildir_items.h), for a watcher of those folders.
+CrawlResult refreshMail(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
 
 // The index's folders as the last folder refresh left them, kept by a caller that refreshes
 // again and again (a watcher): loading them costs more than a small refresh. Used only while the

@@ -6,6 +6,7 @@
 #include "index/store/crawl_lock.h"
 #include "index/store/crawler.h"
 #include "index/store/index_files.h"
+#include "index/store/maildir_items.h"
 #include "index/store/rebuild.h"
 #include "index/store/schema.h"
 #include "index/tool/command_line.h"
@@ -192,6 +193,15 @@ int runWatch(const Args& args) {
                                       return store::refreshBrowsers(db, options, {}).status;
                                   },
                                   .group = "browsers"});
+    // The Maildir folders: a message arrives in new/ and moves to cur/ (renamed when its flags
+    // change), so those two are watched; a Maildir folder made later is found by the next crawl.
+    for (const std::string& folder : store::mailFolders(options))
+        for (const char* part : {"/new", "/cur"})
+            context.extras.push_back({.path = folder + part,
+                                      .refresh = [&options](sqlite3* db) {
+                                          return store::refreshMail(db, options, {}).status;
+                                      },
+                                      .group = "mail"});
     watch::Watcher watcher(std::move(context));
     if (store::Status started = watcher.start(steadyMillis(), false); !started) {
         say(started.error);

@@ -100,6 +100,25 @@ TEST_F(PanelFiles, AnExistingTargetIsReplacedOnlyAfterTheQuestion) {
     EXPECT_TRUE(ReadFolderFile((out / "alpha.skvfinder").string()).MagicOk);
 }
 
+TEST_F(PanelFiles, CancelInsideANestedDirectoryEndsTheWholeCopy) {
+    newDirectory("Docs");
+    ASSERT_TRUE(SetDirectory(panel, handle, "Docs", 0));
+    newDirectory("Inner");
+    newSearchFolder("report");
+    ASSERT_TRUE(SetDirectory(panel, handle, "Inner", 0));
+    newSearchFolder("deep");
+    ASSERT_TRUE(SetDirectory(panel, handle, "..", 0));
+    ASSERT_TRUE(SetDirectory(panel, handle, "..", 0));
+    fs::create_directories(out / "Docs" / "Inner");
+    std::ofstream(out / "Docs" / "Inner" / "deep.skvfinder") << "mine";
+    host.answerMessage(0);  // Docs exists: proceed
+    host.answerMessage(0);  // Docs/Inner exists: proceed
+    host.answerMessage(4);  // Docs/Inner/deep.skvfinder exists: cancel
+    EXPECT_EQ(copyOut({"Docs"}), -1);
+    EXPECT_EQ(host.callsTo("Message").size(), 3u);
+    EXPECT_EQ(outNames(out / "Docs"), Names{"Inner"});
+}
+
 // Names that would lead out of the destination, or could not be one entry of it.
 struct Hostile {
     const char* label;

@@ -3,6 +3,7 @@
 // real time, and only with a bounded poll for a result.
 #include "tests/index/store/store_test_util.h"
 #include "tests/index/store/tool_run.h"
+#include "tests/support/maildir_maker.h"
 #include "tests/support/temp_home.h"
 
 #include <fcntl.h>
@@ -101,6 +102,28 @@ TEST(WatchProcess, ACreatedFileIsFoundWhileItRunsAndSigtermEndsIt) {
     while (!found && Clock::now() - created < std::chrono::seconds(20)) {
         const ToolRun run = runTool({"--db", db, "--query", "zebra"});
         found = run.exitCode == 0 && run.out.find("quarterly-zebra-report.txt") != std::string::npos;
+    }
+    EXPECT_TRUE(found) << watcher.err();
+    EXPECT_EQ(watcher.stop(SIGTERM, std::chrono::seconds(20)), 0) << watcher.err();
+}
+
+// Mail that arrives in a Maildir outside the crawled roots is found by a word of its subject:
+// the watcher watches the folder's new/ and cur/ and refreshes the mail items.
+TEST(WatchProcess, ArrivingMailIsFoundByItsSubject) {
+    skimmer::test::TempHome home;
+    const std::string tree = (home.root() / "tree").string();
+    const std::string db = (home.cache() / "index.sqlite").string();
+    makeDir(tree);
+    const auto inbox = skimmer::test::makeMaildir(home.root() / "home" / "Maildir");
+    WatcherProcess watcher({"--watch", "--root", tree, "--db", db});
+    ASSERT_TRUE(watcher.waitFor("watching", std::chrono::seconds(60))) << watcher.err();
+    skimmer::test::writeMessage(inbox, "new", "1700000000.1_1.host",
+                                "From: Ann <ann@example.org>\nSubject: walrus quarterly figures\n\nbody\n");
+    const auto arrived = Clock::now();
+    bool found = false;
+    while (!found && Clock::now() - arrived < std::chrono::seconds(20)) {
+        const ToolRun run = runTool({"--db", db, "--query", "walrus", "--kind", "email"});
+        found = run.exitCode == 0 && run.out.find("mapi://") != std::string::npos;
     }
     EXPECT_TRUE(found) << watcher.err();
     EXPECT_EQ(watcher.stop(SIGTERM, std::chrono::seconds(20)), 0) << watcher.err();
