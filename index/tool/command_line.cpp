@@ -27,12 +27,14 @@ const char* const kUsage =
     "                  changed folders are refreshed within about a second\n"
     "  --store-only    update the database but not the reader side's search structure\n"
     "                  (for measurements; searches fall back to the slower plain database)\n"
+    "  --names-only    rebuild only the search structure beside the index and print the\n"
+    "                  generation it carries (--watch runs this in a child process)\n"
     "  --stats         print the indexer version and the index's counts\n"
     "  --query TEXT    print one hit per line (path or URL); --kind WORD restricts to a kind,\n"
     "                  --limit N stops after N hits, -0 ends each hit with NUL instead of newline\n"
     "  --help          this text\n"
-    "Each option is given at most once (--root and --exclude may repeat). --stats and --query\n"
-    "take only --db (and --query its own options); crawl options with them are refused, as are\n"
+    "Each option is given at most once (--root and --exclude may repeat). --stats, --names-only\n"
+    "and --query take only --db (and --query its own options); crawl options with them are refused, as are\n"
     "a --root that is not a folder, an empty --root, --exclude, --db or --kind, and a --limit\n"
     "that is not a whole number.\n"
     "Config file: $XDG_CONFIG_HOME/skimmer/index.conf with lines 'root = DIR', 'exclude = GLOB',\n"
@@ -70,6 +72,7 @@ std::optional<std::string> parseOption(int argc, char** argv, int& i, Args& args
     else if (arg == "--store-only") args.storeOnly = true;
     else if (arg == "--watch") args.watch = true;
     else if (arg == "--stats") args.stats = true;
+    else if (arg == "--names-only") args.namesOnly = true;
     else if (arg == "-0") args.nul = true;
     else if (arg == "--root") args.roots.push_back(v);
     else if (arg == "--exclude") args.excludes.push_back(v);
@@ -88,8 +91,9 @@ std::optional<std::string> checkModes(const Args& args) {
         !args.roots.empty() || !args.excludes.empty() || args.rebuild || args.storeOnly || args.watch;
     const bool queryOptions = args.kind || args.limit || args.nul;
     if (args.stats && args.query) return "--stats and --query cannot be combined";
-    if ((args.stats || args.query) && crawlOptions)
-        return std::string(args.stats ? "--stats" : "--query") +
+    if (args.namesOnly && (args.stats || args.query)) return "--names-only cannot be combined with --stats or --query";
+    if ((args.stats || args.query || args.namesOnly) && crawlOptions)
+        return std::string(args.stats ? "--stats" : args.query ? "--query" : "--names-only") +
                " cannot be combined with --root, --exclude, --rebuild, --store-only or --watch";
     if (args.watch && args.rebuild) return "--watch and --rebuild cannot be combined (run --rebuild first)";
     if (!args.query && queryOptions) return "--kind, --limit and -0 go with --query";

@@ -21,7 +21,7 @@ extern const char* const kUsage;
 struct Args {
     std::vector<std::string> roots, excludes;
     std::filesystem::path db;
-    bool rebuild = false, stats = false, help = false, storeOnly = false, watch = false;
+    bool rebuild = false, stats = false, help = false, storeOnly = false, watch = false, namesOnly = false;
     std::optional<QueryRequest> query;
     std::optional<std::string> kind, limit;
     bool nul = false;

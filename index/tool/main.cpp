@@ -12,6 +12,8 @@
 #include "index/tool/command_line.h"
 #include "index/tool/progress_line.h"
 #include "index/tool/reader_hooks.h"
+#include "index/watch/held_index.h"
+#include "index/watch/names_builder.h"
 #include "index/watch/watch_loop.h"
 
 #include <malloc.h>
@@ -138,21 +140,34 @@ os::UniqueFd stopSignals() {
     return os::UniqueFd(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
 }
 
-// --watch: the usual refresh (with its repairs and progress), then the watcher until a signal.
+// The name sidecar is built by `skimmer-index --names-only` in a child: its buffers (about 100 MB
+// at a million entries) are never the watcher's, and batches go on while it runs.
+std::vector<std::string> namesChildArgs(const Args& args) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = "skimmer-index";  // found on PATH
+    return {self.string(), "--names-only", "--db", args.db.string()};
+}
+
+// --watch: the usual refresh (with its repairs and progress, but not the sidecar: the watcher's
+// first build makes it), then the watcher until a signal.
 int runWatch(const Args& args) {
     os::UniqueFd stop = stopSignals();
     if (!stop.valid()) {
         say(std::string("cannot take the stop signals: ") + std::strerror(errno));
         return kExitCrawlFailed;
     }
-    if (const int refreshed = runCrawl(args); refreshed != kExitOk) return refreshed;
-    ::malloc_trim(0);  // the first refresh's buffers (the sidecar's above all) are not needed again
+    Args crawlArgs = args;
+    crawlArgs.storeOnly = true;
+    if (const int refreshed = runCrawl(crawlArgs); refreshed != kExitOk) return refreshed;
+    ::malloc_trim(0);  // the first refresh's buffers are not needed again
     const store::CrawlOptions options = crawlOptions(args);
-    store::OpenedIndex index = store::openIndexForWriting(args.db);
-    if (!index.db) {
-        say(index.status.error);
+    watch::HeldIndex held(args.db);
+    if (store::Status opened = held.open(); !opened) {
+        say(opened.error);
         return kExitNoIndex;
     }
+    say(held.notice());
     watch::InotifySource source;
     if (int error = 0; !source.open(error)) {
         say(std::string("cannot watch the file system (inotify: ") + std::strerror(error) +
@@ -160,19 +175,10 @@ int runWatch(const Args& args) {
         return kExitCrawlFailed;
     }
     store::PosixCrawlFs fs;
-    bool sidecarWritten = true;
-    std::function<void(sqlite3*)> sidecar = searchStructureHook(sidecarWritten);
-    std::function<bool(sqlite3*)> rebuildNames = [&](sqlite3* db) {
-        sidecarWritten = true;
-        sidecar(db);  // says on stderr why, when it fails
-        // The build's buffers (tens of megabytes at a million entries) go back to the system, so
-        // a watcher that runs for days does not keep its peak.
-        ::malloc_trim(0);
-        return sidecarWritten;
-    };
-    watch::WatchContext context{.db = index.db.get(), .options = &options, .fs = &fs, .source = &source,
-                                .rebuildNames = args.storeOnly ? nullptr : rebuildNames,
-                                .say = say, .extras = {}, .settings = {}};
+    watch::ChildNamesBuilder names(namesChildArgs(args), store::indexFilePath(args.db, store::IndexFile::Sidecar));
+    watch::WatchContext context{.db = held.db(), .options = &options, .fs = &fs, .source = &source,
+                                .rebuildNames = nullptr, .namesBuilder = args.storeOnly ? nullptr : &names,
+                                .say = say, .extras = {}, .settings = {}, .held = &held};
     // The .desktop entries of the applications folders become items of their own.
     for (const std::string& folder : options.applicationDirs)
         context.extras.push_back({.path = folder,
@@ -306,6 +312,7 @@ int run(int argc, char** argv) {
     }
     if (args.stats) return runStats(args);
     if (args.query) return runQuery(*args.query, args.db, stdout, stderr);  // the reader side's (reader_hooks.cpp)
+    if (args.namesOnly) return runBuildNames(args.db, stdout, stderr);
     if (args.watch) return runWatch(args);
     return runCrawl(args);
 }

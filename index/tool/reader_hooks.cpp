@@ -41,4 +41,29 @@ std::function<void(sqlite3*)> searchStructureHook(bool& written) {
     };
 }
 
+int runBuildNames(const std::filesystem::path& database, std::FILE* out, std::FILE* err) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    store::Db db(raw);
+    if (rc != SQLITE_OK) {
+        std::fprintf(err, "skimmer-index: cannot open %s: %s\n", query::escapeForTerminal(database.string()).c_str(),
+                     query::escapeForTerminal(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc)).c_str());
+        return 3;
+    }
+    sqlite3_busy_timeout(db.get(), 5000);
+    const query::NameIndexBuildResult built = query::buildNameIndex(db.get());
+    if (!built.repaired.empty())
+        std::fprintf(err, "skimmer-index: the name index beside the database was damaged (%s); it is rebuilt\n",
+                     query::escapeForTerminal(built.repaired).c_str());
+    if (!built.ok) {
+        std::fprintf(err, "skimmer-index: the name index was not rebuilt: %s\n",
+                     query::escapeForTerminal(built.error).c_str());
+        return 1;
+    }
+    // The generation of the build's own snapshot (or of the sidecar found current): what the
+    // sidecar carries, even when a writer has moved on since.
+    std::fprintf(out, "generation %llu\n", static_cast<unsigned long long>(built.generation));
+    return 0;
+}
+
 }  // namespace skimmer::index::tool

@@ -8,7 +8,10 @@
 //   (see index/store/crawler.h): it verifies the name sidecar and rebuilds it when it is stale or
 //   damaged. It reports a failure on stderr and sets `written` to false, so the run does not
 //   claim success while searches would fail.
-// - Neither throws.
+// - `runBuildNames` answers `--names-only`: builds the name sidecar from a read-only connection
+//   and prints "generation N" (the generation it carries) as its last line; exit code 0 when the
+//   sidecar is current, 1 when it could not be built, 3 when there is no index.
+// - None of them throws.
 #pragma once
 
 #include <sqlite3.h>
@@ -30,5 +33,7 @@ struct QueryRequest {
 int runQuery(const QueryRequest& request, const std::filesystem::path& database, std::FILE* out, std::FILE* err);
 
 std::function<void(sqlite3*)> searchStructureHook(bool& written);
+
+int runBuildNames(const std::filesystem::path& database, std::FILE* out, std::FILE* err);
 
 }  // namespace skimmer::index::tool

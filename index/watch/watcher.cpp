@@ -33,6 +33,11 @@ Watcher::Watcher(WatchContext context)
       pending_(context_.settings.coalesceMillis, context_.settings.maxPendingFolders) {
     for (ExtraSource& extra : context_.extras) extra.path = store::normalizePath(extra.path);
     for (const std::string& root : context_.options->roots) roots_.insert(store::normalizePath(root));
+    names_ = context_.namesBuilder;
+    if (names_ == nullptr && context_.rebuildNames) {
+        inlineNames_ = std::make_unique<InlineNamesBuilder>(context_.rebuildNames, [this] { return context_.db; });
+        names_ = inlineNames_.get();
+    }
 }
 
 store::Status Watcher::start(int64_t now, bool refreshFirst) {
@@ -41,8 +46,7 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     if (refreshFirst) status = refreshEverything();
     else watchEverything();
     if (!status) return status;
-    if (refreshFirst) rebuildNamesNow();
-    else if (context_.rebuildNames) namesBase_ = generationOf(context_.db);  // the caller just built it
+    beginNames(now);  // a sidecar that is already current is only verified
     // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
     for (const ExtraSource& extra : context_.extras) {
         if (watchExtra(extra.path)) {
@@ -226,22 +230,38 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
     extrasAt(path, e.name, now);
 }
 
-int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, namesDue_}); }
+int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, namesDue_, namesCheck_}); }
 
-// Readers keep the sidecar when they are told which folders it no longer knows; the rebuild
+// Readers keep the sidecar when they are told which folders it no longer knows; the build
 // (seconds at a million entries) waits until the changes rest.
 void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now) {
-    if (!context_.rebuildNames) return;
+    if (names_ == nullptr) return;
+    if (building_) {
+        sinceBuild_.push_back({.generation = generationOf(context_.db), .dirs = changed, .overlayable = overlayable});
+        // More folders than an overlay may hold need another build anyway: one marker stands for
+        // them, so a build that takes long never makes this list grow without bound.
+        size_t folders = 0;
+        for (const Change& change : sinceBuild_) folders += change.dirs.size();
+        if (folders > store::kMaxOverlayFolders)
+            sinceBuild_ = {{.generation = generationOf(context_.db), .dirs = {}, .overlayable = false}};
+    }
     if (overlayable && namesBase_ >= 0) {
         staleDirs_.insert(changed.begin(), changed.end());
         if (staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
             if (firstStale_ == kNever) firstStale_ = now;
-            namesDue_ = std::min(now + context_.settings.namesDelayMillis,
-                                 firstStale_ + context_.settings.namesMaxDelayMillis);
+            scheduleNames(now);
             return;
         }
     }
-    rebuildNamesNow();
+    // No overlay can describe this change: readers take the plain path until a build has read it.
+    namesBase_ = -1;
+    staleDirs_.clear();
+    beginNames(now);
+}
+
+void Watcher::scheduleNames(int64_t now) {
+    const int64_t first = firstStale_ == kNever ? now : firstStale_;
+    namesDue_ = std::min(now + context_.settings.namesDelayMillis, first + context_.settings.namesMaxDelayMillis);
 }
 
 bool Watcher::writeOverlay() {
@@ -259,14 +279,102 @@ bool Watcher::writeOverlay() {
     return true;
 }
 
-void Watcher::rebuildNamesNow() {
-    namesDue_ = firstStale_ = kNever;
-    staleDirs_.clear();
-    namesBase_ = -1;
-    if (!context_.rebuildNames) return;
+// One build at a time: asked for while one runs, the changes recorded meanwhile decide on its
+// outcome whether another is needed.
+void Watcher::beginNames(int64_t now) {
+    namesDue_ = kNever;
+    if (names_ == nullptr || building_) return;
+    if (context_.db == nullptr) {  // a replaced index that could not be opened yet
+        namesDue_ = now + context_.settings.retryMillis;
+        return;
+    }
     ++counters_.namesRebuilds;
-    const int64_t generation = generationOf(context_.db);
-    if (context_.rebuildNames(context_.db)) namesBase_ = generation;
+    sinceBuild_.clear();
+    buildIsStale_ = false;
+    std::string error;
+    if (!names_->begin(error)) {
+        reportFailure(store::Status::failure(error));
+        namesDue_ = now + context_.settings.retryMillis;
+        return;
+    }
+    building_ = true;
+    checkNames(now);  // an inline build has ended already
+}
+
+void Watcher::checkNames(int64_t now) {
+    namesCheck_ = kNever;
+    if (!building_) return;
+    std::optional<NamesBuilt> built = names_->outcome();
+    if (!built) {
+        namesCheck_ = now + context_.settings.namesCheckMillis;
+        return;
+    }
+    building_ = false;
+    if (buildIsStale_) built = NamesBuilt{.ok = false, .generation = -1, .error = "the index was replaced meanwhile"};
+    namesBuilt(*built, now);
+}
+
+void Watcher::namesBuilt(const NamesBuilt& built, int64_t now) {
+    std::vector<Change> since = std::move(sinceBuild_);
+    sinceBuild_.clear();
+    if (!built.ok || context_.db == nullptr) {
+        // The old sidecar stays, with the overlay written for it (when there is one). A build
+        // that keeps failing (a full disk) is not started every few seconds for ever.
+        if (buildIsStale_) {
+            namesDue_ = now + context_.settings.retryMillis;
+            return;
+        }
+        reportFailure(store::Status::failure(built.error));
+        namesFailures_ = std::min(namesFailures_ + 1, 20);
+        namesDue_ = now + std::min(context_.settings.retryMillis << namesFailures_, context_.settings.namesMaxDelayMillis);
+        return;
+    }
+    namesFailures_ = 0;
+    // The sidecar on disk now carries `built.generation`: the folders changed after it are the
+    // overlay from now on. A change no overlay can describe needs another build.
+    std::set<int64_t> stale;
+    bool overlayable = true;
+    for (const Change& change : since) {
+        if (change.generation <= built.generation) continue;
+        overlayable = overlayable && change.overlayable;
+        stale.insert(change.dirs.begin(), change.dirs.end());
+    }
+    lastFailure_.clear();
+    namesBase_ = built.generation;
+    staleDirs_ = std::move(stale);
+    firstStale_ = kNever;
+    if (overlayable && generationOf(context_.db) <= namesBase_) return;  // current
+    if (overlayable && staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
+        firstStale_ = now;
+        scheduleNames(now);
+        return;
+    }
+    namesBase_ = -1;
+    staleDirs_.clear();
+    beginNames(now);
+}
+
+// The database at the index's path may have been moved aside by another skimmer-index: then the
+// new one is opened, and everything is refreshed into it (it may be empty, or a crawl of before
+// our last batches).
+store::Status Watcher::recheckDatabase(ChangeBatch& batch) {
+    if (context_.held == nullptr) return {};
+    bool reopened = false;
+    store::Status status = context_.held->check(reopened);
+    if (!reopened) return status;
+    ++counters_.reopens;
+    context_.db = context_.held->db();
+    if (context_.say)
+        context_.say(status ? "the index file was replaced; the new one is opened and brought up to date"
+                            : "the index file was replaced and cannot be opened (" + status.error + ")");
+    folders_ = {};
+    namesBase_ = -1;
+    staleDirs_.clear();
+    firstStale_ = kNever;
+    buildIsStale_ = building_;
+    batch.everything = true;
+    batch.folders.clear();  // the full refresh reads the extra sources too
+    return status;
 }
 
 void Watcher::reportFailure(const store::Status& status) {
@@ -278,7 +386,8 @@ void Watcher::reportFailure(const store::Status& status) {
 store::Status Watcher::runDue(int64_t now) {
     pollBase_ = now;
     if (now < nextDue()) return {};
-    if (namesDue_ <= now) rebuildNamesNow();
+    if (namesCheck_ <= now) checkNames(now);
+    if (namesDue_ <= now) beginNames(now);
     ChangeBatch batch = pending_.dueAt() <= now ? pending_.take() : ChangeBatch{};
     const bool poll = nextPoll_ <= now;
     if (poll) {
@@ -289,7 +398,11 @@ store::Status Watcher::runDue(int64_t now) {
             if (!watchOf_.count(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
     }
     store::Status status;
-    if (!batch.empty()) {
+    if (!batch.empty()) status = recheckDatabase(batch);
+    if (!status) {
+        reportFailure(status);
+        pending_.retry(std::move(batch), now, context_.settings.retryMillis);
+    } else if (!batch.empty()) {
         ++counters_.batches;
         const int64_t before = generationOf(context_.db);
         std::vector<int64_t> changed;

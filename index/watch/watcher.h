@@ -19,9 +19,14 @@
 //   watched (missing, or the limit) is tried again by every poll and read when that succeeds.
 // - The name sidecar: after a batch that changed only folder entries, the changed folders are
 //   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
-//   `rebuildNames` runs once the changes have rested `namesDelayMillis` (at the latest
+//   a build is begun once the changes have rested `namesDelayMillis` (at the latest
 //   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay would grow
-//   past its limit or other items changed.
+//   past its limit or other items changed. The build runs beside the batches (names_builder.h),
+//   one at a time, asked for its outcome every `namesCheckMillis`; until it ends the overlay keeps
+//   naming the old sidecar, and afterwards the folders changed since the generation it read are
+//   the new overlay. A build that fails leaves the old sidecar and its overlay in use.
+// - With `held` set, every batch first checks that the database it writes is still the one at the
+//   index's path (held_index.h); a replaced one is reopened and the batch refreshes everything.
 // - A batch that fails (the index is busy or broken) is kept and tried again after
 //   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
 #pragma once
@@ -29,6 +34,8 @@
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
 #include "index/store/crawler.h"
+#include "index/watch/held_index.h"
+#include "index/watch/names_builder.h"
 #include "index/watch/pending_changes.h"
 #include "index/watch/watch_source.h"
 
@@ -36,6 +43,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -56,6 +64,7 @@ struct WatchSettings {
     size_t maxPendingFolders = 20000;
     int64_t namesDelayMillis = 3000;
     int64_t namesMaxDelayMillis = 300000;
+    int64_t namesCheckMillis = 100;
 };
 
 struct WatchContext {
@@ -63,10 +72,12 @@ struct WatchContext {
     const store::CrawlOptions* options = nullptr;
     store::CrawlFs* fs = nullptr;
     WatchSource* source = nullptr;
-    std::function<bool(sqlite3*)> rebuildNames;  // the name sidecar; true when it is current; may be unset
+    std::function<bool(sqlite3*)> rebuildNames;  // builds the name sidecar inline; true when it is current
+    NamesBuilder* namesBuilder = nullptr;        // builds it beside the batches; wins over rebuildNames
     std::function<void(const std::string&)> say;
     std::vector<ExtraSource> extras;
     WatchSettings settings;
+    HeldIndex* held = nullptr;  // when set, `db` follows it
 };
 
 struct WatchCounters {
@@ -75,12 +86,15 @@ struct WatchCounters {
     int64_t foldersRefreshed = 0; // folders named by batches
     int64_t polls = 0;            // refreshes of unwatched folders
     int64_t overlays = 0;         // names overlays written
-    int64_t namesRebuilds = 0;    // name sidecar rebuilds
+    int64_t namesRebuilds = 0;    // name sidecar builds begun
+    int64_t reopens = 0;          // the database found replaced and opened again
 };
 
 class Watcher {
 public:
     explicit Watcher(WatchContext context);
+    Watcher(const Watcher&) = delete;  // the inline builder refers to this object
+    Watcher& operator=(const Watcher&) = delete;
 
     store::Status start(int64_t now, bool refreshFirst = true);
     void take(const std::vector<WatchEvent>& events, int64_t now);
@@ -100,7 +114,11 @@ private:
     store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
     void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
     bool writeOverlay();
-    void rebuildNamesNow();
+    void beginNames(int64_t now);
+    void checkNames(int64_t now);
+    void namesBuilt(const NamesBuilt& built, int64_t now);
+    void scheduleNames(int64_t now);
+    store::Status recheckDatabase(ChangeBatch& batch);
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
     void watchFolder(const std::string& path);
@@ -125,6 +143,18 @@ private:
     int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
     std::set<int64_t> staleDirs_;     // folders changed since then
     int64_t firstStale_ = kNever, namesDue_ = kNever;
+    std::unique_ptr<NamesBuilder> inlineNames_;  // wraps `rebuildNames` when no builder is given
+    NamesBuilder* names_ = nullptr;
+    struct Change {
+        int64_t generation;          // the index's generation once the batch was written
+        std::vector<int64_t> dirs;
+        bool overlayable;
+    };
+    bool building_ = false;
+    bool buildIsStale_ = false;      // the database was replaced while it ran: its outcome is void
+    std::vector<Change> sinceBuild_; // changes written while a build runs
+    int64_t namesCheck_ = kNever;
+    int namesFailures_ = 0;          // builds failed in a row: each waits twice as long as the last
     bool limitSaid_ = false;
     std::string lastFailure_;
     WatchCounters counters_;

@@ -113,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"RebuildAndQuery", {"--rebuild", "--query", "a"}, "--query cannot be combined with"},
         RefusedLine{"RootAndQuery", {"--root", "TREE", "--query", "a"}, "--query cannot be combined with"},
         RefusedLine{"StatsAndRebuild", {"--stats", "--rebuild"}, "--stats cannot be combined with"},
+        RefusedLine{"NamesOnlyAndWatch", {"--names-only", "--watch"}, "--names-only cannot be combined with"},
+        RefusedLine{"NamesOnlyAndQuery", {"--names-only", "--query", "a"}, "--names-only cannot be combined with"},
         RefusedLine{"WatchAndRebuild", {"--watch", "--rebuild"}, "--watch and --rebuild cannot be combined"},
         RefusedLine{"WatchAndQuery", {"--watch", "--query", "a"}, "--query cannot be combined with"},
         RefusedLine{"WatchAndStats", {"--stats", "--watch"}, "--stats cannot be combined with"},

@@ -1,9 +1,8 @@
 // Between two rebuilds of the name sidecar, searches stay on it: each batch records the folders
 // it changed, and a search answers from the sidecar plus those folders exactly what a search of a
 // freshly crawled index answers.
-#include "index/query/connection.h"
 #include "index/query/name_index_builder.h"
-#include "index/query/search_manager.h"
+#include "tests/index/watch/watch_search.h"
 #include "tests/index/watch/watch_test_util.h"
 
 #include <filesystem>
@@ -12,27 +11,6 @@ namespace skimmer::index::watch::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Answer {
-    std::vector<std::string> paths;  // in the order given
-    bool slow = false;
-};
-
-Answer search(const std::string& dbFile, const std::string& text) {
-    query::SearchManager manager(dbFile);
-    auto helper = manager.getCatalog("systemindex")->getQueryHelper();
-    helper->putQuerySelectColumns("System.ItemPathDisplay");
-    query::Connection connection([] { return int64_t{1'900'000'000}; });
-    connection.open(helper->connectionString());
-    auto recordset = connection.execute(helper->generateSqlFromUserQuery(text));
-    Answer answer;
-    while (!recordset->eof()) {
-        const query::RowTable rows = recordset->getRows(5);
-        for (size_t r = 0; r < rows.rowCount(); ++r) answer.paths.push_back(rows.cell(0, r).text);
-    }
-    answer.slow = recordset->usedSlowPath();
-    return answer;
-}
 
 struct NamesStep {
     const char* name;
