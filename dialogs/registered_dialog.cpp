@@ -80,15 +80,7 @@ private:
 };
 
 // Columns a text takes on a line: its characters, an invalid byte counting as one.
-int32_t characterCount(std::string_view text) {
-    int32_t count = 0;
-    for (size_t pos = 0; pos < text.size(); ++count) {
-        char32_t cp;
-        const size_t length = os::decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
-    return count;
-}
+int32_t characterCount(std::string_view text) { return static_cast<int32_t>(os::utf8CharacterCount(text)); }
 
 FarDialogItem makeItem(const TItemFields& fields, std::string_view text) {
     FarDialogItem item{};

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <unordered_map>
 
+#include "os/transfer_encoding.h"
 #include "os/utf8.h"
 
 namespace skimmer::os {
@@ -97,47 +98,12 @@ std::string throughIconv(iconv_t cd, std::string_view bytes) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-int base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
-// Lenient on purpose: mailers emit missing padding and stray characters; those are skipped.
-std::string decodeBase64(std::string_view text) {
-    std::string out;
-    uint32_t bits = 0;
-    int count = 0;
-    for (char c : text) {
-        const int value = base64Value(c);
-        if (value < 0) continue;
-        bits = (bits << 6) | static_cast<uint32_t>(value);
-        if (++count == 4) {
-            out += static_cast<char>(bits >> 16), out += static_cast<char>(bits >> 8), out += static_cast<char>(bits);
-            bits = 0, count = 0;
-        }
-    }
-    if (count == 3) out += static_cast<char>(bits >> 10), out += static_cast<char>(bits >> 2);
-    if (count == 2) out += static_cast<char>(bits >> 4);
-    return out;
-}
-
 std::string decodeQ(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '_') out += ' ';
-        else if (text[i] == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        else if (text[i] == '=' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 && hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
             i += 2;
         } else out += text[i];
     }

@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "os/encoded_words.h"
+#include "os/transfer_encoding.h"
+#include "os/utf8.h"
 
 namespace skimmer::os {
 
 namespace {
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n')) s.remove_prefix(1);
@@ -74,7 +70,7 @@ std::string field(std::string_view head, std::string_view name) {
         }
         if (inside) break;
         const size_t colon = line.find(':');
-        if (colon != std::string_view::npos && sameText(trim(line.substr(0, colon)), name)) {
+        if (colon != std::string_view::npos && equalsAsciiCaseless(trim(line.substr(0, colon)), name)) {
             inside = true;
             value = trim(line.substr(colon + 1));
         }
@@ -84,9 +80,7 @@ std::string field(std::string_view head, std::string_view name) {
 
 // The media type ("text/plain") of a Content-Type value, in lower case.
 std::string mediaType(std::string_view value) {
-    std::string type(trim(value.substr(0, value.find(';'))));
-    std::transform(type.begin(), type.end(), type.begin(), lower);
-    return type;
+    return asciiLower(trim(value.substr(0, value.find(';'))));
 }
 
 // A parameter of a Content-Type value (quoted or not); empty when absent.
@@ -96,7 +90,7 @@ std::string parameter(std::string_view value, std::string_view name) {
         std::string_view rest = trim(value.substr(pos + 1));
         const size_t equals = rest.find('=');
         const size_t semicolon = rest.find(';');
-        if (equals != std::string_view::npos && equals < semicolon && sameText(trim(rest.substr(0, equals)), name)) {
+        if (equals != std::string_view::npos && equals < semicolon && equalsAsciiCaseless(trim(rest.substr(0, equals)), name)) {
             std::string_view v = trim(rest.substr(equals + 1));
             if (!v.empty() && v.front() == '"') {
                 const size_t close = v.find('"', 1);
@@ -110,80 +104,12 @@ std::string parameter(std::string_view value, std::string_view name) {
     return {};
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = lower(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// Quoted-printable: "=XX" is a byte, "=" at a line's end joins it to the next; a malformed "=" stays.
-std::string decodeQuotedPrintable(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '=') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < text.size() && (text[j] == ' ' || text[j] == '\t')) ++j;
-        if (j < text.size() && text[j] == '\r') ++j;
-        if (j < text.size() && text[j] == '\n') i = j;  // a soft line break
-        else if (j >= text.size()) i = j;               // a soft break at the very end
-        else out += '=';
-    }
-    return out;
-}
-
-int base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
-// Base64: characters outside the alphabet (line breaks, blanks) are skipped; decoding ends at "=".
-std::string decodeBase64(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() / 4 * 3);
-    uint32_t bits = 0;
-    int count = 0;
-    for (char c : text) {
-        if (c == '=') break;
-        const int v = base64Value(c);
-        if (v < 0) continue;
-        bits = (bits << 6) | static_cast<uint32_t>(v);
-        if (++count == 4) {
-            out += static_cast<char>(bits >> 16);
-            out += static_cast<char>(bits >> 8);
-            out += static_cast<char>(bits);
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 2) out += static_cast<char>(bits >> 4);
-    if (count == 3) {
-        out += static_cast<char>(bits >> 10);
-        out += static_cast<char>(bits >> 2);
-    }
-    return out;
-}
-
 // A text entity's body decoded; none when it is not text or its charset is unknown.
 std::optional<std::string> decodedText(std::string_view head, std::string_view body) {
     const std::string type = field(head, "Content-Type");
     const std::string media = type.empty() ? "text/plain" : mediaType(type);
     if (!media.starts_with("text/")) return std::nullopt;
-    std::string encoding = std::string(trim(field(head, "Content-Transfer-Encoding")));
-    std::transform(encoding.begin(), encoding.end(), encoding.begin(), lower);
+    const std::string encoding = asciiLower(trim(field(head, "Content-Transfer-Encoding")));
     std::string bytes = encoding == "quoted-printable" ? decodeQuotedPrintable(body)
                         : encoding == "base64"         ? decodeBase64(body)
                                                        : std::string(body);

@@ -73,6 +73,26 @@ size_t utf8PreviousStart(std::string_view text, size_t pos) {
     return pos;
 }
 
+size_t utf8CharacterOffset(std::string_view text, size_t count) {
+    size_t pos = 0;
+    for (; pos < text.size() && count > 0; --count) {
+        char32_t cp;
+        const size_t length = decodeUtf8(text, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return pos;
+}
+
+size_t utf8CharacterCount(std::string_view text) {
+    size_t count = 0;
+    for (size_t pos = 0; pos < text.size(); ++count) {
+        char32_t cp;
+        const size_t length = decodeUtf8(text, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return count;
+}
+
 std::string asciiLower(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = asciiLower(c);

@@ -43,6 +43,12 @@ size_t utf8CutPoint(std::string_view text, size_t limit);
 // The start of the character before `pos` (0 at the start of the text).
 size_t utf8PreviousStart(std::string_view text, size_t pos);
 
+// The characters of `text` as a line shows them: each well-formed sequence is one, and so is each
+// byte that is not part of one (it is drawn as one escaped or replaced cell).
+size_t utf8CharacterCount(std::string_view text);
+// The byte offset after the first `count` such characters (text.size() when there are fewer).
+size_t utf8CharacterOffset(std::string_view text, size_t count);
+
 constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string asciiLower(std::string_view text);
 // Equal apart from the case of ASCII letters.

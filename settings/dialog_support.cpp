@@ -41,14 +41,7 @@ bool controllerOn(const dialogs::TRegisteredDialog& dialog, const TEnableRule& r
 }  // namespace
 
 int32_t MessageLength(const platform::HostTables& host, int Number) {
-    const std::string text = platform::GetMsgStr(host, Number);
-    int32_t count = 0;
-    for (size_t pos = 0; pos < text.size(); ++count) {
-        char32_t cp;
-        const size_t length = os::decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
-    return count;
+    return static_cast<int32_t>(os::utf8CharacterCount(platform::GetMsgStr(host, Number)));
 }
 
 void ShowRefusal(const platform::HostTables& host, const std::string& Text) {

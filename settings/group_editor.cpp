@@ -42,27 +42,6 @@ static_assert(kMaxHighest == 2147483647);
 // code page, which is U+2502 in ours.
 constexpr std::string_view kColumnLine = "\u2502";
 
-size_t characterCount(std::string_view text) {
-    size_t count = 0;
-    for (size_t pos = 0; pos < text.size(); ++count) {
-        char32_t cp;
-        const size_t length = os::decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
-    return count;
-}
-
-// The byte offset after the first `count` characters of `text`.
-size_t characterOffset(std::string_view text, size_t count) {
-    size_t pos = 0;
-    for (; pos < text.size() && count > 0; --count) {
-        char32_t cp;
-        const size_t length = os::decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
-    return pos;
-}
-
 struct Menu {
     std::vector<FarMenuItem> items;
     int selected = 0;
@@ -201,10 +180,10 @@ bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::s
 }  // namespace
 
 std::string FitText(std::string_view text, size_t width) {
-    const size_t count = characterCount(text);
+    const size_t count = os::utf8CharacterCount(text);
     if (count <= width) return std::string(text) + std::string(width - count, ' ');
     const size_t keep = width >= 3 ? width - 3 : 0;
-    return std::string(text.substr(0, characterOffset(text, keep))) + std::string("...").substr(0, width - keep);
+    return std::string(text.substr(0, os::utf8CharacterOffset(text, keep))) + std::string("...").substr(0, width - keep);
 }
 
 std::string GroupMenuText(const config::TSKSSortGroup& group) {

@@ -97,6 +97,26 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, Utf8Previous,
                                            BoundaryCase{"a\xE6\x97\xA5", 4, 1}, BoundaryCase{"\xE6\x97\xA5", 3, 0},
                                            BoundaryCase{"\x80\x80", 2, 0}));
 
+struct CountCase {
+    std::string text;
+    size_t characters;
+    size_t offsetAfterTwo;
+};
+
+class Utf8Characters : public ::testing::TestWithParam<CountCase> {};
+
+// An invalid byte is one character, like a whole sequence; the offset never splits a sequence.
+TEST_P(Utf8Characters, CountsSequencesAndStrayBytesAlike) {
+    EXPECT_EQ(utf8CharacterCount(GetParam().text), GetParam().characters);
+    EXPECT_EQ(utf8CharacterOffset(GetParam().text, 2), GetParam().offsetAfterTwo);
+    EXPECT_EQ(utf8CharacterOffset(GetParam().text, GetParam().characters), GetParam().text.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, Utf8Characters,
+                         ::testing::Values(CountCase{"", 0, 0}, CountCase{"a", 1, 1}, CountCase{"abc", 3, 2},
+                                           CountCase{"\xE6\x97\xA5\xF0\x9F\x98\x80z", 3, 7},
+                                           CountCase{"\x80" "a\xFF", 3, 2}, CountCase{"\xE6\x97", 2, 2}));
+
 struct LowerCase {
     std::string text;
     std::string lowered;
