@@ -236,8 +236,14 @@ INSTANTIATE_TEST_SUITE_P(Answers, NoticeRule,
 TEST_F(SendFixture, NoticeItemsStandWhereTheyBelong) {
     std::vector<std::array<int, 3>> items;  // type, x1, y1
     std::string box, button;
+    std::vector<std::string> overflowing;  // texts that would run over the box's right side
     host.fillNextDialog([&](FarDialogItem* all, int count) {
-        for (int i = 0; i < count; ++i) items.push_back({all[i].Type, all[i].X1, all[i].Y1});
+        for (int i = 0; i < count; ++i) {
+            items.push_back({all[i].Type, all[i].X1, all[i].Y1});
+            if (i > 0 && all[i].X1 > 0 &&
+                all[i].X1 + static_cast<int>(os::utf8CharacterCount(all[i].Data)) > all[0].X2)
+                overflowing.emplace_back(all[i].Data);
+        }
         box = all[0].Data;
         button = all[count - 1].Data;
     });
@@ -254,6 +260,7 @@ TEST_F(SendFixture, NoticeItemsStandWhereTheyBelong) {
                                                       {DI_BUTTON, 5, 9}}));
     EXPECT_EQ(box, "Skimmer");
     EXPECT_EQ(button, "O&K");
+    EXPECT_TRUE(overflowing.empty()) << overflowing.front();
 }
 
 struct FailureCase {
