@@ -43,6 +43,11 @@ TEST_F(PanelDialog, ItemsStandWhereTheTableSaysWithOnlyTheNumberEditable) {
         EXPECT_EQ(dialog.Items[0].Y2, 17);
         const DWORD off = DIF_DISABLE;
         const int customX = static_cast<int>(msg(105).size()) + 9;
+        // The "Edit groups" button ("[ " text " ]", its hot-key mark not drawn) ends before the
+        // options of the second column.
+        const std::string edit = msg(8);
+        EXPECT_LE(customX + static_cast<int>(edit.size()) - static_cast<int>(edit.find('&') != std::string::npos) + 4, 32)
+            << edit;
         const std::vector<test::ItemRow> expected = {
             {DI_DOUBLEBOX, 3, 1, 0, "Skimmer" + msg(38) + msg(40), 0},
             {DI_TEXT, 5, 2, 0, msg(103), 0},
