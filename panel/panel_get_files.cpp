@@ -26,6 +26,8 @@ struct CopyCall {
     Overwrite overwrite = Overwrite::Ask;
     bool cancelled = false;  // Cancel ends the whole copy, however deep the question was asked
 };
+// One CopyCall serves a whole GetFiles, nested directories included: the overwrite answer and the
+// cancel are the operation's, not one level's.
 
 bool ours(const TPanel& panel, HANDLE hPlugin) {
     return panel.PanelInstance && hPlugin == static_cast<HANDLE>(panel.PanelInstance.get());
@@ -142,16 +144,13 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
             continue;
         }
         if (directory && node->Children) {
-            // A nested copy has its own overwrite answer; its skips do not change this one's result,
-            // but a Cancel inside it stops this level too.
+            // The directory's contents are copied under the same call: an "all" answer given at any
+            // depth holds for the rest of the whole copy, and a Cancel anywhere ends it. Skips inside
+            // do not change this level's result.
             TItemBlock children = ChildItems(*node);
-            CopyCall nested{call.panel, call.move};
             if (!children.items.empty())
-                copyItems(nested, children.items.data(), static_cast<int>(children.items.size()), target);
-            if (nested.cancelled) {
-                call.cancelled = true;
-                return -1;
-            }
+                copyItems(call, children.items.data(), static_cast<int>(children.items.size()), target);
+            if (call.cancelled) return -1;
         }
     }
     return result;
