@@ -20,14 +20,14 @@ namespace {
 enum Answer { kGoOn = 0, kSkip = 1, kCancel = 2 };
 enum class Overwrite { Ask, All, SkipAll };
 
+// One CopyCall serves a whole GetFiles, nested directories included: the overwrite answer and the
+// cancel are the operation's, not one level's.
 struct CopyCall {
     TPanel& panel;
     bool move;
     Overwrite overwrite = Overwrite::Ask;
     bool cancelled = false;  // Cancel ends the whole copy, however deep the question was asked
 };
-// One CopyCall serves a whole GetFiles, nested directories included: the overwrite answer and the
-// cancel are the operation's, not one level's.
 
 bool ours(const TPanel& panel, HANDLE hPlugin) {
     return panel.PanelInstance && hPlugin == static_cast<HANDLE>(panel.PanelInstance.get());
