@@ -145,11 +145,12 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
         }
         if (directory && node->Children) {
             // The directory's contents are copied under the same call: an "all" answer given at any
-            // depth holds for the rest of the whole copy, and a Cancel anywhere ends it. Skips inside
-            // do not change this level's result.
+            // depth holds for the rest of the whole copy, and a Cancel anywhere ends it. An item
+            // skipped inside makes the whole copy's result -1, as one skipped here does.
             TItemBlock children = ChildItems(*node);
-            if (!children.items.empty())
-                copyItems(call, children.items.data(), static_cast<int>(children.items.size()), target);
+            if (!children.items.empty() &&
+                copyItems(call, children.items.data(), static_cast<int>(children.items.size()), target) == -1)
+                result = -1;
             if (call.cancelled) return -1;
         }
     }

@@ -152,11 +152,11 @@ int importItems(ImportCall& call, const PluginPanelItem* items, int count) {
         }
         if (imported.answer == kSkip) result = -1;
         if (!imported.node || contents.items.empty()) continue;
-        // The contents go into the new directory under the same call; skips inside do not change
-        // this level's result.
+        // The contents go into the new directory under the same call; an item skipped inside makes
+        // the whole import's result -1, as one skipped here does.
         const TPanelInstance outer = call.level;
         call.level = TPanelInstance{.Current = nullptr, .Parent = imported.node};
-        importItems(call, contents.items.data(), static_cast<int>(contents.items.size()));
+        if (importItems(call, contents.items.data(), static_cast<int>(contents.items.size())) == -1) result = -1;
         call.level = outer;
         if (call.cancelled) return -1;
     }

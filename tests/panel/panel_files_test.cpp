@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AllAnswerOut{"SkipAllAtTheTop", {3}, {false, false, false}, -1},
                       // proceed: alpha, Docs, Docs/Inner; then "all" at deep holds for Docs/report
                       AllAnswerOut{"AllTwoLevelsDown", {0, 0, 0, 1}, {true, true, true}, 1},
-                      AllAnswerOut{"SkipAllTwoLevelsDown", {0, 0, 0, 3}, {true, false, false}, 1}),
+                      AllAnswerOut{"SkipAllTwoLevelsDown", {0, 0, 0, 3}, {true, false, false}, -1}),
     [](const auto& info) { return info.param.label; });
 
 // The same for a folder tree copied in: a clash answered "all" (or Cancel) at one depth holds at
@@ -200,8 +200,7 @@ TEST_P(ClashForAll, HoldsThroughNestedDirectories) {
 INSTANTIATE_TEST_SUITE_P(
     Answers, ClashForAll,
     ::testing::Values(AllAnswerIn{"KeepAll", 1, "..,X,X (2),sub", "..,Y,Y (2)", "Other,src", 1},
-                      // a skip inside src leaves the top level's result as it is
-                      AllAnswerIn{"SkipAll", 3, "..,X,sub", "..,Y", "Other,src", 1},
+                      AllAnswerIn{"SkipAll", 3, "..,X,sub", "..,Y", "Other,src", -1},
                       AllAnswerIn{"Cancel", 4, nullptr, nullptr, "src", -1}),
     [](const auto& info) { return info.param.label; });
 
