@@ -170,6 +170,14 @@ size_t plainRunEnd(std::string_view line, size_t pos) {
     return std::min(line.substr(0, quote).find('\\', pos), quote);
 }
 
+// How many lines `rest` (text from a line's start) holds before the next section line. A '['
+// starts a line only there: key names escape it, and value lines start with '"' or '@'.
+size_t linesBeforeSection(std::string_view rest) {
+    size_t stop = 0;
+    while ((stop = rest.find('[', stop)) != std::string_view::npos && stop != 0 && rest[stop - 1] != '\n') ++stop;
+    return static_cast<size_t>(std::count(rest.begin(), rest.begin() + std::min(stop, rest.size()), '\n'));
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : text_(text) {}
@@ -211,8 +219,9 @@ private:
     HiveKey* current_ = nullptr;
     std::string_view rest_;  // the text after the line being parsed
     std::vector<std::pair<const HiveKey*, size_t>> sections_;  // each key that had a line, and the line
-    // The previous section's components as written, with their keys (stable: map nodes never move).
-    std::vector<std::pair<std::string, HiveKey*>> open_;
+    // The previous section's components as written (views into the text), with their keys
+    // (stable: map nodes never move).
+    std::vector<std::pair<std::string_view, HiveKey*>> open_;
 };
 
 bool Parser::header(std::string_view line) {
@@ -285,33 +294,34 @@ bool Parser::section(std::string_view line) {
     body.remove_prefix(kRootName.size());
     if (!body.empty() && body[0] != '\\') return fail("bad key line");
     // Sections come parents first, so a key usually shares its leading components with the one
-    // before: those are not looked up again (equal bytes are surely the same key).
+    // before: those are neither decoded nor looked up again (equal bytes are surely the same key,
+    // and were found valid on that line).
     HiveKey* key = &result_.root;
     size_t depth = 0;
     while (!body.empty()) {
         body.remove_prefix(1);  // the '\'
-        std::string part;
-        size_t i = 0;
-        if (!component(body, i, part)) return false;
+        const std::string_view raw = body.substr(0, std::min(body.find('\\'), body.size()));
+        body.remove_prefix(raw.size());
         if (depth >= kMaxKeyDepth) return fail("keys nested too deeply");
-        body.remove_prefix(i);
-        if (depth < open_.size() && open_[depth].first == part) {
+        if (depth < open_.size() && open_[depth].first == raw) {
             key = open_[depth].second;
         } else {
+            std::string part;
+            size_t i = 0;
+            if (!component(raw, i, part)) return false;
             open_.resize(depth);
             auto [it, added] = insertSorted(key->subkeys, foldName(part));
-            if (added) it->second.name = part;
+            if (added) it->second.name = std::move(part);
             key = &it->second;
-            open_.emplace_back(std::move(part), key);
+            open_.emplace_back(raw, key);
         }
         ++depth;
     }
     open_.resize(depth);
     sections_.emplace_back(key, lineNo_);
     current_ = key;
-    // Room for the lines up to the next section: the key's values, grown once rather than doubled.
-    const std::string_view ahead = rest_.substr(0, rest_.find("\n["));
-    key->values.reserve(static_cast<size_t>(std::count(ahead.begin(), ahead.end(), '\n')) + 1);
+    // Room for the lines up to the next section, the key's values: grown once rather than doubled.
+    key->values.reserve(linesBeforeSection(rest_) + 1);
     return true;
 }
 
@@ -395,12 +405,11 @@ bool Parser::valueLine(std::string_view line) {
     if (line[0] != '@' && name.empty()) return fail("empty value name must be written @");
     if (name.size() > kMaxNameBytes) return fail("value name too long");
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
-    RegValue value;
-    if (!data(line.substr(pos + 1), value)) return false;
+    // The value is read straight into its place; on a fault the whole parse is thrown away.
     auto [it, added] = current_->values.try_emplace(foldName(name));
     if (!added) return fail("value given twice");
-    it->second = HiveValue{std::move(name), std::move(value)};
-    return true;
+    it->second.name = std::move(name);
+    return data(line.substr(pos + 1), it->second.value);
 }
 
 bool Parser::bodyLine(std::string_view line) {

@@ -1,5 +1,6 @@
 #include "panel/folder_store.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -40,6 +41,9 @@ struct StoredValues {
     std::optional<std::string> created, modified, accessed;  // the raw bytes
 };
 
+// Value names compare as the registry compares them; most pairs already differ in length.
+bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && os::equalsAsciiCaseless(a, b); }
+
 StoredValues readStored(const platform::RegistryKey& key) {
     using platform::RegistryValueType;
     StoredValues s;
@@ -64,11 +68,11 @@ StoredValues readStored(const platform::RegistryKey& key) {
     key.readValues([&](const platform::RegistryValue& v) {
         if (v.type == RegistryValueType::Dword) {
             for (const auto& d : dwords)
-                if (v.data.size() == 4 && os::equalsAsciiCaseless(v.name, d.name)) s.*d.field = dwordOf(v.data);
+                if (v.data.size() == 4 && sameName(v.name, d.name)) s.*d.field = dwordOf(v.data);
             return;
         }
         for (const auto& b : bytes)
-            if (v.type == b.type && os::equalsAsciiCaseless(v.name, b.name)) s.*b.field = std::string(v.data);
+            if (v.type == b.type && sameName(v.name, b.name)) s.*b.field = std::string(v.data);
     });
     return s;
 }
@@ -91,14 +95,26 @@ std::unique_ptr<TFiles> loadNode(const platform::RegistryKey& key, const std::st
     return node;
 }
 
+// Gives every sibling after the first of a name a name of its own (" (2)", " (3)"...). Keys of one
+// level differ, so only names taken from "Name" values can repeat; the common level without
+// repeats costs one sort of its names.
+void renameRepeatedNames(TFiles* head) {
+    std::vector<std::string_view> names;
+    for (const TFiles* n = head; n; n = n->Next.get()) names.push_back(n->Name);
+    std::sort(names.begin(), names.end());
+    if (std::adjacent_find(names.begin(), names.end()) == names.end()) return;
+    std::unordered_set<std::string> taken;  // the names of the list so far, a level of thousands
+    for (TFiles* n = head; n; n = n->Next.get()) {
+        if (taken.count(n->Name)) n->Name = UniqueSiblingName(head, n, n->Name);
+        taken.insert(n->Name);
+    }
+}
+
 std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path) {
     std::vector<std::string> names;
     if (auto key = registry.openKey(path)) names = key->subkeys();
     std::unique_ptr<TFiles> head;
     TFiles* last = nullptr;
-    // The names already in the list: a level of thousands is not searched once per sibling.
-    std::unordered_set<std::string> taken;
-    taken.reserve(names.size());
     for (const std::string& name : names) {
         const std::string keyPath = path + "\\" + name;
         auto key = registry.openKey(keyPath);
@@ -106,12 +122,11 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
         auto node = loadNode(*key, name);
         key.reset();
         node->Children = loadLevel(registry, keyPath);
-        if (taken.count(node->Name)) node->Name = UniqueSiblingName(head.get(), nullptr, node->Name);
-        taken.insert(node->Name);
         TFiles* added = node.get();
         (last ? last->Next : head) = std::move(node);
         last = added;
     }
+    renameRepeatedNames(head.get());
     return head;
 }
 

@@ -158,7 +158,9 @@ MemoryRegistry::KeyData* MemoryRegistry::find(std::string_view path) {
 
 bool MemoryRegistry::write(KeyData& key, std::string_view name, Value value) {
     if (refuseWrites_) return false;
-    key.values[lower(name)] = {std::string(name), std::move(value)};
+    // An existing value keeps the spelling it was created with, as the registry's names do.
+    auto [it, added] = key.values.try_emplace(lower(name), std::string(name), Value{});
+    it->second.second = std::move(value);
     noteChange();
     return true;
 }
