@@ -110,6 +110,10 @@ int setCmdLine(Manager& m, void* param, bool insert) {
 int redrawPanel(Manager& m, void* param, bool passive) {
     if (param != nullptr) {
         const auto* r = static_cast<const PanelRedrawInfo*>(param);
+        if (PluginPanel* plugin = m.pluginPanel(passive); plugin && plugin->pendingUpdate) {
+            plugin->pendingRedraw = {r->CurrentItem, r->TopPanelItem};
+            return TRUE;  // settle() re-reads the panel, then places the cursor
+        }
         PanelList& panel = passive ? m.passivePanel() : m.activePanel();
         panel.moveTo(r->CurrentItem);
         panel.setTop(r->TopPanelItem);

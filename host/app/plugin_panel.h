@@ -9,7 +9,8 @@
 //   (an exception stopped at the call boundary): then it is never called again.
 // - A call the plug-in makes back into the host while one of its entry points runs (Control) must
 //   not destroy or refill the panel under it: inCall() tells the caller to defer, and the requests
-//   are kept (pendingUpdate, pendingClose) for the owner to carry out once the call returned.
+//   are kept (pendingUpdate, pendingRedraw, pendingClose) for the owner to carry out once the call
+//   returned.
 // - Names are raw bytes; they are escaped only when drawn.
 #pragma once
 
@@ -18,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "far/panel.h"
@@ -76,6 +78,9 @@ public:
 
     // Requests a Control call made while the plug-in was inside one of its entry points.
     bool pendingUpdate = false;
+    // A cursor placed (FCTL_REDRAWPANEL) after an update the call asked for: it names a place in
+    // the list that update brings, so it waits for it. {current item, top item}.
+    std::optional<std::pair<int, int>> pendingRedraw;
     std::optional<std::optional<std::string>> pendingClose;  // set: close; inner: the folder to show
 
 private:

@@ -5,7 +5,8 @@
 // Keys it takes in ProcessKey (everything else is logged and left to the host):
 //   Shift+F4  consumed, nothing else;  F2  adds a file, then FCTL_UPDATEPANEL and FCTL_GETPANELINFO;
 //   Shift+F2  FCTL_GETANOTHERPANELINFO;  Ctrl+F2  FCTL_CLOSEPLUGIN to $SKIMMER_VFS_CLOSE_TO (or NULL);
-//   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item.
+//   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item;  Ctrl+Alt+F2  adds a file, then
+//   FCTL_UPDATEPANEL and FCTL_REDRAWPANEL with the cursor on the item the update adds at the end.
 // SKIMMER_VFS_NO_PANEL=1 makes OpenPlugin return no panel.
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,13 @@ int processKey(HANDLE h, int key, unsigned state) {
     } else if (state == PKF_CONTROL) {
         const char* to = std::getenv("SKIMMER_VFS_CLOSE_TO");
         gInfo.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(to));
+    } else if (state == (PKF_CONTROL | PKF_ALT)) {
+        PanelInfo pi{};
+        gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
+        p.cwd().add("added" + std::to_string(++p.added) + ".txt", false, "added\n");
+        gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
+        PanelRedrawInfo r{pi.ItemsNumber, 0};
+        gInfo.Control(h, FCTL_REDRAWPANEL, &r);
     } else if (state == PKF_ALT) {
         PanelInfo pi{};
         gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
