@@ -124,7 +124,7 @@ void appendKey(const HiveKey& key, std::string& path, std::string& out, bool isR
         out += '[';
         out += path;
         out += "]\n";
-        for (const auto& [folded, value] : key.values) appendValue(value, out);
+        for (const HiveValue& value : key.values) appendValue(value, out);
         out.push_back('\n');
     }
     for (const auto& [folded, child] : key.subkeys) {
@@ -406,10 +406,9 @@ bool Parser::valueLine(std::string_view line) {
     if (name.size() > kMaxNameBytes) return fail("value name too long");
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
     // The value is read straight into its place; on a fault the whole parse is thrown away.
-    auto [it, added] = current_->values.try_emplace(foldName(name));
+    auto [it, added] = current_->values.try_emplace(name);
     if (!added) return fail("value given twice");
-    it->second.name = std::move(name);
-    return data(line.substr(pos + 1), it->second.value);
+    return data(line.substr(pos + 1), it->value);
 }
 
 bool Parser::bodyLine(std::string_view line) {
