@@ -124,11 +124,16 @@ public:
     int activeSide() const { return active_; }  // 0 left, 1 right
     bool setPanelDir(const std::string& dir, bool passive = false);
     void updatePanel(bool passive = false);
+    // Ctrl+0 … Ctrl+9 and FCTL_SETVIEWMODE: the panel's mode; a plug-in panel then hears
+    // FE_CHANGEVIEWMODE with the mode's column types. False for a mode out of 0 … 9.
+    bool setViewMode(int mode, bool passive = false);
 
     std::string prompt() const;
 
 private:
     bool handlePanelKey(term::key::Code key);
+    bool selectionKey(term::key::Code key);
+    bool viewModeKey(term::key::Code key);
     bool handleTempPanelKey(term::key::Code key);
     std::string currentPath() const;  // the current entry's whole path; empty for ".." or none
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command

@@ -124,6 +124,11 @@ void PanelList::invertSelection(bool folders) {
         if (folders || !entries_[i].isDir) toggleSelected(static_cast<int>(i));
 }
 
+void PanelList::deselect(const std::string& name) {
+    for (PanelEntry& e : entries_)
+        if (e.name == name) e.selected = false;
+}
+
 void PanelList::clearSelection() {
     for (PanelEntry& e : entries_) e.selected = false;
 }

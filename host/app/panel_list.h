@@ -76,6 +76,7 @@ public:
     void selectAll(bool on, bool folders);
     void invertSelection(bool folders);
     void clearSelection();
+    void deselect(const std::string& name);  // the entry of that name, if listed
     std::vector<int> selectedIndices() const;
     int selectedCount() const;
     uint64_t selectedBytes() const;

@@ -171,8 +171,9 @@ TEST_P(PluginAsks, WithoutSilentTheRefusalChangesNothing) {
     EXPECT_TRUE(s.errors.empty()) << s.errors[0];
     EXPECT_EQ(s.names(), before);
     const Lines tail = s.calls(start);
-    ASSERT_EQ(tail.size(), 2u);
+    ASSERT_GE(tail.size(), 2u);
     EXPECT_EQ(tail[1], c.logged);
+    EXPECT_EQ(tail.size(), c.key == static_cast<int>(k::F(8)) ? 3u : 2u);  // DeleteFiles' "Items" line
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, PluginAsks,

@@ -57,6 +57,9 @@ struct VfsScreen : ScreenOnPty {
         unsetenv("SKIMMER_VFS_LOG");
         unsetenv("SKIMMER_VFS_NO_PANEL");
         unsetenv("SKIMMER_VFS_CLOSE_TO");
+        unsetenv("SKIMMER_VFS_MODES");
+        unsetenv("SKIMMER_VFS_NO_ASK");
+        unsetenv("SKIMMER_VFS_KEEP");
     }
 
     // Alt+F1 (side 0) or Alt+F2 (side 1), choosing the plug-in's entry (after "/" and the home).
