@@ -221,7 +221,7 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
     for (size_t i = 0; i < columns.size() && widths[i] > 0; ++i) {
         if (roomy)
             screen.put(x, a.y1 + 1, centred(fitName(columns[i].title, widths[i]), widths[i]), kColumnTitle,
-                       x + widths[i] - 1);
+                       x + widths[i]);
         x += widths[i];
         if (i + 1 < columns.size() && widths[i + 1] > 0)
             screen.vline(x, a.y1 + 1, listBottom, term::BoxStyle::Single, kPanelBox);
@@ -287,7 +287,7 @@ std::string PanelList::cellText(const ColumnSpec& c, const PanelEntry& e, int wi
 void PanelList::drawCells(term::CellBuffer& screen, int x, int y, const std::vector<ColumnSpec>& columns,
                           const std::vector<int>& widths, const PanelEntry& e, term::Attr attr) const {
     for (size_t i = 0; i < columns.size() && widths[i] > 0; ++i) {
-        screen.put(x, y, cellText(columns[i], e, widths[i]), attr, x + widths[i] - 1);
+        screen.put(x, y, cellText(columns[i], e, widths[i]), attr, x + widths[i]);
         x += widths[i] + 1;
     }
 }
@@ -325,7 +325,7 @@ void PanelList::drawSelectionInfo(term::CellBuffer& screen, const Rect& a) const
                                          (count == 1 ? " file " : " files "),
                                      a.width() - 2);
     const int x = a.x1 + std::max(1, (a.width() - term::displayWidth(text)) / 2);
-    screen.put(x, a.y2 - 2, text, kSelectedInfo, a.x2 - 1);
+    screen.put(x, a.y2 - 2, text, kSelectedInfo, a.x2);
 }
 
 }  // namespace skimmer::host::app

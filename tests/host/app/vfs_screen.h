@@ -23,7 +23,7 @@ struct VfsScreen : ScreenOnPty {
     std::deque<std::optional<std::string>> copyAnswers;  // the copy dialogs' answers (none: Cancel)
     std::vector<std::string> copyPrompts;
 
-    VfsScreen() {
+    explicit VfsScreen(unsigned short columns = 60, unsigned short rows = 20) : ScreenOnPty(columns, rows) {
         setenv("SKIMMER_VFS_LOG", log.c_str(), 1);
         manager = std::make_unique<Manager>(
             *console, ManagerDialogs{.menu =
