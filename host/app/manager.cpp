@@ -76,6 +76,7 @@ void Manager::handle(const ui::UiEvent& event) {
 }
 
 void Manager::handleKey(k::Code key) {
+    if ((key & k::kModifierMask) != k::kShift) sweepState_.reset();
     if (sides_[active_].plugin && handlePluginPanelKey(key)) {
         settle();
         return;

@@ -193,6 +193,8 @@ private:
     services::MacroQueue* macros_ = nullptr;
     ui::ScreenStack* stack_ = nullptr;
     bool quit_ = false;
+    // The state a run of Shift+moves gives every entry it passes: that of its first entry, inverted.
+    std::optional<bool> sweepState_;
 };
 
 }  // namespace skimmer::host::app

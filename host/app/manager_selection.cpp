@@ -18,10 +18,11 @@ bool Manager::selectionKey(k::Code key) {
     const int cur = panel.current();
     const int last = static_cast<int>(panel.entries().size()) - 1;
     const int page = std::max(1, panel.pageRows() - 1);
-    // Shift with a move: every entry passed over takes the state the current one did not have.
+    // Shift with a move: every entry passed over takes the state the run's first entry did not have.
     const auto sweep = [&](int target) {
         target = std::clamp(target, 0, std::max(last, 0));
-        const bool on = !panel.isSelected(cur);
+        if (!sweepState_) sweepState_ = !panel.isSelected(cur);
+        const bool on = *sweepState_;
         panel.setSelectedRange(cur, target == cur ? cur : target + (target > cur ? -1 : 1), on);
         panel.moveTo(target);
     };
