@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "far/editor_viewer.h"
 #include "host/app/display_name.h"
 #include "host/app/fetched_file.h"
 #include "host/app/host_services.h"
@@ -109,7 +110,10 @@ std::vector<PluginPanelItem> Manager::currentPluginItem() {
 }
 
 // F3/F4: the item goes through GetFiles (OPM_VIEW or OPM_EDIT, silent) into a private folder that
-// is removed with everything in it afterwards, whatever the plug-in put there.
+// is removed with everything in it afterwards, whatever the plug-in put there. A file changed in
+// the editor goes back through PutFiles (OPM_EDIT, named relative to that folder, the current
+// folder meanwhile); when the plug-in cannot take it, the folder is kept and the user told where
+// the changes are, so no edit is lost.
 void Manager::viewPluginItem(bool edit) {
     std::vector<PluginPanelItem> items = currentPluginItem();
     if (items.empty() || (items[0].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
@@ -127,13 +131,49 @@ void Manager::viewPluginItem(bool edit) {
     }, 0);
     const std::string name(items[0].FindData.cFileName);
     const std::optional<fs::path> file = got == 1 ? fetchedFile(temp->path(), name) : std::nullopt;
-    if (file && edit) Editor(file->c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
-    else if (file) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
-    else if (got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    bool keep = false;
+    const auto editor = [&](const fs::path& f) {
+        return dialogs_.edit ? dialogs_.edit(f.string()) : Editor(f.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    };
+    if (file && edit && editor(*file) == EEC_MODIFIED) keep = !putBackEdited(temp->path(), *file);
+    else if (file && !edit) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
+    else if (!file && got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    if (keep) return settle();
     std::error_code ec;
     fs::remove_all(temp->path(), ec);  // never follows a link: links are removed, not their targets
     if (ec || !temp->remove(error)) showError(ec ? ec.message() : error);
     settle();
+}
+
+// PutFiles(OPM_EDIT) of a file edited after F4, then the panel re-read. False when the plug-in
+// has no PutFiles or did not take the file (the user has been told where it is).
+bool Manager::putBackEdited(const fs::path& folder, const fs::path& file) {
+    PluginPanel* panel = sides_[active_].plugin.get();
+    const std::string kept = "The changes are kept in " + displayName(file.string()) + ".";
+    if (panel == nullptr || !panel->hasEntry(&EntryPoints::PutFiles)) {
+        showError("The plug-in cannot take edited files back. " + kept);
+        return false;
+    }
+    PluginPanelItem item{};
+    std::error_code ec;
+    const uint64_t size = fs::file_size(file, ec);
+    std::strncpy(item.FindData.cFileName, file.filename().c_str(), sizeof item.FindData.cFileName - 1);
+    item.FindData.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    item.FindData.nFileSizeHigh = static_cast<DWORD>(ec ? 0 : size >> 32);
+    item.FindData.nFileSizeLow = static_cast<DWORD>(ec ? 0 : size & 0xFFFFFFFFu);
+    item.NumberOfLinks = 1;
+    int put = 0;
+    {
+        CurrentFolder here(folder);
+        if (!here.ok()) {
+            showError("Cannot enter " + displayName(folder.string()) + ". " + kept);
+            return false;
+        }
+        put = panel->call("PutFiles", [&](const EntryPoints& e) { return e.PutFiles(panel->handle(), &item, 1, 0, OPM_EDIT); }, 0);
+    }
+    updatePanel();
+    if (put != 1) showError("The plug-in could not take the edited file back. " + kept);
+    return put == 1;
 }
 
 void Manager::makePluginDirectory() {

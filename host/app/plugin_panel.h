@@ -64,6 +64,9 @@ public:
     // MakeDirectory); the entry point's result, or `failure` when it is missing or failed.
     int call(const char* name, const std::function<int(const EntryPoints&)>& body, int failure);
     void close();  // ClosePlugin, once
+    // True when the plug-in exports that entry point and has not failed.
+    template <class F>
+    bool hasEntry(F EntryPoints::*member) const { return !failed_ && entry_.*member != nullptr; }
 
     // What FCTL_GETPANELINFO reports: one item per entry (".." included), owned by the panel, with
     // PPIF_SELECTED set on the selected ones.

@@ -10,7 +10,7 @@
 // modes of its own (mode 3: name, kind, description; mode 8: full screen) and starts in mode 3.
 // SKIMMER_VFS_NO_ASK=1 deletes without asking. SKIMMER_VFS_KEEP names an item whose PPIF_SELECTED
 // GetFiles, PutFiles and DeleteFiles leave set (the others they handle are cleared, as FAR asks).
-// After each GetFiles, PutFiles and DeleteFiles line the log has an "Items" line: every name it
+// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing. After each GetFiles, PutFiles and DeleteFiles line the log has an "Items" line: every name it
 // was given, "+" after those given with PPIF_SELECTED.
 #include <cstdio>
 #include <cstdlib>
@@ -284,6 +284,7 @@ FAR_EXPORT int FARAPI PutFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int I
     Panel& p = *panelOf(hPlugin);
     logCall("PutFiles " + std::to_string(ItemsNumber) + " " + std::to_string(Move) + " " + std::to_string(OpMode));
     logItems(PanelItem, ItemsNumber);
+    if (envIs("SKIMMER_VFS_REFUSE_PUT", "1")) return FALSE;
     int ok = TRUE;
     for (int i = 0; i < ItemsNumber; ++i) {
         const std::string name = PanelItem[i].FindData.cFileName;
