@@ -4,6 +4,7 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "far/default_palette.h"
 #include "host/app/display_name.h"
 #include "host/term/text_width.h"
 
@@ -13,8 +14,11 @@ namespace {
 // FAR 1.70's default panel colours.
 constexpr term::Attr kPanelText = 0x1B, kPanelBox = 0x1B, kCursor = 0x30, kTitle = 0x1B, kSelectedTitle = 0x30,
                      kColumnTitle = 0x1E, kFolder = 0x1F, kExecutable = 0x1A, kMissing = 0x14;
-// The palette's PANELSELECTEDTEXT, PANELSELECTEDCURSOR and PANELSELECTEDINFO.
-constexpr term::Attr kSelectedText = 0x1E, kSelectedCursor = 0x3E, kSelectedInfo = 0x3E;
+// Selected entries, the cursor on one, and the selection line: FAR's default palette entries.
+constexpr term::Attr kSelectedText = farapi::kFarDefaultPalette[COL_PANELSELECTEDTEXT],
+                     kSelectedCursor = farapi::kFarDefaultPalette[COL_PANELSELECTEDCURSOR],
+                     kSelectedInfo = farapi::kFarDefaultPalette[COL_PANELSELECTEDINFO];
+static_assert(kSelectedText == 0x1E && kSelectedCursor == 0x3E && kSelectedInfo == 0x3E);
 
 // Cuts display text to `width` columns; a cut name ends in '}' as in FAR.
 std::string fitName(const std::string& text, int width) {
