@@ -106,7 +106,9 @@ std::vector<PluginPanelItem> Manager::currentPluginItem() {
     if (i >= panel.items().size()) return {};
     const PluginPanelItem& item = panel.items()[i];
     if (std::strcmp(item.FindData.cFileName, "..") == 0) return {};
-    return {item};
+    PluginPanelItem one = item;
+    one.Flags &= ~PPIF_SELECTED;  // F3/F4 act on the current item alone, selected or not
+    return {one};
 }
 
 // F3/F4: the item goes through GetFiles (OPM_VIEW or OPM_EDIT, silent) into a private folder that

@@ -183,6 +183,7 @@ PluginPanel::Move PluginPanel::setDirectory(std::string dir, std::string& error)
     int ok = FALSE;
     guarded("SetDirectory", [&] { ok = entry_.SetDirectory(handle_, dir.c_str(), 0); });
     if (!ok) return Move::Refused;
+    clearSelection();  // names selected in one folder mean nothing in another
     resetCursor();
     refresh(error);
     if (dir == ".." && !left.empty()) setCurrent(left);
