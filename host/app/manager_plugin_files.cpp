@@ -64,7 +64,7 @@ std::string copyPrompt(bool move, const std::vector<std::string>& names) {
     return verb + std::to_string(names.size()) + " items to:";
 }
 
-int count(size_t n) { return static_cast<int>(n); }
+int itemCount(size_t n) { return static_cast<int>(n); }
 
 // Sets the process's current folder for one call and puts the old one back.
 class CurrentFolder {
@@ -140,6 +140,8 @@ void Manager::viewPluginItem(bool edit) {
     if (file && edit && editor(*file) == EEC_MODIFIED) keep = !putBackEdited(temp->path(), *file);
     else if (file && !edit) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
     else if (!file && got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    // Kept: the TempDir removes only entries it made itself, so the file the plug-in wrote keeps
+    // the folder (and the user's changes) in place.
     if (keep) return settle();
     std::error_code ec;
     fs::remove_all(temp->path(), ec);  // never follows a link: links are removed, not their targets
@@ -197,7 +199,7 @@ void Manager::deletePluginItem() {
     if (items.empty()) return;
     const std::vector<bool> wasSelected = selectedFlags(items);
     const int deleted = panel.call("DeleteFiles", [&](const EntryPoints& e) {
-        return e.DeleteFiles ? e.DeleteFiles(panel.handle(), items.data(), count(items.size()), 0) : FALSE;
+        return e.DeleteFiles ? e.DeleteFiles(panel.handle(), items.data(), itemCount(items.size()), 0) : FALSE;
     }, FALSE);
     takeSelection(panel, items, wasSelected);
     if (deleted) {
@@ -231,7 +233,7 @@ void Manager::copyFromPlugin(bool move) {
     PathBuffer dest(target.string());
     const std::vector<bool> wasSelected = selectedFlags(items);
     const int got = panel.call("GetFiles", [&](const EntryPoints& e) {
-        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), count(items.size()), move ? 1 : 0, dest.text, OPM_SILENT) : 0;
+        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), itemCount(items.size()), move ? 1 : 0, dest.text, OPM_SILENT) : 0;
     }, 0);
     takeSelection(panel, items, wasSelected);
     const std::string what = names.size() == 1 ? displayName(names[0]) : std::to_string(names.size()) + " items";
@@ -266,7 +268,7 @@ void Manager::copyToPlugin(bool move) {
     }
     const std::vector<bool> wasSelected = selectedFlags(items);
     const int put = panel->call("PutFiles", [&](const EntryPoints& ep) {
-        return ep.PutFiles ? ep.PutFiles(panel->handle(), items.data(), count(items.size()), move ? 1 : 0, 0) : 0;
+        return ep.PutFiles ? ep.PutFiles(panel->handle(), items.data(), itemCount(items.size()), move ? 1 : 0, 0) : 0;
     }, 0);
     takeSelection(here, items, wasSelected);
     const std::string what = names.size() == 1 ? displayName(names[0]) : std::to_string(names.size()) + " items";
