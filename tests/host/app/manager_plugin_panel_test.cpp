@@ -205,7 +205,7 @@ TEST(PanelControl, PanelInfoOfAPluginPanel) {
     EXPECT_EQ(info.CurrentItem, 2);
     EXPECT_STREQ(info.CurDir, "\\docs");
     EXPECT_STREQ(info.PanelItems[2].FindData.cFileName, "deep");
-    EXPECT_STREQ(info.PanelItems[1].Description, "vfs item");
+    EXPECT_STREQ(info.PanelItems[1].Description, "The first letter");
     ASSERT_EQ(info.SelectedItemsNumber, 1);
     EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "deep");
     EXPECT_TRUE(info.Flags & PFLAGS_HIGHLIGHT);
