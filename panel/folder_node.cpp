@@ -20,7 +20,7 @@ bool IsSearchFolderKind(int32_t type) { return type == kTypeSearchFolder || type
 std::unique_ptr<TFiles> CopyNode(const TFiles& node) {
     auto copy = std::make_unique<TFiles>();
     CopyEditableFields(*copy, node);
-    copy->Result = node.Result;
+    if (node.Result) copy->Result = std::make_unique<results::TSearchResult>(*node.Result);
     return copy;
 }
 

@@ -63,7 +63,9 @@ struct TFiles {
     std::string AQS;
     std::string Max;
     bool Advanced = false;
-    results::TSearchResult Result;
+    // A hit's record from the engine; null for every other node (a tree of thousands of saved
+    // searches does not carry a hit's fields for each).
+    std::unique_ptr<results::TSearchResult> Result;
     bool GroupsAsFolders = false;
     int32_t Type = kTypeDirectory;
     std::unique_ptr<TFiles> Children;

@@ -86,7 +86,7 @@ std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const os::Mai
     }
     if (node->Name.empty()) node->Name = FitNodeName(hit.Name);
     node->Item.AlternateName = node->Name.substr(0, 12);
-    node->Result = hit;
+    node->Result = std::make_unique<results::TSearchResult>(hit);
     node->Type = kTypeHit;
     return node;
 }

@@ -70,14 +70,16 @@ int reportFailure(CopyCall& call, int err, const std::string& error) {
 os::MailLookup findMail(const TPanel& panel, const TFiles& node) {
     const search::MailAccess mail = panel.mail();
     if (!mail.store) return {.error = "No mail store is available"};
-    const std::string& url = node.Result.UrlW.empty() ? node.Result.Url : node.Result.UrlW;
-    return mail.store->find(node.Result.MailEntryId.empty() ? engines::MailEntryIdFromUrl(url) : node.Result.MailEntryId);
+    if (!node.Result) return {.error = "The item is not a mail item"};
+    const results::TSearchResult& hit = *node.Result;
+    const std::string& url = hit.UrlW.empty() ? hit.Url : hit.UrlW;
+    return mail.store->find(hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(url) : hit.MailEntryId);
 }
 
 int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const std::string& target) {
     TPanel& panel = call.panel;
     const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
-    const bool mailHit = node.Type == kTypeHit && node.Result.Url.starts_with("mapi://");
+    const bool mailHit = node.Type == kTypeHit && node.Result && node.Result->Url.starts_with("mapi://");
     std::optional<os::MailMessage> message;
     if (mailHit) {
         // Resolved before any question: a message that is gone is said once and nothing is written.
@@ -110,7 +112,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
     } else if (directory) {
         err = os::makeFolder(panel.fs(), target, error);
     } else if (node.Type == kTypeHit) {
-        err = os::copyWholeFile(panel.fs(), node.Result.Path, target, replace, error);
+        err = os::copyWholeFile(panel.fs(), node.Result ? node.Result->Path : std::string(), target, replace, error);
     } else {
         err = WriteFolderFile(panel.fs(), node, target, replace, error);
     }

@@ -43,7 +43,7 @@ bool ctrlF(TPanel& panel) {
     line.resize(line.find('\0'));
     if (!line.empty()) line += " ";
     // Quoted for the shell, so that running the line runs this file and nothing else.
-    if (!node->Result.Path.empty()) line += search::commandLineFor(node->Result.Path);
+    if (node->Result && !node->Result->Path.empty()) line += search::commandLineFor(node->Result->Path);
     if (host.Control) host.Control(panel.hPlugin, FCTL_SETCMDLINE, line.data());
     return true;
 }
@@ -51,13 +51,13 @@ bool ctrlF(TPanel& panel) {
 bool enter(TPanel& panel) {
     TFiles* node = NodeUnderCursor(panel);
     if (!node) return panel.SearchBusy;
-    if (node->Type == kTypeHit) {
-        if (node->Result.Url.starts_with("mapi://")) search::OpenHit(hitServices(panel), node->Result);
+    if (node->Type == kTypeHit && node->Result) {
+        const results::TSearchResult& hit = *node->Result;
+        if (hit.Url.starts_with("mapi://")) search::OpenHit(hitServices(panel), hit);
         else {
             // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
-            const std::string& title = node->Result.Title;
-            search::GoToFile(hitServices(panel), !title.empty() && title.front() == '/' ? title
-                                                                                      : node->Result.Folder + title);
+            const std::string& title = hit.Title;
+            search::GoToFile(hitServices(panel), !title.empty() && title.front() == '/' ? title : hit.Folder + title);
         }
         return true;
     }
