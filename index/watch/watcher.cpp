@@ -56,26 +56,47 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
         extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
         watchExtra(parentOf(extra.path));  // when even that fails, polls try again
     }
-    for (const std::string& root : roots_)
-        if (!crawled_.count(root)) unwatched_.insert(root);
+    for (const std::string& root : roots_) {
+        const FolderTree::Id id = tree_.add(root);
+        if (!tree_.has(id, FolderTree::kCrawled)) unwatch(id, true);
+    }
     if (!unwatched_.empty() || !extrasWatched()) nextPoll_ = now + context_.settings.pollMillis;
     return status;
 }
 
 bool Watcher::watchExtra(const std::string& folder) {
-    if (watchOf_.count(folder)) return true;
+    if (watching(folder)) return true;
     int error = 0;
     const int wd = context_.source->add(folder, error);
     if (wd < 0) return false;
-    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != folder) watchOf_.erase(old->second);
-    pathOf_[wd] = folder;
-    watchOf_[folder] = wd;
+    bind(tree_.add(folder), wd);
     return true;
+}
+
+bool Watcher::watching(const std::string& folder) const {
+    const FolderTree::Id id = tree_.find(folder);
+    return id != FolderTree::kNone && tree_.wd(id) >= 0;
+}
+
+// The same inode under a new name (a moved folder) keeps its watch id: the old name loses it.
+void Watcher::bind(FolderTree::Id id, int wd) {
+    if (const auto old = folderOf_.find(wd); old != folderOf_.end() && old->second != id) {
+        tree_.setWd(old->second, -1);
+        tree_.release(old->second);
+    }
+    folderOf_[wd] = id;
+    tree_.setWd(id, wd);
+}
+
+void Watcher::unwatch(FolderTree::Id id, bool on) {
+    tree_.set(id, FolderTree::kUnwatched, on);
+    if (on) unwatched_.insert(id);
+    else unwatched_.erase(id);
 }
 
 bool Watcher::extrasWatched() const {
     return std::all_of(extraPlaces_.begin(), extraPlaces_.end(),
-                       [&](const ExtraPlace& place) { return watchOf_.count(place.folder) != 0; });
+                       [&](const ExtraPlace& place) { return watching(place.folder); });
 }
 
 store::Status Watcher::refreshEverything() {
@@ -96,11 +117,12 @@ store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& f
     std::vector<int> dropped;
     for (const std::string& path : result.removed) forget(path, dropped);
     for (const std::string& path : result.visited) {
-        crawled_.insert(path);
-        if (!watchOf_.count(path)) watchFolder(path);
+        const FolderTree::Id id = tree_.add(path);
+        tree_.set(id, FolderTree::kCrawled, true);
+        if (tree_.wd(id) < 0) watchFolder(id);
     }
     for (int wd : dropped)
-        if (!pathOf_.count(wd)) context_.source->remove(wd);
+        if (!folderOf_.count(wd)) context_.source->remove(wd);
     return result.status;
 }
 
@@ -122,62 +144,62 @@ void Watcher::watchEverything() {
     if (!reader.loadDirs(dirs)) return;  // the next batch tries again; the refresh itself succeeded
     std::vector<int> dropped;
     std::vector<std::string> gone;
-    for (const std::string& path : crawled_)
-        if (!dirs.count(path)) gone.push_back(path);
+    tree_.each(FolderTree::kCrawled, [&](FolderTree::Id id) {
+        if (std::string path = tree_.path(id); !dirs.count(path)) gone.push_back(std::move(path));
+    });
     for (const std::string& path : gone) forget(path, dropped);
-    for (const auto& [path, dir] : dirs) {
-        crawled_.insert(path);
-        if (!watchOf_.count(path)) watchFolder(path);
+    for (auto it = dirs.begin(); it != dirs.end(); it = dirs.erase(it)) {  // each path once at a time
+        const FolderTree::Id id = tree_.add(it->first);
+        tree_.set(id, FolderTree::kCrawled, true);
+        if (tree_.wd(id) < 0) watchFolder(id);
     }
     for (int wd : dropped)
-        if (!pathOf_.count(wd)) context_.source->remove(wd);
+        if (!folderOf_.count(wd)) context_.source->remove(wd);
 }
 
-void Watcher::watchFolder(const std::string& path) {
+void Watcher::watchFolder(FolderTree::Id id) {
     int error = 0;
-    const int wd = context_.source->add(path, error);
+    const int wd = context_.source->add(tree_.path(id), error);
     if (wd < 0) {
         // Gone already: the refresh that follows its event removes it. Otherwise (the limit, a
         // refusal) it is polled instead.
         if (error == ENOENT || error == ENOTDIR) return;
-        unwatched_.insert(path);
+        unwatch(id, true);
         if (error == ENOSPC && !limitSaid_) {
             limitSaid_ = true;
             if (context_.say)
-                context_.say("the inotify watch limit is reached after " + std::to_string(pathOf_.size()) +
+                context_.say("the inotify watch limit is reached after " + std::to_string(folderOf_.size()) +
                              " folders; the others are refreshed every " +
                              std::to_string(context_.settings.pollMillis / 1000) +
                              " s instead (raise it with: sysctl fs.inotify.max_user_watches=N)");
         }
         return;
     }
-    // The same inode under a new name (a moved folder) keeps its watch id: the old name goes.
-    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != path) watchOf_.erase(old->second);
-    pathOf_[wd] = path;
-    watchOf_[path] = wd;
-    unwatched_.erase(path);
+    bind(id, wd);
+    unwatch(id, false);
 }
 
 void Watcher::forget(const std::string& path, std::vector<int>& dropped) {
-    crawled_.erase(path);
+    const FolderTree::Id id = tree_.find(path);
+    if (id == FolderTree::kNone) return;
+    tree_.set(id, FolderTree::kCrawled, false);
     // A root that went is looked for again by every poll; other folders come back through their
     // parent's events.
     if (roots_.count(path)) {
-        unwatched_.insert(path);
+        unwatch(id, true);
         if (nextPoll_ == kNever) nextPoll_ = pollBase_ + context_.settings.pollMillis;
     } else {
-        unwatched_.erase(path);
+        unwatch(id, false);
     }
-    const auto found = watchOf_.find(path);
-    if (found == watchOf_.end()) return;
+    const int wd = tree_.wd(id);
     const bool extraFolder = std::any_of(extraPlaces_.begin(), extraPlaces_.end(),
                                          [&](const ExtraPlace& place) { return place.folder == path; });
-    if (extraFolder) return;  // still wanted for an extra source
-    if (const auto back = pathOf_.find(found->second); back != pathOf_.end() && back->second == path) {
-        dropped.push_back(found->second);
-        pathOf_.erase(back);
+    if (wd >= 0 && !extraFolder) {  // an extra source's folder stays watched
+        dropped.push_back(wd);
+        folderOf_.erase(wd);
+        tree_.setWd(id, -1);
     }
-    watchOf_.erase(found);
+    tree_.release(id);
 }
 
 void Watcher::take(const std::vector<WatchEvent>& events, int64_t now) {
@@ -201,15 +223,17 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
         for (size_t i = 0; i < extraPlaces_.size(); ++i) pending_.extra(i, now);
         return;
     }
-    const auto found = pathOf_.find(e.wd);
-    if (found == pathOf_.end()) return;  // a watch already forgotten
-    const std::string path = found->second;
-    const bool crawled = crawled_.count(path) != 0;
+    const auto found = folderOf_.find(e.wd);
+    if (found == folderOf_.end()) return;  // a watch already forgotten
+    const FolderTree::Id id = found->second;
+    const std::string path = tree_.path(id);
+    const bool crawled = tree_.has(id, FolderTree::kCrawled);
     if (e.mask & kWatchIgnored) {
         // The kernel dropped the watch (its folder is gone). A root is looked for again by polls.
-        watchOf_.erase(path);
-        pathOf_.erase(found);
-        if (crawled) unwatched_.insert(path);
+        folderOf_.erase(found);
+        tree_.setWd(id, -1);
+        if (crawled) unwatch(id, true);
+        tree_.release(id);
         if (nextPoll_ == kNever) nextPoll_ = now + context_.settings.pollMillis;
         return;
     }
@@ -392,10 +416,10 @@ store::Status Watcher::runDue(int64_t now) {
     const bool poll = nextPoll_ <= now;
     if (poll) {
         ++counters_.polls;
-        for (const std::string& path : unwatched_) batch.folders.push_back({.path = path, .subtree = false});
+        for (FolderTree::Id id : unwatched_) batch.folders.push_back({.path = tree_.path(id), .subtree = false});
         // An extra source whose folder appeared (or came back) is watched and read now.
         for (size_t i = 0; i < extraPlaces_.size(); ++i)
-            if (!watchOf_.count(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
+            if (!watching(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
     }
     store::Status status;
     if (!batch.empty()) status = recheckDatabase(batch);
@@ -420,9 +444,9 @@ store::Status Watcher::runDue(int64_t now) {
         }
     }
     if (poll) {
-        const std::vector<std::string> again(unwatched_.begin(), unwatched_.end());
-        for (const std::string& path : again)
-            if (crawled_.count(path)) watchFolder(path);  // a missing root stays unwatched, and polled
+        const std::vector<FolderTree::Id> again(unwatched_.begin(), unwatched_.end());
+        for (FolderTree::Id id : again)
+            if (tree_.has(id, FolderTree::kCrawled)) watchFolder(id);  // a missing root stays unwatched, and polled
         nextPoll_ = unwatched_.empty() && extrasWatched() ? kNever : now + context_.settings.pollMillis;
     }
     return status;

@@ -34,6 +34,7 @@
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
 #include "index/store/crawler.h"
+#include "index/watch/folder_tree.h"
 #include "index/watch/held_index.h"
 #include "index/watch/names_builder.h"
 #include "index/watch/pending_changes.h"
@@ -101,7 +102,7 @@ public:
     int64_t nextDue() const;
     store::Status runDue(int64_t now);
 
-    size_t watched() const { return pathOf_.size(); }
+    size_t watched() const { return folderOf_.size(); }
     size_t unwatched() const { return unwatched_.size(); }
     const WatchCounters& counters() const { return counters_; }
 
@@ -121,20 +122,25 @@ private:
     store::Status recheckDatabase(ChangeBatch& batch);
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
-    void watchFolder(const std::string& path);
+    void watchFolder(FolderTree::Id id);
+    void bind(FolderTree::Id id, int wd);
     bool watchExtra(const std::string& folder);
+    bool watching(const std::string& folder) const;
     bool extrasWatched() const;
     void forget(const std::string& path, std::vector<int>& dropped);
+    void unwatch(FolderTree::Id id, bool on);
     void event(const WatchEvent& event, int64_t now);
     void extrasAt(const std::string& folder, const std::string& name, int64_t now);
     void reportFailure(const store::Status& status);
 
     WatchContext context_;
     PendingChanges pending_;
-    std::unordered_map<int, std::string> pathOf_;  // watch id -> folder
-    std::unordered_map<std::string, int> watchOf_;
-    std::set<std::string> crawled_;                // watched folders that the index holds
-    std::set<std::string> unwatched_;              // folders the watch limit (or a refusal) left out
+    // Each folder's path is held once, as a name under its parent; the folder's watch id and
+    // flags (held by the index, left unwatched) live beside it. At a million entries the paths
+    // are what the watcher's memory is made of.
+    FolderTree tree_;
+    std::unordered_map<int, FolderTree::Id> folderOf_;  // watch id -> folder
+    std::set<FolderTree::Id> unwatched_;               // the folders flagged kUnwatched, to poll
     std::set<std::string> roots_;
     std::vector<ExtraPlace> extraPlaces_;
     int64_t nextPoll_ = kNever;
