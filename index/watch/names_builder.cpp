@@ -63,13 +63,24 @@ std::optional<NamesBuilt> ChildNamesBuilder::outcome() {
     return built;
 }
 
-NamesBuilt ChildNamesBuilder::judge(const os::ExitStatus& status) {
-    const std::optional<int64_t> generation = builtGeneration(out_);
-    if (status.success() && generation) return {.ok = true, .generation = *generation, .error = ""};
+void ChildNamesBuilder::stop() {
+    if (!child_) return;
+    child_->terminate();
+    removeLeftover();
+    child_.reset();
+}
+
+void ChildNamesBuilder::removeLeftover() {
     std::filesystem::path leftover = sidecar_;
     leftover += ".tmp." + std::to_string(child_->pid());
     std::error_code ignored;  // usually there is none: the child removes it when it fails by itself
     std::filesystem::remove(leftover, ignored);
+}
+
+NamesBuilt ChildNamesBuilder::judge(const os::ExitStatus& status) {
+    const std::optional<int64_t> generation = builtGeneration(out_);
+    if (status.success() && generation) return {.ok = true, .generation = *generation, .error = ""};
+    removeLeftover();
     std::string why = status.success()  ? "ended without naming the generation it built"
                       : status.exited ? "ended with code " + std::to_string(status.code)
                                       : "was killed by signal " + std::to_string(status.signal);

@@ -7,6 +7,9 @@
 // - `outcome` never blocks: none while the build runs, then its outcome exactly once. A build
 //   that succeeded names the generation of the index it read (the generation the sidecar on disk
 //   now carries); one that failed or was killed has left the previous sidecar in place.
+// - `stop` ends a build that still runs (one that hangs): it gives no outcome afterwards, the
+//   previous sidecar stays, and nothing of the build is left behind. Without a build it does
+//   nothing.
 // - Destroying a builder stops a build that still runs and leaves nothing of it behind.
 #pragma once
 
@@ -36,6 +39,7 @@ public:
     virtual ~NamesBuilder() = default;
     virtual bool begin(std::string& error) = 0;
     virtual std::optional<NamesBuilt> outcome() = 0;
+    virtual void stop() = 0;
 };
 
 // Builds within `begin` on the caller's connection (tests, and small indexes where a process
@@ -46,6 +50,7 @@ public:
         : build_(std::move(build)), db_(std::move(db)) {}
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
+    void stop() override { done_.reset(); }  // it ended within `begin`
 
 private:
     std::function<bool(sqlite3*)> build_;
@@ -63,6 +68,7 @@ public:
         : argv_(std::move(argv)), sidecar_(std::move(sidecar)) {}
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
+    void stop() override;  // kills the child's process group
     // Waits at most `timeout` for a running child to end (for callers that have nothing else to do).
     void waitForEnd(std::chrono::milliseconds timeout) {
         if (child_) child_->waitFor(timeout);
@@ -70,6 +76,7 @@ public:
 
 private:
     NamesBuilt judge(const os::ExitStatus& status);
+    void removeLeftover();
 
     std::vector<std::string> argv_;
     std::filesystem::path sidecar_;

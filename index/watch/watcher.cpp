@@ -322,6 +322,10 @@ void Watcher::beginNames(int64_t now) {
         return;
     }
     building_ = true;
+    const int64_t items = store::readMetaInt(context_.db, store::kMetaItemCount).value_or(0);
+    buildBegan_ = now;
+    buildDeadline_ = now + context_.settings.namesBuildMillis +
+                     context_.settings.namesBuildMillisPerMillion * std::max<int64_t>(items, 0) / 1000000;
     checkNames(now);  // an inline build has ended already
 }
 
@@ -329,6 +333,15 @@ void Watcher::checkNames(int64_t now) {
     namesCheck_ = kNever;
     if (!building_) return;
     std::optional<NamesBuilt> built = names_->outcome();
+    if (!built && now >= buildDeadline_) {
+        // A hung build would hold every later one back for ever: readers stay on the old sidecar
+        // and its overlay, and another build is tried later.
+        names_->stop();
+        ++counters_.namesStopped;
+        built = NamesBuilt{.ok = false, .generation = -1,
+                           .error = "the name index build was stopped, still running after " +
+                                    std::to_string((now - buildBegan_) / 1000) + " s"};
+    }
     if (!built) {
         namesCheck_ = now + context_.settings.namesCheckMillis;
         return;

@@ -24,7 +24,10 @@
 //   past its limit or other items changed. The build runs beside the batches (names_builder.h),
 //   one at a time, asked for its outcome every `namesCheckMillis`; until it ends the overlay keeps
 //   naming the old sidecar, and afterwards the folders changed since the generation it read are
-//   the new overlay. A build that fails leaves the old sidecar and its overlay in use.
+//   the new overlay. A build that fails leaves the old sidecar and its overlay in use. A build
+//   still running after `namesBuildMillis` plus `namesBuildMillisPerMillion` for each million
+//   items the index held when it began is stopped, said, and counts as failed; each failure in a
+//   row makes the next try wait twice as long (at most `namesMaxDelayMillis`).
 // - With `held` set, every batch first checks that the database it writes is still the one at the
 //   index's path (held_index.h); a replaced one is reopened and the batch refreshes everything.
 // - A batch that fails (the index is busy or broken) is kept and tried again after
@@ -66,6 +69,9 @@ struct WatchSettings {
     int64_t namesDelayMillis = 3000;
     int64_t namesMaxDelayMillis = 300000;
     int64_t namesCheckMillis = 100;
+    // A build takes seconds at a million items; one that runs for minutes hangs.
+    int64_t namesBuildMillis = 300000;
+    int64_t namesBuildMillisPerMillion = 300000;
 };
 
 struct WatchContext {
@@ -89,6 +95,7 @@ struct WatchCounters {
     int64_t overlays = 0;         // names overlays written
     int64_t namesRebuilds = 0;    // name sidecar builds begun
     int64_t reopens = 0;          // the database found replaced and opened again
+    int64_t namesStopped = 0;     // name sidecar builds stopped for running past their deadline
 };
 
 class Watcher {
@@ -160,6 +167,7 @@ private:
     bool buildIsStale_ = false;      // the database was replaced while it ran: its outcome is void
     std::vector<Change> sinceBuild_; // changes written while a build runs
     int64_t namesCheck_ = kNever;
+    int64_t buildBegan_ = 0, buildDeadline_ = kNever;  // the running build's; stopped at the deadline
     int namesFailures_ = 0;          // builds failed in a row: each waits twice as long as the last
     bool limitSaid_ = false;
     std::string lastFailure_;

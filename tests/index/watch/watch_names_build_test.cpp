@@ -37,6 +37,7 @@ public:
         built_ = {.ok = built.ok, .generation = static_cast<int64_t>(built.generation), .error = built.error};
     }
     void release() { released_ = true; }
+    void stop() override { released_ = false; }
 
 private:
     std::string db_;
@@ -108,6 +109,7 @@ public:
     ChildNamesBuilder* current = nullptr;
     bool begin(std::string& error) override { return current->begin(error); }
     std::optional<NamesBuilt> outcome() override { return current->outcome(); }
+    void stop() override { current->stop(); }
 };
 
 TEST_F(NamesBuild, AKilledBuildLeavesTheOldSidecarAndTheOverlayInUse) {
@@ -141,6 +143,68 @@ TEST_F(NamesBuild, AKilledBuildLeavesTheOldSidecarAndTheOverlayInUse) {
     writeFile(tree + "/b/late-one.txt");  // the overlay grows on the old base
     settle();
     searchesAgree(true);
+}
+
+// A build that never ends: stopped at its deadline (proportionate to the index), said, and
+// tried again later.
+class HungBuilder final : public NamesBuilder {
+public:
+    int begun = 0, stopped = 0;
+    bool running = false;
+    bool begin(std::string&) override { return ++begun, running = true; }
+    std::optional<NamesBuilt> outcome() override { return std::nullopt; }
+    void stop() override { ++stopped, running = false; }
+};
+
+struct Deadline {
+    int64_t base, perMillion;
+};
+
+class HungBuild : public NamesBuild, public ::testing::WithParamInterface<Deadline> {};
+
+TEST_P(HungBuild, IsStoppedAtItsDeadlineAndTriedAgainLater) {
+    makeTree();
+    ASSERT_TRUE(query::buildNameIndex(store::openIndexForWriting(dbPath).db.get()).ok);  // an old sidecar
+    settings.namesBuildMillis = GetParam().base;
+    settings.namesBuildMillisPerMillion = GetParam().perMillion;
+    HungBuilder builder;
+    startWith(builder);
+    ASSERT_EQ(builder.begun, 1);
+    const int64_t items = store::readMetaInt(index.db.get(), store::kMetaItemCount).value_or(-1);
+    ASSERT_GT(items, 0);
+    const int64_t deadline = GetParam().base + GetParam().perMillion * items / 1000000;
+    const int64_t began = now;
+    while (now + settings.namesCheckMillis < began + deadline) after(settings.namesCheckMillis);
+    EXPECT_EQ(builder.stopped, 0) << "not before its deadline";
+    EXPECT_TRUE(said.empty());
+    now = began + deadline;
+    ASSERT_TRUE(watcher->runDue(now));
+    EXPECT_EQ(builder.stopped, 1);
+    EXPECT_FALSE(builder.running);
+    EXPECT_EQ(watcher->counters().namesStopped, 1);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("stopped, still running after"), std::string::npos) << said[0];
+    const int64_t retry = watcher->nextDue();
+    EXPECT_GE(retry, now + settings.retryMillis) << "another build waits";
+    after(retry - now - 1);
+    EXPECT_EQ(builder.begun, 1);
+    after(1);
+    EXPECT_EQ(builder.begun, 2) << "tried again after the wait";
+}
+
+INSTANTIATE_TEST_SUITE_P(Deadlines, HungBuild,
+                         ::testing::Values(Deadline{.base = 1000, .perMillion = 0},
+                                           Deadline{.base = 500, .perMillion = 100000000}));
+
+// The real child that hangs: stopping it kills it, and it gives no outcome afterwards.
+TEST(ChildNamesBuilder, StopKillsAHungChildAndLeavesNoOutcome) {
+    ChildNamesBuilder hung({"/bin/sh", "-c", "exec sleep 1000"}, "/nonexistent/names");
+    std::string error;
+    ASSERT_TRUE(hung.begin(error)) << error;
+    EXPECT_FALSE(hung.outcome().has_value());
+    hung.stop();
+    EXPECT_FALSE(hung.outcome().has_value());
+    hung.stop();  // nothing left to stop
 }
 
 }  // namespace
