@@ -47,15 +47,7 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     else watchEverything();
     if (!status) return status;
     beginNames(now);  // a sidecar that is already current is only verified
-    // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
-    for (const ExtraSource& extra : context_.extras) {
-        if (watchExtra(extra.path)) {
-            extraPlaces_.push_back({.folder = extra.path, .name = ""});
-            continue;
-        }
-        extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
-        watchExtra(parentOf(extra.path));  // when even that fails, polls try again
-    }
+    for (const ExtraSource& extra : context_.extras) placeExtra(extra.path);
     for (const std::string& root : roots_) {
         const FolderTree::Id id = tree_.add(root);
         if (!tree_.has(id, FolderTree::kCrawled)) unwatch(id, true);
@@ -71,6 +63,31 @@ bool Watcher::watchExtra(const std::string& folder) {
     if (wd < 0) return false;
     bind(tree_.add(folder), wd);
     return true;
+}
+
+// An extra source is watched as the folder itself, or (a file, or nothing there yet) as its
+// folder, its events told by name.
+void Watcher::placeExtra(const std::string& path) {
+    if (watchExtra(path)) {
+        extraPlaces_.push_back({.folder = path, .name = ""});
+        return;
+    }
+    extraPlaces_.push_back({.folder = parentOf(path), .name = nameOf(path)});
+    watchExtra(parentOf(path));  // when even that fails, polls try again
+}
+
+void Watcher::discoverExtras(int64_t now) {
+    if (!context_.moreExtras) return;
+    std::set<std::string> known;
+    for (const ExtraSource& extra : context_.extras) known.insert(extra.path);
+    for (ExtraSource& extra : context_.moreExtras()) {
+        extra.path = store::normalizePath(extra.path);
+        if (!known.insert(extra.path).second) continue;
+        context_.extras.push_back(std::move(extra));
+        placeExtra(context_.extras.back().path);
+        pending_.extra(context_.extras.size() - 1, now);  // read once it is watched
+    }
+    if (!extrasWatched() && nextPoll_ == kNever) nextPoll_ = now + context_.settings.pollMillis;
 }
 
 bool Watcher::watching(const std::string& folder) const {
@@ -447,6 +464,7 @@ store::Status Watcher::runDue(int64_t now) {
         else if (!batch.folders.empty()) status = refreshFolders(batch.folders, changed);
         const int64_t afterFolders = generationOf(context_.db);
         if (status) status = runExtras(batch.extras);
+        if (status && (batch.everything || !batch.extras.empty())) discoverExtras(now);
         // Only folder entries can be overlaid; a full refresh or other sources' items rebuild.
         const bool overlayable = !batch.everything && generationOf(context_.db) == afterFolders;
         if (generationOf(context_.db) != before) namesChanged(changed, overlayable, now);

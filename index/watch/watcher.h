@@ -17,6 +17,10 @@
 // - An extra source is a folder or a file (its folder is watched, its events told by name); a
 //   change runs its `refresh` in the same batch, after the folders. One whose folder cannot be
 //   watched (missing, or the limit) is tried again by every poll and read when that succeeds.
+// - After a batch that refreshed extra sources, `moreExtras` (when set) names the sources wanted
+//   now (new Maildir folders): those whose path is not known yet are watched first and then
+//   refreshed by the next batch, so nothing that arrived between the listing and the watch is
+//   missed. Sources are never dropped; one whose folder went is looked for by the polls.
 // - The name sidecar: after a batch that changed only folder entries, the changed folders are
 //   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
 //   a build is begun once the changes have rested `namesDelayMillis` (at the latest
@@ -83,6 +87,7 @@ struct WatchContext {
     NamesBuilder* namesBuilder = nullptr;        // builds it beside the batches; wins over rebuildNames
     std::function<void(const std::string&)> say;
     std::vector<ExtraSource> extras;
+    std::function<std::vector<ExtraSource>()> moreExtras;  // the sources wanted now; may be unset
     WatchSettings settings;
     HeldIndex* held = nullptr;  // when set, `db` follows it
 };
@@ -132,6 +137,8 @@ private:
     void watchFolder(FolderTree::Id id);
     void bind(FolderTree::Id id, int wd);
     bool watchExtra(const std::string& folder);
+    void placeExtra(const std::string& path);
+    void discoverExtras(int64_t now);
     bool watching(const std::string& folder) const;
     bool extrasWatched() const;
     void forget(const std::string& path, std::vector<int>& dropped);
