@@ -98,6 +98,10 @@ std::vector<std::string> findMaildirs(const std::vector<std::string>& roots, std
         while (root.size() > 1 && root.back() == '/') root.pop_back();
         if (!root.empty() && isDirectory(root)) walk(root, 0, seen, out, searched);
     }
+    if (searched) {  // a root given twice (or inside another) was looked through twice
+        std::sort(searched->begin(), searched->end());
+        searched->erase(std::unique(searched->begin(), searched->end()), searched->end());
+    }
     return out;
 }
 

@@ -41,7 +41,8 @@ std::vector<std::string> conventionalMailRoots(const std::string& home, const st
 
 // Every Maildir folder below each root (roots that do not exist are skipped), without repeats.
 // With `searched`, also every folder whose entries were looked through: where a new Maildir folder
-// would be found (the roots, the Maildir folders, the plain folders between them).
+// would be found (the roots, the Maildir folders, the plain folders between them), sorted, without
+// repeats.
 std::vector<std::string> findMaildirs(const std::vector<std::string>& roots,
                                       std::vector<std::string>* searched = nullptr);
 
