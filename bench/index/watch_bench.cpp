@@ -160,6 +160,8 @@ double medianQueryMs(const std::string& tool, const std::string& db, int runs) {
     return percentile(times, 0.5);
 }
 
+double percentile(std::vector<double> values, double p);
+
 // Creation times of the samples, and one looker that finds them: each query prints every sample
 // created so far, and the first one that prints a sample ends its wait.
 class Sampler {
@@ -187,8 +189,10 @@ public:
                 if (finishing_ && (pending_.empty() || msSince(finishedAt_) > 30000)) break;
             }
             std::string out;
+            const auto began = Clock::now();
             const int code = run({tool_, "--db", db_, "--query", "wbq", "--limit", std::to_string(limit_)}, &out);
             const auto ended = Clock::now();
+            const double queryMs = std::chrono::duration<double, std::milli>(ended - began).count();
             std::set<std::string> printed;
             for (size_t at = 0; code == 0 && at < out.size();) {
                 const size_t newline = std::min(out.find('\n', at), out.size());
@@ -197,6 +201,7 @@ public:
                 at = newline + 1;
             }
             std::lock_guard lock(mutex_);
+            queries_.push_back(queryMs);
             for (auto it = pending_.begin(); it != pending_.end();) {
                 if (!printed.count(it->first)) {
                     ++it;
@@ -215,6 +220,10 @@ public:
         std::lock_guard lock(mutex_);
         return burst ? bursts_ : singles_;
     }
+    std::vector<double> queryTimes() {
+        std::lock_guard lock(mutex_);
+        return queries_;
+    }
 
 private:
     struct Pending {
@@ -225,7 +234,7 @@ private:
     int limit_;
     std::mutex mutex_;
     std::map<std::string, Pending> pending_;
-    std::vector<double> singles_, bursts_;
+    std::vector<double> singles_, bursts_, queries_;
     bool finishing_ = false;
     Clock::time_point finishedAt_;
 };
@@ -337,6 +346,11 @@ int main(int argc, char** argv) {
     std::string burstText;
     for (double ms : burstSamples) burstText += " " + std::to_string(static_cast<int>(ms));
     std::printf("burst samples (first, last of each), ms:%s\n", burstText.c_str());
+    const std::vector<double> lookups = sampler.queryTimes();
+    std::printf("the looker's %zu queries (each prints every sample so far): median %.0f ms, p90 %.0f, p99 %.0f, "
+                "max %.0f\n",
+                lookups.size(), percentile(lookups, 0.5), percentile(lookups, 0.9), percentile(lookups, 0.99),
+                percentile(lookups, 1.0));
     std::printf("memory after the creates: %s, %s\n", statusLine(w.pid, "VmRSS").c_str(),
                 statusLine(w.pid, "VmHWM").c_str());
     std::this_thread::sleep_for(std::chrono::seconds(5));  // the sidecar's delayed rebuild

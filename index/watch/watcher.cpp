@@ -126,8 +126,12 @@ store::Status Watcher::refreshEverything() {
 store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& folders,
                                       std::vector<int64_t>& changed) {
     counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
+    store::CrawlHooks hooks;
+    hooks.beforeCommit = [this](sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
+        return overlayInBatch(db, generation, dirs);
+    };
     const store::FolderRefreshResult result =
-        store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders, &folders_);
+        store::refreshFolders(context_.db, *context_.options, *context_.fs, hooks, folders, &folders_);
     changed = result.changedDirs;
     // Even a failed refresh may have committed part of its work: the watches follow what the
     // index says now.
@@ -305,10 +309,32 @@ void Watcher::scheduleNames(int64_t now) {
     namesDue_ = std::min(now + context_.settings.namesDelayMillis, first + context_.settings.namesMaxDelayMillis);
 }
 
+// The overlay is written in the batch's own transaction, so no search ever meets the batch's
+// generation without it (one would take the plain path, seconds at a million entries). Past the
+// overlay's limit nothing is written: the batch's outcome begins a build.
+store::Status Watcher::overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
+    overlayAt_ = {};
+    if (names_ == nullptr || namesBase_ < 0) return {};
+    std::set<int64_t> stale = staleDirs_;
+    stale.insert(dirs.begin(), dirs.end());
+    const auto instance = store::readMetaInt(db, store::kMetaInstance);
+    if (stale.size() > store::kMaxOverlayFolders || !instance || generation <= namesBase_) return {};
+    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
+                                                       static_cast<uint64_t>(namesBase_),
+                                                       static_cast<uint64_t>(*instance), stale);
+    store::Status written = store::writeMeta(db, store::kMetaNamesOverlay, text);
+    if (written) overlayAt_ = {.generation = generation, .base = namesBase_};
+    return written;
+}
+
 bool Watcher::writeOverlay() {
     const auto instance = store::readMetaInt(context_.db, store::kMetaInstance);
     const int64_t generation = generationOf(context_.db);
     if (!instance || generation <= namesBase_) return false;
+    if (overlayAt_.generation == generation && overlayAt_.base == namesBase_) {  // the batch wrote this one
+        ++counters_.overlays;
+        return true;
+    }
     const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
                                                        static_cast<uint64_t>(namesBase_),
                                                        static_cast<uint64_t>(*instance), staleDirs_);

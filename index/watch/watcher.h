@@ -127,6 +127,7 @@ private:
     store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
     void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
     bool writeOverlay();
+    store::Status overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs);
     void beginNames(int64_t now);
     void checkNames(int64_t now);
     void namesBuilt(const NamesBuilt& built, int64_t now);
@@ -162,6 +163,9 @@ private:
     store::FolderCache folders_;      // the index's folders between two batches
     int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
     std::set<int64_t> staleDirs_;     // folders changed since then
+    struct WrittenOverlay {
+        int64_t generation = -1, base = -1;
+    } overlayAt_;                     // the overlay the last batch wrote in its own transaction
     int64_t firstStale_ = kNever, namesDue_ = kNever;
     std::unique_ptr<NamesBuilder> inlineNames_;  // wraps `rebuildNames` when no builder is given
     NamesBuilder* names_ = nullptr;
