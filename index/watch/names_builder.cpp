@@ -50,11 +50,15 @@ std::optional<NamesBuilt> ChildNamesBuilder::outcome() {
     if (!child_) return std::nullopt;
     // Drained on every call, so a chatty child never blocks on a full pipe.
     constexpr size_t kKeep = 4096;  // what we keep of its words; the rest is noise
-    child_->readOutput(out_);
+    const os::ReadState out = child_->readOutput(out_);
     child_->readError(err_);
     if (out_.size() > kKeep) out_.erase(0, out_.size() - kKeep);
     if (err_.size() > kKeep) err_.erase(0, err_.size() - kKeep);
-    const std::optional<os::ExitStatus> status = child_->waitFor(std::chrono::milliseconds(0));
+    // Its output ends (or its last line comes: it is written as the child exits) when it is ending:
+    // then the exit is waited for, briefly, so that the new sidecar's overlay follows at once
+    // (until it does, searches take the plain path).
+    const bool ending = out == os::ReadState::EndOfFile || builtGeneration(out_).has_value();
+    const std::optional<os::ExitStatus> status = child_->waitFor(std::chrono::milliseconds(ending ? 500 : 0));
     if (!status) return std::nullopt;
     while (child_->readOutput(out_) == os::ReadState::Data) {}
     while (child_->readError(err_) == os::ReadState::Data) {}

@@ -169,8 +169,15 @@ void Watcher::watchEverything() {
         if (std::string path = tree_.path(id); !dirs.count(path)) gone.push_back(std::move(path));
     });
     for (const std::string& path : gone) forget(path, dropped);
-    for (auto it = dirs.begin(); it != dirs.end(); it = dirs.erase(it)) {  // each path once at a time
-        const FolderTree::Id id = tree_.add(it->first);
+    // In path order (a parent before its children): when the watch limit cuts the list short, the
+    // folders left to the polls are the last ones in that order, the same in every run, and never
+    // a parent whose children are watched.
+    std::vector<const std::string*> order;
+    order.reserve(dirs.size());
+    for (const auto& entry : dirs) order.push_back(&entry.first);
+    std::sort(order.begin(), order.end(), [](const std::string* a, const std::string* b) { return *a < *b; });
+    for (const std::string* path : order) {
+        const FolderTree::Id id = tree_.add(*path);
         tree_.set(id, FolderTree::kCrawled, true);
         if (tree_.wd(id) < 0) watchFolder(id);
     }
@@ -463,8 +470,9 @@ void Watcher::reportFailure(const store::Status& status) {
     if (context_.say) context_.say("the index could not be brought up to date (" + status.error + "); tried again shortly");
 }
 
-store::Status Watcher::runDue(int64_t now) {
+store::Status Watcher::runDue(int64_t now, bool namesReady) {
     pollBase_ = now;
+    if (namesReady && building_) namesCheck_ = now;
     if (now < nextDue()) return {};
     if (namesCheck_ <= now) checkNames(now);
     if (namesDue_ <= now) beginNames(now);

@@ -112,8 +112,11 @@ public:
     store::Status start(int64_t now, bool refreshFirst = true);
     void take(const std::vector<WatchEvent>& events, int64_t now);
     int64_t nextDue() const;
-    store::Status runDue(int64_t now);
+    // `namesReady`: namesFd() was found readable.
+    store::Status runDue(int64_t now, bool namesReady = false);
 
+    // Readable when a name sidecar build may have ended (runDue then asks it); -1 when none runs.
+    int namesFd() const { return building_ && names_ != nullptr ? names_->waitFd() : -1; }
     size_t watched() const { return folderOf_.size(); }
     size_t unwatched() const { return unwatched_.size(); }
     const WatchCounters& counters() const { return counters_; }
