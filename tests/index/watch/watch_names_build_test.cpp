@@ -6,6 +6,8 @@
 #include "tests/index/watch/watch_search.h"
 #include "tests/index/watch/watch_test_util.h"
 
+#include <poll.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -206,6 +208,42 @@ TEST(ChildNamesBuilder, StopKillsAHungChildAndLeavesNoOutcome) {
     EXPECT_FALSE(hung.outcome().has_value());
     hung.stop();  // nothing left to stop
 }
+
+// The end of a child wakes a poll on its descriptor, and its outcome is there at that moment: the
+// watcher writes the new sidecar's overlay without waiting for a timer.
+struct ChildEnd {
+    const char* script;
+    bool ok;
+    const char* error;  // part of the failure's text
+};
+
+class ChildNamesEnd : public ::testing::TestWithParam<ChildEnd> {};
+
+TEST_P(ChildNamesEnd, WakesAPollWithItsOutcomeReady) {
+    ChildNamesBuilder child({"/bin/sh", "-c", GetParam().script}, "/nonexistent/names");
+    std::string error;
+    ASSERT_TRUE(child.begin(error)) << error;
+    std::optional<NamesBuilt> built;
+    for (int wakes = 0; !built && wakes < 4; ++wakes) {
+        pollfd fd{.fd = child.waitFd(), .events = POLLIN, .revents = 0};
+        ASSERT_GE(fd.fd, 0);
+        ASSERT_EQ(::poll(&fd, 1, 60000), 1) << "the child's end wakes the poll";
+        built = child.outcome();
+    }
+    ASSERT_TRUE(built.has_value());
+    EXPECT_EQ(built->ok, GetParam().ok) << built->error;
+    EXPECT_NE(built->error.find(GetParam().error), std::string::npos) << built->error;
+    if (built->ok) {
+        EXPECT_EQ(built->generation, 3);
+    }
+    EXPECT_EQ(child.waitFd(), -1) << "nothing left to wait for";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, ChildNamesEnd,
+                         ::testing::Values(ChildEnd{.script = "echo generation 3", .ok = true, .error = ""},
+                                           ChildEnd{.script = "echo half; exit 4", .ok = false, .error = "ended with code 4"},
+                                           ChildEnd{.script = "exec 1>&-; kill -KILL $$", .ok = false,
+                                                    .error = "killed by signal 9"}));
 
 }  // namespace
 }  // namespace skimmer::index::watch::test
