@@ -2,9 +2,9 @@
 #include "os/utf8.h"
 
 #include <cstdint>
+#include <cstring>
 #include <algorithm>
 #include <tuple>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -149,17 +149,60 @@ std::pair<typename Map::iterator, bool> insertSorted(Map& map, std::string folde
     return map.try_emplace(std::move(folded));
 }
 
+// True when none of the eight bytes at `p` is a control byte (below 0x20, or 0x7F) or outside
+// ASCII. It may say false for a plain word (the caller then checks byte by byte), never true for
+// another. A byte b below 0x80 is below 0x20 exactly when b - 0x20 borrows into its top bit, and
+// is 0x7F exactly when b + 1 carries into it.
+bool plainAscii8(const char* p) {
+    uint64_t x = 0;
+    std::memcpy(&x, p, sizeof x);
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    const uint64_t low = (x - 0x20 * kOnes) & ~x;
+    const uint64_t del = ((x & ~kHigh) + kOnes) & ~x;
+    return ((x | low | del) & kHigh) == 0;
+}
+
+// Where the run of text without '"' or '\\' that starts at `pos` ends: most texts hold neither
+// escapes nor quotes, so two byte searches find the run faster than testing each byte for both.
+size_t plainRunEnd(std::string_view line, size_t pos) {
+    const size_t quote = std::min(line.find('"', pos), line.size());
+    return std::min(line.substr(0, quote).find('\\', pos), quote);
+}
+
+// How many lines `rest` (text from a line's start) holds before the next section line. A '['
+// starts a line only there: key names escape it, and value lines start with '"' or '@'.
+size_t linesBeforeSection(std::string_view rest) {
+    size_t stop = 0;
+    while ((stop = rest.find('[', stop)) != std::string_view::npos && stop != 0 && rest[stop - 1] != '\n') ++stop;
+    return static_cast<size_t>(std::count(rest.begin(), rest.begin() + std::min(stop, rest.size()), '\n'));
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : text_(text) {}
     HiveParse run();
 
 private:
+    // Reports the first fault of the file: a key given twice is found only when the parse stops,
+    // so one before `lineNo_` is reported instead of the fault found there.
     bool fail(std::string reason) {
+        const size_t repeat = repeatedSection();
         result_.outcome = HiveParse::Outcome::Damaged;
-        result_.line = lineNo_;
-        result_.reason = std::move(reason);
+        result_.line = repeat != 0 && repeat < lineNo_ ? repeat : lineNo_;
+        result_.reason = result_.line == lineNo_ ? std::move(reason) : "key given twice";
         return false;
+    }
+    // The line of the first section that opens a key given a section before it; 0 if there is
+    // none. Sections are collected and compared once at the end: remembering each key in a set
+    // as it comes costs a node per key, a large share of reading a hive of thousands of keys.
+    size_t repeatedSection() {
+        std::sort(sections_.begin(), sections_.end());
+        size_t first = 0;
+        for (size_t i = 1; i < sections_.size(); ++i)
+            if (sections_[i].first == sections_[i - 1].first && (first == 0 || sections_[i].second < first))
+                first = sections_[i].second;
+        return first;
     }
     bool header(std::string_view line);
     bool bodyLine(std::string_view line);
@@ -174,9 +217,11 @@ private:
     HiveParse result_;
     size_t lineNo_ = 0;
     HiveKey* current_ = nullptr;
-    std::unordered_set<const HiveKey*> sectioned_;  // keys that had a line of their own
-    // The previous section's components as written, with their keys (stable: map nodes never move).
-    std::vector<std::pair<std::string, HiveKey*>> open_;
+    std::string_view rest_;  // the text after the line being parsed
+    std::vector<std::pair<const HiveKey*, size_t>> sections_;  // each key that had a line, and the line
+    // The previous section's components as written (views into the text), with their keys
+    // (stable: map nodes never move).
+    std::vector<std::pair<std::string_view, HiveKey*>> open_;
 };
 
 bool Parser::header(std::string_view line) {
@@ -198,7 +243,11 @@ bool Parser::header(std::string_view line) {
 
 // Raw control bytes and invalid UTF-8 never occur in what the writer produces.
 bool Parser::checkText(std::string_view line) {
-    for (size_t i = 0; i < line.size();) {
+    // Eight bytes at a time while they are all printable ASCII; the byte-wise loop below looks
+    // closely at the first word that may hold anything else.
+    size_t i = 0;
+    while (i + 8 <= line.size() && plainAscii8(line.data() + i)) i += 8;
+    while (i < line.size()) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (c < 0x20 || c == 0x7F) return fail("control byte in line");
         if (c < 0x80) {  // printable ASCII, nearly every byte of a hive: no decoding needed
@@ -214,6 +263,14 @@ bool Parser::checkText(std::string_view line) {
 
 // One percent-escaped key name, up to the next '\' or the end of `body`.
 bool Parser::component(std::string_view body, size_t& i, std::string& part) {
+    // Nearly every name holds no escape and no bracket: it is taken whole.
+    const size_t end = std::min(body.find('\\', i), body.size());
+    const std::string_view raw = body.substr(i, end - i);
+    if (raw.find_first_of("%[]") == std::string_view::npos) {
+        part.assign(raw);
+        i = end;
+        return !part.empty() && part.size() <= kMaxNameBytes ? true : fail("bad key name");
+    }
     for (; i < body.size() && body[i] != '\\'; ++i) {
         const char c = body[i];
         if (c == '[' || c == ']') return fail("bracket in key name");
@@ -237,30 +294,34 @@ bool Parser::section(std::string_view line) {
     body.remove_prefix(kRootName.size());
     if (!body.empty() && body[0] != '\\') return fail("bad key line");
     // Sections come parents first, so a key usually shares its leading components with the one
-    // before: those are not looked up again (equal bytes are surely the same key).
+    // before: those are neither decoded nor looked up again (equal bytes are surely the same key,
+    // and were found valid on that line).
     HiveKey* key = &result_.root;
     size_t depth = 0;
     while (!body.empty()) {
         body.remove_prefix(1);  // the '\'
-        std::string part;
-        size_t i = 0;
-        if (!component(body, i, part)) return false;
+        const std::string_view raw = body.substr(0, std::min(body.find('\\'), body.size()));
+        body.remove_prefix(raw.size());
         if (depth >= kMaxKeyDepth) return fail("keys nested too deeply");
-        body.remove_prefix(i);
-        if (depth < open_.size() && open_[depth].first == part) {
+        if (depth < open_.size() && open_[depth].first == raw) {
             key = open_[depth].second;
         } else {
+            std::string part;
+            size_t i = 0;
+            if (!component(raw, i, part)) return false;
             open_.resize(depth);
             auto [it, added] = insertSorted(key->subkeys, foldName(part));
-            if (added) it->second.name = part;
+            if (added) it->second.name = std::move(part);
             key = &it->second;
-            open_.emplace_back(std::move(part), key);
+            open_.emplace_back(raw, key);
         }
         ++depth;
     }
     open_.resize(depth);
-    if (!sectioned_.insert(key).second) return fail("key given twice");
+    sections_.emplace_back(key, lineNo_);
     current_ = key;
+    // Room for the lines up to the next section, the key's values: grown once rather than doubled.
+    key->values.reserve(linesBeforeSection(rest_) + 1);
     return true;
 }
 
@@ -275,7 +336,7 @@ bool Parser::quoted(std::string_view line, size_t& pos, std::string& out) {
         if (out.size() >= kMaxValueBytes) return fail("text too long");
         if (c != '\\') {
             // The plain run up to the next quote or escape goes in at once, within the limit.
-            const size_t stop = std::min(line.find_first_of("\"\\", pos), line.size());
+            const size_t stop = plainRunEnd(line, pos);
             const size_t take = std::min(stop - pos, kMaxValueBytes - out.size());
             out.append(line.substr(pos, take));
             pos += take - 1;
@@ -344,12 +405,11 @@ bool Parser::valueLine(std::string_view line) {
     if (line[0] != '@' && name.empty()) return fail("empty value name must be written @");
     if (name.size() > kMaxNameBytes) return fail("value name too long");
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
-    RegValue value;
-    if (!data(line.substr(pos + 1), value)) return false;
-    auto [it, added] = insertSorted(current_->values, foldName(name));
+    // The value is read straight into its place; on a fault the whole parse is thrown away.
+    auto [it, added] = current_->values.try_emplace(foldName(name));
     if (!added) return fail("value given twice");
-    it->second = HiveValue{std::move(name), std::move(value)};
-    return true;
+    it->second.name = std::move(name);
+    return data(line.substr(pos + 1), it->second.value);
 }
 
 bool Parser::bodyLine(std::string_view line) {
@@ -377,13 +437,14 @@ HiveParse Parser::run() {
             break;
         }
     }
-    sectioned_.reserve(body.size() / 256);  // about one key in so many bytes of a typical hive
+    sections_.reserve(body.size() / 256);  // about one key in so many bytes of a typical hive
     size_t start = 0;
     while (start < body.size()) {
         ++lineNo_;
         const size_t end = body.find('\n', start);
         std::string_view line = body.substr(start, end - start);
         start = end == std::string_view::npos ? body.size() : end + 1;
+        rest_ = body.substr(start);
         if (lineNo_ == 1) {
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             if (!header(line)) return std::move(result_);
@@ -395,6 +456,9 @@ HiveParse Parser::run() {
     else if (!ended) {
         ++lineNo_;
         fail("file is incomplete (no end line)");
+    } else if (repeatedSection() != 0) {
+        ++lineNo_;  // past every section: the repeat is reported at its own line
+        fail("key given twice");
     }
     return std::move(result_);
 }

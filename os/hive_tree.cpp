@@ -157,8 +157,11 @@ HiveUndo applyChangeUndoable(HiveKey& root, const HiveChange& change) {
             break;
         case HiveChange::Kind::DeleteValue:
             if (complete) {
-                auto node = key->values.extract(foldName(change.name));
-                if (node) undo.value = std::move(node.mapped());
+                const auto it = key->values.find(foldName(change.name));
+                if (it != key->values.end()) {
+                    undo.value = std::move(it->second);
+                    key->values.erase(it);
+                }
             }
             break;
         case HiveChange::Kind::DeleteTree:

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/flat_map.h"
 #include "os/registry.h"
 
 namespace skimmer::os {
@@ -34,7 +35,7 @@ struct HiveValue {
 
 struct HiveKey {
     std::string name;
-    std::map<std::string, HiveValue> values;  // by folded name
+    FlatMap<std::string, HiveValue> values;   // by folded name
     std::map<std::string, HiveKey> subkeys;   // by folded name
     bool operator==(const HiveKey&) const = default;
 };

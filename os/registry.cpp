@@ -192,6 +192,11 @@ std::vector<std::string> RegKey::valueNames() const {
     return names;
 }
 
+void RegKey::forEachValue(const std::function<void(std::string_view, const RegValue&)>& visit) const {
+    if (const HiveKey* k = hive_->impl().key(path_))
+        for (const auto& [folded, value] : k->values) visit(value.name, value.value);
+}
+
 RegStatus RegKey::writeDword(std::string_view name, uint32_t value) {
     return hive_->impl().setValue(path_, name, RegValue::dword(value));
 }

@@ -70,6 +70,9 @@ public:
     std::optional<std::string> subkey(size_t index) const;  // index-th subkey name, sorted; none past the end
     std::vector<std::string> subkeys() const;
     std::vector<std::string> valueNames() const;
+    // Every value of the key in valueNames() order, looked up once: a reader of a whole key does
+    // not pay one search per value. `visit` must not change the hive.
+    void forEachValue(const std::function<void(std::string_view name, const RegValue& value)>& visit) const;
 
     RegStatus writeDword(std::string_view name, uint32_t value);
     RegStatus writeString(std::string_view name, std::string_view text);

@@ -1,5 +1,6 @@
 #include "panel/folder_store.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -7,6 +8,7 @@
 
 #include "config/registry_primitives.h"
 #include "os/hive_tree.h"
+#include "os/utf8.h"
 
 namespace skimmer::panel {
 
@@ -18,30 +20,94 @@ std::string timeBytes(uint64_t ticks) {
     return bytes;
 }
 
-uint64_t readTime(const platform::RegistryKey& key, std::string_view name) {
-    const auto bytes = key.readBinary(name);
+uint64_t ticksOf(const std::optional<std::string>& bytes) {
     if (!bytes || bytes->size() != kTimeValueBytes) return 0;
     uint64_t ticks = 0;
     for (size_t i = 0; i < kTimeValueBytes; ++i) ticks |= uint64_t{static_cast<unsigned char>((*bytes)[i])} << (8 * i);
     return ticks;
 }
 
+uint32_t dwordOf(std::string_view bytes) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value |= uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+    return value;
+}
+
+// A node's values as its key holds them, found in one pass over the key; a value that is missing
+// or of another type is none.
+struct StoredValues {
+    std::optional<std::string> name, desc, aqs, query, max;
+    std::optional<uint32_t> groupsAsFolders, advanced, type;
+    std::optional<std::string> created, modified, accessed;  // the raw bytes
+};
+
+// Value names compare as the registry compares them; most pairs already differ in length.
+bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && os::equalsAsciiCaseless(a, b); }
+
+StoredValues readStored(const platform::RegistryKey& key) {
+    using platform::RegistryValueType;
+    StoredValues s;
+    const struct {
+        std::string_view name;
+        std::optional<std::string> StoredValues::*field;
+        RegistryValueType type;
+    } bytes[] = {{kNameValue, &StoredValues::name, RegistryValueType::String},
+                 {"Desc", &StoredValues::desc, RegistryValueType::String},
+                 {"AQS", &StoredValues::aqs, RegistryValueType::String},
+                 {"query", &StoredValues::query, RegistryValueType::String},
+                 {"Max", &StoredValues::max, RegistryValueType::String},
+                 {"Created", &StoredValues::created, RegistryValueType::Binary},
+                 {"Modified", &StoredValues::modified, RegistryValueType::Binary},
+                 {"Accessed", &StoredValues::accessed, RegistryValueType::Binary}};
+    const struct {
+        std::string_view name;
+        std::optional<uint32_t> StoredValues::*field;
+    } dwords[] = {{"GroupsAsFolders", &StoredValues::groupsAsFolders},
+                  {"Advanced", &StoredValues::advanced},
+                  {"Type", &StoredValues::type}};
+    key.readValues([&](const platform::RegistryValue& v) {
+        if (v.type == RegistryValueType::Dword) {
+            for (const auto& d : dwords)
+                if (v.data.size() == 4 && sameName(v.name, d.name)) s.*d.field = dwordOf(v.data);
+            return;
+        }
+        for (const auto& b : bytes)
+            if (v.type == b.type && sameName(v.name, b.name)) s.*b.field = std::string(v.data);
+    });
+    return s;
+}
+
 std::unique_ptr<TFiles> loadNode(const platform::RegistryKey& key, const std::string& keyName) {
+    StoredValues s = readStored(key);
     auto node = std::make_unique<TFiles>();
-    const auto stored = key.readString(kNameValue);
-    node->Name = FitNodeName(stored && !stored->empty() ? *stored : keyName);
-    node->Desc = key.readString("Desc").value_or("");
-    node->AQS = key.readString("AQS").value_or("");
-    node->query = key.readString("query").value_or("");
-    node->Max = key.readString("Max").value_or("");
-    node->Advanced = key.readDword("Advanced").value_or(0) != 0;
-    node->GroupsAsFolders = key.readDword("GroupsAsFolders").value_or(0) != 0;
-    node->Type = static_cast<int32_t>(key.readDword("Type").value_or(0));
-    node->Item.Created = readTime(key, "Created");
-    node->Item.Modified = readTime(key, "Modified");
-    node->Item.Accessed = readTime(key, "Accessed");
+    node->Name = FitNodeName(s.name && !s.name->empty() ? *s.name : keyName);
+    node->Desc = std::move(s.desc).value_or("");
+    node->AQS = std::move(s.aqs).value_or("");
+    node->query = std::move(s.query).value_or("");
+    node->Max = std::move(s.max).value_or("");
+    node->Advanced = s.advanced.value_or(0) != 0;
+    node->GroupsAsFolders = s.groupsAsFolders.value_or(0) != 0;
+    node->Type = static_cast<int32_t>(s.type.value_or(0));
+    node->Item.Created = ticksOf(s.created);
+    node->Item.Modified = ticksOf(s.modified);
+    node->Item.Accessed = ticksOf(s.accessed);
     node->Item.Flags = kPanelItemMark;
     return node;
+}
+
+// Gives every sibling after the first of a name a name of its own (" (2)", " (3)"...). Keys of one
+// level differ, so only names taken from "Name" values can repeat; the common level without
+// repeats costs one sort of its names.
+void renameRepeatedNames(TFiles* head) {
+    std::vector<std::string_view> names;
+    for (const TFiles* n = head; n; n = n->Next.get()) names.push_back(n->Name);
+    std::sort(names.begin(), names.end());
+    if (std::adjacent_find(names.begin(), names.end()) == names.end()) return;
+    std::unordered_set<std::string> taken;  // the names of the list so far, a level of thousands
+    for (TFiles* n = head; n; n = n->Next.get()) {
+        if (taken.count(n->Name)) n->Name = UniqueSiblingName(head, n, n->Name);
+        taken.insert(n->Name);
+    }
 }
 
 std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path) {
@@ -49,9 +115,6 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
     if (auto key = registry.openKey(path)) names = key->subkeys();
     std::unique_ptr<TFiles> head;
     TFiles* last = nullptr;
-    // The names already in the list: a level of thousands is not searched once per sibling.
-    std::unordered_set<std::string> taken;
-    taken.reserve(names.size());
     for (const std::string& name : names) {
         const std::string keyPath = path + "\\" + name;
         auto key = registry.openKey(keyPath);
@@ -59,12 +122,11 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
         auto node = loadNode(*key, name);
         key.reset();
         node->Children = loadLevel(registry, keyPath);
-        if (taken.count(node->Name)) node->Name = UniqueSiblingName(head.get(), nullptr, node->Name);
-        taken.insert(node->Name);
         TFiles* added = node.get();
         (last ? last->Next : head) = std::move(node);
         last = added;
     }
+    renameRepeatedNames(head.get());
     return head;
 }
 
@@ -93,42 +155,45 @@ std::vector<std::pair<const TFiles*, std::string>> keyNames(const TFiles* head) 
     return out;
 }
 
-// Writes the values that differ from what the key holds: a save after one change touches one
-// value, and the batch that carries it stays small.
+// Writes the values that differ from what the key holds (read once, before the first write): a
+// save after one change touches one value, and the batch that carries it stays small.
 class ValueWriter {
 public:
-    explicit ValueWriter(platform::RegistryKey& key) : key_(key) {}
-    void time(std::string_view name, uint64_t ticks) {
+    ValueWriter(platform::RegistryKey& key, const StoredValues& stored) : key_(key), stored_(stored) {}
+    void time(std::string_view name, std::optional<std::string> StoredValues::*field, uint64_t ticks) {
         const std::string bytes = timeBytes(ticks);
-        if (key_.readBinary(name) != bytes) ok_ = key_.writeBinary(name, bytes) && ok_;
+        if (stored_.*field != bytes) ok_ = key_.writeBinary(name, bytes) && ok_;
     }
-    void text(std::string_view name, const std::string& text) {
-        if (key_.readString(name) != text) ok_ = key_.writeString(name, text) && ok_;
+    void text(std::string_view name, std::optional<std::string> StoredValues::*field, const std::string& text) {
+        if (stored_.*field != text) ok_ = key_.writeString(name, text) && ok_;
     }
-    void dword(std::string_view name, uint32_t value) {
-        if (key_.readDword(name) != value) ok_ = key_.writeDword(name, value) && ok_;
+    void dword(std::string_view name, std::optional<uint32_t> StoredValues::*field, uint32_t value) {
+        if (stored_.*field != value) ok_ = key_.writeDword(name, value) && ok_;
     }
     bool ok() const { return ok_; }
 
 private:
     platform::RegistryKey& key_;
+    const StoredValues& stored_;
     bool ok_ = true;
 };
 
 bool writeNode(platform::RegistryKey& key, const TFiles& node, bool nameValue) {
-    ValueWriter w(key);
-    w.time("Created", node.Item.Created);
-    w.time("Modified", node.Item.Modified);
-    w.time("Accessed", node.Item.Accessed);
-    w.text("Desc", node.Desc);
-    w.dword("GroupsAsFolders", node.GroupsAsFolders ? 1 : 0);
-    w.text("AQS", node.AQS);
-    w.text("query", node.query);
-    w.dword("Advanced", node.Advanced ? 1 : 0);
-    w.text("Max", node.Max);
-    w.dword("Type", static_cast<uint32_t>(node.Type));
+    using S = StoredValues;
+    const StoredValues stored = readStored(key);
+    ValueWriter w(key, stored);
+    w.time("Created", &S::created, node.Item.Created);
+    w.time("Modified", &S::modified, node.Item.Modified);
+    w.time("Accessed", &S::accessed, node.Item.Accessed);
+    w.text("Desc", &S::desc, node.Desc);
+    w.dword("GroupsAsFolders", &S::groupsAsFolders, node.GroupsAsFolders ? 1 : 0);
+    w.text("AQS", &S::aqs, node.AQS);
+    w.text("query", &S::query, node.query);
+    w.dword("Advanced", &S::advanced, node.Advanced ? 1 : 0);
+    w.text("Max", &S::max, node.Max);
+    w.dword("Type", &S::type, static_cast<uint32_t>(node.Type));
     // A key that already carries a name keeps it right, whatever its key name says.
-    if (nameValue || key.readString(kNameValue)) w.text(kNameValue, node.Name);
+    if (nameValue || stored.name) w.text(kNameValue, &S::name, node.Name);
     return w.ok();
 }
 

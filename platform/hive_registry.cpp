@@ -4,6 +4,15 @@ namespace skimmer::platform {
 
 namespace {
 
+RegistryValueType valueType(os::RegType type) {
+    switch (type) {
+        case os::RegType::String: return RegistryValueType::String;
+        case os::RegType::Dword: return RegistryValueType::Dword;
+        case os::RegType::Binary: return RegistryValueType::Binary;
+    }
+    return RegistryValueType::Binary;
+}
+
 class HiveKey : public RegistryKey {
 public:
     explicit HiveKey(os::RegKey key) : key_(std::move(key)) {}
@@ -14,6 +23,11 @@ public:
         auto value = key_.readValue(name);
         if (!value || value->type != os::RegType::Binary) return std::nullopt;
         return value->data;
+    }
+    void readValues(const std::function<void(const RegistryValue&)>& visit) const override {
+        key_.forEachValue([&](std::string_view name, const os::RegValue& value) {
+            visit({.name = name, .type = valueType(value.type), .data = value.data});
+        });
     }
     std::vector<std::string> subkeys() const override { return key_.subkeys(); }
     bool writeDword(std::string_view name, uint32_t value) override { return key_.writeDword(name, value).ok; }

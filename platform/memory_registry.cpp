@@ -45,6 +45,17 @@ public:
         if (!v || v->type != MemoryRegistry::Type::Binary) return std::nullopt;
         return v->data;
     }
+    void readValues(const std::function<void(const RegistryValue&)>& visit) const override {
+        const MemoryRegistry::KeyData* key = registry_.find(path_);
+        if (!key) return;
+        for (const auto& [lower, entry] : key->values) {
+            const auto& [name, value] = entry;
+            const RegistryValueType type = value.type == MemoryRegistry::Type::String  ? RegistryValueType::String
+                                           : value.type == MemoryRegistry::Type::Dword ? RegistryValueType::Dword
+                                                                                       : RegistryValueType::Binary;
+            visit({.name = name, .type = type, .data = value.data});
+        }
+    }
     std::vector<std::string> subkeys() const override { return registry_.subkeyNames(path_); }
     bool writeDword(std::string_view name, uint32_t value) override {
         return write(name, {MemoryRegistry::Type::Dword, dwordBytes(value)});
@@ -147,7 +158,9 @@ MemoryRegistry::KeyData* MemoryRegistry::find(std::string_view path) {
 
 bool MemoryRegistry::write(KeyData& key, std::string_view name, Value value) {
     if (refuseWrites_) return false;
-    key.values[lower(name)] = {std::string(name), std::move(value)};
+    // An existing value keeps the spelling it was created with, as the registry's names do.
+    auto [it, added] = key.values.try_emplace(lower(name), std::string(name), Value{});
+    it->second.second = std::move(value);
     noteChange();
     return true;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,14 @@
 
 namespace skimmer::platform {
 
+// One value of a key as RegistryKey::readValues hands it over; the views last for the call only.
+enum class RegistryValueType { String, Dword, Binary };
+struct RegistryValue {
+    std::string_view name;
+    RegistryValueType type = RegistryValueType::String;
+    std::string_view data;  // REG_SZ without its terminator; REG_DWORD 4 bytes, little-endian
+};
+
 // One open key (an HKEY). Writes return false when the store refused them.
 class RegistryKey {
 public:
@@ -23,6 +32,9 @@ public:
     virtual std::optional<uint32_t> readDword(std::string_view name) const = 0;
     virtual std::optional<std::string> readString(std::string_view name) const = 0;
     virtual std::optional<std::string> readBinary(std::string_view name) const = 0;
+    // Every value of the key, once each, in the registry's order: reading a whole key costs one
+    // lookup, not one per value.
+    virtual void readValues(const std::function<void(const RegistryValue&)>& visit) const = 0;
     // The names of the key's direct subkeys, in the registry's order (case-insensitive sort).
     virtual std::vector<std::string> subkeys() const = 0;
     virtual bool writeDword(std::string_view name, uint32_t value) = 0;

@@ -16,8 +16,9 @@ THLGroup readGroup(const platform::RegistryKey& key) {
     group.CursorColor = static_cast<uint8_t>(key.readDword("CursorColor").value_or(0) & 0xFF);
     if (key.readDword("IgnoreMask").value_or(0) == 0) {
         group.Mask = key.readString("Mask").value_or("");
+        // ';' separates masks as ',' does. '|' stays: what follows it are exclusions, which the
+        // host's name matching honours; read as ',' they would colour the very names excluded.
         std::replace(group.Mask.begin(), group.Mask.end(), ';', ',');
-        std::replace(group.Mask.begin(), group.Mask.end(), '|', ',');
     }
     group.ExcludeAttributes = key.readDword("ExcludeAttributes").value_or(0);
     group.IncludeAttributes = key.readDword("IncludeAttributes").value_or(0);

@@ -25,7 +25,7 @@ static_assert(kMaxHighlightGroups == 101);
 struct THLGroup {
     uint8_t NormalColor = 0;
     uint8_t CursorColor = 0;
-    std::string Mask;          // comma-separated; ';' and '|' of the stored text became ','
+    std::string Mask;          // comma-separated (';' of the stored text became ','); exclusions after '|'
     std::string SecondMask;    // not used by the result lines
     uint32_t IncludeAttributes = 0;
     uint32_t ExcludeAttributes = 0;

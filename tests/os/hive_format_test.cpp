@@ -167,6 +167,27 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// Lines are checked a word at a time: a stray byte is found wherever it sits in the word, and
+// the line reported is the first faulty one, also when that is a repeated key found later.
+TEST(HiveFormat, EveryStrayByteIsFoundAtItsLine) {
+    for (const char bad : {'\x00', '\x01', '\x1f', '\x7f', '\x80', '\xff'}) {
+        for (size_t at = 0; at < 24; ++at) {
+            std::string text(24, 'x');
+            text[at] = bad;
+            const HiveParse parsed = parseHive(wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=\"" + text + "\""));
+            EXPECT_EQ(parsed.outcome, HiveParse::Outcome::Damaged) << int(bad) << " at " << at;
+            EXPECT_EQ(parsed.line, 3u) << int(bad) << " at " << at;
+        }
+    }
+    const HiveParse repeated = parseHive(wrap("[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\B]\n"
+                                              "[HKEY_CURRENT_USER\\a]\n\"v\"=bad\n"));
+    EXPECT_EQ(repeated.line, 4u);
+    EXPECT_EQ(repeated.reason, "key given twice");
+    const HiveParse badFirst = parseHive(wrap("[HKEY_CURRENT_USER\\A]\n\"v\"=bad\n[HKEY_CURRENT_USER\\a]\n"));
+    EXPECT_EQ(badFirst.line, 3u);
+    EXPECT_NE(badFirst.reason, "key given twice");
+}
+
 TEST(HiveFormat, ANewerVersionIsNotParsed) {
     EXPECT_EQ(parseHive("Skimmer Registry Hive 2\nanything").outcome, HiveParse::Outcome::NewerVersion);
     EXPECT_EQ(parseHive("Skimmer Registry Hive 12\r\n").outcome, HiveParse::Outcome::NewerVersion);

@@ -31,7 +31,7 @@ TEST(HighlightGroups, ReadsTheHostsDefaultGroups) {
     LoadHighlightGroups(table, &registry, "Software\\Far");
     ASSERT_EQ(table.HLGroupCount(), 8);
     EXPECT_EQ(table.Groups[0], (THLGroup{0x13, 0x38, "*.*", "", 0x02, 0}));
-    EXPECT_EQ(table.Groups[2].Mask, "*.*,..");  // '|' becomes ','
+    EXPECT_EQ(table.Groups[2].Mask, "*.*|..");  // exclusions after '|' are kept
     EXPECT_EQ(table.Groups[3], (THLGroup{0, 0, "..", "", 0x10, 0}));
     EXPECT_EQ(table.Groups[4].NormalColor, 0x1A);
     EXPECT_EQ(table.Groups[7].Mask, "");  // IgnoreMask: never matches a hit
@@ -45,6 +45,12 @@ TEST(HighlightGroups, ReadsTheHostsDefaultGroups) {
     EXPECT_EQ(MatchHighlightGroups(table, match, "a.tar", 0x80, panel)->Normal, 0x1D);
     EXPECT_EQ(MatchHighlightGroups(table, match, ".profile", 0x02, panel)->Normal, 0x13);
     EXPECT_FALSE(MatchHighlightGroups(table, match, "notes.txt", 0x80, panel).has_value());
+
+    // A user's group of every file but backups colours the one and not the other.
+    THLGroups own;
+    own.Groups.push_back({.NormalColor = 0x1E, .Mask = "*.*|*.bak"});
+    EXPECT_EQ(MatchHighlightGroups(own, match, "notes.txt", 0x80, panel)->Normal, 0x1E);
+    EXPECT_FALSE(MatchHighlightGroups(own, match, "old.bak", 0x80, panel).has_value());
 }
 
 TEST(HighlightGroups, StopsAtAGapAndAtTheTablesBound) {
@@ -61,7 +67,7 @@ TEST(HighlightGroups, StopsAtAGapAndAtTheTablesBound) {
     registry.setValue("F\\Colors\\Highlight\\Group3", "Mask", MemoryRegistry::Value::string("a;b|c"));
     LoadHighlightGroups(table, &registry, "F");
     EXPECT_EQ(table.HLGroupCount(), kMaxHighlightGroups);
-    EXPECT_EQ(table.Groups[3].Mask, "a,b,c");
+    EXPECT_EQ(table.Groups[3].Mask, "a,b|c");
     EXPECT_EQ(table.Groups[100].Mask, "*.100");
 }
 
