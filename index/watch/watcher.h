@@ -24,8 +24,9 @@
 // - The name sidecar: after a batch that changed only folder entries, the changed folders are
 //   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
 //   a build is begun once the changes have rested `namesDelayMillis` (at the latest
-//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay would grow
-//   past its limit or other items changed. The build runs beside the batches (names_builder.h),
+//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay holds more
+//   than `namesEarlyFolders` folders (the overlay stays in use while it runs), would grow past its
+//   limit, or other items changed. The build runs beside the batches (names_builder.h),
 //   one at a time, asked for its outcome every `namesCheckMillis`; until it ends the overlay keeps
 //   naming the old sidecar, and afterwards the folders changed since the generation it read are
 //   the new overlay. A build that fails leaves the old sidecar and its overlay in use. A build
@@ -41,6 +42,7 @@
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
 #include "index/store/crawler.h"
+#include "index/store/names_overlay.h"
 #include "index/watch/folder_tree.h"
 #include "index/watch/held_index.h"
 #include "index/watch/names_builder.h"
@@ -73,6 +75,7 @@ struct WatchSettings {
     int64_t namesDelayMillis = 3000;
     int64_t namesMaxDelayMillis = 300000;
     int64_t namesCheckMillis = 100;
+    size_t namesEarlyFolders = store::kMaxOverlayFolders / 2;  // a build begins at once past this
     // A build takes seconds at a million items; one that runs for minutes hangs.
     int64_t namesBuildMillis = 300000;
     int64_t namesBuildMillisPerMillion = 300000;

@@ -105,6 +105,30 @@ TEST_F(NamesBuild, BatchesGoOnWhileABuildRunsAndTheOverlayFollowsTheSidecarItLea
     EXPECT_EQ(watcher->nextDue(), now + settings.namesDelayMillis) << "the next build waits for the changes to rest";
 }
 
+// An overlay that fills past `namesEarlyFolders` begins the next build at once, and searches stay
+// on the sidecar and its overlay meanwhile; below it the build waits for the changes to rest.
+class EarlyBuild : public NamesBuild, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(EarlyBuild, BeginsWhenTheOverlayPassesItsMark) {
+    makeTree();
+    settings.namesEarlyFolders = GetParam();
+    StepBuilder builder(dbPath);
+    startWith(builder);
+    builder.buildNow();
+    builder.release();
+    after(settings.namesCheckMillis);
+    ASSERT_EQ(builder.begun, 1);
+    writeFile(tree + "/a/new-one.txt");
+    writeFile(tree + "/b/new-two.txt");
+    settle();
+    const bool early = GetParam() < 2;  // the two folders (and their parent) are in the overlay
+    EXPECT_EQ(builder.begun, early ? 2 : 1);
+    EXPECT_EQ(watcher->counters().overlays, 1);
+    searchesAgree(true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, EarlyBuild, ::testing::Values(size_t{1}, store::kMaxOverlayFolders / 2));
+
 // The real child, and one that writes half a sidecar and is killed.
 class SwitchBuilder final : public NamesBuilder {
 public:
