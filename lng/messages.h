@@ -88,6 +88,6 @@ constexpr int kMsgAboutEnvironment = 52;
 constexpr int kMsgAboutFar = 53;
 constexpr int kMsgAboutSystem = 54;
 constexpr int kMsgAboutNoLocate = 101;     // engine line 1 when `locate` is not in its folder
-constexpr int kMessageCount = 166;         // quoted lines in every language file
+constexpr int kMessageCount = 167;         // quoted lines in every language file
 
 }  // namespace skimmer::lng

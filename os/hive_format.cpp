@@ -124,7 +124,7 @@ void appendKey(const HiveKey& key, std::string& path, std::string& out, bool isR
         out += '[';
         out += path;
         out += "]\n";
-        for (const auto& [folded, value] : key.values) appendValue(value, out);
+        for (const HiveValue& value : key.values) appendValue(value, out);
         out.push_back('\n');
     }
     for (const auto& [folded, child] : key.subkeys) {
@@ -398,18 +398,25 @@ bool Parser::data(std::string_view rest, RegValue& out) {
 
 bool Parser::valueLine(std::string_view line) {
     if (current_ == nullptr) return fail("value outside any key");
-    std::string name;
+    std::string unescaped;
+    std::string_view name;
     size_t pos = 0;
-    if (line[0] == '@') pos = 1;
-    else if (!quoted(line, pos, name)) return false;
+    if (line[0] == '@') {
+        pos = 1;
+    } else if (const size_t run = plainRunEnd(line, 1); run < line.size() && line[run] == '"') {
+        name = line.substr(1, run - 1);  // no escape: the name is used where it stands
+        pos = run + 1;
+    } else {
+        if (!quoted(line, pos, unescaped)) return false;
+        name = unescaped;
+    }
     if (line[0] != '@' && name.empty()) return fail("empty value name must be written @");
     if (name.size() > kMaxNameBytes) return fail("value name too long");
     if (pos >= line.size() || line[pos] != '=') return fail("expected '='");
     // The value is read straight into its place; on a fault the whole parse is thrown away.
-    auto [it, added] = current_->values.try_emplace(foldName(name));
+    auto [it, added] = current_->values.try_emplace(name);
     if (!added) return fail("value given twice");
-    it->second.name = std::move(name);
-    return data(line.substr(pos + 1), it->second.value);
+    return data(line.substr(pos + 1), it->value);
 }
 
 bool Parser::bodyLine(std::string_view line) {

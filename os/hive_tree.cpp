@@ -28,6 +28,21 @@ bool validComponent(std::string_view name) { return !name.empty() && name.size()
 
 }  // namespace
 
+int compareNames(std::string_view a, std::string_view b) {
+    // While both are ASCII, upper-casing byte by byte is what foldName does, so the first
+    // difference decides. A non-ASCII byte before any difference needs the full fold.
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) return foldName(a).compare(foldName(b));
+        const int ux = x >= 'a' && x <= 'z' ? x - 'a' + 'A' : x;
+        const int uy = y >= 'a' && y <= 'z' ? y - 'a' + 'A' : y;
+        if (ux != uy) return ux < uy ? -1 : 1;
+    }
+    // One is a prefix of the other byte for byte: its fold is a prefix of the other's fold.
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
 std::string foldName(std::string_view name) {
     // Most names are ASCII: upper-cased byte by byte, without decoding (every lookup folds its path).
     std::string out(name);
@@ -105,13 +120,12 @@ void applyChange(HiveKey& root, const HiveChange& change) {
     switch (change.kind) {
         case HiveChange::Kind::CreateKey: ensureKey(root, change.path); return;
         case HiveChange::Kind::SetValue: {
-            auto [it, added] = ensureKey(root, change.path).values.try_emplace(foldName(change.name));
-            if (added) it->second.name = change.name;  // an existing value keeps its spelling
-            it->second.value = change.value;
+            // An existing value keeps its spelling.
+            ensureKey(root, change.path).values.try_emplace(change.name).first->value = change.value;
             return;
         }
         case HiveChange::Kind::DeleteValue:
-            if (HiveKey* key = findKey(root, change.path)) key->values.erase(foldName(change.name));
+            if (HiveKey* key = findKey(root, change.path)) key->values.erase(change.name);
             return;
         case HiveChange::Kind::DeleteTree: {
             if (change.path.empty()) {
@@ -150,16 +164,16 @@ HiveUndo applyChangeUndoable(HiveKey& root, const HiveChange& change) {
         case HiveChange::Kind::CreateKey:
         case HiveChange::Kind::SetValue:
             if (complete && change.kind == HiveChange::Kind::SetValue) {
-                const auto it = key->values.find(foldName(change.name));
-                if (it != key->values.end()) undo.value = it->second;
+                const auto it = key->values.find(change.name);
+                if (it != key->values.end()) undo.value = *it;
             }
             applyChange(root, change);
             break;
         case HiveChange::Kind::DeleteValue:
             if (complete) {
-                const auto it = key->values.find(foldName(change.name));
+                const auto it = key->values.find(change.name);
                 if (it != key->values.end()) {
-                    undo.value = std::move(it->second);
+                    undo.value = std::move(*it);
                     key->values.erase(it);
                 }
             }
@@ -198,8 +212,8 @@ void undoChange(HiveKey& root, const HiveChange& change, HiveUndo undo) {
         case HiveChange::Kind::SetValue:
         case HiveChange::Kind::DeleteValue:
             if (key == nullptr) return;
-            if (undo.value) key->values.insert_or_assign(foldName(undo.value->name), std::move(*undo.value));
-            else key->values.erase(foldName(change.name));
+            if (undo.value) key->values.insert_or_assign(std::move(*undo.value));
+            else key->values.erase(change.name);
             return;
         case HiveChange::Kind::DeleteTree:
             if (!undo.subtree) return;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "os/flat_map.h"
+#include "os/hive_values.h"
 #include "os/registry.h"
 
 namespace skimmer::os {
@@ -27,15 +27,9 @@ inline constexpr size_t kMaxValueBytes = size_t{1} << 20;
 // Unicode case mapping; bytes that are not valid UTF-8 are kept as they are.
 std::string foldName(std::string_view name);
 
-struct HiveValue {
-    std::string name;
-    RegValue value;
-    bool operator==(const HiveValue&) const = default;
-};
-
 struct HiveKey {
     std::string name;
-    FlatMap<std::string, HiveValue> values;   // by folded name
+    HiveValues values;                        // in foldName order, looked up by any spelling
     std::map<std::string, HiveKey> subkeys;   // by folded name
     bool operator==(const HiveKey&) const = default;
 };

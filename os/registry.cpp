@@ -106,8 +106,8 @@ struct Hive::Impl {
     const HiveValue* value(const std::string& path, std::string_view name) {
         const HiveKey* k = key(path);
         if (k == nullptr) return nullptr;
-        const auto it = k->values.find(foldName(name));
-        return it == k->values.end() ? nullptr : &it->second;
+        const auto it = k->values.find(name);
+        return it == k->values.end() ? nullptr : &*it;
     }
     RegStatus setValue(const std::string& path, std::string_view name, RegValue value) {
         const auto parts = splitKeyPath(path);
@@ -188,13 +188,13 @@ std::optional<std::string> RegKey::subkey(size_t index) const {
 std::vector<std::string> RegKey::valueNames() const {
     std::vector<std::string> names;
     if (const HiveKey* k = hive_->impl().key(path_))
-        for (const auto& [folded, value] : k->values) names.push_back(value.name);
+        for (const HiveValue& value : k->values) names.push_back(value.name);
     return names;
 }
 
 void RegKey::forEachValue(const std::function<void(std::string_view, const RegValue&)>& visit) const {
     if (const HiveKey* k = hive_->impl().key(path_))
-        for (const auto& [folded, value] : k->values) visit(value.name, value.value);
+        for (const HiveValue& value : k->values) visit(value.name, value.value);
 }
 
 RegStatus RegKey::writeDword(std::string_view name, uint32_t value) {

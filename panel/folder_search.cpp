@@ -159,8 +159,7 @@ void EnterSearchFolder(TPanel& panel, TFiles& folder) {
     SyncInstance(panel);
     RememberPosition(panel);
     if (panel.HitsCut)
-        platform::ShowNoticeText(*panel.env.host, "Only the first " + std::to_string(kMaxFolderHits) +
-                                                      " hits of this search folder are listed.");
+        platform::ShowNoticeText(*panel.env.host, Msg(panel, kMsgFolderHitsCut) + " " + std::to_string(kMaxFolderHits));
     const PluginStartupInfo& host = panel.env.host->StartupInfo;
     if (host.Control) {
         host.Control(panel.hPlugin, FCTL_UPDATEPANEL, nullptr);

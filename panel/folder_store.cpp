@@ -110,9 +110,9 @@ void renameRepeatedNames(TFiles* head) {
     }
 }
 
-std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path) {
-    std::vector<std::string> names;
-    if (auto key = registry.openKey(path)) names = key->subkeys();
+// The nodes of the subkeys `names` of `path`, each with its own subtree.
+std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path,
+                                  const std::vector<std::string>& names) {
     std::unique_ptr<TFiles> head;
     TFiles* last = nullptr;
     for (const std::string& name : names) {
@@ -120,8 +120,9 @@ std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std:
         auto key = registry.openKey(keyPath);
         if (!key) continue;
         auto node = loadNode(*key, name);
+        const std::vector<std::string> children = key->subkeys();
         key.reset();
-        node->Children = loadLevel(registry, keyPath);
+        if (!children.empty()) node->Children = loadLevel(registry, keyPath, children);
         TFiles* added = node.get();
         (last ? last->Next : head) = std::move(node);
         last = added;
@@ -237,7 +238,11 @@ void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::
     if (!registry->openKey(path)) return;
     // One consistent view of the registry for the whole walk; nothing is written.
     auto batch = registry->beginBatch();
-    tree.PanelRoot = loadLevel(*registry, path);
+    if (auto key = registry->openKey(path)) {
+        const std::vector<std::string> names = key->subkeys();
+        key.reset();
+        tree.PanelRoot = loadLevel(*registry, path, names);
+    }
 }
 
 platform::RegistryCommit SaveFolderTree(const TFolderTree& tree, platform::RegistryAccess* registry,

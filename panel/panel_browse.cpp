@@ -85,6 +85,18 @@ int GetFindData(TPanel& panel, HANDLE hPlugin, PluginPanelItem** items, int* cou
     return TRUE;
 }
 
+int ListedIndex(const TPanel& panel, const std::string& name) {
+    if (!panel.PanelInstance) return -1;
+    // Counted as GetFindData lists: ".." first below the top level, then the named nodes in order.
+    int index = panel.PanelInstance->Parent ? 1 : 0;
+    for (const TFiles* n = ShownLevel(panel); n; n = n->Next.get()) {
+        if (n->Name.empty()) continue;
+        if (n->Name == name) return index;
+        ++index;
+    }
+    return -1;
+}
+
 void FreeFindData(TPanel& panel, HANDLE, PluginPanelItem* items, int) { panel.itemBlocks.erase(items); }
 
 int SetDirectory(TPanel& panel, HANDLE hPlugin, const char* dir, int) {

@@ -20,6 +20,8 @@ namespace {
 enum Answer { kGoOn = 0, kSkip = 1, kCancel = 2 };
 enum class Overwrite { Ask, All, SkipAll };
 
+// One CopyCall serves a whole GetFiles, nested directories included: the overwrite answer and the
+// cancel are the operation's, not one level's.
 struct CopyCall {
     TPanel& panel;
     bool move;
@@ -142,16 +144,14 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
             continue;
         }
         if (directory && node->Children) {
-            // A nested copy has its own overwrite answer; its skips do not change this one's result,
-            // but a Cancel inside it stops this level too.
+            // The directory's contents are copied under the same call: an "all" answer given at any
+            // depth holds for the rest of the whole copy, and a Cancel anywhere ends it. An item
+            // skipped inside makes the whole copy's result -1, as one skipped here does.
             TItemBlock children = ChildItems(*node);
-            CopyCall nested{call.panel, call.move};
-            if (!children.items.empty())
-                copyItems(nested, children.items.data(), static_cast<int>(children.items.size()), target);
-            if (nested.cancelled) {
-                call.cancelled = true;
-                return -1;
-            }
+            if (!children.items.empty() &&
+                copyItems(call, children.items.data(), static_cast<int>(children.items.size()), target) == -1)
+                result = -1;
+            if (call.cancelled) return -1;
         }
     }
     return result;

@@ -77,7 +77,7 @@ bool newSearchFolder(TPanel& panel) {
             AppendNode(panel.tree, *panel.PanelInstance, *edited);
             RememberPosition(panel);
             SaveTree(panel);
-            UpdateAndRedraw(panel);
+            UpdateAndRedrawOn(panel, edited->Name);
             return true;
         }
         platform::ShowErrorText(*panel.env.host, Msg(panel, kMsgNameTaken));
@@ -100,7 +100,7 @@ bool edit(TPanel& panel) {
     }
     UpdateNode(*node, *edited, panel.now());
     SaveTree(panel);
-    UpdateAndRedraw(panel);
+    UpdateAndRedrawOn(panel, node->Name);
     return true;
 }
 

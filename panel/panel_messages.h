@@ -1,6 +1,8 @@
 // Numbers of the language-file messages the search-folder panel shows (lng/skimmer_en.lng).
 #pragma once
 
+#include "lng/messages.h"
+
 namespace skimmer::panel {
 
 inline constexpr int kMsgCancel = 35;
@@ -49,5 +51,7 @@ inline constexpr int kMsgItems = 160;
 inline constexpr int kMsgHitsFound = 161;
 inline constexpr int kMsgSearching = 162;
 inline constexpr int kMsgEngineUnusable = 44;
+inline constexpr int kMsgFolderHitsCut = 166;  // followed by the number of hits listed
+static_assert(kMsgFolderHitsCut < lng::kMessageCount, "every message the panel shows is in the language file");
 
 }  // namespace skimmer::panel

@@ -17,11 +17,14 @@ namespace {
 enum Answer { kGoOn = 0, kSkip = 1, kCancel = 2 };
 enum class Clash { Ask, KeepAll, SkipAll };
 
+// One ImportCall serves a whole PutFiles, nested directories included: the clash answer and the
+// cancel are the operation's, not one level's.
 struct ImportCall {
     TPanel& panel;
     bool move;
     TPanelInstance level;  // where the nodes go: the shown level, or a new directory's children
     Clash clash = Clash::Ask;
+    bool cancelled = false;  // Cancel ends the whole import, however deep the question was asked
 };
 
 struct Imported {
@@ -143,11 +146,19 @@ int importItems(ImportCall& call, const PluginPanelItem* items, int count) {
         TItemBlock contents;
         if (directory) contents = contentsOf(call, items[i], names);
         const Imported imported = ImportItem(call, items[i]);
-        if (imported.answer == kCancel) return -1;
+        if (imported.answer == kCancel) {
+            call.cancelled = true;
+            return -1;
+        }
         if (imported.answer == kSkip) result = -1;
         if (!imported.node || contents.items.empty()) continue;
-        ImportCall nested{call.panel, call.move, TPanelInstance{.Current = nullptr, .Parent = imported.node}};
-        importItems(nested, contents.items.data(), static_cast<int>(contents.items.size()));
+        // The contents go into the new directory under the same call; an item skipped inside makes
+        // the whole import's result -1, as one skipped here does.
+        const TPanelInstance outer = call.level;
+        call.level = TPanelInstance{.Current = nullptr, .Parent = imported.node};
+        if (importItems(call, contents.items.data(), static_cast<int>(contents.items.size())) == -1) result = -1;
+        call.level = outer;
+        if (call.cancelled) return -1;
     }
     return result;
 }

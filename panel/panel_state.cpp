@@ -48,6 +48,24 @@ void UpdateAndRedraw(const TPanel& panel) {
     info.Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, nullptr);
 }
 
+void UpdateAndRedrawOn(const TPanel& panel, const std::string& name) {
+    const PluginStartupInfo& info = panel.env.host->StartupInfo;
+    if (!info.Control) return;
+    info.Control(INVALID_HANDLE_VALUE, FCTL_UPDATEPANEL, nullptr);
+    PanelInfo shown{};
+    int index = -1;
+    if (info.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &shown) && shown.PanelItems)
+        for (int i = 0; i < shown.ItemsNumber && index < 0; ++i)
+            if (name == shown.PanelItems[i].FindData.cFileName) index = i;
+    if (index < 0) index = ListedIndex(panel, name);
+    if (index < 0) {
+        info.Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, nullptr);
+        return;
+    }
+    PanelRedrawInfo redraw{.CurrentItem = index, .TopPanelItem = shown.TopPanelItem};
+    info.Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, &redraw);
+}
+
 TFiles* NodeOfItem(const TPanel& panel, const PluginPanelItem& item) {
     if (!(item.Flags & kPanelItemMark) || item.UserData == 0) return nullptr;
     auto* node = reinterpret_cast<const TFiles*>(item.UserData);

@@ -95,6 +95,14 @@ void RememberPosition(TPanel& panel);
 bool SaveTree(TPanel& panel);
 // Asks FAR to update and redraw the active panel.
 void UpdateAndRedraw(const TPanel& panel);
+// The same, with FAR's cursor put on the item named `name` (a node just made or renamed): its index
+// in the list FAR shows once updated, read back through FCTL_GETPANELINFO, since FAR may sort the
+// items its own way; when FAR's answer does not list that name (yet), its index in this panel's own
+// listing. A name listed nowhere leaves the cursor where FAR keeps it.
+void UpdateAndRedrawOn(const TPanel& panel, const std::string& name);
+// The index of the item named `name` in what GetFindData lists at the shown level ("..", when
+// listed, is item 0), or -1.
+int ListedIndex(const TPanel& panel, const std::string& name);
 // The node a panel item handed back by FAR stands for, or null when it names none of ours (the
 // placeholder, "..", an item of another panel, or a node deleted meanwhile).
 TFiles* NodeOfItem(const TPanel& panel, const PluginPanelItem& item);

@@ -44,6 +44,10 @@ os::OpenResult openWithDefault(const HitServices& services, std::string_view tar
 
 std::string commandLineFor(const std::string& path) { return os::shellQuote({path}); }
 
+bool RunsFromCommandLine(const results::TSearchResult& Hit) {
+    return Hit.MailEntryId.empty() && !Hit.Url.starts_with("mapi://") && !os::looksLikeUrl(Hit.Path);
+}
+
 void runThroughCommandLine(const HitServices& services, const std::string& text) {
     setCommandLine(services, text);
     if (!info(services).AdvControl) return;

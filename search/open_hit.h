@@ -41,6 +41,11 @@ struct HitServices {
 // The text that, typed on the command line and run, runs `path` and nothing else.
 std::string commandLineFor(const std::string& path);
 
+// True when the hit is something a command line can run: a file by its path. A mail item, and a
+// hit whose path is a URL (a web page, a "mapi://" message), has no file to run; the command-line
+// action opens such a hit as the shell action does.
+bool RunsFromCommandLine(const results::TSearchResult& Hit);
+
 // Puts `text` on FAR's command line and posts Enter, so the host runs it as if typed.
 void runThroughCommandLine(const HitServices& services, const std::string& text);
 

@@ -453,6 +453,8 @@ void SearchWindow::closeFor(HANDLE dlg, int action) {
 void SearchWindow::commandLineAction(HANDLE dlg) {
     const results::TSearchResult* hit = cursorHit(dlg);
     if (!hit) return;
+    // A mail item or a page has no file a command could run: it opens as Shift+Enter opens it.
+    if (!RunsFromCommandLine(*hit)) return shellAction(dlg);
     const std::string text = commandLineFor(hit->Path);
     EnterHandled = true;
     send(dlg, DM_CLOSE, -1, 0);

@@ -49,11 +49,34 @@ PluginPanelItem toPanelItem(const PanelEntry& e) {
     return item;
 }
 
+// The items FCTL_GETPANELINFO hands out, PPIF_SELECTED on the selected ones, and the selection:
+// the selected items, or with none the current item without the flag (as FAR reports it).
+void listItems(PanelList& panel, PluginPanel* plugin, PanelInfo& info) {
+    gPanelItems.clear();
+    if (plugin != nullptr) {
+        gPanelItems = plugin->items();
+    } else {
+        for (size_t i = 0; i < panel.entries().size(); ++i) {
+            gPanelItems.push_back(toPanelItem(panel.entries()[i]));
+            if (panel.isSelected(static_cast<int>(i))) gPanelItems.back().Flags |= PPIF_SELECTED;
+        }
+    }
+    gSelectedItems.clear();
+    for (int i : panel.selectedIndices()) gSelectedItems.push_back(gPanelItems[static_cast<size_t>(i)]);
+    if (gSelectedItems.empty() && !gPanelItems.empty()) {
+        gSelectedItems.push_back(gPanelItems[static_cast<size_t>(panel.current())]);
+        gSelectedItems.back().Flags &= ~PPIF_SELECTED;
+    }
+    info.PanelItems = gPanelItems.data();
+    info.SelectedItems = gSelectedItems.data();
+    info.SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
+}
+
 int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     if (param == nullptr) return FALSE;
     auto* info = static_cast<PanelInfo*>(param);
     *info = PanelInfo{};
-    const PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    PanelList& panel = passive ? m.passivePanel() : m.activePanel();
     const Rect area = m.panelArea(passive);
     PluginPanel* plugin = m.pluginPanel(passive);
     if (plugin != nullptr && !plugin->inCall()) plugin->readInfo();  // FAR asks the plug-in, too
@@ -63,33 +86,51 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
     info->TopPanelItem = panel.top();
-    info->Visible = TRUE;
+    // A full-screen mode of the active panel covers the passive one.
+    info->Visible = passive && m.activePanel().viewMode().fullScreen ? FALSE : TRUE;
     info->Focus = passive ? FALSE : TRUE;
-    info->ViewMode = 2;
+    info->ViewMode = panel.viewModeIndex();
+    const ViewMode mode = panel.viewMode();
+    copyString(info->ColumnTypes, sizeof info->ColumnTypes, columnTypesText(mode.columns));
+    copyString(info->ColumnWidths, sizeof info->ColumnWidths, columnWidthsText(mode.columns));
     info->SortMode = SM_NAME;
     copyString(info->CurDir, sizeof info->CurDir, plugin ? plugin->curDir() : m.panel(passive).dir().string());
     if (plugin != nullptr) {
         if (plugin->flags() & OPIF_REALNAMES) info->Flags |= PFLAGS_REALNAMES;
         if (plugin->useHighlighting()) info->Flags |= PFLAGS_HIGHLIGHT;
     }
-    if (withItems && plugin != nullptr) {
-        gPanelItems = plugin->items();
-        gSelectedItems.clear();
-        if (!gPanelItems.empty()) gSelectedItems.push_back(gPanelItems[static_cast<size_t>(plugin->current())]);
-        info->PanelItems = gPanelItems.data();
-        info->SelectedItems = gSelectedItems.data();
-        info->SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
-    } else if (withItems) {
-        gPanelItems.clear();
-        for (const PanelEntry& e : panel.entries()) gPanelItems.push_back(toPanelItem(e));
-        // Nothing can be selected yet, so the selection is the current item (as FAR reports it).
-        gSelectedItems.clear();
-        if (const PanelEntry* cur = panel.currentEntry()) gSelectedItems.push_back(toPanelItem(*cur));
-        info->PanelItems = gPanelItems.data();
-        info->SelectedItems = gSelectedItems.data();
-        info->SelectedItemsNumber = static_cast<int>(gSelectedItems.size());
+    if (withItems) {
+        listItems(panel, plugin, *info);
+    } else {
+        info->SelectedItemsNumber = std::max(panel.selectedCount(), panel.entries().empty() ? 0 : 1);
     }
     return TRUE;
+}
+
+// FCTL_SETSELECTION: the PPIF_SELECTED flags of a PanelInfo's items, index by index. A list of
+// another length than the panel's was read before the panel changed: refused, nothing selected.
+int setSelection(Manager& m, void* param, bool passive) {
+    const auto* info = static_cast<const PanelInfo*>(param);
+    PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    if (info == nullptr || info->PanelItems == nullptr ||
+        info->ItemsNumber != static_cast<int>(panel.entries().size()))
+        return FALSE;
+    for (int i = 0; i < info->ItemsNumber; ++i) panel.setSelected(i, (info->PanelItems[i].Flags & PPIF_SELECTED) != 0);
+    return TRUE;
+}
+
+// FCTL_UPDATEPANEL: a NULL parameter clears the selection, any other keeps it.
+int updatePanel(Manager& m, void* param, bool passive) {
+    if (param == nullptr) (passive ? m.passivePanel() : m.activePanel()).clearSelection();
+    m.updatePanel(passive);
+    return TRUE;
+}
+
+int setViewMode(Manager& m, void* param, bool passive) {
+    if (param == nullptr) return FALSE;
+    const bool ok = m.setViewMode(*static_cast<const int*>(param), passive);
+    m.repaint();
+    return ok ? TRUE : FALSE;
 }
 
 int getCmdLine(Manager& m, void* param) {
@@ -110,6 +151,10 @@ int setCmdLine(Manager& m, void* param, bool insert) {
 int redrawPanel(Manager& m, void* param, bool passive) {
     if (param != nullptr) {
         const auto* r = static_cast<const PanelRedrawInfo*>(param);
+        if (PluginPanel* plugin = m.pluginPanel(passive); plugin && plugin->pendingUpdate) {
+            plugin->pendingRedraw = {r->CurrentItem, r->TopPanelItem};
+            return TRUE;  // settle() re-reads the panel, then places the cursor
+        }
         PanelList& panel = passive ? m.passivePanel() : m.activePanel();
         panel.moveTo(r->CurrentItem);
         panel.setTop(r->TopPanelItem);
@@ -161,8 +206,12 @@ const std::map<int, Handler>& handlers() {
              m.commandLine().setCursorColumn(*static_cast<const int*>(p));
              return TRUE;
          }},
-        {FCTL_UPDATEPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(sw); return TRUE; }},
-        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void*, bool sw) { m.updatePanel(!sw); return TRUE; }},
+        {FCTL_UPDATEPANEL, [](Manager& m, void* p, bool sw) { return updatePanel(m, p, sw); }},
+        {FCTL_UPDATEANOTHERPANEL, [](Manager& m, void* p, bool sw) { return updatePanel(m, p, !sw); }},
+        {FCTL_SETSELECTION, [](Manager& m, void* p, bool sw) { return setSelection(m, p, sw); }},
+        {FCTL_SETANOTHERSELECTION, [](Manager& m, void* p, bool sw) { return setSelection(m, p, !sw); }},
+        {FCTL_SETVIEWMODE, [](Manager& m, void* p, bool sw) { return setViewMode(m, p, sw); }},
+        {FCTL_SETANOTHERVIEWMODE, [](Manager& m, void* p, bool sw) { return setViewMode(m, p, !sw); }},
         {FCTL_REDRAWPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, sw); }},
         {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, !sw); }},
         {FCTL_SETPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, sw); }},

@@ -44,6 +44,7 @@ PanelEntry describe(int dirFd, const char* name) {
 bool FilePanel::open(const std::filesystem::path& dir, std::string& error) {
     std::filesystem::path previous = dir_;
     if (!load(dir, error)) return false;
+    if (previous != dir_) clearSelection();  // names selected in one folder mean nothing in another
     resetCursor();
     // Coming up out of a folder puts the cursor on that folder, as FAR does.
     if (!previous.empty() && previous.parent_path() == dir_) setCurrent(previous.filename().string());

@@ -76,6 +76,7 @@ void Manager::handle(const ui::UiEvent& event) {
 }
 
 void Manager::handleKey(k::Code key) {
+    if ((key & k::kModifierMask) != k::kShift) sweepState_.reset();
     if (sides_[active_].plugin && handlePluginPanelKey(key)) {
         settle();
         return;
@@ -136,7 +137,7 @@ bool Manager::handlePanelKey(k::Code key) {
             if (!lineEmpty) return false;
             panel.moveTo(static_cast<int>(panel.entries().size()) - 1);
             return true;
-        default: return false;
+        default: return selectionKey(key) || viewModeKey(key);
     }
 }
 
@@ -445,7 +446,15 @@ void Manager::paint() {
         const int split = (w + 1) / 2;
         sides_[0].area = {0, 0, split - 1, h - 3};
         sides_[1].area = {split, 0, w - 1, h - 3};
-        for (int side = 0; side < 2; ++side) paintSide(b, side);
+        if (sides_[active_].shown().viewMode().fullScreen) {
+            // A full-screen mode covers the other panel, which is laid out as not shown.
+            sides_[active_].area = {0, 0, w - 1, h - 3};
+            sides_[1 - active_].area = {};
+            sides_[1 - active_].shown().draw(b, Rect{}, false);
+            paintSide(b, active_);
+        } else {
+            for (int side = 0; side < 2; ++side) paintSide(b, side);
+        }
     }
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);

@@ -30,9 +30,11 @@
 //   then Enter on a folder, Ctrl+PgUp and Ctrl+\ move through its folders with SetDirectory, and
 //   leaving its root (after FE_CLOSE did not object) closes it with ClosePlugin and shows the file
 //   panel in its folder again. F3/F4 view or edit an item fetched with GetFiles into a private
-//   temporary folder that is removed afterwards; F5/F6 copy or move between a plug-in panel and a
-//   file panel (GetFiles / PutFiles) after FAR's copy dialog; F7 MakeDirectory; F8 DeleteFiles (the
-//   plug-in confirms, as OpMode has no OPM_SILENT). Requests the plug-in makes through Control
+//   temporary folder that is removed afterwards (an edited file goes back with PutFiles first);
+//   F5/F6 copy or move between a plug-in panel and a file panel (GetFiles / PutFiles) after FAR's
+//   copy dialog; F7 MakeDirectory; F8 DeleteFiles (the plug-in confirms, as OpMode has no
+//   OPM_SILENT). F5/F6/F8 take the selected entries when there are any, else the current one.
+// - Every panel selects as FAR's do and shows one of the ten view modes (manager_selection.cpp). Requests the plug-in makes through Control
 //   while one of its entry points runs are carried out when it has returned (settle()).
 #pragma once
 
@@ -67,6 +69,8 @@ struct ManagerDialogs {
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
                                              const std::string& initial, const std::string& button)>
         copy;
+    // Edits a file after F4 on a plug-in's item: FAR's EEC_* outcome. Empty: the host's Editor service.
+    std::function<int(const std::string& path)> edit;
 };
 
 class Manager {
@@ -124,11 +128,16 @@ public:
     int activeSide() const { return active_; }  // 0 left, 1 right
     bool setPanelDir(const std::string& dir, bool passive = false);
     void updatePanel(bool passive = false);
+    // Ctrl+0 … Ctrl+9 and FCTL_SETVIEWMODE: the panel's mode; a plug-in panel then hears
+    // FE_CHANGEVIEWMODE with the mode's column types. False for a mode out of 0 … 9.
+    bool setViewMode(int mode, bool passive = false);
 
     std::string prompt() const;
 
 private:
     bool handlePanelKey(term::key::Code key);
+    bool selectionKey(term::key::Code key);
+    bool viewModeKey(term::key::Code key);
     bool handleTempPanelKey(term::key::Code key);
     std::string currentPath() const;  // the current entry's whole path; empty for ".." or none
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
@@ -138,6 +147,7 @@ private:
     bool handlePluginPanelKey(term::key::Code key);
     bool pluginFileKey(term::key::Code key);
     void viewPluginItem(bool edit);
+    bool putBackEdited(const std::filesystem::path& folder, const std::filesystem::path& file);
     void makePluginDirectory();
     void deletePluginItem();
     void copyFromPlugin(bool move);
@@ -188,6 +198,8 @@ private:
     services::MacroQueue* macros_ = nullptr;
     ui::ScreenStack* stack_ = nullptr;
     bool quit_ = false;
+    // The state a run of Shift+moves gives every entry it passes: that of its first entry, inverted.
+    std::optional<bool> sweepState_;
 };
 
 }  // namespace skimmer::host::app

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "far/editor_viewer.h"
 #include "host/app/display_name.h"
 #include "host/app/fetched_file.h"
 #include "host/app/host_services.h"
@@ -42,6 +43,28 @@ PluginPanelItem itemOf(const PanelEntry& e) {
     item.NumberOfLinks = 1;
     return item;
 }
+
+// FAR's rule after GetFiles, PutFiles and DeleteFiles: an item given selected whose PPIF_SELECTED
+// the plug-in cleared was handled and is deselected; the others stay selected.
+void takeSelection(PanelList& panel, const std::vector<PluginPanelItem>& given, const std::vector<bool>& wasSelected) {
+    for (size_t i = 0; i < given.size(); ++i)
+        if (wasSelected[i] && !(given[i].Flags & PPIF_SELECTED)) panel.deselect(given[i].FindData.cFileName);
+}
+
+std::vector<bool> selectedFlags(const std::vector<PluginPanelItem>& items) {
+    std::vector<bool> flags;
+    for (const PluginPanelItem& item : items) flags.push_back((item.Flags & PPIF_SELECTED) != 0);
+    return flags;
+}
+
+// "Copy "a.txt" to:" for one item, "Copy 3 items to:" for several.
+std::string copyPrompt(bool move, const std::vector<std::string>& names) {
+    const std::string verb = move ? "Move " : "Copy ";
+    if (names.size() == 1) return verb + "\"" + displayName(names[0]) + "\" to:";
+    return verb + std::to_string(names.size()) + " items to:";
+}
+
+int itemCount(size_t n) { return static_cast<int>(n); }
 
 // Sets the process's current folder for one call and puts the old one back.
 class CurrentFolder {
@@ -83,11 +106,16 @@ std::vector<PluginPanelItem> Manager::currentPluginItem() {
     if (i >= panel.items().size()) return {};
     const PluginPanelItem& item = panel.items()[i];
     if (std::strcmp(item.FindData.cFileName, "..") == 0) return {};
-    return {item};
+    PluginPanelItem one = item;
+    one.Flags &= ~PPIF_SELECTED;  // F3/F4 act on the current item alone, selected or not
+    return {one};
 }
 
 // F3/F4: the item goes through GetFiles (OPM_VIEW or OPM_EDIT, silent) into a private folder that
-// is removed with everything in it afterwards, whatever the plug-in put there.
+// is removed with everything in it afterwards, whatever the plug-in put there. A file changed in
+// the editor goes back through PutFiles (OPM_EDIT, named relative to that folder, the current
+// folder meanwhile); when the plug-in cannot take it, the folder is kept and the user told where
+// the changes are, so no edit is lost.
 void Manager::viewPluginItem(bool edit) {
     std::vector<PluginPanelItem> items = currentPluginItem();
     if (items.empty() || (items[0].FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
@@ -105,13 +133,51 @@ void Manager::viewPluginItem(bool edit) {
     }, 0);
     const std::string name(items[0].FindData.cFileName);
     const std::optional<fs::path> file = got == 1 ? fetchedFile(temp->path(), name) : std::nullopt;
-    if (file && edit) Editor(file->c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
-    else if (file) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
-    else if (got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    bool keep = false;
+    const auto editor = [&](const fs::path& f) {
+        return dialogs_.edit ? dialogs_.edit(f.string()) : Editor(f.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    };
+    if (file && edit && editor(*file) == EEC_MODIFIED) keep = !putBackEdited(temp->path(), *file);
+    else if (file && !edit) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
+    else if (!file && got != -1) showError("The plug-in did not provide " + displayName(name) + ".");
+    // Kept: the TempDir removes only entries it made itself, so the file the plug-in wrote keeps
+    // the folder (and the user's changes) in place.
+    if (keep) return settle();
     std::error_code ec;
     fs::remove_all(temp->path(), ec);  // never follows a link: links are removed, not their targets
     if (ec || !temp->remove(error)) showError(ec ? ec.message() : error);
     settle();
+}
+
+// PutFiles(OPM_EDIT) of a file edited after F4, then the panel re-read. False when the plug-in
+// has no PutFiles or did not take the file (the user has been told where it is).
+bool Manager::putBackEdited(const fs::path& folder, const fs::path& file) {
+    PluginPanel* panel = sides_[active_].plugin.get();
+    const std::string kept = "The changes are kept in " + displayName(file.string()) + ".";
+    if (panel == nullptr || !panel->hasEntry(&EntryPoints::PutFiles)) {
+        showError("The plug-in cannot take edited files back. " + kept);
+        return false;
+    }
+    PluginPanelItem item{};
+    std::error_code ec;
+    const uint64_t size = fs::file_size(file, ec);
+    std::strncpy(item.FindData.cFileName, file.filename().c_str(), sizeof item.FindData.cFileName - 1);
+    item.FindData.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    item.FindData.nFileSizeHigh = static_cast<DWORD>(ec ? 0 : size >> 32);
+    item.FindData.nFileSizeLow = static_cast<DWORD>(ec ? 0 : size & 0xFFFFFFFFu);
+    item.NumberOfLinks = 1;
+    int put = 0;
+    {
+        CurrentFolder here(folder);
+        if (!here.ok()) {
+            showError("Cannot enter " + displayName(folder.string()) + ". " + kept);
+            return false;
+        }
+        put = panel->call("PutFiles", [&](const EntryPoints& e) { return e.PutFiles(panel->handle(), &item, 1, 0, OPM_EDIT); }, 0);
+    }
+    updatePanel();
+    if (put != 1) showError("The plug-in could not take the edited file back. " + kept);
+    return put == 1;
 }
 
 void Manager::makePluginDirectory() {
@@ -128,12 +194,14 @@ void Manager::makePluginDirectory() {
 }
 
 void Manager::deletePluginItem() {
-    std::vector<PluginPanelItem> items = currentPluginItem();
-    if (items.empty()) return;
     PluginPanel& panel = *sides_[active_].plugin;
+    std::vector<PluginPanelItem> items = panel.operationItems();
+    if (items.empty()) return;
+    const std::vector<bool> wasSelected = selectedFlags(items);
     const int deleted = panel.call("DeleteFiles", [&](const EntryPoints& e) {
-        return e.DeleteFiles ? e.DeleteFiles(panel.handle(), items.data(), 1, 0) : FALSE;
+        return e.DeleteFiles ? e.DeleteFiles(panel.handle(), items.data(), itemCount(items.size()), 0) : FALSE;
     }, FALSE);
+    takeSelection(panel, items, wasSelected);
     if (deleted) {
         updatePanel();
         updatePanel(true);
@@ -145,28 +213,31 @@ void Manager::deletePluginItem() {
 // writes there (OPM_SILENT: the destination is already chosen; its own questions, such as
 // overwriting, stay its own).
 void Manager::copyFromPlugin(bool move) {
-    std::vector<PluginPanelItem> items = currentPluginItem();
+    PluginPanel& panel = *sides_[active_].plugin;
+    std::vector<PluginPanelItem> items = panel.operationItems();
     if (items.empty() || !dialogs_.copy) return;
     if (sides_[1 - active_].plugin) {
         showError("Copying between two plug-in panels is not available.");
         return;
     }
-    const std::string name(items[0].FindData.cFileName);
-    const std::optional<std::string> typed =
-        dialogs_.copy(move ? "Rename/Move" : "Copy", (move ? "Move \"" : "Copy \"") + displayName(name) + "\" to:",
-                      sides_[1 - active_].files.dir().string(), move ? "Move" : "Copy");
+    std::vector<std::string> names;
+    for (const PluginPanelItem& item : items) names.emplace_back(item.FindData.cFileName);
+    const std::optional<std::string> typed = dialogs_.copy(move ? "Rename/Move" : "Copy", copyPrompt(move, names),
+                                                           sides_[1 - active_].files.dir().string(), move ? "Move" : "Copy");
     if (!typed || typed->empty()) return;
     const fs::path target = fs::path(*typed).is_absolute() ? fs::path(*typed) : files().dir() / *typed;
     if (target.string().size() >= FAR_MAX_PATH) {  // cut, it would name another folder
         showError("The destination is too long for the plug-in: " + displayName(target.string()));
         return;
     }
-    PluginPanel& panel = *sides_[active_].plugin;
     PathBuffer dest(target.string());
+    const std::vector<bool> wasSelected = selectedFlags(items);
     const int got = panel.call("GetFiles", [&](const EntryPoints& e) {
-        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), 1, move ? 1 : 0, dest.text, OPM_SILENT) : 0;
+        return e.GetFiles ? e.GetFiles(panel.handle(), items.data(), itemCount(items.size()), move ? 1 : 0, dest.text, OPM_SILENT) : 0;
     }, 0);
-    if (got == 0) showError("The plug-in could not copy " + displayName(name) + " to " + displayName(target.string()) + ".");
+    takeSelection(panel, items, wasSelected);
+    const std::string what = names.size() == 1 ? displayName(names[0]) : std::to_string(names.size()) + " items";
+    if (got == 0) showError("The plug-in could not copy " + what + " to " + displayName(target.string()) + ".");
     updatePanel();
     updatePanel(true);
     settle();
@@ -175,24 +246,33 @@ void Manager::copyFromPlugin(bool move) {
 // F5/F6 on a file panel whose other side is a plug-in panel: FAR's copy dialog names the panel,
 // then PutFiles with the name relative to the file panel's folder, the current folder meanwhile.
 void Manager::copyToPlugin(bool move) {
-    const PanelEntry* e = files().currentEntry();
     PluginPanel* panel = sides_[1 - active_].plugin.get();
-    if (e == nullptr || e->name == ".." || panel == nullptr || !dialogs_.copy) return;
-    const std::string title = panel->title();
-    if (!dialogs_.copy(move ? "Rename/Move" : "Copy", (move ? "Move \"" : "Copy \"") + displayName(e->name) + "\" to:",
-                       title, move ? "Move" : "Copy"))
+    FilePanel& here = files();
+    std::vector<int> chosen = here.selectedIndices();
+    if (chosen.empty() && here.currentEntry() != nullptr && here.currentEntry()->name != "..") chosen.push_back(here.current());
+    if (chosen.empty() || panel == nullptr || !dialogs_.copy) return;
+    std::vector<PluginPanelItem> items;
+    std::vector<std::string> names;
+    for (int i : chosen) {
+        const PanelEntry& e = here.entries()[static_cast<size_t>(i)];
+        items.push_back(itemOf(e));
+        if (e.selected) items.back().Flags |= PPIF_SELECTED;
+        names.push_back(e.name);
+    }
+    if (!dialogs_.copy(move ? "Rename/Move" : "Copy", copyPrompt(move, names), panel->title(), move ? "Move" : "Copy"))
         return;
-    std::vector<PluginPanelItem> items{itemOf(*e)};
-    const std::string name = e->name;
-    CurrentFolder here(files().dir());
-    if (!here.ok()) {
-        showError("Cannot enter " + displayName(files().dir().string()) + ".");
+    CurrentFolder folder(here.dir());
+    if (!folder.ok()) {
+        showError("Cannot enter " + displayName(here.dir().string()) + ".");
         return;
     }
+    const std::vector<bool> wasSelected = selectedFlags(items);
     const int put = panel->call("PutFiles", [&](const EntryPoints& ep) {
-        return ep.PutFiles ? ep.PutFiles(panel->handle(), items.data(), 1, move ? 1 : 0, 0) : 0;
+        return ep.PutFiles ? ep.PutFiles(panel->handle(), items.data(), itemCount(items.size()), move ? 1 : 0, 0) : 0;
     }, 0);
-    if (put == 0) showError("The plug-in could not take " + displayName(name) + ".");
+    takeSelection(here, items, wasSelected);
+    const std::string what = names.size() == 1 ? displayName(names[0]) : std::to_string(names.size()) + " items";
+    if (put == 0) showError("The plug-in could not take " + what + ".");
     updatePanel();
     updatePanel(true);
     settle();

@@ -2,6 +2,7 @@
 // and closing them, each in the order FAR follows (ProcessKey first, FE_CLOSE before a close the
 // user asked for, ClosePlugin last).
 #include <cstdlib>
+#include <utility>
 
 #include "far/vk.h"
 #include "host/app/manager.h"
@@ -89,6 +90,12 @@ void Manager::settle() {
             p->pendingUpdate = false;
             std::string error;
             if (!p->refresh(error)) showError(error);
+        }
+        if (const auto place = std::exchange(p->pendingRedraw, std::nullopt)) {
+            p->moveTo(place->first);
+            p->setTop(place->second);
+            p->moveTo(place->first);
+            repaint();
         }
     }
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <ctime>
+#include <unordered_set>
 
+#include "far/default_palette.h"
 #include "host/app/display_name.h"
 #include "host/term/text_width.h"
 
@@ -12,6 +14,11 @@ namespace {
 // FAR 1.70's default panel colours.
 constexpr term::Attr kPanelText = 0x1B, kPanelBox = 0x1B, kCursor = 0x30, kTitle = 0x1B, kSelectedTitle = 0x30,
                      kColumnTitle = 0x1E, kFolder = 0x1F, kExecutable = 0x1A, kMissing = 0x14;
+// Selected entries, the cursor on one, and the selection line: FAR's default palette entries.
+constexpr term::Attr kSelectedText = farapi::kFarDefaultPalette[COL_PANELSELECTEDTEXT],
+                     kSelectedCursor = farapi::kFarDefaultPalette[COL_PANELSELECTEDCURSOR],
+                     kSelectedInfo = farapi::kFarDefaultPalette[COL_PANELSELECTEDINFO];
+static_assert(kSelectedText == 0x1E && kSelectedCursor == 0x3E && kSelectedInfo == 0x3E);
 
 // Cuts display text to `width` columns; a cut name ends in '}' as in FAR.
 std::string fitName(const std::string& text, int width) {
@@ -42,11 +49,36 @@ std::string fitPathTail(const std::string& text, int width) {
     return "..." + text.substr(start);
 }
 
-std::string sizeText(const PanelEntry& e) {
+// 1234567 as "1,234,567".
+std::string withCommas(uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string sizeText(const PanelEntry& e, bool commas = false) {
     if (e.name == "..") return "Up";
     if (e.isMissing) return "Missing";
     if (e.isDir) return "Folder";
-    return std::to_string(e.size);
+    return commas ? withCommas(e.size) : std::to_string(e.size);
+}
+
+// A time of 0 is "none given" (a plug-in's item without dates), not 1970.
+std::string timeText(int64_t seconds, const char* format) {
+    if (seconds == 0) return {};
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm tmv {};
+    char text[32] = "";
+    if (localtime_r(&t, &tmv) == nullptr || std::strftime(text, sizeof text, format, &tmv) == 0) return {};
+    return text;
+}
+
+std::string centred(const std::string& s, int width) {
+    const int w = term::displayWidth(s);
+    return w >= width ? s : std::string(static_cast<size_t>((width - w) / 2), ' ') + s;
 }
 
 std::string rightAlign(const std::string& s, int width) {
@@ -62,8 +94,67 @@ std::string PanelList::fitEntryName(const PanelEntry& e, int width) const {
 }
 
 void PanelList::setEntries(std::vector<PanelEntry> entries) {
+    std::unordered_set<std::string> kept;
+    for (const PanelEntry& e : entries_)
+        if (e.selected) kept.insert(e.name);
     entries_ = std::move(entries);
+    for (PanelEntry& e : entries_) e.selected = e.name != ".." && kept.count(e.name) > 0;
     moveTo(current_);
+}
+
+bool PanelList::isSelectable(int index) const {
+    return index >= 0 && index < static_cast<int>(entries_.size()) && entries_[static_cast<size_t>(index)].name != "..";
+}
+
+bool PanelList::isSelected(int index) const {
+    return isSelectable(index) && entries_[static_cast<size_t>(index)].selected;
+}
+
+void PanelList::setSelected(int index, bool on) {
+    if (isSelectable(index)) entries_[static_cast<size_t>(index)].selected = on;
+}
+
+void PanelList::setSelectedRange(int from, int to, bool on) {
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) setSelected(i, on);
+}
+
+void PanelList::selectAll(bool on, bool folders) {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (folders || !on || !entries_[i].isDir) setSelected(static_cast<int>(i), on);
+}
+
+void PanelList::invertSelection(bool folders) {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (folders || !entries_[i].isDir) toggleSelected(static_cast<int>(i));
+}
+
+void PanelList::deselect(const std::string& name) {
+    for (PanelEntry& e : entries_)
+        if (e.name == name) e.selected = false;
+}
+
+void PanelList::clearSelection() {
+    for (PanelEntry& e : entries_) e.selected = false;
+}
+
+std::vector<int> PanelList::selectedIndices() const {
+    std::vector<int> out;
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (isSelected(static_cast<int>(i))) out.push_back(static_cast<int>(i));
+    return out;
+}
+
+int PanelList::selectedCount() const { return static_cast<int>(selectedIndices().size()); }
+
+uint64_t PanelList::selectedBytes() const {
+    uint64_t total = 0;
+    for (int i : selectedIndices())
+        if (!entries_[static_cast<size_t>(i)].isDir) total += entries_[static_cast<size_t>(i)].size;
+    return total;
+}
+
+void PanelList::setViewModeIndex(int index) {
+    if (index >= 0 && index < kViewModeCount) viewModeIndex_ = index;
 }
 
 const PanelEntry* PanelList::currentEntry() const {
@@ -99,8 +190,9 @@ void PanelList::keepCursorVisible() {
 
 void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
     listArea_ = {};
+    stripes_.clear();
     if (a.width() < 3 || a.height() < 3) {
-        pageRows_ = 1;
+        pageRows_ = stripeRows_ = 1;
         return;
     }
     screen.fill(a.x1, a.y1, a.x2, a.y2, U' ', kPanelText);
@@ -111,56 +203,133 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
     const bool roomy = a.height() >= 7;
     const int listTop = a.y1 + (roomy ? 2 : 1);
     const int listBottom = a.y2 - (roomy ? 3 : 1);
-    pageRows_ = std::max(1, listBottom - listTop + 1);
+    const int rows = std::max(1, listBottom - listTop + 1);
+    const ViewMode mode = viewMode();
+    const std::vector<ColumnSpec> columns =
+        mode.columns.empty() ? standardViewMode(kStartViewMode).columns : mode.columns;
+    const std::vector<int> widths = layoutColumns(columns, a.width() - 2);
+    const size_t stripeLen = static_cast<size_t>(stripeLength(columns));
+    // Each stripe whose first column is shown holds `rows` entries, side by side.
+    int x = a.x1 + 1;
+    for (size_t first = 0; first < columns.size() && widths[first] > 0; first += stripeLen) {
+        Stripe s{.x = x, .width = -1};
+        for (size_t i = first; i < first + stripeLen && widths[i] > 0; ++i) s.width += widths[i] + 1;
+        stripes_.push_back(s);
+        x += s.width + 1;
+    }
+    stripeRows_ = rows;
+    pageRows_ = rows * static_cast<int>(std::max<size_t>(stripes_.size(), 1));
     keepCursorVisible();
-    const int inner = a.width() - 2;
-    const int sizeWidth = inner >= 24 ? 10 : 0;
-    const int nameWidth = inner - (sizeWidth ? sizeWidth + 1 : 0);
-    const int sizeX = a.x1 + 1 + nameWidth + 1;
+    // Titles above the columns and a line between each two (the cursor bar runs over them).
+    x = a.x1 + 1;
+    for (size_t i = 0; i < columns.size() && widths[i] > 0; ++i) {
+        if (roomy)
+            screen.put(x, a.y1 + 1, centred(fitName(columns[i].title, widths[i]), widths[i]), kColumnTitle,
+                       x + widths[i]);
+        x += widths[i];
+        if (i + 1 < columns.size() && widths[i + 1] > 0)
+            screen.vline(x, a.y1 + 1, listBottom, term::BoxStyle::Single, kPanelBox);
+        ++x;
+    }
     if (roomy) {
-        screen.put(a.x1 + 1 + std::max(0, (nameWidth - 4) / 2), a.y1 + 1, "Name", kColumnTitle, a.x1 + 1 + nameWidth);
-        if (sizeWidth) screen.put(sizeX + (sizeWidth - 4) / 2, a.y1 + 1, "Size", kColumnTitle, a.x2);
         screen.hline(a.x1 + 1, a.x2 - 1, a.y2 - 2, term::BoxStyle::Single, kPanelBox);
         screen.putChar(a.x1, a.y2 - 2, U'╟', kPanelBox);
         screen.putChar(a.x2, a.y2 - 2, U'╢', kPanelBox);
     }
     listArea_ = {a.x1 + 1, listTop, a.x2 - 1, listBottom};
-    if (sizeWidth) screen.vline(sizeX - 1, a.y1 + 1, listBottom, term::BoxStyle::Single, kPanelBox);
-    for (int row = 0; row < pageRows_; ++row) {
-        const int index = top_ + row;
-        if (index >= static_cast<int>(entries_.size()) || listTop + row > listBottom) break;
+    for (size_t s = 0; s < stripes_.size(); ++s) drawStripe(screen, s, columns, widths, listTop, focused);
+    if (roomy) {
+        drawStatus(screen, a, mode);
+        drawSelectionInfo(screen, a);
+    }
+}
+
+void PanelList::drawStripe(term::CellBuffer& screen, size_t s, const std::vector<ColumnSpec>& columns,
+                           const std::vector<int>& widths, int listTop, bool focused) const {
+    const size_t len = static_cast<size_t>(stripeLength(columns));
+    const std::vector<ColumnSpec> own(columns.begin() + static_cast<long>(s * len),
+                                      columns.begin() + static_cast<long>((s + 1) * len));
+    const std::vector<int> ownWidths(widths.begin() + static_cast<long>(s * len),
+                                     widths.begin() + static_cast<long>((s + 1) * len));
+    for (int row = 0; row < stripeRows_; ++row) {
+        const int index = top_ + static_cast<int>(s) * stripeRows_ + row;
+        if (index >= static_cast<int>(entries_.size())) break;
         const PanelEntry& e = entries_[static_cast<size_t>(index)];
         term::Attr attr = e.isMissing ? kMissing : e.isDir ? kFolder : e.isExecutable ? kExecutable : kPanelText;
         if (!useHighlighting()) attr = kPanelText;
+        if (e.selected) attr = kSelectedText;
         const bool cursor = focused && index == current_;
-        if (cursor) attr = kCursor;
+        if (cursor) attr = e.selected ? kSelectedCursor : kCursor;
         const int y = listTop + row;
-        if (cursor) screen.setAttr(a.x1 + 1, y, a.x2 - 1, y, kCursor);
-        screen.put(a.x1 + 1, y, fitEntryName(e, nameWidth), attr, a.x1 + 1 + nameWidth);
-        if (sizeWidth) screen.put(sizeX, y, rightAlign(fitName(sizeText(e), sizeWidth), sizeWidth), attr, a.x2);
+        if (cursor) screen.setAttr(stripes_[s].x, y, stripes_[s].x + stripes_[s].width - 1, y, attr);
+        drawCells(screen, stripes_[s].x, y, own, ownWidths, e, attr);
     }
-    if (roomy) drawStatus(screen, a);
+}
+
+std::string PanelList::cellText(const ColumnSpec& c, const PanelEntry& e, int width) const {
+    const bool real = e.name != ".." && !e.isMissing;
+    switch (c.kind) {
+        case ColumnKind::Name: return fitEntryName(e, width);
+        case ColumnKind::Size:
+        case ColumnKind::PackedSize: return rightAlign(fitName(sizeText(e, c.commas), width), width);
+        case ColumnKind::Date: return real ? fitName(timeText(e.mtime, "%Y-%m-%d"), width) : "";
+        case ColumnKind::Time: return real ? fitName(timeText(e.mtime, "%H:%M"), width) : "";
+        case ColumnKind::Modified: return real ? fitName(timeText(e.mtime, "%Y-%m-%d %H:%M"), width) : "";
+        case ColumnKind::Created: return real ? fitName(timeText(e.ctime, "%Y-%m-%d %H:%M"), width) : "";
+        case ColumnKind::Accessed: return real ? fitName(timeText(e.atime, "%Y-%m-%d %H:%M"), width) : "";
+        case ColumnKind::Description: return fitName(displayName(e.description), width);
+        case ColumnKind::Owner: return fitName(displayName(e.owner), width);
+        case ColumnKind::Links: return e.links == 0 ? "" : rightAlign(fitName(std::to_string(e.links), width), width);
+        case ColumnKind::Custom: {
+            const size_t i = static_cast<size_t>(c.customIndex);
+            return i < e.custom.size() ? fitName(displayName(e.custom[i]), width) : "";
+        }
+    }
+    return {};
+}
+
+void PanelList::drawCells(term::CellBuffer& screen, int x, int y, const std::vector<ColumnSpec>& columns,
+                          const std::vector<int>& widths, const PanelEntry& e, term::Attr attr) const {
+    for (size_t i = 0; i < columns.size() && widths[i] > 0; ++i) {
+        screen.put(x, y, cellText(columns[i], e, widths[i]), attr, x + widths[i]);
+        x += widths[i] + 1;
+    }
 }
 
 int PanelList::indexAt(int x, int y) const {
     if (x < listArea_.x1 || x > listArea_.x2 || y < listArea_.y1 || y > listArea_.y2) return -1;
-    const int index = top_ + (y - listArea_.y1);
-    return index < static_cast<int>(entries_.size()) ? index : -1;
+    for (size_t s = 0; s < stripes_.size(); ++s) {
+        if (x < stripes_[s].x || x >= stripes_[s].x + stripes_[s].width) continue;
+        const int index = top_ + static_cast<int>(s) * stripeRows_ + (y - listArea_.y1);
+        return index < static_cast<int>(entries_.size()) ? index : -1;
+    }
+    return -1;
 }
 
-void PanelList::drawStatus(term::CellBuffer& screen, const Rect& a) const {
+void PanelList::drawStatus(term::CellBuffer& screen, const Rect& a, const ViewMode& mode) const {
     const PanelEntry* e = currentEntry();
     if (e == nullptr) return;
-    char date[32] = "";
-    const time_t t = static_cast<time_t>(e->mtime);
-    struct tm tmv {};
-    // A time of 0 is "none given" (a plug-in's item without dates), not 1970.
-    if (e->name != ".." && !e->isMissing && e->mtime != 0 && localtime_r(&t, &tmv)) std::strftime(date, sizeof date, " %Y-%m-%d %H:%M", &tmv);
-    const std::string right = " " + sizeText(*e) + date;
+    if (!mode.status.empty()) {
+        drawCells(screen, a.x1 + 1, a.y2 - 1, mode.status, layoutColumns(mode.status, a.width() - 2), *e, kPanelText);
+        return;
+    }
+    const std::string date = e->name != ".." && !e->isMissing ? timeText(e->mtime, "%Y-%m-%d %H:%M") : "";
+    const std::string right = " " + sizeText(*e) + (date.empty() ? "" : " " + date);
     const int rightWidth = term::displayWidth(right);
     const int nameWidth = a.width() - 2 - rightWidth;
     screen.put(a.x1 + 1, a.y2 - 1, fitEntryName(*e, nameWidth), kPanelText, a.x2);
     if (nameWidth >= 1) screen.put(a.x2 - rightWidth, a.y2 - 1, right, kPanelText, a.x2);
+}
+
+// FAR's selection line: the bytes and the number of the selected entries, over the separator.
+void PanelList::drawSelectionInfo(term::CellBuffer& screen, const Rect& a) const {
+    const int count = selectedCount();
+    if (count == 0) return;
+    const std::string text = fitName(" " + withCommas(selectedBytes()) + " bytes in " + std::to_string(count) +
+                                         (count == 1 ? " file " : " files "),
+                                     a.width() - 2);
+    const int x = a.x1 + std::max(1, (a.width() - term::displayWidth(text)) / 2);
+    screen.put(x, a.y2 - 2, text, kSelectedInfo, a.x2);
 }
 
 }  // namespace skimmer::host::app

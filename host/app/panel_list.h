@@ -7,12 +7,18 @@
 // - The cursor always points at an entry while there is one; `top` keeps it visible, and no rows
 //   stay empty below the last entry while entries above are scrolled out (also after a resize).
 // - An entry marked missing is drawn as such ("Missing" in the size column, its own colour).
+// - Selection is FAR's: ".." is never selected; a re-read keeps the selected names that are still
+//   listed; selected entries are drawn in the selected colours and the separator line says how
+//   many bytes in how many files are selected.
+// - The columns are the view mode's (view_mode.h); descriptions, owners and custom columns are
+//   escaped for display like names, whatever bytes they hold.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "host/app/view_mode.h"
 #include "host/term/cell_buffer.h"
 
 namespace skimmer::host::app {
@@ -25,6 +31,13 @@ struct PanelEntry {
     bool isMissing = false;  // listed, but nothing exists under the name
     uint64_t size = 0;
     int64_t mtime = 0;  // seconds since 1970
+    int64_t ctime = 0;  // creation, 0: not known
+    int64_t atime = 0;  // last access, 0: not known
+    bool selected = false;
+    uint32_t links = 0;       // 0: not known
+    std::string description;  // raw bytes, as given
+    std::string owner;
+    std::vector<std::string> custom;  // C0 … C9
 };
 
 struct Rect {
@@ -52,9 +65,32 @@ public:
     void setCurrent(const std::string& name);  // no-op when the name is not listed
     void setTop(int top);
 
+    // Selection. Index-based calls ignore ".." and indices out of range.
+    bool isSelectable(int index) const;
+    void setSelected(int index, bool on);
+    void toggleSelected(int index) { setSelected(index, !isSelected(index)); }
+    bool isSelected(int index) const;
+    // Every entry from `from` to `to` (either order, both included) set to `on`.
+    void setSelectedRange(int from, int to, bool on);
+    // Gray +, Gray -, Gray *: files only unless `folders`, as FAR selects by default.
+    void selectAll(bool on, bool folders);
+    void invertSelection(bool folders);
+    void clearSelection();
+    void deselect(const std::string& name);  // the entry of that name, if listed
+    std::vector<int> selectedIndices() const;
+    int selectedCount() const;
+    uint64_t selectedBytes() const;
+
+    // The view mode: one of the ten (0 … 9); viewMode() is what is drawn (a plug-in may give its own).
+    int viewModeIndex() const { return viewModeIndex_; }
+    void setViewModeIndex(int index);
+    virtual ViewMode viewMode() const { return standardViewMode(viewModeIndex_); }
+    // How many entries one stripe (column of entries) of the last draw held.
+    int stripeRows() const { return stripeRows_; }
+
     // Draws the panel into `area` (at least 3x3 to show anything) and remembers how many rows fit.
     void draw(term::CellBuffer& screen, const Rect& area, bool focused);
-    int pageRows() const { return pageRows_; }
+    int pageRows() const { return pageRows_; }  // entries on one page (every stripe)
     // The entry drawn at screen cell (x, y) by the last draw(), or -1.
     int indexAt(int x, int y) const;
 
@@ -73,14 +109,26 @@ protected:
 
 private:
     void keepCursorVisible();
-    void drawStatus(term::CellBuffer& screen, const Rect& area) const;
+    void drawStatus(term::CellBuffer& screen, const Rect& area, const ViewMode& mode) const;
+    void drawSelectionInfo(term::CellBuffer& screen, const Rect& area) const;
+    void drawStripe(term::CellBuffer& screen, size_t stripe, const std::vector<ColumnSpec>& columns,
+                    const std::vector<int>& widths, int listTop, bool focused) const;
+    void drawCells(term::CellBuffer& screen, int x, int y, const std::vector<ColumnSpec>& columns,
+                   const std::vector<int>& widths, const PanelEntry& e, term::Attr attr) const;
+    std::string cellText(const ColumnSpec& c, const PanelEntry& e, int width) const;
     std::string fitEntryName(const PanelEntry& e, int width) const;
 
     std::vector<PanelEntry> entries_;
     int current_ = 0;
     int top_ = 0;
     int pageRows_ = 1;
-    Rect listArea_;  // where the last draw() put the entries
+    int stripeRows_ = 1;
+    int viewModeIndex_ = kStartViewMode;
+    Rect listArea_;                // where the last draw() put the entries
+    struct Stripe {
+        int x = 0, width = 0;  // screen column and cells, without the separator after it
+    };
+    std::vector<Stripe> stripes_;  // where the last draw() put each stripe
 };
 
 }  // namespace skimmer::host::app

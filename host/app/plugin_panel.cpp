@@ -1,5 +1,6 @@
 #include "host/app/plugin_panel.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace skimmer::host::app {
@@ -16,6 +17,18 @@ int64_t unixSeconds(const FILETIME& t) {
 // A fixed buffer's text up to its first NUL, never past its end (a plug-in may fill it whole).
 std::string boundedText(const char* text, size_t size) {
     return std::string(text, strnlen(text, size));
+}
+
+// A mode the plug-in gives: none when it names no column this host shows.
+std::optional<ViewMode> modeOf(const PanelMode& m) {
+    if (m.ColumnTypes == nullptr) return std::nullopt;
+    ViewMode mode{.columns = parseColumns(m.ColumnTypes, m.ColumnWidths ? m.ColumnWidths : "", m.ColumnTitles),
+                  .status = {},
+                  .fullScreen = m.FullScreen != FALSE};
+    if (mode.columns.empty()) return std::nullopt;
+    if (m.StatusColumnTypes != nullptr)
+        mode.status = parseColumns(m.StatusColumnTypes, m.StatusColumnWidths ? m.StatusColumnWidths : "");
+    return mode;
 }
 
 // The last component of a plug-in folder such as "\docs\deep" ("deep").
@@ -60,6 +73,12 @@ void PluginPanel::readInfo() {
         if (info.KeyBar != nullptr)
             for (size_t i = 0; i < keyBar_.size(); ++i)
                 if (info.KeyBar->Titles[i] != nullptr) keyBar_[i] = info.KeyBar->Titles[i];
+        modes_ = {};
+        const int given = info.PanelModesArray ? std::clamp(info.PanelModesNumber, 0, kViewModeCount) : 0;
+        for (int i = 0; i < given; ++i) modes_[static_cast<size_t>(i)] = modeOf(info.PanelModesArray[i]);
+        if (!started_ && info.StartPanelMode >= '0' && info.StartPanelMode <= '9')
+            setViewModeIndex(info.StartPanelMode - '0');
+        started_ = true;
     });
 }
 
@@ -105,6 +124,7 @@ void PluginPanel::addDots() {
 void PluginPanel::takeItems(const PluginPanelItem* given, int count) {
     items_.clear();
     strings_.clear();
+    customColumns_.clear();
     std::vector<PanelEntry> entries;
     bool hasDots = false;
     for (int i = 0; given != nullptr && i < count; ++i)
@@ -113,10 +133,20 @@ void PluginPanel::takeItems(const PluginPanelItem* given, int count) {
     for (int i = 0; given != nullptr && i < count; ++i) {
         PluginPanelItem item = given[i];
         item.Description = item.Owner = nullptr;
-        item.CustomColumnData = nullptr;  // custom columns are not shown by this host
+        item.CustomColumnData = nullptr;
         item.CustomColumnNumber = 0;
+        item.Flags &= ~PPIF_SELECTED;  // the host's selection, not the plug-in's, is what counts
         if (given[i].Description) item.Description = strings_.emplace_back(given[i].Description).data();
         if (given[i].Owner) item.Owner = strings_.emplace_back(given[i].Owner).data();
+        if (given[i].CustomColumnData != nullptr && given[i].CustomColumnNumber > 0) {
+            std::vector<char*>& texts = customColumns_.emplace_back();
+            for (int c = 0; c < std::min(given[i].CustomColumnNumber, kViewModeCount); ++c) {
+                const char* text = given[i].CustomColumnData[c];
+                texts.push_back(strings_.emplace_back(text ? text : "").data());
+            }
+            item.CustomColumnData = texts.data();
+            item.CustomColumnNumber = static_cast<int>(texts.size());
+        }
         if ((item.Flags & PPIF_USERDATA) && item.UserData != 0) {
             // A block whose first DWORD is its size: FAR copies it, and so do we.
             DWORD size = 0;
@@ -129,12 +159,19 @@ void PluginPanel::takeItems(const PluginPanelItem* given, int count) {
     }
     for (const PluginPanelItem& item : items_) {
         const FAR_FIND_DATA& f = item.FindData;
-        entries.push_back(PanelEntry{
+        PanelEntry e{
             .name = boundedText(f.cFileName, sizeof f.cFileName),
             .isDir = (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
             .size = (static_cast<uint64_t>(f.nFileSizeHigh) << 32) | f.nFileSizeLow,
             .mtime = unixSeconds(f.ftLastWriteTime),
-        });
+            .ctime = unixSeconds(f.ftCreationTime),
+            .atime = unixSeconds(f.ftLastAccessTime),
+            .links = item.NumberOfLinks,
+            .description = item.Description ? item.Description : "",
+            .owner = item.Owner ? item.Owner : "",
+        };
+        for (int c = 0; c < item.CustomColumnNumber; ++c) e.custom.emplace_back(item.CustomColumnData[c]);
+        entries.push_back(std::move(e));
     }
     setEntries(std::move(entries));
 }
@@ -146,6 +183,7 @@ PluginPanel::Move PluginPanel::setDirectory(std::string dir, std::string& error)
     int ok = FALSE;
     guarded("SetDirectory", [&] { ok = entry_.SetDirectory(handle_, dir.c_str(), 0); });
     if (!ok) return Move::Refused;
+    clearSelection();  // names selected in one folder mean nothing in another
     resetCursor();
     refresh(error);
     if (dir == ".." && !left.empty()) setCurrent(left);
@@ -170,6 +208,34 @@ int PluginPanel::call(const char* name, const std::function<int(const EntryPoint
     int result = failure;
     if (!guarded(name, [&] { result = body(entry_); })) return failure;
     return result;
+}
+
+const std::vector<PluginPanelItem>& PluginPanel::items() {
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (isSelected(static_cast<int>(i))) items_[i].Flags |= PPIF_SELECTED;
+        else items_[i].Flags &= ~PPIF_SELECTED;
+    }
+    return items_;
+}
+
+std::vector<PluginPanelItem> PluginPanel::operationItems() const {
+    std::vector<PluginPanelItem> chosen;
+    for (int i : selectedIndices()) {
+        chosen.push_back(items_[static_cast<size_t>(i)]);
+        chosen.back().Flags |= PPIF_SELECTED;
+    }
+    if (!chosen.empty()) return chosen;
+    const size_t i = static_cast<size_t>(current());
+    if (i < items_.size() && entries()[i].name != "..") {
+        chosen.push_back(items_[i]);
+        chosen.back().Flags &= ~PPIF_SELECTED;
+    }
+    return chosen;
+}
+
+ViewMode PluginPanel::viewMode() const {
+    const std::optional<ViewMode>& own = modes_[static_cast<size_t>(viewModeIndex())];
+    return own ? *own : PanelList::viewMode();
 }
 
 std::string PluginPanel::currentDescription() const {

@@ -9,8 +9,11 @@
 //   (an exception stopped at the call boundary): then it is never called again.
 // - A call the plug-in makes back into the host while one of its entry points runs (Control) must
 //   not destroy or refill the panel under it: inCall() tells the caller to defer, and the requests
-//   are kept (pendingUpdate, pendingClose) for the owner to carry out once the call returned.
+//   are kept (pendingUpdate, pendingRedraw, pendingClose) for the owner to carry out once the call
+//   returned.
 // - Names are raw bytes; they are escaped only when drawn.
+// - The view modes the plug-in gives (OpenPluginInfo.PanelModesArray) replace the standard ones
+//   they name; StartPanelMode ('0' … '9') is taken the first time the panel is read.
 #pragma once
 
 #include <array>
@@ -18,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "far/panel.h"
@@ -62,9 +66,17 @@ public:
     // MakeDirectory); the entry point's result, or `failure` when it is missing or failed.
     int call(const char* name, const std::function<int(const EntryPoints&)>& body, int failure);
     void close();  // ClosePlugin, once
+    // True when the plug-in exports that entry point and has not failed.
+    template <class F>
+    bool hasEntry(F EntryPoints::*member) const { return !failed_ && entry_.*member != nullptr; }
 
-    // What FCTL_GETPANELINFO reports: one item per entry (".." included), owned by the panel.
-    const std::vector<PluginPanelItem>& items() const { return items_; }
+    // What FCTL_GETPANELINFO reports: one item per entry (".." included), owned by the panel, with
+    // PPIF_SELECTED set on the selected ones.
+    const std::vector<PluginPanelItem>& items();
+    // What an operation works on: the selected items (PPIF_SELECTED set), else the current one
+    // (none on ".."). Copies the plug-in may change.
+    std::vector<PluginPanelItem> operationItems() const;
+    ViewMode viewMode() const override;
     const std::string& curDir() const { return curDir_; }
     DWORD flags() const { return flags_; }
     const std::array<std::string, 12>& keyBarTitles() const { return keyBar_; }
@@ -76,6 +88,9 @@ public:
 
     // Requests a Control call made while the plug-in was inside one of its entry points.
     bool pendingUpdate = false;
+    // A cursor placed (FCTL_REDRAWPANEL) after an update the call asked for: it names a place in
+    // the list that update brings, so it waits for it. {current item, top item}.
+    std::optional<std::pair<int, int>> pendingRedraw;
     std::optional<std::optional<std::string>> pendingClose;  // set: close; inner: the folder to show
 
 private:
@@ -96,6 +111,9 @@ private:
     std::array<std::string, 12> keyBar_;
     std::vector<PluginPanelItem> items_;
     std::deque<std::string> strings_;  // what items_ point to: stable across push_back
+    std::deque<std::vector<char*>> customColumns_;  // items_' CustomColumnData, into strings_
+    std::array<std::optional<ViewMode>, kViewModeCount> modes_;
+    bool started_ = false;  // StartPanelMode taken
 };
 
 }  // namespace skimmer::host::app

@@ -101,6 +101,32 @@ CsiParams splitParams(std::string_view text) {
     return p;
 }
 
+// The numeric keypad's keys in the kitty protocol's private-use codes and in DEC's application
+// keypad mode (ESC O j/k/m): Gray *, +, - are keys of their own, as FAR's panels need them;
+// the digits, the point, '/' and Enter are what they type.
+std::optional<key::Code> keypadKey(int kittyCode) {
+    constexpr int kKp0 = 57399, kKp9 = 57408;
+    if (kittyCode >= kKp0 && kittyCode <= kKp9) return static_cast<key::Code>('0' + kittyCode - kKp0);
+    switch (kittyCode) {
+        case 57409: return '.';
+        case 57410: return '/';
+        case 57411: return static_cast<key::Code>(KEY_MULTIPLY);
+        case 57412: return static_cast<key::Code>(KEY_SUBTRACT);
+        case 57413: return static_cast<key::Code>(KEY_ADD);
+        case 57414: return key::ENTER;
+        default: return std::nullopt;
+    }
+}
+
+std::optional<key::Code> ss3KeypadKey(char final) {
+    switch (final) {
+        case 'j': return static_cast<key::Code>(KEY_MULTIPLY);
+        case 'k': return static_cast<key::Code>(KEY_ADD);
+        case 'm': return static_cast<key::Code>(KEY_SUBTRACT);
+        default: return std::nullopt;
+    }
+}
+
 // A code point a key report may carry: not NUL, not a surrogate, inside Unicode.
 bool isKeyCodePoint(int cp) { return cp > 0 && cp < 0x110000 && !(cp >= 0xD800 && cp <= 0xDFFF); }
 
@@ -228,6 +254,7 @@ InputDecoder::Step InputDecoder::parseSs3(size_t start, std::vector<InputEvent>&
     int bits = (mods > 1 ? mods - 1 : 0) | (alt ? 2 : 0);
     if (final == 'M') pushKey(out, withModifiers(key::ENTER, bits));
     else if (auto k = letterKey(final)) pushKey(out, withModifiers(*k, bits));
+    else if (auto g = ss3KeypadKey(final)) pushKey(out, withModifiers(*g, bits));
     return {Parse::Done, i + 1};
 }
 
@@ -275,8 +302,14 @@ InputDecoder::Step InputDecoder::parseCsi(size_t start, std::vector<InputEvent>&
     if (final == 'u') {
         const bool release = p.second.size() > 1 && p.second[1] == 3;
         const int cp = p.at(0, 0);
-        if (!release && isKeyCodePoint(cp) && !(cp >= 57344 && cp <= 63743))
+        const std::optional<key::Code> keypad = keypadKey(cp);
+        if (!release && keypad) {
+            // A digit typed on the keypad is the character; Gray keys and Enter take modifiers.
+            const bool typed = *keypad < key::kSpecialBase && *keypad != key::ENTER;
+            pushKey(out, typed ? keyFromCodePoint(static_cast<char32_t>(*keypad), bits) : withModifiers(*keypad, bits));
+        } else if (!release && isKeyCodePoint(cp) && !(cp >= 57344 && cp <= 63743)) {
             pushKey(out, keyFromCodePoint(static_cast<char32_t>(cp), bits));
+        }
         return {Parse::Done, consumed};
     }
     if (auto k = letterKey(final)) pushKey(out, withModifiers(*k, bits));

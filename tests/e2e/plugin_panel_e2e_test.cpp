@@ -1,7 +1,8 @@
 // A plug-in's panel end to end: Alt+F1 opens the test plug-in's panel from the drive menu, Enter
 // goes into one of its folders, F3 shows an item through the pager, F5 copies an item into the
 // other panel's folder, F7 and F8 make and delete a folder with the plug-in's own questions, and
-// F10 closes the panel before the plug-in is unloaded.
+// F10 closes the panel before the plug-in is unloaded. Ctrl+6 shows the items' descriptions, and
+// an item changed in the editor after F4 goes back to the plug-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +20,9 @@ namespace fs = std::filesystem;
 constexpr const char* kAltF1 = "\x1B[1;3P";
 constexpr const char* kDown = "\x1B[B";
 constexpr const char* kF3 = "\x1BOR";
+constexpr const char* kF4 = "\x1BOS";
 constexpr const char* kF5 = "\x1B[15~";
+constexpr const char* kCtrl6 = "\x1B[27;5;54~";  // xterm's modifyOtherKeys
 constexpr const char* kF7 = "\x1B[18~";
 constexpr const char* kF8 = "\x1B[19~";
 constexpr const char* kF10 = "\x1B[21~";
@@ -43,7 +46,8 @@ TEST(PluginPanelE2E, DriveMenuFoldersViewCopyMakeAndDelete) {
     o.env = {{"TERM", "xterm-256color"},
              {"SHELL", "/bin/sh"},
              {"SKIMMER_VFS_LOG", log.string()},
-             {"PAGER", "/bin/sh -c 'cp \"$0\" \"" + seen.string() + "\"'"}};
+             {"PAGER", "/bin/sh -c 'cp \"$0\" \"" + seen.string() + "\"'"},
+             {"VISUAL", "/bin/sh -c 'echo more >> \"$0\"'"}};
     PtyProgram p(o);
     ASSERT_TRUE(p.waitForText("10Quit")) << p.screen().screenText();
 
@@ -70,6 +74,13 @@ TEST(PluginPanelE2E, DriveMenuFoldersViewCopyMakeAndDelete) {
     p.send("\r");
     ASSERT_TRUE(p.waitFor([&] { return readFile(out / "a.txt") == "alpha\n"; })) << p.screen().screenText();
     ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Copy \"a.txt\""); }));
+
+    p.send(kCtrl6);  // FAR's descriptions mode
+    ASSERT_TRUE(p.waitForText("Description")) << p.screen().screenText();
+    ASSERT_TRUE(p.waitForText("The first letter")) << p.screen().screenText();
+    p.send(kF4);  // the "editor" appends a line: the file goes back with PutFiles(OPM_EDIT)
+    ASSERT_TRUE(p.waitFor([&] { return readFile(log).find("PutFiles 1 0 8") != std::string::npos; }))
+        << p.screen().screenText();
 
     p.send(kF7);
     ASSERT_TRUE(p.waitForText("Create the folder")) << p.screen().screenText();

@@ -48,10 +48,10 @@ int generationIn(const std::optional<std::string>& text) {
     if (key == nullptr) return 0;
     const auto gen = key->values.find("GENERATION");
     if (gen == key->values.end() || key->values.size() != kValues + 1) return kMixed;
-    const int g = static_cast<unsigned char>(gen->second.value.data[0]) | static_cast<unsigned char>(gen->second.value.data[1]) << 8;
+    const int g = static_cast<unsigned char>(gen->value.data[0]) | static_cast<unsigned char>(gen->value.data[1]) << 8;
     for (int i = 0; i < kValues; ++i) {
         const auto v = key->values.find("V" + std::to_string(i));
-        if (v == key->values.end() || v->second.value.data != std::to_string(g) + std::string(200 + i * 37, 'p')) return kMixed;
+        if (v == key->values.end() || v->value.data != std::to_string(g) + std::string(200 + i * 37, 'p')) return kMixed;
     }
     return g;
 }

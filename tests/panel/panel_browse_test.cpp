@@ -1,4 +1,7 @@
 // Browsing, creating, editing and deleting through the entry points, as FAR calls them.
+#include <algorithm>
+#include <cstring>
+
 #include "far/vk.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_messages.h"
@@ -157,6 +160,66 @@ TEST_F(PanelBrowse, ASaveTheRegistryRefusesIsShownAndTheTreeKeepsTheChange) {
     newDirectory("Mail");
     EXPECT_EQ(stored(), "Docs;Mail;");
 }
+
+// After Shift+F4 makes a search folder, or F4 renames one, FAR's cursor rests on it: at its place
+// in FAR's own (here sorted) listing when FAR lists it at once, else at its place in ours.
+struct CursorCase {
+    const char* label;
+    bool inDirectory;  // below the top level, where ".." is item 0
+    bool farSorts;     // FAR's answer after the update lists the new name, sorted by name
+    bool rename;       // F4 renames "mango" instead of Shift+F4 making "kiwi"
+    int expected;      // the CurrentItem FAR is asked to show
+};
+
+class CursorAfterKey : public PanelBrowse, public ::testing::WithParamInterface<CursorCase> {};
+
+TEST_P(CursorAfterKey, RestsOnTheNewOrRenamedItem) {
+    const CursorCase& c = GetParam();
+    newDirectory("Docs");
+    if (c.inDirectory) {
+        ASSERT_TRUE(SetDirectory(panel, handle, "Docs", 0));
+    }
+    newSearchFolder("mango");
+    newSearchFolder("apple");
+    list();  // what FAR shows before the key: "kiwi" or "zebra" is not in it
+    if (c.farSorts)
+        host.panelInfo = [this](PanelInfo& info) {
+            const std::string atCursor = shown.at(cursor).FindData.cFileName;
+            list();
+            std::sort(shown.begin() + (shown[0].FindData.cFileName == std::string("..") ? 1 : 0), shown.end(),
+                      [](const auto& a, const auto& b) { return std::strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0; });
+            for (size_t i = 0; i < shown.size(); ++i)
+                if (atCursor == shown[i].FindData.cFileName) cursor = static_cast<int>(i);
+            info.PanelItems = shown.data();
+            info.ItemsNumber = static_cast<int>(shown.size());
+            info.CurrentItem = cursor;
+            info.TopPanelItem = 1;
+        };
+    host.clearCalls();
+    if (c.rename) {
+        cursorOn("mango");
+        type({{test::kSearchQuery, "zebra"}}, test::kSearchOk);
+        ASSERT_TRUE(ProcessKey(panel, handle, VK_F4, 0));
+    } else {
+        newSearchFolder("kiwi");
+    }
+    std::vector<skimmer::test::HostCall> redraws;
+    for (const auto& call : host.callsTo("Control"))
+        if (call.args.at(1) == FCTL_REDRAWPANEL) redraws.push_back(call);
+    ASSERT_EQ(redraws.size(), 1u);
+    ASSERT_EQ(redraws[0].args.size(), 4u) << "no PanelRedrawInfo";
+    EXPECT_EQ(redraws[0].args[2], c.expected);
+    EXPECT_EQ(redraws[0].args[3], c.farSorts ? 1 : 0);  // FAR's scroll position is kept
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, CursorAfterKey,
+    ::testing::Values(CursorCase{"NewAtTheTop", false, false, false, 3},          // Docs mango apple kiwi
+                      CursorCase{"NewInADirectory", true, false, false, 3},       // .. mango apple kiwi
+                      CursorCase{"NewWhereFarSorts", false, true, false, 2},      // Docs apple kiwi mango
+                      CursorCase{"RenamedInADirectory", true, false, true, 1},    // .. zebra apple
+                      CursorCase{"RenamedWhereFarSorts", true, true, true, 2}),   // .. apple zebra
+    [](const auto& info) { return info.param.label; });
 
 }  // namespace
 }  // namespace skimmer::panel

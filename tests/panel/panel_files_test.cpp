@@ -119,6 +119,91 @@ TEST_F(PanelFiles, CancelInsideANestedDirectoryEndsTheWholeCopy) {
     EXPECT_EQ(outNames(out / "Docs"), Names{"Inner"});
 }
 
+// An "all" answer holds for the whole copy out, at every depth and after coming back up; the tree
+// is alpha, Docs/Inner/deep, Docs/report, and every target exists already.
+struct AllAnswerOut {
+    const char* label;
+    std::vector<int> answers;     // to the overwrite questions, in order
+    std::vector<bool> replaced;   // alpha, Docs/Inner/deep, Docs/report
+    int result;
+};
+
+class OverwriteForAll : public PanelFiles, public ::testing::WithParamInterface<AllAnswerOut> {};
+
+TEST_P(OverwriteForAll, HoldsThroughNestedDirectories) {
+    const AllAnswerOut& c = GetParam();
+    newSearchFolder("alpha");
+    newDirectory("Docs");
+    ASSERT_TRUE(SetDirectory(panel, handle, "Docs", 0));
+    newDirectory("Inner");
+    newSearchFolder("report");
+    ASSERT_TRUE(SetDirectory(panel, handle, "Inner", 0));
+    newSearchFolder("deep");
+    ASSERT_TRUE(SetDirectory(panel, handle, "\\", 0));
+    const std::vector<fs::path> files = {out / "alpha.skvfinder", out / "Docs" / "Inner" / "deep.skvfinder",
+                                         out / "Docs" / "report.skvfinder"};
+    fs::create_directories(out / "Docs" / "Inner");
+    for (const auto& f : files) std::ofstream(f) << "mine";
+    for (int answer : c.answers) host.answerMessage(answer);
+    EXPECT_EQ(copyOut({"alpha", "Docs"}), c.result);
+    EXPECT_EQ(host.callsTo("Message").size(), c.answers.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(ReadFolderFile(files[i].string()).MagicOk, c.replaced[i]) << files[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, OverwriteForAll,
+    ::testing::Values(AllAnswerOut{"AllAtTheTop", {1}, {true, true, true}, 1},
+                      AllAnswerOut{"SkipAllAtTheTop", {3}, {false, false, false}, -1},
+                      // proceed: alpha, Docs, Docs/Inner; then "all" at deep holds for Docs/report
+                      AllAnswerOut{"AllTwoLevelsDown", {0, 0, 0, 1}, {true, true, true}, 1},
+                      AllAnswerOut{"SkipAllTwoLevelsDown", {0, 0, 0, 3}, {true, false, false}, -1}),
+    [](const auto& info) { return info.param.label; });
+
+// The same for a folder tree copied in: a clash answered "all" (or Cancel) at one depth holds at
+// every other. src holds two files naming the folder X and sub/ two naming Y; other.skvfinder
+// comes after src. The disk lists a folder in no fixed order, so either clash may come first.
+struct AllAnswerIn {
+    const char* label;
+    int answer;           // to the first clash question; there is no second
+    const char* src;      // src's level afterwards, sorted, joined by ","; null: depends on the order
+    const char* sub;      // sub's level afterwards; null: depends on the order
+    const char* top;      // the top level afterwards
+    int result;
+};
+
+class ClashForAll : public PanelFiles, public ::testing::WithParamInterface<AllAnswerIn> {};
+
+std::string joined(Names names) {
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names) out += (out.empty() ? "" : ",") + n;
+    return out;
+}
+
+TEST_P(ClashForAll, HoldsThroughNestedDirectories) {
+    const AllAnswerIn& c = GetParam();
+    for (const char* f : {"src/a.skvfinder", "src/b.skvfinder"}) writeFile(f, "h\r\nSKVSFR1.0\r\nX\r\nq\r\n");
+    for (const char* f : {"src/sub/c.skvfinder", "src/sub/d.skvfinder"}) writeFile(f, "h\r\nSKVSFR1.0\r\nY\r\nq\r\n");
+    const std::string other = writeFile("other.skvfinder", "h\r\nSKVSFR1.0\r\nOther\r\nq\r\n");
+    host.answerMessage(c.answer);
+    EXPECT_EQ(copyIn({(home.root() / "src").string(), other}), c.result);
+    EXPECT_EQ(host.callsTo("Message").size(), 1u);
+    EXPECT_EQ(joined(list()), c.top);
+    if (!c.src) return;
+    ASSERT_TRUE(SetDirectory(panel, handle, "src", 0));
+    EXPECT_EQ(joined(list()), c.src);
+    ASSERT_TRUE(SetDirectory(panel, handle, "sub", 0));
+    EXPECT_EQ(joined(list()), c.sub);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ClashForAll,
+    ::testing::Values(AllAnswerIn{"KeepAll", 1, "..,X,X (2),sub", "..,Y,Y (2)", "Other,src", 1},
+                      AllAnswerIn{"SkipAll", 3, "..,X,sub", "..,Y", "Other,src", -1},
+                      AllAnswerIn{"Cancel", 4, nullptr, nullptr, "src", -1}),
+    [](const auto& info) { return info.param.label; });
+
 // Names that would lead out of the destination, or could not be one entry of it.
 struct Hostile {
     const char* label;

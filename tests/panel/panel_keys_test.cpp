@@ -93,6 +93,31 @@ TEST_F(PanelKeys, AnEngineThatCannotRunSaysSo) {
     EXPECT_EQ(list(), Names{".."});
 }
 
+// A folder lists at most kMaxFolderHits hits; when the query found more, a notice from the
+// language file says so, with the number listed.
+class HitCap : public PanelKeys, public ::testing::WithParamInterface<int> {};
+
+TEST_P(HitCap, MoreHitsThanListedAreSaid) {
+    const int found = GetParam();
+    std::ofstream(bin / "locate") << "#!/bin/sh\nseq -f '/nowhere/hit%.0f' 1 " << found << "\n";
+    fs::permissions(bin / "locate", fs::perms::owner_all, fs::perm_options::replace);
+    newSearchFolder("many");
+    cursorOn("many");
+    const bool cut = found > kMaxFolderHits;
+    if (cut) host.answerMessage(0);
+    host.clearCalls();
+    ASSERT_TRUE(ProcessKey(panel, handle, VK_RETURN, 0));
+    EXPECT_EQ(list().size(), static_cast<size_t>(std::min(found, kMaxFolderHits)) + 1);  // with ".."
+    const auto notices = host.callsTo("Message");
+    ASSERT_EQ(notices.size(), cut ? 1u : 0u);
+    if (cut) {
+        EXPECT_EQ(notices[0].texts.at(2),
+                  platform::GetMsgStr(tables, kMsgFolderHitsCut) + " " + std::to_string(kMaxFolderHits));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, HitCap, ::testing::Values(kMaxFolderHits, kMaxFolderHits + 1));
+
 // Keys the panel leaves to FAR, unless the search window's thread is busy.
 struct KeyCase {
     int key;

@@ -62,6 +62,34 @@ INSTANTIATE_TEST_SUITE_P(HostileNames, CommandLineQuoting,
                                            "/home/u/star*?[x]", "/home/u/-rf", "/home/u/new\nline",
                                            "/home/u/\x1b[2J\x9b", "/home/u/back\\slash&amp|pipe>out"));
 
+// Only a file by its path runs from the command line; a mail item or a URL has nothing to run.
+struct RunCase {
+    const char* name;
+    const char* path;
+    const char* url;
+    const char* mailEntryId;
+    bool runs;
+};
+
+class RunsFromCommandLineTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(RunsFromCommandLineTest, OnlyForAFileByItsPath) {
+    results::TSearchResult hit;
+    hit.Path = GetParam().path;
+    hit.Url = GetParam().url;
+    hit.MailEntryId = GetParam().mailEntryId;
+    EXPECT_EQ(RunsFromCommandLine(hit), GetParam().runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hits, RunsFromCommandLineTest,
+    ::testing::Values(RunCase{"IndexFile", "/home/u/a.txt", "file:/home/u/a.txt", "", true},
+                      RunCase{"LocateFileWithAColon", "/home/u/a:b", "/home/u/a:b", "", true},
+                      RunCase{"MailByItsUrl", "mapi://{S-1-5}/Inbox/\uAC01", "mapi://{S-1-5}/Inbox/\uAC01", "", false},
+                      RunCase{"MailByItsEntryId", "", "", "0102", false},
+                      RunCase{"WebPage", "https://example.org/a?b=1", "https://example.org/a?b=1", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct GoToCase {
     const char* name;
     const char* path;

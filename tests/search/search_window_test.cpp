@@ -26,14 +26,15 @@ namespace {
 namespace fs = std::filesystem;
 using host::ui::test::UiHarness;
 
-// A `locate` that answers every query with the same hits, whatever it is asked.
-void writeFakeLocate(const fs::path& folder) {
+// A `locate` that answers every query with the same hits (`lines`, shell words), whatever it is asked.
+void writeFakeLocate(const fs::path& folder,
+                     const std::string& lines = "/data/docs/report.txt '/data/docs/a; touch pwned' /data/reply.doc") {
     fs::create_directories(folder);
     const fs::path program = folder / "locate";
     std::ofstream(program) << "#!/bin/sh\n"
                               "[ \"$1\" = --version ] && { echo 'fake locate 1.0'; exit 0; }\n"
-                              "printf '%s\\n' /data/docs/report.txt '/data/docs/a; touch pwned' /data/reply.doc\n";
-    fs::permissions(program, fs::perms::owner_all);
+                              "printf '%s\\n' " << lines << "\n";
+    fs::permissions(program, fs::perms::owner_all, fs::perm_options::replace);
 }
 
 class SearchWindowTest : public ::testing::Test {
@@ -187,6 +188,22 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"f10_goes_to_the_file", KEY_F10, 0, nullptr, false, nullptr, "/data/docs/", "panel.setpos(0,\"a; touch pwned\")", false},
         KeyCase{"esc_leaves", KEY_ESC, 0, nullptr, false, nullptr, nullptr, nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Enter's command-line action on a hit that is a URL, not a file, opens it as Shift+Enter does:
+// a command line holding a URL runs nothing.
+class UrlHits : public SearchWindowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UrlHits, EnterOpensThemWithTheirApplication) {
+    writeFakeLocate(home.root() / "bin", std::string("'") + GetParam() + "'");
+    host.commandLine = "rep";
+    whenShown("Hits: 1", [&] { ui.events.key(KEY_DOWN).key(KEY_ENTER); });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_EQ(opened, std::vector<std::string>{GetParam()});
+    EXPECT_TRUE(callsOf("Control", FCTL_SETCMDLINE).empty());
+    EXPECT_TRUE(callsOf("AdvControl", ACTL_POSTKEYSEQUENCE).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Urls, UrlHits, ::testing::Values("https://example.org/rep?a=1", "ftp://example.org/rep.txt"));
 
 // F7 while no search runs reopens the window in the full-information layout with the same lines,
 // and stores the switched setting.

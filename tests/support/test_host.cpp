@@ -83,6 +83,11 @@ int FARAPI hostControl(HANDLE plugin, int command, void* param) {
     HostCall call{"Control", {reinterpret_cast<long long>(plugin), command}, {}};
     if ((command == FCTL_SETCMDLINE || command == FCTL_SETPANELDIR) && param)
         call.texts.push_back(static_cast<const char*>(param));
+    if (command == FCTL_REDRAWPANEL && param) {
+        const auto* redraw = static_cast<const PanelRedrawInfo*>(param);
+        call.args.push_back(redraw->CurrentItem);
+        call.args.push_back(redraw->TopPanelItem);
+    }
     host.record(call);
     if (command == FCTL_SETCMDLINE && param) host.commandLine = static_cast<const char*>(param);
     if (command == FCTL_GETCMDLINE && param) {

@@ -11,7 +11,8 @@
 //   file does not have fails the test and answers "".
 // - AdvControl(ACTL_GETFARVERSION) answers 1.70 build 2087 (writing the DWORD when asked);
 //   Control(FCTL_GETPANELINFO) fills an empty file panel; FCTL_GETCMDLINE / FCTL_SETCMDLINE read
-//   and write `commandLine`; command-line and panel-folder texts, key-macro texts and posted key
+//   and write `commandLine`; FCTL_REDRAWPANEL records its PanelRedrawInfo's CurrentItem and
+//   TopPanelItem after the command; command-line and panel-folder texts, key-macro texts and posted key
 //   sequences are recorded with their calls; ACTL_KEYMACRO answers `acceptMacros` (FAR: TRUE
 //   for a macro it parsed); SendDlgMessage answers through `dialogMessages`
 //   when a test sets it; every other service records and answers 0.

@@ -171,13 +171,72 @@ TEST_P(PluginAsks, WithoutSilentTheRefusalChangesNothing) {
     EXPECT_TRUE(s.errors.empty()) << s.errors[0];
     EXPECT_EQ(s.names(), before);
     const Lines tail = s.calls(start);
-    ASSERT_EQ(tail.size(), 2u);
+    ASSERT_GE(tail.size(), 2u);
     EXPECT_EQ(tail[1], c.logged);
+    EXPECT_EQ(tail.size(), c.key == static_cast<int>(k::F(8)) ? 3u : 2u);  // DeleteFiles' "Items" line
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, PluginAsks,
                          ::testing::Values(AskCase{"mkdir", static_cast<int>(k::F(7)), "MakeDirectory  0"},
                                            AskCase{"delete", static_cast<int>(k::F(8)), "DeleteFiles 1 0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace skimmer::host::app
+
+namespace skimmer::host::app {
+namespace {
+
+struct EditCase {
+    const char* name;
+    bool change;      // the editor appends to the file
+    bool refuse;      // SKIMMER_VFS_REFUSE_PUT
+    bool putBack;     // PutFiles(OPM_EDIT) called
+    const char* size; // readme.txt's size in the panel afterwards
+    bool kept;        // the private folder kept (the edit could not go back)
+};
+
+class EditPutBack : public ::testing::TestWithParam<EditCase> {};
+
+// F4: a file changed in the editor goes back with PutFiles(OPM_EDIT) and the panel is re-read; an
+// unchanged one does not; one the plug-in refuses stays in its folder and the user is told where.
+TEST_P(EditPutBack, AChangedFileGoesBack) {
+    const EditCase& c = GetParam();
+    if (c.refuse) setenv("SKIMMER_VFS_REFUSE_PUT", "1", 1);
+    VfsScreen s;
+    std::string edited;
+    s.editor = [&](const std::string& path) {
+        edited = path;
+        if (!c.change) return EEC_NOT_MODIFIED;
+        std::ofstream(path, std::ios::app) << "more\n";
+        return EEC_MODIFIED;
+    };
+    s.openVfs();
+    s.manager->activePanel().setCurrent("readme.txt");
+    const size_t start = s.callCount();
+    s.key(k::F(4));
+    EXPECT_EQ(fs::path(edited).filename(), "readme.txt");
+    const Lines calls = s.calls(start);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "PutFiles 1 0 8"), c.putBack ? 1 : 0);
+    if (c.putBack) {
+        EXPECT_NE(std::find(calls.begin(), calls.end(), "Items readme.txt"), calls.end());
+    }
+    s.manager->activePanel().setCurrent("readme.txt");
+    ASSERT_NE(s.manager->activePanel().currentEntry(), nullptr);
+    EXPECT_EQ(std::to_string(s.manager->activePanel().currentEntry()->size), c.size);
+    EXPECT_EQ(fs::exists(edited), c.kept);
+    EXPECT_EQ(fs::is_empty(getenv("TMPDIR")), !c.kept);
+    ASSERT_EQ(s.errors.size(), c.kept ? 1u : 0u) << (s.errors.empty() ? "" : s.errors[0]);
+    if (c.kept) {
+        EXPECT_NE(s.errors[0].find("kept in"), std::string::npos) << s.errors[0];
+        for (const auto& e : fs::directory_iterator(getenv("TMPDIR"))) fs::remove_all(e.path());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, EditPutBack,
+                         ::testing::Values(EditCase{"changed", true, false, true, "13", false},
+                                           EditCase{"unchanged", false, false, false, "8", false},
+                                           EditCase{"refused", true, true, true, "8", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

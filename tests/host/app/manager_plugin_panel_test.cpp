@@ -158,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // What the plug-in asks through Control from inside ProcessKey is carried out once it returned:
 // FCTL_UPDATEPANEL lists again, FCTL_GETPANELINFO reports a plug-in panel, the other side is the
-// file panel, FCTL_REDRAWPANEL moves the cursor, FCTL_CLOSEPLUGIN closes it and goes to a folder.
+// file panel, FCTL_REDRAWPANEL moves the cursor (in the list an update in the same call brings),
+// FCTL_CLOSEPLUGIN closes it and goes to a folder.
 TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
     VfsScreen s;
     s.openVfs();
@@ -179,6 +180,9 @@ TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
 
     s.key(k::kAlt | k::F(2));
     EXPECT_EQ(s.currentName(), "added1.txt");
+    // A cursor placed after an update names the updated list, not the one still shown.
+    s.key(k::kCtrl | k::kAlt | k::F(2));
+    EXPECT_EQ(s.currentName(), "added2.txt");
 
     setenv("SKIMMER_VFS_CLOSE_TO", (s.dir / "sub").c_str(), 1);
     before = s.calls().size();
@@ -201,7 +205,7 @@ TEST(PanelControl, PanelInfoOfAPluginPanel) {
     EXPECT_EQ(info.CurrentItem, 2);
     EXPECT_STREQ(info.CurDir, "\\docs");
     EXPECT_STREQ(info.PanelItems[2].FindData.cFileName, "deep");
-    EXPECT_STREQ(info.PanelItems[1].Description, "vfs item");
+    EXPECT_STREQ(info.PanelItems[1].Description, "The first letter");
     ASSERT_EQ(info.SelectedItemsNumber, 1);
     EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "deep");
     EXPECT_TRUE(info.Flags & PFLAGS_HIGHLIGHT);

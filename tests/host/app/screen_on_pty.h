@@ -31,13 +31,13 @@ struct ScreenOnPty {
     fs::path dir = home.root() / "d";
     std::vector<std::string> errors;  // what the manager's error boxes said
 
-    ScreenOnPty() {
+    explicit ScreenOnPty(unsigned short columns = 60, unsigned short rows = 20) {
         grantpt(master);
         unlockpt(master);
         slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
         winsize ws{};
-        ws.ws_col = 60;
-        ws.ws_row = 20;
+        ws.ws_col = columns;
+        ws.ws_row = rows;
         ioctl(master, TIOCSWINSZ, &ws);
         fcntl(master, F_SETFL, O_NONBLOCK);
         std::string error;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "far/editor_viewer.h"
 #include "host/app/plugin_set.h"
 #include "tests/host/app/screen_on_pty.h"
 
@@ -22,8 +23,10 @@ struct VfsScreen : ScreenOnPty {
     std::unique_ptr<PluginSet> plugins;
     std::deque<std::optional<std::string>> copyAnswers;  // the copy dialogs' answers (none: Cancel)
     std::vector<std::string> copyPrompts;
+    // The editor F4 runs: gets the fetched file, returns FAR's EEC_* outcome (unset: none runs).
+    std::function<int(const std::string&)> editor;
 
-    VfsScreen() {
+    explicit VfsScreen(unsigned short columns = 60, unsigned short rows = 20) : ScreenOnPty(columns, rows) {
         setenv("SKIMMER_VFS_LOG", log.c_str(), 1);
         manager = std::make_unique<Manager>(
             *console, ManagerDialogs{.menu =
@@ -43,6 +46,9 @@ struct VfsScreen : ScreenOnPty {
                                          std::optional<std::string> a;
                                          if (!copyAnswers.empty()) a = copyAnswers.front(), copyAnswers.pop_front();
                                          return a;
+                                     },
+                                     .edit = [this](const std::string& path) {
+                                         return editor ? editor(path) : EEC_OPEN_ERROR;
                                      }});
         manager->openFolder(dir.string());
         plugins = std::make_unique<PluginSet>([this](const std::string& text) { reports.push_back(text); });
@@ -57,6 +63,10 @@ struct VfsScreen : ScreenOnPty {
         unsetenv("SKIMMER_VFS_LOG");
         unsetenv("SKIMMER_VFS_NO_PANEL");
         unsetenv("SKIMMER_VFS_CLOSE_TO");
+        unsetenv("SKIMMER_VFS_MODES");
+        unsetenv("SKIMMER_VFS_NO_ASK");
+        unsetenv("SKIMMER_VFS_KEEP");
+        unsetenv("SKIMMER_VFS_REFUSE_PUT");
     }
 
     // Alt+F1 (side 0) or Alt+F2 (side 1), choosing the plug-in's entry (after "/" and the home).

@@ -82,6 +82,15 @@ TEST(InputDecoder, FunctionKeysWithModifiers) {
     EXPECT_EQ(keys("\x1BO2P"), (Codes{k::kShift | k::F(1)}));
 }
 
+TEST(InputDecoder, KeypadGrayKeysInKittyAndApplicationMode) {
+    EXPECT_EQ(keys("\x1B[57413u\x1B[57412u\x1B[57411u\x1B[57413;5u"),
+              (Codes{static_cast<k::Code>(KEY_ADD), static_cast<k::Code>(KEY_SUBTRACT),
+                     static_cast<k::Code>(KEY_MULTIPLY), k::kCtrl | static_cast<k::Code>(KEY_ADD)}));
+    EXPECT_EQ(keys("\x1B[57399u\x1B[57408u\x1B[57409u\x1B[57414u"), (Codes{'0', '9', '.', k::ENTER}));
+    EXPECT_EQ(keys("\x1BOk\x1BOm\x1BOj"),
+              (Codes{static_cast<k::Code>(KEY_ADD), static_cast<k::Code>(KEY_SUBTRACT), static_cast<k::Code>(KEY_MULTIPLY)}));
+}
+
 TEST(InputDecoder, ModifyOtherKeysAndKitty) {
     EXPECT_EQ(keys("\x1B[27;2;13~\x1B[27;5;13~\x1B[27;6;13~"),
               (Codes{k::SHIFTENTER, k::CTRLENTER, k::kCtrl | k::kShift | k::ENTER}));
@@ -89,7 +98,7 @@ TEST(InputDecoder, ModifyOtherKeysAndKitty) {
     EXPECT_EQ(keys("\x1B[13;2u\x1B[13;5u\x1B[9;2u\x1B[27u\x1B[97;5u"),
               (Codes{k::SHIFTENTER, k::CTRLENTER, k::SHIFTTAB, k::ESC, k::kCtrl | 'A'}));
     EXPECT_EQ(keys("\x1B[97;5:3u"), Codes{});     // key release: not a key press
-    EXPECT_EQ(keys("\x1B[57399u"), Codes{});      // kitty private-use functional key: ignored
+    EXPECT_EQ(keys("\x1B[57441u"), Codes{});      // kitty private-use functional key (left Shift): ignored
     EXPECT_EQ(keys("\x1B[?1u"), Codes{});         // a reply to a flags query
 }
 

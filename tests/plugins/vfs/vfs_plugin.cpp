@@ -5,8 +5,15 @@
 // Keys it takes in ProcessKey (everything else is logged and left to the host):
 //   Shift+F4  consumed, nothing else;  F2  adds a file, then FCTL_UPDATEPANEL and FCTL_GETPANELINFO;
 //   Shift+F2  FCTL_GETANOTHERPANELINFO;  Ctrl+F2  FCTL_CLOSEPLUGIN to $SKIMMER_VFS_CLOSE_TO (or NULL);
-//   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item.
-// SKIMMER_VFS_NO_PANEL=1 makes OpenPlugin return no panel.
+//   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item;  Ctrl+Alt+F2  adds a file, then
+//   FCTL_UPDATEPANEL and FCTL_REDRAWPANEL with the cursor on the item the update adds at the end.
+// SKIMMER_VFS_NO_PANEL=1 makes OpenPlugin return no panel. SKIMMER_VFS_MODES=1 gives the panel
+// modes of its own (mode 3: name, kind, description; mode 8: full screen) and starts in mode 3.
+// SKIMMER_VFS_NO_ASK=1 deletes without asking. SKIMMER_VFS_KEEP names an item whose PPIF_SELECTED
+// GetFiles, PutFiles and DeleteFiles leave set (the others they handle are cleared, as FAR asks).
+// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing. After each GetFiles, PutFiles and
+// DeleteFiles line the log has an "Items" line: every name it was given, "+" after those given
+// with PPIF_SELECTED.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +41,7 @@ struct Panel {
     std::string title;
     int added = 0;
     KeyBarTitles keyBar{};
+    PanelMode modes[10]{};
 
     Node& cwd() { return path.empty() ? *root : *path.back(); }
     void updateDir() {
@@ -74,6 +82,39 @@ bool readFile(const std::string& path, std::string& out) {
     return true;
 }
 
+bool envIs(const char* name, const char* value) {
+    const char* v = std::getenv(name);
+    return v != nullptr && std::strcmp(v, value) == 0;
+}
+
+void logItems(const PluginPanelItem* items, int count) {
+    std::string line = "Items";
+    for (int i = 0; i < count; ++i)
+        line += std::string(" ") + items[i].FindData.cFileName + ((items[i].Flags & PPIF_SELECTED) ? "+" : "");
+    logCall(line);
+}
+
+// FAR's convention: an item handled is deselected by clearing its flag; SKIMMER_VFS_KEEP is not.
+void handled(PluginPanelItem& item) {
+    const char* keep = std::getenv("SKIMMER_VFS_KEEP");
+    if (keep == nullptr || std::strcmp(keep, item.FindData.cFileName) != 0) item.Flags &= ~PPIF_SELECTED;
+}
+
+const char* const kModeTitles[] = {"File", "Kind", "Note"};
+
+void setModes(Panel& p) {
+    p.modes[3] = PanelMode{};
+    p.modes[3].ColumnTypes = const_cast<char*>("N,C0,Z");
+    p.modes[3].ColumnWidths = const_cast<char*>("0,6,0");
+    p.modes[3].ColumnTitles = const_cast<char**>(kModeTitles);
+    p.modes[3].StatusColumnTypes = const_cast<char*>("C0,Z");
+    p.modes[3].StatusColumnWidths = const_cast<char*>("6,0");
+    p.modes[8] = PanelMode{};
+    p.modes[8].ColumnTypes = const_cast<char*>("N,Z");
+    p.modes[8].ColumnWidths = const_cast<char*>("20,0");
+    p.modes[8].FullScreen = TRUE;
+}
+
 void logPanelInfo(HANDLE h, int command, const char* what) {
     PanelInfo pi{};
     const int ok = gInfo.Control(h, command, &pi);
@@ -97,6 +138,13 @@ int processKey(HANDLE h, int key, unsigned state) {
     } else if (state == PKF_CONTROL) {
         const char* to = std::getenv("SKIMMER_VFS_CLOSE_TO");
         gInfo.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(to));
+    } else if (state == (PKF_CONTROL | PKF_ALT)) {
+        PanelInfo pi{};
+        gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
+        p.cwd().add("added" + std::to_string(++p.added) + ".txt", false, "added\n");
+        gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
+        PanelRedrawInfo r{pi.ItemsNumber, 0};
+        gInfo.Control(h, FCTL_REDRAWPANEL, &r);
     } else if (state == PKF_ALT) {
         PanelInfo pi{};
         gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
@@ -160,6 +208,12 @@ FAR_EXPORT void FARAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
     p.keyBar.Titles[1] = "AddOne";
     p.keyBar.Titles[6] = "MkFold";
     Info->KeyBar = &p.keyBar;
+    if (envIs("SKIMMER_VFS_MODES", "1")) {
+        setModes(p);
+        Info->PanelModesArray = p.modes;
+        Info->PanelModesNumber = 10;
+        Info->StartPanelMode = '3';
+    }
 }
 
 FAR_EXPORT int FARAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber, int OpMode) {
@@ -173,7 +227,10 @@ FAR_EXPORT int FARAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, 
         copyName(items[i].FindData.cFileName, sizeof items[i].FindData.cFileName, n.name);
         items[i].FindData.dwFileAttributes = n.isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
         items[i].FindData.nFileSizeLow = static_cast<DWORD>(n.content.size());
-        items[i].Description = const_cast<char*>("vfs item");
+        items[i].Description = const_cast<char*>(n.description.c_str());
+        static const char* const kKinds[2][1] = {{"file"}, {"dir"}};
+        items[i].CustomColumnData = const_cast<char**>(kKinds[n.isDir ? 1 : 0]);
+        items[i].CustomColumnNumber = 1;
     }
     *pPanelItem = items;
     *pItemsNumber = static_cast<int>(children.size());
@@ -207,8 +264,9 @@ FAR_EXPORT int FARAPI ProcessKey(HANDLE hPlugin, int Key, unsigned int ControlSt
     return processKey(hPlugin, Key, ControlState);
 }
 
-FAR_EXPORT int FARAPI ProcessEvent(HANDLE, int Event, void*) {
-    logCall("ProcessEvent " + std::to_string(Event));
+FAR_EXPORT int FARAPI ProcessEvent(HANDLE, int Event, void* Param) {
+    const bool text = (Event == FE_CHANGEVIEWMODE || Event == FE_COMMAND) && Param != nullptr;
+    logCall("ProcessEvent " + std::to_string(Event) + (text ? std::string(" ") + static_cast<const char*>(Param) : ""));
     return FALSE;
 }
 
@@ -216,38 +274,54 @@ FAR_EXPORT int FARAPI GetFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int I
                                int OpMode) {
     Panel& p = *panelOf(hPlugin);
     logCall("GetFiles " + std::to_string(ItemsNumber) + " " + std::to_string(Move) + " " + std::to_string(OpMode));
+    logItems(PanelItem, ItemsNumber);
+    int ok = TRUE;
     for (int i = 0; i < ItemsNumber; ++i) {
         const std::string name = PanelItem[i].FindData.cFileName;
         Node* n = p.cwd().child(name);
-        if (n == nullptr || n->isDir) return FALSE;
-        if (!writeFile(std::string(DestPath) + "/" + diskName(name), n->content)) return FALSE;
+        if (n == nullptr || n->isDir || !writeFile(std::string(DestPath) + "/" + diskName(name), n->content)) {
+            ok = FALSE;
+            continue;
+        }
         if (Move) p.cwd().remove(name);
+        handled(PanelItem[i]);
     }
-    return TRUE;
+    return ok;
 }
 
 FAR_EXPORT int FARAPI PutFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int Move, int OpMode) {
     Panel& p = *panelOf(hPlugin);
     logCall("PutFiles " + std::to_string(ItemsNumber) + " " + std::to_string(Move) + " " + std::to_string(OpMode));
+    logItems(PanelItem, ItemsNumber);
+    if (envIs("SKIMMER_VFS_REFUSE_PUT", "1")) return FALSE;
+    int ok = TRUE;
     for (int i = 0; i < ItemsNumber; ++i) {
         const std::string name = PanelItem[i].FindData.cFileName;
         std::string content;
-        if (!readFile(name, content)) return FALSE;  // relative to the host's current folder, as in FAR
+        if (!readFile(name, content)) {  // relative to the host's current folder, as in FAR
+            ok = FALSE;
+            continue;
+        }
         p.cwd().remove(name);
         p.cwd().add(name, false, content);
         if (Move) std::remove(name.c_str());
+        handled(PanelItem[i]);
     }
-    return TRUE;
+    return ok;
 }
 
 FAR_EXPORT int FARAPI DeleteFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int ItemsNumber, int OpMode) {
     Panel& p = *panelOf(hPlugin);
     logCall("DeleteFiles " + std::to_string(ItemsNumber) + " " + std::to_string(OpMode));
-    if (!(OpMode & OPM_SILENT)) {
+    logItems(PanelItem, ItemsNumber);
+    if (!(OpMode & OPM_SILENT) && !envIs("SKIMMER_VFS_NO_ASK", "1")) {
         const char* lines[] = {"Delete", "Delete from the VFS?", "Delete", "Cancel"};
         if (gInfo.Message(gInfo.ModuleNumber, 0, nullptr, lines, 4, 2) != 0) return FALSE;
     }
-    for (int i = 0; i < ItemsNumber; ++i) p.cwd().remove(PanelItem[i].FindData.cFileName);
+    for (int i = 0; i < ItemsNumber; ++i) {
+        p.cwd().remove(PanelItem[i].FindData.cFileName);
+        handled(PanelItem[i]);
+    }
     return TRUE;
 }
 

@@ -34,14 +34,15 @@ std::unique_ptr<Node> makeTree() {
     auto root = std::make_unique<Node>();
     root->isDir = true;
     Node& docs = root->add("docs", true);
-    docs.add("a.txt", false, "alpha\n");
+    docs.description = "Documents";
+    docs.add("a.txt", false, "alpha\n").description = "The first letter";
     docs.add("deep", true).add("b.txt", false, "beta\n");
     root->add("broken", true).add("never.txt", false, "never listed\n");
     Node& hostile = root->add("hostile", true);
-    hostile.add("\x1b]0;pwned\x07\x1b[31mred.txt", false, "escape\n");
-    hostile.add("up/../../escape.txt", false, "slash\n");
-    hostile.add("bad\xff\xfe.txt", false, "bytes\n");
-    root->add("readme.txt", false, "read me\n");
+    hostile.add("\x1b]0;pwned\x07\x1b[31mred.txt", false, "escape\n").description = "\x1b[2J\x1b]0;owned\x07" "cleared";
+    hostile.add("up/../../escape.txt", false, "slash\n").description = "long " + std::string(10000, 'x');
+    hostile.add("bad\xff\xfe.txt", false, "bytes\n").description = "bad\xff\xfe\x9b" "31mbytes";
+    root->add("readme.txt", false, "read me\n").description = "Read me first";
     return root;
 }
 

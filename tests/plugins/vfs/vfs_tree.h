@@ -13,6 +13,7 @@ struct Node {
     std::string name;
     bool isDir = false;
     std::string content;  // files only
+    std::string description;
     std::vector<std::unique_ptr<Node>> children;
 
     Node* child(const std::string& childName) const;
@@ -22,7 +23,8 @@ struct Node {
 
 // The tree every panel starts from:
 //   docs/ (a.txt, deep/ (b.txt)), broken/ (its listing fails), hostile/ (three hostile names),
-//   readme.txt
+//   readme.txt. Every node has a description; those under hostile/ are hostile too (escape
+//   sequences, bytes that are not UTF-8, 10,000 characters).
 std::unique_ptr<Node> makeTree();
 
 // Appends one line to the call log: the file named by SKIMMER_VFS_LOG, when set. Each call into

@@ -1,0 +1,77 @@
+// The keys that select entries and change the view mode, on every kind of panel, as FAR has them:
+// Ins, Shift+arrows and Shift+PgUp/PgDn/Home/End select; Gray +, Gray -, Gray * select all files,
+// deselect everything, invert the files' selection ('+', '-' and '*' on an empty command line do
+// the same, for terminals that send the keypad's keys as plain characters); Ctrl+0 … Ctrl+9 pick
+// the view mode; Left/Right move between stripes of a mode with several (Brief, Medium).
+#include "host/app/manager.h"
+
+namespace skimmer::host::app {
+namespace {
+
+namespace k = term::key;
+
+}  // namespace
+
+bool Manager::selectionKey(k::Code key) {
+    PanelList& panel = activePanel();
+    const bool lineEmpty = commandLine_.text().empty();
+    const int cur = panel.current();
+    const int last = static_cast<int>(panel.entries().size()) - 1;
+    const int page = std::max(1, panel.pageRows() - 1);
+    // Shift with a move: every entry passed over takes the state the run's first entry did not have.
+    const auto sweep = [&](int target) {
+        target = std::clamp(target, 0, std::max(last, 0));
+        if (!sweepState_) sweepState_ = !panel.isSelected(cur);
+        const bool on = *sweepState_;
+        panel.setSelectedRange(cur, target == cur ? cur : target + (target > cur ? -1 : 1), on);
+        panel.moveTo(target);
+    };
+    switch (key) {
+        case k::INS:
+            panel.toggleSelected(cur);
+            panel.move(1);
+            return true;
+        case k::kShift | k::DOWN: sweep(cur + 1); return true;
+        case k::kShift | k::UP: sweep(cur - 1); return true;
+        case k::kShift | k::PGDN: sweep(cur + page); return true;
+        case k::kShift | k::PGUP: sweep(cur - page); return true;
+        case k::kShift | k::END: panel.setSelectedRange(cur, last, !panel.isSelected(cur)); panel.moveTo(last); return true;
+        case k::kShift | k::HOME: panel.setSelectedRange(cur, 0, !panel.isSelected(cur)); panel.moveTo(0); return true;
+        case KEY_ADD: panel.selectAll(true, false); return true;
+        case KEY_SUBTRACT: panel.selectAll(false, true); return true;
+        case KEY_MULTIPLY: panel.invertSelection(false); return true;
+        case '+': if (!lineEmpty) return false; panel.selectAll(true, false); return true;
+        case '-': if (!lineEmpty) return false; panel.selectAll(false, true); return true;
+        case '*': if (!lineEmpty) return false; panel.invertSelection(false); return true;
+        case k::LEFT:
+        case k::RIGHT:
+            if (!lineEmpty || panel.pageRows() <= panel.stripeRows()) return false;
+            panel.move(key == k::LEFT ? -panel.stripeRows() : panel.stripeRows());
+            return true;
+        default: return false;
+    }
+}
+
+bool Manager::viewModeKey(k::Code key) {
+    if ((key & k::kModifierMask) != k::kCtrl) return false;
+    const k::Code base = k::baseOf(key);
+    if (base < '0' || base > '9') return false;
+    setViewMode(static_cast<int>(base - '0'));
+    return true;
+}
+
+bool Manager::setViewMode(int mode, bool passive) {
+    if (mode < 0 || mode >= kViewModeCount) return false;
+    const int index = passive ? 1 - active_ : active_;
+    PanelSide& side = sides_[index];
+    side.shown().setViewModeIndex(mode);
+    if (side.plugin && !side.plugin->inCall()) {
+        // FAR tells the plug-in which columns it now shows, so that it can fill them.
+        std::string types = columnTypesText(side.plugin->viewMode().columns);
+        side.plugin->processEvent(FE_CHANGEVIEWMODE, types.data());
+        settle();
+    }
+    return true;
+}
+
+}  // namespace skimmer::host::app
