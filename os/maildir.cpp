@@ -52,11 +52,13 @@ std::string child(const std::string& folder, std::string_view name) {
     return folder == "/" ? "/" + std::string(name) : folder + "/" + std::string(name);
 }
 
-void walk(const std::string& folder, int depth, std::unordered_set<std::string>& seen, std::vector<std::string>& out) {
+void walk(const std::string& folder, int depth, std::unordered_set<std::string>& seen, std::vector<std::string>& out,
+          std::vector<std::string>* searched) {
     if (isDirectory(child(folder, "cur")) && seen.insert(folder).second) out.push_back(folder);
     if (depth >= kMaxMaildirDepth) return;
     DirHandle dir = openFolder(folder);
     if (!dir) return;
+    if (searched) searched->push_back(folder);
     std::vector<std::string> subfolders;
     while (const dirent* entry = readdir(dir.get())) {
         const std::string_view name = entry->d_name;
@@ -66,7 +68,7 @@ void walk(const std::string& folder, int depth, std::unordered_set<std::string>&
     }
     dir.reset();
     std::sort(subfolders.begin(), subfolders.end());  // a stable order whatever the directory's
-    for (const std::string& sub : subfolders) walk(sub, depth + 1, seen, out);
+    for (const std::string& sub : subfolders) walk(sub, depth + 1, seen, out, searched);
 }
 
 uint64_t fnv(std::string_view text, uint64_t seed) {
@@ -89,12 +91,16 @@ std::vector<std::string> conventionalMailRoots(const std::string& home, const st
     return {home + "/Maildir", home + "/.mail", home + "/mail", data + "/evolution/mail/local"};
 }
 
-std::vector<std::string> findMaildirs(const std::vector<std::string>& roots) {
+std::vector<std::string> findMaildirs(const std::vector<std::string>& roots, std::vector<std::string>* searched) {
     std::vector<std::string> out;
     std::unordered_set<std::string> seen;
     for (std::string root : roots) {
         while (root.size() > 1 && root.back() == '/') root.pop_back();
-        if (!root.empty() && isDirectory(root)) walk(root, 0, seen, out);
+        if (!root.empty() && isDirectory(root)) walk(root, 0, seen, out, searched);
+    }
+    if (searched) {  // a root given twice (or inside another) was looked through twice
+        std::sort(searched->begin(), searched->end());
+        searched->erase(std::unique(searched->begin(), searched->end()), searched->end());
     }
     return out;
 }

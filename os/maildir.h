@@ -40,7 +40,11 @@ using MailEntryId = std::array<uint8_t, kMailEntryIdBytes>;
 std::vector<std::string> conventionalMailRoots(const std::string& home, const std::string& dataHome);
 
 // Every Maildir folder below each root (roots that do not exist are skipped), without repeats.
-std::vector<std::string> findMaildirs(const std::vector<std::string>& roots);
+// With `searched`, also every folder whose entries were looked through: where a new Maildir folder
+// would be found (the roots, the Maildir folders, the plain folders between them), sorted, without
+// repeats.
+std::vector<std::string> findMaildirs(const std::vector<std::string>& roots,
+                                      std::vector<std::string>* searched = nullptr);
 
 struct MaildirFile {
     std::string path;    // the message file

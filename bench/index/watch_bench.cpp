@@ -2,17 +2,19 @@
 // watcher costs while nothing changes, and its memory, on a generated tree (bench/gen_tree).
 //
 //   watch_bench --tree DIR [--work DIR] [--bin DIR] [--creates N] [--bursts B] [--burst-size S]
-//               [--idle-seconds T] [--queries Q]
+//               [--interval MS] [--idle-seconds T] [--queries Q]
 //
 // 1. Starts the watcher on DIR (a fresh index in WORK) and waits until it says it is watching.
 // 2. Idle: its CPU time (utime + stime from /proc/PID/stat) over T seconds (default 10) while
 //    nothing changes; its resident memory (VmRSS, VmHWM from /proc/PID/status).
-// 3. Singles: N files (default 1000 minus two per burst) created one at a time in random folders;
-//    each one's latency is from its creation until a `skimmer-index --query` process (run back
-//    to back) first prints it.
-// 4. Bursts: B bursts (default 2) of S files (default 10,000) written as fast as possible into one
-//    new folder; the first and the last file of each burst are samples, each from its own
-//    creation.
+// 3. Samples overlap, so 1,000 of them take minutes, not an hour: a single file (N minus two
+//    per burst, default N 1000) is created in a random folder every MS milliseconds (default
+//    100), and B bursts (default 2) of S files (default 10,000) are written as fast as possible
+//    into a new folder each, evenly spread over the singles and beside them (singles go on while
+//    a burst is written). The first and the last file of each burst are samples. Every sample's
+//    name holds "wbq" (the bursts' other files do not); one looker runs `skimmer-index --query wbq`
+//    processes back to back, and a sample's latency is from its creation until the end of the
+//    first query that printed it (so it includes one query's run time, as a searcher would).
 // 5. Query cost as a process (`--query` with --limit 5, median of Q runs, default 30) right after
 //    a batch (the names overlay in use), after the sidecar was rebuilt, and, with the watcher
 //    stopped, after a --store-only refresh (the plain database path): the anchor.
@@ -34,6 +36,9 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <map>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -119,6 +124,13 @@ double cpuSeconds(pid_t pid) {
     return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 std::string statusLine(pid_t pid, const char* key) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(in, line);)
@@ -129,17 +141,6 @@ std::string statusLine(pid_t pid, const char* key) {
 void touchFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd >= 0) ::close(fd);
-}
-
-// Runs queries back to back until one prints `name`; the time from `created`, or -1 after 30 s.
-double waitVisible(const std::string& tool, const std::string& db, const std::string& word, const std::string& name,
-                   Clock::time_point created) {
-    while (msSince(created) < 30000) {
-        std::string out;
-        if (run({tool, "--db", db, "--query", word, "--limit", "50"}, &out) == 0 && out.find(name) != std::string::npos)
-            return msSince(created);
-    }
-    return -1;
 }
 
 double percentile(std::vector<double> values, double p) {
@@ -159,12 +160,106 @@ double medianQueryMs(const std::string& tool, const std::string& db, int runs) {
     return percentile(times, 0.5);
 }
 
+double percentile(std::vector<double> values, double p);
+
+// Creation times of the samples, and one looker that finds them: each query prints every sample
+// created so far, and the first one that prints a sample ends its wait.
+class Sampler {
+public:
+    Sampler(std::string tool, std::string db, int limit) : tool_(std::move(tool)), db_(std::move(db)), limit_(limit) {}
+
+    void created(const std::string& name, bool burst) {
+        std::lock_guard lock(mutex_);
+        pending_[name] = {.created = Clock::now(), .burst = burst};
+    }
+    size_t pending() {
+        std::lock_guard lock(mutex_);
+        return pending_.size();
+    }
+    void finish() {
+        std::lock_guard lock(mutex_);
+        finishing_ = true;
+        finishedAt_ = Clock::now();
+    }
+    // Runs queries until every sample was seen (or 30 s after the last creation).
+    void look() {
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                if (finishing_ && (pending_.empty() || msSince(finishedAt_) > 30000)) break;
+            }
+            std::string out;
+            const auto began = Clock::now();
+            const int code = run({tool_, "--db", db_, "--query", "wbq", "--limit", std::to_string(limit_)}, &out);
+            const auto ended = Clock::now();
+            const double queryMs = std::chrono::duration<double, std::milli>(ended - began).count();
+            std::set<std::string> printed;
+            for (size_t at = 0; code == 0 && at < out.size();) {
+                const size_t newline = std::min(out.find('\n', at), out.size());
+                const size_t slash = out.rfind('/', newline);
+                if (slash != std::string::npos && slash >= at) printed.insert(out.substr(slash + 1, newline - slash - 1));
+                at = newline + 1;
+            }
+            std::lock_guard lock(mutex_);
+            queries_.push_back(queryMs);
+            for (auto it = pending_.begin(); it != pending_.end();) {
+                if (!printed.count(it->first)) {
+                    ++it;
+                    continue;
+                }
+                const double ms = std::chrono::duration<double, std::milli>(ended - it->second.created).count();
+                (it->second.burst ? bursts_ : singles_).push_back(ms);
+                it = pending_.erase(it);
+            }
+        }
+        std::lock_guard lock(mutex_);
+        for (const auto& [name, sample] : pending_) (sample.burst ? bursts_ : singles_).push_back(30000);  // never seen
+        pending_.clear();
+    }
+    std::vector<double> latencies(bool burst) {
+        std::lock_guard lock(mutex_);
+        return burst ? bursts_ : singles_;
+    }
+    std::vector<double> queryTimes() {
+        std::lock_guard lock(mutex_);
+        return queries_;
+    }
+
+private:
+    struct Pending {
+        Clock::time_point created;
+        bool burst;
+    };
+    std::string tool_, db_;
+    int limit_;
+    std::mutex mutex_;
+    std::map<std::string, Pending> pending_;
+    std::vector<double> singles_, bursts_, queries_;
+    bool finishing_ = false;
+    Clock::time_point finishedAt_;
+};
+
+// S files as fast as possible into a new folder; the first and the last are samples.
+void writeBurst(const std::string& tree, int b, int size, Sampler& sampler) {
+    const std::string folder = tree + "/_watch_bench/burst" + std::to_string(b);
+    fs::create_directories(folder);
+    const std::string first = "wbq-burst" + std::to_string(b) + "-first.txt";
+    const std::string last = "wbq-burst" + std::to_string(b) + "-last.txt";
+    const auto began = Clock::now();
+    touchFile(folder + "/" + first);
+    sampler.created(first, true);
+    for (int k = 1; k + 1 < size; ++k) touchFile(folder + "/wbfill" + std::to_string(b) + "-" + std::to_string(k) + ".txt");
+    touchFile(folder + "/" + last);
+    sampler.created(last, true);
+    std::printf("burst %d: %d files written in %.0f ms\n", b, size, msSince(began));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string tree, work = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/skimmer-watch-bench";
     std::string bin = fs::path(argv[0]).parent_path().string();
-    int creates = 1000, bursts = 2, burstSize = 10000, idleSeconds = 10, queries = 30;
+    int creates = 1000, bursts = 2, burstSize = 10000, interval = 100, idleSeconds = 10, queries = 30;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i], value = argv[i + 1];
         if (option == "--tree") tree = value;
@@ -173,6 +268,7 @@ int main(int argc, char** argv) {
         else if (option == "--creates") creates = std::atoi(value.c_str());
         else if (option == "--bursts") bursts = std::atoi(value.c_str());
         else if (option == "--burst-size") burstSize = std::atoi(value.c_str());
+        else if (option == "--interval") interval = std::max(1, std::atoi(value.c_str()));
         else if (option == "--idle-seconds") idleSeconds = std::atoi(value.c_str());
         else if (option == "--queries") queries = std::atoi(value.c_str());
         else {
@@ -196,6 +292,7 @@ int main(int argc, char** argv) {
     for (auto it = fs::recursive_directory_iterator(tree); it != fs::recursive_directory_iterator(); ++it)
         if (it->symlink_status().type() == fs::file_type::directory) folders.push_back(it->path().string());
 
+    std::printf("load average at the start: %s\n", loadAverage().c_str());
     const auto started = Clock::now();
     Watcher w = startWatcher(tool, tree, db);
     if (w.pid < 0 || w.said.find("watching") == std::string::npos) {
@@ -213,45 +310,47 @@ int main(int argc, char** argv) {
     std::printf("memory after start: %s, %s\n", statusLine(w.pid, "VmRSS").c_str(), statusLine(w.pid, "VmHWM").c_str());
 
     std::mt19937 rng(7);
-    std::vector<double> singles, burstSamples;
     std::vector<std::string> created;  // removed at the end, so the tree stays as generated
+    Sampler sampler(tool, db, creates + 16);
+    std::thread looker([&] { sampler.look(); });
     const int singleCount = std::max(0, creates - 2 * bursts);
+    const int burstEvery = bursts > 0 ? std::max(1, singleCount / (bursts + 1)) : 0;
+    std::vector<std::thread> writers;
     double overlayQuery = 0;
+    const auto pace = Clock::now();
     for (int i = 0; i < singleCount; ++i) {
+        std::this_thread::sleep_until(pace + std::chrono::milliseconds(static_cast<int64_t>(interval) * i));
         const std::string& folder = folders[std::uniform_int_distribution<size_t>(0, folders.size() - 1)(rng)];
-        const std::string word = "wbq" + std::to_string(i) + "z";
-        const std::string name = word + ".txt";
+        const std::string name = "wbq" + std::to_string(i) + "z.txt";
         touchFile(folder + "/" + name);
+        sampler.created(name, false);
         created.push_back(folder + "/" + name);
-        const double ms = waitVisible(tool, db, word, name, Clock::now());
-        singles.push_back(ms < 0 ? 30000 : ms);
-        if (i == 0) overlayQuery = medianQueryMs(tool, db, queries);  // right after a batch
+        if (i == 0) {  // right after the first batch: the names overlay is in use
+            while (sampler.pending() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            overlayQuery = medianQueryMs(tool, db, queries);
+        }
+        const int b = burstEvery > 0 ? i / burstEvery - 1 : -1;
+        if (burstEvery > 0 && i % burstEvery == 0 && b >= 0 && b < bursts)
+            writers.emplace_back([&, b] { writeBurst(tree, b, burstSize, sampler); });
     }
-    for (int b = 0; b < bursts; ++b) {
-        const std::string folder = tree + "/_watch_bench/burst" + std::to_string(b);
-        fs::create_directories(folder);
-        const std::string first = "wbf" + std::to_string(b) + "first", last = "wbf" + std::to_string(b) + "last";
-        touchFile(folder + "/" + first + ".txt");
-        const auto firstCreated = Clock::now();
-        double firstMs = -1;  // looked for while the rest of the burst is written
-        std::thread looker([&] { firstMs = waitVisible(tool, db, first, first + ".txt", firstCreated); });
-        for (int k = 1; k + 1 < burstSize; ++k) touchFile(folder + "/wbfill" + std::to_string(b) + "-" + std::to_string(k) + ".txt");
-        touchFile(folder + "/" + last + ".txt");
-        const auto lastCreated = Clock::now();
-        const double burstMs = msSince(firstCreated);
-        const double lastMs = waitVisible(tool, db, last, last + ".txt", lastCreated);
-        looker.join();
-        burstSamples.push_back(firstMs < 0 ? 30000 : firstMs);
-        burstSamples.push_back(lastMs < 0 ? 30000 : lastMs);
-        std::printf("burst %d: %d files written in %.0f ms; last visible %.0f ms after its creation, first %.0f ms\n", b,
-                    burstSize, burstMs, lastMs, firstMs);
-    }
+    for (std::thread& writer : writers) writer.join();
+    sampler.finish();
+    looker.join();
+    const std::vector<double> singles = sampler.latencies(false), burstSamples = sampler.latencies(true);
     std::vector<double> all = singles;
     all.insert(all.end(), burstSamples.begin(), burstSamples.end());
     std::printf("create -> visible in --query, %zu samples (%zu single, %zu from bursts): median %.0f ms, p90 %.0f, "
                 "p99 %.0f, max %.0f\n",
                 all.size(), singles.size(), burstSamples.size(), percentile(all, 0.5), percentile(all, 0.9),
                 percentile(all, 0.99), percentile(all, 1.0));
+    std::string burstText;
+    for (double ms : burstSamples) burstText += " " + std::to_string(static_cast<int>(ms));
+    std::printf("burst samples (first, last of each), ms:%s\n", burstText.c_str());
+    const std::vector<double> lookups = sampler.queryTimes();
+    std::printf("the looker's %zu queries (each prints every sample so far): median %.0f ms, p90 %.0f, p99 %.0f, "
+                "max %.0f\n",
+                lookups.size(), percentile(lookups, 0.5), percentile(lookups, 0.9), percentile(lookups, 0.99),
+                percentile(lookups, 1.0));
     std::printf("memory after the creates: %s, %s\n", statusLine(w.pid, "VmRSS").c_str(),
                 statusLine(w.pid, "VmHWM").c_str());
     std::this_thread::sleep_for(std::chrono::seconds(5));  // the sidecar's delayed rebuild
@@ -266,7 +365,8 @@ int main(int argc, char** argv) {
     std::printf("--query --limit 5 (process), median of %d: with the names overlay %.1f ms, sidecar current %.1f ms, "
                 "plain database path %.1f ms\n",
                 queries, overlayQuery, currentQuery, slowQuery);
-    std::printf("watcher exit code after SIGTERM: %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("watcher exit code after SIGTERM: %d\nload average at the end: %s\n",
+                WIFEXITED(status) ? WEXITSTATUS(status) : -1, loadAverage().c_str());
     fs::remove_all(tree + "/_watch_bench");
     for (const std::string& path : created) fs::remove(path);
     return 0;

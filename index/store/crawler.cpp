@@ -147,6 +147,8 @@ public:
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
         FolderCache unused;
         if (cache == nullptr) cache = &unused;
+        if (hooks_.beforeCommit)
+            writer_.beforeCommit = [this](int64_t generation) { return hooks_.beforeCommit(db_, generation, changedDirs_); };
         if (result_.status && writer_.begin() && loadDirsFrom(*cache)) {
             batchStart_ = now();
             trackGone_ = true;

@@ -75,6 +75,10 @@ struct CrawlHooks {
     std::function<void(const CrawlProgress&)> progress;  // after each folder; keep it cheap
     std::function<void(sqlite3*)> afterCommit;
     std::function<int64_t()> nowMillis;                  // batching clock; a steady clock if unset
+    // `refreshFolders` only: runs inside each of its transactions that changes items, just before
+    // the commit, with the generation the index will have and every folder changed so far (by this
+    // refresh). A failure fails the commit.
+    std::function<Status(sqlite3*, int64_t generation, const std::vector<int64_t>& changedDirs)> beforeCommit;
 };
 
 struct CrawlResult {

@@ -74,6 +74,8 @@ Status IndexWriter::commit(const ProgressCounts& progress) {
         const int64_t generation = readMetaInt(db_, kMetaGeneration).value_or(0);
         setMeta(kMetaGeneration, generation + 1);
         setMeta(kMetaItemCount, readMetaInt(db_, kMetaItemCount).value_or(0) + countDelta_);
+        if (status_ && beforeCommit)
+            if (Status s = beforeCommit(generation + 1); !s) status_ = s;
     }
     if (!status_) return status_;
     if (Status s = execSql(db_, "COMMIT"); !s) {

@@ -6,7 +6,9 @@
 //   row are written in the same batch, so a crash leaves each folder either as it was or fully
 //   brought up to date (the next crawl finishes the rest).
 // - `commit` adds one to meta 'generation' when the batch changed items, and writes the progress
-//   counters and meta 'item_count' in the same transaction.
+//   counters and meta 'item_count' in the same transaction; then, when set, `beforeCommit` runs in
+//   it with the new generation (what it writes is seen together with the batch; a failure fails
+//   the commit).
 // - A folder's entries are read and replaced whole (folder_entries.h); items of other sources are
 //   rows of `items`, written one by one.
 // - A failed statement leaves the writer failed: the batch is rolled back and every later call
@@ -18,6 +20,7 @@
 #include "index/store/sqlite_handle.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -80,6 +83,8 @@ public:
 
     Status setMeta(const char* key, int64_t value);
     Status setMeta(const char* key, const std::string& value);
+
+    std::function<Status(int64_t generation)> beforeCommit;
 
 private:
     bool step(sqlite3_stmt* stmt, const char* what);

@@ -238,7 +238,9 @@ MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOpt
     return MailSync(writer, db, options).run();
 }
 
-std::vector<std::string> mailFolders(const CrawlOptions& options) { return os::findMaildirs(options.mailRoots); }
+std::vector<std::string> mailFolders(const CrawlOptions& options, std::vector<std::string>* searched) {
+    return os::findMaildirs(options.mailRoots, searched);
+}
 
 std::vector<std::string> configuredMailRoots() {
     const Environment env = [](const char* name) -> const char* { return std::getenv(name); };

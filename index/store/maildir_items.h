@@ -51,8 +51,9 @@ struct MailSyncResult {
 
 MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOptions& options);
 
-// The Maildir folders that mail is taken from: what a watcher watches to see new mail.
-std::vector<std::string> mailFolders(const CrawlOptions& options);
+// The Maildir folders that mail is taken from: what a watcher watches to see new mail. With
+// `searched`, also the folders in which a new Maildir folder would appear (os::findMaildirs).
+std::vector<std::string> mailFolders(const CrawlOptions& options, std::vector<std::string>* searched = nullptr);
 
 // The mail roots a crawl started from this process's environment would use: the conventional
 // places and the config file's `maildir` lines (its problems are not reported here: the crawl

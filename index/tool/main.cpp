@@ -151,6 +151,20 @@ std::vector<std::string> namesChildArgs(const Args& args) {
 
 // --watch: the usual refresh (with its repairs and progress, but not the sidecar: the watcher's
 // first build makes it), then the watcher until a signal.
+// The Maildir folders' sources: a message arrives in new/ and moves to cur/ (renamed when its
+// flags change), so those two are watched; and every folder the search for Maildir folders looked
+// through, where a new one (a Maildir++ ".Work", an account's INBOX) would appear.
+std::vector<watch::ExtraSource> mailSources(const store::CrawlOptions& options) {
+    const auto refresh = [&options](sqlite3* db) { return store::refreshMail(db, options, {}).status; };
+    std::vector<std::string> searched;
+    std::vector<watch::ExtraSource> sources;
+    for (const std::string& folder : store::mailFolders(options, &searched))
+        for (const char* part : {"/new", "/cur"})
+            sources.push_back({.path = folder + part, .refresh = refresh, .group = "mail"});
+    for (std::string& folder : searched) sources.push_back({.path = std::move(folder), .refresh = refresh, .group = "mail"});
+    return sources;
+}
+
 int runWatch(const Args& args) {
     os::UniqueFd stop = stopSignals();
     if (!stop.valid()) {
@@ -193,15 +207,9 @@ int runWatch(const Args& args) {
                                       return store::refreshBrowsers(db, options, {}).status;
                                   },
                                   .group = "browsers"});
-    // The Maildir folders: a message arrives in new/ and moves to cur/ (renamed when its flags
-    // change), so those two are watched; a Maildir folder made later is found by the next crawl.
-    for (const std::string& folder : store::mailFolders(options))
-        for (const char* part : {"/new", "/cur"})
-            context.extras.push_back({.path = folder + part,
-                                      .refresh = [&options](sqlite3* db) {
-                                          return store::refreshMail(db, options, {}).status;
-                                      },
-                                      .group = "mail"});
+    // Mail, and the Maildir folders made while it runs.
+    for (watch::ExtraSource& source : mailSources(options)) context.extras.push_back(std::move(source));
+    context.moreExtras = [&options] { return mailSources(options); };
     watch::Watcher watcher(std::move(context));
     if (store::Status started = watcher.start(steadyMillis(), false); !started) {
         say(started.error);

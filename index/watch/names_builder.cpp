@@ -50,11 +50,15 @@ std::optional<NamesBuilt> ChildNamesBuilder::outcome() {
     if (!child_) return std::nullopt;
     // Drained on every call, so a chatty child never blocks on a full pipe.
     constexpr size_t kKeep = 4096;  // what we keep of its words; the rest is noise
-    child_->readOutput(out_);
+    const os::ReadState out = child_->readOutput(out_);
     child_->readError(err_);
     if (out_.size() > kKeep) out_.erase(0, out_.size() - kKeep);
     if (err_.size() > kKeep) err_.erase(0, err_.size() - kKeep);
-    const std::optional<os::ExitStatus> status = child_->waitFor(std::chrono::milliseconds(0));
+    // Its output ends (or its last line comes: it is written as the child exits) when it is ending:
+    // then the exit is waited for, briefly, so that the new sidecar's overlay follows at once
+    // (until it does, searches take the plain path).
+    const bool ending = out == os::ReadState::EndOfFile || builtGeneration(out_).has_value();
+    const std::optional<os::ExitStatus> status = child_->waitFor(std::chrono::milliseconds(ending ? 500 : 0));
     if (!status) return std::nullopt;
     while (child_->readOutput(out_) == os::ReadState::Data) {}
     while (child_->readError(err_) == os::ReadState::Data) {}
@@ -63,13 +67,24 @@ std::optional<NamesBuilt> ChildNamesBuilder::outcome() {
     return built;
 }
 
-NamesBuilt ChildNamesBuilder::judge(const os::ExitStatus& status) {
-    const std::optional<int64_t> generation = builtGeneration(out_);
-    if (status.success() && generation) return {.ok = true, .generation = *generation, .error = ""};
+void ChildNamesBuilder::stop() {
+    if (!child_) return;
+    child_->terminate();
+    removeLeftover();
+    child_.reset();
+}
+
+void ChildNamesBuilder::removeLeftover() {
     std::filesystem::path leftover = sidecar_;
     leftover += ".tmp." + std::to_string(child_->pid());
     std::error_code ignored;  // usually there is none: the child removes it when it fails by itself
     std::filesystem::remove(leftover, ignored);
+}
+
+NamesBuilt ChildNamesBuilder::judge(const os::ExitStatus& status) {
+    const std::optional<int64_t> generation = builtGeneration(out_);
+    if (status.success() && generation) return {.ok = true, .generation = *generation, .error = ""};
+    removeLeftover();
     std::string why = status.success()  ? "ended without naming the generation it built"
                       : status.exited ? "ended with code " + std::to_string(status.code)
                                       : "was killed by signal " + std::to_string(status.signal);

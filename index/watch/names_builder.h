@@ -7,6 +7,11 @@
 // - `outcome` never blocks: none while the build runs, then its outcome exactly once. A build
 //   that succeeded names the generation of the index it read (the generation the sidecar on disk
 //   now carries); one that failed or was killed has left the previous sidecar in place.
+// - `waitFd` is a descriptor that becomes readable when the build may have ended (a caller's
+//   poll() wakes for it, rather than asking on a timer); -1 when there is none to wait on.
+// - `stop` ends a build that still runs (one that hangs): it gives no outcome afterwards, the
+//   previous sidecar stays, and nothing of the build is left behind. Without a build it does
+//   nothing.
 // - Destroying a builder stops a build that still runs and leaves nothing of it behind.
 #pragma once
 
@@ -36,6 +41,8 @@ public:
     virtual ~NamesBuilder() = default;
     virtual bool begin(std::string& error) = 0;
     virtual std::optional<NamesBuilt> outcome() = 0;
+    virtual void stop() = 0;
+    virtual int waitFd() const { return -1; }
 };
 
 // Builds within `begin` on the caller's connection (tests, and small indexes where a process
@@ -46,6 +53,7 @@ public:
         : build_(std::move(build)), db_(std::move(db)) {}
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
+    void stop() override { done_.reset(); }  // it ended within `begin`
 
 private:
     std::function<bool(sqlite3*)> build_;
@@ -63,6 +71,8 @@ public:
         : argv_(std::move(argv)), sidecar_(std::move(sidecar)) {}
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
+    void stop() override;  // kills the child's process group
+    int waitFd() const override { return child_ ? child_->outputFd() : -1; }  // its output ends as it ends
     // Waits at most `timeout` for a running child to end (for callers that have nothing else to do).
     void waitForEnd(std::chrono::milliseconds timeout) {
         if (child_) child_->waitFor(timeout);
@@ -70,6 +80,7 @@ public:
 
 private:
     NamesBuilt judge(const os::ExitStatus& status);
+    void removeLeftover();
 
     std::vector<std::string> argv_;
     std::filesystem::path sidecar_;

@@ -25,9 +25,10 @@ int runWatchLoop(Watcher& watcher, WatchSource& source, int stopFd, const std::f
                  const std::function<void(const std::string&)>& say) {
     std::vector<WatchEvent> events;
     for (;;) {
-        pollfd fds[2] = {{.fd = stopFd, .events = POLLIN, .revents = 0},
-                         {.fd = source.pollFd(), .events = POLLIN, .revents = 0}};
-        const int ready = ::poll(fds, 2, timeoutFor(watcher.nextDue(), clockMillis()));
+        pollfd fds[3] = {{.fd = stopFd, .events = POLLIN, .revents = 0},
+                         {.fd = source.pollFd(), .events = POLLIN, .revents = 0},
+                         {.fd = watcher.namesFd(), .events = POLLIN, .revents = 0}};
+        const int ready = ::poll(fds, 3, timeoutFor(watcher.nextDue(), clockMillis()));
         if (ready < 0 && errno != EINTR) {
             say(std::string("waiting for changes failed: ") + std::strerror(errno));
             return 1;
@@ -43,7 +44,8 @@ int runWatchLoop(Watcher& watcher, WatchSource& source, int stopFd, const std::f
             watcher.take(events, clockMillis());
         }
         const int64_t batches = watcher.counters().batches + watcher.counters().namesRebuilds;
-        watcher.runDue(clockMillis());  // failures are said by the watcher and retried
+        // failures are said by the watcher and retried
+        watcher.runDue(clockMillis(), (fds[2].revents & (POLLIN | POLLHUP)) != 0);
         // A batch's buffers (a listing of a large folder, the folders reloaded) are handed back
         // to the system, so a long-running watcher holds what it keeps, not its peaks.
         if (watcher.counters().batches + watcher.counters().namesRebuilds != batches) ::malloc_trim(0);

@@ -47,35 +47,73 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     else watchEverything();
     if (!status) return status;
     beginNames(now);  // a sidecar that is already current is only verified
-    // Extra sources: the folder itself, or (a file, or nothing there yet) its folder, told by name.
-    for (const ExtraSource& extra : context_.extras) {
-        if (watchExtra(extra.path)) {
-            extraPlaces_.push_back({.folder = extra.path, .name = ""});
-            continue;
-        }
-        extraPlaces_.push_back({.folder = parentOf(extra.path), .name = nameOf(extra.path)});
-        watchExtra(parentOf(extra.path));  // when even that fails, polls try again
+    for (const ExtraSource& extra : context_.extras) placeExtra(extra.path);
+    for (const std::string& root : roots_) {
+        const FolderTree::Id id = tree_.add(root);
+        if (!tree_.has(id, FolderTree::kCrawled)) unwatch(id, true);
     }
-    for (const std::string& root : roots_)
-        if (!crawled_.count(root)) unwatched_.insert(root);
     if (!unwatched_.empty() || !extrasWatched()) nextPoll_ = now + context_.settings.pollMillis;
     return status;
 }
 
 bool Watcher::watchExtra(const std::string& folder) {
-    if (watchOf_.count(folder)) return true;
+    if (watching(folder)) return true;
     int error = 0;
     const int wd = context_.source->add(folder, error);
     if (wd < 0) return false;
-    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != folder) watchOf_.erase(old->second);
-    pathOf_[wd] = folder;
-    watchOf_[folder] = wd;
+    bind(tree_.add(folder), wd);
     return true;
+}
+
+// An extra source is watched as the folder itself, or (a file, or nothing there yet) as its
+// folder, its events told by name.
+void Watcher::placeExtra(const std::string& path) {
+    if (watchExtra(path)) {
+        extraPlaces_.push_back({.folder = path, .name = ""});
+        return;
+    }
+    extraPlaces_.push_back({.folder = parentOf(path), .name = nameOf(path)});
+    watchExtra(parentOf(path));  // when even that fails, polls try again
+}
+
+void Watcher::discoverExtras(int64_t now) {
+    if (!context_.moreExtras) return;
+    std::set<std::string> known;
+    for (const ExtraSource& extra : context_.extras) known.insert(extra.path);
+    for (ExtraSource& extra : context_.moreExtras()) {
+        extra.path = store::normalizePath(extra.path);
+        if (!known.insert(extra.path).second) continue;
+        context_.extras.push_back(std::move(extra));
+        placeExtra(context_.extras.back().path);
+        pending_.extra(context_.extras.size() - 1, now);  // read once it is watched
+    }
+    if (!extrasWatched() && nextPoll_ == kNever) nextPoll_ = now + context_.settings.pollMillis;
+}
+
+bool Watcher::watching(const std::string& folder) const {
+    const FolderTree::Id id = tree_.find(folder);
+    return id != FolderTree::kNone && tree_.wd(id) >= 0;
+}
+
+// The same inode under a new name (a moved folder) keeps its watch id: the old name loses it.
+void Watcher::bind(FolderTree::Id id, int wd) {
+    if (const auto old = folderOf_.find(wd); old != folderOf_.end() && old->second != id) {
+        tree_.setWd(old->second, -1);
+        tree_.release(old->second);
+    }
+    folderOf_[wd] = id;
+    tree_.setWd(id, wd);
+}
+
+void Watcher::unwatch(FolderTree::Id id, bool on) {
+    tree_.set(id, FolderTree::kUnwatched, on);
+    if (on) unwatched_.insert(id);
+    else unwatched_.erase(id);
 }
 
 bool Watcher::extrasWatched() const {
     return std::all_of(extraPlaces_.begin(), extraPlaces_.end(),
-                       [&](const ExtraPlace& place) { return watchOf_.count(place.folder) != 0; });
+                       [&](const ExtraPlace& place) { return watching(place.folder); });
 }
 
 store::Status Watcher::refreshEverything() {
@@ -88,19 +126,24 @@ store::Status Watcher::refreshEverything() {
 store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& folders,
                                       std::vector<int64_t>& changed) {
     counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
+    store::CrawlHooks hooks;
+    hooks.beforeCommit = [this](sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
+        return overlayInBatch(db, generation, dirs);
+    };
     const store::FolderRefreshResult result =
-        store::refreshFolders(context_.db, *context_.options, *context_.fs, {}, folders, &folders_);
+        store::refreshFolders(context_.db, *context_.options, *context_.fs, hooks, folders, &folders_);
     changed = result.changedDirs;
     // Even a failed refresh may have committed part of its work: the watches follow what the
     // index says now.
     std::vector<int> dropped;
     for (const std::string& path : result.removed) forget(path, dropped);
     for (const std::string& path : result.visited) {
-        crawled_.insert(path);
-        if (!watchOf_.count(path)) watchFolder(path);
+        const FolderTree::Id id = tree_.add(path);
+        tree_.set(id, FolderTree::kCrawled, true);
+        if (tree_.wd(id) < 0) watchFolder(id);
     }
     for (int wd : dropped)
-        if (!pathOf_.count(wd)) context_.source->remove(wd);
+        if (!folderOf_.count(wd)) context_.source->remove(wd);
     return result.status;
 }
 
@@ -122,62 +165,69 @@ void Watcher::watchEverything() {
     if (!reader.loadDirs(dirs)) return;  // the next batch tries again; the refresh itself succeeded
     std::vector<int> dropped;
     std::vector<std::string> gone;
-    for (const std::string& path : crawled_)
-        if (!dirs.count(path)) gone.push_back(path);
+    tree_.each(FolderTree::kCrawled, [&](FolderTree::Id id) {
+        if (std::string path = tree_.path(id); !dirs.count(path)) gone.push_back(std::move(path));
+    });
     for (const std::string& path : gone) forget(path, dropped);
-    for (const auto& [path, dir] : dirs) {
-        crawled_.insert(path);
-        if (!watchOf_.count(path)) watchFolder(path);
+    // In path order (a parent before its children): when the watch limit cuts the list short, the
+    // folders left to the polls are the last ones in that order, the same in every run, and never
+    // a parent whose children are watched.
+    std::vector<const std::string*> order;
+    order.reserve(dirs.size());
+    for (const auto& entry : dirs) order.push_back(&entry.first);
+    std::sort(order.begin(), order.end(), [](const std::string* a, const std::string* b) { return *a < *b; });
+    for (const std::string* path : order) {
+        const FolderTree::Id id = tree_.add(*path);
+        tree_.set(id, FolderTree::kCrawled, true);
+        if (tree_.wd(id) < 0) watchFolder(id);
     }
     for (int wd : dropped)
-        if (!pathOf_.count(wd)) context_.source->remove(wd);
+        if (!folderOf_.count(wd)) context_.source->remove(wd);
 }
 
-void Watcher::watchFolder(const std::string& path) {
+void Watcher::watchFolder(FolderTree::Id id) {
     int error = 0;
-    const int wd = context_.source->add(path, error);
+    const int wd = context_.source->add(tree_.path(id), error);
     if (wd < 0) {
         // Gone already: the refresh that follows its event removes it. Otherwise (the limit, a
         // refusal) it is polled instead.
         if (error == ENOENT || error == ENOTDIR) return;
-        unwatched_.insert(path);
+        unwatch(id, true);
         if (error == ENOSPC && !limitSaid_) {
             limitSaid_ = true;
             if (context_.say)
-                context_.say("the inotify watch limit is reached after " + std::to_string(pathOf_.size()) +
+                context_.say("the inotify watch limit is reached after " + std::to_string(folderOf_.size()) +
                              " folders; the others are refreshed every " +
                              std::to_string(context_.settings.pollMillis / 1000) +
                              " s instead (raise it with: sysctl fs.inotify.max_user_watches=N)");
         }
         return;
     }
-    // The same inode under a new name (a moved folder) keeps its watch id: the old name goes.
-    if (const auto old = pathOf_.find(wd); old != pathOf_.end() && old->second != path) watchOf_.erase(old->second);
-    pathOf_[wd] = path;
-    watchOf_[path] = wd;
-    unwatched_.erase(path);
+    bind(id, wd);
+    unwatch(id, false);
 }
 
 void Watcher::forget(const std::string& path, std::vector<int>& dropped) {
-    crawled_.erase(path);
+    const FolderTree::Id id = tree_.find(path);
+    if (id == FolderTree::kNone) return;
+    tree_.set(id, FolderTree::kCrawled, false);
     // A root that went is looked for again by every poll; other folders come back through their
     // parent's events.
     if (roots_.count(path)) {
-        unwatched_.insert(path);
+        unwatch(id, true);
         if (nextPoll_ == kNever) nextPoll_ = pollBase_ + context_.settings.pollMillis;
     } else {
-        unwatched_.erase(path);
+        unwatch(id, false);
     }
-    const auto found = watchOf_.find(path);
-    if (found == watchOf_.end()) return;
+    const int wd = tree_.wd(id);
     const bool extraFolder = std::any_of(extraPlaces_.begin(), extraPlaces_.end(),
                                          [&](const ExtraPlace& place) { return place.folder == path; });
-    if (extraFolder) return;  // still wanted for an extra source
-    if (const auto back = pathOf_.find(found->second); back != pathOf_.end() && back->second == path) {
-        dropped.push_back(found->second);
-        pathOf_.erase(back);
+    if (wd >= 0 && !extraFolder) {  // an extra source's folder stays watched
+        dropped.push_back(wd);
+        folderOf_.erase(wd);
+        tree_.setWd(id, -1);
     }
-    watchOf_.erase(found);
+    tree_.release(id);
 }
 
 void Watcher::take(const std::vector<WatchEvent>& events, int64_t now) {
@@ -201,15 +251,17 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
         for (size_t i = 0; i < extraPlaces_.size(); ++i) pending_.extra(i, now);
         return;
     }
-    const auto found = pathOf_.find(e.wd);
-    if (found == pathOf_.end()) return;  // a watch already forgotten
-    const std::string path = found->second;
-    const bool crawled = crawled_.count(path) != 0;
+    const auto found = folderOf_.find(e.wd);
+    if (found == folderOf_.end()) return;  // a watch already forgotten
+    const FolderTree::Id id = found->second;
+    const std::string path = tree_.path(id);
+    const bool crawled = tree_.has(id, FolderTree::kCrawled);
     if (e.mask & kWatchIgnored) {
         // The kernel dropped the watch (its folder is gone). A root is looked for again by polls.
-        watchOf_.erase(path);
-        pathOf_.erase(found);
-        if (crawled) unwatched_.insert(path);
+        folderOf_.erase(found);
+        tree_.setWd(id, -1);
+        if (crawled) unwatch(id, true);
+        tree_.release(id);
         if (nextPoll_ == kNever) nextPoll_ = now + context_.settings.pollMillis;
         return;
     }
@@ -259,15 +311,44 @@ void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable
     beginNames(now);
 }
 
+// An overlay that fills past `namesEarlyFolders` begins a build at once: it runs while the overlay
+// still has room, so a steady stream of changes never leaves readers without one (the plain path
+// costs hundreds of milliseconds a search at a million entries).
 void Watcher::scheduleNames(int64_t now) {
+    if (staleDirs_.size() > context_.settings.namesEarlyFolders) {
+        beginNames(now);  // nothing when one runs already: its outcome decides
+        return;
+    }
     const int64_t first = firstStale_ == kNever ? now : firstStale_;
     namesDue_ = std::min(now + context_.settings.namesDelayMillis, first + context_.settings.namesMaxDelayMillis);
+}
+
+// The overlay is written in the batch's own transaction, so no search ever meets the batch's
+// generation without it (one would take the plain path, seconds at a million entries). Past the
+// overlay's limit nothing is written: the batch's outcome begins a build.
+store::Status Watcher::overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
+    overlayAt_ = {};
+    if (names_ == nullptr || namesBase_ < 0) return {};
+    std::set<int64_t> stale = staleDirs_;
+    stale.insert(dirs.begin(), dirs.end());
+    const auto instance = store::readMetaInt(db, store::kMetaInstance);
+    if (stale.size() > store::kMaxOverlayFolders || !instance || generation <= namesBase_) return {};
+    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
+                                                       static_cast<uint64_t>(namesBase_),
+                                                       static_cast<uint64_t>(*instance), stale);
+    store::Status written = store::writeMeta(db, store::kMetaNamesOverlay, text);
+    if (written) overlayAt_ = {.generation = generation, .base = namesBase_};
+    return written;
 }
 
 bool Watcher::writeOverlay() {
     const auto instance = store::readMetaInt(context_.db, store::kMetaInstance);
     const int64_t generation = generationOf(context_.db);
     if (!instance || generation <= namesBase_) return false;
+    if (overlayAt_.generation == generation && overlayAt_.base == namesBase_) {  // the batch wrote this one
+        ++counters_.overlays;
+        return true;
+    }
     const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
                                                        static_cast<uint64_t>(namesBase_),
                                                        static_cast<uint64_t>(*instance), staleDirs_);
@@ -298,6 +379,10 @@ void Watcher::beginNames(int64_t now) {
         return;
     }
     building_ = true;
+    const int64_t items = store::readMetaInt(context_.db, store::kMetaItemCount).value_or(0);
+    buildBegan_ = now;
+    buildDeadline_ = now + context_.settings.namesBuildMillis +
+                     context_.settings.namesBuildMillisPerMillion * std::max<int64_t>(items, 0) / 1000000;
     checkNames(now);  // an inline build has ended already
 }
 
@@ -305,6 +390,15 @@ void Watcher::checkNames(int64_t now) {
     namesCheck_ = kNever;
     if (!building_) return;
     std::optional<NamesBuilt> built = names_->outcome();
+    if (!built && now >= buildDeadline_) {
+        // A hung build would hold every later one back for ever: readers stay on the old sidecar
+        // and its overlay, and another build is tried later.
+        names_->stop();
+        ++counters_.namesStopped;
+        built = NamesBuilt{.ok = false, .generation = -1,
+                           .error = "the name index build was stopped, still running after " +
+                                    std::to_string((now - buildBegan_) / 1000) + " s"};
+    }
     if (!built) {
         namesCheck_ = now + context_.settings.namesCheckMillis;
         return;
@@ -383,8 +477,9 @@ void Watcher::reportFailure(const store::Status& status) {
     if (context_.say) context_.say("the index could not be brought up to date (" + status.error + "); tried again shortly");
 }
 
-store::Status Watcher::runDue(int64_t now) {
+store::Status Watcher::runDue(int64_t now, bool namesReady) {
     pollBase_ = now;
+    if (namesReady && building_) namesCheck_ = now;
     if (now < nextDue()) return {};
     if (namesCheck_ <= now) checkNames(now);
     if (namesDue_ <= now) beginNames(now);
@@ -392,10 +487,10 @@ store::Status Watcher::runDue(int64_t now) {
     const bool poll = nextPoll_ <= now;
     if (poll) {
         ++counters_.polls;
-        for (const std::string& path : unwatched_) batch.folders.push_back({.path = path, .subtree = false});
+        for (FolderTree::Id id : unwatched_) batch.folders.push_back({.path = tree_.path(id), .subtree = false});
         // An extra source whose folder appeared (or came back) is watched and read now.
         for (size_t i = 0; i < extraPlaces_.size(); ++i)
-            if (!watchOf_.count(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
+            if (!watching(extraPlaces_[i].folder) && watchExtra(extraPlaces_[i].folder)) batch.extras.push_back(i);
     }
     store::Status status;
     if (!batch.empty()) status = recheckDatabase(batch);
@@ -410,6 +505,7 @@ store::Status Watcher::runDue(int64_t now) {
         else if (!batch.folders.empty()) status = refreshFolders(batch.folders, changed);
         const int64_t afterFolders = generationOf(context_.db);
         if (status) status = runExtras(batch.extras);
+        if (status && (batch.everything || !batch.extras.empty())) discoverExtras(now);
         // Only folder entries can be overlaid; a full refresh or other sources' items rebuild.
         const bool overlayable = !batch.everything && generationOf(context_.db) == afterFolders;
         if (generationOf(context_.db) != before) namesChanged(changed, overlayable, now);
@@ -420,9 +516,9 @@ store::Status Watcher::runDue(int64_t now) {
         }
     }
     if (poll) {
-        const std::vector<std::string> again(unwatched_.begin(), unwatched_.end());
-        for (const std::string& path : again)
-            if (crawled_.count(path)) watchFolder(path);  // a missing root stays unwatched, and polled
+        const std::vector<FolderTree::Id> again(unwatched_.begin(), unwatched_.end());
+        for (FolderTree::Id id : again)
+            if (tree_.has(id, FolderTree::kCrawled)) watchFolder(id);  // a missing root stays unwatched, and polled
         nextPoll_ = unwatched_.empty() && extrasWatched() ? kNever : now + context_.settings.pollMillis;
     }
     return status;

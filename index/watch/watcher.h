@@ -17,14 +17,22 @@
 // - An extra source is a folder or a file (its folder is watched, its events told by name); a
 //   change runs its `refresh` in the same batch, after the folders. One whose folder cannot be
 //   watched (missing, or the limit) is tried again by every poll and read when that succeeds.
+// - After a batch that refreshed extra sources, `moreExtras` (when set) names the sources wanted
+//   now (new Maildir folders): those whose path is not known yet are watched first and then
+//   refreshed by the next batch, so nothing that arrived between the listing and the watch is
+//   missed. Sources are never dropped; one whose folder went is looked for by the polls.
 // - The name sidecar: after a batch that changed only folder entries, the changed folders are
 //   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
 //   a build is begun once the changes have rested `namesDelayMillis` (at the latest
-//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay would grow
-//   past its limit or other items changed. The build runs beside the batches (names_builder.h),
+//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay holds more
+//   than `namesEarlyFolders` folders (the overlay stays in use while it runs), would grow past its
+//   limit, or other items changed. The build runs beside the batches (names_builder.h),
 //   one at a time, asked for its outcome every `namesCheckMillis`; until it ends the overlay keeps
 //   naming the old sidecar, and afterwards the folders changed since the generation it read are
-//   the new overlay. A build that fails leaves the old sidecar and its overlay in use.
+//   the new overlay. A build that fails leaves the old sidecar and its overlay in use. A build
+//   still running after `namesBuildMillis` plus `namesBuildMillisPerMillion` for each million
+//   items the index held when it began is stopped, said, and counts as failed; each failure in a
+//   row makes the next try wait twice as long (at most `namesMaxDelayMillis`).
 // - With `held` set, every batch first checks that the database it writes is still the one at the
 //   index's path (held_index.h); a replaced one is reopened and the batch refreshes everything.
 // - A batch that fails (the index is busy or broken) is kept and tried again after
@@ -34,6 +42,8 @@
 #include "index/store/crawl_fs.h"
 #include "index/store/crawl_options.h"
 #include "index/store/crawler.h"
+#include "index/store/names_overlay.h"
+#include "index/watch/folder_tree.h"
 #include "index/watch/held_index.h"
 #include "index/watch/names_builder.h"
 #include "index/watch/pending_changes.h"
@@ -65,6 +75,10 @@ struct WatchSettings {
     int64_t namesDelayMillis = 3000;
     int64_t namesMaxDelayMillis = 300000;
     int64_t namesCheckMillis = 100;
+    size_t namesEarlyFolders = store::kMaxOverlayFolders / 2;  // a build begins at once past this
+    // A build takes seconds at a million items; one that runs for minutes hangs.
+    int64_t namesBuildMillis = 300000;
+    int64_t namesBuildMillisPerMillion = 300000;
 };
 
 struct WatchContext {
@@ -76,6 +90,7 @@ struct WatchContext {
     NamesBuilder* namesBuilder = nullptr;        // builds it beside the batches; wins over rebuildNames
     std::function<void(const std::string&)> say;
     std::vector<ExtraSource> extras;
+    std::function<std::vector<ExtraSource>()> moreExtras;  // the sources wanted now; may be unset
     WatchSettings settings;
     HeldIndex* held = nullptr;  // when set, `db` follows it
 };
@@ -88,6 +103,7 @@ struct WatchCounters {
     int64_t overlays = 0;         // names overlays written
     int64_t namesRebuilds = 0;    // name sidecar builds begun
     int64_t reopens = 0;          // the database found replaced and opened again
+    int64_t namesStopped = 0;     // name sidecar builds stopped for running past their deadline
 };
 
 class Watcher {
@@ -99,9 +115,12 @@ public:
     store::Status start(int64_t now, bool refreshFirst = true);
     void take(const std::vector<WatchEvent>& events, int64_t now);
     int64_t nextDue() const;
-    store::Status runDue(int64_t now);
+    // `namesReady`: namesFd() was found readable.
+    store::Status runDue(int64_t now, bool namesReady = false);
 
-    size_t watched() const { return pathOf_.size(); }
+    // Readable when a name sidecar build may have ended (runDue then asks it); -1 when none runs.
+    int namesFd() const { return building_ && names_ != nullptr ? names_->waitFd() : -1; }
+    size_t watched() const { return folderOf_.size(); }
     size_t unwatched() const { return unwatched_.size(); }
     const WatchCounters& counters() const { return counters_; }
 
@@ -114,6 +133,7 @@ private:
     store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
     void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
     bool writeOverlay();
+    store::Status overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs);
     void beginNames(int64_t now);
     void checkNames(int64_t now);
     void namesBuilt(const NamesBuilt& built, int64_t now);
@@ -121,20 +141,27 @@ private:
     store::Status recheckDatabase(ChangeBatch& batch);
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
-    void watchFolder(const std::string& path);
+    void watchFolder(FolderTree::Id id);
+    void bind(FolderTree::Id id, int wd);
     bool watchExtra(const std::string& folder);
+    void placeExtra(const std::string& path);
+    void discoverExtras(int64_t now);
+    bool watching(const std::string& folder) const;
     bool extrasWatched() const;
     void forget(const std::string& path, std::vector<int>& dropped);
+    void unwatch(FolderTree::Id id, bool on);
     void event(const WatchEvent& event, int64_t now);
     void extrasAt(const std::string& folder, const std::string& name, int64_t now);
     void reportFailure(const store::Status& status);
 
     WatchContext context_;
     PendingChanges pending_;
-    std::unordered_map<int, std::string> pathOf_;  // watch id -> folder
-    std::unordered_map<std::string, int> watchOf_;
-    std::set<std::string> crawled_;                // watched folders that the index holds
-    std::set<std::string> unwatched_;              // folders the watch limit (or a refusal) left out
+    // Each folder's path is held once, as a name under its parent; the folder's watch id and
+    // flags (held by the index, left unwatched) live beside it. At a million entries the paths
+    // are what the watcher's memory is made of.
+    FolderTree tree_;
+    std::unordered_map<int, FolderTree::Id> folderOf_;  // watch id -> folder
+    std::set<FolderTree::Id> unwatched_;               // the folders flagged kUnwatched, to poll
     std::set<std::string> roots_;
     std::vector<ExtraPlace> extraPlaces_;
     int64_t nextPoll_ = kNever;
@@ -142,6 +169,9 @@ private:
     store::FolderCache folders_;      // the index's folders between two batches
     int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
     std::set<int64_t> staleDirs_;     // folders changed since then
+    struct WrittenOverlay {
+        int64_t generation = -1, base = -1;
+    } overlayAt_;                     // the overlay the last batch wrote in its own transaction
     int64_t firstStale_ = kNever, namesDue_ = kNever;
     std::unique_ptr<NamesBuilder> inlineNames_;  // wraps `rebuildNames` when no builder is given
     NamesBuilder* names_ = nullptr;
@@ -154,6 +184,7 @@ private:
     bool buildIsStale_ = false;      // the database was replaced while it ran: its outcome is void
     std::vector<Change> sinceBuild_; // changes written while a build runs
     int64_t namesCheck_ = kNever;
+    int64_t buildBegan_ = 0, buildDeadline_ = kNever;  // the running build's; stopped at the deadline
     int namesFailures_ = 0;          // builds failed in a row: each waits twice as long as the last
     bool limitSaid_ = false;
     std::string lastFailure_;

@@ -35,6 +35,13 @@ TEST_F(MaildirFolders, FindsMaildirPlusPlusAndNestedFoldersButFollowsNoLink) {
     const std::string r = root().string();
     const std::vector<std::string> expected = {r, r + "/.Lists.foo", r + "/.Sent", r + "/account/INBOX"};
     EXPECT_EQ(findMaildirs({r, r + "/", home_.root() / "absent"}), expected);
+    // Looked through: every folder but cur/new/tmp, links and what lies past the depth limit.
+    std::vector<std::string> searched, looked = {r, r + "/.Lists.foo", r + "/.Sent", r + "/account",
+                                                 r + "/account/INBOX", r + "/plain"};
+    for (std::string d = r + "/d"; looked.size() < 6 + kMaxMaildirDepth - 1; d += "/d") looked.push_back(d);
+    std::sort(looked.begin(), looked.end());
+    EXPECT_EQ(findMaildirs({r, r + "/"}, &searched), expected);
+    EXPECT_EQ(searched, looked);
 }
 
 TEST_F(MaildirFolders, ListsRegularMessagesOfCurAndNewOnly) {

@@ -192,5 +192,42 @@ TEST_F(RefreshTest, RemovedRootTakesItsItemsAlong) {
     EXPECT_EQ(after.rows.count(tree + "/b/photo.jpg"), 1u);
 }
 
+// A folder refresh's hook runs inside the transaction it ends: what it writes is committed with
+// the batch and bears its generation, and a hook that fails takes the batch back.
+class BeforeCommit : public RefreshTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BeforeCommit, WritesWithTheBatchOrTakesItBack) {
+    const bool fails = GetParam();
+    OpenedIndex index = openIndexForWriting(db);
+    ASSERT_TRUE(index.db);
+    const int64_t before = readMetaInt(index.db.get(), kMetaGeneration).value_or(-1);
+    writeFile(tree + "/a/deep/new.pdf", "new");
+    std::vector<int64_t> seen;
+    CrawlHooks hooks;
+    hooks.beforeCommit = [&](sqlite3* conn, int64_t generation, const std::vector<int64_t>& dirs) {
+        seen = dirs;
+        if (fails) return Status::failure("refused by the hook");
+        return writeMeta(conn, kMetaNamesOverlay, std::to_string(generation));
+    };
+    TestFs fs;
+    const FolderRefreshResult result =
+        refreshFolders(index.db.get(), options, fs, hooks, {{.path = tree + "/a/deep", .subtree = false}});
+    EXPECT_EQ(result.status.ok, !fails) << result.status.error;
+    EXPECT_FALSE(seen.empty()) << "it is told the folders changed so far";
+    const int64_t after = readMetaInt(index.db.get(), kMetaGeneration).value_or(-1);
+    const Snapshot rows = snapshot(index.db.get());
+    if (fails) {
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(rows.count(tree + "/a/deep/new.pdf"), 0u);
+        EXPECT_FALSE(readMetaText(index.db.get(), kMetaNamesOverlay).has_value());
+    } else {
+        EXPECT_EQ(after, before + 1);
+        EXPECT_EQ(rows.count(tree + "/a/deep/new.pdf"), 1u);
+        EXPECT_EQ(readMetaText(index.db.get(), kMetaNamesOverlay).value_or(""), std::to_string(after));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hooks, BeforeCommit, ::testing::Bool());
+
 }  // namespace
 }  // namespace skimmer::index::store::test

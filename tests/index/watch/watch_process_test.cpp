@@ -129,5 +129,48 @@ TEST(WatchProcess, ArrivingMailIsFoundByItsSubject) {
     EXPECT_EQ(watcher.stop(SIGTERM, std::chrono::seconds(20)), 0) << watcher.err();
 }
 
+// A Maildir folder made while the watcher runs (a Maildir++ subfolder of the root, or an account's
+// folder in a new plain folder) is watched at once: mail delivered into it is found by its subject,
+// not only by the next full crawl.
+struct NewFolderCase {
+    const char* name;
+    const char* folder;  // below ~/Maildir
+};
+
+class WatchProcessNewMaildir : public ::testing::TestWithParam<NewFolderCase> {};
+
+TEST_P(WatchProcessNewMaildir, MailDeliveredIntoItIsFound) {
+    skimmer::test::TempHome home;
+    const std::string tree = (home.root() / "tree").string();
+    const std::string db = (home.cache() / "index.sqlite").string();
+    makeDir(tree);
+    const auto root = skimmer::test::makeMaildir(home.root() / "home" / "Maildir");
+    WatcherProcess watcher({"--watch", "--root", tree, "--db", db});
+    ASSERT_TRUE(watcher.waitFor("watching", std::chrono::seconds(60))) << watcher.err();
+    const auto found = [&](const char* word) {
+        const auto arrived = Clock::now();
+        while (Clock::now() - arrived < std::chrono::seconds(20)) {
+            const ToolRun run = runTool({"--db", db, "--query", word, "--kind", "email"});
+            if (run.exitCode == 0 && run.out.find("mapi://") != std::string::npos) return true;
+        }
+        return false;
+    };
+    // The first message comes with the folder (the event of its parent finds both); the second
+    // is seen only through the new folder's own watches.
+    const auto folder = skimmer::test::makeMaildir(root / GetParam().folder);
+    skimmer::test::writeMessage(folder, "new", "1700000000.2_1.host",
+                                "From: Bo <bo@example.org>\nSubject: narwhal budget draft\n\nbody\n");
+    EXPECT_TRUE(found("narwhal")) << watcher.err();
+    skimmer::test::writeMessage(folder, "new", "1700000001.3_1.host",
+                                "From: Cy <cy@example.org>\nSubject: orca second delivery\n\nbody\n");
+    EXPECT_TRUE(found("orca")) << watcher.err();
+    EXPECT_EQ(watcher.stop(SIGTERM, std::chrono::seconds(20)), 0) << watcher.err();
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, WatchProcessNewMaildir,
+                         ::testing::Values(NewFolderCase{.name = "MaildirPlusPlus", .folder = ".Work"},
+                                           NewFolderCase{.name = "AccountFolder", .folder = "acct/deep/INBOX"}),
+                         [](const ::testing::TestParamInfo<NewFolderCase>& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace skimmer::index::store::test
