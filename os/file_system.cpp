@@ -154,23 +154,23 @@ FileSystem& realFileSystem() {
 
 int readAll(FileSystem& fs, int fd, std::string& out, size_t limit, bool& tooLarge, size_t expected) {
     tooLarge = false;
-    std::string data;
-    // One byte more than expected: the end of the file then shows in the same pass.
-    const size_t chunk = std::max<size_t>(65536, std::min(expected, limit) + 1);
+    // Room for one byte more than expected, so that the end of the file shows without a second
+    // buffer: a file of the expected size is read into one allocation, never copied or doubled.
+    std::string data(std::min(expected, limit) + 1, '\0');
+    size_t have = 0;
     for (;;) {
-        const size_t have = data.size();  // never beyond `limit` here
-        const size_t room = std::min(chunk, limit + 1 - have);  // a byte past the limit reveals an oversized file
-        data.resize(have + room);
+        if (have == data.size())  // a file larger than expected: grow, up to a byte past the limit
+            data.resize(std::min(data.size() * 2 + 65536, limit + 1));
         size_t got = 0;
-        const int err = fs.read(fd, data.data() + have, room, got);
-        data.resize(have + (err == 0 ? got : 0));
-        if (err != 0) return err;
+        if (const int err = fs.read(fd, data.data() + have, data.size() - have, got)) return err;
         if (got == 0) break;
-        if (data.size() > limit) {
+        have += got;
+        if (have > limit) {  // a byte past the limit reveals an oversized file
             tooLarge = true;
             return 0;
         }
     }
+    data.resize(have);
     out = std::move(data);
     return 0;
 }
