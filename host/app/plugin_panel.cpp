@@ -84,8 +84,16 @@ void PluginPanel::readInfo() {
 
 bool PluginPanel::refresh(std::string& error) {
     const PanelEntry* cur = currentEntry();
-    const std::string keep = cur ? cur->name : std::string();
+    std::string keep = cur ? cur->name : std::string();
+    const std::string dirBefore = curDir_;
     readInfo();
+    if (curDir_ != dirBefore) {
+        // The plug-in moved to another folder by itself (a search folder entered with Enter, say):
+        // its list starts at the top with nothing selected, as after SetDirectory.
+        keep.clear();
+        clearSelection();
+        resetCursor();
+    }
     if (failed_ || entry_.GetFindData == nullptr) {
         error = "The plug-in cannot list its panel.";
         return false;

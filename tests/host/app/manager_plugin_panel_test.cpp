@@ -85,6 +85,8 @@ TEST_P(PanelNavigation, MovesThroughThePluginsFolders) {
     for (const std::string step : c.steps) {
         if (step == "^PgUp") s.key(k::kCtrl | k::PGUP);
         else if (step == "^\\") s.key(k::kCtrl | '\\');
+        else if (step == "!own") s.key(k::kAlt | k::kShift | k::F(2));  // the plug-in moves by itself
+        else if (step.starts_with("@")) s.manager->activePanel().setCurrent(step.substr(1));
         else s.enter(step);
     }
     ASSERT_NE(s.manager->pluginPanel(), nullptr);
@@ -103,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NavCase{"enter_on_dots", {"docs", ".."}, "", "docs"},
                       NavCase{"ctrl_backslash_to_the_root", {"docs", "deep", "^\\"}, "", ".."},
                       NavCase{"enter_on_a_file_stays", {"docs", "a.txt"}, "\\docs", "a.txt"},
+                      // A folder the plug-in enters by itself is shown from its top.
+                      NavCase{"the_plugin_moves_by_itself", {"docs", "@deep", "!own"}, "\\docs\\deep", ".."},
                       // A folder the plug-in cannot list is said, shown empty, and can be left.
                       NavCase{"unlistable_folder", {"broken"}, "\\broken", ".."},
                       NavCase{"unlistable_folder_left", {"broken", ".."}, "", "broken"}),

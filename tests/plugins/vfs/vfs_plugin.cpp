@@ -6,7 +6,8 @@
 //   Shift+F4  consumed, nothing else;  F2  adds a file, then FCTL_UPDATEPANEL and FCTL_GETPANELINFO;
 //   Shift+F2  FCTL_GETANOTHERPANELINFO;  Ctrl+F2  FCTL_CLOSEPLUGIN to $SKIMMER_VFS_CLOSE_TO (or NULL);
 //   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item;  Ctrl+Alt+F2  adds a file, then
-//   FCTL_UPDATEPANEL and FCTL_REDRAWPANEL with the cursor on the item the update adds at the end.
+//   FCTL_UPDATEPANEL and FCTL_REDRAWPANEL with the cursor on the item the update adds at the end;
+//   Alt+Shift+F2  enters the first folder by itself (no SetDirectory), then FCTL_UPDATEPANEL.
 // SKIMMER_VFS_NO_PANEL=1 makes OpenPlugin return no panel. SKIMMER_VFS_MODES=1 gives the panel
 // modes of its own (mode 3: name, kind, description; mode 8: full screen) and starts in mode 3.
 // SKIMMER_VFS_NO_ASK=1 deletes without asking. SKIMMER_VFS_KEEP names an item whose PPIF_SELECTED
@@ -145,6 +146,14 @@ int processKey(HANDLE h, int key, unsigned state) {
         gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
         PanelRedrawInfo r{pi.ItemsNumber, 0};
         gInfo.Control(h, FCTL_REDRAWPANEL, &r);
+    } else if (state == (PKF_ALT | PKF_SHIFT)) {
+        for (const auto& child : p.cwd().children)
+            if (child->isDir) {
+                p.path.push_back(child.get());
+                p.updateDir();
+                break;
+            }
+        gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
     } else if (state == PKF_ALT) {
         PanelInfo pi{};
         gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
