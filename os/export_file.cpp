@@ -7,6 +7,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <string>
+
 #include "os/clock.h"
 
 namespace skimmer::os {
@@ -54,6 +57,10 @@ void applyTimes(int fd, const EntryTimes& times) {
     ::fsetxattr(fd, kCreatedAttribute, &created, sizeof created, 0);  // as above
 }
 
+// Names tried for a temporary file before giving up: one is taken only when a crashed run of a
+// process with the same id left it behind.
+constexpr int kTempAttempts = 100;
+
 // The temporary file beside `path`, owned until it is renamed into place.
 class PendingFile {
 public:
@@ -62,9 +69,17 @@ public:
         if (fd_ >= 0) fs_.close(fd_);
         if (!temp_.empty()) fs_.unlink(temp_);
     }
+    // The file is created as any new file is (0666 less the user's umask), not owner-only as a
+    // mkstemp file would be: a copied or exported file must be as readable as one saved by hand.
     int open(std::string& error) {
-        temp_ = folderOf(target_) + "/.skimmer-part-XXXXXX";
-        if (int err = fs_.makeTemp(temp_, fd_)) {
+        static std::atomic<unsigned> counter{0};
+        int err = EEXIST;
+        for (int attempt = 0; attempt < kTempAttempts && err == EEXIST; ++attempt) {
+            temp_ = folderOf(target_) + "/.skimmer-part-" + std::to_string(::getpid()) + "-" +
+                    std::to_string(counter.fetch_add(1));
+            err = fs_.open(temp_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666, fd_);
+        }
+        if (err) {
             temp_.clear();
             fd_ = -1;
             error = describe(err, "cannot create a file in the folder of", target_);

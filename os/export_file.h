@@ -6,6 +6,8 @@
 //   complete, so a failure (disk full, I/O error, a crash) never leaves a partial file under the
 //   target's name; the temporary file is removed on failure. Without `replace` an existing target
 //   is never replaced (EEXIST), even one that appeared after the caller looked.
+// - A new file, written or copied, is created as any new file is: 0666 less the user's umask (not
+//   owner-only as a temporary file would be), so an exported file is as readable as one saved by hand.
 // - Every read, write, rename and unlink goes through the FileSystem seam, so tests can fail any
 //   of them. Return values are 0 or an errno value; `error` gets a one-line reason naming the path.
 // - Sources are opened without blocking and must be regular files: a FIFO or a device is refused,
