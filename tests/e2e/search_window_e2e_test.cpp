@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "tests/e2e/pty_harness.h"
 #include "tests/support/temp_home.h"
@@ -19,6 +20,20 @@ constexpr const char* kF10 = "\x1B[21~";
 constexpr const char* kEsc = "\x1B";
 constexpr const char* kF3 = "\x1BOR";
 constexpr const char* kF4 = "\x1BOS";
+
+// Esc closes the window, then F10 quits the host. Each key waits for the screen to settle: a
+// redraw still in flight can hide the window's counter for a moment, and an Esc that reaches the
+// host together with F10 reads as Alt+F10, which the window would take for itself.
+void closeWindowAndQuit(PtyProgram& p, std::string_view windowText = "Hits:") {
+    ASSERT_TRUE(p.waitForQuiet()) << p.screen().screenText();
+    p.send(kEsc);
+    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains(windowText); })) << p.screen().screenText();
+    ASSERT_TRUE(p.waitForQuiet()) << p.screen().screenText();
+    ASSERT_FALSE(p.screen().contains(windowText)) << p.screen().screenText();
+    EXPECT_TRUE(p.waitForText("10Quit")) << p.screen().screenText();
+    p.send(kF10);
+    ASSERT_TRUE(p.waitExit().has_value()) << p.screen().screenText();
+}
 
 std::string readFile(const fs::path& file) {
     std::ifstream in(file);
@@ -99,11 +114,7 @@ TEST(SearchWindowE2E, TypingShowsGroupedHitsAndEscLeaves) {
     EXPECT_TRUE(p.waitForText("rep\xEF\xBF\xBD[2J\xEF\xBF\xBD]0;owned\xEF\xBF\xBD.txt")) << p.screen().screenText();
     EXPECT_EQ(p.output().find("\x1B]0;owned"), std::string::npos);
     EXPECT_EQ(p.output().find('\x07'), std::string::npos);
-    p.send(kEsc);
-    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Programs"); })) << p.screen().screenText();
-    EXPECT_TRUE(p.waitForText("10Quit")) << p.screen().screenText();
-    p.send(kF10);
-    ASSERT_TRUE(p.waitExit().has_value());
+    closeWindowAndQuit(p, "Programs");
 }
 
 struct ActionCase {
@@ -220,10 +231,7 @@ TEST(SearchWindowE2E, ConsoleResizeLaysTheWindowOutAgain) {
     EXPECT_NEAR(static_cast<double>(after.left + after.right) / 2, 65.0, 2.0) << p.screen().screenText();
     p.send("report.txt");
     EXPECT_TRUE(p.waitForText("Hits: 1")) << p.screen().screenText();
-    p.send(kEsc);
-    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Hits:"); })) << p.screen().screenText();
-    p.send(kF10);
-    ASSERT_TRUE(p.waitExit().has_value());
+    closeWindowAndQuit(p);
 }
 
 struct HandOverCase {
@@ -263,10 +271,7 @@ TEST_P(SearchWindowHandOver, TheHostsProgramGetsTheHitAndTheWindowComesBack) {
                p.screen().contains("report.txt");
     }))
         << p.screen().screenText();
-    p.send(kEsc);
-    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Hits:"); })) << p.screen().screenText();
-    p.send(kF10);
-    ASSERT_TRUE(p.waitExit().has_value());
+    closeWindowAndQuit(p);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, SearchWindowHandOver,
@@ -300,10 +305,7 @@ TEST_P(SearchWindowGrowth, TheGluedWindowFollowsItsLines) {
     } else {
         EXPECT_EQ(full.title, empty.title) << p.screen().screenText();
     }
-    p.send(kEsc);
-    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Hits:"); })) << p.screen().screenText();
-    p.send(kF10);
-    ASSERT_TRUE(p.waitExit().has_value());
+    closeWindowAndQuit(p);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, SearchWindowGrowth,
