@@ -48,7 +48,13 @@ void writeAll(int fd, const std::string& s) {
     ioctl(slave, TIOCSCTTY, 0);
     const pid_t child = fork();
     if (child == 0) {
+        // The program takes the terminal itself too, as a job-control shell's child does: if it
+        // waited for the shell's tcsetpgrp below, a busy machine could let it reach its first
+        // tcsetattr still in a background group, and SIGTTOU would stop it for good.
         setpgid(0, 0);
+        signal(SIGTTOU, SIG_IGN);
+        tcsetpgrp(slave, getpid());
+        signal(SIGTTOU, SIG_DFL);
         dup2(slave, 0);
         dup2(slave, 1);
         dup2(slave, 2);
