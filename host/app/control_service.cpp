@@ -93,7 +93,8 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     const ViewMode mode = panel.viewMode();
     copyString(info->ColumnTypes, sizeof info->ColumnTypes, columnTypesText(mode.columns));
     copyString(info->ColumnWidths, sizeof info->ColumnWidths, columnWidthsText(mode.columns));
-    info->SortMode = SM_NAME;
+    info->SortMode = panel.sortOrder().mode;
+    if (panel.sortOrder().reverse) info->Flags |= PFLAGS_REVERSESORTORDER;
     copyString(info->CurDir, sizeof info->CurDir, plugin ? plugin->curDir() : m.panel(passive).dir().string());
     if (plugin != nullptr) {
         if (plugin->flags() & OPIF_REALNAMES) info->Flags |= PFLAGS_REALNAMES;
@@ -131,6 +132,23 @@ int setViewMode(Manager& m, void* param, bool passive) {
     const bool ok = m.setViewMode(*static_cast<const int*>(param), passive);
     m.repaint();
     return ok ? TRUE : FALSE;
+}
+
+// FCTL_SETSORTMODE (an SM_* mode, the order kept) and FCTL_SETSORTORDER (0 normal, 1 reverse).
+int setSort(Manager& m, void* param, bool passive, bool orderOnly) {
+    if (param == nullptr) return FALSE;
+    const int value = *static_cast<const int*>(param);
+    PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    SortOrder order = panel.sortOrder();
+    if (orderOnly) {
+        order.reverse = value != 0;
+    } else {
+        if (value != SM_DEFAULT && !isSortMode(value)) return FALSE;
+        order.mode = value;
+    }
+    panel.setSortOrder(order);
+    m.repaint();
+    return TRUE;
 }
 
 int getCmdLine(Manager& m, void* param) {
@@ -212,6 +230,10 @@ const std::map<int, Handler>& handlers() {
         {FCTL_SETANOTHERSELECTION, [](Manager& m, void* p, bool sw) { return setSelection(m, p, !sw); }},
         {FCTL_SETVIEWMODE, [](Manager& m, void* p, bool sw) { return setViewMode(m, p, sw); }},
         {FCTL_SETANOTHERVIEWMODE, [](Manager& m, void* p, bool sw) { return setViewMode(m, p, !sw); }},
+        {FCTL_SETSORTMODE, [](Manager& m, void* p, bool sw) { return setSort(m, p, sw, false); }},
+        {FCTL_SETANOTHERSORTMODE, [](Manager& m, void* p, bool sw) { return setSort(m, p, !sw, false); }},
+        {FCTL_SETSORTORDER, [](Manager& m, void* p, bool sw) { return setSort(m, p, sw, true); }},
+        {FCTL_SETANOTHERSORTORDER, [](Manager& m, void* p, bool sw) { return setSort(m, p, !sw, true); }},
         {FCTL_REDRAWPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, sw); }},
         {FCTL_REDRAWANOTHERPANEL, [](Manager& m, void* p, bool sw) { return redrawPanel(m, p, !sw); }},
         {FCTL_SETPANELDIR, [](Manager& m, void* p, bool sw) { return setPanelDir(m, p, sw); }},

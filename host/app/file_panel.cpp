@@ -18,13 +18,6 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-bool entryOrder(const PanelEntry& a, const PanelEntry& b) {
-    if (a.name == "..") return b.name != "..";
-    if (b.name == "..") return false;
-    if (a.isDir != b.isDir) return a.isDir;
-    return a.name < b.name;
-}
-
 PanelEntry describe(int dirFd, const char* name) {
     PanelEntry e;
     e.name = name;
@@ -79,7 +72,6 @@ bool FilePanel::load(const std::filesystem::path& dir, std::string& error) {
     }
     if (dir != "/" && std::none_of(list.begin(), list.end(), [](const PanelEntry& e) { return e.name == ".."; }))
         list.push_back(PanelEntry{"..", true});
-    std::sort(list.begin(), list.end(), entryOrder);
     setEntries(std::move(list));
     dir_ = dir;
     error.clear();

@@ -3,7 +3,8 @@
 // Contract:
 // - Names are kept as raw bytes and only escaped for display (display_name.h); entering a folder
 //   uses the raw bytes, so any name that exists can be entered.
-// - Order: ".." first (except at "/"), then folders, then files, each by name (byte order).
+// - Order: the panel's sort order (sort_order.h); by name at first: ".." first (except at "/"),
+//   then folders, then files, each by name (byte order).
 // - A folder that cannot be read leaves the panel where it was and reports why; the panel never
 //   shows a half-read folder as complete.
 // - Cursor, scrolling and drawing are the shared panel list's (panel_list.h).

@@ -137,7 +137,7 @@ bool Manager::handlePanelKey(k::Code key) {
             if (!lineEmpty) return false;
             panel.moveTo(static_cast<int>(panel.entries().size()) - 1);
             return true;
-        default: return selectionKey(key) || viewModeKey(key);
+        default: return selectionKey(key) || viewModeKey(key) || sortKey(key);
     }
 }
 
@@ -407,7 +407,7 @@ bool Manager::setPanelDir(const std::string& dir, bool passive) {
 void Manager::updatePanel(bool passive) {
     PanelSide& side = sides_[passive ? 1 - active_ : active_];
     if (side.plugin) {
-        if (side.plugin->inCall()) {
+        if (!side.plugin->mayRefreshNow()) {
             side.plugin->pendingUpdate = true;
             return;
         }

@@ -138,6 +138,7 @@ private:
     bool handlePanelKey(term::key::Code key);
     bool selectionKey(term::key::Code key);
     bool viewModeKey(term::key::Code key);
+    bool sortKey(term::key::Code key);
     bool handleTempPanelKey(term::key::Code key);
     std::string currentPath() const;  // the current entry's whole path; empty for ".." or none
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command

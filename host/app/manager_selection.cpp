@@ -2,7 +2,8 @@
 // Ins, Shift+arrows and Shift+PgUp/PgDn/Home/End select; Gray +, Gray -, Gray * select all files,
 // deselect everything, invert the files' selection ('+', '-' and '*' on an empty command line do
 // the same, for terminals that send the keypad's keys as plain characters); Ctrl+0 … Ctrl+9 pick
-// the view mode; Left/Right move between stripes of a mode with several (Brief, Medium).
+// the view mode; Ctrl+F3 … Ctrl+F11 pick the sort order; Left/Right move between stripes of a mode
+// with several (Brief, Medium).
 #include "host/app/manager.h"
 
 namespace skimmer::host::app {
@@ -57,6 +58,15 @@ bool Manager::viewModeKey(k::Code key) {
     const k::Code base = k::baseOf(key);
     if (base < '0' || base > '9') return false;
     setViewMode(static_cast<int>(base - '0'));
+    return true;
+}
+
+// Ctrl+F3 … Ctrl+F11: the active panel's sort mode; the mode's own key again reverses it.
+bool Manager::sortKey(k::Code key) {
+    const std::optional<int> mode = sortModeForKey(key);
+    if (!mode) return false;
+    PanelList& panel = activePanel();
+    panel.setSortOrder(chooseSort(panel.sortOrder(), *mode));
     return true;
 }
 

@@ -63,6 +63,10 @@ Keys (as in FAR Manager):
   F3, F4           view ($PAGER) / edit ($VISUAL, $EDITOR) the current file
   Ctrl+Enter       put the current name on the command line
   Up/Down, PgUp/PgDn, Home/End               move in the panel
+  Ins, Shift+arrows select; Gray +, -, *      select all, deselect all, invert
+  Ctrl+0 ... Ctrl+9  view mode; Ctrl+F3 ... Ctrl+F11 sort by name, extension, modification time,
+                   size, unsorted, creation time, access time, description, owner (the same key
+                   again reverses the order)
 
 Keys a terminal may not be able to send, and what to press instead:
   Shift+Enter      Alt+Enter

@@ -99,7 +99,32 @@ void PanelList::setEntries(std::vector<PanelEntry> entries) {
         if (e.selected) kept.insert(e.name);
     entries_ = std::move(entries);
     for (PanelEntry& e : entries_) e.selected = e.name != ".." && kept.count(e.name) > 0;
+    putInOrder();
     moveTo(current_);
+}
+
+void PanelList::setSortOrder(SortOrder wanted) {
+    sort_ = normalised(wanted);
+    const std::vector<size_t> order = putInOrder();
+    // The cursor follows its entry: find where the entry that was current went.
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] == static_cast<size_t>(current_)) {
+            moveTo(static_cast<int>(i));
+            break;
+        }
+}
+
+std::vector<size_t> PanelList::putInOrder() {
+    std::vector<size_t> order = sortPermutation(entries_, sort_);
+    bool moved = false;
+    for (size_t i = 0; i < order.size() && !moved; ++i) moved = order[i] != i;
+    if (!moved) return order;
+    std::vector<PanelEntry> sorted;
+    sorted.reserve(entries_.size());
+    for (size_t from : order) sorted.push_back(std::move(entries_[from]));
+    entries_ = std::move(sorted);
+    entriesReordered(order);
+    return order;
 }
 
 bool PanelList::isSelectable(int index) const {
@@ -197,9 +222,11 @@ void PanelList::draw(term::CellBuffer& screen, const Rect& a, bool focused) {
     }
     screen.fill(a.x1, a.y1, a.x2, a.y2, U' ', kPanelText);
     screen.box(a.x1, a.y1, a.x2, a.y2, term::BoxStyle::Double, kPanelBox);
-    const std::string shown = fitPathTail(displayName(title()), a.width() - 4);
-    screen.put(a.x1 + std::max(1, (a.width() - term::displayWidth(shown) - 2) / 2), a.y1, " " + shown + " ",
-               focused ? kSelectedTitle : kTitle, a.x2);
+    // The sort letter in the corner; the title, centred, never covers it.
+    screen.putChar(a.x1 + 1, a.y1, static_cast<char32_t>(sortLetter(sort_)), kPanelBox);
+    const std::string shown = fitPathTail(displayName(title()), a.width() - 6);
+    screen.put(a.x1 + std::max(2, (a.width() - term::displayWidth(shown) - 2) / 2), a.y1, " " + shown + " ",
+               focused ? kSelectedTitle : kTitle, a.x2 - 1);
     const bool roomy = a.height() >= 7;
     const int listTop = a.y1 + (roomy ? 2 : 1);
     const int listBottom = a.y2 - (roomy ? 3 : 1);

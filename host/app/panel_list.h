@@ -12,12 +12,15 @@
 //   many bytes in how many files are selected.
 // - The columns are the view mode's (view_mode.h); descriptions, owners and custom columns are
 //   escaped for display like names, whatever bytes they hold.
+// - Entries are kept in the panel's sort order (sort_order.h); changing the order keeps the cursor
+//   on the same entry, and the order's letter is drawn in the panel's top-left corner.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "host/app/sort_order.h"
 #include "host/app/view_mode.h"
 #include "host/term/cell_buffer.h"
 
@@ -85,6 +88,9 @@ public:
     int viewModeIndex() const { return viewModeIndex_; }
     void setViewModeIndex(int index);
     virtual ViewMode viewMode() const { return standardViewMode(viewModeIndex_); }
+    const SortOrder& sortOrder() const { return sort_; }
+    // Puts the entries in the new order at once; the cursor stays on its entry.
+    void setSortOrder(SortOrder order);
     // How many entries one stripe (column of entries) of the last draw held.
     int stripeRows() const { return stripeRows_; }
 
@@ -103,11 +109,16 @@ public:
     virtual bool useHighlighting() const { return true; }
 
 protected:
-    // Replaces the entries, keeping the cursor index (clamped).
+    // Replaces the entries, put in the sort order, keeping the cursor index (clamped).
     void setEntries(std::vector<PanelEntry> entries);
+    // Called after the entries were put in a new order: element i of `order` is the index, in the
+    // order before, of the entry now i-th. A panel that keeps data beside each entry follows it.
+    virtual void entriesReordered(const std::vector<size_t>& order) { (void)order; }
     void resetCursor() { current_ = top_ = 0; }
 
 private:
+    // Sorts entries_ by sort_; returns the order applied (see entriesReordered).
+    std::vector<size_t> putInOrder();
     void keepCursorVisible();
     void drawStatus(term::CellBuffer& screen, const Rect& area, const ViewMode& mode) const;
     void drawSelectionInfo(term::CellBuffer& screen, const Rect& area) const;
@@ -124,6 +135,7 @@ private:
     int pageRows_ = 1;
     int stripeRows_ = 1;
     int viewModeIndex_ = kStartViewMode;
+    SortOrder sort_;
     Rect listArea_;                // where the last draw() put the entries
     struct Stripe {
         int x = 0, width = 0;  // screen column and cells, without the separator after it

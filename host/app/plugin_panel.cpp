@@ -1,5 +1,7 @@
 #include "host/app/plugin_panel.h"
 
+#include <string_view>
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,11 +48,17 @@ PluginPanel::~PluginPanel() { close(); }
 
 bool PluginPanel::guarded(const char* name, const std::function<void()>& body) {
     if (failed_) return false;
-    ++depth_;
+    running_.push_back(name);
     const bool ok = guard_(name, body);
-    --depth_;
+    running_.pop_back();
     if (!ok) failed_ = true;
     return ok;
+}
+
+bool PluginPanel::mayRefreshNow() const {
+    if (running_.empty()) return true;
+    const std::string_view innermost = running_.back();
+    return innermost == "ProcessKey" || innermost == "ProcessEvent";
 }
 
 void PluginPanel::close() {
@@ -78,6 +86,8 @@ void PluginPanel::readInfo() {
         for (int i = 0; i < given; ++i) modes_[static_cast<size_t>(i)] = modeOf(info.PanelModesArray[i]);
         if (!started_ && info.StartPanelMode >= '0' && info.StartPanelMode <= '9')
             setViewModeIndex(info.StartPanelMode - '0');
+        if (!started_ && isSortMode(info.StartSortMode))
+            setSortOrder({info.StartSortMode, info.StartSortOrder != 0});
         started_ = true;
     });
 }
@@ -120,6 +130,14 @@ bool PluginPanel::refresh(std::string& error) {
     }
     if (!keep.empty()) setCurrent(keep);
     return error.empty();
+}
+
+void PluginPanel::entriesReordered(const std::vector<size_t>& order) {
+    if (order.size() != items_.size()) return;  // takeItems builds both from the same list
+    std::vector<PluginPanelItem> sorted;
+    sorted.reserve(items_.size());
+    for (size_t from : order) sorted.push_back(items_[from]);
+    items_ = std::move(sorted);
 }
 
 void PluginPanel::addDots() {

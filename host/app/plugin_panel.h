@@ -10,10 +10,12 @@
 // - A call the plug-in makes back into the host while one of its entry points runs (Control) must
 //   not destroy or refill the panel under it: inCall() tells the caller to defer, and the requests
 //   are kept (pendingUpdate, pendingRedraw, pendingClose) for the owner to carry out once the call
-//   returned.
+//   returned. The one exception is an update asked for in ProcessKey or ProcessEvent
+//   (mayRefreshNow()), which FAR carries out at once.
 // - Names are raw bytes; they are escaped only when drawn.
 // - The view modes the plug-in gives (OpenPluginInfo.PanelModesArray) replace the standard ones
-//   they name; StartPanelMode ('0' … '9') is taken the first time the panel is read.
+//   they name; StartPanelMode ('0' … '9') is taken the first time the panel is read, and so are
+//   StartSortMode and StartSortOrder. The items (items()) are kept in the order the entries are shown.
 #pragma once
 
 #include <array>
@@ -44,7 +46,12 @@ public:
     int plugin() const { return plugin_; }
     HANDLE handle() const { return handle_; }
     bool failed() const { return failed_; }
-    bool inCall() const { return depth_ > 0; }
+    bool inCall() const { return !running_.empty(); }
+    // Whether the panel may be read again now, inside the plug-in's current call: yes in ProcessKey
+    // and ProcessEvent, which are handed nothing of the panel's list (FAR re-reads the panel there
+    // at once, and a plug-in looks its items up in the new list right after); no in the calls that
+    // hold the panel's items (GetFiles, PutFiles, DeleteFiles) or are reading them (GetFindData).
+    bool mayRefreshNow() const;
 
     // GetOpenPluginInfo, then GetFindData/FreeFindData; the cursor stays on the same name when it
     // is still listed. False with `error` when the plug-in could not list its folder: the panel
@@ -96,6 +103,7 @@ public:
 private:
     bool guarded(const char* entry, const std::function<void()>& body);
     void takeItems(const PluginPanelItem* items, int count);
+    void entriesReordered(const std::vector<size_t>& order) override;
     void addDots();
 
     int plugin_;
@@ -104,7 +112,7 @@ private:
     PluginCallGuard guard_;
     bool failed_ = false;
     bool closed_ = false;
-    int depth_ = 0;
+    std::vector<const char*> running_;  // the entry points being called, innermost last
     DWORD flags_ = 0;
     std::string curDir_;
     std::string title_;

@@ -2,7 +2,7 @@
 // entry's name is its whole path; ".." comes first and leads back to the file panel.
 //
 // Contract:
-// - Entries keep the list's order; a path that names nothing is listed, marked missing, never
+// - Entries keep the list's order until the user sorts them (the panel starts unsorted); a path that names nothing is listed, marked missing, never
 //   dropped (the user sees what the list held). A path is described without following a final
 //   symbolic link first: a dangling link is listed as the link.
 // - load() replaces everything only when the list could be read; otherwise the panel is left as
@@ -19,6 +19,7 @@ namespace skimmer::host::app {
 
 class TempPanel : public PanelList {
 public:
+    TempPanel() { setSortOrder({SM_UNSORTED, false}); }
     bool load(const std::string& listFile, std::string& error);
     void reload();
 

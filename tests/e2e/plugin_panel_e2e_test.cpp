@@ -64,7 +64,8 @@ TEST(PluginPanelE2E, DriveMenuFoldersViewCopyMakeAndDelete) {
     ASSERT_TRUE(p.waitForText("VFS:\\docs")) << p.screen().screenText();
     ASSERT_TRUE(p.waitForText("a.txt"));
 
-    p.send(kDown);  // "a.txt"
+    p.send(kDown);
+    p.send(kDown);  // past the folder "deep" (folders come first) to "a.txt"
     p.send(kF3);
     ASSERT_TRUE(p.waitFor([&] { return readFile(seen) == "alpha\n"; })) << p.screen().screenText();
 

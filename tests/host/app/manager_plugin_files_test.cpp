@@ -239,5 +239,23 @@ INSTANTIATE_TEST_SUITE_P(Edits, EditPutBack,
                                            EditCase{"refused", true, true, true, "8", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// An update asked for inside GetFiles, while the plug-in holds the panel's items, waits for the
+// call to return: the plug-in still sees the list it was handed, and the new one comes after.
+TEST(CopyOutUpdate, AnUpdateAskedInsideGetFilesWaitsForItToReturn) {
+    setenv("SKIMMER_VFS_UPDATE_IN_GET", "1", 1);
+    VfsScreen s;
+    s.openVfs();
+    s.manager->activePanel().setCurrent("readme.txt");
+    s.copyAnswers.push_back(s.dir.string());
+    s.key(k::F(5));
+    const Lines calls = s.calls();
+    // Four items and "..": the list before the file was added.
+    const auto info = std::find(calls.begin(), calls.end(), "PanelInfo ok=1 plugin=1 items=5 current=4 curdir=");
+    ASSERT_NE(info, calls.end());
+    EXPECT_NE(std::find(info, calls.end(), "FreeFindData 5"), calls.end()) << "the update after it";
+    EXPECT_TRUE(listed(s, "added1.txt"));
+    EXPECT_EQ(s.currentName(), "readme.txt");
+}
+
 }  // namespace
 }  // namespace skimmer::host::app

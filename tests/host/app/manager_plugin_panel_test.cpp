@@ -36,7 +36,7 @@ TEST_P(DriveMenu, ListsFoldersAndDiskEntriesAndOpensThePanel) {
     EXPECT_EQ(s.manager->activeSide(), side);
     ASSERT_NE(s.manager->pluginPanel(), nullptr) << (s.reports.empty() ? "" : s.reports[0]);
     EXPECT_EQ(s.manager->pluginPanel(true), nullptr);
-    EXPECT_EQ(s.names(), (Lines{"..", "docs", "broken", "hostile", "readme.txt"}));
+    EXPECT_EQ(s.names(), (Lines{"..", "docs", "failing", "hostile", "readme.txt"}));
     EXPECT_EQ(s.manager->activePanel().title(), " VFS:\\ ");
     EXPECT_EQ(s.calls(), (Lines{"OpenPlugin 0 0", "GetOpenPluginInfo ", "GetFindData  0", "FreeFindData 4"}));
     EXPECT_TRUE(s.errors.empty());
@@ -93,7 +93,7 @@ TEST_P(PanelNavigation, MovesThroughThePluginsFolders) {
     EXPECT_EQ(s.manager->pluginPanel()->curDir(), c.curDir);
     EXPECT_EQ(s.currentName(), c.cursor);
     const Lines calls = s.calls();
-    const int listedBroken = countPrefix(calls, "GetFindData \\broken ");
+    const int listedBroken = countPrefix(calls, "GetFindData \\failing ");
     EXPECT_EQ(countPrefix(calls, "GetFindData ") - listedBroken, countPrefix(calls, "FreeFindData "));
     EXPECT_EQ(s.errors.size(), static_cast<size_t>(listedBroken));
 }
@@ -108,8 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // A folder the plug-in enters by itself is shown from its top.
                       NavCase{"the_plugin_moves_by_itself", {"docs", "@deep", "!own"}, "\\docs\\deep", ".."},
                       // A folder the plug-in cannot list is said, shown empty, and can be left.
-                      NavCase{"unlistable_folder", {"broken"}, "\\broken", ".."},
-                      NavCase{"unlistable_folder_left", {"broken", ".."}, "", "broken"}),
+                      NavCase{"unlistable_folder", {"failing"}, "\\failing", ".."},
+                      NavCase{"unlistable_folder_left", {"failing", ".."}, "", "failing"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class LeaveRoot : public ::testing::TestWithParam<int> {};
@@ -160,10 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"down_left_to_the_host", k::DOWN, "40 0", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// What the plug-in asks through Control from inside ProcessKey is carried out once it returned:
-// FCTL_UPDATEPANEL lists again, FCTL_GETPANELINFO reports a plug-in panel, the other side is the
-// file panel, FCTL_REDRAWPANEL moves the cursor (in the list an update in the same call brings),
-// FCTL_CLOSEPLUGIN closes it and goes to a folder.
+// What the plug-in asks through Control from inside ProcessKey: FCTL_UPDATEPANEL lists again at
+// once, as FAR does, so the FCTL_GETPANELINFO after it sees the new list (in the panel's order);
+// the other side is the file panel; FCTL_REDRAWPANEL moves the cursor; FCTL_CLOSEPLUGIN waits for
+// the call to return, then closes the panel and goes to a folder.
 TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
     VfsScreen s;
     s.openVfs();
@@ -171,9 +171,9 @@ TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
     s.key(k::F(2));
     Lines tail = s.calls(before);
     ASSERT_EQ(countPrefix(tail, "PanelInfo "), 1);
-    EXPECT_NE(std::find(tail.begin(), tail.end(), "PanelInfo ok=1 plugin=1 items=5 current=0 curdir="), tail.end());
-    EXPECT_EQ(tail.back(), "FreeFindData 5");  // the update ran after ProcessKey returned
-    EXPECT_EQ(s.names().back(), "added1.txt");
+    EXPECT_EQ(tail.back(), "PanelInfo ok=1 plugin=1 items=6 current=0 curdir=");
+    EXPECT_NE(std::find(tail.begin(), tail.end(), "FreeFindData 5"), tail.end());
+    EXPECT_EQ(s.names(), (Lines{"..", "docs", "failing", "hostile", "added1.txt", "readme.txt"}));
 
     before = s.calls().size();
     s.key(k::kShift | k::F(2));
@@ -182,9 +182,9 @@ TEST(PanelControl, PluginsRequestsFromInsideItsCalls) {
                         "AnotherPanelInfo ok=1 plugin=0 items=3 current=0 curdir=" + s.dir.string()),
               tail.end());
 
-    s.key(k::kAlt | k::F(2));
-    EXPECT_EQ(s.currentName(), "added1.txt");
-    // A cursor placed after an update names the updated list, not the one still shown.
+    s.key(k::kAlt | k::F(2));  // the cursor on the last item
+    EXPECT_EQ(s.currentName(), "readme.txt");
+    // A cursor placed after an update names the updated list, found there by name.
     s.key(k::kCtrl | k::kAlt | k::F(2));
     EXPECT_EQ(s.currentName(), "added2.txt");
 
@@ -206,10 +206,10 @@ TEST(PanelControl, PanelInfoOfAPluginPanel) {
     ASSERT_TRUE(Control(s.manager->pluginPanel()->handle(), FCTL_GETPANELINFO, &info));
     EXPECT_TRUE(info.Plugin);
     EXPECT_EQ(info.ItemsNumber, 3);
-    EXPECT_EQ(info.CurrentItem, 2);
+    EXPECT_EQ(info.CurrentItem, 1);  // folders first: "..", "deep", "a.txt"
     EXPECT_STREQ(info.CurDir, "\\docs");
-    EXPECT_STREQ(info.PanelItems[2].FindData.cFileName, "deep");
-    EXPECT_STREQ(info.PanelItems[1].Description, "The first letter");
+    EXPECT_STREQ(info.PanelItems[1].FindData.cFileName, "deep");
+    EXPECT_STREQ(info.PanelItems[2].Description, "The first letter");
     ASSERT_EQ(info.SelectedItemsNumber, 1);
     EXPECT_STREQ(info.SelectedItems[0].FindData.cFileName, "deep");
     EXPECT_TRUE(info.Flags & PFLAGS_HIGHLIGHT);

@@ -67,6 +67,8 @@ struct VfsScreen : ScreenOnPty {
         unsetenv("SKIMMER_VFS_NO_ASK");
         unsetenv("SKIMMER_VFS_KEEP");
         unsetenv("SKIMMER_VFS_REFUSE_PUT");
+        unsetenv("SKIMMER_VFS_UPDATE_IN_GET");
+        unsetenv("SKIMMER_VFS_SORT");
     }
 
     // Alt+F1 (side 0) or Alt+F2 (side 1), choosing the plug-in's entry (after "/" and the home).

@@ -6,13 +6,15 @@
 //   Shift+F4  consumed, nothing else;  F2  adds a file, then FCTL_UPDATEPANEL and FCTL_GETPANELINFO;
 //   Shift+F2  FCTL_GETANOTHERPANELINFO;  Ctrl+F2  FCTL_CLOSEPLUGIN to $SKIMMER_VFS_CLOSE_TO (or NULL);
 //   Alt+F2  FCTL_REDRAWPANEL with the cursor on the last item;  Ctrl+Alt+F2  adds a file, then
-//   FCTL_UPDATEPANEL and FCTL_REDRAWPANEL with the cursor on the item the update adds at the end;
+//   FCTL_UPDATEPANEL, finds the file in FCTL_GETPANELINFO's items and puts the cursor on it there;
 //   Alt+Shift+F2  enters the first folder by itself (no SetDirectory), then FCTL_UPDATEPANEL.
 // SKIMMER_VFS_NO_PANEL=1 makes OpenPlugin return no panel. SKIMMER_VFS_MODES=1 gives the panel
 // modes of its own (mode 3: name, kind, description; mode 8: full screen) and starts in mode 3.
+// SKIMMER_VFS_SORT=1 asks for its items unsorted, in reverse (StartSortMode, StartSortOrder).
 // SKIMMER_VFS_NO_ASK=1 deletes without asking. SKIMMER_VFS_KEEP names an item whose PPIF_SELECTED
 // GetFiles, PutFiles and DeleteFiles leave set (the others they handle are cleared, as FAR asks).
-// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing. After each GetFiles, PutFiles and
+// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing. SKIMMER_VFS_UPDATE_IN_GET=1 makes GetFiles
+// add a file, ask for FCTL_UPDATEPANEL and log FCTL_GETPANELINFO ("PanelInfo") before it copies. After each GetFiles, PutFiles and
 // DeleteFiles line the log has an "Items" line: every name it was given, "+" after those given
 // with PPIF_SELECTED.
 #include <cstdio>
@@ -140,12 +142,16 @@ int processKey(HANDLE h, int key, unsigned state) {
         const char* to = std::getenv("SKIMMER_VFS_CLOSE_TO");
         gInfo.Control(h, FCTL_CLOSEPLUGIN, const_cast<char*>(to));
     } else if (state == (PKF_CONTROL | PKF_ALT)) {
-        PanelInfo pi{};
-        gInfo.Control(h, FCTL_GETPANELSHORTINFO, &pi);
-        p.cwd().add("added" + std::to_string(++p.added) + ".txt", false, "added\n");
+        const std::string name = "added" + std::to_string(++p.added) + ".txt";
+        p.cwd().add(name, false, "added\n");
         gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
-        PanelRedrawInfo r{pi.ItemsNumber, 0};
-        gInfo.Control(h, FCTL_REDRAWPANEL, &r);
+        PanelInfo pi{};
+        gInfo.Control(h, FCTL_GETPANELINFO, &pi);
+        for (int i = 0; i < pi.ItemsNumber; ++i)
+            if (name == pi.PanelItems[i].FindData.cFileName) {
+                PanelRedrawInfo r{i, 0};
+                gInfo.Control(h, FCTL_REDRAWPANEL, &r);
+            }
     } else if (state == (PKF_ALT | PKF_SHIFT)) {
         for (const auto& child : p.cwd().children)
             if (child->isDir) {
@@ -223,12 +229,16 @@ FAR_EXPORT void FARAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
         Info->PanelModesNumber = 10;
         Info->StartPanelMode = '3';
     }
+    if (envIs("SKIMMER_VFS_SORT", "1")) {
+        Info->StartSortMode = SM_UNSORTED;
+        Info->StartSortOrder = 1;
+    }
 }
 
 FAR_EXPORT int FARAPI GetFindData(HANDLE hPlugin, PluginPanelItem** pPanelItem, int* pItemsNumber, int OpMode) {
     Panel& p = *panelOf(hPlugin);
     logCall("GetFindData " + p.curDir + " " + std::to_string(OpMode));
-    if (!p.path.empty() && p.path.back()->name == "broken") return FALSE;
+    if (!p.path.empty() && p.path.back()->name == "failing") return FALSE;
     const auto& children = p.cwd().children;
     auto* items = new PluginPanelItem[children.size() + 1]();
     for (size_t i = 0; i < children.size(); ++i) {
@@ -284,6 +294,11 @@ FAR_EXPORT int FARAPI GetFiles(HANDLE hPlugin, PluginPanelItem* PanelItem, int I
     Panel& p = *panelOf(hPlugin);
     logCall("GetFiles " + std::to_string(ItemsNumber) + " " + std::to_string(Move) + " " + std::to_string(OpMode));
     logItems(PanelItem, ItemsNumber);
+    if (std::getenv("SKIMMER_VFS_UPDATE_IN_GET")) {
+        p.cwd().add("added" + std::to_string(++p.added) + ".txt", false, "added\n");
+        gInfo.Control(hPlugin, FCTL_UPDATEPANEL, nullptr);
+        logPanelInfo(hPlugin, FCTL_GETPANELINFO, "PanelInfo");
+    }
     int ok = TRUE;
     for (int i = 0; i < ItemsNumber; ++i) {
         const std::string name = PanelItem[i].FindData.cFileName;

@@ -37,7 +37,7 @@ std::unique_ptr<Node> makeTree() {
     docs.description = "Documents";
     docs.add("a.txt", false, "alpha\n").description = "The first letter";
     docs.add("deep", true).add("b.txt", false, "beta\n");
-    root->add("broken", true).add("never.txt", false, "never listed\n");
+    root->add("failing", true).add("never.txt", false, "never listed\n");
     Node& hostile = root->add("hostile", true);
     hostile.add("\x1b]0;pwned\x07\x1b[31mred.txt", false, "escape\n").description = "\x1b[2J\x1b]0;owned\x07" "cleared";
     hostile.add("up/../../escape.txt", false, "slash\n").description = "long " + std::string(10000, 'x');

@@ -22,7 +22,7 @@ struct Node {
 };
 
 // The tree every panel starts from:
-//   docs/ (a.txt, deep/ (b.txt)), broken/ (its listing fails), hostile/ (three hostile names),
+//   docs/ (a.txt, deep/ (b.txt)), failing/ (its listing fails), hostile/ (three hostile names),
 //   readme.txt. Every node has a description; those under hostile/ are hostile too (escape
 //   sequences, bytes that are not UTF-8, 10,000 characters).
 std::unique_ptr<Node> makeTree();
