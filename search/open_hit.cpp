@@ -5,6 +5,7 @@
 #include "far/messages.h"
 #include "far/panel.h"
 #include "os/desktop_exec.h"
+#include "platform/macro_string.h"
 
 namespace skimmer::search {
 
@@ -100,7 +101,8 @@ void GoToFile(const HitServices& services, const std::string& FullPath) {
     const std::string name = slash == std::string::npos ? FullPath : FullPath.substr(slash + 1);
     if (!folder.empty() && info(services).Control)
         info(services).Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>(folder.c_str()));
-    postMacro(services, "panel.setpos(0,\"" + name + "\")");
+    // The name is data: written as a string literal, it can never end the call and become macro code.
+    postMacro(services, "panel.setpos(0," + platform::macroStringLiteral(name) + ")");
 }
 
 void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n) {

@@ -8,6 +8,8 @@
 // - A path put on the command line is quoted for the shell: a hit named `a; touch pwned` or
 //   `$(id)` runs that file and nothing else, whether the host runs the line itself or hands it
 //   to a shell.
+// - The cursor is put on a hit's file by a key macro whose name is a macro string literal
+//   (platform/macro_string.h): a name holding `")`, `$Text` or key names is one name, never macro code.
 // - Failures are said: an opener that cannot open the hit shows its reason in the error box
 //   (the host's own shell would too), and so does a mail hit whose message cannot be found.
 // - A mail hit is shown by a mail reader that takes the terminal, run through the command line

@@ -1,7 +1,6 @@
 #include "search/send_to_temp_panel.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "dialogs/registered_dialog.h"
@@ -10,6 +9,7 @@
 #include "far/panel.h"
 #include "os/utf8.h"
 #include "platform/host_tables.h"
+#include "platform/macro_string.h"
 
 namespace skimmer::search {
 
@@ -47,13 +47,7 @@ void appendTyped(std::string& out, std::string_view text) {
             out.push_back(' ');
             ++at;
         } else {
-            char escaped[8];
-            if (c == '"') std::snprintf(escaped, sizeof escaped, "\\\"");
-            else if (c < ' ' || c == 0x7F) std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            else std::snprintf(escaped, sizeof escaped, "%c", c);
-            out += "$Text \"";
-            out += escaped;
-            out += "\" ";
+            out += "$Text " + platform::macroStringLiteral(text.substr(at, 1)) + " ";
             ++at;
         }
     }

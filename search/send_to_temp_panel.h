@@ -39,7 +39,8 @@ TempPanelListText tempPanelListText(const results::TDynamicSearchResult* first);
 
 // The macro that types `command`, presses Enter and types `savedLine` back. Every character is
 // one token followed by a blank; a blank is the key Space; a character the macro language would
-// read as syntax (`"`, `$`, `%`) or cannot type as a key (control characters) is a $Text string.
+// read as syntax (`"`, `$`, `%`) or cannot type as a key (control characters) is a $Text string
+// literal (platform/macro_string.h).
 std::string tempPanelKeySequence(std::string_view command, std::string_view savedLine);
 
 // The notice's registered dialog, run with saving on. Returns what RunRegisteredDialog returned.

@@ -79,15 +79,22 @@ private:
         return fail("unknown key name \"" + std::string(w) + "\" in the macro");
     }
 
-    // "text" with C escapes; an unknown escape is an error, as in FAR's macro language.
+    // "text" as a token of its own.
     bool literal(std::vector<MacroAction>& out) {
         std::string text;
+        if (!quoted(text)) return false;
+        if (!atTokenEnd(pos_)) return fail("a text in quotes must be followed by a blank");
+        out.push_back({MacroAction::Text, 0, std::move(text)});
+        return true;
+    }
+
+    // A string literal from its opening quote: "text" with C escapes; an unknown escape is an
+    // error, as in FAR's macro language. Leaves pos_ after the closing quote.
+    bool quoted(std::string& text) {
         for (++pos_; pos_ < s_.size(); ++pos_) {
-            char c = s_[pos_];
+            const char c = s_[pos_];
             if (c == '"') {
                 ++pos_;
-                if (!atTokenEnd(pos_)) return fail("a text in quotes must be followed by a blank");
-                out.push_back({MacroAction::Text, 0, std::move(text)});
                 return true;
             }
             if (c != '\\') {
@@ -137,18 +144,16 @@ private:
         ++pos_;
         skipBlanks();
         if (pos_ >= s_.size() || s_[pos_] != '"') return fail("panel.setpos needs a quoted name");
-        size_t start = ++pos_;
-        // The name ends at the first `")` that ends the token (optionally with ';').
-        for (size_t q = s_.find("\")", start); q != std::string_view::npos; q = s_.find("\")", q + 1)) {
-            size_t after = q + 2;
-            if (after < s_.size() && s_[after] == ';') ++after;
-            if (atTokenEnd(after)) {
-                out.push_back({MacroAction::SetPanelPos, 0, std::string(s_.substr(start, q - start)), panel});
-                pos_ = after;
-                return true;
-            }
-        }
-        return fail("panel.setpos lacks its closing \")");
+        // The name is a string literal like any other: it ends at its closing quote, never inside.
+        std::string name;
+        if (!quoted(name)) return false;
+        skipBlanks();
+        if (pos_ >= s_.size() || s_[pos_] != ')') return fail("panel.setpos lacks its closing \")");
+        ++pos_;
+        if (pos_ < s_.size() && s_[pos_] == ';') ++pos_;
+        if (!atTokenEnd(pos_)) return fail("panel.setpos(...) must be followed by a blank");
+        out.push_back({MacroAction::SetPanelPos, 0, std::move(name), panel});
+        return true;
     }
 
     std::string_view s_;

@@ -6,8 +6,9 @@
 // - A macro text is a blank-separated sequence of: key names (host/services/key_names.h), single
 //   characters (typed as they are), string literals ("text" with \\ \" \n \t \xHH escapes, typed),
 //   `$Text "text"`, and the function call `panel.setpos(P,"name")` (optionally as `%v=...;`), which
-//   puts the cursor of panel P (0 active, 1 passive) on the item `name`. Its name is taken as it
-//   stands between the quotes: file names may hold backslashes and the caller does not escape.
+//   puts the cursor of panel P (0 active, 1 passive) on the item `name`. The name is a string
+//   literal like any other, with the same escapes, and ends at its closing quote: a name that
+//   holds `")` or a backslash is written escaped, and an unescaped one can never end the call early.
 //   Anything else makes the whole text invalid, and an invalid text queues nothing.
 // - The queue is bounded (kMaxQueuedActions); a post that would overflow it is refused whole.
 // - Pure data and parsing: nothing here touches the terminal or a panel. One thread (the UI

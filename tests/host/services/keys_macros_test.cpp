@@ -74,9 +74,9 @@ TEST(MacroText, PanelSetPos) {
               (std::vector<A>{{A::SetPanelPos, 0, "report.doc", 0}}));
     EXPECT_EQ(parse("%r=Panel.SetPos( 1 , \"my file (2).txt\");").actions,
               (std::vector<A>{{A::SetPanelPos, 0, "my file (2).txt", 1}}));
-    EXPECT_EQ(parse("panel.setpos(0,\"a\\b \"q\".txt\") Enter").actions,
-              (std::vector<A>{{A::SetPanelPos, 0, "a\\b \"q\".txt", 0}, {A::Key, KEY_ENTER}}))
-        << "the name stands as written: backslashes and quotes are part of it";
+    EXPECT_EQ(parse("panel.setpos(0,\"a\\\\b \\\"q\\\").txt\\x01\") Enter").actions,
+              (std::vector<A>{{A::SetPanelPos, 0, "a\\b \"q\").txt\x01", 0}, {A::Key, KEY_ENTER}}))
+        << "the name is a string literal: escaped backslashes and quotes, and an escaped `\")` inside it";
     EXPECT_EQ(parse("panel.setpos(0,\"\")").actions, (std::vector<A>{{A::SetPanelPos, 0, "", 0}}));
 }
 
@@ -89,7 +89,9 @@ TEST(MacroText, InvalidTextsQueueNothing) {
                    Case{"\"a\\q\"", "unknown escape \\q"}, Case{"\"a\"b", "followed by a blank"},
                    Case{"\"\\x0\"", "bad \\x"}, Case{"$Text x", "$Text needs"},
                    Case{"panel.setpos(2,\"x\")", "panel 0 or 1"}, Case{"panel.setpos(0,x)", "quoted name"},
-                   Case{"panel.setpos(0,\"x\"", "closing"}, Case{"%x=msgbox(1)", "only panel.setpos"},
+                   Case{"panel.setpos(0,\"x\"", "closing"}, Case{"panel.setpos(0,\"x\" Enter)", "closing"},
+                   Case{"panel.setpos(0,\"a\\q\")", "unknown escape \\q"},
+                   Case{"panel.setpos(0,\"x\")Enter", "followed by a blank"}, Case{"%x=msgbox(1)", "only panel.setpos"},
                    Case{"%x", "without a value"}, Case{"$If", "unknown key name"}}) {
         auto p = parseMacroText(c.text);
         EXPECT_FALSE(p.ok) << c.text;
