@@ -113,7 +113,8 @@ struct Expander {
 };
 
 bool isPlainWord(const std::string& w) {
-    if (w.empty()) return false;
+    // zsh, a common $SHELL, expands a word that starts with '=' to a program's path ("=ls").
+    if (w.empty() || w.front() == '=') return false;
     for (unsigned char c : w) {
         bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (!alnum && (c == 0 || !std::strchr("_./=:,+@%-", c))) return false;

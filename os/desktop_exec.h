@@ -56,7 +56,8 @@ bool looksLikeUrl(std::string_view text);
 std::string fileUrlToPath(std::string_view url);
 
 // A POSIX shell rendering of an argument vector in single-quoted words, for showing a command on
-// the command line; plain words (letters, digits, and _ . / = : , + @ % -) stay unquoted.
+// the command line; plain words (letters, digits, and _ . / = : , + @ % -, not starting with '=')
+// stay unquoted. Every other word is quoted, so that bash and zsh read it as it is, too.
 std::string shellQuote(const std::vector<std::string>& argv);
 
 }  // namespace skimmer::os

@@ -108,6 +108,10 @@ CommandLineTarget classifyCommandLine(std::string_view line, const std::string& 
         text.substr(1, text.size() - 2).find('"') == std::string_view::npos) {
         text = text.substr(1, text.size() - 2);
     }
+    return classifyPath(text, currentDirectory, files);
+}
+
+CommandLineTarget classifyPath(std::string_view text, const std::string& currentDirectory, const PathQuery& files) {
     if (text.empty() || text.find('\0') != std::string_view::npos) return {};
     std::string path(text);
     if (path.front() != '/') path = currentDirectory + (endsWith(currentDirectory, "/") ? "" : "/") + path;

@@ -61,6 +61,10 @@ struct CommandLineTarget {
 CommandLineTarget classifyCommandLine(std::string_view line, const std::string& currentDirectory,
                                       const PathQuery& files);
 
+// Classifies `path` exactly as given, the word a shell made of a quoted line: nothing is trimmed or
+// unquoted, so a blank, tab or other white space at either end is part of the name ("X " is never "X").
+CommandLineTarget classifyPath(std::string_view path, const std::string& currentDirectory, const PathQuery& files);
+
 // Where the desktop entries live: $XDG_DATA_HOME/applications, then each $XDG_DATA_DIRS entry.
 std::vector<std::string> applicationDirectories();
 

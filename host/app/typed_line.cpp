@@ -14,7 +14,8 @@ os::CommandLineTarget classifyTypedLine(const std::string& line, const std::stri
     std::string error;
     // An unterminated quote is the shell's to complain about: the line stays a command.
     if (!services::splitShellWords(line, words, error) || words.size() != 1 || words[0] == line) return target;
-    return os::classifyCommandLine(words[0], currentDirectory, files);
+    // The word is already unquoted: its blanks at either end were quoted, so they are the name's.
+    return os::classifyPath(words[0], currentDirectory, files);
 }
 
 }  // namespace skimmer::host::app

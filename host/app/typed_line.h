@@ -5,7 +5,8 @@
 //
 // Contract: pure apart from the file facts asked through `files`; nothing is run or expanded. A
 // line that is not exactly one word, or whose one word is no existing file or URL, stays a
-// command for the shell, where the same quoting keeps it one word.
+// command for the shell, where the same quoting keeps it one word. White space quoted at either
+// end of the word is part of the name: `'X '` names "X " and never its sibling "X".
 #pragma once
 
 #include <string>

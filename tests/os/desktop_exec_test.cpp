@@ -123,6 +123,7 @@ TEST(DesktopExec, Urls) {
 TEST(DesktopExec, ShellQuoting) {
     EXPECT_EQ(shellQuote({"ls", "-l", "/a/b.txt"}), "ls -l /a/b.txt");
     EXPECT_EQ(shellQuote({"ed", "a; touch pwned", "it's", "$(id)", ""}), R"(ed 'a; touch pwned' 'it'\''s' '$(id)' '')");
+    EXPECT_EQ(shellQuote({"=ls", "a=b", "~", "{a,b}"}), R"('=ls' a=b '~' '{a,b}')") << "zsh expands =ls to a path";
 }
 
 }  // namespace

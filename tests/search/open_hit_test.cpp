@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "far/adv_control.h"
 #include "far/keys.h"
 #include "far/panel.h"
+#include "host/services/macro_queue.h"
 #include "os/process.h"
 #include "platform/memory_registry.h"
 #include "tests/support/test_host.h"
@@ -41,26 +44,32 @@ protected:
     os::OpenResult openResult{os::OpenResult::Started, {}, {}, false};
 };
 
-class CommandLineQuoting : public ::testing::TestWithParam<const char*> {};
+// The host runs a command line with $SHELL (else /bin/sh): the quoting must hold for both the
+// POSIX shell and bash, whose brace expansion and tilde rules go further.
+class CommandLineQuoting : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
 
 // A shell given the command-line text sees one word, the path byte for byte: nothing runs but it.
 TEST_P(CommandLineQuoting, AShellSeesExactlyThePath) {
-    const std::string path = GetParam();
+    const auto [shellPath, name] = GetParam();
+    const std::string path = name;
     std::string error;
-    auto shell = os::Process::start({.argv = {"/bin/sh", "-c", "printf '%s|' " + commandLineFor(path)}, .captureStdout = true},
+    auto shell = os::Process::start({.argv = {shellPath, "-c", "printf '%s|' " + commandLineFor(path)}, .captureStdout = true},
                                     error);
     ASSERT_TRUE(shell) << error;
     std::string out;
     while (shell->readOutput(out) != os::ReadState::EndOfFile) shell->waitForEvent(std::chrono::milliseconds(1000));
     EXPECT_TRUE(shell->waitUntilEnded().success());
-    EXPECT_EQ(out, path + "|");
+    EXPECT_EQ(out, path + "|") << shellPath;
 }
 
 INSTANTIATE_TEST_SUITE_P(HostileNames, CommandLineQuoting,
-                         ::testing::Values("/home/u/plain.txt", "/home/u/a; touch pwned", "/home/u/$(id)",
-                                           "/home/u/`id`", "/home/u/it's \"quoted\"", "/home/u/two  blanks ",
-                                           "/home/u/star*?[x]", "/home/u/-rf", "/home/u/new\nline",
-                                           "/home/u/\x1b[2J\x9b", "/home/u/back\\slash&amp|pipe>out"));
+                         ::testing::Combine(::testing::Values("/bin/sh", "/bin/bash"),
+                                            ::testing::Values("/home/u/plain.txt", "/home/u/a; touch pwned", "/home/u/$(id)",
+                                                              "/home/u/`id`", "/home/u/it's \"quoted\"", "/home/u/two  blanks ",
+                                                              "/home/u/star*?[x]", "/home/u/-rf", "/home/u/new\nline",
+                                                              "/home/u/\x1b[2J\x9b", "/home/u/back\\slash&amp|pipe>out",
+                                                              "{a,b}", "/home/u/{1..3}", "~", "~root/x", "~+", "a=~/x",
+                                                              "x:~", "!!", "$'\\x41'", "=ls")));
 
 // Only a file by its path runs from the command line; a mail item or a URL has nothing to run.
 struct RunCase {
@@ -122,6 +131,42 @@ INSTANTIATE_TEST_SUITE_P(Paths, GoToFileTest,
                                            GoToCase{"blanks_kept", "/a b/c d.txt", "/a b/", "panel.setpos(0,\"c d.txt\")"},
                                            GoToCase{"no_folder", "loose", nullptr, "panel.setpos(0,\"loose\")"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct NameCase {
+    const char* name;
+    std::string fileName;
+};
+
+class GoToFileName : public HitFixture, public ::testing::WithParamInterface<NameCase> {};
+
+// Whatever a file is called, the host's own macro parser reads the posted macro as exactly one
+// panel action carrying the name byte for byte: no part of a name ever runs as macro code.
+TEST_P(GoToFileName, IsOnePanelActionCarryingTheNameByteForByte) {
+    const std::string& fileName = GetParam().fileName;
+    GoToFile(services, "/srv/in/" + fileName);
+    const auto macros = callsOf("AdvControl", ACTL_KEYMACRO);
+    ASSERT_EQ(macros.size(), 1u);
+    const host::services::MacroParse parsed = host::services::parseMacroText(macros[0].texts.at(0));
+    ASSERT_TRUE(parsed.ok) << parsed.error << " in: " << macros[0].texts.at(0);
+    ASSERT_EQ(parsed.actions.size(), 1u) << macros[0].texts.at(0);
+    EXPECT_EQ(parsed.actions[0].kind, host::services::MacroAction::SetPanelPos);
+    EXPECT_EQ(parsed.actions[0].panel, 0);
+    EXPECT_EQ(parsed.actions[0].text, fileName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostileNames, GoToFileName,
+    ::testing::Values(NameCase{"ends_the_call_and_types_a_command",
+                               "zqf10\") $Text \"touch PWNEDF10\" Enter panel.setpos(0,\"zz"},
+                      NameCase{"closing_with_semicolon", "a\");b"}, NameCase{"quotes", "say \"hi\".txt"},
+                      NameCase{"backslashes", "a\\b\\"}, NameCase{"escaped_quote_as_written", "x\\\")"},
+                      NameCase{"macro_words", "$Text"}, NameCase{"key_names", "Enter CtrlF10 Esc"},
+                      NameCase{"variable_and_call", "%r=panel.setpos(1,\"x\");"},
+                      NameCase{"utf8", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac"},
+                      NameCase{"not_utf8", "bad\xff\xfe\x80\xc3"},
+                      NameCase{"controls_before_hex_digits", "\x01" "a\x1b" "F7\x7f" "0\tb\nc\rd"},
+                      NameCase{"blanks_at_both_ends", " lead and trail "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A header line, a line past the chain and a hit without a name go nowhere; a hit goes to its
 // Folder + Title.

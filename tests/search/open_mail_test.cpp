@@ -25,10 +25,11 @@ int FARAPI recordViewer(const char* file, const char*, int, int, int, int, DWORD
     return 1;
 }
 
-// What /bin/sh makes of a command line: one output line per word, or the shell's own failure.
-std::vector<std::string> wordsAShellSees(const std::string& line) {
+// What a shell makes of a command line: one output line per word, or the shell's own failure.
+// The host runs lines with $SHELL (else /bin/sh), so both the POSIX shell and bash are asked.
+std::vector<std::string> wordsAShellSees(const char* shellPath, const std::string& line) {
     std::string error;
-    auto shell = os::Process::start({.argv = {"/bin/sh", "-c", "printf '%s\\n' " + line}, .captureStdout = true}, error);
+    auto shell = os::Process::start({.argv = {shellPath, "-c", "printf '%s\\n' " + line}, .captureStdout = true}, error);
     EXPECT_TRUE(shell) << error;
     std::string out;
     while (shell && shell->readOutput(out) != os::ReadState::EndOfFile) shell->waitForEvent(std::chrono::milliseconds(1000));
@@ -97,9 +98,11 @@ TEST_P(MailReader, GetsTheFolderAndAnInertPatternOrTheViewerGetsTheFile) {
     }
     ASSERT_EQ(lines.size(), 1u);
     ASSERT_EQ(lines[0].args.at(1), FCTL_SETCMDLINE);
-    EXPECT_EQ(wordsAShellSees(lines[0].texts.at(0)),
-              (std::vector<std::string>{reader, "-f", folder.string(), "-e",
-                                        "push \"<limit>~i ab.c..x.@h<enter><display-message>\""}));
+    for (const char* shellPath : {"/bin/sh", "/bin/bash"})
+        EXPECT_EQ(wordsAShellSees(shellPath, lines[0].texts.at(0)),
+                  (std::vector<std::string>{reader, "-f", folder.string(), "-e",
+                                            "push \"<limit>~i ab.c..x.@h<enter><display-message>\""}))
+            << shellPath;
     for (const char* name : {"pwned1", "pwned2", "pwned3"}) EXPECT_FALSE(fs::exists(fs::current_path() / name)) << name;
     EXPECT_TRUE(viewed.empty());
 }

@@ -1,5 +1,5 @@
-// A path written as one shell word is the file it names: opened or run without a shell, as the
-// bare path is; anything else stays a command.
+// A path written as one shell word is the file it names, white space quoted at its ends included:
+// opened or run without a shell, as the bare path is; anything else stays a command.
 #include "host/app/typed_line.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +52,46 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"two_words_stay_a_command", "'/h/plain.txt' more", A::Command, ""},
                       LineCase{"missing_file_stays_a_command", "'/h/none'", A::Command, ""},
                       LineCase{"unterminated_quote_stays_a_command", "'/h/plain.txt", A::Command, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct BlankCase {
+    const char* name;
+    const char* line;
+    const char* file;     // the file the line names, white space at its ends included
+    const char* sibling;  // the same name without that white space: an executable decoy
+};
+
+class QuotedBlanks : public ::testing::TestWithParam<BlankCase> {};
+
+// White space quoted at either end of a word belongs to the name: the line opens exactly the
+// named file, with or without its decoy sibling beside it, and never runs the sibling.
+TEST_P(QuotedBlanks, AreTheNamesNeverItsSiblings) {
+    const BlankCase& c = GetParam();
+    struct World {
+        bool file, sibling;
+    };
+    for (const World world : {World{true, true}, World{true, false}, World{false, true}}) {
+        FakeFiles files;
+        if (world.file) files.facts_[c.file] = {true, false, false};
+        if (world.sibling) files.facts_[c.sibling] = {true, false, true};
+        const os::CommandLineTarget target = classifyTypedLine(c.line, "/h", files);
+        const std::string expected = world.file ? c.file : "";
+        EXPECT_EQ(target.action, world.file ? A::OpenFile : A::Command)
+            << c.line << (world.file ? " with" : " without") << " the file";
+        EXPECT_EQ(target.target, expected) << c.line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, QuotedBlanks,
+    ::testing::Values(BlankCase{"trailing_blank", "'/h/X '", "/h/X ", "/h/X"},
+                      BlankCase{"leading_blank", "'/h/ X'", "/h/ X", "/h/X"},
+                      BlankCase{"both_ends_relative", "' X  '", "/h/ X  ", "/h/X"},
+                      BlankCase{"tabs", "'/h/\tX\t'", "/h/\tX\t", "/h/X"},
+                      BlankCase{"other_white_space", "'/h/X\v\f\r'", "/h/X\v\f\r", "/h/X"},
+                      BlankCase{"double_quoted", "\"/h/X \"", "/h/X ", "/h/X"},
+                      BlankCase{"escaped_blank", "/h/X\\ ", "/h/X ", "/h/X"},
+                      BlankCase{"quoted_part_of_a_word", "/h/X' '", "/h/X ", "/h/X"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
