@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <tuple>
 
 #include "far/adv_control.h"
@@ -152,6 +153,9 @@ TEST_P(GoToFileName, IsOnePanelActionCarryingTheNameByteForByte) {
     EXPECT_EQ(parsed.actions[0].kind, host::services::MacroAction::SetPanelPos);
     EXPECT_EQ(parsed.actions[0].panel, 0);
     EXPECT_EQ(parsed.actions[0].text, fileName);
+    // FAR's own parser may read \x as C does, taking every hex digit that follows.
+    EXPECT_FALSE(std::regex_search(macros[0].texts.at(0), std::regex(R"(\\x[0-9A-F]{2}[0-9A-Fa-f])")))
+        << "a hex digit right after a \\x escape: " << macros[0].texts.at(0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
