@@ -66,6 +66,7 @@ private:
     void onClose(HANDLE dlg);
     void onResize(HANDLE dlg);
     void showNotices();
+    void showErrorLines(const std::string& text);
     bool onKey(HANDLE dlg, int id, int key);
     uint32_t itemColor(HANDLE dlg, int id, uint32_t proposed);
 
@@ -188,7 +189,7 @@ bool SearchWindow::engineUsable() {
     const platform::HostTables& host = *env_.host;
     env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
     const auto unusable = EngineUnusable(env, engineOps(), platform::GetMsgStr(host, engines::kMsgEngineUnusable));
-    if (unusable) platform::ShowErrorText(host, *unusable);
+    if (unusable) showErrorLines(*unusable);
     return !unusable;
 }
 
@@ -461,22 +462,24 @@ void SearchWindow::onResize(HANDLE dlg) {
     if (thread_->ended()) send(dlg, DM_CLOSE, 0, 0);
 }
 
-// Each notice once, in the error box's looks; its lines (message 44 and the index's own reason)
-// each on a line of their own.
+// Each notice once, in the error box's looks.
 void SearchWindow::showNotices() {
-    for (const std::string& text : shared_.takeNotices()) {
-        if (!info().Message) continue;
-        std::vector<std::string> lines{"Skimmer Error"};
-        for (size_t start = 0; start <= text.size();) {
-            const size_t end = std::min(text.find('\n', start), text.size());
-            lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        std::vector<const char*> items;
-        for (const std::string& line : lines) items.push_back(line.c_str());
-        info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
-                       static_cast<int>(items.size()), 0);
+    for (const std::string& text : shared_.takeNotices()) showErrorLines(text);
+}
+
+// The error box with each line of `text` (message 44 and the index's own reason) on a line of its own.
+void SearchWindow::showErrorLines(const std::string& text) {
+    if (!info().Message) return;
+    std::vector<std::string> lines{"Skimmer Error"};
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
+    std::vector<const char*> items;
+    for (const std::string& line : lines) items.push_back(line.c_str());
+    info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
+                   static_cast<int>(items.size()), 0);
 }
 
 uint32_t SearchWindow::itemColor(HANDLE dlg, int id, uint32_t proposed) {
