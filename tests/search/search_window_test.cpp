@@ -526,7 +526,8 @@ class FailedEngineRows : public SearchWindowTest,
 // the lines filed before it stay, and every key that acts on a row acts on the hit the row shows
 // (never on a freed one: the sanitizer builds check the memory).
 TEST_P(FailedEngineRows, KeepTheirHitsAndEveryKeyActsOnThem) {
-    const auto& [failure, c] = GetParam();
+    const FailureCase& failure = std::get<0>(GetParam());
+    const RowKeyCase& c = std::get<1>(GetParam());
     useFakeEngine();
     fake.failKind = failure.failKind;
     fake.failFetch = failure.failFetch;
