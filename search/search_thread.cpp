@@ -76,7 +76,7 @@ uint64_t TSearchThread::generation() const {
 
 bool TSearchThread::superseded() const {
     std::lock_guard lock(mutex_);
-    return !pending_.empty();
+    return pending_.has_value();
 }
 
 bool TSearchThread::stopRequested() const {
@@ -87,7 +87,7 @@ bool TSearchThread::stopRequested() const {
 bool TSearchThread::checkpoint() {
     std::unique_lock lock(mutex_);
     parkWhileSuspended(lock);
-    return !stoppingLocked() && pending_.empty();
+    return !stoppingLocked() && !pending_;
 }
 
 TSearchThread::HostCall::HostCall(TSearchThread& thread) : thread_(thread) {
@@ -120,12 +120,12 @@ bool TSearchThread::takeText() {
         // Idle: parked as far as a suspend is concerned, so a suspend never waits for a text.
         isParked_ = true;
         parked_.notify_all();
-        wake_.wait(lock, [this] { return stoppingLocked() || (!suspendRequested_ && !pending_.empty()); });
+        wake_.wait(lock, [this] { return stoppingLocked() || (!suspendRequested_ && pending_); });
         isParked_ = false;
         if (stoppingLocked()) return false;
         // OEM and ANSI are both UTF-8 here: the text goes to the engine as typed.
-        current_ = std::move(pending_);
-        pending_.clear();
+        current_ = std::move(*pending_);
+        pending_.reset();
         highlight_ = current_;
         takenGeneration_ = pendingGeneration_;
         return true;
@@ -137,7 +137,7 @@ void TSearchThread::searchLoop() {
         LineCount.store(0);
         HitCount.store(0);
         work_.clearResults(*this);
-        work_.runPlan(*this);
+        if (searching()) runSearch();
         {
             std::lock_guard lock(mutex_);
             current_.clear();
@@ -147,8 +147,8 @@ void TSearchThread::searchLoop() {
     }
 }
 
-// Runs one step of the work; an exception ends the search as a failed engine call does, with
-// the lines as they were, and is shown once. False when it failed.
+// Runs one step of the work; an exception is shown once and turned into false, and the caller
+// decides what it ends (a search, never the thread while texts may still come).
 template <typename Step>
 static bool guardedStep(TSearchWork& work, Step step) {
     try {
@@ -171,6 +171,35 @@ void TSearchThread::markEnded(bool finished) {
     parked_.notify_all();
 }
 
+// Before a search whose engine is closed (the first one, or one after a failure): a failed open
+// is said and closed again, and the next text tries anew.
+bool TSearchThread::openEngine() {
+    bool recordReady = false;
+    int32_t opened = -1;
+    if (!guardedStep(work_, [&] { opened = work_.openEngine(recordReady); })) recordReady = false;
+    EngineReady.store(recordReady && opened == 0);
+    if (EngineReady.load()) return true;
+    if (!recordReady) guardedStep(work_, [&] { work_.reportEngineMissing(); });
+    else guardedStep(work_, [&] { work_.reportOpenFailed(); });
+    guardedStep(work_, [&] { work_.closeEngine(); });
+    return false;
+}
+
+void TSearchThread::closeEngine() {
+    EngineReady.store(false);
+    guardedStep(work_, [&] { work_.closeEngine(); });
+}
+
+void TSearchThread::runSearch() {
+    if (!EngineReady.load() && !openEngine()) return;
+    if (guardedStep(work_, [&] { work_.runPlan(*this); })) return;
+    // The lines already filed stay (the list and the chain still agree); the engine may be left
+    // in any state by its failure (a record set half read, an index moved away), so it is closed
+    // and the next text opens it again.
+    guardedStep(work_, [&] { work_.searchFailed(*this); });
+    closeEngine();
+}
+
 void TSearchThread::Execute() {
     {
         // Created suspended: wait for the window's first resume (or an early end).
@@ -182,28 +211,15 @@ void TSearchThread::Execute() {
             return;
         }
     }
-    bool recordReady = false;
-    int32_t opened = -1;
-    if (!guardedStep(work_, [&] { opened = work_.openEngine(recordReady); })) recordReady = false;
-    EngineReady.store(opened == 0);
-    if (!recordReady) {
-        guardedStep(work_, [&] { work_.reportEngineMissing(); });
-        guardedStep(work_, [&] { work_.closeEngine(); });
-        // Finished stays false: the window stays open and typing has no effect.
-        markEnded(false);
-        return;
-    }
-    if (EngineReady.load()) {
-        guardedStep(work_, [&] { searchLoop(); });
-        {
-            std::lock_guard lock(mutex_);
-            current_.clear();
-        }
-    } else {
-        guardedStep(work_, [&] { work_.reportOpenFailed(); });
+    // The engine is opened by the first text that needs it (runSearch), so that an engine that
+    // cannot be used is said once per text that asked for it, never twice for one.
+    guardedStep(work_, [&] { searchLoop(); });
+    {
+        std::lock_guard lock(mutex_);
+        current_.clear();
     }
     guardedStep(work_, [&] { work_.freeResults(*this); });
-    guardedStep(work_, [&] { work_.closeEngine(); });
+    if (EngineReady.load()) closeEngine();
     markEnded(true);
     if (CloseRequested.load()) guardedStep(work_, [&] { work_.closeWindow(); });
 }

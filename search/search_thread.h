@@ -13,8 +13,14 @@
 //   (idle, between batches, or inside a host call it makes, after which it parks before doing
 //   anything else); resume() lets it go on. The thread is never stopped from outside.
 // - Destroying the object terminates the thread and joins it; the work's engine is closed by the
-//   thread itself before it ends. No exception leaves the thread: a failing work ends the search
-//   thread as a "Safecall error" ends a search, with the lines as they were.
+//   thread itself before it ends. No exception leaves the thread.
+// - A failure ends the search that met it, never the thread: an engine that cannot be opened is
+//   said (message 44, or code 120) and that text gets no lines; an engine that fails in the
+//   middle of a search (an exception, as a "Safecall error") is said once, the lines filed so far
+//   stay with the counter that counts them, and the engine is closed so that the next text opens
+//   it afresh. Every text taken after a failure is searched again.
+// - An empty text is not a search: it supersedes the running one, and the thread empties the list
+//   and the chain for it (clearResults) without asking the engine.
 // - Every TSearchWork callback runs on the search thread.
 #pragma once
 
@@ -22,6 +28,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,19 +42,23 @@ class TSearchWork {
 public:
     virtual ~TSearchWork() = default;
     // Opens the engine chosen by the settings: 0 when this thread opened it. `recordReady` tells
-    // whether the engine record is usable at all (false: message 44, no search ever runs).
+    // whether the engine record is usable at all (false: message 44, and this text is not searched).
+    // Called again for a later text after a failed open or a failed search.
     virtual int32_t openEngine(bool& recordReady) = 0;
     virtual void closeEngine() = 0;
     virtual void reportEngineMissing() = 0;  // language message 44 in a message box
     virtual void reportOpenFailed() = 0;     // error box with code 120
-    // A text was taken: empty the window's list and the result chain.
+    // A text was taken (an empty one too): empty the window's list, then the result chain (the
+    // list's rows point at the chain's nodes), and show the counter of nothing.
     virtual void clearResults(TSearchThread& thread) = 0;
     // Runs the group plan for thread.CurrentQuery(); returns early when thread.superseded() or
     // thread.stopRequested(), calling thread.checkpoint() between batches.
     virtual void runPlan(TSearchThread& thread) = 0;
+    // runPlan failed part-way: the lines it filed stay; make the counter count them.
+    virtual void searchFailed(TSearchThread& thread) = 0;
     // A search ended (finished or superseded): repaint the list and the edit field.
     virtual void searchEnded(TSearchThread& thread) = 0;
-    // The thread is ending: free the result chain.
+    // The thread is ending: empty the window's list (when a dialog is shown), then free the chain.
     virtual void freeResults(TSearchThread& thread) = 0;
     // The window asked the thread to close it (DM_CLOSE with 0).
     virtual void closeWindow() = 0;
@@ -64,7 +75,9 @@ public:
     TSearchThread& operator=(const TSearchThread&) = delete;
 
     // The window's side.
+    // An empty text asks for an empty list, not for a search.
     void setPendingQuery(const std::string& text, int32_t cursorX);
+    void setCursorX(int32_t cursorX) { cursorX_.store(cursorX); }
     void requestClose();      // CloseRequested: the thread stops and closes the window itself
     void requestResize() { ForceResize.store(true); }
     void suspend();           // returns once the thread is parked (or has ended)
@@ -75,9 +88,11 @@ public:
     std::string CurrentQuery() const;
     std::string HighlightQuery() const;
     int32_t CursorX() const { return cursorX_.load(); }
+    // The caller is this object's search thread (a host call it makes reaches the window there).
+    bool isSearchThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
     // The work's side (search thread only).
-    bool superseded() const;     // a newer text waits in the slot
+    bool superseded() const;     // a newer text (an empty one too) waits in the slot
     bool stopRequested() const;  // CloseRequested or terminating
     // Between batches: parks while suspended. False when the search should stop (a newer text,
     // a close request or termination).
@@ -106,6 +121,9 @@ public:
 private:
     void Execute();
     void searchLoop();
+    void runSearch();          // the current text, opening the engine first when it is closed
+    bool openEngine();         // false: it could not be opened (said) and is closed again
+    void closeEngine();
     bool takeText();                           // false: stop
     void parkWhileSuspended(std::unique_lock<std::mutex>& lock);
     void markEnded(bool finished);
@@ -115,7 +133,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;     // the thread waits on it: text, close, resume, terminate
     std::condition_variable parked_;   // suspend() waits on it
-    std::string pending_;              // PendingQuery
+    std::optional<std::string> pending_;  // PendingQuery; "" asks for an empty list
     uint64_t pendingGeneration_ = 0;   // generation of the newest text written
     uint64_t takenGeneration_ = 0;     // generation of the text being searched
     std::string current_;              // CurrentQuery
@@ -124,7 +142,7 @@ private:
     bool isParked_ = false;
     int inHostCall_ = 0;
     bool terminated_ = false;
-    bool ended_ = false;               // Execute has returned (Finished may still be false)
+    bool ended_ = false;               // Execute has returned
     std::atomic<int32_t> cursorX_{0};
     std::thread thread_;               // last: started once every member above exists
 };

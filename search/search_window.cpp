@@ -12,6 +12,7 @@
 #include "far/keys.h"
 #include "far/messages.h"
 #include "far/panel.h"
+#include "search/engine_check.h"
 #include "search/open_hit.h"
 #include "search/send_to_temp_panel.h"
 #include "search/window_layout.h"
@@ -47,6 +48,8 @@ private:
     }
 
     bool readConsole();
+    bool engineUsable();
+    const engines::TEngineOps& engineOps() const;
     void startThread();
     void endThread();
     void showDialog();
@@ -54,12 +57,16 @@ private:
     void runSettings();
 
     LONG_PTR handle(HANDLE dlg, int msg, int param1, LONG_PTR param2);
+    bool staleFiling(int msg) const;
     void onInit(HANDLE dlg);
     void onEditChange(HANDLE dlg, const FarDialogItem* item);
     void onGotFocus(HANDLE dlg, int id);
+    void restoreText(HANDLE dlg);
+    void emptyList(HANDLE dlg);
     void onClose(HANDLE dlg);
     void onResize(HANDLE dlg);
     void showNotices();
+    void showErrorLines(const std::string& text);
     bool onKey(HANDLE dlg, int id, int key);
     uint32_t itemColor(HANDLE dlg, int id, uint32_t proposed);
 
@@ -90,6 +97,9 @@ private:
     bool TakeCursor = false;
     bool ClearUnchanged = false;
     bool consoleLost_ = false;
+    // The edit field's text as last typed (or taken from the command line): what a reopened
+    // window shows. None before the first dialog, which takes FAR's command line instead.
+    std::optional<std::string> typed_;
 };
 
 SearchWindow* windowOf(const PluginStartupInfo& info, HANDLE dlg) {
@@ -157,6 +167,7 @@ void SearchWindow::startThread() {
     services.NoDateText = env_.NoDateText;
     services.engineEnvironment = env_.engineEnvironment;
     services.mailDate = MailDateLookup(env_.mail.store);
+    services.engineOps = env_.engineOps;
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
 }
@@ -166,11 +177,28 @@ void SearchWindow::endThread() {
     work_.reset();
 }
 
+const engines::TEngineOps& SearchWindow::engineOps() const {
+    return env_.engineOps ? *env_.engineOps : engines::EngineOps(*env_.config);
+}
+
+// The window opens only over an engine that can be used; otherwise message 44 (with the engine's
+// reason) is the whole answer, shown here on the main thread.
+bool SearchWindow::engineUsable() {
+    engines::TEngineEnvironment env = env_.engineEnvironment;
+    if (!env.Config) env.Config = env_.config;
+    const platform::HostTables& host = *env_.host;
+    env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
+    const auto unusable = EngineUnusable(env, engineOps(), platform::GetMsgStr(host, engines::kMsgEngineUnusable));
+    if (unusable) showErrorLines(*unusable);
+    return !unusable;
+}
+
 int32_t SearchWindow::run() {
     gInfo.store(&info());
     lbx_.host = env_.host;
     lbx_.ListColors = env_.ListColors;
     hitsWord_ = platform::GetMsgStr(*env_.host, 94);
+    if (!engineUsable()) return 0;
     for (;;) {
         if (!readConsole()) {
             platform::ShowErrorCode(*env_.host, kConsoleUnreadable);
@@ -286,7 +314,18 @@ HitServices SearchWindow::hitServices() const {
     return services;
 }
 
+// A row of a search whose text the user has already replaced (a newer text, or an empty one,
+// waits for the thread) is not added. The host runs this procedure for one message at a time, so
+// from the moment the edit field changed no row of the old text can appear, and no key can act
+// on one after the list was emptied for an empty text.
+bool SearchWindow::staleFiling(int msg) const {
+    const bool adds = msg == dialogs::DM_LBX_ADDITEMS || msg == dialogs::DM_LBX_INSERT ||
+                      msg == dialogs::DM_LBX_SETINDEXDATA;
+    return adds && thread_ && thread_->isSearchThread() && thread_->superseded();
+}
+
 LONG_PTR SearchWindow::handle(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+    if (staleFiling(msg)) return 0;
     switch (msg) {
         case DN_INITDIALOG: onInit(dlg); return TRUE;
         case dialogs::DN_LBX_ISLISTBOX: return param1 == kItemList ? 1 : 0;
@@ -338,18 +377,39 @@ void SearchWindow::onInit(HANDLE dlg) {
         }
         const std::string counter = counterText(settings_, hitsWord_, chain.HitCount());
         send(dlg, DM_SETTEXTPTR, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
-    } else if (!console_.CommandLineText.empty()) {
+    }
+    if (!typed_) {
         config::TConfigValue useCl = config::TConfigValue::boolean(true);
         config::getConfigValue(*env_.config, "SKSUseCL", useCl);
-        if (useCl.BoolValue) {
-            TakeCursor = ClearUnchanged = true;
-            send(dlg, DM_SETTEXTPTR, kItemEdit, reinterpret_cast<LONG_PTR>(console_.CommandLineText.c_str()));
-            thread_->setPendingQuery(console_.CommandLineText, codePoints(console_.CommandLineText));
+        if (useCl.BoolValue && !console_.CommandLineText.empty()) {
+            typed_ = console_.CommandLineText;
+            TakeCursor = true;
         }
     }
+    restoreText(dlg);
     KeepResults = false;
     // The thread starts (or goes on) only now that the dialog it talks to exists.
     thread_->resume();
+}
+
+// The text the window had (or FAR's command line at the first opening) goes back into the edit
+// field, where typing continues it. Lines kept with it (F7, F9) are its own; a fresh thread (the
+// first opening, a console resize) searches it.
+void SearchWindow::restoreText(HANDLE dlg) {
+    if (!typed_ || typed_->empty()) return;
+    ClearUnchanged = true;
+    send(dlg, DM_SETTEXTPTR, kItemEdit, reinterpret_cast<LONG_PTR>(typed_->c_str()));
+    if (!KeepResults) thread_->setPendingQuery(*typed_, codePoints(*typed_));
+}
+
+// An empty text is never searched: the list is emptied at once (the thread, told by the empty
+// text, stops a running search and frees the chain after emptying the list again), so that no
+// key acts on a hit of the text that was deleted.
+void SearchWindow::emptyList(HANDLE dlg) {
+    const dialogs::TListBoxExRange all{0, 0};
+    send(dlg, dialogs::DM_LBX_DELETE, kItemList, reinterpret_cast<LONG_PTR>(&all));
+    const std::string counter = counterText(settings_, hitsWord_, 0);
+    send(dlg, DM_SETTEXTPTR, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
 }
 
 void SearchWindow::onEditChange(HANDLE dlg, const FarDialogItem* item) {
@@ -358,15 +418,19 @@ void SearchWindow::onEditChange(HANDLE dlg, const FarDialogItem* item) {
     send(dlg, DM_GETCURSORPOS, kItemEdit, reinterpret_cast<LONG_PTR>(&cursor));
     std::string text;
     if (item) text.assign(item->Data, strnlen(item->Data, sizeof item->Data));
+    if (text.empty()) emptyList(dlg);
+    typed_ = text;
     thread_->setPendingQuery(text, cursor.X);
 }
 
 void SearchWindow::onGotFocus(HANDLE dlg, int id) {
     if (id != kItemEdit) return;
     if (TakeCursor) {
+        // Only the column: the text is already on its way to the thread, and handing it over
+        // again would search it twice.
         COORD cursor{};
         send(dlg, DM_GETCURSORPOS, kItemEdit, reinterpret_cast<LONG_PTR>(&cursor));
-        thread_->setPendingQuery(console_.CommandLineText, cursor.X);
+        thread_->setCursorX(cursor.X);
         TakeCursor = false;
     }
     if (ClearUnchanged) {
@@ -398,22 +462,24 @@ void SearchWindow::onResize(HANDLE dlg) {
     if (thread_->ended()) send(dlg, DM_CLOSE, 0, 0);
 }
 
-// Each notice once, in the error box's looks; its lines (message 44 and the index's own reason)
-// each on a line of their own.
+// Each notice once, in the error box's looks.
 void SearchWindow::showNotices() {
-    for (const std::string& text : shared_.takeNotices()) {
-        if (!info().Message) continue;
-        std::vector<std::string> lines{"Skimmer Error"};
-        for (size_t start = 0; start <= text.size();) {
-            const size_t end = std::min(text.find('\n', start), text.size());
-            lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        std::vector<const char*> items;
-        for (const std::string& line : lines) items.push_back(line.c_str());
-        info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
-                       static_cast<int>(items.size()), 0);
+    for (const std::string& text : shared_.takeNotices()) showErrorLines(text);
+}
+
+// The error box with each line of `text` (message 44 and the index's own reason) on a line of its own.
+void SearchWindow::showErrorLines(const std::string& text) {
+    if (!info().Message) return;
+    std::vector<std::string> lines{"Skimmer Error"};
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
+    std::vector<const char*> items;
+    for (const std::string& line : lines) items.push_back(line.c_str());
+    info().Message(info().ModuleNumber, FMSG_WARNING | FMSG_LEFTALIGN | FMSG_MB_OK, "", items.data(),
+                   static_cast<int>(items.size()), 0);
 }
 
 uint32_t SearchWindow::itemColor(HANDLE dlg, int id, uint32_t proposed) {

@@ -8,8 +8,13 @@
 // - The thread is suspended (cooperatively) around every nested host call the window makes
 //   (viewer, editor, settings dialog, closing for an action) and resumed when the dialog shows
 //   again.
+// - The engine is asked before the window opens; when it cannot be used, message 44 is shown and
+//   the window does not open.
 // - Errors the search meets are shown once each, from this thread, in the error box; the window
-//   stays usable. No exception leaves RunSearchWindow.
+//   stays usable and the next text searches again. No exception leaves RunSearchWindow.
+// - The edit field's text and the list always belong together: an empty text empties the list,
+//   and a window reopened (F7, F9, a console resize) shows the text it had; after a resize, whose
+//   lines are gone, that text is searched again.
 #pragma once
 
 #include <array>
@@ -21,6 +26,7 @@
 
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
+#include "engines/engine_select.h"
 #include "engines/search_engine.h"
 #include "os/shell_open.h"
 #include "os/temp_dir.h"
@@ -55,6 +61,8 @@ struct SearchWindowEnv {
     os::TempDir* tempDir = nullptr;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;
+    // The engine's operations; null: those "ESKSSearchEngine" chooses (a test gives its own).
+    const engines::TEngineOps* engineOps = nullptr;
 };
 
 // Error code when the console's size cannot be read.

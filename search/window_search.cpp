@@ -80,13 +80,22 @@ void WindowSearch::notice(const std::string& text) {
     send(DM_REDRAW, 0, 0);
 }
 
-int32_t WindowSearch::openEngine(bool& recordReady) {
+// Every callback may be the thread's first: the trampoline must know its window before the first
+// host call, whichever callback makes it.
+void WindowSearch::bindThread(TSearchThread* thread) {
     tlsShared = &shared_;
     tlsHostSend = services_.host ? services_.host->StartupInfo.SendDlgMessage : nullptr;
+    if (!thread) return;
+    thread_ = thread;
+    tlsThread = thread;
+}
+
+int32_t WindowSearch::openEngine(bool& recordReady) {
+    bindThread(nullptr);
     engines::TEngineEnvironment env = services_.engineEnvironment;
     env.ShowErrorText = [this](const std::string& text) { notice(text); };
     engine_ = engines::TSearchEngine(std::move(env));
-    ops_ = &engines::EngineOps(*services_.config);
+    ops_ = services_.engineOps ? services_.engineOps : &engines::EngineOps(*services_.config);
     const int32_t code = ops_->Init(engine_);
     recordReady = engine_.Ready;
     return code;
@@ -107,12 +116,17 @@ void WindowSearch::reportOpenFailed() { notice("Error: " + std::to_string(kOpenF
 
 void WindowSearch::reportFailure(const std::string& what) { notice(what); }
 
-void WindowSearch::clearResults(TSearchThread& thread) {
-    thread_ = &thread;
-    tlsThread = &thread;
+// The list's rows carry the chain's nodes as their data: the rows go first, then the nodes.
+void WindowSearch::clearList() {
     results::TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
     results::ClearList(list);
+}
+
+void WindowSearch::clearResults(TSearchThread& thread) {
+    bindThread(&thread);
+    clearList();
     chain_.Clear();
+    updateCounter(thread);
 }
 
 results::TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
@@ -153,7 +167,8 @@ void WindowSearch::runPlan(TSearchThread& thread) {
 
     const WindowSettings& s = shared_.Settings;
     results::TGroupPlanInput input;
-    input.LocateEngine = engines::ChosenEngine(*services_.config) == engines::EngineChoice::Locate32;
+    // The plan of the engine this search really uses (opened with the settings of its own time).
+    input.LocateEngine = ops_ == &engines::EngineOps(engines::EngineChoice::Locate32);
     input.GroupMode = run.GroupMode;
     input.AllResults = s.AllResults;
     input.ListLines = results::ListLineCount(shared_.ConsoleHeight, shared_.H.load(), s.Animation, s.PositionW,
@@ -202,7 +217,15 @@ void WindowSearch::searchEnded(TSearchThread&) {
     send(DM_SETFOCUS, kItemEdit, 0);
 }
 
-void WindowSearch::freeResults(TSearchThread&) { chain_.Clear(); }
+void WindowSearch::searchFailed(TSearchThread& thread) { updateCounter(thread); }
+
+// The thread ends while the dialog may still be shown (a close request: the thread closes the
+// dialog only after this), and a key may still reach a row until then.
+void WindowSearch::freeResults(TSearchThread& thread) {
+    bindThread(&thread);
+    clearList();
+    chain_.Clear();
+}
 
 void WindowSearch::closeWindow() { send(DM_CLOSE, 0, 0); }
 

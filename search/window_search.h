@@ -9,7 +9,9 @@
 // - What the thread has to say (the engine's errors, message 44) is queued as notices; the
 //   window shows them from its own thread (the host refuses message boxes from any other).
 // - The chain belongs to the thread: the window reads it only while the thread is parked or
-//   through the list rows' index data inside its dialog procedure.
+//   through the list rows' index data inside its dialog procedure. So the list is always emptied
+//   before the chain's nodes are freed, and a failed search keeps its nodes: a row never points
+//   at a freed node.
 #pragma once
 
 #include <atomic>
@@ -62,6 +64,8 @@ struct WindowSearchServices {
     // The engine's environment; its ShowErrorText is replaced by a notice to the window.
     engines::TEngineEnvironment engineEnvironment;
     results::TMailDateLookup mailDate;  // the creation time of a mail hit
+    // The engine's operations; null: those "ESKSSearchEngine" chooses at each open.
+    const engines::TEngineOps* engineOps = nullptr;
 };
 
 class WindowSearch : public TSearchWork {
@@ -75,6 +79,7 @@ public:
     void reportOpenFailed() override;
     void clearResults(TSearchThread& thread) override;
     void runPlan(TSearchThread& thread) override;
+    void searchFailed(TSearchThread& thread) override;
     void searchEnded(TSearchThread& thread) override;
     void freeResults(TSearchThread& thread) override;
     void closeWindow() override;
@@ -88,6 +93,8 @@ public:
 
 private:
     LONG_PTR send(int msg, int param1, LONG_PTR param2);
+    void bindThread(TSearchThread* thread);
+    void clearList();
     void updateCounter(TSearchThread& thread);
     void growWindow(TSearchThread& thread);
     void notice(const std::string& text);

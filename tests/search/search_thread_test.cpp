@@ -27,8 +27,10 @@ using namespace std::chrono_literals;
 class ScriptedWork : public TSearchWork {
 public:
     int batchesPerText = 4;
-    bool recordReady = true;
-    int32_t openResult = 0;
+    // Changed by a test between searches, read by the thread: atomic.
+    std::atomic<bool> recordReady{true};
+    std::atomic<int32_t> openResult{0};
+    std::atomic<int> failAfterBatches{-1};  // runPlan throws after this many batches; -1: never
     bool startChild = false;  // openEngine starts a child that floods its pipe, as locate may
 
     std::mutex ui;                       // the host's UI lock
@@ -43,6 +45,7 @@ public:
     std::condition_variable doneSignal;
     std::string lastEnded;               // text of the last search that ran to its end
     int engineOpens = 0, engineCloses = 0, frees = 0, closes = 0, missing = 0, failed = 0;
+    int clears = 0, searchFailures = 0;  // under doneMutex
 
     int32_t openEngine(bool& ready) override {
         ready = recordReady;
@@ -63,14 +66,29 @@ public:
     void reportEngineMissing() override { ++missing; }
     void reportOpenFailed() override { ++failed; }
     void clearResults(TSearchThread& thread) override {
-        TSearchThread::HostCall call(thread);
-        std::lock_guard lock(ui);
-        screen.clear();
+        {
+            TSearchThread::HostCall call(thread);
+            std::lock_guard lock(ui);
+            screen.clear();
+        }
+        std::lock_guard lock(doneMutex);
+        ++clears;
+        doneSignal.notify_all();
+    }
+    void searchFailed(TSearchThread&) override {
+        std::lock_guard lock(doneMutex);
+        ++searchFailures;
+        doneSignal.notify_all();
     }
     void runPlan(TSearchThread& thread) override {
         const std::string text = thread.CurrentQuery();
+        if (text.empty()) {
+            std::lock_guard lock(violationsMutex);
+            violations.push_back("an empty text was searched");
+        }
         for (int batch = 0; batch < batchesPerText; ++batch) {
             if (!thread.checkpoint()) return;
+            if (batch == failAfterBatches.load()) throw std::runtime_error("Safecall error: '80004005'");
             fetch(thread);
             TSearchThread::HostCall call(thread);
             std::lock_guard lock(ui);
@@ -172,14 +190,13 @@ struct OpenFailureCase {
     bool recordReady;
     int32_t openResult;
     int missing, failed;
-    bool finished;
 };
 
 class EngineOpening : public ::testing::TestWithParam<OpenFailureCase> {};
 
-// A missing engine is said once and the thread ends without searching; a failed open of a
-// usable record ends it with code 120; a typed text then starts nothing.
-TEST_P(EngineOpening, FailuresAreReportedOnceAndNothingSearches) {
+// An engine that cannot be opened is said once for the text that asked for it, which gets no
+// lines; the thread goes on, and the next text opens the engine again and is searched.
+TEST_P(EngineOpening, AFailedOpenEndsOnlyItsText) {
     const OpenFailureCase& c = GetParam();
     ScriptedWork work;
     work.recordReady = c.recordReady;
@@ -188,22 +205,98 @@ TEST_P(EngineOpening, FailuresAreReportedOnceAndNothingSearches) {
         TSearchThread thread(work);
         thread.resume();
         thread.setPendingQuery("abc", 3);
-        std::unique_lock lock(work.doneMutex);
-        ASSERT_TRUE(work.doneSignal.wait_for(lock, 60s, [&] { return work.engineCloses == 1; }));
-        lock.unlock();
-        thread.suspend();  // returns at once: the thread has ended
-        EXPECT_EQ(thread.finished(), c.finished);
+        {
+            std::unique_lock lock(work.doneMutex);
+            ASSERT_TRUE(work.doneSignal.wait_for(lock, 60s, [&] { return work.engineCloses == 1; }));
+        }
+        EXPECT_EQ(work.missing, c.missing);
+        EXPECT_EQ(work.failed, c.failed);
+        EXPECT_FALSE(thread.EngineReady.load());
+        work.recordReady = true;
+        work.openResult = 0;
+        thread.setPendingQuery("abd", 3);
+        ASSERT_TRUE(work.waitEnded("abd"));
+        EXPECT_TRUE(thread.EngineReady.load());
+        std::lock_guard lock(work.ui);
+        EXPECT_EQ(work.screen, std::vector<std::string>(5u * work.batchesPerText, "abd"));
     }
-    EXPECT_EQ(work.missing, c.missing);
+    EXPECT_EQ(work.missing, c.missing) << "said once, for the failed text only";
     EXPECT_EQ(work.failed, c.failed);
-    EXPECT_EQ(work.engineCloses, 1);
-    EXPECT_TRUE(work.screen.empty());
+    EXPECT_EQ(work.engineOpens, 2);
+    EXPECT_EQ(work.engineCloses, 2);
+    EXPECT_TRUE(work.violations.empty()) << work.violations.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, EngineOpening,
-                         ::testing::Values(OpenFailureCase{"no_engine", false, 1000, 1, 0, false},
-                                           OpenFailureCase{"open_failed", true, 31, 0, 1, true}),
+                         ::testing::Values(OpenFailureCase{"no_engine", false, 1000, 1, 0},
+                                           OpenFailureCase{"open_failed", true, 31, 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+class FailingSearch : public ::testing::TestWithParam<int> {};
+
+// An engine that fails part-way through a search (after 0, 1 or 3 batches) ends that search only:
+// its lines stay and are counted, the failure is said once, the engine is closed, and the next
+// text opens it again and gets all of its lines.
+TEST_P(FailingSearch, EndsOnlyThatSearchAndTheNextTextReopensTheEngine) {
+    ScriptedWork work;
+    work.failAfterBatches = GetParam();
+    {
+        TSearchThread thread(work);
+        thread.resume();
+        thread.setPendingQuery("abc", 3);
+        {
+            std::unique_lock lock(work.doneMutex);
+            ASSERT_TRUE(work.doneSignal.wait_for(lock, 60s, [&] { return work.engineCloses == 1; }));
+            EXPECT_EQ(work.searchFailures, 1);
+        }
+        {
+            std::lock_guard lock(work.ui);
+            EXPECT_EQ(work.screen, std::vector<std::string>(5u * static_cast<size_t>(GetParam()), "abc"));
+        }
+        work.failAfterBatches = -1;
+        thread.setPendingQuery("abd", 3);
+        ASSERT_TRUE(work.waitEnded("abd"));
+        std::lock_guard lock(work.ui);
+        EXPECT_EQ(work.screen.size(), 5u * work.batchesPerText);
+    }
+    ASSERT_EQ(work.violations.size(), 1u);
+    EXPECT_EQ(work.violations[0], "failure: Safecall error: '80004005'");
+    EXPECT_EQ(work.engineOpens, 2);
+    EXPECT_EQ(work.engineCloses, 2);
+    EXPECT_EQ(work.frees, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Batches, FailingSearch, ::testing::Values(0, 1, 3));
+
+// An empty text is no search: it stops the running one at its next batch, the lines are emptied,
+// and the engine is never asked for it (nor opened, when it is the first text).
+TEST(EmptyText, StopsTheSearchAndEmptiesTheLinesWithoutTheEngine) {
+    for (const bool searchFirst : {false, true}) {
+        ScriptedWork work;
+        work.batchesPerText = searchFirst ? 1000000 : 4;
+        {
+            TSearchThread thread(work);
+            thread.resume();
+            if (searchFirst) {
+                thread.setPendingQuery("abc", 3);
+                std::unique_lock lock(work.doneMutex);
+                ASSERT_TRUE(work.doneSignal.wait_for(lock, 60s, [&] { return work.clears == 1; }));
+            }
+            thread.setPendingQuery("", 0);
+            std::unique_lock lock(work.doneMutex);
+            ASSERT_TRUE(work.doneSignal.wait_for(lock, 60s, [&] { return work.clears == (searchFirst ? 2 : 1); }));
+            lock.unlock();
+            thread.suspend();  // parked idle: the empty text's handling is over
+            EXPECT_FALSE(thread.superseded());
+            EXPECT_FALSE(thread.searching());
+            std::lock_guard ui(work.ui);
+            EXPECT_TRUE(work.screen.empty()) << work.screen.size() << " lines of the deleted text remain";
+            thread.resume();
+        }
+        EXPECT_EQ(work.engineOpens, searchFirst ? 1 : 0);
+        EXPECT_TRUE(work.violations.empty()) << work.violations.front();
+    }
+}
 
 struct CloseCase {
     const char* name;
@@ -231,10 +324,12 @@ TEST_P(CloseDuringSearch, EveryCloseJoinsReapsAndLeaksNothing) {
             if (c.closeRequest) thread.requestClose();
         }
         ASSERT_TRUE(work.violations.empty()) << work.violations.front();
-        // A thread closed before it first ran opens nothing; one that ran closes what it opened.
+        // A thread closed before it first ran frees and opens nothing; one that ran frees its
+        // lines once and closes what it opened (the engine opens with the first text).
         ASSERT_EQ(work.engineCloses, work.engineOpens);
-        ASSERT_EQ(work.frees, work.engineOpens);
-        ASSERT_EQ(work.closes, c.closeRequest && work.engineOpens ? 1 : 0);
+        ASSERT_LE(work.engineOpens, work.frees);
+        ASSERT_LE(work.frees, 1);
+        ASSERT_EQ(work.closes, c.closeRequest && work.frees ? 1 : 0);
     }
     int status = 0;
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << "a child was left unreaped";

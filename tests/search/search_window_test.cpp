@@ -10,8 +10,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include "config/catalogue.h"
+#include "engines/hit_fields.h"
+#include "results/group_plan.h"
 #include "far/adv_control.h"
 #include "far/keys.h"
 #include "far/panel.h"
@@ -37,12 +40,110 @@ void writeFakeLocate(const fs::path& folder,
     fs::permissions(program, fs::perms::owner_all, fs::perm_options::replace);
 }
 
+
+// An engine run by a script, in the index engine's manner (its failures throw the engine's
+// "Safecall error"): "rep" finds the three hits the fake `locate` prints, in the first group;
+// any other text finds "/data/TEXT.txt". The plain functions of an operations table find it
+// through one pointer, set by the fixture.
+struct FakeEngine {
+    std::mutex mutex;
+    std::string failKind;  // the first fetch of the next query with this kind word throws
+    int failFetch = 0;     // the Nth fetch from now throws (counted over every query); 0: none
+    int failOpens = 0;     // this many opens leave the record unusable
+    int opens = 0;
+    std::vector<std::string> texts;  // each search's text (the query of its first group)
+    // The query being read.
+    std::vector<std::string> rows;
+    bool failing = false;
+
+    static FakeEngine*& current() {
+        static FakeEngine* fake = nullptr;
+        return fake;
+    }
+    int searchesOf(const std::string& text) {
+        std::lock_guard lock(mutex);
+        return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+    }
+
+    static int32_t init(engines::TSearchEngine& e) {
+        FakeEngine& f = *current();
+        std::lock_guard lock(f.mutex);
+        ++f.opens;
+        if (f.failOpens > 0) {
+            --f.failOpens;
+            e.LastError = "the index was moved away";
+            return engines::kEngineNotInstalled;
+        }
+        e.Ready = true;
+        return 0;
+    }
+    static int32_t query(engines::TSearchEngine&, std::string_view text, std::string_view kind) {
+        FakeEngine& f = *current();
+        std::lock_guard lock(f.mutex);
+        if (kind == results::kProgramsKind) f.texts.emplace_back(text);
+        f.failing = !f.failKind.empty() && kind == f.failKind;
+        if (f.failing) f.failKind.clear();
+        f.rows.clear();
+        if (kind == results::kProgramsKind && text == "rep")
+            f.rows = {"/data/docs/report.txt", "/data/docs/a; touch pwned", "/data/reply.doc"};
+        else if (kind == results::kProgramsKind)
+            f.rows = {"/data/" + std::string(text) + ".txt"};
+        return 0;
+    }
+    static int32_t fetch(engines::TSearchEngine&, results::TSearchResults& r) {
+        FakeEngine& f = *current();
+        std::lock_guard lock(f.mutex);
+        if (std::exchange(f.failing, false) || (f.failFetch > 0 && --f.failFetch == 0))
+            throw engines::EngineError(0x80004005, "Safecall error: '80004005'", "a damaged page");
+        r.Count = 0;
+        for (const std::string& path : f.rows) {
+            results::TSearchResult& hit = r.Items[static_cast<size_t>(r.Count++)];
+            hit = results::TSearchResult{};
+            hit.Name = engines::NamePart(path);
+            hit.Url = hit.Path = hit.PathW = hit.Title = hit.NameW = path;
+            hit.Folder = hit.FolderW = hit.Target = engines::FolderPart(path);
+            hit.Size = -1;
+        }
+        r.Finished = f.rows.empty();  // one batch of rows, then the end
+        f.rows.clear();
+        return 0;
+    }
+    static void endQuery(engines::TSearchEngine&) {}
+    static int32_t done(engines::TSearchEngine& e) {
+        e.Ready = false;
+        return 0;
+    }
+    static constexpr engines::TEngineOps kOps{init, query, fetch, endQuery, done};
+};
+
+// FAR's viewer and editor as the window calls them: what they were asked to show.
+std::vector<std::string> gShown;  // "view:PATH" or "edit:PATH"; the UI thread only
+int FARAPI recordViewer(const char* name, const char*, int, int, int, int, DWORD) {
+    gShown.push_back(std::string("view:") + name);
+    return TRUE;
+}
+int FARAPI recordEditor(const char* name, const char*, int, int, int, int, DWORD, int, int) {
+    gShown.push_back(std::string("edit:") + name);
+    return TRUE;
+}
+int gDialogsOpened = 0;
+int FARAPI countingDialogEx(int module, int x1, int y1, int x2, int y2, const char* help, FarDialogItem* items,
+                            int count, DWORD reserved, DWORD flags, FARWINDOWPROC proc, LONG_PTR param) {
+    ++gDialogsOpened;
+    return host::ui::DialogEx(module, x1, y1, x2, y2, help, items, count, reserved, flags, proc, param);
+}
+
 class SearchWindowTest : public ::testing::Test {
 protected:
     SearchWindowTest() : ui(100, 30) {
         ui.events.blockWhenEmpty = true;
         PluginStartupInfo info = host.startupInfo();
-        info.DialogEx = host::ui::DialogEx;
+        info.DialogEx = countingDialogEx;
+        info.Viewer = recordViewer;
+        info.Editor = recordEditor;
+        gShown.clear();
+        gDialogsOpened = 0;
+        FakeEngine::current() = &fake;
         info.SendDlgMessage = host::ui::SendDlgMessage;
         info.DefDlgProc = host::ui::DefDlgProc;
         info.Message = host::ui::Message;
@@ -67,17 +168,29 @@ protected:
         };
     }
 
+    ~SearchWindowTest() override { FakeEngine::current() = nullptr; }
+
+    // The scripted engine instead of the settings' choice (its groups are the index engine's).
+    void useFakeEngine() {
+        env.engineOps = &FakeEngine::kOps;
+        config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(0));
+    }
+
     // Runs `check` on the UI thread once the screen shows `text` (the loop is woken and repaints
     // between looks); fails the test if it never does.
     void whenShown(const std::string& text, std::function<void()> check) {
+        whenSeen([this, text] { return screenHas(text); }, text, std::move(check));
+    }
+    // The same for any condition looked at on the UI thread.
+    void whenSeen(std::function<bool()> seen, const std::string& what, std::function<void()> check) {
         // The fixture owns each look; the look refers to itself weakly, so nothing is left behind
         // in a cycle when the test ends.
         auto look = looks_.emplace_back(std::make_shared<std::function<void()>>());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        *look = [this, text, check, self = std::weak_ptr(look), deadline] {
-            if (screenHas(text)) return check();
+        *look = [this, seen, what, check, self = std::weak_ptr(look), deadline] {
+            if (seen()) return check();
             if (std::chrono::steady_clock::now() > deadline) {
-                ADD_FAILURE() << "never shown: " << text << "\n" << screen();
+                ADD_FAILURE() << "never seen: " << what << "\n" << screen();
                 return check();
             }
             if (auto again = self.lock()) ui.events.push(host::ui::WakeEvent{}).then(*again);
@@ -90,6 +203,39 @@ protected:
         std::string all;
         for (int y = 0; y < 30; ++y) all += ui.row(y) + "\n";
         return all;
+    }
+    // After a reopening that kept the lines: the edit field still holds "rep", and the next key
+    // continues it ("repo" is searched, not "o"); then Esc.
+    void expectTextKeptAndContinued() {
+        EXPECT_NE(editRow().find("rep"), std::string::npos) << screen();
+        ui.events.type("o");
+        whenShown("repo.txt", [&] {
+            EXPECT_EQ(searchesOf("o"), 0);
+            ui.events.key(KEY_ESC);
+        });
+    }
+    int searchesOf(const std::string& text) { return fake.searchesOf(text); }
+
+    // What the keys did, as the host saw it: the command line, the opener, the panel, the viewer,
+    // the editor or the Temporary Panel's list.
+    std::vector<std::string> actedOn(const os::TempDir& tempDir) {
+        std::vector<std::string> acted;
+        for (const auto& call : callsOf("Control", FCTL_SETCMDLINE))
+            if (!call.texts.at(0).empty()) acted.push_back("cmdline:" + call.texts.at(0));
+        for (const std::string& target : opened) acted.push_back("open:" + target);
+        for (const auto& call : callsOf("Control", FCTL_SETPANELDIR)) acted.push_back("panel:" + call.texts.at(0));
+        acted.insert(acted.end(), gShown.begin(), gShown.end());
+        std::ifstream in(tempDir.pathOf("TempPanel.temp"), std::ios::binary);
+        const std::string list(std::istreambuf_iterator<char>(in), {});
+        if (!list.empty()) acted.push_back("temp:" + std::to_string(std::count(list.begin(), list.end(), '\n')) + " hits");
+        return acted;
+    }
+
+    // The edit field's row: the one below the counter (the centred layout with buttons).
+    std::string editRow() {
+        for (int y = 0; y + 1 < 30; ++y)
+            if (ui.find(y, "Hits:") >= 0) return ui.row(y + 1);
+        return {};
     }
     std::vector<test::HostCall> callsOf(const char* function, int command) {
         std::vector<test::HostCall> out;
@@ -112,6 +258,7 @@ protected:
     std::vector<uint8_t> palette;
     SearchWindowEnv env;
     std::vector<std::string> opened;
+    FakeEngine fake;
 };
 
 TEST_F(SearchWindowTest, TypedTextShowsTheHeaderHitsAndCounter) {
@@ -208,6 +355,7 @@ INSTANTIATE_TEST_SUITE_P(Urls, UrlHits, ::testing::Values("https://example.org/r
 // F7 while no search runs reopens the window in the full-information layout with the same lines,
 // and stores the switched setting.
 TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
+    useFakeEngine();
     int saves = 0;
     env.saveSettings = [&saves] { ++saves; };
     ui.events.type("rep");
@@ -223,7 +371,7 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
                 // 78 cells instead of 54, still centred: the frame starts 12 cells further left.
                 EXPECT_EQ(ui.find(3, "\u2554"), narrow - 12) << screen();
                 EXPECT_TRUE(screenHas("report.txt")) << screen();
-                ui.events.key(KEY_ESC);
+                expectTextKeptAndContinued();
                 return;
             }
             if (std::chrono::steady_clock::now() > deadline) {
@@ -240,6 +388,7 @@ TEST_F(SearchWindowTest, F7ReopensWithFullInformationAndTheSameLines) {
     config::getConfigValue(config, "SKSFullInfo", full);
     EXPECT_TRUE(full.BoolValue);
     EXPECT_EQ(saves, 1);
+    EXPECT_EQ(fake.searchesOf("rep"), 1) << "the kept lines are not searched again";
 }
 
 // F5 closes the window and hands every hit, in the window's order, to the Temporary Panel: the
@@ -276,6 +425,7 @@ TEST_F(SearchWindowTest, F5SendsEveryHitToTheTemporaryPanel) {
 // F9 while no search runs opens the settings dialog; accepting it reopens the window with the
 // new settings (here: no buttons) and the same lines, without searching again.
 TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
+    useFakeEngine();
     std::vector<int32_t> styles;
     env.listColorsFor = [&styles](int32_t style) {
         styles.push_back(style);  // the list's own colours (its empty rows, its scroll bar)
@@ -294,12 +444,13 @@ TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
                 ui.events.click(20 + 5, 3 + 16).click(20 + 14, 3 + 11).click(20 + 5, 3 + 21);
                 whenShown("report.txt", [&] {
                     EXPECT_FALSE(screenHas("View")) << screen();
+                    EXPECT_NE(editRow().find("rep"), std::string::npos) << screen();
                     int row = 0;
                     while (row < 29 && ui.find(row, "report.txt") < 0) ++row;
                     const auto attr = ui.attr(ui.find(row, "report.txt"), row);
                     EXPECT_EQ(attr, 0xF0) << "the lines take the new style's fixed colours";
                     EXPECT_TRUE(screenHas("Hits: 3")) << screen();
-                    ui.events.key(KEY_ESC);
+                    expectTextKeptAndContinued();
                 });
                 return;
             }
@@ -317,6 +468,7 @@ TEST_F(SearchWindowTest, F9OpensTheSettingsAndReopensWithThemAndTheSameLines) {
     config::getConfigValue(config, "SKSHideButtons", hide);
     EXPECT_TRUE(hide.BoolValue);
     EXPECT_EQ(styles, std::vector<int32_t>{0});
+    EXPECT_EQ(fake.searchesOf("rep"), 1) << "the kept lines are not searched again";
 }
 
 struct BrokenEngineCase {
@@ -327,24 +479,25 @@ struct BrokenEngineCase {
 
 class BrokenEngine : public SearchWindowTest, public ::testing::WithParamInterface<BrokenEngineCase> {};
 
-// A missing `locate`, a missing index and a damaged one are each said once in the error box; the
-// window stays, takes typing, and Esc still leaves it.
-TEST_P(BrokenEngine, IsSaidOnceAndTheWindowStays) {
+// A missing `locate`, a missing index and a damaged one are asked before the window opens: message
+// 44 is said once and the window never opens (a window that did would end with the script).
+TEST_P(BrokenEngine, IsSaidOnceAndTheWindowNeverOpens) {
     const BrokenEngineCase& c = GetParam();
+    ui.events.blockWhenEmpty = false;
     config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(c.engine));
     config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str((home.root() / "nowhere").string()));
     env.engineEnvironment.IndexFile = home.root() / "index.sqlite";
     if (c.index) std::ofstream(env.engineEnvironment.IndexFile) << c.index;
+    host.commandLine = "rep";
     const std::string unusable = platform::GetMsgStr(tables, 44);
+    int said = 0;
     whenShown(unusable, [&] {
-        ui.events.key(KEY_ENTER).type("rep");
-        whenShown("rep", [&] {
-            EXPECT_FALSE(screenHas(unusable)) << screen();
-            EXPECT_TRUE(screenHas("Skimmer")) << screen();
-            ui.events.key(KEY_ESC);
-        });
+        ++said;
+        ui.events.key(KEY_ENTER);
     });
     EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(gDialogsOpened, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BrokenEngine,
@@ -352,6 +505,144 @@ INSTANTIATE_TEST_SUITE_P(Engines, BrokenEngine,
                                            BrokenEngineCase{"index_missing", 0, nullptr},
                                            BrokenEngineCase{"index_damaged", 0, "SQLite format 3\0 but then nothing sane"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct FailureCase {
+    const char* name;
+    const char* failKind;  // the group whose first fetch fails, or ""
+    int failFetch;         // or the Nth fetch
+};
+
+struct RowKeyCase {
+    const char* name;
+    int key;
+    bool staysOpen;
+    const char* acted;
+};
+
+class FailedEngineRows : public SearchWindowTest,
+                         public ::testing::WithParamInterface<std::tuple<FailureCase, RowKeyCase>> {};
+
+// The engine fails in the second group, or on the second fetch of the first: the error is said,
+// the lines filed before it stay, and every key that acts on a row acts on the hit the row shows
+// (never on a freed one: the sanitizer builds check the memory).
+TEST_P(FailedEngineRows, KeepTheirHitsAndEveryKeyActsOnThem) {
+    const FailureCase& failure = std::get<0>(GetParam());
+    const RowKeyCase& c = std::get<1>(GetParam());
+    useFakeEngine();
+    fake.failKind = failure.failKind;
+    fake.failFetch = failure.failFetch;
+    config::setConfigValue(config, "ESKSShowTPW", config::TConfigValue::boolean(true));
+    std::string error;
+    auto tempDir = os::TempDir::create("skimmer", "rows", error, home.root());
+    ASSERT_TRUE(tempDir) << error;
+    env.tempDir = tempDir.get();
+    host.commandLine = "rep";
+    whenShown("Safecall error: '80004005'", [&] {
+        ui.events.key(KEY_ENTER);
+        whenShown("Hits: 3", [&] {
+            EXPECT_TRUE(screenHas("reply.doc")) << screen();
+            ui.events.key(KEY_DOWN).key(c.key);
+            if (c.staysOpen) ui.events.key(KEY_ESC);
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_EQ(actedOn(*tempDir), std::vector<std::string>{c.acted});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FailedEngineRows,
+    ::testing::Combine(
+        ::testing::Values(FailureCase{"in_group_2", results::kFavoritesKind, 0}, FailureCase{"on_fetch_2", "", 2}),
+        ::testing::Values(RowKeyCase{"enter", KEY_ENTER, false, "cmdline:'/data/docs/a; touch pwned'"},
+                          RowKeyCase{"shift_enter", KEY_SHIFTENTER, false, "open:/data/docs/a; touch pwned"},
+                          RowKeyCase{"ctrl_enter", KEY_CTRLENTER, true, "cmdline:'/data/docs/a; touch pwned'"},
+                          RowKeyCase{"f3", KEY_F3, true, "view:/data/docs/a; touch pwned"},
+                          RowKeyCase{"f4", KEY_F4, true, "edit:/data/docs/a; touch pwned"},
+                          RowKeyCase{"f5", KEY_F5, false, "temp:3 hits"},
+                          RowKeyCase{"f10", KEY_F10, false, "panel:/data/docs/"})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+    });
+
+class FailedSearch : public SearchWindowTest, public ::testing::WithParamInterface<bool> {};
+
+// A failed search ends that search only: the next key searches again, opening the engine afresh;
+// when that open fails too (the index moved away), message 44 says so, the list and the counter
+// are emptied, and the key after it searches again.
+TEST_P(FailedSearch, TheNextKeySearchesAgain) {
+    const bool reopenFails = GetParam();
+    useFakeEngine();
+    fake.failFetch = 2;
+    host.commandLine = "rep";
+    const std::string unusable = platform::GetMsgStr(tables, 44);
+    whenShown("Safecall error", [&] {
+        ui.events.key(KEY_ENTER);
+        whenShown("Hits: 3", [&] {
+            {
+                std::lock_guard lock(fake.mutex);
+                fake.failOpens = reopenFails ? 1 : 0;
+            }
+            ui.events.type("o");
+            if (!reopenFails) return whenShown("repo.txt", [&] {
+                EXPECT_TRUE(screenHas("Hits: 1")) << screen();
+                ui.events.key(KEY_ESC);
+            });
+            whenShown(unusable, [&] {
+                ui.events.key(KEY_ENTER);
+                whenShown("Hits: 0", [&] {
+                    EXPECT_FALSE(screenHas("report.txt")) << screen();
+                    ui.events.type("x");
+                    whenShown("repox.txt", [&] {
+                        EXPECT_TRUE(screenHas("Hits: 1")) << screen();
+                        ui.events.key(KEY_ESC);
+                    });
+                });
+            });
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    std::lock_guard lock(fake.mutex);
+    // The check before the window opens, the first search, and one open per search after a failure.
+    EXPECT_EQ(fake.opens, reopenFails ? 4 : 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reopen, FailedSearch, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "open_fails_once" : "open_works"; });
+
+// Deleting the whole text empties the list and the counter at once; nothing is searched for the
+// empty text, and Enter, Shift+Enter and F3 then act on nothing.
+TEST_F(SearchWindowTest, AnEmptyTextEmptiesTheListAndKeysActOnNothing) {
+    useFakeEngine();
+    std::string error;
+    auto tempDir = os::TempDir::create("skimmer", "empty", error, home.root());
+    ASSERT_TRUE(tempDir) << error;
+    ui.events.type("rep");
+    whenShown("Hits: 3", [&] {
+        ui.events.key(KEY_BS).key(KEY_BS).key(KEY_BS);
+        whenSeen([&] { return screenHas("Hits: 0") && !screenHas("report.txt"); }, "an empty list", [&] {
+            ui.events.key(KEY_ENTER).key(KEY_SHIFTENTER).key(KEY_F3).key(KEY_DOWN).key(KEY_ENTER).key(KEY_ESC);
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_TRUE(actedOn(*tempDir).empty());
+    EXPECT_EQ(searchesOf(""), 0);
+}
+
+// A console resize closes the window and opens it again at the new size, with the text it had,
+// which is searched again (the lines did not survive the resize).
+TEST_F(SearchWindowTest, AResizeReopensWithTheTextAndSearchesItAgain) {
+    useFakeEngine();
+    ui.events.type("rep");
+    whenShown("Hits: 3", [&] {
+        ui.events.then([&] { ui.cells().resize(100, 30); }).push(host::ui::ResizeEvent{100, 30});
+        whenSeen([&] { return searchesOf("rep") == 2 && screenHas("reply.doc"); }, "\"rep\" searched again", [&] {
+            EXPECT_TRUE(screenHas("Hits: 3")) << screen();
+            expectTextKeptAndContinued();
+        });
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
+    EXPECT_EQ(gDialogsOpened, 2);
+}
 
 class HostileText : public SearchWindowTest, public ::testing::WithParamInterface<std::string> {};
 
