@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                                false, true, "ааааааааааааа..."},
                       // wide characters take two cells each: the dots still end inside the frame
                       NameCase{"日本語のファイル名です.txt", 12, true, true, "日本語の...."},
-                      NameCase{"日本語のファイル名です.txt", 11, true, true, "日本...."},
+                      NameCase{"日本語のファイル名です.txt", 11, true, true, "日本語...."},  // one cell short
                       NameCase{"", 37, true, true, ""}));
 
 TEST(ShortLayout, SixtyCharactersInThirtySevenCells) {
