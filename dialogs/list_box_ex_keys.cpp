@@ -11,6 +11,14 @@ bool selectable(const TListBoxExData& data, int32_t i) {
     return i >= 0 && i < data.Count() && (data.Items[static_cast<size_t>(i)].Flags & kLbxUnselectable) == 0;
 }
 
+// No row beyond `from` in that direction can take the cursor: a step that way has to wrap round.
+// Hidden, highlighted and separator rows all count as none, however many of them there are.
+bool lastSelectable(const TListBoxExData& data, int32_t from, bool down) {
+    for (int32_t i = from + (down ? 1 : -1); i >= 0 && i < data.Count(); i += down ? 1 : -1)
+        if (selectable(data, i)) return false;
+    return true;
+}
+
 // The movement keys; nullopt for any other key. Returns whether to prefer moving down when the
 // row reached must be made selectable.
 std::optional<bool> moveKey(TListBoxExData& data, int key, int32_t height) {
@@ -29,13 +37,13 @@ std::optional<bool> moveKey(TListBoxExData& data, int key, int32_t height) {
         case KEY_RIGHT: ++data.HScroll; return true;
         case KEY_UP:
             // From the first selectable row the cursor wraps round to the last row.
-            if (data.Current == 0 || (data.Current == 1 && !selectable(data, 0)))
+            if (lastSelectable(data, data.Current, false))
                 data.Current = StepWrap(data, data.Count() - 1, 0, false);
             else
                 data.Current = StepWrap(data, data.Current, 1, false);
             return false;
         case KEY_DOWN:
-            if (data.Current == data.Count() - 1) {
+            if (lastSelectable(data, data.Current, true)) {
                 data.Current = 0;
                 data.Top = 0;
                 data.Current = StepWrap(data, 0, 0, true);

@@ -7,9 +7,16 @@
 // a blank, the others as a placeholder). Never fails; thread-safe.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 namespace skimmer::os {
 
 int cellWidth(char32_t cp);
+
+// The cells a UTF-8 text takes: the sum of its characters' cellWidth, a byte that is not part of a
+// well-formed sequence counting one (it is drawn as one placeholder cell).
+size_t textCells(std::string_view text);
 
 // glibc's own answer for `cp` under that UTF-8 locale: -1 (no agreed width), 0, 1 or 2; 1 when no
 // UTF-8 locale exists at all. For a caller with a drawing policy of its own (the host's).

@@ -1,5 +1,5 @@
-// Text at the borders: UTF-8 decoding and encoding, cutting a text to fit a byte buffer, and ASCII
-// lower-casing. Every layer that meets bytes from outside (file names, hive names, terminal input,
+// Text at the borders: UTF-8 decoding and encoding, cutting a text to fit a byte buffer, ASCII
+// lower-casing, and the one case fold every case-insensitive match uses. Every layer that meets bytes from outside (file names, hive names, terminal input,
 // query words, FAR's fixed-size buffers) uses these, so that all of them agree on what a character
 // is.
 //
@@ -13,10 +13,15 @@
 //   written as U+FFFD.
 // - Cutting never splits a sequence; it never looks further back than the start of the text.
 // - Lower-casing touches only 'A'..'Z', whatever the process locale is.
+// - Case folding (`foldCase`, `foldText`, `findFolded`) is one fixed table, never the locale's, so
+//   that the index's stored names, its queries, the search window's keyword marks and the host's
+//   masks all agree on what matches, and a name folded today folds the same after any upgrade of
+//   the C library. See "Case folding" below for what it maps.
 // Nothing here allocates except the functions that return a std::string.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,5 +58,38 @@ constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<ch
 std::string asciiLower(std::string_view text);
 // Equal apart from the case of ASCII letters.
 bool equalsAsciiCaseless(std::string_view a, std::string_view b);
+
+// Case folding.
+//
+// The fold is Unicode's simple case folding (CaseFolding.txt, statuses C and S) over Basic Latin,
+// Latin-1, Latin Extended-A, Greek and Coptic, Cyrillic and Cyrillic Supplement, together with
+// U+1E9E capital sharp s, and the Ohm, Kelvin and Angstrom signs; every other code point folds to
+// itself. So ASCII letters, the accented letters of Latin-1 and Extended-A, Greek and Cyrillic fold
+// to their small letters, as a user expects, and:
+// - ß stays ß and ẞ folds to ß (never to "ss": one code point always folds to one, so a match in
+//   the folded text is a match of the same characters in the original);
+// - ſ (long s) folds to s, µ (micro sign) to μ, ς (final sigma) to σ, ϐ ϑ ϕ ϖ ϰ ϱ ϵ ϴ to the
+//   ordinary Greek letters they are variants of;
+// - İ (capital I with dot) folds to i: Unicode folds it only in full (to i and a combining dot) or
+//   for Turkish, and a typed "istanbul" should find "İstanbul"; ı (dotless i) stays itself, a
+//   letter of its own, so "I" and "i" never find it (the language-neutral choice: a Turkish
+//   user's dotless word is found by typing ı).
+// A folded text is never longer than its input and folding it again changes nothing. Bytes that
+// are not well-formed UTF-8 are copied unchanged, one by one, so a name that is not UTF-8 is still
+// found by its exact bytes.
+char32_t foldCase(char32_t cp);
+// Appends the folded form of `text` to `out`.
+void appendFolded(std::string_view text, std::string& out);
+std::string foldText(std::string_view text);
+
+// Where `word` occurs first in `text` when both are folded, in characters of `text` as
+// `utf8CharacterCount` counts them: the characters whose folded bytes the match covers. None for
+// an empty word. This is the index's match (a byte search in the folded name), so a hit found by
+// it is marked exactly where it was found.
+struct CharSpan {
+    size_t first = 0;
+    size_t count = 0;
+};
+std::optional<CharSpan> findFolded(std::string_view text, std::string_view word);
 
 }  // namespace skimmer::os

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 
 #include "os/text_border.h"
+#include "os/utf8.h"
 #include "platform/size_text.h"
 #include "results/path_compact.h"
 #include "results/text_trunc.h"
@@ -69,21 +69,38 @@ std::string padded(std::string cell, int32_t width, bool right) {
     return right ? blanks + cell : cell + blanks;
 }
 
+// The whole target, its leading "/" kept: without it an absolute path reads as a relative one.
 std::string pathCell(const TSearchResult& node, int32_t width) {
-    std::string_view target = node.Target;
-    if (!target.empty() && target.front() == '/') target.remove_prefix(1);
-    if (CharCount(target) > static_cast<size_t>(width)) return CompactPath(target, width);
-    return std::string(target);
+    if (CharCount(node.Target) > static_cast<size_t>(width)) return CompactPath(node.Target, width);
+    return node.Target;
 }
 
-std::string cellFor(char letter, std::string_view displayName, TSearchResult& node, int32_t width,
+// The name as a line shows it, and how many of the hit's name's first characters it shows as they
+// are: what lies beyond (cut off, the dots standing for it, a hidden extension) is never marked.
+struct ShownName {
+    std::string text;
+    size_t kept = 0;
+};
+
+// `name` cut to `cut` (a TruncRight or TruncRightCells of it): the characters it keeps of it.
+size_t keptByCut(std::string_view name, std::string_view cut) {
+    if (cut == name) return CharCount(cut);
+    const size_t chars = CharCount(cut);
+    return chars >= 4 ? chars - 4 : 0;  // the cut text ends in "....", or is nothing but dots
+}
+
+ShownName nameColumn(const ShownName& name, int32_t width) {
+    ShownName cell{TruncRight(name.text, width), 0};
+    cell.kept = std::min(name.kept, keptByCut(name.text, cell.text));
+    if (!cell.text.empty() && cell.text.back() == '.') cell.text.pop_back();
+    cell.kept = std::min(cell.kept, CharCount(cell.text));
+    return cell;
+}
+
+std::string cellFor(char letter, const ShownName& name, TSearchResult& node, int32_t width,
                     const THitDateSources& dates) {
     switch (letter) {
-        case 'N': {
-            std::string name = TruncRight(displayName, width);
-            if (!name.empty() && name.back() == '.') name.pop_back();
-            return padded(std::move(name), width, false);
-        }
+        case 'N': return padded(nameColumn(name, width).text, width, false);
         case 'S': return padded(SizeCell(node), width, true);
         case 'P': return padded(pathCell(node, width), width, false);
         case 'D': return padded(HitDateText(node, dates), width, true);
@@ -98,49 +115,35 @@ struct NameCell {
     size_t chars = 0;
 };
 
-std::string fullInfoLine(std::string_view displayName, TSearchResult& node, std::string_view widthList,
-                         std::string_view columnList, const THitDateSources& dates, std::optional<NameCell>* nameCell) {
+std::string fullInfoLine(const ShownName& name, TSearchResult& node, std::string_view widthList,
+                         std::string_view columnList, const THitDateSources& dates, std::optional<NameCell>* cellOut) {
     const auto columns = splitCommas(columnList);
     const auto widths = splitCommas(widthList);
     std::string line;
     for (size_t i = 0; i < columns.size(); ++i) {
         const int32_t width = i < widths.size() ? widthOf(widths[i]) : 0;
         const char letter = columns[i].empty() ? '\0' : columns[i].front();
-        const std::string cell = cellFor(letter, displayName, node, width, dates);
-        if (letter == 'N' && nameCell && !*nameCell) {
-            // A cut name shows its first width - 4 characters before the dots.
-            const size_t nameChars = CharCount(displayName), w = static_cast<size_t>(width);
-            *nameCell = NameCell{CharCount(line), nameChars <= w ? nameChars : (w >= 4 ? w - 4 : 0)};
-        }
-        line += cell;
+        if (letter == 'N' && cellOut && !*cellOut) *cellOut = NameCell{CharCount(line), nameColumn(name, width).kept};
+        line += cellFor(letter, name, node, width, dates);
         line += "  ";
     }
     return line;
 }
 
-// The name as the line shows it: cut to the window, the extension hidden when asked.
-std::string displayNameOf(const TSearchResult& node, const TLineFormatContext& context) {
+// The name cut to the cells the list shows (so that a long one ends in "...." inside the frame,
+// never clipped by it), the extension hidden when asked.
+ShownName displayNameOf(const TSearchResult& node, const TLineFormatContext& context) {
     const auto& s = context.Settings;
-    std::string name = TruncRight(node.Name, context.WindowWidth - 3);
-    const size_t dot = name.rfind('.');
+    ShownName name{TruncRightCells(node.Name, context.NameCells), 0};
+    name.kept = keptByCut(node.Name, name.text);
+    const size_t dot = name.text.rfind('.');
     // A leading dot names a hidden file (".bashrc"); it starts no extension, else the line would
     // show nothing at all.
     if (dot == std::string::npos || dot == 0) return name;
-    std::string ext = name.substr(dot);
-    for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.erase(dot);
+    const std::string ext = os::asciiLower(std::string_view(name.text).substr(dot));
+    if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.text.erase(dot);
+    name.kept = std::min(name.kept, CharCount(name.text));
     return name;
-}
-
-// The first match of the typed text in the name, in characters; none for an empty text.
-std::optional<std::pair<size_t, size_t>> keywordSpan(std::string_view name, std::string_view query) {
-    std::u32string haystack = DecodeChars(name), needle = DecodeChars(query);
-    if (needle.empty()) return std::nullopt;
-    for (char32_t& c : haystack) c = LowerChar(c);
-    for (char32_t& c : needle) c = LowerChar(c);
-    const size_t at = haystack.find(needle);
-    if (at == std::u32string::npos) return std::nullopt;
-    return std::make_pair(at, needle.size());
 }
 
 void fillColors(dialogs::TListBoxExItem& slot, size_t chars, uint8_t normal, uint8_t cursor, uint8_t highlighted) {
@@ -162,9 +165,9 @@ void formatHeader(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, con
 
 void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
     const auto& s = context.Settings;
-    const std::string displayName = displayNameOf(node.Result, context);
-    std::string text = displayName;
-    std::optional<NameCell> nameCell = NameCell{0, CharCount(displayName)};
+    const ShownName displayName = displayNameOf(node.Result, context);
+    std::string text = displayName.text;
+    std::optional<NameCell> nameCell = NameCell{0, displayName.kept};
     if (s.FullInfo) {
         const TFullInfoLayout layout = FullInfoLayout(s, context.WindowWidth);
         nameCell.reset();
@@ -176,14 +179,14 @@ void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const 
     const size_t chars = CharCount(slot.Text);
     fillColors(slot, chars, colors[0], colors[1], paletteAt(context, kPanelText));
     if (!s.HighlightKeyword) return;
-    const auto span = keywordSpan(displayName, context.HighlightQuery);
+    // The index's own match, on the whole name: the mark falls where the hit was found, and only
+    // on the characters the line shows of it (never on a cut name's dots or the next column).
+    const auto span = os::findFolded(node.Result.Name, context.HighlightQuery);
     if (!span || !nameCell) return;
     auto& normal = slot.Attr[dialogs::kLbxNormal];
     auto& cursor = slot.Attr[dialogs::kLbxCurrent];
-    // Marks fall on the name where the line shows it, and never on what lies beyond it (a cut
-    // name's dots, the next column).
     const size_t from = nameCell->start + span->first;
-    const size_t to = std::min(from + span->second, nameCell->start + nameCell->chars);
+    const size_t to = std::min(from + span->count, nameCell->start + nameCell->chars);
     for (size_t i = from; i < to && i < normal.size(); ++i) {
         normal[i] = colors[2];
         cursor[i] = colors[3];
@@ -209,12 +212,13 @@ TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config
 
 TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
                                          const THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, std::string HighlightQuery,
-                                         const THitFileProbe* files) {
+                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
+                                         std::string HighlightQuery, const THitFileProbe* files) {
     TLineFormatContext context;
     context.Settings = ReadLineFormatSettings(config);
     context.Palette = &Palette;
     context.WindowWidth = WindowWidth;
+    context.NameCells = NameCells;
     context.HighlightQuery = std::move(HighlightQuery);
     context.HighlightGroups = &groups;
     context.MatchMask = HostMaskMatcher(host);
@@ -266,28 +270,14 @@ TFullInfoLayout FullInfoLayout(const TLineFormatSettings& s, int32_t W) {
 
 std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
                          std::string_view Columns, const THitDateSources& dates) {
-    return fullInfoLine(DisplayName, Node, Widths, Columns, dates, nullptr);
+    const ShownName name{std::string(DisplayName), CharCount(DisplayName)};
+    return fullInfoLine(name, Node, Widths, Columns, dates, nullptr);
 }
 
 std::string SizeCell(const TSearchResult& Node) {
     if (Node.Kind == "Folder") return "Folder";
     if (Node.Size == -1) return {};
     return platform::SizeText(static_cast<uint32_t>(Node.Size));
-}
-
-char32_t LowerChar(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 0x20;
-    if (c < 0xC0) return c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;                 // Latin-1
-    if (c >= 0x100 && c <= 0x137 && c % 2 == 0) return c + 1;                   // Latin Extended-A
-    if (c >= 0x139 && c <= 0x148 && c % 2 == 1) return c + 1;
-    if (c >= 0x14A && c <= 0x177 && c % 2 == 0) return c + 1;
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x179 && c <= 0x17E && c % 2 == 1) return c + 1;
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;                // Greek
-    if (c >= 0x410 && c <= 0x42F) return c + 0x20;                              // Cyrillic
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    return c;
 }
 
 void FormatLine(TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context) {

@@ -44,8 +44,9 @@ TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config
 struct TLineFormatContext {
     TLineFormatSettings Settings;
     const std::vector<uint8_t>* Palette = nullptr;  // indexes past its end read as 0
-    int32_t WindowWidth = 0;                         // W of the search window
-    std::string HighlightQuery;                      // the typed text to mark
+    int32_t WindowWidth = 0;                         // W of the search window: the full-information layout
+    int32_t NameCells = 0;                           // cells the list shows of a line: a longer name is cut to them
+    std::string HighlightQuery;                      // the typed text to mark, where the index's fold finds it
     const THLGroups* HighlightGroups = nullptr;      // null: no groups
     TMaskMatcher MatchMask;                          // empty: no group matches
     THitDateSources Dates;                           // the probe, the mail seam and NoDateText
@@ -56,8 +57,8 @@ struct TLineFormatContext {
 // the context's use.
 TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
                                          const THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, std::string HighlightQuery,
-                                         const THitFileProbe* files);
+                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
+                                         std::string HighlightQuery, const THitFileProbe* files);
 
 // Normal, cursor, keyword normal, keyword cursor.
 using TLineColors = std::array<uint8_t, 4>;
@@ -82,9 +83,6 @@ std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std:
 // The size column: "Folder" for a folder, the short size text otherwise, and an empty cell for a
 // size of -1 (no file found), which the unsigned size text would show as 4 G.
 std::string SizeCell(const TSearchResult& Node);
-
-// Lower case for the keyword marks: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals.
-char32_t LowerChar(char32_t c);
 
 void FormatLine(TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context);
 

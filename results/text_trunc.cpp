@@ -1,5 +1,6 @@
 #include "results/text_trunc.h"
 
+#include "os/cell_width.h"
 #include "os/utf8.h"
 
 namespace skimmer::results {
@@ -13,7 +14,32 @@ size_t charLength(std::string_view text, size_t pos) {
     return length == 0 ? 1 : length;
 }
 
+// The cells of the character that starts at `pos`, and its length in bytes.
+size_t charCells(std::string_view text, size_t pos, size_t& length) {
+    char32_t cp = 0;
+    length = os::decodeUtf8(text, pos, cp);
+    if (length == 0) {
+        length = 1;
+        return 1;  // drawn as one replacement cell
+    }
+    return static_cast<size_t>(os::cellWidth(cp));
+}
+
 }  // namespace
+
+std::string TruncRightCells(std::string_view Text, int MaxCells) {
+    const size_t max = MaxCells < 0 ? 0 : static_cast<size_t>(MaxCells);
+    if (os::textCells(Text) <= max) return std::string(Text);
+    if (max < 4) return std::string(max, '.');
+    size_t pos = 0, cells = 0, length = 0;
+    while (pos < Text.size()) {
+        const size_t next = charCells(Text, pos, length);
+        if (cells + next > max - 4) break;
+        cells += next;
+        pos += length;
+    }
+    return std::string(Text.substr(0, pos)) + "....";
+}
 
 size_t CharCount(std::string_view text) {
     size_t count = 0;

@@ -28,6 +28,11 @@ std::u32string DecodeChars(std::string_view text);
 // the first Max dots). Otherwise the text unchanged. A negative Max counts as 0.
 std::string TruncRight(std::string_view Text, int Max);
 
+// TruncRight counted in cells (os::textCells), for a text that must end inside a frame: wider than MaxCells, the
+// first characters that fit in MaxCells - 4 cells and "....", never wider than MaxCells (one cell
+// less when a wide character would straddle the cut); otherwise the text unchanged.
+std::string TruncRightCells(std::string_view Text, int MaxCells);
+
 // Longer than Max: the first (Max - 3) / 2 characters, "...", and the last Max - 3 - that many;
 // exactly Max long (for Max below 3, the first Max dots). Otherwise the text unchanged.
 std::string TruncMiddle(std::string_view Text, int Max);

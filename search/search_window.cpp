@@ -150,8 +150,8 @@ bool SearchWindow::readConsole() {
         info().Control(INVALID_HANDLE_VALUE, FCTL_GETPANELSHORTINFO, &panel);
         info().Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINEPOS, &pos);
     }
-    const int32_t prompt = codePoints(std::string_view(panel.CurDir, strnlen(panel.CurDir, sizeof panel.CurDir))) + 1;
-    console_.CursorX = std::min(prompt + pos, std::max(console_.Width - 1, 0));
+    console_.CursorX = commandLineCursorX(std::string_view(panel.CurDir, strnlen(panel.CurDir, sizeof panel.CurDir)),
+                                          console_.CommandLineText, pos, console_.Width);
     return true;
 }
 

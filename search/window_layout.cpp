@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cstring>
+
+#include "dialogs/list_box_ex_draw.h"
+#include "os/cell_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::search {
 
@@ -72,11 +77,9 @@ FarDialogItem item(int type, int x1, int y1, int x2, int y2, const std::string& 
 
 // The visible length of a button text: its hot-key ampersand takes no cell.
 int32_t buttonTextCells(const std::string& text) {
-    int32_t cells = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80 && c != '&') ++cells;  // code points, not bytes
-    }
-    return cells;
+    std::string shown = text;
+    std::erase(shown, '&');
+    return static_cast<int32_t>(std::min<size_t>(os::textCells(shown), INT32_MAX));
 }
 
 uint8_t paletteAt(const std::vector<uint8_t>& palette, size_t index) {
@@ -93,6 +96,16 @@ uint8_t backgroundFor(const WindowSettings& s, const std::vector<uint8_t>& palet
         case 1: return paletteAt(palette, 66);
         default: return paletteAt(palette, 23);
     }
+}
+
+// The list's columns inside the window: the glued layouts give it the whole width (less the single
+// box's sides), the centred one sits inside the double box's margins.
+struct ListColumns {
+    int X1, X2;
+};
+ListColumns listColumns(const WindowSettings& s, int W) {
+    if (!s.PositionW) return {4, W - 5};
+    return s.Style == 1 ? ListColumns{1, W - 2} : ListColumns{0, W - 1};
 }
 
 }  // namespace
@@ -143,10 +156,23 @@ WindowSize windowSize(const WindowSettings& s, const ConsoleState& console, int3
 WindowPlace windowPlace(const WindowSettings& s, const ConsoleState& console, const WindowSize& size) {
     if (!s.PositionW) return {};
     WindowPlace place;
-    place.X = console.CursorX - static_cast<int32_t>(console.CommandLineText.size()) - (s.Style == 1 ? 1 : 0);
+    const auto textCells = static_cast<int32_t>(std::min<size_t>(os::textCells(console.CommandLineText), INT32_MAX));
+    place.X = console.CursorX - textCells - (s.Style == 1 ? 1 : 0);
     place.X = std::clamp(place.X, 0, std::max(console.Width - size.W, 0));
     place.Y = std::max(console.Height - size.H - 1, 0);
     return place;
+}
+
+int32_t commandLineCursorX(std::string_view panelDir, std::string_view commandLine, int32_t cursorChars,
+                           int32_t consoleWidth) {
+    const size_t before = os::utf8CharacterOffset(commandLine, static_cast<size_t>(std::max(cursorChars, 0)));
+    const size_t cells = os::textCells(panelDir) + 1 + os::textCells(commandLine.substr(0, before));
+    return static_cast<int32_t>(std::min<size_t>(cells, static_cast<size_t>(std::max(consoleWidth - 1, 0))));
+}
+
+int32_t listTextCells(const WindowSettings& s, const WindowSize& size) {
+    const ListColumns list = listColumns(s, size.W);
+    return std::max(list.X2 - list.X1 + 1 - dialogs::kLbxMargin - 1, 0);
 }
 
 std::vector<FarDialogItem> windowItems(const WindowSettings& s, const WindowSize& size,
@@ -157,7 +183,8 @@ std::vector<FarDialogItem> windowItems(const WindowSettings& s, const WindowSize
         const bool single = s.Style == 1;
         items.push_back(single ? item(DI_SINGLEBOX, 0, 0, W - 1, H - 1, title) : item(DI_DOUBLEBOX, 0, 0, W - 1, 0, title));
         items.push_back(item(DI_EDIT, single ? 1 : 0, H - 1, single ? W - 2 : W - 1, H - 1));
-        items.push_back(single ? item(DI_USERCONTROL, 1, 1, W - 2, H - 3) : item(DI_USERCONTROL, 0, 1, W - 1, H - 3));
+        const ListColumns list = listColumns(s, W);
+        items.push_back(item(DI_USERCONTROL, list.X1, 1, list.X2, H - 3));
         if (single) items.push_back(item(DI_TEXT, 1, H - 1, 1, H - 1));
         items[kItemEdit].Focus = 1;
         return items;
@@ -165,7 +192,8 @@ std::vector<FarDialogItem> windowItems(const WindowSettings& s, const WindowSize
     const int B = s.HideButtons ? 0 : 2;
     items.push_back(item(DI_DOUBLEBOX, 3, 1, W - 4, H - 2, title));
     items.push_back(item(DI_EDIT, 4, H - 3 - B, W - 5, H - 3 - B));
-    items.push_back(item(DI_USERCONTROL, 4, 2, W - 5, H - 5 - B));
+    const ListColumns list = listColumns(s, W);
+    items.push_back(item(DI_USERCONTROL, list.X1, 2, list.X2, H - 5 - B));
     // Centred over the list's width: a text item draws no further than its X2.
     items.push_back(item(DI_TEXT, 4, H - 4 - B, W - 5, H - 4 - B, {}, DIF_CENTERTEXT));
     items[kItemEdit].Focus = 1;
@@ -204,7 +232,8 @@ std::vector<GrownItem> grownItems(const WindowSettings& s, const WindowSize& siz
     std::vector<GrownItem> items;
     items.push_back(single ? GrownItem{DI_SINGLEBOX, 0, 0, W - 1, H - 1} : GrownItem{DI_DOUBLEBOX, 0, 0, W - 1, 0});
     items.push_back({DI_EDIT, single ? 1 : 0, H - 1, single ? W - 2 : W - 1, H - 1});
-    items.push_back(single ? GrownItem{DI_USERCONTROL, 1, 1, W - 2, H - 2} : GrownItem{DI_USERCONTROL, 0, 1, W - 1, H - 2});
+    const ListColumns list = listColumns(s, W);
+    items.push_back({DI_USERCONTROL, list.X1, 1, list.X2, H - 2});
     if (single) items.push_back({DI_TEXT, 1, H - 1, 1, H - 1});
     return items;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/registry_config.h"
@@ -66,7 +67,18 @@ struct WindowPlace {
     int32_t X = -1;
     int32_t Y = -1;
 };
+// Glued to the command line, the window's left edge stands where the command line's text starts:
+// the cursor's column less the text's width in cells (a wide character takes two, as drawn).
 WindowPlace windowPlace(const WindowSettings& s, const ConsoleState& console, const WindowSize& size);
+
+// The console column of the command line's cursor, in cells: the prompt (the panel's folder and
+// ">") and the first `cursorChars` characters of the line, at most the console's last column.
+int32_t commandLineCursorX(std::string_view panelDir, std::string_view commandLine, int32_t cursorChars,
+                           int32_t consoleWidth);
+
+// The cells of a line's text the list shows: its width less the list box's margin and the scroll
+// bar's column (kept free while the list is short too, so a line does not change as it grows).
+int32_t listTextCells(const WindowSettings& s, const WindowSize& size);
 
 // Item indices of the window.
 constexpr int kItemFrame = 0;

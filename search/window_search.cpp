@@ -134,6 +134,7 @@ results::TLineFormatContext WindowSearch::formatContext(const std::string& highl
     context.Settings = results::ReadLineFormatSettings(*services_.config);
     context.Palette = services_.palette;
     context.WindowWidth = shared_.W.load();
+    context.NameCells = listTextCells(shared_.Settings, WindowSize{context.WindowWidth, shared_.H.load()});
     context.HighlightQuery = highlightQuery;
     context.HighlightGroups = &highlightGroups_;
     context.MatchMask = results::HostMaskMatcher(*services_.host);

@@ -123,8 +123,10 @@ int main(int argc, char** argv) {
     TLineFormatContext shortLayout;
     shortLayout.Palette = &palette;
     shortLayout.WindowWidth = 54;
+    shortLayout.NameCells = 42;  // the centred window's list: 54 less frame, margins and scroll bar
     TLineFormatContext fullLayout = shortLayout;
     fullLayout.WindowWidth = 110;
+    fullLayout.NameCells = 98;
     fullLayout.Settings.Style = 1;
     fullLayout.Settings.FullInfo = true;
     fullLayout.Settings.FIDontUse = false;

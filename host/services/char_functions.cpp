@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::services {
 namespace {
@@ -36,7 +37,7 @@ struct Unit {
 Unit unitAt(std::string_view s, size_t pos) {
     auto step = term::decodeUtf8(s, pos);
     if (!step.valid) return {0x110000u + static_cast<unsigned char>(s[pos]), 1};
-    return {foldCase(step.cp), step.length};
+    return {os::foldCase(step.cp), step.length};
 }
 
 template <typename Convert>
@@ -68,11 +69,6 @@ int compareFolded(std::string_view a, std::string_view b, long limit) {
 }
 
 }  // namespace
-
-char32_t foldCase(char32_t ch) {
-    if (ch < 0x80) return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch;  // names are mostly ASCII: no table look-up
-    return static_cast<char32_t>(toLower(static_cast<char32_t>(toUpper(ch))));
-}
 
 bool LIsLower(char32_t ch) {
     if (locale_t loc = unicodeLocale()) return iswlower_l(static_cast<wint_t>(ch), loc) != 0;

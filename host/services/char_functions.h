@@ -8,6 +8,9 @@
 //   other case encodes to a different number of bytes (U+0131 dotless i -> I) is left as it is.
 //   Bytes that are not valid UTF-8 are kept unchanged and compare by their byte value.
 // - Counts of characters (LStrnicmp's n) are code points.
+// - Case-insensitive comparisons (LStricmp, LStrnicmp and the masks) fold with os::foldCase, the
+//   one fold the index and the search window match with, so a name a mask or a compare treats as
+//   equal is one a search finds by the other spelling too.
 #pragma once
 
 #include <string_view>
@@ -32,9 +35,5 @@ void LStrlwr(char* s);
 int LStricmp(std::string_view a, std::string_view b);
 // The same over at most `n` code points of each.
 int LStrnicmp(std::string_view a, std::string_view b, int n);
-
-// The case-folding key of one code point used by every case-insensitive comparison of the host
-// (masks, LStricmp): the lower case of the upper case, so that final sigma and sigma compare equal.
-char32_t foldCase(char32_t ch);
 
 }  // namespace skimmer::host::services

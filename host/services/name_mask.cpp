@@ -2,6 +2,7 @@
 
 #include "host/services/char_functions.h"
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::services {
 namespace {
@@ -13,7 +14,7 @@ std::u32string units(std::string_view text) {
     std::u32string out;
     for (size_t pos = 0; pos < text.size();) {
         auto step = term::decodeUtf8(text, pos);
-        out.push_back(step.valid ? foldCase(step.cp) : kInvalidBase + static_cast<unsigned char>(text[pos]));
+        out.push_back(step.valid ? os::foldCase(step.cp) : kInvalidBase + static_cast<unsigned char>(text[pos]));
         pos += step.length;
     }
     return out;

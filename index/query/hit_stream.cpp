@@ -1,7 +1,6 @@
 #include "index/query/hit_stream.h"
 
 #include "index/query/doc_streams.h"
-#include "index/query/fold.h"
 #include "index/query/item_facts.h"
 #include "index/query/kind_filter.h"
 #include "index/query/matcher.h"

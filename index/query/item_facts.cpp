@@ -1,31 +1,31 @@
 #include "index/query/item_facts.h"
 
-#include "index/query/fold.h"
 #include "index/query/safecall_error.h"
 #include "index/store/item_binding.h"
 #include "index/store/kinds.h"
+#include "os/utf8.h"
 
 namespace skimmer::index::query {
 
 void RowFacts::reset() { haveName_ = haveExt_ = haveFolder_ = havePath_ = false; }
 
 std::string_view RowFacts::foldedName() {
-    if (!haveName_) name_ = foldName(store::searchedText(row_.name, row_.words)), haveName_ = true;
+    if (!haveName_) name_ = os::foldText(store::searchedText(row_.name, row_.words)), haveName_ = true;
     return name_;
 }
 
 std::string_view RowFacts::foldedExt() {
-    if (!haveExt_) ext_ = foldName(row_.ext), haveExt_ = true;
+    if (!haveExt_) ext_ = os::foldText(row_.ext), haveExt_ = true;
     return ext_;
 }
 
 std::string_view RowFacts::foldedFolder() {
-    if (!haveFolder_) folder_ = foldName(row_.folder()), haveFolder_ = true;
+    if (!haveFolder_) folder_ = os::foldText(row_.folder()), haveFolder_ = true;
     return folder_;
 }
 
 std::string_view RowFacts::foldedPath() {
-    if (!havePath_) path_ = foldName(row_.displayedPath()), havePath_ = true;
+    if (!havePath_) path_ = os::foldText(row_.displayedPath()), havePath_ = true;
     return path_;
 }
 

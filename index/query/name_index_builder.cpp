@@ -1,6 +1,5 @@
 #include "index/query/name_index_builder.h"
 
-#include "index/query/fold.h"
 #include "index/query/name_index_format.h"
 #include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
@@ -8,6 +7,7 @@
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
 #include "index/store/sqlite_handle.h"
+#include "os/utf8.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -48,7 +48,7 @@ bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
     snapshot.names.reserve(expected * 64);
     bool tooLong = false;
     const store::Status scanned = store::forEachItem(db, false, [&](const store::ScannedItem& item) {
-        const std::string folded = foldName(store::searchedText(item.row.name, item.row.words));
+        const std::string folded = os::foldText(store::searchedText(item.row.name, item.row.words));
         if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) {
             tooLong = true;
             return;

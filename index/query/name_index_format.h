@@ -38,7 +38,9 @@
 namespace skimmer::index::query::sidecar {
 
 inline constexpr char kMagic[8] = {'S', 'K', 'N', 'A', 'M', 'E', 'S', '1'};
-inline constexpr uint32_t kFormatVersion = 4;
+// 5: names folded by os::foldCase (4 folded İ to ı and left ſ, µ and the Greek symbol letters
+// as they were); a sidecar of 4 is stale, so the next crawl rebuilds it with today's fold.
+inline constexpr uint32_t kFormatVersion = 5;
 inline constexpr uint32_t kBlockSize = 4 * 1024;  // small: searches touch names at random
 inline constexpr uint32_t kDenseDivisor = 16;
 inline constexpr uint32_t kNameSample = 16;        // documents per stored name offset

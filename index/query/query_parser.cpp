@@ -1,7 +1,6 @@
 #include "index/query/query_parser.h"
 #include "os/utf8.h"
 
-#include "index/query/fold.h"
 #include "index/query/query_tokens.h"
 #include "index/query/query_values.h"
 
@@ -166,7 +165,7 @@ private:
         if (value.empty()) throw SyntaxError{"an empty phrase"};
         Term term;
         term.field = field;
-        term.text = foldName(value);
+        term.text = os::foldText(value);
         return Node::leaf(std::move(term));
     }
 
@@ -184,7 +183,7 @@ private:
         if (value.starts_with(".")) value.remove_prefix(1);
         Term term;
         term.field = Field::Ext;
-        term.text = foldName(value);
+        term.text = os::foldText(value);
         return Node::leaf(std::move(term));
     }
 
@@ -227,7 +226,7 @@ Node literalWords(std::string_view text, std::vector<std::string>& notes) {
         }
         Term term;
         term.field = piece.find('/') != std::string::npos ? Field::Path : Field::Name;
-        term.text = foldName(piece);
+        term.text = os::foldText(piece);
         words.push_back(Node::leaf(std::move(term)));
     }
     if (words.empty()) return Node::of(Node::Op::False);

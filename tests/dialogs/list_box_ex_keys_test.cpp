@@ -66,6 +66,9 @@ INSTANTIATE_TEST_SUITE_P(Keys, MoveKeyTest, ::testing::Values(
     MoveCase{"s.....", 1, 0, 3, KEY_UP, 5, 3},            // under a title, row 1 counts as first
     MoveCase{"....hh", 0, 0, 3, KEY_UP, 3, 1},            // the last shown row
     MoveCase{"s.....", 2, 1, 3, KEY_UP, 1, 0},            // up onto row 1 shows the title above it
+    MoveCase{"hl....", 2, 0, 3, KEY_UP, 5, 3},            // hidden and highlighted rows above: first still
+    MoveCase{"lls...", 3, 1, 3, KEY_UP, 5, 3},            // however many unselectable rows lead the list
+    MoveCase{"...lh", 2, 0, 3, KEY_DOWN, 0, 0},           // and trail it: the last selectable row wraps down
     MoveCase{"..........", 1, 0, 4, KEY_PGDN, 4, 1},
     MoveCase{"..........", 8, 6, 4, KEY_PGDN, 9, 6},      // clamped at the end
     MoveCase{"..........", 5, 4, 4, KEY_PGUP, 2, 2},

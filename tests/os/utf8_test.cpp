@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/fold_cases.h"
+
 namespace skimmer::os {
 namespace {
 
@@ -136,6 +138,46 @@ INSTANTIATE_TEST_SUITE_P(Texts, AsciiLower,
                                            LowerCase{"", ""}));
 
 TEST(AsciiLower, DoesNotEquateDifferentLetters) { EXPECT_FALSE(equalsAsciiCaseless("True", "Trve")); }
+
+// The one fold: the shared table (tests/support/fold_cases.h) holds what a name folds to and
+// where a typed word is found in it; the index's and the window's suites run the same rows.
+class CaseFold : public ::testing::TestWithParam<test::FoldCase> {};
+
+TEST_P(CaseFold, FoldsTheNameAndFindsTheWordWhereItIs) {
+    const test::FoldCase& c = GetParam();
+    EXPECT_EQ(foldText(c.name), c.folded);
+    const auto span = findFolded(c.name, c.word);
+    ASSERT_EQ(span.has_value(), c.first >= 0);
+    if (!span) return;
+    EXPECT_EQ(span->first, static_cast<size_t>(c.first));
+    EXPECT_EQ(span->count, static_cast<size_t>(c.count));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, CaseFold, ::testing::ValuesIn(test::kFoldCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(CaseFold, IsIdempotentNeverLongerAndOneCodePointToOne) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);  // stray bytes too
+    for (char32_t cp = 0x80; cp < 0x3000; ++cp) {
+        const char32_t folded = foldCase(cp);
+        EXPECT_EQ(foldCase(folded), folded) << std::hex << static_cast<uint32_t>(cp);
+        std::string one, mapped;
+        appendUtf8(one, cp);
+        appendUtf8(mapped, folded);
+        EXPECT_LE(mapped.size(), one.size()) << std::hex << static_cast<uint32_t>(cp);
+        all += one;
+    }
+    const std::string once = foldText(all);
+    EXPECT_LE(once.size(), all.size());
+    EXPECT_EQ(foldText(once), once);
+    EXPECT_EQ(utf8CharacterCount(once), utf8CharacterCount(all));
+}
+
+TEST(CaseFold, AnEmptyWordIsFoundNowhere) {
+    EXPECT_FALSE(findFolded("abc", "").has_value());
+    EXPECT_FALSE(findFolded("", "a").has_value());
+}
 
 }  // namespace
 }  // namespace skimmer::os

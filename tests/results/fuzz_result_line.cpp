@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TLineFormatContext context;
     context.Palette = &palette;
     context.WindowWidth = width;
+    context.NameCells = width - 3;
     context.HighlightQuery = f[3];
     context.Dates.NoDateText = "-";
     context.Settings.Style = flags % 3;

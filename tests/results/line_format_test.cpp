@@ -7,6 +7,7 @@
 #include "os/clock.h"
 #include "results/line_format.h"
 #include "results/text_trunc.h"
+#include "tests/support/fold_cases.h"
 
 namespace skimmer::results {
 namespace {
@@ -44,6 +45,7 @@ struct Line {
     Line() {
         context.Palette = &kPalette;
         context.WindowWidth = 40;
+        context.NameCells = 37;
         context.Dates.Files = &probe;
         context.Dates.NoDateText = "-";
         context.HighlightGroups = &groups;
@@ -71,17 +73,17 @@ TSearchResult hit(std::string name, int32_t size = 0) {
 
 struct NameCase {
     const char* name;
-    int width;
+    int cells;  // the cells the list shows of a line
     bool showExt, showLnk;
     const char* text;
 };
 
 class ShortLayout : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(ShortLayout, ShowsTheNameCutToTheWindow) {
+TEST_P(ShortLayout, ShowsTheNameCutToTheListsCells) {
     const NameCase& c = GetParam();
     Line line;
-    line.context.WindowWidth = c.width;
+    line.context.NameCells = c.cells;
     line.context.Settings.ShowExtentions = c.showExt;
     line.context.Settings.ShowLnk = c.showLnk;
     const auto slot = line.format(hit(c.name));
@@ -92,20 +94,23 @@ TEST_P(ShortLayout, ShowsTheNameCutToTheWindow) {
 const std::string k60(60, 'x');
 INSTANTIATE_TEST_SUITE_P(
     Names, ShortLayout,
-    ::testing::Values(NameCase{"Report.final.docx", 40, false, true, "Report.final"},
-                      NameCase{"Report.final.docx", 40, true, true, "Report.final.docx"},
-                      NameCase{"Editor.LNK", 40, true, false, "Editor"},
-                      NameCase{"Editor.lnk", 40, true, true, "Editor.lnk"},
-                      NameCase{"Makefile", 40, false, true, "Makefile"},
-                      NameCase{".bashrc", 40, false, true, ".bashrc"},
-                      NameCase{".config.old", 40, false, true, ".config"},
-                      NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 20,
+    ::testing::Values(NameCase{"Report.final.docx", 37, false, true, "Report.final"},
+                      NameCase{"Report.final.docx", 37, true, true, "Report.final.docx"},
+                      NameCase{"Editor.LNK", 37, true, false, "Editor"},
+                      NameCase{"Editor.lnk", 37, true, true, "Editor.lnk"},
+                      NameCase{"Makefile", 37, false, true, "Makefile"},
+                      NameCase{".bashrc", 37, false, true, ".bashrc"},
+                      NameCase{".config.old", 37, false, true, ".config"},
+                      NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 17,
                                true, true, "ааааааааааааа...."},
-                      NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 20,
+                      NameCase{"ааааааааааааааааааааааааааааааааааааааааааааааааааааа.txt", 17,
                                false, true, "ааааааааааааа..."},
-                      NameCase{"", 40, true, true, ""}));
+                      // wide characters take two cells each: the dots still end inside the frame
+                      NameCase{"日本語のファイル名です.txt", 12, true, true, "日本語の...."},
+                      NameCase{"日本語のファイル名です.txt", 11, true, true, "日本語...."},  // one cell short
+                      NameCase{"", 37, true, true, ""}));
 
-TEST(ShortLayout, SixtyCharactersInFortyColumns) {
+TEST(ShortLayout, SixtyCharactersInThirtySevenCells) {
     Line line;
     const std::string name = std::string(60, 'n');
     auto slot = line.format(hit(name));
@@ -152,7 +157,9 @@ INSTANTIATE_TEST_SUITE_P(
                       InfoCase{"S", "6", folder(), "Folder  "},
                       InfoCase{"S", "3", gone(), "     "},                  // no size found: blank
                       InfoCase{"N", "6", hit("abcdefghij.txt"), "ab...   "}, // cut, final dot dropped
-                      InfoCase{"P", "30", hit("a.txt"), "home/ann/a.txt" + std::string(18, ' ')},
+                      InfoCase{"P", "30", hit("a.txt"), "/home/ann/a.txt" + std::string(17, ' ')},
+                      InfoCase{"P", "15", hit("a.txt"), "/home/ann/a.txt  "},  // fits exactly: kept whole
+                      InfoCase{"P", "14", hit("a.txt"), "/home.../a.txt  "},
                       InfoCase{"P", "10", hit("verylongname.txt"), "verylon...  "},
                       InfoCase{"D,T", "11,9", hit("a.txt"), " 2026-12-08   09:05:07  "},
                       InfoCase{"D,T", "3,3", hit("b.txt"), "  -    -  "},  // no file: NoDateText
@@ -282,6 +289,78 @@ TEST(KeywordMarks, CountCharactersOfMultiByteNamesAndStayInsideTheText) {
     EXPECT_EQ(std::count(slot.Attr[0].begin(), slot.Attr[0].end(), 0xFC), 0);
 }
 
+std::string marksOf(const dialogs::TListBoxExItem& slot) {
+    std::string marks;
+    for (uint8_t a : slot.Attr[0]) marks += a == 0xFC ? '^' : '.';
+    return marks;
+}
+
+// The marks fall where the index's fold finds the typed word (the shared table of scripts).
+class KeywordFold : public ::testing::TestWithParam<test::FoldCase> {};
+
+TEST_P(KeywordFold, MarksTheCharactersTheMatchCovers) {
+    const test::FoldCase& c = GetParam();
+    Line line;
+    line.context.Settings.Style = 0;
+    line.context.Settings.HighlightKeyword = true;
+    line.context.NameCells = 100;
+    line.context.HighlightQuery = c.word;
+    const auto slot = line.format(hit(c.name));
+    std::string want(CharCount(c.name), '.');
+    if (c.first >= 0) want.replace(static_cast<size_t>(c.first), static_cast<size_t>(c.count), static_cast<size_t>(c.count), '^');
+    EXPECT_EQ(marksOf(slot), want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, KeywordFold, ::testing::ValuesIn(test::kFoldCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+struct CutMarkCase {
+    const char* label;
+    const char* name;
+    int cells;   // the list's cells
+    int column;  // > 0: full information, one N column this wide
+    bool hideExtension;
+    const char* query;
+    const char* text;
+    const char* marks;
+};
+
+class KeywordOnCutName : public ::testing::TestWithParam<CutMarkCase> {};
+
+// A name cut to its room shows dots for the rest: a match reaching into the cut-off part marks
+// only what is shown of it, and the dots are never marked, whatever the word.
+TEST_P(KeywordOnCutName, NeverMarksTheDots) {
+    const CutMarkCase& c = GetParam();
+    Line line;
+    line.context.Settings.Style = 0;
+    line.context.Settings.HighlightKeyword = true;
+    line.context.NameCells = c.cells;
+    line.context.Settings.ShowExtentions = !c.hideExtension;
+    if (c.column > 0) {
+        line.context.Settings.FullInfo = true;
+        line.context.Settings.FIDontUse = false;
+        line.context.Settings.FIColumns = "N";
+        line.context.Settings.FIWidths = std::to_string(c.column);
+    }
+    line.context.HighlightQuery = c.query;
+    const auto slot = line.format(hit(c.name));
+    EXPECT_EQ(slot.Text, c.text);
+    EXPECT_EQ(marksOf(slot), c.marks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, KeywordOnCutName,
+    ::testing::Values(CutMarkCase{"across_the_cut", "abcdefghij", 8, 0, false, "CDE", "abcd....", "..^^...."},
+                      CutMarkCase{"word_ending_in_dots", "abcdefghij", 8, 0, false, "d.", "abcd....", "........"},
+                      CutMarkCase{"dots_alone", "abcdefghij", 8, 0, false, "..", "abcd....", "........"},
+                      CutMarkCase{"name_with_dots_of_its_own", "ab..cdefgh", 8, 0, false, "..", "ab......", "..^^...."},
+                      CutMarkCase{"hidden_extension", "abc.txt", 20, 0, true, "c.t", "abc", "..^"},
+                      CutMarkCase{"cut_and_extension_hidden", "abcdefghij", 8, 0, true, "d", "abcd...", "...^..."},
+                      CutMarkCase{"column_cut", "abcdefghij", 40, 7, false, "cdE", "abc...   ", "..^......"},
+                      CutMarkCase{"cut_twice", "abcdefghij", 8, 6, false, "b", "ab...   ", ".^......"},
+                      CutMarkCase{"cut_twice_dots", "abcdefghij", 8, 6, false, "d.", "ab...   ", "........"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 struct GroupCase {
     std::vector<THLGroup> groups;
     uint32_t attributes;
@@ -367,11 +446,12 @@ TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
     THLGroups groups;
     platform::HostTables host;
     const TLineFormatContext context =
-        MakeLineFormatContext(table, palette, groups, host, "none", 77, "abc", nullptr);
+        MakeLineFormatContext(table, palette, groups, host, "none", 77, 66, "abc", nullptr);
     EXPECT_EQ(context.Settings.Style, 1);
     EXPECT_EQ(context.Settings.FIWidths, "10,5");
     EXPECT_TRUE(context.Settings.HighlightKeyword);
     EXPECT_EQ(context.WindowWidth, 77);
+    EXPECT_EQ(context.NameCells, 66);
     EXPECT_EQ(context.Dates.NoDateText, "none");
     EXPECT_EQ(context.HighlightQuery, "abc");
     EXPECT_TRUE(reports.empty());

@@ -60,6 +60,7 @@ struct Fixture {
         run.Results = results.get();
         run.Engine = &engine;
         run.Format.WindowWidth = 60;
+        run.Format.NameCells = 49;
     }
 
     // The chain as "#title" for headers and the name for hits.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace skimmer::search {
 namespace {
 
@@ -128,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
         ButtonsCase{"room_for_gaps", 60, {"&View", "&Temp", "&Full", "&Setup", "&Go to"},
                     {{5, 12}, {14, 21}, {23, 30}, {32, 40}, {42, 50}}},
         ButtonsCase{"no_room_for_gaps", 50, {"&View", "&Temp", "&Full", "&Setup", "&Go to"},
-                    {{4, 11}, {12, 19}, {20, 27}, {28, 36}, {37, 45}}}),
+                    {{4, 11}, {12, 19}, {20, 27}, {28, 36}, {37, 45}}},
+        // a wide character takes two cells of the button
+        ButtonsCase{"wide_characters", 80, {"&表示", "&一時", "&全部", "&設定", "&移動"},
+                    {{5, 12}, {14, 21}, {23, 30}, {32, 39}, {41, 48}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct GrowCase {
@@ -220,6 +225,71 @@ INSTANTIATE_TEST_SUITE_P(
                       ColorCase{"button_style2_left_to_host", 2, false, 6, true, 0xAABBCCDD},
                       ColorCase{"list_left_to_host", 0, false, kItemList, false, 0xAABBCCDD}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Glued to the command line: the window's left edge is where the line's text starts on screen,
+// counted in cells as the host draws it, whatever the text's bytes.
+struct PlaceCase {
+    const char* name;
+    int32_t style;
+    std::string panelDir, commandLine;
+    int32_t cursorChars;  // the command line's cursor, in characters
+    int32_t cursorX;      // the cursor's console column
+    int32_t x;            // the window's left edge
+};
+
+class GluedPlace : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(GluedPlace, StartsWhereTheCommandLineTextStarts) {
+    const PlaceCase& c = GetParam();
+    WindowSettings s;
+    s.PositionW = true;
+    s.Style = c.style;
+    ConsoleState console{100, 30, 0, c.commandLine};
+    console.CursorX = commandLineCursorX(c.panelDir, c.commandLine, c.cursorChars, console.Width);
+    EXPECT_EQ(console.CursorX, c.cursorX);
+    const WindowPlace place = windowPlace(s, console, {40, 10});
+    EXPECT_EQ(place.X, c.x);
+    EXPECT_EQ(place.Y, 30 - 10 - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GluedPlace,
+    ::testing::Values(PlaceCase{"ascii", 2, "/home/ann", "report", 6, 16, 10},
+                      PlaceCase{"ascii_single_box_style", 1, "/home/ann", "report", 6, 16, 9},
+                      PlaceCase{"latin_two_bytes_a_cell", 2, "/home/ann", "résumé", 6, 16, 10},
+                      PlaceCase{"wide_two_cells", 2, "/home/ann", "日本語", 3, 16, 10},
+                      PlaceCase{"wide_folder_in_the_prompt", 2, "/home/日本", "ab", 2, 13, 11},
+                      PlaceCase{"empty_line", 2, "/tmp", "", 0, 5, 5},
+                      PlaceCase{"cursor_past_the_console", 2, std::string(200, 'x'), "ab", 2, 99, 60}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The room a line's text has in the list: its width less the margin and the scroll bar.
+struct RoomCase {
+    const char* name;
+    bool glued;
+    int32_t style;
+    int32_t W;
+    int32_t cells;
+};
+
+class ListRoom : public ::testing::TestWithParam<RoomCase> {};
+
+TEST_P(ListRoom, IsTheListWidthLessMarginAndScrollBar) {
+    const RoomCase& c = GetParam();
+    WindowSettings s;
+    s.PositionW = c.glued;
+    s.Style = c.style;
+    const std::vector<FarDialogItem> items = windowItems(s, {c.W, 20}, {}, "");
+    const FarDialogItem& list = items[kItemList];
+    EXPECT_EQ(listTextCells(s, {c.W, 20}), c.cells);
+    EXPECT_EQ(std::max(list.X2 - list.X1 + 1 - 3 - 1, 0), c.cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ListRoom,
+                         ::testing::Values(RoomCase{"centred", false, 2, 54, 42}, RoomCase{"glued", true, 2, 60, 56},
+                                           RoomCase{"glued_single_box", true, 1, 60, 54},
+                                           RoomCase{"too_narrow", false, 2, 9, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace skimmer::search

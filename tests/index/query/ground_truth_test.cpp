@@ -171,10 +171,10 @@ TEST_P(GroundTruth, ExtensionSizeDateAndPathRestrictions) {
     check({"modified:this week", [](const TestItem& t) { return t.mtime >= 1704672000 && t.mtime < 1705276800; }, ""});
     check({"date:last month", [](const TestItem& t) { return t.mtime >= 1701388800 && t.mtime < 1704067200; }, ""});
     auto path = [this](const TestItem& t) { return t.dir == 0 ? *t.display : index_.dirPath(t.dir) + "/" + t.name; };
-    check({"user/муз", [=](const TestItem& t) { return foldName(path(t)).find(foldName("user/муз")) != std::string::npos; }, ""});
+    check({"user/муз", [=](const TestItem& t) { return os::foldText(path(t)).find(os::foldText("user/муз")) != std::string::npos; }, ""});
     check({"folder:/srv/data e", [](const TestItem& t) { return t.dir == 3 && nameHas(t, "e"); }, "e"});
     check({"folder:/srv/dat", [](const TestItem&) { return false; }, ""});
-    check({"path:reports/", [=](const TestItem& t) { return foldName(path(t)).find("reports/") != std::string::npos; }, ""});
+    check({"path:reports/", [=](const TestItem& t) { return os::foldText(path(t)).find("reports/") != std::string::npos; }, ""});
 }
 
 // A scan reads the names in windows of 256 KB and finds several hits in one window: every hit,

@@ -1,6 +1,5 @@
 // The query language: what each construct becomes, and that malformed input of every sort is
 // searched literally or matches nothing, and says which.
-#include "index/query/fold.h"
 #include "index/query/matcher.h"
 #include "index/query/query_parser.h"
 #include "index/query/query_values.h"
@@ -197,29 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedCase{"\"\" x", "and(name:\"\" name:x)"},
                       MalformedCase{"name:\"\"", "name:name:\"\""},
                       MalformedCase{"x OR \"\"", "and(name:x name:or name:\"\")"}));
-
-TEST(Fold, LowersLatinGreekCyrillicAndKeepsOtherBytes) {
-    EXPECT_EQ(foldName("ABC xyz"), "abc xyz");
-    EXPECT_EQ(foldName("ÀÉÎÕÜÞ×"), "àéîõüþ×");
-    EXPECT_EQ(foldName("ĀĹŽŸ"), "āĺžÿ");
-    EXPECT_EQ(foldName("ΑΒΓΆΈΏΣς"), "αβγάέώσσ");
-    EXPECT_EQ(foldName("ЁЖЯЀЏ"), "ёжяѐџ");
-    EXPECT_EQ(foldName("水"), "水");
-    EXPECT_EQ(foldName("\xFF" "A\xC3" "B\xCE"), "\xFF" "a\xC3" "b\xCE");  // not UTF-8: bytes stay
-    EXPECT_EQ(foldName("\xE0\x80\x80"), "\xE0\x80\x80");                // overlong: bytes stay
-}
-
-TEST(Fold, IsIdempotentAndNeverLonger) {
-    std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    for (char32_t c = 0x80; c < 0x800; ++c) {
-        all += static_cast<char>(0xC0 | (c >> 6));
-        all += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    const std::string once = foldName(all);
-    EXPECT_LE(once.size(), all.size());
-    EXPECT_EQ(foldName(once), once);
-}
 
 TEST(KindWords, CoverTheEngineWordsAndPlurals) {
     EXPECT_TRUE(kindFilterFor("program"));

@@ -177,9 +177,11 @@ TEST_P(SidecarOfEarlierFormat, IsStaleNotDamaged) {
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Damaged);
 }
 
-// Format 2: a 136-byte header; format 3: today's header, without kind lists.
+// Format 2: a 136-byte header; format 3: today's header, without kind lists; format 4: today's
+// layout with names folded by the earlier fold.
 INSTANTIATE_TEST_SUITE_P(Formats, SidecarOfEarlierFormat,
-                         ::testing::Values(EarlierFormat{2, 136, 128}, EarlierFormat{3, 152, 144}));
+                         ::testing::Values(EarlierFormat{2, 136, 128}, EarlierFormat{3, 152, 144},
+                                           EarlierFormat{4, 152, 144}));
 
 }  // namespace
 }  // namespace skimmer::index::query::test

@@ -4,13 +4,13 @@
 // Also a random-tree generator and the brute-force search that the tests take as ground truth.
 #pragma once
 
-#include "index/query/fold.h"
 #include "index/query/name_index_builder.h"
 #include "index/store/folder_entries.h"
 #include "index/store/item_binding.h"
 #include "index/store/item_ids.h"
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
+#include "os/utf8.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ struct TestItem {
     int64_t ctime = 0;
     int attrs = 0;
     std::optional<std::string> url, display;
-    std::string folded;  // foldName(name), kept for the brute-force scan
+    std::string folded;  // os::foldText(name), kept for the brute-force scan
 
     // The row the store would write for this item.
     store::CrawledItem crawled() const {
@@ -73,7 +73,7 @@ public:
     // Items of a folder (dir != 0) are written with their folder when the batch is committed,
     // which is also when their ids are known; the others go to `items` at once.
     void add(TestItem item) {
-        item.folded = foldName(item.name);
+        item.folded = os::foldText(item.name);
         if (item.dir != 0) {
             item.ext = store::entryExtension(item.name, item.kind);
             dirty_.insert(item.dir);
@@ -178,7 +178,7 @@ inline void fillRandom(TestIndex& index, size_t count, uint32_t seed) {
 // `lead` first; then newest first, then by id).
 inline std::vector<int64_t> bruteForce(const TestIndex& index, const std::function<bool(const TestItem&)>& match,
                                        const std::string& lead) {
-    const std::string foldedLead = foldName(lead);
+    const std::string foldedLead = os::foldText(lead);
     std::vector<std::pair<bool, const TestItem*>> hits;  // (not a prefix hit, item)
     for (const TestItem& item : index.items())
         if (match(item)) hits.emplace_back(foldedLead.empty() || !item.folded.starts_with(foldedLead), &item);
@@ -193,7 +193,7 @@ inline std::vector<int64_t> bruteForce(const TestIndex& index, const std::functi
 }
 
 inline bool nameHas(const TestItem& item, const std::string& word) {
-    return item.folded.find(foldName(word)) != std::string::npos;
+    return item.folded.find(os::foldText(word)) != std::string::npos;
 }
 
 }  // namespace skimmer::index::query::test
