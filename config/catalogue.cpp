@@ -14,8 +14,9 @@ struct CatalogueEntry {
     std::optional<TNumberRange> range = std::nullopt;
 };
 
-constexpr TNumberRange kWindowHeights{kLowestWindowHeight, kHighestWindowSide};
-constexpr TNumberRange kWindowWidths{kLowestWindowWidth, kHighestWindowSide};
+// The custom size is used, and checked by the dialog, only while "SKSWindowMode" is 2.
+constexpr TNumberRange kWindowHeights{kLowestWindowHeight, kHighestWindowSide, false, "SKSWindowMode", 2};
+constexpr TNumberRange kWindowWidths{kLowestWindowWidth, kHighestWindowSide, false, "SKSWindowMode", 2};
 constexpr TNumberRange kDriveMenuNumbers{kLowestDriveMenuNumber, kHighestDriveMenuNumber, true};
 
 // The settings in the order of the table they come from. The folder of the locate program is

@@ -67,13 +67,25 @@ void markSaved(TRegistryConfigElement& element) {
     element.BoolSaved = element.BoolValue;
 }
 
+// The range `element` is held to now, if any (see TNumberRange::OnlyWhen).
+const TNumberRange* rangeNow(const TRegistryConfig& config, const TRegistryConfigElement& element) {
+    if (!element.Range) return nullptr;
+    if (element.Range->OnlyWhen.empty()) return &*element.Range;
+    for (const auto& other : config.Elements)
+        if (other.Name == element.Range->OnlyWhen)
+            return other.Kind == cvkInteger && other.IntValue == element.Range->OnlyWhenValue ? &*element.Range : nullptr;
+    return nullptr;
+}
+
 // Whether the registry holds the element's value as a save would write it: of the type a read
 // accepts, a switch as 0 or 1, a number kept as text within its range. Anything else is written.
-bool storedAsSaved(const platform::RegistryKey* key, const TRegistryConfigElement& element) {
+bool storedAsSaved(const TRegistryConfig& config, const platform::RegistryKey* key,
+                   const TRegistryConfigElement& element) {
     if (!key) return false;
     if (element.Kind == cvkString) {
         const auto text = key->readString(element.Name);
-        return text && (!element.Range || element.Range->accepts(*text));
+        const TNumberRange* range = rangeNow(config, element);
+        return text && (!range || range->accepts(*text));
     }
     const auto number = key->readDword(element.Name);
     return number && (element.Kind != cvkBoolean || *number <= 1);
@@ -188,8 +200,12 @@ void configLoadValues(TRegistryConfig& config) {
         element.StrValue = element.StrSaved;
         element.IntValue = element.IntSaved;
         element.BoolValue = element.BoolSaved;
-        // Differs from the registry's value then, so the next save mends the registry.
-        if (element.Range && !element.Range->accepts(element.StrValue)) element.StrValue = element.StrDefault;
+    }
+    // After every value is in: a range may depend on another setting. A value out of range then
+    // differs from the registry's, so the next save mends the registry.
+    for (auto& element : config.Elements) {
+        const TNumberRange* range = rangeNow(config, element);
+        if (range && !changedHere(element) && !range->accepts(element.StrValue)) element.StrValue = element.StrDefault;
     }
 }
 
@@ -206,7 +222,7 @@ void configSaveValues(TRegistryConfig& config) {
         for (auto& element : config.Elements) {
             if (!element.Stored || element.Kind == cvkInactive) continue;
             // Rewriting an unchanged value would undo another process's later change of it.
-            if (!changedHere(element) && storedAsSaved(key.get(), element)) continue;
+            if (!changedHere(element) && storedAsSaved(config, key.get(), element)) continue;
             written.push_back(&element);
         }
     }

@@ -46,11 +46,15 @@ struct TConfigValue {
 };
 
 // The numbers a setting kept as text may hold, as the settings dialogs check them: blanks around
-// the number are allowed, and an empty text when `BlankAllowed`.
+// the number are allowed, and an empty text when `BlankAllowed`. With `OnlyWhen` the check applies
+// only while that integer setting holds `OnlyWhenValue` (the custom window size is checked only
+// while the custom size is chosen, as the dialog does).
 struct TNumberRange {
     int32_t Low = 0;
     int32_t High = 0;
     bool BlankAllowed = false;
+    std::string_view OnlyWhen = {};
+    int32_t OnlyWhenValue = 0;
     bool accepts(std::string_view text) const;
 };
 

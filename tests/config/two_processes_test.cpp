@@ -147,6 +147,7 @@ struct StoredText {
     const char* setting;
     std::string stored;
     std::string used;
+    uint32_t windowMode = 2;  // the custom size, whose sides are checked
 };
 
 class RangeOnRead : public TwoProcesses, public ::testing::WithParamInterface<StoredText> {};
@@ -154,7 +155,9 @@ class RangeOnRead : public TwoProcesses, public ::testing::WithParamInterface<St
 TEST_P(RangeOnRead, ValuesTheDialogWouldRefuseFallBackToTheDefault) {
     {
         os::Hive hive(file());
-        ASSERT_TRUE(hive.createKey("Software\\Far\\Plugins\\Skimmer")->writeString(GetParam().setting, GetParam().stored));
+        auto key = hive.createKey("Software\\Far\\Plugins\\Skimmer");
+        ASSERT_TRUE(key->writeString(GetParam().setting, GetParam().stored));
+        ASSERT_TRUE(key->writeDword("SKSWindowMode", GetParam().windowMode));
     }
     Process p(file());
     EXPECT_EQ(p.get(GetParam().setting), TConfigValue::str(GetParam().used));
@@ -169,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, RangeOnRead, ::testing::Values(
     StoredText{"SKSWindowHeight", "8", "8"}, StoredText{"SKSWindowHeight", " 40 ", " 40 "},
     StoredText{"SKSWindowHeight", "12x", "23"}, StoredText{"SKSWindowHeight", "", "23"},
     StoredText{"SKSWindowWidth", "29", "50"}, StoredText{"SKSWindowWidth", "9999", "9999"},
-    StoredText{"SKSWindowWidth", "10000", "50"}, StoredText{"SKPLetter", "", ""},
+    StoredText{"SKSWindowWidth", "10000", "50"}, StoredText{"SKSWindowHeight", "-5", "-5", 0},
+    StoredText{"SKPLetter", "", ""},
     StoredText{"SKPLetter", "9", "9"}, StoredText{"SKPLetter", "10", "0"}, StoredText{"SKPLetter", "-1", "0"}));
 
 }  // namespace

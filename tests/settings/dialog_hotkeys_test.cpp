@@ -30,7 +30,9 @@ TEST_P(DialogHotkeys, NoTwoItemsShareAHotKey) {
     std::map<char32_t, std::string> taken;
     for (size_t i = 1; i < dialog.Items.size(); ++i) {
         const FarDialogItem& item = dialog.Items[i];
-        if (item.Type == DI_EDIT || (item.Flags & DIF_SHOWAMPERSAND)) continue;
+        // A greyed-out item answers no hot key; those the table greys out stay so (the panel's
+        // read-only options).
+        if (item.Type == DI_EDIT || (item.Flags & (DIF_SHOWAMPERSAND | DIF_DISABLE))) continue;
         const host::ui::HotkeyText text = host::ui::parseHotkey(item.Data);
         if (text.key == 0) continue;
         const auto [where, fresh] = taken.emplace(text.key, item.Data);

@@ -162,8 +162,8 @@ INSTANTIATE_TEST_SUITE_P(Sessions, WindowSettingsSession, ::testing::Values(
     Session{"full_information_enables_the_column_editor", {}, both(click(5, 13), click(20, 13)), "Codes: N name",
             [](auto& e) { e.key(KEY_ESC).key(KEY_ESC); }, {{"SKSFullInfo", kOff}}, false},
     // The custom size check.
-    Session{"a_height_of_7_is_refused_and_the_focus_is_on_it", {{"SKSWindowMode", mode(2)}, {"SKSWindowHeight", text("7")}},
-            kOk, "from 8 to 25", [](auto& e) { e.key(KEY_ENTER).type("9").key(KEY_ENTER); },
+    Session{"a_height_of_7_is_refused_and_the_focus_is_on_it", {{"SKSWindowMode", mode(2)}},
+            both(retype(13, 7, "7"), kOk), "from 8 to 25", [](auto& e) { e.key(KEY_ENTER).type("9").key(KEY_ENTER); },
             {{"SKSWindowHeight", text("9")}}, true},
     Session{"a_width_equal_to_the_console_is_taken", {{"SKSWindowMode", mode(2)}, {"SKSWindowWidth", text("80")}}, kOk,
             "", kNothing, {{"SKSWindowWidth", text("80")}}, true},
