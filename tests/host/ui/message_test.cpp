@@ -77,7 +77,9 @@ TEST_P(MessageWideButtons, StayInsideTheFrame) {
         for (int y = 0; y < frame; ++y) {
             const std::string row = ui.row(y);
             const size_t right = row.rfind("\u2551");
-            if (right != std::string::npos) EXPECT_EQ(row.find(']', right), std::string::npos) << "past the frame: " << row;
+            if (right != std::string::npos) {
+                EXPECT_EQ(row.find(']', right), std::string::npos) << "past the frame: " << row;
+            }
         }
     });
     for (int i = 0; i < GetParam().answer; ++i) ui.events.key(KEY_TAB);
