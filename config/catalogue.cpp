@@ -1,5 +1,7 @@
 #include "config/catalogue.h"
 
+#include <optional>
+
 namespace skimmer::config {
 
 namespace {
@@ -9,7 +11,13 @@ struct CatalogueEntry {
     TConfigValueKind kind;
     const char* defaultText;  // the default as text; integers and booleans convert from it
     bool stored;
+    std::optional<TNumberRange> range = std::nullopt;
 };
+
+// The custom size is used, and checked by the dialog, only while "SKSWindowMode" is 2.
+constexpr TNumberRange kWindowHeights{kLowestWindowHeight, kHighestWindowSide, false, "SKSWindowMode", 2};
+constexpr TNumberRange kWindowWidths{kLowestWindowWidth, kHighestWindowSide, false, "SKSWindowMode", 2};
+constexpr TNumberRange kDriveMenuNumbers{kLowestDriveMenuNumber, kHighestDriveMenuNumber, true};
 
 // The settings in the order of the table they come from. The folder of the locate program is
 // where Linux distributions install `locate`.
@@ -17,8 +25,8 @@ const CatalogueEntry kCatalogue[] = {
     {"SKSGroupMode", cvkInteger, "0", true},
     {"SKSFIDontUse", cvkBoolean, "True", true},
     {"SKSWindowMode", cvkInteger, "0", true},
-    {"SKSWindowWidth", cvkString, "50", true},
-    {"SKSWindowHeight", cvkString, "23", true},
+    {"SKSWindowWidth", cvkString, "50", true, kWindowWidths},
+    {"SKSWindowHeight", cvkString, "23", true, kWindowHeights},
     {"SKSKeySequence", cvkInteger, "0", true},
     {"SKSStyle", cvkInteger, "2", true},
     {"SKSFullInfo", cvkBoolean, "False", true},
@@ -55,7 +63,7 @@ const CatalogueEntry kCatalogue[] = {
     {"SKPShowFolders", cvkBoolean, "False", true},
     {"SKPRealShortcuts", cvkBoolean, "True", true},
     {"SKPHighlight", cvkBoolean, "True", true},
-    {"SKPLetter", cvkString, "0", true},
+    {"SKPLetter", cvkString, "0", true, kDriveMenuNumbers},
 };
 
 static_assert(std::size(kCatalogue) == 42);
@@ -68,6 +76,7 @@ void configSetupCatalogue(TRegistryConfig& config) {
     config.Elements.reserve(std::size(kCatalogue));
     for (const auto& entry : kCatalogue) {
         configAddValue(config, entry.name, entry.kind, entry.stored, TConfigValue::str(entry.defaultText));
+        config.Elements.back().Range = entry.range;
     }
     configLoadValues(config);
 }

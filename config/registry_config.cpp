@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <limits>
+#include <vector>
 
 namespace skimmer::config {
 
@@ -50,7 +51,69 @@ void storeCurrent(TRegistryConfigElement& element, const TConfigValue& value) {
     }
 }
 
+// Whether the current value differs from the one the registry held at the last read or write.
+bool changedHere(const TRegistryConfigElement& element) {
+    switch (element.Kind) {
+        case cvkString: return element.StrValue != element.StrSaved;
+        case cvkInteger: return element.IntValue != element.IntSaved;
+        case cvkBoolean: return element.BoolValue != element.BoolSaved;
+        default: return false;
+    }
+}
+
+void markSaved(TRegistryConfigElement& element) {
+    element.StrSaved = element.StrValue;
+    element.IntSaved = element.IntValue;
+    element.BoolSaved = element.BoolValue;
+}
+
+// The range `element` is held to now, if any (see TNumberRange::OnlyWhen).
+const TNumberRange* rangeNow(const TRegistryConfig& config, const TRegistryConfigElement& element) {
+    if (!element.Range) return nullptr;
+    if (element.Range->OnlyWhen.empty()) return &*element.Range;
+    for (const auto& other : config.Elements)
+        if (other.Name == element.Range->OnlyWhen)
+            return other.Kind == cvkInteger && other.IntValue == element.Range->OnlyWhenValue ? &*element.Range : nullptr;
+    return nullptr;
+}
+
+// Whether the registry holds the element's value as a save would write it: of the type a read
+// accepts, a switch as 0 or 1, a number kept as text within its range. Anything else is written.
+bool storedAsSaved(const TRegistryConfig& config, const platform::RegistryKey* key,
+                   const TRegistryConfigElement& element) {
+    if (!key) return false;
+    if (element.Kind == cvkString) {
+        const auto text = key->readString(element.Name);
+        const TNumberRange* range = rangeNow(config, element);
+        return text && (!range || range->accepts(*text));
+    }
+    const auto number = key->readDword(element.Name);
+    return number && (element.Kind != cvkBoolean || *number <= 1);
+}
+
+void writeElement(const SettingsLocation& where, const TRegistryConfigElement& element) {
+    switch (element.Kind) {
+        case cvkString: regWriteString(where, element.Name, element.StrValue); break;
+        case cvkInteger: regWriteInteger(where, element.Name, element.IntValue); break;
+        case cvkBoolean: regWriteInteger(where, element.Name, element.BoolValue ? 1 : 0); break;
+        default: break;
+    }
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace
+
+bool TNumberRange::accepts(std::string_view text) const {
+    text = trimBlanks(text);
+    if (text.empty()) return BlankAllowed;
+    const auto number = parseDecimal(text);
+    return number && *number >= Low && *number <= High;
+}
 
 TConfigValue TConfigValue::str(std::string text) {
     TConfigValue v;
@@ -113,41 +176,64 @@ void configAddValue(TRegistryConfig& config, std::string_view name, TConfigValue
         case cvkBoolean: element.BoolDefault = element.BoolValue = converted.BoolValue; break;
         default: break;
     }
+    markSaved(element);  // a value never read counts as the registry's: nothing is changed yet
     config.Elements.push_back(std::move(element));
     config.Count = static_cast<int32_t>(config.Elements.size());
 }
 
 void configLoadValues(TRegistryConfig& config) {
     const SettingsLocation& where = config.location_;
+    if (!where.registry) return;
     for (auto& element : config.Elements) {
+        // A change made here and not yet saved is this process's to write: a read must not undo it.
+        const bool keep = changedHere(element);
         switch (element.Kind) {
-            case cvkString: element.StrValue = regReadString(where, element.Name, element.StrDefault); break;
-            case cvkInteger: element.IntValue = regReadInteger(where, element.Name, element.IntDefault); break;
+            case cvkString: element.StrSaved = regReadString(where, element.Name, element.StrDefault); break;
+            case cvkInteger: element.IntSaved = regReadInteger(where, element.Name, element.IntDefault); break;
             case cvkBoolean:
                 // Only the low byte counts: 5 is true, 256 is false.
-                element.BoolValue = (regReadInteger(where, element.Name, element.BoolDefault ? 1 : 0) & 0xFF) != 0;
+                element.BoolSaved = (regReadInteger(where, element.Name, element.BoolDefault ? 1 : 0) & 0xFF) != 0;
                 break;
-            default: break;
+            default: continue;
         }
+        if (keep) continue;
+        element.StrValue = element.StrSaved;
+        element.IntValue = element.IntSaved;
+        element.BoolValue = element.BoolSaved;
+    }
+    // After every value is in: a range may depend on another setting. A value out of range then
+    // differs from the registry's, so the next save mends the registry.
+    for (auto& element : config.Elements) {
+        const TNumberRange* range = rangeNow(config, element);
+        if (range && !changedHere(element) && !range->accepts(element.StrValue)) element.StrValue = element.StrDefault;
     }
 }
 
 void configSaveValues(TRegistryConfig& config) {
     const SettingsLocation& where = config.location_;
     if (!where.registry) return;
-    // One save pass is one change on disk: a crash mid-pass never leaves half the settings.
+    // One save pass is one change on disk: a crash mid-pass never leaves half the settings. The
+    // batch starts from the registry as it is now, and its commit replays these writes onto
+    // whatever another process saved meanwhile, under the registry's lock.
     auto batch = where.registry->beginBatch();
-    for (const auto& element : config.Elements) {
-        if (!element.Stored) continue;
-        switch (element.Kind) {
-            case cvkString: regWriteString(where, element.Name, element.StrValue); break;
-            case cvkInteger: regWriteInteger(where, element.Name, element.IntValue); break;
-            case cvkBoolean: regWriteInteger(where, element.Name, element.BoolValue ? 1 : 0); break;
-            default: break;
+    std::vector<TRegistryConfigElement*> written;
+    {
+        const auto key = where.registry->openKey(where.key);
+        for (auto& element : config.Elements) {
+            if (!element.Stored || element.Kind == cvkInactive) continue;
+            // Rewriting an unchanged value would undo another process's later change of it.
+            if (!changedHere(element) && storedAsSaved(config, key.get(), element)) continue;
+            written.push_back(&element);
         }
     }
+    for (const TRegistryConfigElement* element : written) writeElement(where, *element);
     const platform::RegistryCommit result = batch ? batch->commit() : platform::RegistryCommit{};
-    if (!result.ok) report(config, "Settings were not saved: " + result.error);
+    if (!result.ok) {
+        report(config, "Settings were not saved: " + result.error);
+        return;  // the values stay changed here, so the next save writes them again
+    }
+    for (TRegistryConfigElement* element : written) markSaved(*element);
+    configLoadValues(config);
 }
 
 bool getConfigValue(const TRegistryConfig& config, std::string_view name, TConfigValue& value) {

@@ -24,4 +24,8 @@ const TEngineOps& EngineOps(EngineChoice choice) {
     return choice == EngineChoice::WindowsSearch ? kWdsOps : kL32Ops;
 }
 
+const char* EngineDisplayName(EngineChoice choice) {
+    return choice == EngineChoice::WindowsSearch ? kIndexEngineName.data() : kLocateProgram;
+}
+
 }  // namespace skimmer::engines

@@ -28,6 +28,11 @@ struct TEngineOps {
     int32_t (*Done)(TSearchEngine& Engine);
 };
 
+// The name a Linux user knows the engine by: the desktop index stands in for the Windows desktop
+// search and the system's `locate` for Locate32 (settings and code keep the original names).
+inline constexpr std::string_view kIndexEngineName = "desktop index";
+const char* EngineDisplayName(EngineChoice choice);
+
 const TEngineOps& EngineOps(EngineChoice choice);
 inline const TEngineOps& EngineOps(const config::TRegistryConfig& config) { return EngineOps(ChosenEngine(config)); }
 

@@ -1,18 +1,23 @@
 #include "os/temp_dir.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace skimmer::os {
 
 namespace {
 
 constexpr int kMaxSuffix = 1000;
+constexpr const char* kOwnerFile = ".owner";
+constexpr const char* kOwnerStaging = ".owner.new";
 
 std::string describe(const std::string& what, const std::filesystem::path& path, int err) {
     return what + " " + path.string() + ": " + std::strerror(err);
@@ -44,7 +49,88 @@ UniqueFd openOwnFolder(const std::filesystem::path& path, std::string& error) {
     return fd;
 }
 
+// "<prefix>.<digits>" or "<prefix>.<digits>.<digits>": a name create() gives out.
+bool stampedName(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() + 1 || name.substr(0, prefix.size()) != prefix || name[prefix.size()] != '.')
+        return false;
+    std::string_view rest = name.substr(prefix.size() + 1);
+    int parts = 0;
+    for (;;) {
+        const size_t dot = rest.find('.');
+        const std::string_view part = rest.substr(0, dot);
+        if (part.empty() || part.find_first_not_of("0123456789") != std::string_view::npos) return false;
+        if (++parts > 2) return false;
+        if (dot == std::string_view::npos) return true;
+        rest.remove_prefix(dot + 1);
+    }
+}
+
+// Empties the folder open at `dir` and removes it from `parent`: entries are unlinked themselves
+// (a link, never its target), sub-folders opened without following links and emptied the same way.
+bool removeTree(int parent, const std::string& name, int depth = 0) {
+    constexpr int kMaxDepth = 16;  // the folders we make are flat; anything deeper is not ours
+    if (depth > kMaxDepth) return false;
+    UniqueFd dir(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) return false;
+    const int listing = ::dup(dir.get());
+    DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!entries) {
+        if (listing >= 0) ::close(listing);
+        return false;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view n = entry->d_name;
+        if (n != "." && n != "..") names.emplace_back(n);
+    }
+    ::closedir(entries);
+    bool ok = true;
+    for (const std::string& n : names) {
+        struct stat st {};
+        if (::fstatat(dir.get(), n.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISDIR(st.st_mode)) ok = removeTree(dir.get(), n, depth + 1) && ok;
+        else if (::unlinkat(dir.get(), n.c_str(), 0) != 0 && errno != ENOENT) ok = false;
+    }
+    return ok && ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+// Whether the folder `name` in `parent` is a stale one of ours: a real directory owned by us with
+// mode 0700 whose ".owner" nobody holds. The lock taken to find out is kept in `lock` while the
+// folder is removed, so no process can claim it meanwhile.
+bool staleFolder(int parent, const std::string& name, UniqueFd& lock) {
+    UniqueFd dir(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!dir.valid() || ::fstat(dir.get(), &st) != 0) return false;
+    if (st.st_uid != ::geteuid() || (st.st_mode & 07777) != 0700) return false;
+    lock = UniqueFd(::openat(dir.get(), kOwnerFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // No owner file: a folder of an older version, or one being made right now; left alone.
+    if (!lock.valid() || ::fstat(lock.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
 }  // namespace
+
+size_t TempDir::reclaimStale(std::string_view prefix, std::filesystem::path parent) {
+    if (parent.empty()) parent = systemTempRoot();
+    UniqueFd root(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.valid() || prefix.empty()) return 0;
+    const int listing = ::dup(root.get());
+    DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!entries) {
+        if (listing >= 0) ::close(listing);
+        return 0;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(entries))
+        if (stampedName(entry->d_name, prefix)) candidates.emplace_back(entry->d_name);
+    ::closedir(entries);
+    size_t removed = 0;
+    for (const std::string& name : candidates) {
+        UniqueFd lock;
+        if (staleFolder(root.get(), name, lock) && removeTree(root.get(), name)) ++removed;
+    }
+    return removed;
+}
 
 std::filesystem::path systemTempRoot() {
     const char* tmp = std::getenv("TMPDIR");
@@ -71,10 +157,28 @@ std::unique_ptr<TempDir> TempDir::create(std::string_view prefix, std::string_vi
         }
         UniqueFd fd = openOwnFolder(path, error);
         if (!fd.valid()) return nullptr;  // not ours after all: leave whatever is there alone
-        return std::unique_ptr<TempDir>(new TempDir(path, std::move(fd)));
+        std::unique_ptr<TempDir> dir(new TempDir(path, std::move(fd)));
+        if (!dir->claimOwnership(error)) return nullptr;  // the destructor removes the folder again
+        return dir;
     }
     error = "no free temporary folder name for " + (parent / base).string();
     return nullptr;
+}
+
+// The owner file is locked before it takes its name: a reclaimer that finds ".owner" unlocked
+// knows its process is gone, never that it is still starting.
+bool TempDir::claimOwnership(std::string& error) {
+    UniqueFd fd = createFile(kOwnerStaging, error);
+    if (!fd.valid()) return false;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
+        ::renameat(dir_.get(), kOwnerStaging, dir_.get(), kOwnerFile) != 0) {
+        error = describe("cannot claim temporary folder", path_, errno);
+        return false;
+    }
+    entries_.erase(kOwnerStaging);
+    entries_.insert(kOwnerFile);
+    owner_ = std::move(fd);
+    return true;
 }
 
 TempDir::~TempDir() {
@@ -165,6 +269,7 @@ bool TempDir::remove(std::string& error) {
         return false;
     }
     dir_.reset();
+    owner_.reset();
     removed_ = true;
     return true;
 }

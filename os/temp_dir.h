@@ -8,6 +8,13 @@
 // - Entries are created relative to the folder's descriptor, exclusively and without following
 //   links. remove() deletes only the entries this object created or adopted, then the folder if it
 //   is empty; it never follows a link and never deletes anything else. The destructor calls remove().
+// - While the object lives, the folder holds ".owner", a file this process keeps an exclusive
+//   flock on; the lock dies with the process however it ends (a killed host too). It appears
+//   already locked (made under another name, locked, then renamed), so a folder whose ".owner" can
+//   be locked has no living owner.
+// - reclaimStale() removes such folders of a killed process at start: only "<prefix>.<digits>"
+//   (and ".<n>" suffixed) folders that are real directories owned by us with mode 0700 and hold an
+//   ".owner" nobody locks; it never follows a link, neither to reach a folder nor inside one.
 // - Errors are returned as text (std::nullopt / false plus `error`); nothing throws.
 #pragma once
 
@@ -51,11 +58,17 @@ public:
     // removed, e.g. a file someone else put there keeps the folder alive.
     bool remove(std::string& error);
 
+    // Removes the folders "<prefix>.<stamp>" in `parent` (empty: $TMPDIR, else /tmp) that a process
+    // now dead left behind (see the contract); answers how many went.
+    static size_t reclaimStale(std::string_view prefix, std::filesystem::path parent = {});
+
 private:
     TempDir(std::filesystem::path path, UniqueFd dir) : path_(std::move(path)), dir_(std::move(dir)) {}
+    bool claimOwnership(std::string& error);
 
     std::filesystem::path path_;
     UniqueFd dir_;
+    UniqueFd owner_;  // ".owner", locked while this object lives
     std::set<std::string> entries_;
     bool removed_ = false;
 };

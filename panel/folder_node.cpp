@@ -2,7 +2,15 @@
 
 #include "os/utf8.h"
 
+#include <atomic>
+
 namespace skimmer::panel {
+
+uint64_t NewNodeId() {
+    // Panels of several threads may make nodes; 0 is never given out (it means "the top level").
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 TFiles::~TFiles() {
     // Unlink the sibling chain first so that each node dies with an empty Next: the chain is freed

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "far/find_data.h"
+#include "panel/folder_image.h"
 #include "results/search_result.h"
 
 namespace skimmer::panel {
@@ -55,7 +56,12 @@ struct TNodeItem {
     std::string AlternateName;  // a hit's short name, as found on disk
 };
 
+// A number no other node of this module has had: what tells a renamed or moved node from a new
+// one when the tree is saved (an address could be reused by a node made after one freed).
+uint64_t NewNodeId();
+
 struct TFiles {
+    const uint64_t Id = NewNodeId();  // a copy is a new node with an id of its own
     TNodeItem Item;
     std::string Name;
     std::string query;
@@ -85,6 +91,7 @@ void CopyEditableFields(TFiles& to, const TFiles& from);
 // The tree with the panel's place in it.
 struct TFolderTree {
     std::unique_ptr<TFiles> PanelRoot;
+    TStoredImage Stored;  // the stored tree as this process last read or wrote it
 };
 
 // Where the panel stands: the first node of the shown list, the list ".." returns to from an empty

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -33,17 +35,12 @@ uint32_t dwordOf(std::string_view bytes) {
     return value;
 }
 
-// A node's values as its key holds them, found in one pass over the key; a value that is missing
-// or of another type is none.
-struct StoredValues {
-    std::optional<std::string> name, desc, aqs, query, max;
-    std::optional<uint32_t> groupsAsFolders, advanced, type;
-    std::optional<std::string> created, modified, accessed;  // the raw bytes
-};
+using StoredValues = TStoredValues;
 
 // Value names compare as the registry compares them; most pairs already differ in length.
 bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && os::equalsAsciiCaseless(a, b); }
 
+// A node's values as its key holds them, found in one pass over the key.
 StoredValues readStored(const platform::RegistryKey& key) {
     using platform::RegistryValueType;
     StoredValues s;
@@ -77,14 +74,14 @@ StoredValues readStored(const platform::RegistryKey& key) {
     return s;
 }
 
-std::unique_ptr<TFiles> loadNode(const platform::RegistryKey& key, const std::string& keyName) {
-    StoredValues s = readStored(key);
+std::unique_ptr<TFiles> loadNode(const platform::RegistryKey& key, const std::string& keyName, StoredValues& s) {
+    s = readStored(key);
     auto node = std::make_unique<TFiles>();
     node->Name = FitNodeName(s.name && !s.name->empty() ? *s.name : keyName);
-    node->Desc = std::move(s.desc).value_or("");
-    node->AQS = std::move(s.aqs).value_or("");
-    node->query = std::move(s.query).value_or("");
-    node->Max = std::move(s.max).value_or("");
+    node->Desc = s.desc.value_or("");
+    node->AQS = s.aqs.value_or("");
+    node->query = s.query.value_or("");
+    node->Max = s.max.value_or("");
     node->Advanced = s.advanced.value_or(0) != 0;
     node->GroupsAsFolders = s.groupsAsFolders.value_or(0) != 0;
     node->Type = static_cast<int32_t>(s.type.value_or(0));
@@ -110,24 +107,29 @@ void renameRepeatedNames(TFiles* head) {
     }
 }
 
-// The nodes of the subkeys `names` of `path`, each with its own subtree.
+// The nodes of the subkeys `names` of `path`, each with its own subtree, recorded in `image`
+// below the node `parent` (0: the top level).
 std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path,
-                                  const std::vector<std::string>& names) {
+                                  const std::vector<std::string>& names, TStoredImage& image, uint64_t parent) {
     std::unique_ptr<TFiles> head;
     TFiles* last = nullptr;
     for (const std::string& name : names) {
         const std::string keyPath = path + "\\" + name;
         auto key = registry.openKey(keyPath);
         if (!key) continue;
-        auto node = loadNode(*key, name);
+        StoredValues values;
+        auto node = loadNode(*key, name, values);
+        image.Nodes[node->Id] = {parent, name, {}, std::move(values)};
         const std::vector<std::string> children = key->subkeys();
         key.reset();
-        if (!children.empty()) node->Children = loadLevel(registry, keyPath, children);
+        if (!children.empty()) node->Children = loadLevel(registry, keyPath, children, image, node->Id);
         TFiles* added = node.get();
         (last ? last->Next : head) = std::move(node);
         last = added;
     }
     renameRepeatedNames(head.get());
+    // The names as held, after any renaming: a later change of one is a rename of its node.
+    for (const TFiles* n = head.get(); n; n = n->Next.get()) image.Nodes[n->Id].Name = n->Name;
     return head;
 }
 
@@ -156,51 +158,64 @@ std::vector<std::pair<const TFiles*, std::string>> keyNames(const TFiles* head) 
     return out;
 }
 
-// Writes the values that differ from what the key holds (read once, before the first write): a
-// save after one change touches one value, and the batch that carries it stays small.
-class ValueWriter {
-public:
-    ValueWriter(platform::RegistryKey& key, const StoredValues& stored) : key_(key), stored_(stored) {}
-    void time(std::string_view name, std::optional<std::string> StoredValues::*field, uint64_t ticks) {
-        const std::string bytes = timeBytes(ticks);
-        if (stored_.*field != bytes) ok_ = key_.writeBinary(name, bytes) && ok_;
-    }
-    void text(std::string_view name, std::optional<std::string> StoredValues::*field, const std::string& text) {
-        if (stored_.*field != text) ok_ = key_.writeString(name, text) && ok_;
-    }
-    void dword(std::string_view name, std::optional<uint32_t> StoredValues::*field, uint32_t value) {
-        if (stored_.*field != value) ok_ = key_.writeDword(name, value) && ok_;
-    }
-    bool ok() const { return ok_; }
+// The values `node` is stored with; its name only when `withName` (a key of another name).
+StoredValues valuesOf(const TFiles& node, bool withName) {
+    StoredValues v;
+    v.created = timeBytes(node.Item.Created);
+    v.modified = timeBytes(node.Item.Modified);
+    v.accessed = timeBytes(node.Item.Accessed);
+    v.desc = node.Desc;
+    v.groupsAsFolders = node.GroupsAsFolders ? 1 : 0;
+    v.aqs = node.AQS;
+    v.query = node.query;
+    v.advanced = node.Advanced ? 1 : 0;
+    v.max = node.Max;
+    v.type = static_cast<uint32_t>(node.Type);
+    if (withName) v.name = node.Name;
+    return v;
+}
 
-private:
-    platform::RegistryKey& key_;
-    const StoredValues& stored_;
-    bool ok_ = true;
-};
-
-bool writeNode(platform::RegistryKey& key, const TFiles& node, bool nameValue) {
+// Writes each value `wanted` gives that differs from `base` (what the key held, or what this
+// process last knew it to hold): a save after one change touches one value, and the batch that
+// carries it stays small. `base` becomes what the key holds after.
+bool writeValues(platform::RegistryKey& key, const StoredValues& wanted, StoredValues& base) {
+    bool ok = true;
+    auto text = [&](std::string_view name, std::optional<std::string> StoredValues::*field, bool binary) {
+        if (!(wanted.*field) || wanted.*field == base.*field) return;
+        ok = (binary ? key.writeBinary(name, *(wanted.*field)) : key.writeString(name, *(wanted.*field))) && ok;
+        base.*field = wanted.*field;
+    };
+    auto dword = [&](std::string_view name, std::optional<uint32_t> StoredValues::*field) {
+        if (!(wanted.*field) || wanted.*field == base.*field) return;
+        ok = key.writeDword(name, *(wanted.*field)) && ok;
+        base.*field = wanted.*field;
+    };
     using S = StoredValues;
-    const StoredValues stored = readStored(key);
-    ValueWriter w(key, stored);
-    w.time("Created", &S::created, node.Item.Created);
-    w.time("Modified", &S::modified, node.Item.Modified);
-    w.time("Accessed", &S::accessed, node.Item.Accessed);
-    w.text("Desc", &S::desc, node.Desc);
-    w.dword("GroupsAsFolders", &S::groupsAsFolders, node.GroupsAsFolders ? 1 : 0);
-    w.text("AQS", &S::aqs, node.AQS);
-    w.text("query", &S::query, node.query);
-    w.dword("Advanced", &S::advanced, node.Advanced ? 1 : 0);
-    w.text("Max", &S::max, node.Max);
-    w.dword("Type", &S::type, static_cast<uint32_t>(node.Type));
-    // A key that already carries a name keeps it right, whatever its key name says.
-    if (nameValue || stored.name) w.text(kNameValue, &S::name, node.Name);
-    return w.ok();
+    text("Created", &S::created, true);
+    text("Modified", &S::modified, true);
+    text("Accessed", &S::accessed, true);
+    text("Desc", &S::desc, false);
+    dword("GroupsAsFolders", &S::groupsAsFolders);
+    text("AQS", &S::aqs, false);
+    text("query", &S::query, false);
+    dword("Advanced", &S::advanced);
+    text("Max", &S::max, false);
+    dword("Type", &S::type);
+    text(kNameValue, &S::name, false);
+    return ok;
+}
+
+// The node's values written where they differ from `base`; a key that already carries a name
+// keeps it right, whatever its key name says. Answers what the key holds after, in `base`.
+bool writeNode(platform::RegistryKey& key, const TFiles& node, bool nameValue, StoredValues& base) {
+    return writeValues(key, valuesOf(node, nameValue || base.name.has_value()), base);
 }
 
 // Makes the subkeys of `path` exactly the stored nodes of the list at `head` (null: none), to any
-// depth: keys of nodes that are gone are removed, the rest are written where they differ.
-bool writeLevel(platform::RegistryAccess& registry, const std::string& path, const TFiles* head) {
+// depth: keys of nodes that are gone are removed, the rest are written where they differ. What
+// was written goes into `image` below `parent`.
+bool replaceLevel(platform::RegistryAccess& registry, const std::string& path, const TFiles* head,
+                  TStoredImage& image, uint64_t parent) {
     const auto names = keyNames(head);
     std::set<std::string> kept;
     for (const auto& entry : names) kept.insert(os::foldName(entry.second));
@@ -212,18 +227,183 @@ bool writeLevel(platform::RegistryAccess& registry, const std::string& path, con
         }
     }
     for (const auto& [node, keyName] : names) {
-        const std::string keyPath = path + "\\" + keyName;
-        auto key = registry.createKey(keyPath);
         // An existing key keeps its first spelling ("Docs" written as "docs"): then the name travels
-        // in the Name value too.
+        // in the Name value too, and the image names the key as it is spelled.
         const auto existing = spelled.find(os::foldName(keyName));
-        const bool respelled = existing != spelled.end() && existing->second != keyName;
-        if (!key || !writeNode(*key, *node, keyName != node->Name || respelled)) return false;
+        const std::string spelling = existing != spelled.end() ? existing->second : keyName;
+        const std::string keyPath = path + "\\" + spelling;
+        auto key = registry.createKey(keyPath);
+        if (!key) return false;
+        StoredValues values = readStored(*key);
+        if (!writeNode(*key, *node, spelling != node->Name, values)) return false;
         key.reset();
-        if (!writeLevel(registry, keyPath, node->Children.get())) return false;
+        image.Nodes[node->Id] = {parent, spelling, node->Name, std::move(values)};
+        if (!replaceLevel(registry, keyPath, node->Children.get(), image, node->Id)) return false;
     }
     return true;
 }
+
+// Copies the key `from` with its values and subkeys to `to` (made when missing).
+bool copyTree(platform::RegistryAccess& registry, const std::string& from, const std::string& to) {
+    auto source = registry.openKey(from);
+    auto target = registry.createKey(to);
+    if (!source || !target) return false;
+    // Collected first: the registry's view must not change while its values are visited.
+    std::vector<std::tuple<std::string, platform::RegistryValueType, std::string>> values;
+    source->readValues([&](const platform::RegistryValue& v) { values.emplace_back(v.name, v.type, v.data); });
+    bool ok = true;
+    for (const auto& [name, type, data] : values) {
+        switch (type) {
+            case platform::RegistryValueType::String: ok = target->writeString(name, data) && ok; break;
+            case platform::RegistryValueType::Dword: ok = target->writeDword(name, dwordOf(data)) && ok; break;
+            case platform::RegistryValueType::Binary: ok = target->writeBinary(name, data) && ok; break;
+        }
+    }
+    const std::vector<std::string> children = source->subkeys();
+    source.reset();
+    target.reset();
+    for (const std::string& child : children) ok = ok && copyTree(registry, from + "\\" + child, to + "\\" + child);
+    return ok;
+}
+
+// The key names of one level: those its key holds now and those this save gives out, folded as
+// the registry compares them.
+class LevelNames {
+public:
+    LevelNames(platform::RegistryAccess& registry, const std::string& path) {
+        if (auto key = registry.openKey(path))
+            for (const std::string& name : key->subkeys()) taken_.insert(os::foldName(name));
+    }
+    // A key name of its own for a node named `name`: the name itself when it can be one and no key
+    // of the level has it (another process may have stored a node of that name), else "#<n>".
+    std::string fresh(const std::string& name) {
+        if (name.find('\\') == std::string::npos && name[0] != '#' && taken_.insert(os::foldName(name)).second)
+            return name;
+        for (size_t n = 1;; ++n) {
+            std::string generated = "#" + std::to_string(n);
+            if (taken_.insert(generated).second) return generated;
+        }
+    }
+
+private:
+    std::set<std::string> taken_;
+};
+
+// The save of a tree read from (or written to) the registry before: what this process changed
+// since — nodes added, deleted, renamed, moved or edited, told apart by their ids — is applied to
+// the stored tree as the registry holds it now. A node another process added is never touched; a
+// value another process changed stays unless this process changed the same value of the same node;
+// a node another process deleted stays deleted unless this process changed it or something below it.
+class TreeMerge {
+public:
+    TreeMerge(platform::RegistryAccess& registry, std::string root, const TStoredImage& before)
+        : registry_(registry), root_(std::move(root)), before_(before) {}
+
+    bool run(const TFiles* head) { return writeLevel(root_, 0, head) && deleteGone(); }
+    TStoredImage take() {
+        after_.Known = true;
+        return std::move(after_);
+    }
+
+private:
+    const TStoredNode* known(uint64_t id) const {
+        const auto it = before_.Nodes.find(id);
+        return it == before_.Nodes.end() ? nullptr : &it->second;
+    }
+    // Where the key of a known node is now: below its parent's, or where this save moved it.
+    std::string located(uint64_t id) const {
+        if (const auto it = moved_.find(id); it != moved_.end()) return it->second;
+        const TStoredNode* node = known(id);
+        if (!node) return root_;
+        return (node->Parent == 0 ? root_ : located(node->Parent)) + "\\" + node->KeyName;
+    }
+    // Whether this process changed `node` or anything below it since the image was taken.
+    bool changedHere(const TFiles& node, uint64_t parent) const {
+        const TStoredNode* was = known(node.Id);
+        if (!was || was->Parent != parent || was->Name != node.Name) return true;
+        for (const TFiles* child = node.Children.get(); child; child = child->Next.get())
+            if (stored(*child) && changedHere(*child, node.Id)) return true;
+        const StoredValues wanted = valuesOf(node, was->KeyName != node.Name || was->Values.name.has_value());
+        StoredValues after = was->Values;
+        auto take = [](auto& to, const auto& from) {
+            if (from) to = from;
+        };
+        take(after.created, wanted.created), take(after.modified, wanted.modified), take(after.accessed, wanted.accessed);
+        take(after.desc, wanted.desc), take(after.groupsAsFolders, wanted.groupsAsFolders), take(after.aqs, wanted.aqs);
+        take(after.query, wanted.query), take(after.advanced, wanted.advanced), take(after.max, wanted.max);
+        take(after.type, wanted.type), take(after.name, wanted.name);
+        return after != was->Values;
+    }
+    // A node another process deleted, unchanged here: it stays deleted, and stays known (so a
+    // later save does not take it for a new one).
+    void keepDeleted(const TFiles& node, uint64_t parent) {
+        TStoredNode entry = *known(node.Id);
+        entry.Parent = parent;
+        after_.Nodes[node.Id] = std::move(entry);
+        for (const TFiles* child = node.Children.get(); child; child = child->Next.get())
+            if (stored(*child) && known(child->Id)) keepDeleted(*child, node.Id);
+    }
+    bool exists(const std::string& path) const { return registry_.openKey(path) != nullptr; }
+
+    bool writeLevel(const std::string& path, uint64_t parent, const TFiles* head) {
+        LevelNames names(registry_, path);
+        for (const TFiles* node = head; node; node = node->Next.get()) {
+            if (stored(*node) && !writeNode(path, parent, *node, names)) return false;
+        }
+        return true;
+    }
+
+    bool writeNode(const std::string& path, uint64_t parent, const TFiles& node, LevelNames& names) {
+        const TStoredNode* was = known(node.Id);
+        std::string keyName;
+        StoredValues base;  // what the key holds as far as this process knows; none: a new key
+        if (was && was->Parent == parent && was->Name == node.Name) {
+            keyName = was->KeyName;  // where it was (a moved parent took it along)
+            if (exists(path + "\\" + keyName)) {
+                base = was->Values;
+            } else if (!changedHere(node, parent)) {
+                keepDeleted(node, parent);
+                return true;
+            }
+        } else if (was) {  // renamed or moved here: the key goes along with what it holds now
+            const std::string from = located(node.Id);
+            keyName = names.fresh(node.Name);
+            if (exists(from)) {
+                if (!copyTree(registry_, from, path + "\\" + keyName) || !registry_.deleteTree(from)) return false;
+                base = was->Values;
+            }
+        } else {
+            keyName = names.fresh(node.Name);
+        }
+        const std::string keyPath = path + "\\" + keyName;
+        moved_[node.Id] = keyPath;
+        auto key = registry_.createKey(keyPath);
+        if (!key || !panel::writeNode(*key, node, keyName != node.Name, base)) return false;
+        key.reset();
+        after_.Nodes[node.Id] = {parent, keyName, node.Name, std::move(base)};
+        return writeLevel(keyPath, node.Id, node.Children.get());
+    }
+
+    // Removes the keys of the known nodes this process no longer holds (each subtree once, from
+    // where it is now), after every move: a node moved out of a deleted folder is already out.
+    bool deleteGone() {
+        std::vector<std::string> gone;
+        for (const auto& [id, node] : before_.Nodes) {
+            if (after_.Nodes.count(id)) continue;
+            if (node.Parent != 0 && !after_.Nodes.count(node.Parent)) continue;  // its folder goes too
+            gone.push_back(located(id));
+        }
+        for (const std::string& path : gone)
+            if (exists(path) && !registry_.deleteTree(path)) return false;
+        return true;
+    }
+
+    platform::RegistryAccess& registry_;
+    const std::string root_;
+    const TStoredImage& before_;
+    TStoredImage after_;
+    std::unordered_map<uint64_t, std::string> moved_;  // node id -> its key's path after this save
+};
 
 }  // namespace
 
@@ -233,7 +413,11 @@ std::string FolderTreeKey(std::string_view pluginsRootKey) {
 
 void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::string_view pluginsRootKey) {
     tree.PanelRoot.reset();
+    tree.Stored = {};
     if (!registry) return;
+    // Known from here on, also when nothing is stored yet: a save then adds to what another
+    // process may store meanwhile instead of replacing it.
+    tree.Stored.Known = true;
     const std::string path = FolderTreeKey(pluginsRootKey);
     if (!registry->openKey(path)) return;
     // One consistent view of the registry for the whole walk; nothing is written.
@@ -241,18 +425,33 @@ void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::
     if (auto key = registry->openKey(path)) {
         const std::vector<std::string> names = key->subkeys();
         key.reset();
-        tree.PanelRoot = loadLevel(*registry, path, names);
+        TStoredImage image;
+        tree.PanelRoot = loadLevel(*registry, path, names, image, 0);
+        image.Known = true;
+        tree.Stored = std::move(image);
     }
 }
 
-platform::RegistryCommit SaveFolderTree(const TFolderTree& tree, platform::RegistryAccess* registry,
+platform::RegistryCommit SaveFolderTree(TFolderTree& tree, platform::RegistryAccess* registry,
                                         std::string_view pluginsRootKey) {
     if (!registry) return {false, "there is no registry to keep the search folders in"};
     const std::string path = FolderTreeKey(pluginsRootKey);
     auto batch = registry->beginBatch();
-    if (!registry->createKey(path) || !writeLevel(*registry, path, tree.PanelRoot.get()))
-        return {false, "the search folders could not be written to the registry"};  // the batch is discarded
-    return batch->commit();
+    TStoredImage image;
+    bool written = registry->createKey(path) != nullptr;
+    if (written && tree.Stored.Known) {
+        TreeMerge merge(*registry, path, tree.Stored);
+        written = merge.run(tree.PanelRoot.get());
+        image = merge.take();
+    } else if (written) {
+        written = replaceLevel(*registry, path, tree.PanelRoot.get(), image, 0);
+        image.Known = true;
+    }
+    if (!written) return {false, "the search folders could not be written to the registry"};  // the batch is discarded
+    platform::RegistryCommit result = batch->commit();
+    // The image follows the registry's view: a change the store keeps for its next write is in it.
+    if (result.ok || result.kept) tree.Stored = std::move(image);
+    return result;
 }
 
 }  // namespace skimmer::panel

@@ -4,11 +4,16 @@
 // subkeys of its key, to any depth.
 //
 // Contract:
-// - SaveFolderTree replaces the stored tree by the tree in memory as one atomic change of the
-//   registry (one batch: keys of nodes that are gone removed, the values that differ written), so a
-//   crash or a full disk leaves the old tree or the new one, never a mix and never none. When
-//   anything of it is refused nothing is committed and the reason is returned; the stored tree
-//   stays as it was. Values other than the node's own in a node's key are left as they are.
+// - SaveFolderTree is one atomic change of the registry (one batch), so a crash or a full disk
+//   leaves the old tree or the new one, never a mix and never none. When anything of it is refused
+//   nothing is committed and the reason is returned; the stored tree stays as it was. Values other
+//   than the node's own in a node's key are left as they are.
+// - Several processes share the stored tree. A tree that was loaded (or saved before) carries an
+//   image of what this process last knew was stored (panel/folder_image.h); its save applies only
+//   what this process changed since — nodes added, deleted, renamed, moved, values edited — to the
+//   stored tree as the registry holds it then, and never deletes a node it did not delete. A node
+//   another process deleted stays deleted unless this process changed it or something below it.
+//   A tree without an image replaces the stored tree: keys of nodes that are gone are removed.
 // - Every node is stored except hits (they come from running a query) and the blank node of a
 //   running search; children are stored below every kind of node, so directories that are only
 //   shown for a session keep their stored contents across saves.
@@ -38,7 +43,11 @@ inline constexpr size_t kTimeValueBytes = 8;
 std::string FolderTreeKey(std::string_view pluginsRootKey);
 
 void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::string_view pluginsRootKey);
-platform::RegistryCommit SaveFolderTree(const TFolderTree& tree, platform::RegistryAccess* registry,
+platform::RegistryCommit SaveFolderTree(TFolderTree& tree, platform::RegistryAccess* registry,
                                         std::string_view pluginsRootKey);
+inline platform::RegistryCommit SaveFolderTree(TFolderTree&& tree, platform::RegistryAccess* registry,
+                                               std::string_view pluginsRootKey) {
+    return SaveFolderTree(tree, registry, pluginsRootKey);
+}
 
 }  // namespace skimmer::panel

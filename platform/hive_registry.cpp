@@ -47,7 +47,8 @@ public:
     explicit HiveBatch(os::Hive& hive) : batch_(hive) {}
     RegistryCommit commit() override {
         const os::RegStatus status = batch_.commit();
-        return {status.ok, status.error};
+        // The hive keeps a change it could not write and writes it with its next write.
+        return {status.ok, status.error, !status.ok};
     }
 
 private:

@@ -46,6 +46,9 @@ public:
 struct RegistryCommit {
     bool ok = true;
     std::string error;
+    // On failure: the store keeps the change in its view and writes it with its next write (the
+    // hive does; a store that discards a refused change does not). Readers then already see it.
+    bool kept = false;
 };
 
 // Writes made while a batch is alive reach the disk together at commit(), or not at all when the

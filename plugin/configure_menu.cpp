@@ -2,6 +2,7 @@
 // settings and the About box, each over the plug-in's live settings.
 #include <cstring>
 
+#include "engines/engine_select.h"
 #include "lng/messages.h"
 #include "os/utf8.h"
 #include "plugin/entry_points.h"
@@ -18,10 +19,9 @@ void setItemText(FarMenuItem& item, const std::string& text) {
     item.Text[length] = '\0';
 }
 
+// The stand-in's own name: "WDS" or "Locate32" would mean nothing to a Linux user.
 std::string engineName(const PluginState& state) {
-    config::TConfigValue engine = config::TConfigValue::integer(0);
-    config::getConfigValue(state.PluginConfig, "ESKSSearchEngine", engine);
-    return engine.IntValue == 0 ? "WDS" : "Locate32";
+    return engines::EngineDisplayName(engines::ChosenEngine(state.PluginConfig));
 }
 
 // What the dialogs work on: the plug-in's own state, read at the moment the menu is used.

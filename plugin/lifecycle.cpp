@@ -27,6 +27,8 @@ void completeServices(PluginState& state) {
     if (!services.makeTempDir) {
         services.makeTempDir = [](const std::string& stamp) {
             std::string error;
+            // Folders a killed host left behind would otherwise pile up in $TMPDIR.
+            os::TempDir::reclaimStale("skimmer");
             return os::TempDir::create("skimmer", stamp, error);
         };
     }

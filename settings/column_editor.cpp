@@ -90,6 +90,8 @@ bool editFullInfoColumns(SettingsEnv& env) {
     int32_t ok = -1, cancel = -1;
     dialogs::TRegisteredDialog dialog;
     std::string error;
+    // The dialog shows what the registry holds now: another process may have saved since.
+    config::configLoadValues(*env.config);
     if (!dialogs::RegisterDialog(dialog, *env.config, columnDialog(*env.host, ok, cancel), error)) {
         platform::ShowErrorText(*env.host, error);
         return false;

@@ -1,5 +1,6 @@
 #include "settings/engine_settings.h"
 
+#include "config/registry_config.h"
 #include "dialogs/registered_dialog.h"
 #include "engines/engine_select.h"
 #include "lng/messages.h"
@@ -55,6 +56,8 @@ bool RunEngineSettings(SettingsEnv& env) {
     TEngineButtons buttons;
     dialogs::TRegisteredDialog dialog;
     std::string error;
+    // The dialog shows what the registry holds now: another process may have saved since.
+    config::configLoadValues(*env.config);
     if (!dialogs::RegisterDialog(dialog, *env.config, EngineSettingsDescription(*env.host, *env.config, buttons),
                                  error)) {
         platform::ShowErrorText(*env.host, error);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -70,6 +72,8 @@ public:
     bool run() {
         int selected = 0;
         for (;;) {
+            // The list as the registry holds it now: another process may have changed it.
+            config::loadSortGroups(groups_, env_.config->location_);
             int breakCode = -1;
             const int chosen = show(selected, breakCode);
             const int n = std::max(chosen, 0);
@@ -99,57 +103,100 @@ private:
                          kHelpTopic, kBreakKeys, &breakCode, menu.items.data(), static_cast<int>(menu.items.size()));
     }
 
-    void save() {
-        changed_ = true;
+    // Applies one change to the groups as the registry holds them now (another process may have
+    // changed them since the list was shown) and writes it at once; `change` finds its groups by
+    // what they hold and answers false when there is nothing left for it to do.
+    void save(const std::function<bool(TSKSSortGroups&)>& change) {
         std::string error;
-        if (!config::saveSortGroups(groups_, env_.config->location_, &error))
-            ShowRefusal(host(), msg(lng::kMsgGroupsNotSaved) + error);
+        bool made = false;
+        const bool ok = config::changeSortGroups(
+            groups_, env_.config->location_, [&](TSKSSortGroups& fresh) { return made = change(fresh); }, &error);
+        changed_ = changed_ || made;
+        if (!ok) ShowRefusal(host(), msg(lng::kMsgGroupsNotSaved) + error);
+    }
+
+    void refuseFull() {
+        ShowRefusal(host(), msg(lng::kMsgGroupsFull) + " " + std::to_string(config::kMaxSortGroups));
     }
 
     int edit(int n) {
         if (n >= count()) return n;
-        TSKSSortGroup copy = group(n);
-        if (editSortGroup(env_, copy)) {
-            group(n) = std::move(copy);
-            save();
-        }
-        return n;
+        const TSKSSortGroup shown = group(n);
+        TSKSSortGroup copy = shown;
+        if (!editSortGroup(env_, copy)) return n;
+        int at = n;
+        bool full = false;
+        save([&](TSKSSortGroups& fresh) {
+            at = config::findSortGroup(fresh, shown, n);
+            if (at < 0) {  // changed or removed elsewhere meanwhile: the edit becomes a group of its own
+                full = fresh.SortGroupCount >= config::kMaxSortGroups;
+                if (full) return false;
+                at = fresh.SortGroupCount++;
+            }
+            fresh.SortGroups[static_cast<size_t>(at)] = copy;
+            return true;
+        });
+        if (full) refuseFull();
+        return std::min(at, std::max(count() - 1, 0));
     }
 
     // The new group goes after line n (first when the list is empty or nothing was selected).
     int insert(int n) {
         if (count() >= config::kMaxSortGroups) {
-            ShowRefusal(host(), msg(lng::kMsgGroupsFull) + " " + std::to_string(config::kMaxSortGroups));
+            refuseFull();
             return n;
         }
+        const std::optional<TSKSSortGroup> anchor = n >= 0 && n < count() ? std::optional(group(n)) : std::nullopt;
         TSKSSortGroup fresh;
         if (!editSortGroup(env_, fresh)) return n;
-        const int at = count() == 0 ? 0 : std::min(n + 1, count());
-        for (int i = count(); i > at; --i) group(i) = std::move(group(i - 1));
-        group(at) = std::move(fresh);
-        ++groups_.SortGroupCount;
-        save();
+        int at = 0;
+        bool full = false;
+        save([&](TSKSSortGroups& list) {
+            const int32_t total = list.SortGroupCount;
+            full = total >= config::kMaxSortGroups;
+            if (full) return false;
+            const int32_t after = anchor ? config::findSortGroup(list, *anchor, n) : -1;
+            at = after >= 0 ? after + 1 : std::clamp(n + 1, 0, total);
+            for (int32_t i = total; i > at; --i)
+                list.SortGroups[static_cast<size_t>(i)] = std::move(list.SortGroups[static_cast<size_t>(i - 1)]);
+            list.SortGroups[static_cast<size_t>(at)] = std::move(fresh);
+            ++list.SortGroupCount;
+            return true;
+        });
+        if (full) refuseFull();
         return at;
     }
 
     int remove(int n) {
         const PluginStartupInfo& info = host().StartupInfo;
         if (n >= count() || !info.Message) return n;
+        const TSKSSortGroup shown = group(n);
         const std::string title = msg(lng::kMsgDeleteGroupTitle), text = msg(lng::kMsgDeleteGroupText);
-        const std::string name = "\"" + os::ansiToOem(group(n).Name) + "\" ?";
+        const std::string name = "\"" + os::ansiToOem(shown.Name) + "\" ?";
         const char* lines[] = {title.c_str(), text.c_str(), name.c_str()};
         if (info.Message(info.ModuleNumber, FMSG_MB_YESNO, "", lines, 3, 0) != 0) return n;
-        for (int i = n; i + 1 < count(); ++i) group(i) = std::move(group(i + 1));
-        --groups_.SortGroupCount;
-        group(count()) = TSKSSortGroup{};
-        save();
+        save([&](TSKSSortGroups& list) {
+            const int32_t at = config::findSortGroup(list, shown, n);
+            if (at < 0) return false;  // already gone
+            for (int32_t i = at; i + 1 < list.SortGroupCount; ++i)
+                list.SortGroups[static_cast<size_t>(i)] = std::move(list.SortGroups[static_cast<size_t>(i + 1)]);
+            --list.SortGroupCount;
+            list.SortGroups[static_cast<size_t>(list.SortGroupCount)] = TSKSSortGroup{};
+            return true;
+        });
         return n > 0 ? n - 1 : 0;
     }
 
     int move(int n, int target) {
         if (count() == 0 || n >= count() || target < 0) return n;
-        std::swap(group(n), group(target));
-        save();
+        const TSKSSortGroup moved = group(n), other = group(target);
+        save([&](TSKSSortGroups& list) {
+            const int32_t from = config::findSortGroup(list, moved, n);
+            const int32_t to = config::findSortGroup(list, other, target);
+            if (from < 0 || to < 0 || from == to) return false;
+            std::swap(list.SortGroups[static_cast<size_t>(from)], list.SortGroups[static_cast<size_t>(to)]);
+            return true;
+        });
         return target;
     }
 

@@ -102,6 +102,8 @@ bool RunPanelSettings(SettingsEnv& env) {
     TPanelButtons buttons;
     dialogs::TRegisteredDialog dialog;
     std::string error;
+    // The dialog shows what the registry holds now: another process may have saved since.
+    config::configLoadValues(*env.config);
     if (!dialogs::RegisterDialog(dialog, *env.config, PanelSettingsDescription(*env.host, *env.config, buttons),
                                  error)) {
         platform::ShowErrorText(*env.host, error);

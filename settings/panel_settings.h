@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "config/catalogue.h"
 #include "config/registry_config.h"
 #include "dialogs/dialog_description.h"
 #include "platform/host_tables.h"
@@ -17,12 +18,11 @@ namespace skimmer::settings {
 
 inline constexpr int32_t kPanelDialogWidth = 59;
 inline constexpr int32_t kPanelDialogHeight = 17;
-// The drive menu's hot keys are the digits: a number it can show is one of them, or none at all.
-inline constexpr int32_t kDriveMenuNumberLow = 0;
-inline constexpr int32_t kDriveMenuNumberHigh = 9;
+// The same limits as a read from the registry checks (config/catalogue.h).
+inline constexpr int32_t kDriveMenuNumberLow = config::kLowestDriveMenuNumber;
+inline constexpr int32_t kDriveMenuNumberHigh = config::kHighestDriveMenuNumber;
 inline constexpr int32_t kDriveMenuNumberWidth = 2;
-static_assert(kPanelDialogWidth == 59 && kPanelDialogHeight == 17 && kDriveMenuNumberWidth == 2 &&
-              kDriveMenuNumberHigh < 10);
+static_assert(kPanelDialogWidth == 59 && kPanelDialogHeight == 17 && kDriveMenuNumberWidth == 2);
 
 struct TPanelButtons {
     int32_t custom = -1, ok = -1, cancel = -1, about = -1;

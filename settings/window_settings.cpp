@@ -110,6 +110,8 @@ bool showSearchWindowSettings(SettingsEnv& env) {
     WindowSettingsButtons buttons;
     dialogs::TRegisteredDialog dialog;
     std::string error;
+    // The dialog shows what the registry holds now: another process may have saved since.
+    config::configLoadValues(*env.config);
     if (!dialogs::RegisterDialog(dialog, *env.config, windowSettingsTable(*env.host, buttons), error)) {
         platform::ShowErrorText(*env.host, error);
         return false;

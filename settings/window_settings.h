@@ -3,7 +3,7 @@
 //
 // Contract: accepting checks the custom window size (when "SKSWindowMode" is 2) against the
 // console's size as it is at that moment — a height from kMinWindowHeight to the console's
-// height, a width from kMinWindowWidth to its width — and then saves every stored setting once. A
+// height, a width from kMinWindowWidth to its width — and then saves the changed settings once. A
 // refused value is reported, the dialog shown again with the focus on it and nothing saved.
 // Cancelling leaves this dialog's settings as they were when it opened (the side editors keep
 // what they saved themselves); a side editor that saves never takes this dialog's unchecked
@@ -12,14 +12,15 @@
 
 #include <cstdint>
 
+#include "config/catalogue.h"
 #include "dialogs/dialog_description.h"
 #include "settings/settings_env.h"
 
 namespace skimmer::settings {
 
-inline constexpr int32_t kMinWindowHeight = 8;
-inline constexpr int32_t kMinWindowWidth = 30;
-static_assert(kMinWindowHeight == 8 && kMinWindowWidth == 30);
+// The same limits as a read from the registry checks (config/catalogue.h).
+inline constexpr int32_t kMinWindowHeight = config::kLowestWindowHeight;
+inline constexpr int32_t kMinWindowWidth = config::kLowestWindowWidth;
 
 // The FAR indexes of the side and closing buttons, as the table's walk stores them.
 struct WindowSettingsButtons {

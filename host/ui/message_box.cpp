@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "far/messages.h"
 #include "host/term/text_width.h"
@@ -54,6 +56,42 @@ std::vector<std::string> wrapBody(const std::vector<std::string>& lines, int inn
     return out;
 }
 
+// Cells a button takes: its shown label in brackets with a blank each side.
+int buttonWidth(const std::string& label) { return term::displayWidth(parseHotkey(label).shown()) + 4; }
+
+// `label` cut between whole characters, "..." after it, so that its button fits `width` cells.
+std::string cutLabel(const std::string& label, int width) {
+    std::vector<size_t> ends;  // where each character of the label ends
+    for (size_t pos = 0; pos < label.size();) {
+        pos += term::decodeUtf8(label, pos).length;
+        ends.push_back(pos);
+    }
+    for (size_t keep = ends.size(); keep-- > 0;) {
+        std::string cut = label.substr(0, ends[keep]) + "...";
+        if (buttonWidth(cut) <= width) return cut;
+    }
+    return std::string("...").substr(0, static_cast<size_t>(std::clamp(width - 4, 0, 3)));
+}
+
+// The buttons in rows the box holds, in their order: as many on a row as fit with a blank between
+// them, and a button wider than the box by itself cut to it, so no button is drawn past the frame
+// (an error text passed as the only button is as long as the error).
+std::vector<std::vector<std::string>> buttonRows(const std::vector<std::string>& labels, int inner) {
+    std::vector<std::vector<std::string>> rows;
+    int used = 0;
+    for (const std::string& label : labels) {
+        const std::string shown = buttonWidth(label) > inner ? cutLabel(label, inner) : label;
+        const int width = buttonWidth(shown);
+        if (rows.empty() || used + 1 + width > inner) {
+            rows.emplace_back();
+            used = -1;
+        }
+        rows.back().push_back(shown);
+        used += 1 + width;
+    }
+    return rows;
+}
+
 }  // namespace
 
 std::vector<std::string> standardButtons(DWORD flags) {
@@ -102,14 +140,16 @@ int runMessage(UiContext& context, const MessageRequest& request) {
     for (const auto& line : request.lines)
         if (line.empty() || (line[0] != '\x01' && line[0] != '\x02')) inner = std::max(inner, term::displayWidth(line));
     int buttonsWidth = -1;
-    for (const auto& b : request.buttons) buttonsWidth += term::displayWidth(parseHotkey(b).shown()) + 5;
+    for (const auto& b : request.buttons) buttonsWidth += buttonWidth(b) + 1;
     inner = std::clamp(std::max(inner, buttonsWidth), 1, std::max(cells.width() - 10, 1));
     const int width = inner + 10;
     const std::vector<std::string> body = wrapBody(request.lines, inner);
+    const auto rows = buttonRows(request.buttons, inner);
+    const int buttonRowCount = static_cast<int>(rows.size());
     // Lines that do not fit the screen are left out, so that the buttons always show.
-    const int room = std::max(cells.height() - 4 - (request.buttons.empty() ? 0 : 1), 1);
+    const int room = std::max(cells.height() - 4 - buttonRowCount, 1);
     const int lines = std::min(static_cast<int>(body.size()), room);
-    const int height = lines + (request.buttons.empty() ? 0 : 1) + 4;
+    const int height = lines + buttonRowCount + 4;
 
     std::vector<FarDialogItem> items;
     items.push_back(makeItem(DI_DOUBLEBOX, 3, 1, width - 4, height - 2, 0, request.title));
@@ -121,8 +161,9 @@ int runMessage(UiContext& context, const MessageRequest& request) {
         items.push_back(makeItem(DI_TEXT, 5, 2 + i, width - 6, 2 + i, separator | align | DIF_SHOWAMPERSAND, text));
     }
     const int firstButton = static_cast<int>(items.size());
-    for (const auto& label : request.buttons)
-        items.push_back(makeItem(DI_BUTTON, 0, 2 + lines, 0, 2 + lines, DIF_CENTERGROUP, label));
+    for (int row = 0; row < buttonRowCount; ++row)
+        for (const auto& label : rows[static_cast<size_t>(row)])
+            items.push_back(makeItem(DI_BUTTON, 0, 2 + lines + row, 0, 2 + lines + row, DIF_CENTERGROUP, label));
     if (!request.buttons.empty()) items[static_cast<size_t>(firstButton)].Focus = 1;
 
     DialogLayout layout;

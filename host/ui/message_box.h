@@ -5,7 +5,9 @@
 // Contract: `runMessage` runs on the UI thread; it returns the 0-based index of the pressed
 // button, or -1 for Esc, a click outside, or a box without buttons (which returns at once and
 // stays visible until something repaints over it). A body line wider than the box (at most the
-// screen width less ten) wraps inside it. Lines are values; nothing of the caller's is kept.
+// screen width less ten) wraps inside it. Nothing is drawn past the frame: buttons that do not fit
+// one row take more rows, and a button wider than the box by itself shows its label cut, with
+// "...". Lines are values; nothing of the caller's is kept.
 #pragma once
 
 #include <string>

@@ -105,15 +105,23 @@ TEST_F(ConfigTest, ScratchValuesAreLoadedButNeverWritten) {
     EXPECT_EQ(registry.valueCount(kKey), 35u);  // 34 stored settings + the hand-made tmp1
 }
 
-TEST_F(ConfigTest, SavePassIsOneChangeAndWritesEverythingStored) {
+TEST_F(ConfigTest, SavePassIsOneChangeAndWritesEverythingStoredThatIsMissingOrChanged) {
     configSetupCatalogue(config);
     registry.resetChanges();
     configSaveValues(config);
     EXPECT_EQ(registry.changes(), 1);
     EXPECT_EQ(registry.valueCount(kKey), 34u);
     EXPECT_EQ(registry.value(kKey, "SKPLetter")->data, "0");
-    configSaveValues(config);  // unchanged values are written again: still one change
-    EXPECT_EQ(registry.changes(), 2);
+    // Unchanged values are not written again: that would undo another process's later change.
+    registry.setValue(kKey, "SKSStyle", dword(0));
+    registry.resetChanges();
+    configSaveValues(config);
+    EXPECT_EQ(registry.changes(), 0);
+    EXPECT_EQ(get("SKSStyle"), TConfigValue::integer(0)) << "a save reads the others again";
+    setConfigValue(config, "SKSStyle", TConfigValue::integer(1));
+    configSaveValues(config);
+    EXPECT_EQ(registry.changes(), 1);
+    EXPECT_EQ(registry.value(kKey, "SKSStyle")->data, dword(1).data);
     EXPECT_TRUE(errors.empty());
 }
 

@@ -107,9 +107,9 @@ TEST(PluginsE2E, TheSkimmerPluginsConfigurationMenuNamesTheEngine) {
     p.send(kAltShiftF9);
     ASSERT_TRUE(p.waitForText("Skimmer")) << p.screen().screenText();
     p.send("\r");
-    ASSERT_TRUE(p.waitForText("WDS")) << p.screen().screenText();
+    ASSERT_TRUE(p.waitForText("desktop index")) << p.screen().screenText();
     p.send("\x1B");
-    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("WDS"); }));
+    ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("desktop index"); }));
     p.send(kF10);
     ASSERT_TRUE(p.waitExit().has_value());
 }

@@ -1,11 +1,16 @@
 #include "os/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "tests/support/temp_home.h"
 
@@ -132,6 +137,88 @@ TEST_F(TempDirTest, ReportsAMissingParent) {
     EXPECT_NE(error.find("nope"), std::string::npos);
     EXPECT_FALSE(TempDir::create("a/b", "1", error));
 }
+
+}  // namespace
+}  // namespace skimmer::os
+
+namespace skimmer::os {
+namespace {
+
+// A folder as a host killed mid-session leaves it: made by a child process that then dies by
+// SIGKILL (no destructor runs), holding a file and a link to a file outside.
+fs::path leftByKilledHost(const std::string& prefix, const std::string& stamp, const fs::path& outside) {
+    const fs::path expected = systemTempRoot() / (prefix + "." + stamp);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string error;
+        auto dir = TempDir::create(prefix, stamp, error);
+        if (!dir || !dir->createFile("hit.txt", error).valid()) ::_exit(2);
+        if (::symlink(outside.c_str(), dir->pathOf("link").c_str()) != 0) ::_exit(3);
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the child failed to set up: " << WEXITSTATUS(status);
+    return expected;
+}
+
+struct Leftover {
+    std::string what;
+    // Makes something under the temporary root; answers the path a reclaim looks at.
+    std::function<fs::path(const fs::path& outside, std::vector<std::unique_ptr<TempDir>>& alive)> plant;
+    bool reclaimed;
+};
+void PrintTo(const Leftover& c, std::ostream* out) { *out << c.what; }
+
+class Reclaim : public ::testing::TestWithParam<Leftover> {
+protected:
+    test::TempHome home_;
+};
+
+TEST_P(Reclaim, RemovesOnlyOurFoldersWhoseProcessIsGoneAndNeverFollowsALink) {
+    const fs::path outside = home_.root() / "outside.txt";
+    std::ofstream(outside) << "keep me";
+    std::vector<std::unique_ptr<TempDir>> alive;
+    const fs::path planted = GetParam().plant(outside, alive);
+    ASSERT_TRUE(fs::exists(fs::symlink_status(planted)));
+    EXPECT_EQ(TempDir::reclaimStale("skimmer"), GetParam().reclaimed ? 1u : 0u);
+    EXPECT_EQ(fs::exists(fs::symlink_status(planted)), !GetParam().reclaimed);
+    EXPECT_TRUE(fs::exists(outside));
+    std::string error;
+    EXPECT_TRUE(TempDir::create("skimmer", "100", error)) << error;  // the host starts as usual
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, Reclaim, ::testing::Values(
+    Leftover{"of_a_killed_host", [](const fs::path& outside, auto&) { return leftByKilledHost("skimmer", "100", outside); }, true},
+    Leftover{"with_a_suffix", [](const fs::path& outside, auto&) {
+        std::filesystem::create_directory(systemTempRoot() / "skimmer.100");
+        return leftByKilledHost("skimmer", "100", outside).string() + ".1";
+    }, true},
+    Leftover{"of_a_living_host", [](const fs::path&, auto& alive) {
+        std::string error;
+        alive.push_back(TempDir::create("skimmer", "100", error));
+        return alive.back()->path();
+    }, false},
+    Leftover{"of_another_prefix", [](const fs::path& outside, auto&) { return leftByKilledHost("skimmer-panel", "100", outside); }, false},
+    Leftover{"behind_a_link", [](const fs::path& outside, auto&) {
+        const fs::path target = leftByKilledHost("other", "100", outside);
+        const fs::path link = systemTempRoot() / "skimmer.200";
+        fs::create_directory_symlink(target, link);
+        return link;
+    }, false},
+    Leftover{"not_private", [](const fs::path& outside, auto&) {
+        const fs::path dir = leftByKilledHost("skimmer", "100", outside);
+        fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+        return dir;
+    }, false},
+    Leftover{"without_an_owner_file", [](const fs::path&, auto&) {
+        const fs::path dir = systemTempRoot() / "skimmer.300";
+        fs::create_directory(dir);
+        fs::permissions(dir, fs::perms::owner_all);
+        std::ofstream(dir / "file") << "x";
+        return dir;
+    }, false}),
+    [](const auto& info) { return info.param.what; });
 
 }  // namespace
 }  // namespace skimmer::os

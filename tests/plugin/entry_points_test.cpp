@@ -38,9 +38,10 @@ TEST_F(GetPluginInfoTest, DiskMenuNumberFromTheLeadingDigits) {
     const PluginInfo three = infoWithLetter("3");
     ASSERT_NE(three.DiskMenuNumbers, nullptr);
     EXPECT_EQ(*three.DiskMenuNumbers, 3);
+    // A stored text the panel dialog would refuse is not used: the default "0" is.
     EXPECT_EQ(*infoWithLetter("x").DiskMenuNumbers, 0);
-    EXPECT_EQ(*infoWithLetter("4x").DiskMenuNumbers, 4);
-    EXPECT_EQ(*infoWithLetter("99999999999999").DiskMenuNumbers, INT_MAX);
+    EXPECT_EQ(*infoWithLetter("4x").DiskMenuNumbers, 0);
+    EXPECT_EQ(*infoWithLetter("99999999999999").DiskMenuNumbers, 0);
     EXPECT_TRUE(host.callsTo("Message").empty());
 }
 
@@ -119,7 +120,7 @@ TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     ASSERT_EQ(menus.size(), 1u);
     const auto& menu = menus[0];
     const auto& msg = host.messages();
-    EXPECT_EQ(menu.texts, (std::vector<std::string>{msg[37], "<null>", "<null>", msg[163] + "WDS", msg[41], msg[42],
+    EXPECT_EQ(menu.texts, (std::vector<std::string>{msg[37], "<null>", "<null>", msg[163] + "desktop index", msg[41], msg[42],
                                                      msg[43]}));
     // Module number, centred, no height limit, FMENU_WRAPMODE, 4 items, item 0 pre-selected.
     EXPECT_EQ(menu.args, (std::vector<long long>{7, -1, -1, 0, FMENU_WRAPMODE, 4, 0}));
@@ -127,7 +128,7 @@ TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     config::setConfigValue(state.PluginConfig, "ESKSSearchEngine", config::TConfigValue::integer(1));
     host.answerMenu(-1);
     configure(state, 0);
-    EXPECT_EQ(host.callsTo("Menu").back().texts[3], msg[163] + "Locate32");
+    EXPECT_EQ(host.callsTo("Menu").back().texts[3], msg[163] + "locate");
 }
 
 TEST(ListColours, ShortPaletteReadsZero) {

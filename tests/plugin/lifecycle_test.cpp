@@ -121,7 +121,7 @@ TEST_F(PluginFixture, ExitRemovesTheFolderAndIsSilentWhenItIsGone) {
     again.services.registry = std::make_unique<platform::MemoryRegistry>();
     test::TestHost::current().answerMessage(0);
     setStartupInfo(again, host.startupInfo());
-    fs::remove(again.PluginTempDir());  // deleted behind our back
+    fs::remove_all(again.PluginTempDir());  // deleted behind our back
     host.clearCalls();
     exitFar(again);
     EXPECT_TRUE(host.calls().empty());

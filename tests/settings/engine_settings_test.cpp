@@ -154,5 +154,19 @@ TEST_F(EngineDialog, AnEmptyFolderIsStoredAsTyped) {
     EXPECT_EQ(stored("ESKSLocate32Path"), TConfigValue::str(""));
 }
 
+// Another process (its own Hive on the same file) saves after this one read its settings: the
+// dialog shows what the file holds now, and accepting it unchanged keeps the other's value.
+TEST_F(EngineDialog, OpensWithWhatAnotherProcessSavedAndAcceptingKeepsIt) {
+    choose(1);
+    test::SettingsStore other(file(), &os::realFileSystem());
+    config::setConfigValue(other.config, "ESKSLocate32Path", TConfigValue::str("/opt/other"));
+    config::configSaveValues(other.config);
+    expectShown("/opt/other");
+    ui.events.key(KEY_ALT | 'O');
+    EXPECT_TRUE(RunEngineSettings(env));
+    EXPECT_EQ(stored("ESKSLocate32Path"), TConfigValue::str("/opt/other"));
+    EXPECT_EQ(stored("ESKSSearchEngine"), TConfigValue::integer(1));
+}
+
 }  // namespace
 }  // namespace skimmer::settings

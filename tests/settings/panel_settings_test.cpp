@@ -105,7 +105,8 @@ TEST_P(PanelNumber, OnlyNothingOrOneDigitIsAcceptedAndARefusalSavesNothing) {
     const TConfigValue expected = TConfigValue::str(GetParam().accepted ? GetParam().stored : "0");
     EXPECT_EQ(store->get("SKPLetter"), expected);
     EXPECT_EQ(stored("SKPLetter"), expected);
-    EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted ? 1u : 0u) << "a save is one atomic replacement";
+    // A save is one atomic replacement, and one that changes nothing ("0" again) writes nothing.
+    EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted && GetParam().stored != "0" ? 1u : 0u);
     if (!GetParam().accepted) {
         EXPECT_EQ(test::slurp(file()), before) << "not a byte changes";
     }

@@ -45,16 +45,16 @@ TEST_P(WindowSettingsTable, PutsEachItemWhereTheLayoutSays) {
     EXPECT_EQ(it.Y1, GetParam().y);
 }
 
-// Positions that follow the language messages' lengths ("Cu&stom" 7, "Window size: " 13, "&Fit" 4,
-// "&Console" 8, "Height: " 8, "Width: " 7, "Enter:" 6, "&command line" 13, "Colours: " 9,
-// "&Plain" 6, "&Panel" 6, "&Full info" 10) and fixed ones.
+// Positions that follow the language messages' lengths ("C&ustom" 7, "Window size: " 13, "F&it" 4,
+// "Co&nsole" 8, "Height: " 8, "Width: " 7, "Enter:" 6, "comman&d line" 13, "Colours: " 9,
+// "Plain" 5, "&Panel" 6, "&Full info" 10) and fixed ones.
 INSTANTIATE_TEST_SUITE_P(Items, WindowSettingsTable, ::testing::Values(
     Place{"LGroup", 0, 5, 2}, Place{"SKSGroupMode", 2, 32, 3}, Place{"SKSGroupMode", 1, 5, 4}, Place{"BCustom", 0, 16, 4},
     Place{"LSize", 0, 5, 6}, Place{"SKSWindowMode", 0, 18, 6}, Place{"SKSWindowMode", 1, 26, 6},
     Place{"SKSWindowMode", 2, 38, 6}, Place{"LHeight", 0, 5, 7}, Place{"SKSWindowHeight", 0, 13, 7},
     Place{"LWidth", 0, 26, 7}, Place{"SKSWindowWidth", 0, 33, 7}, Place{"SKSKeySequence", 0, 12, 9},
-    Place{"SKSKeySequence", 1, 29, 9}, Place{"SKSStyle", 0, 14, 11}, Place{"SKSStyle", 1, 24, 11},
-    Place{"SKSStyle", 2, 34, 11}, Place{"SKSFullInfo", 0, 5, 13}, Place{"BFull", 0, 20, 13},
+    Place{"SKSKeySequence", 1, 29, 9}, Place{"SKSStyle", 0, 14, 11}, Place{"SKSStyle", 1, 23, 11},
+    Place{"SKSStyle", 2, 33, 11}, Place{"SKSFullInfo", 0, 5, 13}, Place{"BFull", 0, 20, 13},
     Place{"SKSRealShortcuts", 0, 32, 13}, Place{"SKSUseCL", 0, 32, 14}, Place{"SKSAllResults", 0, 32, 15},
     Place{"SKSHighlightFiles", 0, 32, 16}, Place{"SKSCopyTemp", 0, 32, 17}, Place{"SKSWindowAnimation", 0, 32, 19},
     Place{"SKSHideButtons", 0, 5, 16}, Place{"SKSHighlightKeyword", 0, 5, 17}, Place{"SKSPositionW", 0, 5, 19},
@@ -162,8 +162,8 @@ INSTANTIATE_TEST_SUITE_P(Sessions, WindowSettingsSession, ::testing::Values(
     Session{"full_information_enables_the_column_editor", {}, both(click(5, 13), click(20, 13)), "Codes: N name",
             [](auto& e) { e.key(KEY_ESC).key(KEY_ESC); }, {{"SKSFullInfo", kOff}}, false},
     // The custom size check.
-    Session{"a_height_of_7_is_refused_and_the_focus_is_on_it", {{"SKSWindowMode", mode(2)}, {"SKSWindowHeight", text("7")}},
-            kOk, "from 8 to 25", [](auto& e) { e.key(KEY_ENTER).type("9").key(KEY_ENTER); },
+    Session{"a_height_of_7_is_refused_and_the_focus_is_on_it", {{"SKSWindowMode", mode(2)}},
+            both(retype(13, 7, "7"), kOk), "from 8 to 25", [](auto& e) { e.key(KEY_ENTER).type("9").key(KEY_ENTER); },
             {{"SKSWindowHeight", text("9")}}, true},
     Session{"a_width_equal_to_the_console_is_taken", {{"SKSWindowMode", mode(2)}, {"SKSWindowWidth", text("80")}}, kOk,
             "", kNothing, {{"SKSWindowWidth", text("80")}}, true},

@@ -5,6 +5,9 @@
 #include "tests/host/ui/ui_harness.h"
 #include "host/ui/message_box.h"
 
+#include <string>
+#include <vector>
+
 namespace skimmer::host::ui::test {
 namespace {
 
@@ -44,6 +47,57 @@ TEST(Message, ButtonsAreTheLastLinesWhenGivenByNumber) {
     ui.events.key(KEY_TAB).key(KEY_TAB).key(KEY_ENTER);
     EXPECT_EQ(Message(0, 0, "", lines, 6, 3), 2);
 }
+
+// Buttons never reach past the frame: those that do not fit one row take more rows, in their
+// order, and one wider than the box by itself is cut with "..." (the error box passes its whole
+// error text as its only button).
+struct WideButtons {
+    const char* name;
+    std::vector<std::string> buttons;
+    std::vector<std::string> shown;  // each on a row of its own, in this order
+    int answer;                      // after Tab presses equal to it, then Enter
+};
+void PrintTo(const WideButtons& c, std::ostream* out) { *out << c.name; }
+
+class MessageWideButtons : public ::testing::TestWithParam<WideButtons> {};
+
+TEST_P(MessageWideButtons, StayInsideTheFrame) {
+    UiHarness ui(40, 12);
+    std::vector<const char*> lines = {"Skimmer Error"};
+    for (const auto& b : GetParam().buttons) lines.push_back(b.c_str());
+    ui.events.then([&] {
+        int previous = -1;
+        for (const std::string& text : GetParam().shown) {
+            const int y = rowOf(ui, text);
+            ASSERT_GT(y, previous) << text;
+            previous = y;
+        }
+        const int frame = rowOf(ui, "\u255a");  // the frame's bottom row
+        ASSERT_GT(frame, previous);
+        for (int y = 0; y < frame; ++y) {
+            const std::string row = ui.row(y);
+            const size_t right = row.rfind("\u2551");
+            if (right != std::string::npos) {
+                EXPECT_EQ(row.find(']', right), std::string::npos) << "past the frame: " << row;
+            }
+        }
+    });
+    for (int i = 0; i < GetParam().answer; ++i) ui.events.key(KEY_TAB);
+    ui.events.key(KEY_ENTER);
+    EXPECT_EQ(Message(0, FMSG_WARNING | FMSG_LEFTALIGN, "", lines.data(), static_cast<int>(lines.size()),
+                      static_cast<int>(GetParam().buttons.size())),
+              GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MessageWideButtons,
+    ::testing::Values(
+        WideButtons{"OneButtonLongerThanTheScreen",
+                    {"Safecall error: '80004005' while fetching the rows of /home/user/documents/reports"},
+                    {"[ Safecall error: '800040... ]"}, 0},
+        WideButtons{"ButtonsThatNeedTwoRows", {"&Retry the whole search", "&Skip this folder", "&Cancel"},
+                    {"[ Retry the whole search ]", "[ Skip this folder ]", "[ Cancel ]"}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Message, WarningColoursAndAlignment) {
     UiHarness ui;
