@@ -113,7 +113,7 @@ std::string decodeQ(std::string_view text) {
 struct EncodedWord {
     std::string charset;  // as charsetName gives it; empty: unusable
     char encoding = 0;    // 'B' or 'Q'
-    std::string_view text;
+    std::string bytes;    // the text decoded, in `charset`
     size_t end = 0;       // just past "?="
 };
 
@@ -125,11 +125,14 @@ std::optional<EncodedWord> encodedWordAt(std::string_view raw, size_t pos) {
     const char encoding = asciiLower(raw[q1 + 1]) == 'b' ? 'B' : asciiLower(raw[q1 + 1]) == 'q' ? 'Q' : 0;
     const size_t close = raw.find("?=", q1 + 3);
     if (encoding == 0 || close == std::string_view::npos) return std::nullopt;
-    EncodedWord word{.charset = charsetName(raw.substr(pos + 2, q1 - pos - 2)),
-                     .encoding = encoding,
-                     .text = raw.substr(q1 + 3, close - q1 - 3),
-                     .end = close + 2};
-    if (word.charset.empty() || word.text.find_first_of(" \t\r\n") != std::string_view::npos) return std::nullopt;
+    const std::string_view text = raw.substr(q1 + 3, close - q1 - 3);
+    EncodedWord word{.charset = charsetName(raw.substr(pos + 2, q1 - pos - 2)), .encoding = encoding, .end = close + 2};
+    if (word.charset.empty() || text.find_first_of(" \t\r\n") != std::string_view::npos) return std::nullopt;
+    // Base64 words are decoded one by one: padding ends each word's bytes. One that is not base64
+    // is no encoded word: it stays as written (RFC 2047, section 6.3).
+    if (encoding == 'Q') word.bytes = decodeQ(text);
+    else if (std::optional<std::string> bytes = decodeBase64Exact(text)) word.bytes = std::move(*bytes);
+    else return std::nullopt;
     return word;
 }
 
@@ -146,9 +149,7 @@ public:
         if (!runRaw_.empty() && (word.charset != runCharset_ || word.encoding != runEncoding_)) flush();
         runCharset_ = word.charset;
         runEncoding_ = word.encoding;
-        // Base64 words are decoded one by one: padding ends each word's bytes.
-        if (runBytes_.size() < kMaxInputBytes)
-            runBytes_ += word.encoding == 'B' ? decodeBase64(word.text) : decodeQ(word.text);
+        if (runBytes_.size() < kMaxInputBytes) runBytes_ += word.bytes;
         runRaw_ += raw;
     }
     std::string finish() {
@@ -185,6 +186,36 @@ std::string tidy(std::string_view text) {
     return out;
 }
 
+// Charsets that name no byte order. Without a byte-order mark their text is big-endian (RFC 2781
+// for UTF-16; Unicode says the same of UTF-32), where glibc's iconv would take the machine's order.
+struct WideCharset {
+    const char* name;
+    size_t unit;  // bytes per code unit
+    const char* bigEndian;
+    const char* littleEndian;
+};
+constexpr WideCharset kWideCharsets[] = {
+    {"utf-16", 2, "utf-16be", "utf-16le"}, {"utf16", 2, "utf-16be", "utf-16le"},
+    {"utf-32", 4, "utf-32be", "utf-32le"}, {"utf32", 4, "utf-32be", "utf-32le"},
+    {"ucs-2", 2, "ucs-2be", "ucs-2le"},    {"ucs2", 2, "ucs-2be", "ucs-2le"},
+};
+
+// The charset with its byte order made explicit, and the mark that told it taken off `bytes`.
+std::string withByteOrder(const std::string& name, std::string_view& bytes) {
+    for (const WideCharset& wide : kWideCharsets) {
+        if (name != wide.name) continue;
+        const std::string_view big = std::string_view("\x00\x00\xFE\xFF", 4).substr(4 - wide.unit);
+        const std::string_view little = std::string_view("\xFF\xFE\x00\x00", 4).substr(0, wide.unit);
+        if (bytes.starts_with(little)) {
+            bytes.remove_prefix(wide.unit);
+            return wide.littleEndian;
+        }
+        if (bytes.starts_with(big)) bytes.remove_prefix(wide.unit);
+        return wide.bigEndian;
+    }
+    return name;
+}
+
 }  // namespace
 
 std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes, size_t maxInputBytes) {
@@ -197,7 +228,7 @@ std::optional<std::string> convertToUtf8(std::string_view charset, std::string_v
         return out;
     }
     thread_local ConverterCache cache;
-    const std::optional<iconv_t> cd = cache.get(name);
+    const std::optional<iconv_t> cd = cache.get(withByteOrder(name, bytes));
     if (!cd) return std::nullopt;
     // iconv's output is UTF-8 by contract, but a faulty module must not smuggle bytes through.
     appendRepaired(out, throughIconv(*cd, bytes), [](unsigned char) { return kReplacementChar; });

@@ -7,7 +7,8 @@
 // - Adjacent encoded words are joined without the blanks between them, and their bytes are
 //   converted together when they share a charset and an encoding, so a character split across two
 //   words comes out whole.
-// - An encoded word whose charset is unknown, or that is malformed, stays as it was written;
+// - An encoded word whose charset is unknown, or that is malformed (base64 that is not exactly
+//   base64 among them), stays as it was written;
 //   bytes that are invalid in a known charset become U+FFFD. Raw bytes that are not UTF-8 are
 //   taken as Latin-1 (the most common 8-bit header charset). Nothing here throws or fails.
 #pragma once
@@ -33,6 +34,7 @@ static_assert(kMaxConvertedBytes >= kMaxDecodedBytes);
 
 // The first `maxInputBytes` of `bytes` in `charset` (an iconv or MIME name, "*language" suffix
 // allowed) as UTF-8; none when the charset is unknown. Invalid input sequences become U+FFFD.
+// UTF-16, UTF-32 and UCS-2 follow their byte-order mark (which is dropped), else are big-endian.
 std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes,
                                          size_t maxInputBytes = kMaxConvertedBytes);
 

@@ -50,6 +50,16 @@ std::string decodeBase64(std::string_view text) {
     return out;
 }
 
+std::optional<std::string> decodeBase64Exact(std::string_view text) {
+    const size_t data = text.find_last_not_of('=') + 1;  // 0 when the text is all "=" (or empty)
+    const size_t padding = text.size() - data;
+    if (padding > 2 || data % 4 == 1) return std::nullopt;  // one character left over holds no byte
+    if (padding > 0 && (data + padding) % 4 != 0) return std::nullopt;
+    for (char c : text.substr(0, data))
+        if (base64Value(c) < 0) return std::nullopt;
+    return decodeBase64(text);
+}
+
 std::string decodeQuotedPrintable(std::string_view text) {
     std::string out;
     out.reserve(text.size());

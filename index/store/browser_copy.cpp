@@ -29,8 +29,11 @@ Stamp stampOf(const struct stat& st) {
 
 std::string reasonFor(const std::string& path, int error) { return path + ": " + std::strerror(error); }
 
-os::UniqueFd openSource(const std::string& path, Status& status, struct stat& st) {
+// `missing` tells that nothing is at `path`, the one failure a companion may have; it is said
+// here and not left in errno, which the refusal of a FIFO or a folder leaves stale.
+os::UniqueFd openSource(const std::string& path, Status& status, struct stat& st, bool& missing) {
     os::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    missing = !fd.valid() && errno == ENOENT;
     if (!fd.valid()) {
         status = Status::failure(reasonFor(path, errno));
         return fd;
@@ -63,11 +66,9 @@ Status copyBytes(int from, int to, const std::string& path) {
 Status copyOne(const std::string& path, os::TempDir& dir, const std::string& name, Stamp& before, bool required) {
     struct stat st;
     Status status;
-    os::UniqueFd from = openSource(path, status, st);
-    if (!from.valid()) {
-        if (!required && errno == ENOENT) return {};
-        return status;
-    }
+    bool missing = false;
+    os::UniqueFd from = openSource(path, status, st, missing);
+    if (!from.valid()) return !required && missing ? Status{} : status;
     before = stampOf(st);
     std::string error;
     os::UniqueFd to = dir.createFile(name, error);
@@ -130,7 +131,8 @@ BrowserDbCopy openBrowserCopy(const std::string& source, os::TempDir& dir, std::
 Status readWholeFile(const std::string& path, size_t limit, std::string& out) {
     struct stat st;
     Status status;
-    os::UniqueFd fd = openSource(path, status, st);
+    bool missing = false;
+    os::UniqueFd fd = openSource(path, status, st, missing);
     if (!fd.valid()) return status;
     if (static_cast<uint64_t>(st.st_size) > limit) return Status::failure(path + ": larger than we read");
     out.clear();

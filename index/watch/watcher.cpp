@@ -61,7 +61,9 @@ bool Watcher::watchExtra(const std::string& folder) {
     int error = 0;
     const int wd = context_.source->add(folder, error);
     if (wd < 0) return false;
-    bind(tree_.add(folder), wd);
+    std::vector<int> dropped;
+    bind(tree_.add(folder), wd, dropped);
+    removeDropped(dropped);
     return true;
 }
 
@@ -96,13 +98,31 @@ bool Watcher::watching(const std::string& folder) const {
 }
 
 // The same inode under a new name (a moved folder) keeps its watch id: the old name loses it.
-void Watcher::bind(FolderTree::Id id, int wd) {
+// A new inode at a known name (a folder replaced by another moved in or made there) gets a new
+// id: the name's old id then belongs to a folder that is elsewhere now, and is dropped.
+void Watcher::bind(FolderTree::Id id, int wd, std::vector<int>& dropped) {
     if (const auto old = folderOf_.find(wd); old != folderOf_.end() && old->second != id) {
         tree_.setWd(old->second, -1);
         tree_.release(old->second);
     }
+    if (tree_.wd(id) != wd) unbind(id, dropped);
     folderOf_[wd] = id;
     tree_.setWd(id, wd);
+}
+
+void Watcher::unbind(FolderTree::Id id, std::vector<int>& dropped) {
+    const int wd = tree_.wd(id);
+    if (wd < 0) return;
+    dropped.push_back(wd);
+    folderOf_.erase(wd);
+    tree_.setWd(id, -1);
+}
+
+// A dropped id may have been bound again meanwhile (its folder moved to a name visited later in
+// the same batch); only the ones left unbound are given back to the kernel.
+void Watcher::removeDropped(const std::vector<int>& dropped) {
+    for (int wd : dropped)
+        if (!folderOf_.count(wd)) context_.source->remove(wd);
 }
 
 void Watcher::unwatch(FolderTree::Id id, bool on) {
@@ -140,10 +160,9 @@ store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& f
     for (const std::string& path : result.visited) {
         const FolderTree::Id id = tree_.add(path);
         tree_.set(id, FolderTree::kCrawled, true);
-        if (tree_.wd(id) < 0) watchFolder(id);
+        watchFolder(id, dropped);
     }
-    for (int wd : dropped)
-        if (!folderOf_.count(wd)) context_.source->remove(wd);
+    removeDropped(dropped);
     return result.status;
 }
 
@@ -157,8 +176,8 @@ store::Status Watcher::runExtras(const std::vector<size_t>& extras) {
     return {};
 }
 
-// After a full refresh: every folder of the index watched, watches of folders it no longer
-// holds dropped.
+// After a full refresh: every folder of the index watched (each asked again: the full refresh may
+// follow lost events that replaced a folder), watches of folders it no longer holds dropped.
 void Watcher::watchEverything() {
     std::unordered_map<std::string, store::StoredDir> dirs;
     store::IndexWriter reader(context_.db);
@@ -179,19 +198,22 @@ void Watcher::watchEverything() {
     for (const std::string* path : order) {
         const FolderTree::Id id = tree_.add(*path);
         tree_.set(id, FolderTree::kCrawled, true);
-        if (tree_.wd(id) < 0) watchFolder(id);
+        watchFolder(id, dropped);
     }
-    for (int wd : dropped)
-        if (!folderOf_.count(wd)) context_.source->remove(wd);
+    removeDropped(dropped);
 }
 
-void Watcher::watchFolder(FolderTree::Id id) {
+// Asked of every folder a refresh visited, watched or not: the kernel gives the id it has for the
+// folder's inode, so a watched name that holds another folder now is found here and watched anew
+// (keeping the old id would follow the folder that went, and nothing that happens at the name).
+void Watcher::watchFolder(FolderTree::Id id, std::vector<int>& dropped) {
     int error = 0;
     const int wd = context_.source->add(tree_.path(id), error);
     if (wd < 0) {
         // Gone already: the refresh that follows its event removes it. Otherwise (the limit, a
-        // refusal) it is polled instead.
+        // refusal: a folder already watched never meets either) it is polled instead.
         if (error == ENOENT || error == ENOTDIR) return;
+        unbind(id, dropped);
         unwatch(id, true);
         if (error == ENOSPC && !limitSaid_) {
             limitSaid_ = true;
@@ -203,7 +225,7 @@ void Watcher::watchFolder(FolderTree::Id id) {
         }
         return;
     }
-    bind(id, wd);
+    bind(id, wd, dropped);
     unwatch(id, false);
 }
 
@@ -267,7 +289,9 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
     }
     if (e.name.empty() || (e.mask & (kWatchDeleteSelf | kWatchMoveSelf | kWatchUnmount))) {
         if (crawled) {
-            pending_.folder(path, false, now);
+            // A folder that went from its name: whatever holds the name now (another folder moved
+            // in, a root put back) is a different tree, walked whole.
+            pending_.folder(path, (e.mask & (kWatchDeleteSelf | kWatchMoveSelf | kWatchUnmount)) != 0, now);
             pending_.folder(parentOf(path), false, now);  // ignored by the crawler above a root
         }
         extrasAt(path, "", now);
@@ -517,8 +541,10 @@ store::Status Watcher::runDue(int64_t now, bool namesReady) {
     }
     if (poll) {
         const std::vector<FolderTree::Id> again(unwatched_.begin(), unwatched_.end());
+        std::vector<int> dropped;
         for (FolderTree::Id id : again)
-            if (tree_.has(id, FolderTree::kCrawled)) watchFolder(id);  // a missing root stays unwatched, and polled
+            if (tree_.has(id, FolderTree::kCrawled)) watchFolder(id, dropped);  // a missing root stays unwatched, and polled
+        removeDropped(dropped);
         nextPoll_ = unwatched_.empty() && extrasWatched() ? kNever : now + context_.settings.pollMillis;
     }
     return status;

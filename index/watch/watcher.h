@@ -8,7 +8,9 @@
 //   `nextDue` has come (time is passed in; nothing here sleeps or reads a clock).
 // - A folder event refreshes that folder; a folder created or moved in is walked whole; a watched
 //   folder deleted, moved away or replaced by a file is removed with its descendants (its parent
-//   is refreshed). Moved trees keep their watches under their new names.
+//   is refreshed). Moved trees keep their watches under their new names. A folder whose name
+//   holds another folder now (one moved away and another moved in under its name, at any depth)
+//   is walked whole and watched anew: every folder a refresh visits is watched as what is there.
 // - Lost events (the kernel's queue overflowed) and more pending folders than
 //   `maxPendingFolders` turn into one refresh of everything.
 // - When the watch limit is reached, that is said once (with the sysctl that raises it), and the
@@ -141,8 +143,10 @@ private:
     store::Status recheckDatabase(ChangeBatch& batch);
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
-    void watchFolder(FolderTree::Id id);
-    void bind(FolderTree::Id id, int wd);
+    void watchFolder(FolderTree::Id id, std::vector<int>& dropped);
+    void bind(FolderTree::Id id, int wd, std::vector<int>& dropped);
+    void unbind(FolderTree::Id id, std::vector<int>& dropped);
+    void removeDropped(const std::vector<int>& dropped);
     bool watchExtra(const std::string& folder);
     void placeExtra(const std::string& path);
     void discoverExtras(int64_t now);

@@ -45,7 +45,23 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"rawLatin1", "caf\xE9", "caf\xC3\xA9"},
         TextCase{"rawUtf8Kept", "Gr\xC3\xBC\xC3\x9F" "e", "Gr\xC3\xBC\xC3\x9F" "e"},
         TextCase{"controlsBecomeBlanks", std::string("a\0b\tc\x1B[31m", 10), "a b c [31m"},
-        TextCase{"foldedLine", "Hello\r\n\tworld", "Hello world"}),
+        TextCase{"foldedLine", "Hello\r\n\tworld", "Hello world"},
+        // Adjacent words in different charsets: each run in its own (0xE9 is e-acute, then shcha).
+        TextCase{"adjacentCharsetsEachTheirOwn", "=?ISO-8859-1?Q?=E9?= =?ISO-8859-5?Q?=E9?=", "\xC3\xA9\xD1\x89"},
+        // Base64 that is not exactly base64 is kept as written; only missing padding is forgiven.
+        TextCase{"base64StrayCharacterStays", "=?UTF-8?B?w4l!kaXRpb24=?=", "=?UTF-8?B?w4l!kaXRpb24=?="},
+        TextCase{"base64PaddingInsideStays", "=?UTF-8?B?QQ=QQ==?=", "=?UTF-8?B?QQ=QQ==?="},
+        TextCase{"base64OneLeftOverStays", "=?UTF-8?B?QUJDR?=", "=?UTF-8?B?QUJDR?="},
+        TextCase{"base64ThreePadsStay", "=?UTF-8?B?QUJD===?=", "=?UTF-8?B?QUJD===?="},
+        TextCase{"base64WrongPaddingStays", "=?UTF-8?B?QUJ==?=", "=?UTF-8?B?QUJ==?="},
+        TextCase{"base64InvalidKeepsBlankBeforeIt", "=?UTF-8?Q?a?= =?UTF-8?B?#?=", "a =?UTF-8?B?#?="},
+        TextCase{"base64MissingPaddingForgiven", "=?UTF-8?B?QUI?=", "AB"},
+        // UTF-16 and UTF-32 follow their byte-order mark, else are big-endian.
+        TextCase{"utf16WithoutMarkIsBigEndian", "=?UTF-16?B?AEEAQg==?=", "AB"},
+        TextCase{"utf16LittleEndianMark", "=?utf-16?B?//5BAEIA?=", "AB"},
+        TextCase{"utf16BigEndianMark", "=?UTF-16?B?/v8AQQBC?=", "AB"},
+        TextCase{"utf32WithoutMarkIsBigEndian", "=?UTF-32?B?AAAAQQ==?=", "A"},
+        TextCase{"ucs2WithoutMarkIsBigEndian", "=?UCS-2?B?AOk=?=", "\xC3\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HeaderText, IsCappedOnACharacterBoundary) {

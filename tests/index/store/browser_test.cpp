@@ -7,6 +7,9 @@
 #include "tests/index/store/tool_run.h"
 #include "tests/support/temp_home.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -126,6 +129,30 @@ TEST_F(BrowserFiles, ChromiumHistoryAndBookmarksKeepTitlesAndConvertTimes) {
     ASSERT_EQ(nested.bookmarks.size(), 1u);
     EXPECT_EQ(nested.bookmarks[0].title, "Deep");
 }
+
+// A companion of the database that is not a regular file is refused for what it is, at once:
+// a FIFO is never waited on, and none of them reads as a file that kept changing.
+class SpecialCompanion : public BrowserFiles,
+                         public ::testing::WithParamInterface<std::pair<const char*, bool /* fifo, else folder */>> {};
+
+TEST_P(SpecialCompanion, IsRefusedAsNotARegularFile) {
+    const auto [suffix, fifo] = GetParam();
+    const std::string places = root + "/places.sqlite";
+    writeFirefoxPlaces(places, history, bookmarks, {});
+    const std::string companion = places + suffix;
+    if (fifo) ASSERT_EQ(::mkfifo(companion.c_str(), 0600), 0);
+    else std::filesystem::create_directory(companion);
+    std::string error;
+    auto temp = os::TempDir::create("t", "1", error, root);
+    ASSERT_TRUE(temp) << error;
+    errno = ENOENT;  // what an earlier lookup of a missing file leaves behind
+    const BrowserDbCopy copy = openBrowserCopy(places, *temp, "db");
+    EXPECT_FALSE(copy.db);
+    EXPECT_EQ(copy.status.error, companion + ": not a regular file");
+}
+INSTANTIATE_TEST_SUITE_P(Shapes, SpecialCompanion,
+                         ::testing::Values(std::pair{"-wal", true}, std::pair{"-journal", true},
+                                           std::pair{"-wal", false}));
 
 class BadBookmarks : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
 TEST_P(BadBookmarks, AreRefusedWithAReason) {

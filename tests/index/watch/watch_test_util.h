@@ -31,13 +31,16 @@ public:
         int error = 0;
         EXPECT_TRUE(real_.open(error)) << error;
     }
+    // As the kernel does, a folder already watched keeps its id at the limit: only a new watch
+    // is refused.
     int add(const std::string& folder, int& error) override {
         ++adds;
-        if (ids_.size() >= limit) {
+        const int wd = real_.add(folder, error);
+        if (wd >= 0 && !ids_.count(wd) && ids_.size() >= limit) {
+            real_.remove(wd);
             error = ENOSPC;
             return -1;
         }
-        const int wd = real_.add(folder, error);
         if (wd >= 0) ids_.insert(wd);
         return wd;
     }

@@ -51,6 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& t, auto&) { writeFile(t + "/n/m/later.txt"); }},
         ChangeCase{"RenameFile", [](auto& t, auto&) { fs::rename(t + "/top.txt", t + "/b/top2.txt"); },
                    [](auto& t, auto&) { fs::rename(t + "/b/top2.txt", t + "/b/top3.txt"); }},
+        ChangeCase{"RenameOnlyLetterCaseAndBack", [](auto& t, auto&) { fs::rename(t + "/top.txt", t + "/TOP.txt"); },
+                   [](auto& t, auto&) { fs::rename(t + "/TOP.txt", t + "/top.txt"); }},
         ChangeCase{"RenameFolder", [](auto& t, auto&) { fs::rename(t + "/a", t + "/a_renamed"); },
                    [](auto& t, auto&) { writeFile(t + "/a_renamed/deep/after.txt"); }},
         ChangeCase{"DeleteFile", [](auto& t, auto&) { fs::remove(t + "/a/keep.md"); },
@@ -106,6 +108,27 @@ TEST_F(WatcherTest, EventsOfOneWindowMakeOneBatchThatListsOnlyTheirFolders) {
     EXPECT_EQ(fs.listings, 2) << "a and b, nothing else";
     EXPECT_EQ(againstFresh(), "");
     EXPECT_EQ(watcher->nextDue(), kNever) << "an idle watcher has nothing to wake up for";
+}
+
+// The window opened by the first change ends on time however many changes follow: a debounce that
+// restarted with each change would never refresh while the stream goes on.
+TEST_F(WatcherTest, ASteadyStreamOfChangesIsRefreshedWhenEachWindowEnds) {
+    makeTree();
+    startWatcher();
+    const int64_t first = now;
+    std::vector<int64_t> batchesAt;
+    for (int64_t t = first; t <= first + 400; t += 50) {
+        now = t;
+        if ((t - first) % 100 == 0) writeFile(tree + "/a/stream-" + std::to_string(t - first) + ".txt");
+        pump();
+        const int64_t before = watcher->counters().batches;
+        ASSERT_TRUE(watcher->runDue(now));
+        if (watcher->counters().batches != before) batchesAt.push_back(t - first);
+        if (t - first == 150) {
+            EXPECT_EQ(rows().count(tree + "/a/stream-100.txt"), 1u);
+        }
+    }
+    EXPECT_EQ(batchesAt, (std::vector<int64_t>{150, 350})) << "each window ends 150 ms after the change that opened it";
 }
 
 TEST_F(WatcherTest, FoldersKeptBetweenBatchesAreReloadedAfterAnotherWriter) {
