@@ -35,12 +35,9 @@ void fillHit(std::string_view line, results::TSearchResult& r) {
 }
 
 // Keeps the first line of standard error, drains and drops the rest so the child never blocks on it.
-// At most kL32ErrorReadBytes per call: a flood is drained over many calls and never holds one.
 void drainErrors(TLocateRun& run) {
     std::string got;
-    size_t taken = 0;
-    while (taken < kL32ErrorReadBytes && run.Process->readError(got, 4096) == os::ReadState::Data) {
-        taken += got.size();
+    while (run.Process->readError(got, 4096) == os::ReadState::Data) {
         run.ErrorOutput = true;
         if (!run.ErrorLineDone) {
             const size_t end = got.find('\n');
@@ -198,11 +195,9 @@ int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results) {
             return 0;
         }
         if (Results.Count > 0) return 0;  // one piece's complete lines are one batch
-        const auto now = SteadyClock::now();
-        // Nothing yet: the caller looks for a newer text and asks again. Checked after every piece,
-        // so a program that pours out a line without end cannot hold the fetch.
-        if (now >= deadline) return 0;
         if (state == os::ReadState::Data) continue;  // a piece without a line end: read on
+        const auto now = SteadyClock::now();
+        if (now >= deadline) return 0;  // nothing yet: the caller looks for a newer text and asks again
         run->Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
                                    std::chrono::milliseconds(1));
     }
@@ -222,7 +217,7 @@ std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
     while (out.size() < maxBytes) {
         const os::ReadState state = child->readOutput(out, std::min(kL32PieceBytes, maxBytes - out.size()));
         std::string ignored;
-        child->readError(ignored, kL32ErrorReadBytes);  // one piece per look: a flood never holds us
+        child->readError(ignored, kL32ErrorReadBytes);  // drained and dropped, one piece per look
         if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) break;
         const auto now = SteadyClock::now();
         if (now >= deadline) break;

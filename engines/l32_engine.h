@@ -17,10 +17,9 @@
 //   and the search ends with no hits. An output that begins with "Error:" is shown the same way.
 //   Exit code 1 with nothing on standard error is not an error: it is how plocate and mlocate say
 //   that no name matched, and the search ends with no hits and nothing shown.
-// - L32Fetch never blocks for good, whatever the program prints or withholds: it returns after at
-//   most about Env.PollStep (Count 0, Finished false when it has nothing yet) so that the caller
-//   can look for a newer text or a close; it reports Finished once the output has ended.
-//   L32EndQuery kills a program that still runs and reaps it.
+// - L32Fetch never blocks for good: it waits for output at most Env.PollStep and then returns
+//   (Count 0, Finished false) so that the caller can look for a newer text or a close; it reports
+//   Finished once the output has ended. L32EndQuery kills a program that still runs and reaps it.
 // - Codes: L32Init 1 when the program file does not exist (nothing shown); L32Query 50 (not ready)
 //   and 71 (cannot start) shown.
 #pragma once

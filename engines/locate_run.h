@@ -24,7 +24,7 @@ constexpr std::chrono::milliseconds kL32ExitGrace{1000};
 // plocate and mlocate end with this code, and print nothing on standard error, when no name
 // matched; with anything on standard error the same code is a failure (a missing database).
 constexpr int kLocateNoMatchExit = 1;
-// Bytes of standard error read per look: a program that floods it cannot hold a fetch.
+// Bytes of standard error RunAndCapture reads, and drops, per look.
 constexpr size_t kL32ErrorReadBytes = 65536;
 
 struct TLocateRun {
