@@ -38,6 +38,7 @@ void fillHit(std::string_view line, results::TSearchResult& r) {
 void drainErrors(TLocateRun& run) {
     std::string got;
     while (run.Process->readError(got, 4096) == os::ReadState::Data) {
+        run.ErrorOutput = true;
         if (!run.ErrorLineDone) {
             const size_t end = got.find('\n');
             run.FirstError.append(got, 0, std::min(end, kL32ErrorKeepBytes - std::min(kL32ErrorKeepBytes, run.FirstError.size())));
@@ -70,11 +71,19 @@ struct Batch {
                 return;
             }
         }
+        if (!IsLocateHitLine(line)) return;
         fillHit(os::oemToAnsi(line), results.Items[static_cast<size_t>(results.Count)]);
         ++results.Count;
         ++run.Paths;
     }
 };
+
+// Whether a run that ended with `status` failed. Exit code 1 with a silent standard error is
+// plocate's and mlocate's "nothing matched" (every typo, every half-typed word): no error box.
+bool runFailed(const os::ExitStatus& status, const TLocateRun& run) {
+    if (status.success() || run.Paths > 0) return false;
+    return !(status.exited && status.code == kLocateNoMatchExit && !run.ErrorOutput);
+}
 
 // After its output has ended the program's exit status and first error line decide whether it
 // failed. They normally follow at once; a program that closed its output and runs on is given
@@ -87,7 +96,7 @@ void settle(TSearchEngine& Engine, results::TSearchResults& Results, SteadyClock
         const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
         const auto now = SteadyClock::now();
         if ((status && errorsDone) || now - run.OutputEndedAt >= kL32ExitGrace) {
-            if (status && !status->success() && run.Paths == 0) showLocateError(Engine.Env, run.FirstError);
+            if (status && runFailed(*status, run)) showLocateError(Engine.Env, run.FirstError);
             run.Finished = true;
             Results.Finished = true;
             return;
@@ -205,11 +214,10 @@ std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
     if (!child) return {};
     std::string out;
     const auto deadline = SteadyClock::now() + limit;
-    for (;;) {
-        std::string piece, ignored;
-        const os::ReadState state = child->readOutput(piece, kL32PieceBytes);
-        while (child->readError(ignored, 4096) == os::ReadState::Data) ignored.clear();
-        out.append(piece, 0, maxBytes - std::min(maxBytes, out.size()));
+    while (out.size() < maxBytes) {
+        const os::ReadState state = child->readOutput(out, std::min(kL32PieceBytes, maxBytes - out.size()));
+        std::string ignored;
+        child->readError(ignored, kL32ErrorReadBytes);  // drained and dropped, one piece per look
         if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) break;
         const auto now = SteadyClock::now();
         if (now >= deadline) break;
@@ -217,13 +225,12 @@ std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
             child->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
                                 std::chrono::milliseconds(1));
     }
-    // A program that closed its output but runs on is not waited for: the destructor ends it.
-    child->waitFor(std::chrono::milliseconds(0));
+    // Whatever the program still does is not waited for: the destructor kills its group and reaps it.
     return os::oemToAnsi(out);
 }
 
 void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info) {
-    const std::string usage = RunAndCapture({LocateProgramPath(env), "--version"});
+    const std::string usage = RunAndCapture({LocateProgramPath(env), "--version"}, kL32VersionWait, kL32VersionBytes);
     Info.Version = usage.substr(0, usage.find_first_of("\r\n"));
     Info.ItemCount = 0;
     Info.DatabaseSize = 0;
@@ -242,11 +249,9 @@ void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info) {
     for (const auto& file : files) {
         LocateDbFacts facts;
         std::string why;
-        if (!ReadLocateDbFile(file, facts, why)) {
-            // An unreadable database ends the count, as an I/O error would; the user is told why.
-            if (env.ShowErrorText) env.ShowErrorText(why);
-            break;
-        }
+        // Absent or unreadable (the system's database is readable by the plocate group only):
+        // it counts as none, and the others still count.
+        if (!ReadLocateDbFile(file, facts, why)) continue;
         count += facts.entries;
         bytes += facts.bytes;
     }

@@ -8,12 +8,15 @@
 // - Its standard output is read through a non-blocking pipe in pieces of at most kL32PieceBytes;
 //   the complete lines of each piece (ended by LF or CR LF) are one batch, a line split across
 //   pieces is completed by the next one, and the text after the last line end when the output
-//   ends becomes the last hit. Blank lines, and lines holding a NUL (no path can), give no hit;
-//   bytes that are not UTF-8 are kept as they are. A line longer than kL32MaxLineBytes is
+//   ends becomes the last hit. Blank lines, lines holding a NUL (no path can) and lines that are
+//   not an absolute path with a name (IsLocateHitLine: "/", "//", blanks, a relative line) give
+//   no hit; bytes that are not UTF-8 are kept as they are. A line longer than kL32MaxLineBytes is
 //   dropped, so a program that never prints a line end costs bounded memory.
 // - Its standard error goes to a pipe of its own, drained as it comes; only the first line is kept.
 //   When the program ends with an error and printed no path, that line is shown with message 165
 //   and the search ends with no hits. An output that begins with "Error:" is shown the same way.
+//   Exit code 1 with nothing on standard error is not an error: it is how plocate and mlocate say
+//   that no name matched, and the search ends with no hits and nothing shown.
 // - L32Fetch never blocks for good: it waits for output at most Env.PollStep and then returns
 //   (Count 0, Finished false) so that the caller can look for a newer text or a close; it reports
 //   Finished once the output has ended. L32EndQuery kills a program that still runs and reaps it.
@@ -21,6 +24,7 @@
 //   and 71 (cannot start) shown.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,15 +53,24 @@ int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view 
 int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results);
 void L32EndQuery(TSearchEngine& Engine);
 
-// Version: the first line of `locate --version`. Databases: those named by "ArchiveName" under the
-// subkeys of "Software\Update\Databases" when that key exists, else Env.SystemLocateDatabases.
-// Count and size from each file's own header (locate_database.h).
+// How long the About box may wait for `locate --version`, and how much of its output it reads:
+// the box is drawn on the UI thread, so a program that hangs or floods must not hold it.
+constexpr std::chrono::milliseconds kL32VersionWait{500};
+constexpr size_t kL32VersionBytes = 4096;
+static_assert(kL32VersionWait < std::chrono::seconds(1) && kL32VersionBytes >= 256);
+
+// Version: the first line of `locate --version` (RunAndCapture with kL32VersionWait and
+// kL32VersionBytes). Databases: those named by "ArchiveName" under the subkeys of
+// "Software\Update\Databases" when that key exists, else Env.SystemLocateDatabases. Count and size
+// from each file's own header (locate_database.h). A database that is absent or cannot be read
+// counts as none, silently: the system's own is readable by the plocate group only (`locate` is
+// set-group-id to read it), so that we cannot read it is no fault of anything the user can mend.
 void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info);
 
 // Runs `argv` (no shell) and returns its standard output; stderr is drained and dropped. Reads
-// while it waits, so a program whose output does not fit the pipe never stalls. Gives up after
-// `limit` (the child is killed) and keeps at most `maxBytes`. Empty when it cannot be started.
-std::string RunAndCapture(const std::vector<std::string>& argv,
-                          std::chrono::milliseconds limit = std::chrono::seconds(10), size_t maxBytes = 1 << 20);
+// while it waits, so a program whose output does not fit the pipe never stalls. Stops once it has
+// `maxBytes` or after `limit`, whichever comes first, and then kills the child and reaps it
+// without waiting for it to end. Empty when it cannot be started.
+std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit, size_t maxBytes);
 
 }  // namespace skimmer::engines

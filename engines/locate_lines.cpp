@@ -2,6 +2,8 @@
 
 namespace skimmer::engines {
 
+bool IsLocateHitLine(std::string_view line) { return line.starts_with('/') && !line.ends_with('/'); }
+
 void LocateLineSplitter::emit(std::string_view text, const std::function<void(std::string_view)>& line) {
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (text.empty() || text.find('\0') != std::string_view::npos) {

@@ -5,6 +5,7 @@
 // holding a NUL are dropped (counted in `dropped`). A line that grows beyond `maxLine` bytes is
 // dropped whole, its bytes discarded as they come, so memory stays bounded whatever the input.
 // finish() hands out the unterminated rest as a last line. Bytes are never altered otherwise.
+// IsLocateHitLine tells which of those lines name something a hit can stand for.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,11 @@
 #include <string_view>
 
 namespace skimmer::engines {
+
+// True when `line` can be a hit: an absolute path (it starts with '/') with a name after its last
+// '/'. A relative line would be run as a $PATH command by Enter, and "/", "//" or a line of blanks
+// would be a hit with an empty name; `locate` prints neither for a file it found.
+bool IsLocateHitLine(std::string_view line);
 
 class LocateLineSplitter {
 public:

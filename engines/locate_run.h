@@ -21,12 +21,18 @@ constexpr size_t kL32ErrorKeepBytes = 512;
 // How long after its output ended a program may take to exit before the search ends without
 // its exit status.
 constexpr std::chrono::milliseconds kL32ExitGrace{1000};
+// plocate and mlocate end with this code, and print nothing on standard error, when no name
+// matched; with anything on standard error the same code is a failure (a missing database).
+constexpr int kLocateNoMatchExit = 1;
+// Bytes of standard error RunAndCapture reads, and drops, per look.
+constexpr size_t kL32ErrorReadBytes = 65536;
 
 struct TLocateRun {
     std::unique_ptr<os::Process> Process;  // none: nothing to run (a text of blanks)
     LocateLineSplitter Lines{kL32MaxLineBytes};
     std::string FirstError;    // the first line of standard error (at most kL32ErrorKeepBytes)
     bool ErrorLineDone = false;  // FirstError has its line end, or the stream ended
+    bool ErrorOutput = false;  // standard error carried at least one byte
     int64_t Paths = 0;         // hits made so far
     bool SawFirstLine = false; // the first line was checked for "Error:"
     bool OutputEnded = false;  // standard output reached its end

@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"no last line end", "/a\n/b", {"/a", "/b"}},
         OutputCase{"nul lines dropped", std::string("/a\n/b\0c\n/d\n", 11), {"/a", "/d"}},
         OutputCase{"invalid utf-8 kept", "/\xFF\xC3(\n/\xE2\x82\n", {"/\xFF\xC3(", "/\xE2\x82"}},
+        // Cut anywhere, the line after a dropped one is kept: in the same piece as the end of
+        // the long line, in the same piece as all of it, or in a later one.
+        OutputCase{"line after an overlong one", "/a\n" + std::string(1001, 'x') + "\n/b\n/c", {"/a", "/b", "/c"}},
         OutputCase{"nothing", "", {}}),
     [](const auto& info) {
         std::string n = info.param.what;

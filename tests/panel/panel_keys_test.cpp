@@ -25,6 +25,7 @@ protected:
     void fakeLocate(const Names& paths) {
         std::string script = "#!/bin/sh\n";
         for (const auto& p : paths) script += "printf '%s\\n' '" + p + "'\n";
+        if (paths.empty()) script += "exit 1\n";  // as plocate and mlocate end when nothing matched
         std::ofstream(bin / "locate") << script;
         fs::permissions(bin / "locate", fs::perms::owner_all, fs::perm_options::replace);
     }
@@ -82,6 +83,7 @@ TEST_F(PanelKeys, AFolderThatFindsNothingListsOnlyTheWayBack) {
     cursorOn("nothing");
     ASSERT_TRUE(ProcessKey(panel, handle, VK_RETURN, 0));
     EXPECT_EQ(list(), Names{".."});
+    EXPECT_TRUE(host.callsTo("Message").empty()) << "finding nothing is no error";
 }
 
 TEST_F(PanelKeys, AnEngineThatCannotRunSaysSo) {

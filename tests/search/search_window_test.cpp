@@ -177,16 +177,18 @@ protected:
     }
 
     // Runs `check` on the UI thread once the screen shows `text` (the loop is woken and repaints
-    // between looks); fails the test if it never does.
-    void whenShown(const std::string& text, std::function<void()> check) {
-        whenSeen([this, text] { return screenHas(text); }, text, std::move(check));
+    // between looks); fails the test if it does not within `within`.
+    void whenShown(const std::string& text, std::function<void()> check,
+                   std::chrono::milliseconds within = std::chrono::seconds(30)) {
+        whenSeen([this, text] { return screenHas(text); }, text, std::move(check), within);
     }
     // The same for any condition looked at on the UI thread.
-    void whenSeen(std::function<bool()> seen, const std::string& what, std::function<void()> check) {
+    void whenSeen(std::function<bool()> seen, const std::string& what, std::function<void()> check,
+                  std::chrono::milliseconds within = std::chrono::seconds(30)) {
         // The fixture owns each look; the look refers to itself weakly, so nothing is left behind
         // in a cycle when the test ends.
         auto look = looks_.emplace_back(std::make_shared<std::function<void()>>());
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto deadline = std::chrono::steady_clock::now() + within;
         *look = [this, seen, what, check, self = std::weak_ptr(look), deadline] {
             if (seen()) return check();
             if (std::chrono::steady_clock::now() > deadline) {
@@ -271,6 +273,26 @@ TEST_F(SearchWindowTest, TypedTextShowsTheHeaderHitsAndCounter) {
     });
     EXPECT_EQ(RunSearchWindow(env), 0);
     EXPECT_TRUE(opened.empty());
+}
+
+// A newer text ends the older text's search at once, though its `locate` has printed one hit and
+// would run on for ten minutes: the newer text's hit is on the screen within a second.
+TEST_F(SearchWindowTest, ANewerTextEndsASlowOlderSearchAtOnce) {
+    const fs::path program = home.root() / "bin" / "locate";
+    std::ofstream(program) << "#!/bin/sh\n"
+                              "case \"$*\" in\n"
+                              "*new*) printf '/data/fresh.txt\\n' ;;\n"
+                              "*) printf '/data/stale.txt\\n'; exec sleep 600 ;;\n"
+                              "esac\n";
+    ui.events.type("old");
+    whenShown("stale.txt", [&] {
+        ui.events.type("new");
+        whenShown("fresh.txt", [&] {
+            EXPECT_FALSE(screenHas("stale.txt")) << screen();
+            ui.events.key(KEY_ESC);
+        }, std::chrono::seconds(1));
+    });
+    EXPECT_EQ(RunSearchWindow(env), 0);
 }
 
 struct KeyCase {
