@@ -157,12 +157,17 @@ std::unique_ptr<TempDir> TempDir::create(std::string_view prefix, std::string_vi
         }
         UniqueFd fd = openOwnFolder(path, error);
         if (!fd.valid()) return nullptr;  // not ours after all: leave whatever is there alone
-        std::unique_ptr<TempDir> dir(new TempDir(path, std::move(fd)));
-        if (!dir->claimOwnership(error)) return nullptr;  // the destructor removes the folder again
-        return dir;
+        return std::unique_ptr<TempDir>(new TempDir(path, std::move(fd)));
     }
     error = "no free temporary folder name for " + (parent / base).string();
     return nullptr;
+}
+
+std::unique_ptr<TempDir> TempDir::createReclaimable(std::string_view prefix, std::string_view stamp,
+                                                    std::string& error, std::filesystem::path parent) {
+    std::unique_ptr<TempDir> dir = create(prefix, stamp, error, std::move(parent));
+    if (dir && !dir->claimOwnership(error)) return nullptr;  // the destructor removes the folder again
+    return dir;
 }
 
 // The owner file is locked before it takes its name: a reclaimer that finds ".owner" unlocked

@@ -8,7 +8,7 @@
 // - Entries are created relative to the folder's descriptor, exclusively and without following
 //   links. remove() deletes only the entries this object created or adopted, then the folder if it
 //   is empty; it never follows a link and never deletes anything else. The destructor calls remove().
-// - While the object lives, the folder holds ".owner", a file this process keeps an exclusive
+// - A folder made by createReclaimable() holds, while the object lives, ".owner", a file this process keeps an exclusive
 //   flock on; the lock dies with the process however it ends (a killed host too). It appears
 //   already locked (made under another name, locked, then renamed), so a folder whose ".owner" can
 //   be locked has no living owner.
@@ -34,6 +34,10 @@ public:
     // Creates the folder in `parent` (empty: $TMPDIR, else /tmp). None on failure, with `error` set.
     static std::unique_ptr<TempDir> create(std::string_view prefix, std::string_view stamp,
                                            std::string& error, std::filesystem::path parent = {});
+    // The same, marked with ".owner" so that reclaimStale() can tell when its process is gone. Only
+    // a folder whose listing nobody reads needs it: the mark is an entry of the folder like any other.
+    static std::unique_ptr<TempDir> createReclaimable(std::string_view prefix, std::string_view stamp,
+                                                      std::string& error, std::filesystem::path parent = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

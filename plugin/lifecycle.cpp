@@ -29,7 +29,7 @@ void completeServices(PluginState& state) {
             std::string error;
             // Folders a killed host left behind would otherwise pile up in $TMPDIR.
             os::TempDir::reclaimStale("skimmer");
-            return os::TempDir::create("skimmer", stamp, error);
+            return os::TempDir::createReclaimable("skimmer", stamp, error);
         };
     }
 }

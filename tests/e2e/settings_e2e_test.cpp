@@ -35,7 +35,7 @@ void openConfigurationMenu(PtyProgram& p) {
     p.send(kAltShiftF9);
     ASSERT_TRUE(p.waitForText("Skimmer")) << p.screen().screenText();
     p.send("\r");
-    ASSERT_TRUE(p.waitForText("Search engine: WDS")) << p.screen().screenText();
+    ASSERT_TRUE(p.waitForText("Search engine: desktop index")) << p.screen().screenText();
 }
 
 TEST(SettingsE2E, TheAboutBoxNamesTheRunningSystemWithItsWholeKernelRelease) {

@@ -146,12 +146,13 @@ namespace {
 
 // A folder as a host killed mid-session leaves it: made by a child process that then dies by
 // SIGKILL (no destructor runs), holding a file and a link to a file outside.
-fs::path leftByKilledHost(const std::string& prefix, const std::string& stamp, const fs::path& outside) {
+fs::path leftByKilledHost(const std::string& prefix, const std::string& stamp, const fs::path& outside,
+                          bool marked = true) {
     const fs::path expected = systemTempRoot() / (prefix + "." + stamp);
     const pid_t child = ::fork();
     if (child == 0) {
         std::string error;
-        auto dir = TempDir::create(prefix, stamp, error);
+        auto dir = marked ? TempDir::createReclaimable(prefix, stamp, error) : TempDir::create(prefix, stamp, error);
         if (!dir || !dir->createFile("hit.txt", error).valid()) ::_exit(2);
         if (::symlink(outside.c_str(), dir->pathOf("link").c_str()) != 0) ::_exit(3);
         ::kill(::getpid(), SIGKILL);
@@ -185,7 +186,7 @@ TEST_P(Reclaim, RemovesOnlyOurFoldersWhoseProcessIsGoneAndNeverFollowsALink) {
     EXPECT_EQ(fs::exists(fs::symlink_status(planted)), !GetParam().reclaimed);
     EXPECT_TRUE(fs::exists(outside));
     std::string error;
-    EXPECT_TRUE(TempDir::create("skimmer", "100", error)) << error;  // the host starts as usual
+    EXPECT_TRUE(TempDir::createReclaimable("skimmer", "100", error)) << error;  // the host starts as usual
 }
 
 INSTANTIATE_TEST_SUITE_P(Leftovers, Reclaim, ::testing::Values(
@@ -196,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, Reclaim, ::testing::Values(
     }, true},
     Leftover{"of_a_living_host", [](const fs::path&, auto& alive) {
         std::string error;
-        alive.push_back(TempDir::create("skimmer", "100", error));
+        alive.push_back(TempDir::createReclaimable("skimmer", "100", error));
         return alive.back()->path();
     }, false},
     Leftover{"of_another_prefix", [](const fs::path& outside, auto&) { return leftByKilledHost("skimmer-panel", "100", outside); }, false},
@@ -211,6 +212,7 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, Reclaim, ::testing::Values(
         fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
         return dir;
     }, false},
+    Leftover{"made_unmarked", [](const fs::path& outside, auto&) { return leftByKilledHost("skimmer", "100", outside, false); }, false},
     Leftover{"without_an_owner_file", [](const fs::path&, auto&) {
         const fs::path dir = systemTempRoot() / "skimmer.300";
         fs::create_directory(dir);

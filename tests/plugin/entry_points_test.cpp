@@ -1,5 +1,6 @@
 #include "far/panel.h"
 #include "tests/plugin/plugin_fixture.h"
+#include "tests/support/fake_locate.h"
 
 namespace skimmer::plugin {
 namespace {
@@ -88,7 +89,12 @@ TEST_F(PluginFixture, OpenReloadsTheHighlightGroupsEachTime) {
     EXPECT_EQ(state.HighlightGroups.HLGroupCount(), 2);
 }
 
+// The console is read once the engine has been found usable (here the locate stand-in).
 TEST_F(PluginFixture, SearchWindowNeedsTheConsoleSize) {
+    const std::filesystem::path bin = home.root() / "bin";
+    test::writeFakeLocate(bin);
+    registry->setValue(kSettingsKey, "ESKSSearchEngine", regDword(1));
+    registry->setValue(kSettingsKey, "ESKSLocate32Path", regSz(bin.string()));
     start();
     setConsole(std::nullopt);
     host.answerMessage(0);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 
 #include "config/catalogue.h"
@@ -52,6 +53,7 @@ struct FakeEngine {
     int failOpens = 0;     // this many opens leave the record unusable
     int opens = 0;
     std::vector<std::string> texts;  // each search's text (the query of its first group)
+    std::map<std::string, std::vector<std::string>> rowsOf;  // a text's own rows, if any
     // The query being read.
     std::vector<std::string> rows;
     bool failing = false;
@@ -84,7 +86,9 @@ struct FakeEngine {
         f.failing = !f.failKind.empty() && kind == f.failKind;
         if (f.failing) f.failKind.clear();
         f.rows.clear();
-        if (kind == results::kProgramsKind && text == "rep")
+        if (const auto own = f.rowsOf.find(std::string(text)); kind == results::kProgramsKind && own != f.rowsOf.end())
+            f.rows = own->second;
+        else if (kind == results::kProgramsKind && text == "rep")
             f.rows = {"/data/docs/report.txt", "/data/docs/a; touch pwned", "/data/reply.doc"};
         else if (kind == results::kProgramsKind)
             f.rows = {"/data/" + std::string(text) + ".txt"};
@@ -362,9 +366,11 @@ INSTANTIATE_TEST_SUITE_P(
 // a command line holding a URL runs nothing.
 class UrlHits : public SearchWindowTest, public ::testing::WithParamInterface<const char*> {};
 
+// A hit whose path is a URL (a bookmark of the index) has no file to run: Enter opens it.
 TEST_P(UrlHits, EnterOpensThemWithTheirApplication) {
-    writeFakeLocate(home.root() / "bin", std::string("'") + GetParam() + "'");
-    host.commandLine = "rep";
+    useFakeEngine();
+    fake.rowsOf["bookmark"] = {GetParam()};
+    host.commandLine = "bookmark";
     whenShown("Hits: 1", [&] { ui.events.key(KEY_DOWN).key(KEY_ENTER); });
     EXPECT_EQ(RunSearchWindow(env), 0);
     EXPECT_EQ(opened, std::vector<std::string>{GetParam()});
