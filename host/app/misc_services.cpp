@@ -1,30 +1,23 @@
-// AdvControl (beyond the five commands the services layer answers), GetMsg, CmpName, the viewer
-// and editor, InputBox, and the services this host answers with FAR's "not available" values.
+// GetMsg, CmpName, the viewer and editor, InputBox, and the services this host answers with FAR's
+// "not available" values.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "far/adv_control.h"
 #include "far/dialog.h"
 #include "far/editor_viewer.h"
-#include "far/panel.h"
 #include "host/app/host_context.h"
 #include "host/service_guard.h"
 #include "host/app/host_services.h"
 #include "host/app/manager.h"
 #include "host/app/plugin_set.h"
 #include "host/app/terminal_console.h"
-#include "host/services/adv_control.h"
 #include "host/services/standard_functions.h"
 #include "host/services/viewer_editor.h"
 #include "host/ui/far_services.h"
-#include "host/ui/ui_context.h"
 
 namespace skimmer::host::app {
 namespace {
-
-// FAR's default word delimiters (Options/System "Word div").
-constexpr const char* kWordDiv = "~!%^&*()+|{}:\"<>?`-=\\[];',./";
 
 // Hands the terminal to the pager or editor and takes it back with a full repaint.
 class ConsoleHandover : public services::TerminalHandover {
@@ -41,71 +34,7 @@ private:
     HostContext& host_;
 };
 
-INT_PTR paletteColour(HostContext& host, void* param) {
-    const auto index = reinterpret_cast<INT_PTR>(param);
-    if (host.ui == nullptr || index < 0 || index >= farapi::kFarPaletteSize) return -1;
-    return host.ui->color(static_cast<int>(index));
-}
-
-INT_PTR paletteArray(HostContext& host, void* param) {
-    if (param != nullptr && host.ui != nullptr) {
-        auto* out = static_cast<BYTE*>(param);
-        for (int i = 0; i < farapi::kFarPaletteSize; ++i) out[i] = host.ui->color(i);
-    }
-    return farapi::kFarPaletteSize;
-}
-
-INT_PTR windowInfo(void* param) {
-    if (param == nullptr) return FALSE;
-    auto* info = static_cast<WindowInfo*>(param);
-    if (info->Pos != -1 && info->Pos != 0) return FALSE;  // the panels are the only window
-    const int pos = info->Pos;
-    *info = WindowInfo{};
-    info->Pos = pos;
-    info->Type = WTYPE_PANELS;
-    info->Current = TRUE;
-    std::strcpy(info->TypeName, "Panels");
-    return TRUE;
-}
-
-INT_PTR waitKey(HostContext& host, void* param) {
-    const auto wanted = reinterpret_cast<INT_PTR>(param);
-    while (host.console) {
-        const ui::UiEvent e = host.console->next();
-        if (std::holds_alternative<ui::InputEnded>(e)) break;
-        const auto* key = std::get_if<term::KeyEvent>(&e);
-        if (key && (wanted == -1 || wanted == 0 || static_cast<INT_PTR>(key->code) == wanted)) break;
-    }
-    return 0;
-}
-
 }  // namespace
-
-INT_PTR FARAPI AdvControl(int, int Command, void* Param) {
-    return guardedService<INT_PTR>(0, [&]() -> INT_PTR {
-        HostContext* host = hostContext();
-        if (host == nullptr || host->macros == nullptr) return 0;
-        std::string error;
-        if (auto answer = services::serviceAdvControl(Command, Param, *host->macros, error)) return *answer;
-        switch (Command) {
-            case ACTL_GETCOLOR: return paletteColour(*host, Param);
-            case ACTL_GETARRAYCOLOR: return paletteArray(*host, Param);
-            case ACTL_GETWINDOWCOUNT: return 1;
-            case ACTL_GETWINDOWINFO: case ACTL_GETSHORTWINDOWINFO: return windowInfo(Param);
-            case ACTL_SETCURRENTWINDOW: return reinterpret_cast<INT_PTR>(Param) == 0 ? TRUE : FALSE;
-            case ACTL_WAITKEY: return waitKey(*host, Param);
-            case ACTL_GETSYSWORDDIV:
-                if (Param) std::strcpy(static_cast<char*>(Param), kWordDiv);
-                return static_cast<INT_PTR>(std::strlen(kWordDiv));
-            case ACTL_GETINTERFACESETTINGS: return FIS_MOUSE | FIS_SHOWKEYBAR;
-            case ACTL_GETPLUGINMAXREADDATA: return 0x20000;
-            case ACTL_REDRAWALL:
-                if (host->manager) host->manager->repaint();
-                return TRUE;
-            default: return 0;  // settings this host does not have read as "all off"
-        }
-    });
-}
 
 const char* FARAPI GetMsg(int PluginNumber, int MsgId) {
     return guardedService<const char*>("", [&]() -> const char* {
