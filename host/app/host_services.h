@@ -36,7 +36,4 @@ int FARAPI ViewerControl(int Command, void* Param);
 // The whole table for plug-in number `moduleNumber` loaded from `modulePath`; `fsf` must outlive it.
 PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarStandardFunctions* fsf);
 
-// Every FarStandardFunctions slot: the services layer's, then the app's for the rest.
-FarStandardFunctions makeStandardFunctions();
-
 }  // namespace skimmer::host::app

@@ -1,22 +1,13 @@
 // The service table each plug-in receives: the dialog engine's dialogs, menus and messages, the
-// services layer's standard functions and AdvControl commands, and the app's own services.
+// services layer's AdvControl, and the app's own services. The standard functions are the
+// services layer's (standard_functions.h).
 #include <cstring>
 
 #include "host/app/host_services.h"
 #include "host/app/plugin_set.h"
-#include "host/app/standard_functions_app.h"
-#include "host/services/standard_functions.h"
 #include "host/ui/far_services.h"
 
 namespace skimmer::host::app {
-
-FarStandardFunctions makeStandardFunctions() {
-    FarStandardFunctions f{};
-    f.StructSize = sizeof f;
-    services::fillStandardFunctions(f);
-    fillAppStandardFunctions(f);
-    return f;
-}
 
 PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarStandardFunctions* fsf) {
     PluginStartupInfo info{};

@@ -19,6 +19,10 @@ namespace skimmer::host::services {
 
 void fillStandardFunctions(FarStandardFunctions& fsf);
 
+// The whole table a plug-in receives: StructSize, these slots, then the runtime functions
+// (runtime_functions.h). Every slot is set.
+FarStandardFunctions makeStandardFunctions();
+
 // The ProcessName slot, exposed for the app's own use and for tests.
 int FARAPI ProcessName(const char* param1, char* param2, DWORD flags);
 
