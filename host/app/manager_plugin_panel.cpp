@@ -20,7 +20,7 @@ Manager::~Manager() { closePluginPanels(); }
 
 int Manager::sideOf(HANDLE handle) const {
     for (int s = 0; s < 2; ++s)
-        if (sides_[s]->plugin && sides_[s]->plugin->handle() == handle) return s;
+        if (sides_[s]->shows(handle)) return s;
     return -1;
 }
 
@@ -28,12 +28,10 @@ void Manager::showPluginPanel(std::unique_ptr<PluginPanel> panel, int side) {
     if (!panel) return;
     const int index = side < 0 ? active_ : side;
     PanelSide& s = *sides_[index];
-    if (s.plugin) closePluginPanel(index, std::nullopt, false);
-    s.temp.reset();
-    s.plugin = std::move(panel);
+    closePluginPanel(index, std::nullopt, false);  // the one it replaces, if any
+    s.showPlugin(std::move(panel));
     active_ = index;
-    std::string error;
-    if (!s.plugin->refresh(error)) showError(error);
+    s.shown().refresh();
     settle();
 }
 
@@ -42,55 +40,22 @@ bool Manager::closePluginPanel(int side, std::optional<std::string> dir, bool as
 }
 
 bool Manager::closePluginPanel(const PanelSide& side, std::optional<std::string> dir, bool ask) {
-    PanelSide& s = *sides_[indexOf(side)];
-    if (!s.plugin) return false;
-    if (s.plugin->inCall()) {
-        s.plugin->pendingClose = std::move(dir);
-        return true;
-    }
-    if (ask && s.plugin->processEvent(FE_CLOSE, nullptr) && !s.plugin->failed()) return false;
-    std::unique_ptr<PluginPanel> closing = std::move(s.plugin);
-    closing->close();
-    closing.reset();
     std::string error;
-    if (dir && !s.files.open(*dir, error)) {
-        showError(error);
-        return false;
-    }
-    if (!dir && !s.files.reload(error)) showError(error);
-    return true;
+    const bool closed = sides_[indexOf(side)]->closePlugin(std::move(dir), ask, error);
+    if (!error.empty()) showError(error);
+    return closed;
 }
 
 void Manager::closePluginPanels() {
-    for (int s = 0; s < 2; ++s)
-        if (sides_[s]->plugin) closePluginPanel(s, std::nullopt, false);
+    for (auto& s : sides_) closePluginPanel(*s, std::nullopt, false);
 }
 
 void Manager::settle() {
-    for (int s = 0; s < 2; ++s) {
-        PluginPanel* p = sides_[s]->plugin.get();
-        if (p == nullptr || p->inCall()) continue;
-        if (p->failed()) {
-            sides_[s]->plugin.reset();  // its plug-in is disabled: ClosePlugin is not called
-            continue;
-        }
-        if (p->pendingClose) {
-            std::optional<std::string> dir = *p->pendingClose;
-            p->pendingClose.reset();
-            closePluginPanel(s, std::move(dir), false);
-            continue;
-        }
-        if (p->pendingUpdate) {
-            p->pendingUpdate = false;
-            std::string error;
-            if (!p->refresh(error)) showError(error);
-        }
-        if (const auto place = std::exchange(p->pendingRedraw, std::nullopt)) {
-            p->moveTo(place->first);
-            p->setTop(place->second);
-            p->moveTo(place->first);
-            repaint();
-        }
+    for (auto& s : sides_) {
+        std::string error;
+        const bool redraw = s->settle(error);
+        if (!error.empty()) showError(error);
+        if (redraw) repaint();
     }
 }
 
