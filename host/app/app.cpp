@@ -12,7 +12,7 @@
 #include "host/app/manager.h"
 #include "host/app/plugin_module.h"
 #include "host/app/plugin_set.h"
-#include "host/app/standard_functions_app.h"
+#include "host/services/runtime_functions.h"
 #include "host/app/temp_panel_list.h"
 #include "host/app/terminal_console.h"
 #include "host/services/far_registry_defaults.h"
@@ -125,7 +125,7 @@ int runApp(const Options& options, const std::string& argv0) {
     }
     TerminalConsole console(*session);
     ui::UiContext ui(console, console);
-    ui.setClipboardReader(clipboardText);
+    ui.setClipboardReader(services::clipboardText);
     ui::installUiContext(&ui);
     services::MacroQueue macros;
     Manager manager(console, engineDialogs());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/app/entry_items.h"
 #include "host/app/host_context.h"
 #include "host/app/host_services.h"
 #include "host/app/manager.h"
@@ -24,43 +25,11 @@ constexpr size_t kCmdLineBuffer = 1024;  // FAR documents FCTL_GETCMDLINE's buff
 std::vector<PluginPanelItem> gPanelItems;
 std::vector<PluginPanelItem> gSelectedItems;
 
-void copyString(char* dest, size_t size, const std::string& text) {
-    const size_t n = std::min(text.size(), size - 1);
-    std::memcpy(dest, text.data(), n);
-    dest[n] = '\0';
-}
-
-FILETIME toFileTime(int64_t unixSeconds) {
-    const uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
-    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
-}
-
-PluginPanelItem toPanelItem(const PanelEntry& e) {
-    PluginPanelItem item{};
-    item.FindData.dwFileAttributes = e.isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (!e.name.empty() && e.name[0] == '.' && e.name != "..") item.FindData.dwFileAttributes |= FILE_ATTRIBUTE_HIDDEN;
-    item.FindData.ftLastWriteTime = toFileTime(e.mtime);
-    item.FindData.ftCreationTime = item.FindData.ftLastWriteTime;
-    item.FindData.ftLastAccessTime = item.FindData.ftLastWriteTime;
-    item.FindData.nFileSizeHigh = static_cast<DWORD>(e.size >> 32);
-    item.FindData.nFileSizeLow = static_cast<DWORD>(e.size & 0xFFFFFFFFu);
-    copyString(item.FindData.cFileName, sizeof item.FindData.cFileName, e.name);
-    item.NumberOfLinks = 1;
-    return item;
-}
-
 // The items FCTL_GETPANELINFO hands out, PPIF_SELECTED on the selected ones, and the selection:
 // the selected items, or with none the current item without the flag (as FAR reports it).
-void listItems(PanelList& panel, PluginPanel* plugin, PanelInfo& info) {
-    gPanelItems.clear();
-    if (plugin != nullptr) {
-        gPanelItems = plugin->items();
-    } else {
-        for (size_t i = 0; i < panel.entries().size(); ++i) {
-            gPanelItems.push_back(toPanelItem(panel.entries()[i]));
-            if (panel.isSelected(static_cast<int>(i))) gPanelItems.back().Flags |= PPIF_SELECTED;
-        }
-    }
+void listItems(Panel& shown, PanelInfo& info) {
+    const PanelList& panel = shown.list();
+    gPanelItems = shown.items();
     gSelectedItems.clear();
     for (int i : panel.selectedIndices()) gSelectedItems.push_back(gPanelItems[static_cast<size_t>(i)]);
     if (gSelectedItems.empty() && !gPanelItems.empty()) {
@@ -76,12 +45,11 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     if (param == nullptr) return FALSE;
     auto* info = static_cast<PanelInfo*>(param);
     *info = PanelInfo{};
-    PanelList& panel = passive ? m.passivePanel() : m.activePanel();
+    Panel& shown = m.shownPanel(passive);
+    shown.describe(*info);  // first: a plug-in is asked for its panel's state now
+    PanelList& panel = shown.list();
     const Rect area = m.panelArea(passive);
-    PluginPanel* plugin = m.pluginPanel(passive);
-    if (plugin != nullptr && !plugin->inCall()) plugin->readInfo();  // FAR asks the plug-in, too
     info->PanelType = PTYPE_FILEPANEL;
-    info->Plugin = m.tempPanel(passive) != nullptr || plugin != nullptr ? TRUE : FALSE;
     info->PanelRect = RECT{area.x1, area.y1, area.x2, area.y2};
     info->ItemsNumber = static_cast<int>(panel.entries().size());
     info->CurrentItem = panel.current();
@@ -91,17 +59,12 @@ int panelInfo(Manager& m, void* param, bool withItems, bool passive) {
     info->Focus = passive ? FALSE : TRUE;
     info->ViewMode = panel.viewModeIndex();
     const ViewMode mode = panel.viewMode();
-    copyString(info->ColumnTypes, sizeof info->ColumnTypes, columnTypesText(mode.columns));
-    copyString(info->ColumnWidths, sizeof info->ColumnWidths, columnWidthsText(mode.columns));
+    copyInfoString(info->ColumnTypes, sizeof info->ColumnTypes, columnTypesText(mode.columns));
+    copyInfoString(info->ColumnWidths, sizeof info->ColumnWidths, columnWidthsText(mode.columns));
     info->SortMode = panel.sortOrder().mode;
     if (panel.sortOrder().reverse) info->Flags |= PFLAGS_REVERSESORTORDER;
-    copyString(info->CurDir, sizeof info->CurDir, plugin ? plugin->curDir() : m.panel(passive).dir().string());
-    if (plugin != nullptr) {
-        if (plugin->flags() & OPIF_REALNAMES) info->Flags |= PFLAGS_REALNAMES;
-        if (plugin->useHighlighting()) info->Flags |= PFLAGS_HIGHLIGHT;
-    }
     if (withItems) {
-        listItems(panel, plugin, *info);
+        listItems(shown, *info);
     } else {
         info->SelectedItemsNumber = std::max(panel.selectedCount(), panel.entries().empty() ? 0 : 1);
     }
@@ -153,7 +116,7 @@ int setSort(Manager& m, void* param, bool passive, bool orderOnly) {
 
 int getCmdLine(Manager& m, void* param) {
     if (param == nullptr) return FALSE;
-    copyString(static_cast<char*>(param), kCmdLineBuffer, m.commandLine().text());
+    copyInfoString(static_cast<char*>(param), kCmdLineBuffer, m.commandLine().text());
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 
 #include "host/app/display_name.h"
 #include "host/app/host_services.h"
+#include "host/app/panel.h"
 #include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
 #include "os/desktop_exec.h"
@@ -31,7 +32,11 @@ Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
-Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(console), dialogs_(std::move(dialogs)) {
+Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs)
+    : console_(console),
+      dialogs_(std::move(dialogs)),
+      sides_{std::make_unique<PanelSide>(static_cast<PanelHost&>(*this)),
+             std::make_unique<PanelSide>(static_cast<PanelHost&>(*this))} {
     labels_[2] = "View";
     labels_[3] = "Edit";
     labels_[9] = "Quit";
@@ -41,8 +46,8 @@ Manager::Manager(TerminalConsole& console, ManagerDialogs dialogs) : console_(co
 
 bool Manager::openFolder(const std::string& dir) {
     std::string error;
-    if (files().open(dir, error)) {
-        closeTempPanel();
+    if (side().files.open(dir, error)) {
+        side().temp.reset();
         // A panel that never had a folder starts where the first one does.
         FilePanel& other = panel(true);
         if (other.dir().empty() && !other.open(dir, error)) showError(error);
@@ -75,52 +80,40 @@ void Manager::handle(const ui::UiEvent& event) {
                event);
 }
 
+// The shown panel's own keys first (a plug-in's panel hears every key first), then the keys every
+// panel shares, then the command line.
 void Manager::handleKey(k::Code key) {
     if ((key & k::kModifierMask) != k::kShift) sweepState_.reset();
-    if (sides_[active_].plugin && handlePluginPanelKey(key)) {
-        settle();
-        return;
-    }
-    switch (key) {
-        case k::kAlt | k::F(1): driveMenu(0); return;
-        case k::kAlt | k::F(2): driveMenu(1); return;
-        case k::F(10): quit_ = true; return;
-        case k::F(11): pluginsMenu(); return;
-        case k::kAlt | k::kShift | k::F(9): configMenu(); return;
-        case k::kCtrl | 'O': userScreen(); return;
-        case k::kCtrl | 'R': updatePanel(); return;
-        case k::TAB: switchPanels(); return;
-        case k::kCtrl | 'U': swapPanels(); return;
-        case k::ENTER: enter(); return;
-        case k::SHIFTENTER: openCurrent(); return;
-        case k::F(5):
-        case k::F(6):
-            if (sides_[1 - active_].plugin) copyToPlugin(key == k::F(6));
-            return;
-        case k::F(3): viewOrEditCurrent(false); return;
-        case k::F(4): viewOrEditCurrent(true); return;
-        case k::CTRLENTER:
-            if (sides_[active_].plugin) {
-                if (const PanelEntry* e = activePanel().currentEntry(); e && e->name != "..")
-                    commandLine_.insert(os::shellQuote({e->name}) + " ");
-            } else if (temp()) {
-                if (const std::string path = currentPath(); !path.empty())
-                    commandLine_.insert(os::shellQuote({path}) + " ");
-            } else if (const PanelEntry* e = files().currentEntry(); e && e->name != "..") {
-                commandLine_.insert(os::shellQuote({e->name}) + " ");
-            }
-            return;
-        default: break;
-    }
-    if (temp() && handleTempPanelKey(key)) return;
-    if (!temp() && key == (k::kCtrl | k::PGUP)) {
-        // As in FAR: up to the parent folder, the cursor on the folder just left.
-        std::string error;
-        if (files().dir().has_relative_path() && !files().open(files().dir().parent_path(), error)) showError(error);
-        return;
-    }
-    if (handlePanelKey(key)) return;
+    if (side().shown().handleKey(key) || commonKey(key) || handlePanelKey(key)) return;
     commandLine_.handleKey(key);
+}
+
+bool Manager::commonKey(k::Code key) {
+    switch (key) {
+        case k::kAlt | k::F(1): driveMenu(0); return true;
+        case k::kAlt | k::F(2): driveMenu(1); return true;
+        case k::F(10): quit_ = true; return true;
+        case k::F(11): pluginsMenu(); return true;
+        case k::kAlt | k::kShift | k::F(9): configMenu(); return true;
+        case k::kCtrl | 'O': userScreen(); return true;
+        case k::kCtrl | 'R': updatePanel(); return true;
+        case k::TAB: switchPanels(); return true;
+        case k::kCtrl | 'U': swapPanels(); return true;
+        case k::ENTER: enter(); return true;
+        case k::SHIFTENTER: openCurrent(); return true;
+        case k::F(5): side().shown().copy(false); return true;
+        case k::F(6): side().shown().copy(true); return true;
+        case k::F(3): viewOrEditCurrent(false); return true;
+        case k::F(4): viewOrEditCurrent(true); return true;
+        case k::CTRLENTER: insertCurrentName(); return true;
+        default: return false;
+    }
+}
+
+// Ctrl+Enter: the current name (the whole path on the temporary panel) onto the command line.
+void Manager::insertCurrentName() {
+    if (const std::string name = side().shown().commandLineName(); !name.empty())
+        commandLine_.insert(os::shellQuote({name}) + " ");
 }
 
 bool Manager::handlePanelKey(k::Code key) {
@@ -141,29 +134,6 @@ bool Manager::handlePanelKey(k::Code key) {
     }
 }
 
-// The keys that mean something else on the temporary panel; the rest go on as on the file panel.
-bool Manager::handleTempPanelKey(k::Code key) {
-    const bool lineEmpty = commandLine_.text().empty();
-    switch (key) {
-        case k::kCtrl | k::PGUP:
-        case k::kCtrl | k::F(10):  // FAR's key for "position on the current file"
-            goToCurrentFile();
-            return true;
-        case k::ESC:
-            if (!lineEmpty) return false;  // Esc clears the line first
-            closeTempPanel();
-            return true;
-        default: return false;
-    }
-}
-
-std::string Manager::currentPath() const {
-    if (sides_[active_].plugin) return {};  // a plug-in's items are not files of ours
-    if (temp()) return temp()->currentPath();
-    const PanelEntry* e = files().currentEntry();
-    return e == nullptr || e->name == ".." ? std::string() : (files().dir() / e->name).string();
-}
-
 bool Manager::openTempPanel(const std::string& line) {
     if (!tempPanelPrefix_ || line.find(':') == std::string::npos) return false;
     std::string error;
@@ -173,102 +143,33 @@ bool Manager::openTempPanel(const std::string& line) {
         showError(error);
         return true;
     }
-    const std::string path = file->front() == '/' ? *file : (files().dir() / *file).string();
+    const std::string path = file->front() == '/' ? *file : (side().files.dir() / *file).string();
     auto panel = std::make_unique<TempPanel>();
     if (!panel->load(path, error)) {
         showError(error);
         return true;
     }
     // The temporary panel takes the side's place, as another plug-in's panel would.
-    if (sides_[active_].plugin && !closePluginPanel(active_, std::nullopt, false)) return true;
-    temp() = std::move(panel);
+    if (pluginPanel() != nullptr && !closePluginPanel(active_, std::nullopt, false)) return true;
+    side().temp = std::move(panel);
     return true;
 }
 
-// Enter on the temporary panel: ".." and folders go back to the file panel (the folder opened
-// there); files run or open as on the file panel; a missing one is said.
-void Manager::enterTempEntry() {
-    const PanelEntry* e = temp()->currentEntry();
-    if (e == nullptr) return;
-    if (temp()->current() == 0) {
-        closeTempPanel();
-        return;
-    }
-    const std::string path = e->name;
-    std::string error;
-    if (e->isMissing) {
-        showError(displayName(path) + " does not exist");
-    } else if (e->isDir) {
-        if (files().open(path, error)) closeTempPanel();
-        else showError(error);
-    } else if (e->isExecutable) {
-        runInTerminal({path}, prompt() + os::shellQuote({path}));
-    } else {
-        openWithDefault(path);
-    }
-}
-
-// Ctrl+PgUp: the file panel goes to the current file's folder with the cursor on it, and the
-// temporary panel closes; on ".." it just closes.
-void Manager::goToCurrentFile() {
-    const std::string path = currentPath();
-    if (path.empty()) {
-        closeTempPanel();
-        return;
-    }
-    const std::filesystem::path file(path);
-    std::string error;
-    if (!files().open(file.parent_path().empty() ? std::filesystem::path("/") : file.parent_path(), error)) {
-        showError(error);
-        return;
-    }
-    files().setCurrent(file.filename().string());
-    closeTempPanel();
-}
-
 void Manager::enter() {
-    if (!commandLine_.text().empty()) {
-        runCommandLine();
-        return;
-    }
-    if (sides_[active_].plugin) {
-        enterPluginEntry();
-        return;
-    }
-    if (temp()) {
-        enterTempEntry();
-        return;
-    }
-    const PanelEntry* e = files().currentEntry();
-    if (e == nullptr) return;
-    std::string error;
-    if (files().enterCurrent(error)) return;
-    if (!error.empty()) {
-        showError(error);
-        return;
-    }
-    const std::string path = (files().dir() / e->name).string();
-    if (e->isExecutable) runInTerminal({path}, prompt() + os::shellQuote({"./" + e->name}));
-    else openWithDefault(path);
+    if (!commandLine_.text().empty()) runCommandLine();
+    else side().shown().enter();
 }
 
 // Shift+Enter: the current file (or folder) with its default application, as FAR opens it with the
 // system's association.
 void Manager::openCurrent() {
-    if (!commandLine_.text().empty()) {
-        runCommandLine();
-        return;
-    }
-    if (temp() && temp()->currentEntry() && temp()->currentEntry()->isMissing) {
-        showError(displayName(currentPath()) + " does not exist");
-        return;
-    }
-    if (const std::string path = currentPath(); !path.empty()) openWithDefault(path);
+    if (!commandLine_.text().empty()) runCommandLine();
+    else side().shown().openCurrent();
 }
 
 void Manager::viewOrEditCurrent(bool edit) {
     const PanelEntry* e = activePanel().currentEntry();
-    const std::string path = currentPath();
+    const std::string path = side().shown().currentPath();
     if (e == nullptr || e->isDir || path.empty()) return;
     if (e->isMissing) {
         showError(displayName(path) + " does not exist");
@@ -288,7 +189,7 @@ void Manager::runCommandLine() {
     repaint();
     if (openTempPanel(line)) return;
     os::RealPathQuery realPaths;
-    const os::CommandLineTarget target = classifyTypedLine(line, files().dir().string(), realPaths);
+    const os::CommandLineTarget target = classifyTypedLine(line, side().files.dir().string(), realPaths);
     switch (target.action) {
         case os::CommandLineAction::Command: runInTerminal({userShell(), "-c", line}, echo); break;
         case os::CommandLineAction::RunFile: runInTerminal({target.target}, echo); break;
@@ -304,7 +205,7 @@ void Manager::runInTerminal(const std::vector<std::string>& argv, const std::str
     console_.writeUserScreenLine(echo);
     os::LaunchSpec launch;
     launch.argv = argv;
-    launch.workingDirectory = files().dir().string();
+    launch.workingDirectory = side().files.dir().string();
     launch.foregroundTerminal = tty;
     std::string error;
     if (auto child = os::Process::start(launch, error)) child->waitUntilEnded();
@@ -394,43 +295,18 @@ void Manager::repaint() {
     present();
 }
 
-bool Manager::setPanelDir(const std::string& dir, bool passive) {
-    const int index = passive ? 1 - active_ : active_;
-    PanelSide& side = sides_[index];
-    if (side.plugin) return closePluginPanel(index, dir, false);
-    std::string error;
-    if (!side.files.open(dir, error)) return false;
-    side.temp.reset();
-    return true;
-}
+bool Manager::setPanelDir(const std::string& dir, bool passive) { return side(passive).shown().setFolder(dir); }
 
-void Manager::updatePanel(bool passive) {
-    PanelSide& side = sides_[passive ? 1 - active_ : active_];
-    if (side.plugin) {
-        if (!side.plugin->mayRefreshNow()) {
-            side.plugin->pendingUpdate = true;
-            return;
-        }
-        std::string error;
-        if (!side.plugin->refresh(error)) showError(error);
-        return;
-    }
-    if (side.temp) {
-        side.temp->reload();
-        return;
-    }
-    std::string error;
-    if (!side.files.reload(error)) showError(error);
-}
+void Manager::updatePanel(bool passive) { side(passive).shown().refresh(); }
 
 // Ctrl+U: the panels change places; the one the user works in stays the active one.
 void Manager::swapPanels() {
     std::swap(sides_[0], sides_[1]);
-    std::swap(sides_[0].area, sides_[1].area);  // areas belong to the screen, not the panels
+    std::swap(sides_[0]->area, sides_[1]->area);  // areas belong to the screen, not the panels
     active_ = 1 - active_;
 }
 
-std::string Manager::prompt() const { return displayName(files().dir().string()) + ">"; }
+std::string Manager::prompt() const { return displayName(side().files.dir().string()) + ">"; }
 
 void Manager::showError(const std::string& text) {
     if (dialogs_.error) dialogs_.error("Error", text);
@@ -444,13 +320,13 @@ void Manager::paint() {
     if (h >= 3) {
         // FAR's halves: the left panel takes the odd column when the width is odd.
         const int split = (w + 1) / 2;
-        sides_[0].area = {0, 0, split - 1, h - 3};
-        sides_[1].area = {split, 0, w - 1, h - 3};
-        if (sides_[active_].shown().viewMode().fullScreen) {
+        sides_[0]->area = {0, 0, split - 1, h - 3};
+        sides_[1]->area = {split, 0, w - 1, h - 3};
+        if (activePanel().viewMode().fullScreen) {
             // A full-screen mode covers the other panel, which is laid out as not shown.
-            sides_[active_].area = {0, 0, w - 1, h - 3};
-            sides_[1 - active_].area = {};
-            sides_[1 - active_].shown().draw(b, Rect{}, false);
+            side().area = {0, 0, w - 1, h - 3};
+            side(true).area = {};
+            passivePanel().draw(b, Rect{}, false);
             paintSide(b, active_);
         } else {
             for (int side = 0; side < 2; ++side) paintSide(b, side);
@@ -459,6 +335,17 @@ void Manager::paint() {
     const int lineY = h >= 2 ? h - 2 : 0;
     commandLine_.draw(b, lineY, prompt(), true);
     if (h >= 2) drawKeyBar(b, h - 1, keyBarLabels());
+}
+
+void Manager::paintSide(term::CellBuffer& b, int side) {
+    PanelSide& s = *sides_[side];
+    s.shown().draw(b, s.area, side == active_);
+}
+
+KeyBarLabels Manager::keyBarLabels() const {
+    KeyBarLabels labels = labels_;
+    side().shown().labelKeys(labels, side(true).shown());
+    return labels;
 }
 
 }  // namespace skimmer::host::app

@@ -19,23 +19,17 @@
 // - A command line runs through the user's $SHELL with the terminal handed over; a line that is
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
 // - A line `<prefix>:<list file>` (the Temporary Panel's prefix, read when such a line runs) opens
-//   the temporary panel over the active file panel instead: the panel keys act on it; Enter,
-//   Shift+Enter, F3 and F4 act on the real files; Ctrl+PgUp (or Ctrl+F10) puts the file panel on
-//   the current file's folder with the cursor on it; Enter on ".." or on a folder, Ctrl+PgUp on
-//   "..", Esc on an empty line, and setting the panel's folder (FCTL_SETPANELDIR) leave it. The
-//   file panel keeps its folder underneath and commands still run there.
-// - A plug-in's panel (plugin_panel.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
+//   the temporary panel (temp_panel_view.h) over the active file panel.
+// - A plug-in's panel (plugin_panel_view.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
 //   "/", the home folder, then every plug-in's disk-menu entries) or handed over by a plug-in, is
-//   shown over that side's file panel. Every key goes to its ProcessKey first (TRUE consumes it);
-//   then Enter on a folder, Ctrl+PgUp and Ctrl+\ move through its folders with SetDirectory, and
-//   leaving its root (after FE_CLOSE did not object) closes it with ClosePlugin and shows the file
-//   panel in its folder again. F3/F4 view or edit an item fetched with GetFiles into a private
-//   temporary folder that is removed afterwards (an edited file goes back with PutFiles first);
-//   F5/F6 copy or move between a plug-in panel and a file panel (GetFiles / PutFiles) after FAR's
-//   copy dialog; F7 MakeDirectory; F8 DeleteFiles (the plug-in confirms, as OpMode has no
-//   OPM_SILENT). F5/F6/F8 take the selected entries when there are any, else the current one.
-// - Every panel selects as FAR's do and shows one of the ten view modes (manager_selection.cpp). Requests the plug-in makes through Control
-//   while one of its entry points runs are carried out when it has returned (settle()).
+//   shown over that side's file panel; leaving its root closes it with ClosePlugin and shows the
+//   file panel in its folder again.
+// - What differs between the kinds of panel (their keys, Enter, F3 … F8, refreshing, what Control
+//   reports) is the shown panel's own (panel.h); the screen keeps what they share: the layout, which
+//   side is active, the command line, the key bar and the keys common to every panel.
+// - Every panel selects as FAR's do and shows one of the ten view modes (manager_selection.cpp).
+//   Requests the plug-in makes through Control while one of its entry points runs are carried out
+//   when it has returned (settle()).
 #pragma once
 
 #include <array>
@@ -47,37 +41,21 @@
 #include <vector>
 
 #include "host/app/command_line.h"
-#include "host/app/file_panel.h"
 #include "host/app/key_bar.h"
+#include "host/app/panel_host.h"
+#include "host/app/panel_side.h"
 #include "host/app/plugin_commands.h"
-#include "host/app/plugin_panel.h"
-#include "host/app/temp_panel.h"
 #include "host/app/terminal_console.h"
 #include "host/services/macro_queue.h"
 #include "host/ui/screen_stack.h"
 
 namespace skimmer::host::app {
 
-// The dialogs the screen needs from the dialog engine, injected so the screen can be tested alone.
-struct ManagerDialogs {
-    // A FAR menu: the chosen index or -1.
-    std::function<int(const std::string& title, const std::vector<std::string>& items)> menu;
-    // A FAR warning message with an Ok button.
-    std::function<void(const std::string& title, const std::string& text)> error;
-    // FAR's copy dialog: a title, a prompt, an edit line holding `initial`, buttons `button` and
-    // Cancel. The edited line, or none when cancelled.
-    std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
-                                             const std::string& initial, const std::string& button)>
-        copy;
-    // Edits a file after F4 on a plug-in's item: FAR's EEC_* outcome. Empty: the host's Editor service.
-    std::function<int(const std::string& path)> edit;
-};
-
-class Manager {
+class Manager : private PanelHost {
 public:
     Manager(TerminalConsole& console, ManagerDialogs dialogs);
 
-    ~Manager();
+    ~Manager() override;
     void setPlugins(PluginCommands* plugins) { plugins_ = plugins; }
     // Keys and macros posted by plug-ins, run before the next key from the terminal.
     void setMacroQueue(services::MacroQueue* macros) { macros_ = macros; }
@@ -98,19 +76,21 @@ public:
     void paint();    // everything under the dialogs, into the console's buffer
     void repaint();  // paint, then the open dialogs over it, then present
     void present() { console_.present(); }
-    void showError(const std::string& text);
+    void showError(const std::string& text) override;
     // Where the active (or the passive) panel was last drawn.
-    const Rect& panelArea(bool passive = false) const { return sides_[passive ? 1 - active_ : active_].area; }
+    const Rect& panelArea(bool passive = false) const { return side(passive).area; }
 
     // What Control (FCTL_*) works on.
     CommandLine& commandLine() { return commandLine_; }
     // The two panels side by side: the active one (the keys act on it) and the passive one. Each
     // side is a file panel, with a temporary panel shown over it while one is open.
-    FilePanel& panel(bool passive = false) { return sides_[passive ? 1 - active_ : active_].files; }
-    PanelList& activePanel() { return sides_[active_].shown(); }
-    PanelList& passivePanel() { return sides_[1 - active_].shown(); }
-    const TempPanel* tempPanel(bool passive = false) const { return sides_[passive ? 1 - active_ : active_].temp.get(); }
-    PluginPanel* pluginPanel(bool passive = false) { return sides_[passive ? 1 - active_ : active_].plugin.get(); }
+    FilePanel& panel(bool passive = false) { return side(passive).files; }
+    // What the active (or the passive) side shows, whatever its kind (panel.h).
+    Panel& shownPanel(bool passive = false) { return side(passive).shown(); }
+    PanelList& activePanel() { return shownPanel().list(); }
+    PanelList& passivePanel() { return shownPanel(true).list(); }
+    const TempPanel* tempPanel(bool passive = false) const { return side(passive).temp.get(); }
+    PluginPanel* pluginPanel(bool passive = false) { return side(passive).plugin.get(); }
     // The side (0 left, 1 right) that shows the plug-in panel `handle`, or -1.
     int sideOf(HANDLE handle) const;
     // Shows `panel` on `side` (0, 1; -1: the active side) and makes that side active; a panel that
@@ -120,67 +100,47 @@ public:
     // file panel beneath. With `ask`, FE_CLOSE goes first and a TRUE answer keeps the panel.
     // While the plug-in is inside one of its calls the close waits for settle().
     bool closePluginPanel(int side, std::optional<std::string> dir, bool ask);
+    bool closePluginPanel(const PanelSide& side, std::optional<std::string> dir, bool ask) override;
     // Every plug-in panel closed: before the plug-ins are unloaded.
     void closePluginPanels();
     // Carries out what plug-ins asked for during their calls; drops a panel whose plug-in failed.
-    void settle();
+    void settle() override;
     void driveMenu(int side);
     int activeSide() const { return active_; }  // 0 left, 1 right
     bool setPanelDir(const std::string& dir, bool passive = false);
-    void updatePanel(bool passive = false);
+    void updatePanel(bool passive = false) override;
     // Ctrl+0 … Ctrl+9 and FCTL_SETVIEWMODE: the panel's mode; a plug-in panel then hears
     // FE_CHANGEVIEWMODE with the mode's column types. False for a mode out of 0 … 9.
     bool setViewMode(int mode, bool passive = false);
 
-    std::string prompt() const;
+    std::string prompt() const override;
 
 private:
+    // PanelHost: what the shown panels ask of the screen.
+    const ManagerDialogs& dialogs() const override { return dialogs_; }
+    bool commandLineEmpty() const override { return commandLine_.text().empty(); }
+    PanelSide& otherSide(const PanelSide& side) override { return *sides_[1 - indexOf(side)]; }
+    void runInTerminal(const std::vector<std::string>& argv, const std::string& echo) override;
+    void openWithDefault(const std::string& target) override;
+
+    PanelSide& side(bool passive = false) { return *sides_[passive ? 1 - active_ : active_]; }
+    const PanelSide& side(bool passive = false) const { return *sides_[passive ? 1 - active_ : active_]; }
+    int indexOf(const PanelSide& side) const { return &side == sides_[0].get() ? 0 : 1; }
+    bool commonKey(term::key::Code key);
     bool handlePanelKey(term::key::Code key);
     bool selectionKey(term::key::Code key);
     bool viewModeKey(term::key::Code key);
     bool sortKey(term::key::Code key);
-    bool handleTempPanelKey(term::key::Code key);
-    std::string currentPath() const;  // the current entry's whole path; empty for ".." or none
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
-    void enterTempEntry();
-    void goToCurrentFile();
-    void closeTempPanel() { temp().reset(); }
-    bool handlePluginPanelKey(term::key::Code key);
-    bool pluginFileKey(term::key::Code key);
-    void viewPluginItem(bool edit);
-    bool putBackEdited(const std::filesystem::path& folder, const std::filesystem::path& file);
-    void makePluginDirectory();
-    void deletePluginItem();
-    void copyFromPlugin(bool move);
-    void copyToPlugin(bool move);
-    std::vector<PluginPanelItem> currentPluginItem();  // the current item, none on ".." 
-    void enterPluginEntry();
-    void movePluginPanel(const std::string& dir);
+    void enter();
+    void openCurrent();
+    void viewOrEditCurrent(bool edit);
+    void insertCurrentName();
     void paintSide(term::CellBuffer& b, int side);
     KeyBarLabels keyBarLabels() const;
     void switchPanels() { active_ = 1 - active_; }
     void swapPanels();
-
-    struct PanelSide {
-        FilePanel files;
-        std::unique_ptr<TempPanel> temp;
-        std::unique_ptr<PluginPanel> plugin;
-        Rect area;
-        PanelList& shown() {
-            if (plugin) return *plugin;
-            return temp ? static_cast<PanelList&>(*temp) : files;
-        }
-    };
-    FilePanel& files() { return sides_[active_].files; }
-    const FilePanel& files() const { return sides_[active_].files; }
-    std::unique_ptr<TempPanel>& temp() { return sides_[active_].temp; }
-    const std::unique_ptr<TempPanel>& temp() const { return sides_[active_].temp; }
-    void enter();
-    void openCurrent();
-    void viewOrEditCurrent(bool edit);
     void runCommandLine();
-    void runInTerminal(const std::vector<std::string>& argv, const std::string& echo);
-    void openWithDefault(const std::string& target);
     void userScreen();
     void pluginsMenu();
     void configMenu();
@@ -191,7 +151,8 @@ private:
     TerminalConsole& console_;
     ManagerDialogs dialogs_;
     PluginCommands* plugins_ = nullptr;
-    std::array<PanelSide, 2> sides_;
+    // Each side owned apart, so that its panels' views may refer to it while the sides swap.
+    std::array<std::unique_ptr<PanelSide>, 2> sides_;
     int active_ = 0;
     std::function<std::string()> tempPanelPrefix_;
     CommandLine commandLine_;

@@ -72,15 +72,9 @@ bool Manager::sortKey(k::Code key) {
 
 bool Manager::setViewMode(int mode, bool passive) {
     if (mode < 0 || mode >= kViewModeCount) return false;
-    const int index = passive ? 1 - active_ : active_;
-    PanelSide& side = sides_[index];
-    side.shown().setViewModeIndex(mode);
-    if (side.plugin && !side.plugin->inCall()) {
-        // FAR tells the plug-in which columns it now shows, so that it can fill them.
-        std::string types = columnTypesText(side.plugin->viewMode().columns);
-        side.plugin->processEvent(FE_CHANGEVIEWMODE, types.data());
-        settle();
-    }
+    Panel& panel = shownPanel(passive);
+    panel.list().setViewModeIndex(mode);
+    panel.viewModeChanged();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "host/app/host_services.h"
+#include "host/services/standard_functions.h"
 
 namespace skimmer::host::app {
 
@@ -38,7 +39,7 @@ void PluginSet::load(const std::vector<std::filesystem::path>& modules, const st
         auto p = std::make_unique<Loaded>();
         p->module = std::move(module);
         p->lng.load(p->module->path().parent_path(), language);
-        p->fsf = makeStandardFunctions();
+        p->fsf = services::makeStandardFunctions();
         const int number = static_cast<int>(plugins_.size());
         p->info = makeStartupInfo(number, p->module->path().c_str(), &p->fsf);
         Loaded& ref = *p;

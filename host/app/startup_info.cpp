@@ -1,22 +1,14 @@
 // The service table each plug-in receives: the dialog engine's dialogs, menus and messages, the
-// services layer's standard functions and AdvControl commands, and the app's own services.
+// services layer's AdvControl, and the app's own services. The standard functions are the
+// services layer's (standard_functions.h).
 #include <cstring>
 
 #include "host/app/host_services.h"
 #include "host/app/plugin_set.h"
-#include "host/app/standard_functions_app.h"
-#include "host/services/standard_functions.h"
+#include "host/services/plain_services.h"
 #include "host/ui/far_services.h"
 
 namespace skimmer::host::app {
-
-FarStandardFunctions makeStandardFunctions() {
-    FarStandardFunctions f{};
-    f.StructSize = sizeof f;
-    services::fillStandardFunctions(f);
-    fillAppStandardFunctions(f);
-    return f;
-}
 
 PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarStandardFunctions* fsf) {
     PluginStartupInfo info{};
@@ -31,15 +23,15 @@ PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarS
     info.Control = Control;
     info.SaveScreen = SaveScreen;
     info.RestoreScreen = RestoreScreen;
-    info.GetDirList = GetDirList;
-    info.GetPluginDirList = GetPluginDirList;
-    info.FreeDirList = FreeDirList;
+    info.GetDirList = services::GetDirList;
+    info.GetPluginDirList = services::GetPluginDirList;
+    info.FreeDirList = services::FreeDirList;
     info.Viewer = Viewer;
     info.Editor = Editor;
-    info.CmpName = CmpName;
-    info.CharTable = CharTable;
+    info.CmpName = services::CmpName;
+    info.CharTable = services::CharTable;
     info.Text = Text;
-    info.EditorControl = EditorControl;
+    info.EditorControl = services::EditorControl;
     info.FSF = fsf;
     info.ShowHelp = ui::ShowHelp;
     info.AdvControl = AdvControl;
@@ -47,7 +39,7 @@ PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarS
     info.DialogEx = ui::DialogEx;
     info.SendDlgMessage = ui::SendDlgMessage;
     info.DefDlgProc = ui::DefDlgProc;
-    info.ViewerControl = ViewerControl;
+    info.ViewerControl = services::ViewerControl;
     return info;
 }
 

@@ -1,6 +1,9 @@
 #include "host/services/adv_control.h"
 
+#include <cstring>
+
 #include "far/adv_control.h"
+#include "far/colors.h"
 
 namespace skimmer::host::services {
 namespace {
@@ -35,6 +38,55 @@ INT_PTR postKeys(const KeySequence* seq, MacroQueue& queue, std::string& error) 
     return FALSE;
 }
 
+INT_PTR paletteColour(const AdvControlHost& host, void* param) {
+    const auto index = reinterpret_cast<INT_PTR>(param);
+    if (index < 0 || index >= farapi::kFarPaletteSize) return -1;
+    const std::optional<BYTE> colour = host.paletteColour(static_cast<int>(index));
+    return colour ? *colour : -1;
+}
+
+INT_PTR paletteArray(const AdvControlHost& host, void* param) {
+    if (param != nullptr && host.paletteColour(0)) {
+        auto* out = static_cast<BYTE*>(param);
+        for (int i = 0; i < farapi::kFarPaletteSize; ++i) out[i] = host.paletteColour(i).value_or(0);
+    }
+    return farapi::kFarPaletteSize;
+}
+
+INT_PTR windowInfo(void* param) {
+    if (param == nullptr) return FALSE;
+    auto* info = static_cast<WindowInfo*>(param);
+    if (info->Pos != -1 && info->Pos != 0) return FALSE;  // the panels are the only window
+    const int pos = info->Pos;
+    *info = WindowInfo{};
+    info->Pos = pos;
+    info->Type = WTYPE_PANELS;
+    info->Current = TRUE;
+    std::strcpy(info->TypeName, "Panels");
+    return TRUE;
+}
+
+INT_PTR wordDiv(void* param) {
+    if (param) std::strcpy(static_cast<char*>(param), kWordDiv);
+    return static_cast<INT_PTR>(std::strlen(kWordDiv));
+}
+
+INT_PTR appAdvControl(int command, void* param, AdvControlHost& host) {
+    switch (command) {
+    case ACTL_GETCOLOR: return paletteColour(host, param);
+    case ACTL_GETARRAYCOLOR: return paletteArray(host, param);
+    case ACTL_GETWINDOWCOUNT: return 1;
+    case ACTL_GETWINDOWINFO: case ACTL_GETSHORTWINDOWINFO: return windowInfo(param);
+    case ACTL_SETCURRENTWINDOW: return reinterpret_cast<INT_PTR>(param) == 0 ? TRUE : FALSE;
+    case ACTL_WAITKEY: host.waitKey(reinterpret_cast<INT_PTR>(param)); return 0;
+    case ACTL_GETSYSWORDDIV: return wordDiv(param);
+    case ACTL_GETINTERFACESETTINGS: return FIS_MOUSE | FIS_SHOWKEYBAR;
+    case ACTL_GETPLUGINMAXREADDATA: return 0x20000;
+    case ACTL_REDRAWALL: host.redrawAll(); return TRUE;
+    default: return 0;  // settings this host does not have read as "all off"
+    }
+}
+
 }  // namespace
 
 HANDLE hostWindowHandle() {
@@ -57,6 +109,16 @@ std::optional<INT_PTR> serviceAdvControl(int command, void* param, MacroQueue& q
     } catch (...) {
         error = "out of memory";
         return FALSE;
+    }
+}
+
+INT_PTR answerAdvControl(int command, void* param, AdvControlHost& host, std::string& error) noexcept {
+    if (auto answer = serviceAdvControl(command, param, host.macros(), error)) return *answer;
+    try {
+        return appAdvControl(command, param, host);
+    } catch (...) {
+        error = "the application failed to answer";
+        return 0;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "host/services/char_functions.h"
 #include "host/services/key_names.h"
 #include "host/services/name_mask.h"
+#include "host/services/runtime_functions.h"
 #include "host/services/xlat.h"
 
 namespace skimmer::host::services {
@@ -91,6 +92,14 @@ void fillStandardFunctions(FarStandardFunctions& fsf) {
     fsf.FarNameToKey = farNameToKey;
     fsf.XLat = xlat;
     fsf.ProcessName = ProcessName;
+}
+
+FarStandardFunctions makeStandardFunctions() {
+    FarStandardFunctions f{};
+    f.StructSize = sizeof f;
+    fillStandardFunctions(f);
+    fillRuntimeFunctions(f);
+    return f;
 }
 
 }  // namespace skimmer::host::services

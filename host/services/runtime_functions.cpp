@@ -1,4 +1,4 @@
-#include "host/app/standard_functions_app.h"
+#include "host/services/runtime_functions.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +19,7 @@
 #include "host/services/standard_functions.h"
 #include "host/term/text_width.h"
 
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 namespace {
 
 std::mutex gClipboardMutex;  // plug-in threads may copy while the UI thread pastes
@@ -218,7 +218,7 @@ void FARAPI recursiveSearchSlot(const char* initDir, const char* mask, FRSUSERFU
         const std::string full = it->path().string();
         char name[FAR_MAX_PATH];
         std::snprintf(name, sizeof name, "%s", it->path().filename().c_str());
-        if (!services::ProcessName(mask, name, PN_CMPNAMELIST)) continue;
+        if (!ProcessName(mask, name, PN_CMPNAMELIST)) continue;
         WIN32_FIND_DATAA data{};
         struct stat st {};
         if (lstat(full.c_str(), &st) == 0) {
@@ -286,7 +286,7 @@ std::string clipboardText() {
     return gClipboard;
 }
 
-void fillAppStandardFunctions(FarStandardFunctions& f) {
+void fillRuntimeFunctions(FarStandardFunctions& f) {
     f.atoi = atoiSlot;
     f.atoi64 = atoi64Slot;
     f.itoa = itoaSlot;
@@ -320,4 +320,4 @@ void fillAppStandardFunctions(FarStandardFunctions& f) {
     f.GetReparsePointInfo = reparsePointSlot;
 }
 
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services

@@ -1,6 +1,6 @@
-// The FarStandardFunctions slots the application fills (the services layer fills the locale, key
-// name, XLat and ProcessName slots): numbers, sorting, string helpers, paths, the clipboard,
-// temporary names, links and the recursive search.
+// The FarStandardFunctions slots beyond the locale, key name, XLat and ProcessName ones
+// (standard_functions.h): numbers, sorting, string helpers, paths, the clipboard, temporary names,
+// links and the recursive search.
 //
 // Contract: FAR's semantics on UTF-8 text; lengths in the truncation helpers count code points and
 // never split one. Every slot tolerates null pointers with FAR's failure answer. The clipboard is
@@ -12,11 +12,11 @@
 
 #include "far/standard_functions.h"
 
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 
-void fillAppStandardFunctions(FarStandardFunctions& fsf);
+void fillRuntimeFunctions(FarStandardFunctions& fsf);
 
 // The host clipboard, shared with the dialog engine's Ctrl+V.
 std::string clipboardText();
 
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services

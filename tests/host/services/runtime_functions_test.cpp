@@ -1,21 +1,18 @@
-#include "host/app/standard_functions_app.h"
+#include "host/services/runtime_functions.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "host/app/host_services.h"
-#include "host/app/lng_messages.h"
+#include "host/services/standard_functions.h"
 #include "tests/support/temp_home.h"
 
-#include <fstream>
-
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 namespace {
 
-FarStandardFunctions table() { return makeStandardFunctions(); }
+FarStandardFunctions table() { return makeStandardFunctions(); }  // every slot, as plug-ins get them
 
-TEST(AppStandardFunctions, EverySlotIsFilled) {
+TEST(RuntimeFunctions, EverySlotIsFilled) {
     const FarStandardFunctions f = table();
     EXPECT_EQ(f.StructSize, static_cast<int>(sizeof f));
     const auto* slots = reinterpret_cast<const unsigned char*>(&f);
@@ -30,7 +27,7 @@ TEST(AppStandardFunctions, EverySlotIsFilled) {
     }
 }
 
-TEST(AppStandardFunctions, NumbersAndStrings) {
+TEST(RuntimeFunctions, NumbersAndStrings) {
     const FarStandardFunctions f = table();
     char buf[128];
     EXPECT_STREQ(f.itoa(-42, buf, 10), "-42");
@@ -58,7 +55,7 @@ TEST(AppStandardFunctions, NumbersAndStrings) {
     EXPECT_EQ(std::strlen(buf), 20u);
 }
 
-TEST(AppStandardFunctions, SortingAndClipboard) {
+TEST(RuntimeFunctions, SortingAndClipboard) {
     const FarStandardFunctions f = table();
     int v[] = {3, 1, 2};
     int descending = -1;
@@ -75,37 +72,5 @@ TEST(AppStandardFunctions, SortingAndClipboard) {
     EXPECT_EQ(clipboardText(), "copied");
 }
 
-TEST(LngMessages, ChoosesTheUserLanguageThenEnglish) {
-    test::TempHome home;
-    const auto dir = home.root() / "plugin";
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "a_eng.lng") << ".Language=English,English\n\"Hello\"\n\"Bye\"\n";
-    std::ofstream(dir / "b_rus.lng") << ".Language=Russian,Russian (Русский)\n\"Привет\"\n";
-    LngMessages m;
-    m.load(dir, farLanguageFor("ru_RU.UTF-8"));
-    EXPECT_STREQ(m.message(0), "Привет");
-    EXPECT_STREQ(m.message(1), "");  // past the end: empty, never a crash
-    m.load(dir, farLanguageFor("de_DE.UTF-8"));
-    EXPECT_EQ(m.language(), "English");
-    EXPECT_STREQ(m.message(1), "Bye");
-    EXPECT_STREQ(m.message(-1), "");
-    m.load(home.root() / "none", "English");
-    EXPECT_STREQ(m.message(0), "");
-}
-
-TEST(HostServices, WithoutAHostTheyFailAsFarDoes) {
-    char buf[1024] = "x";
-    EXPECT_EQ(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, buf), FALSE);
-    EXPECT_EQ(SaveScreen(0, 0, -1, -1), nullptr);
-    RestoreScreen(reinterpret_cast<HANDLE>(0x1234));  // a foreign handle is ignored, not freed
-    EXPECT_STREQ(GetMsg(0, 1), "");
-    EXPECT_EQ(CharTable(0, buf, sizeof buf), -1);
-    PluginPanelItem* items = reinterpret_cast<PluginPanelItem*>(1);
-    int count = 5;
-    EXPECT_EQ(GetDirList("/", &items, &count), FALSE);
-    EXPECT_EQ(items, nullptr);
-    EXPECT_EQ(count, 0);
-}
-
 }  // namespace
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services
