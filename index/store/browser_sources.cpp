@@ -1,7 +1,7 @@
 #include "index/store/browser_sources.h"
 
 #include "index/store/applications.h"
-#include "index/store/crawl_options.h"
+#include "index/store/folder_paths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

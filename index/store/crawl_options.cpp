@@ -6,6 +6,7 @@
 
 #include <fnmatch.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace skimmer::index::store {
@@ -59,25 +60,6 @@ std::string expandHome(std::string_view glob, const std::string& home) {
 bool hasWildcard(std::string_view glob) { return glob.find_first_of("*?[\\") != std::string_view::npos; }
 
 }  // namespace
-
-std::string normalizePath(std::string_view path) {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string_view::npos) slash = path.size();
-        const std::string_view part = path.substr(start, slash - start);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = slash + 1;
-    }
-    std::string out;
-    for (std::string_view part : parts) (out += '/') += part;
-    return out.empty() ? "/" : out;
-}
 
 CrawlOptions defaultCrawlOptions(const Environment& env) {
     CrawlOptions options;
@@ -188,6 +170,14 @@ bool Excluder::excludedIn(std::string_view dir, std::string_view name) const {
     std::string path(dir == "/" ? "" : dir);
     (path += '/') += name;
     return excluded(path, name);
+}
+
+std::vector<std::string> configuredMailRoots() {
+    const Environment env = [](const char* name) -> const char* { return std::getenv(name); };
+    CrawlOptions options = defaultCrawlOptions(env);
+    const std::string config = defaultConfigPath(env);
+    if (!config.empty()) loadIndexConfig(config, options, true);
+    return options.mailRoots;
 }
 
 }  // namespace skimmer::index::store

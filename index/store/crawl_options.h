@@ -12,6 +12,7 @@
 #pragma once
 
 #include "index/store/browser_sources.h"
+#include "index/store/folder_paths.h"  // normalizePath, for paths as given
 
 #include <cstddef>
 #include <cstdint>
@@ -64,8 +65,10 @@ std::string defaultConfigPath(const Environment& env);
 // Returns the problems found, one line each (with "path:line:"), empty when all is well.
 std::vector<std::string> loadIndexConfig(const std::string& path, CrawlOptions& options, bool rootsFixed);
 
-// Removes ".", "..", repeated and trailing '/' lexically; "/" stays "/". Not for relative paths.
-std::string normalizePath(std::string_view path);
+// The mail roots a crawl started from this process's environment would use: the conventional
+// places and the config file's `maildir` lines (its problems are not reported here: the crawl
+// reports them).
+std::vector<std::string> configuredMailRoots();
 
 class Excluder {
 public:

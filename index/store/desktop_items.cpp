@@ -1,6 +1,6 @@
 #include "index/store/desktop_items.h"
 
-#include "index/store/crawl_options.h"
+#include "index/store/folder_paths.h"
 #include "index/store/schema.h"
 
 #include <algorithm>

@@ -64,4 +64,23 @@ std::unordered_map<int64_t, std::string> folderPaths(const std::vector<FolderRow
     return paths;
 }
 
+std::string normalizePath(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos) slash = path.size();
+        const std::string_view part = path.substr(start, slash - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = slash + 1;
+    }
+    std::string out;
+    for (std::string_view part : parts) (out += '/') += part;
+    return out.empty() ? "/" : out;
+}
+
 }  // namespace skimmer::index::store

@@ -31,4 +31,7 @@ std::unordered_map<int64_t, std::string> folderPaths(const std::vector<FolderRow
 // "<parent>/<name>" without doubling the root's slash.
 std::string childPath(const std::string& parent, std::string_view name);
 
+// Removes ".", "..", repeated and trailing '/' lexically; "/" stays "/". Not for relative paths.
+std::string normalizePath(std::string_view path);
+
 }  // namespace skimmer::index::store

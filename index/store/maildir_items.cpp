@@ -238,16 +238,8 @@ MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOpt
     return MailSync(writer, db, options).run();
 }
 
-std::vector<std::string> mailFolders(const CrawlOptions& options, std::vector<std::string>* searched) {
-    return os::findMaildirs(options.mailRoots, searched);
-}
-
-std::vector<std::string> configuredMailRoots() {
-    const Environment env = [](const char* name) -> const char* { return std::getenv(name); };
-    CrawlOptions options = defaultCrawlOptions(env);
-    const std::string config = defaultConfigPath(env);
-    if (!config.empty()) loadIndexConfig(config, options, true);
-    return options.mailRoots;
+std::vector<std::string> mailFolders(const std::vector<std::string>& mailRoots, std::vector<std::string>* searched) {
+    return os::findMaildirs(mailRoots, searched);
 }
 
 }  // namespace skimmer::index::store

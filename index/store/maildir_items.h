@@ -21,7 +21,6 @@
 //   failed statement comes back in the result's status.
 #pragma once
 
-#include "index/store/crawl_options.h"
 #include "index/store/index_writer.h"
 #include "os/mail_header.h"
 #include "os/maildir.h"
@@ -53,12 +52,8 @@ MailSyncResult syncMailItems(IndexWriter& writer, sqlite3* db, const MailSyncOpt
 
 // The Maildir folders that mail is taken from: what a watcher watches to see new mail. With
 // `searched`, also the folders in which a new Maildir folder would appear (os::findMaildirs).
-std::vector<std::string> mailFolders(const CrawlOptions& options, std::vector<std::string>* searched = nullptr);
-
-// The mail roots a crawl started from this process's environment would use: the conventional
-// places and the config file's `maildir` lines (its problems are not reported here: the crawl
-// reports them).
-std::vector<std::string> configuredMailRoots();
+std::vector<std::string> mailFolders(const std::vector<std::string>& mailRoots,
+                                     std::vector<std::string>* searched = nullptr);
 
 // One message as the index keeps it.
 struct MailItem {

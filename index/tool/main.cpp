@@ -158,7 +158,7 @@ std::vector<watch::ExtraSource> mailSources(const store::CrawlOptions& options) 
     const auto refresh = [&options](sqlite3* db) { return store::refreshMail(db, options, {}).status; };
     std::vector<std::string> searched;
     std::vector<watch::ExtraSource> sources;
-    for (const std::string& folder : store::mailFolders(options, &searched))
+    for (const std::string& folder : store::mailFolders(options.mailRoots, &searched))
         for (const char* part : {"/new", "/cur"})
             sources.push_back({.path = folder + part, .refresh = refresh, .group = "mail"});
     for (std::string& folder : searched) sources.push_back({.path = std::move(folder), .refresh = refresh, .group = "mail"});
