@@ -1,5 +1,5 @@
 // When the watcher rebuilds the name sidecar, and what readers use until it has: the overlay of
-// folders changed since the sidecar's generation (index/store/names_overlay.h), the build that
+// folders changed since the sidecar's generation (index/storage/names_overlay.h), the build that
 // runs beside the batches (names_builder.h), its deadline and the back-off after failures.
 //
 // Contract:
@@ -21,8 +21,8 @@
 //   ever due. Never throws.
 #pragma once
 
-#include "index/store/names_overlay.h"
-#include "index/store/sqlite_handle.h"
+#include "index/storage/names_overlay.h"
+#include "index/storage/sqlite_handle.h"
 #include "index/watch/names_builder.h"
 #include "index/watch/pending_changes.h"
 

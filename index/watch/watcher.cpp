@@ -1,8 +1,8 @@
 #include "index/watch/watcher.h"
 
-#include "index/store/index_writer.h"
-#include "index/store/names_overlay.h"
-#include "index/store/schema.h"
+#include "index/storage/index_writer.h"
+#include "index/storage/names_overlay.h"
+#include "index/storage/schema.h"
 
 #include <algorithm>
 #include <cerrno>

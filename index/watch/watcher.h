@@ -32,10 +32,10 @@
 //   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
 #pragma once
 
-#include "index/store/crawl_fs.h"
-#include "index/store/crawl_options.h"
-#include "index/store/crawler.h"
-#include "index/store/names_overlay.h"
+#include "index/crawl/crawl_fs.h"
+#include "index/crawl/crawl_options.h"
+#include "index/crawl/crawler.h"
+#include "index/storage/names_overlay.h"
 #include "index/watch/folder_tree.h"
 #include "index/watch/held_index.h"
 #include "index/watch/names_builder.h"

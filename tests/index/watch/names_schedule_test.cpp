@@ -1,6 +1,6 @@
 // The name sidecar's schedule on its own: a builder the test scripts, a real index for the meta
 // rows it reads and writes, and a clock moved by hand.
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 #include "index/watch/names_schedule.h"
 #include "tests/support/temp_home.h"
 
