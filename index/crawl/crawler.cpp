@@ -1,10 +1,6 @@
 #include "index/crawl/crawler.h"
 
-#include "index/sources/applications.h"
 #include "index/crawl/crawl_lock.h"
-#include "index/sources/browser_items.h"
-#include "index/sources/desktop_items.h"
-#include "index/sources/maildir_items.h"
 #include "index/storage/folder_paths.h"
 #include "index/storage/index_writer.h"
 #include "index/storage/item_ids.h"
@@ -16,7 +12,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -121,17 +116,14 @@ public:
         return result_;
     }
 
-    // One source of items outside the walk (applications, browsers) brought in step on its own.
-    enum class Source { Applications, Browsers, Mail };
-    CrawlResult runSource(Source source) {
+    // One source of items outside the walk brought in step on its own.
+    CrawlResult runSource(const CrawlSource& source) {
         CrawlLock lock;
         const char* file = sqlite3_db_filename(db_, "main");
         if (file != nullptr && file[0] != '\0') result_.status = lock.acquire(file);
-        if (result_.status && writer_.begin() && (source != Source::Applications || writer_.loadDirs(dirs_))) {
+        if (result_.status && writer_.begin() && (!source.source->readsFolders() || writer_.loadDirs(dirs_))) {
             for (auto& entry : dirs_) entry.second.visited = true;  // what the index holds is what the last walk saw
-            if (source == Source::Applications) syncApplications();
-            else if (source == Source::Browsers) syncBrowsers();
-            else syncMail();
+            syncSource(source);
             writer_.commit(progress());
         }
         if (result_.status) result_.status = writer_.status();
@@ -207,9 +199,8 @@ private:
     void finish() {
         if (!writer_.ok()) return;
         removeUnvisited();
-        syncApplications();
-        syncBrowsers();
-        if (!syncMail()) return;
+        for (const CrawlSource& source : crawlSources(options_))
+            if (!syncSource(source)) return;
         foldersPending_ = 0;
         writer_.setMeta(kMetaCrawlState, std::string("idle"));
         writer_.setMeta(kMetaCrawlFinished, static_cast<int64_t>(std::time(nullptr)));
@@ -629,29 +620,14 @@ private:
         }
     }
 
-    void syncApplications() {
-        DesktopContext context{.currentDesktop = options_.currentDesktop,
-                               .locale = options_.locale,
-                               .pathDirs = options_.pathDirs,
-                               .isExecutable = isExecutableFile};
-        stats().applications = syncDesktopItems(writer_, dirs_, options_.applicationDirs, context);
-    }
-
-    bool syncMail() {
-        const MailSyncResult mail = syncMailItems(writer_, db_, MailSyncOptions{.roots = options_.mailRoots});
-        stats().mail = mail.messages;
-        stats().skipped += mail.skipped;
-        if (!mail.status) result_.status = mail.status;
-        return mail.status.ok;
-    }
-
-    void syncBrowsers() {
-        // Copies go beside the index: on the same disk, not into a $TMPDIR that may be memory.
-        const char* file = sqlite3_db_filename(db_, "main");
-        const std::filesystem::path folder = file && *file ? std::filesystem::path(file).parent_path() : std::filesystem::path();
-        BrowserSyncResult browsers = syncBrowserItems(writer_, db_, findBrowserSources(options_.browsers), folder);
-        stats().browserItems = browsers.items;
-        stats().notes = std::move(browsers.notes);
+    // Runs one source in the open batch; false (its failure kept as the crawl's) when it failed.
+    bool syncSource(const CrawlSource& source) {
+        SourceOutcome outcome = source.source->sync({.writer = writer_, .db = db_, .dirs = dirs_});
+        stats().*source.items = outcome.items;
+        stats().skipped += outcome.skipped;
+        for (std::string& note : outcome.notes) stats().notes.push_back(std::move(note));
+        if (!outcome.status) result_.status = outcome.status;
+        return outcome.status.ok;
     }
 
     sqlite3* db_;
@@ -681,19 +657,9 @@ CrawlResult crawl(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const C
     return Crawler(db, options, fs, hooks).run();
 }
 
-CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
-    PosixCrawlFs unused;  // the walk's seam: this refresh reads only .desktop files
-    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Applications);
-}
-
-CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
-    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the browsers' files
-    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Browsers);
-}
-
-CrawlResult refreshMail(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks) {
-    PosixCrawlFs unused;  // the walk's seam: this refresh reads only the Maildir folders
-    return Crawler(db, options, unused, hooks).runSource(Crawler::Source::Mail);
+CrawlResult refreshSource(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks, const CrawlSource& source) {
+    PosixCrawlFs unused;  // the walk's seam: a source reads its own files, never through the walk
+    return Crawler(db, options, unused, hooks).runSource(source);
 }
 
 FolderRefreshResult refreshFolders(sqlite3* db, const CrawlOptions& options, CrawlFs& fs, const CrawlHooks& hooks,

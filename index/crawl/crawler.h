@@ -15,9 +15,11 @@
 //   are recorded, never followed; FIFOs, sockets and devices are counted and skipped, never
 //   opened; pseudo and network file systems are not entered (unless the options say so).
 // - File names are stored byte for byte.
-// - At the end of a complete crawl the items of .desktop entries and of browsers' bookmarks and
-//   history are brought in step (desktop_items.h, browser_items.h); a browser file that cannot be
-//   read is a note in `CrawlStats::notes`, never a failure of the crawl.
+// - At the end of a complete crawl every source of items (crawl_sources.h: the .desktop entries,
+//   the browsers' bookmarks and history, mail) is brought in step, in the list's order, each
+//   reporting its items in its own count of `CrawlStats`. A source that is skipped (a browser file
+//   that cannot be read) is a note in `CrawlStats::notes`, never a failure of the crawl; a source
+//   that fails (mail's statements) fails it, before it is marked finished.
 // - `hooks.afterCommit` runs after every crawl that ends normally, outside any transaction, with
 //   the crawler's connection; the callee compares meta 'generation' with its own to skip work.
 // - `refreshFolders` brings only the named folders up to date (a watcher's batch): each one is
@@ -29,13 +31,15 @@
 //   ancestor. The parent of each named folder is visited too (its row holds the folder's times).
 //   Folders outside the roots or excluded (or below an excluded one) are ignored. Same lock,
 //   batches and hooks as `crawl`; the crawl state in meta is left alone. Items made from
-//   .desktop entries are left to `refreshApplications`, which brings them in line with the
-//   applications folders as the index holds them now.
+//   .desktop entries are left to `refreshSource` with the applications source, which brings them
+//   in line with the applications folders as the index holds them now.
 // - Failures come back in `CrawlResult::status`; nothing throws.
 #pragma once
 
 #include "index/crawl/crawl_fs.h"
 #include "index/crawl/crawl_options.h"
+#include "index/crawl/crawl_sources.h"
+#include "index/crawl/crawl_stats.h"
 #include "index/storage/index_writer.h"
 #include "index/storage/sqlite_handle.h"
 
@@ -49,21 +53,6 @@
 namespace skimmer::index::store {
 
 inline constexpr size_t kMaxOpenFolders = 64;
-
-struct CrawlStats {
-    int64_t items = 0;         // entries indexed by this crawl (files, folders, links)
-    int64_t folders = 0;       // folders visited
-    int64_t unreadable = 0;    // folders that could not be opened or listed
-    int64_t skipped = 0;       // FIFOs, sockets, devices; mount points of avoided file systems
-    int64_t vanished = 0;      // entries gone between listing and stat or open
-    int64_t excluded = 0;      // entries matched by an exclusion
-    int64_t listings = 0;      // folders listed (a no-change refresh lists none)
-    int64_t added = 0, updated = 0, removed = 0;  // item rows written
-    int64_t applications = 0;  // items from .desktop entries
-    int64_t mail = 0;          // mail items (maildir_items.h)
-    int64_t browserItems = 0;  // bookmarks and history pages (index/sources/browser_items.h)
-    std::vector<std::string> notes;  // sources skipped, one line each (e.g. a damaged browser file)
-};
 
 struct CrawlProgress {
     const CrawlStats& stats;
@@ -101,11 +90,9 @@ struct FolderRefreshResult {
     std::vector<int64_t> changedDirs;  // dirs.id of every folder whose row was written or removed
 };
 
-CrawlResult refreshApplications(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
-// The same for the browsers' bookmarks and history (browser_items.h), for a watcher of their files.
-CrawlResult refreshBrowsers(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
-// The same for the mail of the Maildir folders (maildir_items.h), for a watcher of those folders.
-CrawlResult refreshMail(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks);
+// One source of items brought in step on its own, for a watcher of what it watches: the same lock
+// and hooks as `crawl`, one batch; the walk's folders are those the index holds.
+CrawlResult refreshSource(sqlite3* db, const CrawlOptions& options, const CrawlHooks& hooks, const CrawlSource& source);
 
 // The index's folders as the last folder refresh left them, kept by a caller that refreshes
 // again and again (a watcher): loading them costs more than a small refresh. Used only while the
