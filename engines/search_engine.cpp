@@ -4,7 +4,7 @@
 #include "engines/locate_run.h"
 #include "index/query/connection.h"
 #include "index/query/search_manager.h"
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 #include "platform/host_tables.h"
 
 namespace skimmer::engines {

@@ -7,7 +7,7 @@
 #include "index/query/connection.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 #include "os/file_info.h"
 #include "os/shell_link.h"
 #include "os/utf8.h"

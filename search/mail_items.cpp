@@ -1,7 +1,7 @@
 #include "search/mail_items.h"
 
 #include "engines/hit_fields.h"
-#include "index/store/maildir_items.h"
+#include "index/crawl/crawl_options.h"
 #include "os/clock.h"
 
 namespace skimmer::search {

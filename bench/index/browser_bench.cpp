@@ -5,11 +5,11 @@
 // with nothing changed. The anchor, measured in the same run, is reading the same rows straight
 // out of the two databases with SQLite and nothing else. Run with --benchmark_repetitions=N and
 // compare medians.
-#include "index/store/browser_readers.h"
-#include "index/store/crawler.h"
-#include "index/store/schema.h"
+#include "index/sources/browser_readers.h"
+#include "index/crawl/crawler.h"
+#include "index/storage/schema.h"
 #include "os/temp_dir.h"
-#include "tests/index/store/browser_fixtures.h"
+#include "tests/index/sources/browser_fixtures.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

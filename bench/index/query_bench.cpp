@@ -18,8 +18,8 @@
 #include "index/query/name_index_builder.h"
 #include "index/query/query_parser.h"
 #include "index/query/search_manager.h"
-#include "index/store/item_scan.h"
-#include "index/store/sqlite_handle.h"
+#include "index/storage/item_scan.h"
+#include "index/storage/sqlite_handle.h"
 
 #include <algorithm>
 #include <chrono>

@@ -20,7 +20,7 @@
 #include "config/catalogue.h"
 #include "dialogs/registered_dialog.h"
 #include "far/default_palette.h"
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 #include "settings/about_box.h"
 #include "settings/settings_dialogs.h"
 #include "tests/host/ui/ui_harness.h"

@@ -1,7 +1,7 @@
 #include "index/query/columns.h"
 
-#include "index/store/kinds.h"
-#include "index/store/schema.h"
+#include "index/storage/kinds.h"
+#include "index/storage/schema.h"
 
 #include <strings.h>
 

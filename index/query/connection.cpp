@@ -6,8 +6,8 @@
 #include "index/query/name_index_reader.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
-#include "index/store/names_overlay.h"
-#include "index/store/schema.h"
+#include "index/storage/names_overlay.h"
+#include "index/storage/schema.h"
 
 #include <optional>
 

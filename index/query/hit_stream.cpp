@@ -6,8 +6,8 @@
 #include "index/query/matcher.h"
 #include "index/query/overlay_hits.h"
 #include "index/query/safecall_error.h"
-#include "index/store/item_ids.h"
-#include "index/store/item_scan.h"
+#include "index/storage/item_ids.h"
+#include "index/storage/item_scan.h"
 
 #include <algorithm>
 #include <optional>

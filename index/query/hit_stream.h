@@ -32,7 +32,7 @@ public:
 
 // `index` must be of the snapshot's generation, or null; or, with `staleFolders`, of an older
 // generation that differs from the snapshot only in the entries of those folders (the names
-// overlay, index/store/names_overlay.h): its hits outside them are merged with theirs.
+// overlay, index/storage/names_overlay.h): its hits outside them are merged with theirs.
 std::unique_ptr<HitStream> openHitStream(sqlite3* db, NameIndex* index, const Node& root,
                                          const std::vector<int64_t>* staleFolders = nullptr);
 

@@ -1,8 +1,8 @@
 #include "index/query/item_facts.h"
 
 #include "index/query/safecall_error.h"
-#include "index/store/item_binding.h"
-#include "index/store/kinds.h"
+#include "index/storage/item_binding.h"
+#include "index/storage/kinds.h"
 #include "os/utf8.h"
 
 namespace skimmer::index::query {

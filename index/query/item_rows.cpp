@@ -1,9 +1,9 @@
 #include "index/query/item_rows.h"
 
 #include "index/query/safecall_error.h"
-#include "index/store/folder_entries.h"
-#include "index/store/folder_paths.h"
-#include "index/store/item_ids.h"
+#include "index/storage/folder_entries.h"
+#include "index/storage/folder_paths.h"
+#include "index/storage/item_ids.h"
 
 namespace skimmer::index::query {
 

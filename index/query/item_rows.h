@@ -6,9 +6,9 @@
 // row is damaged.
 #pragma once
 
-#include "index/store/folder_entries.h"
-#include "index/store/index_writer.h"
-#include "index/store/sqlite_handle.h"
+#include "index/storage/folder_entries.h"
+#include "index/storage/index_writer.h"
+#include "index/storage/sqlite_handle.h"
 
 #include <cstdint>
 #include <memory>

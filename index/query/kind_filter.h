@@ -8,7 +8,7 @@
 #pragma once
 
 #include "index/query/query_ast.h"
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 #include "index/query/name_index_format.h"
 #include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
-#include "index/store/item_scan.h"
-#include "index/store/kinds.h"
-#include "index/store/schema.h"
-#include "index/store/sqlite_handle.h"
+#include "index/storage/item_scan.h"
+#include "index/storage/kinds.h"
+#include "index/storage/schema.h"
+#include "index/storage/sqlite_handle.h"
 #include "os/utf8.h"
 
 #include <algorithm>

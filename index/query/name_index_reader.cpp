@@ -1,7 +1,7 @@
 #include "index/query/name_index_reader.h"
 
 #include "index/query/safecall_error.h"
-#include "index/store/index_files.h"
+#include "index/storage/index_files.h"
 
 #include <sys/stat.h>
 

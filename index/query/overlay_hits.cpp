@@ -4,9 +4,9 @@
 #include "index/query/item_rows.h"
 #include "index/query/matcher.h"
 #include "index/query/safecall_error.h"
-#include "index/store/folder_entries.h"
-#include "index/store/item_ids.h"
-#include "index/store/sqlite_handle.h"
+#include "index/storage/folder_entries.h"
+#include "index/storage/item_ids.h"
+#include "index/storage/sqlite_handle.h"
 
 #include <algorithm>
 #include <optional>

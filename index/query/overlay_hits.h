@@ -1,5 +1,5 @@
 // The hits of a query when the name sidecar is one or more generations old and the index's
-// names overlay (index/store/names_overlay.h) lists the folders changed since: the sidecar's hits
+// names overlay (index/storage/names_overlay.h) lists the folders changed since: the sidecar's hits
 // outside those folders merged, in search order, with the hits read from SQLite inside them.
 //
 // Contract: yields exactly the ids, in exactly the order, that a scan of the whole snapshot would

@@ -3,7 +3,7 @@
 #include "index/query/connection.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
-#include "index/store/display_text.h"
+#include "index/storage/display_text.h"
 
 #include <algorithm>
 

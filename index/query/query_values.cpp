@@ -1,7 +1,7 @@
 #include "index/query/query_values.h"
 #include "os/utf8.h"
 
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 
 #include <cctype>
 #include <cmath>

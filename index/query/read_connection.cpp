@@ -1,7 +1,7 @@
 #include "index/query/read_connection.h"
 
 #include "index/query/safecall_error.h"
-#include "index/store/index_files.h"
+#include "index/storage/index_files.h"
 
 #include <ctime>
 

@@ -7,7 +7,7 @@
 // (checked without opening, so a FIFO there never blocks).
 #pragma once
 
-#include "index/store/sqlite_handle.h"
+#include "index/storage/sqlite_handle.h"
 
 #include <filesystem>
 #include <functional>

@@ -4,8 +4,8 @@
 #include "index/query/connection.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
-#include "index/store/crawl_lock.h"
-#include "index/store/schema.h"
+#include "index/crawl/crawl_lock.h"
+#include "index/storage/schema.h"
 
 #include <strings.h>
 

@@ -1,6 +1,6 @@
 #include "index/query/sidecar_file.h"
 
-#include "index/store/index_files.h"
+#include "index/storage/index_files.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,6 +1,6 @@
 #include "index/tool/command_line.h"
 
-#include "index/store/crawl_options.h"
+#include "index/crawl/crawl_options.h"
 
 #include <unistd.h>
 

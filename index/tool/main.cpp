@@ -1,14 +1,13 @@
 // skimmer-index: builds the desktop index, or refreshes it when a usable one exists, and prints
 // its counts. See usage() for the command line and exit codes.
 #include "index/query/query_command.h"
-#include "index/store/browser_items.h"
-#include "index/store/browser_sources.h"
-#include "index/store/crawl_lock.h"
-#include "index/store/crawler.h"
-#include "index/store/index_files.h"
-#include "index/store/maildir_items.h"
-#include "index/store/rebuild.h"
-#include "index/store/schema.h"
+#include "index/sources/browser_items.h"
+#include "index/crawl/crawl_lock.h"
+#include "index/crawl/crawl_sources.h"
+#include "index/crawl/crawler.h"
+#include "index/storage/index_files.h"
+#include "index/crawl/rebuild.h"
+#include "index/storage/schema.h"
 #include "index/tool/command_line.h"
 #include "index/tool/progress_line.h"
 #include "index/tool/reader_hooks.h"
@@ -149,21 +148,22 @@ std::vector<std::string> namesChildArgs(const Args& args) {
     return {self.string(), "--names-only", "--db", args.db.string()};
 }
 
+// What the sources of items watch (all of them, or only those whose list may grow), each path
+// refreshing its source; a source's paths are one group, refreshed once a batch.
+std::vector<watch::ExtraSource> watchedSources(const store::CrawlSources& sources, const store::CrawlOptions& options,
+                                               bool growingOnly) {
+    std::vector<watch::ExtraSource> extras;
+    for (const store::CrawlSource& source : sources) {
+        if (growingOnly && !source.source->watchesMore()) continue;
+        const auto refresh = [&options, &source](sqlite3* db) { return store::refreshSource(db, options, {}, source).status; };
+        for (std::string& path : source.source->watched())
+            extras.push_back({.path = std::move(path), .refresh = refresh, .group = std::string(source.source->name())});
+    }
+    return extras;
+}
+
 // --watch: the usual refresh (with its repairs and progress, but not the sidecar: the watcher's
 // first build makes it), then the watcher until a signal.
-// The Maildir folders' sources: a message arrives in new/ and moves to cur/ (renamed when its
-// flags change), so those two are watched; and every folder the search for Maildir folders looked
-// through, where a new one (a Maildir++ ".Work", an account's INBOX) would appear.
-std::vector<watch::ExtraSource> mailSources(const store::CrawlOptions& options) {
-    const auto refresh = [&options](sqlite3* db) { return store::refreshMail(db, options, {}).status; };
-    std::vector<std::string> searched;
-    std::vector<watch::ExtraSource> sources;
-    for (const std::string& folder : store::mailFolders(options, &searched))
-        for (const char* part : {"/new", "/cur"})
-            sources.push_back({.path = folder + part, .refresh = refresh, .group = "mail"});
-    for (std::string& folder : searched) sources.push_back({.path = std::move(folder), .refresh = refresh, .group = "mail"});
-    return sources;
-}
 
 int runWatch(const Args& args) {
     os::UniqueFd stop = stopSignals();
@@ -193,23 +193,11 @@ int runWatch(const Args& args) {
     watch::WatchContext context{.db = held.db(), .options = &options, .fs = &fs, .source = &source,
                                 .rebuildNames = nullptr, .namesBuilder = args.storeOnly ? nullptr : &names,
                                 .say = say, .extras = {}, .settings = {}, .held = &held};
-    // The .desktop entries of the applications folders become items of their own.
-    for (const std::string& folder : options.applicationDirs)
-        context.extras.push_back({.path = folder,
-                                  .refresh = [&options](sqlite3* db) {
-                                      return store::refreshApplications(db, options, {}).status;
-                                  },
-                                  .group = "applications"});
-    // The browsers' bookmark and history files (and the files that say where profiles are).
-    for (const std::string& file : store::browserWatchFiles(options.browsers))
-        context.extras.push_back({.path = file,
-                                  .refresh = [&options](sqlite3* db) {
-                                      return store::refreshBrowsers(db, options, {}).status;
-                                  },
-                                  .group = "browsers"});
-    // Mail, and the Maildir folders made while it runs.
-    for (watch::ExtraSource& source : mailSources(options)) context.extras.push_back(std::move(source));
-    context.moreExtras = [&options] { return mailSources(options); };
+    // The applications folders, the browsers' files, the Maildir folders (and those made while it
+    // runs): a change brings that source in step.
+    const store::CrawlSources sources = store::crawlSources(options);
+    context.extras = watchedSources(sources, options, false);
+    context.moreExtras = [&sources, &options] { return watchedSources(sources, options, true); };
     watch::Watcher watcher(std::move(context));
     if (store::Status started = watcher.start(steadyMillis(), false); !started) {
         say(started.error);

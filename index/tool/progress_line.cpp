@@ -1,6 +1,6 @@
 #include "index/tool/progress_line.h"
 
-#include "index/store/display_text.h"
+#include "index/storage/display_text.h"
 
 #include <string>
 

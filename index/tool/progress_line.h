@@ -5,7 +5,7 @@
 // reaches the terminal as control characters. `finish` erases the line.
 #pragma once
 
-#include "index/store/crawler.h"
+#include "index/crawl/crawler.h"
 
 #include <cstdint>
 #include <cstdio>

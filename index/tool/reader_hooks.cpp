@@ -4,7 +4,7 @@
 
 #include "index/query/name_index_builder.h"
 #include "index/query/query_command.h"
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 
 namespace skimmer::index::tool {
 namespace {

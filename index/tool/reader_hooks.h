@@ -5,7 +5,7 @@
 // - `runQuery` answers `--query`: prints one hit per line (path or URL; NUL-terminated with -0)
 //   to `out`, problems to `err`, and returns the process exit code.
 // - `searchStructureHook` returns what the crawler calls after every crawl that ends normally
-//   (see index/store/crawler.h): it verifies the name sidecar and rebuilds it when it is stale or
+//   (see index/crawl/crawler.h): it verifies the name sidecar and rebuilds it when it is stale or
 //   damaged. It reports a failure on stderr and sets `written` to false, so the run does not
 //   claim success while searches would fail.
 // - `runBuildNames` answers `--names-only`: builds the name sidecar from a read-only connection

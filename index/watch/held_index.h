@@ -8,10 +8,10 @@
 // - `check` compares that identity with the file now at the path; when they differ (or the file
 //   is gone) it closes the old connection and opens the path again, and says so through
 //   `reopened`. On failure `db()` is null and the next `check` tries again.
-// - Nothing throws; errors are a Status, as in index/store.
+// - Nothing throws; errors are a Status, as in index/storage.
 #pragma once
 
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 
 #include <sys/types.h>
 

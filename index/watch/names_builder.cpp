@@ -1,6 +1,6 @@
 #include "index/watch/names_builder.h"
 
-#include "index/store/schema.h"
+#include "index/storage/schema.h"
 
 #include <unistd.h>
 

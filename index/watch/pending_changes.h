@@ -9,7 +9,7 @@
 // - Time comes in as numbers; nothing here reads a clock or blocks.
 #pragma once
 
-#include "index/store/crawler.h"
+#include "index/crawl/crawler.h"
 
 #include <cstddef>
 #include <cstdint>

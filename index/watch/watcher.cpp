@@ -1,8 +1,8 @@
 #include "index/watch/watcher.h"
 
-#include "index/store/index_writer.h"
-#include "index/store/names_overlay.h"
-#include "index/store/schema.h"
+#include "index/storage/index_writer.h"
+#include "index/storage/names_overlay.h"
+#include "index/storage/schema.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,18 +26,38 @@ bool isUnder(const std::string& path, const std::string& folder) {
 
 int64_t generationOf(sqlite3* db) { return store::readMetaInt(db, store::kMetaGeneration).value_or(-1); }
 
+NamesTimings namesTimings(const WatchSettings& settings) {
+    return {.delayMillis = settings.namesDelayMillis,
+            .maxDelayMillis = settings.namesMaxDelayMillis,
+            .checkMillis = settings.namesCheckMillis,
+            .earlyFolders = settings.namesEarlyFolders,
+            .buildMillis = settings.namesBuildMillis,
+            .buildMillisPerMillion = settings.namesBuildMillisPerMillion,
+            .retryMillis = settings.retryMillis};
+}
+
 }  // namespace
 
 Watcher::Watcher(WatchContext context)
     : context_(std::move(context)),
-      pending_(context_.settings.coalesceMillis, context_.settings.maxPendingFolders) {
+      pending_(context_.settings.coalesceMillis, context_.settings.maxPendingFolders),
+      inlineNames_(context_.namesBuilder == nullptr && context_.rebuildNames
+                       ? std::make_unique<InlineNamesBuilder>(context_.rebuildNames, [this] { return context_.db; })
+                       : nullptr),
+      names_(context_.namesBuilder != nullptr ? context_.namesBuilder : inlineNames_.get(),
+             namesTimings(context_.settings),
+             {.failed = [this](const std::string& error) { reportFailure(store::Status::failure(error)); },
+              .recovered = [this] { lastFailure_.clear(); }}) {
     for (ExtraSource& extra : context_.extras) extra.path = store::normalizePath(extra.path);
     for (const std::string& root : context_.options->roots) roots_.insert(store::normalizePath(root));
-    names_ = context_.namesBuilder;
-    if (names_ == nullptr && context_.rebuildNames) {
-        inlineNames_ = std::make_unique<InlineNamesBuilder>(context_.rebuildNames, [this] { return context_.db; });
-        names_ = inlineNames_.get();
-    }
+}
+
+WatchCounters Watcher::counters() const {
+    WatchCounters counters = counters_;
+    counters.overlays = names_.counters().overlays;
+    counters.namesRebuilds = names_.counters().rebuilds;
+    counters.namesStopped = names_.counters().stopped;
+    return counters;
 }
 
 store::Status Watcher::start(int64_t now, bool refreshFirst) {
@@ -46,7 +66,7 @@ store::Status Watcher::start(int64_t now, bool refreshFirst) {
     if (refreshFirst) status = refreshEverything();
     else watchEverything();
     if (!status) return status;
-    beginNames(now);  // a sidecar that is already current is only verified
+    names_.begin(context_.db, now);  // a sidecar that is already current is only verified
     for (const ExtraSource& extra : context_.extras) placeExtra(extra.path);
     for (const std::string& root : roots_) {
         const FolderTree::Id id = tree_.add(root);
@@ -148,7 +168,7 @@ store::Status Watcher::refreshFolders(const std::vector<store::FolderRequest>& f
     counters_.foldersRefreshed += static_cast<int64_t>(folders.size());
     store::CrawlHooks hooks;
     hooks.beforeCommit = [this](sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
-        return overlayInBatch(db, generation, dirs);
+        return names_.overlayInBatch(db, generation, dirs);
     };
     const store::FolderRefreshResult result =
         store::refreshFolders(context_.db, *context_.options, *context_.fs, hooks, folders, &folders_);
@@ -306,171 +326,7 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
     extrasAt(path, e.name, now);
 }
 
-int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, namesDue_, namesCheck_}); }
-
-// Readers keep the sidecar when they are told which folders it no longer knows; the build
-// (seconds at a million entries) waits until the changes rest.
-void Watcher::namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now) {
-    if (names_ == nullptr) return;
-    if (building_) {
-        sinceBuild_.push_back({.generation = generationOf(context_.db), .dirs = changed, .overlayable = overlayable});
-        // More folders than an overlay may hold need another build anyway: one marker stands for
-        // them, so a build that takes long never makes this list grow without bound.
-        size_t folders = 0;
-        for (const Change& change : sinceBuild_) folders += change.dirs.size();
-        if (folders > store::kMaxOverlayFolders)
-            sinceBuild_ = {{.generation = generationOf(context_.db), .dirs = {}, .overlayable = false}};
-    }
-    if (overlayable && namesBase_ >= 0) {
-        staleDirs_.insert(changed.begin(), changed.end());
-        if (staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
-            if (firstStale_ == kNever) firstStale_ = now;
-            scheduleNames(now);
-            return;
-        }
-    }
-    // No overlay can describe this change: readers take the plain path until a build has read it.
-    namesBase_ = -1;
-    staleDirs_.clear();
-    beginNames(now);
-}
-
-// An overlay that fills past `namesEarlyFolders` begins a build at once: it runs while the overlay
-// still has room, so a steady stream of changes never leaves readers without one (the plain path
-// costs hundreds of milliseconds a search at a million entries).
-void Watcher::scheduleNames(int64_t now) {
-    if (staleDirs_.size() > context_.settings.namesEarlyFolders) {
-        beginNames(now);  // nothing when one runs already: its outcome decides
-        return;
-    }
-    const int64_t first = firstStale_ == kNever ? now : firstStale_;
-    namesDue_ = std::min(now + context_.settings.namesDelayMillis, first + context_.settings.namesMaxDelayMillis);
-}
-
-// The overlay is written in the batch's own transaction, so no search ever meets the batch's
-// generation without it (one would take the plain path, seconds at a million entries). Past the
-// overlay's limit nothing is written: the batch's outcome begins a build.
-store::Status Watcher::overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs) {
-    overlayAt_ = {};
-    if (names_ == nullptr || namesBase_ < 0) return {};
-    std::set<int64_t> stale = staleDirs_;
-    stale.insert(dirs.begin(), dirs.end());
-    const auto instance = store::readMetaInt(db, store::kMetaInstance);
-    if (stale.size() > store::kMaxOverlayFolders || !instance || generation <= namesBase_) return {};
-    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
-                                                       static_cast<uint64_t>(namesBase_),
-                                                       static_cast<uint64_t>(*instance), stale);
-    store::Status written = store::writeMeta(db, store::kMetaNamesOverlay, text);
-    if (written) overlayAt_ = {.generation = generation, .base = namesBase_};
-    return written;
-}
-
-bool Watcher::writeOverlay() {
-    const auto instance = store::readMetaInt(context_.db, store::kMetaInstance);
-    const int64_t generation = generationOf(context_.db);
-    if (!instance || generation <= namesBase_) return false;
-    if (overlayAt_.generation == generation && overlayAt_.base == namesBase_) {  // the batch wrote this one
-        ++counters_.overlays;
-        return true;
-    }
-    const std::string text = store::formatNamesOverlay(static_cast<uint64_t>(generation),
-                                                       static_cast<uint64_t>(namesBase_),
-                                                       static_cast<uint64_t>(*instance), staleDirs_);
-    if (store::Status written = store::writeMeta(context_.db, store::kMetaNamesOverlay, text); !written) {
-        reportFailure(written);  // readers take the plain database path until the rebuild
-        return false;
-    }
-    ++counters_.overlays;
-    return true;
-}
-
-// One build at a time: asked for while one runs, the changes recorded meanwhile decide on its
-// outcome whether another is needed.
-void Watcher::beginNames(int64_t now) {
-    namesDue_ = kNever;
-    if (names_ == nullptr || building_) return;
-    if (context_.db == nullptr) {  // a replaced index that could not be opened yet
-        namesDue_ = now + context_.settings.retryMillis;
-        return;
-    }
-    ++counters_.namesRebuilds;
-    sinceBuild_.clear();
-    buildIsStale_ = false;
-    std::string error;
-    if (!names_->begin(error)) {
-        reportFailure(store::Status::failure(error));
-        namesDue_ = now + context_.settings.retryMillis;
-        return;
-    }
-    building_ = true;
-    const int64_t items = store::readMetaInt(context_.db, store::kMetaItemCount).value_or(0);
-    buildBegan_ = now;
-    buildDeadline_ = now + context_.settings.namesBuildMillis +
-                     context_.settings.namesBuildMillisPerMillion * std::max<int64_t>(items, 0) / 1000000;
-    checkNames(now);  // an inline build has ended already
-}
-
-void Watcher::checkNames(int64_t now) {
-    namesCheck_ = kNever;
-    if (!building_) return;
-    std::optional<NamesBuilt> built = names_->outcome();
-    if (!built && now >= buildDeadline_) {
-        // A hung build would hold every later one back for ever: readers stay on the old sidecar
-        // and its overlay, and another build is tried later.
-        names_->stop();
-        ++counters_.namesStopped;
-        built = NamesBuilt{.ok = false, .generation = -1,
-                           .error = "the name index build was stopped, still running after " +
-                                    std::to_string((now - buildBegan_) / 1000) + " s"};
-    }
-    if (!built) {
-        namesCheck_ = now + context_.settings.namesCheckMillis;
-        return;
-    }
-    building_ = false;
-    if (buildIsStale_) built = NamesBuilt{.ok = false, .generation = -1, .error = "the index was replaced meanwhile"};
-    namesBuilt(*built, now);
-}
-
-void Watcher::namesBuilt(const NamesBuilt& built, int64_t now) {
-    std::vector<Change> since = std::move(sinceBuild_);
-    sinceBuild_.clear();
-    if (!built.ok || context_.db == nullptr) {
-        // The old sidecar stays, with the overlay written for it (when there is one). A build
-        // that keeps failing (a full disk) is not started every few seconds for ever.
-        if (buildIsStale_) {
-            namesDue_ = now + context_.settings.retryMillis;
-            return;
-        }
-        reportFailure(store::Status::failure(built.error));
-        namesFailures_ = std::min(namesFailures_ + 1, 20);
-        namesDue_ = now + std::min(context_.settings.retryMillis << namesFailures_, context_.settings.namesMaxDelayMillis);
-        return;
-    }
-    namesFailures_ = 0;
-    // The sidecar on disk now carries `built.generation`: the folders changed after it are the
-    // overlay from now on. A change no overlay can describe needs another build.
-    std::set<int64_t> stale;
-    bool overlayable = true;
-    for (const Change& change : since) {
-        if (change.generation <= built.generation) continue;
-        overlayable = overlayable && change.overlayable;
-        stale.insert(change.dirs.begin(), change.dirs.end());
-    }
-    lastFailure_.clear();
-    namesBase_ = built.generation;
-    staleDirs_ = std::move(stale);
-    firstStale_ = kNever;
-    if (overlayable && generationOf(context_.db) <= namesBase_) return;  // current
-    if (overlayable && staleDirs_.size() <= store::kMaxOverlayFolders && writeOverlay()) {
-        firstStale_ = now;
-        scheduleNames(now);
-        return;
-    }
-    namesBase_ = -1;
-    staleDirs_.clear();
-    beginNames(now);
-}
+int64_t Watcher::nextDue() const { return std::min({pending_.dueAt(), nextPoll_, names_.nextDue()}); }
 
 // The database at the index's path may have been moved aside by another skimmer-index: then the
 // new one is opened, and everything is refreshed into it (it may be empty, or a crawl of before
@@ -486,10 +342,7 @@ store::Status Watcher::recheckDatabase(ChangeBatch& batch) {
         context_.say(status ? "the index file was replaced; the new one is opened and brought up to date"
                             : "the index file was replaced and cannot be opened (" + status.error + ")");
     folders_ = {};
-    namesBase_ = -1;
-    staleDirs_.clear();
-    firstStale_ = kNever;
-    buildIsStale_ = building_;
+    names_.indexReplaced();
     batch.everything = true;
     batch.folders.clear();  // the full refresh reads the extra sources too
     return status;
@@ -503,10 +356,9 @@ void Watcher::reportFailure(const store::Status& status) {
 
 store::Status Watcher::runDue(int64_t now, bool namesReady) {
     pollBase_ = now;
-    if (namesReady && building_) namesCheck_ = now;
+    if (namesReady) names_.ready(now);
     if (now < nextDue()) return {};
-    if (namesCheck_ <= now) checkNames(now);
-    if (namesDue_ <= now) beginNames(now);
+    names_.runDue(context_.db, now);
     ChangeBatch batch = pending_.dueAt() <= now ? pending_.take() : ChangeBatch{};
     const bool poll = nextPoll_ <= now;
     if (poll) {
@@ -532,7 +384,7 @@ store::Status Watcher::runDue(int64_t now, bool namesReady) {
         if (status && (batch.everything || !batch.extras.empty())) discoverExtras(now);
         // Only folder entries can be overlaid; a full refresh or other sources' items rebuild.
         const bool overlayable = !batch.everything && generationOf(context_.db) == afterFolders;
-        if (generationOf(context_.db) != before) namesChanged(changed, overlayable, now);
+        if (generationOf(context_.db) != before) names_.changed(context_.db, changed, overlayable, now);
         if (status) lastFailure_.clear();
         else {
             reportFailure(status);

@@ -23,31 +23,23 @@
 //   now (new Maildir folders): those whose path is not known yet are watched first and then
 //   refreshed by the next batch, so nothing that arrived between the listing and the watch is
 //   missed. Sources are never dropped; one whose folder went is looked for by the polls.
-// - The name sidecar: after a batch that changed only folder entries, the changed folders are
-//   recorded as the names overlay (index/store/names_overlay.h), so readers stay on the sidecar;
-//   a build is begun once the changes have rested `namesDelayMillis` (at the latest
-//   `namesMaxDelayMillis` after the first unbuilt change), or at once when the overlay holds more
-//   than `namesEarlyFolders` folders (the overlay stays in use while it runs), would grow past its
-//   limit, or other items changed. The build runs beside the batches (names_builder.h),
-//   one at a time, asked for its outcome every `namesCheckMillis`; until it ends the overlay keeps
-//   naming the old sidecar, and afterwards the folders changed since the generation it read are
-//   the new overlay. A build that fails leaves the old sidecar and its overlay in use. A build
-//   still running after `namesBuildMillis` plus `namesBuildMillisPerMillion` for each million
-//   items the index held when it began is stopped, said, and counts as failed; each failure in a
-//   row makes the next try wait twice as long (at most `namesMaxDelayMillis`).
+// - The name sidecar is kept by a NamesSchedule (names_schedule.h, with the `names*` settings):
+//   every batch that changed the index tells it what changed, a folder batch inside its own
+//   transaction; its failures are said as the batches' are.
 // - With `held` set, every batch first checks that the database it writes is still the one at the
 //   index's path (held_index.h); a replaced one is reopened and the batch refreshes everything.
 // - A batch that fails (the index is busy or broken) is kept and tried again after
 //   `retryMillis`; the failure is said when it differs from the last one. Nothing throws.
 #pragma once
 
-#include "index/store/crawl_fs.h"
-#include "index/store/crawl_options.h"
-#include "index/store/crawler.h"
-#include "index/store/names_overlay.h"
+#include "index/crawl/crawl_fs.h"
+#include "index/crawl/crawl_options.h"
+#include "index/crawl/crawler.h"
+#include "index/storage/names_overlay.h"
 #include "index/watch/folder_tree.h"
 #include "index/watch/held_index.h"
 #include "index/watch/names_builder.h"
+#include "index/watch/names_schedule.h"
 #include "index/watch/pending_changes.h"
 #include "index/watch/watch_source.h"
 
@@ -102,10 +94,10 @@ struct WatchCounters {
     int64_t fullRefreshes = 0;    // the first one included
     int64_t foldersRefreshed = 0; // folders named by batches
     int64_t polls = 0;            // refreshes of unwatched folders
-    int64_t overlays = 0;         // names overlays written
-    int64_t namesRebuilds = 0;    // name sidecar builds begun
+    int64_t overlays = 0;         // names overlays written (NamesCounters)
+    int64_t namesRebuilds = 0;    // name sidecar builds begun (NamesCounters)
     int64_t reopens = 0;          // the database found replaced and opened again
-    int64_t namesStopped = 0;     // name sidecar builds stopped for running past their deadline
+    int64_t namesStopped = 0;     // name sidecar builds stopped for running past their deadline (NamesCounters)
 };
 
 class Watcher {
@@ -121,10 +113,10 @@ public:
     store::Status runDue(int64_t now, bool namesReady = false);
 
     // Readable when a name sidecar build may have ended (runDue then asks it); -1 when none runs.
-    int namesFd() const { return building_ && names_ != nullptr ? names_->waitFd() : -1; }
+    int namesFd() const { return names_.waitFd(); }
     size_t watched() const { return folderOf_.size(); }
     size_t unwatched() const { return unwatched_.size(); }
-    const WatchCounters& counters() const { return counters_; }
+    WatchCounters counters() const;
 
 private:
     struct ExtraPlace {
@@ -133,13 +125,6 @@ private:
 
     store::Status refreshEverything();
     store::Status refreshFolders(const std::vector<store::FolderRequest>& folders, std::vector<int64_t>& changed);
-    void namesChanged(const std::vector<int64_t>& changed, bool overlayable, int64_t now);
-    bool writeOverlay();
-    store::Status overlayInBatch(sqlite3* db, int64_t generation, const std::vector<int64_t>& dirs);
-    void beginNames(int64_t now);
-    void checkNames(int64_t now);
-    void namesBuilt(const NamesBuilt& built, int64_t now);
-    void scheduleNames(int64_t now);
     store::Status recheckDatabase(ChangeBatch& batch);
     store::Status runExtras(const std::vector<size_t>& extras);
     void watchEverything();
@@ -171,25 +156,8 @@ private:
     int64_t nextPoll_ = kNever;
     int64_t pollBase_ = 0;  // the time last passed in
     store::FolderCache folders_;      // the index's folders between two batches
-    int64_t namesBase_ = -1;          // the generation the name sidecar has; -1 unknown
-    std::set<int64_t> staleDirs_;     // folders changed since then
-    struct WrittenOverlay {
-        int64_t generation = -1, base = -1;
-    } overlayAt_;                     // the overlay the last batch wrote in its own transaction
-    int64_t firstStale_ = kNever, namesDue_ = kNever;
     std::unique_ptr<NamesBuilder> inlineNames_;  // wraps `rebuildNames` when no builder is given
-    NamesBuilder* names_ = nullptr;
-    struct Change {
-        int64_t generation;          // the index's generation once the batch was written
-        std::vector<int64_t> dirs;
-        bool overlayable;
-    };
-    bool building_ = false;
-    bool buildIsStale_ = false;      // the database was replaced while it ran: its outcome is void
-    std::vector<Change> sinceBuild_; // changes written while a build runs
-    int64_t namesCheck_ = kNever;
-    int64_t buildBegan_ = 0, buildDeadline_ = kNever;  // the running build's; stopped at the deadline
-    int namesFailures_ = 0;          // builds failed in a row: each waits twice as long as the last
+    NamesSchedule names_;             // borrows `context_.namesBuilder` or `inlineNames_`
     bool limitSaid_ = false;
     std::string lastFailure_;
     WatchCounters counters_;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "engines/wds_engine.h"
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 #include "tests/engines/engine_test_util.h"
 #include "tests/index/query/test_index.h"
 #include "tests/support/shell_link_bytes.h"

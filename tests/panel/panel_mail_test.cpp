@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "far/vk.h"
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 #include "os/clock.h"
 #include "os/maildir.h"
 #include "os/mail_store.h"

@@ -6,7 +6,7 @@
 #include "index/query/name_index_format.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
-#include "index/store/index_writer.h"
+#include "index/storage/index_writer.h"
 #include "tests/index/query/test_index.h"
 
 #include <atomic>

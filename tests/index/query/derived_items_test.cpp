@@ -4,7 +4,7 @@
 #include "index/query/connection.h"
 #include "index/query/name_index_builder.h"
 #include "index/query/search_manager.h"
-#include "tests/index/store/store_test_util.h"
+#include "tests/index/crawl/store_test_util.h"
 #include "tests/support/temp_home.h"
 
 #include <gtest/gtest.h>

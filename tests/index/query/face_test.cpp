@@ -6,7 +6,7 @@
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
 #include "index/query/search_manager.h"
-#include "index/store/crawl_lock.h"
+#include "index/crawl/crawl_lock.h"
 #include "tests/index/query/test_index.h"
 
 #include <cstring>

@@ -6,10 +6,10 @@
 #include "index/query/name_index_format.h"
 #include "index/query/query_text.h"
 #include "index/query/safecall_error.h"
-#include "index/store/crawl_fs.h"
-#include "index/store/crawl_lock.h"
-#include "index/store/index_files.h"
-#include "index/store/rebuild.h"
+#include "index/crawl/crawl_fs.h"
+#include "index/crawl/crawl_lock.h"
+#include "index/storage/index_files.h"
+#include "index/crawl/rebuild.h"
 #include "tests/index/query/test_index.h"
 
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #include "index/query/item_rows.h"
 #include "index/query/safecall_error.h"
-#include "index/store/folder_entries.h"
-#include "index/store/folder_paths.h"
+#include "index/storage/folder_entries.h"
+#include "index/storage/folder_paths.h"
 #include "tests/index/query/test_index.h"
 
 #include <gtest/gtest.h>

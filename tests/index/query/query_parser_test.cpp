@@ -3,7 +3,7 @@
 #include "index/query/matcher.h"
 #include "index/query/query_parser.h"
 #include "index/query/query_values.h"
-#include "index/store/kinds.h"
+#include "index/storage/kinds.h"
 
 #include <gtest/gtest.h>
 

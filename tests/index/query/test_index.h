@@ -5,11 +5,11 @@
 #pragma once
 
 #include "index/query/name_index_builder.h"
-#include "index/store/folder_entries.h"
-#include "index/store/item_binding.h"
-#include "index/store/item_ids.h"
-#include "index/store/kinds.h"
-#include "index/store/schema.h"
+#include "index/storage/folder_entries.h"
+#include "index/storage/item_binding.h"
+#include "index/storage/item_ids.h"
+#include "index/storage/kinds.h"
+#include "index/storage/schema.h"
 #include "os/utf8.h"
 #include "tests/support/temp_home.h"
 

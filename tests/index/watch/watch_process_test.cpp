@@ -1,8 +1,8 @@
 // The real `skimmer-index --watch` end to end: a file created while it runs is found by a
 // `--query` within a bounded wait, and SIGTERM ends it cleanly. The only test here that waits on
 // real time, and only with a bounded poll for a result.
-#include "tests/index/store/store_test_util.h"
-#include "tests/index/store/tool_run.h"
+#include "tests/index/crawl/store_test_util.h"
+#include "tests/index/crawl/tool_run.h"
 #include "tests/support/maildir_maker.h"
 #include "tests/support/temp_home.h"
 

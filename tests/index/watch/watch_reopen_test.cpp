@@ -1,7 +1,7 @@
 // A watcher whose index file is moved aside (by another skimmer-index that found it damaged)
 // notices at its next batch, opens the file now at the path and brings it up to date; the moved
 // file gets none of the new changes.
-#include "index/store/index_files.h"
+#include "index/storage/index_files.h"
 #include "index/watch/held_index.h"
 #include "tests/index/watch/watch_test_util.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "index/watch/watcher.h"
-#include "tests/index/store/store_test_util.h"
+#include "tests/index/crawl/store_test_util.h"
 #include "tests/support/temp_home.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 // The watcher against the changes a user makes and the ways a watch fails; after every step the
 // index must equal a fresh crawl of the same tree. Time is moved by hand: nothing sleeps.
-#include "index/store/crawl_lock.h"
+#include "index/crawl/crawl_lock.h"
 #include "tests/index/watch/watch_test_util.h"
 
 #include <filesystem>

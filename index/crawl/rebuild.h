@@ -1,0 +1,29 @@
+// A rebuild from nothing that readers never see half done: the new index is crawled into a
+// staging database beside the live one ("<index>.rebuild"), and its pages are then copied over the
+// live database in one write transaction (SQLite's online backup). A reader's snapshot is
+// therefore always the old index or the new one, never an empty or partial one, and a reader that
+// opens the file during the rebuild finds the old index in place.
+//
+// Contract:
+// - Holds the live index's crawl lock for the whole rebuild, so no refresh interleaves with it.
+// - The live database is opened (and, when damaged or not a regular file, moved aside) exactly as a
+//   refresh would; `notice` collects what was moved.
+// - On failure the live index is unchanged and the staging files are removed.
+// - `hooks.afterCommit` runs once, on the live database, after the copy; progress and the clock
+//   hooks serve the staging crawl.
+// - Nothing throws.
+#pragma once
+
+#include "index/crawl/crawler.h"
+
+#include <filesystem>
+#include <string>
+
+namespace skimmer::index::store {
+
+inline constexpr const char* kStagingSuffix = ".rebuild";
+
+CrawlResult rebuildIndex(const std::filesystem::path& database, const CrawlOptions& options, CrawlFs& fs,
+                         const CrawlHooks& hooks, std::string& notice);
+
+}  // namespace skimmer::index::store

@@ -1,0 +1,68 @@
+#include "index/storage/display_text.h"
+
+#include "os/utf8.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace skimmer::index::store {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `s[i]` (its code point in `cp`), or 0 when it is
+// not one or is a C1 control (U+0080..U+009F), which a terminal would act on.
+size_t utf8Length(std::string_view s, size_t i, char32_t& cp) {
+    cp = 0;
+    const size_t n = os::decodeUtf8(s, i, cp);
+    return cp >= 0x80 && cp <= 0x9F ? 0 : n;
+}
+
+// Characters that reorder or break the line a terminal shows without being visible themselves: a
+// name holding U+202E shows its extension reversed, one holding U+2028 starts a new line.
+bool reordersOrBreaksLines(char32_t cp) {
+    return cp == 0x061C || cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
+}
+
+}  // namespace
+
+std::string terminalSafe(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        char32_t cp = 0;
+        const size_t n = utf8Length(bytes, i, cp);
+        if (b == '\\') {
+            out += "\\\\";
+        } else if (n == 0 || b < 0x20 || b == 0x7F) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", b);
+            out += escape;
+        } else if (reordersOrBreaksLines(cp)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(cp));
+            out += escape;
+            i += n;
+            continue;
+        } else {
+            out.append(bytes.substr(i, n));
+            i += n;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string keepEnd(std::string_view text, size_t columns) {
+    std::vector<size_t> starts;  // offset of every code point
+    for (size_t i = 0; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+    if (starts.size() <= columns) return std::string(text);
+    if (columns < 4) return std::string();
+    return "..." + std::string(text.substr(starts[starts.size() - (columns - 3)]));
+}
+
+}  // namespace skimmer::index::store
