@@ -2,7 +2,7 @@
 
 #include "index/store/kinds.h"
 #include "index/store/schema.h"
-#include "os/encoded_words.h"
+#include "mail/encoded_words.h"
 
 #include <cstdlib>
 #include <unordered_map>

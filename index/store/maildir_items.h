@@ -23,7 +23,7 @@
 
 #include "index/store/crawl_options.h"
 #include "index/store/index_writer.h"
-#include "os/mail_header.h"
+#include "mail/mail_header.h"
 #include "os/maildir.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "os/mail_body.h"
+#include "mail/mail_body.h"
 
 #include <fcntl.h>
 
@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "os/encoded_words.h"
-#include "os/transfer_encoding.h"
+#include "mail/encoded_words.h"
+#include "mail/transfer_encoding.h"
 #include "os/utf8.h"
 
 namespace skimmer::os {
