@@ -1,12 +1,13 @@
 # The layer table: each top-level folder and the folders its code may #include (besides itself).
 # README's Architecture section shows the same table; tests/layering checks every #include against
-# it. far/ and os/ sit at the bottom, mail/ (mail parsing, for the index and the plug-in) on os/; host/ is the terminal host and sees only far/ and os/; lng/
+# it. far/ and os/ sit at the bottom; host/ is the terminal host and sees only far/ and os/; lng/
 # holds the message numbers that every plug-in folder may include. Folders listed here that do not
 # exist yet add themselves (with their CMakeLists.txt) when they are created.
 set(SKIMMER_LAYERS far os mail index platform config dialogs results engines settings search panel plugin lng host)
 
 set(SKIMMER_LAYER_far "")
 set(SKIMMER_LAYER_os "")
+# mail/: mail parsing, shared by the index and the plug-in, on os/ alone.
 set(SKIMMER_LAYER_mail os)
 set(SKIMMER_LAYER_index mail os)
 set(SKIMMER_LAYER_lng "")

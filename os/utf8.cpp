@@ -92,7 +92,8 @@ size_t utf8CharacterCount(std::string_view text) {
 }
 
 size_t utf8StartCount(std::string_view text) {
-    return static_cast<size_t>(std::ranges::count_if(text, [](char c) { return !isUtf8Continuation(static_cast<unsigned char>(c)); }));
+    const auto starts = [](char c) { return !isUtf8Continuation(static_cast<unsigned char>(c)); };
+    return static_cast<size_t>(std::ranges::count_if(text, starts));
 }
 
 std::string_view trimStart(std::string_view text, std::string_view chars) {
