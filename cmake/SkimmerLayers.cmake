@@ -3,19 +3,21 @@
 # it. far/ and os/ sit at the bottom; host/ is the terminal host and sees only far/ and os/; lng/
 # holds the message numbers that every plug-in folder may include. Folders listed here that do not
 # exist yet add themselves (with their CMakeLists.txt) when they are created.
-set(SKIMMER_LAYERS far os index platform config dialogs results engines settings search panel plugin lng host)
+set(SKIMMER_LAYERS far os mail index platform config dialogs results engines settings search panel plugin lng host)
 
 set(SKIMMER_LAYER_far "")
 set(SKIMMER_LAYER_os "")
-set(SKIMMER_LAYER_index os)
+# mail/: mail parsing, shared by the index and the plug-in, on os/ alone.
+set(SKIMMER_LAYER_mail os)
+set(SKIMMER_LAYER_index mail os)
 set(SKIMMER_LAYER_lng "")
-set(SKIMMER_LAYER_platform far os lng)
-set(SKIMMER_LAYER_config platform far os lng)
-set(SKIMMER_LAYER_dialogs config platform far os lng)
-set(SKIMMER_LAYER_results dialogs config platform far os lng)
-set(SKIMMER_LAYER_engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_settings engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_search settings engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_panel search settings engines results dialogs config platform index far os lng)
-set(SKIMMER_LAYER_plugin panel search settings engines results dialogs config platform index far os lng)
+set(SKIMMER_LAYER_platform far mail os lng)
+set(SKIMMER_LAYER_config platform far mail os lng)
+set(SKIMMER_LAYER_dialogs config platform far mail os lng)
+set(SKIMMER_LAYER_results dialogs config platform far mail os lng)
+set(SKIMMER_LAYER_engines results dialogs config platform index far mail os lng)
+set(SKIMMER_LAYER_settings engines results dialogs config platform index far mail os lng)
+set(SKIMMER_LAYER_search settings engines results dialogs config platform index far mail os lng)
+set(SKIMMER_LAYER_panel search settings engines results dialogs config platform index far mail os lng)
+set(SKIMMER_LAYER_plugin panel search settings engines results dialogs config platform index far mail os lng)
 set(SKIMMER_LAYER_host far os)

@@ -100,16 +100,10 @@ void writeElement(const SettingsLocation& where, const TRegistryConfigElement& e
     }
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 }  // namespace
 
 bool TNumberRange::accepts(std::string_view text) const {
-    text = trimBlanks(text);
+    text = os::trim(text, os::kSpaces);
     if (text.empty()) return BlankAllowed;
     const auto number = parseDecimal(text);
     return number && *number >= Low && *number <= High;

@@ -7,6 +7,7 @@
 #include "engines/locate_database.h"
 #include "engines/locate_run.h"
 #include "os/file_info.h"
+#include "os/paths.h"
 #include "os/text_border.h"
 
 namespace skimmer::engines {
@@ -114,7 +115,7 @@ std::string LocateProgramPath(const TEngineEnvironment& env) {
     std::string folder = settingText(env, kSettingLocatePath);
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty()) return kLocateProgram;
-    return folder == "/" ? std::string("/") + kLocateProgram : folder + "/" + kLocateProgram;
+    return os::joinPath(folder, kLocateProgram);
 }
 
 std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text) {

@@ -1,5 +1,7 @@
 #include "os/desktop_exec.h"
 
+#include "os/utf8.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -194,9 +196,7 @@ bool looksLikeUrl(std::string_view text) {
 std::string fileUrlToPath(std::string_view url) {
     constexpr std::string_view kScheme = "file:";
     if (url.size() < kScheme.size()) return {};
-    for (size_t i = 0; i < kScheme.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return {};
-    }
+    if (!startsWithAsciiCaseless(url, kScheme)) return {};
     std::string_view rest = url.substr(kScheme.size());
     if (rest.substr(0, 1) == "/" && rest.substr(0, 2) != "//") {
         if (rest.find('\0') != std::string_view::npos) return {};

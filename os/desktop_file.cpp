@@ -1,16 +1,12 @@
 #include "os/desktop_file.h"
 
+#include "os/utf8.h"
+
 #include <cstdlib>
 
 namespace skimmer::os {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
 
 // A key is [A-Za-z0-9-]+ optionally followed by [locale]; anything else makes the line malformed.
 bool validKey(std::string_view key) {
@@ -68,7 +64,7 @@ DesktopFile parseDesktopFile(std::string_view text) {
     bool ignoringGroup = false;  // a repeated group: its keys are not taken
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        const std::string_view line = trim(text.substr(0, end));
+        const std::string_view line = trimLine(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty() || line.front() == '#') continue;
         if (line.front() == '[') {
@@ -79,10 +75,10 @@ DesktopFile parseDesktopFile(std::string_view text) {
             continue;
         }
         const size_t eq = line.find('=');
-        const std::string_view key = eq == std::string_view::npos ? line : trim(line.substr(0, eq));
+        const std::string_view key = eq == std::string_view::npos ? line : trimLine(line.substr(0, eq));
         if (eq == std::string_view::npos || !validKey(key)) { ++file.malformed_; continue; }
         if (group == nullptr || ignoringGroup) continue;
-        group->emplace(std::string(key), std::string(trim(line.substr(eq + 1))));
+        group->emplace(std::string(key), std::string(trimLine(line.substr(eq + 1))));
     }
     return file;
 }

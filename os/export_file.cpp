@@ -66,7 +66,7 @@ class PendingFile {
 public:
     PendingFile(FileSystem& fs, const std::string& path) : fs_(fs), target_(path) {}
     ~PendingFile() {
-        if (fd_ >= 0) fs_.close(fd_);
+        file_.reset();  // closed before the unlink
         if (!temp_.empty()) fs_.unlink(temp_);
     }
     // The file is created as any new file is (0666 less the user's umask), not owner-only as a
@@ -74,22 +74,23 @@ public:
     int open(std::string& error) {
         static std::atomic<unsigned> counter{0};
         int err = EEXIST;
+        int fd = -1;
         for (int attempt = 0; attempt < kTempAttempts && err == EEXIST; ++attempt) {
             temp_ = folderOf(target_) + "/.skimmer-part-" + std::to_string(::getpid()) + "-" +
                     std::to_string(counter.fetch_add(1));
-            err = fs_.open(temp_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666, fd_);
+            err = fs_.open(temp_, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666, fd);
         }
         if (err) {
             temp_.clear();
-            fd_ = -1;
             error = describe(err, "cannot create a file in the folder of", target_);
             return err;
         }
+        file_ = FileHandle(fs_, fd);
         return 0;
     }
-    int fd() const { return fd_; }
+    int fd() const { return file_.get(); }
     int finish(bool replace, std::string& error) {
-        int err = fs_.close(std::exchange(fd_, -1));
+        int err = file_.reset();
         if (!err) {
             if (replace) err = fs_.rename(temp_, target_);
             else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) err = errno;
@@ -106,7 +107,7 @@ private:
     FileSystem& fs_;
     std::string target_;
     std::string temp_;
-    int fd_ = -1;
+    FileHandle file_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "os/file_system.h"
 
+#include "os/dir_handle.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -31,10 +33,6 @@ FileStat fromStat(const struct stat& st) {
 }
 
 int result(int rc) { return rc == 0 ? 0 : errno; }
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 class PosixFileSystem final : public FileSystem {
 public:
@@ -132,7 +130,7 @@ int PosixFileSystem::readLink(const std::string& path, std::string& target) {
 }
 
 int PosixFileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
+    const DirHandle dir = openDirectory(path);
     if (!dir) return errno;
     std::vector<std::string> found;
     errno = 0;

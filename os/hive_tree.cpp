@@ -2,27 +2,9 @@
 
 #include "os/utf8.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 namespace skimmer::os {
 
 namespace {
-
-// A private C.UTF-8 locale: the fold must not depend on the process's setlocale().
-locale_t foldLocale() {
-    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    return locale;
-}
-
-char32_t upper(char32_t cp) {
-    if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 32 : cp;
-    const locale_t locale = foldLocale();
-    if (locale == static_cast<locale_t>(0)) return cp;
-    const auto mapped = static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), locale));
-    // Only accept mappings that stay valid scalar values (so the fold remains valid UTF-8).
-    return mapped <= 0x10FFFF && !(mapped >= 0xD800 && mapped <= 0xDFFF) ? mapped : cp;
-}
 
 bool validComponent(std::string_view name) { return !name.empty() && name.size() <= kMaxNameBytes; }
 
@@ -63,7 +45,7 @@ std::string foldName(std::string_view name) {
             out.push_back(name[i++]);
             continue;
         }
-        appendUtf8(out, upper(cp));
+        appendUtf8(out, upperCase(cp));
         i += length;
     }
     return out;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <unordered_set>
 
+#include "os/dir_handle.h"
+#include "os/paths.h"
 #include "os/utf8.h"
 
 namespace skimmer::os {
@@ -21,17 +23,8 @@ constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ULL;
 constexpr uint64_t kFnvPrime = 0x100000001b3ULL;
 static_assert(kIdMagic.size() + 8 + 12 == kMailEntryIdBytes);
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
 DirHandle openFolder(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) ::close(fd);
-    return DirHandle(dir);
+    return adoptDirectory(UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
 }
 
 // The entry's type without following a link; DT_UNKNOWN file systems are asked with lstat.
@@ -48,13 +41,9 @@ bool isDirectory(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string child(const std::string& folder, std::string_view name) {
-    return folder == "/" ? "/" + std::string(name) : folder + "/" + std::string(name);
-}
-
 void walk(const std::string& folder, int depth, std::unordered_set<std::string>& seen, std::vector<std::string>& out,
           std::vector<std::string>* searched) {
-    if (isDirectory(child(folder, "cur")) && seen.insert(folder).second) out.push_back(folder);
+    if (isDirectory(joinPath(folder, "cur")) && seen.insert(folder).second) out.push_back(folder);
     if (depth >= kMaxMaildirDepth) return;
     DirHandle dir = openFolder(folder);
     if (!dir) return;
@@ -63,7 +52,7 @@ void walk(const std::string& folder, int depth, std::unordered_set<std::string>&
     while (const dirent* entry = readdir(dir.get())) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == ".." || name == "cur" || name == "new" || name == "tmp") continue;
-        const std::string path = child(folder, name);
+        const std::string path = joinPath(folder, name);
         if (entryType(path, *entry) == DT_DIR) subfolders.push_back(path);
     }
     dir.reset();
@@ -108,13 +97,13 @@ std::vector<std::string> findMaildirs(const std::vector<std::string>& roots, std
 bool listMaildir(const std::string& folder, const std::function<void(const MaildirFile&)>& visit) {
     bool listedCur = false;
     for (const char* sub : {"cur", "new"}) {
-        const std::string dirPath = child(folder, sub);
+        const std::string dirPath = joinPath(folder, sub);
         DirHandle dir = openFolder(dirPath);
         if (!dir) continue;
         listedCur = listedCur || sub[0] == 'c';
         while (const dirent* entry = readdir(dir.get())) {
             if (entry->d_name[0] == '.') continue;
-            MaildirFile file{.path = child(dirPath, entry->d_name), .name = entry->d_name, .inNew = sub[0] == 'n'};
+            MaildirFile file{.path = joinPath(dirPath, entry->d_name), .name = entry->d_name, .inNew = sub[0] == 'n'};
             if (entryType(file.path, *entry) == DT_REG) visit(file);
         }
     }
@@ -125,7 +114,7 @@ std::string maildirStamp(const std::string& folder) {
     std::string stamp;
     for (const char* sub : {"cur", "new"}) {
         struct stat st {};
-        if (::lstat(child(folder, sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        if (::lstat(joinPath(folder, sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
             if (sub[0] == 'c') return {};
             stamp += "-";
             continue;

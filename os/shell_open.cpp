@@ -12,16 +12,10 @@
 
 #include "os/desktop_file.h"
 #include "os/process.h"
-#include "os/unique_fd.h"
+#include "os/bounded_file.h"
 
 namespace skimmer::os {
 namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
 
 std::string envOr(const char* name, std::string fallback) {
     const char* v = std::getenv(name);
@@ -63,30 +57,17 @@ bool noGraphicalDisplay() {
     return !set("DISPLAY") && !set("WAYLAND_DISPLAY");
 }
 
-// Reads a whole regular file of at most kMaxDesktopFileSize bytes. Opened without blocking and
-// checked before reading, so a FIFO or device planted under a .desktop name cannot hang the UI.
+// Reads a whole regular file of at most kMaxDesktopFileSize bytes (the bounded reader: a FIFO or
+// device planted under a .desktop name cannot hang the UI) and words its failure for the user.
 bool readSmallRegularFile(const std::string& path, std::string& text, std::string& error) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (!fd.valid() || fstat(fd.get(), &st) != 0) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kMaxDesktopFileSize)) {
+    BoundedRead file = readBoundedFile(path, kMaxDesktopFileSize);
+    using Status = BoundedRead::Status;
+    if (file.status == Status::NotRegular || file.status == Status::TooLarge)
         error = path + " is not a desktop entry file";
-        return false;
-    }
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || text.size() + static_cast<size_t>(n) > kMaxDesktopFileSize) {
-            error = "cannot read " + path + (n < 0 ? std::string(": ") + std::strerror(errno) : "");
-            return false;
-        }
-        text.append(buffer, static_cast<size_t>(n));
-    }
+    else if (!file.ok())
+        error = "cannot read " + path + (file.error != 0 ? std::string(": ") + std::strerror(file.error) : "");
+    text = std::move(file.text);
+    return file.ok();
 }
 
 }  // namespace
@@ -103,7 +84,7 @@ PathFacts RealPathQuery::facts(const std::string& path) const {
 
 CommandLineTarget classifyCommandLine(std::string_view line, const std::string& currentDirectory,
                                       const PathQuery& files) {
-    std::string_view text = trimBlanks(line);
+    std::string_view text = trim(line);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
         text.substr(1, text.size() - 2).find('"') == std::string_view::npos) {
         text = text.substr(1, text.size() - 2);

@@ -1,5 +1,7 @@
 #include "os/temp_dir.h"
 
+#include "os/dir_handle.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -72,18 +74,15 @@ bool removeTree(int parent, const std::string& name, int depth = 0) {
     if (depth > kMaxDepth) return false;
     UniqueFd dir(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.valid()) return false;
-    const int listing = ::dup(dir.get());
-    DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
-    if (!entries) {
-        if (listing >= 0) ::close(listing);
-        return false;
-    }
     std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(entries)) {
-        const std::string_view n = entry->d_name;
-        if (n != "." && n != "..") names.emplace_back(n);
+    {
+        const DirHandle entries = adoptDirectory(UniqueFd(::dup(dir.get())));
+        if (!entries) return false;
+        while (const dirent* entry = ::readdir(entries.get())) {
+            const std::string_view n = entry->d_name;
+            if (n != "." && n != "..") names.emplace_back(n);
+        }
     }
-    ::closedir(entries);
     bool ok = true;
     for (const std::string& n : names) {
         struct stat st {};
@@ -114,16 +113,13 @@ size_t TempDir::reclaimStale(std::string_view prefix, std::filesystem::path pare
     if (parent.empty()) parent = systemTempRoot();
     UniqueFd root(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.valid() || prefix.empty()) return 0;
-    const int listing = ::dup(root.get());
-    DIR* entries = listing >= 0 ? ::fdopendir(listing) : nullptr;
-    if (!entries) {
-        if (listing >= 0) ::close(listing);
-        return 0;
-    }
     std::vector<std::string> candidates;
-    while (const dirent* entry = ::readdir(entries))
-        if (stampedName(entry->d_name, prefix)) candidates.emplace_back(entry->d_name);
-    ::closedir(entries);
+    {
+        const DirHandle entries = adoptDirectory(UniqueFd(::dup(root.get())));
+        if (!entries) return 0;
+        while (const dirent* entry = ::readdir(entries.get()))
+            if (stampedName(entry->d_name, prefix)) candidates.emplace_back(entry->d_name);
+    }
     size_t removed = 0;
     for (const std::string& name : candidates) {
         UniqueFd lock;

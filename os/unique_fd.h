@@ -29,6 +29,12 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }
+    // Closes now and returns close()'s result (0 when nothing was open, else 0 or -1 with errno):
+    // for a file just written, a write error may only show here. Not retried either.
+    int close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 ? 0 : ::close(fd);
+    }
 
 private:
     int fd_ = -1;

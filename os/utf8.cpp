@@ -73,25 +73,42 @@ size_t utf8PreviousStart(std::string_view text, size_t pos) {
     return pos;
 }
 
+size_t utf8CharLength(std::string_view text, size_t pos) {
+    char32_t ignored;
+    const size_t length = decodeUtf8(text, pos, ignored);
+    return length == 0 ? 1 : length;
+}
+
 size_t utf8CharacterOffset(std::string_view text, size_t count) {
     size_t pos = 0;
-    for (; pos < text.size() && count > 0; --count) {
-        char32_t cp;
-        const size_t length = decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
+    for (; pos < text.size() && count > 0; --count) pos += utf8CharLength(text, pos);
     return pos;
 }
 
 size_t utf8CharacterCount(std::string_view text) {
     size_t count = 0;
-    for (size_t pos = 0; pos < text.size(); ++count) {
-        char32_t cp;
-        const size_t length = decodeUtf8(text, pos, cp);
-        pos += length == 0 ? 1 : length;
-    }
+    for (size_t pos = 0; pos < text.size(); ++count) pos += utf8CharLength(text, pos);
     return count;
 }
+
+size_t utf8StartCount(std::string_view text) {
+    const auto starts = [](char c) { return !isUtf8Continuation(static_cast<unsigned char>(c)); };
+    return static_cast<size_t>(std::ranges::count_if(text, starts));
+}
+
+std::string_view trimStart(std::string_view text, std::string_view chars) {
+    const size_t first = text.find_first_not_of(chars);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view trimEnd(std::string_view text, std::string_view chars) {
+    const size_t last = text.find_last_not_of(chars);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::string_view trim(std::string_view text, std::string_view chars) { return trimStart(trimEnd(text, chars), chars); }
+
+std::string_view trimLine(std::string_view text) { return trimStart(trimEnd(text, kLineBlanks), kBlanks); }
 
 std::string asciiLower(std::string_view text) {
     std::string out(text);
@@ -101,6 +118,10 @@ std::string asciiLower(std::string_view text) {
 
 bool equalsAsciiCaseless(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+bool startsWithAsciiCaseless(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsAsciiCaseless(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace skimmer::os

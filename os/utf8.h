@@ -1,5 +1,6 @@
-// Text at the borders: UTF-8 decoding and encoding, cutting a text to fit a byte buffer, ASCII
-// lower-casing, and the one case fold every case-insensitive match uses. Every layer that meets bytes from outside (file names, hive names, terminal input,
+// Text at the borders: UTF-8 decoding and encoding, cutting a text to fit a byte buffer, counting
+// characters, trimming blanks, ASCII lower-casing and caseless comparison, and the one case fold
+// every case-insensitive match uses. Every layer that meets bytes from outside (file names, hive names, terminal input,
 // query words, FAR's fixed-size buffers) uses these, so that all of them agree on what a character
 // is.
 //
@@ -12,7 +13,9 @@
 // - `appendUtf8` never writes an ill-formed sequence: a surrogate or a value past U+10FFFF is
 //   written as U+FFFD.
 // - Cutting never splits a sequence; it never looks further back than the start of the text.
-// - Lower-casing touches only 'A'..'Z', whatever the process locale is.
+// - Lower-casing and the caseless comparisons touch only 'A'..'Z', whatever the process locale is.
+// - Trimming removes only the bytes it is given (never the locale's idea of white space) and
+//   returns a view into its argument: the caller keeps the text alive.
 // - Case folding (`foldCase`, `foldText`, `findFolded`) is one fixed table, never the locale's, so
 //   that the index's stored names, its queries, the search window's keyword marks and the host's
 //   masks all agree on what matches, and a name folded today folds the same after any upgrade of
@@ -54,10 +57,33 @@ size_t utf8CharacterCount(std::string_view text);
 // The byte offset after the first `count` such characters (text.size() when there are fewer).
 size_t utf8CharacterOffset(std::string_view text, size_t count);
 
+// Bytes of the character that starts at text[pos] (pos < text.size()): a well-formed sequence as
+// a whole, any other byte alone.
+size_t utf8CharLength(std::string_view text, size_t pos);
+// Bytes that start a character (every byte but a continuation byte): the character count of a
+// text known to be well-formed, in one pass and without decoding. A stray continuation byte counts
+// as nothing here, where utf8CharacterCount counts it as one character.
+size_t utf8StartCount(std::string_view text);
+
+// The blank sets the text formats here trim. Each trim takes the set it strips.
+inline constexpr std::string_view kSpaces = " ";
+inline constexpr std::string_view kBlanks = " \t";
+inline constexpr std::string_view kLineBlanks = " \t\r";      // a line that may end in CR LF
+inline constexpr std::string_view kWhiteSpace = " \t\r\n";
+std::string_view trimStart(std::string_view text, std::string_view chars = kBlanks);
+std::string_view trimEnd(std::string_view text, std::string_view chars = kBlanks);
+std::string_view trim(std::string_view text, std::string_view chars = kBlanks);
+// A line of a text file that may have CR LF endings: blanks off both ends, and CRs off its end
+// only (a CR at the start is the line's own content).
+std::string_view trimLine(std::string_view text);
+
 constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+static_assert(asciiLower('A') == 'a' && asciiLower('Z') == 'z' && asciiLower('@') == '@' && asciiLower('[') == '[');
 std::string asciiLower(std::string_view text);
 // Equal apart from the case of ASCII letters.
 bool equalsAsciiCaseless(std::string_view a, std::string_view b);
+// `text` begins with `prefix`, apart from the case of ASCII letters.
+bool startsWithAsciiCaseless(std::string_view text, std::string_view prefix);
 
 // Case folding.
 //
@@ -81,6 +107,14 @@ char32_t foldCase(char32_t cp);
 // Appends the folded form of `text` to `out`.
 void appendFolded(std::string_view text, std::string& out);
 std::string foldText(std::string_view text);
+
+// Upper case, for what must follow the C library's idea of case rather than match: FAR's LUpper,
+// hot keys (which the plug-in's lists compare through LUpper too) and the registry's key order.
+// It is the C.UTF-8 locale's towupper, never the process locale's, and only ASCII when that locale
+// is missing; a mapping that is not a Unicode scalar leaves the code point as it is. Matching never
+// uses this: it uses the fold above. `lowerCase` is the same for towlower (FAR's LLower).
+char32_t upperCase(char32_t cp);
+char32_t lowerCase(char32_t cp);
 
 // Where `word` occurs first in `text` when both are folded, in characters of `text` as
 // `utf8CharacterCount` counts them: the characters whose folded bytes the match covers. None for

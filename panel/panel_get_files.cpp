@@ -6,7 +6,7 @@
 // is put in place only when complete, and an existing one is replaced only after the question.
 #include "engines/hit_fields.h"
 #include "os/export_file.h"
-#include "os/mail_body.h"
+#include "mail/mail_body.h"
 #include "panel/folder_file.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"

@@ -1,18 +1,12 @@
 #include "platform/memory_registry.h"
 
+#include "os/utf8.h"
+
 #include <cstring>
 
 namespace skimmer::platform {
 
 namespace {
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 std::string dwordBytes(uint32_t value) {
     std::string bytes(4, '\0');
@@ -113,9 +107,9 @@ std::unique_ptr<RegistryKey> MemoryRegistry::createKey(std::string_view path) {
         if (refuseWrites_) return nullptr;
         // Every ancestor exists too, as in a real registry.
         for (size_t pos = path.find('\\'); pos != std::string_view::npos; pos = path.find('\\', pos + 1)) {
-            keys_.try_emplace(lower(path.substr(0, pos)), KeyData{std::string(path.substr(0, pos)), {}});
+            keys_.try_emplace(os::asciiLower(path.substr(0, pos)), KeyData{std::string(path.substr(0, pos)), {}});
         }
-        keys_.emplace(lower(path), KeyData{std::string(path), {}});
+        keys_.emplace(os::asciiLower(path), KeyData{std::string(path), {}});
         noteChange();
     }
     return std::make_unique<MemoryKey>(*this, std::string(path));
@@ -131,7 +125,7 @@ std::unique_ptr<RegistryBatch> MemoryRegistry::beginBatch() {
 
 bool MemoryRegistry::deleteTree(std::string_view path) {
     if (refuseWrites_ || path.empty() || !find(path)) return false;
-    const std::string key = lower(path);
+    const std::string key = os::asciiLower(path);
     const std::string below = key + "\\";
     keys_.erase(key);
     for (auto it = keys_.lower_bound(below); it != keys_.end() && it->first.starts_with(below);) it = keys_.erase(it);
@@ -152,14 +146,14 @@ void MemoryRegistry::noteChange() {
 }
 
 MemoryRegistry::KeyData* MemoryRegistry::find(std::string_view path) {
-    auto it = keys_.find(lower(path));
+    auto it = keys_.find(os::asciiLower(path));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
 bool MemoryRegistry::write(KeyData& key, std::string_view name, Value value) {
     if (refuseWrites_) return false;
     // An existing value keeps the spelling it was created with, as the registry's names do.
-    auto [it, added] = key.values.try_emplace(lower(name), std::string(name), Value{});
+    auto [it, added] = key.values.try_emplace(os::asciiLower(name), std::string(name), Value{});
     it->second.second = std::move(value);
     noteChange();
     return true;
@@ -168,7 +162,7 @@ bool MemoryRegistry::write(KeyData& key, std::string_view name, Value value) {
 std::vector<std::string> MemoryRegistry::subkeyNames(std::string_view path) const {
     // Every key's parents exist as keys of their own, so the direct children are the keys one
     // level below; the map's lower-case order is the registry's order.
-    const std::string prefix = lower(path) + "\\";
+    const std::string prefix = os::asciiLower(path) + "\\";
     std::vector<std::string> names;
     for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it)
         if (it->first.find('\\', prefix.size()) == std::string::npos)
@@ -176,12 +170,12 @@ std::vector<std::string> MemoryRegistry::subkeyNames(std::string_view path) cons
     return names;
 }
 
-bool MemoryRegistry::keyExists(std::string_view path) const { return keys_.count(lower(path)) != 0; }
+bool MemoryRegistry::keyExists(std::string_view path) const { return keys_.count(os::asciiLower(path)) != 0; }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::value(std::string_view path, std::string_view name) const {
-    auto key = keys_.find(lower(path));
+    auto key = keys_.find(os::asciiLower(path));
     if (key == keys_.end()) return std::nullopt;
-    auto it = key->second.values.find(lower(name));
+    auto it = key->second.values.find(os::asciiLower(name));
     if (it == key->second.values.end()) return std::nullopt;
     return it->second.second;
 }
@@ -195,7 +189,7 @@ void MemoryRegistry::setValue(std::string_view path, std::string_view name, Valu
 }
 
 size_t MemoryRegistry::valueCount(std::string_view path) const {
-    auto key = keys_.find(lower(path));
+    auto key = keys_.find(os::asciiLower(path));
     return key == keys_.end() ? 0 : key->second.values.size();
 }
 

@@ -1,5 +1,7 @@
 #include "platform/os_info.h"
 
+#include "os/utf8.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
@@ -23,15 +25,6 @@ uint8_t winNTProduct(uint32_t major, uint32_t minor) {
     return 0;
 }
 
-bool equalsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 char firstUpper(const std::string& text) {
     return text.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
 }
@@ -49,7 +42,7 @@ uint8_t TOSInfo::Product() const {
 }
 
 bool TOSInfo::IsNT4SP6a() const {
-    return Product() == 4 && equalsNoCase(data_.servicePack, "Service Pack 6") && data_.hotfixQ246009;
+    return Product() == 4 && os::equalsAsciiCaseless(data_.servicePack, "Service Pack 6") && data_.hotfixQ246009;
 }
 
 std::string TOSInfo::Edition() const {

@@ -6,14 +6,6 @@
 namespace skimmer::results {
 namespace {
 
-// Bytes of the character that starts at `pos`: a well-formed sequence as a whole, any other byte
-// alone (the shared decoder's rule, so every layer agrees on what a character is).
-size_t charLength(std::string_view text, size_t pos) {
-    char32_t ignored = 0;
-    const size_t length = os::decodeUtf8(text, pos, ignored);
-    return length == 0 ? 1 : length;
-}
-
 // The cells of the character that starts at `pos`, and its length in bytes.
 size_t charCells(std::string_view text, size_t pos, size_t& length) {
     char32_t cp = 0;
@@ -42,9 +34,7 @@ std::string TruncRightCells(std::string_view Text, int MaxCells) {
 }
 
 size_t CharCount(std::string_view text) {
-    size_t count = 0;
-    for (size_t pos = 0; pos < text.size(); pos += charLength(text, pos)) ++count;
-    return count;
+    return os::utf8CharacterCount(text);
 }
 
 std::u32string DecodeChars(std::string_view text) {
@@ -59,9 +49,7 @@ std::u32string DecodeChars(std::string_view text) {
 }
 
 size_t CharOffset(std::string_view text, size_t index) {
-    size_t pos = 0;
-    for (size_t i = 0; i < index && pos < text.size(); ++i) pos += charLength(text, pos);
-    return pos;
+    return os::utf8CharacterOffset(text, index);
 }
 
 std::string_view FirstChars(std::string_view text, size_t count) { return text.substr(0, CharOffset(text, count)); }

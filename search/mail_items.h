@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "os/mail_store.h"
+#include "mail/mail_store.h"
 #include "results/hit_date.h"
 
 namespace skimmer::search {

@@ -12,6 +12,7 @@
 #include "far/keys.h"
 #include "far/messages.h"
 #include "far/panel.h"
+#include "os/utf8.h"
 #include "search/engine_check.h"
 #include "search/open_hit.h"
 #include "search/send_to_temp_panel.h"
@@ -113,9 +114,7 @@ SearchWindow* windowOf(const PluginStartupInfo& info, HANDLE dlg) {
 std::atomic<const PluginStartupInfo*> gInfo{nullptr};
 
 int32_t codePoints(std::string_view text) {
-    int32_t n = 0;
-    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
+    return static_cast<int32_t>(os::utf8StartCount(text));
 }
 
 }  // namespace

@@ -8,16 +8,10 @@
 namespace skimmer::settings {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 // A label as the message names it: without its hot-key mark and the blank that leads to its field.
 std::string labelText(std::string text) {
     if (const size_t amp = text.find('&'); amp != std::string::npos) text.erase(amp, 1);
-    return std::string(trimmed(text));
+    return std::string(os::trim(text, os::kSpaces));
 }
 
 std::string refusal(const platform::HostTables& host, const std::string& label, int32_t low, int32_t high) {
@@ -58,7 +52,7 @@ std::optional<int32_t> checkNumberSetting(const platform::HostTables& host, dial
     std::optional<int32_t> number;
     if (Dialog.Config && config::getConfigValue(*Dialog.Config, Setting, value)) {
         const auto text = config::convertValue(value, config::cvkString);
-        if (text) number = config::parseDecimal(trimmed(text->StrValue));
+        if (text) number = config::parseDecimal(os::trim(text->StrValue, os::kSpaces));
     }
     if (number && *number >= Low && *number <= High) return number;
     ShowRefusal(host, refusal(host, labelText(dialogs::GetItemText(Dialog, Label)), Low, High));

@@ -3,6 +3,7 @@
 #include "config/registry_config.h"
 #include "dialogs/registered_dialog.h"
 #include "lng/messages.h"
+#include "os/utf8.h"
 #include "results/text_trunc.h"
 #include "settings/dialog_support.h"
 #include "settings/settings_dialogs.h"
@@ -33,12 +34,6 @@ static_assert(std::size(kPanelChecks) == 7 && lng::kMsgPanelChecks + 6 == 117);
 
 std::string msg(const platform::HostTables& host, int number) { return platform::GetMsgStr(host, number); }
 
-std::string_view trimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // "BCustom" edits the user groups, so it is of use only while they are the chosen grouping.
 const TEnableRule kPanelRules[] = {
     {.Controller = kGroupSetting, .Option = kUserGroupsOption, .EnableWhenOn = true, .Dependents = {kCustomButton}},
@@ -58,7 +53,7 @@ bool checkDriveMenuNumber(const platform::HostTables& host, dialogs::TRegistered
                           config::TRegistryConfig& config) {
     config::TConfigValue letter;
     if (!config::getConfigValue(config, kLetterSetting, letter)) return true;
-    const std::string trimmed(trimBlanks(letter.StrValue));
+    const std::string trimmed(os::trim(letter.StrValue, os::kSpaces));
     if (!trimmed.empty() &&
         !checkNumberSetting(host, dialog, kLetterSetting, "LHotkey", kDriveMenuNumberLow, kDriveMenuNumberHigh))
         return false;

@@ -9,14 +9,10 @@
 #include <memory>
 
 #include "host/app/display_name.h"
+#include "os/dir_handle.h"
 
 namespace skimmer::host::app {
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 PanelEntry describe(int dirFd, const char* name) {
     PanelEntry e;
@@ -54,7 +50,7 @@ bool FilePanel::reload(std::string& error) {
 }
 
 bool FilePanel::load(const std::filesystem::path& dir, std::string& error) {
-    DirHandle d(opendir(dir.c_str()));
+    os::DirHandle d = os::openDirectory(dir.string());
     if (!d) {
         error = "cannot open " + displayName(dir.string()) + ": " + std::strerror(errno);
         return false;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/app/display_name.h"
+#include "os/paths.h"
 #include "os/unique_fd.h"
 #include "os/utf8.h"
 
@@ -102,7 +103,7 @@ bool readTempPanelList(const std::string& file, std::vector<std::string>& paths,
     paths = parseTempPanelList(bytes);
     const std::string folder = folderOf(file);
     for (std::string& path : paths)
-        if (path.front() != '/') path = (folder == "/" ? "" : folder) + "/" + path;
+        if (path.front() != '/') path = os::joinPath(folder, path);
     error.clear();
     return true;
 }

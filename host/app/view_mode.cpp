@@ -1,5 +1,7 @@
 #include "host/app/view_mode.h"
 
+#include "os/utf8.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -88,12 +90,6 @@ std::vector<std::string_view> splitCommas(std::string_view text) {
     return parts;
 }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 int parseWidth(std::string_view text) {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -142,9 +138,9 @@ std::vector<ColumnSpec> parseColumns(std::string_view types, std::string_view wi
     const std::vector<std::string_view> widthParts = splitCommas(widths);
     std::vector<ColumnSpec> columns;
     for (size_t i = 0; i < typeParts.size(); ++i) {
-        std::optional<ColumnSpec> c = parseType(trim(typeParts[i]));
+        std::optional<ColumnSpec> c = parseType(os::trim(typeParts[i], os::kSpaces));
         if (!c) continue;
-        const int given = i < widthParts.size() ? parseWidth(trim(widthParts[i])) : 0;
+        const int given = i < widthParts.size() ? parseWidth(os::trim(widthParts[i], os::kSpaces)) : 0;
         c->width = given > 0 ? given : naturalWidth(c->kind);
         c->title = titles != nullptr && titles[i] != nullptr ? titles[i] : standardTitle(c->kind);
         columns.push_back(std::move(*c));

@@ -19,14 +19,8 @@ locale_t unicodeLocale() {
 }
 
 // Without the C.UTF-8 tables (a libc that lacks them) only ASCII has case; never guess beyond it.
-wint_t toUpper(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return towupper_l(static_cast<wint_t>(ch), loc);
-    return ch < 0x80 ? static_cast<wint_t>(std::toupper(static_cast<int>(ch))) : ch;
-}
-wint_t toLower(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return towlower_l(static_cast<wint_t>(ch), loc);
-    return ch < 0x80 ? static_cast<wint_t>(std::tolower(static_cast<int>(ch))) : ch;
-}
+wint_t toUpper(char32_t ch) { return os::upperCase(ch); }
+wint_t toLower(char32_t ch) { return os::lowerCase(ch); }
 
 // One unit of a UTF-8 buffer: a code point, or an invalid byte kept as a value above Unicode.
 struct Unit {

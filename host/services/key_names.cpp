@@ -5,6 +5,7 @@
 #include "far/keys.h"
 #include "host/services/char_functions.h"
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::services {
 namespace {
@@ -51,15 +52,6 @@ constexpr std::array kModifiers = {Modifier{"RCtrl", KEY_RCTRL}, Modifier{"RAlt"
                                    Modifier{"Ctrl", KEY_CTRL},   Modifier{"Alt", KEY_ALT},
                                    Modifier{"Shift", KEY_SHIFT}};
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // One whole code point, or none.
 std::optional<char32_t> singleCharacter(std::string_view s) {
     if (s.empty()) return std::nullopt;
@@ -70,7 +62,7 @@ std::optional<char32_t> singleCharacter(std::string_view s) {
 
 std::optional<int> baseKey(std::string_view base, int modifiers) {
     for (const auto& n : kNames) {
-        if (equalsIgnoringAsciiCase(base, n.name)) return n.key;
+        if (os::equalsAsciiCaseless(base, n.name)) return n.key;
     }
     auto ch = singleCharacter(base);
     if (!ch) return std::nullopt;
@@ -85,7 +77,7 @@ std::optional<int> nameToKey(std::string_view name) {
     for (bool found = true; found && !name.empty();) {
         found = false;
         for (const auto& m : kModifiers) {
-            if (name.size() > m.name.size() && equalsIgnoringAsciiCase(name.substr(0, m.name.size()), m.name)) {
+            if (name.size() > m.name.size() && os::equalsAsciiCaseless(name.substr(0, m.name.size()), m.name)) {
                 if (modifiers & m.bit) return std::nullopt;  // "CtrlCtrlA"
                 modifiers |= m.bit;
                 name.remove_prefix(m.name.size());

@@ -4,20 +4,12 @@
 #include <charconv>
 
 #include "host/services/key_names.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::services {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
-        if (a != prefix[i]) return false;
-    }
-    return true;
-}
 
 class Parser {
 public:
@@ -53,9 +45,9 @@ private:
 
     bool token(std::vector<MacroAction>& out) {
         std::string_view rest = s_.substr(pos_);
-        if ((rest.front() == '%' && !atTokenEnd(pos_ + 1)) || startsWithIgnoringCase(rest, "panel.setpos("))
+        if ((rest.front() == '%' && !atTokenEnd(pos_ + 1)) || os::startsWithAsciiCaseless(rest, "panel.setpos("))
             return setPos(out);
-        if (startsWithIgnoringCase(rest, "$text") && atTokenEnd(pos_ + 5)) {
+        if (os::startsWithAsciiCaseless(rest, "$text") && atTokenEnd(pos_ + 5)) {
             pos_ += 5;
             skipBlanks();
             if (pos_ >= s_.size() || s_[pos_] != '"') return fail("$Text needs a quoted text");
@@ -133,7 +125,7 @@ private:
             size_t eq = s_.find('=', pos_);
             if (eq == std::string_view::npos) return fail("a variable without a value in the macro");
             pos_ = eq + 1;
-            if (!startsWithIgnoringCase(s_.substr(pos_), "panel.setpos(")) return fail("only panel.setpos is supported");
+            if (!os::startsWithAsciiCaseless(s_.substr(pos_), "panel.setpos(")) return fail("only panel.setpos is supported");
         }
         pos_ += 13;
         skipBlanks();

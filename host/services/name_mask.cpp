@@ -107,13 +107,6 @@ bool matchTokens(const std::vector<Token>& tokens, const std::u32string& name) {
     return matchesEmptyRest(tokens, p, nameHasDot);
 }
 
-std::string trimBlanks(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
-}
-
 // Appends the code point of `text` at `pos` (or the single undecodable byte) and steps past it.
 void copyUnit(std::string_view text, size_t& pos, std::string& out) {
     size_t length = term::decodeUtf8(text, pos).length;
@@ -154,14 +147,14 @@ MaskList parseMaskList(std::string_view list) {
     bool quoted = false;
     bool hadQuotes = false;
     auto finish = [&] {
-        std::string mask = hadQuotes ? current : trimBlanks(current);
+        std::string mask = hadQuotes ? current : std::string(os::trim(current));
         if (!mask.empty()) target->push_back(std::move(mask));
         current.clear();
         hadQuotes = false;
     };
     for (char c : list) {
         if (c == '"') {
-            if (!quoted && !hadQuotes) current = trimBlanks(current);  // blanks before the quote
+            if (!quoted && !hadQuotes) current = std::string(os::trim(current));  // blanks before the quote
             quoted = !quoted;
             hadQuotes = true;
         } else if (!quoted && (c == ',' || c == ';')) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::term {
 namespace {
@@ -194,7 +195,7 @@ InputDecoder::Step InputDecoder::parseText(std::vector<InputEvent>& out, bool fl
         // A lead byte whose continuation has not arrived yet is held, unless time is up.
         const size_t need = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
         const bool prefixOk = std::all_of(pending_.begin() + 1, pending_.end(),
-                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+                                          [](char c) { return os::isUtf8Continuation(static_cast<unsigned char>(c)); });
         if (need > pending_.size() && prefixOk && !flush) return {Parse::NeedMore, 0};
         return {Parse::Invalid, 1};
     }

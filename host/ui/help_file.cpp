@@ -7,31 +7,15 @@
 
 #include "far/lng_format.h"
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::ui {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = lowerAscii(c);
+    c = os::asciiLower(c);
     return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
 }
 
@@ -45,18 +29,18 @@ struct Options {
 void applyOption(std::string_view option, Options& options) {
     const auto eq = option.find('=');
     if (eq == std::string_view::npos) return;
-    const std::string_view key = trim(option.substr(0, eq));
-    const std::string_view value = trim(option.substr(eq + 1));
-    if (equalsIgnoreCase(key, "TabSize")) {
+    const std::string_view key = os::trim(option.substr(0, eq));
+    const std::string_view value = os::trim(option.substr(eq + 1));
+    if (os::equalsAsciiCaseless(key, "TabSize")) {
         int n = 0;
         for (char c : value) {
             if (c < '0' || c > '9' || n > kMaxHelpTabSize) return;  // not a number, or out of range: ignored
             n = n * 10 + (c - '0');
         }
         if (n >= 1 && n <= kMaxHelpTabSize) options.tabSize = n;
-    } else if (equalsIgnoreCase(key, "CtrlColorChar")) {
+    } else if (os::equalsAsciiCaseless(key, "CtrlColorChar")) {
         options.colorChar = value.size() == 1 ? value[0] : 0;
-    } else if (equalsIgnoreCase(key, "CtrlStartPosChar")) {
+    } else if (os::equalsAsciiCaseless(key, "CtrlStartPosChar")) {
         options.startPosChar = value.size() == 1 ? value[0] : 0;
     }
 }
@@ -73,7 +57,7 @@ std::string expandTabs(std::string_view line, int tabSize) {
         } else {
             out += line[i];
             // Continuation bytes of UTF-8 add no column; close enough for tab stops in help text.
-            if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ++column;
+            if (!os::isUtf8Continuation(static_cast<unsigned char>(line[i]))) ++column;
         }
     }
     return out;
@@ -141,11 +125,11 @@ private:
             else ++end;
         }
         const std::string target = unescapeDoubled(s.substr(close + 2, end - close - 2));
-        if (end >= s.size() || trim(target).empty()) return append("~"), i + 1;
+        if (end >= s.size() || os::trim(target).empty()) return append("~"), i + 1;
         flush();
         line_.spans.push_back(HelpSpan{.text = unescapeDoubled(s.substr(i + 1, close - i - 1)),
                                        .bold = false,
-                                       .link = std::string(trim(target)),
+                                       .link = std::string(os::trim(target)),
                                        .color = colour_});
         return end + 1;
     }
@@ -201,12 +185,12 @@ public:
 
 private:
     bool take(std::string_view line) {
-        if (startsWithIgnoreCase(line, ".Options")) {
-            std::string_view rest = trim(line.substr(8));
+        if (os::startsWithAsciiCaseless(line, ".Options")) {
+            std::string_view rest = os::trim(line.substr(8));
             while (!rest.empty()) {
                 const size_t space = rest.find(' ');
                 applyOption(rest.substr(0, space), options_);
-                rest = space == std::string_view::npos ? std::string_view{} : trim(rest.substr(space));
+                rest = space == std::string_view::npos ? std::string_view{} : os::trim(rest.substr(space));
             }
             return true;
         }
@@ -226,16 +210,16 @@ private:
     }
 
     bool preamble(std::string_view line) {
-        if (startsWithIgnoreCase(line, ".Language=")) {
-            const std::string_view value = trim(line.substr(10));
+        if (os::startsWithAsciiCaseless(line, ".Language=")) {
+            const std::string_view value = os::trim(line.substr(10));
             const size_t comma = value.find(',');
-            file_.language = std::string(trim(value.substr(0, comma)));
-            file_.description = comma == std::string_view::npos ? std::string() : std::string(trim(value.substr(comma + 1)));
+            file_.language = std::string(os::trim(value.substr(0, comma)));
+            file_.description = comma == std::string_view::npos ? std::string() : std::string(os::trim(value.substr(comma + 1)));
             languageSeen_ = !file_.language.empty();
             return true;
         }
-        if (startsWithIgnoreCase(line, ".PluginContents=")) {
-            file_.pluginContents = std::string(trim(line.substr(16)));
+        if (os::startsWithAsciiCaseless(line, ".PluginContents=")) {
+            file_.pluginContents = std::string(os::trim(line.substr(16)));
             return true;
         }
         if (!isTopicLine(line)) return true;  // text before the first topic is not shown by FAR either
@@ -250,10 +234,10 @@ private:
 
     void startTopic(std::string_view line) {
         formatting_ = true;
-        std::string_view name = trim(line.substr(1));
+        std::string_view name = os::trim(line.substr(1));
         const size_t eq = name.find('=');
         if (eq != std::string_view::npos) {
-            const std::string_view alias = trim(name.substr(0, eq)), target = trim(name.substr(eq + 1));
+            const std::string_view alias = os::trim(name.substr(0, eq)), target = os::trim(name.substr(eq + 1));
             if (!alias.empty() && !target.empty()) file_.aliases.emplace_back(alias, target);
             topic_ = nullptr;
             return;
@@ -310,11 +294,11 @@ std::string HelpLine::plainText() const {
 
 const HelpTopic* HelpFile::find(std::string_view name) const {
     for (const auto& topic : topics)
-        if (equalsIgnoreCase(topic.name, name)) return &topic;
+        if (os::equalsAsciiCaseless(topic.name, name)) return &topic;
     for (const auto& [alias, target] : aliases)
-        if (equalsIgnoreCase(alias, name))
+        if (os::equalsAsciiCaseless(alias, name))
             for (const auto& topic : topics)
-                if (equalsIgnoreCase(topic.name, target)) return &topic;
+                if (os::equalsAsciiCaseless(topic.name, target)) return &topic;
     return nullptr;
 }
 

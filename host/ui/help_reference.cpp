@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "os/utf8.h"
+
 namespace skimmer::host::ui {
 
 namespace {
@@ -10,10 +12,8 @@ namespace {
 bool isUrl(std::string_view text) {
     static constexpr std::array<std::string_view, 7> kSchemes = {"file:", "ftp:", "http:", "https:",
                                                                  "mailto:", "news:", "telnet:"};
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return std::any_of(kSchemes.begin(), kSchemes.end(), [&](std::string_view scheme) {
-        return text.size() > scheme.size() &&
-               std::equal(scheme.begin(), scheme.end(), text.begin(), [&](char a, char b) { return a == lower(b); });
+        return text.size() > scheme.size() && os::startsWithAsciiCaseless(text, scheme);
     });
 }
 

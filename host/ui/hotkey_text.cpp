@@ -1,35 +1,12 @@
 #include "host/ui/hotkey_text.h"
 
-#include <cwctype>
-#include <locale>
-
 #include "host/term/text_width.h"
+#include "os/utf8.h"
 
 namespace skimmer::host::ui {
 
-namespace {
-
-// The fold must not depend on the process locale (tests run under "C"), so it asks a UTF-8 locale
-// of its own, and falls back to ASCII when none is installed.
-const std::ctype<wchar_t>* utf8Ctype() {
-    static const std::ctype<wchar_t>* facet = [] () -> const std::ctype<wchar_t>* {
-        try {
-            static const std::locale loc("C.UTF-8");
-            return &std::use_facet<std::ctype<wchar_t>>(loc);
-        } catch (const std::exception&) {
-            return nullptr;
-        }
-    }();
-    return facet;
-}
-
-}  // namespace
-
-char32_t foldKey(char32_t cp) {
-    if (cp < 0x80) return (cp >= 'a' && cp <= 'z') ? cp - 32 : cp;
-    const auto* facet = utf8Ctype();
-    return facet ? static_cast<char32_t>(facet->toupper(static_cast<wchar_t>(cp))) : cp;
-}
+// The upper case LUpper gives, so the host's menus and the plug-in's lists agree on hot keys.
+char32_t foldKey(char32_t cp) { return os::upperCase(cp); }
 
 HotkeyText parseHotkey(std::string_view label, bool showAmpersand) {
     HotkeyText out;

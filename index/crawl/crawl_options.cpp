@@ -3,6 +3,8 @@
 #include "os/maildir.h"
 
 #include "index/storage/index_files.h"
+#include "os/paths.h"
+#include "os/utf8.h"
 
 #include <fnmatch.h>
 
@@ -43,12 +45,6 @@ std::vector<std::string> splitColons(const std::string& text) {
         if (colon == std::string::npos) return parts;
         start = colon + 1;
     }
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
 }
 
 std::string expandHome(std::string_view glob, const std::string& home) {
@@ -106,11 +102,11 @@ std::vector<std::string> loadIndexConfig(const std::string& path, CrawlOptions& 
     if (!in) return problems;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        const std::string_view text = trim(line);
+        const std::string_view text = os::trimLine(line);
         if (text.empty() || text.front() == '#') continue;
         const size_t eq = text.find('=');
-        const std::string_view key = eq == std::string_view::npos ? text : trim(text.substr(0, eq));
-        const std::string value(eq == std::string_view::npos ? std::string_view() : trim(text.substr(eq + 1)));
+        const std::string_view key = eq == std::string_view::npos ? text : os::trimLine(text.substr(0, eq));
+        const std::string value(eq == std::string_view::npos ? std::string_view() : os::trimLine(text.substr(eq + 1)));
         const std::string where = path + ":" + std::to_string(number) + ": ";
         if (key == "root" && !value.empty()) {
             const std::string dir = expandHome(value, options.home);
@@ -167,9 +163,7 @@ bool Excluder::excluded(std::string_view path, std::string_view name) const {
 bool Excluder::excludedIn(std::string_view dir, std::string_view name) const {
     if (pathGlobs_.empty() && pathLiteralNames_.find(name) == pathLiteralNames_.end())
         return excluded({}, name);  // no path rule can match: names decide alone
-    std::string path(dir == "/" ? "" : dir);
-    (path += '/') += name;
-    return excluded(path, name);
+    return excluded(os::joinPath(dir, name), name);
 }
 
 std::vector<std::string> configuredMailRoots() {

@@ -6,6 +6,7 @@
 #include "index/storage/item_ids.h"
 #include "index/storage/kinds.h"
 #include "index/storage/schema.h"
+#include "os/paths.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -467,11 +468,6 @@ private:
         return keys;
     }
 
-    static bool isUnder(std::string_view path, std::string_view folder) {
-        if (folder == "/") return path.size() > 1 && path[0] == '/';
-        return path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/';
-    }
-
     static std::string parentOf(const std::string& path) {
         const size_t slash = path.rfind('/');
         return slash == 0 ? std::string("/") : path.substr(0, slash);
@@ -481,7 +477,7 @@ private:
     std::string rootOf(const std::string& path) const {
         std::string best;
         for (const std::string& root : rootOrder_)
-            if ((path == root || isUnder(path, root)) && root.size() > best.size()) best = root;
+            if ((path == root || os::isStrictlyUnder(path, root)) && root.size() > best.size()) best = root;
         return best;
     }
 
@@ -594,12 +590,12 @@ private:
     void removeBelow(const std::string& path, bool self, const std::unordered_set<std::string>& kept) {
         if (knownOrder_.empty()) knownOrder_ = sortedKeys(dirs_);  // once a run, and only when needed
         auto it = std::lower_bound(knownOrder_.begin(), knownOrder_.end(), path);
-        for (; it != knownOrder_.end() && (*it == path || isUnder(*it, path)) && writer_.ok(); ++it) {
+        for (; it != knownOrder_.end() && (*it == path || os::isStrictlyUnder(*it, path)) && writer_.ok(); ++it) {
             if (*it == path && !self) continue;
             const auto known = dirs_.find(*it);
             if (known == dirs_.end() || known->second.visited) continue;
             const bool inKept = std::any_of(kept.begin(), kept.end(), [&](const std::string& folder) {
-                return *it == folder || isUnder(*it, folder);
+                return *it == folder || os::isStrictlyUnder(*it, folder);
             });
             if (inKept) continue;
             writer_.deleteDir(known->second.id, known->second.count);

@@ -2,8 +2,8 @@
 
 #include "index/storage/kinds.h"
 #include "index/storage/schema.h"
+#include "os/utf8.h"
 
-#include <strings.h>
 
 namespace skimmer::index::query {
 namespace {
@@ -26,12 +26,6 @@ constexpr NamedColumn kColumns[] = {
     {"System.FileAttributes", Column::FileAttributes},
 };
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 int64_t windowsAttributes(int64_t attrs) {
     int64_t bits = 0;
     if (attrs & store::kAttrReadOnly) bits |= 0x1;
@@ -52,10 +46,10 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
     size_t start = 0;
     while (start <= list.size()) {
         const size_t comma = std::min(list.find(',', start), list.size());
-        const std::string name(trimmed(list.substr(start, comma - start)));
+        const std::string name(os::trim(list.substr(start, comma - start)));
         const NamedColumn* found = nullptr;
         for (const NamedColumn& candidate : kColumns)
-            if (strcasecmp(candidate.name, name.c_str()) == 0) found = &candidate;
+            if (os::equalsAsciiCaseless(candidate.name, name)) found = &candidate;
         if (found == nullptr) {
             unknown = name;
             return std::nullopt;

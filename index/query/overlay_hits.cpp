@@ -7,6 +7,7 @@
 #include "index/storage/folder_entries.h"
 #include "index/storage/item_ids.h"
 #include "index/storage/sqlite_handle.h"
+#include "os/paths.h"
 
 #include <algorithm>
 #include <optional>
@@ -88,7 +89,7 @@ private:
         if (!isRoot) {
             std::optional<std::string> up = pathOf(parent, depth + 1);
             if (!up) return std::nullopt;
-            path = (*up == "/" ? "" : *up) + "/" + *path;
+            path = os::joinPath(*up, *path);
         }
         paths_[dir] = *path;
         return path;

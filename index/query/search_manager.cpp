@@ -6,8 +6,8 @@
 #include "index/query/safecall_error.h"
 #include "index/crawl/crawl_lock.h"
 #include "index/storage/schema.h"
+#include "os/utf8.h"
 
-#include <strings.h>
 
 #include <cctype>
 
@@ -83,7 +83,7 @@ std::string SearchManager::getIndexerVersionStr() {
 }
 
 std::unique_ptr<CatalogManager> SearchManager::getCatalog(std::string_view name) const {
-    if (name.size() != 11 || strncasecmp(name.data(), "systemindex", 11) != 0)
+    if (!os::equalsAsciiCaseless(name, "systemindex"))
         throw SafecallError(kCatalogNotFound, "there is no catalog \"" + std::string(name) + "\"");
     return std::make_unique<CatalogManager>(file_);
 }

@@ -1,6 +1,7 @@
 #include "index/query/sidecar_file.h"
 
 #include "index/storage/index_files.h"
+#include "os/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,25 +14,6 @@
 
 namespace skimmer::index::query {
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result (a write error may only show at close).
-    bool close() {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string failure(const char* step, const std::filesystem::path& path) {
     return std::string(step) + " " + path.string() + ": " + std::strerror(errno);
@@ -48,11 +30,11 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 bool writeTemp(const std::filesystem::path& temp, std::string_view bytes, std::string& error) {
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+    os::UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
     if (fd.get() < 0) { error = failure("creating", temp); return false; }
     if (!writeAll(fd.get(), bytes)) { error = failure("writing", temp); return false; }
     if (::fsync(fd.get()) != 0) { error = failure("syncing", temp); return false; }
-    if (!fd.close()) { error = failure("closing", temp); return false; }
+    if (fd.close() != 0) { error = failure("closing", temp); return false; }
     return true;
 }
 
@@ -72,7 +54,7 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
         return false;
     }
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    os::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0 || ::fsync(dir.get()) != 0) {
         error = failure("syncing folder", folder);
         return false;
@@ -103,7 +85,7 @@ void MappedFile::reset() {
 bool MappedFile::open(const std::filesystem::path& path, std::string& error) {
     reset();
     // O_NONBLOCK: a FIFO in place of the file must not wait for a writer; the type check follows.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    os::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         const store::FileLook look = store::inspectFile(path);
         error = look.shape == store::FileShape::Special ? store::notRegularText(path, look) : failure("opening", path);

@@ -1,6 +1,7 @@
 #include "index/sources/applications.h"
 
 #include "index/storage/kinds.h"
+#include "os/bounded_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +14,7 @@ namespace skimmer::index::store {
 namespace {
 
 constexpr const char* kGroup = "Desktop Entry";
-constexpr off_t kMaxDesktopFile = 1 << 20;
+constexpr size_t kMaxDesktopFile = 1 << 20;
 
 std::vector<std::string_view> splitList(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
@@ -86,23 +87,9 @@ std::optional<CrawledItem> desktopEntryItem(const os::DesktopFile& entry, const 
 }
 
 std::optional<std::string> readDesktopFile(const std::string& path) {
-    struct stat before;
-    if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode) || before.st_size > kMaxDesktopFile)
-        return std::nullopt;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat after;
-    std::optional<std::string> text;
-    if (::fstat(fd, &after) == 0 && S_ISREG(after.st_mode) && after.st_size <= kMaxDesktopFile) {
-        text.emplace();
-        char buffer[16384];
-        ssize_t got;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR))
-            if (got > 0) text->append(buffer, static_cast<size_t>(got));
-        if (got < 0 || text->size() > static_cast<size_t>(kMaxDesktopFile)) text.reset();
-    }
-    ::close(fd);
-    return text;
+    os::BoundedRead file = os::readBoundedFile(path, kMaxDesktopFile);
+    if (!file.ok()) return std::nullopt;
+    return std::move(file.text);
 }
 
 bool isExecutableFile(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include "index/sources/applications.h"
 #include "index/storage/folder_paths.h"
+#include "os/dir_handle.h"
+#include "os/utf8.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -14,10 +16,6 @@
 namespace skimmer::index::store {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 bool isRegularFile(const std::string& path) {
     struct stat st;
@@ -32,17 +30,11 @@ bool isDirectory(const std::string& path) {
 // The names in `dir`, sorted so that the outcome never depends on the listing order.
 std::vector<std::string> namesIn(const std::string& dir) {
     std::vector<std::string> names;
-    std::unique_ptr<DIR, DirCloser> stream(::opendir(dir.c_str()));
+    const os::DirHandle stream = os::openDirectory(dir);
     if (!stream) return names;
     while (const dirent* entry = ::readdir(stream.get())) names.emplace_back(entry->d_name);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
 }
 
 struct IniSection {
@@ -103,7 +95,7 @@ std::vector<std::string> firefoxProfilesFromIni(std::string_view text, const std
     IniSection section;
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        const std::string_view line = trimmed(text.substr(0, end));
+        const std::string_view line = os::trimLine(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             addProfile(section, iniDir, profiles);
@@ -115,7 +107,7 @@ std::vector<std::string> firefoxProfilesFromIni(std::string_view text, const std
         }
         const size_t equals = line.find('=');
         if (!section.wanted || equals == std::string_view::npos) continue;
-        const std::string_view key = trimmed(line.substr(0, equals)), value = trimmed(line.substr(equals + 1));
+        const std::string_view key = os::trimLine(line.substr(0, equals)), value = os::trimLine(line.substr(equals + 1));
         if (key == (section.install ? "Default" : "Path")) section.path = std::string(value);
         else if (key == "IsRelative" && !section.install) section.relative = value == "1";
     }

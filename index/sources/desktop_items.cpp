@@ -2,6 +2,7 @@
 
 #include "index/storage/folder_paths.h"
 #include "index/storage/schema.h"
+#include "os/paths.h"
 
 #include <algorithm>
 #include <map>
@@ -38,7 +39,7 @@ void collectFolder(IndexWriter& writer, const std::string& appDir, const std::st
         if (file.ext != "desktop" || (file.attrs & kAttrFolder)) continue;
         const std::string id = desktopFileId(relativeFolder + file.name);
         if (!claimed.insert(id).second) continue;  // an earlier folder decided this id
-        const std::string filePath = (path == "/" ? "" : path) + "/" + file.name;
+        const std::string filePath = os::joinPath(path, file.name);
         const std::optional<std::string> text = readDesktopFile(filePath);
         if (!text) continue;
         const os::DesktopFile entry = os::parseDesktopFile(*text);

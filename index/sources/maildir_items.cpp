@@ -2,7 +2,7 @@
 
 #include "index/storage/kinds.h"
 #include "index/storage/schema.h"
-#include "os/encoded_words.h"
+#include "mail/encoded_words.h"
 
 #include <cstdlib>
 #include <unordered_map>

@@ -22,7 +22,7 @@
 #pragma once
 
 #include "index/storage/index_writer.h"
-#include "os/mail_header.h"
+#include "mail/mail_header.h"
 #include "os/maildir.h"
 
 #include <functional>

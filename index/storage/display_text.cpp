@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 namespace skimmer::index::store {
 
@@ -57,12 +56,11 @@ std::string terminalSafe(std::string_view bytes) {
 }
 
 std::string keepEnd(std::string_view text, size_t columns) {
-    std::vector<size_t> starts;  // offset of every code point
-    for (size_t i = 0; i < text.size(); ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
-    if (starts.size() <= columns) return std::string(text);
+    if (os::utf8StartCount(text) <= columns) return std::string(text);
     if (columns < 4) return std::string();
-    return "..." + std::string(text.substr(starts[starts.size() - (columns - 3)]));
+    size_t from = text.size();  // the start of the last columns - 3 characters
+    for (size_t kept = 0; kept < columns - 3; ++kept) from = os::utf8PreviousStart(text, from);
+    return "..." + std::string(text.substr(from));
 }
 
 }  // namespace skimmer::index::store

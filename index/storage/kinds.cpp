@@ -1,5 +1,7 @@
 #include "index/storage/kinds.h"
 
+#include "os/utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -72,8 +74,6 @@ constexpr bool tableSorted() {
 }
 static_assert(tableSorted(), "kExtensions must stay sorted and free of duplicates");
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 std::string_view kindName(int code) {
@@ -92,8 +92,7 @@ std::string kindDisplayName(int code) {
 std::string kindDisplayName(Kind kind) { return kindDisplayName(static_cast<int>(kind)); }
 
 std::optional<Kind> kindFromCanonicalName(std::string_view name) {
-    std::string lowered(name);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    const std::string lowered = os::asciiLower(name);
     for (int code = 0; code < kKindCount; ++code)
         if (kNames[static_cast<size_t>(code)] == lowered) return static_cast<Kind>(code);
     return std::nullopt;
@@ -102,9 +101,7 @@ std::optional<Kind> kindFromCanonicalName(std::string_view name) {
 std::string extensionOf(std::string_view fileName) {
     const size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return {};
-    std::string ext(fileName.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(), lowerAscii);
-    return ext;
+    return os::asciiLower(fileName.substr(dot + 1));
 }
 
 Kind kindFromExtension(std::string_view lowerExt) {

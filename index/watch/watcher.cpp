@@ -3,6 +3,7 @@
 #include "index/storage/index_writer.h"
 #include "index/storage/names_overlay.h"
 #include "index/storage/schema.h"
+#include "os/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,11 +19,6 @@ std::string parentOf(const std::string& path) {
 }
 
 std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-bool isUnder(const std::string& path, const std::string& folder) {
-    return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
-                              (folder == "/" || path[folder.size()] == '/'));
-}
 
 int64_t generationOf(sqlite3* db) { return store::readMetaInt(db, store::kMetaGeneration).value_or(-1); }
 
@@ -280,7 +276,7 @@ void Watcher::take(const std::vector<WatchEvent>& events, int64_t now) {
 void Watcher::extrasAt(const std::string& folder, const std::string& name, int64_t now) {
     for (size_t i = 0; i < extraPlaces_.size(); ++i) {
         const ExtraPlace& place = extraPlaces_[i];
-        const bool hit = place.name.empty() ? isUnder(folder, place.folder)
+        const bool hit = place.name.empty() ? os::isAtOrUnder(folder, place.folder)
                                             : folder == place.folder && name.starts_with(place.name);
         if (hit) pending_.extra(i, now);
     }
@@ -321,7 +317,7 @@ void Watcher::event(const WatchEvent& e, int64_t now) {
     if (crawled) {
         pending_.folder(path, false, now);
         if ((e.mask & kWatchIsFolder) && (e.mask & (kWatchCreate | kWatchMovedTo)))
-            pending_.folder(path == "/" ? "/" + e.name : path + "/" + e.name, true, now);
+            pending_.folder(os::joinPath(path, e.name), true, now);
     }
     extrasAt(path, e.name, now);
 }

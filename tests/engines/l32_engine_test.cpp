@@ -11,7 +11,7 @@
 #include "engines/l32_engine.h"
 #include "engines/wds_engine.h"
 #include "engines/locate_run.h"
-#include "os/mail_store.h"
+#include "mail/mail_store.h"
 #include "os/process.h"
 #include "platform/memory_registry.h"
 #include "tests/engines/engine_test_util.h"

@@ -119,6 +119,55 @@ INSTANTIATE_TEST_SUITE_P(Texts, Utf8Characters,
                                            CountCase{"\xE6\x97\xA5\xF0\x9F\x98\x80z", 3, 7},
                                            CountCase{"\x80" "a\xFF", 3, 2}, CountCase{"\xE6\x97", 2, 2}));
 
+// The cheap count counts bytes that start a character: the same as the decoder's count for text
+// that is well-formed, and nothing for a stray continuation byte.
+TEST(Utf8Starts, CountOnlyBytesThatCanStartACharacter) {
+    EXPECT_EQ(utf8StartCount(""), 0u);
+    EXPECT_EQ(utf8StartCount("\xE6\x97\xA5\xF0\x9F\x98\x80z"), 3u);
+    EXPECT_EQ(utf8StartCount("\x80" "a\xFF"), 2u);
+    EXPECT_EQ(utf8CharLength("\xE6\x97\xA5z", 0), 3u);
+    EXPECT_EQ(utf8CharLength("\xE6\x97", 0), 1u) << "a cut sequence is one byte at a time";
+}
+
+struct TrimCase {
+    const char* label;
+    std::string text;
+    std::string_view chars;
+    std::string trimmed;
+};
+
+std::ostream& operator<<(std::ostream& out, const TrimCase& c) { return out << c.label; }
+
+class Trim : public ::testing::TestWithParam<TrimCase> {};
+
+// Each end loses exactly the bytes of the set it is given, and the result is a view into the text.
+TEST_P(Trim, StripsTheGivenBytesFromBothEnds) {
+    const TrimCase& c = GetParam();
+    const std::string_view got = trim(c.text, c.chars);
+    EXPECT_EQ(got, c.trimmed);
+    if (!got.empty()) {
+        EXPECT_TRUE(got.data() >= c.text.data() && got.data() + got.size() <= c.text.data() + c.text.size());
+    }
+    EXPECT_EQ(trimEnd(trimStart(c.text, c.chars), c.chars), c.trimmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, Trim,
+    ::testing::Values(TrimCase{"blanks", " \tkey = v \t", kBlanks, "key = v"},
+                      TrimCase{"spaces_keep_tabs", " \tx\t ", kSpaces, "\tx\t"},
+                      TrimCase{"white_space", "\r\n a b \r\n", kWhiteSpace, "a b"},
+                      TrimCase{"only_blanks", " \t ", kBlanks, ""}, TrimCase{"empty", "", kBlanks, ""},
+                      TrimCase{"nothing_to_trim", "a", kBlanks, "a"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A CR LF file's line keeps a CR that opens it but loses the CRs and blanks that end it.
+TEST(Trim, ALineLosesItsCarriageReturnOnlyAtItsEnd) {
+    EXPECT_EQ(trimLine(" \tName=x \r"), "Name=x");
+    EXPECT_EQ(trimLine("x \r\t\r"), "x");
+    EXPECT_EQ(trimLine("\rx"), "\rx");
+    EXPECT_EQ(trimLine("\r"), "");
+}
+
 struct LowerCase {
     std::string text;
     std::string lowered;
@@ -138,6 +187,31 @@ INSTANTIATE_TEST_SUITE_P(Texts, AsciiLower,
                                            LowerCase{"", ""}));
 
 TEST(AsciiLower, DoesNotEquateDifferentLetters) { EXPECT_FALSE(equalsAsciiCaseless("True", "Trve")); }
+
+// Upper case follows the C library's Unicode tables, whatever the process locale, and never makes
+// a code point that UTF-8 cannot carry.
+TEST(UpperCase, MapsSmallLettersOfEveryScriptAndLeavesTheRest) {
+    EXPECT_EQ(upperCase(U'q'), U'Q');
+    EXPECT_EQ(upperCase(U'7'), U'7');
+    EXPECT_EQ(upperCase(U'\u00E4'), U'\u00C4');  // ä
+    EXPECT_EQ(upperCase(U'\u0436'), U'\u0416');  // ж
+    EXPECT_EQ(upperCase(U'\u0561'), U'\u0531');  // Armenian ա: beyond the fold's table, not beyond this
+    EXPECT_EQ(upperCase(U'\u00C4'), U'\u00C4');
+    EXPECT_EQ(upperCase(0xD800), char32_t{0xD800});
+    EXPECT_EQ(upperCase(0x110000), char32_t{0x110000});
+    EXPECT_EQ(lowerCase(U'Q'), U'q');
+    EXPECT_EQ(lowerCase(U'\u0416'), U'\u0436');
+    EXPECT_EQ(lowerCase(U'\u0531'), U'\u0561');
+    EXPECT_EQ(lowerCase(0xDFFF), char32_t{0xDFFF});
+}
+
+TEST(AsciiLower, APrefixMatchesInAnyAsciiCaseAndNeverPastTheText) {
+    EXPECT_TRUE(startsWithAsciiCaseless("FILE:///x", "file:"));
+    EXPECT_TRUE(startsWithAsciiCaseless("Panel.SetPos(1)", "panel.setpos("));
+    EXPECT_TRUE(startsWithAsciiCaseless("x", ""));
+    EXPECT_FALSE(startsWithAsciiCaseless("fil", "file:"));
+    EXPECT_FALSE(startsWithAsciiCaseless("\xC3\x84" "b", "\xC3\xA4"));  // Ä is not ASCII
+}
 
 // The one fold: the shared table (tests/support/fold_cases.h) holds what a name folds to and
 // where a typed word is found in it; the index's and the window's suites run the same rows.

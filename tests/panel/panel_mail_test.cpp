@@ -6,7 +6,7 @@
 #include "index/storage/kinds.h"
 #include "os/clock.h"
 #include "os/maildir.h"
-#include "os/mail_store.h"
+#include "mail/mail_store.h"
 #include "tests/index/query/test_index.h"
 #include "tests/panel/panel_fixture.h"
 #include "tests/support/maildir_maker.h"

@@ -1,4 +1,4 @@
-#include "os/mail_store.h"
+#include "mail/mail_store.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "os/desktop_exec.h"
-#include "os/mail_header.h"
+#include "mail/mail_header.h"
 
 namespace skimmer::os {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "os/encoded_words.h"
-#include "os/mail_header.h"
+#include "mail/encoded_words.h"
+#include "mail/mail_header.h"
 #include "os/utf8.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "os/mail_body.h"
+#include "mail/mail_body.h"
 
 #include <fcntl.h>
 
@@ -9,19 +9,13 @@
 #include <optional>
 #include <vector>
 
-#include "os/encoded_words.h"
-#include "os/transfer_encoding.h"
+#include "mail/encoded_words.h"
+#include "mail/transfer_encoding.h"
 #include "os/utf8.h"
 
 namespace skimmer::os {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
-    return s;
-}
 
 // The line starting at `pos` (without its LF or CR LF) and where the next one starts.
 std::string_view lineAt(std::string_view text, size_t pos, size_t& next) {
@@ -65,14 +59,14 @@ std::string field(std::string_view head, std::string_view name) {
         const bool continuation = !line.empty() && (line.front() == ' ' || line.front() == '\t');
         if (inside && continuation) {
             value += ' ';
-            value += trim(line);
+            value += trim(line, kWhiteSpace);
             continue;
         }
         if (inside) break;
         const size_t colon = line.find(':');
-        if (colon != std::string_view::npos && equalsAsciiCaseless(trim(line.substr(0, colon)), name)) {
+        if (colon != std::string_view::npos && equalsAsciiCaseless(trim(line.substr(0, colon), kWhiteSpace), name)) {
             inside = true;
-            value = trim(line.substr(colon + 1));
+            value = trim(line.substr(colon + 1), kWhiteSpace);
         }
     }
     return value;
@@ -80,23 +74,23 @@ std::string field(std::string_view head, std::string_view name) {
 
 // The media type ("text/plain") of a Content-Type value, in lower case.
 std::string mediaType(std::string_view value) {
-    return asciiLower(trim(value.substr(0, value.find(';'))));
+    return asciiLower(trim(value.substr(0, value.find(';')), kWhiteSpace));
 }
 
 // A parameter of a Content-Type value (quoted or not); empty when absent.
 std::string parameter(std::string_view value, std::string_view name) {
     size_t pos = value.find(';');
     while (pos != std::string_view::npos) {
-        std::string_view rest = trim(value.substr(pos + 1));
+        std::string_view rest = trim(value.substr(pos + 1), kWhiteSpace);
         const size_t equals = rest.find('=');
         const size_t semicolon = rest.find(';');
-        if (equals != std::string_view::npos && equals < semicolon && equalsAsciiCaseless(trim(rest.substr(0, equals)), name)) {
-            std::string_view v = trim(rest.substr(equals + 1));
+        if (equals != std::string_view::npos && equals < semicolon && equalsAsciiCaseless(trim(rest.substr(0, equals), kWhiteSpace), name)) {
+            std::string_view v = trim(rest.substr(equals + 1), kWhiteSpace);
             if (!v.empty() && v.front() == '"') {
                 const size_t close = v.find('"', 1);
                 return std::string(v.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
             }
-            return std::string(trim(v.substr(0, v.find(';'))));
+            return std::string(trim(v.substr(0, v.find(';')), kWhiteSpace));
         }
         if (semicolon == std::string_view::npos) break;
         pos = value.size() - rest.size() + semicolon;
@@ -109,7 +103,7 @@ std::optional<std::string> decodedText(std::string_view head, std::string_view b
     const std::string type = field(head, "Content-Type");
     const std::string media = type.empty() ? "text/plain" : mediaType(type);
     if (!media.starts_with("text/")) return std::nullopt;
-    const std::string encoding = asciiLower(trim(field(head, "Content-Transfer-Encoding")));
+    const std::string encoding = asciiLower(trim(field(head, "Content-Transfer-Encoding"), kWhiteSpace));
     std::string bytes = encoding == "quoted-printable" ? decodeQuotedPrintable(body)
                         : encoding == "base64"         ? decodeBase64(body)
                                                        : std::string(body);
@@ -127,7 +121,7 @@ std::vector<std::string_view> parts(std::string_view body, std::string_view boun
     for (size_t pos = 0; pos < body.size(); pos = next) {
         const std::string_view line = lineAt(body, pos, next);
         if (!line.starts_with(delimiter)) continue;
-        const std::string_view rest = trim(line.substr(delimiter.size()));
+        const std::string_view rest = trim(line.substr(delimiter.size()), kWhiteSpace);
         const bool closing = rest.starts_with("--");
         if (!rest.empty() && !closing) continue;  // a longer boundary that starts with ours
         if (start) {

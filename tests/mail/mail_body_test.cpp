@@ -1,7 +1,7 @@
 // The text a copied mail hit gets: decoded from the message's transfer encoding and charset, the
 // first text/plain part of a multipart message, the undecoded body for anything else, and a cap on
 // what is read.
-#include "os/mail_body.h"
+#include "mail/mail_body.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "os/transfer_encoding.h"
+#include "mail/transfer_encoding.h"
 
 #include <cstdint>
 

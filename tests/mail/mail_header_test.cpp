@@ -1,5 +1,5 @@
-#include "os/encoded_words.h"
-#include "os/mail_header.h"
+#include "mail/encoded_words.h"
+#include "mail/mail_header.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

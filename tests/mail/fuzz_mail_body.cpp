@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "os/mail_body.h"
+#include "mail/mail_body.h"
 #include "os/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

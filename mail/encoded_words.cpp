@@ -1,11 +1,11 @@
-#include "os/encoded_words.h"
+#include "mail/encoded_words.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <unordered_map>
 
-#include "os/transfer_encoding.h"
+#include "mail/transfer_encoding.h"
 #include "os/utf8.h"
 
 namespace skimmer::os {

@@ -1,4 +1,4 @@
-#include "os/mail_store.h"
+#include "mail/mail_store.h"
 
 #include <gtest/gtest.h>
 

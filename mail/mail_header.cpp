@@ -1,4 +1,4 @@
-#include "os/mail_header.h"
+#include "mail/mail_header.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
