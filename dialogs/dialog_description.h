@@ -14,6 +14,8 @@
 #include <variant>
 #include <vector>
 
+#include "config/setting.h"
+
 namespace skimmer::dialogs {
 
 // Item type codes of a description table. Code 2 is not defined.
@@ -59,6 +61,19 @@ public:
     TDialogDescription& label(int32_t x, int32_t y, uint32_t flags, std::string_view name, std::string_view text);
     TDialogDescription& checkBox(int32_t x, int32_t y, uint32_t flags, std::string_view text,
                                  std::string_view setting);
+
+    // The same items over a setting of the catalogue, named by its handle: the handle's type is
+    // the one the item edits, so an item of the wrong kind does not compile.
+    TDialogDescription& radioGroup(const config::TNumberSetting& setting, const std::vector<TRadioOption>& options) {
+        return radioGroup(setting.Name, options);
+    }
+    TDialogDescription& edit(int32_t x, int32_t y, int32_t width, uint32_t flags, const config::TTextSetting& setting) {
+        return edit(x, y, width, flags, setting.Name);
+    }
+    TDialogDescription& checkBox(int32_t x, int32_t y, uint32_t flags, std::string_view text,
+                                 const config::TFlagSetting& setting) {
+        return checkBox(x, y, flags, text, setting.Name);
+    }
 
     // A table of exactly these values, header included: for tables written by hand.
     static TDialogDescription fromValues(std::vector<TDescriptionValue> values);

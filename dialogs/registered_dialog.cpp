@@ -104,8 +104,12 @@ void report(const TRegisteredDialog& dialog, const std::string& text) {
 // An unknown name has already been reported by the store.
 template <typename T>
 config::TConfigValuePtr boundValue(TRegisteredDialog& dialog, std::string_view name, const char* kindName) {
-    if (!dialog.Config || name.empty()) return std::monostate{};
-    config::TConfigValuePtr value = config::getConfigElementPtr(*dialog.Config, name);
+    if (name.empty()) return std::monostate{};
+    config::TConfigValuePtr value = dialog.Record ? dialog.Record->find(name) : config::TConfigValuePtr{};
+    if (std::holds_alternative<std::monostate>(value)) {
+        if (!dialog.Config) return std::monostate{};
+        value = config::getConfigElementPtr(*dialog.Config, name);
+    }
     if (std::holds_alternative<std::monostate>(value) || std::holds_alternative<T*>(value)) return value;
     report(dialog, "The setting \"" + std::string(name) + "\" does not hold " + kindName +
                        "; its dialog item is shown but not bound");
@@ -272,8 +276,15 @@ int32_t AddItem(TRegisteredDialog& Dialog, const std::vector<TItemFields>& Field
 
 bool RegisterDialog(TRegisteredDialog& Dialog, config::TRegistryConfig& Config, const TDialogDescription& Description,
                     std::string& error) {
+    static const TDialogRecord kNoFields;
+    return RegisterDialog(Dialog, Config, kNoFields, Description, error);
+}
+
+bool RegisterDialog(TRegisteredDialog& Dialog, config::TRegistryConfig& Config, const TDialogRecord& Record,
+                    const TDialogDescription& Description, std::string& error) {
     clear(Dialog);
     Dialog.Config = &Config;
+    Dialog.Record = &Record;
     DescriptionReader in(Description.values());
     bool ok = readHeader(in, Dialog);
     while (ok && !in.atEnd()) ok = readItem(in, Dialog);

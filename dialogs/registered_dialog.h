@@ -1,6 +1,7 @@
 // Registered dialogs: a description table (dialog_description.h) turned into FAR dialog items
-// whose editable items are bound by name to settings of the configuration store, shown with the
-// host's DialogEx and written back into the settings when the user accepts.
+// whose editable items are bound by name to settings of the configuration store, or to the fields
+// of a record of the caller's (dialog_record.h), shown with the host's DialogEx and written back
+// into what they are bound to when the user accepts.
 //
 // Contract:
 // - RegisterDialog is the one routine that walks a table. A table it cannot read (an undefined
@@ -8,13 +9,15 @@
 //   options, a table that ends inside an item) is refused whole: the dialog is left empty and the
 //   error names the value's position. A setting name the store does not know, or a setting whose
 //   kind does not fit the item, is reported through the store's error sink; the item is still
-//   shown but its value is neither loaded nor written back.
+//   shown but its value is neither loaded nor written back. A name the record binds is the
+//   record's field, whatever the store holds under that name.
 // - Values reach the settings only through ReadBackValues, which RunRegisteredDialog calls when
 //   the dialog ends with an item other than the cancel item and other than -1 (Escape); they reach
 //   the registry only when the caller asks RunRegisteredDialog to save (or saves by itself). A
 //   save the disk refuses is reported once by the store; the values stay in memory.
-// - The dialog keeps pointers into the settings table (the live values): the table must not
-//   grow while the dialog exists. The dialog never owns the table. Nothing here throws.
+// - The dialog keeps pointers into the settings table (the live values) and the record's fields:
+//   the table must not grow, nor the fields go, while the dialog exists. The dialog owns neither.
+//   Nothing here throws.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +27,7 @@
 
 #include "config/registry_config.h"
 #include "dialogs/dialog_description.h"
+#include "dialogs/dialog_record.h"
 #include "far/dialog.h"
 #include "platform/host_tables.h"
 
@@ -53,6 +57,7 @@ struct TRegisteredDialog {
     int32_t NameCount = 0;
     config::TRegistryConfig* Config = nullptr;  // the live settings; not owned
     std::vector<TDialogBinding> Names;
+    const TDialogRecord* Record = nullptr;  // the caller's own fields, bound before settings; not owned
 };
 
 // The six FAR fields of one item, as AddItem takes them.
@@ -66,6 +71,9 @@ struct TItemFields {
 // set and `Dialog` left empty, when the table cannot be read.
 bool RegisterDialog(TRegisteredDialog& Dialog, config::TRegistryConfig& Config, const TDialogDescription& Description,
                     std::string& error);
+// The same, with the names `Record` binds bound to its fields; `Config` still receives the reports.
+bool RegisterDialog(TRegisteredDialog& Dialog, config::TRegistryConfig& Config, const TDialogRecord& Record,
+                    const TDialogDescription& Description, std::string& error);
 
 // The common step behind every table entry: appends one FAR item per entry of `Fields` (with the
 // text of the same entry of `Texts`) and the binding their first item's type calls for. Returns
@@ -83,7 +91,8 @@ int RunRegisteredDialog(const platform::HostTables& host, TRegisteredDialog& Dia
 void ReadBackValues(TRegisteredDialog& Dialog);
 
 // The registered dialog whose DialogEx is running on this thread, with the host that shows it:
-// what a dialog procedure works on, since DialogEx hands it no context (its Param is 0).
+// the one way a registered dialog's procedure reaches its dialog and, through the bindings, the
+// values or record it edits (DialogEx hands it no context: its Param is 0).
 // RunRegisteredDialog sets it for exactly the length of its DialogEx call; a dialog run from
 // inside another's procedure is the running one until it closes, then the outer one is again.
 struct TRunningDialog {
@@ -96,6 +105,9 @@ const TRunningDialog* RunningRegisteredDialog();
 // Lookups by name (the first binding of an equal name, exact and case-sensitive).
 void SetFocusByName(TRegisteredDialog& Dialog, std::string_view Name);  // unknown name: no change
 std::string GetItemText(const TRegisteredDialog& Dialog, std::string_view Name);  // unknown name: ""
+// The value the item named Name is bound to (a setting or a record's field); monostate when the
+// name is unknown or its item carries no value.
+config::TConfigValuePtr BoundValue(const TRegisteredDialog& Dialog, std::string_view Name);
 // The FAR index (as DialogEx and dialog procedures number items) of the item bound to Name; for a
 // radio group its first option. -1 for an unknown name.
 int ItemIndexByName(const TRegisteredDialog& Dialog, std::string_view Name);

@@ -104,6 +104,11 @@ std::string GetItemText(const TRegisteredDialog& Dialog, std::string_view Name) 
     return Dialog.Items[binding->ItemIndex].Data;
 }
 
+config::TConfigValuePtr BoundValue(const TRegisteredDialog& Dialog, std::string_view Name) {
+    const TDialogBinding* binding = findBinding(Dialog, Name);
+    return binding ? binding->Value : std::monostate{};
+}
+
 int ItemIndexByName(const TRegisteredDialog& Dialog, std::string_view Name) {
     const TDialogBinding* binding = findBinding(Dialog, Name);
     return binding && validIndex(Dialog, binding->ItemIndex) ? binding->ItemIndex - 1 : -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "config/catalogue.h"
 #include "engines/hit_fields.h"
 #include "engines/locate_database.h"
 #include "engines/locate_run.h"
@@ -14,12 +15,6 @@ namespace skimmer::engines {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-std::string settingText(const TEngineEnvironment& env, const char* name) {
-    config::TConfigValue value = config::TConfigValue::str({});
-    if (env.Config) config::getConfigValue(*env.Config, name, value);
-    return value.StrValue;
-}
 
 void fillHit(std::string_view line, results::TSearchResult& r) {
     r = results::TSearchResult{};
@@ -112,7 +107,8 @@ void settle(TSearchEngine& Engine, results::TSearchResults& Results, SteadyClock
 }  // namespace
 
 std::string LocateProgramPath(const TEngineEnvironment& env) {
-    std::string folder = settingText(env, kSettingLocatePath);
+    // A table without the setting (one set up before the catalogue) means no folder: the PATH.
+    std::string folder = env.Config ? config::setting::kLocate32Path.find(*env.Config).value_or("") : std::string();
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty()) return kLocateProgram;
     return os::joinPath(folder, kLocateProgram);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "config/registry_config.h"
+#include "lng/messages.h"
 #include "platform/registry_access.h"
 
 namespace skimmer::index::query {
@@ -52,13 +53,11 @@ constexpr int32_t kEngineRowCountUnknown = 101;  // a batch whose row count cann
 constexpr int32_t kLocateMissing = 1;          // L32Init: no `locate` in ESKSLocate32Path
 
 // Language messages an engine shows.
-constexpr int kMsgEngineUnusable = 44;   // the chosen engine cannot be used
-constexpr int kMsgLocateError = 165;     // `locate` reported an error
+using lng::kMsgEngineUnusable;
+using lng::kMsgLocateError;
 
-// The name of the program in ESKSLocate32Path, and of its settings.
+// The name of the program in the locate folder setting (config::setting::kLocate32Path).
 inline constexpr const char* kLocateProgram = "locate";
-inline constexpr const char* kSettingSearchEngine = "ESKSSearchEngine";
-inline constexpr const char* kSettingLocatePath = "ESKSLocate32Path";
 
 // A failed call on the index's objects: what() is exactly "Safecall error: '%X'" with the failing
 // code; detail() says what happened in plain words. Thrown by WDSQuery and WDSFetch; it ends the

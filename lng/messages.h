@@ -1,6 +1,7 @@
 // Numbers of the messages in skimmer_en.lng that the plug-in's code asks for by name.
 // The number is the message's position among the quoted lines of the language file; a text is
-// changed in the .lng file, never by renumbering here.
+// changed in the .lng file, never by renumbering here. Every number the plug-in uses has exactly
+// one name, here; other folders may bring a name into their namespace, never define another.
 #pragma once
 
 namespace skimmer::lng {
@@ -62,7 +63,7 @@ constexpr int kMsgNoDate = 93;             // date and time columns of a hit wit
 constexpr int kMsgSearchEngine = 163;      // configuration menu item 0, before the engine's name
 // The engine settings dialog, the panel settings dialog ("SKPConfig") and the About box.
 constexpr int kMsgSettingsOk = 34;         // accept button of the settings dialogs
-constexpr int kMsgSettingsCancel = 35;
+constexpr int kMsgCancel = 35;            // the cancel button of every dialog
 constexpr int kMsgSettingsAbout = 36;      // the button that opens the About box
 constexpr int kMsgSettingsFrame = 38;      // frame title after the product name
 constexpr int kMsgPanelFrame = 40;         // ... followed by what the panel dialog sets
@@ -88,6 +89,66 @@ constexpr int kMsgAboutEnvironment = 52;
 constexpr int kMsgAboutFar = 53;
 constexpr int kMsgAboutSystem = 54;
 constexpr int kMsgAboutNoLocate = 101;     // engine line 1 when `locate` is not in its folder
+// The engines.
+constexpr int kMsgEngineUnusable = 44;     // the chosen engine cannot be used
+constexpr int kMsgLocateError = 165;       // `locate` reported an error
+// The search window: its buttons in item order, the counter, the opening notice and the notice
+// shown before the hits go to the temporary panel (four lines, then its check box).
+constexpr int kMsgViewButton = 79;
+constexpr int kMsgTempButton = 80;
+constexpr int kMsgFullButton = 81;
+constexpr int kMsgSetupButton = 82;
+constexpr int kMsgGoToButton = 84;
+constexpr int kMsgHits = 94;
+constexpr int kMsgOpening = 73;
+constexpr int kMsgNoticeFirstLine = 95;
+constexpr int kMsgNoticeCheckBox = 99;
+static_assert(kMsgNoticeCheckBox - kMsgNoticeFirstLine == 4);
+// The panel of search folders.
+constexpr int kMsgNewDirectoryTitle = 118;
+constexpr int kMsgNewDirectoryLabel = 119;
+constexpr int kMsgDescriptionLabel = 120;
+constexpr int kMsgSessionOnly = 121;
+constexpr int kMsgEmptyLevel = 122;
+constexpr int kMsgSearchFolder = 123;
+constexpr int kMsgSearchFor = 124;
+constexpr int kMsgAdvancedMode = 125;
+constexpr int kMsgNameLabel = 126;
+constexpr int kMsgDescLabel = 127;
+constexpr int kMsgAqsLabel = 128;
+constexpr int kMsgMaxLabel = 129;
+constexpr int kMsgGroupsAsFolders = 130;
+constexpr int kMsgSpecialFolder = 131;
+constexpr int kMsgNeedQueryOrName = 132;
+constexpr int kMsgNameTaken = 133;
+constexpr int kMsgRenameTitle = 134;
+constexpr int kMsgRenameLabel = 135;
+constexpr int kMsgMoveTitle = 136;
+constexpr int kMsgCopyTitle = 137;
+constexpr int kMsgMoveLabel = 138;
+constexpr int kMsgCopyLabel = 139;
+constexpr int kMsgSearchFolders = 140;
+constexpr int kMsgToFolder = 141;
+constexpr int kMsgTargetExists = 142;
+constexpr int kMsgWhatToDo = 143;
+constexpr int kMsgProceed = 144;           // 144 to 148: the five answer buttons
+constexpr int kMsgClashExists = 149;
+constexpr int kMsgClashAddBeside = 150;
+constexpr int kMsgTheFile = 151;
+constexpr int kMsgNotSkvfinder = 152;
+constexpr int kMsgImportAnyway = 153;
+constexpr int kMsgNoValidFolder = 154;
+constexpr int kMsgImportWhatWasRead = 155;
+constexpr int kMsgDeleteTitle = 156;
+constexpr int kMsgDeleteQuestion = 157;
+constexpr int kMsgDeleteButton = 158;
+constexpr int kMsgDeleteCancel = 159;
+constexpr int kMsgItems = 160;
+constexpr int kMsgHitsFound = 161;
+constexpr int kMsgSearching = 162;
+constexpr int kMsgFolderHitsCut = 166;     // followed by the number of hits listed
 constexpr int kMessageCount = 167;         // quoted lines in every language file
+static_assert(kMsgFolderHitsCut < kMessageCount && kMsgLocateError < kMessageCount,
+              "every message the plug-in shows is in the language file");
 
 }  // namespace skimmer::lng

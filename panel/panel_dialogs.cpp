@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "config/catalogue.h"
+#include "dialogs/dialog_record.h"
 #include "dialogs/registered_dialog.h"
 #include "panel/panel_messages.h"
 
@@ -14,68 +16,63 @@ constexpr int kEditWidth = 66;
 constexpr const char* kOkText = "O&K";
 constexpr const char* kSearchFolderTopic = "SKPCreateSF";
 constexpr const char* kDirectoryTopic = "SKPCreateDirectory";
-// The items the advanced check box switches, in the order they are switched.
-constexpr const char* kAdvancedItems[] = {"tmp2", "tmp3", "tmp4", "tmp6", "tmp7", "tmp8", "l1", "l2", "l3", "l4"};
 
-void setString(TPanel& panel, const char* name, const std::string& text) {
-    config::setConfigValue(*panel.env.config, name, config::TConfigValue::str(text));
-}
-void setBool(TPanel& panel, const char* name, bool value) {
-    config::setConfigValue(*panel.env.config, name, config::TConfigValue::boolean(value));
-}
-std::string getString(const TPanel& panel, const char* name) {
-    config::TConfigValue value = config::TConfigValue::str("");
-    config::getConfigValue(*panel.env.config, name, value);
-    return value.StrValue;
-}
-bool getBool(const TPanel& panel, const char* name) {
-    config::TConfigValue value = config::TConfigValue::boolean(false);
-    config::getConfigValue(*panel.env.config, name, value);
-    return value.BoolValue;
-}
+// The names the dialogs' items carry, and their record binds.
+constexpr std::string_view kQueryField = "EQuery", kNameField = "EName", kDescField = "EDesc", kMaxField = "EMax",
+                           kAqsField = "EAqs", kAdvancedField = "CAdvanced", kSpecialField = "CSpecial",
+                           kGroupsField = "CGroups";
+// The items the advanced check box switches, in the order they are switched.
+constexpr std::string_view kAdvancedItems[] = {kNameField, kDescField, kMaxField, kAqsField, kSpecialField,
+                                               kGroupsField, "l1", "l2", "l3", "l4"};
+
+// What the panel's dialogs edit: one record per dialog, kept across its showings so that each
+// shows again what the user last typed.
+struct NodeFields {
+    std::string query, name, desc, max, aqs;
+    bool advanced = false, special = false, groupsAsFolders = false;
+
+    dialogs::TDialogRecord record() {
+        dialogs::TDialogRecord fields;
+        fields.text(kQueryField, query).text(kNameField, name).text(kDescField, desc).text(kMaxField, max);
+        fields.text(kAqsField, aqs).flag(kAdvancedField, advanced).flag(kSpecialField, special);
+        fields.flag(kGroupsField, groupsAsFolders);
+        return fields;
+    }
+};
 
 int length(const std::string& text) { return static_cast<int>(text.size()); }
 
-// The running dialog, for its dialog procedure (FAR's procedure has no context argument; only
-// the main thread runs dialogs, one at a time).
-thread_local dialogs::TRegisteredDialog* g_running = nullptr;
-
-LONG_PTR FARAPI searchFolderProc(HANDLE dlg, int msg, int param1, LONG_PTR param2);
-
-struct RunningDialog {
-    explicit RunningDialog(dialogs::TRegisteredDialog& dialog) { g_running = &dialog; }
-    ~RunningDialog() { g_running = nullptr; }
-};
-
-const platform::HostTables* g_host = nullptr;
-
+// The advanced check box enables or disables the fields it governs as it is clicked.
 LONG_PTR FARAPI searchFolderProc(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
-    const PluginStartupInfo& info = g_host->StartupInfo;
-    if (msg == DN_BTNCLICK && g_running && param1 == dialogs::ItemIndexByName(*g_running, "tmp5")) {
+    const dialogs::TRunningDialog* running = dialogs::RunningRegisteredDialog();
+    // Only RunRegisteredDialog runs this procedure, so the running dialog is always there.
+    if (!running || !running->Dialog || !running->Host) return 0;
+    const PluginStartupInfo& info = running->Host->StartupInfo;
+    const dialogs::TRegisteredDialog& dialog = *running->Dialog;
+    if (msg == DN_BTNCLICK && param1 == dialogs::ItemIndexByName(dialog, kAdvancedField)) {
         info.SendDlgMessage(dlg, DM_ENABLEREDRAW, 0, 0);
-        for (const char* name : kAdvancedItems)
-            info.SendDlgMessage(dlg, DM_ENABLE, dialogs::ItemIndexByName(*g_running, name), param2 == 1 ? 1 : 0);
+        for (std::string_view name : kAdvancedItems)
+            info.SendDlgMessage(dlg, DM_ENABLE, dialogs::ItemIndexByName(dialog, name), param2 == 1 ? 1 : 0);
         info.SendDlgMessage(dlg, DM_ENABLEREDRAW, 1, 0);
     }
     return info.DefDlgProc(dlg, msg, param1, param2);
 }
 
-// Shows the dialog; true when it closed with anything but Cancel or Esc.
-bool run(TPanel& panel, const dialogs::TDialogDescription& description, const char* topic, FARWINDOWPROC proc,
-         const int32_t& cancelIndex) {
+// Shows the dialog over `fields`; true when it closed with anything but Cancel or Esc.
+bool run(TPanel& panel, NodeFields& fields, const dialogs::TDialogDescription& description, const char* topic,
+         FARWINDOWPROC proc, const int32_t& cancelIndex) {
+    const dialogs::TDialogRecord record = fields.record();
     dialogs::TRegisteredDialog dialog;
     std::string error;
-    if (!dialogs::RegisterDialog(dialog, *panel.env.config, description, error)) {
+    if (!dialogs::RegisterDialog(dialog, *panel.env.config, record, description, error)) {
         platform::ShowErrorText(*panel.env.host, error);
         return false;
     }
-    RunningDialog running(dialog);
-    g_host = panel.env.host;
     const int result = dialogs::RunRegisteredDialog(*panel.env.host, dialog, false, cancelIndex, 0, topic, proc);
     return result != -1 && result != cancelIndex;
 }
 
-bool showSearchFolderDialog(TPanel& panel, bool advanced) {
+bool showSearchFolderDialog(TPanel& panel, NodeFields& fields, bool advanced) {
     const uint32_t a = advanced ? 0 : DIF_DISABLE;
     const std::string l126 = Msg(panel, kMsgNameLabel), l127 = Msg(panel, kMsgDescLabel);
     const std::string l129 = Msg(panel, kMsgMaxLabel), l128 = Msg(panel, kMsgAqsLabel);
@@ -83,25 +80,25 @@ bool showSearchFolderDialog(TPanel& panel, bool advanced) {
     dialogs::TDialogDescription d(kDialogWidth, 18);
     d.box(3, 1, 72, 16, 0, "Skimmer " + Msg(panel, kMsgSearchFolder))
         .label(5, 2, 0, "", Msg(panel, kMsgSearchFor))
-        .edit(5, 3, kEditWidth, 0, "tmp1")
+        .edit(5, 3, kEditWidth, 0, kQueryField)
         .separator(4)
-        .checkBox(5, 5, DIF_DISABLE, Msg(panel, kMsgAdvancedMode) + " \u2193", "tmp5")
+        .checkBox(5, 5, DIF_DISABLE, Msg(panel, kMsgAdvancedMode) + " \u2193", kAdvancedField)
         .separator(6)
         .label(5, 7, a, "l1", l126)
-        .edit(5 + length(l126), 7, kEditWidth - length(l126), a, "tmp2")
+        .edit(5 + length(l126), 7, kEditWidth - length(l126), a, kNameField)
         .label(5, 8, a, "l2", l127)
-        .edit(5 + length(l127), 8, kEditWidth - length(l127), a, "tmp3")
+        .edit(5 + length(l127), 8, kEditWidth - length(l127), a, kDescField)
         .label(5, 9, a, "l3", l129)
-        .edit(5 + length(l129), 9, kEditWidth - length(l129), a, "tmp4")
+        .edit(5 + length(l129), 9, kEditWidth - length(l129), a, kMaxField)
         .label(5, 10, a, "l4", l128)
-        .edit(5 + length(l128), 10, kEditWidth - length(l128), a, "tmp6")
+        .edit(5 + length(l128), 10, kEditWidth - length(l128), a, kAqsField)
         .separator(11)
-        .checkBox(5, 12, a, Msg(panel, kMsgSpecialFolder), "tmp7")
-        .checkBox(5, 13, a, Msg(panel, kMsgGroupsAsFolders), "tmp8")
+        .checkBox(5, 12, a, Msg(panel, kMsgSpecialFolder), kSpecialField)
+        .checkBox(5, 13, a, Msg(panel, kMsgGroupsAsFolders), kGroupsField)
         .separator(14)
         .button(5, 15, 0, kOkText, "BOK", &ok)
         .button(13, 15, 0, Msg(panel, kMsgCancel), "BCancel", &cancel);
-    return run(panel, d, kSearchFolderTopic, searchFolderProc, cancel);
+    return run(panel, fields, d, kSearchFolderTopic, searchFolderProc, cancel);
 }
 
 int hexDigit(char c) {
@@ -144,48 +141,40 @@ bool UsableNodeName(std::string_view name) { return !name.empty() && name != "."
 std::unique_ptr<TFiles> SearchFolderDialog(TPanel& panel, const TFiles& node) {
     auto edited = CopyNode(node);
     const bool isNew = node.Name.empty();
-    setString(panel, "tmp1", isNew ? "" : node.query);
-    setString(panel, "tmp2", isNew ? "" : node.Name);
-    setString(panel, "tmp3", isNew ? "" : node.Desc);
-    setString(panel, "tmp4", isNew ? "" : node.Max);
-    setString(panel, "tmp6", isNew ? "" : node.AQS);
-    setBool(panel, "tmp5", !isNew && node.Advanced);
-    setBool(panel, "tmp7", !isNew && node.Type == kTypeSpecialSearchFolder);
-    if (isNew) {
-        config::TConfigValue groups = config::TConfigValue::boolean(false);
-        config::getConfigValue(*panel.env.config, "SKPGroupsAsFolders", groups);
-        setBool(panel, "tmp8", groups.BoolValue);
+    NodeFields fields;
+    if (!isNew) {
+        fields = {.query = node.query, .name = node.Name, .desc = node.Desc, .max = node.Max, .aqs = node.AQS,
+                  .advanced = node.Advanced, .special = node.Type == kTypeSpecialSearchFolder,
+                  .groupsAsFolders = node.GroupsAsFolders};
     } else {
-        setBool(panel, "tmp8", node.GroupsAsFolders);
+        // A table without the setting (reported) starts a new folder without groups as folders.
+        fields.groupsAsFolders = config::setting::kPanelGroupsAsFolders.find(*panel.env.config).value_or(false);
     }
-    // Each new showing keeps what the user last typed: the scratch settings hold it.
+    // Each new showing keeps what the user last typed: the record holds it.
     for (;;) {
-        if (!showSearchFolderDialog(panel, !isNew && node.Advanced)) {
+        if (!showSearchFolderDialog(panel, fields, !isNew && node.Advanced)) {
             edited->Name.clear();
             return edited;
         }
-        const std::string query = getString(panel, "tmp1");
-        const std::string nameText = getString(panel, "tmp2");
-        std::string name = nameText.empty() ? query : nameText;
+        std::string name = fields.name.empty() ? fields.query : fields.name;
         if (name.empty()) {
             platform::ShowErrorText(*panel.env.host, Msg(panel, kMsgNeedQueryOrName));
             continue;
         }
-        const std::string maxText = getString(panel, "tmp4");
-        const auto max = ParseMaxText(maxText);
-        const bool advanced = getBool(panel, "tmp5");
-        if (!max && advanced) {
-            platform::ShowErrorText(*panel.env.host, Msg(panel, kMsgInvalidValue) + " " + Msg(panel, kMsgWholeNumber));
+        const auto max = ParseMaxText(fields.max);
+        if (!max && fields.advanced) {
+            platform::ShowErrorText(*panel.env.host,
+                                    Msg(panel, lng::kMsgNumberInvalid) + " " + Msg(panel, lng::kMsgNumberWhole));
             continue;
         }
-        edited->query = query;
-        edited->Max = max ? maxText : "0";
-        edited->Desc = getString(panel, "tmp3");
-        edited->Advanced = advanced;
-        edited->Name = FitNodeName(advanced ? name : query.empty() ? name : query);
-        edited->AQS = getString(panel, "tmp6");
-        edited->Type = getBool(panel, "tmp7") ? kTypeSpecialSearchFolder : kTypeSearchFolder;
-        edited->GroupsAsFolders = getBool(panel, "tmp8");
+        edited->query = fields.query;
+        edited->Max = max ? fields.max : "0";
+        edited->Desc = fields.desc;
+        edited->Advanced = fields.advanced;
+        edited->Name = FitNodeName(fields.advanced ? name : fields.query.empty() ? name : fields.query);
+        edited->AQS = fields.aqs;
+        edited->Type = fields.special ? kTypeSpecialSearchFolder : kTypeSearchFolder;
+        edited->GroupsAsFolders = fields.groupsAsFolders;
         return edited;
     }
 }
@@ -193,45 +182,40 @@ std::unique_ptr<TFiles> SearchFolderDialog(TPanel& panel, const TFiles& node) {
 std::unique_ptr<TFiles> DirectoryDialog(TPanel& panel, const TFiles& node) {
     auto edited = CopyNode(node);
     const bool isNew = node.Name.empty();
-    setString(panel, "tmp1", node.Name);
-    setString(panel, "tmp2", node.Desc);
-    setString(panel, "tmp3", "");
-    setString(panel, "tmp4", "");
-    setString(panel, "tmp6", "");
-    setBool(panel, "tmp5", node.Type == kTypeSessionDirectory);
+    NodeFields fields{.name = node.Name, .desc = node.Desc, .advanced = node.Type == kTypeSessionDirectory};
     int32_t ok = 0, cancel = 0;
     dialogs::TDialogDescription d(kDialogWidth, 12);
     d.box(3, 1, 72, 10, 0, Msg(panel, isNew ? kMsgNewDirectoryTitle : kMsgRenameTitle))
         .label(5, 2, 0, "", Msg(panel, isNew ? kMsgNewDirectoryLabel : kMsgRenameLabel))
-        .edit(5, 3, kEditWidth, 0, "tmp1")
+        .edit(5, 3, kEditWidth, 0, kNameField)
         .label(5, 4, 0, "", Msg(panel, kMsgDescriptionLabel))
-        .edit(5, 5, kEditWidth, 0, "tmp2")
+        .edit(5, 5, kEditWidth, 0, kDescField)
         .separator(6)
-        .checkBox(5, 7, 0, Msg(panel, kMsgSessionOnly), "tmp5")
+        .checkBox(5, 7, 0, Msg(panel, kMsgSessionOnly), kAdvancedField)
         .separator(8)
         .button(5, 9, 0, kOkText, "BOK", &ok)
         .button(13, 9, 0, Msg(panel, kMsgCancel), "BCancel", &cancel);
-    if (!run(panel, d, kDirectoryTopic, nullptr, cancel)) {
+    if (!run(panel, fields, d, kDirectoryTopic, nullptr, cancel)) {
         edited->Name.clear();
         return edited;
     }
-    edited->Name = FitNodeName(getString(panel, "tmp1"));
-    edited->Desc = getString(panel, "tmp2");
-    edited->Type = getBool(panel, "tmp5") ? kTypeSessionDirectory : kTypeDirectory;
+    edited->Name = FitNodeName(fields.name);
+    edited->Desc = fields.desc;
+    edited->Type = fields.advanced ? kTypeSessionDirectory : kTypeDirectory;
     return edited;
 }
 
 std::string DestinationDialog(TPanel& panel, const std::string& dest, bool move) {
-    setString(panel, "tmp1", dest);
+    NodeFields fields{.name = dest};
     int32_t ok = 0, cancel = 0;
     dialogs::TDialogDescription d(kDialogWidth, 8);
     d.box(3, 1, 72, 6, 0, Msg(panel, move ? kMsgMoveTitle : kMsgCopyTitle) + " " + Msg(panel, kMsgSearchFolders))
         .label(5, 2, 0, "", Msg(panel, move ? kMsgMoveLabel : kMsgCopyLabel) + " " + Msg(panel, kMsgToFolder))
-        .edit(5, 3, kEditWidth, 0, "tmp1")
+        .edit(5, 3, kEditWidth, 0, kNameField)
         .separator(4)
         .button(5, 5, 0, kOkText, "BOK", &ok)
         .button(13, 5, 0, Msg(panel, kMsgCancel), "BCancel", &cancel);
-    return run(panel, d, kDirectoryTopic, nullptr, cancel) ? getString(panel, "tmp1") : std::string();
+    return run(panel, fields, d, kDirectoryTopic, nullptr, cancel) ? fields.name : std::string();
 }
 
 }  // namespace skimmer::panel

@@ -1,3 +1,4 @@
+#include "config/catalogue.h"
 #include "engines/search_engine.h"
 #include "far/colors.h"
 #include "lng/messages.h"
@@ -11,9 +12,8 @@ namespace skimmer::plugin {
 namespace {
 
 int32_t searchWindowStyle(const PluginState& state) {
-    config::TConfigValue style = config::TConfigValue::integer(-1);
-    config::getConfigValue(state.PluginConfig, "SKSStyle", style);
-    return style.IntValue;
+    // A table without the setting (one set up before the catalogue) has no style of its own.
+    return config::setting::kStyle.find(state.PluginConfig).value_or(-1);
 }
 
 // The search window face: runs the window until the user leaves it; no panel is returned.

@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "config/catalogue.h"
+
 namespace skimmer::plugin {
 
 namespace {
@@ -24,9 +26,8 @@ int diskMenuNumberFrom(const std::string& letter) {
 }
 
 void getPluginInfo(PluginState& state, PluginInfo& info) {
-    config::TConfigValue letter = config::TConfigValue::str("");
-    config::getConfigValue(state.PluginConfig, "SKPLetter", letter);
-    const std::string text = config::convertValue(letter, config::cvkString)->StrValue;
+    // A table without the setting (one set up before the catalogue) offers no number.
+    const std::string text = config::setting::kPanelLetter.find(state.PluginConfig).value_or("");
     const int* numbers = nullptr;
     if (!text.empty()) {
         state.DiskMenuNumber = diskMenuNumberFrom(text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "config/catalogue.h"
 #include "os/text_border.h"
 #include "os/utf8.h"
 #include "platform/size_text.h"
@@ -23,19 +24,6 @@ constexpr uint32_t kHeaderFlags = dialogs::kLbxSeparator;
 uint8_t paletteAt(const TLineFormatContext& context, size_t index) {
     const auto* palette = context.Palette;
     return palette && index < palette->size() ? (*palette)[index] : 0;
-}
-
-void readBool(const config::TRegistryConfig& config, std::string_view name, bool& out) {
-    config::TConfigValue value = config::TConfigValue::boolean(out);
-    if (config::getConfigValue(config, name, value)) out = value.BoolValue;
-}
-void readInt(const config::TRegistryConfig& config, std::string_view name, int32_t& out) {
-    config::TConfigValue value = config::TConfigValue::integer(out);
-    if (config::getConfigValue(config, name, value)) out = value.IntValue;
-}
-void readText(const config::TRegistryConfig& config, std::string_view name, std::string& out) {
-    config::TConfigValue value = config::TConfigValue::str(out);
-    if (config::getConfigValue(config, name, value)) out = value.StrValue;
 }
 
 std::vector<std::string_view> splitCommas(std::string_view list) {
@@ -196,17 +184,18 @@ void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const 
 }  // namespace
 
 TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config) {
+    namespace setting = config::setting;
     TLineFormatSettings s;
-    readInt(config, "SKSStyle", s.Style);
-    readBool(config, "SKSFullInfo", s.FullInfo);
-    readBool(config, "SKSFIDontUse", s.FIDontUse);
-    readText(config, "SKSFIColumns", s.FIColumns);
-    readText(config, "SKSFIWidths", s.FIWidths);
-    readInt(config, "SKSWindowMode", s.WindowMode);
-    readBool(config, "SKSPositionW", s.PositionW);
-    readBool(config, "SKSShowExtentions", s.ShowExtentions);
-    readBool(config, "SKSShowLnk", s.ShowLnk);
-    readBool(config, "SKSHighlightKeyword", s.HighlightKeyword);
+    s.Style = setting::kStyle.read(config);
+    s.FullInfo = setting::kFullInfo.read(config);
+    s.FIDontUse = setting::kFIDontUse.read(config);
+    s.FIColumns = setting::kFIColumns.read(config);
+    s.FIWidths = setting::kFIWidths.read(config);
+    s.WindowMode = setting::kWindowMode.read(config);
+    s.PositionW = setting::kPositionW.read(config);
+    s.ShowExtentions = setting::kShowExtentions.read(config);
+    s.ShowLnk = setting::kShowLnk.read(config);
+    s.HighlightKeyword = setting::kHighlightKeyword.read(config);
     return s;
 }
 

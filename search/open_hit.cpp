@@ -4,14 +4,13 @@
 #include "far/keys.h"
 #include "far/messages.h"
 #include "far/panel.h"
+#include "lng/messages.h"
 #include "os/desktop_exec.h"
 #include "platform/macro_string.h"
 
 namespace skimmer::search {
 
 namespace {
-
-constexpr int kMsgOpening = 73;
 
 const PluginStartupInfo& info(const HitServices& services) { return services.host->StartupInfo; }
 
@@ -31,7 +30,7 @@ void setCommandLine(const HitServices& services, const std::string& text) {
 
 void showOpeningNotice(const HitServices& services) {
     if (!info(services).Message) return;
-    const std::string notice = platform::GetMsgStr(*services.host, kMsgOpening);
+    const std::string notice = platform::GetMsgStr(*services.host, lng::kMsgOpening);
     const char* items[] = {"Skimmer", notice.c_str()};
     info(services).Message(info(services).ModuleNumber, FMSG_LEFTALIGN, nullptr, items, 2, 0);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "config/catalogue.h"
 #include "dialogs/list_box_ex.h"
 #include "far/adv_control.h"
 #include "far/dialog.h"
@@ -12,6 +13,7 @@
 #include "far/keys.h"
 #include "far/messages.h"
 #include "far/panel.h"
+#include "lng/messages.h"
 #include "os/utf8.h"
 #include "search/engine_check.h"
 #include "search/open_hit.h"
@@ -196,7 +198,7 @@ int32_t SearchWindow::run() {
     gInfo.store(&info());
     lbx_.host = env_.host;
     lbx_.ListColors = env_.ListColors;
-    hitsWord_ = platform::GetMsgStr(*env_.host, 94);
+    hitsWord_ = platform::GetMsgStr(*env_.host, lng::kMsgHits);
     if (!engineUsable()) return 0;
     for (;;) {
         if (!readConsole()) {
@@ -251,9 +253,7 @@ bool SearchWindow::afterClose() {
     switch (Action) {
         case kActionFullInfo: {
             if (thread_) thread_->suspend();
-            config::TConfigValue full = config::TConfigValue::boolean(false);
-            config::getConfigValue(*env_.config, "SKSFullInfo", full);
-            config::setConfigValue(*env_.config, "SKSFullInfo", config::TConfigValue::boolean(!full.BoolValue));
+            config::setting::kFullInfo.write(*env_.config, !config::setting::kFullInfo.read(*env_.config));
             if (env_.saveSettings) env_.saveSettings();
             KeepResults = thread_ && !thread_->searching();
             return true;
@@ -378,9 +378,7 @@ void SearchWindow::onInit(HANDLE dlg) {
         send(dlg, DM_SETTEXTPTR, counterItem(settings_), reinterpret_cast<LONG_PTR>(counter.c_str()));
     }
     if (!typed_) {
-        config::TConfigValue useCl = config::TConfigValue::boolean(true);
-        config::getConfigValue(*env_.config, "SKSUseCL", useCl);
-        if (useCl.BoolValue && !console_.CommandLineText.empty()) {
+        if (config::setting::kUseCL.read(*env_.config) && !console_.CommandLineText.empty()) {
             typed_ = console_.CommandLineText;
             TakeCursor = true;
         }
@@ -570,9 +568,7 @@ bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
             [[fallthrough]];
         case KEY_SHIFTENTER: {
             if (EnterHandled) return true;
-            config::TConfigValue sequence = config::TConfigValue::integer(0);
-            config::getConfigValue(*env_.config, "SKSKeySequence", sequence);
-            const bool commandLine = (key == KEY_ENTER) == (sequence.IntValue == 0);
+            const bool commandLine = (key == KEY_ENTER) == (config::setting::kKeySequence.read(*env_.config) == 0);
             if (commandLine) commandLineAction(dlg);
             else shellAction(dlg);
             return true;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/catalogue.h"
 #include "dialogs/registered_dialog.h"
 #include "far/adv_control.h"
 #include "far/dialog.h"
 #include "far/panel.h"
+#include "lng/messages.h"
 #include "os/utf8.h"
 #include "platform/host_tables.h"
 #include "platform/macro_string.h"
@@ -19,9 +21,6 @@ namespace {
 constexpr size_t kCommandLineBuffer = 1024;
 
 // The notice's language messages: four lines of text, then the check box.
-constexpr int kMsgNoticeFirstLine = 95;
-constexpr int kMsgNoticeCheckBox = 99;
-static_assert(kMsgNoticeCheckBox - kMsgNoticeFirstLine == 4);
 
 bool writableAsLine(const std::string& path) {
     return path.find('\n') == std::string::npos && (path.empty() || path.back() != '\r');
@@ -84,9 +83,9 @@ int ShowTempPanelNotice(const platform::HostTables& host, config::TRegistryConfi
     dialogs::TDialogDescription table(56, 12);
     table.box(3, 1, 52, 10, 0, "Skimmer");
     for (int line = 0; line < 4; ++line)
-        table.label(5, 2 + line, 0, "", platform::GetMsgStr(host, kMsgNoticeFirstLine + line));
+        table.label(5, 2 + line, 0, "", platform::GetMsgStr(host, lng::kMsgNoticeFirstLine + line));
     table.separator(6)
-        .checkBox(5, 7, 0, platform::GetMsgStr(host, kMsgNoticeCheckBox), "ESKSShowTPW")
+        .checkBox(5, 7, 0, platform::GetMsgStr(host, lng::kMsgNoticeCheckBox), config::setting::kShowTPW)
         .separator(8)
         .button(5, 9, 0, "O&K", "BOK", &okIndex);
     dialogs::TRegisteredDialog dialog;
@@ -103,9 +102,7 @@ int32_t SendToTempPanel(const TempPanelEnv& env, const results::TDynamicSearchRe
     const platform::HostTables& host = *env.hits.host;
     const PluginStartupInfo& info = host.StartupInfo;
     if (env.config) {
-        config::TConfigValue shown = config::TConfigValue::boolean(false);
-        config::getConfigValue(*env.config, "ESKSShowTPW", shown);
-        if (!shown.BoolValue) ShowTempPanelNotice(host, *env.config);
+        if (!config::setting::kShowTPW.read(*env.config)) ShowTempPanelNotice(host, *env.config);
     }
     char saved[kCommandLineBuffer] = {};
     if (info.Control) info.Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, saved);

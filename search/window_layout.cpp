@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "config/catalogue.h"
 #include "dialogs/list_box_ex_draw.h"
 #include "os/cell_width.h"
 #include "os/utf8.h"
@@ -13,21 +14,6 @@
 namespace skimmer::search {
 
 namespace {
-
-int32_t intSetting(const config::TRegistryConfig& config, const char* name, int32_t fallback) {
-    config::TConfigValue value = config::TConfigValue::integer(fallback);
-    return config::getConfigValue(config, name, value) ? value.IntValue : fallback;
-}
-
-bool boolSetting(const config::TRegistryConfig& config, const char* name, bool fallback) {
-    config::TConfigValue value = config::TConfigValue::boolean(fallback);
-    return config::getConfigValue(config, name, value) ? value.BoolValue : fallback;
-}
-
-std::string strSetting(const config::TRegistryConfig& config, const char* name, std::string fallback) {
-    config::TConfigValue value = config::TConfigValue::str(fallback);
-    return config::getConfigValue(config, name, value) ? value.StrValue : fallback;
-}
 
 // A whole decimal number, blanks around it allowed; `fallback` for anything else.
 int32_t parseNumber(const std::string& text, int32_t fallback) {
@@ -111,19 +97,20 @@ ListColumns listColumns(const WindowSettings& s, int W) {
 }  // namespace
 
 WindowSettings readWindowSettings(const config::TRegistryConfig& config) {
+    namespace setting = config::setting;
     WindowSettings s;
-    s.WindowMode = intSetting(config, "SKSWindowMode", s.WindowMode);
-    s.Style = intSetting(config, "SKSStyle", s.Style);
-    s.PositionW = boolSetting(config, "SKSPositionW", s.PositionW);
-    s.HideButtons = boolSetting(config, "SKSHideButtons", s.HideButtons);
-    s.FullInfo = boolSetting(config, "SKSFullInfo", s.FullInfo);
-    s.FIDontUse = boolSetting(config, "SKSFIDontUse", s.FIDontUse);
-    s.ShowExtentions = boolSetting(config, "SKSShowExtentions", s.ShowExtentions);
-    s.Animation = boolSetting(config, "SKSWindowAnimation", s.Animation);
-    s.AllResults = boolSetting(config, "SKSAllResults", s.AllResults);
-    s.FIWidths = strSetting(config, "SKSFIWidths", s.FIWidths);
-    s.WindowWidth = strSetting(config, "SKSWindowWidth", s.WindowWidth);
-    s.WindowHeight = strSetting(config, "SKSWindowHeight", s.WindowHeight);
+    s.WindowMode = setting::kWindowMode.read(config);
+    s.Style = setting::kStyle.read(config);
+    s.PositionW = setting::kPositionW.read(config);
+    s.HideButtons = setting::kHideButtons.read(config);
+    s.FullInfo = setting::kFullInfo.read(config);
+    s.FIDontUse = setting::kFIDontUse.read(config);
+    s.ShowExtentions = setting::kShowExtentions.read(config);
+    s.Animation = setting::kWindowAnimation.read(config);
+    s.AllResults = setting::kAllResults.read(config);
+    s.FIWidths = setting::kFIWidths.read(config);
+    s.WindowWidth = setting::kWindowWidth.read(config);
+    s.WindowHeight = setting::kWindowHeight.read(config);
     return s;
 }
 

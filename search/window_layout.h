@@ -15,6 +15,7 @@
 
 #include "config/registry_config.h"
 #include "far/dialog.h"
+#include "lng/messages.h"
 
 namespace skimmer::search {
 
@@ -92,7 +93,8 @@ constexpr int kAllItems = 10;
 static_assert(kItemLastButton - kItemFirstButton + 1 == 5);
 
 // Language numbers of the five buttons, in item order.
-constexpr int kButtonMessages[5] = {79, 80, 81, 82, 84};
+constexpr int kButtonMessages[5] = {lng::kMsgViewButton, lng::kMsgTempButton, lng::kMsgFullButton,
+                                    lng::kMsgSetupButton, lng::kMsgGoToButton};
 
 // The items given to the dialog at opening (4, 3 or 10 of them); `buttonTexts` are the texts of
 // kButtonMessages. `title` goes to the frame.

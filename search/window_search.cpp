@@ -1,7 +1,9 @@
 #include "search/window_search.h"
 
+#include "config/catalogue.h"
 #include "dialogs/list_box_ex.h"
 #include "far/dialog.h"
+#include "lng/messages.h"
 #include "results/group_plan.h"
 #include "results/list_filing.h"
 #include "results/search_group.h"
@@ -10,7 +12,6 @@ namespace skimmer::search {
 
 namespace {
 
-constexpr int kMsgHits = 94;
 constexpr int32_t kOpenFailedCode = 120;
 
 // The thread whose host calls the trampoline below wraps. One search thread per window, and
@@ -148,9 +149,7 @@ void WindowSearch::runPlan(TSearchThread& thread) {
     GroupEngine engine(engine_, *ops_);
     results::TSearchRun run;
     run.CurrentQuery = thread.CurrentQuery();
-    config::TConfigValue mode = config::TConfigValue::integer(0);
-    config::getConfigValue(*services_.config, "SKSGroupMode", mode);
-    run.GroupMode = mode.IntValue;
+    run.GroupMode = config::setting::kGroupMode.read(*services_.config);
     run.Chain = &chain_;
     run.Results = batch_.get();
     run.Engine = &engine;
@@ -183,7 +182,7 @@ void WindowSearch::updateCounter(TSearchThread& thread) {
     thread.LineCount.store(chain_.LineCount());
     thread.HitCount.store(chain_.HitCount());
     const std::string text =
-        counterText(shared_.Settings, platform::GetMsgStr(*services_.host, kMsgHits), chain_.HitCount());
+        counterText(shared_.Settings, platform::GetMsgStr(*services_.host, lng::kMsgHits), chain_.HitCount());
     send(DM_SETTEXTPTR, counterItem(shared_.Settings), reinterpret_cast<LONG_PTR>(text.c_str()));
 }
 

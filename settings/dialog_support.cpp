@@ -48,12 +48,10 @@ void ShowRefusal(const platform::HostTables& host, const std::string& Text) {
 std::optional<int32_t> checkNumberSetting(const platform::HostTables& host, dialogs::TRegisteredDialog& Dialog,
                                           std::string_view Setting, std::string_view Label, int32_t Low,
                                           int32_t High) {
-    config::TConfigValue value;
+    // What the field wrote back to the value it is bound to (a setting or a record's field).
     std::optional<int32_t> number;
-    if (Dialog.Config && config::getConfigValue(*Dialog.Config, Setting, value)) {
-        const auto text = config::convertValue(value, config::cvkString);
-        if (text) number = config::parseDecimal(os::trim(text->StrValue, os::kSpaces));
-    }
+    const config::TConfigValuePtr bound = dialogs::BoundValue(Dialog, Setting);
+    if (auto* text = std::get_if<std::string*>(&bound)) number = config::parseDecimal(os::trim(**text, os::kSpaces));
     if (number && *number >= Low && *number <= High) return number;
     ShowRefusal(host, refusal(host, labelText(dialogs::GetItemText(Dialog, Label)), Low, High));
     dialogs::SetFocusByName(Dialog, Setting);

@@ -28,9 +28,10 @@ int32_t MessageLength(const platform::HostTables& host, int Number);
 // whole, and a text as the box's only button would be cut at the screen's edge.
 void ShowRefusal(const platform::HostTables& host, const std::string& Text);
 
-// The setting's text as a whole number from `Low` to `High` (both allowed; blanks around it are
-// allowed). Otherwise shows "<msg 56> "<label>" <msg 57> <msg 58> Low <msg 59> High" with
-// ShowRefusal, puts the dialog's focus on the setting's field and answers none.
+// The text of the field bound under `Setting` (a setting or a record's field), as the dialog wrote
+// it back, as a whole number from `Low` to `High` (both allowed; blanks around it are allowed).
+// Otherwise shows "<msg 56> "<label>" <msg 57> <msg 58> Low <msg 59> High" with ShowRefusal, puts
+// the dialog's focus on the field and answers none.
 std::optional<int32_t> checkNumberSetting(const platform::HostTables& host, dialogs::TRegisteredDialog& Dialog,
                                           std::string_view Setting, std::string_view Label, int32_t Low,
                                           int32_t High);

@@ -1,5 +1,6 @@
 #include "settings/engine_settings.h"
 
+#include "config/catalogue.h"
 #include "config/registry_config.h"
 #include "dialogs/registered_dialog.h"
 #include "engines/engine_select.h"
@@ -13,8 +14,8 @@ namespace skimmer::settings {
 
 namespace {
 
-constexpr const char* kEngineSetting = "ESKSSearchEngine";
-constexpr const char* kPathSetting = "ESKSLocate32Path";
+constexpr std::string_view kEngineSetting = config::setting::kSearchEngine.Name;
+constexpr std::string_view kPathSetting = config::setting::kLocate32Path.Name;
 constexpr const char* kPathLabel = "LLocate32Path";
 constexpr int kIndexOption = 0;
 
@@ -41,12 +42,12 @@ dialogs::TDialogDescription EngineSettingsDescription(const platform::HostTables
     dialogs::TDialogDescription table(kEngineDialogWidth, kEngineDialogHeight);
     table.box(3, 1, 55, 8, 0, "Skimmer")
         .label(5, 2, 0, "LGroup", platform::GetMsgStr(host, lng::kMsgSearchEngine))
-        .radioGroup(kEngineSetting, {{5, 3, 0, "&WDS"}, {5, 4, 0, "&Locate32"}})
+        .radioGroup(config::setting::kSearchEngine, {{5, 3, 0, "&WDS"}, {5, 4, 0, "&Locate32"}})
         .label(5, 5, disabled, kPathLabel, pathLabel)
-        .edit(pathX, 5, kLocatePathWidth, disabled, kPathSetting)
+        .edit(pathX, 5, kLocatePathWidth, disabled, config::setting::kLocate32Path)
         .separator(6)
         .button(5, 7, 0, platform::GetMsgStr(host, lng::kMsgSettingsOk), "BOK", &buttons.ok)
-        .button(13, 7, 0, platform::GetMsgStr(host, lng::kMsgSettingsCancel), "BCancel", &buttons.cancel)
+        .button(13, 7, 0, platform::GetMsgStr(host, lng::kMsgCancel), "BCancel", &buttons.cancel)
         .button(25, 7, 0, platform::GetMsgStr(host, lng::kMsgSettingsAbout), "BAbout", &buttons.about);
     return table;
 }
@@ -55,14 +56,8 @@ bool RunEngineSettings(SettingsEnv& env) {
     if (!env.usable()) return false;
     TEngineButtons buttons;
     dialogs::TRegisteredDialog dialog;
-    std::string error;
-    // The dialog shows what the registry holds now: another process may have saved since.
-    config::configLoadValues(*env.config);
-    if (!dialogs::RegisterDialog(dialog, *env.config, EngineSettingsDescription(*env.host, *env.config, buttons),
-                                 error)) {
-        platform::ShowErrorText(*env.host, error);
-        return false;
-    }
+    auto describe = [&] { return EngineSettingsDescription(*env.host, *env.config, buttons); };
+    if (!RegisterSettingsDialog(env, dialog, describe)) return false;
     return RunSettingsLoop(env, dialog,
                            {.HelpTopic = "SKSConfig",
                             .Proc = &engineDialogProc,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/dialog_description.h"
+#include "dialogs/dialog_record.h"
 #include "dialogs/registered_dialog.h"
 #include "far/messages.h"
 #include "far/panel.h"
@@ -17,6 +18,7 @@
 #include "os/text_border.h"
 #include "os/utf8.h"
 #include "settings/dialog_support.h"
+#include "settings/settings_loop.h"
 
 namespace skimmer::settings {
 namespace {
@@ -205,24 +207,44 @@ private:
     bool changed_ = false;
 };
 
+// The group edit dialog's own fields, as the console shows them (OEM text, the maximum as typed).
+struct GroupFields {
+    std::string Name, Kind, Ext, Max;
+
+    explicit GroupFields(const TSKSSortGroup& group)
+        : Name(os::ansiToOem(group.Name)), Kind(os::ansiToOem(group.Kind)), Ext(os::ansiToOem(group.Ext)),
+          Max(std::to_string(group.Max)) {}
+    dialogs::TDialogRecord record() {
+        dialogs::TDialogRecord fields;
+        fields.text(kNameField, Name).text(kKindField, Kind).text(kExtField, Ext).text(kMaxField, Max);
+        return fields;
+    }
+
+    static constexpr std::string_view kNameField = "EName", kKindField = "EKind", kExtField = "EExt",
+                                      kMaxField = "EMax";
+};
+
 dialogs::TDialogDescription groupDialog(const platform::HostTables& host, int32_t& ok, int32_t& cancel) {
     auto msg = [&host](int number) { return platform::GetMsgStr(host, number); };
     dialogs::TDialogDescription table(64, 15);
     table.box(3, 1, 60, 13, 0, msg(lng::kMsgGroupTitle));
-    table.label(5, 2, 0, "", msg(lng::kMsgGroupName)).edit(5, 3, 54, 0, "tmp1").separator(4);
-    table.label(5, 5, 0, "", msg(lng::kMsgGroupKind)).edit(5, 6, 54, 0, "tmp2");
-    table.label(5, 7, 0, "", msg(lng::kMsgGroupExt)).edit(5, 8, 54, 0, "tmp3");
-    table.label(5, 9, 0, "LMax", msg(lng::kMsgGroupMax)).edit(5, 10, 10, 0, "tmp4").separator(11);
-    table.button(5, 12, 0, "O&K", "BOK", &ok).button(13, 12, 0, msg(lng::kMsgSettingsCancel), "BCancel", &cancel);
+    table.label(5, 2, 0, "", msg(lng::kMsgGroupName)).edit(5, 3, 54, 0, GroupFields::kNameField).separator(4);
+    table.label(5, 5, 0, "", msg(lng::kMsgGroupKind)).edit(5, 6, 54, 0, GroupFields::kKindField);
+    table.label(5, 7, 0, "", msg(lng::kMsgGroupExt)).edit(5, 8, 54, 0, GroupFields::kExtField);
+    table.label(5, 9, 0, "LMax", msg(lng::kMsgGroupMax)).edit(5, 10, 10, 0, GroupFields::kMaxField).separator(11);
+    table.button(5, 12, 0, "O&K", "BOK", &ok).button(13, 12, 0, msg(lng::kMsgCancel), "BCancel", &cancel);
     return table;
 }
 
-std::string scratchText(const config::TRegistryConfig& config, const char* name) {
-    config::TConfigValue value;
-    return config::getConfigValue(config, name, value) ? value.StrValue : std::string();
-}
-
 bool blank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+// Whether the typed name is one; a refusal has been shown and the focus put on the field.
+bool namedGroup(const platform::HostTables& host, dialogs::TRegisteredDialog& dialog, const GroupFields& fields) {
+    if (!blank(fields.Name)) return true;
+    ShowRefusal(host, platform::GetMsgStr(host, lng::kMsgGroupNameEmpty));
+    dialogs::SetFocusByName(dialog, GroupFields::kNameField);
+    return false;
+}
 
 }  // namespace
 
@@ -239,35 +261,28 @@ std::string GroupMenuText(const config::TSKSSortGroup& group) {
 }
 
 bool editSortGroup(SettingsEnv& env, config::TSKSSortGroup& group) {
-    config::TRegistryConfig& config = *env.config;
-    config::setConfigValue(config, "tmp1", config::TConfigValue::str(os::ansiToOem(group.Name)));
-    config::setConfigValue(config, "tmp2", config::TConfigValue::str(os::ansiToOem(group.Kind)));
-    config::setConfigValue(config, "tmp3", config::TConfigValue::str(os::ansiToOem(group.Ext)));
-    config::setConfigValue(config, "tmp4", config::TConfigValue::str(std::to_string(group.Max)));
+    GroupFields fields(group);
+    const dialogs::TDialogRecord record = fields.record();
     int32_t ok = -1, cancel = -1;
     dialogs::TRegisteredDialog dialog;
     std::string error;
-    if (!dialogs::RegisterDialog(dialog, config, groupDialog(*env.host, ok, cancel), error)) {
+    if (!dialogs::RegisterDialog(dialog, *env.config, record, groupDialog(*env.host, ok, cancel), error)) {
         platform::ShowErrorText(*env.host, error);
         return false;
     }
-    for (;;) {
-        const int result = dialogs::RunRegisteredDialog(*env.host, dialog, false, cancel, 0, kHelpTopic, nullptr);
-        if (result == -1 || result == cancel) return false;
-        const auto max = checkNumberSetting(*env.host, dialog, "tmp4", "LMax", kMaxLowest, kMaxHighest);
-        if (!max) continue;
-        const std::string name = scratchText(config, "tmp1");
-        if (blank(name)) {
-            ShowRefusal(*env.host, platform::GetMsgStr(*env.host, lng::kMsgGroupNameEmpty));
-            dialogs::SetFocusByName(dialog, "tmp1");
-            continue;
-        }
-        group.Name = os::oemToAnsi(name);
-        group.Kind = os::oemToAnsi(scratchText(config, "tmp2"));
-        group.Ext = os::oemToAnsi(scratchText(config, "tmp3"));
-        group.Max = *max;
-        return true;
-    }
+    std::optional<int32_t> max;
+    auto check = [&](dialogs::TRegisteredDialog& d) {
+        max = checkNumberSetting(*env.host, d, GroupFields::kMaxField, "LMax", kMaxLowest, kMaxHighest);
+        return max && namedGroup(*env.host, d, fields);
+    };
+    // The group's own fields: nothing is saved here, the list editor writes the accepted group.
+    if (!RunSettingsLoop(env, dialog, {.HelpTopic = kHelpTopic, .Cancel = cancel, .check = check, .Save = false}))
+        return false;
+    group.Name = os::oemToAnsi(fields.Name);
+    group.Kind = os::oemToAnsi(fields.Kind);
+    group.Ext = os::oemToAnsi(fields.Ext);
+    group.Max = *max;
+    return true;
 }
 
 bool editSortGroups(SettingsEnv& env) {

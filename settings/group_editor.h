@@ -29,8 +29,8 @@ std::string FitText(std::string_view text, size_t width);
 // A group's line in the list editor: its name, a blank, a vertical line and its quoted kind.
 std::string GroupMenuText(const config::TSKSSortGroup& group);
 
-// The group edit dialog over the scratch settings "tmp1" to "tmp4". True when accepted (`group`
-// then holds the new values); false when cancelled (`group` unchanged).
+// The group edit dialog over the group's four fields. True when accepted (`group` then holds the
+// new values); false when cancelled (`group` unchanged).
 bool editSortGroup(SettingsEnv& env, config::TSKSSortGroup& group);
 
 // The list editor, until the user leaves it with Enter or Escape. True when a change was made.

@@ -1,14 +1,13 @@
-// The values of the settings a registered dialog binds, taken before the dialog first runs and
-// put back when the user leaves it without accepting: the side buttons (About, the editors) copy
-// the items into the live settings so that the next dialog sees them, and a cancel must not leave
-// those copies behind for some later save to write.
+// The values a registered dialog binds (settings, or its own record's fields), taken before the
+// dialog first runs and put back when the user leaves it without accepting: the side buttons
+// (About, the editors) copy the items into what they are bound to so that the next dialog sees
+// them, and a cancel must not leave those copies behind for some later save to write.
 //
-// Contract: restore() writes back exactly the values taken, through the settings table's own
-// setter, and touches neither the dialog's items nor the disk. The snapshot keeps names, not
-// pointers, so it survives anything done to the table meanwhile.
+// Contract: restore() writes back exactly the values taken, through the dialog's own bindings,
+// and touches neither the dialog's items nor the disk. The snapshot keeps the bindings'
+// addresses, so what they point into must outlive it, as it must outlive the dialog.
 #pragma once
 
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,10 +19,10 @@ namespace skimmer::settings {
 class TSettingsSnapshot {
 public:
     explicit TSettingsSnapshot(const dialogs::TRegisteredDialog& Dialog);
-    void restore(config::TRegistryConfig& Config) const;
+    void restore() const;
 
 private:
-    std::vector<std::pair<std::string, config::TConfigValue>> values_;
+    std::vector<std::pair<config::TConfigValuePtr, config::TConfigValue>> values_;
 };
 
 }  // namespace skimmer::settings

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "config/catalogue.h"
 #include "engines/l32_engine.h"
 
 extern char** environ;
@@ -121,7 +122,8 @@ int main(int argc, char** argv) {
         setenv("SKIMMER_BENCH_PLOCATE", plocate.c_str(), 1);
     }
     config::TRegistryConfig config;
-    config::configAddValue(config, engines::kSettingLocatePath, config::cvkString, false, config::TConfigValue::str(folder));
+    config::configAddValue(config, config::setting::kLocate32Path.Name, config::cvkString, false,
+                           config::TConfigValue::str(folder));
     engines::TEngineEnvironment env;
     env.Config = &config;
     env.ShowErrorText = [](const std::string& text) { std::fprintf(stderr, "error box: %s\n", text.c_str()); };

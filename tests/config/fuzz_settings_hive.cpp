@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs.mkdir("/cfg", 0700);
     fs.setContents(kFile, std::string(reinterpret_cast<const char*>(data), size));
     Loaded first(fs);
-    if (first.config.Count != 42 || first.config.Elements.size() != 42) std::abort();
+    if (first.config.Count != config::kCatalogueSize || first.config.Elements.size() != 34) std::abort();
     if (first.groups.SortGroupCount < 0 || first.groups.SortGroupCount > config::kMaxSortGroups) std::abort();
     config::configSaveValues(first.config);
     config::saveSortGroups(first.groups, first.config.location_);

@@ -32,8 +32,8 @@ protected:
 
 TEST_F(ConfigTest, FirstStartGivesDefaultsAndCreatesNoKey) {
     configSetupCatalogue(config);
-    EXPECT_EQ(config.Count, 42);
-    EXPECT_EQ(config.Elements.size(), 42u);
+    EXPECT_EQ(config.Count, kCatalogueSize);
+    EXPECT_EQ(config.Elements.size(), 34u);
     EXPECT_FALSE(registry.keyExists(kKey));
     EXPECT_EQ(registry.changes(), 0);
     EXPECT_EQ(get("SKSWindowWidth"), TConfigValue::str("50"));  // text, not a number
@@ -42,8 +42,6 @@ TEST_F(ConfigTest, FirstStartGivesDefaultsAndCreatesNoKey) {
     EXPECT_EQ(get("SKSFIWidths"), TConfigValue::str("26,6,30"));
     EXPECT_EQ(get("ESKSLocate32Path"), TConfigValue::str("/usr/bin"));
     EXPECT_EQ(get("SKPLetter"), TConfigValue::str("0"));
-    EXPECT_EQ(get("tmp6"), TConfigValue::str("temp6"));
-    EXPECT_EQ(get("tmp8"), TConfigValue::boolean(false));
     EXPECT_TRUE(errors.empty());
 }
 
@@ -52,15 +50,14 @@ TEST_F(ConfigTest, CatalogueOrderKindsAndStoredFlags) {
     const auto& e = config.Elements;
     EXPECT_EQ(e.front().Name, "SKSGroupMode");
     EXPECT_EQ(e[22].Name, "ESKSShowTPW");
-    EXPECT_EQ(e[23].Name, "tmp1");
-    EXPECT_EQ(e[31].Name, "ESKSSearchEngine");
-    EXPECT_EQ(e[32].Name, "ESKSLocate32Path");
+    EXPECT_EQ(e[23].Name, "ESKSSearchEngine");
+    EXPECT_EQ(e[24].Name, "ESKSLocate32Path");
+    EXPECT_EQ(e[25].Name, "SKPGroupMode");
     EXPECT_EQ(e.back().Name, "SKPLetter");
-    for (size_t i = 23; i <= 30; ++i) EXPECT_FALSE(e[i].Stored) << e[i].Name;
     size_t stored = 0;
     for (const auto& element : e) stored += element.Stored;
     EXPECT_EQ(stored, 34u);
-    EXPECT_EQ(e[27].Kind, cvkBoolean);  // tmp5
+    EXPECT_EQ(e[26].Kind, cvkBoolean);  // SKPGroupsAsFolders
     EXPECT_EQ(e[3].StrDefault, "50");
     EXPECT_EQ(e[3].IntDefault, 0);  // only the pair the kind names is used
 }
@@ -93,15 +90,13 @@ TEST_F(ConfigTest, ValuesAreFoundWhateverTheirRegistryCase) {
     EXPECT_EQ(get("SKPLetter"), TConfigValue::str("7"));
 }
 
-TEST_F(ConfigTest, ScratchValuesAreLoadedButNeverWritten) {
-    registry.setValue(kKey, "tmp1", sz("by hand"));
+TEST_F(ConfigTest, ValuesOutsideTheCatalogueAreNeitherLoadedNorWritten) {
+    registry.setValue(kKey, "tmp1", sz("by hand"));  // a dialog's scratch value of an older release
     configSetupCatalogue(config);
-    EXPECT_EQ(get("tmp1"), TConfigValue::str("by hand"));
-    setConfigValue(config, "tmp1", TConfigValue::str("changed"));
-    setConfigValue(config, "tmp5", TConfigValue::boolean(true));
+    TConfigValue value;
+    EXPECT_FALSE(getConfigValue(config, "tmp1", value));
     configSaveValues(config);
     EXPECT_EQ(registry.value(kKey, "tmp1")->data, "by hand");
-    EXPECT_FALSE(registry.value(kKey, "tmp5").has_value());
     EXPECT_EQ(registry.valueCount(kKey), 35u);  // 34 stored settings + the hand-made tmp1
 }
 
@@ -165,8 +160,8 @@ TEST_F(ConfigTest, SetConvertsToTheElementsKind) {
     configSetupCatalogue(config);
     EXPECT_TRUE(setConfigValue(config, "SKSWindowWidth", TConfigValue::integer(77)));
     EXPECT_EQ(get("SKSWindowWidth"), TConfigValue::str("77"));
-    EXPECT_TRUE(setConfigValue(config, "tmp1", TConfigValue::boolean(true)));
-    EXPECT_EQ(get("tmp1"), TConfigValue::str("True"));
+    EXPECT_TRUE(setConfigValue(config, "SKSFIColumns", TConfigValue::boolean(true)));
+    EXPECT_EQ(get("SKSFIColumns"), TConfigValue::str("True"));
     EXPECT_TRUE(setConfigValue(config, "SKSStyle", TConfigValue::str("-1")));
     EXPECT_EQ(get("SKSStyle"), TConfigValue::integer(-1));
     EXPECT_TRUE(setConfigValue(config, "SKSFullInfo", TConfigValue::str("True")));

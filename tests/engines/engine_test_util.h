@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/catalogue.h"
 #include "config/registry_config.h"
 #include "engines/search_engine.h"
 #include "tests/support/temp_home.h"
@@ -20,8 +21,10 @@ protected:
     EngineFixture() {
         dir = home.root() / "work";
         std::filesystem::create_directories(dir);
-        config::configAddValue(config, kSettingSearchEngine, config::cvkInteger, false, config::TConfigValue::integer(0));
-        config::configAddValue(config, kSettingLocatePath, config::cvkString, false, config::TConfigValue::str(dir.string()));
+        config::configAddValue(config, config::setting::kSearchEngine.Name, config::cvkInteger, false,
+                               config::TConfigValue::integer(0));
+        config::configAddValue(config, config::setting::kLocate32Path.Name, config::cvkString, false,
+                               config::TConfigValue::str(dir.string()));
         env.Config = &config;
         env.IndexFile = home.cache() / "skimmer" / "index.sqlite";
         env.ShowErrorText = [this](const std::string& text) { shown.push_back(text); };

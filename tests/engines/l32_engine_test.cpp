@@ -412,11 +412,11 @@ TEST_F(LocateEngine, AbandonedRunsLeaveNoDescriptorAndNoChild) {
 TEST_F(LocateEngine, ChoiceFollowsTheSettingAtEachUse) {
     EXPECT_EQ(ChosenEngine(config), EngineChoice::WindowsSearch);
     for (int value : {1, 2, -1}) {
-        config::setConfigValue(config, kSettingSearchEngine, config::TConfigValue::integer(value));
+        config::setConfigValue(config, config::setting::kSearchEngine.Name, config::TConfigValue::integer(value));
         EXPECT_EQ(ChosenEngine(config), EngineChoice::Locate32) << value;
         EXPECT_EQ(EngineOps(config).Fetch, &L32Fetch);
     }
-    config::setConfigValue(config, kSettingSearchEngine, config::TConfigValue::integer(0));
+    config::setConfigValue(config, config::setting::kSearchEngine.Name, config::TConfigValue::integer(0));
     EXPECT_EQ(EngineOps(config).Init, &WDSInit);
 }
 

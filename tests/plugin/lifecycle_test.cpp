@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "config/catalogue.h"
 #include "far/adv_control.h"
 #include "far/panel.h"
 #include "os/clock.h"
@@ -45,7 +46,7 @@ TEST_F(PluginFixture, StartupKeepsTablesAndDerivesRootKeys) {
     // The copy of the standard functions is the plug-in's own.
     EXPECT_EQ(state.host.StartupInfo.FSF, &state.host.StandardFunctions);
     EXPECT_NE(state.host.StartupInfo.FSF, host.startupInfo().FSF);
-    EXPECT_EQ(state.PluginConfig.Count, 42);
+    EXPECT_EQ(state.PluginConfig.Count, config::kCatalogueSize);
     // No settings were written, but the group load made its key (and so the settings key).
     EXPECT_TRUE(registry->keyExists(std::string(kSettingsKey) + "\\SKSGroups"));
     EXPECT_EQ(registry->valueCount(kSettingsKey), 0u);

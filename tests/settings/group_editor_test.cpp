@@ -43,6 +43,14 @@ std::vector<std::string> describe(const config::TSKSSortGroups& groups) {
     return out;
 }
 
+// Every setting's current value, to show that the group dialogs edit their own fields only.
+std::vector<std::string> settingValues(const config::TRegistryConfig& table) {
+    std::vector<std::string> out;
+    for (const auto& e : table.Elements)
+        out.push_back(e.Name + "=" + e.StrValue + "|" + std::to_string(e.IntValue) + "|" + std::to_string(e.BoolValue));
+    return out;
+}
+
 class GroupEditorTest : public test::SettingsDialogTest, public ::testing::WithParamInterface<GroupCase> {
 protected:
     void start(const std::vector<std::string>& names) {
@@ -56,6 +64,7 @@ protected:
 TEST_P(GroupEditorTest, KeysChangeTheListAndEveryChangeIsOnDisk) {
     start(GetParam().before);
     const std::string before = onDisk();
+    const std::vector<std::string> settingsBefore = settingValues(store->config);
     GetParam().keys(ui.events);
     if (!GetParam().shown.empty()) expectShown(GetParam().shown);
     GetParam().more(ui.events);
@@ -67,6 +76,7 @@ TEST_P(GroupEditorTest, KeysChangeTheListAndEveryChangeIsOnDisk) {
     std::vector<std::string> untouched;
     for (const auto& name : GetParam().before) untouched.push_back(name + "|k:" + name + "|1");
     EXPECT_EQ(changed, GetParam().after != untouched);
+    EXPECT_EQ(settingValues(store->config), settingsBefore) << "a group is edited in its own fields, not settings";
     if (!changed) {
         EXPECT_EQ(onDisk(), before) << "an unchanged list writes nothing";
     }
