@@ -49,7 +49,7 @@ private:
 
     bool readConsole();
     bool engineUsable();
-    const engines::TEngineOps& engineOps() const;
+    std::unique_ptr<engines::SearchEngine> makeEngine() const;
     void startThread();
     void endThread();
     void showDialog();
@@ -167,7 +167,7 @@ void SearchWindow::startThread() {
     services.NoDateText = env_.NoDateText;
     services.engineEnvironment = env_.engineEnvironment;
     services.mailDate = MailDateLookup(env_.mail.store);
-    services.engineOps = env_.engineOps;
+    services.makeEngine = env_.makeEngine;
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
 }
@@ -177,18 +177,21 @@ void SearchWindow::endThread() {
     work_.reset();
 }
 
-const engines::TEngineOps& SearchWindow::engineOps() const {
-    return env_.engineOps ? *env_.engineOps : engines::EngineOps(*env_.config);
+std::unique_ptr<engines::SearchEngine> SearchWindow::makeEngine() const {
+    engines::TEngineEnvironment env = env_.engineEnvironment;
+    if (!env.Config) env.Config = env_.config;
+    if (env_.makeEngine) return env_.makeEngine(std::move(env));
+    return engines::MakeSearchEngine(engines::ChosenEngine(*env_.config), std::move(env));
 }
 
 // The window opens only over an engine that can be used; otherwise message 44 (with the engine's
 // reason) is the whole answer, shown here on the main thread.
 bool SearchWindow::engineUsable() {
-    engines::TEngineEnvironment env = env_.engineEnvironment;
-    if (!env.Config) env.Config = env_.config;
     const platform::HostTables& host = *env_.host;
-    env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
-    const auto unusable = EngineUnusable(env, engineOps(), platform::GetMsgStr(host, engines::kMsgEngineUnusable));
+    const auto engine = makeEngine();
+    const auto unusable = EngineUnusable(
+        *engine, [&host](const std::string& text) { platform::ShowErrorText(host, text); },
+        platform::GetMsgStr(host, engines::kMsgEngineUnusable));
     if (unusable) showErrorLines(*unusable);
     return !unusable;
 }

@@ -61,8 +61,8 @@ struct SearchWindowEnv {
     os::TempDir* tempDir = nullptr;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;
-    // The engine's operations; null: those "ESKSSearchEngine" chooses (a test gives its own).
-    const engines::TEngineOps* engineOps = nullptr;
+    // Makes the engine; empty: the one "ESKSSearchEngine" chooses (a test gives its own).
+    engines::EngineFactory makeEngine;
 };
 
 // Error code when the console's size cannot be read.
