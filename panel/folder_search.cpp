@@ -1,8 +1,10 @@
 // Running a search folder's query through the chosen engine and making its hits the folder's
 // children, with the progress drawn on the panel's top line as the hits arrive.
+#include <functional>
+
 #include "engines/engine_select.h"
-#include "engines/query_loop.h"
 #include "engines/hit_fields.h"
+#include "engines/query_loop.h"
 #include "far/adv_control.h"
 #include "os/export_file.h"
 #include "panel/panel_entries.h"
@@ -157,7 +159,7 @@ std::unique_ptr<TFiles> runQuery(TPanel& panel, const TFiles& folder, PanelColum
     auto batch = results::makeSearchResults();
     FolderFiling filing(panel, cols);
     engines::QueryDriver driver;
-    driver.onBatch = [&filing](results::TSearchResults& b) { return filing.take(b); };
+    driver.onBatch = std::bind_front(&FolderFiling::take, &filing);
     driver.say = say;
     // A broken engine ends this search with what it found so far; the loop has said why.
     engines::RunQuery(*engine, folder.query, "", *batch, driver);

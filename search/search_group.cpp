@@ -1,6 +1,7 @@
 #include "search/search_group.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "engines/query_loop.h"
@@ -124,7 +125,7 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
     GroupFiling filing(run, Title, LineLimit == 0 ? kNoLimit : LineLimit, Quota == 0 ? kNoLimit : Quota);
     engines::QueryDriver driver;
     driver.superseded = [&run] { return ask(run.Hooks.NewTextPending); };
-    driver.onBatch = [&filing](TSearchResults& results) { return filing.take(results); };
+    driver.onBatch = std::bind_front(&GroupFiling::take, &filing);
     driver.say = run.Say;
     return runEnd(engines::RunQuery(*run.Engine, run.CurrentQuery, KindWord, *run.Results, driver));
 }

@@ -157,14 +157,7 @@ bool SearchWindow::readConsole() {
 
 void SearchWindow::startThread() {
     endThread();
-    WindowSearchServices services;
-    services.host = env_.host;
-    services.config = env_.config;
-    services.groups = env_.groups;
-    services.palette = env_.palette;
-    services.registry = env_.registry;
-    services.FarRootKey = env_.FarRootKey;
-    services.NoDateText = env_.NoDateText;
+    WindowSearchServices services{env_};
     services.engineEnvironment = env_.engineEnvironment;
     services.mailDate = MailDateLookup(env_.mail.store);
     services.makeEngine = env_.makeEngine;
@@ -279,7 +272,11 @@ bool SearchWindow::afterClose() {
             return true;
         case kActionTempPanel:
             Reopen = false;
-            if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
+            if (work_) {
+                TempPanelEnv tempPanel{env_};
+                tempPanel.hits = hitServices();
+                SendToTempPanel(tempPanel, work_->chain().ResultChain());
+            }
             return false;
         default: return false;
     }
@@ -289,19 +286,10 @@ bool SearchWindow::afterClose() {
 // then opens with whatever the dialog left in the settings, and keeps its lines.
 void SearchWindow::runSettings() {
     if (thread_) thread_->suspend();
-    settings::SettingsEnv settingsEnv{
-        .host = env_.host,
-        .config = env_.config,
-        .groups = env_.groups,
-        .registry = env_.registry,
-        .console = env_.console,
-        .FarVersion = info().AdvControl
-                          ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr))
-                          : 0,
-        .engineEnvironment = [this] { return env_.engineEnvironment; },
-        .Palette = env_.palette,
-        .systemInfo = nullptr,
-    };
+    settings::SettingsEnv settingsEnv{env_};
+    settingsEnv.FarVersion =
+        info().AdvControl ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr)) : 0;
+    settingsEnv.engineEnvironment = [this] { return env_.engineEnvironment; };
     settings::RunSearchWindowSettings(settingsEnv);
     if (env_.listColorsFor) lbx_.ListColors = env_.listColorsFor(readWindowSettings(*env_.config).Style);
     KeepResults = thread_ && !thread_->searching();

@@ -24,6 +24,7 @@
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "results/highlight_groups.h"
 #include "results/hit_date.h"
 #include "results/line_format.h"
@@ -51,15 +52,9 @@ private:
     std::vector<std::string> notices_;
 };
 
-// Fixed services the search reads; all outlive the window.
-struct WindowSearchServices {
-    const platform::HostTables* host = nullptr;
-    const config::TRegistryConfig* config = nullptr;
-    const config::TSKSSortGroups* groups = nullptr;
-    const std::vector<uint8_t>* palette = nullptr;
-    platform::RegistryAccess* registry = nullptr;
-    std::string FarRootKey;
-    std::string NoDateText;
+// Fixed services the search reads: the plug-in's context (read only: the search thread never
+// writes the settings) and what only the search needs; all outlive the window.
+struct WindowSearchServices : platform::PluginContext {
     // The engine's environment; its ShowErrorText is replaced by a notice to the window.
     engines::TEngineEnvironment engineEnvironment;
     results::TMailDateLookup mailDate;  // the creation time of a mail hit
