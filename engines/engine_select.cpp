@@ -5,12 +5,6 @@
 #include "engines/wds_engine.h"
 
 namespace skimmer::engines {
-namespace {
-
-constexpr TEngineOps kWdsOps{WDSInit, WDSQuery, WDSFetch, WDSEndQuery, WDSDone};
-constexpr TEngineOps kL32Ops{L32Init, L32Query, L32Fetch, L32EndQuery, L32Done};
-
-}  // namespace
 
 EngineChoice ChosenEngine(const config::TRegistryConfig& config) {
     // Looked up without the error report of a lookup: a table without the setting (a test's, or
@@ -19,12 +13,18 @@ EngineChoice ChosenEngine(const config::TRegistryConfig& config) {
     return choice == 0 ? EngineChoice::WindowsSearch : EngineChoice::Locate32;
 }
 
-const TEngineOps& EngineOps(EngineChoice choice) {
-    return choice == EngineChoice::WindowsSearch ? kWdsOps : kL32Ops;
-}
-
 const char* EngineDisplayName(EngineChoice choice) {
     return choice == EngineChoice::WindowsSearch ? kIndexEngineName.data() : kLocateProgram;
+}
+
+std::unique_ptr<SearchEngine> MakeSearchEngine(EngineChoice choice, TEngineEnvironment env) {
+    if (choice == EngineChoice::WindowsSearch) return std::make_unique<WdsEngine>(std::move(env));
+    return std::make_unique<L32Engine>(std::move(env));
+}
+
+std::unique_ptr<SearchEngine> MakeChosenEngine(TEngineEnvironment env) {
+    const EngineChoice choice = env.Config ? ChosenEngine(*env.Config) : EngineChoice::WindowsSearch;
+    return MakeSearchEngine(choice, std::move(env));
 }
 
 }  // namespace skimmer::engines

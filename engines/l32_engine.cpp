@@ -44,11 +44,12 @@ void drainErrors(TLocateRun& run) {
     }
 }
 
-void showLocateError(const TEngineEnvironment& env, std::string line) {
+// Message 165 with the program's own line: what the user is shown when `locate` failed.
+EngineStatus locateError(const TEngineEnvironment& env, std::string line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     std::string text = env.GetMsg ? env.GetMsg(kMsgLocateError) : std::string();
     if (!line.empty()) text += (text.empty() ? "" : " ") + line;
-    if (env.ShowErrorText) env.ShowErrorText(text);
+    return EngineStatus::saying(std::move(text));
 }
 
 struct Batch {
@@ -56,6 +57,7 @@ struct Batch {
     TLocateRun& run;
     const TEngineEnvironment& env;
     bool refused = false;  // the output began with "Error:"
+    EngineStatus said;     // what the refusal says
 
     void add(std::string_view line) {
         if (refused) return;
@@ -63,7 +65,7 @@ struct Batch {
             run.SawFirstLine = true;
             if (line.starts_with("Error:")) {
                 refused = true;
-                showLocateError(env, std::string(line));
+                said = locateError(env, std::string(line));
                 return;
             }
         }
@@ -84,27 +86,27 @@ bool runFailed(const os::ExitStatus& status, const TLocateRun& run) {
 // After its output has ended the program's exit status and first error line decide whether it
 // failed. They normally follow at once; a program that closed its output and runs on is given
 // kL32ExitGrace, then the search ends without them (L32EndQuery stops the program).
-void settle(TSearchEngine& Engine, results::TSearchResults& Results, SteadyClock::time_point deadline) {
-    TLocateRun& run = *Engine.Locate;
+}  // namespace
+
+EngineStatus L32Engine::settle(results::TSearchResults& Results, SteadyClock::time_point deadline) {
+    TLocateRun& run = *run_;
     for (;;) {
         drainErrors(run);
         const std::optional<os::ExitStatus> status = run.Process->waitFor(std::chrono::milliseconds(0));
         const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
         const auto now = SteadyClock::now();
         if ((status && errorsDone) || now - run.OutputEndedAt >= kL32ExitGrace) {
-            if (status && runFailed(*status, run)) showLocateError(Engine.Env, run.FirstError);
             run.Finished = true;
             Results.Finished = true;
-            return;
+            if (status && runFailed(*status, run)) return locateError(env_, run.FirstError);
+            return {};
         }
         const auto until = std::min(deadline, run.OutputEndedAt + kL32ExitGrace);
-        if (now >= until) return;  // not yet: asked again by the next fetch
+        if (now >= until) return {};  // not yet: asked again by the next fetch
         run.Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(until - now) +
                                   std::chrono::milliseconds(1));
     }
 }
-
-}  // namespace
 
 std::string LocateProgramPath(const TEngineEnvironment& env) {
     // A table without the setting (one set up before the catalogue) means no folder: the PATH.
@@ -127,48 +129,47 @@ std::vector<std::string> LocateArguments(const std::string& program, std::string
     return argv;
 }
 
-int32_t L32Init(TSearchEngine& Engine) {
-    if (!os::pathExists(LocateProgramPath(Engine.Env))) return kLocateMissing;
-    Engine.Ready = true;
-    return 0;
+L32Engine::L32Engine(TEngineEnvironment env) : SearchEngine(std::move(env)) {}
+L32Engine::~L32Engine() = default;
+
+EngineStatus L32Engine::open() {
+    if (!os::pathExists(LocateProgramPath(env_))) return EngineStatus::quiet(kLocateMissing);
+    ready_ = true;
+    return {};
 }
 
-int32_t L32Done(TSearchEngine& Engine) {
+EngineStatus L32Engine::close() {
     // There is no COM to end; a query still open is ended here so no child outlives its engine.
-    Engine.Locate.reset();
-    return 0;
+    run_.reset();
+    return {};
 }
 
-int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view /*Kind: locate has none*/) {
-    if (!Engine.Ready) return ShowEngineErrorCode(Engine.Env, kEngineNotReady);
-    Engine.Locate = std::make_unique<TLocateRun>();
-    std::vector<std::string> argv = LocateArguments(LocateProgramPath(Engine.Env), os::oemToAnsi(Text));
-    if (argv.size() == 3) return 0;  // nothing to look for: the first fetch ends the search
+EngineStatus L32Engine::query(std::string_view text, std::string_view /*kind: locate has none*/) {
+    if (!ready_) return EngineStatus::shownCode(kEngineNotReady);
+    run_ = std::make_unique<TLocateRun>();
+    std::vector<std::string> argv = LocateArguments(LocateProgramPath(env_), os::oemToAnsi(text));
+    if (argv.size() == 3) return {};  // nothing to look for: the first fetch ends the search
     std::string error;
-    Engine.Locate->Process = os::Process::start(
+    run_->Process = os::Process::start(
         os::LaunchSpec{.argv = std::move(argv), .captureStdout = true, .captureStderr = true}, error);
-    if (!Engine.Locate->Process) {
-        Engine.LastError = error;
-        Engine.Locate.reset();
-        return ShowEngineErrorCode(Engine.Env, kEngineCannotStart);
+    if (!run_->Process) {
+        run_.reset();
+        return EngineStatus::shownCode(kEngineCannotStart, error);
     }
-    return 0;
+    return {};
 }
 
-int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results) {
+EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
     Results.Count = 0;
     Results.Finished = false;
-    TLocateRun* run = Engine.Locate.get();
+    TLocateRun* run = run_.get();
     if (!run || !run->Process || run->Finished) {
         Results.Finished = true;
-        return 0;
+        return {};
     }
-    const auto deadline = SteadyClock::now() + Engine.Env.PollStep;
-    if (run->OutputEnded) {
-        settle(Engine, Results, deadline);
-        return 0;
-    }
-    Batch batch{Results, *run, Engine.Env};
+    const auto deadline = SteadyClock::now() + env_.PollStep;
+    if (run->OutputEnded) return settle(Results, deadline);
+    Batch batch{Results, *run, env_};
     for (;;) {
         drainErrors(*run);
         std::string piece;
@@ -185,25 +186,32 @@ int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results) {
             run->Finished = true;
             Results.Count = 0;
             Results.Finished = true;
-            return 0;
+            return batch.said;
         }
-        if (run->OutputEnded) {
-            settle(Engine, Results, deadline);
-            return 0;
-        }
-        if (Results.Count > 0) return 0;  // one piece's complete lines are one batch
+        if (run->OutputEnded) return settle(Results, deadline);
+        if (Results.Count > 0) return {};  // one piece's complete lines are one batch
         if (state == os::ReadState::Data) continue;  // a piece without a line end: read on
         const auto now = SteadyClock::now();
-        if (now >= deadline) return 0;  // nothing yet: the caller looks for a newer text and asks again
+        if (now >= deadline) return {};  // nothing yet: the caller looks for a newer text and asks again
         run->Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
                                    std::chrono::milliseconds(1));
     }
 }
 
-void L32EndQuery(TSearchEngine& Engine) {
+void L32Engine::endQuery() {
     // Destroying the run kills the child's process group if it still runs and reaps it; its pipes close.
-    Engine.Locate.reset();
+    run_.reset();
 }
+
+int32_t L32Init(L32Engine& Engine) { return DeliverStatus(Engine.env(), Engine.open()); }
+int32_t L32Done(L32Engine& Engine) { return DeliverStatus(Engine.env(), Engine.close()); }
+int32_t L32Query(L32Engine& Engine, std::string_view Text, std::string_view Kind) {
+    return DeliverStatus(Engine.env(), Engine.query(Text, Kind));
+}
+int32_t L32Fetch(L32Engine& Engine, results::TSearchResults& Results) {
+    return DeliverStatus(Engine.env(), Engine.fetch(Results));
+}
+void L32EndQuery(L32Engine& Engine) { Engine.endQuery(); }
 
 std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit, size_t maxBytes) {
     std::string error;

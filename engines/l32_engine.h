@@ -17,11 +17,15 @@
 //   and the search ends with no hits. An output that begins with "Error:" is shown the same way.
 //   Exit code 1 with nothing on standard error is not an error: it is how plocate and mlocate say
 //   that no name matched, and the search ends with no hits and nothing shown.
-// - L32Fetch never blocks for good: it waits for output at most Env.PollStep and then returns
+// - A fetch never blocks for good: it waits for output at most Env.PollStep and then returns
 //   (Count 0, Finished false) so that the caller can look for a newer text or a close; it reports
-//   Finished once the output has ended. L32EndQuery kills a program that still runs and reaps it.
-// - Codes: L32Init 1 when the program file does not exist (nothing shown); L32Query 50 (not ready)
-//   and 71 (cannot start) shown.
+//   Finished once the output has ended. endQuery kills a program that still runs and reaps it.
+// - L32Engine is the SearchEngine over `locate`; L32Init, L32Query, L32Fetch, L32EndQuery and
+//   L32Done are its operations under their own names (they show what the status carries through
+//   Env.ShowErrorText and return its code).
+// - Codes: open 1 when the program file does not exist (nothing shown); query 50 (not ready) and
+//   71 (cannot start) shown. The program's own error (message 165) is a fetch's text to show,
+//   with code 0: the run has ended, Finished and no hits.
 #pragma once
 
 #include <chrono>
@@ -30,10 +34,14 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
 #include "engines/search_engine.h"
 #include "results/search_result.h"
 
 namespace skimmer::engines {
+
+struct TLocateRun;  // the running `locate` child and its pipes (locate_run.h)
 
 constexpr size_t kL32PieceBytes = 2400;
 constexpr size_t kL32MaxLineBytes = 65536;
@@ -47,11 +55,32 @@ std::string LocateProgramPath(const TEngineEnvironment& env);
 // The argument vector for a text: {program, "-i", "--", words...}.
 std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text);
 
-int32_t L32Init(TSearchEngine& Engine);
-int32_t L32Done(TSearchEngine& Engine);
-int32_t L32Query(TSearchEngine& Engine, std::string_view Text, std::string_view Kind);
-int32_t L32Fetch(TSearchEngine& Engine, results::TSearchResults& Results);
-void L32EndQuery(TSearchEngine& Engine);
+class L32Engine final : public SearchEngine {
+public:
+    explicit L32Engine(TEngineEnvironment env = {});
+    ~L32Engine() override;
+
+    EngineChoice choice() const override { return EngineChoice::Locate32; }
+    EngineStatus open() override;
+    EngineStatus query(std::string_view text, std::string_view kind) override;
+    EngineStatus fetch(results::TSearchResults& batch) override;
+    void endQuery() override;
+    EngineStatus close() override;
+
+    // The run of the current query, or null (none asked for, or ended).
+    const TLocateRun* run() const { return run_.get(); }
+
+private:
+    EngineStatus settle(results::TSearchResults& batch, std::chrono::steady_clock::time_point deadline);
+
+    std::unique_ptr<TLocateRun> run_;
+};
+
+int32_t L32Init(L32Engine& Engine);
+int32_t L32Done(L32Engine& Engine);
+int32_t L32Query(L32Engine& Engine, std::string_view Text, std::string_view Kind);
+int32_t L32Fetch(L32Engine& Engine, results::TSearchResults& Results);
+void L32EndQuery(L32Engine& Engine);
 
 // How long the About box may wait for `locate --version`, and how much of its output it reads:
 // the box is drawn on the UI thread, so a program that hangs or floods must not hold it.

@@ -1,15 +1,19 @@
-// The state record of a search engine, shared by the index engine (WDS*, wds_engine.h) and the
-// locate engine (L32*, l32_engine.h), the information records they fill, and the seams through
-// which an engine reaches settings, the registry, the error box and the index file.
+// The one engine interface: the index engine (WdsEngine, wds_engine.h) and the locate engine
+// (L32Engine, l32_engine.h) are its two implementations, and every caller (the window's
+// search thread, the search-folder panel, the window's opening check, the About box) holds an
+// engine only through it. The environment through which an engine reaches settings, the
+// registry and the index file, and the information records the engines fill, are here too.
 //
 // Contract:
-// - One TSearchEngine belongs to one thread at a time (the search thread during a search, the main
-//   thread for the panel and the information queries). Nothing here is shared between records.
-// - `Ready` is the one sign that an engine is open; it is set by WDSInit / L32Init.
-// - The record owns everything it opens: index objects, the running `locate` child and its pipes.
-//   Destroying the record (or ResetSearchEngine) closes them and kills and reaps a child that
-//   still runs, so an abandoned search never leaves a process or a descriptor behind.
-// - Settings are read at the moment of use through `Env.Config`, never cached.
+// - Order of use: open → query → fetch until Finished → endQuery → (next query or close). One
+//   engine belongs to one thread at a time (the search thread during a search, the main thread
+//   for the panel and the information queries); nothing is shared between engines.
+// - Every operation reports through EngineStatus (engine_status.h) and shows nothing itself.
+// - `ready()` is the one sign that an engine is open; open sets it, close clears it.
+// - An engine owns everything it opens: the index's objects, the running `locate` child and its
+//   pipes. Destroying it closes them and kills and reaps a child that still runs, so an abandoned
+//   search never leaves a process or a descriptor behind.
+// - Settings are read at the moment of use through `env().Config`, never cached.
 #pragma once
 
 #include <chrono>
@@ -17,21 +21,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/registry_config.h"
+#include "engines/engine_status.h"
 #include "lng/messages.h"
 #include "platform/registry_access.h"
-
-namespace skimmer::index::query {
-class SearchManager;
-class CatalogManager;
-class QueryHelper;
-class Connection;
-class Recordset;
-}  // namespace skimmer::index::query
+#include "results/search_result.h"
 
 namespace skimmer::platform {
 struct HostTables;
@@ -39,95 +37,73 @@ struct HostTables;
 
 namespace skimmer::engines {
 
-// Result codes of the engine operations (0 is success).
-constexpr int32_t kEngineComInitFailed = 32;   // never raised on Linux: there is no COM to start
-constexpr int32_t kEngineNotInstalled = 31;    // the index does not exist or cannot be opened
-constexpr int32_t kEngineTooOld = 1000;        // indexer major version below 3
-constexpr int32_t kEngineNoCatalog = 30;       // catalog "systemindex" not available
-constexpr int32_t kEngineNoQueryHelper = 51;   // no query helper
-constexpr int32_t kEngineNotReady = 50;        // a query on an engine that is not open
-constexpr int32_t kEngineEmptySql = 62;        // connection string or query text empty
-constexpr int32_t kEngineNoConnection = 63;    // the connection object could not be made
-constexpr int32_t kEngineCannotStart = 71;     // `locate` could not be started
-constexpr int32_t kEngineRowCountUnknown = 101;  // a batch whose row count cannot be measured
-constexpr int32_t kLocateMissing = 1;          // L32Init: no `locate` in ESKSLocate32Path
-
-// Language messages an engine shows.
+// Language messages an engine's callers show.
 using lng::kMsgEngineUnusable;
 using lng::kMsgLocateError;
 
 // The name of the program in the locate folder setting (config::setting::kLocate32Path).
 inline constexpr const char* kLocateProgram = "locate";
 
-// A failed call on the index's objects: what() is exactly "Safecall error: '%X'" with the failing
-// code; detail() says what happened in plain words. Thrown by WDSQuery and WDSFetch; it ends the
-// search that met it (the search thread catches it, shows what() and stops).
-class EngineError : public std::runtime_error {
-public:
-    EngineError(uint32_t code, const std::string& message, std::string detail)
-        : std::runtime_error(message), code_(code), detail_(std::move(detail)) {}
-    uint32_t code() const { return code_; }
-    const std::string& detail() const { return detail_; }
+enum class EngineChoice { WindowsSearch, Locate32 };
 
-private:
-    uint32_t code_;
-    std::string detail_;
-};
-
-// How an engine reaches the world outside it. The window and the panel fill it from the plug-in's
-// state (EngineEnvironmentFor); tests fill it with fakes.
+// How an engine reaches the world outside it. The plug-in fills it from its context
+// (EngineEnvironmentFor); tests fill it with fakes.
 struct TEngineEnvironment {
     const config::TRegistryConfig* Config = nullptr;  // ESKSSearchEngine, ESKSLocate32Path
     // Below HKEY_CURRENT_USER: "Software\Update\Databases" for L32GetInfo. Null: no such key.
     platform::RegistryAccess* Registry = nullptr;
     // The index's database file; empty: the index is not installed.
     std::filesystem::path IndexFile;
-    // The error box ("Skimmer Error") with one text, and the language file's message by number.
+    // How the caller shows an engine's error box ("Skimmer Error") with one text, and the language
+    // file's message by number. The engines never call ShowErrorText themselves: the named WDS* /
+    // L32* functions and the callers' loops show what a status carries through it.
     std::function<void(const std::string&)> ShowErrorText;
     std::function<std::string(int)> GetMsg;
-    // The locate engine waits for output at most this long per L32Fetch (100 ms: a window key is never kept waiting longer).
+    // The locate engine waits for output at most this long per fetch (100 ms: a window key is never kept waiting longer).
     std::chrono::milliseconds PollStep{100};
     // The system's locate databases when the registry names none (see locate_database.h).
     std::vector<std::filesystem::path> SystemLocateDatabases;
 };
 
+class SearchEngine {
+public:
+    explicit SearchEngine(TEngineEnvironment env) : env_(std::move(env)) {}
+    virtual ~SearchEngine() = default;
+    SearchEngine(const SearchEngine&) = delete;
+    SearchEngine& operator=(const SearchEngine&) = delete;
+
+    virtual EngineChoice choice() const = 0;
+    // Opens the engine. ready() tells whether it may be queried; a non-zero code with ready()
+    // true is an engine that opened but is not to be used.
+    virtual EngineStatus open() = 0;
+    // Starts a query for `text`, restricted by the kind word `kind` (may be empty; locate has none).
+    virtual EngineStatus query(std::string_view text, std::string_view kind) = 0;
+    // Fills `batch` from slot 0 with the next hits; Count may be 0, Finished says no more will come.
+    virtual EngineStatus fetch(results::TSearchResults& batch) = 0;
+    // Ends the query: what it opened is released, a child still running is stopped. Never fails.
+    virtual void endQuery() = 0;
+    // Closes the engine; closing one that never became ready says message 44 where the engine does.
+    virtual EngineStatus close() = 0;
+
+    bool ready() const { return ready_; }
+    const TEngineEnvironment& env() const { return env_; }
+
+protected:
+    TEngineEnvironment env_;
+    bool ready_ = false;
+};
+
+// Makes the engine a caller uses; tests give their own, the plug-in MakeSearchEngine (engine_select.h).
+using EngineFactory = std::function<std::unique_ptr<SearchEngine>(TEngineEnvironment)>;
+
+// What the named functions (WDS*, L32*) do with a status: its text goes to env.ShowErrorText, a
+// broken engine is raised as EngineError (nothing shown); returns the code.
+int32_t DeliverStatus(const TEngineEnvironment& env, const EngineStatus& status);
+
 // The environment of the plug-in: the host's error box and language strings, the settings table,
 // the registry seam, the index at its default place and the system's locate databases.
 TEngineEnvironment EngineEnvironmentFor(const platform::HostTables& host, const config::TRegistryConfig& config,
                                         platform::RegistryAccess* registry);
-
-// "Error: " + the decimal code in the error box; returns the code.
-int32_t ShowEngineErrorCode(const TEngineEnvironment& env, int32_t code);
-
-struct TLocateRun;  // the running `locate` child and its pipes (l32_engine.cpp)
-
-struct TSearchEngine {
-    TEngineEnvironment Env;
-
-    // Index engine.
-    std::unique_ptr<index::query::SearchManager> SearchManager;
-    std::unique_ptr<index::query::CatalogManager> CatalogManager;
-    std::unique_ptr<index::query::QueryHelper> QueryHelper;
-    std::string ConnectionString;
-    std::string Sql;
-    std::unique_ptr<index::query::Connection> Connection;
-    std::unique_ptr<index::query::Recordset> Recordset;
-    bool Ready = false;
-    // What the last failure of this record was, in plain words (the index's own explanation when
-    // it has one), for a caller that wants to say more than the code.
-    std::string LastError;
-
-    // Locate engine: the child, its two pipes and the piece buffer with its carried-over text.
-    std::unique_ptr<TLocateRun> Locate;
-
-    explicit TSearchEngine(TEngineEnvironment env = {});
-    ~TSearchEngine();
-    TSearchEngine(TSearchEngine&&) noexcept;
-    TSearchEngine& operator=(TSearchEngine&&) noexcept;
-};
-
-// Releases every object of the record, stops a running child, clears Ready; keeps Env.
-void ResetSearchEngine(TSearchEngine& Engine);
 
 // The index's information (TWDS3Info).
 struct TWDS3Info {

@@ -17,8 +17,8 @@ namespace {
 
 namespace iq = index::query;
 
-// The index's failure, as the engine's own error: same text, same code, same explanation.
-[[noreturn]] void raise(const iq::SafecallError& e) { throw EngineError(e.code(), e.what(), e.detail()); }
+// The index's failure, as the engine's own status: same text, same code, same explanation.
+EngineStatus broken(const iq::SafecallError& e) { return EngineStatus::brokenBy(e.code(), e.what(), e.detail()); }
 
 int majorVersion(std::string_view version) {
     int major = 0;
@@ -31,14 +31,6 @@ int majorVersion(std::string_view version) {
 
 int32_t clamp32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, 0, std::numeric_limits<int32_t>::max()));
-}
-
-void releaseWds(TSearchEngine& Engine) {
-    Engine.Recordset.reset();
-    Engine.Connection.reset();
-    Engine.QueryHelper.reset();
-    Engine.CatalogManager.reset();
-    Engine.SearchManager.reset();
 }
 
 // Column 0..5 of one row into its slot. A column the table does not hold, or an empty cell, leaves
@@ -159,128 +151,145 @@ std::string WdsQueryText(std::string_view Text, std::string_view Kind) {
     return text;
 }
 
-int32_t WDSInit(TSearchEngine& Engine) {
-    releaseWds(Engine);
-    Engine.Ready = false;
-    Engine.LastError.clear();
-    if (Engine.Env.IndexFile.empty()) {
-        Engine.LastError = "no index file is known (neither XDG_CACHE_HOME nor HOME gives one)";
-        return kEngineNotInstalled;
-    }
-    try {
-        Engine.SearchManager = std::make_unique<iq::SearchManager>(Engine.Env.IndexFile);
-        if (!IndexerVersionAccepted(Engine.SearchManager->getIndexerVersionStr())) {
-            Engine.LastError = "the index was written by an indexer older than version 3";
-            return kEngineTooOld;
-        }
-    } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-        return kEngineNotInstalled;
-    }
-    try {
-        Engine.CatalogManager = Engine.SearchManager->getCatalog("systemindex");
-    } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-        return ShowEngineErrorCode(Engine.Env, kEngineNoCatalog);
-    }
-    try {
-        Engine.QueryHelper = Engine.CatalogManager->getQueryHelper();
-    } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-    }
-    if (!Engine.QueryHelper) return ShowEngineErrorCode(Engine.Env, kEngineNoQueryHelper);
-    Engine.Ready = true;
-    return 0;
+WdsEngine::WdsEngine(TEngineEnvironment env) : SearchEngine(std::move(env)) {}
+WdsEngine::~WdsEngine() { release(); }
+
+void WdsEngine::release() {
+    recordset_.reset();
+    connection_.reset();
+    queryHelper_.reset();
+    catalogManager_.reset();
+    searchManager_.reset();
 }
 
-int32_t WDSDone(TSearchEngine& Engine) {
-    if (!Engine.Ready && Engine.Env.ShowErrorText)
-        Engine.Env.ShowErrorText(Engine.Env.GetMsg ? Engine.Env.GetMsg(kMsgEngineUnusable) : std::string());
-    Engine.Ready = false;
-    releaseWds(Engine);
-    Engine.ConnectionString.clear();
-    Engine.Sql.clear();
-    return 0;
+EngineStatus WdsEngine::open() {
+    release();
+    ready_ = false;
+    if (env_.IndexFile.empty())
+        return EngineStatus::quiet(kEngineNotInstalled,
+                                   "no index file is known (neither XDG_CACHE_HOME nor HOME gives one)");
+    try {
+        searchManager_ = std::make_unique<iq::SearchManager>(env_.IndexFile);
+        if (!IndexerVersionAccepted(searchManager_->getIndexerVersionStr()))
+            return EngineStatus::quiet(kEngineTooOld, "the index was written by an indexer older than version 3");
+    } catch (const iq::SafecallError& e) {
+        return EngineStatus::quiet(kEngineNotInstalled, e.detail());
+    }
+    try {
+        catalogManager_ = searchManager_->getCatalog("systemindex");
+    } catch (const iq::SafecallError& e) {
+        return EngineStatus::shownCode(kEngineNoCatalog, e.detail());
+    }
+    std::string why;
+    try {
+        queryHelper_ = catalogManager_->getQueryHelper();
+    } catch (const iq::SafecallError& e) {
+        why = e.detail();
+    }
+    if (!queryHelper_) return EngineStatus::shownCode(kEngineNoQueryHelper, why);
+    ready_ = true;
+    return {};
 }
 
-int32_t WDSQuery(TSearchEngine& Engine, std::string_view Text, std::string_view Kind) {
-    if (!Engine.Ready) return ShowEngineErrorCode(Engine.Env, kEngineNotReady);
+EngineStatus WdsEngine::close() {
+    EngineStatus status;
+    if (!ready_) status = EngineStatus::saying(env_.GetMsg ? env_.GetMsg(kMsgEngineUnusable) : std::string());
+    ready_ = false;
+    release();
+    connectionString_.clear();
+    sql_.clear();
+    return status;
+}
+
+EngineStatus WdsEngine::query(std::string_view text, std::string_view kind) {
+    if (!ready_) return EngineStatus::shownCode(kEngineNotReady);
     // The select list is a constant the index knows and the connection string cannot fail; a
-    // query text the helper refuses leaves Sql empty, which is reported as 62 below.
+    // query text the helper refuses leaves the SQL empty, which is reported as 62 below.
     try {
-        Engine.QueryHelper->putQuerySelectColumns(kWdsColumns);
-        Engine.ConnectionString = Engine.QueryHelper->connectionString();
+        queryHelper_->putQuerySelectColumns(kWdsColumns);
+        connectionString_ = queryHelper_->connectionString();
     } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-        raise(e);
+        return broken(e);
     }
-    Engine.Sql.clear();
+    sql_.clear();
+    std::string why;
     try {
-        Engine.Sql = Engine.QueryHelper->generateSqlFromUserQuery(WdsQueryText(Text, Kind));
+        sql_ = queryHelper_->generateSqlFromUserQuery(WdsQueryText(text, kind));
     } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
+        why = e.detail();
     }
-    Engine.Recordset.reset();
-    Engine.Connection = std::make_unique<iq::Connection>();
-    if (Engine.ConnectionString.empty() || Engine.Sql.empty()) return ShowEngineErrorCode(Engine.Env, kEngineEmptySql);
+    recordset_.reset();
+    connection_ = std::make_unique<iq::Connection>();
+    if (connectionString_.empty() || sql_.empty()) return EngineStatus::shownCode(kEngineEmptySql, why);
     try {
-        Engine.Connection->open(Engine.ConnectionString);
-        Engine.Recordset = Engine.Connection->execute(Engine.Sql);
+        connection_->open(connectionString_);
+        recordset_ = connection_->execute(sql_);
     } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-        raise(e);
+        return broken(e);
     }
-    return 0;
+    return {};
 }
 
-int32_t WDSFetch(TSearchEngine& Engine, results::TSearchResults& Results) {
-    Results.Count = 0;
-    if (!Engine.Recordset) {
-        // No query is open (WDSQuery failed or was never called): nothing more will come.
-        Results.Finished = true;
-        return 0;
+EngineStatus WdsEngine::fetch(results::TSearchResults& batch) {
+    batch.Count = 0;
+    if (!recordset_) {
+        // No query is open (the query failed or was never asked for): nothing more will come.
+        batch.Finished = true;
+        return {};
     }
     try {
-        Results.Finished = Engine.Recordset->eof();
-        if (Results.Finished) return 0;
-        WdsFillRows(Engine.Recordset->getRows(kWdsBatchRows), Results);
-        Results.Finished = Engine.Recordset->eof();
+        batch.Finished = recordset_->eof();
+        if (batch.Finished) return {};
+        WdsFillRows(recordset_->getRows(kWdsBatchRows), batch);
+        batch.Finished = recordset_->eof();
     } catch (const iq::SafecallError& e) {
-        Engine.LastError = e.detail();
-        raise(e);
+        return broken(e);
     }
-    return 0;
+    return {};
 }
 
-void WDSEndQuery(TSearchEngine& Engine) {
+void WdsEngine::endQuery() {
     // Destroying them closes them: the record set ends its read snapshot, the connection its
     // session. Nothing here can fail.
-    Engine.Recordset.reset();
-    Engine.ConnectionString.clear();
-    Engine.Connection.reset();
-    Engine.Sql.clear();
+    recordset_.reset();
+    connectionString_.clear();
+    connection_.reset();
+    sql_.clear();
 }
 
-void WDSGetInfo(const TEngineEnvironment& env, TWDS3Info& Info) {
-    TSearchEngine engine(env);
-    WDSInit(engine);
-    if (engine.Ready) {
-        try {
-            std::string version = engine.SearchManager->getIndexerVersionStr();
-            const int64_t items = engine.CatalogManager->numberOfItems();
-            const iq::ItemsToIndex waiting = engine.CatalogManager->numberOfItemsToIndex();
-            Info.Version = std::move(version);
-            Info.ItemCount = clamp32(items);
-            Info.IncrementalCount = clamp32(waiting.incremental);
-            Info.NotificationQueue = clamp32(waiting.notificationQueue);
-            Info.HighPriorityQueue = clamp32(waiting.highPriority);
-        } catch (const iq::SafecallError& e) {
-            // Opened, but it cannot answer: as unusable as one that cannot be opened.
-            engine.LastError = e.detail();
-            engine.Ready = false;
-        }
+bool WdsEngine::readInfo(TWDS3Info& Info) {
+    if (!ready_) return false;
+    try {
+        std::string version = searchManager_->getIndexerVersionStr();
+        const int64_t items = catalogManager_->numberOfItems();
+        const iq::ItemsToIndex waiting = catalogManager_->numberOfItemsToIndex();
+        Info.Version = std::move(version);
+        Info.ItemCount = clamp32(items);
+        Info.IncrementalCount = clamp32(waiting.incremental);
+        Info.NotificationQueue = clamp32(waiting.notificationQueue);
+        Info.HighPriorityQueue = clamp32(waiting.highPriority);
+        return true;
+    } catch (const iq::SafecallError&) {
+        // Opened, but it cannot answer: as unusable as one that cannot be opened.
+        ready_ = false;
+        return false;
     }
-    if (!engine.Ready) Info.Version = "none";
+}
+
+int32_t WDSInit(WdsEngine& Engine) { return DeliverStatus(Engine.env(), Engine.open()); }
+int32_t WDSDone(WdsEngine& Engine) { return DeliverStatus(Engine.env(), Engine.close()); }
+int32_t WDSQuery(WdsEngine& Engine, std::string_view Text, std::string_view Kind) {
+    return DeliverStatus(Engine.env(), Engine.query(Text, Kind));
+}
+int32_t WDSFetch(WdsEngine& Engine, results::TSearchResults& Results) {
+    return DeliverStatus(Engine.env(), Engine.fetch(Results));
+}
+void WDSEndQuery(WdsEngine& Engine) { Engine.endQuery(); }
+
+void WDSGetInfo(const TEngineEnvironment& env, TWDS3Info& Info) {
+    WdsEngine engine(env);
+    WDSInit(engine);
+    if (!engine.readInfo(Info)) Info.Version = "none";
     WDSDone(engine);
 }
 

@@ -3,12 +3,17 @@
 // records, five per batch.
 //
 // Contract:
-// - Order of use: WDSInit → WDSQuery → WDSFetch until Finished → WDSEndQuery → (next query or
-//   WDSDone). Every call is made by the thread that owns the record.
-// - Codes as returned and shown: WDSInit 31 (no index, nothing shown), 1000 (indexer older than 3,
-//   nothing shown), 30 and 51 (shown); WDSQuery 50, 62, 63 (shown); WDSFetch 101 (shown).
-// - A failure of the index's connection or record set during WDSQuery or WDSFetch throws
-//   EngineError ("Safecall error: '%X'"), which ends the search. WDSEndQuery and WDSDone never throw.
+// - WdsEngine is the SearchEngine over the index; it keeps the index face's objects exactly as
+//   the Windows build's desktop search objects are used (search manager → catalog manager →
+//   query helper → connection → record set), so that build puts the real objects in their place.
+//   WDSInit, WDSQuery, WDSFetch, WDSEndQuery and WDSDone are its operations under their own names:
+//   they show what the status carries through Env.ShowErrorText and return its code.
+// - Codes: open 31 (no index, nothing shown), 1000 (indexer older than 3, nothing shown), 30 and
+//   51 (shown); query 50, 62, 63 (shown); fetch 101 (shown). Closing an engine that never became
+//   ready says message 44.
+// - A failure of the index's connection or record set during a query or a fetch is a broken
+//   status ("Safecall error: '%X'"), which ends the search; WDSQuery and WDSFetch raise it as
+//   EngineError. endQuery and close never fail.
 // - A batch fills at most kWdsBatchRows slots from slot 0; Count and Finished say what it holds.
 //   File hits: Url is "file:" + path, Path the path with '/' kept as the separator, Folder the
 //   part up to and including the last '/'. A ".lnk" hit (any case) is resolved through our reader
@@ -20,12 +25,19 @@
 #include <string>
 #include <string_view>
 
+#include <memory>
+
 #include "engines/search_engine.h"
 #include "results/search_result.h"
 
 namespace skimmer::index::query {
+class SearchManager;
+class CatalogManager;
+class QueryHelper;
+class Connection;
+class Recordset;
 class RowTable;
-}
+}  // namespace skimmer::index::query
 
 namespace skimmer::engines {
 
@@ -36,14 +48,43 @@ static_assert(kWdsBatchRows <= results::kSearchResultSlots);
 inline constexpr const char* kWdsColumns =
     "System.ItemName,System.Size,System.Kind,System.ItemURL,System.ItemPathDisplay,System.ItemPathDisplay";
 
-int32_t WDSInit(TSearchEngine& Engine);
-int32_t WDSDone(TSearchEngine& Engine);
-int32_t WDSQuery(TSearchEngine& Engine, std::string_view Text, std::string_view Kind);
-int32_t WDSFetch(TSearchEngine& Engine, results::TSearchResults& Results);
-void WDSEndQuery(TSearchEngine& Engine);
+class WdsEngine final : public SearchEngine {
+public:
+    explicit WdsEngine(TEngineEnvironment env = {});
+    ~WdsEngine() override;
 
-// Opens an engine record of its own for `env` and fills `Info`; Version "none" when the index
-// cannot be opened (the other fields then keep their values, and message 44 is shown).
+    EngineChoice choice() const override { return EngineChoice::WindowsSearch; }
+    EngineStatus open() override;
+    EngineStatus query(std::string_view text, std::string_view kind) override;
+    EngineStatus fetch(results::TSearchResults& batch) override;
+    void endQuery() override;
+    EngineStatus close() override;
+
+    // The catalog's figures into `Info` (an open engine only); false when the index cannot answer.
+    bool readInfo(TWDS3Info& Info);
+
+private:
+    void release();
+
+    // Children after parents, so that they are destroyed first: the record set before its
+    // connection, the helper before its catalog.
+    std::unique_ptr<index::query::SearchManager> searchManager_;
+    std::unique_ptr<index::query::CatalogManager> catalogManager_;
+    std::unique_ptr<index::query::QueryHelper> queryHelper_;
+    std::string connectionString_;
+    std::string sql_;
+    std::unique_ptr<index::query::Connection> connection_;
+    std::unique_ptr<index::query::Recordset> recordset_;
+};
+
+int32_t WDSInit(WdsEngine& Engine);
+int32_t WDSDone(WdsEngine& Engine);
+int32_t WDSQuery(WdsEngine& Engine, std::string_view Text, std::string_view Kind);
+int32_t WDSFetch(WdsEngine& Engine, results::TSearchResults& Results);
+void WDSEndQuery(WdsEngine& Engine);
+
+// Opens an engine of its own for `env` and fills `Info`; Version "none" when the index cannot be
+// opened (the other fields then keep their values, and message 44 is shown).
 void WDSGetInfo(const TEngineEnvironment& env, TWDS3Info& Info);
 
 // One row table (column × row, in the order of kWdsColumns) into the batch from slot 0: each slot

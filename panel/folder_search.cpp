@@ -1,7 +1,10 @@
 // Running a search folder's query through the chosen engine and making its hits the folder's
 // children, with the progress drawn on the panel's top line as the hits arrive.
+#include <functional>
+
 #include "engines/engine_select.h"
 #include "engines/hit_fields.h"
+#include "engines/query_loop.h"
 #include "far/adv_control.h"
 #include "os/export_file.h"
 #include "panel/panel_entries.h"
@@ -91,57 +94,79 @@ std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const os::Mai
     return node;
 }
 
+// A folder's hits as the query loop hands them over: each hit becomes a node at the end of the
+// list, until kMaxFolderHits; the progress title is redrawn at every kProgressEvery hits.
+class FolderFiling {
+public:
+    FolderFiling(TPanel& panel, PanelColumns cols) : panel_(panel), cols_(cols) {}
+
+    engines::BatchVerdict take(const results::TSearchResults& batch) {
+        for (int32_t i = 0; i < batch.Count; ++i) {
+            if (panel_.HitCounter >= kMaxFolderHits) {
+                panel_.HitsCut = true;
+                break;
+            }
+            append(batch.Items[static_cast<size_t>(i)]);
+        }
+        if (panel_.HitCounter % kProgressEvery == 0)
+            drawTitle(panel_, cols_, Msg(panel_, kMsgHitsFound) + ": " + std::to_string(panel_.HitCounter));
+        return panel_.HitsCut ? engines::BatchVerdict::Enough : engines::BatchVerdict::More;
+    }
+
+    std::unique_ptr<TFiles> list() { return std::move(head_); }
+
+private:
+    void append(const results::TSearchResult& hit) {
+        if (!mail_ && isMailHit(hit)) mail_ = panel_.mail();
+        auto node = hitNode(hit, mail_ ? mail_->store.get() : nullptr);
+        TFiles* added = node.get();
+        (last_ ? last_->Next : head_) = std::move(node);
+        last_ = added;
+        ++panel_.HitCounter;
+    }
+
+    TPanel& panel_;
+    PanelColumns cols_;
+    std::unique_ptr<TFiles> head_;
+    TFiles* last_ = nullptr;
+    std::optional<search::MailAccess> mail_;  // asked for at the first mail hit
+};
+
+// The engine's error texts go to the error box at once: the panel runs on FAR's main thread.
+std::function<void(const std::string&)> errorBox(const TPanel& panel) {
+    return [&host = *panel.env.host](const std::string& text) { platform::ShowErrorText(host, text); };
+}
+
 // The query's hits as a list, in the engine's order; at most kMaxFolderHits.
 std::unique_ptr<TFiles> runQuery(TPanel& panel, const TFiles& folder, PanelColumns cols) {
-    engines::TSearchEngine engine(panel.env.engineEnvironment ? panel.env.engineEnvironment()
-                                                              : engines::TEngineEnvironment{});
-    engine.Env.Config = panel.env.config;
-    const engines::TEngineOps& ops = engines::EngineOps(*panel.env.config);
-    const int32_t opened = ops.Init(engine);
-    if (!engine.Ready) {
-        platform::ShowErrorText(*panel.env.host, Msg(panel, kMsgEngineUnusable));
-        ops.Done(engine);
+    engines::TEngineEnvironment env = panel.env.engineEnvironment ? panel.env.engineEnvironment()
+                                                                  : engines::TEngineEnvironment{};
+    env.Config = panel.env.config;
+    const auto say = errorBox(panel);
+    const auto engine = engines::MakeSearchEngine(engines::ChosenEngine(*panel.env.config), std::move(env));
+    const engines::EngineStatus opened = engine->open();
+    if (!opened.shown.empty()) say(opened.shown);
+    if (!engine->ready()) {
+        say(Msg(panel, kMsgEngineUnusable));
+        const engines::EngineStatus closed = engine->close();
+        if (!closed.shown.empty()) say(closed.shown);
         return nullptr;
     }
-    if (opened != 0) return nullptr;
-    std::unique_ptr<TFiles> head;
-    TFiles* last = nullptr;
+    if (opened.code != 0) return nullptr;
     panel.HitCounter = 0;
     panel.HitsCut = false;
+    panel.SearchInProgress = true;
     auto batch = results::makeSearchResults();
-    std::optional<search::MailAccess> mail;  // asked for at the first mail hit
-    try {
-        if (ops.Query(engine, folder.query, "") == 0) {
-            do {
-                panel.SearchInProgress = true;
-                batch->Count = 0;
-                batch->Finished = true;
-                if (ops.Fetch(engine, *batch) != 0) break;
-                for (int32_t i = 0; i < batch->Count; ++i) {
-                    if (panel.HitCounter >= kMaxFolderHits) {
-                        panel.HitsCut = true;
-                        break;
-                    }
-                    const results::TSearchResult& hit = batch->Items[i];
-                    if (!mail && isMailHit(hit)) mail = panel.mail();
-                    auto node = hitNode(hit, mail ? mail->store.get() : nullptr);
-                    TFiles* added = node.get();
-                    (last ? last->Next : head) = std::move(node);
-                    last = added;
-                    ++panel.HitCounter;
-                }
-                if (panel.HitCounter % kProgressEvery == 0)
-                    drawTitle(panel, cols, Msg(panel, kMsgHitsFound) + ": " + std::to_string(panel.HitCounter));
-            } while (!batch->Finished && !panel.HitsCut);
-        }
-    } catch (const std::exception& error) {
-        // A failed engine call ends this search with what it found so far, and says so.
-        platform::ShowErrorText(*panel.env.host, error.what());
-    }
-    ops.EndQuery(engine);
-    ops.Done(engine);
+    FolderFiling filing(panel, cols);
+    engines::QueryDriver driver;
+    driver.onBatch = std::bind_front(&FolderFiling::take, &filing);
+    driver.say = say;
+    // A broken engine ends this search with what it found so far; the loop has said why.
+    engines::RunQuery(*engine, folder.query, "", *batch, driver);
+    const engines::EngineStatus closed = engine->close();
+    if (!closed.shown.empty()) say(closed.shown);
     panel.SearchInProgress = false;
-    return head;
+    return filing.list();
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "os/shell_open.h"
 #include "panel/folder_node.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "platform/registry_access.h"
 #include "search/mail_items.h"
 
@@ -43,17 +44,11 @@ inline constexpr int32_t kProgressEvery = 121;
 inline constexpr int kPaletteFrame = 66;   // the panel's frame colour
 inline constexpr int kPaletteTitle = 17;   // the panel's title colour
 
-struct TPanelEnv {
-    const platform::HostTables* host = nullptr;
-    config::TRegistryConfig* config = nullptr;
-    platform::RegistryAccess* registry = nullptr;
-    std::string PluginsRootKey;
-    std::string FarRootKey;
-    const std::vector<uint8_t>* palette = nullptr;
+// The plug-in's context (host, settings, registry, keys, palette, the desktop's opener) and what
+// only the panel needs.
+struct TPanelEnv : platform::PluginContext {
     // The engines' environment for a folder's query; empty: none (the engine is not usable).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
-    // Opens a hit with its default application; empty: the desktop's opener.
-    std::function<os::OpenResult(std::string_view)> shellOpen;
     // The mail store and show command that the search window uses too, asked for when a mail hit
     // is first met; empty: mail hits keep zero times and sizes and cannot be copied or shown.
     std::function<search::MailAccess()> mailAccess;

@@ -26,19 +26,8 @@ std::string engineName(const PluginState& state) {
 
 // What the dialogs work on: the plug-in's own state, read at the moment the menu is used.
 settings::SettingsEnv settingsEnvFor(PluginState& state) {
-    settings::SettingsEnv env;
-    env.host = &state.host;
-    env.config = &state.PluginConfig;
-    env.groups = &state.Groups;
-    env.registry = state.services.registry.get();
-    env.console = state.services.console.get();
-    env.FarVersion = state.FarVersion;
-    env.engineEnvironment = [&state] {
-        return state.services.engineEnvironment
-                   ? state.services.engineEnvironment(state)
-                   : engines::EngineEnvironmentFor(state.host, state.PluginConfig, state.services.registry.get());
-    };
-    env.Palette = &state.Palette;
+    settings::SettingsEnv env{state.Context()};
+    env.engineEnvironment = [&state] { return state.EngineEnvironment(); };
     return env;
 }
 

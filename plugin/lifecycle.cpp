@@ -45,18 +45,8 @@ void setUpSettings(PluginState& state) {
 // The panel reaches the host, the settings and the registry through the state's own services.
 void setUpPanel(PluginState& state) {
     panel::TPanelEnv& env = state.Panel.env;
-    env.host = &state.host;
-    env.config = &state.PluginConfig;
-    env.registry = state.services.registry.get();
-    env.PluginsRootKey = state.PluginsRootKey;
-    env.FarRootKey = state.FarRootKey;
-    env.palette = &state.Palette;
-    env.engineEnvironment = [&state] {
-        return state.services.engineEnvironment
-                   ? state.services.engineEnvironment(state)
-                   : engines::EngineEnvironmentFor(state.host, state.PluginConfig, state.services.registry.get());
-    };
-    env.shellOpen = state.services.shellOpen;
+    static_cast<platform::PluginContext&>(env) = state.Context();
+    env.engineEnvironment = [&state] { return state.EngineEnvironment(); };
     env.mailAccess = [&state] { return state.Mail(); };
     panel::LoadFolderTree(state.Panel.tree, env.registry, state.PluginsRootKey);
 }
@@ -76,10 +66,11 @@ void setStartupInfo(PluginState& state, const PluginStartupInfo& info) {
     state.FarRootKey = farRootKeyFrom(state.PluginsRootKey);
     completeServices(state);
     setUpSettings(state);
-    setUpPanel(state);
     state.Palette = platform::ReadFarPalette(state.host, state.services.registry.get(), state.FarRootKey);
     // A folder that cannot be made is not an error yet: nothing needs it until a hit is exported.
     if (!state.tempDir) state.tempDir = state.services.makeTempDir(state.LoadStamp);
+    // Last: the panel keeps its own copy of the context, which now holds every service.
+    setUpPanel(state);
 }
 
 void closePlugin(PluginState&, HANDLE) {

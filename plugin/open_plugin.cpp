@@ -25,25 +25,13 @@ HANDLE openSearchWindow(PluginState& state) {
     }
     state.ConsoleWidth = size->width;
     state.ConsoleHeight = size->height;
-    search::SearchWindowEnv env;
-    env.host = &state.host;
-    env.config = &state.PluginConfig;
-    env.groups = &state.Groups;
-    env.registry = state.services.registry.get();
-    env.console = state.services.console.get();
-    env.FarRootKey = state.FarRootKey;
-    env.palette = &state.Palette;
+    search::SearchWindowEnv env{state.Context()};
     env.ListColors = state.ListColors;
     env.listColorsFor = [&state](int32_t style) {
         listColorsFor(style, state.Palette, state.ListColors);
         return state.ListColors;
     };
-    env.NoDateText = state.NoDateText;
-    env.engineEnvironment = state.services.engineEnvironment
-                                ? state.services.engineEnvironment(state)
-                                : engines::EngineEnvironmentFor(state.host, state.PluginConfig, env.registry);
-    env.shellOpen = state.services.shellOpen;
-    env.tempDir = state.tempDir.get();
+    env.engineEnvironment = state.EngineEnvironment();
     env.mail = state.Mail();
     env.saveSettings = [&state] { config::configSaveValues(state.PluginConfig); };
     search::RunSearchWindow(env);

@@ -15,6 +15,27 @@ PluginState::~PluginState() = default;
 
 std::string PluginState::PluginTempDir() const { return tempDir ? tempDir->path().string() : std::string(); }
 
+const platform::PluginContext& PluginState::Context() {
+    context_.host = &host;
+    context_.config = &PluginConfig;
+    context_.groups = &Groups;
+    context_.registry = services.registry.get();
+    context_.console = services.console.get();
+    context_.FarVersion = FarVersion;
+    context_.FarRootKey = FarRootKey;
+    context_.PluginsRootKey = PluginsRootKey;
+    context_.palette = &Palette;
+    context_.NoDateText = NoDateText;
+    context_.tempDir = tempDir.get();
+    context_.shellOpen = services.shellOpen;
+    return context_;
+}
+
+engines::TEngineEnvironment PluginState::EngineEnvironment() const {
+    if (services.engineEnvironment) return services.engineEnvironment(*this);
+    return engines::EngineEnvironmentFor(host, PluginConfig, services.registry.get());
+}
+
 const search::MailAccess& PluginState::Mail() {
     if (!mail_.store) mail_ = services.mailAccess ? services.mailAccess() : search::DefaultMailAccess();
     return mail_;

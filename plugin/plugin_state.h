@@ -21,6 +21,7 @@
 #include "panel/panel_state.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "platform/registry_access.h"
 #include "search/mail_items.h"
 #include "results/highlight_groups.h"
@@ -80,12 +81,20 @@ struct PluginState {
 
     // PluginTempDir: the folder this instance created (empty path when it could not).
     std::string PluginTempDir() const;
+    // The plug-in's context, pointing into this state: the one record every part is handed.
+    // Brought up to date at each call (the temporary folder, the palette and the language's texts
+    // change after SetStartupInfo); a reference stays valid as long as the state.
+    const platform::PluginContext& Context();
+    // The search engines' environment: services.engineEnvironment's when a test gives one,
+    // otherwise the index at its default place and the system's locate.
+    engines::TEngineEnvironment EngineEnvironment() const;
     // The one mail store of this instance, shared by the search window and the panel (so what a
     // folder listing taught serves both), made when first asked for.
     const search::MailAccess& Mail();
 
 private:
     search::MailAccess mail_;
+    platform::PluginContext context_;
 };
 
 }  // namespace skimmer::plugin

@@ -2,20 +2,20 @@
 
 namespace skimmer::search {
 
-std::optional<std::string> EngineUnusable(const engines::TEngineEnvironment& env, const engines::TEngineOps& ops,
+std::optional<std::string> EngineUnusable(engines::SearchEngine& engine,
+                                          const std::function<void(const std::string&)>& say,
                                           const std::string& unusableText) {
-    engines::TSearchEngine engine(env);
-    const int32_t opened = ops.Init(engine);
-    if (engine.Ready) {
-        ops.Done(engine);
-        engines::ResetSearchEngine(engine);
-        if (opened == 0) return std::nullopt;
+    const engines::EngineStatus opened = engine.open();
+    if (!opened.shown.empty() && say) say(opened.shown);
+    if (engine.ready()) {
+        const engines::EngineStatus closed = engine.close();
+        if (!closed.shown.empty() && say) say(closed.shown);
+        if (opened.code == 0) return std::nullopt;
     }
-    // Not closed through Done: closing an engine that never became ready would say message 44
-    // a second time.
+    // Not closed through close() when it never became ready: that would say message 44 a second
+    // time. The caller destroys the engine, which releases whatever it holds.
     std::string text = unusableText;
-    if (!engine.LastError.empty()) text += "\n" + engine.LastError;
-    engines::ResetSearchEngine(engine);
+    if (!opened.detail.empty()) text += "\n" + opened.detail;
     return text;
 }
 

@@ -192,7 +192,8 @@ void TSearchThread::closeEngine() {
 
 void TSearchThread::runSearch() {
     if (!EngineReady.load() && !openEngine()) return;
-    if (guardedStep(work_, [&] { work_.runPlan(*this); })) return;
+    bool completed = false;
+    if (guardedStep(work_, [&] { completed = work_.runPlan(*this); }) && completed) return;
     // The lines already filed stay (the list and the chain still agree); the engine may be left
     // in any state by its failure (a record set half read, an index moved away), so it is closed
     // and the next text opens it again.

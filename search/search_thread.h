@@ -16,7 +16,8 @@
 //   thread itself before it ends. No exception leaves the thread.
 // - A failure ends the search that met it, never the thread: an engine that cannot be opened is
 //   said (message 44, or code 120) and that text gets no lines; an engine that fails in the
-//   middle of a search (an exception, as a "Safecall error") is said once, the lines filed so far
+//   middle of a search (runPlan returns false after its "Safecall error" was said, or the work
+//   throws, which is said once by the thread) ends that search, the lines filed so far
 //   stay with the counter that counts them, and the engine is closed so that the next text opens
 //   it afresh. Every text taken after a failure is searched again.
 // - An empty text is not a search: it supersedes the running one, and the thread empties the list
@@ -52,8 +53,9 @@ public:
     // list's rows point at the chain's nodes), and show the counter of nothing.
     virtual void clearResults(TSearchThread& thread) = 0;
     // Runs the group plan for thread.CurrentQuery(); returns early when thread.superseded() or
-    // thread.stopRequested(), calling thread.checkpoint() between batches.
-    virtual void runPlan(TSearchThread& thread) = 0;
+    // thread.stopRequested(), calling thread.checkpoint() between batches. False: the engine
+    // failed part-way and the search ends (the failure has been said).
+    virtual bool runPlan(TSearchThread& thread) = 0;
     // runPlan failed part-way: the lines it filed stay; make the counter count them.
     virtual void searchFailed(TSearchThread& thread) = 0;
     // A search ended (finished or superseded): repaint the list and the edit field.
@@ -62,7 +64,7 @@ public:
     virtual void freeResults(TSearchThread& thread) = 0;
     // The window asked the thread to close it (DM_CLOSE with 0).
     virtual void closeWindow() = 0;
-    // The work failed with an exception: its text, shown once.
+    // The work threw (nothing the engines do: they report through their status): its text, shown once.
     virtual void reportFailure(const std::string& what) = 0;
 };
 

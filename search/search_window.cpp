@@ -52,7 +52,7 @@ private:
 
     bool readConsole();
     bool engineUsable();
-    const engines::TEngineOps& engineOps() const;
+    std::unique_ptr<engines::SearchEngine> makeEngine() const;
     void startThread();
     void endThread();
     void showDialog();
@@ -158,17 +158,10 @@ bool SearchWindow::readConsole() {
 
 void SearchWindow::startThread() {
     endThread();
-    WindowSearchServices services;
-    services.host = env_.host;
-    services.config = env_.config;
-    services.groups = env_.groups;
-    services.palette = env_.palette;
-    services.registry = env_.registry;
-    services.FarRootKey = env_.FarRootKey;
-    services.NoDateText = env_.NoDateText;
+    WindowSearchServices services{env_};
     services.engineEnvironment = env_.engineEnvironment;
     services.mailDate = MailDateLookup(env_.mail.store);
-    services.engineOps = env_.engineOps;
+    services.makeEngine = env_.makeEngine;
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
 }
@@ -178,18 +171,21 @@ void SearchWindow::endThread() {
     work_.reset();
 }
 
-const engines::TEngineOps& SearchWindow::engineOps() const {
-    return env_.engineOps ? *env_.engineOps : engines::EngineOps(*env_.config);
+std::unique_ptr<engines::SearchEngine> SearchWindow::makeEngine() const {
+    engines::TEngineEnvironment env = env_.engineEnvironment;
+    if (!env.Config) env.Config = env_.config;
+    if (env_.makeEngine) return env_.makeEngine(std::move(env));
+    return engines::MakeSearchEngine(engines::ChosenEngine(*env_.config), std::move(env));
 }
 
 // The window opens only over an engine that can be used; otherwise message 44 (with the engine's
 // reason) is the whole answer, shown here on the main thread.
 bool SearchWindow::engineUsable() {
-    engines::TEngineEnvironment env = env_.engineEnvironment;
-    if (!env.Config) env.Config = env_.config;
     const platform::HostTables& host = *env_.host;
-    env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
-    const auto unusable = EngineUnusable(env, engineOps(), platform::GetMsgStr(host, engines::kMsgEngineUnusable));
+    const auto engine = makeEngine();
+    const auto unusable = EngineUnusable(
+        *engine, [&host](const std::string& text) { platform::ShowErrorText(host, text); },
+        platform::GetMsgStr(host, engines::kMsgEngineUnusable));
     if (unusable) showErrorLines(*unusable);
     return !unusable;
 }
@@ -275,7 +271,11 @@ bool SearchWindow::afterClose() {
             return true;
         case kActionTempPanel:
             Reopen = false;
-            if (work_) SendToTempPanel({hitServices(), env_.config, env_.tempDir}, work_->chain().ResultChain());
+            if (work_) {
+                TempPanelEnv tempPanel{env_};
+                tempPanel.hits = hitServices();
+                SendToTempPanel(tempPanel, work_->chain().ResultChain());
+            }
             return false;
         default: return false;
     }
@@ -285,19 +285,10 @@ bool SearchWindow::afterClose() {
 // then opens with whatever the dialog left in the settings, and keeps its lines.
 void SearchWindow::runSettings() {
     if (thread_) thread_->suspend();
-    settings::SettingsEnv settingsEnv{
-        .host = env_.host,
-        .config = env_.config,
-        .groups = env_.groups,
-        .registry = env_.registry,
-        .console = env_.console,
-        .FarVersion = info().AdvControl
-                          ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr))
-                          : 0,
-        .engineEnvironment = [this] { return env_.engineEnvironment; },
-        .Palette = env_.palette,
-        .systemInfo = nullptr,
-    };
+    settings::SettingsEnv settingsEnv{env_};
+    settingsEnv.FarVersion =
+        info().AdvControl ? static_cast<DWORD>(info().AdvControl(info().ModuleNumber, ACTL_GETFARVERSION, nullptr)) : 0;
+    settingsEnv.engineEnvironment = [this] { return env_.engineEnvironment; };
     settings::RunSearchWindowSettings(settingsEnv);
     if (env_.listColorsFor) lbx_.ListColors = env_.listColorsFor(readWindowSettings(*env_.config).Style);
     KeepResults = thread_ && !thread_->searching();

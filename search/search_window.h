@@ -33,36 +33,28 @@
 #include "search/mail_items.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "platform/registry_access.h"
 
 namespace skimmer::search {
 
-// Everything the window reads of the plug-in's state. Pointers are not owned and outlive the call.
-struct SearchWindowEnv {
-    const platform::HostTables* host = nullptr;
-    config::TRegistryConfig* config = nullptr;  // written only on this thread (the F7 toggle)
-    config::TSKSSortGroups* groups = nullptr;  // F9's settings dialog edits them
-    platform::RegistryAccess* registry = nullptr;
-    const platform::Console* console = nullptr;
-    std::string FarRootKey;
-    const std::vector<uint8_t>* palette = nullptr;
+// Everything the window reads of the plug-in's state: the context (whose settings are written
+// only on this thread, by the F7 toggle, and whose groups F9's settings dialog edits; its tempDir
+// is where F5 writes the Temporary Panel's list file) and what only the window needs. Pointers are
+// not owned and outlive the call.
+struct SearchWindowEnv : platform::PluginContext {
     std::array<uint16_t, 4> ListColors{};
     // The list's colours for a "SKSStyle" (the plug-in: listColorsFor over its palette), asked
     // again after the settings dialog, which may have changed the style. Empty: they stay.
     std::function<std::array<uint16_t, 4>(int32_t style)> listColorsFor;
-    std::string NoDateText;
     // The engine's environment (the plug-in: engines::EngineEnvironmentFor).
     engines::TEngineEnvironment engineEnvironment;
-    // Opens a hit with its default application; empty: the desktop's opener.
-    std::function<os::OpenResult(std::string_view)> shellOpen;
     // Mail items: the store and the show command; a null store: search::DefaultMailAccess().
     MailAccess mail;
-    // PluginTempDir, where F5 writes the Temporary Panel's list file; null: F5 says there is none.
-    os::TempDir* tempDir = nullptr;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;
-    // The engine's operations; null: those "ESKSSearchEngine" chooses (a test gives its own).
-    const engines::TEngineOps* engineOps = nullptr;
+    // Makes the engine; empty: the one "ESKSSearchEngine" chooses (a test gives its own).
+    engines::EngineFactory makeEngine;
 };
 
 // Error code when the console's size cannot be read.

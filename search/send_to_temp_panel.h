@@ -22,6 +22,7 @@
 
 #include "config/registry_config.h"
 #include "os/temp_dir.h"
+#include "platform/plugin_context.h"
 #include "results/result_chain.h"
 #include "search/open_hit.h"
 
@@ -46,11 +47,10 @@ std::string tempPanelKeySequence(std::string_view command, std::string_view save
 // The notice's registered dialog, run with saving on. Returns what RunRegisteredDialog returned.
 int ShowTempPanelNotice(const platform::HostTables& host, config::TRegistryConfig& config);
 
-// What SendToTempPanel works on besides the hit services (whose registry gives the prefix).
-struct TempPanelEnv {
+// What SendToTempPanel works on: the context (its settings; its tempDir, PluginTempDir, null when
+// there is none and nothing is sent) and the hit services (whose registry gives the prefix).
+struct TempPanelEnv : platform::PluginContext {
     HitServices hits;
-    config::TRegistryConfig* config = nullptr;
-    os::TempDir* tempDir = nullptr;  // PluginTempDir; null: there is none and nothing is sent
 };
 
 // Error codes SendToTempPanel returns after showing the reason.

@@ -6,7 +6,8 @@
 #include "lng/messages.h"
 #include "results/group_plan.h"
 #include "results/list_filing.h"
-#include "results/search_group.h"
+#include "engines/engine_select.h"
+#include "search/search_group.h"
 
 namespace skimmer::search {
 
@@ -29,27 +30,6 @@ LONG_PTR FARAPI sendFromSearchThread(HANDLE, int msg, int param1, LONG_PTR param
     HANDLE dialog = tlsShared->Dialog.load();
     return dialog ? tlsHostSend(dialog, msg, param1, param2) : 0;
 }
-
-// The chosen engine's operations as a group run uses them. A fetch that fails ends the group:
-// its batch is empty and finished, so a failing engine can never keep a run spinning.
-class GroupEngine : public results::TGroupEngine {
-public:
-    GroupEngine(engines::TSearchEngine& engine, const engines::TEngineOps& ops) : engine_(engine), ops_(ops) {}
-    bool Query(const std::string& text, const std::string& kindWord) override {
-        return ops_.Query(engine_, text, kindWord) == 0;
-    }
-    void Fetch(results::TSearchResults& results) override {
-        if (ops_.Fetch(engine_, results) != 0) {
-            results.Count = 0;
-            results.Finished = true;
-        }
-    }
-    void EndQuery() override { ops_.EndQuery(engine_); }
-
-private:
-    engines::TSearchEngine& engine_;
-    const engines::TEngineOps& ops_;
-};
 
 }  // namespace
 
@@ -94,22 +74,27 @@ void WindowSearch::bindThread(TSearchThread* thread) {
 int32_t WindowSearch::openEngine(bool& recordReady) {
     bindThread(nullptr);
     engines::TEngineEnvironment env = services_.engineEnvironment;
+    if (!env.Config) env.Config = services_.config;
     env.ShowErrorText = [this](const std::string& text) { notice(text); };
-    engine_ = engines::TSearchEngine(std::move(env));
-    ops_ = services_.engineOps ? services_.engineOps : &engines::EngineOps(*services_.config);
-    const int32_t code = ops_->Init(engine_);
-    recordReady = engine_.Ready;
-    return code;
+    engine_ = services_.makeEngine ? services_.makeEngine(std::move(env))
+                                   : engines::MakeSearchEngine(engines::ChosenEngine(*services_.config), std::move(env));
+    const engines::EngineStatus opened = engine_->open();
+    notice(opened.shown);
+    openDetail_ = opened.detail;
+    recordReady = engine_->ready();
+    return opened.code;
 }
 
 void WindowSearch::closeEngine() {
-    if (ops_ && engine_.Ready) ops_->Done(engine_);
-    engines::ResetSearchEngine(engine_);
+    // Only an engine that opened is closed through close(): closing one that never became ready
+    // would say message 44 a second time. Destroying it releases what it holds either way.
+    if (engine_ && engine_->ready()) notice(engine_->close().shown);
+    engine_.reset();
 }
 
 void WindowSearch::reportEngineMissing() {
     std::string text = platform::GetMsgStr(*services_.host, engines::kMsgEngineUnusable);
-    if (!engine_.LastError.empty()) text += "\n" + engine_.LastError;
+    if (!openDetail_.empty()) text += "\n" + openDetail_;
     notice(text);
 }
 
@@ -145,14 +130,14 @@ results::TLineFormatContext WindowSearch::formatContext(const std::string& highl
     return context;
 }
 
-void WindowSearch::runPlan(TSearchThread& thread) {
-    GroupEngine engine(engine_, *ops_);
-    results::TSearchRun run;
+bool WindowSearch::runPlan(TSearchThread& thread) {
+    TSearchRun run;
     run.CurrentQuery = thread.CurrentQuery();
     run.GroupMode = config::setting::kGroupMode.read(*services_.config);
     run.Chain = &chain_;
     run.Results = batch_.get();
-    run.Engine = &engine;
+    run.Engine = engine_.get();
+    run.Say = [this](const std::string& text) { notice(text); };
     // The handle is looked up per call (the trampoline ignores this one): a reopened window has
     // a new handle, and a closed one none.
     run.List = results::TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
@@ -168,14 +153,16 @@ void WindowSearch::runPlan(TSearchThread& thread) {
     const WindowSettings& s = shared_.Settings;
     results::TGroupPlanInput input;
     // The plan of the engine this search really uses (opened with the settings of its own time).
-    input.LocateEngine = ops_ == &engines::EngineOps(engines::EngineChoice::Locate32);
+    input.LocateEngine = engine_->choice() == engines::EngineChoice::Locate32;
     input.GroupMode = run.GroupMode;
     input.AllResults = s.AllResults;
     input.ListLines = results::ListLineCount(shared_.ConsoleHeight, shared_.H.load(), s.Animation, s.PositionW,
                                              s.HideButtons);
     input.Groups = services_.groups;
-    results::RunGroupPlan(run, results::MakeGroupPlan(input));
+    const TRunEnd end = RunGroupPlan(run, results::MakeGroupPlan(input));
+    if (end == TRunEnd::Failed) return false;  // said already; the lines filed so far stay
     updateCounter(thread);
+    return true;
 }
 
 void WindowSearch::updateCounter(TSearchThread& thread) {

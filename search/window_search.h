@@ -22,9 +22,9 @@
 
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
-#include "engines/engine_select.h"
 #include "engines/search_engine.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "results/highlight_groups.h"
 #include "results/hit_date.h"
 #include "results/line_format.h"
@@ -52,20 +52,14 @@ private:
     std::vector<std::string> notices_;
 };
 
-// Fixed services the search reads; all outlive the window.
-struct WindowSearchServices {
-    const platform::HostTables* host = nullptr;
-    const config::TRegistryConfig* config = nullptr;
-    const config::TSKSSortGroups* groups = nullptr;
-    const std::vector<uint8_t>* palette = nullptr;
-    platform::RegistryAccess* registry = nullptr;
-    std::string FarRootKey;
-    std::string NoDateText;
+// Fixed services the search reads: the plug-in's context (read only: the search thread never
+// writes the settings) and what only the search needs; all outlive the window.
+struct WindowSearchServices : platform::PluginContext {
     // The engine's environment; its ShowErrorText is replaced by a notice to the window.
     engines::TEngineEnvironment engineEnvironment;
     results::TMailDateLookup mailDate;  // the creation time of a mail hit
-    // The engine's operations; null: those "ESKSSearchEngine" chooses at each open.
-    const engines::TEngineOps* engineOps = nullptr;
+    // Makes the engine at each open; empty: the one "ESKSSearchEngine" chooses then.
+    engines::EngineFactory makeEngine;
 };
 
 class WindowSearch : public TSearchWork {
@@ -78,7 +72,7 @@ public:
     void reportEngineMissing() override;
     void reportOpenFailed() override;
     void clearResults(TSearchThread& thread) override;
-    void runPlan(TSearchThread& thread) override;
+    bool runPlan(TSearchThread& thread) override;
     void searchFailed(TSearchThread& thread) override;
     void searchEnded(TSearchThread& thread) override;
     void freeResults(TSearchThread& thread) override;
@@ -103,8 +97,8 @@ private:
     WindowShared& shared_;
     results::THLGroups highlightGroups_;
     results::TFileSystemProbe probe_;
-    engines::TSearchEngine engine_;
-    const engines::TEngineOps* ops_ = nullptr;
+    std::unique_ptr<engines::SearchEngine> engine_;  // the thread's; null while closed
+    std::string openDetail_;                          // why the last open failed, in plain words
     results::TResultChain chain_;
     std::unique_ptr<results::TSearchResults> batch_;
     TSearchThread* thread_ = nullptr;  // set on the thread's first call

@@ -71,7 +71,7 @@ void ShowAboutBox(SettingsEnv& env) {
                             .SystemLine = SystemLine(host, os),
                             .Engine = EngineLines(host, engineEnv)};
     std::vector<uint8_t> palette(farapi::kFarDefaultPalette.begin(), farapi::kFarDefaultPalette.end());
-    if (env.Palette) std::copy_n(env.Palette->begin(), std::min(env.Palette->size(), palette.size()), palette.begin());
+    if (env.palette) std::copy_n(env.palette->begin(), std::min(env.palette->size(), palette.size()), palette.begin());
     int32_t ok = -1;
     dialogs::TRegisteredDialog dialog;
     std::string error;

@@ -86,7 +86,7 @@ TAboutEngineLines EngineLines(const platform::HostTables& host, const engines::T
         engines::WDSGetInfo(env, info);
         return WdsAboutLines(host, info);
     }
-    engines::TSearchEngine probe(env);
+    engines::L32Engine probe(env);
     const bool found = engines::L32Init(probe) == 0;
     engines::L32Done(probe);
     engines::TL32Info info;

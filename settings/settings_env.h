@@ -1,5 +1,6 @@
-// What every settings dialog works on: the host's tables, the live settings and user groups, the
-// registry, FAR's version and the chosen engine's environment.
+// What every settings dialog works on: the plug-in's context (the host's tables, the live settings
+// and user groups, the registry, the console, FAR's version and palette) and the chosen engine's
+// environment.
 //
 // Contract: the environment points into the plug-in's state and owns nothing; it lives no longer
 // than the configuration menu or the window that opened the dialog. Every dialog changes the
@@ -17,21 +18,15 @@
 #include "os/system_info.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "platform/registry_access.h"
 
 namespace skimmer::settings {
 
-struct SettingsEnv {
-    const platform::HostTables* host = nullptr;
-    config::TRegistryConfig* config = nullptr;  // the live settings
-    config::TSKSSortGroups* groups = nullptr;   // the live user groups
-    platform::RegistryAccess* registry = nullptr;
-    const platform::Console* console = nullptr;  // the custom window size is checked against it
-    DWORD FarVersion = 0;                       // as AdvControl(ACTL_GETFARVERSION) gave it
+// The context's console checks the custom window size; its palette gives the About box's colours.
+struct SettingsEnv : platform::PluginContext {
     // The chosen engine's environment, asked for when a dialog needs it (the About box).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
-    // FAR's current palette, for the About box's colours; null: FAR's default palette.
-    const std::vector<uint8_t>* Palette = nullptr;
     // What uname says, for the About box's system line; null: the running system.
     const os::SystemInfoSource* systemInfo = nullptr;
 

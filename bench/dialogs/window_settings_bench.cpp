@@ -84,7 +84,10 @@ int main(int argc, char** argv) {
     info.FSF = &fsf;
     platform::HostTables tables;
     tables.copyFrom(info);
-    settings::SettingsEnv env{.host = &tables, .config = &settings, .registry = &registry};
+    settings::SettingsEnv env;
+    env.host = &tables;
+    env.config = &settings;
+    env.registry = &registry;
 
     settings::WindowSettingsButtons buttons;
     dialogs::TRegisteredDialog built;

@@ -48,7 +48,7 @@ double median(std::vector<double> v) {
 double ours(const engines::TEngineEnvironment& env, const std::string& query, int& hits) {
     auto results = results::makeSearchResults();
     const auto start = Clock::now();
-    engines::TSearchEngine engine(env);
+    engines::L32Engine engine(env);
     if (engines::L32Init(engine) != 0 || engines::L32Query(engine, query, "") != 0) {
         std::fprintf(stderr, "the engine could not start locate\n");
         std::exit(1);

@@ -169,7 +169,11 @@ void BM_EnterSearchFolder(benchmark::State& state) {
     config.location_ = config::settingsLocation(&memory, kRoot);
     config::configSetupCatalogue(config);
     panel::TPanel panel;
-    panel.env = {.host = &host, .config = &config, .registry = &memory, .PluginsRootKey = kRoot};
+    panel.env = {};
+    panel.env.host = &host;
+    panel.env.config = &config;
+    panel.env.registry = &memory;
+    panel.env.PluginsRootKey = kRoot;
     panel.env.engineEnvironment = [&] {
         engines::TEngineEnvironment env;
         env.Config = &config;

@@ -19,11 +19,13 @@
 #include <vector>
 
 #include "host/services/standard_functions.h"
-#include "results/search_group.h"
+#include "search/search_group.h"
 
 namespace {
 
 using namespace skimmer::results;
+using skimmer::search::SearchGroup;
+using skimmer::search::TSearchRun;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> samples) {
@@ -58,16 +60,20 @@ TSearchResult makeHit(int n) {
 }
 
 // Rows without end, batchSize at a time.
-class EndlessEngine : public TGroupEngine {
+class EndlessEngine : public skimmer::engines::SearchEngine {
 public:
-    explicit EndlessEngine(int batchSize) : batchSize_(batchSize) {}
-    bool Query(const std::string&, const std::string&) override { return true; }
-    void Fetch(TSearchResults& results) override {
+    explicit EndlessEngine(int batchSize) : SearchEngine({}), batchSize_(batchSize) {}
+    skimmer::engines::EngineChoice choice() const override { return skimmer::engines::EngineChoice::WindowsSearch; }
+    skimmer::engines::EngineStatus open() override { return {}; }
+    skimmer::engines::EngineStatus close() override { return {}; }
+    skimmer::engines::EngineStatus query(std::string_view, std::string_view) override { return {}; }
+    skimmer::engines::EngineStatus fetch(TSearchResults& results) override {
         for (int i = 0; i < batchSize_; ++i) results.Items[static_cast<size_t>(i)] = hits_[static_cast<size_t>(i % 6001)];
         results.Count = batchSize_;
         results.Finished = false;
+        return {};
     }
-    void EndQuery() override {}
+    void endQuery() override {}
 
 private:
     int batchSize_;
@@ -102,7 +108,7 @@ struct Search {
     TResultChain chain;
     std::unique_ptr<TSearchResults> batch = makeSearchResults();
     TSearchRun run;
-    Search(TGroupEngine& engine, const TLineFormatContext& format) {
+    Search(skimmer::engines::SearchEngine& engine, const TLineFormatContext& format) {
         run.CurrentQuery = "rep";
         run.Chain = &chain;
         run.Results = batch.get();

@@ -37,8 +37,8 @@ protected:
     // A fake `locate` in the engine's folder: a shell script with this body.
     void fakeLocate(const std::string& body) { writeFile(dir / "locate", "#!/bin/sh\n" + body + "\n", true); }
 
-    TSearchEngine& open() {
-        engine = std::make_unique<TSearchEngine>(env);
+    L32Engine& open() {
+        engine = std::make_unique<L32Engine>(env);
         EXPECT_EQ(L32Init(*engine), 0);
         return *engine;
     }
@@ -58,10 +58,10 @@ protected:
         return f;
     }
 
-    pid_t childPid() const { return engine->Locate && engine->Locate->Process ? engine->Locate->Process->pid() : -1; }
+    pid_t childPid() const { return engine->run() && engine->run()->Process ? engine->run()->Process->pid() : -1; }
 
     std::unique_ptr<results::TSearchResults> results;
-    std::unique_ptr<TSearchEngine> engine;
+    std::unique_ptr<L32Engine> engine;
 };
 
 bool processGone(pid_t pid) { return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH; }
@@ -350,9 +350,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(LocateEngine, MissingOrUnusableProgram) {
-    TSearchEngine missing(env);
+    L32Engine missing(env);
     EXPECT_EQ(L32Init(missing), kLocateMissing);
-    EXPECT_FALSE(missing.Ready);
+    EXPECT_FALSE(missing.ready());
     EXPECT_EQ(L32Query(missing, "x", ""), kEngineNotReady);
     EXPECT_EQ(shown, std::vector<std::string>{"Error: 50"});
 
@@ -414,10 +414,10 @@ TEST_F(LocateEngine, ChoiceFollowsTheSettingAtEachUse) {
     for (int value : {1, 2, -1}) {
         config::setConfigValue(config, config::setting::kSearchEngine.Name, config::TConfigValue::integer(value));
         EXPECT_EQ(ChosenEngine(config), EngineChoice::Locate32) << value;
-        EXPECT_EQ(EngineOps(config).Fetch, &L32Fetch);
+        EXPECT_NE(dynamic_cast<L32Engine*>(MakeChosenEngine(env).get()), nullptr) << value;
     }
     config::setConfigValue(config, config::setting::kSearchEngine.Name, config::TConfigValue::integer(0));
-    EXPECT_EQ(EngineOps(config).Init, &WDSInit);
+    EXPECT_NE(dynamic_cast<WdsEngine*>(MakeChosenEngine(env).get()), nullptr);
 }
 
 // ---- RunAndCapture and the information query ---------------------------------------------------

@@ -69,9 +69,9 @@ protected:
         idx.add(std::move(item));
     }
 
-    TSearchEngine& open() {
-        engine = std::make_unique<TSearchEngine>(env);
-        EXPECT_EQ(WDSInit(*engine), 0) << engine->LastError;
+    WdsEngine& open() {
+        engine = std::make_unique<WdsEngine>(env);
+        EXPECT_EQ(WDSInit(*engine), 0);
         return *engine;
     }
 
@@ -99,7 +99,7 @@ protected:
 
     TestIndex idx;
     std::unique_ptr<results::TSearchResults> results;
-    std::unique_ptr<TSearchEngine> engine;
+    std::unique_ptr<WdsEngine> engine;
 };
 
 TEST_F(IndexEngine, SevenRowsArriveAsFiveThenTwoAndStaleSlotsAreNeverRead) {
@@ -201,10 +201,13 @@ TEST(WdsQueryText, KindWordsAreAppendedAndFoldersExcluded) {
 }
 
 TEST_F(IndexEngine, OpeningFailuresGiveTheirCodes) {
-    TSearchEngine missing(env);
-    missing.Env.IndexFile = dir / "no-index.sqlite";
+    TEngineEnvironment elsewhere = env;
+    elsewhere.IndexFile = dir / "no-index.sqlite";
+    WdsEngine missing(elsewhere);
+    const EngineStatus opened = missing.open();
+    EXPECT_EQ(opened.code, kEngineNotInstalled);
+    EXPECT_FALSE(opened.detail.empty()) << "the reason comes with the code";
     EXPECT_EQ(WDSInit(missing), kEngineNotInstalled);
-    EXPECT_FALSE(missing.LastError.empty());
     EXPECT_TRUE(shown.empty()) << "31 is returned without a message";
     EXPECT_EQ(WDSQuery(missing, "x", ""), kEngineNotReady);
     EXPECT_EQ(shown, std::vector<std::string>{"Error: 50"});

@@ -33,7 +33,11 @@ protected:
         tables.copyFrom(host.startupInfo());
         config.location_ = config::settingsLocation(&registry, kRoot);
         config::configSetupCatalogue(config);
-        panel.env = {.host = &tables, .config = &config, .registry = &registry, .PluginsRootKey = kRoot};
+        panel.env = {};
+        panel.env.host = &tables;
+        panel.env.config = &config;
+        panel.env.registry = &registry;
+        panel.env.PluginsRootKey = kRoot;
         panel.env.engineEnvironment = [this] {
             engines::TEngineEnvironment env;
             env.Config = &config;

@@ -30,7 +30,7 @@ public:
     // Changed by a test between searches, read by the thread: atomic.
     std::atomic<bool> recordReady{true};
     std::atomic<int32_t> openResult{0};
-    std::atomic<int> failAfterBatches{-1};  // runPlan throws after this many batches; -1: never
+    std::atomic<int> failAfterBatches{-1};  // runPlan fails after this many batches; -1: never
     bool startChild = false;  // openEngine starts a child that floods its pipe, as locate may
 
     std::mutex ui;                       // the host's UI lock
@@ -80,15 +80,19 @@ public:
         ++searchFailures;
         doneSignal.notify_all();
     }
-    void runPlan(TSearchThread& thread) override {
+    bool runPlan(TSearchThread& thread) override {
         const std::string text = thread.CurrentQuery();
         if (text.empty()) {
             std::lock_guard lock(violationsMutex);
             violations.push_back("an empty text was searched");
         }
         for (int batch = 0; batch < batchesPerText; ++batch) {
-            if (!thread.checkpoint()) return;
-            if (batch == failAfterBatches.load()) throw std::runtime_error("Safecall error: '80004005'");
+            if (!thread.checkpoint()) return true;
+            if (batch == failAfterBatches.load()) {
+                // As the window's work does it: the engine's failure is said, then the search ends.
+                reportFailure("Safecall error: '80004005'");
+                return false;
+            }
             fetch(thread);
             TSearchThread::HostCall call(thread);
             std::lock_guard lock(ui);
@@ -98,6 +102,7 @@ public:
         std::lock_guard lock(doneMutex);
         lastEnded = text;
         doneSignal.notify_all();
+        return true;
     }
     void searchEnded(TSearchThread&) override {}
     void freeResults(TSearchThread&) override { ++frees; }

@@ -42,15 +42,14 @@ void writeFakeLocate(const fs::path& folder,
 }
 
 
-// An engine run by a script, in the index engine's manner (its failures throw the engine's
-// "Safecall error"): "rep" finds the three hits the fake `locate` prints, in the first group;
-// any other text finds "/data/TEXT.txt". The plain functions of an operations table find it
-// through one pointer, set by the fixture.
+// An engine run by a script, in the index engine's manner (its failures break it with the
+// engine's "Safecall error"): "rep" finds the three hits the fake `locate` prints, in the first
+// group; any other text finds "/data/TEXT.txt". Every engine the window makes reads one script.
 struct FakeEngine {
     std::mutex mutex;
-    std::string failKind;  // the first fetch of the next query with this kind word throws
-    int failFetch = 0;     // the Nth fetch from now throws (counted over every query); 0: none
-    int failOpens = 0;     // this many opens leave the record unusable
+    std::string failKind;  // the first fetch of the next query with this kind word breaks
+    int failFetch = 0;     // the Nth fetch from now breaks (counted over every query); 0: none
+    int failOpens = 0;     // this many opens leave the engine unusable
     int opens = 0;
     std::vector<std::string> texts;  // each search's text (the query of its first group)
     std::map<std::string, std::vector<std::string>> rowsOf;  // a text's own rows, if any
@@ -58,29 +57,28 @@ struct FakeEngine {
     std::vector<std::string> rows;
     bool failing = false;
 
-    static FakeEngine*& current() {
-        static FakeEngine* fake = nullptr;
-        return fake;
-    }
     int searchesOf(const std::string& text) {
         std::lock_guard lock(mutex);
         return static_cast<int>(std::count(texts.begin(), texts.end(), text));
     }
+};
 
-    static int32_t init(engines::TSearchEngine& e) {
-        FakeEngine& f = *current();
+class ScriptedEngine : public engines::SearchEngine {
+public:
+    ScriptedEngine(engines::TEngineEnvironment env, FakeEngine& script) : SearchEngine(std::move(env)), f(script) {}
+
+    engines::EngineChoice choice() const override { return engines::EngineChoice::WindowsSearch; }
+    engines::EngineStatus open() override {
         std::lock_guard lock(f.mutex);
         ++f.opens;
         if (f.failOpens > 0) {
             --f.failOpens;
-            e.LastError = "the index was moved away";
-            return engines::kEngineNotInstalled;
+            return engines::EngineStatus::quiet(engines::kEngineNotInstalled, "the index was moved away");
         }
-        e.Ready = true;
-        return 0;
+        ready_ = true;
+        return {};
     }
-    static int32_t query(engines::TSearchEngine&, std::string_view text, std::string_view kind) {
-        FakeEngine& f = *current();
+    engines::EngineStatus query(std::string_view text, std::string_view kind) override {
         std::lock_guard lock(f.mutex);
         if (kind == results::kProgramsKind) f.texts.emplace_back(text);
         f.failing = !f.failKind.empty() && kind == f.failKind;
@@ -92,13 +90,12 @@ struct FakeEngine {
             f.rows = {"/data/docs/report.txt", "/data/docs/a; touch pwned", "/data/reply.doc"};
         else if (kind == results::kProgramsKind)
             f.rows = {"/data/" + std::string(text) + ".txt"};
-        return 0;
+        return {};
     }
-    static int32_t fetch(engines::TSearchEngine&, results::TSearchResults& r) {
-        FakeEngine& f = *current();
+    engines::EngineStatus fetch(results::TSearchResults& r) override {
         std::lock_guard lock(f.mutex);
         if (std::exchange(f.failing, false) || (f.failFetch > 0 && --f.failFetch == 0))
-            throw engines::EngineError(0x80004005, "Safecall error: '80004005'", "a damaged page");
+            return engines::EngineStatus::brokenBy(0x80004005, "Safecall error: '80004005'", "a damaged page");
         r.Count = 0;
         for (const std::string& path : f.rows) {
             results::TSearchResult& hit = r.Items[static_cast<size_t>(r.Count++)];
@@ -110,14 +107,16 @@ struct FakeEngine {
         }
         r.Finished = f.rows.empty();  // one batch of rows, then the end
         f.rows.clear();
-        return 0;
+        return {};
     }
-    static void endQuery(engines::TSearchEngine&) {}
-    static int32_t done(engines::TSearchEngine& e) {
-        e.Ready = false;
-        return 0;
+    void endQuery() override {}
+    engines::EngineStatus close() override {
+        ready_ = false;
+        return {};
     }
-    static constexpr engines::TEngineOps kOps{init, query, fetch, endQuery, done};
+
+private:
+    FakeEngine& f;
 };
 
 // FAR's viewer and editor as the window calls them: what they were asked to show.
@@ -147,7 +146,6 @@ protected:
         info.Editor = recordEditor;
         gShown.clear();
         gDialogsOpened = 0;
-        FakeEngine::current() = &fake;
         info.SendDlgMessage = host::ui::SendDlgMessage;
         info.DefDlgProc = host::ui::DefDlgProc;
         info.Message = host::ui::Message;
@@ -172,11 +170,11 @@ protected:
         };
     }
 
-    ~SearchWindowTest() override { FakeEngine::current() = nullptr; }
-
     // The scripted engine instead of the settings' choice (its groups are the index engine's).
     void useFakeEngine() {
-        env.engineOps = &FakeEngine::kOps;
+        env.makeEngine = [this](engines::TEngineEnvironment engineEnv) {
+            return std::make_unique<ScriptedEngine>(std::move(engineEnv), fake);
+        };
         config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(0));
     }
 

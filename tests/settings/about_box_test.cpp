@@ -138,7 +138,7 @@ protected:
         palette.assign(farapi::kFarDefaultPalette.begin(), farapi::kFarDefaultPalette.end());
         palette[COL_DIALOGDISABLED] = 0x5A;
         palette[COL_WARNDIALOGBOXTITLE] = 0x4E;
-        env.Palette = &palette;
+        env.palette = &palette;
         locateDir = home.root() / "locate";
         fs::create_directories(locateDir);
         engineEnv.Config = &store->config;

@@ -1,13 +1,14 @@
-// Running the group plan of one search: each group asks the engine for the text with the group's
-// kind word, files every batch into the result chain (with a header line where the group title
-// changes) and adds the new lines to the window's list, until the group's line limit or quota is
-// met, the engine is finished, or a newer text or a close request arrives.
+// Running the group plan of one search: each group runs the engine's query for the text with the
+// group's kind word through the one query loop (engines/query_loop.h), files every batch into the
+// result chain (with a header line where the group title changes) and adds the new lines to the
+// window's list, until the group's line limit or quota is met, the engine is finished, or a newer
+// text or a close request arrives.
 //
-// Contract: runs on the search thread only. The engine and the window are reached through the
-// interfaces below, so this layer includes neither. The engine's query is ended on every way out
-// of a group run, also when the engine throws (its "Safecall error" ends the search: the
-// exception goes on to the caller, after the query was ended). The chain never grows past
-// kLineStoreSlots lines: a group that meets the bound ends as if its line limit were met.
+// Contract: runs on the search thread only. The window is reached through the hooks and the list
+// target below. The engine's errors are said through `Say` as the loop meets them; a broken
+// engine (its "Safecall error") ends the plan as Failed, after its query was ended, and the
+// caller closes the engine. The chain never grows past kLineStoreSlots lines: a group that meets
+// the bound ends as if its line limit were met.
 #pragma once
 
 #include <cstdint>
@@ -15,25 +16,22 @@
 #include <string>
 #include <vector>
 
+#include "engines/search_engine.h"
 #include "results/group_plan.h"
 #include "results/line_format.h"
 #include "results/list_filing.h"
 #include "results/result_chain.h"
 #include "results/search_result.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 
-// The chosen engine's query, fetch and end, as one group run uses them.
-class TGroupEngine {
-public:
-    virtual ~TGroupEngine() = default;
-    // Starts a query for `text` restricted by `kindWord` (may be empty). False: the engine could
-    // not start it; the group run then files nothing (the engine has said why).
-    virtual bool Query(const std::string& text, const std::string& kindWord) = 0;
-    // Fills `results` from slot 0 with the next batch (Count may be 0; Finished when no more).
-    virtual void Fetch(TSearchResults& results) = 0;
-    virtual void EndQuery() = 0;
-};
+using results::TDynamicSearchResult;
+using results::TGroupRun;
+using results::TLineFormatContext;
+using results::TListTarget;
+using results::TResultChain;
+using results::TSearchResult;
+using results::TSearchResults;
 
 // What the window and the thread supply; empty functions count as "no" / do nothing.
 struct TSearchGroupHooks {
@@ -49,16 +47,18 @@ struct TSearchRun {
     int32_t GroupMode = 0;  // "SKSGroupMode"
     TResultChain* Chain = nullptr;
     TSearchResults* Results = nullptr;
-    TGroupEngine* Engine = nullptr;
+    engines::SearchEngine* Engine = nullptr;  // open; the run's queries go to it
     TListTarget List;
     TLineFormatContext Format;
     TSearchGroupHooks Hooks;
+    std::function<void(const std::string&)> Say;  // the engine's error texts; empty: not shown
 };
 
 enum class TRunEnd {
     Done,        // every run of the plan finished
     NewText,     // a newer text is pending
     Stopped,     // close requested or terminated
+    Failed,      // the engine broke (said through Say): the search ends, the engine is reopened
 };
 
 // The largest signed 32-bit value: what a limit or quota of 0 becomes.
@@ -78,4 +78,4 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
 // a stop request.
 TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<TGroupRun>& plan);
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

@@ -4,30 +4,36 @@
 #include <stdexcept>
 
 #include "dialogs/list_box_ex.h"
-#include "results/search_group.h"
+#include "search/search_group.h"
 #include "tests/support/test_host.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
+using namespace skimmer::results;
+
 // Hits named "<kind word>-<n>", delivered in batches of a given size, per kind word.
-class FakeEngine : public TGroupEngine {
+class FakeEngine : public engines::SearchEngine {
 public:
+    FakeEngine() : SearchEngine({}) {}
     std::map<std::string, int> hitsPerKind;  // missing: no hits
     int batchSize = 5;
     bool failQuery = false;
-    bool throwOnFetch = false;
+    bool throwOnFetch = false;  // a fetch breaks, as the index engine's "Safecall error"
     bool neverFinish = false;  // keeps delivering (for the store bound)
     std::vector<std::string> log;
 
-    bool Query(const std::string& text, const std::string& kindWord) override {
-        log.push_back("query " + text + "/" + kindWord);
+    engines::EngineChoice choice() const override { return engines::EngineChoice::WindowsSearch; }
+    engines::EngineStatus open() override { return {}; }
+    engines::EngineStatus close() override { return {}; }
+    engines::EngineStatus query(std::string_view text, std::string_view kindWord) override {
+        log.push_back("query " + std::string(text) + "/" + std::string(kindWord));
         kind_ = kindWord;
         next_ = 0;
-        return !failQuery;
+        return failQuery ? engines::EngineStatus::shownCode(engines::kEngineEmptySql) : engines::EngineStatus{};
     }
-    void Fetch(TSearchResults& results) override {
-        if (throwOnFetch) throw std::runtime_error("Safecall error: '80004005'");
+    engines::EngineStatus fetch(TSearchResults& results) override {
+        if (throwOnFetch) return engines::EngineStatus::brokenBy(0x80004005, "Safecall error: '80004005'", "damaged");
         const int total = neverFinish ? INT32_MAX : hitsPerKind[kind_];
         results.Count = 0;
         while (results.Count < batchSize && next_ < total) {
@@ -37,8 +43,9 @@ public:
             r.Kind = kindOf ? kindOf(next_ - 1) : "engine kind";
         }
         results.Finished = next_ >= total;
+        return {};
     }
-    void EndQuery() override { log.push_back("end"); }
+    void endQuery() override { log.push_back("end"); }
 
     std::function<std::string(int)> kindOf;
 
@@ -52,6 +59,7 @@ struct Fixture {
     TResultChain chain;
     std::unique_ptr<TSearchResults> results = makeSearchResults();
     TSearchRun run;
+    std::vector<std::string> said;  // the engine's texts, as the window would show them
 
     explicit Fixture(int32_t groupMode = kGroupModeBuiltIn) {
         run.CurrentQuery = "rep";
@@ -59,6 +67,7 @@ struct Fixture {
         run.Chain = &chain;
         run.Results = results.get();
         run.Engine = &engine;
+        run.Say = [this](const std::string& text) { said.push_back(text); };
         run.Format.WindowWidth = 60;
         run.Format.NameCells = 49;
     }
@@ -179,14 +188,17 @@ TEST(GroupRuns, NewTextAndStopEndTheRunAfterOneBatchWithTheQueryEnded) {
 TEST(GroupRuns, AnEngineErrorEndsTheQueryAndReachesTheCaller) {
     Fixture f;
     f.engine.throwOnFetch = true;
-    EXPECT_THROW(SearchGroup(f.run, "program", "Programs", 0, 0), std::runtime_error);
-    EXPECT_EQ(f.engine.log, (std::vector<std::string>{"query rep/program", "end"}));
+    f.engine.hitsPerKind = {{"program", 3}, {"files", 3}};
+    EXPECT_EQ(RunGroupPlan(f.run, MakeGroupPlan({false, 0, true, 30, nullptr})), TRunEnd::Failed);
+    EXPECT_EQ(f.engine.log, (std::vector<std::string>{"query rep/program", "end"})) << "no later group runs";
+    EXPECT_EQ(f.said, std::vector<std::string>{"Safecall error: '80004005'"});
 
     Fixture g;
     g.engine.failQuery = true;
     EXPECT_EQ(SearchGroup(g.run, "program", "Programs", 0, 0), TRunEnd::Done);
     EXPECT_EQ(g.chain.LineCount(), 0);
     EXPECT_EQ(g.engine.log, (std::vector<std::string>{"query rep/program"}));  // nothing to end
+    EXPECT_EQ(g.said, std::vector<std::string>{"Error: 62"});
 }
 
 // What the list box was told, decoded while the records were alive.
@@ -282,4 +294,4 @@ TEST(Filing, ClearingTheListDeletesEveryRow) {
 }
 
 }  // namespace
-}  // namespace skimmer::results
+}  // namespace skimmer::search
