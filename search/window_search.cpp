@@ -3,8 +3,8 @@
 #include "dialogs/list_box_ex.h"
 #include "far/dialog.h"
 #include "results/group_plan.h"
-#include "results/list_filing.h"
-#include "results/search_group.h"
+#include "search/list_filing.h"
+#include "search/search_group.h"
 
 namespace skimmer::search {
 

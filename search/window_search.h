@@ -27,8 +27,8 @@
 #include "platform/host_tables.h"
 #include "results/highlight_groups.h"
 #include "results/hit_date.h"
-#include "results/line_format.h"
 #include "results/result_chain.h"
+#include "search/line_format.h"
 #include "search/search_thread.h"
 #include "search/window_layout.h"
 

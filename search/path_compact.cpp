@@ -1,4 +1,4 @@
-#include "results/path_compact.h"
+#include "search/path_compact.h"
 
 #include "results/text_trunc.h"
 

@@ -1,4 +1,4 @@
-#include "results/list_filing.h"
+#include "search/list_filing.h"
 
 #include "dialogs/list_box_ex.h"
 #include "far/dialog.h"

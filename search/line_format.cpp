@@ -1,4 +1,4 @@
-#include "results/line_format.h"
+#include "search/line_format.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,8 +6,8 @@
 #include "os/text_border.h"
 #include "os/utf8.h"
 #include "platform/size_text.h"
-#include "results/path_compact.h"
 #include "results/text_trunc.h"
+#include "search/path_compact.h"
 
 namespace skimmer::results {
 namespace {

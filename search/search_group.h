@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "results/group_plan.h"
-#include "results/line_format.h"
-#include "results/list_filing.h"
 #include "results/result_chain.h"
 #include "results/search_result.h"
+#include "search/line_format.h"
+#include "search/list_filing.h"
 
 namespace skimmer::results {
 

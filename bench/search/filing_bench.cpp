@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "host/services/standard_functions.h"
-#include "results/search_group.h"
+#include "search/search_group.h"
 
 namespace {
 

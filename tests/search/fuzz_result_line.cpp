@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "results/line_format.h"
-#include "results/path_compact.h"
 #include "results/text_trunc.h"
+#include "search/line_format.h"
+#include "search/path_compact.h"
 
 namespace {
 

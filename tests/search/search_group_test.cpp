@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "dialogs/list_box_ex.h"
-#include "results/search_group.h"
+#include "search/search_group.h"
 #include "tests/support/test_host.h"
 
 namespace skimmer::results {

@@ -5,8 +5,8 @@
 #include "host/services/standard_functions.h"
 #include "config/catalogue.h"
 #include "os/clock.h"
-#include "results/line_format.h"
 #include "results/text_trunc.h"
+#include "search/line_format.h"
 #include "tests/support/fold_cases.h"
 
 namespace skimmer::results {

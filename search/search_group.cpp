@@ -1,4 +1,4 @@
-#include "results/search_group.h"
+#include "search/search_group.h"
 
 #include <algorithm>
 #include <utility>
