@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 bool ask(const std::function<bool()>& hook) { return hook && hook(); }
@@ -23,31 +23,33 @@ private:
     TGroupEngine& engine_;
 };
 
-// Files one node into the chain's store; false when the chain is full.
-bool fileNode(TSearchRun& run, TDynamicSearchResult* node) {
+// Formats the node just filed into the batch's next row; false when the chain was full.
+bool fileNode(TSearchRun& run, results::TDynamicSearchResult* node) {
     if (!node) return false;
-    FormatLine(*node, run.Chain->Slot(run.Chain->LineCount() - 1), run.Format);
+    FormatLine(*node, run.Rows.emplace_back(), run.Format);
     return true;
 }
 
-// Adds lines firstIndex .. LineCount - 1 to the list, each with its node as index data.
-void addToList(TSearchRun& run, int32_t firstIndex, TDynamicSearchResult* firstNode) {
-    TDynamicSearchResult* node = firstNode;
-    for (int32_t i = firstIndex; i < run.Chain->LineCount() && node; ++i, node = node->Next)
-        AddListLine(run.List, i, run.Chain->Slot(i), node);
+// Adds the batch's rows to the list as lines firstIndex onwards, each with its node as index data.
+void addToList(TSearchRun& run, int32_t firstIndex, results::TDynamicSearchResult* firstNode) {
+    results::TDynamicSearchResult* node = firstNode;
+    int32_t index = firstIndex;
+    for (auto row = run.Rows.begin(); row != run.Rows.end() && node; ++row, ++index, node = node->Next)
+        AddListLine(run.List, index, *row, node);
 }
 
 }  // namespace
 
-int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
+int32_t FileHits(TSearchRun& run, results::TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
                  const std::string& Title, int32_t Quota) {
-    TResultChain& chain = *run.Chain;
+    results::TResultChain& chain = *run.Chain;
+    run.Rows.clear();
     int32_t added = 0;
-    const int32_t count = Results.Count < 0 ? 0 : std::min(Results.Count, kSearchResultSlots);
+    const int32_t count = Results.Count < 0 ? 0 : std::min(Results.Count, results::kSearchResultSlots);
     for (int32_t i = 0; i < count; ++i) {
-        TSearchResult& row = Results.Items[static_cast<size_t>(i)];
+        results::TSearchResult& row = Results.Items[static_cast<size_t>(i)];
         if (!Title.empty()) row.Kind = Title;
-        if (row.Kind != chain.LastGroupTitle && run.GroupMode != kGroupModeNoHeaders) {
+        if (row.Kind != chain.LastGroupTitle && run.GroupMode != results::kGroupModeNoHeaders) {
             chain.LastGroupTitle = row.Kind;
             if (!fileNode(run, chain.AppendHeader(chain.LastGroupTitle))) break;
             ++GroupCount;
@@ -63,7 +65,7 @@ int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, in
 
 TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::string& Title, int32_t LineLimit,
                     int32_t Quota) {
-    TResultChain& chain = *run.Chain;
+    results::TResultChain& chain = *run.Chain;
     if (chain.Full()) return TRunEnd::Done;  // nothing more could be filed
     if (!run.Engine->Query(run.CurrentQuery, KindWord)) return TRunEnd::Done;
     QueryScope scope(*run.Engine);
@@ -74,14 +76,14 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
     bool firstBatch = chain.LineCount() == 0;
     while (true) {
         if (ask(run.Hooks.NewTextPending)) return TRunEnd::NewText;
-        TSearchResults& results = *run.Results;
-        results.Count = 0;
-        results.Finished = false;
-        run.Engine->Fetch(results);
-        if (results.Count > 0) {
-            TDynamicSearchResult* last = chain.Last();
+        results::TSearchResults& batch = *run.Results;
+        batch.Count = 0;
+        batch.Finished = false;
+        run.Engine->Fetch(batch);
+        if (batch.Count > 0) {
+            results::TDynamicSearchResult* last = chain.Last();
             const int32_t firstIndex = chain.LineCount();
-            const int32_t added = FileHits(run, results, LineLimit, groupCount, Title, Quota);
+            const int32_t added = FileHits(run, batch, LineLimit, groupCount, Title, Quota);
             EnableListRedraw(run.List, false);
             if (added > 0) addToList(run, firstIndex, last ? last->Next : chain.ResultChain());
             call(run.Hooks.UpdateCounter);
@@ -90,7 +92,7 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
                 return TRunEnd::Stopped;
             }
             call(run.Hooks.GrowWindow);
-            if (firstBatch && run.GroupMode != kGroupModeNoHeaders && added > 0) {
+            if (firstBatch && run.GroupMode != results::kGroupModeNoHeaders && added > 0) {
                 SetListCursor(run.List, 1, 0);
                 firstBatch = false;
             }
@@ -98,13 +100,13 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
         } else if (ask(run.Hooks.StopRequested)) {
             return TRunEnd::Stopped;
         }
-        if (chain.LineCount() >= LineLimit || groupCount >= Quota || chain.Full() || results.Finished)
+        if (chain.LineCount() >= LineLimit || groupCount >= Quota || chain.Full() || batch.Finished)
             return TRunEnd::Done;
     }
 }
 
-TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<TGroupRun>& plan) {
-    for (const TGroupRun& group : plan) {
+TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<results::TGroupRun>& plan) {
+    for (const results::TGroupRun& group : plan) {
         if (ask(run.Hooks.StopRequested)) return TRunEnd::Stopped;
         if (ask(run.Hooks.NewTextPending)) return TRunEnd::NewText;
         const TRunEnd end = SearchGroup(run, group.KindWord, group.Title, group.LineLimit,
@@ -114,4 +116,4 @@ TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<TGroupRun>& plan) {
     return TRunEnd::Done;
 }
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

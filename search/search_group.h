@@ -4,7 +4,7 @@
 // met, the engine is finished, or a newer text or a close request arrives.
 //
 // Contract: runs on the search thread only. The engine and the window are reached through the
-// interfaces below, so this layer includes neither. The engine's query is ended on every way out
+// interfaces below, so this file includes neither. The engine's query is ended on every way out
 // of a group run, also when the engine throws (its "Safecall error" ends the search: the
 // exception goes on to the caller, after the query was ended). The chain never grows past
 // kLineStoreSlots lines: a group that meets the bound ends as if its line limit were met.
@@ -12,16 +12,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "dialogs/list_box_ex_item.h"
 #include "results/group_plan.h"
 #include "results/result_chain.h"
 #include "results/search_result.h"
 #include "search/line_format.h"
 #include "search/list_filing.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 
 // The chosen engine's query, fetch and end, as one group run uses them.
 class TGroupEngine {
@@ -31,7 +33,7 @@ public:
     // not start it; the group run then files nothing (the engine has said why).
     virtual bool Query(const std::string& text, const std::string& kindWord) = 0;
     // Fills `results` from slot 0 with the next batch (Count may be 0; Finished when no more).
-    virtual void Fetch(TSearchResults& results) = 0;
+    virtual void Fetch(results::TSearchResults& results) = 0;
     virtual void EndQuery() = 0;
 };
 
@@ -47,12 +49,15 @@ struct TSearchGroupHooks {
 struct TSearchRun {
     std::string CurrentQuery;
     int32_t GroupMode = 0;  // "SKSGroupMode"
-    TResultChain* Chain = nullptr;
-    TSearchResults* Results = nullptr;
+    results::TResultChain* Chain = nullptr;
+    results::TSearchResults* Results = nullptr;
     TGroupEngine* Engine = nullptr;
     TListTarget List;
     TLineFormatContext Format;
     TSearchGroupHooks Hooks;
+    // The rows FileHits formatted for the lines it filed, in order, until the batch's lines are in
+    // the list. The list box keeps its own copies, so no row outlives its batch here.
+    std::vector<dialogs::TListBoxExItem> Rows;
 };
 
 enum class TRunEnd {
@@ -61,13 +66,13 @@ enum class TRunEnd {
     Stopped,     // close requested or terminated
 };
 
-// The largest signed 32-bit value: what a limit or quota of 0 becomes.
-constexpr int32_t kNoLimit = 2147483647;
-static_assert(kNoLimit == INT32_MAX);
+// What a limit or quota of 0 becomes.
+constexpr int32_t kNoLimit = std::numeric_limits<int32_t>::max();
 
-// Files rows 0 .. Count - 1 of `Results` and returns the number of lines added (headers included).
-// GroupCount is the running count of the group's lines and is updated in place.
-int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
+// Files rows 0 .. Count - 1 of `Results` and returns the number of lines added (headers included);
+// run.Rows then holds their formatted rows. GroupCount is the running count of the group's lines
+// and is updated in place.
+int32_t FileHits(TSearchRun& run, results::TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
                  const std::string& Title, int32_t Quota);
 
 // One group run. Returns why it ended (Done when its limits were met or the engine finished).
@@ -76,6 +81,6 @@ TRunEnd SearchGroup(TSearchRun& run, const std::string& KindWord, const std::str
 
 // Every run of `plan` in order, each quota resolved when its run starts; stops at a newer text or
 // a stop request.
-TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<TGroupRun>& plan);
+TRunEnd RunGroupPlan(TSearchRun& run, const std::vector<results::TGroupRun>& plan);
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

@@ -31,7 +31,7 @@ LONG_PTR FARAPI sendFromSearchThread(HANDLE, int msg, int param1, LONG_PTR param
 
 // The chosen engine's operations as a group run uses them. A fetch that fails ends the group:
 // its batch is empty and finished, so a failing engine can never keep a run spinning.
-class GroupEngine : public results::TGroupEngine {
+class GroupEngine : public TGroupEngine {
 public:
     GroupEngine(engines::TSearchEngine& engine, const engines::TEngineOps& ops) : engine_(engine), ops_(ops) {}
     bool Query(const std::string& text, const std::string& kindWord) override {
@@ -118,8 +118,8 @@ void WindowSearch::reportFailure(const std::string& what) { notice(what); }
 
 // The list's rows carry the chain's nodes as their data: the rows go first, then the nodes.
 void WindowSearch::clearList() {
-    results::TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
-    results::ClearList(list);
+    const TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1)};
+    ClearList(list);
 }
 
 void WindowSearch::clearResults(TSearchThread& thread) {
@@ -129,9 +129,9 @@ void WindowSearch::clearResults(TSearchThread& thread) {
     updateCounter(thread);
 }
 
-results::TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
-    results::TLineFormatContext context;
-    context.Settings = results::ReadLineFormatSettings(*services_.config);
+TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
+    TLineFormatContext context;
+    context.Settings = ReadLineFormatSettings(*services_.config);
     context.Palette = services_.palette;
     context.WindowWidth = shared_.W.load();
     context.NameCells = listTextCells(shared_.Settings, WindowSize{context.WindowWidth, shared_.H.load()});
@@ -146,7 +146,7 @@ results::TLineFormatContext WindowSearch::formatContext(const std::string& highl
 
 void WindowSearch::runPlan(TSearchThread& thread) {
     GroupEngine engine(engine_, *ops_);
-    results::TSearchRun run;
+    TSearchRun run;
     run.CurrentQuery = thread.CurrentQuery();
     config::TConfigValue mode = config::TConfigValue::integer(0);
     config::getConfigValue(*services_.config, "SKSGroupMode", mode);
@@ -156,7 +156,7 @@ void WindowSearch::runPlan(TSearchThread& thread) {
     run.Engine = &engine;
     // The handle is looked up per call (the trampoline ignores this one): a reopened window has
     // a new handle, and a closed one none.
-    run.List = results::TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
+    run.List = TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1)};
     run.Format = formatContext(thread.HighlightQuery());
     run.Hooks.NewTextPending = [&thread] {
         thread.checkpoint();  // the safe point: parks here while the window holds the thread
@@ -175,7 +175,7 @@ void WindowSearch::runPlan(TSearchThread& thread) {
     input.ListLines = results::ListLineCount(shared_.ConsoleHeight, shared_.H.load(), s.Animation, s.PositionW,
                                              s.HideButtons);
     input.Groups = services_.groups;
-    results::RunGroupPlan(run, results::MakeGroupPlan(input));
+    RunGroupPlan(run, results::MakeGroupPlan(input));
     updateCounter(thread);
 }
 

@@ -87,7 +87,7 @@ public:
 
     // For the window, while the thread is parked.
     results::TResultChain& chain() { return chain_; }
-    results::TLineFormatContext formatContext(const std::string& highlightQuery) const;
+    TLineFormatContext formatContext(const std::string& highlightQuery) const;
     // Line n (from 0) of the chain, or null.
     const results::TSearchResult* line(int32_t n) const;
 

@@ -24,6 +24,7 @@
 namespace {
 
 using namespace skimmer::results;
+using namespace skimmer::search;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> samples) {

@@ -16,6 +16,7 @@
 namespace {
 
 using namespace skimmer::results;
+using namespace skimmer::search;
 
 std::vector<std::string> fields(const char* begin, const char* end, size_t count) {
     std::vector<std::string> out(count);

@@ -3,7 +3,7 @@
 #include "results/text_trunc.h"
 #include "search/path_compact.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 struct Compact {
@@ -18,7 +18,7 @@ TEST_P(PathCompaction, KeepsTheNameAndFitsTheWidth) {
     const Compact& c = GetParam();
     const std::string got = CompactPath(c.path, c.max);
     EXPECT_EQ(got, c.expected);
-    EXPECT_LE(CharCount(got), static_cast<size_t>(c.max < 0 ? 0 : c.max));
+    EXPECT_LE(results::CharCount(got), static_cast<size_t>(c.max < 0 ? 0 : c.max));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -32,4 +32,4 @@ INSTANTIATE_TEST_SUITE_P(
                       Compact{"averyveryverylongname", 10, "averyve..."}));
 
 }  // namespace
-}  // namespace skimmer::results
+}  // namespace skimmer::search
