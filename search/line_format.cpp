@@ -213,23 +213,6 @@ TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config
     return s;
 }
 
-TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
-                                         const results::THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
-                                         std::string HighlightQuery, const results::THitFileProbe* files) {
-    TLineFormatContext context;
-    context.Settings = ReadLineFormatSettings(config);
-    context.Palette = &Palette;
-    context.WindowWidth = WindowWidth;
-    context.NameCells = NameCells;
-    context.HighlightQuery = std::move(HighlightQuery);
-    context.HighlightGroups = &groups;
-    context.MatchMask = results::HostMaskMatcher(host);
-    context.Dates.Files = files;
-    context.Dates.NoDateText = std::move(NoDateText);
-    return context;
-}
-
 TLineColors LineColors(results::TSearchResult& Node, const TLineFormatContext& context) {
     const auto p = [&](size_t i) { return paletteAt(context, i); };
     switch (context.Settings.Style) {

@@ -52,14 +52,6 @@ struct TLineFormatContext {
     results::THitDateSources Dates;                           // the probe, the mail seam and NoDateText
 };
 
-// A context for one search's lines: the settings read now from `config`, the host's masks for
-// the highlight groups, file dates and attributes through `files`. Every reference must outlive
-// the context's use.
-TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
-                                         const results::THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
-                                         std::string HighlightQuery, const results::THitFileProbe* files);
-
 // Normal, cursor, keyword normal, keyword cursor.
 using TLineColors = std::array<uint8_t, 4>;
 

@@ -442,18 +442,10 @@ TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
     config::setConfigValue(table, "SKSStyle", config::TConfigValue::integer(1));
     config::setConfigValue(table, "SKSFIWidths", config::TConfigValue::str("10,5"));
     config::setConfigValue(table, "SKSHighlightKeyword", config::TConfigValue::boolean(true));
-    const std::vector<uint8_t> palette(112, 7);
-    results::THLGroups groups;
-    platform::HostTables host;
-    const TLineFormatContext context =
-        MakeLineFormatContext(table, palette, groups, host, "none", 77, 66, "abc", nullptr);
-    EXPECT_EQ(context.Settings.Style, 1);
-    EXPECT_EQ(context.Settings.FIWidths, "10,5");
-    EXPECT_TRUE(context.Settings.HighlightKeyword);
-    EXPECT_EQ(context.WindowWidth, 77);
-    EXPECT_EQ(context.NameCells, 66);
-    EXPECT_EQ(context.Dates.NoDateText, "none");
-    EXPECT_EQ(context.HighlightQuery, "abc");
+    const TLineFormatSettings changed = ReadLineFormatSettings(table);
+    EXPECT_EQ(changed.Style, 1);
+    EXPECT_EQ(changed.FIWidths, "10,5");
+    EXPECT_TRUE(changed.HighlightKeyword);
     EXPECT_TRUE(reports.empty());
 
     config::TRegistryConfig empty;  // a table without the settings: defaults, each lookup reported
