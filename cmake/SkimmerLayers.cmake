@@ -1,9 +1,11 @@
 # The layer table: each top-level folder and the folders its code may #include (besides itself).
 # README's Architecture section shows the same table; tests/layering checks every #include against
 # it. far/ and os/ sit at the bottom; host/ is the terminal host and sees only far/ and os/; lng/
-# holds the message numbers that every plug-in folder may include. Folders listed here that do not
-# exist yet add themselves (with their CMakeLists.txt) when they are created.
-set(SKIMMER_LAYERS far os mail index platform config dialogs results engines settings search panel plugin lng host)
+# holds the message numbers that every plug-in folder may include. The data a search produces
+# (results/) and the engines that produce it sit below the dialog toolkit: a data source never
+# depends on UI code. Folders listed here that do not exist yet add themselves (with their
+# CMakeLists.txt) when they are created.
+set(SKIMMER_LAYERS far os mail index platform config results engines dialogs settings search panel plugin lng host)
 
 set(SKIMMER_LAYER_far "")
 set(SKIMMER_LAYER_os "")
@@ -13,9 +15,9 @@ set(SKIMMER_LAYER_index mail os)
 set(SKIMMER_LAYER_lng "")
 set(SKIMMER_LAYER_platform far mail os lng)
 set(SKIMMER_LAYER_config platform far mail os lng)
+set(SKIMMER_LAYER_results config platform far mail os lng)
+set(SKIMMER_LAYER_engines results config platform index far mail os lng)
 set(SKIMMER_LAYER_dialogs config platform far mail os lng)
-set(SKIMMER_LAYER_results dialogs config platform far mail os lng)
-set(SKIMMER_LAYER_engines results dialogs config platform index far mail os lng)
 set(SKIMMER_LAYER_settings engines results dialogs config platform index far mail os lng)
 set(SKIMMER_LAYER_search settings engines results dialogs config platform index far mail os lng)
 set(SKIMMER_LAYER_panel search settings engines results dialogs config platform index far mail os lng)

@@ -36,9 +36,10 @@ std::string dateText(const OleParts& p) {
     return buffer;
 }
 
+// Always eight characters: the hour has two digits ("09:05:07"), as the time column shows it.
 std::string timeText(const OleParts& p) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d", p.seconds / 3600, p.seconds / 60 % 60, p.seconds % 60);
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", p.seconds / 3600, p.seconds / 60 % 60, p.seconds % 60);
     return buffer;
 }
 
@@ -89,13 +90,6 @@ std::optional<THitFileEntry> TFileSystemProbe::Find(const std::string& path) con
     return entry;
 }
 
-std::string FormatOleDateTime(double ole) {
-    const auto parts = splitOle(ole);
-    if (!parts) return {};
-    if (parts->seconds == 0) return dateText(*parts);
-    return dateText(*parts) + " " + timeText(*parts);
-}
-
 std::string HitDateText(TSearchResult& Hit, const THitDateSources& sources) {
     if (!ensureDate(Hit, sources, true)) return sources.NoDateText;
     const auto parts = splitOle(Hit.Date);
@@ -105,10 +99,7 @@ std::string HitDateText(TSearchResult& Hit, const THitDateSources& sources) {
 std::string HitTimeText(TSearchResult& Hit, const THitDateSources& sources) {
     if (!ensureDate(Hit, sources, false)) return sources.NoDateText;
     const auto parts = splitOle(Hit.Date);
-    if (!parts) return sources.NoDateText;
-    std::string text = timeText(*parts);
-    if (text.size() < 8) text.insert(0, "0");
-    return text;
+    return parts ? timeText(*parts) : sources.NoDateText;
 }
 
 }  // namespace skimmer::results

@@ -60,9 +60,6 @@ struct THitDateSources {
     std::string NoDateText;
 };
 
-// The default date-and-time text of an OLE date: "2026-12-08 9:05:07", or "2026-12-08" at midnight.
-std::string FormatOleDateTime(double ole);
-
 std::string HitDateText(TSearchResult& Hit, const THitDateSources& sources);
 // The time part; padded with a leading "0" to 8 characters when shorter (never NoDateText). A
 // date at exactly midnight shows "00:00:00" here, not its date text, whose time is left out.

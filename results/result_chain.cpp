@@ -8,7 +8,6 @@ TDynamicSearchResult* TResultChain::append(TSearchResult&& result) {
     if (Full()) return nullptr;
     TDynamicSearchResult* previous = Last();
     nodes_.push_back(TDynamicSearchResult{std::move(result), nullptr});
-    lineStore_.emplace_back();
     TDynamicSearchResult* node = &nodes_.back();
     if (previous) previous->Next = node;
     return node;
@@ -36,7 +35,6 @@ TDynamicSearchResult* TResultChain::AppendHit(TSearchResult&& hit) {
 
 void TResultChain::Clear() {
     nodes_.clear();
-    lineStore_.clear();
     hitCount_ = 0;
 }
 

@@ -1,10 +1,11 @@
-// The result chain of one search: the shown lines in display order (group headers and hits), the
-// counts the window reads, and the line store that holds each line's formatted list row.
+// The result chain of one search: the shown lines in display order (group headers and hits) and
+// the counts the window reads. How a line looks in the list is the search window's business: the
+// chain holds data only, so the engines and the panel can share it without the dialog toolkit.
 //
-// Contract: the chain owns its nodes; a node's address stays valid until clear() or the chain's
+// Contract: the chain owns its nodes; a node's address stays valid until Clear() or the chain's
 // destruction, so list rows may carry it as their index data. Nodes are appended at the tail
 // only. The chain never holds more than kLineStoreSlots lines: an append past the bound is
-// refused (returns null) and nothing else changes, so the store's bound holds whatever the
+// refused (returns null) and nothing else changes, so memory stays bounded whatever the
 // engines deliver. Only the search thread changes a chain; it is not locked.
 #pragma once
 
@@ -12,7 +13,6 @@
 #include <deque>
 #include <string>
 
-#include "dialogs/list_box_ex_item.h"
 #include "results/search_result.h"
 
 namespace skimmer::results {
@@ -50,11 +50,7 @@ public:
     // batch, which the next fetch overwrites anyway). `hit` is left unchanged when refused.
     TDynamicSearchResult* AppendHit(TSearchResult&& hit);
 
-    // The formatted row of line `index` (from 0); valid for 0 <= index < LineCount().
-    dialogs::TListBoxExItem& Slot(int32_t index) { return lineStore_[static_cast<size_t>(index)]; }
-    const dialogs::TListBoxExItem& Slot(int32_t index) const { return lineStore_[static_cast<size_t>(index)]; }
-
-    // Frees every node and row; LineCount and HitCount become 0. LastGroupTitle is left as is.
+    // Frees every node; LineCount and HitCount become 0. LastGroupTitle is left as is.
     void Clear();
 
     // The header text of the group being filed; cleared by each group run.
@@ -63,8 +59,7 @@ public:
 private:
     TDynamicSearchResult* append(TSearchResult&& result);
 
-    std::deque<TDynamicSearchResult> nodes_;      // stable addresses on push_back
-    std::deque<dialogs::TListBoxExItem> lineStore_;  // one row per node, same index
+    std::deque<TDynamicSearchResult> nodes_;  // stable addresses on push_back
     int32_t hitCount_ = 0;
 };
 

@@ -37,17 +37,6 @@ size_t CharCount(std::string_view text) {
     return os::utf8CharacterCount(text);
 }
 
-std::u32string DecodeChars(std::string_view text) {
-    std::u32string out;
-    for (size_t pos = 0; pos < text.size();) {
-        char32_t c = 0;
-        const size_t length = os::decodeUtf8(text, pos, c);
-        out.push_back(length == 0 ? 0xDC00 + static_cast<unsigned char>(text[pos]) : c);
-        pos += length == 0 ? 1 : length;
-    }
-    return out;
-}
-
 size_t CharOffset(std::string_view text, size_t index) {
     return os::utf8CharacterOffset(text, index);
 }

@@ -19,11 +19,6 @@ size_t CharOffset(std::string_view text, size_t index);
 std::string_view FirstChars(std::string_view text, size_t count);
 std::string_view LastChars(std::string_view text, size_t count);
 
-// The characters of `text` as code points; a byte that starts no valid sequence becomes
-// U+DC00 + the byte (a lone surrogate, which no valid text contains), so it compares only with
-// itself.
-std::u32string DecodeChars(std::string_view text);
-
 // Longer than Max: the first Max - 4 characters and "....", exactly Max long (for Max below 4,
 // the first Max dots). Otherwise the text unchanged. A negative Max counts as 0.
 std::string TruncRight(std::string_view Text, int Max);

@@ -17,18 +17,19 @@ void call(const std::function<void()>& hook) {
     if (hook) hook();
 }
 
-// Files one node into the chain's store; false when the chain is full.
+// Formats the node just filed into the batch's next row; false when the chain was full.
 bool fileNode(TSearchRun& run, TDynamicSearchResult* node) {
     if (!node) return false;
-    FormatLine(*node, run.Chain->Slot(run.Chain->LineCount() - 1), run.Format);
+    FormatLine(*node, run.Rows.emplace_back(), run.Format);
     return true;
 }
 
-// Adds lines firstIndex .. LineCount - 1 to the list, each with its node as index data.
+// Adds the batch's rows to the list as lines firstIndex onwards, each with its node as index data.
 void addToList(TSearchRun& run, int32_t firstIndex, TDynamicSearchResult* firstNode) {
     TDynamicSearchResult* node = firstNode;
-    for (int32_t i = firstIndex; i < run.Chain->LineCount() && node; ++i, node = node->Next)
-        AddListLine(run.List, i, run.Chain->Slot(i), node);
+    int32_t index = firstIndex;
+    for (auto row = run.Rows.begin(); row != run.Rows.end() && node; ++row, ++index, node = node->Next)
+        AddListLine(run.List, index, *row, node);
 }
 
 }  // namespace
@@ -36,6 +37,7 @@ void addToList(TSearchRun& run, int32_t firstIndex, TDynamicSearchResult* firstN
 int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
                  const std::string& Title, int32_t Quota) {
     TResultChain& chain = *run.Chain;
+    run.Rows.clear();
     int32_t added = 0;
     const int32_t count = Results.Count < 0 ? 0 : std::min(Results.Count, kSearchResultSlots);
     for (int32_t i = 0; i < count; ++i) {
@@ -81,19 +83,19 @@ private:
         TDynamicSearchResult* last = chain.Last();
         const int32_t firstIndex = chain.LineCount();
         const int32_t added = FileHits(run_, results, lineLimit_, groupCount_, title_, quota_);
-        results::EnableListRedraw(run_.List, false);
+        EnableListRedraw(run_.List, false);
         if (added > 0) addToList(run_, firstIndex, last ? last->Next : chain.ResultChain());
         call(run_.Hooks.UpdateCounter);
         if (ask(run_.Hooks.StopRequested)) {
-            results::EnableListRedraw(run_.List, true);
+            EnableListRedraw(run_.List, true);
             return engines::BatchVerdict::Stop;
         }
         call(run_.Hooks.GrowWindow);
         if (firstBatch_ && run_.GroupMode != kGroupModeNoHeaders && added > 0) {
-            results::SetListCursor(run_.List, 1, 0);
+            SetListCursor(run_.List, 1, 0);
             firstBatch_ = false;
         }
-        results::EnableListRedraw(run_.List, true);
+        EnableListRedraw(run_.List, true);
         return engines::BatchVerdict::More;
     }
 

@@ -13,22 +13,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "dialogs/list_box_ex_item.h"
 #include "engines/search_engine.h"
 #include "results/group_plan.h"
-#include "results/line_format.h"
-#include "results/list_filing.h"
 #include "results/result_chain.h"
 #include "results/search_result.h"
+#include "search/line_format.h"
+#include "search/list_filing.h"
 
 namespace skimmer::search {
 
 using results::TDynamicSearchResult;
 using results::TGroupRun;
-using results::TLineFormatContext;
-using results::TListTarget;
 using results::TResultChain;
 using results::TSearchResult;
 using results::TSearchResults;
@@ -52,6 +52,9 @@ struct TSearchRun {
     TLineFormatContext Format;
     TSearchGroupHooks Hooks;
     std::function<void(const std::string&)> Say;  // the engine's error texts; empty: not shown
+    // The rows FileHits formatted for the lines it filed, in order, until the batch's lines are in
+    // the list. The list box keeps its own copies, so no row outlives its batch here.
+    std::vector<dialogs::TListBoxExItem> Rows;
 };
 
 enum class TRunEnd {
@@ -61,12 +64,12 @@ enum class TRunEnd {
     Failed,      // the engine broke (said through Say): the search ends, the engine is reopened
 };
 
-// The largest signed 32-bit value: what a limit or quota of 0 becomes.
-constexpr int32_t kNoLimit = 2147483647;
-static_assert(kNoLimit == INT32_MAX);
+// What a limit or quota of 0 becomes.
+constexpr int32_t kNoLimit = std::numeric_limits<int32_t>::max();
 
-// Files rows 0 .. Count - 1 of `Results` and returns the number of lines added (headers included).
-// GroupCount is the running count of the group's lines and is updated in place.
+// Files rows 0 .. Count - 1 of `Results` and returns the number of lines added (headers included);
+// run.Rows then holds their formatted rows. GroupCount is the running count of the group's lines
+// and is updated in place.
 int32_t FileHits(TSearchRun& run, TSearchResults& Results, int32_t LineLimit, int32_t& GroupCount,
                  const std::string& Title, int32_t Quota);
 

@@ -355,12 +355,11 @@ void SearchWindow::onInit(HANDLE dlg) {
     send(dlg, dialogs::DM_LBX_INIT, kItemList, 0);
     if (KeepResults && work_) {
         results::TResultChain& chain = work_->chain();
-        const results::TLineFormatContext context = work_->formatContext(thread_->HighlightQuery());
+        const TLineFormatContext context = work_->formatContext(thread_->HighlightQuery());
         int32_t index = 0;
         for (results::TDynamicSearchResult* node = chain.ResultChain(); node; node = node->Next, ++index) {
-            results::FormatLine(*node, chain.Slot(index), context);
             dialogs::TListBoxExAddItem add;
-            add.Items.push_back(chain.Slot(index));
+            FormatLine(*node, add.Items.emplace_back(), context);
             send(dlg, dialogs::DM_LBX_ADDITEMS, kItemList, reinterpret_cast<LONG_PTR>(&add));
             const dialogs::TListBoxExIndexData data{index, 80, reinterpret_cast<LONG_PTR>(node)};
             send(dlg, dialogs::DM_LBX_SETINDEXDATA, kItemList, reinterpret_cast<LONG_PTR>(&data));

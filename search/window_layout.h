@@ -16,6 +16,7 @@
 #include "config/registry_config.h"
 #include "far/dialog.h"
 #include "lng/messages.h"
+#include "search/window_items.h"
 
 namespace skimmer::search {
 
@@ -80,17 +81,6 @@ int32_t commandLineCursorX(std::string_view panelDir, std::string_view commandLi
 // The cells of a line's text the list shows: its width less the list box's margin and the scroll
 // bar's column (kept free while the list is short too, so a line does not change as it grows).
 int32_t listTextCells(const WindowSettings& s, const WindowSize& size);
-
-// Item indices of the window.
-constexpr int kItemFrame = 0;
-constexpr int kItemEdit = 1;
-constexpr int kItemList = 2;
-constexpr int kItemCounter = 3;
-constexpr int kItemFirstButton = 4;  // view; then temporary panel, full info, settings, go to file
-constexpr int kItemLastButton = 8;
-constexpr int kItemSeparator = 9;
-constexpr int kAllItems = 10;
-static_assert(kItemLastButton - kItemFirstButton + 1 == 5);
 
 // Language numbers of the five buttons, in item order.
 constexpr int kButtonMessages[5] = {lng::kMsgViewButton, lng::kMsgTempButton, lng::kMsgFullButton,

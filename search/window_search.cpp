@@ -5,8 +5,8 @@
 #include "far/dialog.h"
 #include "lng/messages.h"
 #include "results/group_plan.h"
-#include "results/list_filing.h"
 #include "engines/engine_select.h"
+#include "search/list_filing.h"
 #include "search/search_group.h"
 
 namespace skimmer::search {
@@ -104,8 +104,8 @@ void WindowSearch::reportFailure(const std::string& what) { notice(what); }
 
 // The list's rows carry the chain's nodes as their data: the rows go first, then the nodes.
 void WindowSearch::clearList() {
-    results::TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
-    results::ClearList(list);
+    const TListTarget list{sendFromSearchThread, reinterpret_cast<HANDLE>(1)};
+    ClearList(list);
 }
 
 void WindowSearch::clearResults(TSearchThread& thread) {
@@ -115,9 +115,9 @@ void WindowSearch::clearResults(TSearchThread& thread) {
     updateCounter(thread);
 }
 
-results::TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
-    results::TLineFormatContext context;
-    context.Settings = results::ReadLineFormatSettings(*services_.config);
+TLineFormatContext WindowSearch::formatContext(const std::string& highlightQuery) const {
+    TLineFormatContext context;
+    context.Settings = ReadLineFormatSettings(*services_.config);
     context.Palette = services_.palette;
     context.WindowWidth = shared_.W.load();
     context.NameCells = listTextCells(shared_.Settings, WindowSize{context.WindowWidth, shared_.H.load()});
@@ -140,7 +140,7 @@ bool WindowSearch::runPlan(TSearchThread& thread) {
     run.Say = [this](const std::string& text) { notice(text); };
     // The handle is looked up per call (the trampoline ignores this one): a reopened window has
     // a new handle, and a closed one none.
-    run.List = results::TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1), results::kSearchListId};
+    run.List = TListTarget{sendFromSearchThread, reinterpret_cast<HANDLE>(1)};
     run.Format = formatContext(thread.HighlightQuery());
     run.Hooks.NewTextPending = [&thread] {
         thread.checkpoint();  // the safe point: parks here while the window holds the thread

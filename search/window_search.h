@@ -27,8 +27,8 @@
 #include "platform/plugin_context.h"
 #include "results/highlight_groups.h"
 #include "results/hit_date.h"
-#include "results/line_format.h"
 #include "results/result_chain.h"
+#include "search/line_format.h"
 #include "search/search_thread.h"
 #include "search/window_layout.h"
 
@@ -81,7 +81,7 @@ public:
 
     // For the window, while the thread is parked.
     results::TResultChain& chain() { return chain_; }
-    results::TLineFormatContext formatContext(const std::string& highlightQuery) const;
+    TLineFormatContext formatContext(const std::string& highlightQuery) const;
     // Line n (from 0) of the chain, or null.
     const results::TSearchResult* line(int32_t n) const;
 

@@ -40,7 +40,6 @@ static_assert(kBreakKeys[kMoveDown] == 0x10028 && std::size(kBreakKeys) == 6);
 // Where "Max" may go: a count of hits, so never below 0.
 constexpr int32_t kMaxLowest = 0;
 constexpr int32_t kMaxHighest = std::numeric_limits<int32_t>::max();
-static_assert(kMaxHighest == 2147483647);
 
 // The vertical line between a group's name and its kind: character 0xB3 of the console's OEM
 // code page, which is U+2502 in ours.

@@ -71,7 +71,6 @@ public:
     // One event, as run() handles it (for tests and for nested loops).
     void handle(const ui::UiEvent& event);
     void handleKey(term::key::Code key);
-    bool quitRequested() const { return quit_; }
 
     void paint();    // everything under the dialogs, into the console's buffer
     void repaint();  // paint, then the open dialogs over it, then present

@@ -264,9 +264,4 @@ ViewMode PluginPanel::viewMode() const {
     return own ? *own : PanelList::viewMode();
 }
 
-std::string PluginPanel::currentDescription() const {
-    const size_t i = static_cast<size_t>(current());
-    return i < items_.size() && items_[i].Description ? items_[i].Description : std::string();
-}
-
 }  // namespace skimmer::host::app

@@ -87,8 +87,6 @@ public:
     const std::string& curDir() const { return curDir_; }
     DWORD flags() const { return flags_; }
     const std::array<std::string, 12>& keyBarTitles() const { return keyBar_; }
-    // The description the plug-in gave the current item, or empty.
-    std::string currentDescription() const;
 
     std::string title() const override { return title_; }
     bool useHighlighting() const override { return (flags_ & OPIF_USEHIGHLIGHTING) != 0; }

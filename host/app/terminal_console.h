@@ -52,9 +52,7 @@ public:
     // One line of text on the user screen while the terminal is handed over (the command being
     // run, as a shell would echo it); unsafe bytes are escaped first.
     void writeUserScreenLine(const std::string& text);
-    bool userScreenShown() const { return userScreen_; }
     bool ended() const { return ended_; }
-    int escDelayMs() const { return escDelayMs_; }
     int terminalFd() const { return session_.outputFd(); }
 
 private:

@@ -29,7 +29,6 @@ using Attr = uint16_t;
 inline constexpr Attr kDefaultAttr = 0x07;    // light grey on black
 inline constexpr char32_t kWideTail = 0;      // right half of a double-width character
 
-inline constexpr Attr makeAttr(int fg, int bg) { return static_cast<Attr>((fg & 0x0F) | ((bg & 0x0F) << 4)); }
 inline constexpr int foregroundOf(Attr a) { return a & 0x0F; }
 inline constexpr int backgroundOf(Attr a) { return (a >> 4) & 0x0F; }
 

@@ -45,7 +45,6 @@ public:
     // How long a non-blocking terminal may stay unwritable before it counts as hung up.
     void setWriteStallMs(int ms) { writeStallMs_ = ms; }
     bool hungUp() const { return hungUp_; }
-    void markHungUp() { hungUp_ = true; }
 
     TermSize size() const;  // TIOCGWINSZ; 80x24 when the terminal does not say
     int inputFd() const { return inFd_; }

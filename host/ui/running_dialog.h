@@ -62,7 +62,6 @@ public:
     LONG_PTR send(int msg, int param1, LONG_PTR param2);
 
     HANDLE handle() const { return handle_; }
-    bool dirty() const { return dirty_; }
     void paint(term::CellBuffer& cells) override;
     void paintIfDirty();
 

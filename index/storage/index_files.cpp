@@ -82,12 +82,6 @@ std::string notRegularText(const std::filesystem::path& path, const FileLook& lo
     return path.string() + " is not a regular file (" + look.what + ")";
 }
 
-Status requireRegularOrAbsent(const std::filesystem::path& path) {
-    const FileLook look = inspectFile(path);
-    if (look.shape == FileShape::Special) return Status::failure(notRegularText(path, look));
-    return {};
-}
-
 Status moveAside(const std::filesystem::path& path, std::filesystem::path& movedTo) {
     movedTo = asideName(path, isRegularNoFollow(path));
     if (movedTo.empty()) return Status::failure("cannot move " + path.string() + " aside: no free name beside it");

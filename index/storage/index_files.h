@@ -47,9 +47,6 @@ FileLook inspectFile(const std::filesystem::path& path);
 // "<path> is not a regular file (a FIFO)".
 std::string notRegularText(const std::filesystem::path& path, const FileLook& look);
 
-// Ok when `path` is absent or regular; otherwise a failure carrying notRegularText.
-Status requireRegularOrAbsent(const std::filesystem::path& path);
-
 // Renames `path` out of the way as described above; `movedTo` receives the new name.
 Status moveAside(const std::filesystem::path& path, std::filesystem::path& movedTo);
 

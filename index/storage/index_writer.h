@@ -55,7 +55,6 @@ public:
     Status begin();
     Status commit(const ProgressCounts& progress);
     void rollback();
-    bool inBatch() const { return inBatch_; }
     size_t batchChanges() const { return batchChanges_; }
 
     // Every dirs row, by path (built from the parent chains; the entries are not read).

@@ -18,7 +18,6 @@ double oleOf(int64_t y, unsigned m, unsigned d, int h = 0, int mi = 0, int s = 0
 
 struct DateCase {
     double ole;
-    const char* dateTime;
     const char* date;
     const char* time;
 };
@@ -27,7 +26,6 @@ class DateTexts : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(DateTexts, DateAndTimeParts) {
     const DateCase& c = GetParam();
-    EXPECT_EQ(FormatOleDateTime(c.ole), c.dateTime);
     TSearchResult hit;
     hit.Date = c.ole;
     hit.DateKnown = true;
@@ -38,13 +36,13 @@ TEST_P(DateTexts, DateAndTimeParts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, DateTexts,
-    ::testing::Values(DateCase{oleOf(2026, 12, 8, 9, 5, 7), "2026-12-08 9:05:07", "2026-12-08", "09:05:07"},
-                      DateCase{oleOf(2026, 12, 8, 23, 59, 59), "2026-12-08 23:59:59", "2026-12-08", "23:59:59"},
-                      DateCase{oleOf(2000, 2, 29), "2000-02-29", "2000-02-29", "00:00:00"},  // midnight
-                      DateCase{0.0, "1899-12-30", "1899-12-30", "00:00:00"},
-                      DateCase{-1.25, "1899-12-29 6:00:00", "1899-12-29", "06:00:00"},  // OLE's rule
-                      DateCase{NAN, "", "n/a", "n/a"},
-                      DateCase{1e12, "", "n/a", "n/a"}));
+    ::testing::Values(DateCase{oleOf(2026, 12, 8, 9, 5, 7), "2026-12-08", "09:05:07"},
+                      DateCase{oleOf(2026, 12, 8, 23, 59, 59), "2026-12-08", "23:59:59"},
+                      DateCase{oleOf(2000, 2, 29), "2000-02-29", "00:00:00"},  // midnight
+                      DateCase{0.0, "1899-12-30", "00:00:00"},
+                      DateCase{-1.25, "1899-12-29", "06:00:00"},  // OLE's rule
+                      DateCase{NAN, "n/a", "n/a"},
+                      DateCase{1e12, "n/a", "n/a"}));
 
 class FakeProbe : public THitFileProbe {
 public:

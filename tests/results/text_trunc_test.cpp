@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "results/path_compact.h"
 #include "results/text_trunc.h"
 
 namespace skimmer::results {
@@ -38,33 +37,7 @@ TEST(CharCounting, InvalidAndTruncatedSequencesCountPerByte) {
     EXPECT_EQ(CharCount("\xed\xa0\x80"), 3u);      // an encoded surrogate is not a character
     EXPECT_EQ(CharCount("\xc0\xaf"), 2u);          // an overlong slash
     EXPECT_EQ(CharCount("\xf0\x9f\x98\x80x"), 2u);  // an emoji and a letter
-    EXPECT_EQ(DecodeChars("a\xffz"), (std::u32string{U'a', 0xDCFF, U'z'}));
 }
-
-struct Compact {
-    const char* path;
-    int max;
-    const char* expected;
-};
-
-class PathCompaction : public ::testing::TestWithParam<Compact> {};
-
-TEST_P(PathCompaction, KeepsTheNameAndFitsTheWidth) {
-    const Compact& c = GetParam();
-    const std::string got = CompactPath(c.path, c.max);
-    EXPECT_EQ(got, c.expected);
-    EXPECT_LE(CharCount(got), static_cast<size_t>(c.max < 0 ? 0 : c.max));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathCompaction,
-    ::testing::Values(Compact{"home/ann/report.txt", 19, "home/ann/report.txt"},
-                      Compact{"/home/ann/projects/report.txt", 20, "/home/.../report.txt"},
-                      Compact{"/home/ann/projects/report.txt", 14, ".../report.txt"},
-                      Compact{"/home/ann/projects/report.txt", 12, "report.tx..."},
-                      Compact{"/home/ann/projects/report.txt", 2, ".."},
-                      Compact{"/дом/документы/отчёт.txt", 16, "/до.../отчёт.txt"},
-                      Compact{"averyveryverylongname", 10, "averyve..."}));
 
 }  // namespace
 }  // namespace skimmer::results

@@ -37,8 +37,8 @@ public:
         const int total = neverFinish ? INT32_MAX : hitsPerKind[kind_];
         results.Count = 0;
         while (results.Count < batchSize && next_ < total) {
-            TSearchResult& r = results.Items[static_cast<size_t>(results.Count++)];
-            r = TSearchResult{};
+            results::TSearchResult& r = results.Items[static_cast<size_t>(results.Count++)];
+            r = results::TSearchResult{};
             r.Name = kind_ + "-" + std::to_string(next_++);
             r.Kind = kindOf ? kindOf(next_ - 1) : "engine kind";
         }
@@ -56,12 +56,12 @@ private:
 
 struct Fixture {
     FakeEngine engine;
-    TResultChain chain;
-    std::unique_ptr<TSearchResults> results = makeSearchResults();
+    results::TResultChain chain;
+    std::unique_ptr<results::TSearchResults> results = results::makeSearchResults();
     TSearchRun run;
     std::vector<std::string> said;  // the engine's texts, as the window would show them
 
-    explicit Fixture(int32_t groupMode = kGroupModeBuiltIn) {
+    explicit Fixture(int32_t groupMode = results::kGroupModeBuiltIn) {
         run.CurrentQuery = "rep";
         run.GroupMode = groupMode;
         run.Chain = &chain;
@@ -93,7 +93,7 @@ struct Fixture {
 TEST(GroupRuns, ThirtyLinePlanSharesTheWindowAsTheQuotasSay) {
     Fixture f;
     f.engine.hitsPerKind = {{"program", 7}, {"favorites", 9}, {"files", 40}, {"email", 40}};
-    const auto plan = MakeGroupPlan({false, kGroupModeBuiltIn, false, 30, nullptr});
+    const auto plan = results::MakeGroupPlan({false, results::kGroupModeBuiltIn, false, 30, nullptr});
     EXPECT_EQ(RunGroupPlan(f.run, plan), TRunEnd::Done);
     EXPECT_EQ(f.linesOf("Programs"), 8);           // header and all 7 hits
     EXPECT_EQ(f.linesOf("Favorites&History"), 2);  // quota 2Q - 8 = 2: header and one hit
@@ -138,14 +138,15 @@ TEST(GroupRuns, EveryNamedGroupStartsWithItsHeaderEvenWithTheSameTitle) {
 }
 
 TEST(GroupRuns, WithoutTitlesAHeaderMarksEachChangeOfKindAndModeThreeHasNone) {
-    for (const int32_t mode : {kGroupModeKinds, kGroupModeNoHeaders}) {
+    for (const int32_t mode : {results::kGroupModeKinds, results::kGroupModeNoHeaders}) {
         Fixture f(mode);
         f.engine.hitsPerKind = {{"", 5}};
         f.engine.kindOf = [](int n) { return n == 0 ? "" : n < 3 ? "Document" : "Picture"; };
         SearchGroup(f.run, "", "", 24, 24);
         const std::vector<std::string> want =
-            mode == kGroupModeKinds ? std::vector<std::string>{"-0", "#Document", "-1", "-2", "#Picture", "-3", "-4"}
-                                    : std::vector<std::string>{"-0", "-1", "-2", "-3", "-4"};
+            mode == results::kGroupModeKinds
+                ? std::vector<std::string>{"-0", "#Document", "-1", "-2", "#Picture", "-3", "-4"}
+                : std::vector<std::string>{"-0", "-1", "-2", "-3", "-4"};
         EXPECT_EQ(f.lines(), want);
     }
 }
@@ -155,12 +156,13 @@ TEST(GroupRuns, TheStoreBoundHoldsWhenEveryLimitIsOff) {
     f.engine.neverFinish = true;
     f.engine.batchSize = 6001;
     EXPECT_EQ(SearchGroup(f.run, "files", "Files", 0, 0), TRunEnd::Done);
-    EXPECT_EQ(f.chain.LineCount(), kLineStoreSlots);
-    EXPECT_EQ(f.chain.HitCount(), kLineStoreSlots - 1);
-    EXPECT_EQ(f.chain.Slot(kLineStoreSlots - 1).Text, "files-4999");
+    EXPECT_EQ(f.chain.LineCount(), results::kLineStoreSlots);
+    EXPECT_EQ(f.chain.HitCount(), results::kLineStoreSlots - 1);
+    ASSERT_FALSE(f.run.Rows.empty());  // the last batch's rows end with the last line filed
+    EXPECT_EQ(f.run.Rows.back().Text, "files-4999");
     // a later group files nothing more, and ends its query
     EXPECT_EQ(SearchGroup(f.run, "email", "Communication", 0, 0), TRunEnd::Done);
-    EXPECT_EQ(f.chain.LineCount(), kLineStoreSlots);
+    EXPECT_EQ(f.chain.LineCount(), results::kLineStoreSlots);
     EXPECT_EQ(f.engine.log.back(), "end");
 }
 
@@ -170,7 +172,7 @@ TEST(GroupRuns, NewTextAndStopEndTheRunAfterOneBatchWithTheQueryEnded) {
     int batches = 0;
     f.run.Hooks.UpdateCounter = [&] { ++batches; };
     f.run.Hooks.NewTextPending = [&] { return batches >= 2; };
-    EXPECT_EQ(RunGroupPlan(f.run, MakeGroupPlan({false, 0, true, 30, nullptr})), TRunEnd::NewText);
+    EXPECT_EQ(RunGroupPlan(f.run, results::MakeGroupPlan({false, 0, true, 30, nullptr})), TRunEnd::NewText);
     EXPECT_EQ(f.chain.HitCount(), 10);
     EXPECT_EQ(f.engine.log, (std::vector<std::string>{"query rep/program", "end"}));
 
@@ -211,7 +213,7 @@ struct ListMessage {
 };
 
 TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
-    for (const int32_t mode : {kGroupModeBuiltIn, kGroupModeNoHeaders}) {
+    for (const int32_t mode : {results::kGroupModeBuiltIn, results::kGroupModeNoHeaders}) {
         test::TestHost host;
         std::vector<ListMessage> seen;
         host.dialogMessages = [&](HANDLE, int msg, int param1, LONG_PTR param2) -> LONG_PTR {
@@ -235,35 +237,35 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
             return 1;
         };
         Fixture f(mode);
-        f.run.List = {host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(0x1234), kSearchListId};
+        f.run.List = {host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(0x1234)};
         f.engine.hitsPerKind = {{"program", 7}};
         SearchGroup(f.run, "program", "Programs", 0, 0);
 
         std::vector<std::string> texts;
-        std::vector<const TDynamicSearchResult*> nodes;
+        std::vector<const results::TDynamicSearchResult*> nodes;
         std::vector<std::pair<int32_t, int32_t>> cursor;
         int redrawOff = 0, redrawOn = 0;
         for (const auto& m : seen) {
             if (m.msg == dialogs::DM_LBX_ADDITEMS) texts.push_back(m.text);
             if (m.msg == dialogs::DM_LBX_SETINDEXDATA) {
                 EXPECT_EQ(m.a, static_cast<int32_t>(nodes.size()));
-                nodes.push_back(reinterpret_cast<const TDynamicSearchResult*>(m.value));
+                nodes.push_back(reinterpret_cast<const results::TDynamicSearchResult*>(m.value));
             }
             if (m.msg == dialogs::DM_LBX_SETCURPOS) cursor.push_back({m.a, m.b});
             if (m.msg == DM_ENABLEREDRAW) (m.param1 ? redrawOn : redrawOff)++;
             if (m.msg != DM_ENABLEREDRAW) {
-                EXPECT_EQ(m.param1, kSearchListId);
+                EXPECT_EQ(m.param1, kItemList);
             }
         }
         const std::vector<std::string> want =
-            mode == kGroupModeNoHeaders
+            mode == results::kGroupModeNoHeaders
                 ? std::vector<std::string>{"program-0", "program-1", "program-2", "program-3", "program-4",
                                            "program-5", "program-6"}
                 : std::vector<std::string>{"Programs", "program-0", "program-1", "program-2", "program-3",
                                            "program-4", "program-5", "program-6"};
         EXPECT_EQ(texts, want);
         ASSERT_EQ(nodes.size(), texts.size());
-        const TDynamicSearchResult* node = f.chain.ResultChain();
+        const results::TDynamicSearchResult* node = f.chain.ResultChain();
         for (const auto* n : nodes) {
             EXPECT_EQ(n, node);
             node = node ? node->Next : nullptr;
@@ -272,7 +274,7 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
         EXPECT_EQ(redrawOn, 2);
         // once, on the first hit below the first header; never without headers
         const std::vector<std::pair<int32_t, int32_t>> wantCursor =
-            mode == kGroupModeNoHeaders ? std::vector<std::pair<int32_t, int32_t>>{}
+            mode == results::kGroupModeNoHeaders ? std::vector<std::pair<int32_t, int32_t>>{}
                                         : std::vector<std::pair<int32_t, int32_t>>{{1, 0}};
         EXPECT_EQ(cursor, wantCursor);
     }
@@ -280,7 +282,7 @@ TEST(Filing, ListReceivesEachLineWithItsNodeAndTheFirstHitBecomesCurrent) {
 
 TEST(Filing, ClearingTheListDeletesEveryRow) {
     test::TestHost host;
-    const TListTarget list{host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(1), kSearchListId};
+    const TListTarget list{host.startupInfo().SendDlgMessage, reinterpret_cast<HANDLE>(1)};
     dialogs::TListBoxExRange range{-1, -1};
     host.dialogMessages = [&](HANDLE, int msg, int, LONG_PTR param2) -> LONG_PTR {
         if (msg == dialogs::DM_LBX_DELETE) range = *reinterpret_cast<const dialogs::TListBoxExRange*>(param2);

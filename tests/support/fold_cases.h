@@ -1,6 +1,6 @@
 // One table of names and typed words for the case fold (os/utf8.h), shared by every suite that
 // matches with it: the fold itself (tests/os), the index's search (tests/index/query) and the
-// search window's keyword marks (tests/results). Each row says what the name folds to and which of
+// search window's keyword marks (tests/search). Each row says what the name folds to and which of
 // its characters the word matches, so the three can never drift apart.
 #pragma once
 

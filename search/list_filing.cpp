@@ -1,13 +1,13 @@
-#include "results/list_filing.h"
+#include "search/list_filing.h"
 
 #include "dialogs/list_box_ex.h"
 #include "far/dialog.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 LONG_PTR send(const TListTarget& list, int msg, LONG_PTR param2) {
-    return list.SendDlgMessage(list.Dialog, msg, list.ListId, param2);
+    return list.SendDlgMessage(list.Dialog, msg, kItemList, param2);
 }
 
 template <typename T>
@@ -23,7 +23,7 @@ void EnableListRedraw(const TListTarget& list, bool enable) {
 }
 
 void AddListLine(const TListTarget& list, int32_t index, const dialogs::TListBoxExItem& row,
-                 const TDynamicSearchResult* node) {
+                 const results::TDynamicSearchResult* node) {
     if (!list.Active()) return;
     dialogs::TListBoxExAddItem add;
     add.Items.push_back(row);
@@ -44,4 +44,4 @@ void ClearList(const TListTarget& list) {
     send(list, dialogs::DM_LBX_DELETE, addressOf(all));
 }
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

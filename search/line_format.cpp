@@ -1,4 +1,4 @@
-#include "results/line_format.h"
+#include "search/line_format.h"
 
 #include <algorithm>
 #include <optional>
@@ -7,10 +7,10 @@
 #include "os/text_border.h"
 #include "os/utf8.h"
 #include "platform/size_text.h"
-#include "results/path_compact.h"
 #include "results/text_trunc.h"
+#include "search/path_compact.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 // Palette indexes (FAR's COL_* order) the three styles use.
@@ -51,15 +51,15 @@ int32_t widthOf(std::string_view entry) {
 }
 
 std::string padded(std::string cell, int32_t width, bool right) {
-    const size_t chars = CharCount(cell);
+    const size_t chars = results::CharCount(cell);
     if (chars >= static_cast<size_t>(width)) return cell;
     const std::string blanks(static_cast<size_t>(width) - chars, ' ');
     return right ? blanks + cell : cell + blanks;
 }
 
 // The whole target, its leading "/" kept: without it an absolute path reads as a relative one.
-std::string pathCell(const TSearchResult& node, int32_t width) {
-    if (CharCount(node.Target) > static_cast<size_t>(width)) return CompactPath(node.Target, width);
+std::string pathCell(const results::TSearchResult& node, int32_t width) {
+    if (results::CharCount(node.Target) > static_cast<size_t>(width)) return CompactPath(node.Target, width);
     return node.Target;
 }
 
@@ -72,27 +72,27 @@ struct ShownName {
 
 // `name` cut to `cut` (a TruncRight or TruncRightCells of it): the characters it keeps of it.
 size_t keptByCut(std::string_view name, std::string_view cut) {
-    if (cut == name) return CharCount(cut);
-    const size_t chars = CharCount(cut);
+    if (cut == name) return results::CharCount(cut);
+    const size_t chars = results::CharCount(cut);
     return chars >= 4 ? chars - 4 : 0;  // the cut text ends in "....", or is nothing but dots
 }
 
 ShownName nameColumn(const ShownName& name, int32_t width) {
-    ShownName cell{TruncRight(name.text, width), 0};
+    ShownName cell{results::TruncRight(name.text, width), 0};
     cell.kept = std::min(name.kept, keptByCut(name.text, cell.text));
     if (!cell.text.empty() && cell.text.back() == '.') cell.text.pop_back();
-    cell.kept = std::min(cell.kept, CharCount(cell.text));
+    cell.kept = std::min(cell.kept, results::CharCount(cell.text));
     return cell;
 }
 
-std::string cellFor(char letter, const ShownName& name, TSearchResult& node, int32_t width,
-                    const THitDateSources& dates) {
+std::string cellFor(char letter, const ShownName& name, results::TSearchResult& node, int32_t width,
+                    const results::THitDateSources& dates) {
     switch (letter) {
         case 'N': return padded(nameColumn(name, width).text, width, false);
         case 'S': return padded(SizeCell(node), width, true);
         case 'P': return padded(pathCell(node, width), width, false);
-        case 'D': return padded(HitDateText(node, dates), width, true);
-        case 'T': return padded(HitTimeText(node, dates), width, true);
+        case 'D': return padded(results::HitDateText(node, dates), width, true);
+        case 'T': return padded(results::HitTimeText(node, dates), width, true);
         default: return std::string(static_cast<size_t>(width), ' ');  // a letter no editor offers
     }
 }
@@ -103,15 +103,17 @@ struct NameCell {
     size_t chars = 0;
 };
 
-std::string fullInfoLine(const ShownName& name, TSearchResult& node, std::string_view widthList,
-                         std::string_view columnList, const THitDateSources& dates, std::optional<NameCell>* cellOut) {
+std::string fullInfoLine(const ShownName& name, results::TSearchResult& node, std::string_view widthList,
+                         std::string_view columnList, const results::THitDateSources& dates,
+                         std::optional<NameCell>* cellOut) {
     const auto columns = splitCommas(columnList);
     const auto widths = splitCommas(widthList);
     std::string line;
     for (size_t i = 0; i < columns.size(); ++i) {
         const int32_t width = i < widths.size() ? widthOf(widths[i]) : 0;
         const char letter = columns[i].empty() ? '\0' : columns[i].front();
-        if (letter == 'N' && cellOut && !*cellOut) *cellOut = NameCell{CharCount(line), nameColumn(name, width).kept};
+        if (letter == 'N' && cellOut && !*cellOut)
+            *cellOut = NameCell{results::CharCount(line), nameColumn(name, width).kept};
         line += cellFor(letter, name, node, width, dates);
         line += "  ";
     }
@@ -120,9 +122,9 @@ std::string fullInfoLine(const ShownName& name, TSearchResult& node, std::string
 
 // The name cut to the cells the list shows (so that a long one ends in "...." inside the frame,
 // never clipped by it), the extension hidden when asked.
-ShownName displayNameOf(const TSearchResult& node, const TLineFormatContext& context) {
+ShownName displayNameOf(const results::TSearchResult& node, const TLineFormatContext& context) {
     const auto& s = context.Settings;
-    ShownName name{TruncRightCells(node.Name, context.NameCells), 0};
+    ShownName name{results::TruncRightCells(node.Name, context.NameCells), 0};
     name.kept = keptByCut(node.Name, name.text);
     const size_t dot = name.text.rfind('.');
     // A leading dot names a hidden file (".bashrc"); it starts no extension, else the line would
@@ -130,7 +132,7 @@ ShownName displayNameOf(const TSearchResult& node, const TLineFormatContext& con
     if (dot == std::string::npos || dot == 0) return name;
     const std::string ext = os::asciiLower(std::string_view(name.text).substr(dot));
     if (!s.ShowExtentions || (!s.ShowLnk && ext == ".lnk")) name.text.erase(dot);
-    name.kept = std::min(name.kept, CharCount(name.text));
+    name.kept = std::min(name.kept, results::CharCount(name.text));
     return name;
 }
 
@@ -141,17 +143,18 @@ void fillColors(dialogs::TListBoxExItem& slot, size_t chars, uint8_t normal, uin
     slot.Attr[dialogs::kLbxHighlight].assign(n, highlighted);
 }
 
-void formatHeader(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
+void formatHeader(results::TDynamicSearchResult& node, dialogs::TListBoxExItem& slot,
+                  const TLineFormatContext& context) {
     const TLineColors colors = LineColors(node.Result, context);
     slot = dialogs::TListBoxExItem{};
     slot.Flags = kHeaderFlags;
     slot.Text = os::ansiToOem(node.Result.Kind);
     // The list box draws a separator in the first attribute of each array; one per character
     // keeps every row's arrays as long as its text.
-    fillColors(slot, CharCount(slot.Text), colors[0], colors[1], paletteAt(context, kPanelText));
+    fillColors(slot, results::CharCount(slot.Text), colors[0], colors[1], paletteAt(context, kPanelText));
 }
 
-void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
+void formatHit(results::TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const TLineFormatContext& context) {
     const auto& s = context.Settings;
     const ShownName displayName = displayNameOf(node.Result, context);
     std::string text = displayName.text;
@@ -164,7 +167,7 @@ void formatHit(TDynamicSearchResult& node, dialogs::TListBoxExItem& slot, const 
     slot = dialogs::TListBoxExItem{};
     slot.Text = os::ansiToOem(text);
     const TLineColors colors = LineColors(node.Result, context);
-    const size_t chars = CharCount(slot.Text);
+    const size_t chars = results::CharCount(slot.Text);
     fillColors(slot, chars, colors[0], colors[1], paletteAt(context, kPanelText));
     if (!s.HighlightKeyword) return;
     // The index's own match, on the whole name: the mark falls where the hit was found, and only
@@ -199,24 +202,7 @@ TLineFormatSettings ReadLineFormatSettings(const config::TRegistryConfig& config
     return s;
 }
 
-TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
-                                         const THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
-                                         std::string HighlightQuery, const THitFileProbe* files) {
-    TLineFormatContext context;
-    context.Settings = ReadLineFormatSettings(config);
-    context.Palette = &Palette;
-    context.WindowWidth = WindowWidth;
-    context.NameCells = NameCells;
-    context.HighlightQuery = std::move(HighlightQuery);
-    context.HighlightGroups = &groups;
-    context.MatchMask = HostMaskMatcher(host);
-    context.Dates.Files = files;
-    context.Dates.NoDateText = std::move(NoDateText);
-    return context;
-}
-
-TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context) {
+TLineColors LineColors(results::TSearchResult& Node, const TLineFormatContext& context) {
     const auto p = [&](size_t i) { return paletteAt(context, i); };
     switch (context.Settings.Style) {
         case 0:
@@ -224,7 +210,7 @@ TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context) {
             return {0xF0, 0x0F, 0xFC, 0x0C};
         case 1: {
             if (Node.IsGroupHeader) return {p(kPanelInfo), p(kPanelCursor), p(kPanelInfo), p(kPanelCursor)};
-            THighlightColors colors{p(kPanelText), p(kPanelCursor)};
+            results::THighlightColors colors{p(kPanelText), p(kPanelCursor)};
             if (Node.MailEntryId.empty() && context.HighlightGroups) {
                 if (!Node.AttrKnown && context.Dates.Files) {
                     // Not found: attributes stay unknown and are asked again at the next format.
@@ -234,7 +220,7 @@ TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context) {
                     }
                 }
                 const uint32_t attributes = Node.AttrKnown ? Node.Attributes : 0;
-                if (auto found = MatchHighlightGroups(*context.HighlightGroups, context.MatchMask, Node.Title,
+                if (auto found = results::MatchHighlightGroups(*context.HighlightGroups, context.MatchMask, Node.Title,
                                                       attributes, colors))
                     colors = *found;
             }
@@ -257,21 +243,21 @@ TFullInfoLayout FullInfoLayout(const TLineFormatSettings& s, int32_t W) {
     return {"N,S,P", (s.ShowExtentions ? "30,6," : "27,6,") + std::to_string(W - 42)};
 }
 
-std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
-                         std::string_view Columns, const THitDateSources& dates) {
-    const ShownName name{std::string(DisplayName), CharCount(DisplayName)};
+std::string FullInfoLine(std::string_view DisplayName, results::TSearchResult& Node, std::string_view Widths,
+                         std::string_view Columns, const results::THitDateSources& dates) {
+    const ShownName name{std::string(DisplayName), results::CharCount(DisplayName)};
     return fullInfoLine(name, Node, Widths, Columns, dates, nullptr);
 }
 
-std::string SizeCell(const TSearchResult& Node) {
+std::string SizeCell(const results::TSearchResult& Node) {
     if (Node.Kind == "Folder") return "Folder";
     if (Node.Size == -1) return {};
     return platform::SizeText(static_cast<uint32_t>(Node.Size));
 }
 
-void FormatLine(TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context) {
+void FormatLine(results::TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context) {
     if (Node.Result.IsGroupHeader) formatHeader(Node, Slot, context);
     else formatHit(Node, Slot, context);
 }
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

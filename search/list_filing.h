@@ -2,9 +2,9 @@
 // and on, one row added per line with its chain node as the row's index data, the first cursor
 // position, and emptying the list for a new search.
 //
-// Contract: every call goes through the host's SendDlgMessage on one dialog and list item; a
-// target without a dialog or without the service sends nothing (a search may run headless).
-// The rows are copied by the list box, so the line store keeps its own.
+// Contract: every call goes through the host's SendDlgMessage to the window's list (kItemList) of
+// one dialog; a target without a dialog or without the service sends nothing (a search may run
+// headless). The list box copies each row it is given; the caller keeps ownership of its own.
 #pragma once
 
 #include <cstdint>
@@ -12,16 +12,13 @@
 #include "dialogs/list_box_ex_item.h"
 #include "far/plugin.h"
 #include "results/result_chain.h"
+#include "search/window_items.h"
 
-namespace skimmer::results {
-
-// The search window's list item id.
-inline constexpr int kSearchListId = 2;
+namespace skimmer::search {
 
 struct TListTarget {
     FARAPISENDDLGMESSAGE SendDlgMessage = nullptr;
     HANDLE Dialog = nullptr;
-    int ListId = kSearchListId;
 
     bool Active() const { return SendDlgMessage != nullptr && Dialog != nullptr; }
 };
@@ -29,9 +26,9 @@ struct TListTarget {
 void EnableListRedraw(const TListTarget& list, bool enable);
 // DM_LBX_ADDITEMS with the row, then DM_LBX_SETINDEXDATA(index, node).
 void AddListLine(const TListTarget& list, int32_t index, const dialogs::TListBoxExItem& row,
-                 const TDynamicSearchResult* node);
+                 const results::TDynamicSearchResult* node);
 void SetListCursor(const TListTarget& list, int32_t current, int32_t top);
 // DM_LBX_DELETE with (0, 0): every row.
 void ClearList(const TListTarget& list);
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

@@ -5,11 +5,11 @@
 #include "host/services/standard_functions.h"
 #include "config/catalogue.h"
 #include "os/clock.h"
-#include "results/line_format.h"
 #include "results/text_trunc.h"
+#include "search/line_format.h"
 #include "tests/support/fold_cases.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 // palette[i] = i + 0x40, so every colour names the index it came from.
@@ -21,11 +21,11 @@ std::vector<uint8_t> indexPalette() {
 const std::vector<uint8_t> kPalette = indexPalette();
 constexpr uint8_t pal(int i) { return static_cast<uint8_t>(i + 0x40); }
 
-class FakeProbe : public THitFileProbe {
+class FakeProbe : public results::THitFileProbe {
 public:
-    std::map<std::string, THitFileEntry> files;
+    std::map<std::string, results::THitFileEntry> files;
     mutable int asked = 0;
-    std::optional<THitFileEntry> Find(const std::string& path) const override {
+    std::optional<results::THitFileEntry> Find(const std::string& path) const override {
         ++asked;
         auto it = files.find(path);
         if (it == files.end()) return std::nullopt;
@@ -40,7 +40,7 @@ double oleOf(int64_t y, unsigned m, unsigned d, int h, int mi, int s) {
 struct Line {
     TLineFormatContext context;
     FakeProbe probe;
-    THLGroups groups;
+    results::THLGroups groups;
 
     Line() {
         context.Palette = &kPalette;
@@ -50,19 +50,19 @@ struct Line {
         context.Dates.NoDateText = "-";
         context.HighlightGroups = &groups;
     }
-    dialogs::TListBoxExItem format(const TSearchResult& hit) {
-        TDynamicSearchResult node{hit, nullptr};
+    dialogs::TListBoxExItem format(const results::TSearchResult& hit) {
+        results::TDynamicSearchResult node{hit, nullptr};
         dialogs::TListBoxExItem slot;
         FormatLine(node, slot, context);
-        EXPECT_EQ(slot.Attr[0].size(), std::max<size_t>(1, CharCount(slot.Text)));
+        EXPECT_EQ(slot.Attr[0].size(), std::max<size_t>(1, results::CharCount(slot.Text)));
         EXPECT_EQ(slot.Attr[1].size(), slot.Attr[0].size());
         EXPECT_EQ(slot.Attr[2].size(), slot.Attr[0].size());
         return slot;
     }
 };
 
-TSearchResult hit(std::string name, int32_t size = 0) {
-    TSearchResult r;
+results::TSearchResult hit(std::string name, int32_t size = 0) {
+    results::TSearchResult r;
     r.Name = r.Title = std::move(name);
     r.Size = size;
     r.Path = r.PathW = "/home/ann/" + r.Name;
@@ -123,7 +123,7 @@ TEST(ShortLayout, SixtyCharactersInThirtySevenCells) {
 struct InfoCase {
     const char* columns;
     const char* widths;
-    TSearchResult hit;
+    results::TSearchResult hit;
     std::string text;
 };
 
@@ -134,18 +134,18 @@ TEST_P(FullInformation, ColumnsArePaddedAndFollowedByTwoBlanks) {
     Line line;
     const double when = oleOf(2026, 12, 8, 9, 5, 7);
     line.probe.files["/home/ann/a.txt"] = {when, 0x20};
-    TSearchResult h = c.hit;
-    TDynamicSearchResult node{h, nullptr};
+    results::TSearchResult h = c.hit;
+    results::TDynamicSearchResult node{h, nullptr};
     EXPECT_EQ(FullInfoLine(h.Name, node.Result, c.widths, c.columns, line.context.Dates), c.text);
 }
 
-TSearchResult folder() {
-    TSearchResult r = hit("src");
+results::TSearchResult folder() {
+    results::TSearchResult r = hit("src");
     r.Kind = "Folder";
     return r;
 }
-TSearchResult gone() {
-    TSearchResult r = hit("gone.txt", -1);
+results::TSearchResult gone() {
+    results::TSearchResult r = hit("gone.txt", -1);
     return r;
 }
 
@@ -218,9 +218,9 @@ TEST_P(Colours, ByStyle) {
     line.context.Settings.Style = c.style;
     line.context.Settings.HighlightKeyword = true;
     line.context.HighlightQuery = "REP";
-    TSearchResult h = hit("myreport.doc");
+    results::TSearchResult h = hit("myreport.doc");
     if (c.header) {
-        h = TSearchResult{};
+        h = results::TSearchResult{};
         h.IsGroupHeader = true;
         h.Kind = "Programs";
     }
@@ -306,7 +306,7 @@ TEST_P(KeywordFold, MarksTheCharactersTheMatchCovers) {
     line.context.NameCells = 100;
     line.context.HighlightQuery = c.word;
     const auto slot = line.format(hit(c.name));
-    std::string want(CharCount(c.name), '.');
+    std::string want(results::CharCount(c.name), '.');
     if (c.first >= 0) want.replace(static_cast<size_t>(c.first), static_cast<size_t>(c.count), static_cast<size_t>(c.count), '^');
     EXPECT_EQ(marksOf(slot), want);
 }
@@ -362,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 struct GroupCase {
-    std::vector<THLGroup> groups;
+    std::vector<results::THLGroup> groups;
     uint32_t attributes;
     bool mail;
     std::array<uint8_t, 2> colours;
@@ -375,23 +375,23 @@ TEST_P(HighlightColours, LastMatchingGroupWins) {
     Line line;
     platform::HostTables host;
     host.StandardFunctions.ProcessName = host::services::ProcessName;
-    line.context.MatchMask = HostMaskMatcher(host);
+    line.context.MatchMask = results::HostMaskMatcher(host);
     line.context.Settings.Style = 1;
     line.groups.Groups = c.groups;
     line.probe.files["/home/ann/setup.exe"] = {1.0, c.attributes};
-    TSearchResult h = hit("setup.exe");
+    results::TSearchResult h = hit("setup.exe");
     if (c.mail) h.MailEntryId = "00AB";
     const auto slot = line.format(h);
     EXPECT_EQ(slot.Attr[0][0], c.colours[0]);
     EXPECT_EQ(slot.Attr[1][0], c.colours[1]);
 }
 
-const THLGroup kExe{0x1A, 0x3A, "*.exe,*.com", "", 0, 0};
-const THLGroup kAll{0x13, 0x38, "*.*", "", 0, 0};
-const THLGroup kZero{0, 0, "*.exe", "", 0, 0};
-const THLGroup kHiddenOnly{0x13, 0x38, "*.*", "", 0x02, 0};
-const THLGroup kNoMask{0x1F, 0x3F, "", "", 0x10, 0};
-const THLGroup kExcludeHidden{0x55, 0x66, "*.*", "", 0, 0x02};
+const results::THLGroup kExe{0x1A, 0x3A, "*.exe,*.com", "", 0, 0};
+const results::THLGroup kAll{0x13, 0x38, "*.*", "", 0, 0};
+const results::THLGroup kZero{0, 0, "*.exe", "", 0, 0};
+const results::THLGroup kHiddenOnly{0x13, 0x38, "*.*", "", 0x02, 0};
+const results::THLGroup kNoMask{0x1F, 0x3F, "", "", 0x10, 0};
+const results::THLGroup kExcludeHidden{0x55, 0x66, "*.*", "", 0, 0x02};
 
 INSTANTIATE_TEST_SUITE_P(
     Groups, HighlightColours,
@@ -411,7 +411,7 @@ TEST(HighlightColours, AttributesAreReadOnceAndRetriedWhileMissing) {
     line.context.Settings.Style = 1;
     line.context.MatchMask = [](std::string_view, std::string_view) { return true; };
     line.groups.Groups = {kHiddenOnly};
-    TDynamicSearchResult node{hit("x.txt"), nullptr};
+    results::TDynamicSearchResult node{hit("x.txt"), nullptr};
     dialogs::TListBoxExItem slot;
     FormatLine(node, slot, line.context);  // no such file: attributes 0, no group
     EXPECT_FALSE(node.Result.AttrKnown);
@@ -425,9 +425,9 @@ TEST(HighlightColours, AttributesAreReadOnceAndRetriedWhileMissing) {
 }
 
 }  // namespace
-}  // namespace skimmer::results
+}  // namespace skimmer::search
 
-namespace skimmer::results {
+namespace skimmer::search {
 namespace {
 
 TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
@@ -442,18 +442,10 @@ TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
     config::setConfigValue(table, "SKSStyle", config::TConfigValue::integer(1));
     config::setConfigValue(table, "SKSFIWidths", config::TConfigValue::str("10,5"));
     config::setConfigValue(table, "SKSHighlightKeyword", config::TConfigValue::boolean(true));
-    const std::vector<uint8_t> palette(112, 7);
-    THLGroups groups;
-    platform::HostTables host;
-    const TLineFormatContext context =
-        MakeLineFormatContext(table, palette, groups, host, "none", 77, 66, "abc", nullptr);
-    EXPECT_EQ(context.Settings.Style, 1);
-    EXPECT_EQ(context.Settings.FIWidths, "10,5");
-    EXPECT_TRUE(context.Settings.HighlightKeyword);
-    EXPECT_EQ(context.WindowWidth, 77);
-    EXPECT_EQ(context.NameCells, 66);
-    EXPECT_EQ(context.Dates.NoDateText, "none");
-    EXPECT_EQ(context.HighlightQuery, "abc");
+    const TLineFormatSettings changed = ReadLineFormatSettings(table);
+    EXPECT_EQ(changed.Style, 1);
+    EXPECT_EQ(changed.FIWidths, "10,5");
+    EXPECT_TRUE(changed.HighlightKeyword);
     EXPECT_TRUE(reports.empty());
 
     config::TRegistryConfig empty;  // a table without the settings: defaults, each lookup reported
@@ -465,4 +457,4 @@ TEST(LineSettings, ReadFromTheSettingsTableAndMissingOnesKeepTheirDefaults) {
 }
 
 }  // namespace
-}  // namespace skimmer::results
+}  // namespace skimmer::search

@@ -21,7 +21,7 @@
 #include "results/hit_date.h"
 #include "results/result_chain.h"
 
-namespace skimmer::results {
+namespace skimmer::search {
 
 // The settings a line depends on.
 struct TLineFormatSettings {
@@ -47,25 +47,17 @@ struct TLineFormatContext {
     int32_t WindowWidth = 0;                         // W of the search window: the full-information layout
     int32_t NameCells = 0;                           // cells the list shows of a line: a longer name is cut to them
     std::string HighlightQuery;                      // the typed text to mark, where the index's fold finds it
-    const THLGroups* HighlightGroups = nullptr;      // null: no groups
-    TMaskMatcher MatchMask;                          // empty: no group matches
-    THitDateSources Dates;                           // the probe, the mail seam and NoDateText
+    const results::THLGroups* HighlightGroups = nullptr;      // null: no groups
+    results::TMaskMatcher MatchMask;                          // empty: no group matches
+    results::THitDateSources Dates;                           // the probe, the mail seam and NoDateText
 };
-
-// A context for one search's lines: the settings read now from `config`, the host's masks for
-// the highlight groups, file dates and attributes through `files`. Every reference must outlive
-// the context's use.
-TLineFormatContext MakeLineFormatContext(const config::TRegistryConfig& config, const std::vector<uint8_t>& Palette,
-                                         const THLGroups& groups, const platform::HostTables& host,
-                                         std::string NoDateText, int32_t WindowWidth, int32_t NameCells,
-                                         std::string HighlightQuery, const THitFileProbe* files);
 
 // Normal, cursor, keyword normal, keyword cursor.
 using TLineColors = std::array<uint8_t, 4>;
 
 // Style 0 fixed colours, style 1 FAR's panel colours (and highlight groups), style 2 the dialog
 // list colours. A style outside 0..2 colours as style 2, the default.
-TLineColors LineColors(TSearchResult& Node, const TLineFormatContext& context);
+TLineColors LineColors(results::TSearchResult& Node, const TLineFormatContext& context);
 
 // The columns and widths a full-information line uses, from the settings and the window width.
 struct TFullInfoLayout {
@@ -77,13 +69,13 @@ TFullInfoLayout FullInfoLayout(const TLineFormatSettings& settings, int32_t Wind
 // One cell per column (N name, S size, P path, D date, T time; any other letter an empty cell),
 // each padded to its width and followed by two blanks. A width that is not a number counts as 0;
 // one above 1024 counts as 1024.
-std::string FullInfoLine(std::string_view DisplayName, TSearchResult& Node, std::string_view Widths,
-                         std::string_view Columns, const THitDateSources& dates);
+std::string FullInfoLine(std::string_view DisplayName, results::TSearchResult& Node, std::string_view Widths,
+                         std::string_view Columns, const results::THitDateSources& dates);
 
 // The size column: "Folder" for a folder, the short size text otherwise, and an empty cell for a
 // size of -1 (no file found), which the unsigned size text would show as 4 G.
-std::string SizeCell(const TSearchResult& Node);
+std::string SizeCell(const results::TSearchResult& Node);
 
-void FormatLine(TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context);
+void FormatLine(results::TDynamicSearchResult& Node, dialogs::TListBoxExItem& Slot, const TLineFormatContext& context);
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

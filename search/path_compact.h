@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::results {
+namespace skimmer::search {
 
 std::string CompactPath(std::string_view Path, int Max);
 
-}  // namespace skimmer::results
+}  // namespace skimmer::search

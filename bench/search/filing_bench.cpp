@@ -24,8 +24,7 @@
 namespace {
 
 using namespace skimmer::results;
-using skimmer::search::SearchGroup;
-using skimmer::search::TSearchRun;
+using namespace skimmer::search;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> samples) {

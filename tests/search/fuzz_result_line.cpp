@@ -9,13 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "results/line_format.h"
-#include "results/path_compact.h"
 #include "results/text_trunc.h"
+#include "search/line_format.h"
+#include "search/path_compact.h"
 
 namespace {
 
 using namespace skimmer::results;
+using namespace skimmer::search;
 
 std::vector<std::string> fields(const char* begin, const char* end, size_t count) {
     std::vector<std::string> out(count);
