@@ -8,7 +8,7 @@
 #include "mail/transfer_encoding.h"
 #include "os/utf8.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 namespace {
 
@@ -56,7 +56,7 @@ std::string charsetName(std::string_view charset) {
     if (charset.empty() || charset.size() > kMaxCharsetName) return {};
     for (char c : charset)
         if (!isCharsetChar(c)) return {};
-    return asciiLower(charset);
+    return os::asciiLower(charset);
 }
 
 // Valid UTF-8 copied, every invalid byte replaced by `invalid(byte)`.
@@ -64,9 +64,9 @@ template <typename Invalid>
 void appendRepaired(std::string& out, std::string_view bytes, Invalid invalid) {
     for (size_t pos = 0; pos < bytes.size();) {
         char32_t cp;
-        const size_t length = decodeUtf8(bytes, pos, cp);
+        const size_t length = os::decodeUtf8(bytes, pos, cp);
         if (length == 0) {
-            appendUtf8(out, invalid(static_cast<unsigned char>(bytes[pos])));
+            os::appendUtf8(out, invalid(static_cast<unsigned char>(bytes[pos])));
             ++pos;
         } else {
             out.append(bytes, pos, length);
@@ -87,7 +87,7 @@ std::string throughIconv(iconv_t cd, std::string_view bytes) {
         out.append(buffer, static_cast<size_t>(to - buffer));
         if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
         // EILSEQ or EINVAL (a sequence cut short): one replacement per offending byte.
-        appendUtf8(out, kReplacementChar);
+        os::appendUtf8(out, os::kReplacementChar);
         ++in, --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
@@ -122,7 +122,7 @@ std::optional<EncodedWord> encodedWordAt(std::string_view raw, size_t pos) {
     if (raw.compare(pos, 2, "=?") != 0) return std::nullopt;
     const size_t q1 = raw.find('?', pos + 2);
     if (q1 == std::string_view::npos || q1 + 3 >= raw.size() || raw[q1 + 2] != '?') return std::nullopt;
-    const char encoding = asciiLower(raw[q1 + 1]) == 'b' ? 'B' : asciiLower(raw[q1 + 1]) == 'q' ? 'Q' : 0;
+    const char encoding = os::asciiLower(raw[q1 + 1]) == 'b' ? 'B' : os::asciiLower(raw[q1 + 1]) == 'q' ? 'Q' : 0;
     const size_t close = raw.find("?=", q1 + 3);
     if (encoding == 0 || close == std::string_view::npos) return std::nullopt;
     const std::string_view text = raw.substr(q1 + 3, close - q1 - 3);
@@ -161,7 +161,7 @@ private:
     void flush() {
         if (runRaw_.empty()) return;
         if (std::optional<std::string> text = convertToUtf8(runCharset_, runBytes_)) out_ += *text;
-        else appendRepaired(out_, runRaw_, [](unsigned char) { return kReplacementChar; });
+        else appendRepaired(out_, runRaw_, [](unsigned char) { return os::kReplacementChar; });
         runRaw_.clear(), runBytes_.clear();
     }
     std::string out_, runCharset_, runBytes_, runRaw_;
@@ -173,7 +173,7 @@ std::string tidy(std::string_view text) {
     std::string out;
     for (size_t pos = 0; pos < text.size();) {
         char32_t cp;
-        const size_t length = decodeUtf8(text, pos, cp);  // the input is well-formed here
+        const size_t length = os::decodeUtf8(text, pos, cp);  // the input is well-formed here
         const bool control = cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp < 0xA0);
         if (control || cp == ' ') {
             if (!out.empty() && out.back() != ' ') out += ' ';
@@ -182,7 +182,7 @@ std::string tidy(std::string_view text) {
         if (out.size() > kMaxDecodedBytes) break;
     }
     if (!out.empty() && out.back() == ' ') out.pop_back();
-    out.resize(utf8CutPoint(out, kMaxDecodedBytes));
+    out.resize(os::utf8CutPoint(out, kMaxDecodedBytes));
     return out;
 }
 
@@ -224,14 +224,14 @@ std::optional<std::string> convertToUtf8(std::string_view charset, std::string_v
     bytes = bytes.substr(0, maxInputBytes);
     std::string out;
     if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii") {
-        appendRepaired(out, bytes, [](unsigned char) { return kReplacementChar; });
+        appendRepaired(out, bytes, [](unsigned char) { return os::kReplacementChar; });
         return out;
     }
     thread_local ConverterCache cache;
     const std::optional<iconv_t> cd = cache.get(withByteOrder(name, bytes));
     if (!cd) return std::nullopt;
     // iconv's output is UTF-8 by contract, but a faulty module must not smuggle bytes through.
-    appendRepaired(out, throughIconv(*cd, bytes), [](unsigned char) { return kReplacementChar; });
+    appendRepaired(out, throughIconv(*cd, bytes), [](unsigned char) { return os::kReplacementChar; });
     return out;
 }
 
@@ -263,4 +263,4 @@ std::string decodeHeaderText(std::string_view raw) {
     return tidy(decoder.finish());
 }
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 inline constexpr size_t kMaxDecodedBytes = 4096;
 static_assert(kMaxDecodedBytes >= 998, "a header line's length limit must fit");
@@ -38,4 +38,4 @@ static_assert(kMaxConvertedBytes >= kMaxDecodedBytes);
 std::optional<std::string> convertToUtf8(std::string_view charset, std::string_view bytes,
                                          size_t maxInputBytes = kMaxConvertedBytes);
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

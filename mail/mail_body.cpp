@@ -13,7 +13,7 @@
 #include "mail/transfer_encoding.h"
 #include "os/utf8.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 namespace {
 
@@ -59,14 +59,14 @@ std::string field(std::string_view head, std::string_view name) {
         const bool continuation = !line.empty() && (line.front() == ' ' || line.front() == '\t');
         if (inside && continuation) {
             value += ' ';
-            value += trim(line, kWhiteSpace);
+            value += os::trim(line, os::kWhiteSpace);
             continue;
         }
         if (inside) break;
         const size_t colon = line.find(':');
-        if (colon != std::string_view::npos && equalsAsciiCaseless(trim(line.substr(0, colon), kWhiteSpace), name)) {
+        if (colon != std::string_view::npos && os::equalsAsciiCaseless(os::trim(line.substr(0, colon), os::kWhiteSpace), name)) {
             inside = true;
-            value = trim(line.substr(colon + 1), kWhiteSpace);
+            value = os::trim(line.substr(colon + 1), os::kWhiteSpace);
         }
     }
     return value;
@@ -74,23 +74,23 @@ std::string field(std::string_view head, std::string_view name) {
 
 // The media type ("text/plain") of a Content-Type value, in lower case.
 std::string mediaType(std::string_view value) {
-    return asciiLower(trim(value.substr(0, value.find(';')), kWhiteSpace));
+    return os::asciiLower(os::trim(value.substr(0, value.find(';')), os::kWhiteSpace));
 }
 
 // A parameter of a Content-Type value (quoted or not); empty when absent.
 std::string parameter(std::string_view value, std::string_view name) {
     size_t pos = value.find(';');
     while (pos != std::string_view::npos) {
-        std::string_view rest = trim(value.substr(pos + 1), kWhiteSpace);
+        std::string_view rest = os::trim(value.substr(pos + 1), os::kWhiteSpace);
         const size_t equals = rest.find('=');
         const size_t semicolon = rest.find(';');
-        if (equals != std::string_view::npos && equals < semicolon && equalsAsciiCaseless(trim(rest.substr(0, equals), kWhiteSpace), name)) {
-            std::string_view v = trim(rest.substr(equals + 1), kWhiteSpace);
+        if (equals != std::string_view::npos && equals < semicolon && os::equalsAsciiCaseless(os::trim(rest.substr(0, equals), os::kWhiteSpace), name)) {
+            std::string_view v = os::trim(rest.substr(equals + 1), os::kWhiteSpace);
             if (!v.empty() && v.front() == '"') {
                 const size_t close = v.find('"', 1);
                 return std::string(v.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
             }
-            return std::string(trim(v.substr(0, v.find(';')), kWhiteSpace));
+            return std::string(os::trim(v.substr(0, v.find(';')), os::kWhiteSpace));
         }
         if (semicolon == std::string_view::npos) break;
         pos = value.size() - rest.size() + semicolon;
@@ -103,7 +103,7 @@ std::optional<std::string> decodedText(std::string_view head, std::string_view b
     const std::string type = field(head, "Content-Type");
     const std::string media = type.empty() ? "text/plain" : mediaType(type);
     if (!media.starts_with("text/")) return std::nullopt;
-    const std::string encoding = asciiLower(trim(field(head, "Content-Transfer-Encoding"), kWhiteSpace));
+    const std::string encoding = os::asciiLower(os::trim(field(head, "Content-Transfer-Encoding"), os::kWhiteSpace));
     std::string bytes = encoding == "quoted-printable" ? decodeQuotedPrintable(body)
                         : encoding == "base64"         ? decodeBase64(body)
                                                        : std::string(body);
@@ -121,7 +121,7 @@ std::vector<std::string_view> parts(std::string_view body, std::string_view boun
     for (size_t pos = 0; pos < body.size(); pos = next) {
         const std::string_view line = lineAt(body, pos, next);
         if (!line.starts_with(delimiter)) continue;
-        const std::string_view rest = trim(line.substr(delimiter.size()), kWhiteSpace);
+        const std::string_view rest = os::trim(line.substr(delimiter.size()), os::kWhiteSpace);
         const bool closing = rest.starts_with("--");
         if (!rest.empty() && !closing) continue;  // a longer boundary that starts with ours
         if (start) {
@@ -170,15 +170,15 @@ std::string mailBodyText(std::string_view message) {
     return text ? std::move(*text) : std::string(entity.body);
 }
 
-MailBodyRead readMailBody(FileSystem& fs, const std::string& path) {
+MailBodyRead readMailBody(os::FileSystem& fs, const std::string& path) {
     MailBodyRead result;
     int fd = -1;
     if (int err = fs.open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0, fd)) {
         result.error = describe(err, "cannot open", path);
         return result;
     }
-    FileHandle file(fs, fd);
-    FileStat st;
+    os::FileHandle file(fs, fd);
+    os::FileStat st;
     if (int err = fs.fstat(fd, st)) {
         result.error = describe(err, "cannot read", path);
         return result;
@@ -212,4 +212,4 @@ MailBodyRead readMailBody(FileSystem& fs, const std::string& path) {
     return result;
 }
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -10,7 +10,7 @@
 //   part, a multipart without a text/plain part, an unknown charset — gives the body undecoded.
 //   A text without a header (no "Name:" on its first line) is all body, taken as UTF-8 text.
 // - `readMailBody` reads at most kMaxMailBodyRead bytes of the message (a larger message's text is
-//   cut there; the cut is said in `truncated`), through the FileSystem seam, opened without
+//   cut there; the cut is said in `truncated`), through the os::FileSystem seam, opened without
 //   following a final symbolic link and without blocking: only a regular file is read. A failure
 //   comes back as a one-line reason naming the path.
 #pragma once
@@ -21,7 +21,7 @@
 
 #include "os/file_system.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 inline constexpr size_t kMaxMailBodyRead = size_t{16} << 20;
 static_assert(kMaxMailBodyRead >= (size_t{1} << 20), "an ordinary message with attachments must fit");
@@ -34,6 +34,6 @@ struct MailBodyRead {
     std::string error;      // set when the file could not be read
 };
 
-MailBodyRead readMailBody(FileSystem& fs, const std::string& path);
+MailBodyRead readMailBody(os::FileSystem& fs, const std::string& path);
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

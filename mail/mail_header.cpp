@@ -13,7 +13,7 @@
 #include "os/unique_fd.h"
 #include "os/utf8.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 namespace {
 
@@ -42,11 +42,11 @@ size_t fieldNameLength(std::string_view line) {
 }
 
 std::string* fieldSlot(MailHeaders& headers, std::string_view name) {
-    if (equalsAsciiCaseless(name, "subject")) return &headers.subject;
-    if (equalsAsciiCaseless(name, "from")) return &headers.from;
-    if (equalsAsciiCaseless(name, "to")) return &headers.to;
-    if (equalsAsciiCaseless(name, "date")) return &headers.date;
-    if (equalsAsciiCaseless(name, "message-id")) return &headers.messageId;
+    if (os::equalsAsciiCaseless(name, "subject")) return &headers.subject;
+    if (os::equalsAsciiCaseless(name, "from")) return &headers.from;
+    if (os::equalsAsciiCaseless(name, "to")) return &headers.to;
+    if (os::equalsAsciiCaseless(name, "date")) return &headers.date;
+    if (os::equalsAsciiCaseless(name, "message-id")) return &headers.messageId;
     return nullptr;
 }
 
@@ -143,7 +143,7 @@ std::optional<unsigned> monthNumber(std::string_view name) {
     static constexpr std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                            "jul", "aug", "sep", "oct", "nov", "dec"};
     for (unsigned i = 0; i < kMonths.size(); ++i)
-        if (name.size() >= 3 && equalsAsciiCaseless(name.substr(0, 3), kMonths[i])) return i + 1;
+        if (name.size() >= 3 && os::equalsAsciiCaseless(name.substr(0, 3), kMonths[i])) return i + 1;
     return std::nullopt;
 }
 
@@ -155,7 +155,7 @@ int zoneNameMinutes(std::string_view name) {
         int hours;
     } kZones[] = {{"EST", -5}, {"EDT", -4}, {"CST", -6}, {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
     for (const auto& zone : kZones)
-        if (equalsAsciiCaseless(name, zone.name)) return zone.hours * 60;
+        if (os::equalsAsciiCaseless(name, zone.name)) return zone.hours * 60;
     return 0;
 }
 
@@ -190,13 +190,13 @@ std::optional<int64_t> parseMailDate(std::string_view text) {
     if (!minute || !second || *hour > 23 || *minute > 59 || *second > 60) return std::nullopt;
     const std::optional<int> zone = zoneMinutes(scan);
     if (!zone) return std::nullopt;
-    const int64_t days = daysFromCivil(*year, *month, static_cast<unsigned>(*day));
+    const int64_t days = os::daysFromCivil(*year, *month, static_cast<unsigned>(*day));
     return days * 86400 + *hour * 3600 + *minute * 60 + *second - int64_t{*zone} * 60;
 }
 
 MessageHead readMessageHead(const std::string& path) {
     MessageHead head;
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    os::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     struct statx sx {};
     if (!fd.valid() || ::statx(fd.get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
         head.error = path + ": " + std::strerror(errno);
@@ -230,4 +230,4 @@ MessageHead readMessageHead(const std::string& path) {
     return head;
 }
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 inline constexpr size_t kMaxHeadBytes = 65536;
 inline constexpr size_t kMaxFieldBytes = 8192;
@@ -50,4 +50,4 @@ struct MessageHead {
 
 MessageHead readMessageHead(const std::string& path);
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

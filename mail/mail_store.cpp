@@ -9,7 +9,7 @@
 #include "os/desktop_exec.h"
 #include "mail/mail_header.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 namespace {
 
@@ -63,7 +63,7 @@ bool expandArgument(const std::string& arg, const MailMessage& message, std::str
 MailShowCommand configuredCommand(const MailMessage& message, std::string_view configured) {
     MailShowCommand command;
     std::vector<std::string> args;
-    if (!splitExec(configured, args, command.error)) return command;
+    if (!os::splitExec(configured, args, command.error)) return command;
     if (args.empty()) {
         command.error = "the mail command is empty";
         return command;
@@ -83,20 +83,20 @@ MailShowCommand configuredCommand(const MailMessage& message, std::string_view c
 
 void MailStore::relist(Folder& folder) const {
     folder.files.clear();
-    listMaildir(folder.path, [&](const MaildirFile& file) {
-        folder.files[mailEntryIdHex(mailEntryId(folder.path, maildirUniquePart(file.name)))] = file.path;
+    os::listMaildir(folder.path, [&](const os::MaildirFile& file) {
+        folder.files[os::mailEntryIdHex(os::mailEntryId(folder.path, os::maildirUniquePart(file.name)))] = file.path;
     });
     folder.listed = true;
 }
 
 void MailStore::discover() const {
-    for (std::string& path : findMaildirs(roots_)) {
+    for (std::string& path : os::findMaildirs(roots_)) {
         const bool known = std::any_of(folders_.begin(), folders_.end(), [&](const Folder& f) { return f.path == path; });
         if (!known) folders_.push_back(Folder{.path = std::move(path)});
     }
 }
 
-std::optional<std::string> MailStore::locate(const MailEntryId& id) const {
+std::optional<std::string> MailStore::locate(const os::MailEntryId& id) const {
     if (folders_.empty()) discover();
     if (std::optional<std::string> file = locateIn(id, 0)) return file;
     // The folder may be newer than our list of folders (a new account, a folder made since).
@@ -105,11 +105,11 @@ std::optional<std::string> MailStore::locate(const MailEntryId& id) const {
     return locateIn(id, known);
 }
 
-std::optional<std::string> MailStore::locateIn(const MailEntryId& id, size_t first) const {
-    const std::string hex = mailEntryIdHex(id);
+std::optional<std::string> MailStore::locateIn(const os::MailEntryId& id, size_t first) const {
+    const std::string hex = os::mailEntryIdHex(id);
     for (size_t i = first; i < folders_.size(); ++i) {
         Folder& folder = folders_[i];
-        if (mailFolderHash(folder.path) != mailEntryFolderHash(id)) continue;
+        if (os::mailFolderHash(folder.path) != os::mailEntryFolderHash(id)) continue;
         if (folder.listed) {
             const auto known = folder.files.find(hex);
             if (known != folder.files.end() && isRegularFile(known->second)) return known->second;
@@ -122,7 +122,7 @@ std::optional<std::string> MailStore::locateIn(const MailEntryId& id, size_t fir
 
 MailLookup MailStore::find(std::string_view entryIdHex) const {
     MailLookup lookup;
-    const std::optional<MailEntryId> id = parseMailEntryIdHex(entryIdHex);
+    const std::optional<os::MailEntryId> id = os::parseMailEntryIdHex(entryIdHex);
     if (!id) {
         lookup.error = "\"" + std::string(entryIdHex) + "\" is not a mail entry id";
         return lookup;
@@ -190,4 +190,4 @@ bool installedOnPath(std::string_view program, std::string_view path) {
     return false;
 }
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

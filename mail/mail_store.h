@@ -27,7 +27,7 @@
 
 #include "os/maildir.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 struct MailMessage {
     std::string file;       // the message file now
@@ -54,8 +54,8 @@ private:
         bool listed = false;
     };
     // All with mutex_ held.
-    std::optional<std::string> locate(const MailEntryId& id) const;
-    std::optional<std::string> locateIn(const MailEntryId& id, size_t firstFolder) const;
+    std::optional<std::string> locate(const os::MailEntryId& id) const;
+    std::optional<std::string> locateIn(const os::MailEntryId& id, size_t firstFolder) const;
     void discover() const;  // adds the folders found below the roots that are not known yet
     void relist(Folder& folder) const;
 
@@ -92,4 +92,4 @@ inline constexpr const char* kMailCommandVariable = "SKIMMER_MAIL_COMMAND";
 // Its value in this process's environment; empty when unset.
 std::string configuredMailCommand();
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::string decodeQuotedPrintable(std::string_view text) {
     return out;
 }
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace skimmer::os {
+namespace skimmer::mail {
 
 // The value of one hexadecimal digit (either case), or -1.
 int hexDigitValue(char c);
@@ -28,4 +28,4 @@ std::optional<std::string> decodeBase64Exact(std::string_view text);
 // joins the line to the next; any other "=" stays as it is.
 std::string decodeQuotedPrintable(std::string_view text);
 
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

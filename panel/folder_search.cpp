@@ -59,11 +59,11 @@ bool isMailHit(const results::TSearchResult& hit) { return hit.UrlW.starts_with(
 
 // A mail hit's item: the message's creation time as all three times, its size, archive. A message
 // the store cannot find keeps zeros: a listing of many hits is no place for an error box per hit.
-void fillMailItem(TFiles& node, const results::TSearchResult& hit, const os::MailStore* store) {
+void fillMailItem(TFiles& node, const results::TSearchResult& hit, const mail::MailStore* store) {
     node.Item.Attributes = kAttributeArchive;
     if (!store) return;
     const std::string id = hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(hit.UrlW) : hit.MailEntryId;
-    const os::MailLookup found = store->find(id);
+    const mail::MailLookup found = store->find(id);
     if (!found.message) return;
     const uint64_t created = os::fileTimeFromUnix({.seconds = found.message->created});
     node.Item.Created = node.Item.Accessed = node.Item.Modified = created;
@@ -72,7 +72,7 @@ void fillMailItem(TFiles& node, const results::TSearchResult& hit, const os::Mai
 
 // A hit node: the disk entry's attributes, times and size when the file is there, a mail hit's
 // from the mail store; the hit's own name otherwise.
-std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const os::MailStore* mailStore) {
+std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const mail::MailStore* mailStore) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
     if (isMailHit(hit)) fillMailItem(*node, hit, mailStore);

@@ -67,7 +67,7 @@ int reportFailure(CopyCall& call, int err, const std::string& error) {
 }
 
 // The message a mail hit stands for, or the store's reason why there is none.
-os::MailLookup findMail(const TPanel& panel, const TFiles& node) {
+mail::MailLookup findMail(const TPanel& panel, const TFiles& node) {
     const search::MailAccess mail = panel.mail();
     if (!mail.store) return {.error = "No mail store is available"};
     if (!node.Result) return {.error = "The item is not a mail item"};
@@ -80,10 +80,10 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
     TPanel& panel = call.panel;
     const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
     const bool mailHit = node.Type == kTypeHit && node.Result && node.Result->Url.starts_with("mapi://");
-    std::optional<os::MailMessage> message;
+    std::optional<mail::MailMessage> message;
     if (mailHit) {
         // Resolved before any question: a message that is gone is said once and nothing is written.
-        os::MailLookup found = findMail(panel, node);
+        mail::MailLookup found = findMail(panel, node);
         if (!found.message) {
             platform::ShowNoticeText(*panel.env.host, "Not copied: " + node.Name + ": " + found.error);
             return kSkip;
@@ -98,7 +98,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
     const bool replace = existing.has_value();
     int err = 0;
     if (message) {
-        os::MailBodyRead body = os::readMailBody(panel.fs(), message->file);
+        mail::MailBodyRead body = mail::readMailBody(panel.fs(), message->file);
         if (!body.error.empty()) {
             // The message cannot be read; the other items may well be copied.
             platform::ShowNoticeText(*panel.env.host, body.error);
@@ -107,7 +107,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
         body.text += "\r\n";
         err = os::writeWholeFile(panel.fs(), target, body.text, nullptr, replace, error);
         if (!err && body.truncated)
-            platform::ShowNoticeText(*panel.env.host, "Only the first " + std::to_string(os::kMaxMailBodyRead >> 20) +
+            platform::ShowNoticeText(*panel.env.host, "Only the first " + std::to_string(mail::kMaxMailBodyRead >> 20) +
                                                           " MiB of the message were copied: " + node.Name);
     } else if (directory) {
         err = os::makeFolder(panel.fs(), target, error);

@@ -7,15 +7,15 @@
 namespace skimmer::search {
 
 MailAccess DefaultMailAccess() {
-    return MailAccess{.store = std::make_shared<const os::MailStore>(index::store::configuredMailRoots()),
-                      .command = os::configuredMailCommand(),
-                      .installed = os::installedProgram};
+    return MailAccess{.store = std::make_shared<const mail::MailStore>(index::store::configuredMailRoots()),
+                      .command = mail::configuredMailCommand(),
+                      .installed = mail::installedProgram};
 }
 
-results::TMailDateLookup MailDateLookup(std::shared_ptr<const os::MailStore> store) {
+results::TMailDateLookup MailDateLookup(std::shared_ptr<const mail::MailStore> store) {
     return [store = std::move(store)](const results::TSearchResult& hit) -> std::optional<double> {
         if (!store) return std::nullopt;
-        const os::MailLookup lookup = store->find(engines::MailEntryIdFromUrl(hit.UrlW));
+        const mail::MailLookup lookup = store->find(engines::MailEntryIdFromUrl(hit.UrlW));
         if (!lookup.message) return std::nullopt;
         return os::oleFromUnix(os::UnixTime{lookup.message->created, 0});
     };

@@ -3,7 +3,7 @@
 //
 // Contract:
 // - `DefaultMailAccess` finds the mail roots as the index does (the conventional places and the
-//   index's config file), takes the show command from the environment (os::kMailCommandVariable)
+//   index's config file), takes the show command from the environment (mail::kMailCommandVariable)
 //   and asks $PATH what is installed. Nothing is listed until a mail hit is opened or dated.
 // - `MailDateLookup` answers a hit's creation time from the store as a local OLE date; none when the
 //   store cannot find the message (the line then shows the no-date text).
@@ -21,13 +21,13 @@
 namespace skimmer::search {
 
 struct MailAccess {
-    std::shared_ptr<const os::MailStore> store;  // null: mail items cannot be shown
+    std::shared_ptr<const mail::MailStore> store;  // null: mail items cannot be shown
     std::string command;                          // the configured show command; empty: defaults
     std::function<bool(std::string_view program)> installed;
 };
 
 MailAccess DefaultMailAccess();
 
-results::TMailDateLookup MailDateLookup(std::shared_ptr<const os::MailStore> store);
+results::TMailDateLookup MailDateLookup(std::shared_ptr<const mail::MailStore> store);
 
 }  // namespace skimmer::search

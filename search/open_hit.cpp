@@ -82,10 +82,10 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
 
 std::string OpenMailItem(const HitServices& services, const std::string& EntryId) {
     if (!services.mail.store) return "there is no mail store to show the mail item " + EntryId;
-    const os::MailLookup lookup = services.mail.store->find(EntryId);
+    const mail::MailLookup lookup = services.mail.store->find(EntryId);
     if (!lookup.message) return lookup.error;
-    const os::MailShowCommand command = os::showCommand(*lookup.message, services.mail.command, services.mail.installed);
-    if (!command.error.empty()) return std::string("the mail command (") + os::kMailCommandVariable + ") cannot be used: " + command.error;
+    const mail::MailShowCommand command = mail::showCommand(*lookup.message, services.mail.command, services.mail.installed);
+    if (!command.error.empty()) return std::string("the mail command (") + mail::kMailCommandVariable + ") cannot be used: " + command.error;
     if (!command.argv.empty()) {
         runThroughCommandLine(services, os::shellQuote(command.argv));
         return {};

@@ -148,8 +148,8 @@ private:
     void store(const std::string& folder, const os::MaildirFile& listed, KnownMail* known) {
         os::MaildirFile file = listed;
         if (options_.beforeRead) options_.beforeRead(file.path);
-        os::MessageHead head = os::readMessageHead(file.path);
-        if (!head.ok() && findMoved(folder, file)) head = os::readMessageHead(file.path);
+        mail::MessageHead head = mail::readMessageHead(file.path);
+        if (!head.ok() && findMoved(folder, file)) head = mail::readMessageHead(file.path);
         if (!head.ok()) {
             ++result_.skipped, ++unreadable_;
             return;
@@ -214,22 +214,22 @@ private:
 
 }  // namespace
 
-MailItem mailItemFrom(const os::MessageHead& head, const std::string& folder, const os::MaildirFile& file) {
-    const os::MailHeaders headers = os::parseMailHeaders(head.bytes);
+MailItem mailItemFrom(const mail::MessageHead& head, const std::string& folder, const os::MaildirFile& file) {
+    const mail::MailHeaders headers = mail::parseMailHeaders(head.bytes);
     MailItem item;
-    item.row.name = os::decodeHeaderText(headers.subject);
+    item.row.name = mail::decodeHeaderText(headers.subject);
     if (item.row.name.empty()) item.row.name = kNoSubject;
     item.row.kind = kEmail;
     item.row.size = head.size;
-    item.row.mtime = os::parseMailDate(headers.date).value_or(head.mtime);
+    item.row.mtime = mail::parseMailDate(headers.date).value_or(head.mtime);
     item.row.ctime = head.ctime;
     item.row.attrs = os::maildirUnread(file) ? kAttrUnread : 0;
     item.row.url = os::mailEntryUrl(os::mailEntryId(folder, os::maildirUniquePart(file.name)));
     item.row.display = file.path;
-    item.row.words = os::decodeHeaderText(headers.from);
-    item.recipients = os::decodeHeaderText(headers.to);
+    item.row.words = mail::decodeHeaderText(headers.from);
+    item.recipients = mail::decodeHeaderText(headers.to);
     item.folder = folder;
-    item.messageId = os::bareMessageId(headers.messageId);
+    item.messageId = mail::bareMessageId(headers.messageId);
     item.flags = std::string(os::maildirFlags(file.name));
     return item;
 }

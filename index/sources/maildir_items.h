@@ -8,7 +8,7 @@
 //   modified time the Date header (else the file's modification time), its created time the file's
 //   birth (else change) time, and attrs kAttrUnread while the message is unseen. The `mail` table
 //   keeps the decoded To, the Maildir folder, the Message-ID and the flag letters.
-// - Headers are read from the first os::kMaxHeadBytes of a file only. A message whose file still
+// - Headers are read from the first mail::kMaxHeadBytes of a file only. A message whose file still
 //   has the name the index knows is not read again (Maildir messages never change in place; a
 //   change of flags renames the file). A message that vanishes between the listing and the read is
 //   looked for again under its unique name (it was read or re-flagged meanwhile); one that is gone
@@ -61,6 +61,6 @@ struct MailItem {
     std::string recipients, folder, messageId, flags;
 };
 
-MailItem mailItemFrom(const os::MessageHead& head, const std::string& folder, const os::MaildirFile& file);
+MailItem mailItemFrom(const mail::MessageHead& head, const std::string& folder, const os::MaildirFile& file);
 
 }  // namespace skimmer::index::store

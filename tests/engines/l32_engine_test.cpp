@@ -316,7 +316,7 @@ protected:
 // the real plocate as with the stand-in the other tests use.
 TEST_P(SameAsTheRealLocate, HitsAndErrorBoxes) {
     const auto& [locator, c] = GetParam();
-    if (locator == Locator::Real && (!os::installedProgram("locate") || !os::installedProgram("updatedb")))
+    if (locator == Locator::Real && (!mail::installedProgram("locate") || !mail::installedProgram("updatedb")))
         GTEST_SKIP() << "locate or updatedb is not installed";
     prepare(locator, c.database);
     open();

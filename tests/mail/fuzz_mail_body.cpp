@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::string text = skimmer::os::mailBodyText(bytes);
+    const std::string text = skimmer::mail::mailBodyText(bytes);
     if (text.size() > 3 * size + 3) std::abort();
     const size_t colon = bytes.find(':');
     if ((colon == std::string_view::npos || bytes.substr(0, colon).find_first_of(" \t\r\n") != std::string_view::npos ||

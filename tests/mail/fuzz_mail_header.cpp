@@ -14,7 +14,7 @@
 namespace {
 
 void checkClean(const std::string& text) {
-    if (text.size() > skimmer::os::kMaxDecodedBytes) std::abort();
+    if (text.size() > skimmer::mail::kMaxDecodedBytes) std::abort();
     for (size_t pos = 0; pos < text.size();) {
         char32_t cp;
         const size_t length = skimmer::os::decodeUtf8(text, pos, cp);
@@ -27,12 +27,12 @@ void checkClean(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const skimmer::os::MailHeaders headers = skimmer::os::parseMailHeaders(bytes);
+    const skimmer::mail::MailHeaders headers = skimmer::mail::parseMailHeaders(bytes);
     for (const std::string* field : {&headers.subject, &headers.from, &headers.to, &headers.date, &headers.messageId}) {
-        if (field->size() > skimmer::os::kMaxFieldBytes) std::abort();
-        checkClean(skimmer::os::decodeHeaderText(*field));
+        if (field->size() > skimmer::mail::kMaxFieldBytes) std::abort();
+        checkClean(skimmer::mail::decodeHeaderText(*field));
     }
-    checkClean(skimmer::os::decodeHeaderText(bytes));
-    (void)skimmer::os::parseMailDate(headers.date);
+    checkClean(skimmer::mail::decodeHeaderText(bytes));
+    (void)skimmer::mail::parseMailDate(headers.date);
     return 0;
 }

@@ -12,7 +12,7 @@
 
 #include "tests/support/temp_home.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 namespace {
 
 struct BodyCase {
@@ -79,11 +79,11 @@ protected:
 TEST_F(MailBodyFile, AHugeMessageIsCutAtTheCapAndSaysSo) {
     std::string message = "Subject: big\n\n";
     message.resize(kMaxMailBodyRead + 100, 'x');
-    const MailBodyRead read = readMailBody(realFileSystem(), write("big", message));
+    const MailBodyRead read = readMailBody(os::realFileSystem(), write("big", message));
     EXPECT_TRUE(read.error.empty()) << read.error;
     EXPECT_TRUE(read.truncated);
     EXPECT_EQ(read.text.size(), kMaxMailBodyRead - 14);
-    const MailBodyRead small = readMailBody(realFileSystem(), write("small", "Subject: s\n\nbody\n"));
+    const MailBodyRead small = readMailBody(os::realFileSystem(), write("small", "Subject: s\n\nbody\n"));
     EXPECT_FALSE(small.truncated);
     EXPECT_EQ(small.text, "body\n");
 }
@@ -93,11 +93,11 @@ TEST_F(MailBodyFile, WhatCannotBeReadIsAReasonNamingThePath) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_symlink(write("target", "Subject: t\n\nx"), home.root() / "link");
     for (const std::string& path : {fifo, (home.root() / "gone").string(), (home.root() / "link").string()}) {
-        const MailBodyRead read = readMailBody(realFileSystem(), path);
+        const MailBodyRead read = readMailBody(os::realFileSystem(), path);
         EXPECT_NE(read.error.find(path), std::string::npos) << read.error;
         EXPECT_TRUE(read.text.empty());
     }
 }
 
 }  // namespace
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

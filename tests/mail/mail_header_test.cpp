@@ -11,7 +11,7 @@
 
 #include "tests/support/temp_home.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 namespace {
 
 struct TextCase {
@@ -191,4 +191,4 @@ TEST_F(MessageFile, SpecialFilesAndLinksAreRefusedWithoutWaiting) {
 }
 
 }  // namespace
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

@@ -8,13 +8,13 @@
 #include "tests/support/maildir_maker.h"
 #include "tests/support/temp_home.h"
 
-namespace skimmer::os {
+namespace skimmer::mail {
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string hexOf(const fs::path& folder, const std::string& name) {
-    return mailEntryIdHex(mailEntryId(folder.string(), maildirUniquePart(name)));
+    return os::mailEntryIdHex(os::mailEntryId(folder.string(), os::maildirUniquePart(name)));
 }
 
 class MailStoreTest : public ::testing::Test {
@@ -112,10 +112,10 @@ TEST_F(MailStoreTest, HostileNamesAndIdsRunNothing) {
     const MailShowCommand command = showCommand(message, "printf %%s\\n %d %i", nullptr);
     ASSERT_TRUE(command.error.empty()) << command.error;
     std::string error;
-    auto child = Process::start(LaunchSpec{.argv = command.argv, .workingDirectory = home_.root().string(), .captureStdout = true}, error);
+    auto child = os::Process::start(os::LaunchSpec{.argv = command.argv, .workingDirectory = home_.root().string(), .captureStdout = true}, error);
     ASSERT_TRUE(child) << error;
     std::string out;
-    while (child->readOutput(out) != ReadState::EndOfFile) child->waitForEvent(std::chrono::milliseconds(1000));
+    while (child->readOutput(out) != os::ReadState::EndOfFile) child->waitForEvent(std::chrono::milliseconds(1000));
     EXPECT_TRUE(child->waitUntilEnded().success());
     EXPECT_EQ(out, folder.string() + "\n" + mailIdPattern(message.messageId) + "\n");
     for (const char* name : {"pwned1", "pwned2", "pwned3", "pwned4"}) EXPECT_FALSE(fs::exists(home_.root() / name)) << name;
@@ -128,4 +128,4 @@ TEST(InstalledOnPath, FindsOnlyExecutableFiles) {
 }
 
 }  // namespace
-}  // namespace skimmer::os
+}  // namespace skimmer::mail

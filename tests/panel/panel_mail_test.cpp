@@ -38,7 +38,7 @@ protected:
         idx.bumpGeneration();
         idx.commit();
         idx.buildSidecar();
-        auto store = std::make_shared<const os::MailStore>(std::vector<std::string>{mailFolder.string()});
+        auto store = std::make_shared<const mail::MailStore>(std::vector<std::string>{mailFolder.string()});
         panel.env.mailAccess = [store] { return search::MailAccess{.store = store}; };
         const auto engineEnv = panel.env.engineEnvironment;
         panel.env.engineEnvironment = [this, engineEnv] {

@@ -55,7 +55,7 @@ protected:
                                            "Subject: $(touch pwned2) `touch pwned3`\nMessage-ID: <ab'c$(x)@h>\n"
                                            "Date: Tue, 1 Jul 2003 10:52:37 +0200\n\n");
         id = os::mailEntryId(folder.string(), "17.M1.h");
-        services.mail.store = std::make_shared<const os::MailStore>(std::vector<std::string>{folder.string()});
+        services.mail.store = std::make_shared<const mail::MailStore>(std::vector<std::string>{folder.string()});
         hit.Name = "$(touch pwned2) `touch pwned3`";
         hit.UrlW = hit.Url = hit.Path = os::mailEntryUrl(id);
         hit.MailEntryId = engines::MailEntryIdFromUrl(hit.UrlW);
