@@ -28,8 +28,6 @@ enum TDescriptionCode : int32_t {
     dcLabel = 6,
     dcCheckBox = 7,
 };
-static_assert(dcBox == 0 && dcSeparator == 1 && dcRadioGroup == 3 && dcButton == 4 && dcEdit == 5 && dcLabel == 6 &&
-              dcCheckBox == 7);
 
 // The header's fixed values: type -1 and both coordinates -1 (centred), flags 0.
 inline constexpr int32_t kHeaderType = -1;

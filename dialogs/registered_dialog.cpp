@@ -13,7 +13,6 @@ namespace {
 // and is refused rather than handed to the host.
 constexpr int64_t kMaxCoordinate = 32767;
 constexpr int64_t kMaxRadioOptions = kParamRadio;
-static_assert(kMaxCoordinate == 0x7FFF);
 
 // Reads a table front to back; the first value it cannot use ends the walk with an error naming
 // that value's position.

@@ -37,7 +37,6 @@ namespace skimmer::dialogs {
 inline constexpr int32_t kParamNone = 0;
 inline constexpr int32_t kParamSingle = 1;
 inline constexpr int32_t kParamRadio = 4;  // read-back looks at this many options: a group holds at most four
-static_assert(kParamNone == 0 && kParamSingle == 1 && kParamRadio == 4);
 
 // Data holds this many bytes of text, whole characters only, before its terminating zero.
 inline constexpr size_t kMaxItemText = sizeof(FarDialogItem::Data) - 1;

@@ -15,7 +15,6 @@
 namespace skimmer::os {
 
 constexpr size_t kShellLinkHeaderSize = 0x4C;
-static_assert(kShellLinkHeaderSize == 76);
 constexpr size_t kShellLinkMaxBytes = 1 << 20;
 
 struct ShellLinkTarget {

@@ -32,7 +32,6 @@ namespace skimmer::os {
 
 inline constexpr char32_t kReplacementChar = U'\uFFFD';
 inline constexpr char32_t kMaxCodePoint = U'\U0010FFFF';
-static_assert(kMaxCodePoint == 0x10FFFF && kReplacementChar == 0xFFFD);
 
 // Decodes the sequence that starts at text[pos] (pos < text.size()) into `cp` and returns its
 // length, 1 to 4; returns 0 (and sets `cp` to U+FFFD) when the bytes there are not well-formed.

@@ -26,7 +26,6 @@ namespace skimmer::panel {
 
 // The sign in a panel item's Flags that it comes from this plug-in's panel.
 inline constexpr DWORD kPanelItemMark = 1234;
-static_assert(kPanelItemMark == 0x4D2);
 
 // Node kinds (`Type`).
 inline constexpr int32_t kTypeDirectory = 0;
@@ -40,7 +39,6 @@ inline constexpr size_t kMaxNodeName = FAR_MAX_PATH - 1;
 
 inline constexpr DWORD kAttributeDirectory = 0x10;
 inline constexpr DWORD kAttributeArchive = 0x20;
-static_assert(kAttributeDirectory == 16 && kAttributeArchive == 32);
 
 bool IsDirectoryKind(int32_t type);     // 0, 1, 3
 bool IsSearchFolderKind(int32_t type);  // 2, 4

@@ -20,7 +20,6 @@
 namespace skimmer::results {
 
 constexpr int kMaxHighlightGroups = 101;
-static_assert(kMaxHighlightGroups == 101);
 
 struct THLGroup {
     uint8_t NormalColor = 0;

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int64_t kOleDayOfUnixEpoch = 25569;  // 1970-01-01 as an OLE day
 constexpr int kSecondsPerDay = 86400;
-static_assert(kOleDayOfUnixEpoch == 25569);
 
 struct OleParts {
     int64_t year = 0;

@@ -21,7 +21,6 @@ namespace skimmer::results {
 // are dropped, the run ends as though its line limit had been met): memory stays bounded even
 // when "SKSAllResults" lifts every limit.
 constexpr int32_t kLineStoreSlots = 5001;
-static_assert(kLineStoreSlots == 5001);
 
 // One node: the hit (or header) copied with all its texts, and the following node.
 struct TDynamicSearchResult {

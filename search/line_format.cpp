@@ -17,7 +17,6 @@ namespace {
 constexpr size_t kPanelText = 10, kPanelHighlightText = 11, kPanelCursor = 14, kPanelSelectedCursor = 15;
 constexpr size_t kPanelInfo = 18, kDialogListText = 23, kDialogListSelected = 32;
 constexpr size_t kDialogListHighlight = 33, kDialogListSelectedHighlight = 34, kDialogListDisabled = 78;
-static_assert(kPanelText == 10 && kPanelCursor == 14 && kDialogListDisabled == 78);
 
 constexpr uint32_t kHeaderFlags = dialogs::kLbxSeparator;
 

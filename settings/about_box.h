@@ -21,7 +21,7 @@ inline constexpr int32_t kAboutTextX = 6;     // where every line starts
 inline constexpr int32_t kAboutFrameX2 = 44;  // the frame's right edge
 // Characters a line may hold between its start and the frame.
 inline constexpr int32_t kAboutRoom = kAboutFrameX2 - kAboutTextX;
-static_assert(kAboutWidth == 48 && kAboutHeight == 20 && kAboutRoom == 38);
+static_assert(kAboutRoom == 38);
 
 inline constexpr const char* kProductLine = "Skimmer v1.07-SR1 BETA";
 

@@ -19,7 +19,6 @@ namespace skimmer::settings {
 
 // No window shows a wider column (the search window's content is at most 128 cells wide).
 inline constexpr int32_t kMaxColumnWidth = 128;
-static_assert(kMaxColumnWidth == 128);
 
 // Whether `codes` holds only column codes and commas (compared in upper case).
 bool validColumnCodes(std::string_view codes);

@@ -17,7 +17,6 @@ namespace skimmer::settings {
 inline constexpr int32_t kEngineDialogWidth = 59;
 inline constexpr int32_t kEngineDialogHeight = 10;
 inline constexpr int32_t kLocatePathWidth = 32;
-static_assert(kEngineDialogWidth == 59 && kEngineDialogHeight == 10 && kLocatePathWidth == 32);
 
 // The FAR indexes of the buttons, filled when the table is registered.
 struct TEngineButtons {

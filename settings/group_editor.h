@@ -20,7 +20,6 @@ namespace skimmer::settings {
 // A menu line's columns: the name, and the quoted kind after the separator.
 inline constexpr size_t kGroupNameColumn = 20;
 inline constexpr size_t kGroupKindColumn = 40;
-static_assert(kGroupNameColumn == 20 && kGroupKindColumn == 40);
 
 // `text` fitted to `width` characters: padded with blanks, or cut to width - 3 characters and
 // "..." when longer.

@@ -22,7 +22,6 @@ inline constexpr int32_t kPanelDialogHeight = 17;
 inline constexpr int32_t kDriveMenuNumberLow = config::kLowestDriveMenuNumber;
 inline constexpr int32_t kDriveMenuNumberHigh = config::kHighestDriveMenuNumber;
 inline constexpr int32_t kDriveMenuNumberWidth = 2;
-static_assert(kPanelDialogWidth == 59 && kPanelDialogHeight == 17 && kDriveMenuNumberWidth == 2);
 
 struct TPanelButtons {
     int32_t custom = -1, ok = -1, cancel = -1, about = -1;

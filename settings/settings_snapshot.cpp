@@ -10,6 +10,8 @@ template <typename... Ts>
 struct Overload : Ts... {
     using Ts::operator()...;
 };
+template <typename... Ts>
+Overload(Ts...) -> Overload<Ts...>;  // clang 14 does not deduce an aggregate's arguments by itself
 
 config::TConfigValue valueAt(const config::TConfigValuePtr& where) {
     return std::visit(Overload{[](std::monostate) { return config::TConfigValue{}; },

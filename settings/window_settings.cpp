@@ -21,7 +21,7 @@ constexpr const char* kHelpTopic = "SKSConfig";
 constexpr int32_t kCustomSize = setting::kCustomWindowSize;  // the third window mode option
 constexpr int32_t kUserGroups = 1;      // the second grouping option
 constexpr int32_t kConsoleUnreadable = 201;
-static_assert(kCustomSize == 2 && kUserGroups == 1 && kConsoleUnreadable == 201);
+static_assert(kCustomSize == 2);
 
 const TEnableRule kWindowRules[] = {
     {setting::kPositionW.Name, kCheckBox, true, {setting::kWindowAnimation.Name}},

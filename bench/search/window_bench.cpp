@@ -1,6 +1,6 @@
 // window_bench: the search window's figures, measured as a user meets them.
 //
-//   window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R]
+//   window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R] [--skimmer BIN]
 //
 // A generated tree (gen_tree, reused when --tree already holds one) is indexed by skimmer-index
 // and by plocate's updatedb. Then, side by side in one run:
@@ -48,6 +48,9 @@ struct Config {
     fs::path tree;
     fs::path work = fs::temp_directory_path() / "skimmer-window-bench";
     int reps = 20;
+    // The `skimmer` to measure: this build's by default, or another build's (an older commit's, to
+    // compare two versions side by side on one tree and one anchor).
+    std::string skimmer = SKIMMER_BIN;
 };
 
 int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, bool quiet = false) {
@@ -83,6 +86,7 @@ double percentile(std::vector<double> v, double p) {
 
 struct Env {
     fs::path home, config, cache, data, tmp;
+    std::string skimmer;
     std::vector<std::string> vars() const {
         return {"HOME=" + home.string(), "XDG_CONFIG_HOME=" + config.string(), "XDG_CACHE_HOME=" + cache.string(),
                 "XDG_DATA_HOME=" + data.string(), "TMPDIR=" + tmp.string()};
@@ -91,7 +95,7 @@ struct Env {
 
 PtyOptions windowOptions(const Env& env) {
     PtyOptions o;
-    o.argv = {SKIMMER_BIN};
+    o.argv = {env.skimmer};
     o.cols = 120;
     o.rows = 40;
     o.cwd = env.home.string();
@@ -302,13 +306,14 @@ int main(int argc, char** argv) {
         else if (a == "--tree") cfg.tree = argv[i + 1];
         else if (a == "--work") cfg.work = argv[i + 1];
         else if (a == "--reps") cfg.reps = std::atoi(argv[i + 1]);
+        else if (a == "--skimmer") cfg.skimmer = argv[i + 1];
         else {
-            std::fprintf(stderr, "usage: window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R]\n");
+            std::fprintf(stderr, "usage: window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R] [--skimmer BIN]\n");
             return 2;
         }
     }
     if (cfg.tree.empty()) cfg.tree = cfg.work / "tree";
-    Env env{cfg.work / "home", cfg.work / "config", cfg.work / "cache", cfg.work / "data", cfg.work / "tmp"};
+    Env env{cfg.work / "home", cfg.work / "config", cfg.work / "cache", cfg.work / "data", cfg.work / "tmp", cfg.skimmer};
     for (const auto& d : {env.home, env.config, env.cache, env.data, env.tmp}) fs::create_directories(d);
     if (!fs::exists(cfg.tree) || fs::is_empty(cfg.tree)) {
         std::printf("generating %ld entries in %s\n", cfg.entries, cfg.tree.c_str());

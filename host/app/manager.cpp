@@ -9,6 +9,7 @@
 #include "host/app/panel.h"
 #include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
+#include "host/ui/ui_events.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
 #include "os/shell_open.h"
@@ -22,13 +23,6 @@ std::string userShell() {
     const char* shell = std::getenv("SHELL");
     return (shell != nullptr && *shell == '/') ? shell : "/bin/sh";
 }
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
@@ -69,7 +63,7 @@ void Manager::run() {
 }
 
 void Manager::handle(const ui::UiEvent& event) {
-    std::visit(Overloaded{
+    std::visit(ui::Overloaded{
                    [this](const term::KeyEvent& e) { handleKey(e.code); },
                    [this](const term::MouseEvent& e) { mouse(e); },
                    [this](const term::PasteEvent& e) { commandLine_.insertPaste(e.text); },

@@ -23,7 +23,6 @@ namespace skimmer::host::app {
 
 inline constexpr std::string_view kTempPanelPrefixDefault = "tmp";
 inline constexpr size_t kMaxListBytes = size_t{64} << 20;
-static_assert(kMaxListBytes == 67108864);
 
 // The list file that `line` names when it is a Temporary Panel command for `prefix` (compared
 // without regard to ASCII case, as FAR compares prefixes); nullopt for any other line, and always
