@@ -28,8 +28,7 @@ TFiles* NodeUnderCursor(TPanel& panel) {
 }
 
 search::HitServices hitServices(const TPanel& panel) {
-    return {.host = panel.env.host, .registry = panel.env.registry, .FarRootKey = panel.env.FarRootKey,
-            .shellOpen = panel.env.shellOpen, .mail = panel.mail()};
+    return {.context = &panel.env, .mail = panel.mail()};
 }
 
 void setTimes(TFiles& node, uint64_t now) { node.Item.Created = node.Item.Accessed = node.Item.Modified = now; }

@@ -12,7 +12,7 @@ namespace skimmer::search {
 
 namespace {
 
-const PluginStartupInfo& info(const HitServices& services) { return services.host->StartupInfo; }
+const PluginStartupInfo& info(const HitServices& services) { return services.context->host->StartupInfo; }
 
 void postMacro(const HitServices& services, const std::string& text) {
     if (!info(services).AdvControl) return;
@@ -30,13 +30,13 @@ void setCommandLine(const HitServices& services, const std::string& text) {
 
 void showOpeningNotice(const HitServices& services) {
     if (!info(services).Message) return;
-    const std::string notice = platform::GetMsgStr(*services.host, lng::kMsgOpening);
+    const std::string notice = platform::GetMsgStr(*services.context->host, lng::kMsgOpening);
     const char* items[] = {"Skimmer", notice.c_str()};
     info(services).Message(info(services).ModuleNumber, FMSG_LEFTALIGN, nullptr, items, 2, 0);
 }
 
 os::OpenResult openWithDefault(const HitServices& services, std::string_view target) {
-    if (services.shellOpen) return services.shellOpen(target);
+    if (services.context->shellOpen) return services.context->shellOpen(target);
     return os::ShellOpener(os::ShellOpener::Options{}).open(target);
 }
 
@@ -64,7 +64,7 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
     showOpeningNotice(services);
     if (!Hit.MailEntryId.empty()) {
         if (const std::string error = OpenMailItem(services, Hit.MailEntryId); !error.empty())
-            platform::ShowErrorText(*services.host, error);
+            platform::ShowErrorText(*services.context->host, error);
         return;
     }
     // A locate hit carries its path but no URL: the shell is given the path then.
@@ -76,7 +76,7 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
         case os::OpenResult::RunInTerminal:
             runThroughCommandLine(services, os::shellQuote(result.command.argv));
             break;
-        case os::OpenResult::Failed: platform::ShowErrorText(*services.host, result.error); break;
+        case os::OpenResult::Failed: platform::ShowErrorText(*services.context->host, result.error); break;
     }
 }
 
@@ -112,8 +112,9 @@ void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n) {
 }
 
 void ReadTmpPanelPrefix(const HitServices& services, std::string& Prefix) {
-    if (services.registry == nullptr) return;
-    const auto key = services.registry->openKey(platform::joinKeyPath(services.FarRootKey, "Plugins\\TmpPanel"));
+    const platform::PluginContext& context = *services.context;
+    if (context.registry == nullptr) return;
+    const auto key = context.registry->openKey(platform::joinKeyPath(context.FarRootKey, "Plugins\\TmpPanel"));
     if (!key) return;
     if (auto value = key->readString("Prefix")) Prefix = *value;
 }

@@ -24,20 +24,19 @@
 
 #include "os/shell_open.h"
 #include "platform/host_tables.h"
+#include "platform/plugin_context.h"
 #include "platform/registry_access.h"
 #include "results/search_result.h"
 #include "search/mail_items.h"
 
 namespace skimmer::search {
 
-// What the operations reach: the host, FAR's registry root and the desktop's opener.
+// What the operations reach: the plug-in's context (the host, the registry, which may be null and
+// then nothing is read, FAR's registry root and the desktop's opener, which is os::ShellOpener when
+// empty), referred to, never copied, and the mail store with its show command.
 struct HitServices {
-    const platform::HostTables* host = nullptr;
-    platform::RegistryAccess* registry = nullptr;  // may be null: nothing is read
-    std::string FarRootKey;
-    // Opens a URL or path with its default application; default: os::ShellOpener.
-    std::function<os::OpenResult(std::string_view target)> shellOpen;
-    MailAccess mail;  // the mail store and the show command
+    const platform::PluginContext* context = nullptr;  // the caller's; outlives the call
+    MailAccess mail;
 };
 
 // The text that, typed on the command line and run, runs `path` and nothing else.

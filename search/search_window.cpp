@@ -272,8 +272,7 @@ bool SearchWindow::afterClose() {
         case kActionTempPanel:
             Reopen = false;
             if (work_) {
-                TempPanelEnv tempPanel{env_};
-                tempPanel.hits = hitServices();
+                const TempPanelEnv tempPanel{hitServices()};
                 SendToTempPanel(tempPanel, work_->chain().ResultChain());
             }
             return false;
@@ -294,15 +293,8 @@ void SearchWindow::runSettings() {
     KeepResults = thread_ && !thread_->searching();
 }
 
-HitServices SearchWindow::hitServices() const {
-    HitServices services;
-    services.host = env_.host;
-    services.registry = env_.registry;
-    services.FarRootKey = env_.FarRootKey;
-    services.shellOpen = env_.shellOpen;
-    services.mail = env_.mail;
-    return services;
-}
+// The window's own context, referred to: the services live no longer than the window.
+HitServices SearchWindow::hitServices() const { return HitServices{.context = &env_, .mail = env_.mail}; }
 
 // A row of a search whose text the user has already replaced (a newer text, or an empty one,
 // waits for the thread) is not added. The host runs this procedure for one message at a time, so

@@ -99,10 +99,11 @@ int ShowTempPanelNotice(const platform::HostTables& host, config::TRegistryConfi
 }
 
 int32_t SendToTempPanel(const TempPanelEnv& env, const results::TDynamicSearchResult* first) {
-    const platform::HostTables& host = *env.hits.host;
+    const platform::PluginContext& context = *env.hits.context;
+    const platform::HostTables& host = *context.host;
     const PluginStartupInfo& info = host.StartupInfo;
-    if (env.config) {
-        if (!config::setting::kShowTPW.read(*env.config)) ShowTempPanelNotice(host, *env.config);
+    if (context.config) {
+        if (!config::setting::kShowTPW.read(*context.config)) ShowTempPanelNotice(host, *context.config);
     }
     char saved[kCommandLineBuffer] = {};
     if (info.Control) info.Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, saved);
@@ -110,13 +111,13 @@ int32_t SendToTempPanel(const TempPanelEnv& env, const results::TDynamicSearchRe
     std::string prefix;
     ReadTmpPanelPrefix(env.hits, prefix);
 
-    if (env.tempDir == nullptr) {
+    if (context.tempDir == nullptr) {
         platform::ShowErrorText(host, "The hits cannot be listed: the plug-in has no temporary folder.");
         return kTempPanelNoFolder;
     }
     const TempPanelListText list = tempPanelListText(first);
     std::string error;
-    if (!env.tempDir->replaceFile(kTempPanelListName, list.bytes, error)) {
+    if (!context.tempDir->replaceFile(kTempPanelListName, list.bytes, error)) {
         platform::ShowErrorText(host, error);
         return kTempPanelWriteFailed;
     }
@@ -124,7 +125,7 @@ int32_t SendToTempPanel(const TempPanelEnv& env, const results::TDynamicSearchRe
         platform::ShowErrorText(host, std::to_string(list.leftOut) +
                                           " hit(s) with a line break in the path cannot be listed and were left out.");
     }
-    const std::string command = prefix + ":" + env.tempDir->pathOf(kTempPanelListName).string();
+    const std::string command = prefix + ":" + context.tempDir->pathOf(kTempPanelListName).string();
     const std::string sequence = tempPanelKeySequence(command, savedLine);
 
     if (info.Control) info.Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(""));

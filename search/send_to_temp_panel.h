@@ -47,9 +47,10 @@ std::string tempPanelKeySequence(std::string_view command, std::string_view save
 // The notice's registered dialog, run with saving on. Returns what RunRegisteredDialog returned.
 int ShowTempPanelNotice(const platform::HostTables& host, config::TRegistryConfig& config);
 
-// What SendToTempPanel works on: the context (its settings; its tempDir, PluginTempDir, null when
-// there is none and nothing is sent) and the hit services (whose registry gives the prefix).
-struct TempPanelEnv : platform::PluginContext {
+// What SendToTempPanel works on: the hit services, whose context gives the settings, the
+// temporary folder (tempDir, PluginTempDir, null when there is none and nothing is sent) and the
+// registry that holds the prefix.
+struct TempPanelEnv {
     HitServices hits;
 };
 

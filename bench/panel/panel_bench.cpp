@@ -26,7 +26,7 @@
 #include "panel/folder_store.h"
 #include "panel/panel_entries.h"
 #include "platform/hive_registry.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/support/fault_file_system.h"
 
 namespace {

@@ -6,8 +6,7 @@
 #include <filesystem>
 #include <span>
 
-#include "host/app/host_context.h"
-#include "host/app/host_services.h"
+#include "host/app/app_service_hosts.h"
 #include "host/app/lng_messages.h"
 #include "host/app/manager.h"
 #include "host/app/plugin_module.h"
@@ -140,8 +139,8 @@ int runApp(const Options& options, const std::string& argv0) {
     manager.setTempPanelPrefix([&manager] { return readTempPanelPrefix(manager); });
 
     PluginSet plugins([&](const std::string& text) { manager.showError(text); });
-    HostContext host{&console, &manager, &macros, &ui, &plugins};
-    installHostContext(&host);
+    const AppServiceHosts hosts(HostContext{&console, &manager, &macros, &ui, &plugins});
+    services::installServiceHosts(&hosts.table());
     manager.setPlugins(&plugins);
     const std::string language = farLanguageFor(userLocale());
     ui.setHelpLanguage(language);
@@ -159,7 +158,7 @@ int runApp(const Options& options, const std::string& argv0) {
     manager.run();
     manager.closePluginPanels();  // ClosePlugin before ExitFAR, as FAR does
     plugins.exitAll();
-    installHostContext(nullptr);
+    services::installServiceHosts(nullptr);
     ui::installUiContext(nullptr);
     session->leave();
     return 0;

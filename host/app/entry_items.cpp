@@ -10,12 +10,6 @@ FILETIME farFileTime(int64_t unixSeconds) {
     return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
 }
 
-void copyInfoString(char* dest, size_t size, const std::string& text) {
-    const size_t n = std::min(text.size(), size - 1);
-    std::memcpy(dest, text.data(), n);
-    dest[n] = '\0';
-}
-
 PluginPanelItem entryItem(const PanelEntry& e) {
     PluginPanelItem item{};
     item.FindData.dwFileAttributes = e.isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
@@ -25,7 +19,7 @@ PluginPanelItem entryItem(const PanelEntry& e) {
     item.FindData.ftLastAccessTime = item.FindData.ftLastWriteTime;
     item.FindData.nFileSizeHigh = static_cast<DWORD>(e.size >> 32);
     item.FindData.nFileSizeLow = static_cast<DWORD>(e.size & 0xFFFFFFFFu);
-    copyInfoString(item.FindData.cFileName, sizeof item.FindData.cFileName, e.name);
+    services::copyInfoString(item.FindData.cFileName, sizeof item.FindData.cFileName, e.name);
     item.NumberOfLinks = 1;
     return item;
 }

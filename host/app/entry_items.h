@@ -10,6 +10,7 @@
 
 #include "far/panel.h"
 #include "host/app/panel_list.h"
+#include "host/services/info_string.h"
 
 namespace skimmer::host::app {
 
@@ -18,8 +19,5 @@ FILETIME farFileTime(int64_t unixSeconds);
 
 PluginPanelItem entryItem(const PanelEntry& e);
 std::vector<PluginPanelItem> entryItems(const PanelList& panel);
-
-// Copies `text` into a fixed buffer of `size` bytes, cut and always terminated.
-void copyInfoString(char* dest, size_t size, const std::string& text);
 
 }  // namespace skimmer::host::app

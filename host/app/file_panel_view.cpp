@@ -76,7 +76,7 @@ void FilePanelView::labelKeys(KeyBarLabels& labels, const Panel& other) const { 
 
 void FilePanelView::describe(PanelInfo& info) {
     info.Plugin = FALSE;
-    copyInfoString(info.CurDir, sizeof info.CurDir, side_.files.dir().string());
+    services::copyInfoString(info.CurDir, sizeof info.CurDir, side_.files.dir().string());
 }
 
 std::vector<PluginPanelItem> FilePanelView::items() { return entryItems(side_.files); }

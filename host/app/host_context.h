@@ -1,10 +1,8 @@
-// The application objects that FAR's services work on. FAR's service table carries no context
-// pointer, so the app installs one context for the process before it loads any plug-in and
-// removes it after the last one is unloaded.
+// The application objects that FAR's services work on, as the app hands them to its service hosts
+// (app_service_hosts.h).
 //
-// Contract: services read the context on the UI thread only (Control, Text, SaveScreen and the
-// others are not thread-safe in FAR either); with no context installed they give FAR's failure
-// answer. The context does not own what it points to.
+// Contract: the context does not own what it points to; a null member leaves the slots that need
+// it giving FAR's failure answer.
 #pragma once
 
 namespace skimmer::host::ui {
@@ -27,8 +25,5 @@ struct HostContext {
     ui::UiContext* ui = nullptr;
     PluginSet* plugins = nullptr;
 };
-
-void installHostContext(HostContext* context);
-HostContext* hostContext();
 
 }  // namespace skimmer::host::app

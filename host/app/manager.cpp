@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "host/app/display_name.h"
-#include "host/app/host_services.h"
 #include "host/app/panel.h"
 #include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
+#include "host/services/viewer_editor_slots.h"
 #include "host/ui/ui_events.h"
 #include "os/desktop_exec.h"
 #include "os/process.h"
@@ -169,8 +169,8 @@ void Manager::viewOrEditCurrent(bool edit) {
         showError(displayName(path) + " does not exist");
         return;
     }
-    if (edit) Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
-    else Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
+    if (edit) services::Editor(path.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+    else services::Viewer(path.c_str(), nullptr, 0, 0, -1, -1, 0);
     updatePanel();
 }
 

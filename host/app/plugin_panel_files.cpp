@@ -9,10 +9,10 @@
 #include "host/app/display_name.h"
 #include "host/app/entry_items.h"
 #include "host/app/fetched_file.h"
-#include "host/app/host_services.h"
 #include "host/app/panel_host.h"
 #include "host/app/panel_side.h"
 #include "host/app/plugin_panel_view.h"
+#include "host/services/viewer_editor_slots.h"
 #include "os/temp_dir.h"
 
 namespace skimmer::host::app {
@@ -128,10 +128,10 @@ void PluginPanelView::viewItem(bool edit) {
     bool keep = false;
     const auto editor = [&](const fs::path& f) {
         const ManagerDialogs& d = host_.dialogs();
-        return d.edit ? d.edit(f.string()) : Editor(f.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
+        return d.edit ? d.edit(f.string()) : services::Editor(f.c_str(), nullptr, 0, 0, -1, -1, 0, 0, 0);
     };
     if (file && edit && editor(*file) == EEC_MODIFIED) keep = !putBackEdited(temp->path(), *file);
-    else if (file && !edit) Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
+    else if (file && !edit) services::Viewer(file->c_str(), nullptr, 0, 0, -1, -1, 0);
     else if (!file && got != -1) host_.showError("The plug-in did not provide " + displayName(name) + ".");
     // Kept: the TempDir removes only entries it made itself, so the file the plug-in wrote keeps
     // the folder (and the user's changes) in place.

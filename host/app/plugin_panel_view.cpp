@@ -125,7 +125,7 @@ void PluginPanelView::describe(PanelInfo& info) {
     PluginPanel& p = panel();
     if (!p.inCall()) p.readInfo();  // FAR asks the plug-in, too
     info.Plugin = TRUE;
-    copyInfoString(info.CurDir, sizeof info.CurDir, p.curDir());
+    services::copyInfoString(info.CurDir, sizeof info.CurDir, p.curDir());
     if (p.flags() & OPIF_REALNAMES) info.Flags |= PFLAGS_REALNAMES;
     if (p.useHighlighting()) info.Flags |= PFLAGS_HIGHLIGHT;
 }

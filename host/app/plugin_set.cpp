@@ -3,7 +3,7 @@
 #include <cstring>
 #include <exception>
 
-#include "host/app/host_services.h"
+#include "host/services/startup_info.h"
 #include "host/services/standard_functions.h"
 
 namespace skimmer::host::app {
@@ -41,7 +41,7 @@ void PluginSet::load(const std::vector<std::filesystem::path>& modules, const st
         p->lng.load(p->module->path().parent_path(), language);
         p->fsf = services::makeStandardFunctions();
         const int number = static_cast<int>(plugins_.size());
-        p->info = makeStartupInfo(number, p->module->path().c_str(), &p->fsf);
+        p->info = services::makeStartupInfo(number, p->module->path().c_str(), &p->fsf);
         Loaded& ref = *p;
         plugins_.push_back(std::move(p));
         call(ref, "SetStartupInfo", [&] { ref.module->entry().SetStartupInfo(&ref.info); });

@@ -26,8 +26,6 @@
 
 namespace skimmer::host::app {
 
-inline constexpr const char* kPluginsRootKey = "Software\\Far\\Plugins";
-
 class PluginSet : public PluginCommands {
 public:
     using Reporter = std::function<void(const std::string& text)>;

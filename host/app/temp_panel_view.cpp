@@ -107,7 +107,7 @@ void TempPanelView::labelKeys(KeyBarLabels& labels, const Panel& other) const { 
 // Plug-ins see the temporary panel as FAR reports one: a plug-in's panel, in the file panel's folder.
 void TempPanelView::describe(PanelInfo& info) {
     info.Plugin = TRUE;
-    copyInfoString(info.CurDir, sizeof info.CurDir, side_.files.dir().string());
+    services::copyInfoString(info.CurDir, sizeof info.CurDir, side_.files.dir().string());
 }
 
 std::vector<PluginPanelItem> TempPanelView::items() { return entryItems(*side_.temp); }

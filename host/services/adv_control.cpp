@@ -4,6 +4,8 @@
 
 #include "far/adv_control.h"
 #include "far/colors.h"
+#include "host/service_guard.h"
+#include "host/services/service_hosts.h"
 
 namespace skimmer::host::services {
 namespace {
@@ -120,6 +122,15 @@ INT_PTR answerAdvControl(int command, void* param, AdvControlHost& host, std::st
         error = "the application failed to answer";
         return 0;
     }
+}
+
+INT_PTR FARAPI AdvControl(int, int Command, void* Param) {
+    return guardedService<INT_PTR>(0, [&]() -> INT_PTR {
+        AdvControlHost* host = serviceHosts().advControl;
+        if (host == nullptr) return 0;
+        std::string error;  // FAR's AdvControl has no channel for the reason: the answer says it failed
+        return answerAdvControl(Command, Param, *host, error);
+    });
 }
 
 }  // namespace skimmer::host::services

@@ -1,6 +1,6 @@
 // AdvControl: every ACTL_* command of the host is answered here. The ones that need the application
-// (the palette, redrawing, waiting for a key) reach it through AdvControlHost; the app's service
-// slot only supplies that host.
+// (the palette, redrawing, waiting for a key) reach it through AdvControlHost, the one the
+// application installed (service_hosts.h); without one the slot answers 0.
 //
 // Contract: never throws; a null or malformed parameter is FALSE, never a crash. A macro text that
 // does not parse queues nothing and answers FALSE, with the reason in `error`. Settings this host
@@ -44,5 +44,8 @@ std::optional<INT_PTR> serviceAdvControl(int command, void* param, MacroQueue& q
 
 // The answer to any command: FAR's AdvControl.
 INT_PTR answerAdvControl(int command, void* param, AdvControlHost& host, std::string& error) noexcept;
+
+// FAR's slot: the answer with the installed host.
+INT_PTR FARAPI AdvControl(int ModuleNumber, int Command, void* Param);
 
 }  // namespace skimmer::host::services

@@ -58,12 +58,6 @@ std::filesystem::path indexFilePath(const std::filesystem::path& database, Index
     return database.string() + suffixOf(which);
 }
 
-std::vector<std::filesystem::path> indexFiles(const std::filesystem::path& database) {
-    std::vector<std::filesystem::path> files;
-    for (int i = 0; i < kIndexFileCount; ++i) files.push_back(indexFilePath(database, static_cast<IndexFile>(i)));
-    return files;
-}
-
 FileLook inspectFile(const std::filesystem::path& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {

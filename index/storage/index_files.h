@@ -1,9 +1,9 @@
 // The files that make up one index on disk, and how each is checked before it is opened.
 //
 // Contract:
-// - `indexFiles` names every file the index keeps beside its database (the database, its WAL and
+// - `IndexFile` names every file the index keeps beside its database (the database, its WAL and
 //   shared-memory files, the name sidecar, the crawl lock and the moved-aside copy), so every
-//   check walks one list.
+//   check walks one list (`indexFilePath` of each).
 // - `inspectFile` never opens the file: it looks at it with lstat/stat only, so a FIFO, socket or
 //   device in place of an index file can never block the caller. A symbolic link to a regular file
 //   counts as regular (SQLite follows it); a dangling link or one to anything else does not.
@@ -33,7 +33,6 @@ inline constexpr int kIndexFileCount = 6;
 static_assert(static_cast<int>(IndexFile::Damaged) + 1 == kIndexFileCount);
 
 std::filesystem::path indexFilePath(const std::filesystem::path& database, IndexFile which);
-std::vector<std::filesystem::path> indexFiles(const std::filesystem::path& database);
 
 enum class FileShape { Absent, Regular, Special };
 

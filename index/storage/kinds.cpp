@@ -111,6 +111,4 @@ Kind kindFromExtension(std::string_view lowerExt) {
     return (it != end && it->ext == lowerExt) ? it->kind : Kind::Unknown;
 }
 
-Kind kindFromName(std::string_view fileName) { return kindFromExtension(extensionOf(fileName)); }
-
 }  // namespace skimmer::index::store

@@ -6,7 +6,7 @@
 //   does not have to change for that. Readers map an unknown code to Kind::Unknown.
 // - `kindName` gives the canonical lower-case name ("program"); `kindDisplayName` the same word with
 //   a capital first letter ("Program"), which is what the index reports as an item's kind.
-// - `kindFromName` decides the kind of a plain file from its name alone, by the extension table in
+// - `kindFromExtension` decides the kind of a plain file from its extension alone, by the table in
 //   kinds.cpp (documented in docs/index.md). Folders, applications, executables on $PATH and
 //   symbolic links are decided by the crawler, not here.
 // - Nothing here allocates except the returned strings; all functions are pure and thread-safe.
@@ -66,6 +66,5 @@ std::string extensionOf(std::string_view fileName);
 
 // The kind of a plain file by its extension (see the table in kinds.cpp); Unknown when not listed.
 Kind kindFromExtension(std::string_view lowerExt);
-Kind kindFromName(std::string_view fileName);
 
 }  // namespace skimmer::index::store

@@ -2,7 +2,7 @@
 
 #include "config/catalogue.h"
 #include "config/registry_config.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 namespace skimmer::config {
 namespace {

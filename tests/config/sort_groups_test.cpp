@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/sort_groups.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 namespace skimmer::config {
 namespace {

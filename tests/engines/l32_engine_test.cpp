@@ -13,7 +13,7 @@
 #include "engines/locate_run.h"
 #include "mail/mail_store.h"
 #include "os/process.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/engines/engine_test_util.h"
 #include "tests/support/fake_locate.h"
 #include "tests/support/open_descriptors.h"

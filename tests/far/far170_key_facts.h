@@ -7,6 +7,17 @@
 
 namespace skimmer::farapi::test {
 
+// A FAR 1.70 key code as this target writes it: modifiers kept, a non-character base moved to
+// the special range, a zero base (modifiers alone) left zero. A 1.70 character base (an OEM code)
+// is taken as the code point of the same number, which is exact for ASCII only. Identity on
+// Windows.
+constexpr int keyFromFar170(DWORD legacy) {
+    int modifiers = static_cast<int>(legacy & KEY_CTRLMASK);
+    int base = static_cast<int>(legacy & static_cast<DWORD>(kKeyBaseMask));
+    bool keepBase = base == 0 || (base >= 0x20 && base <= 0xFF);
+    return modifiers | (keepBase ? base : specialKey(base));
+}
+
 struct Far170KeyFact {
     int key;
     DWORD far170;

@@ -92,7 +92,7 @@ TEST(FarKeys, CharacterKeysAreTheirCodePoints) {
 
 TEST(FarKeys, Far170CodesMapOntoTheNames) {
     for (const auto& fact : skimmer::farapi::test::kFar170KeyFacts) {
-        EXPECT_EQ(keyFromFar170(fact.far170), fact.key) << fact.name;
+        EXPECT_EQ(skimmer::farapi::test::keyFromFar170(fact.far170), fact.key) << fact.name;
     }
 }
 

@@ -11,7 +11,7 @@
 #include "os/registry.h"
 #include "panel/folder_store.h"
 #include "platform/hive_registry.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/panel/tree_util.h"
 #include "tests/support/fault_file_system.h"
 #include "tests/support/temp_home.h"

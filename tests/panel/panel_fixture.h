@@ -15,7 +15,7 @@
 #include "config/registry_primitives.h"
 #include "panel/folder_store.h"
 #include "panel/panel_entries.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"
 

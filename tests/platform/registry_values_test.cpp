@@ -8,7 +8,7 @@
 
 #include "os/registry.h"
 #include "platform/hive_registry.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/support/temp_home.h"
 
 namespace skimmer::platform {

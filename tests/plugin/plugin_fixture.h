@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "plugin/entry_points.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"

@@ -2,7 +2,7 @@
 
 #include "host/services/far_registry_defaults.h"
 #include "host/services/standard_functions.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "results/highlight_groups.h"
 
 namespace skimmer::results {

@@ -12,7 +12,7 @@
 #include "far/panel.h"
 #include "host/services/macro_queue.h"
 #include "os/process.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/support/test_host.h"
 
 namespace skimmer::search {
@@ -22,13 +22,14 @@ class HitFixture : public ::testing::Test {
 protected:
     HitFixture() {
         tables.copyFrom(host.startupInfo());
-        services.host = &tables;
-        services.registry = &registry;
-        services.FarRootKey = "Software\\Far";
-        services.shellOpen = [this](std::string_view target) {
+        context.host = &tables;
+        context.registry = &registry;
+        context.FarRootKey = "Software\\Far";
+        context.shellOpen = [this](std::string_view target) {
             opened.emplace_back(target);
             return openResult;
         };
+        services.context = &context;
     }
     std::vector<test::HostCall> callsOf(const char* function, int command) {
         std::vector<test::HostCall> out;
@@ -40,6 +41,7 @@ protected:
     test::TestHost host;
     platform::HostTables tables;
     platform::MemoryRegistry registry;
+    platform::PluginContext context;
     HitServices services;
     std::vector<std::string> opened;
     os::OpenResult openResult{os::OpenResult::Started, {}, {}, false};

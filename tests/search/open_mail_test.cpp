@@ -48,7 +48,8 @@ protected:
         viewed.clear();
         tables.copyFrom(host.startupInfo());
         tables.StartupInfo.Viewer = recordViewer;
-        services.host = &tables;
+        context.host = &tables;
+        services.context = &context;
         // A folder name and a subject that a shell would act on.
         folder = skimmer::test::makeMaildir(home.root() / "Mail's $(touch pwned1)");
         file = skimmer::test::writeMessage(folder, "new", "17.M1.h",
@@ -68,6 +69,7 @@ protected:
     skimmer::test::TempHome home;
     test::TestHost host;
     platform::HostTables tables;
+    platform::PluginContext context;
     HitServices services;
     fs::path folder, file;
     os::MailEntryId id;

@@ -16,7 +16,7 @@
 #include "far/panel.h"
 #include "host/services/macro_queue.h"
 #include "os/utf8.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"
 
@@ -123,11 +123,12 @@ protected:
         std::string error;
         tempDir = os::TempDir::create("skimmer", "send", error, home.root());
         EXPECT_TRUE(tempDir) << error;
-        env.hits.host = &tables;
-        env.hits.registry = &registry;
-        env.hits.FarRootKey = "Software\\Far";
-        env.config = settings.get();
-        env.tempDir = tempDir.get();
+        hitContext.host = &tables;
+        hitContext.registry = &registry;
+        hitContext.FarRootKey = "Software\\Far";
+        hitContext.config = settings.get();
+        hitContext.tempDir = tempDir.get();
+        env.hits.context = &hitContext;
         host.commandLine = "make -j2";
     }
     std::unique_ptr<config::TRegistryConfig> freshSettings() {
@@ -168,6 +169,7 @@ protected:
     config::SettingsLocation location;
     std::unique_ptr<config::TRegistryConfig> settings;
     std::unique_ptr<os::TempDir> tempDir;
+    platform::PluginContext hitContext;  // what the hand-over refers to
     TempPanelEnv env;
     ChainOf chain{{"#header", "/w/a b.txt", "/w/\xc3\xa9\x1b.md", ""}};
 };
@@ -277,7 +279,7 @@ class SendFailure : public SendFixture, public ::testing::WithParamInterface<Fai
 TEST_P(SendFailure, SaysWhyAndKeepsTheCommandLine) {
     const FailureCase& c = GetParam();
     config::setConfigValue(*settings, "ESKSShowTPW", config::TConfigValue::boolean(true));
-    if (c.noFolder) env.tempDir = nullptr;
+    if (c.noFolder) hitContext.tempDir = nullptr;
     if (c.folderGone) {
         std::string error;
         ASSERT_TRUE(tempDir->remove(error)) << error;

@@ -8,7 +8,7 @@
 #include "dialogs/registered_dialog.h"
 #include "far/colors.h"
 #include "far/default_palette.h"
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 #include "settings/about_box.h"
 #include "settings/settings_dialogs.h"
 #include "tests/index/query/test_index.h"

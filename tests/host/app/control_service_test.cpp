@@ -8,8 +8,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "host/app/host_context.h"
-#include "host/app/host_services.h"
+#include "host/services/control.h"
+#include "host/services/screen.h"
 #include "host/app/manager.h"
 #include "host/app/terminal_console.h"
 #include "tests/host/app/screen_on_pty.h"
@@ -18,6 +18,10 @@ namespace skimmer::host::app {
 namespace {
 
 namespace fs = std::filesystem;
+using services::Control;
+using services::RestoreScreen;
+using services::SaveScreen;
+using services::Text;
 
 TEST(ControlService, CommandLineRoundTrip) {
     ScreenOnPty s;

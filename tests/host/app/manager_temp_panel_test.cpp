@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "far/panel.h"
-#include "host/app/host_services.h"
+#include "host/services/control.h"
 #include "tests/host/app/screen_on_pty.h"
 
 namespace skimmer::host::app {
 namespace {
+
+using services::Control;
 
 namespace k = term::key;
 

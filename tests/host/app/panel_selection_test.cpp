@@ -9,11 +9,13 @@
 #include <algorithm>
 
 #include "far/panel.h"
-#include "host/app/host_services.h"
+#include "host/services/control.h"
 #include "tests/host/app/vfs_screen.h"
 
 namespace skimmer::host::app {
 namespace {
+
+using services::Control;
 
 namespace k = term::key;
 using Lines = std::vector<std::string>;

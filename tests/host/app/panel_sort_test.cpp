@@ -6,13 +6,15 @@
 #include <fstream>
 
 #include "far/panel.h"
-#include "host/app/host_services.h"
+#include "host/services/control.h"
 #include "host/app/sort_order.h"
 #include "host/app/temp_panel.h"
 #include "tests/host/app/vfs_screen.h"
 
 namespace skimmer::host::app {
 namespace {
+
+using services::Control;
 
 namespace k = term::key;
 using Lines = std::vector<std::string>;

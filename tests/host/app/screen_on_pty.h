@@ -1,4 +1,4 @@
-// The manager on a pseudo-terminal, with the host context installed, over a folder "d" holding
+// The manager on a pseudo-terminal, with its service hosts installed, over a folder "d" holding
 // a folder "sub" and a file "one.txt": what the app's headless tests drive.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include <fstream>
 #include <memory>
 
-#include "host/app/host_context.h"
+#include "host/app/app_service_hosts.h"
 #include "host/app/manager.h"
 #include "host/app/terminal_console.h"
 #include "tests/support/temp_home.h"
@@ -26,7 +26,8 @@ struct ScreenOnPty {
     std::unique_ptr<term::TerminalSession> session;
     std::unique_ptr<TerminalConsole> console;
     std::unique_ptr<Manager> manager;
-    HostContext host;
+    HostContext host;  // what the service hosts are built over: installHosts() after a change
+    std::unique_ptr<AppServiceHosts> hosts;
     test::TempHome home;
     fs::path dir = home.root() / "d";
     std::vector<std::string> errors;  // what the manager's error boxes said
@@ -52,15 +53,22 @@ struct ScreenOnPty {
         manager->openFolder(dir.string());
         host.console = console.get();
         host.manager = manager.get();
-        installHostContext(&host);
+        installHosts();
     }
     ~ScreenOnPty() {
-        installHostContext(nullptr);
+        services::installServiceHosts(nullptr);
+        hosts.reset();
         manager.reset();
         console.reset();
         session.reset();
         close(slave);
         close(master);
+    }
+
+    void installHosts() {
+        services::installServiceHosts(nullptr);
+        hosts = std::make_unique<AppServiceHosts>(host);
+        services::installServiceHosts(&hosts->table());
     }
 };
 

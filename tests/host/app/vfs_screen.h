@@ -56,6 +56,7 @@ struct VfsScreen : ScreenOnPty {
         manager->setPlugins(plugins.get());
         host.manager = manager.get();
         host.plugins = plugins.get();
+        installHosts();
     }
     ~VfsScreen() {
         manager->closePluginPanels();

@@ -2,8 +2,7 @@
 // tree costs no listing and no write.
 #include "index/storage/folder_entries.h"
 #include "index/storage/kinds.h"
-#include "tests/index/crawl/store_test_util.h"
-#include "tests/support/temp_home.h"
+#include "tests/index/crawl/indexed_tree.h"
 
 #include <sys/time.h>
 
@@ -12,37 +11,18 @@
 namespace skimmer::index::store::test {
 namespace {
 
-class RefreshTest : public ::testing::Test {
+class RefreshTest : public ::testing::Test, protected IndexedTree {
 protected:
-    skimmer::test::TempHome home;
-    std::string tree = (home.root() / "tree").string();
-    std::string db = (home.cache() / "index.sqlite").string();
-    CrawlOptions options = rootsOnly({tree});
-
     void SetUp() override {
-        makeDir(tree);
-        makeDir(tree + "/a");
-        makeDir(tree + "/a/deep");
-        writeFile(tree + "/a/deep/file.txt", "one");
-        writeFile(tree + "/a/keep.md", "keep");
-        makeDir(tree + "/b");
-        writeFile(tree + "/b/photo.jpg", "jpg");
-        writeFile(tree + "/top.txt", "top");
-        ASSERT_TRUE(crawlInto(db, options).result.status);
+        makeTree();
+        ASSERT_TRUE(crawlInto(dbPath, options).result.status);
     }
 
-    // What a crawl from scratch of the same tree gives: the reference for every refresh.
-    Snapshot fresh() {
-        const std::string other = (home.cache() / "fresh.sqlite").string();
-        std::remove(other.c_str());
-        return crawlInto(other, options).rows;
-    }
-
-    Crawled refresh(TestFs& fs) { return crawlInto(db, options, fs); }
+    Crawled refresh(TestFs& fs) { return crawlInto(dbPath, options, fs); }
 };
 
 TEST_F(RefreshTest, UnchangedTreeListsNoFolderAndKeepsTheGeneration) {
-    const int64_t before = crawlInto(db, options).generation;
+    const int64_t before = crawlInto(dbPath, options).generation;
     TestFs fs;
     const Crawled again = refresh(fs);
     ASSERT_TRUE(again.result.status);
@@ -69,7 +49,7 @@ TEST_F(RefreshTest, ModifiedFileInAnUnchangedFolderIsUpdated) {
     writeFile(tree + "/a/keep.md", "a longer text than before");
     struct timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimes((tree + "/a/keep.md").c_str(), times), 0);
-    const int64_t before = crawlInto(db, options).generation;  // settle
+    const int64_t before = crawlInto(dbPath, options).generation;  // settle
     writeFile(tree + "/top.txt", "changed in place");
     TestFs fs;
     const Crawled after = refresh(fs);
@@ -89,7 +69,7 @@ TEST_F(RefreshTest, RenamedFileAndFolderMoveWithTheirContents) {
     EXPECT_EQ(after.rows, fresh());
     EXPECT_EQ(after.rows.count(tree + "/b/a2/deep/file.txt"), 1u);
     EXPECT_EQ(after.rows.count(tree + "/a/deep/file.txt"), 0u);
-    OpenedIndex index = openIndexForWriting(db);
+    OpenedIndex index = openIndexForWriting(dbPath);
     std::vector<FolderRow> folders;
     ASSERT_TRUE(readFolders(index.db.get(), folders).ok);
     for (const auto& [id, path] : folderPaths(folders))
@@ -122,7 +102,7 @@ TEST_F(RefreshTest, EntryThatChangedTypeIsReplaced) {
 
 TEST_F(RefreshTest, AFolderRowThatNoLongerDecodesIsListedAgain) {
     {
-        OpenedIndex index = openIndexForWriting(db);
+        OpenedIndex index = openIndexForWriting(dbPath);
         ASSERT_TRUE(index.status) << index.status.error;
         // Every folder's entries cut short by one byte, as damage would leave them.
         ASSERT_TRUE(execSql(index.db.get(), "UPDATE dirs SET entries = substr(entries, 1, length(entries) - 1)").ok);
@@ -147,7 +127,7 @@ class LostEntryRefresh : public RefreshTest, public ::testing::WithParamInterfac
 TEST_P(LostEntryRefresh, UnchangedFolderWithAnEntryThatIsGoneIsListedAgain) {
     const std::string folder = GetParam().folder[0] ? tree + "/" + GetParam().folder : tree;
     {
-        OpenedIndex index = openIndexForWriting(db);
+        OpenedIndex index = openIndexForWriting(dbPath);
         ASSERT_TRUE(index.status) << index.status.error;
         std::vector<FolderRow> folders;
         ASSERT_TRUE(readFolders(index.db.get(), folders).ok);
@@ -198,7 +178,7 @@ class BeforeCommit : public RefreshTest, public ::testing::WithParamInterface<bo
 
 TEST_P(BeforeCommit, WritesWithTheBatchOrTakesItBack) {
     const bool fails = GetParam();
-    OpenedIndex index = openIndexForWriting(db);
+    OpenedIndex index = openIndexForWriting(dbPath);
     ASSERT_TRUE(index.db);
     const int64_t before = readMetaInt(index.db.get(), kMetaGeneration).value_or(-1);
     writeFile(tree + "/a/deep/new.pdf", "new");

@@ -5,6 +5,7 @@
 #include "index/crawl/crawler.h"
 #include "index/storage/folder_paths.h"
 #include "index/storage/item_scan.h"
+#include "index/storage/kinds.h"
 #include "index/storage/schema.h"
 
 #include <fcntl.h>
@@ -31,6 +32,9 @@ inline void writeFile(const std::string& path, std::string_view content = "", mo
 }
 
 inline void makeDir(const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path; }
+
+// The kind a plain file of this name is indexed as (by its extension).
+inline Kind kindFromName(std::string_view fileName) { return kindFromExtension(extensionOf(fileName)); }
 
 // One row of the index in a form that tests compare: key = where it is found
 // (folder path + "/" + name for files, display + " " + url for derived items).

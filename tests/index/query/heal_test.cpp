@@ -143,8 +143,10 @@ TEST_F(RebuildWhileSearching, EverySearchSeesAWholeIndex) {
     rebuilder.join();
     EXPECT_GT(whole, 10);
     EXPECT_LT(busy, whole);
-    for (const std::filesystem::path& staging : store::indexFiles(db_.string() + store::kStagingSuffix))
+    for (int i = 0; i < store::kIndexFileCount; ++i) {
+        const auto staging = store::indexFilePath(db_.string() + store::kStagingSuffix, static_cast<store::IndexFile>(i));
         EXPECT_EQ(store::inspectFile(staging).shape, store::FileShape::Absent) << staging << " left behind";
+    }
 }
 
 // An index made with another page size (SQLite will not copy pages into a WAL database of another

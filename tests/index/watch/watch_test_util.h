@@ -4,8 +4,7 @@
 #pragma once
 
 #include "index/watch/watcher.h"
-#include "tests/index/crawl/store_test_util.h"
-#include "tests/support/temp_home.h"
+#include "tests/index/crawl/indexed_tree.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -78,13 +77,9 @@ inline std::string differences(const store::test::Snapshot& got, const store::te
     return out.str();
 }
 
-class WatchFixture {
+class WatchFixture : public store::test::IndexedTree {
 public:
-    skimmer::test::TempHome home;
-    std::string tree = (home.root() / "tree").string();
     std::string outside = (home.root() / "outside").string();
-    std::string dbPath = (home.cache() / "index.sqlite").string();
-    store::CrawlOptions options = store::test::rootsOnly({tree});
     store::test::TestFs fs;
     FaultySource source;
     std::vector<std::string> said;
@@ -95,16 +90,10 @@ public:
     store::OpenedIndex index;
     std::unique_ptr<Watcher> watcher;
 
+    // The indexed tree, and a folder outside it to move in from.
     void makeTree() {
-        makeDir(tree);
+        IndexedTree::makeTree();
         makeDir(outside);
-        makeDir(tree + "/a");
-        makeDir(tree + "/a/deep");
-        writeFile(tree + "/a/deep/file.txt", "one");
-        writeFile(tree + "/a/keep.md", "keep");
-        makeDir(tree + "/b");
-        writeFile(tree + "/b/photo.jpg", "jpg");
-        writeFile(tree + "/top.txt", "top");
         makeDir(outside + "/moved");
         makeDir(outside + "/moved/inner");
         writeFile(outside + "/moved/inner/song.mp3", "mp3");
@@ -140,12 +129,6 @@ public:
 
     // Empty when the index equals a fresh crawl, else what differs.
     std::string againstFresh() { return differences(rows(), fresh()); }
-
-    store::test::Snapshot fresh() {
-        const std::string other = (home.cache() / "fresh.sqlite").string();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::remove((other + suffix).c_str());
-        return store::test::crawlInto(other, options).rows;
-    }
 };
 
 }  // namespace skimmer::index::watch::test

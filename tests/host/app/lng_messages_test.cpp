@@ -1,10 +1,9 @@
-// The services the app answers itself, and the language files behind GetMsg.
+// The language files behind GetMsg.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "host/app/host_services.h"
 #include "host/app/lng_messages.h"
 #include "tests/support/temp_home.h"
 
@@ -27,14 +26,6 @@ TEST(LngMessages, ChoosesTheUserLanguageThenEnglish) {
     EXPECT_STREQ(m.message(-1), "");
     m.load(home.root() / "none", "English");
     EXPECT_STREQ(m.message(0), "");
-}
-
-TEST(HostServices, WithoutAHostTheyFailAsFarDoes) {
-    char buf[1024] = "x";
-    EXPECT_EQ(Control(INVALID_HANDLE_VALUE, FCTL_GETCMDLINE, buf), FALSE);
-    EXPECT_EQ(SaveScreen(0, 0, -1, -1), nullptr);
-    RestoreScreen(reinterpret_cast<HANDLE>(0x1234));  // a foreign handle is ignored, not freed
-    EXPECT_STREQ(GetMsg(0, 1), "");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/memory_registry.h"
+#include "tests/support/memory_registry.h"
 
 #include "os/utf8.h"
 

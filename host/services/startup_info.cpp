@@ -1,14 +1,17 @@
-// The service table each plug-in receives: the dialog engine's dialogs, menus and messages, the
-// services layer's AdvControl, and the app's own services. The standard functions are the
-// services layer's (standard_functions.h).
+#include "host/services/startup_info.h"
+
 #include <cstring>
 
-#include "host/app/host_services.h"
-#include "host/app/plugin_set.h"
+#include "host/services/adv_control.h"
+#include "host/services/control.h"
+#include "host/services/input_box.h"
 #include "host/services/plain_services.h"
+#include "host/services/plugin_messages.h"
+#include "host/services/screen.h"
+#include "host/services/viewer_editor_slots.h"
 #include "host/ui/far_services.h"
 
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 
 PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarStandardFunctions* fsf) {
     PluginStartupInfo info{};
@@ -23,15 +26,15 @@ PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarS
     info.Control = Control;
     info.SaveScreen = SaveScreen;
     info.RestoreScreen = RestoreScreen;
-    info.GetDirList = services::GetDirList;
-    info.GetPluginDirList = services::GetPluginDirList;
-    info.FreeDirList = services::FreeDirList;
+    info.GetDirList = GetDirList;
+    info.GetPluginDirList = GetPluginDirList;
+    info.FreeDirList = FreeDirList;
     info.Viewer = Viewer;
     info.Editor = Editor;
-    info.CmpName = services::CmpName;
-    info.CharTable = services::CharTable;
+    info.CmpName = CmpName;
+    info.CharTable = CharTable;
     info.Text = Text;
-    info.EditorControl = services::EditorControl;
+    info.EditorControl = EditorControl;
     info.FSF = fsf;
     info.ShowHelp = ui::ShowHelp;
     info.AdvControl = AdvControl;
@@ -39,8 +42,8 @@ PluginStartupInfo makeStartupInfo(int moduleNumber, const char* modulePath, FarS
     info.DialogEx = ui::DialogEx;
     info.SendDlgMessage = ui::SendDlgMessage;
     info.DefDlgProc = ui::DefDlgProc;
-    info.ViewerControl = services::ViewerControl;
+    info.ViewerControl = ViewerControl;
     return info;
 }
 
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services

@@ -1,17 +1,12 @@
-// Text, SaveScreen and RestoreScreen: plug-ins drawing straight onto the screen. Text draws into
-// the cell buffer (so the one writer still sanitises it) and a NULL text presents the frame.
-// A saved screen is a heap object whose address is the HANDLE; RestoreScreen takes it back
-// exactly once. FAR allows RestoreScreen(NULL) to mean "redraw": we repaint the screen.
+#include "host/services/screen.h"
+
 #include <memory>
 #include <set>
 
-#include "host/app/host_context.h"
-#include "host/app/host_services.h"
-#include "host/app/manager.h"
-#include "host/app/terminal_console.h"
 #include "host/service_guard.h"
+#include "host/services/service_hosts.h"
 
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 namespace {
 
 struct SavedScreen {
@@ -29,21 +24,21 @@ std::set<SavedScreen*>& liveScreens() {
 
 void FARAPI Text(int X, int Y, int Color, const char* Str) {
     guardedService([&] {
-        HostContext* host = hostContext();
-        if (host == nullptr || host->console == nullptr) return;
+        ScreenHost* host = serviceHosts().screen;
+        if (host == nullptr) return;
         if (Str == nullptr) {
-            host->console->present();
+            host->present();
             return;
         }
-        host->console->cells().put(X, Y, Str, static_cast<term::Attr>(Color & 0xFF));
+        host->cells().put(X, Y, Str, static_cast<term::Attr>(Color & 0xFF));
     });
 }
 
 HANDLE FARAPI SaveScreen(int X1, int Y1, int X2, int Y2) {
     return guardedService<HANDLE>(nullptr, [&]() -> HANDLE {
-        HostContext* host = hostContext();
-        if (host == nullptr || host->console == nullptr) return nullptr;
-        term::CellBuffer& cells = host->console->cells();
+        ScreenHost* host = serviceHosts().screen;
+        if (host == nullptr) return nullptr;
+        term::CellBuffer& cells = host->cells();
         if (X2 == -1) X2 = cells.width() - 1;
         if (Y2 == -1) Y2 = cells.height() - 1;
         auto saved = std::make_unique<SavedScreen>(SavedScreen{cells.save(X1, Y1, X2, Y2), cells.cursor()});
@@ -55,20 +50,20 @@ HANDLE FARAPI SaveScreen(int X1, int Y1, int X2, int Y2) {
 
 void FARAPI RestoreScreen(HANDLE hScreen) {
     guardedService([&] {
-        HostContext* host = hostContext();
+        ScreenHost* host = serviceHosts().screen;
         if (hScreen == nullptr) {
-            if (host && host->manager) host->manager->repaint();
+            if (host) host->repaint();
             return;
         }
         auto* saved = static_cast<SavedScreen*>(hScreen);
         if (liveScreens().erase(saved) == 0) return;
         std::unique_ptr<SavedScreen> owned(saved);
-        if (host == nullptr || host->console == nullptr) return;
-        term::CellBuffer& cells = host->console->cells();
+        if (host == nullptr) return;
+        term::CellBuffer& cells = host->cells();
         cells.restore(owned->region);
         cells.setCursor(owned->cursor.x, owned->cursor.y, owned->cursor.visible);
-        host->console->present();
+        host->present();
     });
 }
 
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services

@@ -1,12 +1,12 @@
-// InputBox: FAR's one-line input dialog, built from a FAR dialog run by the dialog engine.
+#include "host/services/input_box.h"
+
 #include <cstring>
 
 #include "far/dialog.h"
-#include "host/app/host_services.h"
 #include "host/service_guard.h"
 #include "host/ui/far_services.h"
 
-namespace skimmer::host::app {
+namespace skimmer::host::services {
 
 int FARAPI InputBox(const char* Title, const char* SubTitle, const char*, const char* SrcText, char* DestText,
                     int DestLength, const char* HelpTopic, DWORD Flags) {
@@ -31,4 +31,4 @@ int FARAPI InputBox(const char* Title, const char* SubTitle, const char*, const 
     });
 }
 
-}  // namespace skimmer::host::app
+}  // namespace skimmer::host::services
