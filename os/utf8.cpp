@@ -79,15 +79,20 @@ size_t utf8CharLength(std::string_view text, size_t pos) {
     return length == 0 ? 1 : length;
 }
 
+// The search window counts and cuts every line it formats through the two below, and nearly
+// every byte of a file name is ASCII: such a byte is one character without a call to the decoder
+// (the answer utf8CharLength gives for it), which keeps a line's count a tight loop.
 size_t utf8CharacterOffset(std::string_view text, size_t count) {
     size_t pos = 0;
-    for (; pos < text.size() && count > 0; --count) pos += utf8CharLength(text, pos);
+    for (; pos < text.size() && count > 0; --count)
+        pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : utf8CharLength(text, pos);
     return pos;
 }
 
 size_t utf8CharacterCount(std::string_view text) {
     size_t count = 0;
-    for (size_t pos = 0; pos < text.size(); ++count) pos += utf8CharLength(text, pos);
+    for (size_t pos = 0; pos < text.size(); ++count)
+        pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : utf8CharLength(text, pos);
     return count;
 }
 

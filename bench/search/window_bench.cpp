@@ -315,6 +315,10 @@ int main(int argc, char** argv) {
     if (cfg.tree.empty()) cfg.tree = cfg.work / "tree";
     Env env{cfg.work / "home", cfg.work / "config", cfg.work / "cache", cfg.work / "data", cfg.work / "tmp", cfg.skimmer};
     for (const auto& d : {env.home, env.config, env.cache, env.data, env.tmp}) fs::create_directories(d);
+    // Every figure but the last is taken with the default settings. The memory figure writes
+    // "SKSAllResults" into this work folder's hive, so a run that reuses the folder would otherwise
+    // time its keystrokes with every result listed (a different search) without saying so.
+    fs::remove(env.config / "skimmer" / "registry.reg");
     if (!fs::exists(cfg.tree) || fs::is_empty(cfg.tree)) {
         std::printf("generating %ld entries in %s\n", cfg.entries, cfg.tree.c_str());
         if (run({GEN_TREE_BIN, "--entries", std::to_string(cfg.entries), cfg.tree.string()}) != 0) return 1;

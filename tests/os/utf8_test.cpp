@@ -119,6 +119,18 @@ INSTANTIATE_TEST_SUITE_P(Texts, Utf8Characters,
                                            CountCase{"\xE6\x97\xA5\xF0\x9F\x98\x80z", 3, 7},
                                            CountCase{"\x80" "a\xFF", 3, 2}, CountCase{"\xE6\x97", 2, 2}));
 
+// The counts step over an ASCII byte without the decoder; for every byte value, before and after
+// ASCII and in front of a sequence's tail, they still agree with the decoder's own steps.
+TEST(Utf8CharacterSteps, AgreeWithTheDecoderForEveryByte) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string text = std::string("a") + static_cast<char>(b) + "\x97\xA5z";
+        size_t steps = 0;
+        for (size_t pos = 0; pos < text.size(); ++steps) pos += utf8CharLength(text, pos);
+        EXPECT_EQ(utf8CharacterCount(text), steps) << "byte " << b;
+        EXPECT_EQ(utf8CharacterOffset(text, 2), 1 + utf8CharLength(text, 1)) << "byte " << b;
+    }
+}
+
 // The cheap count counts bytes that start a character: the same as the decoder's count for text
 // that is well-formed, and nothing for a stray continuation byte.
 TEST(Utf8Starts, CountOnlyBytesThatCanStartACharacter) {
