@@ -53,7 +53,8 @@ bool SetRow(TListBoxExData& data, int32_t index, const TListBoxExItem& item, int
 bool AddRows(TListBoxExData& data, const std::vector<TListBoxExItem>& items, int32_t height) {
     if (items.empty()) return false;
     const bool wasEmpty = data.Items.empty();
-    data.Items.reserve(data.Items.size() + items.size());
+    // No exact reserve here: the list is filled a few rows per call, and reserving exactly each
+    // time defeats the vector's geometric growth, making a long fill quadratic.
     for (const auto& item : items) data.Items.push_back(normalised(item));
     if (wasEmpty) {
         data.Top = 0;
