@@ -33,7 +33,7 @@ endfunction()
 # A static library of every .cpp in one sub-folder of the current layer (except a main.cpp), so that
 # a concern grows by adding files, never by editing build files. Links `libs` publicly.
 function(skimmer_folder_library name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  skimmer_glob_sources(sources ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -44,7 +44,7 @@ endfunction()
 # One folder of the plug-in as a static library of every .cpp in it, its symbols hidden (the module
 # exports only its entry points), linking `libs` publicly.
 function(skimmer_plugin_folder name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  skimmer_glob_sources(sources ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})

@@ -49,6 +49,9 @@ struct FoundEntry {
 // it, one system call fewer (the hits of a search, by the thousand).
 std::optional<FoundEntry> findEntry(const std::string& path, bool ownAttribute = true);
 
+// True for an error (errno, as the functions below return) that every later write would meet too:
+// the disk is full or over quota, failing, or read-only. A copy of many files stops at it.
+bool endsEveryWrite(int err);
 // Writes `bytes` as the file `path`, giving it `times` when not null.
 int writeWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes, const EntryTimes* times,
                    bool replace, std::string& error);

@@ -63,7 +63,7 @@ int OverwriteQuestion(CopyCall& call, const std::string& target) {
 // A write that failed is said, with its reason; a full or failing disk ends the whole copy.
 int reportFailure(CopyCall& call, int err, const std::string& error) {
     platform::ShowNoticeText(*call.panel.env.host, error);
-    return (err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS) ? kCancel : kSkip;
+    return os::endsEveryWrite(err) ? kCancel : kSkip;
 }
 
 // The message a mail hit stands for, or the store's reason why there is none.

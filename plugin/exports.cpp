@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "far/exports.h"
+#include "far/plugin.h"
 #include "os/clock.h"
 #include "platform/host_tables.h"
 #include "plugin/entry_points.h"
@@ -127,3 +128,7 @@ FAR_EXPORT int FARAPI MakeDirectory(HANDLE hPlugin, char* Name, int OpMode) {
 FAR_EXPORT int FARAPI ProcessKey(HANDLE hPlugin, int Key, unsigned int ControlState) {
     return guarded(FALSE, [&](PluginState& s) { return panel::ProcessKey(s.Panel, hPlugin, Key, ControlState); });
 }
+
+// The oldest FAR the module runs on: the 1.70 interface its headers declare (far/plugin.h). An
+// older FAR refuses to load it instead of calling services its table lacks.
+FAR_EXPORT int FARAPI GetMinFarVersion() { return static_cast<int>(FARMANAGERVERSION); }

@@ -198,4 +198,6 @@ int listFolder(FileSystem& fs, const std::string& path, std::vector<std::string>
     return 0;
 }
 
+bool endsEveryWrite(int err) { return err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS; }
+
 }  // namespace skimmer::os
