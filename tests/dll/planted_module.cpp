@@ -1,0 +1,13 @@
+// A module planted with every fault the DLL check exists to catch: FAR's entry points exported
+// with their stdcall decoration (SetStartupInfo@4, so FAR would not find them by name), one export
+// the .def file does not name, and the C++ runtime imported from libstdc++-6.dll instead of linked
+// in. The check must reject it, naming each fault; it is never loaded.
+#include <string>
+
+#define PLANTED_EXPORT extern "C" __declspec(dllexport)
+
+// The symbol spelt as 32-bit stdcall decorates it, on either target (64-bit has no decoration).
+PLANTED_EXPORT int __stdcall SetStartupInfo(int size) asm("SetStartupInfo@4");
+int __stdcall SetStartupInfo(int size) { return static_cast<int>(std::string(size, 'x').size()); }
+PLANTED_EXPORT int __stdcall GetPluginInfo(int size) { return static_cast<int>(std::to_string(size).size()); }
+PLANTED_EXPORT int __stdcall PlantedExtraExport(int size) { return size; }
