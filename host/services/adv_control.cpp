@@ -1,6 +1,8 @@
 #include "host/services/adv_control.h"
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "far/adv_control.h"
 #include "far/colors.h"
@@ -35,7 +37,11 @@ INT_PTR keyMacro(const ActlKeyMacro* macro, MacroQueue& queue, std::string& erro
 
 INT_PTR postKeys(const KeySequence* seq, MacroQueue& queue, std::string& error) {
     if (!seq) return FALSE;
-    if (queue.postKeys(seq->Sequence, seq->Count, (seq->Flags & KSFLAGS_DISABLEOUTPUT) != 0)) return TRUE;
+    // DWORD is unsigned long on Windows: the codes are copied into the queue's own width.
+    std::vector<uint32_t> keys;
+    if (seq->Sequence && seq->Count > 0) keys.assign(seq->Sequence, seq->Sequence + seq->Count);
+    const uint32_t* first = seq->Sequence ? keys.data() : nullptr;
+    if (queue.postKeys(first, seq->Count, (seq->Flags & KSFLAGS_DISABLEOUTPUT) != 0)) return TRUE;
     error = "a key sequence that cannot be queued";
     return FALSE;
 }

@@ -1,7 +1,5 @@
 #include "host/services/char_functions.h"
 
-#include <locale.h>
-
 #include <cctype>
 #include <cstring>
 #include <cwctype>
@@ -12,11 +10,6 @@
 
 namespace skimmer::host::services {
 namespace {
-
-locale_t unicodeLocale() {
-    static const locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
-    return loc;
-}
 
 // Without the C.UTF-8 tables (a libc that lacks them) only ASCII has case; never guess beyond it.
 wint_t toUpper(char32_t ch) { return os::upperCase(ch); }
@@ -63,25 +56,6 @@ int compareFolded(std::string_view a, std::string_view b, long limit) {
 }
 
 }  // namespace
-
-bool LIsLower(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return iswlower_l(static_cast<wint_t>(ch), loc) != 0;
-    return ch < 0x80 && std::islower(static_cast<int>(ch));
-}
-bool LIsUpper(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return iswupper_l(static_cast<wint_t>(ch), loc) != 0;
-    return ch < 0x80 && std::isupper(static_cast<int>(ch));
-}
-
-bool LIsAlpha(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return iswalpha_l(static_cast<wint_t>(ch), loc) != 0;
-    return ch < 0x80 && std::isalpha(static_cast<int>(ch));
-}
-
-bool LIsAlphanum(char32_t ch) {
-    if (locale_t loc = unicodeLocale()) return iswalnum_l(static_cast<wint_t>(ch), loc) != 0;
-    return ch < 0x80 && std::isalnum(static_cast<int>(ch));
-}
 
 char32_t LUpper(char32_t ch) { return static_cast<char32_t>(toUpper(ch)); }
 char32_t LLower(char32_t ch) { return static_cast<char32_t>(toLower(ch)); }

@@ -1,9 +1,8 @@
 #include "host/services/viewer_editor.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 
+#include "host/services/file_stamp.h"
 #include "host/services/shell_words.h"
 
 namespace skimmer::host::services {
@@ -22,27 +21,6 @@ std::string safePathArgument(const std::string& path) { return !path.empty() && 
 Candidates withArguments(Candidates candidates, const std::vector<std::string>& extra) {
     for (auto& c : candidates) c.insert(c.end(), extra.begin(), extra.end());
     return candidates;
-}
-
-// What tells "the editor changed the file": its identity, size and change time.
-struct Stamp {
-    bool exists = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
-    bool operator==(const Stamp& o) const {
-        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size &&
-               mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec &&
-               ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
-    }
-};
-
-Stamp stampOf(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return {};
-    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
 }  // namespace
@@ -79,10 +57,10 @@ EditResult editFile(const std::string& path, int startLine, TerminalHandover& te
     std::vector<std::string> extra;
     if (startLine > 0) extra.push_back("+" + std::to_string(startLine));
     extra.push_back(safePathArgument(path));
-    Stamp before = stampOf(path);
+    const std::string before = fileStamp(path);
     auto run = runInForeground(withArguments(editorCandidates(env), extra), "", terminal);
     if (!run.started) return {EditOutcome::OpenError, run.error};
-    return {stampOf(path) == before ? EditOutcome::NotModified : EditOutcome::Modified, {}};
+    return {fileStamp(path) == before ? EditOutcome::NotModified : EditOutcome::Modified, {}};
 }
 
 }  // namespace skimmer::host::services

@@ -29,7 +29,7 @@ bool takesFocus(int type) {
 
 bool RunningDialog::focusable(int id) const {
     if (!valid(id)) return false;
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     return takesFocus(item.Type) && (item.Flags & kUnreachable) == 0;
 }
 
@@ -60,7 +60,7 @@ bool RunningDialog::setFocus(int id) {
         }
     }
     focus_ = id;
-    auto& item = items_[static_cast<size_t>(id)].far;
+    auto& item = items_[static_cast<size_t>(id)].farItem;
     if (item.Type == DI_RADIOBUTTON && (item.Flags & DIF_MOVESELECT)) selectRadio(id);
     notify(DN_GOTFOCUS, id, 0);
     markDirty();
@@ -81,23 +81,23 @@ bool RunningDialog::tryClose(int exitCode) {
 
 void RunningDialog::press(int id) {
     // FALSE from the procedure lets the kernel go on: a button closes the dialog unless it says not to.
-    if (!notify(DN_BTNCLICK, id, 0) && !(items_[static_cast<size_t>(id)].far.Flags & DIF_BTNNOCLOSE))
+    if (!notify(DN_BTNCLICK, id, 0) && !(items_[static_cast<size_t>(id)].farItem.Flags & DIF_BTNNOCLOSE))
         tryClose(id);
     markDirty();
 }
 
 void RunningDialog::toggleCheck(int id, int newState) {
-    if (notify(DN_BTNCLICK, id, newState)) items_[static_cast<size_t>(id)].far.Selected = newState;
+    if (notify(DN_BTNCLICK, id, newState)) items_[static_cast<size_t>(id)].farItem.Selected = newState;
     markDirty();
 }
 
 std::pair<int, int> RunningDialog::radioGroup(int id) const {
     int first = id;
-    while (first > 0 && !(items_[static_cast<size_t>(first)].far.Flags & DIF_GROUP) &&
+    while (first > 0 && !(items_[static_cast<size_t>(first)].farItem.Flags & DIF_GROUP) &&
            itemType(first - 1) == DI_RADIOBUTTON)
         --first;
     int last = id;
-    while (itemType(last + 1) == DI_RADIOBUTTON && !(items_[static_cast<size_t>(last + 1)].far.Flags & DIF_GROUP))
+    while (itemType(last + 1) == DI_RADIOBUTTON && !(items_[static_cast<size_t>(last + 1)].farItem.Flags & DIF_GROUP))
         ++last;
     return {first, last};
 }
@@ -108,11 +108,11 @@ void RunningDialog::selectRadio(int id) {
     auto [first, last] = radioGroup(id);
     int previous = -1;
     for (int i = first; i <= last; ++i)
-        if (items_[static_cast<size_t>(i)].far.Selected) previous = i;
+        if (items_[static_cast<size_t>(i)].farItem.Selected) previous = i;
     bool allowed = (previous < 0 || previous == id || notify(DN_BTNCLICK, previous, 0)) &&
                    notify(DN_BTNCLICK, id, 1);
     if (allowed)
-        for (int i = first; i <= last; ++i) items_[static_cast<size_t>(i)].far.Selected = (i == id);
+        for (int i = first; i <= last; ++i) items_[static_cast<size_t>(i)].farItem.Selected = (i == id);
     markDirty();
 }
 
@@ -120,7 +120,7 @@ void RunningDialog::enterKey() {
     if (itemType(focus_) == DI_BUTTON) return press(focus_);
     int exitCode = focus_;
     for (size_t i = 0; i < items_.size(); ++i)
-        if (items_[i].far.DefaultButton) {
+        if (items_[i].farItem.DefaultButton) {
             exitCode = static_cast<int>(i);
             break;
         }
@@ -133,7 +133,7 @@ bool RunningDialog::hotkey(int key, bool needsAlt) {
     if (needsAlt ? (mods & ~KEY_SHIFT) != KEY_ALT : (mods & ~KEY_SHIFT) != 0) return false;
     const char32_t wanted = foldKey(static_cast<char32_t>(farapi::keyBase(key)));
     for (size_t i = 0; i < items_.size(); ++i) {
-        const auto& item = items_[i].far;
+        const auto& item = items_[i].farItem;
         if ((item.Flags & (DIF_DISABLE | DIF_HIDDEN)) || isEdit(static_cast<int>(i)) || item.Type == DI_USERCONTROL)
             continue;
         if (parseHotkey(itemText(static_cast<int>(i)), item.Flags & DIF_SHOWAMPERSAND).key != wanted) continue;
@@ -155,29 +155,29 @@ void RunningDialog::activateHotkeyItem(int id, int key) {
     if (!notify(DN_HOTKEY, target, key)) return;
     if (!setFocus(target) || target != id) return;
     if (type == DI_BUTTON) press(id);
-    else if (type == DI_CHECKBOX) toggleCheck(id, items_[static_cast<size_t>(id)].far.Selected ? 0 : 1);
+    else if (type == DI_CHECKBOX) toggleCheck(id, items_[static_cast<size_t>(id)].farItem.Selected ? 0 : 1);
     else if (type == DI_RADIOBUTTON) selectRadio(id);
 }
 
 std::string RunningDialog::itemText(int id) const {
     const auto& item = items_[static_cast<size_t>(id)];
     if (isEdit(id)) return item.edit.text();
-    return std::string(item.far.Data, strnlen(item.far.Data, sizeof item.far.Data));
+    return std::string(item.farItem.Data, strnlen(item.farItem.Data, sizeof item.farItem.Data));
 }
 
 void RunningDialog::setItemText(int id, std::string_view text) {
     auto& item = items_[static_cast<size_t>(id)];
     if (isEdit(id)) return item.edit.setText(text);
-    size_t n = os::utf8CutPoint(text, sizeof item.far.Data - 1);
-    std::memcpy(item.far.Data, text.data(), n);
-    item.far.Data[n] = '\0';
+    size_t n = os::utf8CutPoint(text, sizeof item.farItem.Data - 1);
+    std::memcpy(item.farItem.Data, text.data(), n);
+    item.farItem.Data[n] = '\0';
 }
 
 CHAR_INFO* RunningDialog::userCells(int id) const {
     const auto& item = items_[static_cast<size_t>(id)];
-    if (item.far.Type != DI_USERCONTROL) return nullptr;
-    if (item.far.VBuf) return item.far.VBuf;
-    const int w = item.far.X2 - item.far.X1 + 1, h = item.far.Y2 - item.far.Y1 + 1;
+    if (item.farItem.Type != DI_USERCONTROL) return nullptr;
+    if (item.farItem.VBuf) return item.farItem.VBuf;
+    const int w = item.farItem.X2 - item.farItem.X1 + 1, h = item.farItem.Y2 - item.farItem.Y1 + 1;
     if (w <= 0 || h <= 0) return nullptr;
     const auto size = static_cast<size_t>(w) * static_cast<size_t>(h);
     if (item.cells.size() != size) {
@@ -189,7 +189,7 @@ CHAR_INFO* RunningDialog::userCells(int id) const {
 }
 
 FarDialogItem RunningDialog::exportItem(int id) const {
-    FarDialogItem out = items_[static_cast<size_t>(id)].far;
+    FarDialogItem out = items_[static_cast<size_t>(id)].farItem;
     out.Focus = (id == focus_);
     if (out.Type == DI_USERCONTROL) out.VBuf = userCells(id);
     if (isEdit(id)) {

@@ -97,7 +97,7 @@ bool RunningDialog::defaultKey(int key) {
         return true;
     }
     if (type == DI_CHECKBOX && (key == KEY_SPACE || key == '+' || key == '-')) {
-        const auto& item = items_[static_cast<size_t>(focus_)].far;
+        const auto& item = items_[static_cast<size_t>(focus_)].farItem;
         int next = key == '+' ? 1 : key == '-' ? 0 : (item.Flags & DIF_3STATE) ? (item.Selected + 1) % 3 : !item.Selected;
         if (next != item.Selected) toggleCheck(focus_, next);
         return true;
@@ -120,7 +120,7 @@ void RunningDialog::help() {
 bool RunningDialog::editKey(int id, int key) {
     auto& item = items_[static_cast<size_t>(id)];
     EditLine& edit = item.edit;
-    const bool readOnly = item.far.Flags & DIF_READONLY;
+    const bool readOnly = item.farItem.Flags & DIF_READONLY;
     const auto before = edit.codePoints();
     if (key == KEY_HOME) edit.home();
     else if (key == KEY_END) edit.end();
@@ -145,7 +145,7 @@ bool RunningDialog::editKey(int id, int key) {
 }
 
 void RunningDialog::paste(const std::string& text) {
-    if (!isEdit(focus_) || (items_[static_cast<size_t>(focus_)].far.Flags & DIF_READONLY)) return;
+    if (!isEdit(focus_) || (items_[static_cast<size_t>(focus_)].farItem.Flags & DIF_READONLY)) return;
     if (items_[static_cast<size_t>(focus_)].edit.insert(firstLine(text))) editChanged(focus_);
 }
 
@@ -172,7 +172,7 @@ int RunningDialog::itemAt(int x, int y) const {
     // Controls first (they sit inside boxes), then anything else that lies under the pointer.
     for (int pass = 0; pass < 2; ++pass)
         for (int id = static_cast<int>(items_.size()) - 1; id >= 0; --id) {
-            const auto& item = items_[static_cast<size_t>(id)].far;
+            const auto& item = items_[static_cast<size_t>(id)].farItem;
             if (item.Flags & DIF_HIDDEN) continue;
             if (pass == 0 && !focusable(id)) continue;
             int x2 = std::max(item.X2, item.X1), y2 = std::max(item.Y2, item.Y1);
@@ -212,7 +212,7 @@ void RunningDialog::processMouse(const term::MouseEvent& event) {
 }
 
 void RunningDialog::clickItem(int id, MOUSE_EVENT_RECORD record) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     // A user control hears where in itself it was clicked; every other item hears screen cells.
     if (item.Type == DI_USERCONTROL) {
         record.dwMousePosition.X = static_cast<SHORT>(record.dwMousePosition.X - x_ - item.X1);

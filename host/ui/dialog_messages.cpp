@@ -68,7 +68,7 @@ LONG_PTR RunningDialog::dmClose(int id, LONG_PTR) {
 
 LONG_PTR RunningDialog::dmEnable(int id, LONG_PTR state) {
     if (!valid(id)) return FALSE;
-    auto& flags = items_[static_cast<size_t>(id)].far.Flags;
+    auto& flags = items_[static_cast<size_t>(id)].farItem.Flags;
     const LONG_PTR previous = (flags & DIF_DISABLE) ? FALSE : TRUE;
     if (state == -1) return previous;
     flags = state ? (flags & ~DIF_DISABLE) : (flags | DIF_DISABLE);
@@ -101,10 +101,10 @@ LONG_PTR RunningDialog::dmSetDlgItem(int id, LONG_PTR in) {
     if (!valid(id) || !in) return FALSE;
     const FarDialogItem& given = *as<const FarDialogItem>(in);
     auto& item = items_[static_cast<size_t>(id)];
-    if (given.Type != item.far.Type) return FALSE;
-    const bool ownCells = item.far.Type == DI_USERCONTROL && !item.cells.empty() && given.VBuf == item.cells.data();
-    item.far = given;
-    if (ownCells) item.far.VBuf = nullptr;  // the dialog's own buffer handed back: it stays the dialog's
+    if (given.Type != item.farItem.Type) return FALSE;
+    const bool ownCells = item.farItem.Type == DI_USERCONTROL && !item.cells.empty() && given.VBuf == item.cells.data();
+    item.farItem = given;
+    if (ownCells) item.farItem.VBuf = nullptr;  // the dialog's own buffer handed back: it stays the dialog's
     if (isEdit(id)) item.edit.setText(std::string_view(given.Data, strnlen(given.Data, sizeof given.Data)));
     if (!focusable(focus_)) focus_ = stepFocus(focus_, +1);
     markDirty();
@@ -232,7 +232,7 @@ LONG_PTR RunningDialog::dmShowDialog(int show, LONG_PTR) {
 
 LONG_PTR RunningDialog::dmShowItem(int id, LONG_PTR state) {
     if (!valid(id)) return 0;
-    auto& flags = items_[static_cast<size_t>(id)].far.Flags;
+    auto& flags = items_[static_cast<size_t>(id)].farItem.Flags;
     const LONG_PTR previous = (flags & DIF_HIDDEN) ? 0 : 1;
     if (state == -1) return previous;
     flags = state ? (flags & ~DIF_HIDDEN) : (flags | DIF_HIDDEN);
@@ -257,7 +257,7 @@ LONG_PTR RunningDialog::dmSetCursorPos(int id, LONG_PTR in) {
 
 LONG_PTR RunningDialog::dmGetCheck(int id, LONG_PTR) {
     int type = itemType(id);
-    return (type == DI_CHECKBOX || type == DI_RADIOBUTTON) ? items_[static_cast<size_t>(id)].far.Selected : 0;
+    return (type == DI_CHECKBOX || type == DI_RADIOBUTTON) ? items_[static_cast<size_t>(id)].farItem.Selected : 0;
 }
 
 // Radio buttons answer with the previously checked member of their group.
@@ -267,7 +267,7 @@ LONG_PTR RunningDialog::dmSetCheck(int id, LONG_PTR state) {
         auto [first, last] = radioGroup(id);
         LONG_PTR previous = -1;
         for (int i = first; i <= last; ++i) {
-            auto& selected = items_[static_cast<size_t>(i)].far.Selected;
+            auto& selected = items_[static_cast<size_t>(i)].farItem.Selected;
             if (selected) previous = i;
             selected = (i == id);
         }
@@ -275,9 +275,9 @@ LONG_PTR RunningDialog::dmSetCheck(int id, LONG_PTR state) {
         return previous;
     }
     if (type != DI_CHECKBOX) return 0;
-    auto& selected = items_[static_cast<size_t>(id)].far.Selected;
+    auto& selected = items_[static_cast<size_t>(id)].farItem.Selected;
     const int previous = selected;
-    selected = state == BSTATE_TOGGLE ? ((items_[static_cast<size_t>(id)].far.Flags & DIF_3STATE) ? (previous + 1) % 3 : !previous)
+    selected = state == BSTATE_TOGGLE ? ((items_[static_cast<size_t>(id)].farItem.Flags & DIF_3STATE) ? (previous + 1) % 3 : !previous)
                                       : static_cast<int>(state);
     markDirty();
     return previous;
@@ -286,7 +286,7 @@ LONG_PTR RunningDialog::dmSetCheck(int id, LONG_PTR state) {
 LONG_PTR RunningDialog::dmGetItemPosition(int id, LONG_PTR out) {
     auto* rect = as<SMALL_RECT>(out);
     if (!valid(id) || !rect) return FALSE;
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     *rect = {static_cast<SHORT>(item.X1), static_cast<SHORT>(item.Y1), static_cast<SHORT>(item.X2),
              static_cast<SHORT>(item.Y2)};
     return TRUE;
@@ -295,7 +295,7 @@ LONG_PTR RunningDialog::dmGetItemPosition(int id, LONG_PTR out) {
 LONG_PTR RunningDialog::dmSetItemPosition(int id, LONG_PTR in) {
     auto* rect = as<const SMALL_RECT>(in);
     if (!valid(id) || !rect) return FALSE;
-    auto& item = items_[static_cast<size_t>(id)].far;
+    auto& item = items_[static_cast<size_t>(id)].farItem;
     item.X1 = rect->Left;
     item.Y1 = rect->Top;
     item.X2 = rect->Right;

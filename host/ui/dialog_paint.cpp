@@ -38,7 +38,7 @@ int RunningDialog::pal(int index) const { return context_.color(index); }
 // Widths FAR gives the self-sizing items, and the centring of DIF_CENTERGROUP rows.
 void RunningDialog::layoutCenterGroups() {
     auto widthOf = [&](int id) {
-        const auto& item = items_[static_cast<size_t>(id)].far;
+        const auto& item = items_[static_cast<size_t>(id)].farItem;
         int w = labelWidth(parseHotkey(itemText(id), item.Flags & DIF_SHOWAMPERSAND));
         if (item.Type == DI_BUTTON) return w + ((item.Flags & DIF_NOBRACKETS) ? 0 : 4);
         if (item.Type == DI_CHECKBOX || item.Type == DI_RADIOBUTTON) return w + 4;
@@ -46,15 +46,15 @@ void RunningDialog::layoutCenterGroups() {
     };
     const int n = static_cast<int>(items_.size());
     for (int id = 0; id < n; ++id) {
-        auto& item = items_[static_cast<size_t>(id)].far;
+        auto& item = items_[static_cast<size_t>(id)].farItem;
         if (item.Type == DI_BUTTON || item.Type == DI_CHECKBOX || item.Type == DI_RADIOBUTTON)
             item.X2 = item.X1 + widthOf(id) - 1;
     }
     for (int id = 0; id < n;) {
-        const auto& first = items_[static_cast<size_t>(id)].far;
+        const auto& first = items_[static_cast<size_t>(id)].farItem;
         int end = id;
-        while (end < n && (items_[static_cast<size_t>(end)].far.Flags & DIF_CENTERGROUP) &&
-               items_[static_cast<size_t>(end)].far.Y1 == first.Y1)
+        while (end < n && (items_[static_cast<size_t>(end)].farItem.Flags & DIF_CENTERGROUP) &&
+               items_[static_cast<size_t>(end)].farItem.Y1 == first.Y1)
             ++end;
         if (end == id) {
             ++id;
@@ -64,7 +64,7 @@ void RunningDialog::layoutCenterGroups() {
         for (int k = id; k < end; ++k) total += widthOf(k) + 1;
         int x = (width_ - total) / 2;
         for (int k = id; k < end; ++k) {
-            auto& item = items_[static_cast<size_t>(k)].far;
+            auto& item = items_[static_cast<size_t>(k)].farItem;
             item.X1 = x;
             item.X2 = x + widthOf(k) - 1;
             x = item.X2 + 2;
@@ -76,7 +76,7 @@ void RunningDialog::layoutCenterGroups() {
 DWORD RunningDialog::proposedColors(int id) const {
     const bool warn = flags_ & FDLG_WARNING;
     auto c = [&](int normal, int warning) { return pal(warn ? warning : normal); };
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     const bool disabled = item.Flags & DIF_DISABLE;
     const int disabledText = c(COL_DIALOGDISABLED, COL_WARNDIALOGDISABLED);
     switch (item.Type) {
@@ -119,7 +119,7 @@ void RunningDialog::paint(term::CellBuffer& cells) {
     cells.fill(x_, y_, x_ + width_ - 1, y_ + height_ - 1, U' ', background);
     if (!(flags_ & FDLG_NODRAWSHADOW)) paintShadow(cells);
     for (int id = 0; id < static_cast<int>(items_.size()); ++id) {
-        if (items_[static_cast<size_t>(id)].far.Flags & DIF_HIDDEN) continue;
+        if (items_[static_cast<size_t>(id)].farItem.Flags & DIF_HIDDEN) continue;
         FarDialogItem state = exportItem(id);
         if (notify(DN_DRAWDLGITEM, id, reinterpret_cast<LONG_PTR>(&state))) paintItem(cells, id);
     }
@@ -132,7 +132,7 @@ void RunningDialog::paintShadow(term::CellBuffer& cells) {
 }
 
 void RunningDialog::paintItem(term::CellBuffer& cells, int id) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     if (item.Type == DI_USERCONTROL) return paintUserControl(cells, id);
     const DWORD colors = static_cast<DWORD>(notify(DN_CTLCOLORDLGITEM, id, static_cast<LONG_PTR>(proposedColors(id))));
     switch (item.Type) {
@@ -148,7 +148,7 @@ void RunningDialog::paintItem(term::CellBuffer& cells, int id) {
 }
 
 void RunningDialog::paintBox(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     const int x1 = x_ + item.X1, y1 = y_ + item.Y1, x2 = x_ + item.X2, y2 = y_ + item.Y2;
     cells.box(x1, y1, x2, y2, item.Type == DI_DOUBLEBOX ? term::BoxStyle::Double : term::BoxStyle::Single, byteOf(colors, 2));
     HotkeyText title = parseHotkey(itemText(id), item.Flags & DIF_SHOWAMPERSAND);
@@ -162,7 +162,7 @@ void RunningDialog::paintBox(term::CellBuffer& cells, int id, DWORD colors) {
 }
 
 void RunningDialog::paintText(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     HotkeyText label = parseHotkey(itemText(id), item.Flags & DIF_SHOWAMPERSAND);
     const int w = labelWidth(label);
     int x = item.X1;
@@ -174,7 +174,7 @@ void RunningDialog::paintText(term::CellBuffer& cells, int id, DWORD colors) {
 }
 
 void RunningDialog::paintVText(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     std::string text = parseHotkey(itemText(id), item.Flags & DIF_SHOWAMPERSAND).shown();
     int y = y_ + item.Y1;
     for (size_t i = 0; i < text.size() && y < y_ + height_; ++y) {
@@ -187,7 +187,7 @@ void RunningDialog::paintVText(term::CellBuffer& cells, int id, DWORD colors) {
 // A separator spans the standard frame (columns 3 .. width-4, or the whole width of a small
 // dialog) and joins it with T-pieces; its text, if any, sits in the middle.
 void RunningDialog::paintSeparator(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     const bool small = flags_ & FDLG_SMALLDIALOG;
     const int x1 = x_ + (small ? 0 : 3), x2 = x_ + width_ - 1 - (small ? 0 : 3), y = y_ + item.Y1;
     const bool twoLines = item.Flags & DIF_SEPARATOR2;
@@ -204,7 +204,7 @@ void RunningDialog::paintSeparator(term::CellBuffer& cells, int id, DWORD colors
 
 void RunningDialog::paintEdit(term::CellBuffer& cells, int id, DWORD colors) {
     auto& entry = items_[static_cast<size_t>(id)];
-    const auto& item = entry.far;
+    const auto& item = entry.farItem;
     const int x1 = x_ + item.X1, x2 = x_ + std::max(item.X2, item.X1), y = y_ + item.Y1;
     const bool focused = id == focus_;
     const Attr attr = byteOf(colors, (focused && entry.edit.unchanged()) ? 2 : 0);
@@ -225,7 +225,7 @@ void RunningDialog::paintEdit(term::CellBuffer& cells, int id, DWORD colors) {
 }
 
 void RunningDialog::paintButton(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     HotkeyText label = parseHotkey(itemText(id), item.Flags & DIF_SHOWAMPERSAND);
     if (!(item.Flags & DIF_NOBRACKETS)) {
         label.before = (item.DefaultButton ? "{ " : "[ ") + label.before;
@@ -235,7 +235,7 @@ void RunningDialog::paintButton(term::CellBuffer& cells, int id, DWORD colors) {
 }
 
 void RunningDialog::paintCheck(term::CellBuffer& cells, int id, DWORD colors) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     const bool radio = item.Type == DI_RADIOBUTTON;
     std::string mark = radio ? (item.Selected ? "(\u2022) " : "( ) ")
                              : (item.Selected == 2 ? "[?] " : item.Selected ? "[x] " : "[ ] ");
@@ -250,7 +250,7 @@ void RunningDialog::paintCheck(term::CellBuffer& cells, int id, DWORD colors) {
 // cell and the next, which holds 0 (its right half); a wide character on the control's last column
 // becomes the placeholder rather than spill out. A combining mark alone in a cell sits on a blank.
 void RunningDialog::paintUserControl(term::CellBuffer& cells, int id) {
-    const auto& item = items_[static_cast<size_t>(id)].far;
+    const auto& item = items_[static_cast<size_t>(id)].farItem;
     const CHAR_INFO* buffer = userCells(id);
     if (!buffer) return;
     const int w = item.X2 - item.X1 + 1, h = item.Y2 - item.Y1 + 1;

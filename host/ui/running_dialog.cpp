@@ -66,7 +66,7 @@ RunningDialog::RunningDialog(UiContext& context, const DialogLayout& layout)
     std::tie(x_, width_) = placeAxis(layout.x1, layout.x2, cells.width(), centredX_);
     std::tie(y_, height_) = placeAxis(layout.y1, layout.y2, cells.height(), centredY_);
     items_.resize(static_cast<size_t>(std::max(layout.itemCount, 0)));
-    for (size_t i = 0; i < items_.size(); ++i) items_[i].far = layout.items[i];
+    for (size_t i = 0; i < items_.size(); ++i) items_[i].farItem = layout.items[i];
     initItems();
 }
 
@@ -78,19 +78,19 @@ RunningDialog::~RunningDialog() {
     if (context_.screen().contains(*this)) context_.screen().pop(*this);
 }
 
-int RunningDialog::itemType(int id) const { return valid(id) ? items_[static_cast<size_t>(id)].far.Type : -1; }
+int RunningDialog::itemType(int id) const { return valid(id) ? items_[static_cast<size_t>(id)].farItem.Type : -1; }
 
 void RunningDialog::initItems() {
     for (size_t i = 0; i < items_.size(); ++i) {
         auto& item = items_[i];
         if (!isEdit(static_cast<int>(i))) continue;
-        item.edit.setText(std::string_view(item.far.Data, strnlen(item.far.Data, sizeof item.far.Data)));
+        item.edit.setText(std::string_view(item.farItem.Data, strnlen(item.farItem.Data, sizeof item.farItem.Data)));
         // FAR's edit fields start "unchanged": the first character typed replaces the text.
         item.edit.setUnchanged(!item.edit.codePoints().empty());
     }
     layoutCenterGroups();
     for (size_t i = 0; i < items_.size() && focus_ < 0; ++i)
-        if (items_[i].far.Focus && focusable(static_cast<int>(i))) focus_ = static_cast<int>(i);
+        if (items_[i].farItem.Focus && focusable(static_cast<int>(i))) focus_ = static_cast<int>(i);
     if (focus_ < 0) focus_ = stepFocus(-1, +1);
 }
 
@@ -160,7 +160,7 @@ void RunningDialog::writeBack() {
     if (!callerItems_) return;
     for (size_t i = 0; i < items_.size(); ++i) {
         callerItems_[i] = exportItem(static_cast<int>(i));
-        if (items_[i].far.Type == DI_USERCONTROL) callerItems_[i].VBuf = items_[i].far.VBuf;  // never ours
+        if (items_[i].farItem.Type == DI_USERCONTROL) callerItems_[i].VBuf = items_[i].farItem.VBuf;  // never ours
     }
 }
 

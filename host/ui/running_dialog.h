@@ -69,7 +69,7 @@ public:
 
 private:
     struct Item {
-        FarDialogItem far{};
+        FarDialogItem farItem{};  // not "far": Windows headers define that as an empty macro
         EditLine edit;
         LONG_PTR userData = 0;
         // A DI_USERCONTROL given no VBuf draws into this one, sized to the item on every hand-out
