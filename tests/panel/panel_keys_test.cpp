@@ -1,6 +1,5 @@
 // The panel's keys with a search engine behind it: Enter runs a folder's query and lists its hits,
 // Enter on a hit puts the file panel on it, Ctrl+F puts its path on the command line.
-#include <sys/stat.h>
 
 #include "far/vk.h"
 #include "panel/panel_messages.h"

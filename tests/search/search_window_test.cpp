@@ -4,7 +4,6 @@
 #include "search/search_window.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
