@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "host/services/standard_functions.h"
+#include "host/services/win32_handle.h"
 #include "os/wide_text.h"
 
 namespace skimmer::host::services {
@@ -48,11 +49,13 @@ int FARAPI getFileOwnerSlot(const char*, const char* name, char* owner) {
     return TRUE;
 }
 
+// The C runtime's stat answers one link for every file on Windows: the count comes from the file.
 int FARAPI getNumberOfLinksSlot(const char* name) {
     if (name == nullptr) return 1;
-    std::error_code ec;
-    const auto links = std::filesystem::hard_link_count(os::toWide(name), ec);
-    return ec ? 1 : static_cast<int>(links);
+    const Win32Handle file = openForAttributes(name);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return 1;
+    return static_cast<int>(info.nNumberOfLinks);
 }
 
 void FARAPI recursiveSearchSlot(const char* initDir, const char* mask, FRSUSERFUNC fn, DWORD flags, void* param) {

@@ -40,7 +40,9 @@ TEST(FileFunctions, MkTempNamesAFreshFileInTheTemporaryFolder) {
     ASSERT_EQ(f.MkTemp(second, "SKM"), second);
     EXPECT_STRNE(first, second);
     EXPECT_FALSE(fs::exists(second)) << second;
-    EXPECT_TRUE(fs::equivalent(fs::path(second).parent_path(), fs::temp_directory_path())) << second;
+    std::string folder = fs::temp_directory_path().string();
+    while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    EXPECT_EQ(fs::path(second).parent_path().string(), folder) << second;
     EXPECT_EQ(fs::path(second).filename().string().rfind("SKM", 0), 0u) << second;
 }
 
