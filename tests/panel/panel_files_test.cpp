@@ -25,7 +25,7 @@ protected:
         std::vector<PluginPanelItem> items;
         for (const auto& name : names) items.push_back(item(name));
         char dest[FAR_MAX_PATH];
-        std::snprintf(dest, sizeof dest, "%s", out.c_str());
+        std::snprintf(dest, sizeof dest, "%s", out.string().c_str());
         return GetFiles(panel, handle, items.data(), static_cast<int>(items.size()), 0, dest, OPM_SILENT);
     }
     Names outNames(const fs::path& folder) {
