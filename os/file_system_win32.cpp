@@ -92,12 +92,9 @@ public:
         return err ? err : statHandle(handle.get(), st);
     }
     // Write-through: the call returns once the new name is on the disk, as rename plus a sync of
-    // the folder does on Linux.
+    // the folder does on Linux. A target held open is replaced too (see win32_files.h).
     int rename(const std::string& from, const std::string& to) override {
-        if (::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return 0;
-        return lastErrorAsErrno();
+        return replaceFile(widePath(from), widePath(to));
     }
     int unlink(const std::string& path) override {
         return ::DeleteFileW(widePath(path).c_str()) ? 0 : lastErrorAsErrno();

@@ -284,9 +284,9 @@ bool TempDir::replaceFile(std::string_view name, std::string_view data, std::str
         ::DeleteFileW(stagedPath.c_str());
         return false;
     }
-    // Replacing works while a reader holds the old file: every file here is shared for deletion.
-    if (!::MoveFileExW(stagedPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = describe("cannot replace", target, lastErrorAsErrno());
+    // Replacing works while a reader holds the old file, as long as it shares it for deletion.
+    if (const int err = os::replaceFile(stagedPath.wstring(), target.wstring())) {
+        error = describe("cannot replace", target, err);
         ::DeleteFileW(stagedPath.c_str());
         return false;
     }

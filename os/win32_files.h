@@ -43,6 +43,14 @@ int adoptHandle(UniqueHandle handle, int crtFlags, int& fd);
 // The handle under a descriptor, still owned by the descriptor; INVALID_HANDLE_VALUE for none.
 HANDLE handleOf(int fd);
 
+// Puts `from` in the place of `to`, replacing it; the new name is written through. Windows refuses
+// to replace a file someone holds open, even one shared for deletion (POSIX would not): then the
+// held file is first renamed aside to a hidden name beside it, which its holder's handle follows,
+// and deleted once the new file has taken its place (it goes when its last handle does). Only in
+// that case is the swap two steps: if the second fails the old file is put back; a crash between
+// the two leaves it under its "<name>.replaced-<id>" name, never lost. 0 or an errno value.
+int replaceFile(const std::wstring& from, const std::wstring& to);
+
 uint64_t ticksOf(const FILETIME& ft);
 FILETIME fileTimeOf(uint64_t ticks);
 

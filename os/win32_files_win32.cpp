@@ -2,6 +2,7 @@
 
 #include <io.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "os/clock.h"
@@ -97,6 +98,27 @@ int adoptHandle(UniqueHandle handle, int crtFlags, int& fd) {
 }
 
 HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
+
+int replaceFile(const std::wstring& from, const std::wstring& to) {
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(from.c_str(), to.c_str(), kReplace)) return 0;
+    const DWORD refused = ::GetLastError();
+    if (refused != ERROR_ACCESS_DENIED && refused != ERROR_SHARING_VIOLATION) return errnoFromSystemError(refused);
+    const DWORD target = ::GetFileAttributesW(to.c_str());
+    if (target == INVALID_FILE_ATTRIBUTES || (target & FILE_ATTRIBUTE_DIRECTORY)) return errnoFromSystemError(refused);
+    static std::atomic<unsigned> counter{0};
+    const std::wstring aside = to + L".replaced-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(counter.fetch_add(1));
+    if (!::MoveFileExW(to.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) return errnoFromSystemError(refused);
+    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const int err = lastErrorAsErrno();
+        ::MoveFileExW(aside.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);  // the old file back in its place
+        return err;
+    }
+    ::SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::DeleteFileW(aside.c_str());  // pending while held: it goes with the holder's last handle
+    return 0;
+}
 
 uint64_t ticksOf(const FILETIME& ft) { return (uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime; }
 
