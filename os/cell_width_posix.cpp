@@ -6,7 +6,6 @@
 #include <cwchar>
 #include <locale.h>
 
-#include "os/utf8.h"
 
 namespace skimmer::os {
 namespace {
@@ -34,17 +33,6 @@ int unicodeWidth(char32_t cp) {
 int cellWidth(char32_t cp) {
     if (cp < 0x1100) return 1;  // nothing below the Hangul Jamo block is wide
     return unicodeWidth(cp) == 2 ? 2 : 1;
-}
-
-size_t textCells(std::string_view text) {
-    size_t cells = 0;
-    for (size_t pos = 0; pos < text.size();) {
-        char32_t cp = 0;
-        const size_t length = decodeUtf8(text, pos, cp);
-        cells += length == 0 ? 1 : static_cast<size_t>(cellWidth(cp));
-        pos += length == 0 ? 1 : length;
-    }
-    return cells;
 }
 
 }  // namespace skimmer::os

@@ -2,8 +2,9 @@
 // 30 December 1899 in local time, the fraction being the time of day) and FILETIME (panel node
 // times: 100 ns ticks since 1601-01-01 UTC), both from and to Unix time.
 //
-// Contract: pure functions except where a Clock is passed in; local time follows the process's TZ
-// (tzset semantics of localtime_r/mktime). Out-of-range inputs give std::nullopt or a clamped
+// Contract: pure functions except where a Clock is passed in; local time follows the process's
+// time zone (on Linux TZ with the tzset semantics of localtime_r/mktime, on Windows the system's
+// zone and its summer-time rules; before 1601 there, the zone's standard offset). Out-of-range inputs give std::nullopt or a clamped
 // value as documented per function, never undefined behaviour. Nothing here allocates.
 #pragma once
 
@@ -26,7 +27,8 @@ public:
     virtual UnixTime now() const = 0;
 };
 
-// CLOCK_REALTIME. The returned object lives for the whole process.
+// The wall clock (CLOCK_REALTIME; on Windows the precise system time where there is one). The
+// returned object lives for the whole process.
 const Clock& systemClock();
 
 // OLE dates cover years 100 to 9999, as the automation types do.

@@ -1,18 +1,14 @@
+// The system clock and local time of the C library: CLOCK_REALTIME, localtime_r and mktime under
+// the process's TZ (tzset semantics).
 #include "os/clock.h"
+#include "os/local_time.h"
 
 #include <cerrno>
-#include <cmath>
 #include <ctime>
 
 namespace skimmer::os {
 
 namespace {
-
-constexpr int64_t kSecondsPerDay = 86400;
-constexpr int64_t kMsPerDay = kSecondsPerDay * 1000;
-constexpr int64_t kOleEpochDays = -25569;               // 1899-12-30 in days since 1970-01-01
-constexpr int64_t kFileTimeEpochSeconds = 11644473600;  // 1601-01-01 to 1970-01-01
-constexpr uint64_t kTicksPerSecond = 10'000'000;
 
 class SystemClock final : public Clock {
 public:
@@ -30,84 +26,28 @@ const Clock& systemClock() {
     return clock;
 }
 
-// Howard Hinnant's days_from_civil / civil_from_days: exact for every proleptic Gregorian date.
-int64_t daysFromCivil(int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = static_cast<int64_t>(yoe) + era * 400 + (month <= 2);
-}
-
-std::optional<double> oleFromUnix(UnixTime t) {
-    const time_t seconds = static_cast<time_t>(t.seconds);
+std::optional<LocalTime> localFromUnixSeconds(int64_t seconds) {
+    const time_t t = static_cast<time_t>(seconds);
     tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) return std::nullopt;
-    const int64_t year = static_cast<int64_t>(local.tm_year) + 1900;
-    if (year < 100 || year > 9999) return std::nullopt;
-    const int64_t day = daysFromCivil(year, static_cast<unsigned>(local.tm_mon + 1),
-                                      static_cast<unsigned>(local.tm_mday)) - kOleEpochDays;
-    const double secondOfDay = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
-                               t.nanoseconds / 1e9;
-    const double fraction = secondOfDay / static_cast<double>(kSecondsPerDay);
-    // Before the epoch the fraction is stored with the day's sign (OLE's own convention).
-    return day < 0 ? static_cast<double>(day) - fraction : static_cast<double>(day) + fraction;
+    if (localtime_r(&t, &local) == nullptr) return std::nullopt;
+    return LocalTime{static_cast<int64_t>(local.tm_year) + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                     static_cast<unsigned>(local.tm_mday),       static_cast<unsigned>(local.tm_hour),
+                     static_cast<unsigned>(local.tm_min),        static_cast<unsigned>(local.tm_sec)};
 }
 
-std::optional<UnixTime> unixFromOle(double ole) {
-    if (!std::isfinite(ole) || ole < kOleMin - 1 || ole > kOleMax) return std::nullopt;
-    double whole = ole < 0 ? std::ceil(ole) : std::floor(ole);
-    double fraction = std::fabs(ole - whole);
-    auto day = static_cast<int64_t>(whole);
-    auto ms = static_cast<int64_t>(std::llround(fraction * static_cast<double>(kMsPerDay)));
-    if (ms >= kMsPerDay) {  // rounding reached the next midnight
-        ms -= kMsPerDay;
-        ++day;
-    }
-    int64_t year = 0;
-    unsigned month = 0, mday = 0;
-    civilFromDays(day + kOleEpochDays, year, month, mday);
+std::optional<int64_t> unixSecondsFromLocal(const LocalTime& in) {
     tm local{};
-    local.tm_year = static_cast<int>(year - 1900);
-    local.tm_mon = static_cast<int>(month) - 1;
-    local.tm_mday = static_cast<int>(mday);
-    local.tm_hour = static_cast<int>(ms / 3'600'000);
-    local.tm_min = static_cast<int>(ms / 60'000 % 60);
-    local.tm_sec = static_cast<int>(ms / 1000 % 60);
+    local.tm_year = static_cast<int>(in.year - 1900);
+    local.tm_mon = static_cast<int>(in.month) - 1;
+    local.tm_mday = static_cast<int>(in.day);
+    local.tm_hour = static_cast<int>(in.hour);
+    local.tm_min = static_cast<int>(in.minute);
+    local.tm_sec = static_cast<int>(in.second);
     local.tm_isdst = -1;
     errno = 0;
     const time_t seconds = mktime(&local);
     if (seconds == static_cast<time_t>(-1) && errno != 0) return std::nullopt;
-    return UnixTime{static_cast<int64_t>(seconds), static_cast<int32_t>(ms % 1000 * 1'000'000)};
+    return static_cast<int64_t>(seconds);
 }
-
-double oleNow(const Clock& clock) { return oleFromUnix(clock.now()).value_or(0.0); }
-
-uint64_t fileTimeFromUnix(UnixTime t) {
-    if (t.seconds < -kFileTimeEpochSeconds) return 0;
-    const auto sinceEpoch = static_cast<uint64_t>(t.seconds + kFileTimeEpochSeconds);
-    if (sinceEpoch > (UINT64_MAX - kTicksPerSecond) / kTicksPerSecond) return UINT64_MAX;
-    return sinceEpoch * kTicksPerSecond + static_cast<uint64_t>(t.nanoseconds) / 100;
-}
-
-UnixTime unixFromFileTime(uint64_t ticks) {
-    const auto seconds = static_cast<int64_t>(ticks / kTicksPerSecond) - kFileTimeEpochSeconds;
-    return {seconds, static_cast<int32_t>(ticks % kTicksPerSecond * 100)};
-}
-
-uint64_t fileTimeNow(const Clock& clock) { return fileTimeFromUnix(clock.now()); }
 
 }  // namespace skimmer::os

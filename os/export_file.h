@@ -12,9 +12,11 @@
 //   of them. Return values are 0 or an errno value; `error` gets a one-line reason naming the path.
 // - Sources are opened without blocking and must be regular files: a FIFO or a device is refused,
 //   never waited on.
-// - Times are FILETIME ticks (UTC). The system keeps no settable creation time, so the creation
-//   time travels in the extended attribute "user.skimmer.created" where the file system has them;
-//   elsewhere a found entry's creation time is its last-write time.
+// - Times are FILETIME ticks (UTC). Linux keeps no settable creation time, so the creation time
+//   travels in the extended attribute "user.skimmer.created" where the file system has them;
+//   elsewhere a found entry's creation time is its last-write time. Windows keeps all three times
+//   itself (SetFileTime on the finished file, before it takes its name).
+// - On Windows a device name ("CON", "\\.\COM1") is refused as a source before any open.
 #pragma once
 
 #include <cstdint>
@@ -39,18 +41,19 @@ struct EntryTimes {
 // One entry as a directory listing shows it (symbolic links are not followed).
 struct FoundEntry {
     bool directory = false;
-    bool hidden = false;    // the name starts with "."
-    bool readOnly = false;  // no write permission for anyone
+    bool hidden = false;    // Linux: the name starts with "."; Windows: the hidden attribute
+    bool readOnly = false;  // Linux: no write permission for anyone; Windows: the read-only attribute
     uint64_t size = 0;
     EntryTimes times;
 };
 
 // `ownAttribute`: look for the creation time in our extended attribute (files we wrote); without
-// it, one system call fewer (the hits of a search, by the thousand).
+// it, one system call fewer (the hits of a search, by the thousand). Windows answers all of it
+// from one GetFileAttributesExW and ignores the flag.
 std::optional<FoundEntry> findEntry(const std::string& path, bool ownAttribute = true);
 
 // True for an error (errno, as the functions below return) that every later write would meet too:
-// the disk is full or over quota, failing, or read-only. A copy of many files stops at it.
+// the disk is full or over quota (Windows reports a quota as ENOSPC), failing, or read-only. A copy of many files stops at it.
 bool endsEveryWrite(int err);
 // Writes `bytes` as the file `path`, giving it `times` when not null.
 int writeWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes, const EntryTimes* times,

@@ -2,7 +2,8 @@
 // the target a symbolic link names, and whether a program file exists.
 //
 // Contract: never follows more than the kernel does for one stat(); never blocks on a FIFO or a
-// device (nothing is opened); answers "none" for anything that cannot be asked.
+// device (nothing is opened for reading but a regular file; on Windows a device name such as
+// "CON" or "\\.\COM1" is never opened at all); answers "none" for anything that cannot be asked.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,9 @@ namespace skimmer::os {
 // The size of what `path` names after following links; none when nothing is there.
 std::optional<uint64_t> fileSizeFollowingLinks(const std::string& path);
 
-// The text of a symbolic link (readlink), as stored; none when `path` is not a link.
+// The text of a symbolic link (readlink), as stored; none when `path` is not a link. On Windows
+// always none: the plug-in meets links there as shortcut files, and every open follows the file
+// system's own links.
 std::optional<std::string> symlinkText(const std::string& path);
 
 // The link's target as a path: a relative text is taken from the link's own folder.

@@ -56,7 +56,14 @@ public:
     virtual int readLink(const std::string& path, std::string& target) = 0;
 };
 
-// The POSIX implementation. Lives for the whole process; safe to use from several threads.
+// The system's implementation (file_system_posix.cpp, file_system_win32.cpp). Lives for the whole
+// process; safe to use from several threads. On Windows: descriptors are the C runtime's, flags
+// its O_* values (O_RDONLY, O_WRONLY, O_RDWR, O_CREAT, O_EXCL, O_TRUNC, O_APPEND; handles are never
+// inherited, every file is binary); files are opened sharing read, write and delete, so a file held
+// open can still be deleted or replaced by rename (which writes through; a held target is renamed
+// aside first, see os/win32_files.h); the lock guards a byte past the end of the file (Windows'
+// locks bar other handles from the bytes they cover); syncDirectory only checks that the folder
+// exists; readLink is EINVAL for whatever exists.
 FileSystem& realFileSystem();
 
 // Owns one descriptor of a FileSystem and closes it through that FileSystem.

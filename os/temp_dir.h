@@ -1,4 +1,5 @@
-// The plug-in's private temporary folder: "<prefix>.<stamp>" under $TMPDIR (else /tmp).
+// The plug-in's private temporary folder: "<prefix>.<stamp>" under $TMPDIR (else /tmp; on
+// Windows the user's temporary folder).
 //
 // Contract:
 // - The folder is created by this process with mode 0700, opened with O_NOFOLLOW|O_DIRECTORY and
@@ -16,6 +17,13 @@
 //   (and ".<n>" suffixed) folders that are real directories owned by us with mode 0700 and hold an
 //   ".owner" nobody locks; it never follows a link, neither to reach a folder nor inside one.
 // - Errors are returned as text (std::nullopt / false plus `error`); nothing throws.
+// - On Windows the same promises hold with Windows' means: the folder is made under GetTempPathW
+//   (the user's own temporary folder, whose access list it inherits: no other user may enter); it
+//   is held open without delete sharing while the object lives, so nobody can rename or remove it
+//   from under us; a name that exists (a file, folder or link) is never reused; entries are created
+//   with CREATE_NEW and removed without following a link. ".owner" is created already held open
+//   without delete sharing (one call, so it never exists unheld), and a folder whose ".owner" can be
+//   opened for deletion has no living owner. Descriptors are the C runtime's.
 #pragma once
 
 #include <filesystem>
@@ -31,7 +39,7 @@ namespace skimmer::os {
 
 class TempDir {
 public:
-    // Creates the folder in `parent` (empty: $TMPDIR, else /tmp). None on failure, with `error` set.
+    // Creates the folder in `parent` (empty: systemTempRoot()). None on failure, with `error` set.
     static std::unique_ptr<TempDir> create(std::string_view prefix, std::string_view stamp,
                                            std::string& error, std::filesystem::path parent = {});
     // The same, marked with ".owner" so that reclaimStale() can tell when its process is gone. Only
@@ -44,6 +52,10 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path pathOf(std::string_view name) const { return path_ / std::string(name); }
+    // The same as the plug-in's narrow text: the bytes on Linux, the ANSI code page on Windows
+    // (where path::string() would give UTF-8).
+    std::string pathText() const;
+    std::string pathTextOf(std::string_view name) const;
 
     // A new regular file `name` (a plain file name, no '/'), created exclusively with mode 0600;
     // the returned descriptor is the caller's. Invalid on failure, with `error` set.
@@ -62,7 +74,7 @@ public:
     // removed, e.g. a file someone else put there keeps the folder alive.
     bool remove(std::string& error);
 
-    // Removes the folders "<prefix>.<stamp>" in `parent` (empty: $TMPDIR, else /tmp) that a process
+    // Removes the folders "<prefix>.<stamp>" in `parent` (empty: systemTempRoot()) that a process
     // now dead left behind (see the contract); answers how many went.
     static size_t reclaimStale(std::string_view prefix, std::filesystem::path parent = {});
 
@@ -77,7 +89,7 @@ private:
     bool removed_ = false;
 };
 
-// $TMPDIR when set to an absolute path, else /tmp.
+// $TMPDIR when set to an absolute path, else /tmp. On Windows GetTempPathW (TMP, TEMP, the profile).
 std::filesystem::path systemTempRoot();
 
 }  // namespace skimmer::os

@@ -128,6 +128,9 @@ size_t TempDir::reclaimStale(std::string_view prefix, std::filesystem::path pare
     return removed;
 }
 
+std::string TempDir::pathText() const { return path_.string(); }
+std::string TempDir::pathTextOf(std::string_view name) const { return pathOf(name).string(); }
+
 std::filesystem::path systemTempRoot() {
     const char* tmp = std::getenv("TMPDIR");
     if (tmp != nullptr && tmp[0] == '/') return tmp;

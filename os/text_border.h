@@ -1,25 +1,24 @@
 // The code-page borders where text passes between the console's OEM code page and the ANSI code
-// page. On Linux both are UTF-8, so every function here is an identity; the calls stay at the
-// borders so that the places are documented and a Windows build can make them real
-// (OemToCharA / CharToOemA). Contract: never changes, drops or adds a byte on Linux.
+// page. On Windows they are two code pages (866 and 1251 on a Russian system), and the system's
+// own tables convert between them (OemToCharBuffA / CharToOemBuffA); on Linux both are UTF-8, so
+// every function here is an identity that never changes, drops or adds a byte.
+//
+// Contract: a text keeps its length in bytes (both code pages are single-byte where FAR 1.70's
+// ANSI interface runs); a character the other page lacks becomes that page's nearest or default
+// character, never a lost byte. Never fails; thread-safe.
 #pragma once
 
-#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace skimmer::os {
 
-inline std::string oemToAnsi(std::string_view text) { return std::string(text); }
-inline std::string ansiToOem(std::string_view text) { return std::string(text); }
+std::string oemToAnsi(std::string_view text);
+std::string ansiToOem(std::string_view text);
 
 // Buffer forms with the Windows calls' shape: `src` (NUL-terminated) into `dst`, which may be the
 // same buffer and must hold strlen(src) + 1 bytes.
-inline void oemToAnsi(const char* src, char* dst) {
-    if (src != dst) std::memmove(dst, src, std::strlen(src) + 1);
-}
-inline void ansiToOem(const char* src, char* dst) {
-    if (src != dst) std::memmove(dst, src, std::strlen(src) + 1);
-}
+void oemToAnsi(const char* src, char* dst);
+void ansiToOem(const char* src, char* dst);
 
 }  // namespace skimmer::os

@@ -1,13 +1,15 @@
 // A file descriptor that closes itself. Owns exactly one descriptor (or none, -1); moving transfers
 // ownership. close() is called once and never retried: after EINTR the descriptor is already gone
-// on Linux, and retrying could close a descriptor another thread just opened.
+// on Linux, and retrying could close a descriptor another thread just opened. On Windows the
+// descriptor is the C runtime's (_wopen, _open_osfhandle), closed by _close.
 #pragma once
-
-#include <unistd.h>
 
 #include <utility>
 
 namespace skimmer::os {
+
+// The system's close of one descriptor: 0, or -1 with errno set. Never retried.
+int closeDescriptor(int fd);
 
 class UniqueFd {
 public:
@@ -26,14 +28,14 @@ public:
     bool valid() const { return fd_ >= 0; }
     int release() { return std::exchange(fd_, -1); }
     void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) closeDescriptor(fd_);
         fd_ = fd;
     }
     // Closes now and returns close()'s result (0 when nothing was open, else 0 or -1 with errno):
     // for a file just written, a write error may only show here. Not retried either.
     int close() {
         const int fd = std::exchange(fd_, -1);
-        return fd < 0 ? 0 : ::close(fd);
+        return fd < 0 ? 0 : closeDescriptor(fd);
     }
 
 private:

@@ -110,7 +110,8 @@ std::string foldText(std::string_view text);
 // Upper case, for what must follow the C library's idea of case rather than match: FAR's LUpper,
 // hot keys (which the plug-in's lists compare through LUpper too) and the registry's key order.
 // It is the C.UTF-8 locale's towupper, never the process locale's, and only ASCII when that locale
-// is missing; a mapping that is not a Unicode scalar leaves the code point as it is. Matching never
+// is missing (on Windows the system's CharUpperBuffW, as FAR's LUpper there); a mapping that is not
+// a Unicode scalar leaves the code point as it is. Matching never
 // uses this: it uses the fold above. `lowerCase` is the same for towlower (FAR's LLower).
 char32_t upperCase(char32_t cp);
 char32_t lowerCase(char32_t cp);

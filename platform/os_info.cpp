@@ -70,7 +70,7 @@ bool TOSInfo::IsWow64() const {
 
 bool TOSInfo::Is64Bit() const {
     if (data_.platformId == kPlatformLinux) return data_.machine64;
-    return IsWow64();
+    return IsWow64() || data_.machine64;
 }
 
 std::string TOSInfo::ProductName(uint8_t code) {
@@ -96,6 +96,22 @@ OSVersionData linuxVersionData(const os::SystemInfo& system) {
     OSVersionData data = linuxVersionData(system.release);
     data.machine64 = system.is64Bit;
     return data;
+}
+
+OSVersionData windowsVersionData(const os::WindowsVersion& version, bool machine64) {
+    OSVersionData data;
+    data.platformId = version.platformId;
+    data.major = version.major;
+    data.minor = version.minor;
+    data.servicePack = version.servicePack;
+    data.hotfixQ246009 = version.hotfixQ246009;
+    data.wow64 = version.wow64;
+    data.machine64 = machine64;
+    return data;
+}
+
+OSVersionData versionDataOf(const os::SystemInfo& system) {
+    return system.windows ? windowsVersionData(*system.windows, system.is64Bit) : linuxVersionData(system);
 }
 
 }  // namespace skimmer::platform

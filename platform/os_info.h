@@ -23,7 +23,7 @@ constexpr uint8_t kProductLinux = 9;
 
 // The answer of the system's WOW64 probe: missing (a 32-bit system, or not Windows), failed, or
 // a definite answer.
-enum class Wow64Probe { Unavailable, Failed, No, Yes };
+using Wow64Probe = os::Wow64Probe;
 
 struct OSVersionData {
     uint32_t platformId = 0;
@@ -32,13 +32,14 @@ struct OSVersionData {
     std::string servicePack;      // Windows: CSD text; Linux: the kernel release
     bool hotfixQ246009 = false;   // Windows NT 4: the SP6a hotfix key exists
     Wow64Probe wow64 = Wow64Probe::Unavailable;
-    bool machine64 = false;       // Linux: uname's machine is a 64-bit architecture
+    bool machine64 = false;       // the native machine is a 64-bit architecture (uname's, Windows' own)
 };
 
 class TOSInfo {
 public:
     explicit TOSInfo(OSVersionData data) : data_(std::move(data)) {}
-    // The running system's data. On Linux: uname's release as version and edition, its machine
+    // The running system's data. On Windows: its version record and WOW64 probe, the native
+    // machine as the 64-bit mark. On Linux: uname's release as version and edition, its machine
     // as the 64-bit mark; no WOW64.
     static TOSInfo current();
     static TOSInfo fromSystem(const os::SystemInfoSource& source);
@@ -51,9 +52,10 @@ public:
     // Windows: the probe's answer; a failed probe throws std::runtime_error("Bad process handle").
     // Linux: always false — a 64-bit process there runs natively, never under emulation.
     bool IsWow64() const;
-    // Whether the system is 64-bit. Windows: the WOW64 answer (the plug-in is a 32-bit module, so
-    // a 64-bit Windows runs it under WOW64; a failed probe throws as IsWow64 does). Linux: the
-    // machine uname names, whatever the process's own width.
+    // Whether the system is 64-bit. Windows: the WOW64 answer (a 32-bit module on a 64-bit Windows
+    // runs under WOW64; a failed probe throws as IsWow64 does), or else the native machine's width
+    // (a 64-bit module runs natively). Linux: the machine uname names, whatever the process's own
+    // width.
     bool Is64Bit() const;
 
     // "Unknown", "Windows 95" … "Windows Vista", "Linux"; codes past 9 give "Unknown".
@@ -67,5 +69,9 @@ private:
 OSVersionData linuxVersionData(const std::string& kernelRelease);
 // The same from all uname says: the release as above, the machine as the 64-bit mark.
 OSVersionData linuxVersionData(const os::SystemInfo& system);
+// Windows' version record as it stands, the native machine as the 64-bit mark.
+OSVersionData windowsVersionData(const os::WindowsVersion& version, bool machine64);
+// Whichever of the two the system's answer is.
+OSVersionData versionDataOf(const os::SystemInfo& system);
 
 }  // namespace skimmer::platform

@@ -3,7 +3,7 @@
 
 namespace skimmer::platform {
 
-TOSInfo TOSInfo::fromSystem(const os::SystemInfoSource& source) { return TOSInfo(linuxVersionData(source.query())); }
+TOSInfo TOSInfo::fromSystem(const os::SystemInfoSource& source) { return TOSInfo(versionDataOf(source.query())); }
 
 TOSInfo TOSInfo::current() { return fromSystem(os::systemInfoSource()); }
 

@@ -13,7 +13,7 @@ PluginServices& PluginServices::operator=(PluginServices&&) noexcept = default;
 PluginState::PluginState(std::string loadStamp) : LoadStamp(std::move(loadStamp)) {}
 PluginState::~PluginState() = default;
 
-std::string PluginState::PluginTempDir() const { return tempDir ? tempDir->path().string() : std::string(); }
+std::string PluginState::PluginTempDir() const { return tempDir ? tempDir->pathText() : std::string(); }
 
 const platform::PluginContext& PluginState::Context() {
     context_.host = &host;

@@ -125,7 +125,7 @@ int32_t SendToTempPanel(const TempPanelEnv& env, const results::TDynamicSearchRe
         platform::ShowErrorText(host, std::to_string(list.leftOut) +
                                           " hit(s) with a line break in the path cannot be listed and were left out.");
     }
-    const std::string command = prefix + ":" + context.tempDir->pathOf(kTempPanelListName).string();
+    const std::string command = prefix + ":" + context.tempDir->pathTextOf(kTempPanelListName);
     const std::string sequence = tempPanelKeySequence(command, savedLine);
 
     if (info.Control) info.Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(""));
