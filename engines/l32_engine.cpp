@@ -93,7 +93,7 @@ EngineStatus L32Engine::settle(results::TSearchResults& Results, SteadyClock::ti
     for (;;) {
         drainErrors(run);
         const std::optional<os::ExitStatus> status = run.Process->waitFor(std::chrono::milliseconds(0));
-        const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
+        const bool errorsDone = !run.Process->hasErrorPipe() || run.ErrorLineDone;
         const auto now = SteadyClock::now();
         if ((status && errorsDone) || now - run.OutputEndedAt >= kL32ExitGrace) {
             run.Finished = true;
