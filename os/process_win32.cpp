@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "os/command_line.h"
-#include "os/system_error_text.h"
 #include "os/unique_handle.h"
 #include "os/wide_text.h"
 
@@ -33,9 +32,19 @@ constexpr UINT kTerminatedCode = 1;
 // this long while it waits on the process itself.
 constexpr DWORD kPipeLookMs = 10;
 
-std::string describe(const std::string& program, DWORD err) {
-    return "cannot start " + program + ": " + systemErrorText(err);
+// The system's own words for a Win32 error, without the line break and full stop it ends with.
+std::string errorText(DWORD err) {
+    wchar_t* buffer = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    const DWORD units = ::FormatMessageW(flags, nullptr, err, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = units > 0 && buffer ? std::wstring(buffer, units) : std::wstring();
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(err) : fromWide(text);
 }
+
+std::string describe(const std::string& program, DWORD err) { return "cannot start " + program + ": " + errorText(err); }
 
 DWORD clampMs(std::chrono::milliseconds ms) {
     if (ms.count() <= 0) return 0;
