@@ -7,7 +7,7 @@
 //   match          print every data line that holds every word, case-insensitively; exit 0
 //   print          print every data line as it is, whatever the words; exit 0
 //   flood N        print N lines "C:\flood\<i>\file.txt"; exit 0
-//   fail CODE TEXT print TEXT on standard error and exit with CODE
+//   fail CODE TEXT print the data lines, then TEXT on standard error, and exit with CODE
 //   hang           print the data lines, start a copy of itself that hangs too, write both
 //                  process ids to fake_locate.pids, and never exit
 //   echo           print each argument (after the program's name) in the ANSI code page,
@@ -132,6 +132,7 @@ int fail(const Control& control) {
     char* end = nullptr;
     const long code = std::strtol(control.rest.c_str(), &end, 10);
     std::string text = end && *end == ' ' ? std::string(end + 1) : std::string();
+    if (printLines(control.lines) != 0) return 3;
     writeAll(STD_ERROR_HANDLE, narrow(CP_OEMCP, widen(CP_UTF8, text)) + "\r\n");
     return static_cast<int>(code);
 }
