@@ -504,7 +504,10 @@ void SearchWindow::commandLineAction(HANDLE dlg) {
     const std::optional<std::string> text = commandLineFor(hit->Path, error);
     EnterHandled = true;
     // A path the command interpreter cannot carry is refused, never run half-quoted.
-    if (!text) return platform::ShowErrorText(*env_.host, error);
+    if (!text) {
+        platform::ShowErrorText(*env_.host, error);
+        return;
+    }
     send(dlg, DM_CLOSE, -1, 0);
     runThroughCommandLine(hitServices(), *text);
 }
