@@ -9,7 +9,9 @@
 // - Linux: the child runs in its own process group (or its own session when detached), with the
 //   default disposition for every signal and an empty signal mask. Windows: the child has no
 //   console window (CREATE_NO_WINDOW) and runs in a job object of its own, so everything it starts
-//   ends with it; a detached child is in no job and outlives us.
+//   ends with it; a detached child is in no job and outlives us. (One exception: on Windows 7, in
+//   a job that forbids leaving it, a child cannot have a job of its own; terminating it then ends
+//   the child alone.)
 // - The child inherits no descriptor or handle of ours except its three standard ones: stdin is
 //   the null device unless the child takes over the terminal, stdout is the null device, the
 //   terminal, or a pipe we read; stderr may go to a pipe of its own that we read (never to our

@@ -220,22 +220,24 @@ std::unique_ptr<Process> Process::start(const LaunchSpec& launch, std::string& e
     const std::wstring application = namesAFile(program) ? toWide(program) : std::wstring();
     const std::wstring folder = toWide(launch.workingDirectory);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(application.empty() ? nullptr : application.c_str(), commandLine.data(), nullptr, nullptr,
-                          foreground ? FALSE : TRUE, flags, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                          &startup.StartupInfo, &info)) {
+    const auto create = [&](DWORD extra) {
+        return ::CreateProcessW(application.empty() ? nullptr : application.c_str(), commandLine.data(), nullptr,
+                                nullptr, foreground ? FALSE : TRUE, flags | extra, nullptr,
+                                folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &info);
+    };
+    // When FAR itself runs in a job, the child leaves it if that job allows, so that it can be in
+    // ours (Windows 7 has no nested jobs) or, detached, outlive FAR's; a job that forbids leaving
+    // refuses the flag, and the child then starts inside it.
+    if (!create(CREATE_BREAKAWAY_FROM_JOB) && (::GetLastError() != ERROR_ACCESS_DENIED || !create(0))) {
         error = describe(program, ::GetLastError());
         return nullptr;
     }
     state->process.reset(info.hProcess);
     UniqueHandle thread(info.hThread);
     state->pid = info.dwProcessId;
-    if (state->job.valid() && !::AssignProcessToJobObject(state->job.get(), info.hProcess)) {
-        const DWORD err = ::GetLastError();
-        ::TerminateProcess(info.hProcess, kTerminatedCode);
-        ::WaitForSingleObject(info.hProcess, INFINITE);
-        error = describe(program, err);
-        return nullptr;
-    }
+    // A child held in FAR's job on Windows 7 cannot join ours: it runs without one, and terminate()
+    // ends the child alone (the header's contract names this case).
+    if (state->job.valid() && !::AssignProcessToJobObject(state->job.get(), info.hProcess)) state->job.reset();
     if (flags & CREATE_SUSPENDED) ::ResumeThread(thread.get());
     // Our copies of the child's ends go now (ChildHandles' destructor): the pipes then report
     // their end when the child, and whatever it started, has closed them.
