@@ -191,7 +191,7 @@ std::unique_ptr<Process> Process::start(const LaunchSpec& launch, std::string& e
     ChildHandles child;
     InheritList inherit;
     STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.cb = foreground ? sizeof startup.StartupInfo : sizeof startup;
     DWORD flags = CREATE_UNICODE_ENVIRONMENT;
     if (!foreground) {
         if (!openChildHandles(launch, *state, child) ||
