@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "os/command_line.h"
-#include "os/unique_handle.h"
+#include "os/win32_handle.h"
 #include "os/wide_text.h"
 
 namespace skimmer::os {
@@ -81,7 +81,7 @@ bool openStream(bool captured, UniqueHandle& ourRead, UniqueHandle& childWrite) 
     HANDLE r = nullptr;
     HANDLE w = nullptr;
     if (!::CreatePipe(&r, &w, nullptr, 0)) return false;
-    ourRead.reset(r);
+    ourRead = UniqueHandle(r);
     UniqueHandle writeEnd(w);
     childWrite = inheritableCopy(writeEnd.get());
     return childWrite.valid();
@@ -232,7 +232,7 @@ std::unique_ptr<Process> Process::start(const LaunchSpec& launch, std::string& e
         error = describe(program, ::GetLastError());
         return nullptr;
     }
-    state->process.reset(info.hProcess);
+    state->process = UniqueHandle(info.hProcess);
     UniqueHandle thread(info.hThread);
     state->pid = info.dwProcessId;
     // A child held in FAR's job on Windows 7 cannot join ours: it runs without one, and terminate()
