@@ -37,7 +37,8 @@ struct LaunchSpec {
     bool captureStdout = false;     // stdout on a pipe that readOutput() drains
     bool captureStderr = false;     // stderr on a pipe of its own that readError() drains
     // A new session without a controlling terminal: the child outlives us and can never draw on
-    // our screen. Its standard descriptors are /dev/null.
+    // our screen. Its standard descriptors are /dev/null (Windows: a detached process, in no job
+    // of ours, its standard handles the NUL device).
     bool detachSession = false;
     // >= 0: the child inherits our standard descriptors and its process group becomes the
     // foreground group of this terminal while it runs (a viewer or editor that takes the screen).
