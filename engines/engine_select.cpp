@@ -3,6 +3,7 @@
 #include "config/catalogue.h"
 #include "engines/l32_engine.h"
 #include "engines/wds_engine.h"
+#include "os/locate_program.h"
 
 namespace skimmer::engines {
 
@@ -14,7 +15,7 @@ EngineChoice ChosenEngine(const config::TRegistryConfig& config) {
 }
 
 const char* EngineDisplayName(EngineChoice choice) {
-    return choice == EngineChoice::WindowsSearch ? kIndexEngineName.data() : kLocateProgram;
+    return choice == EngineChoice::WindowsSearch ? kIndexEngineName.data() : os::locateEngineName();
 }
 
 std::unique_ptr<SearchEngine> MakeSearchEngine(EngineChoice choice, TEngineEnvironment env) {

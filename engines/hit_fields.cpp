@@ -2,6 +2,7 @@
 
 #include "os/utf8.h"
 #include "os/file_info.h"
+#include "os/path_syntax.h"
 
 namespace skimmer::engines {
 namespace {
@@ -13,8 +14,8 @@ size_t afterLastOf(std::string_view path, std::string_view separators) {
 
 }  // namespace
 
-std::string_view FolderPart(std::string_view path) { return path.substr(0, afterLastOf(path, "/")); }
-std::string_view NamePart(std::string_view path) { return path.substr(afterLastOf(path, "/")); }
+std::string_view FolderPart(std::string_view path) { return path.substr(0, afterLastOf(path, os::folderEnds())); }
+std::string_view NamePart(std::string_view path) { return path.substr(afterLastOf(path, os::folderEnds())); }
 
 std::string_view LinkTargetFolderPart(std::string_view path) { return path.substr(0, afterLastOf(path, "/\\")); }
 std::string_view LinkTargetNamePart(std::string_view path) { return path.substr(afterLastOf(path, "/\\")); }

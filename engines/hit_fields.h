@@ -11,7 +11,8 @@
 
 namespace skimmer::engines {
 
-// File paths split at the last '/': the folder keeps its trailing '/', the name is the rest.
+// File paths split after the last folder end (os/path_syntax.h: '/' on Linux; '\' or ':' on
+// Windows): the folder keeps its trailing separator, the name is the rest.
 std::string_view FolderPart(std::string_view path);
 std::string_view NamePart(std::string_view path);
 

@@ -8,7 +8,7 @@
 #include "engines/locate_database.h"
 #include "engines/locate_run.h"
 #include "os/file_info.h"
-#include "os/paths.h"
+#include "os/locate_program.h"
 #include "os/text_border.h"
 
 namespace skimmer::engines {
@@ -93,7 +93,7 @@ EngineStatus L32Engine::settle(results::TSearchResults& Results, SteadyClock::ti
     for (;;) {
         drainErrors(run);
         const std::optional<os::ExitStatus> status = run.Process->waitFor(std::chrono::milliseconds(0));
-        const bool errorsDone = run.Process->errorFd() < 0 || run.ErrorLineDone;
+        const bool errorsDone = !run.Process->hasErrorPipe() || run.ErrorLineDone;
         const auto now = SteadyClock::now();
         if ((status && errorsDone) || now - run.OutputEndedAt >= kL32ExitGrace) {
             run.Finished = true;
@@ -110,23 +110,25 @@ EngineStatus L32Engine::settle(results::TSearchResults& Results, SteadyClock::ti
 
 std::string LocateProgramPath(const TEngineEnvironment& env) {
     // A table without the setting (one set up before the catalogue) means no folder: the PATH.
-    std::string folder = env.Config ? config::setting::kLocate32Path.find(*env.Config).value_or("") : std::string();
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty()) return kLocateProgram;
-    return os::joinPath(folder, kLocateProgram);
+    const std::string folder = env.Config ? config::setting::kLocate32Path.find(*env.Config).value_or("") : std::string();
+    return os::locateProgramIn(folder);
 }
 
-std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text) {
-    std::vector<std::string> argv{program, "-i", "--"};
+std::vector<std::string> LocateWords(std::string_view Text) {
+    std::vector<std::string> words;
     size_t pos = 0;
     while (pos < Text.size()) {
         const size_t start = Text.find_first_not_of(' ', pos);
         if (start == std::string_view::npos) break;
         const size_t end = std::min(Text.find(' ', start), Text.size());
-        argv.emplace_back(Text.substr(start, end - start));
+        words.emplace_back(Text.substr(start, end - start));
         pos = end;
     }
-    return argv;
+    return words;
+}
+
+std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text) {
+    return os::locateSearchArguments(program, LocateWords(Text));
 }
 
 L32Engine::L32Engine(TEngineEnvironment env) : SearchEngine(std::move(env)) {}
@@ -147,11 +149,13 @@ EngineStatus L32Engine::close() {
 EngineStatus L32Engine::query(std::string_view text, std::string_view /*kind: locate has none*/) {
     if (!ready_) return EngineStatus::shownCode(kEngineNotReady);
     run_ = std::make_unique<TLocateRun>();
-    std::vector<std::string> argv = LocateArguments(LocateProgramPath(env_), os::oemToAnsi(text));
-    if (argv.size() == 3) return {};  // nothing to look for: the first fetch ends the search
+    const std::vector<std::string> words = LocateWords(os::oemToAnsi(text));
+    if (words.empty()) return {};  // nothing to look for: the first fetch ends the search
     std::string error;
     run_->Process = os::Process::start(
-        os::LaunchSpec{.argv = std::move(argv), .captureStdout = true, .captureStderr = true}, error);
+        os::LaunchSpec{.argv = os::locateSearchArguments(LocateProgramPath(env_), words), .captureStdout = true,
+                       .captureStderr = true},
+        error);
     if (!run_->Process) {
         run_.reset();
         return EngineStatus::shownCode(kEngineCannotStart, error);
@@ -235,7 +239,7 @@ std::string RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
 }
 
 void L32GetInfo(const TEngineEnvironment& env, TL32Info& Info) {
-    const std::string usage = RunAndCapture({LocateProgramPath(env), "--version"}, kL32VersionWait, kL32VersionBytes);
+    const std::string usage = RunAndCapture(os::locateVersionArguments(LocateProgramPath(env)), kL32VersionWait, kL32VersionBytes);
     Info.Version = usage.substr(0, usage.find_first_of("\r\n"));
     Info.ItemCount = 0;
     Info.DatabaseSize = 0;

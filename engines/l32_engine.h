@@ -2,7 +2,8 @@
 // for the typed text, and each complete line of its output becomes a hit.
 //
 // Contract:
-// - The program gets an argument vector, never a shell: "locate", "-i", "--", then the typed text
+// - The program gets an argument vector, never a shell: the program, the system's options
+//   (os/locate_program.h: "-i", "--" for `locate`, none for `Locate.exe`), then the typed text
 //   split at blanks (runs of blanks give no empty arguments). Every byte of a word reaches it as
 //   typed. A text of blanks only starts nothing: its first fetch reports Finished with no hits.
 // - Its standard output is read through a non-blocking pipe in pieces of at most kL32PieceBytes;
@@ -49,10 +50,15 @@ static_assert(kL32MaxLineBytes > kL32PieceBytes);
 // A piece's lines (at least two bytes each) plus the line carried into it always fit one batch.
 static_assert(kL32PieceBytes / 2 + 1 < static_cast<size_t>(results::kSearchResultSlots));
 
-// "ESKSLocate32Path" + "/locate".
+// The program in the folder "ESKSLocate32Path" names (os/locate_program.h: `locate` on Linux,
+// `Locate.exe` on Windows).
 std::string LocateProgramPath(const TEngineEnvironment& env);
 
-// The argument vector for a text: {program, "-i", "--", words...}.
+// The typed text split at blanks; runs of blanks give no empty word.
+std::vector<std::string> LocateWords(std::string_view Text);
+
+// The argument vector for a text: the system's search arguments for its words
+// ({program, "-i", "--", words...} on Linux, {program, words...} on Windows).
 std::vector<std::string> LocateArguments(const std::string& program, std::string_view Text);
 
 class L32Engine final : public SearchEngine {
@@ -88,7 +94,7 @@ constexpr std::chrono::milliseconds kL32VersionWait{500};
 constexpr size_t kL32VersionBytes = 4096;
 static_assert(kL32VersionWait < std::chrono::seconds(1) && kL32VersionBytes >= 256);
 
-// Version: the first line of `locate --version` (RunAndCapture with kL32VersionWait and
+// Version: the first line of `locate --version` or `Locate.exe /?` (RunAndCapture with kL32VersionWait and
 // kL32VersionBytes). Databases: those named by "ArchiveName" under the subkeys of
 // "Software\Update\Databases" when that key exists, else Env.SystemLocateDatabases. Count and size
 // from each file's own header (locate_database.h). A database that is absent or cannot be read

@@ -1,8 +1,10 @@
 #include "engines/locate_lines.h"
 
+#include "os/path_syntax.h"
+
 namespace skimmer::engines {
 
-bool IsLocateHitLine(std::string_view line) { return line.starts_with('/') && !line.ends_with('/'); }
+bool IsLocateHitLine(std::string_view line) { return os::isAbsolutePathWithName(line); }
 
 void LocateLineSplitter::emit(std::string_view text, const std::function<void(std::string_view)>& line) {
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);

@@ -15,9 +15,10 @@
 
 namespace skimmer::engines {
 
-// True when `line` can be a hit: an absolute path (it starts with '/') with a name after its last
-// '/'. A relative line would be run as a $PATH command by Enter, and "/", "//" or a line of blanks
-// would be a hit with an empty name; `locate` prints neither for a file it found.
+// True when `line` can be a hit: an absolute path with a name after its last folder end
+// (os/path_syntax.h: it starts with '/' on Linux, with "C:\" or "\\server" on Windows). A
+// relative line would be run as a command found on the PATH by Enter, and a root or a line of
+// blanks would be a hit with an empty name; the program prints neither for a file it found.
 bool IsLocateHitLine(std::string_view line);
 
 class LocateLineSplitter {

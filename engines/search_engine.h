@@ -41,9 +41,6 @@ namespace skimmer::engines {
 using lng::kMsgEngineUnusable;
 using lng::kMsgLocateError;
 
-// The name of the program in the locate folder setting (config::setting::kLocate32Path).
-inline constexpr const char* kLocateProgram = "locate";
-
 enum class EngineChoice { WindowsSearch, Locate32 };
 
 // How an engine reaches the world outside it. The plug-in fills it from its context

@@ -1,20 +1,27 @@
-// A child process that we started and that we own until it is reaped.
+// A child process that we started and that we own until it has ended.
 //
 // Contract:
-// - A program is started from an argument vector with posix_spawn: never through a shell, so no
-//   byte of any argument is ever interpreted. argv[0] without a '/' is searched on PATH.
-// - The child runs in its own process group (or its own session when detached), with the default
-//   disposition for every signal and an empty signal mask, and inherits no descriptor of ours
-//   except the three standard ones: stdin/stderr are /dev/null unless the child
-//   takes over the terminal, stdout is /dev/null, the terminal, or a pipe we read; stderr may
-//   go to a pipe of its own that we read (never to our terminal).
+// - A program is started from an argument vector: never through a shell, so no byte of any
+//   argument is ever interpreted. On Linux with posix_spawn (argv[0] without a '/' is searched on
+//   PATH); on Windows with CreateProcessW and a command line quoted by os/command_line.h, so the
+//   child's C runtime splits it back into exactly these arguments (argv[0] without a separator is
+//   searched as CreateProcessW searches).
+// - Linux: the child runs in its own process group (or its own session when detached), with the
+//   default disposition for every signal and an empty signal mask. Windows: the child has no
+//   console window (CREATE_NO_WINDOW) and runs in a job object of its own, so everything it starts
+//   ends with it; a detached child is in no job and outlives us. (One exception: on Windows 7, in
+//   a job that forbids leaving it, a child cannot have a job of its own; terminating it then ends
+//   the child alone.)
+// - The child inherits no descriptor or handle of ours except its three standard ones: stdin is
+//   the null device unless the child takes over the terminal, stdout is the null device, the
+//   terminal, or a pipe we read; stderr may go to a pipe of its own that we read (never to our
+//   terminal). Our ends of the pipes are never inherited by any child.
 // - Reads from the pipe never block. Waiting takes an explicit timeout.
-// - The destructor of a process that was neither reaped nor detached kills its whole process group
-//   and reaps it, so a Process never leaves a zombie or an orphaned group behind.
+// - The destructor of a process that has neither ended nor been detached kills it with everything
+//   it started (its process group, its job) and reaps it, so a Process never leaves a zombie, an
+//   orphaned group or a running tree behind.
 // - Errors are reported as text (the layer's convention: result value plus error text).
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <memory>
@@ -30,16 +37,20 @@ struct LaunchSpec {
     bool captureStdout = false;     // stdout on a pipe that readOutput() drains
     bool captureStderr = false;     // stderr on a pipe of its own that readError() drains
     // A new session without a controlling terminal: the child outlives us and can never draw on
-    // our screen. Its standard descriptors are /dev/null.
+    // our screen. Its standard descriptors are /dev/null (Windows: a detached process, in no job
+    // of ours, its standard handles the NUL device).
     bool detachSession = false;
     // >= 0: the child inherits our standard descriptors and its process group becomes the
     // foreground group of this terminal while it runs (a viewer or editor that takes the screen).
+    // Windows: the child shares our console and standard handles instead (the value is not used).
     int foregroundTerminal = -1;
 };
 
 // How a child ended.
 struct ExitStatus {
-    bool exited = false;  // true: `code` is the exit code; false: killed by `signal`
+    // true: `code` is the exit code; false: killed (by `signal` on Linux; on Windows ended by
+    // terminate(), or seen to end without an exit code we could read)
+    bool exited = false;
     int code = 0;
     int signal = 0;
     bool success() const { return exited && code == 0; }
@@ -57,7 +68,8 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    pid_t pid() const { return pid_; }
+    // The process id the system gave the child.
+    int pid() const;
 
     // Waits at most `timeout` for the child to end and reaps it. None while it still runs.
     // A zero timeout only asks "has it ended?".
@@ -76,30 +88,26 @@ public:
     // Appends what the pipe holds right now (at most `maxBytes`) to `out`. Never blocks. After
     // EndOfFile the pipe is closed and every later read answers EndOfFile.
     ReadState readOutput(std::string& out, size_t maxBytes = 65536);
-    int outputFd() const { return outFd_; }  // for the caller's own poll(); -1 without an open pipe
+    bool hasOutputPipe() const;  // the stdout pipe is open (not captured, or its end was read: false)
     // The same for the stderr pipe.
     ReadState readError(std::string& out, size_t maxBytes = 65536);
-    int errorFd() const { return errFd_; }
+    bool hasErrorPipe() const;
 
-    // Kills the whole process group and reaps the child. Safe to call more than once.
+    // Kills the whole process group (Windows: the job) and reaps the child. Safe to call more than once.
     ExitStatus terminate();
 
     // Gives the child up: it keeps running, and a background waiter reaps it when it ends.
     void detach();
 
-private:
-    Process(pid_t pid, int outFd, int errFd, int pidFd) : pid_(pid), outFd_(outFd), errFd_(errFd), pidFd_(pidFd) {}
-    std::optional<ExitStatus> reapNow();
-    void recordStatus(int rawWaitStatus);
-    void closeDescriptors();
+    // What the system needs to know of the child: defined by each system's process file, and
+    // reached only by that system's own additions (os/process_fd.h on Linux).
+    struct State;
+    const State& state() const { return *state_; }
 
-    pid_t pid_;
-    int outFd_;   // read end of the stdout pipe, non-blocking, close-on-exec; -1 without
-    int errFd_;   // read end of the stderr pipe, the same way
-    int pidFd_;   // pidfd for waiting with a timeout; -1 when the kernel has none
-    int terminal_ = -1;  // the terminal the child holds in the foreground; ours again once it ends
-    std::optional<ExitStatus> status_;
-    bool detached_ = false;
+private:
+    explicit Process(std::unique_ptr<State> state);
+
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace skimmer::os

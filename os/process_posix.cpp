@@ -1,5 +1,6 @@
 #include "os/process.h"
 
+#include "os/process_fd.h"
 #include "os/unique_fd.h"
 
 #include <fcntl.h>
@@ -18,6 +19,21 @@
 extern char** environ;
 
 namespace skimmer::os {
+
+struct Process::State {
+    pid_t pid;
+    int outFd;   // read end of the stdout pipe, non-blocking, close-on-exec; -1 without
+    int errFd;   // read end of the stderr pipe, the same way
+    int pidFd;   // pidfd for waiting with a timeout; -1 when the kernel has none
+    int terminal = -1;  // the terminal the child holds in the foreground; ours again once it ends
+    std::optional<ExitStatus> status;
+    bool detached = false;
+
+    std::optional<ExitStatus> reapNow();
+    void recordStatus(int rawWaitStatus);
+    void closeDescriptors();
+};
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -184,57 +200,66 @@ std::unique_ptr<Process> Process::start(const LaunchSpec& launch, std::string& e
     }
     for (const UniqueFd* fd : {&outRead, &errRead})
         if (fd->valid()) fcntl(fd->get(), F_SETFL, fcntl(fd->get(), F_GETFL) | O_NONBLOCK);
-    std::unique_ptr<Process> p(new Process(pid, outRead.release(), errRead.release(), openPidFd(pid)));
-    if (launch.foregroundTerminal >= 0 && !launch.detachSession) p->terminal_ = launch.foregroundTerminal;
-    return p;
+    auto state = std::make_unique<State>(State{.pid = pid, .outFd = outRead.release(), .errFd = errRead.release(),
+                                               .pidFd = openPidFd(pid)});
+    if (launch.foregroundTerminal >= 0 && !launch.detachSession) state->terminal = launch.foregroundTerminal;
+    return std::unique_ptr<Process>(new Process(std::move(state)));
 }
+
+Process::Process(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 Process::~Process() {
-    if (!status_ && !detached_) terminate();
-    closeDescriptors();
+    if (!state_->status && !state_->detached) terminate();
+    state_->closeDescriptors();
 }
 
-void Process::closeDescriptors() {
-    if (outFd_ >= 0) close(outFd_);
-    if (errFd_ >= 0) close(errFd_);
-    if (pidFd_ >= 0) close(pidFd_);
-    outFd_ = -1;
-    errFd_ = -1;
-    pidFd_ = -1;
+int Process::pid() const { return state_->pid; }
+bool Process::hasOutputPipe() const { return state_->outFd >= 0; }
+bool Process::hasErrorPipe() const { return state_->errFd >= 0; }
+int outputFd(const Process& process) { return process.state().outFd; }
+int errorFd(const Process& process) { return process.state().errFd; }
+
+void Process::State::closeDescriptors() {
+    if (outFd >= 0) close(outFd);
+    if (errFd >= 0) close(errFd);
+    if (pidFd >= 0) close(pidFd);
+    outFd = -1;
+    errFd = -1;
+    pidFd = -1;
 }
 
-void Process::recordStatus(int raw) {
-    status_ = decode(raw);
-    if (pidFd_ >= 0) close(pidFd_);
-    pidFd_ = -1;
-    if (terminal_ >= 0) reclaimTerminal(terminal_);
+void Process::State::recordStatus(int raw) {
+    status = decode(raw);
+    if (pidFd >= 0) close(pidFd);
+    pidFd = -1;
+    if (terminal >= 0) reclaimTerminal(terminal);
 }
 
-std::optional<ExitStatus> Process::reapNow() {
-    if (status_ || detached_) return status_;
+std::optional<ExitStatus> Process::State::reapNow() {
+    if (status || detached) return status;
     int raw = 0;
     pid_t r;
     do {
-        r = waitpid(pid_, &raw, WNOHANG);
+        r = waitpid(pid, &raw, WNOHANG);
     } while (r < 0 && errno == EINTR);
-    if (r == pid_) {
+    if (r == pid) {
         recordStatus(raw);
     } else if (r < 0) {
         // ECHILD: someone reaped it behind our back (SIGCHLD set to SIG_IGN). It has ended.
         recordStatus(0);
-        status_->exited = false;
+        status->exited = false;
     }
-    return status_;
+    return status;
 }
 
 std::optional<ExitStatus> Process::waitFor(std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        if (auto s = reapNow(); s || detached_) return s;
+        if (auto s = state_->reapNow(); s || state_->detached) return s;
         int left = remainingMs(deadline);
         if (left == 0) return std::nullopt;
-        if (pidFd_ >= 0) {
-            pollfd p{pidFd_, POLLIN, 0};
+        if (state_->pidFd >= 0) {
+            pollfd p{state_->pidFd, POLLIN, 0};
             poll(&p, 1, left);  // EINTR or an event: either way, look again
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 5)));
@@ -243,64 +268,64 @@ std::optional<ExitStatus> Process::waitFor(std::chrono::milliseconds timeout) {
 }
 
 ExitStatus Process::waitUntilEnded() {
-    while (!status_ && !detached_) {
+    while (!state_->status && !state_->detached) {
         int raw = 0;
-        pid_t r = waitpid(pid_, &raw, WUNTRACED);
-        if (r == pid_ && WIFSTOPPED(raw)) {
-            kill(-pid_, SIGCONT);
-        } else if (r == pid_) {
-            recordStatus(raw);
+        pid_t r = waitpid(state_->pid, &raw, WUNTRACED);
+        if (r == state_->pid && WIFSTOPPED(raw)) {
+            kill(-state_->pid, SIGCONT);
+        } else if (r == state_->pid) {
+            state_->recordStatus(raw);
         } else if (r < 0 && errno != EINTR) {
-            recordStatus(0);
-            status_->exited = false;
+            state_->recordStatus(0);
+            state_->status->exited = false;
         }
     }
-    return status_.value_or(ExitStatus{});
+    return state_->status.value_or(ExitStatus{});
 }
 
 bool Process::waitForEvent(std::chrono::milliseconds timeout) {
     // Once the child has ended only its pipes can have news: something it started may still hold
     // them, and answering "ended" again and again would make the caller spin.
-    const bool ended = reapNow().has_value();
+    const bool ended = state_->reapNow().has_value();
     pollfd p[3];
     nfds_t n = 0;
-    if (outFd_ >= 0) p[n++] = pollfd{outFd_, POLLIN, 0};
-    if (errFd_ >= 0) p[n++] = pollfd{errFd_, POLLIN, 0};
-    if (!ended && pidFd_ >= 0) p[n++] = pollfd{pidFd_, POLLIN, 0};
+    if (state_->outFd >= 0) p[n++] = pollfd{state_->outFd, POLLIN, 0};
+    if (state_->errFd >= 0) p[n++] = pollfd{state_->errFd, POLLIN, 0};
+    if (!ended && state_->pidFd >= 0) p[n++] = pollfd{state_->pidFd, POLLIN, 0};
     if (n == 0) return ended || waitFor(timeout).has_value();
     int r = poll(p, n, static_cast<int>(timeout.count()));
-    return r > 0 || (!ended && reapNow().has_value());
+    return r > 0 || (!ended && state_->reapNow().has_value());
 }
 
-ReadState Process::readOutput(std::string& out, size_t maxBytes) { return readPipe(outFd_, out, maxBytes); }
+ReadState Process::readOutput(std::string& out, size_t maxBytes) { return readPipe(state_->outFd, out, maxBytes); }
 
-ReadState Process::readError(std::string& out, size_t maxBytes) { return readPipe(errFd_, out, maxBytes); }
+ReadState Process::readError(std::string& out, size_t maxBytes) { return readPipe(state_->errFd, out, maxBytes); }
 
 ExitStatus Process::terminate() {
-    if (!status_ && !detached_) {
+    if (!state_->status && !state_->detached) {
         // The group, not only the child: a wrapper script's own children die with it.
-        kill(-pid_, SIGKILL);
-        kill(pid_, SIGKILL);
+        kill(-state_->pid, SIGKILL);
+        kill(state_->pid, SIGKILL);
         int raw = 0;
         pid_t r;
         do {
-            r = waitpid(pid_, &raw, 0);
+            r = waitpid(state_->pid, &raw, 0);
         } while (r < 0 && errno == EINTR);
-        recordStatus(r == pid_ ? raw : 0);
+        state_->recordStatus(r == state_->pid ? raw : 0);
     }
-    return status_.value_or(ExitStatus{});
+    return state_->status.value_or(ExitStatus{});
 }
 
 void Process::detach() {
-    if (status_ || detached_) return;
-    detached_ = true;
-    pid_t pid = pid_;
+    if (state_->status || state_->detached) return;
+    state_->detached = true;
+    pid_t pid = state_->pid;
     // The only owner left is this waiter; it ends with the child.
     std::thread([pid] {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
     }).detach();
-    closeDescriptors();
+    state_->closeDescriptors();
 }
 
 }  // namespace skimmer::os

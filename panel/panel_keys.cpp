@@ -40,9 +40,21 @@ bool ctrlF(TPanel& panel) {
     std::string line(kCommandLineBytes, '\0');
     if (host.Control) host.Control(panel.hPlugin, FCTL_GETCMDLINE, line.data());
     line.resize(line.find('\0'));
-    if (!line.empty()) line += " ";
-    // Quoted for the shell, so that running the line runs this file and nothing else.
-    if (node->Result && !node->Result->Path.empty()) line += search::commandLineFor(node->Result->Path);
+    // Quoted for the command interpreter, so that running the line runs this file (or hands it to
+    // the command already there) and nothing else; a path it cannot carry is refused.
+    if (node->Result && !node->Result->Path.empty()) {
+        std::string error;
+        const std::optional<std::string> word = line.empty() ? search::commandLineFor(node->Result->Path, error)
+                                                             : search::commandLineArgumentFor(node->Result->Path, error);
+        if (!word) {
+            platform::ShowErrorText(*panel.env.host, error);
+            return true;
+        }
+        if (!line.empty()) line += " ";
+        line += *word;
+    } else if (!line.empty()) {
+        line += " ";
+    }
     if (host.Control) host.Control(panel.hPlugin, FCTL_SETCMDLINE, line.data());
     return true;
 }

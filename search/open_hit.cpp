@@ -6,6 +6,7 @@
 #include "far/panel.h"
 #include "lng/messages.h"
 #include "os/desktop_exec.h"
+#include "os/shell_quote.h"
 #include "platform/macro_string.h"
 
 namespace skimmer::search {
@@ -42,7 +43,17 @@ os::OpenResult openWithDefault(const HitServices& services, std::string_view tar
 
 }  // namespace
 
-std::string commandLineFor(const std::string& path) { return os::shellQuote({path}); }
+std::optional<std::string> commandLineFor(const std::string& path, std::string& error) {
+    std::string line;
+    if (!os::commandLineToRun(path, line, error)) return std::nullopt;
+    return line;
+}
+
+std::optional<std::string> commandLineArgumentFor(const std::string& path, std::string& error) {
+    std::string word;
+    if (!os::commandLineArgument(path, word, error)) return std::nullopt;
+    return word;
+}
 
 bool RunsFromCommandLine(const results::TSearchResult& Hit) {
     return Hit.MailEntryId.empty() && !Hit.Url.starts_with("mapi://") && !os::looksLikeUrl(Hit.Path);

@@ -17,6 +17,8 @@
 //   and sender are never part of it), or else in the host's viewer.
 #pragma once
 
+#include <optional>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,8 +41,11 @@ struct HitServices {
     MailAccess mail;
 };
 
-// The text that, typed on the command line and run, runs `path` and nothing else.
-std::string commandLineFor(const std::string& path);
+// The text that, typed on the command line and run, runs `path` and nothing else (os/shell_quote.h);
+// none, with `error` saying why, when the system's command interpreter cannot carry the path.
+std::optional<std::string> commandLineFor(const std::string& path, std::string& error);
+// `path` as one argument after what the command line already holds; none, with `error`, likewise.
+std::optional<std::string> commandLineArgumentFor(const std::string& path, std::string& error);
 
 // True when the hit is something a command line can run: a file by its path. A mail item, and a
 // hit whose path is a URL (a web page, a "mapi://" message), has no file to run; the command-line

@@ -500,10 +500,16 @@ void SearchWindow::commandLineAction(HANDLE dlg) {
     if (!hit) return;
     // A mail item or a page has no file a command could run: it opens as Shift+Enter opens it.
     if (!RunsFromCommandLine(*hit)) return shellAction(dlg);
-    const std::string text = commandLineFor(hit->Path);
+    std::string error;
+    const std::optional<std::string> text = commandLineFor(hit->Path, error);
     EnterHandled = true;
+    // A path the command interpreter cannot carry is refused, never run half-quoted.
+    if (!text) {
+        platform::ShowErrorText(*env_.host, error);
+        return;
+    }
     send(dlg, DM_CLOSE, -1, 0);
-    runThroughCommandLine(hitServices(), text);
+    runThroughCommandLine(hitServices(), *text);
 }
 
 void SearchWindow::shellAction(HANDLE dlg) {
@@ -535,8 +541,13 @@ bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
         case KEY_F10: closeFor(dlg, kActionGoToFile); return true;
         case KEY_CTRLENTER: {
             if (const results::TSearchResult* hit = cursorHit(dlg)) {
-                const std::string text = commandLineFor(hit->Path);
-                if (info().Control) info().Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(text.c_str()));
+                std::string error;
+                const std::optional<std::string> text = commandLineFor(hit->Path, error);
+                if (!text) {
+                    platform::ShowErrorText(*env_.host, error);
+                    return true;
+                }
+                if (info().Control) info().Control(INVALID_HANDLE_VALUE, FCTL_SETCMDLINE, const_cast<char*>(text->c_str()));
                 if (settings_.PositionW) send(dlg, DM_CLOSE, -1, 0);
             }
             return true;

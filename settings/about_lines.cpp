@@ -5,6 +5,7 @@
 #include "engines/engine_select.h"
 #include "engines/l32_engine.h"
 #include "engines/wds_engine.h"
+#include "os/locate_program.h"
 #include "lng/messages.h"
 #include "platform/size_text.h"
 #include "results/text_trunc.h"
@@ -74,7 +75,7 @@ TAboutEngineLines LocateAboutLines(const platform::HostTables& host, const engin
         lines.NoEngine = true;
     } else {
         // A program that printed no version is still the one in use; it is named instead.
-        const std::string version = info.Version.empty() ? engines::kLocateProgram : info.Version;
+        const std::string version = info.Version.empty() ? os::locateEngineName() : info.Version;
         lines.Line1 = version + " " + msg(host, lng::kMsgAboutInUse);
     }
     return lines;

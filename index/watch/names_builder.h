@@ -16,6 +16,7 @@
 #pragma once
 
 #include "os/process.h"
+#include "os/process_fd.h"
 
 #include <sqlite3.h>
 
@@ -72,7 +73,7 @@ public:
     bool begin(std::string& error) override;
     std::optional<NamesBuilt> outcome() override;
     void stop() override;  // kills the child's process group
-    int waitFd() const override { return child_ ? child_->outputFd() : -1; }  // its output ends as it ends
+    int waitFd() const override { return child_ ? os::outputFd(*child_) : -1; }  // its output ends as it ends
     // Waits at most `timeout` for a running child to end (for callers that have nothing else to do).
     void waitForEnd(std::chrono::milliseconds timeout) {
         if (child_) child_->waitFor(timeout);

@@ -98,7 +98,7 @@ TEST(Process, ClosedOutputOfARunningChildIsNoEvent) {
     std::string out;
     while (p->readOutput(out) != ReadState::EndOfFile) ASSERT_TRUE(p->waitForEvent(10s));
     EXPECT_EQ(out, "last\n");
-    EXPECT_EQ(p->outputFd(), -1);
+    EXPECT_FALSE(p->hasOutputPipe());
     EXPECT_FALSE(p->waitForEvent(20ms)) << "a closed pipe must not wake the caller again and again";
     EXPECT_EQ(p->readOutput(out), ReadState::EndOfFile);
 }
@@ -216,7 +216,7 @@ TEST(Process, WorkingDirectory) {
 TEST(ProcessStderr, OnAPipeOfItsOwnApartFromStdout) {
     auto p = startOrFail({.argv = {"sh", "-c", "echo out; echo err >&2; head -c 200000 /dev/zero >&2; echo end"},
                           .captureStdout = true, .captureStderr = true});
-    ASSERT_GE(p->errorFd(), 0);
+    ASSERT_TRUE(p->hasErrorPipe());
     std::string out, err;
     bool outDone = false, errDone = false;
     for (int i = 0; i < 1000 && !(outDone && errDone); ++i) {
@@ -227,14 +227,14 @@ TEST(ProcessStderr, OnAPipeOfItsOwnApartFromStdout) {
     EXPECT_EQ(out, "out\nend\n");
     ASSERT_EQ(err.size(), 4u + 200000u);
     EXPECT_TRUE(err.starts_with("err\n"));
-    EXPECT_EQ(p->errorFd(), -1);
+    EXPECT_FALSE(p->hasErrorPipe());
     EXPECT_TRUE(p->waitUntilEnded().success());
     EXPECT_TRUE(p->waitForEvent(0ms)) << "ended, no pipe left: the news is the end";
 }
 
 TEST(ProcessStderr, WithoutCaptureItGoesNowhereNearOurTerminal) {
     auto p = startOrFail({.argv = {"sh", "-c", "echo err >&2"}, .captureStdout = true});
-    EXPECT_EQ(p->errorFd(), -1);
+    EXPECT_FALSE(p->hasErrorPipe());
     EXPECT_EQ(drain(*p), "");
     std::string err;
     EXPECT_EQ(p->readError(err), ReadState::EndOfFile);

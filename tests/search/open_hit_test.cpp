@@ -56,7 +56,10 @@ TEST_P(CommandLineQuoting, AShellSeesExactlyThePath) {
     const auto [shellPath, name] = GetParam();
     const std::string path = name;
     std::string error;
-    auto shell = os::Process::start({.argv = {shellPath, "-c", "printf '%s|' " + commandLineFor(path)}, .captureStdout = true},
+    const std::optional<std::string> word = commandLineArgumentFor(path, error);
+    ASSERT_TRUE(word) << error;
+    EXPECT_EQ(commandLineFor(path, error), word) << "on Linux the command and the argument are quoted alike";
+    auto shell = os::Process::start({.argv = {shellPath, "-c", "printf '%s|' " + *word}, .captureStdout = true},
                                     error);
     ASSERT_TRUE(shell) << error;
     std::string out;
