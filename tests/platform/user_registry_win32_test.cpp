@@ -58,6 +58,8 @@ TEST(WindowsUserRegistry, AnAbandonedBatchPutsBackADeletedTreeWithValuesOfEveryT
         ASSERT_TRUE(raw->writeRaw("Multi", multi) && raw->writeRaw("Qword", qword) &&
                     raw->writeRaw("Plain", unterminated));
     }
+    // As the registry keeps them (a system may add the terminator a REG_SZ was written without).
+    const auto before = os::WinRegKey::open(user.path("Tree\\Deep"))->rawValues();
     {
         auto batch = user.registry().beginBatch();
         ASSERT_TRUE(user.registry().deleteTree(user.path("Tree")));
@@ -68,8 +70,8 @@ TEST(WindowsUserRegistry, AnAbandonedBatchPutsBackADeletedTreeWithValuesOfEveryT
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->readRaw("Multi"), multi);
     EXPECT_EQ(raw->readRaw("Qword"), qword);
-    EXPECT_EQ(raw->readRaw("Plain"), unterminated);
-    EXPECT_EQ(raw->rawValues().size(), 3u);
+    EXPECT_EQ(raw->rawValues(), before);
+    EXPECT_EQ(before.size(), 3u);
     EXPECT_TRUE(user.reports.empty());
 }
 

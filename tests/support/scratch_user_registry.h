@@ -1,6 +1,7 @@
 // The user's registry as the module opens it (platform/user_registry.h), with a root key of its
-// own for one test: on Linux the hive file in a private home, on Windows a key below
-// HKEY_CURRENT_USER\Software\SkimmerTests that is removed with everything below it at the end.
+// own for one test: on Linux the hive file in a private home, on Windows a key
+// HKEY_CURRENT_USER\Software\SkimmerTest-<unique> that is removed with everything below it at the
+// end (no parent key is shared, so nothing is left behind and no test removes another's).
 // Notices the registry gives (a failed undo, a damaged hive) are collected in `reports`.
 #pragma once
 
@@ -38,7 +39,7 @@ private:
     static std::string uniqueRoot() {
         std::random_device device;
         const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-        return "Software\\SkimmerTests\\" + std::to_string(device()) + "-" + std::to_string(now);
+        return "Software\\SkimmerTest-" + std::to_string(device()) + "-" + std::to_string(now);
     }
 
     TempHome home_;
