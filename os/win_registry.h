@@ -38,7 +38,8 @@ struct WinRegRawValue {
 
 class WinRegKey {
 public:
-    // None when the key does not exist or cannot be opened for reading and writing.
+    // None when the key does not exist or cannot be read; a key the user may only read opens
+    // for reading (its writes fail).
     static std::optional<WinRegKey> open(std::string_view path);
     // Creates the missing keys on the way. None when refused; `status`, if given, says why.
     static std::optional<WinRegKey> create(std::string_view path, RegStatus* status = nullptr);

@@ -10,7 +10,7 @@ namespace skimmer::os {
 
 namespace {
 
-// Every key is opened for reading and writing: the plug-in's keys are the user's own.
+// Keys are opened for reading and writing: the plug-in's keys are the user's own.
 constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
 
 std::string systemText(LONG code) {
@@ -72,8 +72,13 @@ bool lessIgnoringCase(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 std::optional<WinRegKey> WinRegKey::open(std::string_view path) {
+    const std::wstring wide = toWide(path);
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, kAccess, &key) != ERROR_SUCCESS) return std::nullopt;
+    LONG code = RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, kAccess, &key);
+    // A key the user may only read (set by a policy) is still read; its writes then fail with
+    // the system's reason instead of the key looking missing.
+    if (code == ERROR_ACCESS_DENIED) code = RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, KEY_READ, &key);
+    if (code != ERROR_SUCCESS) return std::nullopt;
     return WinRegKey(key, std::string(path));
 }
 

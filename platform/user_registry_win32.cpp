@@ -174,10 +174,10 @@ public:
         return std::make_unique<WinKey>(std::move(*key), journal_);
     }
     std::unique_ptr<RegistryKey> createKey(std::string_view path) override {
-        if (journal_.recording())
-            if (auto made = firstMissing(path)) journal_.add(KeyMade{std::move(*made)});
+        std::optional<std::string> made = journal_.recording() ? firstMissing(path) : std::nullopt;
         auto key = os::WinRegKey::create(path);
-        if (!key) return nullptr;
+        if (!key) return nullptr;  // nothing was made, nothing to undo
+        if (made) journal_.add(KeyMade{std::move(*made)});
         return std::make_unique<WinKey>(std::move(*key), journal_);
     }
     std::unique_ptr<RegistryBatch> beginBatch() override { return std::make_unique<WinBatch>(journal_); }
