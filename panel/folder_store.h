@@ -5,7 +5,8 @@
 //
 // Contract:
 // - SaveFolderTree is one atomic change of the registry (one batch), so a crash or a full disk
-//   leaves the old tree or the new one, never a mix and never none. When anything of it is refused
+//   leaves the old tree or the new one, never a mix and never none. (On Windows' registry a batch
+//   is undone when refused but a crash in the middle of it can leave a mix: platform/user_registry.h.) When anything of it is refused
 //   nothing is committed and the reason is returned; the stored tree stays as it was. Values other
 //   than the node's own in a node's key are left as they are.
 // - Several processes share the stored tree. A tree that was loaded (or saved before) carries an

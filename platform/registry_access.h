@@ -52,7 +52,9 @@ struct RegistryCommit {
 };
 
 // Writes made while a batch is alive reach the disk together at commit(), or not at all when the
-// batch is destroyed uncommitted. Batches nest; only the outermost commit writes.
+// batch is destroyed uncommitted. Batches nest; only the outermost commit writes. A store without
+// transactions (Windows' own registry, platform/user_registry.h) writes at once instead and undoes
+// an abandoned batch's writes; there a crash before commit() can leave part of the batch.
 class RegistryBatch {
 public:
     virtual ~RegistryBatch() = default;

@@ -1,27 +1,27 @@
 #include "config/catalogue.h"
 #include "far/adv_control.h"
-#include "os/registry.h"
 #include "os/temp_dir.h"
 #include "panel/folder_store.h"
 #include "panel/panel_entries.h"
 #include "platform/far_palette.h"
-#include "platform/hive_registry.h"
+#include "platform/user_registry.h"
 #include "plugin/entry_points.h"
 
 namespace skimmer::plugin {
 
 namespace {
 
-// The services the module uses outside tests: the user's hive, standard output's terminal and
-// a private folder under $TMPDIR. Only the missing ones are made.
+// The services the module uses outside tests: the user's registry (the hive file on Linux,
+// HKEY_CURRENT_USER on Windows), the console and a private temporary folder. Only the missing
+// ones are made.
 void completeServices(PluginState& state) {
     PluginServices& services = state.services;
     if (!services.registry) {
-        // Notices about the hive file (a damaged file moved aside, a newer version's file) name a
-        // file and a reason: a body the host can wrap, never the error box's one-button line.
+        // Notices about the registry (a damaged hive file moved aside, a change that could not be
+        // undone) name a place and a reason: a body the host can wrap, never the error box's
+        // one-button line.
         auto report = [&state](const std::string& text) { platform::ShowNoticeText(state.host, text); };
-        services.hive = std::make_unique<os::Hive>(os::Hive::defaultPath(), nullptr, report);
-        services.registry = std::make_unique<platform::HiveRegistry>(*services.hive);
+        services.registry = platform::openUserRegistry(report);
     }
     if (!services.console) services.console = std::make_unique<platform::TerminalConsole>(1);
     if (!services.makeTempDir) {

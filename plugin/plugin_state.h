@@ -27,7 +27,6 @@
 #include "results/highlight_groups.h"
 
 namespace skimmer::os {
-class Hive;
 class TempDir;
 }  // namespace skimmer::os
 
@@ -37,7 +36,6 @@ struct PluginState;
 
 // How the state reaches the system; each member may be replaced before SetStartupInfo.
 struct PluginServices {
-    std::unique_ptr<os::Hive> hive;                          // owns the hive behind `registry`
     std::unique_ptr<platform::RegistryAccess> registry;
     std::unique_ptr<platform::Console> console;
     // Creates the private temporary folder named "skimmer." + the load stamp; null on failure.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "os/system_info.h"
 #include "platform/os_info.h"
 
 namespace skimmer::platform {
@@ -78,21 +79,6 @@ TEST(TOSInfo, LinuxIsCodeNineWithKernelReleaseAsEdition) {
     EXPECT_EQ(data.major, 6u);
     EXPECT_EQ(data.minor, 1u);
     EXPECT_EQ(linuxVersionData("garbage").major, 0u);
-}
-
-}  // namespace
-}  // namespace skimmer::platform
-
-#include "os/system_info.h"
-
-namespace skimmer::platform {
-namespace {
-
-TEST(TOSInfo, CurrentSystemIsLinuxWithItsKernelRelease) {
-    const TOSInfo info = TOSInfo::current();
-    EXPECT_EQ(info.Product(), kProductLinux);
-    EXPECT_EQ(info.Edition(), os::systemInfoSource().query().release);
-    EXPECT_FALSE(info.IsWow64());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "far/panel.h"
 #include "tests/plugin/plugin_fixture.h"
-#include "tests/support/fake_locate.h"
+#include "engines/engine_select.h"
 
 namespace skimmer::plugin {
 namespace {
@@ -90,34 +90,6 @@ TEST_F(PluginFixture, OpenReloadsTheHighlightGroupsEachTime) {
 }
 
 // The console is read once the engine has been found usable (here the locate stand-in).
-TEST_F(PluginFixture, SearchWindowNeedsTheConsoleSize) {
-    const std::filesystem::path bin = home.root() / "bin";
-    test::writeFakeLocate(bin);
-    registry->setValue(kSettingsKey, "ESKSSearchEngine", regDword(1));
-    registry->setValue(kSettingsKey, "ESKSLocate32Path", regSz(bin.string()));
-    start();
-    setConsole(std::nullopt);
-    host.answerMessage(0);
-    EXPECT_EQ(openPlugin(state, OPEN_PLUGINSMENU, 0), INVALID_HANDLE_VALUE);
-    const auto shown = host.callsTo("Message");
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].texts[2], "Error: 200");
-    EXPECT_EQ(state.ConsoleWidth, 0);
-
-    setConsole(platform::ConsoleSize{132, 50});
-    host.clearCalls();
-    host.answerDialog(-1);  // the search window, left with Esc
-    EXPECT_EQ(openPlugin(state, OPEN_PLUGINSMENU, 0), INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(host.callsTo("Message").empty());
-    EXPECT_EQ(state.ConsoleWidth, 132);
-    EXPECT_EQ(state.ConsoleHeight, 50);
-    // The window opens centred, content-sized: 54 wide, the console's height less 5.
-    const auto windows = host.callsTo("DialogEx");
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(windows[0].args, (std::vector<long long>{host.moduleNumber, -1, -1, 54, 45, 10}));
-    EXPECT_EQ(windows[0].texts.at(0), "SKSWindow");
-}
-
 TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     start();
     host.answerMenu(-1);
@@ -126,7 +98,7 @@ TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     ASSERT_EQ(menus.size(), 1u);
     const auto& menu = menus[0];
     const auto& msg = host.messages();
-    EXPECT_EQ(menu.texts, (std::vector<std::string>{msg[37], "<null>", "<null>", msg[163] + "desktop index", msg[41], msg[42],
+    EXPECT_EQ(menu.texts, (std::vector<std::string>{msg[37], "<null>", "<null>", msg[163] + engines::EngineDisplayName(engines::EngineChoice::WindowsSearch), msg[41], msg[42],
                                                      msg[43]}));
     // Module number, centred, no height limit, FMENU_WRAPMODE, 4 items, item 0 pre-selected.
     EXPECT_EQ(menu.args, (std::vector<long long>{7, -1, -1, 0, FMENU_WRAPMODE, 4, 0}));
@@ -134,7 +106,9 @@ TEST_F(PluginFixture, ConfigureShowsTheFourEntriesAndAlwaysReturnsZero) {
     config::setConfigValue(state.PluginConfig, "ESKSSearchEngine", config::TConfigValue::integer(1));
     host.answerMenu(-1);
     configure(state, 0);
-    EXPECT_EQ(host.callsTo("Menu").back().texts[3], msg[163] + "locate");
+    // The locate engine's name is the system's program: "locate" on Linux, "Locate32" on Windows.
+    EXPECT_EQ(host.callsTo("Menu").back().texts[3],
+              msg[163] + engines::EngineDisplayName(engines::EngineChoice::Locate32));
 }
 
 TEST(ListColours, ShortPaletteReadsZero) {

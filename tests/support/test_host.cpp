@@ -1,6 +1,5 @@
 #include "tests/support/test_host.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -169,7 +168,7 @@ TestHost::TestHost(const std::filesystem::path& lngFile) : messages_(loadMessage
     g_host = this;
     fsf_.StructSize = sizeof fsf_;
     info_.StructSize = sizeof info_;
-    std::strcpy(info_.ModuleName, "skimmer.so");
+    std::strcpy(info_.ModuleName, builtModuleFile().filename().string().c_str());
     info_.ModuleNumber = moduleNumber;
     info_.RootKey = rootKey_.c_str();
     info_.Menu = hostMenu;
@@ -238,20 +237,6 @@ const char* TestHost::message(int number) {
     }
     return messages_[number].c_str();
 }
-
-Module::Module(const std::filesystem::path& file) {
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        const char* why = dlerror();
-        error_ = why ? why : "dlopen failed";
-    }
-}
-
-Module::~Module() {
-    if (handle_) dlclose(handle_);
-}
-
-void* Module::symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
 std::filesystem::path builtModuleFile() { return SKIMMER_BUILT_MODULE; }
 

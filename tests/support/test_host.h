@@ -16,7 +16,8 @@
 //   sequences are recorded with their calls; ACTL_KEYMACRO answers `acceptMacros` (FAR: TRUE
 //   for a macro it parsed); SendDlgMessage answers through `dialogMessages`
 //   when a test sets it; every other service records and answers 0.
-// - Loading the plug-in: Module wraps dlopen of a module file and finds its entry points by name.
+// - Loading the plug-in: Module loads a module file (dlopen on Linux, LoadLibraryW on Windows:
+//   test_host_posix.cpp / test_host_win32.cpp) and finds its entry points by their plain names.
 #pragma once
 
 #include <deque>
@@ -100,7 +101,8 @@ private:
     std::deque<std::function<void(FarDialogItem*, int)>> dialogFills_;
 };
 
-// A plug-in module loaded with dlopen (RTLD_LOCAL | RTLD_NOW) and closed when destroyed.
+// A plug-in module loaded with dlopen (RTLD_LOCAL | RTLD_NOW) or LoadLibraryW, and unloaded when
+// destroyed. error() says why a load failed, in the system's words.
 class Module {
 public:
     explicit Module(const std::filesystem::path& file);
@@ -121,7 +123,7 @@ private:
     std::string error_;
 };
 
-// skimmer.so in the build tree.
+// The module in the build tree: skimmer.so, or skimmer.dll on Windows.
 std::filesystem::path builtModuleFile();
 
 }  // namespace skimmer::test

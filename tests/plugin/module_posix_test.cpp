@@ -36,7 +36,7 @@ std::set<std::string> exportedSymbols(const fs::path& module) {
 TEST(LoadedModule, ExportsExactlyTheEntryPoints) {
     const auto names = exportedSymbols(builtModuleFile());
     EXPECT_EQ(names, (std::set<std::string>{"SetStartupInfo", "GetPluginInfo", "OpenPlugin", "Configure",
-                                            "ClosePlugin", "ExitFAR", "GetOpenPluginInfo", "GetFindData",
+                                            "ClosePlugin", "ExitFAR", "GetMinFarVersion", "GetOpenPluginInfo", "GetFindData",
                                             "FreeFindData", "SetDirectory", "ProcessEvent", "GetFiles", "PutFiles",
                                             "DeleteFiles", "MakeDirectory", "ProcessKey"}));
 }
