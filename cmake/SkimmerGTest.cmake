@@ -12,7 +12,11 @@ endif()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${SKIMMER_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest's own CMakeLists.txt names its targets GTest::* too (from 1.11 on); the aliases are
+# made only where it did not.
 foreach(target gtest gtest_main gmock gmock_main)
   target_compile_options(${target} PRIVATE -Wno-error)
-  add_library(GTest::${target} ALIAS ${target})
+  if(NOT TARGET GTest::${target})
+    add_library(GTest::${target} ALIAS ${target})
+  endif()
 endforeach()
