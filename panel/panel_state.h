@@ -26,7 +26,7 @@
 #include "far/panel.h"
 #include "os/clock.h"
 #include "os/file_system.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "panel/folder_node.h"
 #include "platform/host_tables.h"
 #include "platform/plugin_context.h"

@@ -17,7 +17,7 @@
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "panel/panel_state.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"

@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "platform/host_tables.h"
 #include "platform/plugin_context.h"
 #include "platform/registry_access.h"
@@ -32,7 +32,7 @@
 namespace skimmer::search {
 
 // What the operations reach: the plug-in's context (the host, the registry, which may be null and
-// then nothing is read, FAR's registry root and the desktop's opener, which is os::ShellOpener when
+// then nothing is read, FAR's registry root and the desktop's opener, which is os::openWithDefaultApplication when
 // empty), referred to, never copied, and the mail store with its show command.
 struct HitServices {
     const platform::PluginContext* context = nullptr;  // the caller's; outlives the call

@@ -1,4 +1,5 @@
-// Fitting a path into a column: our own counterpart of the shell's path compaction.
+// Fitting a path into a column: our own counterpart of the shell's path compaction, and the one the
+// path column uses on each system.
 //
 // Contract: pure; characters are counted as in text_trunc.h and never split. The result is never
 // longer than Max characters. A path that fits is returned unchanged. Otherwise the file name (the
@@ -13,5 +14,10 @@
 namespace skimmer::search {
 
 std::string CompactPath(std::string_view Path, int Max);
+
+// The path column's compaction, with the same guarantees on length: on Windows the shell's own
+// (os/path_compact.h), so the column reads as Explorer's do, with CompactPath answering for a path
+// the shell refuses; elsewhere CompactPath. (path_compact_posix.cpp, path_compact_win32.cpp)
+std::string CompactPathForColumn(std::string_view Path, int Max);
 
 }  // namespace skimmer::search

@@ -28,7 +28,7 @@
 #include "config/sort_groups.h"
 #include "engines/engine_select.h"
 #include "engines/search_engine.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "os/temp_dir.h"
 #include "search/mail_items.h"
 #include "platform/console.h"
