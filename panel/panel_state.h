@@ -49,8 +49,8 @@ inline constexpr int kPaletteTitle = 17;   // the panel's title colour
 struct TPanelEnv : platform::PluginContext {
     // The engines' environment for a folder's query; empty: none (the engine is not usable).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
-    // The mail store and show command that the search window uses too, asked for when a mail hit
-    // is first met; empty: mail hits keep zero times and sizes and cannot be copied or shown.
+    // The mail client that the search window uses too, asked for when a mail hit is first met;
+    // empty: mail hits keep zero times and sizes and cannot be copied or shown.
     std::function<search::MailAccess()> mailAccess;
     os::FileSystem* fs = nullptr;           // null: the real file system
     const os::Clock* clock = nullptr;       // null: the system clock

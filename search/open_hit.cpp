@@ -87,16 +87,15 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
 }
 
 std::string OpenMailItem(const HitServices& services, const std::string& EntryId) {
-    if (!services.mail.store) return "there is no mail store to show the mail item " + EntryId;
-    const mail::MailLookup lookup = services.mail.store->find(EntryId);
-    if (!lookup.message) return lookup.error;
-    const mail::MailShowCommand command = mail::showCommand(*lookup.message, services.mail.command, services.mail.installed);
-    if (!command.error.empty()) return std::string("the mail command (") + mail::kMailCommandVariable + ") cannot be used: " + command.error;
-    if (!command.argv.empty()) {
-        runThroughCommandLine(services, os::shellQuote(command.argv));
+    if (!services.mail.client) return "there is no mail store to show the mail item " + EntryId;
+    const MailItemShow shown = services.mail.client->show(EntryId);
+    if (!shown.error.empty()) return shown.error;
+    if (!shown.argv.empty()) {
+        runThroughCommandLine(services, os::shellQuote(shown.argv));
         return {};
     }
-    if (info(services).Viewer) info(services).Viewer(command.viewerFile.c_str(), nullptr, 0, 0, -1, -1, 0);
+    if (!shown.viewerFile.empty() && info(services).Viewer)
+        info(services).Viewer(shown.viewerFile.c_str(), nullptr, 0, 0, -1, -1, 0);
     return {};
 }
 
