@@ -5,7 +5,7 @@ namespace skimmer::search {
 
 std::string CompactPathForColumn(std::string_view Path, int Max) {
     if (auto shell = os::shellCompactPath(Path, Max)) return *std::move(shell);
-    return CompactPath(Path, Max);
+    return CompactPath(Path, Max, '\\');
 }
 
 }  // namespace skimmer::search
