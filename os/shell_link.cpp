@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "os/file_info.h"
-
 namespace skimmer::os {
 namespace {
 
@@ -191,16 +189,6 @@ std::optional<ShellLinkTarget> parseShellLink(std::string_view bytes, std::strin
         return std::nullopt;
     }
     return target;
-}
-
-std::optional<ShellLinkTarget> readShellLinkFile(const std::string& path, std::string& why) {
-    std::string bytes;
-    uint64_t size = 0;
-    if (int err = readFilePrefix(path, kShellLinkMaxBytes, bytes, size); err != 0) {
-        why = "cannot read " + path + ": error " + std::to_string(err);
-        return std::nullopt;
-    }
-    return parseShellLink(bytes, why);
 }
 
 }  // namespace skimmer::os

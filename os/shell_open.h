@@ -1,5 +1,6 @@
-// Opening a hit with its default application, as the Windows shell would, and telling a command
-// line that is only a path or a URL from a command.
+// Opening a hit with its default application on Linux, as the Windows shell would, and telling a
+// command line that is only a path or a URL from a command. Built on Linux only
+// (shell_open_posix.cpp); the plug-in reaches it through os/default_open.h.
 //
 // Contract:
 // - Files and URLs go to the desktop's default handler (`xdg-open`); applications
@@ -20,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/default_open.h"
 #include "os/desktop_exec.h"
 
 namespace skimmer::os {
@@ -78,17 +80,6 @@ std::optional<std::string> findDesktopFile(std::string_view id, const std::vecto
 // read, is larger than kMaxDesktopFileSize, or is not an application entry with an Exec line.
 inline constexpr size_t kMaxDesktopFileSize = 1 << 20;
 bool loadDesktopLaunch(const std::string& path, DesktopLaunch& entry, std::string& error);
-
-struct OpenResult {
-    enum Status {
-        Started,        // the handler or application runs detached
-        Failed,         // `error` says why
-        RunInTerminal,  // `command` must be run in our own terminal (Terminal=true)
-    } status = Failed;
-    std::string error;
-    ExecCommand command;      // for RunInTerminal
-    bool noDisplay = false;   // neither DISPLAY nor WAYLAND_DISPLAY: a graphical handler may not show
-};
 
 class ShellOpener {
 public:

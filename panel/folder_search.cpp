@@ -57,25 +57,24 @@ std::string lastComponent(const std::string& path) {
 
 bool isMailHit(const results::TSearchResult& hit) { return hit.UrlW.starts_with("mapi://"); }
 
-// A mail hit's item: the message's creation time as all three times, its size, archive. A message
-// the store cannot find keeps zeros: a listing of many hits is no place for an error box per hit.
-void fillMailItem(TFiles& node, const results::TSearchResult& hit, const mail::MailStore* store) {
+// A mail hit's item: the item's creation time as all three times, its size, archive. An item the
+// client cannot find keeps zeros: a listing of many hits is no place for an error box per hit.
+void fillMailItem(TFiles& node, const results::TSearchResult& hit, const search::MailClient* client) {
     node.Item.Attributes = kAttributeArchive;
-    if (!store) return;
+    if (!client) return;
     const std::string id = hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(hit.UrlW) : hit.MailEntryId;
-    const mail::MailLookup found = store->find(id);
-    if (!found.message) return;
-    const uint64_t created = os::fileTimeFromUnix({.seconds = found.message->created});
-    node.Item.Created = node.Item.Accessed = node.Item.Modified = created;
-    node.Item.Size = static_cast<uint64_t>(std::max<int64_t>(found.message->size, 0));
+    const search::MailItemLookup found = client->find(id);
+    if (!found.facts) return;
+    node.Item.Created = node.Item.Accessed = node.Item.Modified = found.facts->createdUtc;
+    node.Item.Size = static_cast<uint64_t>(std::max<int64_t>(found.facts->size, 0));
 }
 
 // A hit node: the disk entry's attributes, times and size when the file is there, a mail hit's
-// from the mail store; the hit's own name otherwise.
-std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const mail::MailStore* mailStore) {
+// from the mail client; the hit's own name otherwise.
+std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const search::MailClient* mailClient) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
-    if (isMailHit(hit)) fillMailItem(*node, hit, mailStore);
+    if (isMailHit(hit)) fillMailItem(*node, hit, mailClient);
     const auto entry = hit.PathW.empty() || isMailHit(hit) ? std::nullopt : os::findEntry(hit.PathW, false);
     if (entry) {
         node->Item.Attributes = entry->directory ? kAttributeDirectory : kAttributeArchive;
@@ -118,7 +117,7 @@ public:
 private:
     void append(const results::TSearchResult& hit) {
         if (!mail_ && isMailHit(hit)) mail_ = panel_.mail();
-        auto node = hitNode(hit, mail_ ? mail_->store.get() : nullptr);
+        auto node = hitNode(hit, mail_ ? mail_->client.get() : nullptr);
         TFiles* added = node.get();
         (last_ ? last_->Next : head_) = std::move(node);
         last_ = added;

@@ -6,7 +6,6 @@
 // is put in place only when complete, and an existing one is replaced only after the question.
 #include "engines/hit_fields.h"
 #include "os/export_file.h"
-#include "mail/mail_body.h"
 #include "panel/folder_file.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"
@@ -66,29 +65,39 @@ int reportFailure(CopyCall& call, int err, const std::string& error) {
     return os::endsEveryWrite(err) ? kCancel : kSkip;
 }
 
-// The message a mail hit stands for, or the store's reason why there is none.
-mail::MailLookup findMail(const TPanel& panel, const TFiles& node) {
+// The mail item a mail hit stands for: the client and the entry id, or why there is none.
+struct MailItem {
+    std::shared_ptr<const search::MailClient> client;
+    std::string entryId;
+    std::string error;
+};
+
+MailItem findMail(const TPanel& panel, const TFiles& node) {
     const search::MailAccess mail = panel.mail();
-    if (!mail.store) return {.error = "No mail store is available"};
+    if (!mail.client) return {.error = "No mail store is available"};
     if (!node.Result) return {.error = "The item is not a mail item"};
     const results::TSearchResult& hit = *node.Result;
     const std::string& url = hit.UrlW.empty() ? hit.Url : hit.UrlW;
-    return mail.store->find(hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(url) : hit.MailEntryId);
+    MailItem item{.client = mail.client,
+                  .entryId = hit.MailEntryId.empty() ? engines::MailEntryIdFromUrl(url) : hit.MailEntryId};
+    search::MailItemLookup found = item.client->find(item.entryId);
+    if (!found.facts) return {.error = std::move(found.error)};
+    return item;
 }
 
 int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const std::string& target) {
     TPanel& panel = call.panel;
     const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
     const bool mailHit = node.Type == kTypeHit && node.Result && node.Result->Url.starts_with("mapi://");
-    std::optional<mail::MailMessage> message;
+    std::optional<MailItem> message;
     if (mailHit) {
         // Resolved before any question: a message that is gone is said once and nothing is written.
-        mail::MailLookup found = findMail(panel, node);
-        if (!found.message) {
+        MailItem found = findMail(panel, node);
+        if (!found.client) {
             platform::ShowNoticeText(*panel.env.host, "Not copied: " + node.Name + ": " + found.error);
             return kSkip;
         }
-        message = std::move(found.message);
+        message = std::move(found);
     }
     const auto existing = os::findEntry(target);
     std::string error;
@@ -98,7 +107,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
     const bool replace = existing.has_value();
     int err = 0;
     if (message) {
-        mail::MailBodyRead body = mail::readMailBody(panel.fs(), message->file);
+        search::MailItemBody body = message->client->body(message->entryId, panel.fs());
         if (!body.error.empty()) {
             // The message cannot be read; the other items may well be copied.
             platform::ShowNoticeText(*panel.env.host, body.error);
@@ -106,9 +115,7 @@ int CopyItem(CopyCall& call, PluginPanelItem& item, const TFiles& node, const st
         }
         body.text += "\r\n";
         err = os::writeWholeFile(panel.fs(), target, body.text, nullptr, replace, error);
-        if (!err && body.truncated)
-            platform::ShowNoticeText(*panel.env.host, "Only the first " + std::to_string(mail::kMaxMailBodyRead >> 20) +
-                                                          " MiB of the message were copied: " + node.Name);
+        if (!err && !body.cut.empty()) platform::ShowNoticeText(*panel.env.host, body.cut + ": " + node.Name);
     } else if (directory) {
         err = os::makeFolder(panel.fs(), target, error);
     } else if (node.Type == kTypeHit) {

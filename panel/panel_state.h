@@ -26,7 +26,7 @@
 #include "far/panel.h"
 #include "os/clock.h"
 #include "os/file_system.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "panel/folder_node.h"
 #include "platform/host_tables.h"
 #include "platform/plugin_context.h"
@@ -49,8 +49,8 @@ inline constexpr int kPaletteTitle = 17;   // the panel's title colour
 struct TPanelEnv : platform::PluginContext {
     // The engines' environment for a folder's query; empty: none (the engine is not usable).
     std::function<engines::TEngineEnvironment()> engineEnvironment;
-    // The mail store and show command that the search window uses too, asked for when a mail hit
-    // is first met; empty: mail hits keep zero times and sizes and cannot be copied or shown.
+    // The mail client that the search window uses too, asked for when a mail hit is first met;
+    // empty: mail hits keep zero times and sizes and cannot be copied or shown.
     std::function<search::MailAccess()> mailAccess;
     os::FileSystem* fs = nullptr;           // null: the real file system
     const os::Clock* clock = nullptr;       // null: the system clock

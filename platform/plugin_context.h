@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "far/win_types.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
 #include "platform/registry_access.h"

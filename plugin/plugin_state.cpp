@@ -37,7 +37,7 @@ engines::TEngineEnvironment PluginState::EngineEnvironment() const {
 }
 
 const search::MailAccess& PluginState::Mail() {
-    if (!mail_.store) mail_ = services.mailAccess ? services.mailAccess() : search::DefaultMailAccess();
+    if (!mail_.client) mail_ = services.mailAccess ? services.mailAccess() : search::DefaultMailAccess();
     return mail_;
 }
 

@@ -17,7 +17,7 @@
 #include "config/registry_config.h"
 #include "config/sort_groups.h"
 #include "engines/search_engine.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "panel/panel_state.h"
 #include "platform/console.h"
 #include "platform/host_tables.h"
@@ -45,7 +45,7 @@ struct PluginServices {
     std::function<engines::TEngineEnvironment(const PluginState&)> engineEnvironment;
     // Opens a hit with its default application; empty: the desktop's opener.
     std::function<os::OpenResult(std::string_view)> shellOpen;
-    // The mail store and show command; empty: search::DefaultMailAccess().
+    // The mail client; empty: search::DefaultMailAccess().
     std::function<search::MailAccess()> mailAccess;
 
     PluginServices();
@@ -86,8 +86,8 @@ struct PluginState {
     // The search engines' environment: services.engineEnvironment's when a test gives one,
     // otherwise the index at its default place and the system's locate.
     engines::TEngineEnvironment EngineEnvironment() const;
-    // The one mail store of this instance, shared by the search window and the panel (so what a
-    // folder listing taught serves both), made when first asked for.
+    // The one mail client of this instance, shared by the search window and the panel (so what a
+    // Maildir listing taught serves both), made when first asked for.
     const search::MailAccess& Mail();
 
 private:

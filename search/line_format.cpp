@@ -58,7 +58,7 @@ std::string padded(std::string cell, int32_t width, bool right) {
 
 // The whole target, its leading "/" kept: without it an absolute path reads as a relative one.
 std::string pathCell(const results::TSearchResult& node, int32_t width) {
-    if (results::CharCount(node.Target) > static_cast<size_t>(width)) return CompactPath(node.Target, width);
+    if (results::CharCount(node.Target) > static_cast<size_t>(width)) return CompactPathForColumn(node.Target, width);
     return node.Target;
 }
 

@@ -36,9 +36,15 @@ void showOpeningNotice(const HitServices& services) {
     info(services).Message(info(services).ModuleNumber, FMSG_LEFTALIGN, nullptr, items, 2, 0);
 }
 
-os::OpenResult openWithDefault(const HitServices& services, std::string_view target) {
+os::OpenResult openWithDefault(const HitServices& services, std::string_view target, void* farWindow) {
     if (services.context->shellOpen) return services.context->shellOpen(target);
-    return os::ShellOpener(os::ShellOpener::Options{}).open(target);
+    return os::openWithDefaultApplication(target, farWindow);
+}
+
+// FAR's main window, the owner of whatever the shell shows; null when FAR gives none.
+void* farWindow(const HitServices& services) {
+    if (!info(services).AdvControl) return nullptr;
+    return reinterpret_cast<void*>(info(services).AdvControl(info(services).ModuleNumber, ACTL_GETFARHWND, nullptr));
 }
 
 }  // namespace
@@ -71,7 +77,7 @@ void runThroughCommandLine(const HitServices& services, const std::string& text)
 }
 
 void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
-    if (info(services).AdvControl) info(services).AdvControl(info(services).ModuleNumber, ACTL_GETFARHWND, nullptr);
+    void* const window = farWindow(services);
     showOpeningNotice(services);
     if (!Hit.MailEntryId.empty()) {
         if (const std::string error = OpenMailItem(services, Hit.MailEntryId); !error.empty())
@@ -81,7 +87,7 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
     // A locate hit carries its path but no URL: the shell is given the path then.
     const std::string& target = Hit.UrlW.empty() ? Hit.Path : Hit.UrlW;
     if (target.empty()) return;
-    const os::OpenResult result = openWithDefault(services, target);
+    const os::OpenResult result = openWithDefault(services, target, window);
     switch (result.status) {
         case os::OpenResult::Started: break;
         case os::OpenResult::RunInTerminal:
@@ -92,16 +98,15 @@ void OpenHit(const HitServices& services, const results::TSearchResult& Hit) {
 }
 
 std::string OpenMailItem(const HitServices& services, const std::string& EntryId) {
-    if (!services.mail.store) return "there is no mail store to show the mail item " + EntryId;
-    const mail::MailLookup lookup = services.mail.store->find(EntryId);
-    if (!lookup.message) return lookup.error;
-    const mail::MailShowCommand command = mail::showCommand(*lookup.message, services.mail.command, services.mail.installed);
-    if (!command.error.empty()) return std::string("the mail command (") + mail::kMailCommandVariable + ") cannot be used: " + command.error;
-    if (!command.argv.empty()) {
-        runThroughCommandLine(services, os::shellQuote(command.argv));
+    if (!services.mail.client) return "there is no mail store to show the mail item " + EntryId;
+    const MailItemShow shown = services.mail.client->show(EntryId);
+    if (!shown.error.empty()) return shown.error;
+    if (!shown.argv.empty()) {
+        runThroughCommandLine(services, os::shellQuote(shown.argv));
         return {};
     }
-    if (info(services).Viewer) info(services).Viewer(command.viewerFile.c_str(), nullptr, 0, 0, -1, -1, 0);
+    if (!shown.viewerFile.empty() && info(services).Viewer)
+        info(services).Viewer(shown.viewerFile.c_str(), nullptr, 0, 0, -1, -1, 0);
     return {};
 }
 

@@ -12,9 +12,10 @@
 //   (platform/macro_string.h): a name holding `")`, `$Text` or key names is one name, never macro code.
 // - Failures are said: an opener that cannot open the hit shows its reason in the error box
 //   (the host's own shell would too), and so does a mail hit whose message cannot be found.
-// - A mail hit is shown by a mail reader that takes the terminal, run through the command line
-//   like a terminal program from an argument vector quoted word by word (the message's subject
-//   and sender are never part of it), or else in the host's viewer.
+// - A mail hit is shown as its mail client says (search/mail_items.h): by the client itself, or by
+//   a mail reader that takes the terminal, run through the command line like a terminal program
+//   from an argument vector quoted word by word (the message's subject and sender are never part
+//   of it), or else in the host's viewer.
 #pragma once
 
 #include <optional>
@@ -24,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "platform/host_tables.h"
 #include "platform/plugin_context.h"
 #include "platform/registry_access.h"
@@ -34,8 +35,8 @@
 namespace skimmer::search {
 
 // What the operations reach: the plug-in's context (the host, the registry, which may be null and
-// then nothing is read, FAR's registry root and the desktop's opener, which is os::ShellOpener when
-// empty), referred to, never copied, and the mail store with its show command.
+// then nothing is read, FAR's registry root and the desktop's opener, which is
+// os::openWithDefaultApplication when empty), referred to, never copied, and the mail client.
 struct HitServices {
     const platform::PluginContext* context = nullptr;  // the caller's; outlives the call
     MailAccess mail;

@@ -160,7 +160,7 @@ void SearchWindow::startThread() {
     endThread();
     WindowSearchServices services{env_};
     services.engineEnvironment = env_.engineEnvironment;
-    services.mailDate = MailDateLookup(env_.mail.store);
+    services.mailDate = MailDateLookup(env_.mail.client);
     services.makeEngine = env_.makeEngine;
     work_ = std::make_unique<WindowSearch>(std::move(services), shared_);
     thread_ = std::make_unique<TSearchThread>(*work_);
@@ -573,7 +573,7 @@ bool SearchWindow::onKey(HANDLE dlg, int id, int key) {
 int32_t RunSearchWindow(SearchWindowEnv& env) {
     if (!env.host || !env.config || !env.palette) return 0;
     try {
-        if (!env.mail.store) env.mail = DefaultMailAccess();
+        if (!env.mail.client) env.mail = DefaultMailAccess();
         SearchWindow window(env);
         return window.run();
     } catch (const std::exception& error) {

@@ -28,7 +28,7 @@
 #include "config/sort_groups.h"
 #include "engines/engine_select.h"
 #include "engines/search_engine.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 #include "os/temp_dir.h"
 #include "search/mail_items.h"
 #include "platform/console.h"
@@ -49,7 +49,7 @@ struct SearchWindowEnv : platform::PluginContext {
     std::function<std::array<uint16_t, 4>(int32_t style)> listColorsFor;
     // The engine's environment (the plug-in: engines::EngineEnvironmentFor).
     engines::TEngineEnvironment engineEnvironment;
-    // Mail items: the store and the show command; a null store: search::DefaultMailAccess().
+    // Mail items: the mail client; a null client: search::DefaultMailAccess().
     MailAccess mail;
     // Writes the stored settings (after the F7 toggle changed "SKSFullInfo"); may be empty.
     std::function<void()> saveSettings;

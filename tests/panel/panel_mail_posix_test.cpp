@@ -7,6 +7,7 @@
 #include "os/clock.h"
 #include "os/maildir.h"
 #include "mail/mail_store.h"
+#include "search/maildir_mail.h"
 #include "tests/index/query/test_index.h"
 #include "tests/panel/panel_fixture.h"
 #include "tests/support/maildir_maker.h"
@@ -39,7 +40,7 @@ protected:
         idx.commit();
         idx.buildSidecar();
         auto store = std::make_shared<const mail::MailStore>(std::vector<std::string>{mailFolder.string()});
-        panel.env.mailAccess = [store] { return search::MailAccess{.store = store}; };
+        panel.env.mailAccess = [store] { return search::MailAccess{.client = search::MaildirMail({.store = store})}; };
         const auto engineEnv = panel.env.engineEnvironment;
         panel.env.engineEnvironment = [this, engineEnv] {
             engines::TEngineEnvironment env = engineEnv();

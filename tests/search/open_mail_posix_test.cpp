@@ -1,6 +1,7 @@
 // Mail hits: shown by a mail reader through the command line or in the host's viewer, found again
 // after they were read, refused with a reason when gone, and dated from the message.
 #include "search/open_hit.h"
+#include "search/maildir_mail.h"
 
 #include <gtest/gtest.h>
 
@@ -56,13 +57,14 @@ protected:
                                            "Subject: $(touch pwned2) `touch pwned3`\nMessage-ID: <ab'c$(x)@h>\n"
                                            "Date: Tue, 1 Jul 2003 10:52:37 +0200\n\n");
         id = os::mailEntryId(folder.string(), "17.M1.h");
-        services.mail.store = std::make_shared<const mail::MailStore>(std::vector<std::string>{folder.string()});
+        maildir.store = std::make_shared<const mail::MailStore>(std::vector<std::string>{folder.string()});
         hit.Name = "$(touch pwned2) `touch pwned3`";
         hit.UrlW = hit.Url = hit.Path = os::mailEntryUrl(id);
         hit.MailEntryId = engines::MailEntryIdFromUrl(hit.UrlW);
     }
     void open() {
         host.answerMessage(-1);  // the notice while it opens
+        services.mail = MailAccess{.client = MaildirMail(maildir)};
         OpenHit(services, hit);
     }
 
@@ -71,6 +73,7 @@ protected:
     platform::HostTables tables;
     platform::PluginContext context;
     HitServices services;
+    MaildirMailOptions maildir;
     fs::path folder, file;
     os::MailEntryId id;
     results::TSearchResult hit;
@@ -90,7 +93,7 @@ class MailReader : public MailHitTest, public ::testing::WithParamInterface<Read
 
 TEST_P(MailReader, GetsTheFolderAndAnInertPatternOrTheViewerGetsTheFile) {
     const char* reader = GetParam().installed;
-    services.mail.installed = [reader](std::string_view program) { return reader && program == reader; };
+    maildir.installed = [reader](std::string_view program) { return reader && program == reader; };
     open();
     const auto lines = host.callsTo("Control");
     if (!reader) {
@@ -125,7 +128,7 @@ class MailFailure : public MailHitTest, public ::testing::WithParamInterface<Fai
 
 TEST_P(MailFailure, IsSaidInTheErrorBoxAndNothingRuns) {
     const FailureCase& c = GetParam();
-    services.mail.command = c.command;
+    maildir.command = c.command;
     if (c.deleted) fs::remove(file);
     host.answerMessage(0);  // the error box
     open();
@@ -144,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, MailFailure,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MailHitTest, DateComesFromTheMessageOnceAndAGoneMessageHasNone) {
-    const results::THitDateSources sources{.Files = nullptr, .MailDate = MailDateLookup(services.mail.store), .NoDateText = "--"};
+    const results::THitDateSources sources{.Files = nullptr, .MailDate = MailDateLookup(MaildirMail(maildir)), .NoDateText = "--"};
     const std::optional<double> expected = os::oleFromUnix({1057049557, 0});
     ASSERT_TRUE(expected);
     const std::string date = results::HitDateText(hit, sources);
