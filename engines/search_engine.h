@@ -52,7 +52,8 @@ struct TEngineEnvironment {
     const config::TRegistryConfig* Config = nullptr;  // ESKSSearchEngine, ESKSLocate32Path
     // Below HKEY_CURRENT_USER: "Software\Update\Databases" for L32GetInfo. Null: no such key.
     platform::RegistryAccess* Registry = nullptr;
-    // The index's database file; empty: the index is not installed.
+    // The desktop index's database file (Linux); empty: the index is not installed. Windows has
+    // one system index and leaves it empty.
     std::filesystem::path IndexFile;
     // How the caller shows an engine's error box ("Skimmer Error") with one text, and the language
     // file's message by number. The engines never call ShowErrorText themselves: the named WDS* /
