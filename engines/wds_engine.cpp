@@ -263,7 +263,8 @@ EngineStatus WdsEngine::fetch(results::TSearchResults& batch) {
         if (const auto rows = recordset_->getRows(kWdsBatchRows))
             WdsFillRows(*rows, batch);
         else
-            status = EngineStatus::shownCode(kEngineRowCountUnknown, "the batch's rows came back in a shape that cannot be counted");
+            status = EngineStatus::shownCode(kEngineRowCountUnknown,
+                                             "the batch's rows came back in a shape that cannot be counted");
         batch.Finished = recordset_->eof();
     } catch (const ds::SearchError& e) {
         return broken(e);

@@ -8,9 +8,9 @@
 //   that opens the engine and keeps it (on Windows: COM for that thread) until it is closed.
 //   WDSInit, WDSQuery, WDSFetch, WDSEndQuery and WDSDone are its operations under their own names:
 //   they show what the status carries through Env.ShowErrorText and return its code.
-// - Codes: open 32 (the thread cannot use the service, shown), 31 (no index, nothing shown), 1000 (indexer older than 3, nothing shown), 30 and
-//   51 (shown); query 50, 62, 63 (shown); fetch 101 (shown). Closing an engine that never became
-//   ready says message 44.
+// - Codes: open 32 (the thread cannot use the service, shown), 31 (no index or no search service,
+//   nothing shown), 1000 (indexer older than 3, nothing shown), 30 and 51 (shown); query 50, 62,
+//   63 (shown); fetch 101 (shown). Closing an engine that never became ready says message 44.
 // - A failure of the service's connection or record set during a query or a fetch is a broken
 //   status ("Safecall error: '%X'"), which ends the search; WDSQuery and WDSFetch raise it as
 //   EngineError. endQuery and close never fail.

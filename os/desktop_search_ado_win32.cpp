@@ -22,7 +22,9 @@ constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | 
 // The text a failed call left in its EXCEPINFO, freeing what it holds.
 std::string takeDescription(EXCEPINFO& info) {
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-    std::string text = info.bstrDescription ? utf8(info.bstrDescription, ::SysStringLen(info.bstrDescription)) : "";
+    // Shown to the user with the plug-in's other texts: in its code page.
+    std::string text =
+        info.bstrDescription ? fromWide({info.bstrDescription, ::SysStringLen(info.bstrDescription)}) : std::string();
     ::SysFreeString(info.bstrSource);
     ::SysFreeString(info.bstrDescription);
     ::SysFreeString(info.bstrHelpFile);
@@ -37,21 +39,24 @@ public:
     void call(const wchar_t* name, WORD kind, VARIANT* args, UINT count, VARIANT* result) {
         DISPID id = DISPID_UNKNOWN;
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        check(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), "ADO has no such member");
+        // Names resolve through ADO's type library; a system without it registered fails here.
+        const HRESULT found = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        if (FAILED(found)) fail(found, "ADO's " + utf8(name) + " cannot be reached by name");
         // IDispatch takes its arguments last to first.
         std::array<VARIANT, 3> reversed{};
         for (UINT i = 0; i < count; ++i) reversed[count - 1 - i] = args[i];
         DISPPARAMS params{count ? reversed.data() : nullptr, nullptr, count, 0};
         EXCEPINFO info{};
         UINT badArgument = 0;
-        const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, &info, &badArgument);
+        const HRESULT hr =
+            object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, &info, &badArgument);
         if (hr == DISP_E_EXCEPTION) {
             // The method itself failed: its own code, not the dispatcher's, is the one to report.
             std::string description = takeDescription(info);
             const HRESULT code = info.scode ? info.scode : E_FAIL;
-            fail(code, description.empty() ? "ADO reported a failure" : "ADO: " + description);
+            fail(code, "ADO's " + utf8(name) + " failed" + (description.empty() ? "" : ": " + description));
         }
-        check(hr, "ADO refused the call");
+        if (FAILED(hr)) fail(hr, "ADO refused the call of its " + utf8(name));
     }
 
 private:
@@ -132,9 +137,9 @@ Variant cellOf(const VARIANT& v) {
             return Variant::ofInteger(static_cast<int64_t>(v.ullVal));
         case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
         case VT_UI1: case VT_UI2: case VT_UI4: case VT_UINT: case VT_DECIMAL: case VT_CY: {
-            VariantValue wide;
-            if (SUCCEEDED(::VariantChangeType(wide.get(), const_cast<VARIANT*>(&v), 0, VT_I8))) return Variant::ofInteger((*wide).llVal);
-            return {};
+            VariantValue asInteger;
+            if (FAILED(::VariantChangeType(asInteger.get(), const_cast<VARIANT*>(&v), 0, VT_I8))) return {};
+            return Variant::ofInteger((*asInteger).llVal);
         }
         default:
             return Variant::ofText(textOf(v));
@@ -237,7 +242,8 @@ public:
         connection_.call(L"Execute", DISPATCH_METHOD, args, 3, result.get());
         ComPtr<IDispatch> rows;
         if ((*result).vt == VT_DISPATCH && (*result).pdispVal)
-            check((*result).pdispVal->QueryInterface(IID_IDispatch, rows.outVoid()), "ADO's record set cannot be reached");
+            check((*result).pdispVal->QueryInterface(IID_IDispatch, rows.outVoid()),
+                  "ADO's record set cannot be reached");
         if (!rows) fail(E_NOINTERFACE, "ADO's Execute gave no record set");
         return std::make_unique<AdoRecordset>(std::move(rows));
     }
