@@ -177,10 +177,11 @@ EngineStatus WdsEngine::open() {
     release();
     ready_ = false;
     try {
-        service_ = ds::openDesktopSearch(env_.IndexFile);
+        service_ = env_.OpenDesktopSearch ? env_.OpenDesktopSearch() : ds::openDesktopSearch(env_.IndexFile);
     } catch (const ds::SearchError& e) {
         return EngineStatus::shownCode(kEngineComInitFailed, e.detail());
     }
+    if (!service_) return EngineStatus::quiet(kEngineNotInstalled, "no desktop search service was given");
     try {
         searchManager_ = service_->createSearchManager();
         if (!IndexerVersionAccepted(searchManager_->getIndexerVersionStr()))
