@@ -20,8 +20,8 @@
 namespace skimmer::engines {
 
 // Result codes of the engine operations (0 is success).
-constexpr int32_t kEngineComInitFailed = 32;   // never raised on Linux: there is no COM to start
-constexpr int32_t kEngineNotInstalled = 31;    // the index does not exist or cannot be opened
+constexpr int32_t kEngineComInitFailed = 32;   // COM cannot be initialised (never on Linux: no COM)
+constexpr int32_t kEngineNotInstalled = 31;    // the index or the search service is not there
 constexpr int32_t kEngineTooOld = 1000;        // indexer major version below 3
 constexpr int32_t kEngineNoCatalog = 30;       // catalog "systemindex" not available
 constexpr int32_t kEngineNoQueryHelper = 51;   // no query helper

@@ -1,7 +1,7 @@
 #include "engines/search_engine.h"
 
 #include "engines/locate_database.h"
-#include "index/storage/schema.h"
+#include "os/desktop_search.h"
 #include "platform/host_tables.h"
 
 namespace skimmer::engines {
@@ -17,7 +17,7 @@ TEngineEnvironment EngineEnvironmentFor(const platform::HostTables& host, const 
     TEngineEnvironment env;
     env.Config = &config;
     env.Registry = registry;
-    env.IndexFile = index::store::defaultIndexPath();
+    env.IndexFile = os::search::defaultIndexFile();
     // The tables live as long as the plug-in's state, which outlives every engine.
     env.ShowErrorText = [&host](const std::string& text) { platform::ShowErrorText(host, text); };
     env.GetMsg = [&host](int number) { return platform::GetMsgStr(host, number); };

@@ -28,6 +28,7 @@
 #include "config/registry_config.h"
 #include "engines/engine_status.h"
 #include "lng/messages.h"
+#include "os/desktop_search.h"
 #include "platform/registry_access.h"
 #include "results/search_result.h"
 
@@ -49,8 +50,12 @@ struct TEngineEnvironment {
     const config::TRegistryConfig* Config = nullptr;  // ESKSSearchEngine, ESKSLocate32Path
     // Below HKEY_CURRENT_USER: "Software\Update\Databases" for L32GetInfo. Null: no such key.
     platform::RegistryAccess* Registry = nullptr;
-    // The index's database file; empty: the index is not installed.
+    // The desktop index's database file (Linux); empty: the index is not installed. Windows has
+    // one system index and leaves it empty.
     std::filesystem::path IndexFile;
+    // Opens the desktop search for the index engine, on the engine's thread. Empty: the system's
+    // (os::search::openDesktopSearch over IndexFile); tests give a service of their own.
+    std::function<std::unique_ptr<os::search::DesktopSearch>()> OpenDesktopSearch;
     // How the caller shows an engine's error box ("Skimmer Error") with one text, and the language
     // file's message by number. The engines never call ShowErrorText themselves: the named WDS* /
     // L32* functions and the callers' loops show what a status carries through it.

@@ -4,10 +4,6 @@
 #include <limits>
 
 #include "engines/hit_fields.h"
-#include "index/query/connection.h"
-#include "index/query/safecall_error.h"
-#include "index/query/search_manager.h"
-#include "index/storage/kinds.h"
 #include "os/file_info.h"
 #include "os/shell_link.h"
 #include "os/utf8.h"
@@ -15,10 +11,21 @@
 namespace skimmer::engines {
 namespace {
 
-namespace iq = index::query;
+namespace ds = os::search;
 
-// The index's failure, as the engine's own status: same text, same code, same explanation.
-EngineStatus broken(const iq::SafecallError& e) { return EngineStatus::brokenBy(e.code(), e.what(), e.detail()); }
+// The service's failure, as the engine's own status: same text, same code, same explanation.
+EngineStatus broken(const ds::SearchError& e) { return EngineStatus::brokenBy(e.code(), e.what(), e.detail()); }
+
+const ds::HitConventions& conventions() { return ds::hitConventions(); }
+
+size_t afterLastSeparator(std::string_view path) {
+    const size_t at = path.find_last_of(conventions().pathSeparators);
+    return at == std::string_view::npos ? 0 : at + 1;
+}
+
+// A hit's path split where this system's service splits it: the folder keeps its separator.
+std::string hitFolder(std::string_view path) { return std::string(path.substr(0, afterLastSeparator(path))); }
+std::string hitName(std::string_view path) { return std::string(path.substr(afterLastSeparator(path))); }
 
 int majorVersion(std::string_view version) {
     int major = 0;
@@ -35,28 +42,30 @@ int32_t clamp32(int64_t value) {
 
 // Column 0..5 of one row into its slot. A column the table does not hold, or an empty cell, leaves
 // the slot's field as it was (cleared before the row).
-void mapColumns(const iq::RowTable& table, size_t row, results::TSearchResult& r) {
-    auto text = [&](size_t column) -> const iq::Variant* {
+void mapColumns(const ds::RowTable& table, size_t row, results::TSearchResult& r) {
+    auto text = [&](size_t column) -> const ds::Variant* {
         if (column >= table.columnCount()) return nullptr;
-        const iq::Variant& v = table.cell(column, row);
-        return v.type == iq::VarType::Text ? &v : nullptr;
+        const ds::Variant& v = table.cell(column, row);
+        return v.type == ds::VarType::Text ? &v : nullptr;
     };
-    if (auto* v = text(0)) r.Name = v->text;
-    if (table.columnCount() > 1 && table.cell(1, row).type == iq::VarType::Integer)
+    const auto hitText = conventions().textFromCell;
+    if (auto* v = text(0)) r.Name = hitText(v->text);
+    if (table.columnCount() > 1 && table.cell(1, row).type == ds::VarType::Integer)
         r.Size = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(table.cell(1, row).integer)));
-    if (auto* v = text(2)) r.Kind = v->text;
+    if (auto* v = text(2)) r.Kind = hitText(v->text);
     if (auto* v = text(3)) {
-        r.Url = v->text;
-        r.UrlW = v->text;
+        r.Url = hitText(v->text);
+        r.UrlW = r.Url;
+        // From the cell's own text: the entry id's characters may have no place in the plug-in's.
         r.MailEntryId = MailEntryIdFromUrl(v->text);
     }
     if (auto* v = text(4)) {
-        r.Folder = FolderPart(v->text);
-        r.Path = v->text;
-        r.PathW = v->text;
-        r.Title = v->text;
+        r.Path = hitText(v->text);
+        r.Folder = hitFolder(r.Path);
+        r.PathW = r.Path;
+        r.Title = r.Path;
     }
-    if (auto* v = text(5)) r.Target = v->text;
+    if (auto* v = text(5)) r.Target = hitText(v->text);
 }
 
 // A shortcut stands for its target: names, folder, path and size become the target's. A file that
@@ -82,9 +91,9 @@ void resolveSymlink(results::TSearchResult& r) {
         r.Size = HitFileSize(r.Path);
         return;
     }
-    r.Title = NamePart(*target);
+    r.Title = hitName(*target);
     r.NameW = r.Title;
-    r.Folder = FolderPart(*target);
+    r.Folder = hitFolder(*target);
     r.FolderW = r.Folder;
     r.Path = *target;
     r.PathW = *target;
@@ -100,12 +109,12 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
         r.Path = r.Url;
         r.PathW = r.UrlW;
     } else {
-        p = r.Url.substr(5);
-        r.Folder = FolderPart(p);
+        p = conventions().pathFromFileUrl(std::string_view(r.Url).substr(5));
+        r.Folder = hitFolder(p);
         r.FolderW = r.Folder;
         r.Path = p;
         r.PathW = p;
-        r.Name = NamePart(p);
+        r.Name = hitName(p);
         r.Title = r.Name;
         r.NameW = r.Name;
     }
@@ -113,14 +122,15 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
     r.AttrKnown = false;
     if (IsShortcutExtension(r.Ext)) {
         resolveShortcut(isFile ? p : column5, r);
-    } else if (isFile && os::equalsAsciiCaseless(r.Kind, index::store::kindDisplayName(index::store::Kind::Link))) {
+    } else if (isFile && !conventions().symbolicLinkKind.empty() &&
+               os::equalsAsciiCaseless(r.Kind, conventions().symbolicLinkKind)) {
         resolveSymlink(r);
     }
 }
 
 }  // namespace
 
-void WdsFillRows(const iq::RowTable& table, results::TSearchResults& Results) {
+void WdsFillRows(const ds::RowTable& table, results::TSearchResults& Results) {
     const size_t rows = std::min<size_t>(table.rowCount(), static_cast<size_t>(results::kSearchResultSlots));
     for (size_t row = 0; row < rows; ++row) {
         // A slot still holds an earlier batch's hit: start from a clean record so that no field of
@@ -130,8 +140,8 @@ void WdsFillRows(const iq::RowTable& table, results::TSearchResults& Results) {
         mapColumns(table, row, r);
     }
     for (size_t row = 0; row < rows; ++row) {
-        const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == iq::VarType::Text;
-        completeRow(Results.Items[row], has5 ? table.cell(5, row).text : std::string());
+        const bool has5 = table.columnCount() > 5 && table.cell(5, row).type == ds::VarType::Text;
+        completeRow(Results.Items[row], has5 ? conventions().textFromCell(table.cell(5, row).text) : std::string());
     }
     Results.Count = static_cast<int32_t>(rows);
 }
@@ -160,30 +170,34 @@ void WdsEngine::release() {
     queryHelper_.reset();
     catalogManager_.reset();
     searchManager_.reset();
+    service_.reset();
 }
 
 EngineStatus WdsEngine::open() {
     release();
     ready_ = false;
-    if (env_.IndexFile.empty())
-        return EngineStatus::quiet(kEngineNotInstalled,
-                                   "no index file is known (neither XDG_CACHE_HOME nor HOME gives one)");
     try {
-        searchManager_ = std::make_unique<iq::SearchManager>(env_.IndexFile);
+        service_ = env_.OpenDesktopSearch ? env_.OpenDesktopSearch() : ds::openDesktopSearch(env_.IndexFile);
+    } catch (const ds::SearchError& e) {
+        return EngineStatus::shownCode(kEngineComInitFailed, e.detail());
+    }
+    if (!service_) return EngineStatus::quiet(kEngineNotInstalled, "no desktop search service was given");
+    try {
+        searchManager_ = service_->createSearchManager();
         if (!IndexerVersionAccepted(searchManager_->getIndexerVersionStr()))
             return EngineStatus::quiet(kEngineTooOld, "the index was written by an indexer older than version 3");
-    } catch (const iq::SafecallError& e) {
+    } catch (const ds::SearchError& e) {
         return EngineStatus::quiet(kEngineNotInstalled, e.detail());
     }
     try {
         catalogManager_ = searchManager_->getCatalog("systemindex");
-    } catch (const iq::SafecallError& e) {
+    } catch (const ds::SearchError& e) {
         return EngineStatus::shownCode(kEngineNoCatalog, e.detail());
     }
     std::string why;
     try {
         queryHelper_ = catalogManager_->getQueryHelper();
-    } catch (const iq::SafecallError& e) {
+    } catch (const ds::SearchError& e) {
         why = e.detail();
     }
     if (!queryHelper_) return EngineStatus::shownCode(kEngineNoQueryHelper, why);
@@ -203,28 +217,33 @@ EngineStatus WdsEngine::close() {
 
 EngineStatus WdsEngine::query(std::string_view text, std::string_view kind) {
     if (!ready_) return EngineStatus::shownCode(kEngineNotReady);
-    // The select list is a constant the index knows and the connection string cannot fail; a
-    // query text the helper refuses leaves the SQL empty, which is reported as 62 below.
-    try {
-        queryHelper_->putQuerySelectColumns(kWdsColumns);
-        connectionString_ = queryHelper_->connectionString();
-    } catch (const iq::SafecallError& e) {
-        return broken(e);
-    }
-    sql_.clear();
+    // The helper's three answers are not checked one by one: what a refusal leaves behind (an
+    // empty connection string or SQL) is reported as 62 below, with the helper's reason.
     std::string why;
-    try {
-        sql_ = queryHelper_->generateSqlFromUserQuery(WdsQueryText(text, kind));
-    } catch (const iq::SafecallError& e) {
-        why = e.detail();
-    }
+    auto ask = [&why](auto call) {
+        try {
+            call();
+        } catch (const ds::SearchError& e) {
+            why = e.detail();
+        }
+    };
+    connectionString_.clear();
+    sql_.clear();
+    ask([&] { queryHelper_->putQuerySelectColumns(kWdsColumns); });
+    ask([&] { connectionString_ = queryHelper_->connectionString(); });
+    ask([&] { sql_ = queryHelper_->generateSqlFromUserQuery(WdsQueryText(text, kind)); });
     recordset_.reset();
-    connection_ = std::make_unique<iq::Connection>();
+    connection_.reset();
+    try {
+        connection_ = service_->createConnection();
+    } catch (const ds::SearchError& e) {
+        return EngineStatus::shownCode(kEngineNoConnection, e.detail());
+    }
     if (connectionString_.empty() || sql_.empty()) return EngineStatus::shownCode(kEngineEmptySql, why);
     try {
         connection_->open(connectionString_);
         recordset_ = connection_->execute(sql_);
-    } catch (const iq::SafecallError& e) {
+    } catch (const ds::SearchError& e) {
         return broken(e);
     }
     return {};
@@ -237,15 +256,21 @@ EngineStatus WdsEngine::fetch(results::TSearchResults& batch) {
         batch.Finished = true;
         return {};
     }
+    EngineStatus status;
     try {
         batch.Finished = recordset_->eof();
         if (batch.Finished) return {};
-        WdsFillRows(recordset_->getRows(kWdsBatchRows), batch);
+        // Rows that cannot be counted are reported and skipped; the next batch may still come.
+        if (const auto rows = recordset_->getRows(kWdsBatchRows))
+            WdsFillRows(*rows, batch);
+        else
+            status = EngineStatus::shownCode(kEngineRowCountUnknown,
+                                             "the batch's rows came back in a shape that cannot be counted");
         batch.Finished = recordset_->eof();
-    } catch (const iq::SafecallError& e) {
+    } catch (const ds::SearchError& e) {
         return broken(e);
     }
-    return {};
+    return status;
 }
 
 void WdsEngine::endQuery() {
@@ -262,14 +287,14 @@ bool WdsEngine::readInfo(TWDS3Info& Info) {
     try {
         std::string version = searchManager_->getIndexerVersionStr();
         const int64_t items = catalogManager_->numberOfItems();
-        const iq::ItemsToIndex waiting = catalogManager_->numberOfItemsToIndex();
+        const ds::ItemsToIndex waiting = catalogManager_->numberOfItemsToIndex();
         Info.Version = std::move(version);
         Info.ItemCount = clamp32(items);
         Info.IncrementalCount = clamp32(waiting.incremental);
         Info.NotificationQueue = clamp32(waiting.notificationQueue);
         Info.HighPriorityQueue = clamp32(waiting.highPriority);
         return true;
-    } catch (const iq::SafecallError&) {
+    } catch (const ds::SearchError&) {
         // Opened, but it cannot answer: as unusable as one that cannot be opened.
         ready_ = false;
         return false;

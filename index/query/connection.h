@@ -26,19 +26,8 @@ namespace skimmer::index::query {
 
 struct Session;
 
-// A column × row table: cell(column, row).
-class RowTable {
-public:
-    RowTable(size_t columns, size_t rows) : columns_(columns), rows_(rows), cells_(columns * rows) {}
-    size_t columnCount() const { return columns_; }
-    size_t rowCount() const { return rows_; }
-    const Variant& cell(size_t column, size_t row) const { return cells_[column * rows_ + row]; }
-    Variant& cell(size_t column, size_t row) { return cells_[column * rows_ + row]; }
-
-private:
-    size_t columns_, rows_;
-    std::vector<Variant> cells_;
-};
+// The row table is the desktop search face's own (os/desktop_search.h).
+using RowTable = os::search::RowTable;
 
 class Recordset {
 public:

@@ -2,18 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
-
 namespace skimmer::index::query {
-
-std::string safecallMessage(HResult code) {
-    char text[40];
-    std::snprintf(text, sizeof text, "Safecall error: '%X'", static_cast<unsigned>(code));
-    return text;
-}
-
-SafecallError::SafecallError(HResult code, std::string detail)
-    : std::runtime_error(safecallMessage(code)), code_(code), detail_(std::move(detail)) {}
 
 HResult hresultFromSqlite(int sqliteCode) {
     switch (sqliteCode & 0xFF) {

@@ -15,15 +15,20 @@
 // Nothing here catches: callers (the engine) catch at their boundary.
 #pragma once
 
+#include "os/desktop_search.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 namespace skimmer::index::query {
 
-using HResult = uint32_t;
+// The face's error is the desktop search seam's own (os/desktop_search.h), so the engine catches
+// one type whichever system answered.
+using HResult = os::search::HResult;
+using SafecallError = os::search::SearchError;
+using os::search::safecallMessage;
 
 inline constexpr HResult kEFail = 0x80004005;
 inline constexpr HResult kEInvalidArg = 0x80070057;
@@ -33,20 +38,6 @@ inline constexpr HResult kIndexDamaged = 0x80070570;
 inline constexpr HResult kIndexBusy = 0x800700AA;
 inline constexpr HResult kCatalogNotFound = 0x80042103;
 inline constexpr HResult kObjectClosed = 0x800A0E78;
-
-// "Safecall error: '80004005'" for kEFail.
-std::string safecallMessage(HResult code);
-
-class SafecallError : public std::runtime_error {
-public:
-    SafecallError(HResult code, std::string detail);
-    HResult code() const { return code_; }
-    const std::string& detail() const { return detail_; }
-
-private:
-    HResult code_;
-    std::string detail_;
-};
 
 // The code for a failed SQLite call: damaged, busy, missing or generic.
 HResult hresultFromSqlite(int sqliteCode);

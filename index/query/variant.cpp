@@ -1,28 +1,8 @@
 #include "index/query/variant.h"
 
-#include "os/utf8.h"
-
 #include <ctime>
 
 namespace skimmer::index::query {
-
-std::wstring Variant::wide() const {
-    std::wstring out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t size = text.size();
-    for (size_t i = 0; i < size;) {
-        char32_t c = 0;
-        const size_t length = os::decodeUtf8(text, i, c);
-        if (length == 0) {
-            out += static_cast<wchar_t>(0xDC00 + p[i]);
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        i += length;
-    }
-    return out;
-}
 
 double oleDateFromUnix(int64_t seconds) {
     const time_t t = static_cast<time_t>(seconds);

@@ -5,25 +5,16 @@
 // `wide()` decodes it, turning each byte that is not UTF-8 into U+DC00 + byte (U+DC80..U+DCFF) so nothing is lost.
 #pragma once
 
+#include "os/desktop_search.h"
+
 #include <cstdint>
-#include <string>
 
 namespace skimmer::index::query {
 
-enum class VarType { Empty, Text, Integer, Date };
-
-struct Variant {
-    VarType type = VarType::Empty;
-    std::string text;
-    int64_t integer = 0;
-    double date = 0;
-
-    static Variant ofText(std::string value) { return Variant{VarType::Text, std::move(value), 0, 0}; }
-    static Variant ofInteger(int64_t value) { return Variant{VarType::Integer, {}, value, 0}; }
-    static Variant ofDate(double value) { return Variant{VarType::Date, {}, 0, value}; }
-
-    std::wstring wide() const;
-};
+// The cell type is the desktop search face's own (os/desktop_search.h): the index fills it as it
+// is, and the engine reads it without knowing which system answered.
+using VarType = os::search::VarType;
+using Variant = os::search::Variant;
 
 // Unix seconds → OLE automation date in the local time zone.
 double oleDateFromUnix(int64_t seconds);
