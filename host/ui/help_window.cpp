@@ -15,7 +15,7 @@
 #include "host/ui/help_layout.h"
 #include "host/ui/help_reference.h"
 #include "host/ui/message_box.h"
-#include "os/shell_open.h"
+#include "os/default_open.h"
 
 namespace skimmer::host::ui {
 
@@ -177,7 +177,7 @@ private:
     }
 
     void openUrl(const std::string& url) {
-        const os::OpenResult result = os::ShellOpener(os::ShellOpener::Options{}).open(url);
+        const os::OpenResult result = os::openWithDefaultApplication(url, nullptr);
         if (result.status == os::OpenResult::Failed) warn(context_, {"Cannot open:", url, result.error});
         else if (result.status == os::OpenResult::RunInTerminal) warn(context_, {"Cannot open here:", url});
     }
