@@ -16,6 +16,10 @@ namespace skimmer::os {
 std::string oemToAnsi(std::string_view text);
 std::string ansiToOem(std::string_view text);
 
+// Characters the plug-in draws itself (box lines, arrows) in the console's code page: UTF-8 on
+// Linux; on Windows the OEM page, where a character it lacks becomes the page's default one.
+std::string oemFromUnicode(std::u32string_view text);
+
 // Buffer forms with the Windows calls' shape: `src` (NUL-terminated) into `dst`, which may be the
 // same buffer and must hold strlen(src) + 1 bytes.
 void oemToAnsi(const char* src, char* dst);

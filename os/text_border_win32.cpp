@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "os/utf8.h"
+#include "os/wide_text.h"
+
 namespace skimmer::os {
 
 namespace {
@@ -40,6 +43,18 @@ void convertBuffer(Convert convert, const char* src, char* dst) {
 
 std::string oemToAnsi(std::string_view text) { return converted(&::OemToCharBuffA, text); }
 std::string ansiToOem(std::string_view text) { return converted(&::CharToOemBuffA, text); }
+std::string oemFromUnicode(std::u32string_view text) {
+    std::string utf8;
+    for (const char32_t cp : text) appendUtf8(utf8, cp);
+    const std::wstring wide = wideFromUtf8(utf8);
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int n = ::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 void oemToAnsi(const char* src, char* dst) { convertBuffer(&::OemToCharBuffA, src, dst); }
 void ansiToOem(const char* src, char* dst) { convertBuffer(&::CharToOemBuffA, src, dst); }
 

@@ -1,12 +1,15 @@
 // Running a search folder's query through the chosen engine and making its hits the folder's
 // children, with the progress drawn on the panel's top line as the hits arrive.
 #include <functional>
+#include <string>
 
 #include "engines/engine_select.h"
 #include "engines/hit_fields.h"
 #include "engines/query_loop.h"
 #include "far/adv_control.h"
 #include "os/export_file.h"
+#include "os/path_syntax.h"
+#include "os/text_border.h"
 #include "panel/panel_entries.h"
 #include "panel/panel_messages.h"
 #include "results/text_trunc.h"
@@ -45,14 +48,9 @@ void drawTitle(const TPanel& panel, PanelColumns cols, const std::string& text) 
 void drawFrameLine(const TPanel& panel, PanelColumns cols) {
     const PluginStartupInfo& host = panel.env.host->StartupInfo;
     if (!host.Text || cols.right - cols.left - 1 <= 0) return;
-    std::string line;
-    for (int i = 0; i < cols.right - cols.left - 1; ++i) line += "\u2550";  // the double horizontal line
+    // The double horizontal line, in the console's code page.
+    const std::string line = os::oemFromUnicode(std::u32string(static_cast<size_t>(cols.right - cols.left - 1), U'\u2550'));
     host.Text(cols.left + 1, 0, paletteColor(panel, kPaletteFrame), line.c_str());
-}
-
-std::string lastComponent(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool isMailHit(const results::TSearchResult& hit) { return hit.UrlW.starts_with("mapi://"); }
@@ -84,7 +82,7 @@ std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const search:
         node->Item.Accessed = entry->times.accessed;
         node->Item.Modified = entry->times.modified;
         node->Item.Size = entry->size;
-        node->Name = FitNodeName(lastComponent(hit.PathW));
+        node->Name = FitNodeName(os::pathName(hit.PathW));
     }
     if (node->Name.empty()) node->Name = FitNodeName(hit.Name);
     node->Item.AlternateName = node->Name.substr(0, 12);

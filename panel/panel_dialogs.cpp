@@ -5,6 +5,7 @@
 #include "config/catalogue.h"
 #include "dialogs/dialog_record.h"
 #include "dialogs/registered_dialog.h"
+#include "os/text_border.h"
 #include "panel/panel_messages.h"
 
 namespace skimmer::panel {
@@ -82,7 +83,7 @@ bool showSearchFolderDialog(TPanel& panel, NodeFields& fields, bool advanced) {
         .label(5, 2, 0, "", Msg(panel, kMsgSearchFor))
         .edit(5, 3, kEditWidth, 0, kQueryField)
         .separator(4)
-        .checkBox(5, 5, DIF_DISABLE, Msg(panel, kMsgAdvancedMode) + " \u2193", kAdvancedField)
+        .checkBox(5, 5, DIF_DISABLE, Msg(panel, kMsgAdvancedMode) + " " + os::oemFromUnicode(U"\u2193"), kAdvancedField)
         .separator(6)
         .label(5, 7, a, "l1", l126)
         .edit(5 + length(l126), 7, kEditWidth - length(l126), a, kNameField)

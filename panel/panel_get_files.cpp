@@ -1,11 +1,13 @@
 // Copying out of the panel: search folders become .skvfinder files, directories become folders,
 // hits are copied as the files they stand for, and a mail hit as its message's text then CR LF.
 //
-// Every target is Dest + "/" + a name made safe for one folder entry: "/" and control characters
-// become "_", and "", "." and ".." are refused, so no name leads out of the destination. A file
+// Every target is a name made safe for one folder entry inside Dest: the characters no name may
+// hold on this system ("/"; on Windows also \ : * ? " < > |) and control characters become "_",
+// and "", "." and ".." are refused, so no name leads out of the destination. A file
 // is put in place only when complete, and an existing one is replaced only after the question.
 #include "engines/hit_fields.h"
 #include "os/export_file.h"
+#include "os/path_syntax.h"
 #include "panel/folder_file.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"
@@ -36,7 +38,9 @@ std::optional<std::string> safeEntryName(const std::string& name) {
     if (!UsableNodeName(name)) return std::nullopt;
     std::string safe = name;
     for (char& c : safe)
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+        if (os::forbiddenNameCharacters().find(c) != std::string_view::npos || static_cast<unsigned char>(c) < 0x20 ||
+            c == 0x7F)
+            c = '_';
     return safe;
 }
 
@@ -141,7 +145,7 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
             continue;
         }
         const bool directory = item.FindData.dwFileAttributes & kAttributeDirectory;
-        std::string target = dest + "/" + *name;
+        std::string target = os::pathInFolder(dest, *name);
         if (node->Type != kTypeHit && !directory) target += kFolderFileExtension;
         const int answer = CopyItem(call, item, *node, target);
         if (answer == kCancel) {
@@ -166,11 +170,6 @@ int copyItems(CopyCall& call, PluginPanelItem* items, int count, const std::stri
     return result;
 }
 
-std::string withoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
 }  // namespace
 
 int GetFiles(TPanel& panel, HANDLE hPlugin, PluginPanelItem* items, int count, int move, char* destPath, int opMode) {
@@ -183,7 +182,7 @@ int GetFiles(TPanel& panel, HANDLE hPlugin, PluginPanelItem* items, int count, i
     if (dest.empty()) return -1;
     CopyName(destPath, FAR_MAX_PATH, dest);
     CopyCall call{panel, move != 0};
-    return copyItems(call, items, count, withoutTrailingSlash(dest));
+    return copyItems(call, items, count, std::string(os::withoutTrailingSeparators(dest)));
 }
 
 }  // namespace skimmer::panel

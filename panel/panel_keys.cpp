@@ -1,6 +1,7 @@
 // The panel's own keys: Enter runs a search folder or goes to a hit, Shift+F4 creates a search
 // folder, F4 edits the node under the cursor, Ctrl+F puts a hit's path on the command line.
 #include "far/vk.h"
+#include "os/path_syntax.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"
 #include "panel/panel_messages.h"
@@ -68,7 +69,7 @@ bool enter(TPanel& panel) {
         else {
             // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
             const std::string& title = hit.Title;
-            search::GoToFile(hitServices(panel), !title.empty() && title.front() == '/' ? title : hit.Folder + title);
+            search::GoToFile(hitServices(panel), os::isAbsolutePathWithName(title) ? title : hit.Folder + title);
         }
         return true;
     }

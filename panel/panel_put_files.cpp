@@ -4,6 +4,7 @@
 // Every node added gets a name no sibling has: a clash the user chose to keep is added beside the
 // existing node as "Name (2)", so no level ever holds two nodes of one name.
 #include "os/export_file.h"
+#include "os/path_syntax.h"
 #include "panel/folder_file.h"
 #include "panel/panel_dialogs.h"
 #include "panel/panel_entries.h"
@@ -40,11 +41,6 @@ std::string title(const ImportCall& call) {
     return Msg(call.panel, call.move ? kMsgMoveTitle : kMsgCopyTitle) + " " + Msg(call.panel, kMsgSearchFolders);
 }
 
-std::string lastComponent(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool yes(ImportCall& call, std::vector<std::string> lines) {
     lines.insert(lines.begin(), title(call));
     return AskMessage(call.panel, FMSG_WARNING | FMSG_MB_YESNO, lines, 0) == 0;
@@ -77,7 +73,7 @@ Imported ImportItem(ImportCall& call, const PluginPanelItem& item) {
         node = CopyNode(*source);
     } else if (item.FindData.dwFileAttributes & kAttributeDirectory) {
         node = std::make_unique<TFiles>();
-        node->Name = FitNodeName(lastComponent(fileName));
+        node->Name = FitNodeName(os::pathName(fileName));
         node->Item.Flags = kPanelItemMark;
         if (const auto entry = os::findEntry(fileName))
             node->Item = {.Created = entry->times.created, .Accessed = entry->times.accessed,
@@ -85,7 +81,7 @@ Imported ImportItem(ImportCall& call, const PluginPanelItem& item) {
     } else {
         const size_t dot = fileName.rfind('.');
         const bool extensionOk = dot != std::string::npos && fileName.substr(dot) == kFolderFileExtension &&
-                                 fileName.find('/', dot) == std::string::npos;
+                                 fileName.find_first_of(os::folderEnds(), dot) == std::string::npos;
         if (!extensionOk && !yes(call, {Msg(panel, kMsgTheFile), "\"" + fileName + "\"", Msg(panel, kMsgNotSkvfinder),
                                         "\x01", Msg(panel, kMsgImportAnyway)}))
             return {nullptr, kGoOn};
@@ -99,7 +95,7 @@ Imported ImportItem(ImportCall& call, const PluginPanelItem& item) {
         if ((read.ReadError || node->Name.empty() || !read.MagicOk) &&
             !yes(call, {Msg(panel, kMsgNoValidFolder), "\"" + fileName + "\"", Msg(panel, kMsgImportWhatWasRead)}))
             return {nullptr, kGoOn};
-        if (node->Name.empty()) node->Name = FitNodeName(lastComponent(fileName));
+        if (node->Name.empty()) node->Name = FitNodeName(os::pathName(fileName));
     }
     if (!UsableNodeName(node->Name)) node->Name = FitNodeName(node->Name + "_");
     int answer = kGoOn;
@@ -125,7 +121,7 @@ TItemBlock contentsOf(ImportCall& call, const PluginPanelItem& item, std::vector
     }
     for (const std::string& name : names) {
         PluginPanelItem entry{};
-        const std::string path = folder + "/" + name;
+        const std::string path = os::pathInFolder(folder, name);
         if (path.size() >= sizeof entry.FindData.cFileName) continue;  // a path FAR could not name either
         const auto found = os::findEntry(path);
         if (!found) continue;

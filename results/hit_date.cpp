@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "far/win_types.h"
+#include "os/path_syntax.h"
 
 namespace skimmer::results {
 namespace {
@@ -80,9 +81,7 @@ std::optional<THitFileEntry> TFileSystemProbe::Find(const std::string& path) con
         nanoseconds += kNs;
     }
     entry.Date = os::oleFromUnix({seconds, static_cast<int32_t>(nanoseconds)}).value_or(os::oleNow(clock_));
-    std::string_view name(path);
-    while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
-    name = name.substr(name.rfind('/') == std::string_view::npos ? 0 : name.rfind('/') + 1);
+    const std::string_view name = os::pathName(os::withoutTrailingSeparators(path));
     if (st.isDirectory) entry.Attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (name.size() > 1 && name.front() == '.' && name != "..") entry.Attributes |= FILE_ATTRIBUTE_HIDDEN;
     if (entry.Attributes == 0) entry.Attributes = FILE_ATTRIBUTE_NORMAL;

@@ -6,6 +6,7 @@
 #include "far/panel.h"
 #include "lng/messages.h"
 #include "os/desktop_exec.h"
+#include "os/path_syntax.h"
 #include "os/shell_quote.h"
 #include "platform/macro_string.h"
 
@@ -111,9 +112,8 @@ std::string OpenMailItem(const HitServices& services, const std::string& EntryId
 }
 
 void GoToFile(const HitServices& services, const std::string& FullPath) {
-    const size_t slash = FullPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : FullPath.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? FullPath : FullPath.substr(slash + 1);
+    const std::string folder(os::pathFolder(FullPath));
+    const std::string name(os::pathName(FullPath));
     if (!folder.empty() && info(services).Control)
         info(services).Control(INVALID_HANDLE_VALUE, FCTL_SETPANELDIR, const_cast<char*>(folder.c_str()));
     // The name is data: written as a string literal, it can never end the call and become macro code.
@@ -124,7 +124,7 @@ void GoToLine(const HitServices& services, const LineLookup& lines, int32_t n) {
     const results::TSearchResult* hit = lines ? lines(n) : nullptr;
     if (hit == nullptr || hit->IsGroupHeader || hit->Title.empty()) return;
     // A locate hit's Title is already its whole path; an index hit's is the name in Folder.
-    GoToFile(services, hit->Title.front() == '/' ? hit->Title : hit->Folder + hit->Title);
+    GoToFile(services, os::isAbsolutePathWithName(hit->Title) ? hit->Title : hit->Folder + hit->Title);
 }
 
 void ReadTmpPanelPrefix(const HitServices& services, std::string& Prefix) {

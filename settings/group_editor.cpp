@@ -43,7 +43,7 @@ constexpr int32_t kMaxHighest = std::numeric_limits<int32_t>::max();
 
 // The vertical line between a group's name and its kind: character 0xB3 of the console's OEM
 // code page, which is U+2502 in ours.
-constexpr std::string_view kColumnLine = "\u2502";
+constexpr std::u32string_view kColumnLine = U"\u2502";  // drawn in the console's code page
 
 struct Menu {
     std::vector<FarMenuItem> items;
@@ -255,7 +255,7 @@ std::string FitText(std::string_view text, size_t width) {
 }
 
 std::string GroupMenuText(const config::TSKSSortGroup& group) {
-    return FitText(os::ansiToOem(group.Name), kGroupNameColumn) + " " + std::string(kColumnLine) +
+    return FitText(os::ansiToOem(group.Name), kGroupNameColumn) + " " + os::oemFromUnicode(kColumnLine) +
            FitText("\"" + os::ansiToOem(group.Kind) + "\"", kGroupKindColumn);
 }
 

@@ -2,6 +2,7 @@
 // destination, replaced only after the question, a full disk reported; imports of good, foreign,
 // damaged and clashing files and of folder trees.
 #include "far/vk.h"
+#include "os/file_system.h"
 #include "panel/folder_file.h"
 #include "panel/panel_messages.h"
 #include "tests/panel/panel_fixture.h"
@@ -30,7 +31,8 @@ protected:
     }
     Names outNames(const fs::path& folder) {
         Names names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        // As the plug-in reads them (on Windows: in the ANSI code page).
+        EXPECT_EQ(os::realFileSystem().listDirectory(folder.string(), names), 0) << folder;
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -90,8 +92,11 @@ TEST_F(PanelFiles, AnExistingTargetIsReplacedOnlyAfterTheQuestion) {
     host.answerMessage(0);  // replace beta
     EXPECT_EQ(copyOut({"alpha", "beta"}), -1);
     EXPECT_EQ(host.callsTo("Message")[0].texts[3], (out / "alpha.skvfinder").string());
-    std::ifstream alpha(out / "alpha.skvfinder");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(alpha), {}), "mine");
+    {
+        // Closed again before the next copy: Windows cannot replace a file another program holds.
+        std::ifstream alpha(out / "alpha.skvfinder");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(alpha), {}), "mine");
+    }
     EXPECT_TRUE(ReadFolderFile((out / "beta.skvfinder").string()).MagicOk);
     host.answerMessage(4);  // cancel: nothing more is written
     EXPECT_EQ(copyOut({"alpha", "beta"}), -1);

@@ -2,8 +2,11 @@
 // Enter on a hit puts the file panel on it, Ctrl+F puts its path on the command line.
 
 #include "far/vk.h"
+#include "os/path_syntax.h"
+#include "os/shell_quote.h"
 #include "panel/panel_messages.h"
 #include "tests/panel/panel_fixture.h"
+#include "tests/support/printing_locate.h"
 
 namespace skimmer::panel {
 namespace {
@@ -12,7 +15,7 @@ namespace fs = std::filesystem;
 using test::PanelFixture;
 using Names = std::vector<std::string>;
 
-// The locate engine with a fake `locate` that prints the paths of `hits`.
+// The locate engine with a locate program that lists fixed paths.
 class PanelKeys : public PanelFixture {
 protected:
     PanelKeys() {
@@ -21,13 +24,7 @@ protected:
         config::setConfigValue(config, "ESKSSearchEngine", config::TConfigValue::integer(1));
         config::setConfigValue(config, "ESKSLocate32Path", config::TConfigValue::str(bin.string()));
     }
-    void fakeLocate(const Names& paths) {
-        std::string script = "#!/bin/sh\n";
-        for (const auto& p : paths) script += "printf '%s\\n' '" + p + "'\n";
-        if (paths.empty()) script += "exit 1\n";  // as plocate and mlocate end when nothing matched
-        std::ofstream(bin / "locate") << script;
-        fs::permissions(bin / "locate", fs::perms::owner_all, fs::perm_options::replace);
-    }
+    void fakeLocate(const Names& paths) { skimmer::test::writePrintingLocate(bin, paths); }
     std::string file(const std::string& name, size_t size) {
         const fs::path path = home.root() / "files" / name;
         fs::create_directories(path.parent_path());
@@ -54,18 +51,21 @@ TEST_F(PanelKeys, EnterRunsTheQueryAndListsTheHitsEachTimeAnew) {
     EXPECT_FALSE(host.callsTo("Text").empty());
     EXPECT_EQ(stored(), "anything;");
 
-    // Ctrl+F: the hit's whole path, quoted for the shell, after what the line held.
+    // Ctrl+F: the hit's whole path, quoted for the system's command interpreter, after what the
+    // line held.
     host.commandLine = "copy";
     cursorOn("a; touch pwned");
     ASSERT_TRUE(ProcessKey(panel, handle, 'F', PKF_CONTROL));
-    EXPECT_EQ(host.commandLine, "copy '" + a + "'");
+    std::string word, error;
+    ASSERT_TRUE(os::commandLineArgument(a, word, error)) << error;
+    EXPECT_EQ(host.commandLine, "copy " + word);
     // Enter on a hit: the file panel goes to its folder.
     host.clearCalls();
     cursorOn("b.txt");
     ASSERT_TRUE(ProcessKey(panel, handle, VK_RETURN, 0));
     bool wentThere = false;
     for (const auto& call : host.callsTo("Control"))
-        if (call.args[1] == FCTL_SETPANELDIR && call.texts.at(0) == (home.root() / "files").string() + "/") wentThere = true;
+        if (call.args[1] == FCTL_SETPANELDIR && call.texts.at(0) == os::pathInFolder((home.root() / "files").string(), "")) wentThere = true;
     EXPECT_TRUE(wentThere);
 
     // Up, and in again: the query runs anew and the old hits are gone.
@@ -100,8 +100,9 @@ class HitCap : public PanelKeys, public ::testing::WithParamInterface<int> {};
 
 TEST_P(HitCap, MoreHitsThanListedAreSaid) {
     const int found = GetParam();
-    std::ofstream(bin / "locate") << "#!/bin/sh\nseq -f '/nowhere/hit%.0f' 1 " << found << "\n";
-    fs::permissions(bin / "locate", fs::perms::owner_all, fs::perm_options::replace);
+    Names hits;
+    for (int i = 1; i <= found; ++i) hits.push_back((home.root() / "nowhere" / ("hit" + std::to_string(i))).string());
+    fakeLocate(hits);
     newSearchFolder("many");
     cursorOn("many");
     const bool cut = found > kMaxFolderHits;

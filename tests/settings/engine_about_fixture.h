@@ -12,13 +12,6 @@
 
 namespace skimmer::settings::test {
 
-inline std::string slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // One FAR item as the item tables give it: kind, place, flags, text, initial state.
 struct ItemRow {
     int type;

@@ -1,7 +1,8 @@
 // The settings dialogs headless: the host's own dialog engine, menus and messages draw into a cell
 // buffer and take scripted keys; language strings come from the scriptable test host; the
-// settings live in a real hive file behind a fault-injecting file system, so a test sees what
-// reached the disk and can make the disk refuse.
+// settings live where the system keeps them (tests/settings/settings_disk.h): on Linux the hive
+// file behind a fault-injecting file system, so a test sees what reached the disk and can make
+// the disk refuse; on Windows the registry.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,10 +17,9 @@
 #include "config/catalogue.h"
 #include "config/sort_groups.h"
 #include "host/ui/far_services.h"
-#include "os/registry.h"
-#include "platform/hive_registry.h"
 #include "settings/settings_env.h"
 #include "tests/host/ui/ui_harness.h"
+#include "tests/settings/settings_disk.h"
 #include "tests/support/fault_file_system.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/test_host.h"
@@ -28,12 +28,11 @@ namespace skimmer::settings::test {
 
 namespace fs = std::filesystem;
 
-// The plug-in's settings and groups as one start of it reads them from the hive file.
+// The plug-in's settings and groups as one start of it reads them.
 struct SettingsStore {
-    SettingsStore(const fs::path& file, os::FileSystem* files) {
-        hive = std::make_unique<os::Hive>(file, files, [](const std::string&) {});
-        registry = std::make_unique<platform::HiveRegistry>(*hive);
-        config.location_ = config::settingsLocation(registry.get(), "Software\\Far\\Plugins");
+    SettingsStore(std::unique_ptr<platform::RegistryAccess> opened, const std::string& pluginsKey)
+        : registry(std::move(opened)) {
+        config.location_ = config::settingsLocation(registry.get(), pluginsKey);
         config.reportError_ = [this](const std::string& e) { errors.push_back(e); };
         config::configSetupCatalogue(config);
         config::loadSortGroups(groups, config.location_);
@@ -43,8 +42,7 @@ struct SettingsStore {
         EXPECT_TRUE(config::getConfigValue(config, name, value)) << name;
         return value;
     }
-    std::unique_ptr<os::Hive> hive;
-    std::unique_ptr<platform::HiveRegistry> registry;
+    std::unique_ptr<platform::RegistryAccess> registry;
     config::TRegistryConfig config;
     config::TSKSSortGroups groups;
     std::vector<std::string> errors;
@@ -57,8 +55,7 @@ struct FixedConsole : platform::Console {
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    SettingsDialogTest() : faults(os::realFileSystem()) {
-        fs::create_directories(file().parent_path());
+    SettingsDialogTest() : faults(os::realFileSystem()), disk(home) {
         PluginStartupInfo info = host.startupInfo();
         info.DialogEx = host::ui::DialogEx;
         info.SendDlgMessage = host::ui::SendDlgMessage;
@@ -68,24 +65,22 @@ protected:
         tables.copyFrom(info);
         reopen();
     }
-    // A new start of the plug-in over the same file.
+    // A new start of the plug-in over the same store.
     void reopen() {
-        store = std::make_unique<SettingsStore>(file(), &faults);
+        store = std::make_unique<SettingsStore>(disk.open(faults), disk.pluginsKey());
         env.host = &tables;
         env.config = &store->config;
         env.groups = &store->groups;
         env.registry = store->registry.get();
         env.console = &console;
     }
-    fs::path file() const { return home.config() / "skimmer" / "registry.reg"; }
-    std::string onDisk() const {
-        std::ifstream in(file(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    // Everything kept; equal texts mean nothing was written in between.
+    std::string onDisk() const { return disk.saved(); }
+    // Whether `faults` reaches the store (see SettingsDisk::writesThroughFileSystem); a test that
+    // makes the disk refuse skips where it does not.
+    bool faultsReachTheStore() const { return disk.writesThroughFileSystem(); }
     // What a fresh start of the plug-in would read.
-    SettingsStore fresh() const { return SettingsStore(file(), &os::realFileSystem()); }
+    SettingsStore fresh() const { return SettingsStore(disk.open(os::realFileSystem()), disk.pluginsKey()); }
     std::string screen() {
         std::string all;
         for (int y = 0; y < 25; ++y) all += ui.row(y) + "\n";
@@ -101,6 +96,7 @@ protected:
     skimmer::test::TestHost host;
     skimmer::test::TempHome home;
     skimmer::test::FaultFileSystem faults;
+    SettingsDisk disk;
     platform::HostTables tables;
     FixedConsole console;
     std::unique_ptr<SettingsStore> store;

@@ -1,5 +1,5 @@
-// "SKPConfig", the panel settings dialog, headless in the host's dialog engine over the real hive
-// file: its item table, the drive-menu number accepted, refused or left, and what reaches the
+// "SKPConfig", the panel settings dialog, headless in the host's dialog engine over the settings
+// store: its item table, the drive-menu number accepted, refused or left, and what reaches the
 // settings and the disk for each way of leaving it.
 #include <gtest/gtest.h>
 
@@ -91,7 +91,7 @@ class PanelNumber : public PanelDialog, public ::testing::WithParamInterface<Num
 
 // The number field has the focus when the dialog opens (everything before it is greyed out).
 TEST_P(PanelNumber, OnlyNothingOrOneDigitIsAcceptedAndARefusalSavesNothing) {
-    const std::string before = test::slurp(file());
+    const std::string before = onDisk();
     ui.events.key(KEY_CTRLY).type(GetParam().typed).key(KEY_ALT | 'O');
     if (!GetParam().accepted) {
         // The refusal names the field and the range; after it the dialog is back, and is left.
@@ -106,9 +106,11 @@ TEST_P(PanelNumber, OnlyNothingOrOneDigitIsAcceptedAndARefusalSavesNothing) {
     EXPECT_EQ(store->get("SKPLetter"), expected);
     EXPECT_EQ(stored("SKPLetter"), expected);
     // A save is one atomic replacement, and one that changes nothing ("0" again) writes nothing.
-    EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted && GetParam().stored != "0" ? 1u : 0u);
+    if (faultsReachTheStore()) {
+        EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted && GetParam().stored != "0" ? 1u : 0u);
+    }
     if (!GetParam().accepted) {
-        EXPECT_EQ(test::slurp(file()), before) << "not a byte changes";
+        EXPECT_EQ(onDisk(), before) << "not a byte changes";
     }
     EXPECT_TRUE(store->errors.empty());
 }
@@ -136,7 +138,7 @@ struct LeaveCase {
 class PanelLeave : public PanelDialog, public ::testing::WithParamInterface<LeaveCase> {};
 
 TEST_P(PanelLeave, TheNumberReachesTheSettingsAndTheDiskOnlyWhenAccepted) {
-    const std::string before = test::slurp(file());
+    const std::string before = onDisk();
     ui.events.key(KEY_CTRLY).type("5");
     for (int key : GetParam().closing) ui.events.key(key);
     EXPECT_EQ(RunPanelSettings(env), GetParam().accepted);
@@ -144,7 +146,7 @@ TEST_P(PanelLeave, TheNumberReachesTheSettingsAndTheDiskOnlyWhenAccepted) {
     EXPECT_EQ(store->get("SKPLetter"), expected);
     EXPECT_EQ(stored("SKPLetter"), expected);
     if (!GetParam().accepted) {
-        EXPECT_EQ(test::slurp(file()), before) << "not a byte changes";
+        EXPECT_EQ(onDisk(), before) << "not a byte changes";
     }
 }
 
@@ -172,13 +174,14 @@ TEST_F(PanelDialog, AboutReturnsToTheDialogWithTheTextTypedSoFar) {
 }
 
 TEST_F(PanelDialog, ADiskThatRefusesTheSaveIsReportedOnceAndTheNumberStaysInMemory) {
-    const std::string before = test::slurp(file());
+    if (!faultsReachTheStore()) GTEST_SKIP() << "the registry writes without the file system faults are injected into";
+    const std::string before = onDisk();
     faults.failCall(1, ENOSPC, false, FsOp::Write);
     ui.events.key(KEY_CTRLY).type("8").key(KEY_ALT | 'O');
     EXPECT_TRUE(RunPanelSettings(env));
     ASSERT_EQ(store->errors.size(), 1u);
     EXPECT_EQ(store->get("SKPLetter"), TConfigValue::str("8"));
-    EXPECT_EQ(test::slurp(file()), before);
+    EXPECT_EQ(onDisk(), before);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The engine settings dialog, headless in the host's dialog engine over the real hive file: its
+// The engine settings dialog, headless in the host's dialog engine over the settings store: its
 // item table, the locate folder greyed out and back as the engine choice changes, and what
 // reaches the settings and the disk for each way of leaving it.
 #include <gtest/gtest.h>
@@ -121,7 +121,7 @@ class EngineLeave : public EngineDialog, public ::testing::WithParamInterface<Le
 
 TEST_P(EngineLeave, ValuesReachTheSettingsAndTheDiskOnlyWhenAccepted) {
     choose(0);
-    const std::string before = test::slurp(file());
+    const std::string before = onDisk();
     ui.events.key(KEY_ALT | 'L').key(KEY_TAB).type("/opt/locate bin");
     for (int key : GetParam().closing) ui.events.key(key);
     EXPECT_EQ(RunEngineSettings(env), GetParam().accepted);
@@ -130,9 +130,11 @@ TEST_P(EngineLeave, ValuesReachTheSettingsAndTheDiskOnlyWhenAccepted) {
     const std::vector<TConfigValue> original = {TConfigValue::integer(0), TConfigValue::str("/usr/bin")};
     EXPECT_EQ(inMemory(), GetParam().accepted ? edited : original);
     EXPECT_EQ(storedPair(), GetParam().accepted ? edited : original);
-    EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted ? 1u : 0u) << "a save is one atomic replacement";
+    if (faultsReachTheStore()) {
+        EXPECT_EQ(faults.count(FsOp::Rename), GetParam().accepted ? 1u : 0u) << "a save is one atomic replacement";
+    }
     if (!GetParam().accepted) {
-        EXPECT_EQ(test::slurp(file()), before) << "not a byte changes";
+        EXPECT_EQ(onDisk(), before) << "not a byte changes";
     }
     EXPECT_EQ(engineErrors.size(), 0u) << "the About box asked the locate engine the user chose";
     EXPECT_TRUE(store->errors.empty());
@@ -154,11 +156,11 @@ TEST_F(EngineDialog, AnEmptyFolderIsStoredAsTyped) {
     EXPECT_EQ(stored("ESKSLocate32Path"), TConfigValue::str(""));
 }
 
-// Another process (its own Hive on the same file) saves after this one read its settings: the
+// Another process (its own registry over the same store) saves after this one read its settings: the
 // dialog shows what the file holds now, and accepting it unchanged keeps the other's value.
 TEST_F(EngineDialog, OpensWithWhatAnotherProcessSavedAndAcceptingKeepsIt) {
     choose(1);
-    test::SettingsStore other(file(), &os::realFileSystem());
+    test::SettingsStore other = fresh();
     config::setConfigValue(other.config, "ESKSLocate32Path", TConfigValue::str("/opt/other"));
     config::configSaveValues(other.config);
     expectShown("/opt/other");
