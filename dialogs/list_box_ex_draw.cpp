@@ -5,6 +5,7 @@
 
 #include "dialogs/list_box_ex_text.h"
 #include "os/cell_width.h"
+#include "os/text_border.h"
 
 namespace skimmer::dialogs {
 namespace {
@@ -74,8 +75,9 @@ Glyph glyphAt(const RowSource& row, int32_t x, int32_t t, uint8_t background) {
     return {ch, static_cast<size_t>(t) < attr.size() ? uint16_t{attr[static_cast<size_t>(t)]} : first};
 }
 
+// The cell gets the character as the host reads it (on Windows the OEM byte in the low byte).
 void put(CHAR_INFO& cell, char32_t ch, uint16_t attr) {
-    cell.Char.UnicodeChar = static_cast<WCHAR>(ch);
+    cell.Char.UnicodeChar = static_cast<WCHAR>(os::consoleCellChar(ch));
     cell.Attributes = attr;
 }
 

@@ -8,6 +8,8 @@
 // character, never a lost byte. Never fails; thread-safe.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,17 @@ std::string ansiToOem(std::string_view text);
 // Characters the plug-in draws itself (box lines, arrows) in the console's code page: UTF-8 on
 // Linux; on Windows the OEM page, where a character it lacks becomes the page's default one.
 std::string oemFromUnicode(std::u32string_view text);
+
+// A text in the console's code page as the characters its columns show, one per column: on Linux
+// UTF-8, where a byte that starts no well-formed, shortest-form sequence is one column of U+FFFD
+// (so every byte is accounted for); on Windows one character per byte of the OEM page.
+std::u32string consoleColumns(std::string_view text);
+size_t consoleColumnCount(std::string_view text);  // consoleColumns(text).size(), without building it
+
+// What one console cell (CHAR_INFO) carries for `ch`: the UTF-16 unit the Linux host reads; on
+// Windows the OEM byte that FAR 1.70 reads from the cell's low byte (a character the page lacks
+// becomes the page's default one).
+uint16_t consoleCellChar(char32_t ch);
 
 // Buffer forms with the Windows calls' shape: `src` (NUL-terminated) into `dst`, which may be the
 // same buffer and must hold strlen(src) + 1 bytes.

@@ -16,6 +16,36 @@ std::string oemFromUnicode(std::u32string_view text) {
     return out;
 }
 
+namespace {
+
+// The code point at `pos` and its length; one bad byte is one column of U+FFFD.
+size_t decodeAt(std::string_view text, size_t pos, char32_t& cp) {
+    const size_t length = decodeUtf8(text, pos, cp);
+    return length == 0 ? 1 : length;
+}
+
+}  // namespace
+
+std::u32string consoleColumns(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t cp = 0;
+        pos += decodeAt(text, pos, cp);
+        out += cp;
+    }
+    return out;
+}
+
+size_t consoleColumnCount(std::string_view text) {
+    size_t n = 0;
+    char32_t cp = 0;
+    for (size_t pos = 0; pos < text.size(); ++n) pos += decodeAt(text, pos, cp);
+    return n;
+}
+
+uint16_t consoleCellChar(char32_t ch) { return static_cast<uint16_t>(ch); }
+
 void oemToAnsi(const char* src, char* dst) {
     if (src != dst) std::memmove(dst, src, std::strlen(src) + 1);
 }

@@ -55,6 +55,25 @@ std::string oemFromUnicode(std::u32string_view text) {
     return out;
 }
 
+std::u32string consoleColumns(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (const char byte : text) {
+        wchar_t wide = L'?';
+        ::MultiByteToWideChar(CP_OEMCP, 0, &byte, 1, &wide, 1);
+        out += static_cast<char32_t>(wide);
+    }
+    return out;
+}
+
+size_t consoleColumnCount(std::string_view text) { return text.size(); }
+
+uint16_t consoleCellChar(char32_t ch) {
+    if (ch < 0x80) return static_cast<uint16_t>(ch);
+    const std::string oem = oemFromUnicode(std::u32string_view(&ch, 1));
+    return oem.empty() ? uint16_t{'?'} : static_cast<uint8_t>(oem.front());
+}
+
 void oemToAnsi(const char* src, char* dst) { convertBuffer(&::OemToCharBuffA, src, dst); }
 void ansiToOem(const char* src, char* dst) { convertBuffer(&::CharToOemBuffA, src, dst); }
 
