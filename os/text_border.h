@@ -32,6 +32,8 @@ size_t consoleColumnCount(std::string_view text);  // consoleColumns(text).size(
 // Windows the OEM byte that FAR 1.70 reads from the cell's low byte (a character the page lacks
 // becomes the page's default one).
 uint16_t consoleCellChar(char32_t ch);
+// The character a console cell shows, as the host reads consoleCellChar's value back.
+char32_t unicodeOfConsoleCell(uint16_t cell);
 
 // Buffer forms with the Windows calls' shape: `src` (NUL-terminated) into `dst`, which may be the
 // same buffer and must hold strlen(src) + 1 bytes.

@@ -46,6 +46,8 @@ size_t consoleColumnCount(std::string_view text) {
 
 uint16_t consoleCellChar(char32_t ch) { return static_cast<uint16_t>(ch); }
 
+char32_t unicodeOfConsoleCell(uint16_t cell) { return cell; }
+
 void oemToAnsi(const char* src, char* dst) {
     if (src != dst) std::memmove(dst, src, std::strlen(src) + 1);
 }

@@ -60,7 +60,7 @@ std::u32string consoleColumns(std::string_view text) {
     out.reserve(text.size());
     for (const char byte : text) {
         wchar_t wide = L'?';
-        ::MultiByteToWideChar(CP_OEMCP, 0, &byte, 1, &wide, 1);
+        ::MultiByteToWideChar(CP_OEMCP, MB_USEGLYPHCHARS, &byte, 1, &wide, 1);
         out += static_cast<char32_t>(wide);
     }
     return out;
@@ -72,6 +72,14 @@ uint16_t consoleCellChar(char32_t ch) {
     if (ch < 0x80) return static_cast<uint16_t>(ch);
     const std::string oem = oemFromUnicode(std::u32string_view(&ch, 1));
     return oem.empty() ? uint16_t{'?'} : static_cast<uint8_t>(oem.front());
+}
+
+char32_t unicodeOfConsoleCell(uint16_t cell) {
+    // The page's glyphs for its low bytes too (0x1E is the up arrow, not a control character).
+    const char byte = static_cast<char>(cell & 0xFF);
+    wchar_t wide = L'?';
+    ::MultiByteToWideChar(CP_OEMCP, MB_USEGLYPHCHARS, &byte, 1, &wide, 1);
+    return static_cast<char32_t>(wide);
 }
 
 void oemToAnsi(const char* src, char* dst) { convertBuffer(&::OemToCharBuffA, src, dst); }

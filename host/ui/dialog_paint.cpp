@@ -7,6 +7,7 @@
 #include "host/term/text_width.h"
 #include "host/ui/hotkey_text.h"
 #include "host/ui/running_dialog.h"
+#include "os/text_border.h"
 
 namespace skimmer::host::ui {
 
@@ -259,7 +260,7 @@ void RunningDialog::paintUserControl(term::CellBuffer& cells, int id) {
         const int y = y_ + item.Y1 + row;
         for (int col = 0; col < w;) {
             const CHAR_INFO& cell = buffer[row * w + col];
-            const auto cp = static_cast<char32_t>(cell.Char.UnicodeChar);
+            const char32_t cp = os::unicodeOfConsoleCell(cell.Char.UnicodeChar);  // as FAR reads a cell
             const auto attr = static_cast<Attr>(cell.Attributes & 0xFF);
             std::string text = term::isCombining(cp) ? " " : "";
             term::appendUtf8(text, cp ? cp : U' ');

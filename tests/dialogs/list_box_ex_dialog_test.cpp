@@ -10,6 +10,7 @@
 #include "host/services/standard_functions.h"
 #include "platform/host_tables.h"
 #include "tests/host/ui/ui_harness.h"
+#include "tests/support/system_text.h"
 
 namespace skimmer::dialogs::test {
 namespace {
@@ -247,6 +248,7 @@ TEST(ListDialogTest, FixedColumnsStayWhileArrowsScrollTheRestSideways) {
 }
 
 TEST(ListDialogTest, WideCharactersKeepTheirCellsAndColours) {
+    if (!skimmer::test::pluginTextIsUtf8()) GTEST_SKIP() << skimmer::test::kNoMultiByteLetters;
     TListBoxExItem wide = line("文書x");
     wide.Attr[kLbxNormal] = {0x2E, 0x2E, 0x1F};
     ListDialog d(2, {line("a"), wide});

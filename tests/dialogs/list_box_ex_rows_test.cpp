@@ -4,6 +4,7 @@
 
 #include "dialogs/list_box_ex_rows.h"
 #include "tests/dialogs/list_fixture.h"
+#include "tests/support/system_text.h"
 
 namespace skimmer::dialogs::test {
 namespace {
@@ -73,6 +74,8 @@ struct AttrFillCase {
 class SetRowTest : public ::testing::TestWithParam<AttrFillCase> {};
 
 TEST_P(SetRowTest, AttributeArraysHoldOneEntryPerColumn) {
+    if (!skimmer::test::pluginTextIsUtf8() && !skimmer::test::isAscii(GetParam().text))
+        GTEST_SKIP() << skimmer::test::kNoMultiByteLetters;
     TListBoxExData data = listOf("..", 0, 0);
     TListBoxExItem item;
     item.Text = GetParam().text;
