@@ -35,7 +35,9 @@ long printHits(Recordset& recordset, const QueryCommand& command, std::FILE* out
                 std::fwrite(hit.data(), 1, hit.size(), out);
                 std::fputc('\0', out);
             } else {
-                std::fprintf(out, "%s\n", escapeForTerminal(hit).c_str());
+                const std::string shown = escapeForTerminal(hit);
+                std::fwrite(shown.data(), 1, shown.size(), out);
+                std::fputc('\n', out);
             }
         }
     }

@@ -24,12 +24,23 @@ bool reordersOrBreaksLines(char32_t cp) {
            (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
 }
 
+// Printable ASCII other than the backslash: passes unchanged, with no decoding. Names are mostly
+// made of it, so runs of it are copied whole (printing every hit of a query spends its time here).
+bool plainAscii(unsigned char b) { return b >= 0x20 && b < 0x7F && b != '\\'; }
+
 }  // namespace
 
 std::string terminalSafe(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
+        size_t plain = i;
+        while (plain < bytes.size() && plainAscii(static_cast<unsigned char>(bytes[plain]))) ++plain;
+        if (plain != i) {
+            out.append(bytes.substr(i, plain - i));
+            i = plain;
+            continue;
+        }
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
         char32_t cp = 0;
         const size_t n = utf8Length(bytes, i, cp);
