@@ -9,6 +9,7 @@
 #include "index/storage/names_overlay.h"
 #include "index/storage/schema.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace skimmer::index::query {
@@ -184,13 +185,13 @@ bool Recordset::eof() {
 RowTable Recordset::getRows(int count) {
     checkOpen();
     std::vector<FetchedItem> rows;
+    rows.reserve(static_cast<size_t>(std::clamp(count, 0, 1024)));
     while (static_cast<int>(rows.size()) < count && fill()) {
         rows.push_back(std::move(*state_->pending));
         state_->pending.reset();
     }
     RowTable table(columns_.size(), rows.size());
-    for (size_t c = 0; c < columns_.size(); ++c)
-        for (size_t r = 0; r < rows.size(); ++r) table.cell(c, r) = columnValue(columns_[c], rows[r]);
+    for (size_t r = 0; r < rows.size(); ++r) fillRow(columns_, rows[r], table, r);
     return table;
 }
 

@@ -46,6 +46,24 @@ FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir,
     return row;
 }
 
+FetchedItem readerRow(store::CrawledItem&& stored, int64_t id, int64_t dir, const std::string* dirPath) {
+    FetchedItem row;
+    row.id = id;
+    row.name = std::move(stored.name);
+    row.kind = stored.kind;
+    row.ext = std::move(stored.ext);
+    row.size = stored.size;
+    row.mtime = stored.mtime;
+    row.ctime = stored.ctime;
+    row.attrs = stored.attrs;
+    row.url = std::move(stored.url);
+    row.display = std::move(stored.display);
+    row.words = std::move(stored.words);
+    row.dir = dir;
+    if (dirPath) row.dirPath = *dirPath;
+    return row;
+}
+
 std::string FetchedItem::displayedPath() const {
     if (dir != 0 && dirPath) return store::childPath(*dirPath, name);
     return display ? *display : name;
@@ -61,7 +79,7 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 RowReader::RowReader(sqlite3* db, size_t heldBytes)
     : db_(db),
       entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
-                               std::to_string(kWholeEntriesBytes) + " THEN entries END FROM dirs WHERE id = ?1")
+                               std::to_string(kWholeEntriesBytes) + " THEN entries END, parent, name FROM dirs WHERE id = ?1")
                                   .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")),
@@ -90,15 +108,20 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
         if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
             const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
             std::string blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+            const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
+            const int64_t parent = sqlite3_column_int64(stmt, 2);
+            std::string name = store::columnBytes(stmt, 3);
             sqlite3_reset(stmt);
             ++folderReads_;
-            folder = holdFolder(dir, std::move(blob), count);
+            // The row brought the folder's own name: only its parent's path is looked up.
+            std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
+            folder = holdFolder(dir, std::move(blob), std::move(path), count);
         } else {
             sqlite3_reset(stmt);
             ++folderReads_;
             if (++largeMet_[dir] > 1) {
                 std::string blob = readWholeLarge(dir);
-                if (!blob.empty()) folder = holdFolder(dir, std::move(blob), count);
+                if (!blob.empty()) folder = holdFolder(dir, std::move(blob), folderPath(dir), count);
             }
             if (folder == nullptr) {
                 switch (readLargeEntry(dir, pos, stored)) {
@@ -112,19 +135,21 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
             }
         }
     }
-    if (folder != nullptr) {
-        if (pos >= folder->slots.count()) return false;  // a held folder's count is its row's
-        if (!store::decodeSlot(folder->blob, folder->slots, pos, stored))
-            throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    if (folder == nullptr) {
+        row = readerRow(std::move(stored), id, dir, &folderPath(dir));
+        return true;
     }
-    row = readerRow(stored, id, dir, &folderPath(dir));
+    if (pos >= folder->slots.count()) return false;  // a held folder's count is its row's
+    if (!store::decodeSlot(folder->blob, folder->slots, pos, stored))
+        throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    row = readerRow(std::move(stored), id, dir, &folder->path);
     return true;
 }
 
 // Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
 // from its row's, is damage, never a shorter folder.
-const FolderCache::Folder* RowReader::holdFolder(int64_t dir, std::string blob, int64_t count) {
-    const FolderCache::Folder* folder = held_.insert(dir, std::move(blob));
+const FolderCache::Folder* RowReader::holdFolder(int64_t dir, std::string blob, std::string path, int64_t count) {
+    const FolderCache::Folder* folder = held_.insert(dir, std::move(blob), std::move(path));
     if (folder == nullptr) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
     if (folder->slots.count() != count)
         throwDamaged("folder " + std::to_string(dir) + " holds other than its count of entries");
@@ -170,7 +195,7 @@ bool RowReader::readItem(int64_t id, FetchedItem& row) {
     store::CrawledItem stored;
     store::readItemData(s, 0, stored);
     sqlite3_reset(s);
-    row = readerRow(stored, id, 0, nullptr);
+    row = readerRow(std::move(stored), id, 0, nullptr);
     return true;
 }
 

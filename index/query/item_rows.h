@@ -42,6 +42,7 @@ struct FetchedItem {
 // The reader's row for an item the store produced (entry or item of another source); `dirPath` is
 // the folder's path for entries (dir != 0).
 FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath);
+FetchedItem readerRow(store::CrawledItem&& stored, int64_t id, int64_t dir, const std::string* dirPath);
 
 // Reads single items by id: an entry from its folder's row, an item of another source from
 // `items`. A folder's packed entries are read once and held (folder_cache.h) while the reader
@@ -67,7 +68,7 @@ private:
     bool readEntry(int64_t id, FetchedItem& row);
     bool readItem(int64_t id, FetchedItem& row);
     const std::string& folderPath(int64_t dir);
-    const FolderCache::Folder* holdFolder(int64_t dir, std::string blob, int64_t count);
+    const FolderCache::Folder* holdFolder(int64_t dir, std::string blob, std::string path, int64_t count);
     std::string readWholeLarge(int64_t dir);
 
     sqlite3* db_;
