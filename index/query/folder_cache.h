@@ -4,63 +4,75 @@
 // query's hits come newest first, spread over every folder, so without it a query of a million
 // hits reads about a million rows.
 //
-// Contract: holds at most `budgetBytes` of blobs, slots and paths; when full, folders not used
-// since the clock hand last passed are dropped first. A folder larger than the whole budget, or
-// with an id past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can
-// use it once). A held folder is the one read within the reader's snapshot: the cache lives no
-// longer than the record set that owns it. Pointers it returns stay valid until the next insert.
+// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring of that size
+// allocated once (a query of millions of hits then costs no allocation per folder); when it is
+// full the folders held longest are dropped first. A folder larger than the ring, or with an id
+// past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can use it
+// once). A held folder is the one read within the reader's snapshot: the cache lives no longer
+// than the record set that owns it. Views it returns stay valid until the next insert.
 #pragma once
 
 #include "index/storage/folder_entries.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace skimmer::index::query {
 
 class FolderCache {
 public:
+    // A held folder: its packed entries, path and slots (kSlotBytes each).
     struct Folder {
-        int64_t dir = 0;
-        std::string blob;
-        store::EntrySlots slots;
-        std::string path;
-        bool used = false;  // looked up since the clock hand last passed
-        size_t bytes() const {
-            return blob.size() + path.size() + slots.count() * (sizeof(uint32_t) + sizeof(int64_t));
-        }
+        std::string_view blob;
+        std::string_view path;
+        const char* slots = nullptr;
+        uint32_t count = 0;
+        // Entry `pos` decoded; false when it is past the end or does not decode.
+        bool entry(uint32_t pos, store::CrawledItem& out) const;
     };
-    // Folder ids are dirs rowids, dense from 1: a flat table of this many slots (4 bytes each,
+    static constexpr size_t kSlotBytes = sizeof(uint32_t) + sizeof(int64_t);
+    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each,
     // grown as ids are met) finds a held folder with one memory access instead of a hash lookup.
     static constexpr int64_t kMaxHeldId = int64_t{1} << 24;
 
     explicit FolderCache(size_t budgetBytes) : budget_(budgetBytes) {}
 
-    // The held folder, marked as used; null when not held.
+    // The held folder; null when not held.
     const Folder* find(int64_t dir) {
         if (dir <= 0 || dir >= static_cast<int64_t>(where_.size()) || where_[static_cast<size_t>(dir)] == 0) return nullptr;
-        Folder& folder = pool_[where_[static_cast<size_t>(dir)] - 1];
-        folder.used = true;
-        return &folder;
+        return &held_[where_[static_cast<size_t>(dir)] - 1 - first_].view;
     }
-    // Slots `blob` and holds it with `path` as `dir`'s, dropping others to stay in the budget.
+    // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
     // Null when the blob is damaged (nothing is held).
-    const Folder* insert(int64_t dir, std::string blob, std::string path);
+    const Folder* insert(int64_t dir, std::string_view blob, std::string_view path);
 
-    size_t bytesHeld() const { return held_; }
+    size_t bytesHeld() const { return used_; }
 
 private:
-    void drop(size_t slot);
+    struct Held {
+        int64_t dir;
+        size_t at, bytes;  // place in the ring
+        Folder view;
+    };
+    void dropOldest();
+    void clear();
 
-    std::vector<uint32_t> where_;  // by folder id: 1 + its place in pool_, 0 when not held
-    std::vector<Folder> pool_;     // a place whose dir is 0 is free
-    std::vector<uint32_t> free_;
-    size_t hand_ = 0;
     size_t budget_;
-    size_t held_ = 0;
-    Folder oversize_;
+    // Allocated on the first insert and never written before it is used: the pages of a ring
+    // that a small query leaves untouched cost no memory and no time.
+    std::unique_ptr<char[]> ring_;
+    std::deque<Held> held_;         // oldest first; held_[k] has sequence number first_ + k
+    uint32_t first_ = 0;            // sequence number of held_.front()
+    std::vector<uint32_t> where_;   // by folder id: 1 + its sequence number, 0 when not held
+    size_t used_ = 0;
+    store::EntrySlots scratch_;     // reused by every insert
+    std::string oversize_;          // the last folder too large for the ring
+    Folder oversizeView_;
 };
 
 }  // namespace skimmer::index::query

@@ -106,22 +106,28 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
             return false;  // the folder holds fewer entries now: the item is gone
         }
         if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
-            std::string blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
             const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
             const int64_t parent = sqlite3_column_int64(stmt, 2);
             std::string name = store::columnBytes(stmt, 3);
-            sqlite3_reset(stmt);
+            // The row brought the folder's own name: only its parent's path is looked up (with
+            // the statement still on this row, so a folder of the chain takes another statement).
+            const std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
+            const std::string_view blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
             ++folderReads_;
-            // The row brought the folder's own name: only its parent's path is looked up.
-            std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
-            folder = holdFolder(dir, std::move(blob), std::move(path), count);
+            try {
+                folder = holdFolder(dir, blob, path, count);
+            } catch (...) {
+                sqlite3_reset(stmt);
+                throw;
+            }
+            sqlite3_reset(stmt);
         } else {
             sqlite3_reset(stmt);
             ++folderReads_;
             if (++largeMet_[dir] > 1) {
                 std::string blob = readWholeLarge(dir);
-                if (!blob.empty()) folder = holdFolder(dir, std::move(blob), folderPath(dir), count);
+                if (!blob.empty()) folder = holdFolder(dir, blob, folderPath(dir), count);
             }
             if (folder == nullptr) {
                 switch (readLargeEntry(dir, pos, stored)) {
@@ -139,19 +145,19 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
         row = readerRow(std::move(stored), id, dir, &folderPath(dir));
         return true;
     }
-    if (pos >= folder->slots.count()) return false;  // a held folder's count is its row's
-    if (!store::decodeSlot(folder->blob, folder->slots, pos, stored))
-        throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
-    row = readerRow(std::move(stored), id, dir, &folder->path);
+    if (pos >= folder->count) return false;  // a held folder's count is its row's
+    if (!folder->entry(pos, stored)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    row = readerRow(std::move(stored), id, dir, nullptr);
+    row.dirPath.emplace(folder->path);
     return true;
 }
 
 // Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
 // from its row's, is damage, never a shorter folder.
-const FolderCache::Folder* RowReader::holdFolder(int64_t dir, std::string blob, std::string path, int64_t count) {
-    const FolderCache::Folder* folder = held_.insert(dir, std::move(blob), std::move(path));
+const FolderCache::Folder* RowReader::holdFolder(int64_t dir, std::string_view blob, std::string_view path, int64_t count) {
+    const FolderCache::Folder* folder = held_.insert(dir, blob, path);
     if (folder == nullptr) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
-    if (folder->slots.count() != count)
+    if (folder->count != count)
         throwDamaged("folder " + std::to_string(dir) + " holds other than its count of entries");
     return folder;
 }

@@ -68,7 +68,7 @@ private:
     bool readEntry(int64_t id, FetchedItem& row);
     bool readItem(int64_t id, FetchedItem& row);
     const std::string& folderPath(int64_t dir);
-    const FolderCache::Folder* holdFolder(int64_t dir, std::string blob, std::string path, int64_t count);
+    const FolderCache::Folder* holdFolder(int64_t dir, std::string_view blob, std::string_view path, int64_t count);
     std::string readWholeLarge(int64_t dir);
 
     sqlite3* db_;

@@ -66,6 +66,12 @@ std::string terminalSafe(std::string_view bytes) {
     return out;
 }
 
+bool plainForTerminal(std::string_view bytes) {
+    for (const char c : bytes)
+        if (!plainAscii(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
 std::string keepEnd(std::string_view text, size_t columns) {
     if (os::utf8StartCount(text) <= columns) return std::string(text);
     if (columns < 4) return std::string();

@@ -185,10 +185,10 @@ bool slotEntries(std::string_view blob, EntrySlots& out) {
     return reader.done();
 }
 
-bool decodeSlot(std::string_view blob, const EntrySlots& slots, uint32_t pos, CrawledItem& out) {
-    if (pos >= slots.count() || slots.offsets[pos] >= blob.size()) return false;
-    Reader reader(blob.substr(slots.offsets[pos]));
-    int64_t previousMtime = slots.mtimeBases[pos];
+bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, CrawledItem& out) {
+    if (offset >= blob.size()) return false;
+    Reader reader(blob.substr(offset));
+    int64_t previousMtime = mtimeBase;
     if (!reader.entry(out, previousMtime, true)) return false;
     finish(out);
     return true;

@@ -78,9 +78,14 @@ struct EntrySlots {
 // the blob is malformed.
 bool slotEntries(std::string_view blob, EntrySlots& out);
 
-// Entry `pos` of a blob slotted by slotEntries; false when it is past the end or does not decode
-// inside the blob.
-bool decodeSlot(std::string_view blob, const EntrySlots& slots, uint32_t pos, CrawledItem& out);
+// The entry starting at byte `offset` of a blob, its mtime delta counted from `mtimeBase` (a slot
+// slotEntries gave); false when it does not decode inside the blob.
+bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, CrawledItem& out);
+
+// Entry `pos` of a blob slotted by slotEntries; false when it is past the end or does not decode.
+inline bool decodeSlot(std::string_view blob, const EntrySlots& slots, uint32_t pos, CrawledItem& out) {
+    return pos < slots.count() && decodeEntryFrom(blob, slots.offsets[pos], slots.mtimeBases[pos], out);
+}
 
 // The lower-case extension an entry of this name and kind carries: none for folders.
 std::string entryExtension(std::string_view name, int kind);
