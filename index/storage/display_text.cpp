@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace skimmer::index::store {
 
@@ -66,9 +67,29 @@ std::string terminalSafe(std::string_view bytes) {
     return out;
 }
 
+// Eight bytes at a time: true when none is a control byte, DEL, non-ASCII or a backslash. Each
+// test sets a byte's top bit exactly where it fails (no borrow or carry crosses a byte, as every
+// byte is first checked or masked below 0x80).
+bool plainWord(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    const uint64_t low7 = word & ~kHigh;
+    const uint64_t nonAscii = word & kHigh;
+    const uint64_t below20 = ~(low7 + (0x80 - 0x20) * kOnes) & kHigh;  // low7 < 0x20
+    const uint64_t atLeast7F = (low7 + kOnes) & kHigh;                // low7 == 0x7F
+    const uint64_t x = low7 ^ ('\\' * kOnes);
+    const uint64_t backslash = ~((x + (0x7F * kOnes)) | x) & kHigh;  // low7 == '\\'
+    return (nonAscii | below20 | atLeast7F | backslash) == 0;
+}
+
 bool plainForTerminal(std::string_view bytes) {
-    for (const char c : bytes)
-        if (!plainAscii(static_cast<unsigned char>(c))) return false;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        if (!plainWord(word)) return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (!plainAscii(static_cast<unsigned char>(bytes[i]))) return false;
     return true;
 }
 
