@@ -146,9 +146,22 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
         return true;
     }
     if (pos >= folder->count) return false;  // a held folder's count is its row's
-    if (!folder->entry(pos, stored)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
-    row = readerRow(std::move(stored), id, dir, nullptr);
-    row.dirPath.emplace(folder->path);
+    if (!folder->entry(pos, decoded_)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    // Assigned field by field: the strings of `row` and `decoded_` keep their room from row to row.
+    row.id = id;
+    row.name.assign(decoded_.name);
+    row.kind = decoded_.kind;
+    row.ext.assign(decoded_.ext);
+    row.size = decoded_.size;
+    row.mtime = decoded_.mtime;
+    row.ctime = decoded_.ctime;
+    row.attrs = decoded_.attrs;
+    row.url.reset();
+    row.display.reset();
+    row.words.clear();
+    row.dir = dir;
+    if (!row.dirPath) row.dirPath.emplace();
+    row.dirPath->assign(folder->path);
     return true;
 }
 

@@ -88,6 +88,7 @@ private:
     size_t largestHeld_;                        // folders longer than this are never held
     std::unordered_map<int64_t, int> largeMet_;  // large folders read one run at a time so far
     uint64_t folderReads_ = 0;
+    store::CrawledItem decoded_;  // the last entry decoded from a held folder
 };
 
 }  // namespace skimmer::index::query
