@@ -76,4 +76,32 @@ Variant columnValue(Column column, const FetchedItem& row) {
     return {};
 }
 
+void fillRow(const std::vector<Column>& columns, const FetchedItem& row, os::search::RowTable& table, size_t r) {
+    std::optional<std::string> path;
+    const auto displayed = [&]() -> const std::string& {
+        if (!path) path = row.displayedPath();
+        return *path;
+    };
+    for (size_t c = 0; c < columns.size(); ++c) {
+        Variant& cell = table.cell(c, r);
+        switch (columns[c]) {
+            case Column::ItemPathDisplay:
+                cell = Variant::ofText(displayed());
+                break;
+            case Column::ItemURL:
+                if (row.url || row.dir == 0 || !row.dirPath) {
+                    cell = columnValue(columns[c], row);
+                } else {
+                    std::string url;
+                    url.reserve(5 + displayed().size());
+                    url.append("file:").append(displayed());
+                    cell = Variant::ofText(std::move(url));
+                }
+                break;
+            default:
+                cell = columnValue(columns[c], row);
+        }
+    }
+}
+
 }  // namespace skimmer::index::query

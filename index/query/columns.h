@@ -36,4 +36,8 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
 
 Variant columnValue(Column column, const FetchedItem& row);
 
+// Fills row `r` of `table` with `row`'s cells for `columns` in order, deriving the displayed path
+// once however many columns show it (a record set's rows cost mostly their strings).
+void fillRow(const std::vector<Column>& columns, const FetchedItem& row, os::search::RowTable& table, size_t r);
+
 }  // namespace skimmer::index::query

@@ -9,6 +9,7 @@
 #include "index/storage/names_overlay.h"
 #include "index/storage/schema.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace skimmer::index::query {
@@ -38,7 +39,12 @@ struct Session {
 struct Recordset::State {
     std::unique_ptr<HitStream> hits;
     std::unique_ptr<RowReader> rows;
-    std::optional<FetchedItem> pending;
+    // The next row, read ahead by eof(); `pending` says whether it holds one. Rows are read into
+    // the same objects call after call (this one and `batch`, whose strings keep their room), so
+    // reading a row allocates nothing once the first batch is done.
+    FetchedItem next;
+    bool pending = false;
+    std::vector<FetchedItem> batch;
     bool done = false;
 };
 
@@ -161,10 +167,9 @@ bool Recordset::fill() {
             finish();
             break;
         }
-        FetchedItem row;
-        if (state.rows->read(*id, row)) state.pending = std::move(row);
+        state.pending = state.rows->read(*id, state.next);
     }
-    return state.pending.has_value();
+    return state.pending;
 }
 
 void Recordset::finish() {
@@ -183,14 +188,15 @@ bool Recordset::eof() {
 
 RowTable Recordset::getRows(int count) {
     checkOpen();
-    std::vector<FetchedItem> rows;
-    while (static_cast<int>(rows.size()) < count && fill()) {
-        rows.push_back(std::move(*state_->pending));
-        state_->pending.reset();
+    std::vector<FetchedItem>& batch = state_->batch;
+    size_t rows = 0;
+    for (; static_cast<int>(rows) < count && fill(); ++rows) {
+        if (batch.size() == rows) batch.emplace_back();
+        std::swap(batch[rows], state_->next);
+        state_->pending = false;
     }
-    RowTable table(columns_.size(), rows.size());
-    for (size_t c = 0; c < columns_.size(); ++c)
-        for (size_t r = 0; r < rows.size(); ++r) table.cell(c, r) = columnValue(columns_[c], rows[r]);
+    RowTable table(columns_.size(), rows);
+    for (size_t r = 0; r < rows; ++r) fillRow(columns_, batch[r], table, r);
     return table;
 }
 

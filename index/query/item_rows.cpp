@@ -46,6 +46,24 @@ FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir,
     return row;
 }
 
+FetchedItem readerRow(store::CrawledItem&& stored, int64_t id, int64_t dir, const std::string* dirPath) {
+    FetchedItem row;
+    row.id = id;
+    row.name = std::move(stored.name);
+    row.kind = stored.kind;
+    row.ext = std::move(stored.ext);
+    row.size = stored.size;
+    row.mtime = stored.mtime;
+    row.ctime = stored.ctime;
+    row.attrs = stored.attrs;
+    row.url = std::move(stored.url);
+    row.display = std::move(stored.display);
+    row.words = std::move(stored.words);
+    row.dir = dir;
+    if (dirPath) row.dirPath = *dirPath;
+    return row;
+}
+
 std::string FetchedItem::displayedPath() const {
     if (dir != 0 && dirPath) return store::childPath(*dirPath, name);
     return display ? *display : name;
@@ -58,56 +76,121 @@ std::string FetchedItem::itemUrl() const {
 
 std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath : std::string(); }
 
-RowReader::RowReader(sqlite3* db)
+RowReader::RowReader(sqlite3* db, size_t heldBytes)
     : db_(db),
       entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
-                               std::to_string(kWholeEntriesBytes) + " THEN entries END FROM dirs WHERE id = ?1")
+                               std::to_string(kWholeEntriesBytes) + " THEN entries END, parent, name FROM dirs WHERE id = ?1")
                                   .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
-      folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")) {}
+      folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")),
+      held_(heldBytes),
+      largestHeld_(heldBytes / 8) {}
 
 bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
 
 bool RowReader::readEntry(int64_t id, FetchedItem& row) {
     const int64_t dir = store::entryFolder(id);
     const uint32_t pos = store::entryPos(id);
-    // One step answers "gone" without touching the entries, and brings a small folder's entries
-    // whole (length() of a BLOB reads no byte of it); a large folder's column comes back NULL.
-    sqlite3_stmt* stmt = entries_.get();
-    sqlite3_reset(stmt);
-    sqlite3_bind_int64(stmt, 1, dir);
-    if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
-    const int64_t count = sqlite3_column_int64(stmt, 0);
-    if (pos >= count) {
-        sqlite3_reset(stmt);
-        return false;  // the folder holds fewer entries now: the item is gone
-    }
     store::CrawledItem stored;
-    store::EntryLookup found;
-    if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
-        found = store::decodeEntryAt({data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1))}, pos, stored)
-                    ? store::EntryLookup::Found
-                    : store::EntryLookup::Damaged;
+    const FolderCache::Folder* folder = held_.find(dir);
+    if (folder == nullptr) {
+        // One step answers "gone" without touching the entries, and brings a small folder's
+        // entries whole (length() of a BLOB reads no byte of it); a large folder's come back NULL.
+        sqlite3_stmt* stmt = entries_.get();
         sqlite3_reset(stmt);
-    } else {
-        sqlite3_reset(stmt);
-        found = readLargeEntry(dir, pos, stored);
+        sqlite3_bind_int64(stmt, 1, dir);
+        if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
+        const int64_t count = sqlite3_column_int64(stmt, 0);
+        if (pos >= count) {
+            sqlite3_reset(stmt);
+            return false;  // the folder holds fewer entries now: the item is gone
+        }
+        if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
+            const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
+            const int64_t parent = sqlite3_column_int64(stmt, 2);
+            std::string name = store::columnBytes(stmt, 3);
+            // The row brought the folder's own name: only its parent's path is looked up (with
+            // the statement still on this row, so a folder of the chain takes another statement).
+            const std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
+            const std::string_view blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+            ++folderReads_;
+            try {
+                folder = holdFolder(dir, blob, path, count);
+            } catch (...) {
+                sqlite3_reset(stmt);
+                throw;
+            }
+            sqlite3_reset(stmt);
+        } else {
+            sqlite3_reset(stmt);
+            ++folderReads_;
+            if (++largeMet_[dir] > 1) {
+                std::string blob = readWholeLarge(dir);
+                if (!blob.empty()) folder = holdFolder(dir, blob, folderPath(dir), count);
+            }
+            if (folder == nullptr) {
+                switch (readLargeEntry(dir, pos, stored)) {
+                    case store::EntryLookup::Found:
+                        break;
+                    case store::EntryLookup::Past:
+                        throwDamaged("folder " + std::to_string(dir) + " holds fewer entries than its count");
+                    case store::EntryLookup::Damaged:
+                        throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+                }
+            }
+        }
     }
-    switch (found) {
-        case store::EntryLookup::Found:
-            break;
-        case store::EntryLookup::Past:
-            throwDamaged("folder " + std::to_string(dir) + " holds fewer entries than its count");
-        case store::EntryLookup::Damaged:
-            throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    if (folder == nullptr) {
+        row = readerRow(std::move(stored), id, dir, &folderPath(dir));
+        return true;
     }
-    row = readerRow(stored, id, dir, &folderPath(dir));
+    if (pos >= folder->count) return false;  // a held folder's count is its row's
+    if (!folder->entry(pos, decoded_)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    // Assigned field by field: the strings of `row` and `decoded_` keep their room from row to row.
+    row.id = id;
+    row.name.assign(decoded_.name);
+    row.kind = decoded_.kind;
+    row.ext.assign(decoded_.ext);
+    row.size = decoded_.size;
+    row.mtime = decoded_.mtime;
+    row.ctime = decoded_.ctime;
+    row.attrs = decoded_.attrs;
+    row.url.reset();
+    row.display.reset();
+    row.words.clear();
+    row.dir = dir;
+    if (!row.dirPath) row.dirPath.emplace();
+    row.dirPath->assign(folder->path);
     return true;
 }
 
+// Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
+// from its row's, is damage, never a shorter folder.
+const FolderCache::Folder* RowReader::holdFolder(int64_t dir, std::string_view blob, std::string_view path, int64_t count) {
+    const FolderCache::Folder* folder = held_.insert(dir, blob, path);
+    if (folder == nullptr) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    if (folder->count != count)
+        throwDamaged("folder " + std::to_string(dir) + " holds other than its count of entries");
+    return folder;
+}
+
+// A large folder's whole packed entries, or nothing when it is too large to hold.
+std::string RowReader::readWholeLarge(int64_t dir) {
+    sqlite3_blob* raw = nullptr;
+    const int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
+    const std::unique_ptr<sqlite3_blob, BlobCloser> blob(raw);
+    if (rc != SQLITE_OK) throwSqlite(db_, rc, "reading an item");
+    const int size = sqlite3_blob_bytes(blob.get());
+    if (size <= 0 || static_cast<size_t>(size) > largestHeld_) return {};
+    std::string bytes(static_cast<size_t>(size), '\0');
+    const int readRc = sqlite3_blob_read(blob.get(), bytes.data(), size, 0);
+    if (readRc != SQLITE_OK) throwSqlite(db_, readRc, "reading an item");
+    return bytes;
+}
+
 // Only the bytes the entry needs are read: in a folder of 100,000 entries the packed row is
-// megabytes, and loading it whole per row would cost what decoding it all did.
+// megabytes, and loading it whole for a query's first rows would cost what decoding it all did.
 store::EntryLookup RowReader::readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored) {
     sqlite3_blob* raw = nullptr;
     const int rc = sqlite3_blob_open(db_, "main", "dirs", "entries", dir, 0, &raw);
@@ -131,7 +214,7 @@ bool RowReader::readItem(int64_t id, FetchedItem& row) {
     store::CrawledItem stored;
     store::readItemData(s, 0, stored);
     sqlite3_reset(s);
-    row = readerRow(stored, id, 0, nullptr);
+    row = readerRow(std::move(stored), id, 0, nullptr);
     return true;
 }
 

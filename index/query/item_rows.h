@@ -6,6 +6,7 @@
 // row is damaged.
 #pragma once
 
+#include "index/query/folder_cache.h"
 #include "index/storage/folder_entries.h"
 #include "index/storage/index_writer.h"
 #include "index/storage/sqlite_handle.h"
@@ -41,33 +42,53 @@ struct FetchedItem {
 // The reader's row for an item the store produced (entry or item of another source); `dirPath` is
 // the folder's path for entries (dir != 0).
 FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath);
+FetchedItem readerRow(store::CrawledItem&& stored, int64_t id, int64_t dir, const std::string* dirPath);
 
-// Reads single items by id: an entry from its folder's row (reading only the run of entries that
-// holds it, folder_entries.h), an item of another source from `items`. Folder paths are rebuilt from the parent chain once per folder
-// and kept for the reader's life.
+// Reads single items by id: an entry from its folder's row, an item of another source from
+// `items`. A folder's packed entries are read once and held (folder_cache.h) while the reader
+// lives, within a byte budget; so a query's rows read each folder's row about once, not once per
+// hit. The first row of a large folder reads only the run of entries that holds it
+// (folder_entries.h), so the first rows of a query never wait for a megabyte-sized folder; its
+// second row brings it whole. Folder paths are rebuilt from the parent chain once per folder and
+// kept for the reader's life.
 class RowReader {
 public:
-    explicit RowReader(sqlite3* db);
+    // Bytes of packed entries (and their slots) a reader holds: the entries of a million-entry
+    // index fit, so every row of its commonest query reads each folder once.
+    static constexpr size_t kDefaultHeldBytes = size_t{48} << 20;
+
+    explicit RowReader(sqlite3* db, size_t heldBytes = kDefaultHeldBytes);
     bool read(int64_t id, FetchedItem& row);
+
+    // Reads of a folder's packed entries from SQLite so far (whole or one run): for measurements
+    // and tests of the "once per folder" promise.
+    uint64_t folderReads() const { return folderReads_; }
 
 private:
     bool readEntry(int64_t id, FetchedItem& row);
     bool readItem(int64_t id, FetchedItem& row);
     const std::string& folderPath(int64_t dir);
+    const FolderCache::Folder* holdFolder(int64_t dir, std::string_view blob, std::string_view path, int64_t count);
+    std::string readWholeLarge(int64_t dir);
 
     sqlite3* db_;
     struct BlobCloser {
         void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
     };
 
-    // Folders whose packed entries are at most this long are read whole (a few pages): cheaper
-    // than opening the BLOB for the few bytes one entry needs.
+    // Folders whose packed entries are at most this long are read whole with their first row (a
+    // page or two); longer ones only from their second row on.
     static constexpr size_t kWholeEntriesBytes = 16384;
 
     store::EntryLookup readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored);
 
     store::Stmt entries_, item_, folder_;
     std::unordered_map<int64_t, std::string> paths_;
+    FolderCache held_;
+    size_t largestHeld_;                        // folders longer than this are never held
+    std::unordered_map<int64_t, int> largeMet_;  // large folders read one run at a time so far
+    uint64_t folderReads_ = 0;
+    store::CrawledItem decoded_;  // the last entry decoded from a held folder
 };
 
 }  // namespace skimmer::index::query

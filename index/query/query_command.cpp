@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kExitHits = 0, kExitNoHits = 1, kExitIndex = 3;
 
-std::string hitText(const RowTable& rows, size_t row) {
+const std::string& hitText(const RowTable& rows, size_t row) {
     const std::string& url = rows.cell(0, row).text;
     return url.starts_with("file:") ? rows.cell(1, row).text : url;
 }
@@ -30,12 +30,18 @@ long printHits(Recordset& recordset, const QueryCommand& command, std::FILE* out
         const long want = command.limit < 0 ? 64 : std::min<long>(64, command.limit - printed);
         const RowTable rows = recordset.getRows(static_cast<int>(want));
         for (size_t r = 0; r < rows.rowCount(); ++r, ++printed) {
-            const std::string hit = hitText(rows, r);
+            const std::string& hit = hitText(rows, r);
             if (command.nulTerminated) {
                 std::fwrite(hit.data(), 1, hit.size(), out);
                 std::fputc('\0', out);
             } else {
-                std::fprintf(out, "%s\n", escapeForTerminal(hit).c_str());
+                if (store::plainForTerminal(hit)) {
+                    std::fwrite(hit.data(), 1, hit.size(), out);
+                } else {
+                    const std::string shown = escapeForTerminal(hit);
+                    std::fwrite(shown.data(), 1, shown.size(), out);
+                }
+                std::fputc('\n', out);
             }
         }
     }

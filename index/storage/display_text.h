@@ -15,6 +15,10 @@ namespace skimmer::index::store {
 
 std::string terminalSafe(std::string_view bytes);
 
+// True when terminalSafe(bytes) == bytes because every byte is printable ASCII other than the
+// backslash (most names): such text can be written as it is, without a copy.
+bool plainForTerminal(std::string_view bytes);
+
 // `text` cut to at most `columns` code points, keeping its end ("...ending") when cut; counts
 // code points, not display cells (good enough for a progress line).
 std::string keepEnd(std::string_view text, size_t columns);

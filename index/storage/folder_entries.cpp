@@ -155,6 +155,45 @@ bool decodeEntries(std::string_view blob, std::vector<CrawledItem>& out) {
     return reader.done();
 }
 
+bool slotEntries(std::string_view blob, EntrySlots& out) {
+    out.offsets.clear();
+    out.mtimeBases.clear();
+    if (blob.empty()) return true;
+    uint32_t count;
+    size_t countBytes;
+    if (!readCount(blob, count, countBytes)) return false;
+    const uint32_t restarts = restartCount(count);
+    if (uint64_t{restarts} * kRestartOffsetBytes > blob.size() - countBytes) return false;
+    const char* table = blob.data() + countBytes;
+    const size_t entriesStart = countBytes + size_t{restarts} * kRestartOffsetBytes;
+    const std::string_view entries = blob.substr(entriesStart);
+    Reader reader(entries);
+    int64_t previousMtime = 0;
+    out.offsets.reserve(count);
+    out.mtimeBases.reserve(count);
+    CrawledItem skipped;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (i % kRestartEvery == 0 && i != 0) {
+            if (loadOffset(table + kRestartOffsetBytes * (i / kRestartEvery - 1)) != reader.consumed(entries)) return false;
+            previousMtime = 0;
+        }
+        if (reader.done()) return false;
+        out.offsets.push_back(static_cast<uint32_t>(entriesStart + reader.consumed(entries)));
+        out.mtimeBases.push_back(previousMtime);
+        if (!reader.entry(skipped, previousMtime, false)) return false;
+    }
+    return reader.done();
+}
+
+bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, CrawledItem& out) {
+    if (offset >= blob.size()) return false;
+    Reader reader(blob.substr(offset));
+    int64_t previousMtime = mtimeBase;
+    if (!reader.entry(out, previousMtime, true)) return false;
+    finish(out);
+    return true;
+}
+
 EntryLookup readEntryAt(size_t blobSize, const BlobRead& read, uint32_t pos, CrawledItem& out) {
     if (blobSize == 0) return EntryLookup::Past;
     std::string bytes;

@@ -65,6 +65,28 @@ EntryLookup readEntryAt(size_t blobSize, const BlobRead& read, uint32_t pos, Cra
 // The same over a blob in memory; false when the entry is past the end or the blob is malformed.
 bool decodeEntryAt(std::string_view blob, uint32_t pos, CrawledItem& out);
 
+// Where every entry of a blob starts and the mtime its delta counts from: with these any entry is
+// decoded from its own first byte, so a reader holding a folder pays one entry per row, not a run.
+// 12 bytes per entry beside the blob.
+struct EntrySlots {
+    std::vector<uint32_t> offsets;    // from the blob's first byte
+    std::vector<int64_t> mtimeBases;  // the previous entry's mtime; 0 at a restart point
+    uint32_t count() const { return static_cast<uint32_t>(offsets.size()); }
+};
+
+// Fills `out` for a whole blob, checking it as decodeEntries does; false (and `out` partial) when
+// the blob is malformed.
+bool slotEntries(std::string_view blob, EntrySlots& out);
+
+// The entry starting at byte `offset` of a blob, its mtime delta counted from `mtimeBase` (a slot
+// slotEntries gave); false when it does not decode inside the blob.
+bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, CrawledItem& out);
+
+// Entry `pos` of a blob slotted by slotEntries; false when it is past the end or does not decode.
+inline bool decodeSlot(std::string_view blob, const EntrySlots& slots, uint32_t pos, CrawledItem& out) {
+    return pos < slots.count() && decodeEntryFrom(blob, slots.offsets[pos], slots.mtimeBases[pos], out);
+}
+
 // The lower-case extension an entry of this name and kind carries: none for folders.
 std::string entryExtension(std::string_view name, int kind);
 

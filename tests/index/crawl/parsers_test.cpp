@@ -134,6 +134,22 @@ TEST(CrawlOptions, ExclusionsMatchNamesAnywhereOrWholePaths) {
     EXPECT_EQ(normalizePath("/../"), "/");
 }
 
+// The word-at-a-time test must agree with the escaping for every byte at every place of a word
+// and of the tail after the last whole word.
+TEST(DisplayText, PlainTextIsExactlyWhatEscapingLeavesAlone) {
+    for (size_t length : {1u, 7u, 8u, 9u, 16u, 19u}) {
+        for (size_t at = 0; at < length; ++at) {
+            for (int b = 0; b < 256; ++b) {
+                std::string text(length, 'a');
+                text[at] = static_cast<char>(b);
+                ASSERT_EQ(plainForTerminal(text), terminalSafe(text) == text && b < 0x80)
+                    << "byte " << b << " at " << at << " of " << length;
+            }
+        }
+    }
+    EXPECT_TRUE(plainForTerminal(""));
+}
+
 struct EscapeCase {
     const char* name;
     std::string bytes, shown;

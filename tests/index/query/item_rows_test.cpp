@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace skimmer::index::query {
@@ -66,6 +67,58 @@ TEST_P(RowsOfAFolder, RandomPositionsReadTheEntryTheWholeDecodeHolds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RowsOfAFolder, ::testing::Values(1u, store::kRestartEvery + 1, 3000u));
+
+// Every entry of several folders read in a random order (as a query's newest-first hits come):
+// each folder's row is read once when the held folders fit the budget (twice for a folder too
+// long to be read whole with its first row), and every row is right whatever the budget drops.
+struct HeldCase {
+    const char* what;
+    size_t heldBytes;
+    bool fits;
+};
+
+class HeldFolders : public ::testing::TestWithParam<HeldCase> {};
+
+TEST_P(HeldFolders, EveryRowIsRightAndEachFolderIsReadOnceWhenTheyFit) {
+    TestIndex index;
+    std::mt19937 rng(5);
+    const std::vector<uint32_t> sizes = {1, 7, store::kRestartEvery + 1, 40, 3000};  // the last is over 16 KB
+    index.begin();
+    std::vector<int64_t> ids;
+    for (size_t f = 0; f < sizes.size(); ++f) {
+        const auto dir = static_cast<int64_t>(f + 2);
+        index.addDir(dir, "/home/user/d" + std::to_string(dir));
+        for (uint32_t i = 0; i < sizes[f]; ++i) {
+            const int64_t mtime = std::uniform_int_distribution<int64_t>(-1'000'000'000, 3'000'000'000)(rng);
+            index.add(TestItem{.dir = dir, .name = test::randomName(rng) + std::to_string(i), .size = i, .mtime = mtime,
+                               .ctime = mtime + 1});
+        }
+    }
+    index.bumpGeneration();
+    index.commit();
+    std::vector<const TestItem*> items;
+    for (const TestItem& item : index.items()) items.push_back(&item);
+    std::shuffle(items.begin(), items.end(), rng);
+    RowReader rows(index.db(), GetParam().heldBytes);
+    for (const TestItem* item : items) {
+        FetchedItem row;
+        ASSERT_TRUE(rows.read(item->id, row)) << item->name;
+        ASSERT_EQ(row.name, item->name);
+        ASSERT_EQ(row.size, item->size) << item->name;
+        ASSERT_EQ(row.mtime, item->mtime) << item->name;
+        ASSERT_EQ(row.ctime, item->ctime) << item->name;
+        ASSERT_EQ(row.displayedPath(), store::childPath(index.dirPath(item->dir), item->name));
+    }
+    if (GetParam().fits) EXPECT_EQ(rows.folderReads(), sizes.size() + 1);
+    else EXPECT_GT(rows.folderReads(), sizes.size() + 1);
+    FetchedItem gone;
+    EXPECT_FALSE(rows.read(store::entryId(2, 1), gone)) << "a held folder answers \"gone\" past its entries";
+}
+
+INSTANTIATE_TEST_SUITE_P(Budgets, HeldFolders,
+                         ::testing::Values(HeldCase{"AllFit", RowReader::kDefaultHeldBytes, true},
+                                           HeldCase{"SomeDropped", 4096, false}),
+                         [](const ::testing::TestParamInfo<HeldCase>& info) { return std::string(info.param.what); });
 
 // A folder row whose restart offsets or count were damaged on disk: reading an entry of the
 // affected runs reports damage, never another entry's row.

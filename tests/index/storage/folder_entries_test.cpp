@@ -67,6 +67,8 @@ TEST(FolderEntries, EveryTruncationAndOverlongLengthFailsCleanly) {
         if (decodeEntries(blob.substr(0, cut), out)) ++whole;
         CrawledItem one;
         EXPECT_FALSE(decodeEntryAt(blob.substr(0, cut), 0, one)) << "cut at " << cut;
+        EntrySlots slots;
+        EXPECT_EQ(slotEntries(blob.substr(0, cut), slots), cut == 0) << "cut at " << cut;
     }
     EXPECT_EQ(whole, 1u) << "only the empty prefix";
     std::string overlong = blob;
@@ -130,7 +132,18 @@ TEST_P(LargeFolder, EntriesAtRandomPositionsMatchTheWholeDecodeAndReadOnlyTheirR
         EXPECT_EQ(one.ext, all[pos].ext);
         EXPECT_LE(counting.bytes, longest + 4 + 2 * kRestartOffsetBytes) << "entry " << pos << " read more than its run";
     }
+    // Slotted, every entry decodes on its own to what the whole decode gave.
+    EntrySlots slots;
+    ASSERT_TRUE(slotEntries(blob, slots));
+    ASSERT_EQ(slots.count(), count);
+    for (uint32_t pos = 0; pos < count; ++pos) {
+        CrawledItem one;
+        ASSERT_TRUE(decodeSlot(blob, slots, pos, one)) << pos;
+        expectSame(one, all[pos]);
+        ASSERT_EQ(one.ext, all[pos].ext) << pos;
+    }
     CrawledItem past;
+    EXPECT_FALSE(decodeSlot(blob, slots, count, past));
     CountingRead counting{blob};
     EXPECT_EQ(readEntryAt(blob.size(), counting.reader(), count, past), EntryLookup::Past);
     std::vector<CrawledItem> again;
@@ -166,6 +179,8 @@ TEST_P(DamagedRestarts, AreDetectedByWholeDecodingAndByEveryReadOfTheRunsTheyTou
     GetParam().apply(blob);
     std::vector<CrawledItem> out;
     EXPECT_FALSE(decodeEntries(blob, out));
+    EntrySlots slots;
+    EXPECT_FALSE(slotEntries(blob, slots)) << "slotting checks the blob as whole decoding does";
     // Every read either finds the very entry it found before, or reports damage (or, for a count
     // made smaller, that the entry is past the end): never another entry.
     size_t damaged = 0;

@@ -1,0 +1,78 @@
+// The packed entries of the folders a reader read last, each slotted entry by entry
+// (folder_entries.h) and kept with the folder's path, so that the rows of a folder cost one read
+// of its dirs row however many of its entries a query returns, and each row decodes one entry. A
+// query's hits come newest first, spread over every folder, so without it a query of a million
+// hits reads about a million rows.
+//
+// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring of that size
+// allocated once (a query of millions of hits then costs no allocation per folder); when it is
+// full the folders held longest are dropped first. A folder larger than the ring, or with an id
+// past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can use it
+// once). A held folder is the one read within the reader's snapshot: the cache lives no longer
+// than the record set that owns it. Views it returns stay valid until the next insert.
+#pragma once
+
+#include "index/storage/folder_entries.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skimmer::index::query {
+
+class FolderCache {
+public:
+    // A held folder: its packed entries, path and slots (kSlotBytes each).
+    struct Folder {
+        std::string_view blob;
+        std::string_view path;
+        const char* slots = nullptr;
+        uint32_t count = 0;
+        // Entry `pos` decoded; false when it is past the end or does not decode.
+        bool entry(uint32_t pos, store::CrawledItem& out) const;
+    };
+    static constexpr size_t kSlotBytes = sizeof(uint32_t) + sizeof(int64_t);
+    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each,
+    // grown as ids are met) finds a held folder with one memory access instead of a hash lookup.
+    static constexpr int64_t kMaxHeldId = int64_t{1} << 24;
+
+    explicit FolderCache(size_t budgetBytes) : budget_(budgetBytes) {}
+
+    // The held folder; null when not held.
+    const Folder* find(int64_t dir) {
+        if (dir <= 0 || dir >= static_cast<int64_t>(where_.size()) || where_[static_cast<size_t>(dir)] == 0) return nullptr;
+        return &held_[where_[static_cast<size_t>(dir)] - 1 - first_].view;
+    }
+    // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
+    // Null when the blob is damaged (nothing is held).
+    const Folder* insert(int64_t dir, std::string_view blob, std::string_view path);
+
+    size_t bytesHeld() const { return used_; }
+
+private:
+    struct Held {
+        int64_t dir;
+        size_t at, bytes;  // place in the ring
+        Folder view;
+    };
+    void dropOldest();
+    void clear();
+
+    size_t budget_;
+    // Allocated on the first insert and never written before it is used: the pages of a ring
+    // that a small query leaves untouched cost no memory and no time.
+    std::unique_ptr<char[]> ring_;
+    std::deque<Held> held_;         // oldest first; held_[k] has sequence number first_ + k
+    uint32_t first_ = 0;            // sequence number of held_.front()
+    std::vector<uint32_t> where_;   // by folder id: 1 + its sequence number, 0 when not held
+    size_t used_ = 0;
+    store::EntrySlots scratch_;     // reused by every insert
+    std::string oversize_;          // the last folder too large for the ring
+    Folder oversizeView_;
+};
+
+}  // namespace skimmer::index::query
