@@ -33,6 +33,7 @@ public:
     ComScope& operator=(const ComScope&) = delete;
 
     bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+    long code() const { return result_; }  // what CoInitializeEx answered
     std::string error() const {
         return usable() ? std::string() : "COM cannot be initialised on this thread: " + comErrorText(result_);
     }

@@ -242,7 +242,7 @@ public:
         connection_.call(L"Execute", DISPATCH_METHOD, args, 3, result.get());
         ComPtr<IDispatch> rows;
         if ((*result).vt == VT_DISPATCH && (*result).pdispVal)
-            check((*result).pdispVal->QueryInterface(IID_IDispatch, rows.outVoid()),
+            check((*result).pdispVal->QueryInterface(IID_IDispatch, rows.putVoid()),
                   "ADO's record set cannot be reached");
         if (!rows) fail(E_NOINTERFACE, "ADO's Execute gave no record set");
         return std::make_unique<AdoRecordset>(std::move(rows));
@@ -262,7 +262,7 @@ private:
 
 std::unique_ptr<Connection> createAdoConnection() {
     ComPtr<IDispatch> connection;
-    check(::CoCreateInstance(kClsidAdoConnection, nullptr, kServerContext, IID_IDispatch, connection.outVoid()),
+    check(::CoCreateInstance(kClsidAdoConnection, nullptr, kServerContext, IID_IDispatch, connection.putVoid()),
           "ADO's connection object could not be created");
     return std::make_unique<AdoConnection>(std::move(connection));
 }

@@ -1,11 +1,12 @@
 // What the Windows side of the desktop search seam (desktop_search_win32.cpp and
-// desktop_search_ado_win32.cpp) shares: owning types for COM interface pointers, BSTRs and
-// VARIANTs, the thread's COM scope, and the one way a failed call becomes a SearchError.
+// desktop_search_ado_win32.cpp) shares: owning types for BSTRs and VARIANTs (COM interface
+// pointers and the thread's COM scope come from os/com_scope.h), and the one way a failed call becomes a SearchError.
 //
 // Contract: every type owns exactly one reference or allocation and frees it once, in its
 // destructor; none is copyable. Included by those two files only (Windows headers inside).
 #pragma once
 
+#include "os/com_scope.h"
 #include "os/desktop_search.h"
 
 #include <objbase.h>
@@ -17,39 +18,7 @@
 
 namespace skimmer::os::search::win32 {
 
-// One reference to a COM interface.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { reset(); }
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != &other) {
-            reset();
-            p_ = std::exchange(other.p_, nullptr);
-        }
-        return *this;
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For a call that hands out a reference: what it writes here is owned.
-    T** out() {
-        reset();
-        return &p_;
-    }
-    void** outVoid() { return reinterpret_cast<void**>(out()); }
-    void reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-private:
-    T* p_ = nullptr;
-};
+using os::ComPtr;  // one reference to a COM interface (os/com_scope.h)
 
 // One BSTR.
 class Bstr {
@@ -79,15 +48,17 @@ private:
     VARIANT v_;
 };
 
-// COM initialised for the calling thread while it lives (apartment-threaded, as the system's
-// shell and search objects expect); uninitialised only when the initialisation succeeded. An
-// already initialised thread (S_FALSE) counts as success and is balanced the same way.
+// COM for the calling thread while it lives (os/com_scope.h's ComScope); a thread where COM
+// cannot be initialised, or that is already in the multithreaded apartment, throws SearchError
+// with the system's reason.
 class ComScope {
 public:
-    ComScope();  // throws SearchError when COM cannot be initialised
-    ~ComScope();
+    ComScope();
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
+
+private:
+    os::ComScope scope_;
 };
 
 // Throws SearchError(hr, what + the system's text for hr) when hr is a failure.

@@ -151,7 +151,7 @@ public:
     }
     std::unique_ptr<QueryHelper> getQueryHelper() override {
         ComPtr<ISearchQueryHelper> helper;
-        check(catalog_->GetQueryHelper(helper.out()), "the catalog gave no query helper");
+        check(catalog_->GetQueryHelper(helper.put()), "the catalog gave no query helper");
         if (!helper) win32::fail(E_POINTER, "the catalog gave no query helper");
         return std::make_unique<WindowsQueryHelper>(std::move(helper));
     }
@@ -171,7 +171,7 @@ public:
     }
     std::unique_ptr<CatalogManager> getCatalog(std::string_view name) override {
         ComPtr<ISearchCatalogManager> catalog;
-        check(manager_->GetCatalog(toWide(name).c_str(), catalog.out()), "the search service has no such catalog");
+        check(manager_->GetCatalog(toWide(name).c_str(), catalog.put()), "the search service has no such catalog");
         if (!catalog) win32::fail(E_POINTER, "the search service has no such catalog");
         return std::make_unique<WindowsCatalogManager>(std::move(catalog));
     }
@@ -184,7 +184,7 @@ class WindowsDesktopSearch final : public DesktopSearch {
 public:
     std::unique_ptr<SearchManager> createSearchManager() override {
         ComPtr<ISearchManager> manager;
-        check(::CoCreateInstance(kClsidSearchManager, nullptr, kServerContext, kIidSearchManager, manager.outVoid()),
+        check(::CoCreateInstance(kClsidSearchManager, nullptr, kServerContext, kIidSearchManager, manager.putVoid()),
               "the system's search service is not installed or not registered");
         return std::make_unique<WindowsSearchManager>(std::move(manager));
     }

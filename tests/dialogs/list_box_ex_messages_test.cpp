@@ -18,13 +18,17 @@ namespace {
 constexpr int kOther = 0, kList = 2;
 const HANDLE kDlg = reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x51));
 
+// FAR's letter functions for ASCII (its callback convention: stdcall on 32-bit Windows).
+int FARAPI asciiIsAlpha(unsigned c) { return c < 0x80 && std::isalpha(static_cast<int>(c)); }
+unsigned FARAPI asciiUpper(unsigned c) { return c < 0x80 ? static_cast<unsigned>(std::toupper(static_cast<int>(c))) : c; }
+
 // The test plays the dialog: it keeps item data, gives the list a 10x4 rectangle, counts redraws,
 // answers DN_LBX_ISLISTBOX for item 2 and, as an owner does, hands everything else to the list box.
 struct ScriptedList {
     ScriptedList() {
         tables.copyFrom(host.startupInfo());
-        tables.StandardFunctions.LIsAlpha = [](unsigned c) -> int { return c < 0x80 && std::isalpha(static_cast<int>(c)); };
-        tables.StandardFunctions.LUpper = [](unsigned c) -> unsigned { return c < 0x80 ? std::toupper(static_cast<int>(c)) : c; };
+        tables.StandardFunctions.LIsAlpha = asciiIsAlpha;
+        tables.StandardFunctions.LUpper = asciiUpper;
         env = {&tables, {0x1B1B, 0x3031, 0x1E1E, 0x7070}};
         host.dialogMessages = [this](HANDLE h, int msg, int p1, LONG_PTR p2) -> LONG_PTR {
             switch (msg) {

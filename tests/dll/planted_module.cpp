@@ -6,8 +6,13 @@
 
 #define PLANTED_EXPORT extern "C" __declspec(dllexport)
 
-// The symbol spelt as 32-bit stdcall decorates it, on either target (64-bit has no decoration).
+// Exported as SetStartupInfo@4: 32-bit stdcall decorates the name so by itself; on 64-bit, which
+// has no decoration, the name is spelt that way.
+#ifdef __i386__
+PLANTED_EXPORT int __stdcall SetStartupInfo(int size);
+#else
 PLANTED_EXPORT int __stdcall SetStartupInfo(int size) asm("SetStartupInfo@4");
+#endif
 int __stdcall SetStartupInfo(int size) { return static_cast<int>(std::string(size, 'x').size()); }
 PLANTED_EXPORT int __stdcall GetPluginInfo(int size) { return static_cast<int>(std::to_string(size).size()); }
 PLANTED_EXPORT int __stdcall PlantedExtraExport(int size) { return size; }

@@ -66,6 +66,13 @@ struct SearchCase {
 
 class RecursiveSearch : public ::testing::TestWithParam<SearchCase> {};
 
+// FAR's callback convention (stdcall on 32-bit Windows), so a plain function, not a lambda.
+int FARAPI collectFound(const WIN32_FIND_DATAA* data, const char* full, void* param) {
+    auto* seen = static_cast<std::set<std::string>*>(param);
+    seen->insert(std::string(data->cFileName) + "=" + std::to_string(data->nFileSizeLow));
+    return std::strstr(full, data->cFileName) != nullptr;  // the full path ends with the name
+}
+
 TEST_P(RecursiveSearch, ReportsEveryNameTheMaskMatches) {
     test::TempHome home;
     const fs::path top = home.data() / "tree";
@@ -74,14 +81,7 @@ TEST_P(RecursiveSearch, ReportsEveryNameTheMaskMatches) {
     writeFile(top / "sub" / "c.txt", "333");
     const FarStandardFunctions f = fileSlots();
     std::set<std::string> found;
-    f.FarRecursiveSearch(
-        top.string().c_str(), "*.txt",
-        [](const WIN32_FIND_DATAA* data, const char* full, void* param) -> int {
-            auto* seen = static_cast<std::set<std::string>*>(param);
-            seen->insert(std::string(data->cFileName) + "=" + std::to_string(data->nFileSizeLow));
-            return std::strstr(full, data->cFileName) != nullptr;  // the full path ends with the name
-        },
-        GetParam().flags, &found);
+    f.FarRecursiveSearch(top.string().c_str(), "*.txt", collectFound, GetParam().flags, &found);
     EXPECT_EQ(found, GetParam().found);
 }
 
