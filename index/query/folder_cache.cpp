@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace skimmer::index::query {
 
@@ -40,6 +41,10 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
         view = &oversizeView_;
     } else {
         if (!ring_) ring_.reset(new char[budget_]);
+        if (!where_) {
+            where_.reset(static_cast<uint32_t*>(std::calloc(static_cast<size_t>(kMaxHeldId), sizeof(uint32_t))));
+            if (!where_) throw std::bad_alloc();
+        }
         if (find(dir) != nullptr) clear();  // held twice would leave a stale place behind
         // Sequence numbers name places in where_: start again before they run out.
         if (first_ + held_.size() >= std::numeric_limits<uint32_t>::max() - 1) clear();
@@ -58,8 +63,6 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
             if (!overlaps) break;
             dropOldest();
         }
-        if (where_.size() <= static_cast<size_t>(dir))
-            where_.resize(static_cast<size_t>(std::min(kMaxHeldId, dir + dir / 2 + 1)), 0);
         held_.push_back(Held{.dir = dir, .at = at, .bytes = bytes, .view = {}});
         where_[static_cast<size_t>(dir)] = first_ + static_cast<uint32_t>(held_.size());
         used_ += bytes;

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
@@ -36,15 +37,15 @@ public:
         bool entry(uint32_t pos, store::CrawledItem& out) const;
     };
     static constexpr size_t kSlotBytes = sizeof(uint32_t) + sizeof(int64_t);
-    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each,
-    // grown as ids are met) finds a held folder with one memory access instead of a hash lookup.
+    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each)
+    // finds a held folder with one memory access instead of a hash lookup.
     static constexpr int64_t kMaxHeldId = int64_t{1} << 24;
 
     explicit FolderCache(size_t budgetBytes) : budget_(budgetBytes) {}
 
     // The held folder; null when not held.
     const Folder* find(int64_t dir) {
-        if (dir <= 0 || dir >= static_cast<int64_t>(where_.size()) || where_[static_cast<size_t>(dir)] == 0) return nullptr;
+        if (!where_ || dir <= 0 || dir >= kMaxHeldId || where_[static_cast<size_t>(dir)] == 0) return nullptr;
         return &held_[where_[static_cast<size_t>(dir)] - 1 - first_].view;
     }
     // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
@@ -68,7 +69,13 @@ private:
     std::unique_ptr<char[]> ring_;
     std::deque<Held> held_;         // oldest first; held_[k] has sequence number first_ + k
     uint32_t first_ = 0;            // sequence number of held_.front()
-    std::vector<uint32_t> where_;   // by folder id: 1 + its sequence number, 0 when not held
+    struct Free {
+        void operator()(uint32_t* table) const { std::free(table); }
+    };
+    // By folder id: 1 + its sequence number, 0 when not held. kMaxHeldId places from calloc, whose
+    // pages the system hands out zeroed when first touched: a query that reads five rows pays
+    // for five places, not for zeroing a table as large as the index's folder ids.
+    std::unique_ptr<uint32_t[], Free> where_;
     size_t used_ = 0;
     store::EntrySlots scratch_;     // reused by every insert
     std::string oversize_;          // the last folder too large for the ring
