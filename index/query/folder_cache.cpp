@@ -64,7 +64,9 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
             // wrapping: the held folders are dropped and read again when asked for, at most a few
             // times in a query, while a query of a few rows never maps the whole budget.
             clear();
-            while (ringBytes_ < bytes || ringBytes_ == 0) ringBytes_ = std::min(budget_, std::max(kFirstRingBytes, ringBytes_ * 4));
+            do {
+                ringBytes_ = std::min(budget_, std::max(kFirstRingBytes, ringBytes_ * 4));
+            } while (ringBytes_ < bytes);
             ring_.reset(new char[ringBytes_]);
             at = 0;
         } else if (at + bytes > ringBytes_) {
