@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace skimmer::index::query {
 
@@ -23,6 +24,17 @@ void FolderCache::dropOldest() {
     ++first_;
 }
 
+void FolderCache::growTable(int64_t dir) {
+    if (static_cast<size_t>(dir) < tableSize_) return;
+    const size_t size = static_cast<size_t>(std::min(kMaxHeldId, std::max<int64_t>(dir + 1, 2 * static_cast<int64_t>(tableSize_))));
+    // calloc: a large table comes zeroed from the system, page by page as it is touched.
+    std::unique_ptr<uint32_t[], Free> table(static_cast<uint32_t*>(std::calloc(size, sizeof(uint32_t))));
+    if (!table) throw std::bad_alloc();
+    if (tableSize_ != 0) std::memcpy(table.get(), where_.get(), tableSize_ * sizeof(uint32_t));
+    where_ = std::move(table);
+    tableSize_ = size;
+}
+
 void FolderCache::clear() {
     while (!held_.empty()) dropOldest();
     first_ = 0;
@@ -39,7 +51,7 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
         to = oversize_.data();
         view = &oversizeView_;
     } else {
-        if (!ring_) ring_.reset(new char[budget_]);
+        growTable(dir);
         if (find(dir) != nullptr) clear();  // held twice would leave a stale place behind
         // Sequence numbers name places in where_: start again before they run out.
         if (first_ + held_.size() >= std::numeric_limits<uint32_t>::max() - 1) clear();
@@ -47,7 +59,17 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
         // wrapping drops what is left of the previous lap (the oldest folders, past `end`) first.
         const size_t end = held_.empty() ? 0 : held_.back().at + held_.back().bytes;
         size_t at = end;
-        if (at + bytes > budget_) {
+        if (at + bytes > ringBytes_ && ringBytes_ < budget_) {
+            // A ring that is not yet as large as the budget grows (four times over) instead of
+            // wrapping: the held folders are dropped and read again when asked for, at most a few
+            // times in a query, while a query of a few rows never maps the whole budget.
+            clear();
+            do {
+                ringBytes_ = std::min(budget_, std::max(kFirstRingBytes, ringBytes_ * 4));
+            } while (ringBytes_ < bytes);
+            ring_.reset(new char[ringBytes_]);
+            at = 0;
+        } else if (at + bytes > ringBytes_) {
             while (!held_.empty() && held_.front().at >= end) dropOldest();
             at = 0;
         }
@@ -58,8 +80,6 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
             if (!overlaps) break;
             dropOldest();
         }
-        if (where_.size() <= static_cast<size_t>(dir))
-            where_.resize(static_cast<size_t>(std::min(kMaxHeldId, dir + dir / 2 + 1)), 0);
         held_.push_back(Held{.dir = dir, .at = at, .bytes = bytes, .view = {}});
         where_[static_cast<size_t>(dir)] = first_ + static_cast<uint32_t>(held_.size());
         used_ += bytes;

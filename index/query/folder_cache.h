@@ -4,9 +4,9 @@
 // query's hits come newest first, spread over every folder, so without it a query of a million
 // hits reads about a million rows.
 //
-// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring of that size
-// allocated once (a query of millions of hits then costs no allocation per folder); when it is
-// full the folders held longest are dropped first. A folder larger than the ring, or with an id
+// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring that grows to that
+// size as a query fills it (a query of millions of hits then costs no allocation per folder);
+// when it is full the folders held longest are dropped first. A folder larger than the ring, or with an id
 // past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can use it
 // once). A held folder is the one read within the reader's snapshot: the cache lives no longer
 // than the record set that owns it. Views it returns stay valid until the next insert.
@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
@@ -36,15 +37,15 @@ public:
         bool entry(uint32_t pos, store::CrawledItem& out) const;
     };
     static constexpr size_t kSlotBytes = sizeof(uint32_t) + sizeof(int64_t);
-    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each,
-    // grown as ids are met) finds a held folder with one memory access instead of a hash lookup.
+    // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each)
+    // finds a held folder with one memory access instead of a hash lookup.
     static constexpr int64_t kMaxHeldId = int64_t{1} << 24;
 
     explicit FolderCache(size_t budgetBytes) : budget_(budgetBytes) {}
 
     // The held folder; null when not held.
     const Folder* find(int64_t dir) {
-        if (dir <= 0 || dir >= static_cast<int64_t>(where_.size()) || where_[static_cast<size_t>(dir)] == 0) return nullptr;
+        if (dir <= 0 || static_cast<size_t>(dir) >= tableSize_ || where_[static_cast<size_t>(dir)] == 0) return nullptr;
         return &held_[where_[static_cast<size_t>(dir)] - 1 - first_].view;
     }
     // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
@@ -65,10 +66,20 @@ private:
     size_t budget_;
     // Allocated on the first insert and never written before it is used: the pages of a ring
     // that a small query leaves untouched cost no memory and no time.
-    std::unique_ptr<char[]> ring_;
+    std::unique_ptr<char[]> ring_;  // ringBytes_ long
     std::deque<Held> held_;         // oldest first; held_[k] has sequence number first_ + k
     uint32_t first_ = 0;            // sequence number of held_.front()
-    std::vector<uint32_t> where_;   // by folder id: 1 + its sequence number, 0 when not held
+    struct Free {
+        void operator()(uint32_t* table) const { std::free(table); }
+    };
+    // By folder id: 1 + its sequence number, 0 when not held; grown (at least doubling) to the
+    // largest id met.
+    std::unique_ptr<uint32_t[], Free> where_;
+    size_t tableSize_ = 0;
+    void growTable(int64_t dir);
+    // The ring starts at this size and grows to the budget only when a query fills it.
+    static constexpr size_t kFirstRingBytes = size_t{1} << 16;
+    size_t ringBytes_ = 0;
     size_t used_ = 0;
     store::EntrySlots scratch_;     // reused by every insert
     std::string oversize_;          // the last folder too large for the ring
