@@ -129,15 +129,34 @@ std::string encodeEntries(std::vector<CrawledItem> rows) {
     return out;
 }
 
+namespace {
+
+// Where a non-empty blob's parts lie: its entry count, its restart table and the entries after it.
+struct BlobLayout {
+    uint32_t count = 0;
+    const char* table = nullptr;
+    size_t entriesStart = 0;
+};
+
+bool readLayout(std::string_view blob, BlobLayout& layout) {
+    size_t countBytes;
+    if (!readCount(blob, layout.count, countBytes)) return false;
+    const uint32_t restarts = restartCount(layout.count);
+    if (uint64_t{restarts} * kRestartOffsetBytes > blob.size() - countBytes) return false;
+    layout.table = blob.data() + countBytes;
+    layout.entriesStart = countBytes + size_t{restarts} * kRestartOffsetBytes;
+    return true;
+}
+
+}  // namespace
+
 bool decodeEntries(std::string_view blob, std::vector<CrawledItem>& out) {
     if (blob.empty()) return true;
-    uint32_t count;
-    size_t countBytes;
-    if (!readCount(blob, count, countBytes)) return false;
-    const uint32_t restarts = restartCount(count);
-    if (uint64_t{restarts} * kRestartOffsetBytes > blob.size() - countBytes) return false;
-    const char* table = blob.data() + countBytes;
-    const std::string_view entries = blob.substr(countBytes + size_t{restarts} * kRestartOffsetBytes);
+    BlobLayout layout;
+    if (!readLayout(blob, layout)) return false;
+    const uint32_t count = layout.count;
+    const char* table = layout.table;
+    const std::string_view entries = blob.substr(layout.entriesStart);
     Reader reader(entries);
     int64_t previousMtime = 0;
     out.reserve(out.size() + count);
@@ -159,13 +178,11 @@ bool slotEntries(std::string_view blob, EntrySlots& out) {
     out.offsets.clear();
     out.mtimeBases.clear();
     if (blob.empty()) return true;
-    uint32_t count;
-    size_t countBytes;
-    if (!readCount(blob, count, countBytes)) return false;
-    const uint32_t restarts = restartCount(count);
-    if (uint64_t{restarts} * kRestartOffsetBytes > blob.size() - countBytes) return false;
-    const char* table = blob.data() + countBytes;
-    const size_t entriesStart = countBytes + size_t{restarts} * kRestartOffsetBytes;
+    BlobLayout layout;
+    if (!readLayout(blob, layout)) return false;
+    const uint32_t count = layout.count;
+    const char* table = layout.table;
+    const size_t entriesStart = layout.entriesStart;
     const std::string_view entries = blob.substr(entriesStart);
     Reader reader(entries);
     int64_t previousMtime = 0;
