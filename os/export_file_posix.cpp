@@ -11,16 +11,16 @@
 #include <string>
 
 #include "os/clock.h"
+#include "os/export_file_support.h"
 
 namespace skimmer::os {
 
 namespace {
 
-constexpr size_t kCopyChunk = 64 * 1024;
+using export_detail::describe;
+using export_detail::writeAll;
 
-std::string describe(int err, const char* what, const std::string& path) {
-    return std::string(what) + " " + path + ": " + ::strerror(err);
-}
+constexpr size_t kCopyChunk = 64 * 1024;
 
 uint64_t ticks(const struct timespec& ts) { return fileTimeFromUnix({ts.tv_sec, static_cast<int32_t>(ts.tv_nsec)}); }
 
@@ -36,17 +36,6 @@ std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-int writeAll(FileSystem& fs, int fd, const char* data, size_t size) {
-    while (size > 0) {
-        size_t written = 0;
-        if (int err = fs.write(fd, data, size, written)) return err;
-        if (written == 0) return EIO;
-        data += written;
-        size -= written;
-    }
-    return 0;
 }
 
 // Times are set on the descriptor before the rename, so the file appears complete, times and all.
@@ -174,28 +163,6 @@ int copyWholeFile(FileSystem& fs, const std::string& from, const std::string& to
     }
     if (auto entry = findEntry(from)) applyTimes(file.fd(), entry->times);
     return file.finish(replace, error);
-}
-
-int makeFolder(FileSystem& fs, const std::string& path, std::string& error) {
-    int err = fs.mkdir(path, 0777);
-    if (err == EEXIST) {
-        FileStat st;
-        if (fs.stat(path, st) == 0 && st.isDirectory) return 0;
-    }
-    if (err) error = describe(err, "cannot create the folder", path);
-    return err;
-}
-
-int listFolder(FileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& error) {
-    std::vector<std::string> all;
-    if (int err = fs.listDirectory(path, all)) {
-        error = describe(err, "cannot list", path);
-        return err;
-    }
-    names.clear();
-    for (auto& name : all)
-        if (name != "." && name != "..") names.push_back(std::move(name));
-    return 0;
 }
 
 bool endsEveryWrite(int err) { return err == ENOSPC || err == EDQUOT || err == EIO || err == EROFS; }

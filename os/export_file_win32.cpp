@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "os/export_file_support.h"
 #include "os/system_error.h"
 #include "os/win32_files.h"
 
@@ -17,30 +18,18 @@ namespace skimmer::os {
 
 namespace {
 
+using export_detail::describe;
+using export_detail::writeAll;
+
 constexpr size_t kCopyChunk = 64 * 1024;
 // Names tried for a temporary file before giving up: one is taken only when a crashed run of a
 // process with the same id left it behind.
 constexpr int kTempAttempts = 100;
 
-std::string describe(int err, const char* what, const std::string& path) {
-    return std::string(what) + " " + path + ": " + std::strerror(err);
-}
-
 std::string folderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return ".";
     return path.substr(0, slash == 0 || (slash == 2 && path[1] == ':') ? slash + 1 : slash);
-}
-
-int writeAll(FileSystem& fs, int fd, const char* data, size_t size) {
-    while (size > 0) {
-        size_t written = 0;
-        if (int err = fs.write(fd, data, size, written)) return err;
-        if (written == 0) return EIO;
-        data += written;
-        size -= written;
-    }
-    return 0;
 }
 
 // Times are set by name once the file is closed and before it is renamed: a write after them
@@ -171,28 +160,6 @@ int copyWholeFile(FileSystem& fs, const std::string& from, const std::string& to
     }
     const std::optional<FoundEntry> entry = findEntry(from);
     return file.finish(entry ? &entry->times : nullptr, replace, error);
-}
-
-int makeFolder(FileSystem& fs, const std::string& path, std::string& error) {
-    int err = fs.mkdir(path, 0777);
-    if (err == EEXIST) {
-        FileStat st;
-        if (fs.stat(path, st) == 0 && st.isDirectory) return 0;
-    }
-    if (err) error = describe(err, "cannot create the folder", path);
-    return err;
-}
-
-int listFolder(FileSystem& fs, const std::string& path, std::vector<std::string>& names, std::string& error) {
-    std::vector<std::string> all;
-    if (int err = fs.listDirectory(path, all)) {
-        error = describe(err, "cannot list", path);
-        return err;
-    }
-    names.clear();
-    for (auto& name : all)
-        if (name != "." && name != "..") names.push_back(std::move(name));
-    return 0;
 }
 
 // Windows has no EDQUOT: a quota exceeded arrives as ENOSPC (os/system_error.h).
