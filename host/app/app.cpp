@@ -7,6 +7,7 @@
 #include <span>
 
 #include "host/app/app_service_hosts.h"
+#include "host/app/engine_dialogs.h"
 #include "host/app/lng_messages.h"
 #include "host/app/manager.h"
 #include "host/app/plugin_module.h"
@@ -27,51 +28,6 @@ namespace {
 
 // The plug-in that opens the search window at start when it is loaded.
 constexpr const char* kSearchPlugin = "skimmer";
-
-// FAR's copy dialog: the prompt, the destination on an edit line, a separator, the action's button
-// and Cancel. Enter on the edit line is the action's button.
-std::optional<std::string> copyDialog(const std::string& title, const std::string& prompt, const std::string& initial,
-                                      const std::string& button) {
-    FarDialogItem items[6]{};
-    items[0] = FarDialogItem{.Type = DI_DOUBLEBOX, .X1 = 3, .Y1 = 1, .X2 = 72, .Y2 = 6};
-    items[1] = FarDialogItem{.Type = DI_TEXT, .X1 = 5, .Y1 = 2, .X2 = 70, .Y2 = 2};
-    items[2] = FarDialogItem{.Type = DI_EDIT, .X1 = 5, .Y1 = 3, .X2 = 70, .Y2 = 3, .Focus = TRUE};
-    items[3] = FarDialogItem{.Type = DI_TEXT, .X1 = 0, .Y1 = 4, .X2 = 0, .Y2 = 4};
-    items[3].Flags = DIF_SEPARATOR;
-    items[4] = FarDialogItem{.Type = DI_BUTTON, .X1 = 0, .Y1 = 5, .X2 = 0, .Y2 = 5};
-    items[4].Flags = DIF_CENTERGROUP;
-    items[4].DefaultButton = TRUE;
-    items[5] = FarDialogItem{.Type = DI_BUTTON, .X1 = 0, .Y1 = 5, .X2 = 0, .Y2 = 5};
-    items[5].Flags = DIF_CENTERGROUP;
-    std::snprintf(items[0].Data, sizeof items[0].Data, "%s", title.c_str());
-    std::snprintf(items[1].Data, sizeof items[1].Data, "%s", prompt.c_str());
-    std::snprintf(items[2].Data, sizeof items[2].Data, "%s", initial.c_str());
-    std::snprintf(items[4].Data, sizeof items[4].Data, "%s", button.c_str());
-    std::snprintf(items[5].Data, sizeof items[5].Data, "Cancel");
-    const int exit = ui::DialogEx(-1, -1, -1, 76, 8, nullptr, items, 6, 0, 0, nullptr, 0);
-    if (exit != 4 && exit != 2) return std::nullopt;
-    return std::string(items[2].Data);
-}
-
-// The host's own menus and messages go through the same dialog engine as the plug-ins'.
-ManagerDialogs engineDialogs() {
-    ManagerDialogs d;
-    d.menu = [](const std::string& title, const std::vector<std::string>& texts) {
-        std::vector<FarMenuItem> items(texts.size());
-        for (size_t i = 0; i < texts.size(); ++i) {
-            std::snprintf(items[i].Text, sizeof items[i].Text, "%s", texts[i].c_str());
-            items[i].Selected = i == 0;
-        }
-        return ui::Menu(-1, -1, -1, 0, FMENU_WRAPMODE, title.c_str(), nullptr, nullptr, nullptr, nullptr,
-                        items.data(), static_cast<int>(items.size()));
-    };
-    d.error = [](const std::string& title, const std::string& text) {
-        const char* lines[] = {title.c_str(), text.c_str()};
-        ui::Message(-1, FMSG_WARNING | FMSG_MB_OK, nullptr, lines, 2, 0);
-    };
-    d.copy = copyDialog;
-    return d;
-}
 
 // FAR's own keys on first start, then the palette dialogs are drawn with. A file written by a newer
 // version is left to the plug-ins to report (they own the settings it holds, and the user should
@@ -127,7 +83,7 @@ int runApp(const Options& options, const std::string& argv0) {
     ui.setClipboardReader(services::clipboardText);
     ui::installUiContext(&ui);
     services::MacroQueue macros;
-    Manager manager(console, engineDialogs());
+    Manager manager(console, engineDialogs(ui));
     manager.setMacroQueue(&macros);
     manager.setScreenStack(&ui.screen());
     std::error_code ec;

@@ -6,7 +6,6 @@
 
 #include "host/app/display_name.h"
 #include "host/app/panel.h"
-#include "host/app/temp_panel_list.h"
 #include "host/app/typed_line.h"
 #include "host/services/viewer_editor_slots.h"
 #include "host/ui/ui_events.h"
@@ -100,6 +99,8 @@ bool Manager::commonKey(k::Code key) {
         case k::F(3): viewOrEditCurrent(false); return true;
         case k::F(4): viewOrEditCurrent(true); return true;
         case k::CTRLENTER: insertCurrentName(); return true;
+        case k::kShift | k::F(1):
+        case k::kShift | k::F(2): showError(kNoArchivePanels); return true;
         default: return false;
     }
 }
@@ -126,27 +127,6 @@ bool Manager::handlePanelKey(k::Code key) {
             return true;
         default: return selectionKey(key) || viewModeKey(key) || sortKey(key);
     }
-}
-
-bool Manager::openTempPanel(const std::string& line) {
-    if (!tempPanelPrefix_ || line.find(':') == std::string::npos) return false;
-    std::string error;
-    const std::optional<std::string> file = tempPanelCommand(line, tempPanelPrefix_(), error);
-    if (!file) return false;
-    if (!error.empty()) {
-        showError(error);
-        return true;
-    }
-    const std::string path = file->front() == '/' ? *file : (side().files.dir() / *file).string();
-    auto panel = std::make_unique<TempPanel>();
-    if (!panel->load(path, error)) {
-        showError(error);
-        return true;
-    }
-    // The temporary panel takes the side's place, as another plug-in's panel would.
-    if (pluginPanel() != nullptr && !closePluginPanel(active_, std::nullopt, false)) return true;
-    side().temp = std::move(panel);
-    return true;
 }
 
 void Manager::enter() {
@@ -233,25 +213,37 @@ void Manager::userScreen() {
     console_.showUserScreen(false);
 }
 
+// F11 and Alt+Shift+F9. F1 or Shift+F1 on an entry shows that plug-in's help: in the plug-ins menu
+// its Contents, in the configuration menu its Config topic (else Contents), as FAR's context help
+// in these menus does; the menu then comes back on the same entry.
 void Manager::pluginsMenu() {
     if (plugins_ == nullptr) return;
-    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems()))
+    if (auto chosen = choosePluginItem("Plugin commands", plugins_->menuItems(), "Contents"))
         showPluginPanel(plugins_->open(*chosen));
 }
 
 void Manager::configMenu() {
     if (plugins_ == nullptr) return;
-    if (auto chosen = choosePluginItem("Plugins configuration", plugins_->configItems())) plugins_->configure(*chosen);
+    if (auto chosen = choosePluginItem("Plugins configuration", plugins_->configItems(), "Config"))
+        plugins_->configure(*chosen);
 }
 
 std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title,
-                                                        const std::vector<PluginMenuItem>& items) {
+                                                        const std::vector<PluginMenuItem>& items,
+                                                        const std::string& helpTopic) {
     if (!dialogs_.menu) return std::nullopt;
     std::vector<std::string> texts;
     for (const auto& i : items) texts.push_back(i.text);
-    const int chosen = dialogs_.menu(title, texts);
-    if (chosen < 0 || chosen >= static_cast<int>(items.size())) return std::nullopt;
-    return items[static_cast<size_t>(chosen)];
+    MenuSpec menu = plainMenu(title, texts);
+    menu.breakKeys = {k::F(1), k::kShift | k::F(1)};
+    for (;;) {
+        const MenuAnswer answer = dialogs_.menu(menu);
+        if (answer.index < 0 || answer.index >= static_cast<int>(items.size())) return std::nullopt;
+        const PluginMenuItem& item = items[static_cast<size_t>(answer.index)];
+        if (answer.breakKey < 0) return item;
+        if (dialogs_.pluginHelp) dialogs_.pluginHelp(item.plugin, helpTopic);
+        for (size_t i = 0; i < menu.entries.size(); ++i) menu.entries[i].selected = static_cast<int>(i) == answer.index;
+    }
 }
 
 void Manager::mouse(const term::MouseEvent& m) {

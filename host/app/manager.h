@@ -12,14 +12,16 @@
 //   the command line, Ctrl+PgUp goes up to the parent folder, Shift+Enter opens the current file
 //   with its default application, F3/F4 view/edit it in the user's pager/editor, Ctrl+Enter copies
 //   the current name to the command line, Ctrl+O shows the user screen, Ctrl+R re-reads the
-//   folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in configuration menu, F10 quits.
+//   folder, F11 is the plug-ins menu, Alt+Shift+F9 the plug-in configuration menu (F1 or Shift+F1
+//   in either shows the plug-in's help), F10 quits.
 //   Pasted text goes to the command line as text.
 // - Keys and macros posted by a plug-in (ACTL_POSTKEYSEQUENCE, ACTL_KEYMACRO) run before the next
 //   key from the terminal, once the plug-in has returned.
 // - A command line runs through the user's $SHELL with the terminal handed over; a line that is
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
-// - A line `<prefix>:<list file>` (the Temporary Panel's prefix, read when such a line runs) opens
-//   the temporary panel (temp_panel_view.h) over the active file panel.
+// - A line `<prefix>:[<options>] <list file>` (the Temporary Panel's prefix, read when such a line
+//   runs) opens the temporary panel (temp_panel_view.h) over the active file panel, adds to it, or
+//   offers the list as a menu, as the options say (manager_temp_panel.cpp).
 // - A plug-in's panel (plugin_panel_view.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
 //   "/", the home folder, then every plug-in's disk-menu entries) or handed over by a plug-in, is
 //   shown over that side's file panel; leaving its root closes it with ClosePlugin and shows the
@@ -118,6 +120,7 @@ private:
     // PanelHost: what the shown panels ask of the screen.
     const ManagerDialogs& dialogs() const override { return dialogs_; }
     bool commandLineEmpty() const override { return commandLine_.text().empty(); }
+    void setCommandLine(const std::string& text) override { commandLine_.setText(text); }
     PanelSide& otherSide(const PanelSide& side) override { return *sides_[1 - indexOf(side)]; }
     void runInTerminal(const std::vector<std::string>& argv, const std::string& echo) override;
     void openWithDefault(const std::string& target) override;
@@ -128,9 +131,11 @@ private:
     bool commonKey(term::key::Code key);
     bool handlePanelKey(term::key::Code key);
     bool selectionKey(term::key::Code key);
+    void selectByMasks(bool on);
     bool viewModeKey(term::key::Code key);
     bool sortKey(term::key::Code key);
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
+    void tempPanelMenu(const std::string& listFile);
     void enter();
     void openCurrent();
     void viewOrEditCurrent(bool edit);
@@ -143,7 +148,8 @@ private:
     void userScreen();
     void pluginsMenu();
     void configMenu();
-    std::optional<PluginMenuItem> choosePluginItem(const std::string& title, const std::vector<PluginMenuItem>& items);
+    std::optional<PluginMenuItem> choosePluginItem(const std::string& title, const std::vector<PluginMenuItem>& items,
+                                                   const std::string& helpTopic);
     void mouse(const term::MouseEvent& m);
     bool runPosted();
 
@@ -161,6 +167,8 @@ private:
     bool quit_ = false;
     // The state a run of Shift+moves gives every entry it passes: that of its first entry, inverted.
     std::optional<bool> sweepState_;
+    // The file masks Gray + and Gray - offer: the last ones used, FAR's "*.*" at first.
+    std::string lastMasks_ = "*.*";
 };
 
 }  // namespace skimmer::host::app

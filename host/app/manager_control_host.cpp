@@ -34,6 +34,7 @@ void ManagerControlHost::describePanel(bool passive, PanelInfo& info) {
     services::copyInfoString(info.ColumnWidths, sizeof info.ColumnWidths, columnWidthsText(mode.columns));
     info.SortMode = panel.sortOrder().mode;
     if (panel.sortOrder().reverse) info.Flags |= PFLAGS_REVERSESORTORDER;
+    if (panel.sortOrder().selectedFirst) info.Flags |= PFLAGS_SELECTEDFIRST;
 }
 
 services::ControlHost::Items ManagerControlHost::panelItems(bool passive) {

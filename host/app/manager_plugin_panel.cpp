@@ -70,7 +70,7 @@ void Manager::driveMenu(int side) {
     const std::vector<PluginMenuItem> items = plugins_ ? plugins_->diskItems() : std::vector<PluginMenuItem>{};
     for (const PluginMenuItem& i : items)
         texts.push_back((i.hotKey >= 0 && i.hotKey <= 9 ? std::to_string(i.hotKey) : std::string(" ")) + "     " + i.text);
-    const int chosen = dialogs_.menu(side == 0 ? "Left drive" : "Right drive", texts);
+    const int chosen = dialogs_.menu(plainMenu(side == 0 ? "Left drive" : "Right drive", texts)).index;
     if (chosen < 0 || static_cast<size_t>(chosen) >= texts.size()) return;
     active_ = side;
     if (static_cast<size_t>(chosen) < folders) {

@@ -55,6 +55,7 @@ search window, which opens at start.
 
 Keys (as in FAR Manager):
   F11              plug-ins menu             Alt+Shift+F9   plug-in configuration
+                   (F1 or Shift+F1 in either menu: the plug-in's help)
   Alt+F1, Alt+F2   drive menu of the left / right panel: folders and plug-in panels
   Ctrl+PgUp        up one folder             Ctrl+\         a plug-in panel's root
   Ctrl+O           show/hide the user screen (output of commands)
@@ -63,10 +64,13 @@ Keys (as in FAR Manager):
   F3, F4           view ($PAGER) / edit ($VISUAL, $EDITOR) the current file
   Ctrl+Enter       put the current name on the command line
   Up/Down, PgUp/PgDn, Home/End               move in the panel
-  Ins, Shift+arrows select; Gray +, -, *      select all, deselect all, invert
+  Ins, Shift+arrows select;  Gray *          invert the files' selection
+  Gray +, Gray -   select / deselect the files matching masks (*.cpp,*.h; *.*|*.bak)
+  Shift+Gray +, Shift+Gray -                 select all files, deselect everything
   Ctrl+0 ... Ctrl+9  view mode; Ctrl+F3 ... Ctrl+F11 sort by name, extension, modification time,
                    size, unsorted, creation time, access time, description, owner (the same key
-                   again reverses the order)
+                   again reverses the order); Ctrl+F12 sort menu; Shift+F12 selected first
+  Shift+F2         on a plug-in panel that shows an archive: extract (as F5)
 
 Keys a terminal may not be able to send, and what to press instead:
   Shift+Enter      Alt+Enter

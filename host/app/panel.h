@@ -24,6 +24,12 @@ namespace skimmer::host::app {
 
 class PluginPanel;
 
+// What Shift+F1 (add to archive) and Shift+F2 (extract from archive) say where FAR would open a
+// file as a plug-in's panel (OpenFilePlugin), which this host does not do.
+inline constexpr const char* kNoArchivePanels =
+    "Archives open through a plug-in's OpenFilePlugin, which this host does not call: Shift+F1 adds "
+    "to no archive here, and Shift+F2 extracts only on a plug-in panel that shows an archive";
+
 class Panel {
 public:
     virtual ~Panel() = default;

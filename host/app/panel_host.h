@@ -11,14 +11,38 @@
 #include <string>
 #include <vector>
 
+#include "host/term/key_codes.h"
+#include "host/ui/menu_window.h"
+
 namespace skimmer::host::app {
 
 struct PanelSide;
 
+// One of the screen's own FAR menus: entries with FAR's check marks and separators (one of them
+// `selected`: where the cursor starts), and the keys that end it on the entry under the cursor.
+struct MenuSpec {
+    std::string title;
+    std::vector<ui::MenuEntry> entries;
+    std::vector<term::key::Code> breakKeys;
+};
+
+struct MenuAnswer {
+    MenuAnswer(int chosen = -1, int key = -1) : index(chosen), breakKey(key) {}
+    int index;     // the chosen entry (with a break key: the one under the cursor); -1: none (Esc)
+    int breakKey;  // the index in MenuSpec::breakKeys of the key that ended the menu, else -1
+};
+
+// A menu of plain entries, the cursor on the first.
+inline MenuSpec plainMenu(std::string title, const std::vector<std::string>& texts) {
+    MenuSpec spec{.title = std::move(title), .entries = {}, .breakKeys = {}};
+    for (const std::string& text : texts) spec.entries.push_back(ui::MenuEntry{.text = text});
+    if (!spec.entries.empty()) spec.entries.front().selected = true;
+    return spec;
+}
+
 // The dialogs the screen needs from the dialog engine, injected so the screen can be tested alone.
 struct ManagerDialogs {
-    // A FAR menu: the chosen index or -1.
-    std::function<int(const std::string& title, const std::vector<std::string>& items)> menu;
+    std::function<MenuAnswer(const MenuSpec& menu)> menu;
     // A FAR warning message with an Ok button.
     std::function<void(const std::string& title, const std::string& text)> error;
     // FAR's copy dialog: a title, a prompt, an edit line holding `initial`, buttons `button` and
@@ -26,6 +50,12 @@ struct ManagerDialogs {
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
                                              const std::string& initial, const std::string& button)>
         copy;
+    // FAR's Select / Deselect box (Gray +, Gray -): one edit line of file masks starting with
+    // `initial`. The edited line, or none when cancelled.
+    std::function<std::optional<std::string>(const std::string& title, const std::string& initial)> masks;
+    // The help of plug-in `plugin` (its index, which is its ModuleNumber): `topic` of the .hlf
+    // file beside its module, its Contents when the file has no such topic. False when none shown.
+    std::function<bool(int plugin, const std::string& topic)> pluginHelp;
     // Edits a file after F4 on a plug-in's item: FAR's EEC_* outcome. Empty: the host's Editor service.
     std::function<int(const std::string& path)> edit;
 };
@@ -37,6 +67,8 @@ public:
     virtual const ManagerDialogs& dialogs() const = 0;
     virtual void showError(const std::string& text) = 0;
     virtual bool commandLineEmpty() const = 0;
+    // Replaces the command line's text (the cursor at its end).
+    virtual void setCommandLine(const std::string& text) = 0;
     // The command line's prompt: the active file panel's folder.
     virtual std::string prompt() const = 0;
     // Runs `argv` with the terminal handed over, in the active file panel's folder, `echo` shown first.

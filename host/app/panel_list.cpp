@@ -148,6 +148,11 @@ void PanelList::selectAll(bool on, bool folders) {
         if (folders || !on || !entries_[i].isDir) setSelected(static_cast<int>(i), on);
 }
 
+void PanelList::selectMatching(bool on, bool folders, const std::function<bool(const PanelEntry&)>& matches) {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if ((folders || !on || !entries_[i].isDir) && matches(entries_[i])) setSelected(static_cast<int>(i), on);
+}
+
 void PanelList::invertSelection(bool folders) {
     for (size_t i = 0; i < entries_.size(); ++i)
         if (folders || !entries_[i].isDir) toggleSelected(static_cast<int>(i));

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ public:
     void setSelectedRange(int from, int to, bool on);
     // Gray +, Gray -, Gray *: files only unless `folders`, as FAR selects by default.
     void selectAll(bool on, bool folders);
+    // Gray + / Gray - with masks: every entry that `matches` accepts set to `on`; when selecting,
+    // files only unless `folders`.
+    void selectMatching(bool on, bool folders, const std::function<bool(const PanelEntry&)>& matches);
     void invertSelection(bool folders);
     void clearSelection();
     void deselect(const std::string& name);  // the entry of that name, if listed

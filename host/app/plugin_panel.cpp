@@ -76,6 +76,7 @@ void PluginPanel::readInfo() {
         entry_.GetOpenPluginInfo(handle_, &info);
         flags_ = info.Flags;
         curDir_ = info.CurDir ? info.CurDir : "";
+        hostFile_ = info.HostFile ? info.HostFile : "";
         title_ = info.PanelTitle ? info.PanelTitle : curDir_;
         keyBar_ = {};
         if (info.KeyBar != nullptr)

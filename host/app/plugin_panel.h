@@ -85,6 +85,8 @@ public:
     std::vector<PluginPanelItem> operationItems() const;
     ViewMode viewMode() const override;
     const std::string& curDir() const { return curDir_; }
+    // OpenPluginInfo.HostFile: the file (an archive) whose contents the panel shows; empty for none.
+    const std::string& hostFile() const { return hostFile_; }
     DWORD flags() const { return flags_; }
     const std::array<std::string, 12>& keyBarTitles() const { return keyBar_; }
 
@@ -113,6 +115,7 @@ private:
     std::vector<const char*> running_;  // the entry points being called, innermost last
     DWORD flags_ = 0;
     std::string curDir_;
+    std::string hostFile_;
     std::string title_;
     std::array<std::string, 12> keyBar_;
     std::vector<PluginPanelItem> items_;

@@ -186,6 +186,12 @@ void PluginPanelView::makeDirectory() {
     host_.settle();
 }
 
+// Shift+F2 on a panel that shows a host file's contents: FAR extracts by copying out, as F5 does.
+void PluginPanelView::extract() {
+    if (!panel().hostFile().empty()) copy(false);
+    else host_.showError(kNoArchivePanels);
+}
+
 void PluginPanelView::deleteItems() {
     PluginPanel& p = panel();
     std::vector<PluginPanelItem> items = p.operationItems();

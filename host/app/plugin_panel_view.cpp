@@ -52,6 +52,7 @@ bool PluginPanelView::ownKey(k::Code key) {
         case k::F(6): copy(true); return true;
         case k::F(7): makeDirectory(); return true;
         case k::F(8): deleteItems(); return true;
+        case k::kShift | k::F(2): extract(); return true;
         default: return false;
     }
 }

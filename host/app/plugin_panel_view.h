@@ -4,7 +4,8 @@
 // closes it. F3/F4 view or edit an item fetched with GetFiles into a private temporary folder that
 // is removed afterwards (an edited file goes back with PutFiles first); F5/F6 copy or move to the
 // file panel on the other side (GetFiles) after FAR's copy dialog; F7 MakeDirectory; F8
-// DeleteFiles (the plug-in confirms, as OpMode has no OPM_SILENT). F5/F6/F8 take the selected
+// DeleteFiles (the plug-in confirms, as OpMode has no OPM_SILENT). Shift+F2 ("extract from
+// archive") on a panel that shows a host file's contents is F5, as in FAR. F5/F6/F8 take the selected
 // entries when there are any, else the current one. Results follow FAR: 1 done, 0 failed, -1
 // cancelled by the user (nothing more is said then).
 //
@@ -53,6 +54,7 @@ private:
     bool putBackEdited(const std::filesystem::path& folder, const std::filesystem::path& file);
     void makeDirectory();
     void deleteItems();
+    void extract();
 
     PanelSide& side_;
     PanelHost& host_;

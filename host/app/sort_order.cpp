@@ -50,11 +50,13 @@ std::vector<size_t> sortPermutation(const std::vector<PanelEntry>& entries, Sort
     order = normalised(order);
     std::vector<size_t> perm(entries.size());
     std::iota(perm.begin(), perm.end(), size_t{0});
-    // Group: ".." 0, folders 1, files 2; unsorted keeps folders among the files.
+    // Group: ".." 0, folders 1, files 2 (unsorted keeps folders among the files); with the
+    // selected first, the unselected ones take groups 3 and 4.
     const auto group = [&](size_t i) {
         const PanelEntry& e = entries[i];
         if (e.name == "..") return 0;
-        return order.mode != SM_UNSORTED && e.isDir ? 1 : 2;
+        const int kind = order.mode != SM_UNSORTED && e.isDir ? 1 : 2;
+        return order.selectedFirst && !e.selected ? kind + 2 : kind;
     };
     const auto before = [&](size_t x, size_t y) {
         if (group(x) != group(y)) return group(x) < group(y);
@@ -84,7 +86,9 @@ std::optional<int> sortModeForKey(k::Code key) {
 SortOrder chooseSort(SortOrder now, int mode) {
     now = normalised(now);
     if (!isSortMode(mode)) mode = SM_NAME;
-    return mode == now.mode ? SortOrder{mode, !now.reverse} : SortOrder{mode, false};
+    now.reverse = mode == now.mode && !now.reverse;
+    now.mode = mode;
+    return now;
 }
 
 }  // namespace skimmer::host::app

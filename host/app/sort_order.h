@@ -9,6 +9,9 @@
 // - Times, sizes and link counts put the largest (newest) first, as FAR does; the other keys go
 //   ascending. Reverse turns each group around; ".." stays first and folders before files.
 // - SM_DEFAULT and unknown modes are taken as SM_NAME.
+// - With `selectedFirst` (FAR's "Show selected first", Shift+F12) the selected entries come right
+//   after "..", each part ordered as above; the order is applied when it is set and when the
+//   entries are read again, not at every change of the selection (the cursor would jump).
 #pragma once
 
 #include <cstddef>
@@ -25,6 +28,7 @@ struct PanelEntry;
 struct SortOrder {
     int mode = SM_NAME;
     bool reverse = false;
+    bool selectedFirst = false;
     bool operator==(const SortOrder&) const = default;
 };
 
@@ -42,7 +46,8 @@ char sortLetter(SortOrder order);
 // F8 creation time, F9 access time, F10 description, F11 owner.
 std::optional<int> sortModeForKey(term::key::Code key);
 
-// The order after the key of `mode` was pressed: the mode's own key again turns the order around.
+// The order after the key of `mode` was pressed: the mode's own key again turns the order around;
+// "selected first" stays as it was.
 SortOrder chooseSort(SortOrder now, int mode);
 
 }  // namespace skimmer::host::app

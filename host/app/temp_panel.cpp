@@ -23,27 +23,54 @@ PanelEntry describePath(const std::string& path) {
     return e;
 }
 
-bool TempPanel::load(const std::string& listFile, std::string& error) {
-    std::vector<std::string> paths;
-    if (!readTempPanelList(listFile, paths, error)) return false;
+bool TempPanel::load(const std::string& listFile, std::string& error, bool add, std::optional<bool> any) {
+    std::vector<std::string> lines;
+    if (!readTempPanelLines(listFile, lines, error)) return false;
+    if (!add) {
+        items_.clear();
+        resetCursor();
+    }
     listFile_ = listFile;
-    paths_ = std::move(paths);
-    resetCursor();
+    for (const std::string& line : lines) {
+        const std::string path = tempPanelPath(listFile, line);
+        struct stat st {};
+        if (!any || ::lstat(path.c_str(), &st) == 0) items_.push_back(Item{path, false});
+        else if (*any) items_.push_back(Item{line, true});  // "+any": the line itself, not a path
+    }
     reload();
     return true;
 }
 
 void TempPanel::reload() {
     std::vector<PanelEntry> entries;
-    entries.reserve(paths_.size() + 1);
+    entries.reserve(items_.size() + 1);
     entries.push_back(PanelEntry{.name = "..", .isDir = true});
-    for (const std::string& path : paths_) entries.push_back(describePath(path));
+    texts_.clear();
+    for (const Item& item : items_) {
+        if (item.text) {
+            texts_.insert(item.name);
+            entries.push_back(PanelEntry{.name = item.name});
+        } else {
+            entries.push_back(describePath(item.name));
+        }
+    }
     setEntries(std::move(entries));
+}
+
+ViewMode TempPanel::viewMode() const {
+    ViewMode mode = PanelList::viewMode();
+    if (fullScreen_) mode.fullScreen = true;
+    return mode;
 }
 
 std::string TempPanel::currentPath() const {
     const PanelEntry* e = currentEntry();
-    return e == nullptr || current() == 0 ? std::string() : e->name;
+    return e == nullptr || current() == 0 || texts_.count(e->name) > 0 ? std::string() : e->name;
+}
+
+std::string TempPanel::currentText() const {
+    const PanelEntry* e = currentEntry();
+    return e == nullptr || current() == 0 || texts_.count(e->name) == 0 ? std::string() : e->name;
 }
 
 }  // namespace skimmer::host::app

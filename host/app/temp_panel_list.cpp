@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "host/app/display_name.h"
 #include "os/paths.h"
@@ -28,22 +29,48 @@ std::string folderOf(const std::string& file) {
     return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : file.substr(0, slash);
 }
 
+// One `+word` / `-word`; false with `error` for a word the panel does not take.
+bool takeOption(std::string_view word, TempPanelOptions& options, std::string& error) {
+    const bool on = word.front() == '+';
+    const std::string_view name = word.substr(1);
+    const std::pair<std::string_view, std::optional<bool> TempPanelOptions::*> kOptions[] = {
+        {"full", &TempPanelOptions::full}, {"safe", &TempPanelOptions::safe},
+        {"any", &TempPanelOptions::any},   {"menu", &TempPanelOptions::menu},
+        {"replace", &TempPanelOptions::replace}};
+    for (const auto& [option, member] : kOptions) {
+        if (os::equalsAsciiCaseless(name, option)) {
+            options.*member = on;
+            return true;
+        }
+    }
+    if (on && os::equalsAsciiCaseless(name, "ansi")) return true;  // names are bytes whatever the code page
+    if (on && name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
+        error = "The temporary panel has no numbered panels here (" + std::string(word) + "): there is one list per side";
+        return false;
+    }
+    error = "The temporary panel does not take the option " + displayName(std::string(word)) +
+            " (it takes +/-full, +/-safe, +/-any, +/-menu, +/-replace, +ansi)";
+    return false;
+}
+
 }  // namespace
 
-std::optional<std::string> tempPanelCommand(std::string_view line, std::string_view prefix, std::string& error) {
+std::optional<TempPanelCommand> tempPanelCommand(std::string_view line, std::string_view prefix, std::string& error) {
     error.clear();
     if (prefix.empty() || !samePrefix(line, prefix) || line.size() <= prefix.size() || line[prefix.size()] != ':')
         return std::nullopt;
+    TempPanelCommand command;
     std::string_view rest = line.substr(prefix.size() + 1);
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
-    if (rest.empty()) {
-        error = "The temporary panel needs a list file: " + std::string(prefix) + ":FILE";
-    } else if (rest.front() == '+' || rest.front() == '-') {
-        const std::string_view option = rest.substr(0, rest.find(' '));
-        error = "The temporary panel takes no options (" + displayName(std::string(option)) + ")";
+    for (;;) {
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+        if (rest.empty() || (rest.front() != '+' && rest.front() != '-')) break;
+        const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
+        if (!takeOption(word, command.options, error)) return command;
+        rest.remove_prefix(word.size());
     }
-    return std::string(rest);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') rest = rest.substr(1, rest.size() - 2);
+    command.listFile = std::string(rest);
+    return command;
 }
 
 std::vector<std::string> parseTempPanelList(std::string_view bytes) {
@@ -59,7 +86,7 @@ std::vector<std::string> parseTempPanelList(std::string_view bytes) {
     return paths;
 }
 
-bool readTempPanelList(const std::string& file, std::vector<std::string>& paths, std::string& error) {
+bool readTempPanelLines(const std::string& file, std::vector<std::string>& lines, std::string& error) {
     // O_NONBLOCK: a FIFO named as the list never blocks the screen; it is refused below.
     os::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.valid()) {
@@ -100,11 +127,18 @@ bool readTempPanelList(const std::string& file, std::vector<std::string>& paths,
         error = "the list file " + displayName(file) + " is not a list of paths (it holds a zero byte)";
         return false;
     }
-    paths = parseTempPanelList(bytes);
-    const std::string folder = folderOf(file);
-    for (std::string& path : paths)
-        if (path.front() != '/') path = os::joinPath(folder, path);
+    lines = parseTempPanelList(bytes);
     error.clear();
+    return true;
+}
+
+std::string tempPanelPath(const std::string& file, const std::string& line) {
+    return line.front() == '/' ? line : os::joinPath(folderOf(file), line);
+}
+
+bool readTempPanelList(const std::string& file, std::vector<std::string>& paths, std::string& error) {
+    if (!readTempPanelLines(file, paths, error)) return false;
+    for (std::string& path : paths) path = tempPanelPath(file, path);
     return true;
 }
 

@@ -14,6 +14,9 @@ namespace {
 
 namespace k = term::key;
 
+constexpr const char* kSafeRefusal =
+    "The temporary panel is in safe mode (+safe): nothing is run, opened, edited or copied from it";
+
 }  // namespace
 
 PanelList& TempPanelView::list() { return *side_.temp; }
@@ -23,6 +26,13 @@ void TempPanelView::close() { side_.temp.reset(); }
 // The keys that mean something else on the temporary panel; the rest go on as on the file panel.
 bool TempPanelView::handleKey(k::Code key) {
     switch (key) {
+        case k::F(4):
+        case k::F(5):
+        case k::F(6):
+        case k::SHIFTENTER:
+            if (!side_.temp->safe() || (key == k::SHIFTENTER && !host_.commandLineEmpty())) return false;
+            host_.showError(kSafeRefusal);
+            return true;
         case k::kCtrl | k::PGUP:
         case k::kCtrl | k::F(10):  // FAR's key for "position on the current file"
             goToCurrentFile();
@@ -36,7 +46,8 @@ bool TempPanelView::handleKey(k::Code key) {
 }
 
 // Enter: ".." and folders go back to the file panel (the folder opened there); files run or open
-// as on the file panel; a missing one is said.
+// as on the file panel (not in safe mode); a missing one is said; an item of text goes onto the
+// command line, as FAR's Temporary Panel does with a "+any" line that is no file.
 void TempPanelView::enter() {
     const PanelEntry* e = side_.temp->currentEntry();
     if (e == nullptr) return;
@@ -46,11 +57,15 @@ void TempPanelView::enter() {
     }
     const std::string path = e->name;
     std::string error;
-    if (e->isMissing) {
+    if (const std::string text = side_.temp->currentText(); !text.empty()) {
+        host_.setCommandLine(text);
+    } else if (e->isMissing) {
         host_.showError(displayName(path) + " does not exist");
     } else if (e->isDir) {
         if (side_.files.open(path, error)) close();
         else host_.showError(error);
+    } else if (side_.temp->safe()) {
+        host_.showError(kSafeRefusal);
     } else if (e->isExecutable) {
         host_.runInTerminal({path}, host_.prompt() + os::shellQuote({path}));
     } else {
@@ -68,6 +83,11 @@ void TempPanelView::openCurrent() {
 }
 
 std::string TempPanelView::currentPath() const { return side_.temp->currentPath(); }
+
+std::string TempPanelView::commandLineName() const {
+    const std::string text = side_.temp->currentText();
+    return text.empty() ? currentPath() : text;
+}
 
 // Ctrl+PgUp: the file panel goes to the current file's folder with the cursor on it, and the
 // temporary panel closes; on ".." it just closes.

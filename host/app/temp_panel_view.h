@@ -3,6 +3,10 @@
 // file's folder with the cursor on it; Enter on ".." or on a folder, Esc on an empty command line
 // and setting the folder leave it. The file panel keeps its folder underneath.
 //
+// In safe mode ("+safe") F4, F5, F6, Shift+Enter and Enter on a file are refused with a message;
+// folders, F3 and Ctrl+Enter still work. An item of text ("+any") goes onto the command line with
+// Enter or Ctrl+Enter.
+//
 // Contract: acts on its side's panels only; closing the temporary panel leaves the file panel shown.
 #pragma once
 
@@ -22,7 +26,7 @@ public:
     void enter() override;
     void openCurrent() override;
     std::string currentPath() const override;
-    std::string commandLineName() const override { return currentPath(); }
+    std::string commandLineName() const override;
     void copy(bool move) override;
     void refresh() override;
     bool setFolder(const std::string& dir) override;

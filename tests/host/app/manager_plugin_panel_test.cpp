@@ -297,5 +297,103 @@ TEST(PanelAndTemporaryPanel, TheTemporaryPanelReplacesThePluginsPanel) {
     EXPECT_EQ(s.calls().back(), "ClosePlugin");
 }
 
+// Plug-ins that announce entries for F11 and Alt+Shift+F9 and record what is chosen.
+struct MenuPlugins : PluginCommands {
+    std::vector<std::string> done;
+    std::vector<PluginMenuItem> menuItems() override { return {{0, 0, "First", -1}, {1, 0, "Second", -1}}; }
+    std::vector<PluginMenuItem> configItems() override { return {{1, 0, "Second's settings", -1}}; }
+    std::vector<PluginMenuItem> diskItems() override { return {}; }
+    std::unique_ptr<PluginPanel> open(const PluginMenuItem& item) override {
+        done.push_back("open " + item.text);
+        return nullptr;
+    }
+    std::unique_ptr<PluginPanel> openDiskItem(const PluginMenuItem&) override { return nullptr; }
+    void configure(const PluginMenuItem& item) override { done.push_back("configure " + item.text); }
+};
+
+struct MenuHelpCase {
+    const char* name;
+    k::Code key;                      // F11 or Alt+Shift+F9
+    std::vector<MenuAnswer> answers;  // break key 0 is F1, 1 is Shift+F1
+    Lines help;                       // "plugin|topic" of each help shown
+    Lines done;
+    std::vector<int> cursorAt;        // where each menu put its cursor
+};
+
+class PluginMenuHelp : public ::testing::TestWithParam<MenuHelpCase> {};
+
+// F1 or Shift+F1 in the plug-ins menu shows the plug-in's Contents, in the configuration menu its
+// Config topic; the menu comes back on that entry and a choice still runs the plug-in.
+TEST_P(PluginMenuHelp, ShowsThePluginsHelpAndComesBack) {
+    const MenuHelpCase& c = GetParam();
+    VfsScreen s;
+    MenuPlugins plugins;
+    s.manager->setPlugins(&plugins);
+    s.menuAnswers.assign(c.answers.begin(), c.answers.end());
+    s.key(c.key);
+    EXPECT_EQ(s.helpShown, c.help);
+    EXPECT_EQ(plugins.done, c.done);
+    std::vector<int> cursorAt;
+    for (const MenuSpec& m : s.menuSpecs) {
+        EXPECT_EQ(m.breakKeys, (std::vector<k::Code>{k::F(1), k::kShift | k::F(1)}));
+        const auto at = std::find_if(m.entries.begin(), m.entries.end(), [](const auto& e) { return e.selected; });
+        cursorAt.push_back(static_cast<int>(at - m.entries.begin()));
+    }
+    EXPECT_EQ(cursorAt, c.cursorAt);
+    s.manager->setPlugins(s.plugins.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, PluginMenuHelp,
+    ::testing::Values(
+        MenuHelpCase{"f1_then_choose", k::F(11), {{1, 0}, {1}}, {"1|Contents"}, {"open Second"}, {0, 1}},
+        MenuHelpCase{"shift_f1_then_esc", k::F(11), {{0, 1}, {-1}}, {"0|Contents"}, {}, {0, 0}},
+        MenuHelpCase{"config_menu_asks_for_config", k::kAlt | k::kShift | k::F(9), {{0, 0}, {0}}, {"1|Config"},
+                     {"configure Second's settings"}, {0, 0}},
+        MenuHelpCase{"no_help_asked", k::F(11), {{0}}, {}, {"open First"}, {0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ArchiveKeyCase {
+    const char* name;
+    bool pluginPanel;
+    const char* hostFile;  // SKIMMER_VFS_HOST_FILE, "" for none
+    k::Code key;
+    bool copies;           // the copy dialog, then GetFiles, as F5
+};
+
+class ArchiveKeys : public ::testing::TestWithParam<ArchiveKeyCase> {};
+
+// Shift+F2 on a plug-in panel that shows an archive's contents extracts as F5 does; elsewhere
+// Shift+F1 and Shift+F2 would need a plug-in to open a file as its panel, and say so.
+TEST_P(ArchiveKeys, ExtractFromAnArchivePanelOrSayWhyNot) {
+    const ArchiveKeyCase& c = GetParam();
+    if (*c.hostFile) setenv("SKIMMER_VFS_HOST_FILE", c.hostFile, 1);
+    VfsScreen s;
+    if (c.pluginPanel) s.openVfs();
+    s.manager->activePanel().setCurrent("readme.txt");
+    s.copyAnswers.push_back(s.dir.string());
+    const size_t before = s.callCount();
+    s.key(c.key);
+    const Lines calls = s.calls(before);
+    EXPECT_EQ(countPrefix(calls, "GetFiles 1 0 "), c.copies ? 1 : 0);
+    EXPECT_EQ(s.copyPrompts.size(), c.copies ? 1u : 0u);
+    if (c.copies) {
+        EXPECT_TRUE(s.errors.empty());
+        EXPECT_TRUE(fs::exists(s.dir / "readme.txt"));
+    } else {
+        ASSERT_EQ(s.errors.size(), 1u);
+        EXPECT_NE(s.errors[0].find("OpenFilePlugin"), std::string::npos) << s.errors[0];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ArchiveKeys,
+    ::testing::Values(ArchiveKeyCase{"extract_from_an_archive", true, "/tmp/a.zip", k::kShift | k::F(2), true},
+                      ArchiveKeyCase{"add_on_a_plain_plugin_panel", true, "", k::kShift | k::F(1), false},
+                      ArchiveKeyCase{"add_on_a_plugin_panel", true, "/tmp/a.zip", k::kShift | k::F(1), false},
+                      ArchiveKeyCase{"add_on_the_file_panel", false, "", k::kShift | k::F(1), false},
+                      ArchiveKeyCase{"extract_on_the_file_panel", false, "", k::kShift | k::F(2), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace skimmer::host::app

@@ -2,7 +2,10 @@
 // leaves the file panel where the user asked for it.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "far/panel.h"
+#include "host/app/temp_panel_menu.h"
 #include "host/services/control.h"
 #include "tests/host/app/screen_on_pty.h"
 
@@ -131,9 +134,131 @@ TEST_P(BadTempCommand, IsSaidAndOpensNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, BadTempCommand,
                          ::testing::Values(BadCommandCase{"missing_list", "/no/such/list", "No such file"},
-                                           BadCommandCase{"option", "+full /x", "no options"},
-                                           BadCommandCase{"no_file", "", "needs a list file"}),
+                                           BadCommandCase{"unknown_option", "+fast /x", "does not take the option"},
+                                           BadCommandCase{"numbered_panel", "+2 /x", "no numbered panels"},
+                                           BadCommandCase{"no_file", "", "needs a list file"},
+                                           BadCommandCase{"options_without_file_or_panel", "+full", "needs a list file"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A screen with the temporary panel's lists and menu answers: "L" (one.txt, sub, gone.txt), "M" (a
+// line that names nothing, then one.txt) and "N", a +menu list (the folder "d", a separator, a
+// command); the file panel is in "d/sub".
+struct OptionScreen : TempPanelScreen {
+    std::deque<int> menuAnswers;
+    std::vector<std::vector<std::string>> menus;
+    OptionScreen() {
+        std::ofstream(list.parent_path() / "M.temp") << "format a:\n" << (dir / "one.txt").string() << "\n";
+        std::ofstream(list.parent_path() / "N.temp") << "|&Up|" << dir.string() << "\n|-|\n|&Echo|echo hi\n";
+        fs::copy_file(list, list.parent_path() / "L.temp");
+        manager = std::make_unique<Manager>(
+            *console, ManagerDialogs{.menu =
+                                         [this](const MenuSpec& spec) {
+                                             menus.emplace_back();
+                                             for (const auto& e : spec.entries)
+                                                 menus.back().push_back(e.separator ? "-" : e.text);
+                                             const int a = menuAnswers.empty() ? -1 : menuAnswers.front();
+                                             if (!menuAnswers.empty()) menuAnswers.pop_front();
+                                             return MenuAnswer(a);
+                                         },
+                                     .error = [this](const std::string&, const std::string& text) {
+                                         errors.push_back(text);
+                                     }});
+        manager->setTempPanelPrefix([] { return std::string("tmp"); });
+        manager->openFolder((dir / "sub").string());
+        host.manager = manager.get();
+        installHosts();
+    }
+    // A command's last word "L", "M" or "N" stands for that list's path.
+    void command(const std::string& line) {
+        const size_t cut = line.find_last_of(" :") + 1;
+        const std::string last = line.substr(cut);
+        if (last != "L" && last != "M" && last != "N") return run(line);
+        run(line.substr(0, cut) + (list.parent_path() / (last + ".temp")).string());
+    }
+    std::vector<std::string> shownNames() const {
+        std::vector<std::string> out;
+        for (const auto& e : manager->activePanel().entries()) {
+            const std::string n = e.name;
+            out.push_back(n.rfind(home.root().string(), 0) == 0 ? n.substr(home.root().string().size() + 1) : n);
+        }
+        return out;
+    }
+};
+
+struct OptionCase {
+    const char* name;
+    std::vector<std::string> commands;  // each after "tmp:"
+    const char* cursor;                 // below the home, or the item's text; "" to leave it
+    int key;                            // 0: none
+    int menuAnswer;                     // -1: Esc
+    std::vector<std::string> shown;     // the active panel's names afterwards (below the home)
+    const char* error;                  // a part of the one error said, or "" for none
+    const char* line;                   // the command line afterwards
+    bool fullScreen;
+    const char* title;                  // the temporary panel's title, or "" when none is shown
+};
+
+class TempPanelOptionsOnScreen : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(TempPanelOptionsOnScreen, DoWhatFarsTemporaryPanelDoes) {
+    const OptionCase& c = GetParam();
+    OptionScreen s;
+    s.menuAnswers.push_back(c.menuAnswer);
+    for (const std::string& command : c.commands) s.command("tmp:" + command);
+    if (*c.cursor) s.cursorOn(fs::path(c.cursor).is_absolute() || std::string(c.cursor).find('/') == std::string::npos
+                                  ? std::string(c.cursor)
+                                  : (s.home.root() / c.cursor).string());
+    if (c.key != 0) s.manager->handleKey(static_cast<k::Code>(c.key));
+    EXPECT_EQ(s.shownNames(), c.shown);
+    if (*c.error) {
+        ASSERT_EQ(s.errors.size(), 1u);
+        EXPECT_NE(s.errors[0].find(c.error), std::string::npos) << s.errors[0];
+    } else {
+        EXPECT_TRUE(s.errors.empty()) << s.errors[0];
+    }
+    EXPECT_EQ(s.manager->commandLine().text(), c.line);
+    EXPECT_EQ(s.manager->activePanel().viewMode().fullScreen, c.fullScreen);
+    EXPECT_EQ(s.manager->tempPanel() ? s.manager->tempPanel()->title() : std::string(), c.title);
+}
+
+const std::vector<std::string> kListL{"..", "d/one.txt", "d/sub", "d/gone.txt"};
+const std::vector<std::string> kSub{".."};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, TempPanelOptionsOnScreen,
+    ::testing::Values(
+        OptionCase{"full_screen", {"+full L"}, "", 0, -1, kListL, "", "", true, "Temporary panel"},
+        OptionCase{"options_alone_set_the_shown_panel", {"L", "+full"}, "", 0, -1, kListL, "", "", true, "Temporary panel"},
+        OptionCase{"replace_by_default", {"L", "M"}, "", 0, -1, {"..", "lists/format a:", "d/one.txt"}, "", "", false,
+                   "Temporary panel"},
+        OptionCase{"minus_replace_adds", {"L", "-replace M"}, "", 0, -1,
+                   {"..", "d/one.txt", "d/sub", "d/gone.txt", "lists/format a:", "d/one.txt"}, "", "", false, "Temporary panel"},
+        OptionCase{"minus_any_leaves_out_what_names_nothing", {"-any L"}, "", 0, -1, {"..", "d/one.txt", "d/sub"}, "", "",
+                   false, "Temporary panel"},
+        OptionCase{"plus_any_text_goes_to_the_line", {"+any M"}, "format a:", k::ENTER, -1, {"..", "format a:", "d/one.txt"},
+                   "", "format a:", false, "Temporary panel"},
+        OptionCase{"safe_refuses_edit", {"+safe L"}, "d/one.txt", k::F(4), -1, kListL, "safe mode", "", false,
+                   "Temporary panel (R)"},
+        OptionCase{"safe_refuses_running", {"+safe L"}, "d/one.txt", k::ENTER, -1, kListL, "safe mode", "", false,
+                   "Temporary panel (R)"},
+        OptionCase{"safe_enters_folders", {"+safe L"}, "d/sub", k::ENTER, -1, kSub, "", "", false, ""},
+        OptionCase{"minus_safe_lifts_it", {"+safe L", "-safe"}, "", 0, -1, kListL, "", "", false, "Temporary panel"},
+        OptionCase{"menu_enters_a_folder", {"+menu N"}, "", 0, 0, {"..", "sub", "one.txt"}, "", "", false, ""},
+        OptionCase{"menu_puts_a_command_on_the_line", {"+menu N"}, "", 0, 2, kSub, "", "echo hi", false, ""},
+        OptionCase{"menu_escaped", {"+menu N"}, "", 0, -1, kSub, "", "", false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// "+menu" shows the list's items under the list's name: "|text|" shows text, "|-|" a separator.
+TEST(TempPanelMenu, ShowsTheItemsAsWritten) {
+    OptionScreen s;
+    s.command("tmp:+menu N");
+    ASSERT_EQ(s.menus.size(), 1u);
+    EXPECT_EQ(s.menus[0], (std::vector<std::string>{"&Up", "-", "&Echo"}));
+    const TempMenuItem plain = parseTempMenuLine("/just/a/path");
+    EXPECT_EQ(plain.text, "/just/a/path");
+    EXPECT_EQ(plain.command, "/just/a/path");
+    EXPECT_EQ(tempMenu("/x/shortcuts.temp", {}).title, "shortcuts");
+}
 
 }  // namespace
 }  // namespace skimmer::host::app

@@ -40,6 +40,7 @@ class SelectionKeys : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(SelectionKeys, SelectAsFarDoes) {
     const KeyCase& c = GetParam();
     VfsScreen s;
+    s.maskAnswers.assign(4, std::string("*.*"));  // Gray + and Gray - take FAR's first masks
     std::ofstream(s.dir / "two.txt") << "22";
     s.key(k::kCtrl | 'R');
     if (c.plugin) s.openVfs();
@@ -71,6 +72,65 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"plain_plus_on_an_empty_line", false, "..", {'+'}, {"one.txt", "two.txt"}, ".."},
         KeyCase{"plain_star_then_minus", false, "..", {'*', '-'}, {}, ".."},
         KeyCase{"file_panel_ins", false, "sub", {k::INS, k::INS}, {"sub", "one.txt"}, "two.txt"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct MaskCase {
+    const char* name;
+    const char* panel;  // "file" (d: sub, README, X.CPP, a.cpp, b.h, one.txt), "plugin" (the vfs root), "temp"
+    std::vector<k::Code> keys;
+    std::vector<std::optional<std::string>> answers;  // the Select / Deselect boxes' (none: Esc)
+    Lines selected;  // names below "d" on the temporary panel
+    Lines prompts;   // "title|initial line" of each box
+};
+
+class MaskSelection : public ::testing::TestWithParam<MaskCase> {};
+
+// Gray + and Gray - ask for masks as FAR does (the last ones used offered again) and select or
+// deselect what matches: FAR's lists, exclusions after '|', "*.*" for names without a dot, any
+// case; folders are never selected by a mask; the temporary panel matches each path's last part.
+TEST_P(MaskSelection, SelectsWhatTheMasksMatch) {
+    const MaskCase& c = GetParam();
+    VfsScreen s;
+    for (const char* name : {"README", "X.CPP", "a.cpp", "b.h"}) std::ofstream(s.dir / name) << name;
+    s.key(k::kCtrl | 'R');
+    const std::string panel = c.panel;
+    if (panel == "plugin") s.openVfs();
+    if (panel == "temp") {
+        const fs::path list = s.home.root() / "list.temp";
+        std::ofstream(list) << (s.dir / "a.cpp").string() << "\n" << (s.dir / "sub").string() << "\n"
+                            << (s.dir / "b.h").string() << "\n";
+        s.manager->setTempPanelPrefix([] { return std::string("tmp"); });
+        s.manager->commandLine().setText("tmp:" + list.string());
+        s.key(k::ENTER);
+        ASSERT_NE(s.manager->tempPanel(), nullptr);
+    }
+    s.maskAnswers.assign(c.answers.begin(), c.answers.end());
+    for (k::Code key : c.keys) s.key(key);
+    Lines selected = selectedNames(s.manager->activePanel());
+    if (panel == "temp")
+        for (std::string& n : selected) n = fs::path(n).lexically_relative(s.dir).string();
+    EXPECT_EQ(selected, c.selected);
+    EXPECT_EQ(s.maskPrompts, c.prompts);
+}
+
+const Lines kAllFiles{"README", "X.CPP", "a.cpp", "b.h", "one.txt"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Masks, MaskSelection,
+    ::testing::Values(
+        MaskCase{"star_dot_star_takes_names_without_a_dot", "file", {KEY_ADD}, {"*.*"}, kAllFiles, {"Select|*.*"}},
+        MaskCase{"a_list_in_any_case", "file", {KEY_ADD}, {"*.cpp, *.h"}, {"X.CPP", "a.cpp", "b.h"}, {"Select|*.*"}},
+        MaskCase{"exclusions_after_the_bar", "file", {KEY_ADD}, {"*.*|*.txt,readme"}, {"X.CPP", "a.cpp", "b.h"},
+                 {"Select|*.*"}},
+        MaskCase{"deselect_what_matches", "file", {k::kShift | KEY_ADD, KEY_SUBTRACT}, {"*.cpp"},
+                 {"README", "b.h", "one.txt"}, {"Deselect|*.*"}},
+        MaskCase{"esc_changes_nothing", "file", {KEY_ADD}, {std::nullopt}, {}, {"Select|*.*"}},
+        MaskCase{"the_last_masks_come_back", "file", {KEY_ADD, KEY_SUBTRACT, '+'}, {"*.h", std::nullopt, ""}, {"b.h"},
+                 {"Select|*.*", "Deselect|*.h", "Select|*.h"}},
+        MaskCase{"shift_gray_minus_deselects_all_unasked", "file", {KEY_ADD, k::kShift | KEY_SUBTRACT}, {"*"}, {},
+                 {"Select|*.*"}},
+        MaskCase{"plugin_panel", "plugin", {KEY_ADD}, {"*e*"}, {"readme.txt"}, {"Select|*.*"}},
+        MaskCase{"temp_panel_matches_the_last_part", "temp", {KEY_ADD}, {"*.cpp,s*"}, {"a.cpp"}, {"Select|*.*"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Typed text is not a selection key: '+' after a letter goes to the command line.
@@ -164,6 +224,7 @@ TEST(SelectionPut, PutFilesWithTheFilePanelsSelection) {
     s.openVfs(1);
     s.key(k::TAB);
     s.key(k::kCtrl | 'R');
+    s.maskAnswers.push_back("*.*");
     s.key(KEY_ADD);
     s.copyAnswers.push_back("");
     const size_t start = s.callCount();

@@ -7,6 +7,7 @@
 
 #include "far/panel.h"
 #include "host/services/control.h"
+#include "host/app/sort_menu.h"
 #include "host/app/sort_order.h"
 #include "host/app/temp_panel.h"
 #include "tests/host/app/vfs_screen.h"
@@ -65,6 +66,74 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{"unsorted_keeps_the_given_order", {SM_UNSORTED, false}, {"..", "zeta.txt", "Alpha.md", "beta", "gamma.c", "archive"}},
         OrderCase{"unsorted_reversed", {SM_UNSORTED, true}, {"..", "archive", "gamma.c", "beta", "Alpha.md", "zeta.txt"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct MenuCase {
+    const char* name;
+    SortOrder now;
+    int chosen;        // the entry chosen in Ctrl+F12's menu (-1: Esc)
+    SortOrder after;
+    int marked;        // the entry marked as the current mode
+    char32_t mark;     // '+' ascending, '-' reversed
+};
+
+class SortMenu : public ::testing::TestWithParam<MenuCase> {};
+
+// Ctrl+F12 lists the nine modes with their keys, marks the current one, and a choice does what
+// the mode's key does; "Show selected first" is checked while on and toggles.
+TEST_P(SortMenu, MarksTheModeAndChoosesAsTheKeysDo) {
+    const MenuCase& c = GetParam();
+    const MenuSpec menu = sortMenu(c.now);
+    ASSERT_EQ(menu.entries.size(), 11u);
+    EXPECT_EQ(menu.title, "Sort by");
+    EXPECT_NE(menu.entries[0].text.find("Ctrl+F3"), std::string::npos);
+    EXPECT_NE(menu.entries[8].text.find("Ctrl+F11"), std::string::npos);
+    EXPECT_TRUE(menu.entries[9].separator);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(menu.entries[static_cast<size_t>(i)].checkMark, i == c.marked ? c.mark : U'\0') << i;
+        EXPECT_EQ(menu.entries[static_cast<size_t>(i)].selected, i == c.marked) << i;
+    }
+    EXPECT_EQ(menu.entries[10].checkMark != 0, c.now.selectedFirst);
+    EXPECT_EQ(chosenSort(c.now, c.chosen), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SortMenu,
+    ::testing::Values(MenuCase{"another_mode", {SM_NAME, false}, 1, {SM_EXT, false}, 0, U'+'},
+                      MenuCase{"the_same_mode_reverses", {SM_NAME, false}, 0, {SM_NAME, true}, 0, U'+'},
+                      MenuCase{"reversed_is_marked_minus", {SM_SIZE, true}, 3, {SM_SIZE, false}, 3, U'-'},
+                      MenuCase{"unsorted_and_owner", {SM_UNSORTED, false}, 8, {SM_OWNER, false}, 4, U'+'},
+                      MenuCase{"default_shows_as_name", {SM_DEFAULT, false}, 5, {SM_CTIME, false}, 0, U'+'},
+                      MenuCase{"selected_first_toggles_on", {SM_NAME, false}, 10, {SM_NAME, false, true}, 0, U'+'},
+                      MenuCase{"selected_first_toggles_off", {SM_MTIME, false, true}, 10, {SM_MTIME, false, false}, 2, U'+'},
+                      MenuCase{"a_mode_keeps_selected_first", {SM_NAME, false, true}, 2, {SM_MTIME, false, true}, 0, U'+'},
+                      MenuCase{"separator_and_esc_change_nothing", {SM_ATIME, true}, 9, {SM_ATIME, true}, 6, U'-'},
+                      MenuCase{"esc", {SM_DESCR, false}, -1, {SM_DESCR, false}, 7, U'+'}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// On the screen: Ctrl+F12 sorts the active panel by the chosen mode; Shift+F12 puts the selected
+// entries first (FCTL_GETPANELINFO says so), kept after a re-read, and Shift+F12 again lets go.
+TEST(PanelSort, TheMenuAndSelectedFirstOnTheScreen) {
+    VfsScreen s;
+    std::ofstream(s.dir / "big.txt") << std::string(300, 'b');
+    s.key(k::kCtrl | 'R');
+    s.menuAnswers.push_back(3);  // Size
+    s.key(k::kCtrl | k::F(12));
+    ASSERT_EQ(s.menuSpecs.size(), 1u);
+    EXPECT_EQ(s.menuSpecs[0].entries[0].checkMark, U'+');
+    EXPECT_EQ(s.names(), (Lines{"..", "sub", "big.txt", "one.txt"}));
+    s.manager->activePanel().setCurrent("one.txt");
+    s.key(k::INS);
+    s.key(k::kShift | k::F(12));
+    EXPECT_EQ(s.names(), (Lines{"..", "one.txt", "sub", "big.txt"}));
+    EXPECT_EQ(s.currentName(), "one.txt");
+    PanelInfo info{};
+    ASSERT_TRUE(Control(INVALID_HANDLE_VALUE, FCTL_GETPANELSHORTINFO, &info));
+    EXPECT_TRUE(info.Flags & PFLAGS_SELECTEDFIRST);
+    s.key(k::kCtrl | 'R');
+    EXPECT_EQ(s.names(), (Lines{"..", "one.txt", "sub", "big.txt"}));
+    s.key(k::kShift | k::F(12));
+    EXPECT_EQ(s.names(), (Lines{"..", "sub", "big.txt", "one.txt"}));
+}
 
 // The letter right of the left panel's top-left corner.
 std::string cornerOf(VfsScreen& s) {

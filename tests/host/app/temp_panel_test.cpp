@@ -20,36 +20,60 @@ struct CommandCase {
     const char* name;
     const char* line;
     const char* prefix;
-    const char* file;  // nullptr: not a temporary panel command
-    bool error;
+    const char* file;     // nullptr: not a temporary panel command
+    const char* error;    // a part of the error, or "" for none
+    const char* options;  // the options taken: each set one as +name or -name, in a fixed order
 };
 
-class TempPanelCommand : public ::testing::TestWithParam<CommandCase> {};
+std::string optionsText(const TempPanelOptions& o) {
+    std::string out;
+    const auto add = [&](const char* name, const std::optional<bool>& v) {
+        if (v) out += std::string(out.empty() ? "" : " ") + (*v ? "+" : "-") + name;
+    };
+    add("full", o.full);
+    add("safe", o.safe);
+    add("any", o.any);
+    add("menu", o.menu);
+    add("replace", o.replace);
+    return out;
+}
 
-TEST_P(TempPanelCommand, NamesTheListFileOrIsNoCommand) {
+class TempPanelCommands : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(TempPanelCommands, NamesTheListFileAndOptionsOrIsNoCommand) {
     const CommandCase& c = GetParam();
     std::string error;
-    const std::optional<std::string> file = tempPanelCommand(c.line, c.prefix, error);
-    ASSERT_EQ(file.has_value(), c.file != nullptr);
-    if (file && !c.error) {
-        EXPECT_EQ(*file, c.file);
+    const std::optional<TempPanelCommand> command = tempPanelCommand(c.line, c.prefix, error);
+    ASSERT_EQ(command.has_value(), c.file != nullptr);
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_EQ(error.empty(), *c.error == '\0') << error;
+    if (command && error.empty()) {
+        EXPECT_EQ(command->listFile, c.file);
+        EXPECT_EQ(optionsText(command->options), c.options);
     }
-    EXPECT_EQ(!error.empty(), c.error) << error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, TempPanelCommand,
-    ::testing::Values(CommandCase{"plain", "tmp:/t/TempPanel.temp", "tmp", "/t/TempPanel.temp", false},
-                      CommandCase{"prefix_case_and_blanks", "TMP:  /t/a b/list ", "tmp", "/t/a b/list ", false},
-                      CommandCase{"quoted", "tmp:\"/t/a b/list\"", "tmp", "/t/a b/list", false},
-                      CommandCase{"relative", "tmp:list.temp", "tmp", "list.temp", false},
-                      CommandCase{"other_prefix", "mine:/t/l", "mine", "/t/l", false},
-                      CommandCase{"longer_word", "tmpx:/t/l", "tmp", nullptr, false},
-                      CommandCase{"no_colon", "tmp /t/l", "tmp", nullptr, false},
-                      CommandCase{"shell_line", "ls -l", "tmp", nullptr, false},
-                      CommandCase{"empty_prefix_opens_nothing", ":/t/l", "", nullptr, false},
-                      CommandCase{"no_file", "tmp:  ", "tmp", "", true},
-                      CommandCase{"options_refused", "tmp:+full /t/l", "tmp", "", true}),
+    Lines, TempPanelCommands,
+    ::testing::Values(CommandCase{"plain", "tmp:/t/TempPanel.temp", "tmp", "/t/TempPanel.temp", "", ""},
+                      CommandCase{"prefix_case_and_blanks", "TMP:  /t/a b/list ", "tmp", "/t/a b/list ", "", ""},
+                      CommandCase{"quoted", "tmp:\"/t/a b/list\"", "tmp", "/t/a b/list", "", ""},
+                      CommandCase{"relative", "tmp:list.temp", "tmp", "list.temp", "", ""},
+                      CommandCase{"other_prefix", "mine:/t/l", "mine", "/t/l", "", ""},
+                      CommandCase{"longer_word", "tmpx:/t/l", "tmp", nullptr, "", ""},
+                      CommandCase{"no_colon", "tmp /t/l", "tmp", nullptr, "", ""},
+                      CommandCase{"shell_line", "ls -l", "tmp", nullptr, "", ""},
+                      CommandCase{"empty_prefix_opens_nothing", ":/t/l", "", nullptr, "", ""},
+                      CommandCase{"no_file", "tmp:  ", "tmp", "", "", ""},
+                      CommandCase{"every_option_any_case", "tmp:+FULL -safe +Any -menu +replace /t/l", "tmp", "/t/l",
+                                  "", "+full -safe +any -menu +replace"},
+                      CommandCase{"options_alone", "tmp: +full\t-replace", "tmp", "", "", "+full -replace"},
+                      CommandCase{"the_last_word_counts", "tmp:+safe -safe l", "tmp", "l", "", "-safe"},
+                      CommandCase{"ansi_taken_as_bytes", "tmp:+ansi l", "tmp", "l", "", ""},
+                      CommandCase{"quoted_name_is_no_option", "tmp:+full \"-safe\"", "tmp", "-safe", "", "+full"},
+                      CommandCase{"numbered_panel_refused", "tmp:+3 l", "tmp", "", "no numbered panels", ""},
+                      CommandCase{"unknown_option_refused", "tmp:+fast l", "tmp", "", "does not take the option +fast", ""},
+                      CommandCase{"minus_ansi_refused", "tmp:-ansi l", "tmp", "", "-ansi", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ParseCase {

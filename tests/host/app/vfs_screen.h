@@ -17,8 +17,12 @@ namespace skimmer::host::app {
 
 struct VfsScreen : ScreenOnPty {
     fs::path log = home.root() / "vfs.log";
-    std::deque<int> menuAnswers;                 // the next menus' choices (-1: Esc)
+    std::deque<MenuAnswer> menuAnswers;          // the next menus' choices (-1: Esc)
     std::vector<std::vector<std::string>> menus;  // what each menu listed
+    std::vector<MenuSpec> menuSpecs;              // each menu whole (marks, break keys)
+    std::deque<std::optional<std::string>> maskAnswers;  // the Select/Deselect boxes' answers (none: Esc)
+    std::vector<std::string> maskPrompts;                // "title|initial" of each
+    std::vector<std::string> helpShown;                  // "plugin|topic" of each help asked for
     std::vector<std::string> reports;             // what the plug-in set reported
     std::unique_ptr<PluginSet> plugins;
     std::deque<std::optional<std::string>> copyAnswers;  // the copy dialogs' answers (none: Cancel)
@@ -30,10 +34,12 @@ struct VfsScreen : ScreenOnPty {
         setenv("SKIMMER_VFS_LOG", log.c_str(), 1);
         manager = std::make_unique<Manager>(
             *console, ManagerDialogs{.menu =
-                                         [this](const std::string&, const std::vector<std::string>& items) {
-                                             menus.push_back(items);
-                                             if (menuAnswers.empty()) return -1;
-                                             const int a = menuAnswers.front();
+                                         [this](const MenuSpec& spec) {
+                                             menuSpecs.push_back(spec);
+                                             menus.emplace_back();
+                                             for (const auto& e : spec.entries) menus.back().push_back(e.text);
+                                             if (menuAnswers.empty()) return MenuAnswer();
+                                             const MenuAnswer a = menuAnswers.front();
                                              menuAnswers.pop_front();
                                              return a;
                                          },
@@ -46,6 +52,16 @@ struct VfsScreen : ScreenOnPty {
                                          std::optional<std::string> a;
                                          if (!copyAnswers.empty()) a = copyAnswers.front(), copyAnswers.pop_front();
                                          return a;
+                                     },
+                                     .masks = [this](const std::string& title, const std::string& initial) {
+                                         maskPrompts.push_back(title + "|" + initial);
+                                         std::optional<std::string> a;
+                                         if (!maskAnswers.empty()) a = maskAnswers.front(), maskAnswers.pop_front();
+                                         return a;
+                                     },
+                                     .pluginHelp = [this](int plugin, const std::string& topic) {
+                                         helpShown.push_back(std::to_string(plugin) + "|" + topic);
+                                         return true;
                                      },
                                      .edit = [this](const std::string& path) {
                                          return editor ? editor(path) : EEC_OPEN_ERROR;
@@ -70,6 +86,7 @@ struct VfsScreen : ScreenOnPty {
         unsetenv("SKIMMER_VFS_REFUSE_PUT");
         unsetenv("SKIMMER_VFS_UPDATE_IN_GET");
         unsetenv("SKIMMER_VFS_SORT");
+        unsetenv("SKIMMER_VFS_HOST_FILE");
     }
 
     // Alt+F1 (side 0) or Alt+F2 (side 1), choosing the plug-in's entry (after "/" and the home).

@@ -13,7 +13,9 @@
 // SKIMMER_VFS_SORT=1 asks for its items unsorted, in reverse (StartSortMode, StartSortOrder).
 // SKIMMER_VFS_NO_ASK=1 deletes without asking. SKIMMER_VFS_KEEP names an item whose PPIF_SELECTED
 // GetFiles, PutFiles and DeleteFiles leave set (the others they handle are cleared, as FAR asks).
-// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing. SKIMMER_VFS_UPDATE_IN_GET=1 makes GetFiles
+// SKIMMER_VFS_REFUSE_PUT=1 makes PutFiles take nothing; SKIMMER_VFS_HOST_FILE=PATH is reported as
+// OpenPluginInfo.HostFile (the panel then shows that archive's contents, and Shift+F2 is left to
+// the host). SKIMMER_VFS_UPDATE_IN_GET=1 makes GetFiles
 // add a file, ask for FCTL_UPDATEPANEL and log FCTL_GETPANELINFO ("PanelInfo") before it copies. After each GetFiles, PutFiles and
 // DeleteFiles line the log has an "Items" line: every name it was given, "+" after those given
 // with PPIF_SELECTED.
@@ -132,6 +134,7 @@ int processKey(HANDLE h, int key, unsigned state) {
     logCall("ProcessKey " + std::to_string(key) + " " + std::to_string(state));
     if (key == VK_F4 && state == PKF_SHIFT) return TRUE;
     if (key != VK_F2) return FALSE;
+    if (state == PKF_SHIFT && std::getenv("SKIMMER_VFS_HOST_FILE")) return FALSE;  // an archive's: extract
     if (state == 0) {
         p.cwd().add("added" + std::to_string(++p.added) + ".txt", false, "added\n");
         gInfo.Control(h, FCTL_UPDATEPANEL, nullptr);
@@ -229,6 +232,7 @@ FAR_EXPORT void FARAPI GetOpenPluginInfo(HANDLE hPlugin, OpenPluginInfo* Info) {
         Info->PanelModesNumber = 10;
         Info->StartPanelMode = '3';
     }
+    if (const char* host = std::getenv("SKIMMER_VFS_HOST_FILE")) Info->HostFile = host;  // an archive's contents
     if (envIs("SKIMMER_VFS_SORT", "1")) {
         Info->StartSortMode = SM_UNSORTED;
         Info->StartSortOrder = 1;
