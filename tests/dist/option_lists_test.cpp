@@ -96,13 +96,13 @@ Offers zshOffers(const std::string& script) {
     return offers;
 }
 
-// The words of a fish command line: blanks split, single quotes group.
-std::vector<std::string> fishWords(const std::string& line) {
+// The words of a script line: blanks split, `quote` groups (and may make an empty word).
+std::vector<std::string> quotedWords(const std::string& line, char quote) {
     std::vector<std::string> words;
     std::string word;
     bool quoted = false, any = false;
     for (char c : line) {
-        if (c == '\'') quoted = !quoted, any = true;
+        if (c == quote) quoted = !quoted, any = true;
         else if (c == ' ' && !quoted) {
             if (any) words.push_back(word);
             word.clear(), any = false;
@@ -118,7 +118,7 @@ Offers fishOffers(const std::string& script) {
     Offers offers;
     std::istringstream in(script);
     for (std::string line; std::getline(in, line);) {
-        const std::vector<std::string> w = fishWords(line);
+        const std::vector<std::string> w = quotedWords(line, '\'');
         std::vector<std::string> names;
         Offer offer;
         std::string arguments;
@@ -126,8 +126,7 @@ Offers fishOffers(const std::string& script) {
             if ((w[i] == "-s" || w[i] == "-l") && i + 1 < w.size()) {
                 names.push_back((w[i] == "-s" ? "-" : "--") + w[i + 1]);
                 ++i;
-            }
-            else if (w[i] == "-r" || w[i] == "-x") offer.takesValue = true;
+            } else if (w[i] == "-r" || w[i] == "-x") offer.takesValue = true;
             else if (w[i] == "-F") offer.completion = Completion::File;
             else if (w[i] == "-a" && i + 1 < w.size()) arguments = w[++i];
             else if (w[i] == "-c" || w[i] == "-d") ++i;
@@ -142,19 +141,9 @@ Offers fishOffers(const std::string& script) {
 // The text a man(7) macro line sets: .B/.I join their arguments with blanks, the alternating
 // macros (.BI, .BR, .IR, ...) without; quotes group, font escapes vanish, \- is a minus.
 std::string roffText(const std::string& line) {
-    std::vector<std::string> args;
-    std::string macro, arg;
-    bool quoted = false, any = false;
-    std::istringstream in(line);
-    in >> macro;
-    for (char c; in.get(c);) {
-        if (c == '"') quoted = !quoted, any = true;
-        else if (c == ' ' && !quoted) {
-            if (any) args.push_back(arg);
-            arg.clear(), any = false;
-        } else arg += c, any = true;
-    }
-    if (any) args.push_back(arg);
+    std::vector<std::string> args = quotedWords(line, '"');
+    const std::string macro = args.empty() ? "" : args.front();
+    if (!args.empty()) args.erase(args.begin());
     std::string text;
     for (const std::string& a : args) text += (macro.size() == 2 && !text.empty() ? " " : "") + a;
     text = std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
@@ -187,6 +176,9 @@ TEST_P(OptionLists, ManualPageListsEveryOptionWithItsPlaceholderAndTheVersion) {
     const std::string title = "\"" + program.name + " " + kVersion + "\"";
     EXPECT_NE(page.find("\n.TH "), std::string::npos);
     EXPECT_NE(page.find(title), std::string::npos) << "the .TH line names " << title;
+    const std::string options = page.substr(page.find("\n.SH OPTIONS"));
+    for (const std::string& word : program.words)
+        EXPECT_TRUE(std::regex_search(options, std::regex("[ \"]" + word + "[ ,\n]"))) << "the page names " << word;
 }
 
 TEST_P(OptionLists, ZshCompletionOffersWhatTheTableSays) {
