@@ -17,7 +17,7 @@ _skimmer_index() {
         return
         ;;
     --kind)
-        mapfile -t COMPREPLY < <(compgen -W 'file mail unknown folder document picture music video program
+        mapfile -t COMPREPLY < <(compgen -W 'file mail unknown document picture music video program
             link favorite email calendar communication contact feed game instantmessage journal movie note
             playlist recordedtv searchfolder task webhistory' -- "$cur")
         return

@@ -11,7 +11,7 @@ complete -c skimmer-index -l store-only -d 'Update the database but not the name
 complete -c skimmer-index -l names-only -d 'Rebuild only the name index'
 complete -c skimmer-index -l stats -d 'Print the counts of the index'
 complete -c skimmer-index -l query -x -d 'Print the hits of a query'
-complete -c skimmer-index -l kind -x -a 'file mail unknown folder document picture music video program link favorite email calendar communication contact feed game instantmessage journal movie note playlist recordedtv searchfolder task webhistory' -d 'Only hits of this kind'
+complete -c skimmer-index -l kind -x -a 'file mail unknown document picture music video program link favorite email calendar communication contact feed game instantmessage journal movie note playlist recordedtv searchfolder task webhistory' -d 'Only hits of this kind'
 complete -c skimmer-index -l limit -x -d 'Stop after this many hits'
 complete -c skimmer-index -s 0 -l null -d 'End each hit with NUL, written exactly'
 complete -c skimmer-index -s h -l help -d 'Show the help and exit'
