@@ -4,6 +4,12 @@
 _skimmer_index() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=
     ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
+    # bash splits --db=FILE at the '=' (COMP_WORDBREAKS): complete the value as after --db.
+    if [[ $cur == = ]]; then
+        cur=
+    elif [[ $prev == = ]] && ((COMP_CWORD > 1)); then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    fi
     COMPREPLY=()
     case $prev in
     --db)

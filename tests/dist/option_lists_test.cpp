@@ -248,7 +248,8 @@ INSTANTIATE_TEST_SUITE_P(Programs, OptionLists, ::testing::Values("skimmer", "sk
 INSTANTIATE_TEST_SUITE_P(Programs, BashCompletion, ::testing::Values("skimmer", "skimmer-index"),
                          [](const auto& info) { return info.param == "skimmer" ? "skimmer" : "skimmer_index"; });
 
-// A word being typed narrows the offers; skimmer's text for the command line is not an option.
+// A word being typed narrows the offers, a value after "=" is completed as after a blank, and
+// skimmer's text for the command line is not an option.
 TEST(BashPrefixes, NarrowTheOffers) {
     struct Case {
         std::string program;
@@ -259,10 +260,13 @@ TEST(BashPrefixes, NarrowTheOffers) {
     std::filesystem::create_directories(home.root() / "photos");
     std::ofstream(home.root() / "photo.txt") << "p";
     const std::string root = home.root().string();
+    const std::vector<std::string> kinds = index::tool::kindWords();
     for (const Case& c : {Case{"skimmer-index", {"--kind", "mu"}, {"music"}},
                           Case{"skimmer-index", {"--st"}, {"--stats", "--store-only"}},
                           Case{"skimmer-index", {"--root", root + "/ph"}, {root + "/photos"}},
                           Case{"skimmer-index", {"--db", root + "/ph"}, {root + "/photos", root + "/photo.txt"}},
+                          Case{"skimmer-index", {"--root", "=", root + "/ph"}, {root + "/photos"}},
+                          Case{"skimmer-index", {"--kind", "="}, {kinds.begin(), kinds.end()}},
                           Case{"skimmer", {"--pl"}, {"--plugin"}},
                           Case{"skimmer", {"report"}, {}}})
         EXPECT_EQ(bashOffers(c.program, home.root(), c.words), c.offered) << c.program << " " << c.words.back();
