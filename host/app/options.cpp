@@ -1,33 +1,40 @@
 #include "host/app/options.h"
 
+#include "skimmer_version.h"
+
 namespace skimmer::host::app {
+namespace {
+
+// Sets what `option` asks for; false for an option of the table that has no meaning here yet.
+bool apply(const os::ProgramOption& option, std::string value, Options& options) {
+    const std::string_view name = option.name;
+    if (name == "--manager") options.manager = true;
+    else if (name == "--panel") options.panel = true;
+    else if (name == "--plugin") options.plugins.push_back(std::move(value));
+    else if (name == "--help") options.help = true;
+    else if (name == "--version") options.version = true;
+    else return false;
+    return true;
+}
+
+}  // namespace
 
 ParseResult parseOptions(const std::vector<std::string>& args) {
     ParseResult r;
     std::vector<std::string> words;
     bool endOfOptions = false;
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (size_t i = 0; i < args.size();) {
         const std::string& a = args[i];
         if (endOfOptions || a.empty() || a[0] != '-' || a == "-") {
-            words.push_back(a);
+            words.push_back(args[i++]);
         } else if (a == "--") {
             endOfOptions = true;
-        } else if (a == "--manager") {
-            r.options.manager = true;
-        } else if (a == "--panel") {
-            r.options.panel = true;
-        } else if (a == "--help" || a == "-h") {
-            r.options.help = true;
-        } else if (a == "--version") {
-            r.options.version = true;
-        } else if (a == "--plugin" || a.rfind("--plugin=", 0) == 0) {
-            if (a == "--plugin" && i + 1 >= args.size()) {
-                r.error = "--plugin needs a path";
-                return r;
-            }
-            r.options.plugins.push_back(a == "--plugin" ? args[++i] : a.substr(9));
-        } else {
-            r.error = "unknown option: " + a;
+            ++i;
+        } else if (os::OptionMatch match = os::matchOption(kOptions, args, i); !match.option) {
+            r.error = match.error;
+            return r;
+        } else if (!apply(*match.option, std::move(match.value), r.options)) {
+            r.error = std::string(match.option->name) + " is not handled";
             return r;
         }
     }
@@ -43,15 +50,16 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
 std::string helpText() {
     return R"(Usage: skimmer [OPTION]... [TEXT]
 A terminal host for FAR Manager 1.70 plug-ins: a file panel, a command line, and the Skimmer
-search window, which opens at start.
+search window, which opens at start. TEXT, when given, goes on the command line first (the
+search window starts with it).
 
-  TEXT             put TEXT on the command line first (the search window starts with it)
-  --manager        start with the panels only; do not open the search window
-  --panel          start in the search-folder panel (the Skimmer plug-in's drive-menu panel)
-  --plugin PATH    load the plug-in module PATH (repeatable); by default the modules in
-                   <program folder>/plugins/*/ are loaded
-  --help           show this help and exit
-  --version        show the version and exit
+)" + os::helpLines(kOptions) +
+           R"(
+Plug-in folders (without --plugin): the modules in each subfolder of these, in this order; a module
+whose file name was already loaded from an earlier folder is skipped:
+  $XDG_DATA_HOME/skimmer/plugins/   (default ~/.local/share/skimmer/plugins/)
+  <program folder>/plugins/         (a build folder)
+  <libdir>/skimmer/plugins/         (the installed plug-ins)
 
 Keys (as in FAR Manager):
   F11              plug-ins menu             Alt+Shift+F9   plug-in configuration
@@ -81,9 +89,12 @@ Shift+Enter and Ctrl+Enter directly; both protocols are switched on at start and
 
 Environment: SHELL runs command lines; ESCDELAY (milliseconds, default 25) is how long a lone Esc
 waits for the rest of an escape sequence; XDG_CONFIG_HOME holds the settings (skimmer/registry.reg).
+PAGER, VISUAL and EDITOR view and edit files. See skimmer(1) for the rest.
 )";
 }
 
-std::string versionText() { return "skimmer 0.1.0 (FAR Manager 1.70 plug-in interface)\n"; }
+std::string versionText() {
+    return std::string("skimmer ") + kVersion + "\nPlug-in interface: FAR Manager 1.70 (ANSI)\n";
+}
 
 }  // namespace skimmer::host::app

@@ -1,5 +1,5 @@
 // skimmer-index: builds the desktop index, or refreshes it when a usable one exists, and prints
-// its counts. See usage() for the command line and exit codes.
+// its counts. See usageText() (command_line.h) for the command line and exit codes.
 #include "index/query/query_command.h"
 #include "index/sources/browser_items.h"
 #include "index/crawl/crawl_lock.h"
@@ -294,11 +294,11 @@ int run(int argc, char** argv) {
     Args args;
     if (const auto error = parseArgs(argc, argv, args)) {
         say(*error);
-        std::fputs(kUsage, stderr);
+        std::fputs(usageText().c_str(), stderr);
         return kExitUsage;
     }
-    if (args.help) {
-        std::fputs(kUsage, stdout);
+    if (args.help || args.version) {
+        std::fputs((args.help ? usageText() : versionText()).c_str(), stdout);
         return kExitOk;
     }
     if (args.db.empty()) args.db = store::defaultIndexPath();

@@ -1,5 +1,7 @@
 #include "host/app/options.h"
 
+#include "skimmer_version.h"
+
 #include <gtest/gtest.h>
 
 namespace skimmer::host::app {
@@ -29,6 +31,11 @@ TEST(Options, HelpDocumentsOptionsAndFallbackKeys) {
     for (const char* word : {"--manager", "--panel", "--plugin", "--help", "--version", "Alt+Enter", "Ctrl+J", "F11",
                              "Alt+Shift+F9", "Ctrl+O", "ESCDELAY"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
+}
+
+TEST(Options, VersionComesFromTheBuild) {
+    EXPECT_EQ(versionText().substr(0, versionText().find('\n')), std::string("skimmer ") + kVersion);
+    EXPECT_EQ(parseOptions({"--version=2"}).error, "--version takes no value");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Runs the skimmer-index executable built beside the test binary, capturing its output, and kills
-// it when it outlives a deadline (a hang must fail the test, not stall the suite).
+// Runs the skimmer-index executable built beside the test binary (or another program), capturing
+// its output, and kills it when it outlives a deadline (a hang must fail the test, not stall the suite).
 #pragma once
 
 #include <fcntl.h>
@@ -32,10 +32,10 @@ inline std::string toolPath() {
     return (self.parent_path() / "skimmer-index").string();
 }
 
-// Drains both pipes until the child closes them or `deadline` passes (then kills it), and reaps it.
-inline ToolRun runTool(std::vector<std::string> args,
-                       std::chrono::milliseconds deadline = std::chrono::milliseconds(60000)) {
-    args.insert(args.begin(), toolPath());
+// Runs args[0] (looked up on PATH when it holds no slash) with args[1...], draining both pipes until the child closes them or `deadline`
+// passes (then kills it), and reaps it.
+inline ToolRun runProgram(std::vector<std::string> args,
+                          std::chrono::milliseconds deadline = std::chrono::milliseconds(60000)) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -47,7 +47,7 @@ inline ToolRun runTool(std::vector<std::string> args,
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
@@ -75,6 +75,12 @@ inline ToolRun runTool(std::vector<std::string> args,
     int status = 0;
     if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     return run;
+}
+
+inline ToolRun runTool(std::vector<std::string> args,
+                       std::chrono::milliseconds deadline = std::chrono::milliseconds(60000)) {
+    args.insert(args.begin(), toolPath());
+    return runProgram(std::move(args), deadline);
 }
 
 }  // namespace skimmer::index::store::test
