@@ -45,7 +45,7 @@ bool DialogHistory::add(std::string_view name, std::string_view text) {
     auto& entries = list(name);
     HistoryEntry entry{std::string(text)};
     const auto same = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.text == text; });
-    if (same == entries.begin()) return false;
+    if (same != entries.end() && same == entries.begin()) return false;  // already the newest
     if (same != entries.end()) {
         entry.locked = same->locked;
         entries.erase(same);
