@@ -45,7 +45,7 @@ TEST(FarHabitsE2E, MasksSortMenuAndTemporaryPanelOptions) {
     ASSERT_TRUE(p.waitFor([&] { return !p.screen().contains("Sort by"); })) << p.screen().screenText();
 
     p.send("tmp:+safe +full list.temp\r");
-    ASSERT_TRUE(p.waitForText("Temporary panel (R)")) << p.screen().screenText();
+    ASSERT_TRUE(p.waitForText("Temporary panel [0] (R)")) << p.screen().screenText();
     p.send(kF10);
     ASSERT_TRUE(p.waitExit().has_value());
 }
