@@ -80,5 +80,42 @@ TEST(DialogHistory, TheListUnderTheLineRecallsLocksAndDeletes) {
               (std::vector<HistoryEntry>{{"alpha", false}, {"beta", true}}));
 }
 
+// The plug-in's side: DIF_MANUALADDHISTORY leaves adding to DM_ADDHISTORY, DM_SETHISTORY gives or
+// takes a history (and its arrow), a password line never has one.
+TEST(DialogHistory, MessagesAddAndSetHistories) {
+    UiHarness ui;
+    ProcScript proc;
+    auto items = namesDialog();
+    items[kEdit].Flags |= DIF_MANUALADDHISTORY;
+    items.push_back(item(DI_PSWEDIT, 5, 5, 20, 5, "", DIF_HISTORY));
+    items.back().History = "Names";
+    const int password = static_cast<int>(items.size()) - 1;
+    std::vector<LONG_PTR> answers;
+    char32_t arrowBefore = 0, arrowWithout = 0;
+    const auto send = [&](int msg, int id, const char* text) {
+        answers.push_back(SendDlgMessage(proc.hDlg, msg, id, reinterpret_cast<LONG_PTR>(text)));
+    };
+    ui.events
+        .then([&] {
+            arrowBefore = ui.cells().at(55, 10).ch;
+            send(DM_ADDHISTORY, kEdit, "added");
+            send(DM_ADDHISTORY, password, "secret");
+            send(DM_SETHISTORY, kEdit, nullptr);
+            send(DM_ADDHISTORY, kEdit, "lost");
+        })
+        .type("typed")
+        .then([&] {
+            arrowWithout = ui.cells().at(55, 10).ch;
+            send(DM_SETHISTORY, kEdit, "Other");
+        })
+        .key(KEY_ENTER);
+    EXPECT_EQ(runDialog(items, &proc), kEdit);
+    EXPECT_EQ(answers, (std::vector<LONG_PTR>{TRUE, FALSE, TRUE, FALSE, TRUE}));
+    EXPECT_EQ(arrowBefore, U'\u2193');
+    EXPECT_NE(arrowWithout, U'\u2193') << "no history, no arrow";
+    EXPECT_EQ(ui.context.dialogHistory().entries("Names"), (std::vector<HistoryEntry>{{"added", false}}));
+    EXPECT_TRUE(ui.context.dialogHistory().entries("Other").empty()) << "DIF_MANUALADDHISTORY: Enter adds nothing";
+}
+
 }  // namespace
 }  // namespace skimmer::host::ui::test
