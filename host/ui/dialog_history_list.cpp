@@ -38,10 +38,10 @@ MenuRequest historyMenu(const std::vector<HistoryEntry>& entries, size_t current
 
 void RunningDialog::initHistory(int id) {
     auto& item = items_[static_cast<size_t>(id)];
-    const FarDialogItem& far = item.farItem;
-    if (!(far.Flags & DIF_HISTORY) || !takesHistory(far.Type) || far.History == nullptr) return;
-    item.history = far.History;
-    if ((far.Flags & DIF_USELASTHISTORY) && item.edit.codePoints().empty())
+    const FarDialogItem& source = item.farItem;
+    if (!(source.Flags & DIF_HISTORY) || !takesHistory(source.Type) || source.History == nullptr) return;
+    item.history = source.History;
+    if ((source.Flags & DIF_USELASTHISTORY) && item.edit.codePoints().empty())
         if (auto newest = context_.dialogHistory().newest(item.history)) item.edit.setText(*newest);
 }
 
@@ -58,12 +58,12 @@ void RunningDialog::openHistory(int id) {
     if (!hasHistory(id) || !context_.onUiThread()) return;
     DialogHistory& history = context_.dialogHistory();
     const std::string name = items_[static_cast<size_t>(id)].history;
-    const FarDialogItem& far = items_[static_cast<size_t>(id)].farItem;
+    const FarDialogItem& source = items_[static_cast<size_t>(id)].farItem;
     size_t current = 0;
     dropDownOpen_ = true;
     while (!history.entries(name).empty()) {
         const auto& entries = history.entries(name);
-        const MenuChoice choice = runMenu(context_, historyMenu(entries, current, x_ + far.X1, y_ + far.Y1 + 1));
+        const MenuChoice choice = runMenu(context_, historyMenu(entries, current, x_ + source.X1, y_ + source.Y1 + 1));
         if (choice.index < 0) break;
         current = static_cast<size_t>(choice.index);
         if (choice.breakCode == kClearKey) history.clearUnlocked(name);
