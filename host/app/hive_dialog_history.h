@@ -5,7 +5,7 @@
 // Contract:
 // - A save replaces the history's key whole in one atomic replacement of the hive file (os::Hive's
 //   Batch: the file is never torn, and other processes' settings written meanwhile are kept).
-// - A value the history cannot use (a Line that is not text or holds a zero byte or a line break,
+// - A value the history cannot use (a Line that is empty, not text, or holds a zero byte or a line break,
 //   a Locked that is no DWORD, a line given twice) is left out and reported once per load, naming
 //   the history and the value; the rest of the history loads. Nothing here is fatal.
 // - A failed save is reported with its reason (the hive keeps the change for its next write),
