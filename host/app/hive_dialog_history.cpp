@@ -23,7 +23,8 @@ std::optional<size_t> numberAfter(std::string_view name, std::string_view prefix
 // What is wrong with a Line value for an edit line, or nullptr when it can be used.
 const char* lineDefect(const os::RegValue& value) {
     if (value.type != os::RegType::String) return "not text";
-    if (value.data.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) return "a zero byte or a line break";
+    if (value.data.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
+        return "a zero byte or a line break";
     if (value.data.empty()) return "empty";
     return nullptr;
 }
@@ -58,7 +59,8 @@ std::vector<ui::HistoryEntry> HiveDialogHistory::load(std::string_view name) {
     });
     std::vector<ui::HistoryEntry> entries;
     for (auto& [n, entry] : lines) {
-        const bool twice = std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.text == entry.text; });
+        const auto same = [&](const ui::HistoryEntry& e) { return e.text == entry.text; };
+        const bool twice = std::any_of(entries.begin(), entries.end(), same);
         if (twice) {
             leaveOut("Line" + std::to_string(n), "given twice");
             continue;

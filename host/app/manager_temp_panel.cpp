@@ -39,7 +39,8 @@ bool Manager::openTempPanel(const std::string& line) {
         TempPanel* shown = pluginPanel() == nullptr ? side().temp.get() : nullptr;
         if (options.number) showTempPanel(tempPanels_.currentPanel());
         else if (shown == nullptr) showError("The temporary panel needs a list file: " + prefix + ":FILE");
-        if (TempPanel* panel = side().temp.get(); panel != nullptr && pluginPanel() == nullptr) applyModes(*panel, options);
+        TempPanel* panel = side().temp.get();
+        if (panel != nullptr && pluginPanel() == nullptr) applyModes(*panel, options);
         return true;
     }
     const std::string& file = command->listFile;
@@ -88,9 +89,8 @@ void Manager::commonPanelsMenu() {
     const int shown = tempPanels_.numberOf(side().temp.get());
     for (int n = 0; n < TempPanelSet::kCount; ++n) {
         const size_t count = tempPanels_.itemCount(n);
-        spec.entries.push_back(ui::MenuEntry{
-            .text = "&" + std::to_string(n) + "  " + (count == 0 ? std::string("empty") : std::to_string(count) + " items"),
-            .selected = n == shown});
+        const std::string holds = count == 0 ? std::string("empty") : std::to_string(count) + " items";
+        spec.entries.push_back(ui::MenuEntry{.text = "&" + std::to_string(n) + "  " + holds, .selected = n == shown});
     }
     const int chosen = dialogs_.menu(spec).index;
     if (chosen >= 0 && chosen < TempPanelSet::kCount) showTempPanel(tempPanels_.select(chosen));

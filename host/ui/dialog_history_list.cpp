@@ -81,9 +81,11 @@ void RunningDialog::openHistory(int id) {
 }
 
 void RunningDialog::rememberHistories() {
-    for (int id = 0; id < static_cast<int>(items_.size()); ++id)
-        if (hasHistory(id) && !(items_[static_cast<size_t>(id)].farItem.Flags & DIF_MANUALADDHISTORY))
-            context_.dialogHistory().add(items_[static_cast<size_t>(id)].history, items_[static_cast<size_t>(id)].edit.text());
+    for (int id = 0; id < static_cast<int>(items_.size()); ++id) {
+        const Item& item = items_[static_cast<size_t>(id)];
+        if (hasHistory(id) && !(item.farItem.Flags & DIF_MANUALADDHISTORY))
+            context_.dialogHistory().add(item.history, item.edit.text());
+    }
 }
 
 // TRUE when the item has a history and the text is taken (the newest already: nothing to move).

@@ -47,7 +47,8 @@ struct HistoryCase {
 
 std::vector<StoredValue> storedLines(int count) {
     std::vector<StoredValue> out;
-    for (int i = 0; i < count; ++i) out.push_back({"Line" + std::to_string(i), os::RegValue::string("s" + std::to_string(i))});
+    for (int i = 0; i < count; ++i)
+        out.push_back({"Line" + std::to_string(i), os::RegValue::string("s" + std::to_string(i))});
     return out;
 }
 
@@ -124,10 +125,16 @@ INSTANTIATE_TEST_SUITE_P(
                     }(),
                     {"+new"},
                     std::vector<HistoryEntry>{{"new"}} + lines("s", 0, 61) + lines("s", 63, 63, true), ""},
-        HistoryCase{"DeleteAndClearSpareLocked", {}, {"+a", "+b", "+c", "!1", "-1", "-0", "+d", "#"}, {{"b", true}}, ""},
+        HistoryCase{"DeleteAndClearSpareLocked",
+                    {},
+                    {"+a", "+b", "+c", "!1", "-1", "-0", "+d", "#"},
+                    {{"b", true}},
+                    ""},
         HistoryCase{"LockMovesWithItsLine", {}, {"+a", "+b", "!1", "+a"}, {{"a", true}, {"b"}}, ""},
         HistoryCase{"DamagedValueLeftOut",
-                    {{"Line0", os::RegValue::string("a")}, {"Line1", os::RegValue::dword(5)}, {"Line2", os::RegValue::string("c")}},
+                    {{"Line0", os::RegValue::string("a")},
+                     {"Line1", os::RegValue::dword(5)},
+                     {"Line2", os::RegValue::string("c")}},
                     {},
                     {{"a"}, {"c"}},
                     "Line1 (not text)"},
