@@ -8,6 +8,7 @@
 
 #include "host/app/app_service_hosts.h"
 #include "host/app/engine_dialogs.h"
+#include "host/app/hive_dialog_history.h"
 #include "host/app/lng_messages.h"
 #include "host/app/manager.h"
 #include "host/app/plugin_module.h"
@@ -92,6 +93,14 @@ int runApp(const Options& options, const std::string& argv0) {
     manager.paint();
     console.present();
     prepareRegistry(ui, manager);
+    // The edit lines' histories persist where FAR keeps them, in the hive, through one Hive that
+    // lives as long as the dialogs do.
+    os::Hive historyHive(os::Hive::defaultPath(), nullptr, [&manager](const std::string& notice) {
+        manager.showError(notice);
+    });
+    HiveDialogHistory historyStore(historyHive, std::string(services::kFarRootKey),
+                                   [&manager](const std::string& text) { manager.showError(text); });
+    ui.dialogHistory().setStore(&historyStore);
     manager.setTempPanelPrefix([&manager] { return readTempPanelPrefix(manager); });
 
     PluginSet plugins([&](const std::string& text) { manager.showError(text); });
@@ -115,6 +124,7 @@ int runApp(const Options& options, const std::string& argv0) {
     manager.closePluginPanels();  // ClosePlugin before ExitFAR, as FAR does
     plugins.exitAll();
     services::installServiceHosts(nullptr);
+    ui.dialogHistory().setStore(nullptr);
     ui::installUiContext(nullptr);
     session->leave();
     return 0;

@@ -9,6 +9,9 @@
 namespace skimmer::host::app {
 namespace {
 
+// FAR's own history name for file masks (selection, filters, file search).
+constexpr const char* kMasksHistory = "Masks";
+
 // FAR's copy dialog: the prompt, the destination on an edit line, a separator, the action's button
 // and Cancel. Enter on the edit line is the action's button.
 std::optional<std::string> copyDialog(const std::string& title, const std::string& prompt, const std::string& initial,
@@ -34,14 +37,18 @@ std::optional<std::string> copyDialog(const std::string& title, const std::strin
     return std::string(items[2].Data);
 }
 
-// FAR's Select / Deselect box: a double frame titled with the action around one edit line of masks;
-// Enter takes the line, Esc cancels.
-std::optional<std::string> masksDialog(const std::string& title, const std::string& initial) {
+// FAR's Select / Deselect box: a double frame titled with the action around one edit line of masks
+// with FAR's "Masks" history, starting with its newest entry (`initial` while the history is
+// empty); Enter takes the line (and adds it to the history), Esc cancels.
+std::optional<std::string> masksDialog(ui::UiContext& ui, const std::string& title, const std::string& initial) {
     FarDialogItem items[2]{};
     items[0] = FarDialogItem{.Type = DI_DOUBLEBOX, .X1 = 3, .Y1 = 1, .X2 = 36, .Y2 = 3};
     items[1] = FarDialogItem{.Type = DI_EDIT, .X1 = 5, .Y1 = 2, .X2 = 34, .Y2 = 2, .Focus = TRUE};
+    items[1].History = kMasksHistory;
+    items[1].Flags = DIF_HISTORY | DIF_USELASTHISTORY;
     std::snprintf(items[0].Data, sizeof items[0].Data, "%s", title.c_str());
-    std::snprintf(items[1].Data, sizeof items[1].Data, "%s", initial.c_str());
+    if (!ui.dialogHistory().newest(kMasksHistory))
+        std::snprintf(items[1].Data, sizeof items[1].Data, "%s", initial.c_str());
     if (ui::DialogEx(-1, -1, -1, 40, 5, nullptr, items, 2, 0, 0, nullptr, 0) != 1) return std::nullopt;
     return std::string(items[1].Data);
 }
@@ -69,7 +76,7 @@ ManagerDialogs engineDialogs(ui::UiContext& ui) {
         ui::Message(-1, FMSG_WARNING | FMSG_MB_OK, nullptr, lines, 2, 0);
     };
     d.copy = copyDialog;
-    d.masks = masksDialog;
+    d.masks = [&ui](const std::string& title, const std::string& initial) { return masksDialog(ui, title, initial); };
     // FAR shows nothing when the plug-in has no help file; a file without the topic gives Contents.
     d.pluginHelp = [&ui](int plugin, const std::string& topic) {
         const std::string module = ui.modulePath(plugin);

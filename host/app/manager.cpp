@@ -77,7 +77,7 @@ void Manager::handle(const ui::UiEvent& event) {
 // panel shares, then the command line.
 void Manager::handleKey(k::Code key) {
     if ((key & k::kModifierMask) != k::kShift) sweepState_.reset();
-    if (side().shown().handleKey(key) || commonKey(key) || handlePanelKey(key)) return;
+    if (side().shown().handleKey(key) || tempPanelKey(key) || commonKey(key) || handlePanelKey(key)) return;
     commandLine_.handleKey(key);
 }
 

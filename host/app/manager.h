@@ -21,7 +21,8 @@
 //   exactly one existing non-executable file, or a URL, is opened with its default application.
 // - A line `<prefix>:[<options>] <list file>` (the Temporary Panel's prefix, read when such a line
 //   runs) opens the temporary panel (temp_panel_view.h) over the active file panel, adds to it, or
-//   offers the list as a menu, as the options say (manager_temp_panel.cpp).
+//   offers the list as a menu, as the options say; `+0` … `+9` choose among FAR's ten common
+//   panels, which keep their lists while closed (manager_temp_panel.cpp).
 // - A plug-in's panel (plugin_panel_view.h), opened from the drive menu (Alt+F1 left, Alt+F2 right:
 //   "/", the home folder, then every plug-in's disk-menu entries) or handed over by a plug-in, is
 //   shown over that side's file panel; leaving its root closes it with ClosePlugin and shows the
@@ -47,6 +48,7 @@
 #include "host/app/panel_host.h"
 #include "host/app/panel_side.h"
 #include "host/app/plugin_commands.h"
+#include "host/app/temp_panel_set.h"
 #include "host/app/terminal_console.h"
 #include "host/services/macro_queue.h"
 #include "host/ui/screen_stack.h"
@@ -136,6 +138,9 @@ private:
     bool sortKey(term::key::Code key);
     bool openTempPanel(const std::string& line);  // true when the line was a temporary panel command
     void tempPanelMenu(const std::string& listFile);
+    bool tempPanelKey(term::key::Code key);
+    void showTempPanel(std::shared_ptr<TempPanel> panel);
+    void commonPanelsMenu();
     void enter();
     void openCurrent();
     void viewOrEditCurrent(bool edit);
@@ -160,6 +165,7 @@ private:
     std::array<std::unique_ptr<PanelSide>, 2> sides_;
     int active_ = 0;
     std::function<std::string()> tempPanelPrefix_;
+    TempPanelSet tempPanels_;  // FAR's ten common temporary panels, shared by both sides
     CommandLine commandLine_;
     KeyBarLabels labels_;
     services::MacroQueue* macros_ = nullptr;

@@ -1,7 +1,10 @@
 // The Temporary Panel's command line, `<prefix>:[<options>] <list file>`, as FAR's Temporary Panel
-// takes it: the list opens a panel over the active file panel (or, with "-replace", is added to the
-// one shown there), or with "+menu" is offered as a menu; "+full" and "+safe" set the panel's modes.
-// Without a list file the options apply to the temporary panel shown.
+// takes it with its common panels: `+0` … `+9` choose one of ten panels (the current one stays
+// chosen), the list replaces what that panel lists (or, with "-replace", is added to it) and the
+// panel is shown over the active file panel; "+menu" offers the list as a menu; "+full" and
+// "+safe" set the panel's modes. Without a list file, `+N` shows panel N with what it holds, and
+// other options apply to the temporary panel shown. Alt+Shift+0 … 9 and Alt+Shift+F12 (a menu of
+// the ten) switch the temporary panel shown, as FAR's keys do.
 #include <filesystem>
 
 #include "host/app/manager.h"
@@ -10,6 +13,8 @@
 
 namespace skimmer::host::app {
 namespace {
+
+namespace k = term::key;
 
 void applyModes(TempPanel& panel, const TempPanelOptions& options) {
     if (options.full) panel.setFullScreen(*options.full);
@@ -29,10 +34,13 @@ bool Manager::openTempPanel(const std::string& line) {
         return true;
     }
     const TempPanelOptions& options = command->options;
-    TempPanel* shown = pluginPanel() == nullptr ? side().temp.get() : nullptr;
+    if (options.number) tempPanels_.select(*options.number);
     if (command->listFile.empty()) {
-        if (shown != nullptr) applyModes(*shown, options);
-        else showError("The temporary panel needs a list file: " + prefix + ":FILE");
+        TempPanel* shown = pluginPanel() == nullptr ? side().temp.get() : nullptr;
+        if (options.number) showTempPanel(tempPanels_.currentPanel());
+        else if (shown == nullptr) showError("The temporary panel needs a list file: " + prefix + ":FILE");
+        TempPanel* panel = side().temp.get();
+        if (panel != nullptr && pluginPanel() == nullptr) applyModes(*panel, options);
         return true;
     }
     const std::string& file = command->listFile;
@@ -41,21 +49,51 @@ bool Manager::openTempPanel(const std::string& line) {
         tempPanelMenu(path);
         return true;
     }
-    if (shown != nullptr && !options.replace.value_or(true)) {
-        if (shown->load(path, error, true, options.any)) applyModes(*shown, options);
-        else showError(error);
-        return true;
-    }
-    auto panel = std::make_unique<TempPanel>();
-    if (!panel->load(path, error, false, options.any)) {
+    const std::shared_ptr<TempPanel> panel = tempPanels_.currentPanel();
+    const bool add = !options.replace.value_or(true);
+    if (!panel->load(path, error, add, options.any)) {
         showError(error);
         return true;
     }
+    // A list that replaces the panel's starts it afresh: normal screen, not safe, unless said.
+    if (!add) applyModes(*panel, TempPanelOptions{.full = false, .safe = false});
     applyModes(*panel, options);
-    // The temporary panel takes the side's place, as another plug-in's panel would.
-    if (pluginPanel() != nullptr && !closePluginPanel(active_, std::nullopt, false)) return true;
-    side().temp = std::move(panel);
+    showTempPanel(panel);
     return true;
+}
+
+// The temporary panel takes the side's place, as another plug-in's panel would.
+void Manager::showTempPanel(std::shared_ptr<TempPanel> panel) {
+    if (pluginPanel() != nullptr && !closePluginPanel(active_, std::nullopt, false)) return;
+    side().temp = std::move(panel);
+}
+
+// FAR's keys for the common panels, while a temporary panel is the active one.
+bool Manager::tempPanelKey(k::Code key) {
+    if (side().temp == nullptr || pluginPanel() != nullptr) return false;
+    if (key >= (k::kAlt | k::kShift | '0') && key <= (k::kAlt | k::kShift | '9')) {
+        showTempPanel(tempPanels_.select(static_cast<int>(key - (k::kAlt | k::kShift | '0'))));
+        return true;
+    }
+    if (key == (k::kAlt | k::kShift | k::F(12))) {
+        commonPanelsMenu();
+        return true;
+    }
+    return false;
+}
+
+// Alt+Shift+F12: the ten panels, each with how many items it lists, the shown one under the cursor.
+void Manager::commonPanelsMenu() {
+    if (!dialogs_.menu) return;
+    MenuSpec spec{.title = "Temporary panels", .entries = {}, .breakKeys = {}};
+    const int shown = tempPanels_.numberOf(side().temp.get());
+    for (int n = 0; n < TempPanelSet::kCount; ++n) {
+        const size_t count = tempPanels_.itemCount(n);
+        const std::string holds = count == 0 ? std::string("empty") : std::to_string(count) + " items";
+        spec.entries.push_back(ui::MenuEntry{.text = "&" + std::to_string(n) + "  " + holds, .selected = n == shown});
+    }
+    const int chosen = dialogs_.menu(spec).index;
+    if (chosen >= 0 && chosen < TempPanelSet::kCount) showTempPanel(tempPanels_.select(chosen));
 }
 
 // "+menu": the list's items in a menu. A chosen item that names a folder (a relative one below the

@@ -29,7 +29,7 @@ struct PanelSide {
     PanelSide& operator=(const PanelSide&) = delete;
 
     FilePanel files;
-    std::unique_ptr<TempPanel> temp;
+    std::shared_ptr<TempPanel> temp;  // one of the screen's common panels (temp_panel_set.h)
     std::unique_ptr<PluginPanel> plugin;
     Rect area;  // where the side was last drawn
 

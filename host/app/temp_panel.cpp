@@ -57,6 +57,11 @@ void TempPanel::reload() {
     setEntries(std::move(entries));
 }
 
+// "Temporary panel [3] (R)": the number, then the safe mode's mark (our layout of FAR's title).
+std::string TempPanel::title() const {
+    return "Temporary panel [" + std::to_string(number_) + "]" + (safe_ ? " (R)" : "");
+}
+
 ViewMode TempPanel::viewMode() const {
     ViewMode mode = PanelList::viewMode();
     if (fullScreen_) mode.fullScreen = true;

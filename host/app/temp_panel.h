@@ -12,6 +12,7 @@
 //   reload() describes the same items again (files come and go).
 // - The modes FAR's options set: full screen (the panel's view mode covers the screen) and safe
 //   ("(R)" in the title; the view refuses to run, open, edit or copy from it).
+// - The panel's number among FAR's ten common panels (temp_panel_set.h) is in its title.
 // - Reaches the system directly (the host may); draws through the shared panel list.
 #pragma once
 
@@ -26,12 +27,13 @@ namespace skimmer::host::app {
 
 class TempPanel : public PanelList {
 public:
-    TempPanel() { setSortOrder({SM_UNSORTED, false}); }
+    explicit TempPanel(int number = 0) : number_(number) { setSortOrder({SM_UNSORTED, false}); }
     bool load(const std::string& listFile, std::string& error, bool add = false, std::optional<bool> any = {});
     void reload();
 
     const std::string& listFile() const { return listFile_; }
-    std::string title() const override { return safe_ ? "Temporary panel (R)" : "Temporary panel"; }
+    std::string title() const override;
+    int number() const { return number_; }
     bool namesAreWholePaths() const override { return true; }
     ViewMode viewMode() const override;
 
@@ -54,6 +56,7 @@ private:
     std::string listFile_;
     std::vector<Item> items_;
     std::unordered_set<std::string> texts_;  // the names of the items of text, as listed
+    int number_;
     bool fullScreen_ = false;
     bool safe_ = false;
 };

@@ -45,11 +45,11 @@ bool takeOption(std::string_view word, TempPanelOptions& options, std::string& e
     }
     if (on && os::equalsAsciiCaseless(name, "ansi")) return true;  // names are bytes whatever the code page
     if (on && name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
-        error = "The temporary panel has no numbered panels here (" + std::string(word) + "): there is one list per side";
-        return false;
+        options.number = name[0] - '0';
+        return true;
     }
     error = "The temporary panel does not take the option " + displayName(std::string(word)) +
-            " (it takes +/-full, +/-safe, +/-any, +/-menu, +/-replace, +ansi)";
+            " (it takes +0..+9, +/-full, +/-safe, +/-any, +/-menu, +/-replace, +ansi)";
     return false;
 }
 

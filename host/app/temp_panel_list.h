@@ -11,8 +11,8 @@
 //   is missing or not a regular file, one holding a zero byte (binary: no path holds one), one
 //   larger than kMaxListBytes.
 // - Options are FAR's words before the file, each `+word` or `-word`, any case, blanks between:
-//   full, safe, any, menu, replace, and +ansi (taken: names are bytes here whatever their code
-//   page). FAR's numbered common panels (+0 … +9) and any other word are refused with a reason. A
+//   +0 … +9 (which of FAR's ten common panels), full, safe, any, menu, replace, and +ansi (taken:
+//   names are bytes here whatever their code page). Any other word is refused with a reason. A
 //   name in double quotes is never an option.
 // - Pure parsing plus one bounded read; nothing here draws.
 #pragma once
@@ -31,6 +31,7 @@ inline constexpr size_t kMaxListBytes = size_t{64} << 20;
 // The options of one command; an unset one leaves the panel as it is (a new panel: FAR's defaults,
 // normal screen, not safe, replacing).
 struct TempPanelOptions {
+    std::optional<int> number;    // +0 … +9: the common panel the command is about (temp_panel_set.h)
     std::optional<bool> full;     // the panel covers the screen while active
     std::optional<bool> safe;     // nothing is run, opened, edited or copied from it; "(R)" in the title
     std::optional<bool> any;      // +: a line naming nothing is an item of text; -: it is left out

@@ -78,6 +78,10 @@ bool RunningDialog::defaultKey(int key) {
         }
         return true;
     }
+    if ((key == KEY_CTRLDOWN || key == KEY_CTRLUP) && hasHistory(focus_)) {
+        openHistory(focus_);
+        return true;
+    }
     if (isEdit(focus_) && editKey(focus_, key)) return true;
     if (key == KEY_UP || key == KEY_LEFT) {
         setFocus(stepFocus(focus_, -1));
@@ -194,6 +198,10 @@ void RunningDialog::processMouse(const term::MouseEvent& event) {
         // Unhandled, a left click outside is Esc and a right click Enter.
         if (event.buttons & term::kLeftButton) tryClose(-1);
         else if (event.buttons & term::kRightButton) enterKey();
+        return;
+    }
+    if (const int arrow = historyArrowAt(event.x, event.y); arrow >= 0) {
+        if (setFocus(arrow) && !closed_) openHistory(arrow);
         return;
     }
     const int id = itemAt(event.x, event.y);

@@ -54,6 +54,9 @@ RunningDialog::Handler RunningDialog::handlerFor(int msg) {
         t[DM_EDITUNCHANGEDFLAG] = &RunningDialog::dmEditUnchangedFlag;
         t[DM_GETITEMDATA] = &RunningDialog::dmGetItemData;
         t[DM_SETITEMDATA] = &RunningDialog::dmSetItemData;
+        t[DM_ADDHISTORY] = &RunningDialog::dmAddHistory;
+        t[DM_SETHISTORY] = &RunningDialog::dmSetHistory;
+        t[DM_GETDROPDOWNOPENED] = &RunningDialog::dmGetDropDownOpened;
         return t;
     }();
     return (msg >= 0 && msg < static_cast<int>(table.size())) ? table[static_cast<size_t>(msg)] : nullptr;

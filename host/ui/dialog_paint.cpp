@@ -221,7 +221,7 @@ void RunningDialog::paintEdit(term::CellBuffer& cells, int id, DWORD colors) {
         if (x + term::charWidth(cp) - 1 > x2) break;
         x = cells.putChar(x, y, cp, attr);
     }
-    if (item.Flags & DIF_HISTORY) cells.putChar(x2 + 1, y, U'\u2193', byteOf(colors, 3));
+    if (hasHistory(id)) cells.putChar(x2 + 1, y, U'\u2193', byteOf(colors, 3));
     if (focused) cells.setCursor(std::min(cursorX, x2), y, true);
 }
 

@@ -85,6 +85,7 @@ void RunningDialog::initItems() {
         auto& item = items_[i];
         if (!isEdit(static_cast<int>(i))) continue;
         item.edit.setText(std::string_view(item.farItem.Data, strnlen(item.farItem.Data, sizeof item.farItem.Data)));
+        initHistory(static_cast<int>(i));
         // FAR's edit fields start "unchanged": the first character typed replaces the text.
         item.edit.setUnchanged(!item.edit.codePoints().empty());
     }
@@ -121,6 +122,7 @@ int RunningDialog::run(bool paintOnly) {
     shown_ = false;
     context_.registry().remove(std::exchange(handle_, nullptr));
     if (context_.screen().contains(*this)) context_.screen().pop(*this);
+    if (!paintOnly && exitCode_ >= 0) rememberHistories();
     writeBack();
     return paintOnly ? -1 : exitCode_;
 }

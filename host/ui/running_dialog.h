@@ -13,6 +13,11 @@
 //   out with the item (DM_GETDLGITEM, DN_DRAWDLGITEM), valid until the item's size changes or the
 //   dialog ends. The procedure draws into it on DN_DRAWDLGITEM; a cell holding 0 right after a
 //   double-width character is that character's right half.
+// - An edit line with DIF_HISTORY keeps its lines in the context's history under its History name
+//   (copied when the dialog starts or at DM_SETHISTORY): Ctrl+Up, Ctrl+Down or a click on the
+//   arrow opens the list; a dialog that ends by anything but Esc/F10/-1 adds each such line's text,
+//   unless the item has DIF_MANUALADDHISTORY (the plug-in adds with DM_ADDHISTORY). With
+//   DIF_USELASTHISTORY an empty line starts with the history's newest entry.
 // - Every method runs with the UI lock held (the modal loop holds it; SendDlgMessage takes it).
 //   Painting happens only on the UI thread: a change made from another thread marks the dialog
 //   dirty and wakes the loop, which paints.
@@ -72,6 +77,7 @@ private:
         FarDialogItem farItem{};  // not "far": Windows headers define that as an empty macro
         EditLine edit;
         LONG_PTR userData = 0;
+        std::string history;  // the history name; empty: the line has none
         // A DI_USERCONTROL given no VBuf draws into this one, sized to the item on every hand-out
         // (DM_GETDLGITEM, DN_DRAWDLGITEM); it never reaches the caller's item array.
         mutable std::vector<CHAR_INFO> cells;
@@ -118,6 +124,16 @@ private:
     int itemAt(int x, int y) const;
     void clickItem(int id, MOUSE_EVENT_RECORD record);
     void dragTo(const term::MouseEvent& event);
+
+    // Histories (dialog_history_list.cpp).
+    void initHistory(int id);
+    bool hasHistory(int id) const { return valid(id) && !items_[static_cast<size_t>(id)].history.empty(); }
+    int historyArrowAt(int x, int y) const;  // the item whose history arrow is at screen (x, y), or -1
+    void openHistory(int id);
+    void rememberHistories();
+    LONG_PTR dmAddHistory(int, LONG_PTR);
+    LONG_PTR dmSetHistory(int, LONG_PTR);
+    LONG_PTR dmGetDropDownOpened(int, LONG_PTR);
 
     // Messages (dialog_messages.cpp).
     static Handler handlerFor(int msg);
@@ -190,6 +206,7 @@ private:
     int redrawCounter_ = 0;        // DM_ENABLEREDRAW; paint only at 0
     bool mouseNotify_ = false;     // DM_SETMOUSEEVENTNOTIFY
     bool moveMode_ = false;        // Ctrl+F5 keyboard move in progress
+    bool dropDownOpen_ = false;    // a history list is open (DM_GETDROPDOWNOPENED)
     int moveFromX_ = 0, moveFromY_ = 0;
     bool dragging_ = false;        // mouse drag of the dialog in progress
     // Re-entry guards: a procedure that answers DN_CLOSE with DM_CLOSE, DN_KILLFOCUS with

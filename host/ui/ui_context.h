@@ -1,7 +1,7 @@
 // Everything the dialog engine needs from the application, in one object the application creates
 // once at start-up on its UI thread: where to draw, where input comes from, the current palette,
-// the clipboard, the lock that serialises dialogs, the registry of live dialogs and the stack of
-// windows on screen.
+// the clipboard, the lock that serialises dialogs, the registry of live dialogs, the stack of
+// windows on screen and the edit lines' histories.
 //
 // Contract: the context must outlive every dialog, menu and message box run on it. The thread that
 // constructs it is the UI thread: modal windows run only there (from another thread DialogEx, Menu
@@ -19,6 +19,7 @@
 
 #include "far/colors.h"
 #include "far/win_types.h"
+#include "host/ui/dialog_history.h"
 #include "host/ui/screen_stack.h"
 #include "host/ui/surface.h"
 #include "host/ui/ui_events.h"
@@ -75,6 +76,10 @@ public:
     void setHelpLanguage(std::string language) { helpLanguage_ = std::move(language); }
     const std::string& helpLanguage() const { return helpLanguage_; }
 
+    // The edit lines' histories (DIF_HISTORY), shared by every dialog; the application gives them
+    // a store at start-up, else they last for the process.
+    DialogHistory& dialogHistory() { return history_; }
+
 private:
     Surface& surface_;
     EventSource& events_;
@@ -86,6 +91,7 @@ private:
     std::function<std::string()> clipboard_;
     std::function<std::string(int)> modules_;
     std::string helpLanguage_ = "English";
+    DialogHistory history_;
 };
 
 }  // namespace skimmer::host::ui

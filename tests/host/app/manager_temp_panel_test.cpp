@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 
 #include "far/panel.h"
 #include "host/app/temp_panel_menu.h"
@@ -135,7 +136,7 @@ TEST_P(BadTempCommand, IsSaidAndOpensNothing) {
 INSTANTIATE_TEST_SUITE_P(Commands, BadTempCommand,
                          ::testing::Values(BadCommandCase{"missing_list", "/no/such/list", "No such file"},
                                            BadCommandCase{"unknown_option", "+fast /x", "does not take the option"},
-                                           BadCommandCase{"numbered_panel", "+2 /x", "no numbered panels"},
+                                           BadCommandCase{"numbered_panel_missing_list", "+2 /x", "cannot open the list file"},
                                            BadCommandCase{"no_file", "", "needs a list file"},
                                            BadCommandCase{"options_without_file_or_panel", "+full", "needs a list file"}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -227,26 +228,95 @@ const std::vector<std::string> kSub{".."};
 INSTANTIATE_TEST_SUITE_P(
     Options, TempPanelOptionsOnScreen,
     ::testing::Values(
-        OptionCase{"full_screen", {"+full L"}, "", 0, -1, kListL, "", "", true, "Temporary panel"},
-        OptionCase{"options_alone_set_the_shown_panel", {"L", "+full"}, "", 0, -1, kListL, "", "", true, "Temporary panel"},
+        OptionCase{"full_screen", {"+full L"}, "", 0, -1, kListL, "", "", true, "Temporary panel [0]"},
+        OptionCase{"options_alone_set_the_shown_panel", {"L", "+full"}, "", 0, -1, kListL, "", "", true, "Temporary panel [0]"},
         OptionCase{"replace_by_default", {"L", "M"}, "", 0, -1, {"..", "lists/format a:", "d/one.txt"}, "", "", false,
-                   "Temporary panel"},
+                   "Temporary panel [0]"},
         OptionCase{"minus_replace_adds", {"L", "-replace M"}, "", 0, -1,
-                   {"..", "d/one.txt", "d/sub", "d/gone.txt", "lists/format a:", "d/one.txt"}, "", "", false, "Temporary panel"},
+                   {"..", "d/one.txt", "d/sub", "d/gone.txt", "lists/format a:", "d/one.txt"}, "", "", false, "Temporary panel [0]"},
         OptionCase{"minus_any_leaves_out_what_names_nothing", {"-any L"}, "", 0, -1, {"..", "d/one.txt", "d/sub"}, "", "",
-                   false, "Temporary panel"},
+                   false, "Temporary panel [0]"},
         OptionCase{"plus_any_text_goes_to_the_line", {"+any M"}, "format a:", k::ENTER, -1, {"..", "format a:", "d/one.txt"},
-                   "", "format a:", false, "Temporary panel"},
+                   "", "format a:", false, "Temporary panel [0]"},
         OptionCase{"safe_refuses_edit", {"+safe L"}, "d/one.txt", k::F(4), -1, kListL, "safe mode", "", false,
-                   "Temporary panel (R)"},
+                   "Temporary panel [0] (R)"},
         OptionCase{"safe_refuses_running", {"+safe L"}, "d/one.txt", k::ENTER, -1, kListL, "safe mode", "", false,
-                   "Temporary panel (R)"},
+                   "Temporary panel [0] (R)"},
         OptionCase{"safe_enters_folders", {"+safe L"}, "d/sub", k::ENTER, -1, kSub, "", "", false, ""},
-        OptionCase{"minus_safe_lifts_it", {"+safe L", "-safe"}, "", 0, -1, kListL, "", "", false, "Temporary panel"},
+        OptionCase{"minus_safe_lifts_it", {"+safe L", "-safe"}, "", 0, -1, kListL, "", "", false, "Temporary panel [0]"},
         OptionCase{"menu_enters_a_folder", {"+menu N"}, "", 0, 0, {"..", "sub", "one.txt"}, "", "", false, ""},
         OptionCase{"menu_puts_a_command_on_the_line", {"+menu N"}, "", 0, 2, kSub, "", "echo hi", false, ""},
         OptionCase{"menu_escaped", {"+menu N"}, "", 0, -1, kSub, "", "", false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// FAR's ten common panels: each number its own list, kept while the panel is closed; `+N`, the
+// current number, Alt+Shift+0 … 9 and the Alt+Shift+F12 menu choose among them. A step is a
+// command after "tmp:", or "!" and a key.
+struct CommonPanelCase {
+    const char* name;
+    std::vector<std::string> steps;
+    int menuAnswer;  // for Alt+Shift+F12; -1: Esc
+    std::vector<std::string> shown;
+    const char* title;  // "" when no temporary panel is shown
+    const char* error;  // a part of the one error said, or "" for none
+};
+
+class TempPanelNumbersOnScreen : public ::testing::TestWithParam<CommonPanelCase> {};
+
+TEST_P(TempPanelNumbersOnScreen, EachNumberKeepsItsOwnList) {
+    const CommonPanelCase& c = GetParam();
+    OptionScreen s;
+    s.menuAnswers.push_back(c.menuAnswer);
+    const std::map<std::string, k::Code> keys{{"esc", k::ESC},
+                                               {"alt+shift+1", k::kAlt | k::kShift | '1'},
+                                               {"alt+shift+f12", k::kAlt | k::kShift | k::F(12)}};
+    for (const std::string& step : c.steps) {
+        if (step[0] == '!') s.manager->handleKey(keys.at(step.substr(1)));
+        else s.command("tmp:" + step);
+    }
+    EXPECT_EQ(s.shownNames(), c.shown);
+    EXPECT_EQ(s.manager->tempPanel() ? s.manager->tempPanel()->title() : std::string(), c.title);
+    if (*c.error) {
+        ASSERT_EQ(s.errors.size(), 1u);
+        EXPECT_NE(s.errors[0].find(c.error), std::string::npos) << s.errors[0];
+    } else {
+        EXPECT_TRUE(s.errors.empty()) << s.errors[0];
+    }
+}
+
+const std::vector<std::string> kListM{"..", "lists/format a:", "d/one.txt"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, TempPanelNumbersOnScreen,
+    ::testing::Values(
+        CommonPanelCase{"each_number_its_own_list", {"+1 L", "+2 M", "+1"}, -1, kListL, "Temporary panel [1]", ""},
+        CommonPanelCase{"a_closed_panel_keeps_its_list", {"+4 L", "!esc", "+4"}, -1, kListL, "Temporary panel [4]", ""},
+        CommonPanelCase{"closing_shows_the_file_panel", {"+4 L", "!esc"}, -1, kSub, "", ""},
+        CommonPanelCase{"a_list_goes_to_the_current_number", {"+5 L", "!esc", "M"}, -1, kListM, "Temporary panel [5]", ""},
+        CommonPanelCase{"other_numbers_untouched", {"+5 L", "M", "+0"}, -1, {".."}, "Temporary panel [0]", ""},
+        CommonPanelCase{"an_unused_number_is_empty", {"+7"}, -1, {".."}, "Temporary panel [7]", ""},
+        CommonPanelCase{"minus_replace_adds_to_a_closed_panel", {"+3 L", "!esc", "+3 -replace M"}, -1,
+                        {"..", "d/one.txt", "d/sub", "d/gone.txt", "lists/format a:", "d/one.txt"}, "Temporary panel [3]", ""},
+        CommonPanelCase{"modes_belong_to_the_number", {"+1 +safe L", "+2 M", "+1"}, -1, kListL, "Temporary panel [1] (R)", ""},
+        CommonPanelCase{"alt_shift_digit_switches", {"+1 L", "+2 M", "!alt+shift+1"}, -1, kListL, "Temporary panel [1]", ""},
+        CommonPanelCase{"the_menu_switches", {"+1 L", "+2 M", "!alt+shift+f12"}, 1, kListL, "Temporary panel [1]", ""},
+        CommonPanelCase{"the_menu_escaped", {"+1 L", "+2 M", "!alt+shift+f12"}, -1, kListM, "Temporary panel [2]", ""},
+        CommonPanelCase{"keys_need_a_temporary_panel", {"!alt+shift+1"}, -1, kSub, "", ""},
+        CommonPanelCase{"minus_number_refused", {"-3 L"}, -1, kSub, "", "does not take the option -3"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Alt+Shift+F12 lists the ten panels with what each holds, the shown one under the cursor.
+TEST(TempPanelNumbers, TheMenuSaysWhatEachHolds) {
+    OptionScreen s;
+    s.command("tmp:+1 L");
+    s.command("tmp:+2 M");
+    s.manager->handleKey(k::kAlt | k::kShift | k::F(12));
+    ASSERT_EQ(s.menus.size(), 1u);
+    ASSERT_EQ(s.menus[0].size(), 10u);
+    EXPECT_EQ(s.menus[0][0], "&0  empty");
+    EXPECT_EQ(s.menus[0][1], "&1  3 items");
+    EXPECT_EQ(s.menus[0][2], "&2  2 items");
+}
 
 // "+menu" shows the list's items under the list's name: "|text|" shows text, "|-|" a separator.
 TEST(TempPanelMenu, ShowsTheItemsAsWritten) {

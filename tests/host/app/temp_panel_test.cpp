@@ -26,7 +26,7 @@ struct CommandCase {
 };
 
 std::string optionsText(const TempPanelOptions& o) {
-    std::string out;
+    std::string out = o.number ? "+" + std::to_string(*o.number) : "";
     const auto add = [&](const char* name, const std::optional<bool>& v) {
         if (v) out += std::string(out.empty() ? "" : " ") + (*v ? "+" : "-") + name;
     };
@@ -71,7 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"the_last_word_counts", "tmp:+safe -safe l", "tmp", "l", "", "-safe"},
                       CommandCase{"ansi_taken_as_bytes", "tmp:+ansi l", "tmp", "l", "", ""},
                       CommandCase{"quoted_name_is_no_option", "tmp:+full \"-safe\"", "tmp", "-safe", "", "+full"},
-                      CommandCase{"numbered_panel_refused", "tmp:+3 l", "tmp", "", "no numbered panels", ""},
+                      CommandCase{"numbered_panel", "tmp:+3 l", "tmp", "l", "", "+3"},
+                      CommandCase{"the_last_number_counts", "tmp:+3 +full +7", "tmp", "", "", "+7 +full"},
+                      CommandCase{"minus_number_refused", "tmp:-3 l", "tmp", "", "does not take the option -3", ""},
+                      CommandCase{"two_digits_refused", "tmp:+10 l", "tmp", "", "+10", ""},
                       CommandCase{"unknown_option_refused", "tmp:+fast l", "tmp", "", "does not take the option +fast", ""},
                       CommandCase{"minus_ansi_refused", "tmp:-ansi l", "tmp", "", "-ansi", ""}),
     [](const auto& info) { return std::string(info.param.name); });
