@@ -10,7 +10,7 @@ fail() { echo "staged_install_test: FAIL: $*" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/skimmer-staged.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-cmake --install "$build" --prefix "$work/staged" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"
+cmake --install "$build" --prefix "$work/staged" >"$work/install.log" 2>&1 || fail "cmake --install: $(cat "$work/install.log")"
 mv "$work/staged" "$work/moved"
 prefix=$work/moved
 
