@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs an installed Skimmer as a user would, from its prefix only: skimmer-index indexes a small
 # tree, --query finds a file in it, and `skimmer` on a terminal (tmux) shows that file as a hit in
-# its search window, with the plug-in loaded from the prefix's plug-in folder.
+# its search window, with the plug-in loaded from the prefix's plug-in folder, then quits on F10.
 # Usage: installed_run.sh PREFIX   (the folder holding bin/skimmer and bin/skimmer-index)
 # Everything it writes lives in a temporary home, removed at the end. Exit 0: every check held.
 set -euo pipefail
@@ -32,20 +32,35 @@ hits=$(env "${user_env[@]}" "$prefix/bin/skimmer-index" --db "$db" --query stage
   fail "skimmer-index --query exited with $?"
 [ "$hits" = "$home/tree/docs/stagedneedle-report.txt" ] || fail "skimmer-index --query printed: $hits"
 
+# Waits up to 30 s for the pane to show TEXT (or, with "!", to stop showing it); the last screen is
+# in $screen.
+screen=""
+wait_screen() {
+  local want=$1 text=$2
+  for _ in $(seq 150); do
+    screen=$(tmux -S "$socket" capture-pane -p 2>/dev/null) || return 1
+    if grep -qF -- "$text" <<<"$screen"; then [ "$want" = "!" ] || return 0; else [ "$want" != "!" ] || return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
 # The dynamic loader's own record of the files it opened names the plug-in module really loaded.
 tmux -S "$socket" -f /dev/null new-session -d -x 100 -y 30 \
+  env STATUS_FILE="$work/status" sh -c '"$@"; echo $? >"$STATUS_FILE"' skimmer \
   env "${user_env[@]}" LD_DEBUG=files LD_DEBUG_OUTPUT="$work/ld" "$prefix/bin/skimmer" stagedneedle
-screen=""
-for _ in $(seq 150); do  # up to 30 s for the window to show the hit
-  screen=$(tmux -S "$socket" capture-pane -p 2>/dev/null) || fail "skimmer ended early"
-  grep -q "stagedneedle-report.txt" <<<"$screen" && break
-  sleep 0.2
-done
-grep -q "stagedneedle-report.txt" <<<"$screen" || fail "the search window shows no hit:"$'\n'"$screen"
+wait_screen = "stagedneedle-report.txt" || fail "the search window shows no hit:"$'\n'"$screen"
+# Esc closes the window, F10 quits; each waits for the screen the key before it brought.
+tmux -S "$socket" send-keys Escape
+wait_screen ! "stagedneedle-report.txt" || fail "Esc did not close the search window:"$'\n'"$screen"
+wait_screen = "10Quit" || fail "no key bar after the window closed:"$'\n'"$screen"
+tmux -S "$socket" send-keys F10
+for _ in $(seq 50); do [ -s "$work/status" ] && break; sleep 0.2; done
+[ "$(cat "$work/status" 2>/dev/null)" = 0 ] || fail "skimmer did not quit with F10 and exit code 0 (status: $(cat "$work/status" 2>/dev/null))"
 
 loaded=$(sed -n 's/.*file=\([^ ]*skimmer\.so\) .*dynamically loaded by.*/\1/p' "$work"/ld.* | sort -u)
 [ -n "$loaded" ] || fail "no skimmer.so was loaded"
 for module in $loaded; do
   [[ $module == "$prefix"/*/skimmer/plugins/skimmer/skimmer.so ]] || fail "a plug-in outside $prefix was loaded: $module"
 done
-echo "installed_run: $prefix: indexed, queried, and the search window showed the hit from $loaded"
+echo "installed_run: $prefix: indexed, queried, the search window showed the hit from $loaded, F10 quit"
