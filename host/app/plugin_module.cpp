@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <system_error>
 
 namespace skimmer::host::app {
@@ -32,27 +34,51 @@ std::unique_ptr<PluginModule> PluginModule::load(const std::filesystem::path& pa
     return module;
 }
 
-std::vector<std::filesystem::path> findPluginModules(const std::filesystem::path& programDir) {
-    namespace fs = std::filesystem;
+namespace {
+
+namespace fs = std::filesystem;
+
+// Set by the build from the install rules (cmake/SkimmerInstall.cmake); a build without them
+// still finds the build folder's and the user's modules.
+#ifndef SKIMMER_INSTALLED_PLUGINS_FROM_BIN
+#define SKIMMER_INSTALLED_PLUGINS_FROM_BIN "../lib/skimmer/plugins"
+#endif
+
+// The modules of one folder of plug-in folders, `<root>/*/*.so`, sorted; none when it is absent.
+std::vector<fs::path> modulesBelow(const fs::path& root) {
     std::vector<fs::path> found;
-    for (const fs::path& root : {programDir / "plugins", programDir / ".." / "lib" / "skimmer" / "plugins"}) {
-        std::error_code ec;
-        for (const auto& folder : fs::directory_iterator(root, ec)) {
-            if (!folder.is_directory(ec)) continue;
-            std::vector<fs::path> inFolder;
-            for (const auto& file : fs::directory_iterator(folder.path(), ec))
-                if (file.path().extension() == ".so" && file.is_regular_file(ec)) inFolder.push_back(file.path());
-            std::sort(inFolder.begin(), inFolder.end());
-            found.insert(found.end(), inFolder.begin(), inFolder.end());
-        }
+    std::error_code ec;
+    for (const auto& folder : fs::directory_iterator(root, ec)) {
+        if (!folder.is_directory(ec)) continue;
+        for (const auto& file : fs::directory_iterator(folder.path(), ec))
+            if (file.path().extension() == ".so" && file.is_regular_file(ec)) found.push_back(file.path());
     }
     std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
-                    std::error_code ec;
-                    return fs::equivalent(a, b, ec);
-                }),
-                found.end());
     return found;
+}
+
+}  // namespace
+
+std::vector<fs::path> pluginFolders(const fs::path& programDir, const char* xdgDataHome, const char* home) {
+    std::vector<fs::path> folders;
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') folders.push_back(fs::path(xdgDataHome) / "skimmer" / "plugins");
+    else if (home != nullptr && home[0] == '/') folders.push_back(fs::path(home) / ".local/share/skimmer/plugins");
+    folders.push_back(programDir / "plugins");
+    folders.push_back((programDir / SKIMMER_INSTALLED_PLUGINS_FROM_BIN).lexically_normal());
+    return folders;
+}
+
+std::vector<fs::path> findPluginModules(const std::vector<fs::path>& folders) {
+    std::vector<fs::path> found;
+    std::set<fs::path> names;
+    for (const fs::path& root : folders)
+        for (fs::path& module : modulesBelow(root))
+            if (names.insert(module.filename()).second) found.push_back(std::move(module));
+    return found;
+}
+
+std::vector<fs::path> findPluginModules(const fs::path& programDir) {
+    return findPluginModules(pluginFolders(programDir, std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 }
 
 std::filesystem::path programDirectory(const std::string& argv0) {
