@@ -79,6 +79,8 @@ Keys (as in FAR Manager):
                    size, unsorted, creation time, access time, description, owner (the same key
                    again reverses the order); Ctrl+F12 sort menu; Shift+F12 selected first
   Shift+F2         on a plug-in panel that shows an archive: extract (as F5)
+  Ctrl+Down        in an input line with a history: the lines entered before
+  Alt+Shift+0 ... Alt+Shift+9   temporary panel 0 ... 9 (or tmp:+N); Alt+Shift+F12 lists them
 
 Keys a terminal may not be able to send, and what to press instead:
   Shift+Enter      Alt+Enter
