@@ -37,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (parseTempPanelList(written) != paths) std::abort();
 
     std::string error;
-    const auto file = tempPanelCommand(bytes, "tmp", error);
-    if (file && error.empty() && file->empty()) std::abort();  // an empty name is always an error
+    const auto command = tempPanelCommand(bytes, "tmp", error);
+    // The list file is what follows the options, never starting with the blanks that part them
+    // (only a name in double quotes may keep blanks of its own).
+    if (command && error.empty() && !command->listFile.empty() && bytes.find('"') == std::string_view::npos &&
+        (command->listFile.front() == ' ' || command->listFile.front() == '\t'))
+        std::abort();
     return 0;
 }
