@@ -120,6 +120,22 @@ std::unique_ptr<TFirstHitsRun> startFirstHits(const std::string& program, const 
     return run;
 }
 
+// Starts the full run; false with `error` when it cannot be started.
+bool startFull(TLocateRun& run, std::string& error) {
+    run.Process = os::Process::start(
+        os::LaunchSpec{.argv = run.FullArguments, .captureStdout = true, .captureStderr = true}, error);
+    return run.Process != nullptr;
+}
+
+// Waits at most `wait` for output: the limited run's while it lasts, with a look at the full run's
+// every kL32FirstHitsLook once that runs too (a child's events are waited for one child at a time).
+void awaitOutput(TLocateRun& run, SteadyClock::duration wait) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::max(wait, SteadyClock::duration::zero())) +
+                    std::chrono::milliseconds(1);
+    if (!run.FirstHits) run.Process->waitForEvent(ms);
+    else run.FirstHits->Process->waitForEvent(run.Process ? std::min(ms, kL32FirstHitsLook) : ms);
+}
+
 // Whether a run that ended with `status` failed. Exit code 1 with a silent standard error is
 // plocate's and mlocate's "nothing matched" (every typo, every half-typed word): no error box.
 bool runFailed(const os::ExitStatus& status, const TLocateRun& run) {
@@ -196,13 +212,16 @@ EngineStatus L32Engine::query(std::string_view text, std::string_view /*kind: lo
     const std::vector<std::string> words = LocateWords(os::oemToAnsi(text));
     if (words.empty()) return {};  // nothing to look for: the first fetch ends the search
     const std::string program = LocateProgramPath(env_);
-    run_->FirstHits = startFirstHits(program, words);  // first: its output is the one awaited
+    run_->FullArguments = os::locateSearchArguments(program, words);
+    run_->FirstHits = startFirstHits(program, words);
+    if (run_->FirstHits) {
+        // The full run waits: beside it the limited one would get half the processor.
+        run_->StartFullBy = SteadyClock::now() + kL32FullRunAfter;
+        return {};
+    }
     std::string error;
-    run_->Process = os::Process::start(
-        os::LaunchSpec{.argv = os::locateSearchArguments(program, words), .captureStdout = true, .captureStderr = true},
-        error);
-    if (!run_->Process) {
-        run_.reset();  // the limited run goes with it
+    if (!startFull(*run_, error)) {
+        run_.reset();
         return EngineStatus::shownCode(kEngineCannotStart, error);
     }
     return {};
@@ -212,7 +231,7 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
     Results.Count = 0;
     Results.Finished = false;
     TLocateRun* run = run_.get();
-    if (!run || !run->Process || run->Finished) {
+    if (!run || (!run->Process && !run->FirstHits) || run->Finished) {
         Results.Finished = true;
         return {};
     }
@@ -220,10 +239,22 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
     if (run->OutputEnded) return settle(Results, deadline);
     Batch batch{Results, *run, env_};
     for (;;) {
-        drainErrors(*run);
         const bool firstCame = run->FirstHits && takeFirstHits(*run, batch);
+        if (!run->Process && (!run->FirstHits || SteadyClock::now() >= run->StartFullBy)) {
+            std::string error;
+            if (!startFull(*run, error)) {
+                run->FirstHits.reset();
+                run->Finished = true;
+                Results.Finished = true;
+                return EngineStatus::shownCode(kEngineCannotStart, error);
+            }
+        }
+        os::ReadState state = os::ReadState::Nothing;
         std::string piece;
-        const os::ReadState state = run->Process->readOutput(piece, kL32PieceBytes);
+        if (run->Process) {
+            drainErrors(*run);
+            state = run->Process->readOutput(piece, kL32PieceBytes);
+        }
         // The full run has begun to print: it brings every hit from here, the limited run no more.
         if (state != os::ReadState::Nothing) run->FirstHits.reset();
         if (state == os::ReadState::Data) {
@@ -245,11 +276,7 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
         if (state == os::ReadState::Data || firstCame) continue;  // a piece without a line end: read on
         const auto now = SteadyClock::now();
         if (now >= deadline) return {};  // nothing yet: the caller looks for a newer text and asks again
-        // While the limited run lasts its output is awaited, and the full run's is looked at
-        // every kL32FirstHitsLook (a child's events are waited for one child at a time).
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) + std::chrono::milliseconds(1);
-        if (run->FirstHits) run->FirstHits->Process->waitForEvent(std::min(wait, kL32FirstHitsLook));
-        else run->Process->waitForEvent(wait);
+        awaitOutput(*run, std::min(deadline, run->Process ? deadline : run->StartFullBy) - now);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engines/l32_engine.h"
 #include "engines/locate_lines.h"
@@ -39,7 +40,10 @@ struct TFirstHitsRun {
 };
 
 struct TLocateRun {
-    std::unique_ptr<os::Process> Process;  // none: nothing to run (a text of blanks)
+    // The full run; none while it waits for the limited run, or with nothing to run (a text of blanks).
+    std::unique_ptr<os::Process> Process;
+    std::vector<std::string> FullArguments;
+    std::chrono::steady_clock::time_point StartFullBy;  // while FirstHits runs: the full run's latest start
     LocateLineSplitter Lines{kL32MaxLineBytes};
     std::string FirstError;    // the first line of standard error (at most kL32ErrorKeepBytes)
     bool ErrorLineDone = false;  // FirstError has its line end, or the stream ended
@@ -50,6 +54,7 @@ struct TLocateRun {
     std::chrono::steady_clock::time_point OutputEndedAt;
     bool Finished = false;     // Finished was reported
     // While it runs: the limited run. It ends at its own end, or as soon as the full run prints.
+    // The full run starts when it ends, or kL32FullRunAfter after it started at the latest.
     std::unique_ptr<TFirstHitsRun> FirstHits;
     // The lines the limited run made hits, each with how often the full run has yet to repeat it.
     std::unordered_map<std::string, int> Shown;

@@ -66,7 +66,13 @@ protected:
         return f;
     }
 
-    pid_t childPid() const { return engine->run() && engine->run()->Process ? engine->run()->Process->pid() : -1; }
+    // The full run's child once it has started, the limited run's before; -1 when neither runs.
+    pid_t childPid() const {
+        const TLocateRun* run = engine->run();
+        if (!run) return -1;
+        if (run->Process) return run->Process->pid();
+        return run->FirstHits ? run->FirstHits->Process->pid() : -1;
+    }
 
     std::unique_ptr<results::TSearchResults> results;
     std::unique_ptr<L32Engine> engine;
@@ -188,7 +194,6 @@ TEST_F(LocateEngine, AFloodArrivesInPiecesOfAtMost2400BytesAndIsKilledWhenAbando
     fakeLocate("exec yes /flooding/the/pipe/with/one/path");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
     const size_t lineBytes = std::string("/flooding/the/pipe/with/one/path\n").size();
     int64_t hits = 0;
     for (int i = 0; i < 200; ++i) {
@@ -199,6 +204,7 @@ TEST_F(LocateEngine, AFloodArrivesInPiecesOfAtMost2400BytesAndIsKilledWhenAbando
         hits += results->Count;
     }
     EXPECT_GT(hits, 200) << "the flood arrives";
+    const pid_t pid = childPid();
     L32EndQuery(*engine);
     EXPECT_TRUE(processGone(pid)) << "killed and reaped, no zombie";
 }
@@ -207,7 +213,7 @@ TEST_F(LocateEngine, AProgramThatNeverExitsNeverHoldsAFetchLongerThanItsStep) {
     fakeLocate("exec sleep 600");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
+    const pid_t limited = childPid();
     for (int i = 0; i < 5; ++i) {
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(L32Fetch(*engine, *results), 0);
@@ -215,16 +221,19 @@ TEST_F(LocateEngine, AProgramThatNeverExitsNeverHoldsAFetchLongerThanItsStep) {
         EXPECT_FALSE(results->Finished);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "bounded by the poll step, not the program";
     }
+    const pid_t full = childPid();
+    EXPECT_NE(full, limited) << "the full run started, though the limited one never ended";
     L32EndQuery(*engine);
-    EXPECT_TRUE(processGone(pid));
+    EXPECT_TRUE(processGone(limited));
+    EXPECT_TRUE(processGone(full));
 }
 
 TEST_F(LocateEngine, AProgramThatClosesItsOutputAndRunsOnEndsTheSearch) {
     fakeLocate("printf '/one\\n'; exec >&-; exec sleep 600");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
     const Fetched f = fetchAll();
+    const pid_t pid = childPid();
     EXPECT_TRUE(f.finished);
     EXPECT_EQ(f.paths, std::vector<std::string>{"/one"});
     EXPECT_FALSE(processGone(pid)) << "still running: ended only by L32EndQuery";
