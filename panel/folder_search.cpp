@@ -69,7 +69,7 @@ void fillMailItem(TFiles& node, const results::TSearchResult& hit, const search:
 
 // A hit node: the disk entry's attributes, times and size when the file is there, a mail hit's
 // from the mail client; the hit's own name otherwise.
-std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const search::MailClient* mailClient) {
+std::unique_ptr<TFiles> hitNode(results::TSearchResult&& hit, const search::MailClient* mailClient) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
     if (isMailHit(hit)) fillMailItem(*node, hit, mailClient);
@@ -86,7 +86,7 @@ std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const search:
     }
     if (node->Name.empty()) node->Name = FitNodeName(hit.Name);
     node->Item.AlternateName = node->Name.substr(0, 12);
-    node->Result = std::make_unique<results::TSearchResult>(hit);
+    node->Result = std::make_unique<results::TSearchResult>(std::move(hit));
     node->Type = kTypeHit;
     return node;
 }
@@ -97,7 +97,8 @@ class FolderFiling {
 public:
     FolderFiling(TPanel& panel, PanelColumns cols) : panel_(panel), cols_(cols) {}
 
-    engines::BatchVerdict take(const results::TSearchResults& batch) {
+    // The hits are moved out of the batch: the next fetch writes every slot it fills afresh.
+    engines::BatchVerdict take(results::TSearchResults& batch) {
         for (int32_t i = 0; i < batch.Count; ++i) {
             if (panel_.HitCounter >= kMaxFolderHits) {
                 panel_.HitsCut = true;
@@ -113,9 +114,9 @@ public:
     std::unique_ptr<TFiles> list() { return std::move(head_); }
 
 private:
-    void append(const results::TSearchResult& hit) {
+    void append(results::TSearchResult& hit) {
         if (!mail_ && isMailHit(hit)) mail_ = panel_.mail();
-        auto node = hitNode(hit, mail_ ? mail_->client.get() : nullptr);
+        auto node = hitNode(std::move(hit), mail_ ? mail_->client.get() : nullptr);
         TFiles* added = node.get();
         (last_ ? last_->Next : head_) = std::move(node);
         last_ = added;
