@@ -64,11 +64,17 @@ void takeStored(StoredValues& s, const platform::RegistryValue& v) {
                   {"Type", &StoredValues::type}};
     if (v.type == RegistryValueType::Dword) {
         for (const auto& d : dwords)
-            if (v.data.size() == 4 && sameName(v.name, d.name)) s.*d.field = dwordOf(v.data);
+            if (v.data.size() == 4 && sameName(v.name, d.name)) {
+                s.*d.field = dwordOf(v.data);
+                return;
+            }
         return;
     }
     for (const auto& b : bytes)
-        if (v.type == b.type && sameName(v.name, b.name)) s.*b.field = std::string(v.data);
+        if (v.type == b.type && sameName(v.name, b.name)) {
+            s.*b.field = std::string(v.data);
+            return;
+        }
 }
 
 // A node's values as its key holds them, found in one pass over the key.
