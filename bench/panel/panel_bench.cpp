@@ -237,6 +237,24 @@ void BM_FolderQueryOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_FolderQueryOnly)->Unit(benchmark::kMillisecond);
 
+// The part of that spent opening and closing the engine (the index's files), with no query.
+void BM_EngineOpenOnly(benchmark::State& state) {
+    const char* index = std::getenv("SKIMMER_BENCH_INDEX");
+    if (!index) {
+        state.SkipWithError("set SKIMMER_BENCH_INDEX");
+        return;
+    }
+    engines::TEngineEnvironment env;
+    env.IndexFile = index;
+    for (auto _ : state) {
+        auto engine = engines::MakeSearchEngine(engines::EngineChoice::WindowsSearch, env);
+        engine->open();
+        if (!engine->ready()) state.SkipWithError("the index cannot be opened");
+        engine->close();
+    }
+}
+BENCHMARK(BM_EngineOpenOnly)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
