@@ -59,7 +59,22 @@ struct Batch {
     bool refused = false;  // the output began with "Error:"
     EngineStatus said;     // what the refusal says
 
+    // A line of the full run: a hit unless the limited run gave it already.
     void add(std::string_view line) {
+        if (!run.Shown.empty()) {
+            const auto shown = run.Shown.find(std::string(line));
+            if (shown != run.Shown.end()) {
+                if (--shown->second == 0) run.Shown.erase(shown);
+                return;
+            }
+        }
+        take(line, false);
+    }
+    // A line of the limited run: a hit, remembered so that the full run's copy is dropped.
+    void addFirst(std::string_view line) { take(line, true); }
+
+private:
+    void take(std::string_view line, bool first) {
         if (refused) return;
         if (!run.SawFirstLine) {
             run.SawFirstLine = true;
@@ -70,11 +85,56 @@ struct Batch {
             }
         }
         if (!IsLocateHitLine(line)) return;
+        if (first) ++run.Shown[std::string(line)];
         fillHit(os::oemToAnsi(line), results.Items[static_cast<size_t>(results.Count)]);
         ++results.Count;
         ++run.Paths;
     }
 };
+
+// One piece of the limited run's output into the batch; at its end the run is closed (the full
+// run takes over). Whether anything came.
+bool takeFirstHits(TLocateRun& run, Batch& batch) {
+    std::string piece;
+    const os::ReadState state = run.FirstHits->Process->readOutput(piece, kL32PieceBytes);
+    if (state == os::ReadState::Data) {
+        run.FirstHits->Lines.feed(piece, [&](std::string_view line) { batch.addFirst(line); });
+        return true;
+    }
+    if (state == os::ReadState::Nothing) return false;
+    run.FirstHits->Lines.finish([&](std::string_view line) { batch.addFirst(line); });
+    run.FirstHits.reset();  // ended: reaped here, its status is the full run's to tell
+    return true;
+}
+
+// The limited run beside the full one, where the program takes a limit; none when it cannot
+// start (the full run alone then brings every hit).
+std::unique_ptr<TFirstHitsRun> startFirstHits(const std::string& program, const std::vector<std::string>& words) {
+    auto argv = os::locateFirstHitsArguments(program, words, kL32FirstHits);
+    if (!argv) return nullptr;
+    std::string error;
+    auto child = os::Process::start(os::LaunchSpec{.argv = std::move(*argv), .captureStdout = true}, error);
+    if (!child) return nullptr;
+    auto run = std::make_unique<TFirstHitsRun>();
+    run->Process = std::move(child);
+    return run;
+}
+
+// Starts the full run; false with `error` when it cannot be started.
+bool startFull(TLocateRun& run, std::string& error) {
+    run.Process = os::Process::start(
+        os::LaunchSpec{.argv = run.FullArguments, .captureStdout = true, .captureStderr = true}, error);
+    return run.Process != nullptr;
+}
+
+// Waits at most `wait` for output: the limited run's while it lasts, with a look at the full run's
+// every kL32FirstHitsLook once that runs too (a child's events are waited for one child at a time).
+void awaitOutput(TLocateRun& run, SteadyClock::duration wait) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::max(wait, SteadyClock::duration::zero())) +
+                    std::chrono::milliseconds(1);
+    if (!run.FirstHits) run.Process->waitForEvent(ms);
+    else run.FirstHits->Process->waitForEvent(run.Process ? std::min(ms, kL32FirstHitsLook) : ms);
+}
 
 // Whether a run that ended with `status` failed. Exit code 1 with a silent standard error is
 // plocate's and mlocate's "nothing matched" (every typo, every half-typed word): no error box.
@@ -151,12 +211,16 @@ EngineStatus L32Engine::query(std::string_view text, std::string_view /*kind: lo
     run_ = std::make_unique<TLocateRun>();
     const std::vector<std::string> words = LocateWords(os::oemToAnsi(text));
     if (words.empty()) return {};  // nothing to look for: the first fetch ends the search
+    const std::string program = LocateProgramPath(env_);
+    run_->FullArguments = os::locateSearchArguments(program, words);
+    run_->FirstHits = startFirstHits(program, words);
+    if (run_->FirstHits) {
+        // The full run waits: beside it the limited one would get half the processor.
+        run_->StartFullBy = SteadyClock::now() + kL32FullRunAfter;
+        return {};
+    }
     std::string error;
-    run_->Process = os::Process::start(
-        os::LaunchSpec{.argv = os::locateSearchArguments(LocateProgramPath(env_), words), .captureStdout = true,
-                       .captureStderr = true},
-        error);
-    if (!run_->Process) {
+    if (!startFull(*run_, error)) {
         run_.reset();
         return EngineStatus::shownCode(kEngineCannotStart, error);
     }
@@ -167,7 +231,7 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
     Results.Count = 0;
     Results.Finished = false;
     TLocateRun* run = run_.get();
-    if (!run || !run->Process || run->Finished) {
+    if (!run || (!run->Process && !run->FirstHits) || run->Finished) {
         Results.Finished = true;
         return {};
     }
@@ -175,9 +239,24 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
     if (run->OutputEnded) return settle(Results, deadline);
     Batch batch{Results, *run, env_};
     for (;;) {
-        drainErrors(*run);
+        const bool firstCame = run->FirstHits && takeFirstHits(*run, batch);
+        if (!run->Process && (!run->FirstHits || SteadyClock::now() >= run->StartFullBy)) {
+            std::string error;
+            if (!startFull(*run, error)) {
+                run->FirstHits.reset();
+                run->Finished = true;
+                Results.Finished = true;
+                return EngineStatus::shownCode(kEngineCannotStart, error);
+            }
+        }
+        os::ReadState state = os::ReadState::Nothing;
         std::string piece;
-        const os::ReadState state = run->Process->readOutput(piece, kL32PieceBytes);
+        if (run->Process) {
+            drainErrors(*run);
+            state = run->Process->readOutput(piece, kL32PieceBytes);
+        }
+        // The full run has begun to print: it brings every hit from here, the limited run no more.
+        if (state != os::ReadState::Nothing) run->FirstHits.reset();
         if (state == os::ReadState::Data) {
             run->Lines.feed(piece, [&](std::string_view line) { batch.add(line); });
         } else if (state == os::ReadState::EndOfFile || state == os::ReadState::Error) {
@@ -194,11 +273,10 @@ EngineStatus L32Engine::fetch(results::TSearchResults& Results) {
         }
         if (run->OutputEnded) return settle(Results, deadline);
         if (Results.Count > 0) return {};  // one piece's complete lines are one batch
-        if (state == os::ReadState::Data) continue;  // a piece without a line end: read on
+        if (state == os::ReadState::Data || firstCame) continue;  // a piece without a line end: read on
         const auto now = SteadyClock::now();
         if (now >= deadline) return {};  // nothing yet: the caller looks for a newer text and asks again
-        run->Process->waitForEvent(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
-                                   std::chrono::milliseconds(1));
+        awaitOutput(*run, std::min(deadline, run->Process ? deadline : run->StartFullBy) - now);
     }
 }
 

@@ -18,6 +18,13 @@
 //   and the search ends with no hits. An output that begins with "Error:" is shown the same way.
 //   Exit code 1 with nothing on standard error is not an error: it is how plocate and mlocate say
 //   that no name matched, and the search ends with no hits and nothing shown.
+// - Where the program takes a limit (os/locate_program.h), the same search stopped after
+//   kL32FirstHits hits runs first, and its hits make the first batches: a locate writing into a
+//   pipe shows nothing until its output buffer fills or it ends. The full run starts when the
+//   limited one ends (at the latest kL32FullRunAfter after it started); its output follows with
+//   the lines already given dropped (each once), so every hit comes exactly once. The limited run
+//   is killed as soon as the full run prints; its exit status and standard error are not looked
+//   at (the full run reports errors, and a full run that cannot start is code 71 of a fetch).
 // - A fetch never blocks for good: it waits for output at most Env.PollStep and then returns
 //   (Count 0, Finished false) so that the caller can look for a newer text or a close; it reports
 //   Finished once the output has ended. endQuery kills a program that still runs and reaps it.
@@ -45,6 +52,14 @@ namespace skimmer::engines {
 struct TLocateRun;  // the running `locate` child and its pipes (locate_run.h)
 
 constexpr size_t kL32PieceBytes = 2400;
+// Hits the limited run that starts beside the full one brings (locate_run.h, TFirstHitsRun): as
+// few as fill a first batch, so that it ends as early as possible.
+constexpr size_t kL32FirstHits = 5;
+// The full run starts when the limited one has ended, or this long after it started: run side by
+// side on a machine of few processors, each would slow the other.
+constexpr std::chrono::milliseconds kL32FullRunAfter{100};
+// How often the full run's output is looked at while the limited run's is awaited.
+constexpr std::chrono::milliseconds kL32FirstHitsLook{5};
 constexpr size_t kL32MaxLineBytes = 65536;
 static_assert(kL32MaxLineBytes > kL32PieceBytes);
 // A piece's lines (at least two bytes each) plus the line carried into it always fit one batch.

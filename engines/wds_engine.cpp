@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engines/hit_fields.h"
+#include "os/clock.h"
 #include "os/file_info.h"
 #include "os/shell_link.h"
 #include "os/utf8.h"
@@ -40,7 +41,31 @@ int32_t clamp32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, 0, std::numeric_limits<int32_t>::max()));
 }
 
-// Column 0..5 of one row into its slot. A column the table does not hold, or an empty cell, leaves
+// An OLE date cell (local time, os/desktop_search.h) as FILETIME ticks; none for another cell.
+std::optional<uint64_t> fileTimeOf(const ds::Variant& cell) {
+    if (cell.type != ds::VarType::Date) return std::nullopt;
+    const auto unix = os::unixFromOle(cell.date);
+    if (!unix) return std::nullopt;
+    return os::fileTimeFromUnix(*unix);
+}
+
+// Columns 1 and 6 to 8: the entry the index recorded, when it gave all of size, both dates and
+// the attributes.
+std::optional<results::THitEntry> rowEntry(const ds::RowTable& table, size_t row) {
+    if (table.columnCount() <= 8) return std::nullopt;
+    const ds::Variant& size = table.cell(1, row);
+    const ds::Variant& attributes = table.cell(8, row);
+    const auto modified = fileTimeOf(table.cell(6, row));
+    const auto created = fileTimeOf(table.cell(7, row));
+    if (size.type != ds::VarType::Integer || attributes.type != ds::VarType::Integer || !modified || !created)
+        return std::nullopt;
+    return results::THitEntry{.Attributes = static_cast<uint32_t>(attributes.integer),
+                              .Created = *created,
+                              .Modified = *modified,
+                              .Size = static_cast<uint64_t>(std::max<int64_t>(size.integer, 0))};
+}
+
+// Column 0..8 of one row into its slot. A column the table does not hold, or an empty cell, leaves
 // the slot's field as it was (cleared before the row).
 void mapColumns(const ds::RowTable& table, size_t row, results::TSearchResult& r) {
     auto text = [&](size_t column) -> const ds::Variant* {
@@ -66,11 +91,13 @@ void mapColumns(const ds::RowTable& table, size_t row, results::TSearchResult& r
         r.Title = r.Path;
     }
     if (auto* v = text(5)) r.Target = hitText(v->text);
+    r.Entry = rowEntry(table, row);
 }
 
 // A shortcut stands for its target: names, folder, path and size become the target's. A file that
 // holds no target leaves them empty and the size -1.
 void resolveShortcut(const std::string& linkFile, results::TSearchResult& r) {
+    r.Entry.reset();  // the index's entry is the shortcut file's
     std::string why;
     const auto link = os::readShellLinkFile(linkFile, why);
     const std::string t = link ? link->path : std::string();
@@ -86,6 +113,7 @@ void resolveShortcut(const std::string& linkFile, results::TSearchResult& r) {
 
 // A symbolic link stands for its target the same way; a link that is gone keeps its own fields.
 void resolveSymlink(results::TSearchResult& r) {
+    r.Entry.reset();  // the index's entry is the link's
     const auto target = os::symlinkTargetPath(r.Path);
     if (!target) {
         r.Size = HitFileSize(r.Path);
@@ -106,6 +134,7 @@ void completeRow(results::TSearchResult& r, const std::string& column5) {
     const bool isFile = r.Url.starts_with("file:");
     std::string p;
     if (!isFile) {
+        r.Entry.reset();  // a mail item or a page has no disk entry
         r.Path = r.Url;
         r.PathW = r.UrlW;
     } else {

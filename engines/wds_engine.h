@@ -37,8 +37,11 @@ constexpr int kWdsBatchRows = 5;
 static_assert(kWdsBatchRows <= results::kSearchResultSlots);
 
 // The select list: the path column twice (4: Path and Title, 5: Target).
+// Columns 6 to 8 give a file hit its disk entry (TSearchResult::Entry), so that a listing of many
+// hits need not look at the disk for each.
 inline constexpr const char* kWdsColumns =
-    "System.ItemName,System.Size,System.Kind,System.ItemURL,System.ItemPathDisplay,System.ItemPathDisplay";
+    "System.ItemName,System.Size,System.Kind,System.ItemURL,System.ItemPathDisplay,System.ItemPathDisplay,"
+    "System.DateModified,System.DateCreated,System.FileAttributes";
 
 class WdsEngine final : public SearchEngine {
 public:

@@ -20,6 +20,14 @@ std::vector<std::string> locateSearchArguments(const std::string& program, const
     return argv;
 }
 
+std::optional<std::vector<std::string>> locateFirstHitsArguments(const std::string& program,
+                                                                 const std::vector<std::string>& words, size_t limit) {
+    // plocate and mlocate both stop after "-l N" hits, printed in the order of the full search.
+    std::vector<std::string> argv{program, "-i", "-l", std::to_string(limit), "--"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    return argv;
+}
+
 std::vector<std::string> locateVersionArguments(const std::string& program) { return {program, "--version"}; }
 
 }  // namespace skimmer::os

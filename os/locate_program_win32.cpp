@@ -28,6 +28,11 @@ std::vector<std::string> locateSearchArguments(const std::string& program, const
     return argv;
 }
 
+std::optional<std::vector<std::string>> locateFirstHitsArguments(const std::string&, const std::vector<std::string>&,
+                                                                 size_t) {
+    return std::nullopt;
+}
+
 std::vector<std::string> locateVersionArguments(const std::string& program) { return {program, "/?"}; }
 
 }  // namespace skimmer::os

@@ -197,6 +197,27 @@ void RegKey::forEachValue(const std::function<void(std::string_view, const RegVa
         for (const HiveValue& value : k->values) visit(value.name, value.value);
 }
 
+namespace {
+
+// Recursion is bounded by kMaxKeyDepth: neither the parser nor a write makes a deeper key.
+void visitBelow(const HiveKey& key, size_t depth, std::vector<RegValueView>& views, const RegKey::KeyVisit& visit) {
+    for (const auto& [folded, child] : key.subkeys) {
+        views.clear();
+        for (const HiveValue& value : child.values) views.push_back({value.name, value.value.type, value.value.data});
+        visit(depth, child.name, views);
+        visitBelow(child, depth + 1, views, visit);
+    }
+}
+
+}  // namespace
+
+void RegKey::forEachKeyBelow(const KeyVisit& visit) const {
+    const HiveKey* k = hive_->impl().key(path_);
+    if (k == nullptr) return;
+    std::vector<RegValueView> views;  // one buffer for every key: each visit's views are its own
+    visitBelow(*k, 1, views, visit);
+}
+
 RegStatus RegKey::writeDword(std::string_view name, uint32_t value) {
     return hive_->impl().setValue(path_, name, RegValue::dword(value));
 }

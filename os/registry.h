@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,13 @@ struct RegStatus {
 
 class Hive;
 
+// One value as a walk of keys hands it over (RegKey::forEachKeyBelow); the views last for the call only.
+struct RegValueView {
+    std::string_view name;
+    RegType type = RegType::String;
+    std::string_view data;
+};
+
 // An open key, like an HKEY: valid until destroyed. Opening without creating fails for a missing key.
 class RegKey {
 public:
@@ -73,6 +81,11 @@ public:
     // Every value of the key in valueNames() order, looked up once: a reader of a whole key does
     // not pay one search per value. `visit` must not change the hive.
     void forEachValue(const std::function<void(std::string_view name, const RegValue& value)>& visit) const;
+    // Every key below this one, parents before children and siblings in subkeys() order, each with
+    // its name, its depth (1: a subkey of this key) and all its values: a whole subtree read in one
+    // pass, without a lookup per key. `visit` must not change the hive.
+    using KeyVisit = std::function<void(size_t depth, std::string_view name, std::span<const RegValueView> values)>;
+    void forEachKeyBelow(const KeyVisit& visit) const;
 
     RegStatus writeDword(std::string_view name, uint32_t value);
     RegStatus writeString(std::string_view name, std::string_view text);

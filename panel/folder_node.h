@@ -39,6 +39,7 @@ inline constexpr size_t kMaxNodeName = FAR_MAX_PATH - 1;
 
 inline constexpr DWORD kAttributeDirectory = 0x10;
 inline constexpr DWORD kAttributeArchive = 0x20;
+inline constexpr DWORD kAttributeHiddenReadOnly = 0x3;  // hidden 0x2, read-only 0x1
 
 bool IsDirectoryKind(int32_t type);     // 0, 1, 3
 bool IsSearchFolderKind(int32_t type);  // 2, 4

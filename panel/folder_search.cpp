@@ -67,26 +67,35 @@ void fillMailItem(TFiles& node, const results::TSearchResult& hit, const search:
     node.Item.Size = static_cast<uint64_t>(std::max<int64_t>(found.facts->size, 0));
 }
 
-// A hit node: the disk entry's attributes, times and size when the file is there, a mail hit's
-// from the mail client; the hit's own name otherwise.
-std::unique_ptr<TFiles> hitNode(const results::TSearchResult& hit, const search::MailClient* mailClient) {
+// A hit node's item from what is known of its disk entry.
+void fillEntry(TFiles& node, bool directory, uint32_t bits, const os::EntryTimes& times, uint64_t size) {
+    node.Item.Attributes = (directory ? kAttributeDirectory : kAttributeArchive) | (bits & kAttributeHiddenReadOnly);
+    node.Item.Created = times.created;
+    node.Item.Accessed = times.accessed;
+    node.Item.Modified = times.modified;
+    node.Item.Size = size;
+}
+
+// A hit node: the index's record of its disk entry when the engine gave one (the index engine,
+// for a file: a thousand hits are listed without a thousand look-ups; the index keeps no access
+// time, so the modification time stands in), else the disk entry when the file is there, a mail
+// hit's from the mail client; the hit's own name otherwise.
+std::unique_ptr<TFiles> hitNode(results::TSearchResult&& hit, const search::MailClient* mailClient) {
     auto node = std::make_unique<TFiles>();
     node->Item.Flags = kPanelItemMark;
     if (isMailHit(hit)) fillMailItem(*node, hit, mailClient);
-    const auto entry = hit.PathW.empty() || isMailHit(hit) ? std::nullopt : os::findEntry(hit.PathW, false);
-    if (entry) {
-        node->Item.Attributes = entry->directory ? kAttributeDirectory : kAttributeArchive;
-        if (entry->hidden) node->Item.Attributes |= 0x2;
-        if (entry->readOnly) node->Item.Attributes |= 0x1;
-        node->Item.Created = entry->times.created;
-        node->Item.Accessed = entry->times.accessed;
-        node->Item.Modified = entry->times.modified;
-        node->Item.Size = entry->size;
+    if (hit.Entry && !hit.PathW.empty()) {
+        const results::THitEntry& e = *hit.Entry;
+        fillEntry(*node, (e.Attributes & kAttributeDirectory) != 0, e.Attributes, {e.Created, e.Modified, e.Modified}, e.Size);
+        node->Name = FitNodeName(os::pathName(hit.PathW));
+    } else if (const auto entry = hit.PathW.empty() || isMailHit(hit) ? std::nullopt : os::findEntry(hit.PathW, false)) {
+        const uint32_t bits = (entry->hidden ? 0x2u : 0u) | (entry->readOnly ? 0x1u : 0u);
+        fillEntry(*node, entry->directory, bits, entry->times, entry->size);
         node->Name = FitNodeName(os::pathName(hit.PathW));
     }
     if (node->Name.empty()) node->Name = FitNodeName(hit.Name);
     node->Item.AlternateName = node->Name.substr(0, 12);
-    node->Result = std::make_unique<results::TSearchResult>(hit);
+    node->Result = std::make_unique<results::TSearchResult>(std::move(hit));
     node->Type = kTypeHit;
     return node;
 }
@@ -97,7 +106,8 @@ class FolderFiling {
 public:
     FolderFiling(TPanel& panel, PanelColumns cols) : panel_(panel), cols_(cols) {}
 
-    engines::BatchVerdict take(const results::TSearchResults& batch) {
+    // The hits are moved out of the batch: the next fetch writes every slot it fills afresh.
+    engines::BatchVerdict take(results::TSearchResults& batch) {
         for (int32_t i = 0; i < batch.Count; ++i) {
             if (panel_.HitCounter >= kMaxFolderHits) {
                 panel_.HitsCut = true;
@@ -113,9 +123,9 @@ public:
     std::unique_ptr<TFiles> list() { return std::move(head_); }
 
 private:
-    void append(const results::TSearchResult& hit) {
+    void append(results::TSearchResult& hit) {
         if (!mail_ && isMailHit(hit)) mail_ = panel_.mail();
-        auto node = hitNode(hit, mail_ ? mail_->client.get() : nullptr);
+        auto node = hitNode(std::move(hit), mail_ ? mail_->client.get() : nullptr);
         TFiles* added = node.get();
         (last_ ? last_->Next : head_) = std::move(node);
         last_ = added;

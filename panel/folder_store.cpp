@@ -1,6 +1,7 @@
 #include "panel/folder_store.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
@@ -40,11 +41,10 @@ using StoredValues = TStoredValues;
 // Value names compare as the registry compares them; most pairs already differ in length.
 bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && os::equalsAsciiCaseless(a, b); }
 
-// A node's values as its key holds them, found in one pass over the key.
-StoredValues readStored(const platform::RegistryKey& key) {
+// Takes one of a key's values into the node's values when it is one of them, of its type.
+void takeStored(StoredValues& s, const platform::RegistryValue& v) {
     using platform::RegistryValueType;
-    StoredValues s;
-    const struct {
+    static constexpr struct {
         std::string_view name;
         std::optional<std::string> StoredValues::*field;
         RegistryValueType type;
@@ -56,26 +56,36 @@ StoredValues readStored(const platform::RegistryKey& key) {
                  {"Created", &StoredValues::created, RegistryValueType::Binary},
                  {"Modified", &StoredValues::modified, RegistryValueType::Binary},
                  {"Accessed", &StoredValues::accessed, RegistryValueType::Binary}};
-    const struct {
+    static constexpr struct {
         std::string_view name;
         std::optional<uint32_t> StoredValues::*field;
     } dwords[] = {{"GroupsAsFolders", &StoredValues::groupsAsFolders},
                   {"Advanced", &StoredValues::advanced},
                   {"Type", &StoredValues::type}};
-    key.readValues([&](const platform::RegistryValue& v) {
-        if (v.type == RegistryValueType::Dword) {
-            for (const auto& d : dwords)
-                if (v.data.size() == 4 && sameName(v.name, d.name)) s.*d.field = dwordOf(v.data);
+    if (v.type == RegistryValueType::Dword) {
+        for (const auto& d : dwords)
+            if (v.data.size() == 4 && sameName(v.name, d.name)) {
+                s.*d.field = dwordOf(v.data);
+                return;
+            }
+        return;
+    }
+    for (const auto& b : bytes)
+        if (v.type == b.type && sameName(v.name, b.name)) {
+            s.*b.field = std::string(v.data);
             return;
         }
-        for (const auto& b : bytes)
-            if (v.type == b.type && sameName(v.name, b.name)) s.*b.field = std::string(v.data);
-    });
+}
+
+// A node's values as its key holds them, found in one pass over the key.
+StoredValues readStored(const platform::RegistryKey& key) {
+    StoredValues s;
+    key.readValues([&](const platform::RegistryValue& v) { takeStored(s, v); });
     return s;
 }
 
-std::unique_ptr<TFiles> loadNode(const platform::RegistryKey& key, const std::string& keyName, StoredValues& s) {
-    s = readStored(key);
+// The node a key of `keyName` holding `s` loads as.
+std::unique_ptr<TFiles> loadNode(const std::string_view keyName, const StoredValues& s) {
     auto node = std::make_unique<TFiles>();
     node->Name = FitNodeName(s.name && !s.name->empty() ? *s.name : keyName);
     node->Desc = s.desc.value_or("");
@@ -107,31 +117,54 @@ void renameRepeatedNames(TFiles* head) {
     }
 }
 
-// The nodes of the subkeys `names` of `path`, each with its own subtree, recorded in `image`
-// below the node `parent` (0: the top level).
-std::unique_ptr<TFiles> loadLevel(platform::RegistryAccess& registry, const std::string& path,
-                                  const std::vector<std::string>& names, TStoredImage& image, uint64_t parent) {
-    std::unique_ptr<TFiles> head;
-    TFiles* last = nullptr;
-    for (const std::string& name : names) {
-        const std::string keyPath = path + "\\" + name;
-        auto key = registry.openKey(keyPath);
-        if (!key) continue;
+// Builds the tree from the registry's walk of the tree's key (parents before children): each key
+// becomes a node at the end of its parent's list, recorded in the image under its key name.
+class TreeLoad {
+public:
+    explicit TreeLoad(std::unique_ptr<TFiles>& root) { levels_.push_back({&root, nullptr, 0, false}); }
+
+    void add(const platform::RegistryTreeKey& key) {
+        levels_.resize(key.depth);  // back to the level of this key's parent's children
+        Level& level = levels_.back();
         StoredValues values;
-        auto node = loadNode(*key, name, values);
-        image.Nodes[node->Id] = {parent, name, {}, std::move(values)};
-        const std::vector<std::string> children = key->subkeys();
-        key.reset();
-        if (!children.empty()) node->Children = loadLevel(registry, keyPath, children, image, node->Id);
+        for (const platform::RegistryValue& v : key.values) takeStored(values, v);
+        auto node = loadNode(key.name, values);
         TFiles* added = node.get();
-        (last ? last->Next : head) = std::move(node);
-        last = added;
+        // Key names of one level differ, so only a level with a node named otherwise (a "Name"
+        // value, a name cut to fit) can hold a name twice.
+        if (added->Name != key.name && !level.settle) {
+            level.settle = true;
+            settle_.push_back(level.head);
+        }
+        image_.Nodes.try_emplace(added->Id, level.parent, std::string(key.name), added->Name, std::move(values));
+        (level.last ? level.last->Next : *level.head) = std::move(node);
+        level.last = added;
+        levels_.push_back({&added->Children, nullptr, added->Id, false});
     }
-    renameRepeatedNames(head.get());
-    // The names as held, after any renaming: a later change of one is a rename of its node.
-    for (const TFiles* n = head.get(); n; n = n->Next.get()) image.Nodes[n->Id].Name = n->Name;
-    return head;
-}
+
+    // Settles repeated sibling names and records the names as held: a later change of one is a
+    // rename of its node.
+    TStoredImage finish() {
+        for (const std::unique_ptr<TFiles>* head : settle_) {
+            renameRepeatedNames(head->get());
+            for (const TFiles* n = head->get(); n; n = n->Next.get()) image_.Nodes[n->Id].Name = n->Name;
+        }
+        image_.Known = true;
+        return std::move(image_);
+    }
+
+private:
+    struct Level {
+        std::unique_ptr<TFiles>* head;  // the list keys of this depth go into
+        TFiles* last;
+        uint64_t parent;  // the id of the list's owner; 0 at the top level
+        bool settle = false;
+    };
+
+    std::vector<Level> levels_;
+    std::vector<std::unique_ptr<TFiles>*> settle_;  // the lists whose names may repeat
+    TStoredImage image_;
+};
 
 bool stored(const TFiles& node) { return node.Type != kTypeHit && !node.Name.empty(); }
 
@@ -418,18 +451,10 @@ void LoadFolderTree(TFolderTree& tree, platform::RegistryAccess* registry, std::
     // Known from here on, also when nothing is stored yet: a save then adds to what another
     // process may store meanwhile instead of replacing it.
     tree.Stored.Known = true;
-    const std::string path = FolderTreeKey(pluginsRootKey);
-    if (!registry->openKey(path)) return;
-    // One consistent view of the registry for the whole walk; nothing is written.
-    auto batch = registry->beginBatch();
-    if (auto key = registry->openKey(path)) {
-        const std::vector<std::string> names = key->subkeys();
-        key.reset();
-        TStoredImage image;
-        tree.PanelRoot = loadLevel(*registry, path, names, image, 0);
-        image.Known = true;
-        tree.Stored = std::move(image);
-    }
+    // One walk over one consistent view of the registry; nothing is written.
+    TreeLoad load(tree.PanelRoot);
+    if (!registry->readTree(FolderTreeKey(pluginsRootKey), std::bind_front(&TreeLoad::add, &load))) return;
+    tree.Stored = load.finish();
 }
 
 platform::RegistryCommit SaveFolderTree(TFolderTree& tree, platform::RegistryAccess* registry,

@@ -20,6 +20,8 @@ public:
     std::unique_ptr<RegistryBatch> beginBatch() override;
     bool deleteTree(std::string_view path) override { return hive_.deleteTree(path).ok; }
     bool unusableAndReported() const override { return hive_.writtenByNewerVersion(); }
+    // The hive's keys are in memory: the walk reads them in place, with no lookup or copy per key.
+    bool readTree(std::string_view path, const TreeVisit& visit) override;
 
 private:
     os::Hive& hive_;

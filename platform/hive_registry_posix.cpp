@@ -69,6 +69,18 @@ std::unique_ptr<RegistryKey> HiveRegistry::createKey(std::string_view path) {
     return std::make_unique<HiveKey>(std::move(*key));
 }
 
+bool HiveRegistry::readTree(std::string_view path, const TreeVisit& visit) {
+    const auto key = hive_.openKey(path);
+    if (!key) return false;
+    std::vector<RegistryValue> values;  // one buffer for every key: each visit's views are its own
+    key->forEachKeyBelow([&](size_t depth, std::string_view name, std::span<const os::RegValueView> views) {
+        values.clear();
+        for (const os::RegValueView& v : views) values.push_back({.name = v.name, .type = valueType(v.type), .data = v.data});
+        visit({.depth = depth, .name = name, .values = values});
+    });
+    return true;
+}
+
 std::unique_ptr<RegistryBatch> HiveRegistry::beginBatch() { return std::make_unique<HiveBatch>(hive_); }
 
 }  // namespace skimmer::platform

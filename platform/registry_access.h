@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,13 @@ struct RegistryValue {
     std::string_view name;
     RegistryValueType type = RegistryValueType::String;
     std::string_view data;  // REG_SZ without its terminator; REG_DWORD 4 bytes, little-endian
+};
+
+// One key of a subtree as RegistryAccess::readTree hands it over; the views last for the call only.
+struct RegistryTreeKey {
+    size_t depth = 1;  // 1: a subkey of the key the walk started at
+    std::string_view name;
+    std::span<const RegistryValue> values;  // all of the key's values, in the registry's order
 };
 
 // One open key (an HKEY). Writes return false when the store refused them.
@@ -75,6 +83,12 @@ public:
     // True when the store as a whole cannot be used (a settings file of a newer version) and the
     // user has already been told so: a missing key then needs no notice of its own.
     virtual bool unusableAndReported() const { return false; }
+    // Every key below `path`, parents before children and siblings in the registry's order, each
+    // with all its values, from one consistent view of the store; nothing is written. False (and
+    // nothing visited) when `path` is missing. Stores that hold their keys in memory walk them
+    // without a lookup per key; the general walk opens each key once.
+    using TreeVisit = std::function<void(const RegistryTreeKey&)>;
+    virtual bool readTree(std::string_view path, const TreeVisit& visit);
 };
 
 // Joins registry path components with '\', skipping empty ones ("Software\Far" + "Skimmer").

@@ -12,9 +12,20 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace skimmer::results {
+
+// An item's disk entry as the engine's index recorded it: what a listing of many hits shows
+// without asking the disk for each one. As fresh as the index; it has no access time.
+struct THitEntry {
+    uint32_t Attributes = 0;  // Windows attribute bits (read-only 0x1, hidden 0x2, directory 0x10)
+    uint64_t Created = 0;     // FILETIME ticks, UTC
+    uint64_t Modified = 0;
+    uint64_t Size = 0;
+    bool operator==(const THitEntry&) const = default;
+};
 
 struct TSearchResult {
     std::string Name;         // name shown for the hit
@@ -36,6 +47,7 @@ struct TSearchResult {
     bool IsGroupHeader = false;  // a header line: only Kind (its text) is meaningful
     uint32_t Attributes = 0;  // file attributes, valid when AttrKnown
     std::string Target;       // text of the path column
+    std::optional<THitEntry> Entry;  // the index engine's, for a file hit that is not a link; none otherwise
 };
 
 // Rows one engine batch can hold; an engine never returns more in one call.

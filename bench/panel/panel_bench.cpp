@@ -21,6 +21,8 @@
 
 #include "config/catalogue.h"
 #include "config/registry_primitives.h"
+#include "engines/engine_select.h"
+#include "engines/query_loop.h"
 #include "os/registry.h"
 #include "os/temp_dir.h"
 #include "panel/folder_store.h"
@@ -204,6 +206,54 @@ void BM_EnterSearchFolder(benchmark::State& state) {
     state.counters["hits"] = static_cast<double>(hits);
 }
 BENCHMARK(BM_EnterSearchFolder)->Unit(benchmark::kMillisecond);
+
+// What Enter cannot go below: the index engine opened, the query run and every batch fetched,
+// with no node made and nothing listed.
+void BM_FolderQueryOnly(benchmark::State& state) {
+    const char* index = std::getenv("SKIMMER_BENCH_INDEX");
+    const char* query = std::getenv("SKIMMER_BENCH_QUERY");
+    if (!index || !query) {
+        state.SkipWithError("set SKIMMER_BENCH_INDEX and SKIMMER_BENCH_QUERY");
+        return;
+    }
+    engines::TEngineEnvironment env;
+    env.IndexFile = index;
+    auto batch = results::makeSearchResults();
+    int64_t hits = 0;
+    for (auto _ : state) {
+        auto engine = engines::MakeSearchEngine(engines::EngineChoice::WindowsSearch, env);
+        engine->open();
+        hits = 0;
+        engines::QueryDriver driver;
+        driver.onBatch = [&](results::TSearchResults& b) {
+            hits += b.Count;
+            return engines::BatchVerdict::More;
+        };
+        engines::RunQuery(*engine, query, "", *batch, driver);
+        engine->close();
+    }
+    if (hits <= 0) state.SkipWithError("the query found nothing; is the index current (skimmer-index --stats)?");
+    state.counters["hits"] = static_cast<double>(hits);
+}
+BENCHMARK(BM_FolderQueryOnly)->Unit(benchmark::kMillisecond);
+
+// The part of that spent opening and closing the engine (the index's files), with no query.
+void BM_EngineOpenOnly(benchmark::State& state) {
+    const char* index = std::getenv("SKIMMER_BENCH_INDEX");
+    if (!index) {
+        state.SkipWithError("set SKIMMER_BENCH_INDEX");
+        return;
+    }
+    engines::TEngineEnvironment env;
+    env.IndexFile = index;
+    for (auto _ : state) {
+        auto engine = engines::MakeSearchEngine(engines::EngineChoice::WindowsSearch, env);
+        engine->open();
+        if (!engine->ready()) state.SkipWithError("the index cannot be opened");
+        engine->close();
+    }
+}
+BENCHMARK(BM_EngineOpenOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

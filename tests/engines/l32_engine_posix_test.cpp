@@ -34,8 +34,16 @@ class LocateEngine : public test::EngineFixture {
 protected:
     LocateEngine() : results(results::makeSearchResults()) {}
 
-    // A fake `locate` in the engine's folder: a shell script with this body.
-    void fakeLocate(const std::string& body) { writeFile(dir / "locate", "#!/bin/sh\n" + body + "\n", true); }
+    // A fake `locate` in the engine's folder: a shell script with this body. Run with plocate's
+    // "-i -l N --", it answers as plocate does: what the same search prints, cut after N lines
+    // and held back until it ends (plocate's output to a pipe is buffered), exit code 1 when it
+    // printed nothing.
+    void fakeLocate(const std::string& body) {
+        const std::string limited =
+            "if [ \"$2\" = -l ]; then n=$3; shift 3; kept=\"$0.first.$$\"; \"$0\" -i \"$@\" | head -n \"$n\" > \"$kept\"; "
+            "[ -s \"$kept\" ]; status=$?; cat \"$kept\"; rm -f \"$kept\"; exit $status; fi\n";
+        writeFile(dir / "locate", "#!/bin/sh\n" + limited + body + "\n", true);
+    }
 
     L32Engine& open() {
         engine = std::make_unique<L32Engine>(env);
@@ -58,7 +66,13 @@ protected:
         return f;
     }
 
-    pid_t childPid() const { return engine->run() && engine->run()->Process ? engine->run()->Process->pid() : -1; }
+    // The full run's child once it has started, the limited run's before; -1 when neither runs.
+    pid_t childPid() const {
+        const TLocateRun* run = engine->run();
+        if (!run) return -1;
+        if (run->Process) return run->Process->pid();
+        return run->FirstHits ? run->FirstHits->Process->pid() : -1;
+    }
 
     std::unique_ptr<results::TSearchResults> results;
     std::unique_ptr<L32Engine> engine;
@@ -180,7 +194,6 @@ TEST_F(LocateEngine, AFloodArrivesInPiecesOfAtMost2400BytesAndIsKilledWhenAbando
     fakeLocate("exec yes /flooding/the/pipe/with/one/path");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
     const size_t lineBytes = std::string("/flooding/the/pipe/with/one/path\n").size();
     int64_t hits = 0;
     for (int i = 0; i < 200; ++i) {
@@ -191,6 +204,7 @@ TEST_F(LocateEngine, AFloodArrivesInPiecesOfAtMost2400BytesAndIsKilledWhenAbando
         hits += results->Count;
     }
     EXPECT_GT(hits, 200) << "the flood arrives";
+    const pid_t pid = childPid();
     L32EndQuery(*engine);
     EXPECT_TRUE(processGone(pid)) << "killed and reaped, no zombie";
 }
@@ -199,7 +213,7 @@ TEST_F(LocateEngine, AProgramThatNeverExitsNeverHoldsAFetchLongerThanItsStep) {
     fakeLocate("exec sleep 600");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
+    const pid_t limited = childPid();
     for (int i = 0; i < 5; ++i) {
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(L32Fetch(*engine, *results), 0);
@@ -207,21 +221,85 @@ TEST_F(LocateEngine, AProgramThatNeverExitsNeverHoldsAFetchLongerThanItsStep) {
         EXPECT_FALSE(results->Finished);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "bounded by the poll step, not the program";
     }
+    const pid_t full = childPid();
+    EXPECT_NE(full, limited) << "the full run started, though the limited one never ended";
     L32EndQuery(*engine);
-    EXPECT_TRUE(processGone(pid));
+    EXPECT_TRUE(processGone(limited));
+    EXPECT_TRUE(processGone(full));
 }
 
 TEST_F(LocateEngine, AProgramThatClosesItsOutputAndRunsOnEndsTheSearch) {
     fakeLocate("printf '/one\\n'; exec >&-; exec sleep 600");
     open();
     ASSERT_EQ(L32Query(*engine, "x", ""), 0);
-    const pid_t pid = childPid();
     const Fetched f = fetchAll();
+    const pid_t pid = childPid();
     EXPECT_TRUE(f.finished);
     EXPECT_EQ(f.paths, std::vector<std::string>{"/one"});
     EXPECT_FALSE(processGone(pid)) << "still running: ended only by L32EndQuery";
     L32EndQuery(*engine);
     EXPECT_TRUE(processGone(pid));
+}
+
+// ---- the limited run that brings the first hits ----------------------------------------------------
+
+struct FirstHitsCase {
+    const char* name;
+    std::string limited;  // what the program does when asked for its first N hits ("-i -l N --")
+    std::string full;     // and when asked for all of them
+    std::vector<std::vector<std::string>> batches;
+};
+
+class FirstHits : public LocateEngine, public ::testing::WithParamInterface<FirstHitsCase> {};
+
+// The batches show which run each hit came from: the full run prints all its lines in one piece.
+TEST_P(FirstHits, EveryHitComesOnceInTheFullRunsOrder) {
+    writeFile(dir / "locate",
+              "#!/bin/sh\nif [ \"$2\" = -l ]; then\n" + GetParam().limited + "\nelse\n" + GetParam().full + "\nfi\n", true);
+    open();
+    ASSERT_EQ(L32Query(*engine, "p", ""), 0);
+    const Fetched f = fetchAll();
+    EXPECT_TRUE(f.finished);
+    EXPECT_EQ(f.batches, GetParam().batches);
+    EXPECT_TRUE(shown.empty()) << shown.front();
+    EXPECT_EQ(engine->run()->FirstHits, nullptr) << "the limited run has ended or was killed";
+}
+
+const std::string kSevenPaths = "printf '/p1\\n/p2\\n/p3\\n/p4\\n/p5\\n/p6\\n/p7\\n'";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, FirstHits,
+    ::testing::Values(
+        // The full run holds its output back until it has read everything (as plocate does into a
+        // pipe): the limited run's five come first, the full run's copies of them are dropped.
+        FirstHitsCase{"limited_first",
+                      "printf '/p1\\n/p2\\n/p3\\n/p4\\n/p5\\n'",
+                      "sleep 0.3; " + kSevenPaths,
+                      {{"/p1", "/p2", "/p3", "/p4", "/p5"}, {"/p6", "/p7"}}},
+        // The full run prints before the limited one has: it alone brings every hit.
+        FirstHitsCase{"full_overtakes", "sleep 600", kSevenPaths,
+                      {{"/p1", "/p2", "/p3", "/p4", "/p5", "/p6", "/p7"}}},
+        // Fewer hits than the limit, then nothing more from the full run.
+        FirstHitsCase{"all_in_the_first", "printf '/p1\\n/p2\\n'", "sleep 0.3; printf '/p1\\n/p2\\n'",
+                      {{"/p1", "/p2"}}},
+        // The database changed between the two runs: a hit the full run does not repeat stays,
+        // and a repeated one is still given once.
+        FirstHitsCase{"databases_differ", "printf '/gone\\n/p1\\n'", "sleep 0.3; printf '/p1\\n/p2\\n'",
+                      {{"/gone", "/p1"}, {"/p2"}}},
+        // A limited run that fails says nothing: the full run's status is the search's.
+        FirstHitsCase{"limited_fails", "echo 'no database' >&2; exit 1", kSevenPaths,
+                      {{"/p1", "/p2", "/p3", "/p4", "/p5", "/p6", "/p7"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LocateEngine, AbandoningTheSearchKillsTheLimitedRunToo) {
+    writeFile(dir / "locate", "#!/bin/sh\nexec sleep 600\n", true);
+    open();
+    ASSERT_EQ(L32Query(*engine, "x", ""), 0);
+    ASSERT_NE(engine->run()->FirstHits, nullptr);
+    const pid_t limited = engine->run()->FirstHits->Process->pid();
+    ASSERT_EQ(L32Fetch(*engine, *results), 0);
+    L32EndQuery(*engine);
+    EXPECT_TRUE(processGone(limited));
 }
 
 struct FailureCase {
@@ -288,11 +366,15 @@ protected:
         std::filesystem::create_directories(tree / "sub");
         writeFile(tree / "hello.txt", "x");
         writeFile(tree / "sub" / "World", "x");
+        // More hits than the limited run brings: its first ones and the full run's rest meet.
+        std::filesystem::create_directories(tree / "many");
+        for (int i = 1; i <= 7; ++i) writeFile(tree / "many" / ("n" + std::to_string(i)), "x");
         if (locator == Locator::Fake) {
             ::skimmer::test::writeFakeLocate(dir);
-            if (database == Database::Built)
-                ::skimmer::test::writeFakeLocateDatabase(db(), {tree.string(), (tree / "hello.txt").string(),
-                                                     (tree / "sub").string(), (tree / "sub" / "World").string()});
+            std::vector<std::string> paths{tree.string(), (tree / "hello.txt").string(), (tree / "many").string()};
+            for (int i = 1; i <= 7; ++i) paths.push_back((tree / "many" / ("n" + std::to_string(i))).string());
+            paths.insert(paths.end(), {(tree / "sub").string(), (tree / "sub" / "World").string()});
+            if (database == Database::Built) ::skimmer::test::writeFakeLocateDatabase(db(), paths);
         } else {
             fakeLocate("exec locate -d \"$0.db\" \"$@\"");
             if (database == Database::Built) buildRealDatabase();
@@ -342,6 +424,8 @@ INSTANTIATE_TEST_SUITE_P(
             RealCase{"every_word", "tree world", Database::Built, {"sub/World"}, ""},
             RealCase{"glob_over_the_whole_path", "*.TXT", Database::Built, {"hello.txt"}, ""},
             RealCase{"no_match", "nomatchqx", Database::Built, {}, ""},
+            RealCase{"more_than_the_first_hits", "many", Database::Built,
+                     {"many", "many/n1", "many/n2", "many/n3", "many/n4", "many/n5", "many/n6", "many/n7"}, ""},
             RealCase{"missing_database", "hello", Database::Missing, {}, ": No such file or directory"},
             RealCase{"corrupt_database", "hello", Database::Corrupt, {},
                      ": database is corrupt or not a plocate database; please rebuild it."})),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engines/wds_engine.h"
+#include "os/clock.h"
 #include "index/query/connection.h"
 
 namespace skimmer::engines {
@@ -117,6 +118,57 @@ TEST(WdsRowsBatch, RowsFillSlotsFromZeroAndCountSaysHowMany) {
     WdsFillRows(table({}), *batch);
     EXPECT_EQ(batch->Count, 0);
 }
+
+// ---- the disk entry of columns 1 and 6 to 8 -----------------------------------------------------
+
+struct EntryCase {
+    const char* name;
+    const char* url;
+    const char* kind;
+    Variant modified, created, attributes;
+    bool entry;  // whether the hit carries the index's entry
+};
+
+class WdsEntries : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(WdsEntries, AFileHitThatIsNoLinkCarriesTheIndexsEntry) {
+    const EntryCase& c = GetParam();
+    RowTable t(9, 1);
+    t.cell(0, 0) = text("a.txt");
+    t.cell(1, 0) = Variant::ofInteger(5000000000);
+    t.cell(2, 0) = text(c.kind);
+    t.cell(3, 0) = text(c.url);
+    t.cell(4, 0) = text("/d/a.txt");
+    t.cell(6, 0) = c.modified;
+    t.cell(7, 0) = c.created;
+    t.cell(8, 0) = c.attributes;
+    auto batch = results::makeSearchResults();
+    batch->Items[0].Entry = results::THitEntry{.Size = 1};  // an earlier hit's: it must not survive
+    WdsFillRows(t, *batch);
+    const results::TSearchResult& r = batch->Items[0];
+    ASSERT_EQ(r.Entry.has_value(), c.entry);
+    if (!c.entry) return;
+    // The cells' OLE dates are local time: the entry holds them as FILETIME ticks, UTC.
+    const auto ticks = [](double ole) { return os::fileTimeFromUnix(*os::unixFromOle(ole)); };
+    EXPECT_EQ(r.Entry->Modified, ticks(c.modified.date));
+    EXPECT_EQ(r.Entry->Created, ticks(c.created.date));
+    EXPECT_EQ(r.Entry->Attributes, static_cast<uint32_t>(c.attributes.integer));
+    EXPECT_EQ(r.Entry->Size, 5000000000u) << "all 64 bits";
+}
+
+const Variant kMay = Variant::ofDate(45420.5);
+const Variant kJune = Variant::ofDate(45450.25);
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WdsEntries,
+    ::testing::Values(EntryCase{"file", "file:/d/a.txt", "Document", kMay, kJune, Variant::ofInteger(0x23), true},
+                      EntryCase{"folder", "file:/d", "Folder", kMay, kJune, Variant::ofInteger(0x10), true},
+                      EntryCase{"no_dates", "file:/d/a.txt", "Document", Variant{}, kJune, Variant::ofInteger(0), false},
+                      EntryCase{"no_attributes", "file:/d/a.txt", "Document", kMay, kJune, Variant{}, false},
+                      EntryCase{"mail", "mapi://x/y", "Email", kMay, kJune, Variant::ofInteger(0), false},
+                      EntryCase{"symbolic_link", "file:/d/a.txt", "Link", kMay, kJune, Variant::ofInteger(0x400), false},
+                      EntryCase{"shortcut", "file:/d/a.lnk", "Link", kMay, kJune, Variant::ofInteger(0), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace skimmer::engines

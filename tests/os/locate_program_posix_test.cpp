@@ -23,6 +23,9 @@ TEST(LocateArgumentsOnLinux, CaseFoldedAndNoWordIsAnOption) {
     EXPECT_EQ(locateSearchArguments("locate", {"-r", "a b"}),
               (std::vector<std::string>{"locate", "-i", "--", "-r", "a b"}));
     EXPECT_EQ(locateVersionArguments("/x/locate"), (std::vector<std::string>{"/x/locate", "--version"}));
+    // The limited search: the same options and words, the limit before the "--" that ends them.
+    EXPECT_EQ(locateFirstHitsArguments("locate", {"-l", "a b"}, 5),
+              (std::vector<std::string>{"locate", "-i", "-l", "5", "--", "-l", "a b"}));
 }
 
 }  // namespace

@@ -17,9 +17,11 @@ constexpr const char* kProgram = R"SH(#!/bin/sh
 db="$0.db"
 [ "$1" = --version ] && { printf '%s\n(a test stand-in)\n' "$VERSION"; exit 0; }
 fold=
+limit=
 while [ $# -gt 0 ]; do
     case $1 in
         -i|--ignore-case) fold=1; shift ;;
+        -l|--limit) limit=$2; shift 2 ;;
         --) shift; break ;;
         *) break ;;
     esac
@@ -31,6 +33,7 @@ IFS= read -r header < "$db"
     printf '%s: database is corrupt or not a plocate database; please rebuild it.\n' "$db" >&2; exit 1; }
 folded() { if [ -n "$fold" ]; then printf '%s' "$1" | LC_ALL=C tr 'A-Z' 'a-z'; else printf '%s' "$1"; fi; }
 status=1
+count=0
 {
     IFS= read -r header
     while IFS= read -r path; do
@@ -43,7 +46,8 @@ status=1
                 *) case $name in *"$pattern"*) ;; *) every=0 ;; esac ;;
             esac
         done
-        [ $every = 1 ] && { printf '%s\n' "$path"; status=0; }
+        [ $every = 1 ] && { printf '%s\n' "$path"; status=0; count=$((count + 1)); }
+        [ -n "$limit" ] && [ "$count" -ge "$limit" ] && break
     done
 } < "$db"
 exit $status

@@ -4,14 +4,14 @@
 //
 // Contract of the program written by writeFakeLocate (FOLDER/locate):
 // - `--version` prints plocate's version line and exits 0.
-// - Otherwise it takes plocate's `-i` and `--`, then the words. Its database is FOLDER/locate.db
+// - Otherwise it takes plocate's `-i`, `-l N` and `--`, then the words. Its database is FOLDER/locate.db
 //   (the program's own path + ".db"); a missing one gives "DB: No such file or directory", one
 //   that is not a database of this stand-in gives "DB: database is corrupt or not a plocate
 //   database; please rebuild it.", on standard error with exit code 1. No word gives "plocate: no
 //   pattern to search for specified", exit code 1.
 // - It prints, in the database's order, every path that every word matches: a word without '*',
 //   '?' or '[' anywhere in the path, a word with one as a glob over the whole path; `-i` folds
-//   ASCII letters only. Exit code 0 when it printed a path, 1 with nothing on standard error when
+//   ASCII letters only; with `-l N` it stops after the first N paths. Exit code 0 when it printed a path, 1 with nothing on standard error when
 //   none matched (plocate's and mlocate's "no match").
 #pragma once
 
