@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
+#include "os/utf8.h"
+
 namespace skimmer::host::ui {
-namespace {
-
-std::string foldName(std::string_view name) {
-    std::string key(name);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return key;
-}
-
-}  // namespace
 
 void DialogHistory::setStore(HistoryStore* store) {
     store_ = store;
@@ -20,7 +12,7 @@ void DialogHistory::setStore(HistoryStore* store) {
 }
 
 std::vector<HistoryEntry>& DialogHistory::list(std::string_view name) {
-    auto [it, inserted] = lists_.try_emplace(foldName(name));
+    auto [it, inserted] = lists_.try_emplace(os::asciiLower(name));
     if (inserted && store_ != nullptr) {
         it->second = store_->load(name);
         if (it->second.size() > kMaxEntries) it->second.resize(kMaxEntries);
