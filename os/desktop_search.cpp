@@ -15,9 +15,17 @@ std::string safecallMessage(HResult code) {
 SearchError::SearchError(HResult code, std::string detail)
     : std::runtime_error(safecallMessage(code)), code_(code), detail_(std::move(detail)) {}
 
+CellText::CellText(std::string text) {
+    // The string lives in its shared block, so the view stays put however the cell is copied.
+    auto owned = std::make_shared<const std::string>(std::move(text));
+    bytes_ = *owned;
+    owner_ = std::move(owned);
+}
+
 std::wstring Variant::wide() const {
     // A byte that is not UTF-8 takes the low-surrogate escape, so the text survives a round trip.
     constexpr wchar_t kByteEscape = 0xDC00;
+    const std::string_view text = this->text;
     std::wstring out;
     for (size_t i = 0; i < text.size();) {
         char32_t c = 0;

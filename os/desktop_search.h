@@ -11,8 +11,9 @@
 // - Every failing call throws SearchError: what() is exactly "Safecall error: '%X'" with the
 //   failing HRESULT in upper-case hexadecimal without leading zeros, detail() says in plain words
 //   what went wrong. Nothing else is thrown on purpose.
-// - Text: the user query is the plug-in's narrow text (the ANSI code page on Windows). Text cells,
-//   the connection string and the SQL are UTF-8, so nothing the service holds is lost on the way
+// - Text: the user query is the plug-in's narrow text (the ANSI code page on Windows). Text cells
+//   (CellText: read as a std::string_view, kept as a std::string), the connection string and the
+//   SQL are UTF-8, so nothing the service holds is lost on the way
 //   (a mail item's URL keeps the characters its entry id is written in); on Linux a name that is
 //   not UTF-8 keeps its bytes. `HitConventions::textFromCell` gives a cell's text as the plug-in
 //   writes it.
@@ -48,17 +49,49 @@ private:
     std::string detail_;
 };
 
+// The bytes of a text cell: immutable, and shared rather than copied. A text made from a
+// std::string owns it alone; a service may write the texts of many cells into one block (the
+// index writes a row's URL, path and name as views of one "file:<path>"), and every cell made
+// from the block keeps it alive, so a cell stays valid however long it outlives its table. Copying
+// a cell copies a reference (an atomic count: cells may be handed to another thread).
+class CellText {
+public:
+    CellText() = default;
+    explicit CellText(std::string text);
+    explicit CellText(const char* text) : CellText(std::string(text)) {}
+    // Bytes that `owner` keeps alive; a null owner for bytes of static storage.
+    CellText(std::shared_ptr<const void> owner, std::string_view bytes) : owner_(std::move(owner)), bytes_(bytes) {}
+
+    std::string_view view() const { return bytes_; }
+    // Bytes of this text, sharing its owner (no copy).
+    CellText substr(size_t at, size_t count) const { return CellText(owner_, bytes_.substr(at, count)); }
+    operator std::string_view() const { return bytes_; }  // NOLINT: read where a text is read
+    operator std::string() const { return std::string(bytes_); }  // NOLINT: a copy the reader keeps
+    const char* data() const { return bytes_.data(); }
+    size_t size() const { return bytes_.size(); }
+    bool empty() const { return bytes_.empty(); }
+    char operator[](size_t at) const { return bytes_[at]; }
+
+    friend bool operator==(const CellText& a, const CellText& b) { return a.bytes_ == b.bytes_; }
+    friend bool operator==(const CellText& a, std::string_view b) { return a.bytes_ == b; }
+
+private:
+    std::shared_ptr<const void> owner_;
+    std::string_view bytes_;
+};
+
 // A cell of a row table: empty, text, a 64-bit integer or an OLE automation date (days since
 // 30 December 1899, local time, fraction = time of day).
 enum class VarType { Empty, Text, Integer, Date };
 
 struct Variant {
     VarType type = VarType::Empty;
-    std::string text;
+    CellText text;
     int64_t integer = 0;
     double date = 0;
 
-    static Variant ofText(std::string value) { return Variant{VarType::Text, std::move(value), 0, 0}; }
+    static Variant ofText(std::string value) { return Variant{VarType::Text, CellText(std::move(value)), 0, 0}; }
+    static Variant ofText(CellText value) { return Variant{VarType::Text, std::move(value), 0, 0}; }
     static Variant ofInteger(int64_t value) { return Variant{VarType::Integer, {}, value, 0}; }
     static Variant ofDate(double value) { return Variant{VarType::Date, {}, 0, value}; }
 
