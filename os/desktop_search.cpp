@@ -15,11 +15,23 @@ std::string safecallMessage(HResult code) {
 SearchError::SearchError(HResult code, std::string detail)
     : std::runtime_error(safecallMessage(code)), code_(code), detail_(std::move(detail)) {}
 
-CellText::CellText(std::string text) {
-    // The string lives in its shared block, so the view stays put however the cell is copied.
-    auto owned = std::make_shared<const std::string>(std::move(text));
-    bytes_ = *owned;
-    owner_ = std::move(owned);
+CellText& CellText::operator=(const CellText& other) {
+    if (this != &other) {
+        owned_.assign(other.view());
+        borrowed_ = nullptr;
+        borrowedSize_ = 0;
+    }
+    return *this;
+}
+
+CellText& CellText::operator=(CellText&& other) {
+    if (this != &other) {
+        if (other.borrowed_ != nullptr) owned_.assign(other.view());
+        else owned_ = std::move(other.owned_);
+        borrowed_ = nullptr;
+        borrowedSize_ = 0;
+    }
+    return *this;
 }
 
 std::wstring Variant::wide() const {

@@ -49,35 +49,47 @@ private:
     std::string detail_;
 };
 
-// The bytes of a text cell: immutable, and shared rather than copied. A text made from a
-// std::string owns it alone; a service may write the texts of many cells into one block (the
-// index writes a row's URL, path and name as views of one "file:<path>"), and every cell made
-// from the block keeps it alive, so a cell stays valid however long it outlives its table. Copying
-// a cell copies a reference (an atomic count: cells may be handed to another thread).
+// The bytes of a text cell. A text either owns its bytes (a std::string, as a text made from one
+// does) or borrows them from the row table that holds the cell: a service may write the texts of
+// many cells into blocks the table keeps alive (RowTable::keepAlive; the index writes a row's URL,
+// path and name as views of one "file:<path>"), so filling a table copies no text per cell.
+// Copying or moving a cell always gives a text that owns its bytes (a borrowed one is copied), so
+// a cell taken out of its table never outlives what it views.
 class CellText {
 public:
     CellText() = default;
-    explicit CellText(std::string text);
-    explicit CellText(const char* text) : CellText(std::string(text)) {}
-    // Bytes that `owner` keeps alive; a null owner for bytes of static storage.
-    CellText(std::shared_ptr<const void> owner, std::string_view bytes) : owner_(std::move(owner)), bytes_(bytes) {}
+    explicit CellText(std::string text) : owned_(std::move(text)) {}
+    explicit CellText(const char* text) : owned_(text) {}
+    CellText(const CellText& other) : owned_(other.view()) {}
+    CellText(CellText&& other) : owned_(other.borrowed_ ? std::string(other.view()) : std::move(other.owned_)) {}
+    CellText& operator=(const CellText& other);
+    CellText& operator=(CellText&& other);
 
-    std::string_view view() const { return bytes_; }
-    // Bytes of this text, sharing its owner (no copy).
-    CellText substr(size_t at, size_t count) const { return CellText(owner_, bytes_.substr(at, count)); }
-    operator std::string_view() const { return bytes_; }  // NOLINT: read where a text is read
-    operator std::string() const { return std::string(bytes_); }  // NOLINT: a copy the reader keeps
-    const char* data() const { return bytes_.data(); }
-    size_t size() const { return bytes_.size(); }
-    bool empty() const { return bytes_.empty(); }
-    char operator[](size_t at) const { return bytes_[at]; }
+    // Makes this text a view of `bytes`, which the table holding this cell keeps alive (or which
+    // are static). For the service that fills the table; nothing is copied or counted.
+    void borrow(std::string_view bytes) {
+        owned_.clear();
+        borrowed_ = bytes.data();
+        borrowedSize_ = bytes.size();
+    }
 
-    friend bool operator==(const CellText& a, const CellText& b) { return a.bytes_ == b.bytes_; }
-    friend bool operator==(const CellText& a, std::string_view b) { return a.bytes_ == b; }
+    std::string_view view() const {
+        return borrowed_ != nullptr ? std::string_view(borrowed_, borrowedSize_) : std::string_view(owned_);
+    }
+    operator std::string_view() const { return view(); }  // NOLINT: read where a text is read
+    operator std::string() const { return std::string(view()); }  // NOLINT: a copy the reader keeps
+    const char* data() const { return view().data(); }
+    size_t size() const { return view().size(); }
+    bool empty() const { return view().empty(); }
+    char operator[](size_t at) const { return view()[at]; }
+
+    friend bool operator==(const CellText& a, const CellText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CellText& a, std::string_view b) { return a.view() == b; }
 
 private:
-    std::shared_ptr<const void> owner_;
-    std::string_view bytes_;
+    std::string owned_;
+    const char* borrowed_ = nullptr;  // null: the text is owned_
+    size_t borrowedSize_ = 0;
 };
 
 // A cell of a row table: empty, text, a 64-bit integer or an OLE automation date (days since
@@ -91,7 +103,6 @@ struct Variant {
     double date = 0;
 
     static Variant ofText(std::string value) { return Variant{VarType::Text, CellText(std::move(value)), 0, 0}; }
-    static Variant ofText(CellText value) { return Variant{VarType::Text, std::move(value), 0, 0}; }
     static Variant ofInteger(int64_t value) { return Variant{VarType::Integer, {}, value, 0}; }
     static Variant ofDate(double value) { return Variant{VarType::Date, {}, 0, value}; }
 
@@ -108,9 +119,13 @@ public:
     const Variant& cell(size_t column, size_t row) const { return cells_[column * rows_ + row]; }
     Variant& cell(size_t column, size_t row) { return cells_[column * rows_ + row]; }
 
+    // Keeps `block` alive as long as the table: bytes its cells borrow (CellText::borrow).
+    void keepAlive(std::shared_ptr<const void> block) { kept_.push_back(std::move(block)); }
+
 private:
     size_t columns_, rows_;
     std::vector<Variant> cells_;
+    std::vector<std::shared_ptr<const void>> kept_;
 };
 
 struct ItemsToIndex {

@@ -37,65 +37,56 @@ int64_t windowsAttributes(int64_t attrs) {
     return bits == 0 ? 0x80 : bits;
 }
 
-Variant optionalDate(const std::optional<int64_t>& seconds) {
-    return seconds ? Variant::ofDate(oleDateFromUnix(*seconds)) : Variant{};
+CellDraft optionalDate(const std::optional<int64_t>& seconds) {
+    return seconds ? CellDraft::ofDate(oleDateFromUnix(*seconds)) : CellDraft{};
 }
 
-// A kind's display name as a cell of static text: no kind cell copies or allocates anything.
-const CellText& kindText(int code) {
+// A kind's display name, made once: a kind cell borrows it and copies nothing.
+std::string_view kindText(int code) {
     static const std::array<std::string, store::kKindCount> names = [] {
         std::array<std::string, store::kKindCount> all;
         for (int k = 0; k < store::kKindCount; ++k) all[static_cast<size_t>(k)] = store::kindDisplayName(k);
         return all;
     }();
-    static const std::array<CellText, store::kKindCount> texts = [] {
-        std::array<CellText, store::kKindCount> all;
-        for (size_t k = 0; k < all.size(); ++k) all[k] = CellText(nullptr, names[k]);
-        return all;
-    }();
     // kindDisplayName names a code outside the table as the first kind.
-    return texts[code >= 0 && code < store::kKindCount ? static_cast<size_t>(code) : 0];
+    return names[code >= 0 && code < store::kKindCount ? static_cast<size_t>(code) : 0];
 }
 
-CellText copied(CellTexts& texts, std::string_view bytes) {
+std::string_view copied(CellTexts& texts, std::string_view bytes) {
     char* at = texts.room(bytes.size());
     if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
-    return texts.text({at, bytes.size()});
+    return {at, bytes.size()};
 }
 
-// The texts of one row, each written once however many columns show it. Cells are copies of these
-// (a reference each).
+// The texts of one row, each written once however many columns show it.
 class RowTexts {
 public:
     RowTexts(const ItemView& row, CellTexts& texts) : row_(row), texts_(texts) {}
 
-    CellText name() {
-        if (row_.folder) return file().substr(file_.size() - row_.name.size(), row_.name.size());
+    std::string_view name() {
+        if (row_.folder) return file().substr(file_.size() - row_.name.size());
         if (!name_) name_ = copied(texts_, row_.name);
         return *name_;
     }
-    CellText path() {
-        if (row_.folder) return file().substr(kScheme.size(), file_.size() - kScheme.size());
+    std::string_view path() {
+        if (row_.folder) return file().substr(kScheme.size());
         if (!path_) path_ = row_.display ? copied(texts_, *row_.display) : name();
         return *path_;
     }
     // A stored URL wins, as it does for items of other sources.
-    CellText url() {
+    std::string_view url() {
         if (!url_) url_ = row_.url ? copied(texts_, *row_.url) : row_.folder ? file() : path();
         return *url_;
     }
     // Empty for items outside the file system.
-    CellText folder() {
-        if (row_.folder) return file().substr(kScheme.size(), row_.folder->size());
-        return {};
-    }
+    std::string_view folder() { return row_.folder ? file().substr(kScheme.size(), row_.folder->size()) : std::string_view(); }
 
 private:
     static constexpr std::string_view kScheme = "file:";
 
     // An entry's "file:" + path (the folder's path, '/' unless the folder is "/" itself, the name:
     // store::childPath), written once: its URL, and its path, folder and name are parts of it.
-    const CellText& file() {
+    std::string_view file() {
         if (!file_.empty()) return file_;
         const std::string_view folder = *row_.folder;
         const std::string_view parent = folder == "/" ? std::string_view() : folder;
@@ -106,17 +97,17 @@ private:
         if (!parent.empty()) std::memcpy(path, parent.data(), parent.size());
         path[parent.size()] = '/';
         if (!row_.name.empty()) std::memcpy(path + parent.size() + 1, row_.name.data(), row_.name.size());
-        file_ = texts_.text({at, size});
+        file_ = {at, size};
         return file_;
     }
 
     const ItemView& row_;
     CellTexts& texts_;
-    CellText file_;  // never empty once written: it holds at least "file:/"
-    std::optional<CellText> name_, path_, url_;
+    std::string_view file_;  // never empty once written: it holds at least "file:/"
+    std::optional<std::string_view> name_, path_, url_;
 };
 
-Variant extension(const ItemView& row, CellTexts& texts) {
+CellDraft extension(const ItemView& row, CellTexts& texts) {
     std::string derived;
     if (!row.ext) derived = store::entryExtension(row.name, row.kind);
     const std::string_view ext = row.ext ? *row.ext : derived;
@@ -124,7 +115,7 @@ Variant extension(const ItemView& row, CellTexts& texts) {
     char* at = texts.room(1 + ext.size());
     at[0] = '.';
     std::memcpy(at + 1, ext.data(), ext.size());
-    return Variant::ofText(texts.text({at, 1 + ext.size()}));
+    return CellDraft::ofText({at, 1 + ext.size()});
 }
 
 }  // namespace
@@ -148,21 +139,25 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
     return columns;
 }
 
-void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<Variant>& cells) {
+void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<CellDraft>& cells) {
     RowTexts text(row, texts);
+    const size_t first = cells.size();
+    cells.resize(first + columns.size());
+    CellDraft* cell = cells.data() + first;
     for (const Column column : columns) {
         switch (column) {
-            case Column::ItemName: cells.push_back(Variant::ofText(text.name())); break;
-            case Column::Size: cells.push_back(row.size ? Variant::ofInteger(*row.size) : Variant{}); break;
-            case Column::Kind: cells.push_back(Variant::ofText(kindText(row.kind))); break;
-            case Column::ItemURL: cells.push_back(Variant::ofText(text.url())); break;
-            case Column::ItemPathDisplay: cells.push_back(Variant::ofText(text.path())); break;
-            case Column::ItemFolderPathDisplay: cells.push_back(Variant::ofText(text.folder())); break;
-            case Column::FileExtension: cells.push_back(extension(row, texts)); break;
-            case Column::DateModified: cells.push_back(optionalDate(row.mtime)); break;
-            case Column::DateCreated: cells.push_back(optionalDate(row.ctime)); break;
-            case Column::FileAttributes: cells.push_back(Variant::ofInteger(windowsAttributes(row.attrs))); break;
+            case Column::ItemName: *cell = CellDraft::ofText(text.name()); break;
+            case Column::Size: *cell = row.size ? CellDraft::ofInteger(*row.size) : CellDraft{}; break;
+            case Column::Kind: *cell = CellDraft::ofText(kindText(row.kind)); break;
+            case Column::ItemURL: *cell = CellDraft::ofText(text.url()); break;
+            case Column::ItemPathDisplay: *cell = CellDraft::ofText(text.path()); break;
+            case Column::ItemFolderPathDisplay: *cell = CellDraft::ofText(text.folder()); break;
+            case Column::FileExtension: *cell = extension(row, texts); break;
+            case Column::DateModified: *cell = optionalDate(row.mtime); break;
+            case Column::DateCreated: *cell = optionalDate(row.ctime); break;
+            case Column::FileAttributes: *cell = CellDraft::ofInteger(windowsAttributes(row.attrs)); break;
         }
+        ++cell;
     }
 }
 

@@ -35,8 +35,8 @@ enum class Column {
 std::optional<std::vector<Column>> parseColumns(std::string_view list, std::string& unknown);
 
 // Appends one row's cells for `columns`, in order, to `cells`, their texts written into `texts`. A
-// file's URL, path, folder and name are views of one "file:<path>" text, and a kind is a view of
-// its static name: a row costs one copy of its path and no allocation of its own.
-void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<Variant>& cells);
+// file's URL, path, folder and name are views of one "file:<path>" text, and a kind's is static:
+// a row costs one copy of its path and no allocation of its own.
+void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<CellDraft>& cells);
 
 }  // namespace skimmer::index::query

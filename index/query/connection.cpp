@@ -42,7 +42,7 @@ struct Recordset::State {
     // Rows read ahead (by eof(), and by getRows until it has its count), as their cells, row after
     // row. A row's cells are made as soon as it is read: its views of a held folder last only
     // until the next read.
-    std::vector<Variant> staged;
+    std::vector<CellDraft> staged;
     size_t stagedRows = 0;
     CellTexts texts;
     FetchedItem scratch;  // rows that are not viewed in a held folder are read into this
@@ -196,12 +196,16 @@ RowTable Recordset::getRows(int count) {
     const size_t wanted = count > 0 ? static_cast<size_t>(count) : 0;
     while (state.stagedRows < wanted && stage()) {
     }
+    // eof() stages one row at most, so every staged row goes into this table (and the blocks
+    // their texts lie in with them) unless it asks for none.
     const size_t rows = std::min(wanted, state.stagedRows);
     const size_t columns = columns_.size();
     RowTable table(columns, rows);
-    // Staged row by row, returned column by column; the cells move (a text is a reference).
+    if (rows == 0) return table;
+    // Staged row by row, returned column by column; the texts stay where they were written.
     for (size_t r = 0; r < rows; ++r)
-        for (size_t c = 0; c < columns; ++c) table.cell(c, r) = std::move(state.staged[r * columns + c]);
+        for (size_t c = 0; c < columns; ++c) state.staged[r * columns + c].fill(table.cell(c, r));
+    state.texts.keepIn(table);
     state.staged.erase(state.staged.begin(), state.staged.begin() + static_cast<std::ptrdiff_t>(rows * columns));
     state.stagedRows -= rows;
     return table;
