@@ -194,8 +194,7 @@ RowTable Recordset::getRows(int count) {
     checkOpen();
     State& state = *state_;
     const size_t wanted = count > 0 ? static_cast<size_t>(count) : 0;
-    while (state.stagedRows < wanted && stage()) {
-    }
+    while (state.stagedRows < wanted && stage()) continue;
     // eof() stages one row at most, so every staged row goes into this table (and the blocks
     // their texts lie in with them) unless it asks for none.
     const size_t rows = std::min(wanted, state.stagedRows);
