@@ -3,11 +3,47 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 
 namespace skimmer::index::query {
 
 namespace {
+
+// The spare ring: the ring of the last cache that ended, kept for the next one. A query's folders
+// then land in pages the last query already faulted in and zeroed (tens of megabytes when every
+// row of a one-letter query is read: a tenth of that query's time), and the ring starts at the
+// size the last one grew to instead of growing four times over, dropping what it held each time.
+// One ring waits at most, so the process keeps no more than the largest ring a query used.
+// Record sets may live on several threads: the spare is taken and left under a lock.
+struct SpareRing {
+    std::mutex lock;
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+};
+
+SpareRing& spareRing() {
+    static SpareRing* const spare = new SpareRing;  // never destroyed: caches may end after statics
+    return *spare;
+}
+
+// The spare when its size is within [least, most]; null (and the spare kept) otherwise.
+std::unique_ptr<char[]> takeSpare(size_t least, size_t most, size_t& size) {
+    SpareRing& spare = spareRing();
+    const std::lock_guard<std::mutex> held(spare.lock);
+    if (!spare.bytes || spare.size < least || spare.size > most) return nullptr;
+    size = spare.size;
+    spare.size = 0;
+    return std::move(spare.bytes);
+}
+
+void leaveSpare(std::unique_ptr<char[]> ring, size_t size) {
+    SpareRing& spare = spareRing();
+    const std::lock_guard<std::mutex> held(spare.lock);
+    if (size <= spare.size) return;
+    spare.bytes = std::move(ring);
+    spare.size = size;
+}
 
 struct Slot {
     uint32_t offset;
@@ -27,6 +63,10 @@ bool FolderCache::Folder::view(uint32_t pos, store::EntryView& out) const {
     if (pos >= count) return false;
     const Slot slot = slotAt(slots, pos);
     return store::viewEntryFrom(blob, slot.offset, slot.mtimeBase, out);
+}
+
+FolderCache::~FolderCache() {
+    if (ring_) leaveSpare(std::move(ring_), ringBytes_);
 }
 
 void FolderCache::dropOldest() {
@@ -87,10 +127,18 @@ const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blo
         // wrapping: the held folders are dropped and read again when asked for, at most a few
         // times in a query, while a query of a few rows never maps the whole budget.
         clear();
+        size_t grown = ringBytes_;
         do {
-            ringBytes_ = std::min(budget_, std::max(kFirstRingBytes, ringBytes_ * 4));
-        } while (ringBytes_ < bytes);
-        ring_.reset(new char[ringBytes_]);
+            grown = std::min(budget_, std::max(kFirstRingBytes, grown * 4));
+        } while (grown < bytes);
+        size_t spareBytes = 0;
+        if (auto spare = takeSpare(grown, budget_, spareBytes)) {
+            ring_ = std::move(spare);
+            ringBytes_ = spareBytes;
+        } else {
+            ring_.reset(new char[grown]);
+            ringBytes_ = grown;
+        }
         at = 0;
     } else if (at + bytes > ringBytes_) {
         while (!held_.empty() && held_.front().at >= end) dropOldest();

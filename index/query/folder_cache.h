@@ -4,9 +4,11 @@
 // query's hits come newest first, spread over every folder, so without it a query of a million
 // hits reads about a million rows.
 //
-// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring that grows to that
+// Contract: holds at most `budgetBytes` (2 GB at most) of blobs, slots and paths, in one ring that grows to that
 // size as a query fills it (a query of millions of hits then costs no allocation per folder);
-// when it is full the folders held longest are dropped first. A folder larger than the ring, or with an id
+// when it is full the folders held longest are dropped first. A cache that ends leaves its ring
+// to the next one the process makes (one ring waits at most): a query then starts with the ring
+// the last one grew, its pages already in memory. A folder larger than the ring, or with an id
 // past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can use it
 // once). A held folder is the one read within the reader's snapshot: the cache lives no longer
 // than the record set that owns it. The texts a Folder views stay valid until the next insert;
@@ -15,11 +17,11 @@
 
 #include "index/storage/folder_entries.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <deque>
 #include <memory>
 #include <string>
@@ -48,6 +50,10 @@ public:
     static constexpr size_t kMaxBudget = size_t{1} << 31;
 
     explicit FolderCache(size_t budgetBytes) : budget_(std::min(budgetBytes, kMaxBudget)) {}
+    // Leaves the ring to the process's next cache (see "spare ring" in folder_cache.cpp).
+    ~FolderCache();
+    FolderCache(const FolderCache&) = delete;
+    FolderCache& operator=(const FolderCache&) = delete;
 
     // The held folder; null when not held. Valid until the next find or insert.
     const Folder* find(int64_t dir) {
