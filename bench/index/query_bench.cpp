@@ -10,6 +10,9 @@
 //   them, instead of the plain queries)
 //   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
 //                                 (rebuilds the name sidecar and says how long it took)
+//   query_bench --db FILE --rows TEXT [--reps N]
+//                                 (every row of TEXT: the hits alone, the rows read, the rows
+//                                 through the record sets; medians, wall clock and CPU time)
 //
 // Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
 // and without (texts checked to match nothing). Not part of ctest.

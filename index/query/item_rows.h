@@ -78,6 +78,7 @@ public:
     // (48.2 MB on the generated trees: 39.7 entries and slots, 8.5 paths), so every row of its
     // commonest query reads each folder once.
     static constexpr size_t kDefaultHeldBytes = size_t{56} << 20;
+    static_assert(kDefaultHeldBytes <= FolderCache::kMaxBudget);
 
     explicit RowReader(sqlite3* db, size_t heldBytes = kDefaultHeldBytes);
     bool read(int64_t id, FetchedItem& row);
