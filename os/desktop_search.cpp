@@ -15,9 +15,29 @@ std::string safecallMessage(HResult code) {
 SearchError::SearchError(HResult code, std::string detail)
     : std::runtime_error(safecallMessage(code)), code_(code), detail_(std::move(detail)) {}
 
+CellText& CellText::operator=(const CellText& other) {
+    if (this != &other) {
+        owned_.assign(other.view());
+        borrowed_ = nullptr;
+        borrowedSize_ = 0;
+    }
+    return *this;
+}
+
+CellText& CellText::operator=(CellText&& other) {
+    if (this != &other) {
+        if (other.borrowed_ != nullptr) owned_.assign(other.view());
+        else owned_ = std::move(other.owned_);
+        borrowed_ = nullptr;
+        borrowedSize_ = 0;
+    }
+    return *this;
+}
+
 std::wstring Variant::wide() const {
     // A byte that is not UTF-8 takes the low-surrogate escape, so the text survives a round trip.
     constexpr wchar_t kByteEscape = 0xDC00;
+    const std::string_view text = this->text;
     std::wstring out;
     for (size_t i = 0; i < text.size();) {
         char32_t c = 0;

@@ -11,8 +11,9 @@
 // - Every failing call throws SearchError: what() is exactly "Safecall error: '%X'" with the
 //   failing HRESULT in upper-case hexadecimal without leading zeros, detail() says in plain words
 //   what went wrong. Nothing else is thrown on purpose.
-// - Text: the user query is the plug-in's narrow text (the ANSI code page on Windows). Text cells,
-//   the connection string and the SQL are UTF-8, so nothing the service holds is lost on the way
+// - Text: the user query is the plug-in's narrow text (the ANSI code page on Windows). Text cells
+//   (CellText: read as a std::string_view, kept as a std::string), the connection string and the
+//   SQL are UTF-8, so nothing the service holds is lost on the way
 //   (a mail item's URL keeps the characters its entry id is written in); on Linux a name that is
 //   not UTF-8 keeps its bytes. `HitConventions::textFromCell` gives a cell's text as the plug-in
 //   writes it.
@@ -48,17 +49,60 @@ private:
     std::string detail_;
 };
 
+// The bytes of a text cell. A text either owns its bytes (a std::string, as a text made from one
+// does) or borrows them from the row table that holds the cell: a service may write the texts of
+// many cells into blocks the table keeps alive (RowTable::keepAlive; the index writes a row's URL,
+// path and name as views of one "file:<path>"), so filling a table copies no text per cell.
+// Copying or moving a cell always gives a text that owns its bytes (a borrowed one is copied), so
+// a cell taken out of its table never outlives what it views.
+class CellText {
+public:
+    CellText() = default;
+    explicit CellText(std::string text) : owned_(std::move(text)) {}
+    explicit CellText(const char* text) : owned_(text) {}
+    CellText(const CellText& other) : owned_(other.view()) {}
+    CellText(CellText&& other) : owned_(other.borrowed_ ? std::string(other.view()) : std::move(other.owned_)) {}
+    CellText& operator=(const CellText& other);
+    CellText& operator=(CellText&& other);
+
+    // Makes this text a view of `bytes`, which the table holding this cell keeps alive (or which
+    // are static). For the service that fills the table; nothing is copied or counted.
+    void borrow(std::string_view bytes) {
+        owned_.clear();
+        borrowed_ = bytes.data();
+        borrowedSize_ = bytes.size();
+    }
+
+    std::string_view view() const {
+        return borrowed_ != nullptr ? std::string_view(borrowed_, borrowedSize_) : std::string_view(owned_);
+    }
+    operator std::string_view() const { return view(); }  // NOLINT: read where a text is read
+    operator std::string() const { return std::string(view()); }  // NOLINT: a copy the reader keeps
+    const char* data() const { return view().data(); }
+    size_t size() const { return view().size(); }
+    bool empty() const { return view().empty(); }
+    char operator[](size_t at) const { return view()[at]; }
+
+    friend bool operator==(const CellText& a, const CellText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CellText& a, std::string_view b) { return a.view() == b; }
+
+private:
+    std::string owned_;
+    const char* borrowed_ = nullptr;  // null: the text is owned_
+    size_t borrowedSize_ = 0;
+};
+
 // A cell of a row table: empty, text, a 64-bit integer or an OLE automation date (days since
 // 30 December 1899, local time, fraction = time of day).
 enum class VarType { Empty, Text, Integer, Date };
 
 struct Variant {
     VarType type = VarType::Empty;
-    std::string text;
+    CellText text;
     int64_t integer = 0;
     double date = 0;
 
-    static Variant ofText(std::string value) { return Variant{VarType::Text, std::move(value), 0, 0}; }
+    static Variant ofText(std::string value) { return Variant{VarType::Text, CellText(std::move(value)), 0, 0}; }
     static Variant ofInteger(int64_t value) { return Variant{VarType::Integer, {}, value, 0}; }
     static Variant ofDate(double value) { return Variant{VarType::Date, {}, 0, value}; }
 
@@ -75,9 +119,13 @@ public:
     const Variant& cell(size_t column, size_t row) const { return cells_[column * rows_ + row]; }
     Variant& cell(size_t column, size_t row) { return cells_[column * rows_ + row]; }
 
+    // Keeps `block` alive as long as the table: bytes its cells borrow (CellText::borrow).
+    void keepAlive(std::shared_ptr<const void> block) { kept_.push_back(std::move(block)); }
+
 private:
     size_t columns_, rows_;
     std::vector<Variant> cells_;
+    std::vector<std::shared_ptr<const void>> kept_;
 };
 
 struct ItemsToIndex {

@@ -10,11 +10,15 @@
 //   them, instead of the plain queries)
 //   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
 //                                 (rebuilds the name sidecar and says how long it took)
+//   query_bench --db FILE --rows TEXT [--reps N]
+//                                 (every row of TEXT: the hits alone, the rows read, the rows
+//                                 through the record sets; medians, wall clock and CPU time)
 //
 // Query classes: 1, 2, 3, 5 and 10 characters, with hits (pieces of names sampled from the index)
 // and without (texts checked to match nothing). Not part of ctest.
 #include "index/query/connection.h"
 #include "index/query/hit_stream.h"
+#include "index/query/item_rows.h"
 #include "index/query/name_index_builder.h"
 #include "index/query/query_parser.h"
 #include "index/query/search_manager.h"
@@ -25,6 +29,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -179,6 +184,55 @@ double percentile(std::vector<double> values, double p) {
     return values[std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5))];
 }
 
+// CPU time of this thread: on a machine shared with other work it tells what a change costs
+// where wall time also counts the waits for a core.
+double cpuMillis() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Where the time of reading every row of one query goes: the hits alone (ids), the hits with each
+// item's row read (RowReader, no cells) and every row through the record sets (cells included),
+// each `reps` times; prints each median, wall time and CPU time. For comparing two ways of
+// building rows on one index.
+int rowsSplit(const std::filesystem::path& db, const std::string& text, int reps) {
+    std::vector<double> wall[3], cpu[3];
+    long hits = 0;
+    uint64_t folderReads = 0;
+    const auto measure = [&](int stage, const auto& run) {
+        const double cpuStart = cpuMillis();
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        wall[stage].push_back(millisSince(start));
+        cpu[stage].push_back(cpuMillis() - cpuStart);
+    };
+    for (int r = 0; r < reps; ++r) {
+        measure(0, [&] { allHitsFound(db, text, hits, true); });
+        measure(1, [&] {
+            sqlite3* raw = nullptr;
+            sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+            Db handle(raw);
+            const auto opened = NameIndex::openShared(nameIndexPathFor(db)).index;
+            const ParsedQuery parsed = parseQuery(text, 0);
+            sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+            auto stream = openHitStream(raw, opened.get(), parsed.root);
+            RowReader rows(raw);
+            FetchedItem row;
+            while (const auto id = stream->next()) rows.read(*id, row);
+            folderReads = rows.folderReads();
+            sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        measure(2, [&] { keystroke(db, text, true); });
+    }
+    std::printf("%s: %ld hits, %llu folder reads; medians of %d, wall (CPU) ms: hits found %.1f (%.1f), rows read "
+                "%.1f (%.1f), rows through the record sets %.1f (%.1f); p99 of the last %.1f (%.1f)\n",
+                text.c_str(), hits, static_cast<unsigned long long>(folderReads), reps, percentile(wall[0], 0.5),
+                percentile(cpu[0], 0.5), percentile(wall[1], 0.5), percentile(cpu[1], 0.5), percentile(wall[2], 0.5),
+                percentile(cpu[2], 0.5), percentile(wall[2], 0.99), percentile(cpu[2], 0.99));
+    return 0;
+}
+
 long statusKb(const char* field) {
     std::ifstream in("/proc/self/status");
     std::string line;
@@ -275,6 +329,9 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--dense-divisor") == 0) options.denseDivisor = static_cast<uint32_t>(std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
     }
+    // --rows TEXT: where reading every row of TEXT goes (rowsSplit), --reps times.
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--rows") == 0 && !db.empty()) return rowsSplit(db, argv[i + 1], reps);
     // --profile TEXT: only find all hits of TEXT, 20 times with the shared sidecar (for a
     // profiler); prints the median.
     for (int i = 1; i + 1 < argc; ++i)

@@ -1,9 +1,13 @@
 // window_bench: the search window's figures, measured as a user meets them.
 //
 //   window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R] [--skimmer BIN]
+//                [--index FILE] [--plocate-db FILE] [--word WORD]
 //
 // A generated tree (gen_tree, reused when --tree already holds one) is indexed by skimmer-index
-// and by plocate's updatedb. Then, side by side in one run:
+// and by plocate's updatedb; or, with --index and --plocate-db, indexes made beforehand from it
+// are used as they are (the window's index is a link to --index: at ten million entries indexing
+// takes minutes, and an index made with `default-excludes = no` holds every entry). --word gives
+// the query word instead of picking one from the tree. Then, side by side in one run:
 // - keystroke to first hit: `skimmer` on a pseudo-terminal, read back through libvterm; for 1, 2,
 //   3, 5 and 10 characters typed at 100 ms and at 10 ms intervals, the time from writing the last
 //   key's byte to the first screen on which a hit row only the final text's result can have drawn
@@ -51,6 +55,9 @@ struct Config {
     // The `skimmer` to measure: this build's by default, or another build's (an older commit's, to
     // compare two versions side by side on one tree and one anchor).
     std::string skimmer = SKIMMER_BIN;
+    fs::path index;      // an index made beforehand (with its name sidecar beside it)
+    fs::path plocateDb;  // a plocate database made beforehand
+    std::string word;
 };
 
 int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, bool quiet = false) {
@@ -286,11 +293,12 @@ long cpuTicks(pid_t pid) {
     return fields.size() > 12 ? std::stol(fields[11]) + std::stol(fields[12]) : -1;
 }
 
-long peakRssKb(pid_t pid) {
+// A field of /proc/PID/status in kB; -1 when absent.
+long statusKb(pid_t pid, const std::string& field) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(in, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
     return -1;
 }
 
@@ -307,8 +315,12 @@ int main(int argc, char** argv) {
         else if (a == "--work") cfg.work = argv[i + 1];
         else if (a == "--reps") cfg.reps = std::atoi(argv[i + 1]);
         else if (a == "--skimmer") cfg.skimmer = argv[i + 1];
+        else if (a == "--index") cfg.index = argv[i + 1];
+        else if (a == "--plocate-db") cfg.plocateDb = argv[i + 1];
+        else if (a == "--word") cfg.word = argv[i + 1];
         else {
-            std::fprintf(stderr, "usage: window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R] [--skimmer BIN]\n");
+            std::fprintf(stderr, "usage: window_bench [--entries N] [--tree DIR] [--work DIR] [--reps R] [--skimmer BIN]"
+                                 " [--index FILE] [--plocate-db FILE] [--word WORD]\n");
             return 2;
         }
     }
@@ -323,11 +335,27 @@ int main(int argc, char** argv) {
         std::printf("generating %ld entries in %s\n", cfg.entries, cfg.tree.c_str());
         if (run({GEN_TREE_BIN, "--entries", std::to_string(cfg.entries), cfg.tree.string()}) != 0) return 1;
     }
-    std::printf("indexing\n");
-    if (run({SKIMMER_INDEX_BIN, "--root", cfg.tree.string()}, env.vars()) != 0) return 1;
-    const fs::path plocateDb = cfg.work / "plocate.db";
-    if (run({"updatedb", "-l", "0", "-U", cfg.tree.string(), "-o", plocateDb.string()}) != 0) return 1;
-    const std::string word = pickWord(cfg.tree);
+    if (cfg.index.empty()) {
+        std::printf("indexing\n");
+        if (run({SKIMMER_INDEX_BIN, "--root", cfg.tree.string()}, env.vars()) != 0) return 1;
+    } else {
+        // The window opens the index at its default place: links to the one given (SQLite puts the
+        // WAL beside the file a link names).
+        const fs::path place = env.cache / "skimmer" / "index.sqlite";
+        fs::create_directories(place.parent_path());
+        for (const char* suffix : {"", ".names"}) {
+            fs::path link = place;
+            link += suffix;
+            fs::path target = fs::absolute(cfg.index);
+            target += suffix;
+            fs::remove(link);
+            fs::create_symlink(target, link);
+        }
+    }
+    const fs::path plocateDb = cfg.plocateDb.empty() ? cfg.work / "plocate.db" : cfg.plocateDb;
+    if (cfg.plocateDb.empty() && run({"updatedb", "-l", "0", "-U", cfg.tree.string(), "-o", plocateDb.string()}) != 0)
+        return 1;
+    const std::string word = cfg.word.empty() ? pickWord(cfg.tree) : cfg.word;
     std::printf("query word: %s\n\n", word.c_str());
 
     std::printf("%-28s %10s %10s %12s %8s\n", "keystroke to first hit", "median ms", "p99 ms", "plocate ms", "stale");
@@ -405,7 +433,10 @@ int main(int argc, char** argv) {
         p.send(word.substr(0, 1));
         // The search runs until every run of the plan is done or the store's bound is met.
         p.waitFor([&] { return false; }, 8000);
-        std::printf("peak RSS, \"SKSAllResults\" on, 1-character query: %ld kB\n", peakRssKb(p.pid()));
+        std::printf("peak RSS, \"SKSAllResults\" on, 1-character query: %ld kB (resident at the end %ld kB: mapped "
+                    "files %ld kB, heap and stacks %ld kB)\n",
+                    statusKb(p.pid(), "VmHWM:"), statusKb(p.pid(), "VmRSS:"), statusKb(p.pid(), "RssFile:"),
+                    statusKb(p.pid(), "RssAnon:"));
         quit(p);
     }
     return 0;

@@ -4,6 +4,8 @@
 #include "index/storage/schema.h"
 #include "os/utf8.h"
 
+#include <array>
+#include <cstring>
 
 namespace skimmer::index::query {
 namespace {
@@ -35,8 +37,85 @@ int64_t windowsAttributes(int64_t attrs) {
     return bits == 0 ? 0x80 : bits;
 }
 
-Variant optionalDate(const std::optional<int64_t>& seconds) {
-    return seconds ? Variant::ofDate(oleDateFromUnix(*seconds)) : Variant{};
+CellDraft optionalDate(const std::optional<int64_t>& seconds) {
+    return seconds ? CellDraft::ofDate(oleDateFromUnix(*seconds)) : CellDraft{};
+}
+
+// A kind's display name, made once: a kind cell borrows it and copies nothing.
+std::string_view kindText(int code) {
+    static const std::array<std::string, store::kKindCount> names = [] {
+        std::array<std::string, store::kKindCount> all;
+        for (int k = 0; k < store::kKindCount; ++k) all[static_cast<size_t>(k)] = store::kindDisplayName(k);
+        return all;
+    }();
+    // kindDisplayName names a code outside the table as the first kind.
+    return names[code >= 0 && code < store::kKindCount ? static_cast<size_t>(code) : 0];
+}
+
+std::string_view copied(CellTexts& texts, std::string_view bytes) {
+    char* at = texts.room(bytes.size());
+    if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+    return {at, bytes.size()};
+}
+
+// The texts of one row, each written once however many columns show it.
+class RowTexts {
+public:
+    RowTexts(const ItemView& row, CellTexts& texts) : row_(row), texts_(texts) {}
+
+    std::string_view name() {
+        if (row_.folder) return file().substr(file_.size() - row_.name.size());
+        if (!name_) name_ = copied(texts_, row_.name);
+        return *name_;
+    }
+    std::string_view path() {
+        if (row_.folder) return file().substr(kScheme.size());
+        if (!path_) path_ = row_.display ? copied(texts_, *row_.display) : name();
+        return *path_;
+    }
+    // A stored URL wins, as it does for items of other sources.
+    std::string_view url() {
+        if (!url_) url_ = row_.url ? copied(texts_, *row_.url) : row_.folder ? file() : path();
+        return *url_;
+    }
+    // Empty for items outside the file system.
+    std::string_view folder() { return row_.folder ? file().substr(kScheme.size(), row_.folder->size()) : std::string_view(); }
+
+private:
+    static constexpr std::string_view kScheme = "file:";
+
+    // An entry's "file:" + path (the folder's path, '/' unless the folder is "/" itself, the name:
+    // store::childPath), written once: its URL, and its path, folder and name are parts of it.
+    std::string_view file() {
+        if (!file_.empty()) return file_;
+        const std::string_view folder = *row_.folder;
+        const std::string_view parent = folder == "/" ? std::string_view() : folder;
+        const size_t size = kScheme.size() + parent.size() + 1 + row_.name.size();
+        char* at = texts_.room(size);
+        std::memcpy(at, kScheme.data(), kScheme.size());
+        char* path = at + kScheme.size();
+        if (!parent.empty()) std::memcpy(path, parent.data(), parent.size());
+        path[parent.size()] = '/';
+        if (!row_.name.empty()) std::memcpy(path + parent.size() + 1, row_.name.data(), row_.name.size());
+        file_ = {at, size};
+        return file_;
+    }
+
+    const ItemView& row_;
+    CellTexts& texts_;
+    std::string_view file_;  // never empty once written: it holds at least "file:/"
+    std::optional<std::string_view> name_, path_, url_;
+};
+
+CellDraft extension(const ItemView& row, CellTexts& texts) {
+    std::string derived;
+    if (!row.ext) derived = store::entryExtension(row.name, row.kind);
+    const std::string_view ext = row.ext ? *row.ext : derived;
+    if (ext.empty()) return {};
+    char* at = texts.room(1 + ext.size());
+    at[0] = '.';
+    std::memcpy(at + 1, ext.data(), ext.size());
+    return CellDraft::ofText({at, 1 + ext.size()});
 }
 
 }  // namespace
@@ -60,47 +139,25 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
     return columns;
 }
 
-Variant columnValue(Column column, const FetchedItem& row) {
-    switch (column) {
-        case Column::ItemName: return Variant::ofText(row.name);
-        case Column::Size: return row.size ? Variant::ofInteger(*row.size) : Variant{};
-        case Column::Kind: return Variant::ofText(store::kindDisplayName(row.kind));
-        case Column::ItemURL: return Variant::ofText(row.itemUrl());
-        case Column::ItemPathDisplay: return Variant::ofText(row.displayedPath());
-        case Column::ItemFolderPathDisplay: return Variant::ofText(row.folder());
-        case Column::FileExtension: return row.ext.empty() ? Variant{} : Variant::ofText("." + row.ext);
-        case Column::DateModified: return optionalDate(row.mtime);
-        case Column::DateCreated: return optionalDate(row.ctime);
-        case Column::FileAttributes: return Variant::ofInteger(windowsAttributes(row.attrs));
-    }
-    return {};
-}
-
-void fillRow(const std::vector<Column>& columns, const FetchedItem& row, os::search::RowTable& table, size_t r) {
-    std::optional<std::string> path;
-    const auto displayed = [&]() -> const std::string& {
-        if (!path) path = row.displayedPath();
-        return *path;
-    };
-    for (size_t c = 0; c < columns.size(); ++c) {
-        Variant& cell = table.cell(c, r);
-        switch (columns[c]) {
-            case Column::ItemPathDisplay:
-                cell = Variant::ofText(displayed());
-                break;
-            case Column::ItemURL:
-                if (row.url || row.dir == 0 || !row.dirPath) {
-                    cell = columnValue(columns[c], row);
-                } else {
-                    std::string url;
-                    url.reserve(5 + displayed().size());
-                    url.append("file:").append(displayed());
-                    cell = Variant::ofText(std::move(url));
-                }
-                break;
-            default:
-                cell = columnValue(columns[c], row);
+void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<CellDraft>& cells) {
+    RowTexts text(row, texts);
+    const size_t first = cells.size();
+    cells.resize(first + columns.size());
+    CellDraft* cell = cells.data() + first;
+    for (const Column column : columns) {
+        switch (column) {
+            case Column::ItemName: *cell = CellDraft::ofText(text.name()); break;
+            case Column::Size: *cell = row.size ? CellDraft::ofInteger(*row.size) : CellDraft{}; break;
+            case Column::Kind: *cell = CellDraft::ofText(kindText(row.kind)); break;
+            case Column::ItemURL: *cell = CellDraft::ofText(text.url()); break;
+            case Column::ItemPathDisplay: *cell = CellDraft::ofText(text.path()); break;
+            case Column::ItemFolderPathDisplay: *cell = CellDraft::ofText(text.folder()); break;
+            case Column::FileExtension: *cell = extension(row, texts); break;
+            case Column::DateModified: *cell = optionalDate(row.mtime); break;
+            case Column::DateCreated: *cell = optionalDate(row.ctime); break;
+            case Column::FileAttributes: *cell = CellDraft::ofInteger(windowsAttributes(row.attrs)); break;
         }
+        ++cell;
     }
 }
 

@@ -39,12 +39,13 @@ struct Session {
 struct Recordset::State {
     std::unique_ptr<HitStream> hits;
     std::unique_ptr<RowReader> rows;
-    // The next row, read ahead by eof(); `pending` says whether it holds one. Rows are read into
-    // the same objects call after call (this one and `batch`, whose strings keep their room), so
-    // reading a row allocates nothing once the first batch is done.
-    FetchedItem next;
-    bool pending = false;
-    std::vector<FetchedItem> batch;
+    // Rows read ahead (by eof(), and by getRows until it has its count), as their cells, row after
+    // row. A row's cells are made as soon as it is read: its views of a held folder last only
+    // until the next read.
+    std::vector<CellDraft> staged;
+    size_t stagedRows = 0;
+    CellTexts texts;
+    FetchedItem scratch;  // rows that are not viewed in a held folder are read into this
     bool done = false;
 };
 
@@ -158,18 +159,22 @@ void Recordset::checkOpen() const {
         throw SafecallError(kObjectClosed, "the record set is closed");
 }
 
-// Makes `pending` hold the next row, or marks the end. Ends the read transaction at the end.
-bool Recordset::fill() {
+// Stages the next row's cells, or marks the end (and ends the read transaction). False at the end.
+bool Recordset::stage() {
     State& state = *state_;
-    while (!state.pending && !state.done) {
+    ItemView row;
+    while (!state.done) {
         const std::optional<int64_t> id = state.hits->next();
         if (!id) {
             finish();
             break;
         }
-        state.pending = state.rows->read(*id, state.next);
+        if (!state.rows->view(*id, row, state.scratch)) continue;  // gone since the sidecar was built
+        appendCells(columns_, row, state.texts, state.staged);
+        ++state.stagedRows;
+        return true;
     }
-    return state.pending;
+    return false;
 }
 
 void Recordset::finish() {
@@ -182,21 +187,26 @@ void Recordset::finish() {
 
 bool Recordset::eof() {
     checkOpen();
-    if (state_->done && !state_->pending) return true;
-    return !fill();
+    return state_->stagedRows == 0 && !stage();
 }
 
 RowTable Recordset::getRows(int count) {
     checkOpen();
-    std::vector<FetchedItem>& batch = state_->batch;
-    size_t rows = 0;
-    for (; static_cast<int>(rows) < count && fill(); ++rows) {
-        if (batch.size() == rows) batch.emplace_back();
-        std::swap(batch[rows], state_->next);
-        state_->pending = false;
-    }
-    RowTable table(columns_.size(), rows);
-    for (size_t r = 0; r < rows; ++r) fillRow(columns_, batch[r], table, r);
+    State& state = *state_;
+    const size_t wanted = count > 0 ? static_cast<size_t>(count) : 0;
+    while (state.stagedRows < wanted && stage()) continue;
+    // eof() stages one row at most, so every staged row goes into this table (and the blocks
+    // their texts lie in with them) unless it asks for none.
+    const size_t rows = std::min(wanted, state.stagedRows);
+    const size_t columns = columns_.size();
+    RowTable table(columns, rows);
+    if (rows == 0) return table;
+    // Staged row by row, returned column by column; the texts stay where they were written.
+    for (size_t r = 0; r < rows; ++r)
+        for (size_t c = 0; c < columns; ++c) state.staged[r * columns + c].fill(table.cell(c, r));
+    state.texts.keepIn(table);
+    state.staged.erase(state.staged.begin(), state.staged.begin() + static_cast<std::ptrdiff_t>(rows * columns));
+    state.stagedRows -= rows;
     return table;
 }
 

@@ -52,7 +52,7 @@ private:
     Recordset(std::shared_ptr<Session> session, std::vector<Column> columns, ParsedQuery parsed);
     void start();
     void checkOpen() const;
-    bool fill();
+    bool stage();
     void finish();
 
     std::shared_ptr<Session> session_;

@@ -3,17 +3,70 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 
 namespace skimmer::index::query {
 
-bool FolderCache::Folder::entry(uint32_t pos, store::CrawledItem& out) const {
-    if (pos >= count) return false;
+namespace {
+
+// The spare ring: the ring of the last cache that ended, kept for the next one. A query's folders
+// then land in pages the last query already faulted in and zeroed (tens of megabytes when every
+// row of a one-letter query is read: a tenth of that query's time), and the ring starts at the
+// size the last one grew to instead of growing four times over, dropping what it held each time.
+// One ring waits at most, so the process keeps no more than the largest ring a query used.
+// Record sets may live on several threads: the spare is taken and left under a lock.
+struct SpareRing {
+    std::mutex lock;
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+};
+
+SpareRing& spareRing() {
+    static SpareRing* const spare = new SpareRing;  // never destroyed: caches may end after statics
+    return *spare;
+}
+
+// The spare when its size is within [least, most]; null (and the spare kept) otherwise.
+std::unique_ptr<char[]> takeSpare(size_t least, size_t most, size_t& size) {
+    SpareRing& spare = spareRing();
+    const std::lock_guard<std::mutex> held(spare.lock);
+    if (!spare.bytes || spare.size < least || spare.size > most) return nullptr;
+    size = spare.size;
+    spare.size = 0;
+    return std::move(spare.bytes);
+}
+
+void leaveSpare(std::unique_ptr<char[]> ring, size_t size) {
+    SpareRing& spare = spareRing();
+    const std::lock_guard<std::mutex> held(spare.lock);
+    if (size <= spare.size) return;
+    spare.bytes = std::move(ring);
+    spare.size = size;
+}
+
+struct Slot {
     uint32_t offset;
-    int64_t base;
-    std::memcpy(&offset, slots + size_t{pos} * kSlotBytes, sizeof offset);
-    std::memcpy(&base, slots + size_t{pos} * kSlotBytes + sizeof offset, sizeof base);
-    return store::decodeEntryFrom(blob, offset, base, out);
+    int64_t mtimeBase;
+};
+
+Slot slotAt(const char* slots, uint32_t pos) {
+    Slot slot;
+    std::memcpy(&slot.offset, slots + size_t{pos} * FolderCache::kSlotBytes, sizeof slot.offset);
+    std::memcpy(&slot.mtimeBase, slots + size_t{pos} * FolderCache::kSlotBytes + sizeof slot.offset, sizeof slot.mtimeBase);
+    return slot;
+}
+
+}  // namespace
+
+bool FolderCache::Folder::view(uint32_t pos, store::EntryView& out) const {
+    if (pos >= count) return false;
+    const Slot slot = slotAt(slots, pos);
+    return store::viewEntryFrom(blob, slot.offset, slot.mtimeBase, out);
+}
+
+FolderCache::~FolderCache() {
+    if (ring_) leaveSpare(std::move(ring_), ringBytes_);
 }
 
 void FolderCache::dropOldest() {
@@ -21,7 +74,6 @@ void FolderCache::dropOldest() {
     where_[static_cast<size_t>(oldest.dir)] = 0;
     used_ -= oldest.bytes;
     held_.pop_front();
-    ++first_;
 }
 
 void FolderCache::growTable(int64_t dir) {
@@ -37,65 +89,74 @@ void FolderCache::growTable(int64_t dir) {
 
 void FolderCache::clear() {
     while (!held_.empty()) dropOldest();
-    first_ = 0;
+}
+
+void FolderCache::write(char* to, std::string_view path, std::string_view blob) const {
+    const uint32_t count = scratch_.count();
+    const Header header{.count = count, .pathBytes = static_cast<uint32_t>(path.size()), .blobBytes = blob.size()};
+    std::memcpy(to, &header, sizeof header);
+    char* slots = to + kHeaderBytes;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::memcpy(slots + size_t{i} * kSlotBytes, &scratch_.offsets[i], sizeof(uint32_t));
+        std::memcpy(slots + size_t{i} * kSlotBytes + sizeof(uint32_t), &scratch_.mtimeBases[i], sizeof(int64_t));
+    }
+    char* pathAt = slots + size_t{count} * kSlotBytes;
+    if (!path.empty()) std::memcpy(pathAt, path.data(), path.size());
+    if (!blob.empty()) std::memcpy(pathAt + path.size(), blob.data(), blob.size());
 }
 
 const FolderCache::Folder* FolderCache::insert(int64_t dir, std::string_view blob, std::string_view path) {
     if (!store::slotEntries(blob, scratch_)) return nullptr;
-    const uint32_t count = scratch_.count();
-    const size_t bytes = size_t{count} * kSlotBytes + path.size() + blob.size();
-    char* to = nullptr;
-    Folder* view = nullptr;
+    // A path longer than a header counts cannot be held (no real folder's is); it is read as damage.
+    if (path.size() > UINT32_MAX) return nullptr;
+    const size_t bytes = bytesFor(scratch_.count(), path, blob);
     if (bytes > budget_ || dir <= 0 || dir >= kMaxHeldId) {
         oversize_.resize(bytes);
-        to = oversize_.data();
-        view = &oversizeView_;
-    } else {
-        growTable(dir);
-        if (find(dir) != nullptr) clear();  // held twice would leave a stale place behind
-        // Sequence numbers name places in where_: start again before they run out.
-        if (first_ + held_.size() >= std::numeric_limits<uint32_t>::max() - 1) clear();
-        // The next place: after the newest folder, or at the ring's start when it does not fit;
-        // wrapping drops what is left of the previous lap (the oldest folders, past `end`) first.
-        const size_t end = held_.empty() ? 0 : held_.back().at + held_.back().bytes;
-        size_t at = end;
-        if (at + bytes > ringBytes_ && ringBytes_ < budget_) {
-            // A ring that is not yet as large as the budget grows (four times over) instead of
-            // wrapping: the held folders are dropped and read again when asked for, at most a few
-            // times in a query, while a query of a few rows never maps the whole budget.
-            clear();
-            do {
-                ringBytes_ = std::min(budget_, std::max(kFirstRingBytes, ringBytes_ * 4));
-            } while (ringBytes_ < bytes);
-            ring_.reset(new char[ringBytes_]);
-            at = 0;
-        } else if (at + bytes > ringBytes_) {
-            while (!held_.empty() && held_.front().at >= end) dropOldest();
-            at = 0;
-        }
-        // Then the oldest folders of this lap while they overlap [at, at + bytes).
-        while (!held_.empty()) {
-            const Held& oldest = held_.front();
-            const bool overlaps = oldest.at < at + bytes && at < oldest.at + oldest.bytes;
-            if (!overlaps) break;
-            dropOldest();
-        }
-        held_.push_back(Held{.dir = dir, .at = at, .bytes = bytes, .view = {}});
-        where_[static_cast<size_t>(dir)] = first_ + static_cast<uint32_t>(held_.size());
-        used_ += bytes;
-        to = ring_.get() + at;
-        view = &held_.back().view;
+        write(oversize_.data(), path, blob);
+        found_ = folderAt(oversize_.data());
+        return &found_;
     }
-    for (uint32_t i = 0; i < count; ++i) {
-        std::memcpy(to + size_t{i} * kSlotBytes, &scratch_.offsets[i], sizeof(uint32_t));
-        std::memcpy(to + size_t{i} * kSlotBytes + sizeof(uint32_t), &scratch_.mtimeBases[i], sizeof(int64_t));
+    growTable(dir);
+    if (find(dir) != nullptr) clear();  // held twice would leave a stale place behind
+    // The next place: after the newest folder, or at the ring's start when it does not fit;
+    // wrapping drops what is left of the previous lap (the oldest folders, past `end`) first.
+    const size_t end = held_.empty() ? 0 : held_.back().at + held_.back().bytes;
+    size_t at = end;
+    if (at + bytes > ringBytes_ && ringBytes_ < budget_) {
+        // A ring that is not yet as large as the budget grows (four times over) instead of
+        // wrapping: the held folders are dropped and read again when asked for, at most a few
+        // times in a query, while a query of a few rows never maps the whole budget.
+        clear();
+        size_t grown = ringBytes_;
+        do {
+            grown = std::min(budget_, std::max(kFirstRingBytes, grown * 4));
+        } while (grown < bytes);
+        size_t spareBytes = 0;
+        if (auto spare = takeSpare(grown, budget_, spareBytes)) {
+            ring_ = std::move(spare);
+            ringBytes_ = spareBytes;
+        } else {
+            ring_.reset(new char[grown]);
+            ringBytes_ = grown;
+        }
+        at = 0;
+    } else if (at + bytes > ringBytes_) {
+        while (!held_.empty() && held_.front().at >= end) dropOldest();
+        at = 0;
     }
-    char* pathAt = to + size_t{count} * kSlotBytes;
-    if (!path.empty()) std::memcpy(pathAt, path.data(), path.size());
-    char* blobAt = pathAt + path.size();
-    if (!blob.empty()) std::memcpy(blobAt, blob.data(), blob.size());
-    *view = Folder{.blob = {blobAt, blob.size()}, .path = {pathAt, path.size()}, .slots = to, .count = count};
-    return view;
+    // Then the oldest folders of this lap while they overlap [at, at + bytes).
+    while (!held_.empty()) {
+        const Held& oldest = held_.front();
+        const bool overlaps = oldest.at < at + bytes && at < oldest.at + oldest.bytes;
+        if (!overlaps) break;
+        dropOldest();
+    }
+    held_.push_back(Held{.dir = dir, .at = at, .bytes = bytes});
+    where_[static_cast<size_t>(dir)] = static_cast<uint32_t>(at + 1);
+    used_ += bytes;
+    write(ring_.get() + at, path, blob);
+    found_ = folderAt(ring_.get() + at);
+    return &found_;
 }
 
 }  // namespace skimmer::index::query

@@ -4,19 +4,24 @@
 // query's hits come newest first, spread over every folder, so without it a query of a million
 // hits reads about a million rows.
 //
-// Contract: holds at most `budgetBytes` of blobs, slots and paths, in one ring that grows to that
+// Contract: holds at most `budgetBytes` (2 GB at most) of blobs, slots and paths, in one ring that grows to that
 // size as a query fills it (a query of millions of hits then costs no allocation per folder);
-// when it is full the folders held longest are dropped first. A folder larger than the ring, or with an id
+// when it is full the folders held longest are dropped first. A cache that ends leaves its ring
+// to the next one the process makes (one ring waits at most): a query then starts with the ring
+// the last one grew, its pages already in memory. A folder larger than the ring, or with an id
 // past kMaxHeldId, is held alone, outside it, until the next insert (so its reader can use it
 // once). A held folder is the one read within the reader's snapshot: the cache lives no longer
-// than the record set that owns it. Views it returns stay valid until the next insert.
+// than the record set that owns it. The texts a Folder views stay valid until the next insert;
+// the Folder itself until the next find or insert.
 #pragma once
 
 #include "index/storage/folder_entries.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -33,32 +38,64 @@ public:
         std::string_view path;
         const char* slots = nullptr;
         uint32_t count = 0;
-        // Entry `pos` decoded; false when it is past the end or does not decode.
-        bool entry(uint32_t pos, store::CrawledItem& out) const;
+        // Entry `pos` as a view of the held bytes (valid while the folder is held); false when it
+        // is past the end or does not decode.
+        bool view(uint32_t pos, store::EntryView& out) const;
     };
     static constexpr size_t kSlotBytes = sizeof(uint32_t) + sizeof(int64_t);
     // Folder ids are dirs rowids, dense from 1: a flat table of this many places (4 bytes each)
     // finds a held folder with one memory access instead of a hash lookup.
     static constexpr int64_t kMaxHeldId = int64_t{1} << 24;
+    // The table's places are offsets into the ring: it can be no longer than they count.
+    static constexpr size_t kMaxBudget = size_t{1} << 31;
 
-    explicit FolderCache(size_t budgetBytes) : budget_(budgetBytes) {}
+    explicit FolderCache(size_t budgetBytes) : budget_(std::min(budgetBytes, kMaxBudget)) {}
+    // Leaves the ring to the process's next cache (see "spare ring" in folder_cache.cpp).
+    ~FolderCache();
+    FolderCache(const FolderCache&) = delete;
+    FolderCache& operator=(const FolderCache&) = delete;
 
-    // The held folder; null when not held.
+    // The held folder; null when not held. Valid until the next find or insert.
     const Folder* find(int64_t dir) {
         if (dir <= 0 || static_cast<size_t>(dir) >= tableSize_ || where_[static_cast<size_t>(dir)] == 0) return nullptr;
-        return &held_[where_[static_cast<size_t>(dir)] - 1 - first_].view;
+        found_ = folderAt(ring_.get() + where_[static_cast<size_t>(dir)] - 1);
+        return &found_;
     }
     // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
-    // Null when the blob is damaged (nothing is held).
+    // Null when the blob is damaged (nothing is held). Valid until the next find or insert.
     const Folder* insert(int64_t dir, std::string_view blob, std::string_view path);
 
     size_t bytesHeld() const { return used_; }
 
 private:
+    // A folder in the ring: this header, its slots, its path, its packed entries. Every part of a
+    // row is found from the folder's place alone or from the header beside it, so reading a row
+    // of a folder held long ago costs a few memory accesses that can overlap (the ring is tens of
+    // megabytes: most of them miss the caches).
+    struct Header {
+        uint32_t count;
+        uint32_t pathBytes;
+        uint64_t blobBytes;
+    };
+    static constexpr size_t kHeaderBytes = sizeof(Header);
+    static Folder folderAt(const char* at) {
+        Header header;
+        std::memcpy(&header, at, sizeof header);
+        const char* slots = at + kHeaderBytes;
+        const char* path = slots + size_t{header.count} * kSlotBytes;
+        return Folder{.blob = {path + header.pathBytes, header.blobBytes},
+                      .path = {path, header.pathBytes},
+                      .slots = slots,
+                      .count = header.count};
+    }
+    static size_t bytesFor(uint32_t count, std::string_view path, std::string_view blob) {
+        return kHeaderBytes + size_t{count} * kSlotBytes + path.size() + blob.size();
+    }
+    void write(char* to, std::string_view path, std::string_view blob) const;
+
     struct Held {
         int64_t dir;
         size_t at, bytes;  // place in the ring
-        Folder view;
     };
     void dropOldest();
     void clear();
@@ -67,12 +104,11 @@ private:
     // Allocated on the first insert and never written before it is used: the pages of a ring
     // that a small query leaves untouched cost no memory and no time.
     std::unique_ptr<char[]> ring_;  // ringBytes_ long
-    std::deque<Held> held_;         // oldest first; held_[k] has sequence number first_ + k
-    uint32_t first_ = 0;            // sequence number of held_.front()
+    std::deque<Held> held_;         // oldest first
     struct Free {
         void operator()(uint32_t* table) const { std::free(table); }
     };
-    // By folder id: 1 + its sequence number, 0 when not held; grown (at least doubling) to the
+    // By folder id: 1 + its place in the ring, 0 when not held; grown (at least doubling) to the
     // largest id met.
     std::unique_ptr<uint32_t[], Free> where_;
     size_t tableSize_ = 0;
@@ -83,7 +119,7 @@ private:
     size_t used_ = 0;
     store::EntrySlots scratch_;     // reused by every insert
     std::string oversize_;          // the last folder too large for the ring
-    Folder oversizeView_;
+    Folder found_;
 };
 
 }  // namespace skimmer::index::query

@@ -86,24 +86,98 @@ RowReader::RowReader(sqlite3* db, size_t heldBytes)
       held_(heldBytes),
       largestHeld_(heldBytes / 8) {}
 
-bool RowReader::read(int64_t id, FetchedItem& row) { return store::isEntryId(id) ? readEntry(id, row) : readItem(id, row); }
+ItemView viewOf(const FetchedItem& row) {
+    ItemView view{.name = row.name, .kind = row.kind, .size = row.size, .mtime = row.mtime, .ctime = row.ctime,
+                  .attrs = row.attrs, .folder = {}, .url = {}, .display = {}, .ext = row.ext};
+    if (row.dir != 0 && row.dirPath) view.folder = *row.dirPath;
+    if (row.url) view.url = *row.url;
+    if (row.display) view.display = *row.display;
+    return view;
+}
 
-bool RowReader::readEntry(int64_t id, FetchedItem& row) {
+bool RowReader::read(int64_t id, FetchedItem& row) {
+    if (!store::isEntryId(id)) return readItem(id, row);
     const int64_t dir = store::entryFolder(id);
     const uint32_t pos = store::entryPos(id);
+    const FolderCache::Folder* folder = nullptr;
     store::CrawledItem stored;
-    const FolderCache::Folder* folder = held_.find(dir);
+    switch (reach(dir, pos, folder, stored)) {
+        case Reach::Gone:
+            return false;
+        case Reach::Stored:
+            storedRow(std::move(stored), id, dir, row);
+            return true;
+        case Reach::Held:
+            break;
+    }
+    store::EntryView entry;
+    if (!folder->view(pos, entry)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    // Assigned field by field: the strings of `row` keep their room from row to row.
+    row.id = id;
+    row.name.assign(entry.name);
+    row.kind = entry.kind;
+    row.ext = store::entryExtension(entry.name, entry.kind);
+    row.size = entry.size;
+    row.mtime = entry.mtime;
+    row.ctime = entry.ctime;
+    row.attrs = entry.attrs;
+    row.url.reset();
+    row.display.reset();
+    row.words.clear();
+    row.dir = dir;
+    if (!row.dirPath) row.dirPath.emplace();
+    row.dirPath->assign(folder->path);
+    return true;
+}
+
+bool RowReader::view(int64_t id, ItemView& out, FetchedItem& row) {
+    if (store::isEntryId(id)) {
+        const int64_t dir = store::entryFolder(id);
+        const uint32_t pos = store::entryPos(id);
+        const FolderCache::Folder* folder = nullptr;
+        store::CrawledItem stored;
+        switch (reach(dir, pos, folder, stored)) {
+            case Reach::Gone:
+                return false;
+            case Reach::Stored:
+                storedRow(std::move(stored), id, dir, row);
+                out = viewOf(row);
+                return true;
+            case Reach::Held:
+                break;
+        }
+        store::EntryView entry;
+        if (!folder->view(pos, entry)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+        out = ItemView{.name = entry.name, .kind = entry.kind, .size = entry.size, .mtime = entry.mtime,
+                       .ctime = entry.ctime, .attrs = entry.attrs, .folder = folder->path, .url = {}, .display = {},
+                       .ext = {}};
+        return true;
+    }
+    if (!readItem(id, row)) return false;
+    out = viewOf(row);
+    return true;
+}
+
+// The first row of a large folder, read alone.
+void RowReader::storedRow(store::CrawledItem&& stored, int64_t id, int64_t dir, FetchedItem& row) {
+    const std::string path(folderPath(dir));
+    row = readerRow(std::move(stored), id, dir, &path);
+}
+
+RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::Folder*& folder,
+                                  store::CrawledItem& stored) {
+    folder = held_.find(dir);
     if (folder == nullptr) {
         // One step answers "gone" without touching the entries, and brings a small folder's
         // entries whole (length() of a BLOB reads no byte of it); a large folder's come back NULL.
         sqlite3_stmt* stmt = entries_.get();
         sqlite3_reset(stmt);
         sqlite3_bind_int64(stmt, 1, dir);
-        if (!stepLookup(db_, stmt, "reading an item")) return false;  // the folder is gone
+        if (!stepLookup(db_, stmt, "reading an item")) return Reach::Gone;  // the folder is gone
         const int64_t count = sqlite3_column_int64(stmt, 0);
         if (pos >= count) {
             sqlite3_reset(stmt);
-            return false;  // the folder holds fewer entries now: the item is gone
+            return Reach::Gone;  // the folder holds fewer entries now: the item is gone
         }
         if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
             const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
@@ -132,7 +206,7 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
             if (folder == nullptr) {
                 switch (readLargeEntry(dir, pos, stored)) {
                     case store::EntryLookup::Found:
-                        break;
+                        return Reach::Stored;
                     case store::EntryLookup::Past:
                         throwDamaged("folder " + std::to_string(dir) + " holds fewer entries than its count");
                     case store::EntryLookup::Damaged:
@@ -141,28 +215,8 @@ bool RowReader::readEntry(int64_t id, FetchedItem& row) {
             }
         }
     }
-    if (folder == nullptr) {
-        row = readerRow(std::move(stored), id, dir, &folderPath(dir));
-        return true;
-    }
-    if (pos >= folder->count) return false;  // a held folder's count is its row's
-    if (!folder->entry(pos, decoded_)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
-    // Assigned field by field: the strings of `row` and `decoded_` keep their room from row to row.
-    row.id = id;
-    row.name.assign(decoded_.name);
-    row.kind = decoded_.kind;
-    row.ext.assign(decoded_.ext);
-    row.size = decoded_.size;
-    row.mtime = decoded_.mtime;
-    row.ctime = decoded_.ctime;
-    row.attrs = decoded_.attrs;
-    row.url.reset();
-    row.display.reset();
-    row.words.clear();
-    row.dir = dir;
-    if (!row.dirPath) row.dirPath.emplace();
-    row.dirPath->assign(folder->path);
-    return true;
+    if (pos >= folder->count) return Reach::Gone;  // a held folder's count is its row's
+    return Reach::Held;
 }
 
 // Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
@@ -218,15 +272,15 @@ bool RowReader::readItem(int64_t id, FetchedItem& row) {
     return true;
 }
 
-const std::string& RowReader::folderPath(int64_t dir) {
-    if (auto known = paths_.find(dir); known != paths_.end()) return known->second;
+std::string_view RowReader::folderPath(int64_t dir) {
+    if (const auto known = paths_.find(dir)) return *known;
     // Climb to a root or a folder already known, then fill in the paths on the way down.
     std::vector<std::pair<int64_t, std::string>> chain;  // (id, name), leaf first
     std::string base;
     bool fromRoot = false;
     for (int64_t at = dir;;) {
-        if (auto known = paths_.find(at); known != paths_.end()) {
-            base = known->second;
+        if (const auto known = paths_.find(at)) {
+            base = *known;
             break;
         }
         if (chain.size() > 100000) throwDamaged("the folders of the index form a loop");
@@ -244,11 +298,12 @@ const std::string& RowReader::folderPath(int64_t dir) {
         }
         at = parent;
     }
+    std::string_view path;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         base = fromRoot && it == chain.rbegin() ? it->second : store::childPath(base, it->second);
-        paths_[it->first] = base;
+        path = paths_.add(it->first, base);
     }
-    return paths_[dir];
+    return path;
 }
 
 }  // namespace skimmer::index::query

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "index/query/folder_cache.h"
+#include "index/query/folder_path_table.h"
 #include "index/storage/folder_entries.h"
 #include "index/storage/index_writer.h"
 #include "index/storage/sqlite_handle.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace skimmer::index::query {
@@ -39,6 +41,25 @@ struct FetchedItem {
     std::string folder() const;
 };
 
+// An item's row as its cells are made from it: every text a view (of a held folder's bytes, or of
+// a FetchedItem), valid until the reader's next read.
+struct ItemView {
+    std::string_view name;
+    int kind = 0;
+    std::optional<int64_t> size, mtime, ctime;
+    int64_t attrs = 0;
+    // An entry of the file system: its folder's path (its path is that + "/" + name, its URL
+    // "file:" + its path). None for items of other sources.
+    std::optional<std::string_view> folder;
+    // What an item of another source stores beside its name.
+    std::optional<std::string_view> url, display;
+    // The extension (no dot) when the row carries it; none: derived from name and kind
+    // (store::entryExtension), as an entry's is.
+    std::optional<std::string_view> ext;
+};
+
+ItemView viewOf(const FetchedItem& row);
+
 // The reader's row for an item the store produced (entry or item of another source); `dirPath` is
 // the folder's path for entries (dir != 0).
 FetchedItem readerRow(const store::CrawledItem& stored, int64_t id, int64_t dir, const std::string* dirPath);
@@ -57,18 +78,27 @@ public:
     // (48.2 MB on the generated trees: 39.7 entries and slots, 8.5 paths), so every row of its
     // commonest query reads each folder once.
     static constexpr size_t kDefaultHeldBytes = size_t{56} << 20;
+    static_assert(kDefaultHeldBytes <= FolderCache::kMaxBudget);
 
     explicit RowReader(sqlite3* db, size_t heldBytes = kDefaultHeldBytes);
     bool read(int64_t id, FetchedItem& row);
+    // The same row as a view, for making its cells: an entry of a held folder is viewed where it
+    // lies (nothing copied; valid until the next read), anything else is read into `row` and
+    // viewed there.
+    bool view(int64_t id, ItemView& out, FetchedItem& row);
 
     // Reads of a folder's packed entries from SQLite so far (whole or one run): for measurements
     // and tests of the "once per folder" promise.
     uint64_t folderReads() const { return folderReads_; }
 
 private:
-    bool readEntry(int64_t id, FetchedItem& row);
+    // Where entry `pos` of folder `dir` is read from: its held folder, or `stored` (the first row
+    // of a large folder, read alone); Gone when the folder or the entry is gone.
+    enum class Reach { Held, Stored, Gone };
+    Reach reach(int64_t dir, uint32_t pos, const FolderCache::Folder*& folder, store::CrawledItem& stored);
+    void storedRow(store::CrawledItem&& stored, int64_t id, int64_t dir, FetchedItem& row);
     bool readItem(int64_t id, FetchedItem& row);
-    const std::string& folderPath(int64_t dir);
+    std::string_view folderPath(int64_t dir);
     const FolderCache::Folder* holdFolder(int64_t dir, std::string_view blob, std::string_view path, int64_t count);
     std::string readWholeLarge(int64_t dir);
 
@@ -84,12 +114,11 @@ private:
     store::EntryLookup readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored);
 
     store::Stmt entries_, item_, folder_;
-    std::unordered_map<int64_t, std::string> paths_;
+    FolderPathTable paths_;
     FolderCache held_;
     size_t largestHeld_;                        // folders longer than this are never held
     std::unordered_map<int64_t, int> largeMet_;  // large folders read one run at a time so far
     uint64_t folderReads_ = 0;
-    store::CrawledItem decoded_;  // the last entry decoded from a held folder
 };
 
 }  // namespace skimmer::index::query

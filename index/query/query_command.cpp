@@ -12,9 +12,9 @@ namespace {
 
 constexpr int kExitHits = 0, kExitNoHits = 1, kExitIndex = 3;
 
-const std::string& hitText(const RowTable& rows, size_t row) {
-    const std::string& url = rows.cell(0, row).text;
-    return url.starts_with("file:") ? rows.cell(1, row).text : url;
+std::string_view hitText(const RowTable& rows, size_t row) {
+    const std::string_view url = rows.cell(0, row).text;
+    return url.starts_with("file:") ? rows.cell(1, row).text.view() : url;
 }
 
 void report(const ParsedQuery& parsed, std::FILE* err) {
@@ -30,7 +30,7 @@ long printHits(Recordset& recordset, const QueryCommand& command, std::FILE* out
         const long want = command.limit < 0 ? 64 : std::min<long>(64, command.limit - printed);
         const RowTable rows = recordset.getRows(static_cast<int>(want));
         for (size_t r = 0; r < rows.rowCount(); ++r, ++printed) {
-            const std::string& hit = hitText(rows, r);
+            const std::string_view hit = hitText(rows, r);
             if (command.nulTerminated) {
                 std::fwrite(hit.data(), 1, hit.size(), out);
                 std::fputc('\0', out);

@@ -1,5 +1,6 @@
 #include "index/query/variant.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace skimmer::index::query {
@@ -10,6 +11,34 @@ double oleDateFromUnix(int64_t seconds) {
     localtime_r(&t, &tm);
     const double local = static_cast<double>(seconds) + static_cast<double>(tm.tm_gmtoff);
     return local / 86400.0 + 25569.0;  // 25569 days from 1899-12-30 to 1970-01-01
+}
+
+void CellDraft::fill(Variant& cell) const {
+    cell.type = type;
+    cell.integer = integer;
+    cell.date = date;
+    if (type == VarType::Text) cell.text.borrow(text);
+}
+
+char* CellTexts::room(size_t bytes) {
+    if (bytes > free_) {
+        // A text longer than a block gets a block of its own size. One allocation for the block
+        // and its count (zeroing 8 KB costs less than a second allocation would).
+        const size_t size = std::max(kBlockBytes, bytes);
+        std::shared_ptr<char[]> block = std::make_shared<char[]>(size);
+        next_ = block.get();
+        free_ = size;
+        written_.push_back(std::move(block));
+    }
+    char* at = next_;
+    next_ += bytes;
+    free_ -= bytes;
+    return at;
+}
+
+void CellTexts::keepIn(RowTable& table) {
+    for (const auto& block : written_) table.keepAlive(block);
+    if (written_.size() > 1) written_.erase(written_.begin(), written_.end() - 1);
 }
 
 }  // namespace skimmer::index::query

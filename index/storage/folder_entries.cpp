@@ -41,11 +41,12 @@ public:
         return false;
     }
 
-    // One entry; `previousMtime` carries the delta base from entry to entry.
-    bool entry(CrawledItem& row, int64_t& previousMtime, bool wantName) {
+    // One entry, its name a view of the blob; `previousMtime` carries the delta base from entry
+    // to entry.
+    bool entry(EntryView& row, int64_t& previousMtime) {
         uint64_t length, kindAttrs, size, mtime, ctime;
         if (!varint(length) || length > static_cast<uint64_t>(end_ - at_)) return false;
-        if (wantName) row.name.assign(at_, length);
+        row.name = std::string_view(at_, length);
         at_ += length;
         if (!varint(kindAttrs) || !varint(size) || !varint(mtime) || !varint(ctime)) return false;
         if (kindAttrs > 0xFFFF || size > static_cast<uint64_t>(INT64_MAX)) return false;
@@ -55,6 +56,18 @@ public:
         row.mtime = wrappingAdd(previousMtime, unzigzag(mtime));
         row.ctime = wrappingAdd(row.mtime, unzigzag(ctime));
         previousMtime = row.mtime;
+        return true;
+    }
+
+    bool entry(CrawledItem& row, int64_t& previousMtime, bool wantName) {
+        EntryView view;
+        if (!entry(view, previousMtime)) return false;
+        if (wantName) row.name.assign(view.name);
+        row.kind = view.kind;
+        row.attrs = view.attrs;
+        row.size = view.size;
+        row.mtime = view.mtime;
+        row.ctime = view.ctime;
         return true;
     }
 
@@ -209,6 +222,13 @@ bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, 
     if (!reader.entry(out, previousMtime, true)) return false;
     finish(out);
     return true;
+}
+
+bool viewEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, EntryView& out) {
+    if (offset >= blob.size()) return false;
+    Reader reader(blob.substr(offset));
+    int64_t previousMtime = mtimeBase;
+    return reader.entry(out, previousMtime);
 }
 
 EntryLookup readEntryAt(size_t blobSize, const BlobRead& read, uint32_t pos, CrawledItem& out) {

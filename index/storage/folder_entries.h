@@ -82,6 +82,17 @@ bool slotEntries(std::string_view blob, EntrySlots& out);
 // slotEntries gave); false when it does not decode inside the blob.
 bool decodeEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, CrawledItem& out);
 
+// An entry as it lies in its blob, for readers that take its bytes from there: the name is a view
+// of the blob (valid while the blob is), and nothing is derived (no extension).
+struct EntryView {
+    std::string_view name;
+    int kind = 0, attrs = 0;
+    int64_t size = 0, mtime = 0, ctime = 0;
+};
+
+// decodeEntryFrom without copying the name.
+bool viewEntryFrom(std::string_view blob, uint32_t offset, int64_t mtimeBase, EntryView& out);
+
 // Entry `pos` of a blob slotted by slotEntries; false when it is past the end or does not decode.
 inline bool decodeSlot(std::string_view blob, const EntrySlots& slots, uint32_t pos, CrawledItem& out) {
     return pos < slots.count() && decodeEntryFrom(blob, slots.offsets[pos], slots.mtimeBases[pos], out);

@@ -2,7 +2,7 @@
 
 namespace skimmer::index::store {
 
-std::string childPath(const std::string& parent, std::string_view name) {
+std::string childPath(std::string_view parent, std::string_view name) {
     std::string path;
     path.reserve(parent.size() + 1 + name.size());
     if (parent != "/") path = parent;

@@ -29,7 +29,7 @@ Status readFolders(sqlite3* db, std::vector<FolderRow>& out);
 std::unordered_map<int64_t, std::string> folderPaths(const std::vector<FolderRow>& folders);
 
 // "<parent>/<name>" without doubling the root's slash.
-std::string childPath(const std::string& parent, std::string_view name);
+std::string childPath(std::string_view parent, std::string_view name);
 
 // Removes ".", "..", repeated and trailing '/' lexically; "/" stays "/". Not for relative paths.
 std::string normalizePath(std::string_view path);

@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -48,14 +49,16 @@ TEST_P(Ring, HeldFoldersReadBackWhatWasInsertedWithinTheBudget) {
         ASSERT_EQ(folder->path, path);
         ASSERT_EQ(folder->count, decoded[static_cast<size_t>(dir)].size());
         const auto pos = std::uniform_int_distribution<uint32_t>(0, folder->count)(rng);
-        store::CrawledItem row;
+        store::EntryView row;
         if (pos == folder->count) {
-            EXPECT_FALSE(folder->entry(pos, row)) << "past the end";
+            EXPECT_FALSE(folder->view(pos, row)) << "past the end";
             continue;
         }
-        ASSERT_TRUE(folder->entry(pos, row));
-        ASSERT_EQ(row.name, decoded[static_cast<size_t>(dir)][pos].name);
-        ASSERT_TRUE(row.sameData(decoded[static_cast<size_t>(dir)][pos])) << dir << " " << pos;
+        ASSERT_TRUE(folder->view(pos, row));
+        const store::CrawledItem& want = decoded[static_cast<size_t>(dir)][pos];
+        ASSERT_EQ(row.name, want.name);
+        ASSERT_EQ(std::tie(row.kind, row.attrs, row.size, row.mtime, row.ctime),
+                  std::tie(want.kind, want.attrs, want.size, want.mtime, want.ctime)) << dir << " " << pos;
     }
     // A ring whose budget is many times its first size grew to it, instead of dropping everything
     // at its first size over and over (the folders here take 4 MB in all).
