@@ -13,14 +13,19 @@
 //   is rebuilt, and `repaired` says what was wrong with it.
 // - Never writes to the database. On failure the previous sidecar stays; readers then see its
 //   stale generation and answer from SQLite alone, so a failed build costs speed, not results.
-// - Takes about two seconds and under 100 MB (about one file's size plus the names) at 1,000,000
-//   items; call it off the UI thread.
+// - Memory is bounded by `memoryBudget` (plus a few MB): the documents are put in order in sorted
+//   runs of that size spilled to a temporary file beside the sidecar (unlinked at once) and merged,
+//   the sections are written to the new file as they are made, and the postings are filled a
+//   window of that size at a time, each window one more pass over the names read back from the new
+//   file. Whatever the budget, the file is the same, byte for byte.
+// - Takes about two seconds at 1,000,000 items; call it off the UI thread.
 #pragma once
 
 #include "index/query/name_index_format.h"
 
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -32,6 +37,8 @@ struct NameIndexBuildOptions {
     uint32_t denseDivisor = sidecar::kDenseDivisor;
     // ... provided the index holds at least this many documents (small indexes store every list).
     uint32_t denseMinDocs = 4096;
+    // Bytes held at once for the documents being ordered, and for the postings being filled.
+    size_t memoryBudget = size_t{128} << 20;
     // Rebuild even when the sidecar on disk already matches the database.
     bool force = false;
 };
