@@ -249,7 +249,8 @@ private:
 // The gram table, then the postings a window at a time: each window is one more pass over the
 // names, so no more than the budget of postings is held at once.
 void writeLists(NameListBuilder& lists, Header& header, ReplacingFile& file, const NameIndexBuildOptions& options,
-                std::string& error) {
+                NameIndexBuildResult& result) {
+    std::string& error = result.error;
     const uint64_t postingsSize = lists.place(header.docCount, options);
     header.gramCount = lists.listCount();
     const std::string table = lists.table();
@@ -258,7 +259,9 @@ void writeLists(NameListBuilder& lists, Header& header, ReplacingFile& file, con
     header.checksumsOffset = align8(header.postingsOffset + postingsSize);
     PackedNamesReader names(file, header);
     std::vector<unsigned char> buffer;
-    for (const NameListBuilder::Window& window : lists.windows(options.memoryBudget)) {
+    const std::vector<NameListBuilder::Window> windows = lists.windows(options.memoryBudget);
+    result.postingWindows = static_cast<uint32_t>(windows.size());
+    for (const NameListBuilder::Window& window : windows) {
         buffer.assign(window.end - window.begin, 0);
         bool consistent = true;
         const bool read = names.forEach([&](uint32_t doc, std::string_view name, uint8_t facts) {
@@ -356,7 +359,8 @@ NameIndexBuildResult buildNameIndex(sqlite3* db, const NameIndexBuildOptions& op
     writeArray(out, header.runIndexOffset, runs.index);
     NameListBuilder lists;
     writeDocuments(sorter, read, header, out, lists, result.error);
-    if (result.error.empty()) writeLists(lists, header, out, options, result.error);
+    result.sortedRuns = static_cast<uint32_t>(sorter.runsSpilled());
+    if (result.error.empty()) writeLists(lists, header, out, options, result);
     if (result.error.empty()) writeChecksums(header, out);
     if (result.error.empty() && header.fileSize > UINT32_MAX * uint64_t{4}) result.error = "name sidecar too large";
     if (!result.error.empty() || !out.commit()) {

@@ -37,10 +37,10 @@ struct NameIndexBuildOptions {
     uint32_t denseDivisor = sidecar::kDenseDivisor;
     // ... provided the index holds at least this many documents (small indexes store every list).
     uint32_t denseMinDocs = 4096;
-    // Bytes held at once for the documents being ordered, and for the postings being filled.
-    size_t memoryBudget = size_t{128} << 20;
     // Rebuild even when the sidecar on disk already matches the database.
     bool force = false;
+    // Bytes held at once for the documents being ordered, and for the postings being filled.
+    size_t memoryBudget = size_t{128} << 20;
 };
 
 struct NameIndexBuildResult {
@@ -50,6 +50,8 @@ struct NameIndexBuildResult {
     uint32_t documents = 0;
     uint64_t bytes = 0;      // size of the written file
     bool skipped = false;    // the sidecar on disk was already current: nothing written
+    uint32_t sortedRuns = 0;      // runs of documents spilled to the temporary file (0: ordered in memory)
+    uint32_t postingWindows = 0;  // passes over the names that filled the postings
     std::string repaired;    // set when the sidecar on disk was damaged (and is being rebuilt)
 };
 
