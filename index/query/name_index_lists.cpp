@@ -25,25 +25,22 @@ constexpr bool keepsNames(uint32_t code) {
     return false;
 }
 
-uint32_t gramValue(const unsigned char* p, size_t n) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
-// The gram slots of one folded name and its kind's slot, repeats included (the passes skip a
-// list's repeats by its last document, which is cheaper than sorting every name's slots).
-void gramSlots(std::string_view name, uint8_t facts, std::vector<uint32_t>& slots) {
-    slots.clear();
+// Calls slot(s) for every gram slot of one folded name and its kind's slots, repeats included
+// (the passes skip a list's repeats by its last document, which is cheaper than sorting every
+// name's slots). Called twice for every name, so it collects nothing.
+template <typename Slot>
+void forEachSlot(std::string_view name, uint8_t facts, Slot&& slot) {
     const auto kind = static_cast<uint32_t>(factsKind(facts));
-    slots.push_back(kSlotBase[kKindList] + kind);
-    if (keepsNames(kind)) slots.push_back(kSlotBase[kKindNames] + kind);
+    slot(kSlotBase[kKindList] + kind);
+    if (keepsNames(kind)) slot(kSlotBase[kKindNames] + kind);
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
     const size_t size = name.size();
-    for (size_t n = 1; n <= 2; ++n) {
-        for (size_t i = 0; i + n <= size; ++i) slots.push_back(kSlotBase[n] + gramValue(p + i, n));
-        if (size >= n) slots.push_back(kSlotBase[n + 3] + gramValue(p, n));
-    }
+    if (size == 0) return;
+    slot(kSlotBase[kStarts1] + p[0]);
+    for (size_t i = 0; i < size; ++i) slot(kSlotBase[kContains1] + p[i]);
+    if (size == 1) return;
+    slot(kSlotBase[kStarts2] + (uint32_t{p[0]} << 8 | p[1]));
+    for (size_t i = 0; i + 1 < size; ++i) slot(kSlotBase[kContains2] + (uint32_t{p[i]} << 8 | p[i + 1]));
 }
 
 bool isKindNamesSlot(uint32_t slot) { return slot >= kSlotBase[kKindNames]; }
@@ -79,19 +76,18 @@ unsigned char* putVarint(unsigned char* out, uint32_t value) {
 
 void NameListBuilder::count(uint32_t doc, std::string_view name, uint8_t facts) {
     if (table_.empty()) table_.assign(kSlotCount, 0);
-    gramSlots(name, facts, slots_);
-    for (uint32_t slot : slots_) {
+    forEachSlot(name, facts, [&](uint32_t slot) {
         uint32_t& index = table_[slot];
         if (index == 0) {
             lists_.push_back(List{slot});
             index = static_cast<uint32_t>(lists_.size());
         }
         List& list = lists_[index - 1];
-        if (list.count != 0 && list.last == doc) continue;  // a repeat within this name
+        if (list.count != 0 && list.last == doc) return;  // a repeat within this name
         list.bytes += isKindNamesSlot(slot) ? name.size() + 1 : varintSize(list.count == 0 ? doc : doc - list.last);
         list.count++;
         list.last = doc;
-    }
+    });
 }
 
 uint64_t NameListBuilder::place(uint32_t docCount, const NameIndexBuildOptions& options) {
@@ -137,28 +133,33 @@ std::vector<NameListBuilder::Window> NameListBuilder::windows(uint64_t budget) c
 
 // Gaps as varints (a kind's names as they are), each list at its place in the window.
 bool NameListBuilder::fill(uint32_t doc, std::string_view name, uint8_t facts, const Window& window, unsigned char* out) {
-    gramSlots(name, facts, slots_);
-    for (uint32_t slot : slots_) {
+    bool fits = true;
+    forEachSlot(name, facts, [&](uint32_t slot) {
         List& list = lists_[table_[slot] - 1];
-        if (list.dense || list.offset < window.begin || list.offset >= window.end) continue;
+        if (list.dense || list.offset < window.begin || list.offset >= window.end) return;
         const bool started = list.cursor != list.offset;
-        if (started && list.last == doc) continue;
+        if (started && list.last == doc) return;
         const uint64_t room = list.offset + list.bytes - list.cursor;
         unsigned char* at = out + (list.cursor - window.begin);
         if (isKindNamesSlot(slot)) {
-            if (room < name.size() + 1) return false;
+            if (room < name.size() + 1) {
+                fits = false;
+                return;
+            }
             std::memcpy(at, name.data(), name.size());
             at[name.size()] = 0;
             list.cursor += name.size() + 1;
-            list.last = doc;
-            continue;
+        } else {
+            const uint32_t value = started ? doc - list.last : doc;
+            if (room < varintSize(value)) {
+                fits = false;
+                return;
+            }
+            list.cursor += static_cast<uint64_t>(putVarint(at, value) - at);
         }
-        const uint32_t value = started ? doc - list.last : doc;
-        if (room < varintSize(value)) return false;
-        list.cursor += static_cast<uint64_t>(putVarint(at, value) - at);
         list.last = doc;
-    }
-    return true;
+    });
+    return fits;
 }
 
 }  // namespace skimmer::index::query

@@ -51,7 +51,6 @@ private:
     std::vector<uint32_t> table_;  // list index + 1 per slot
     std::vector<List> lists_;      // in order of first appearance
     std::vector<uint32_t> order_;  // list indexes in key order
-    std::vector<uint32_t> slots_;
 };
 
 }  // namespace skimmer::index::query
