@@ -106,17 +106,25 @@ bool NameDocSorter::add(const SortedDoc& doc, std::string_view name, std::string
     return true;
 }
 
+// A file without a name where the file system can make one (nothing is left behind even by a
+// kill), else a named one unlinked at once; the open descriptor keeps it until the merge is done.
+bool NameDocSorter::openSpill() {
+    const std::filesystem::path folder = spillFile_.has_parent_path() ? spillFile_.parent_path() : ".";
+    spill_.reset(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (spill_.valid()) return true;
+    ::unlink(spillFile_.c_str());
+    spill_.reset(::open(spillFile_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!spill_.valid()) return false;
+    ::unlink(spillFile_.c_str());
+    return true;
+}
+
 void NameDocSorter::sortHeld() { std::sort(held_.begin(), held_.end(), before); }
 
 bool NameDocSorter::spill(std::string& error) {
-    if (!spill_.valid()) {
-        ::unlink(spillFile_.c_str());
-        spill_.reset(::open(spillFile_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (!spill_.valid()) {
-            error = spillFailure("creating");
-            return false;
-        }
-        ::unlink(spillFile_.c_str());  // the open descriptor keeps it until the merge is done
+    if (!spill_.valid() && !openSpill()) {
+        error = spillFailure("creating");
+        return false;
     }
     sortHeld();
     const Run run{spilled_, 0};

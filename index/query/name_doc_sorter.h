@@ -11,7 +11,8 @@
 // - Memory: while adding, at most about `budget` bytes (32 per document plus its name; a single
 //   name longer than the budget is taken alone); the merge holds one read buffer per run, together
 //   about the budget, at least 16 KB each.
-// - The temporary file is unlinked as soon as it is made, so a build that is killed leaves nothing.
+// - The temporary file has no name (or loses it as soon as it is made), so a build that is killed
+//   leaves nothing.
 // - A failure to make, write or read the file makes add() or merge() return false with `error`
 //   set; nothing is visited after it.
 #pragma once
@@ -38,8 +39,9 @@ struct SortedDoc {
 
 class NameDocSorter {
 public:
-    // `spillFile`: the temporary file made (and unlinked at once) when the documents outgrow
-    // `budget` bytes; a leftover of that name is removed first.
+    // `spillFile`: where the temporary file goes when the documents outgrow `budget` bytes. It is
+    // made without a name in that folder where the file system allows, else under this name
+    // (a leftover of it removed first) and unlinked at once.
     NameDocSorter(std::filesystem::path spillFile, size_t budget);
     NameDocSorter(const NameDocSorter&) = delete;
     NameDocSorter& operator=(const NameDocSorter&) = delete;
@@ -70,6 +72,7 @@ private:
         return a.mtime != b.mtime ? a.mtime > b.mtime : a.itemId < b.itemId;
     }
     void sortHeld();
+    bool openSpill();
     bool spill(std::string& error);
     void release();
 
