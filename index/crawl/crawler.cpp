@@ -41,22 +41,22 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 bool vanishedError(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
-CrawledItem rowFor(const std::string& name, const EntryStat& st, bool inPathDir) {
+CrawledItem rowFor(std::string name, const EntryStat& st, bool inPathDir) {
     CrawledItem row;
-    row.name = name;
+    row.name = std::move(name);
     row.mtime = floorSeconds(st.mtimeNs);
     row.ctime = st.createdS;
-    if (!name.empty() && name[0] == '.') row.attrs |= kAttrHidden;
+    if (!row.name.empty() && row.name[0] == '.') row.attrs |= kAttrHidden;
     if (st.type == EntryType::Folder) {
         row.kind = static_cast<int>(Kind::Folder);
         row.attrs |= kAttrFolder;
     } else if (st.type == EntryType::Link) {
         row.kind = static_cast<int>(Kind::Link);
         row.attrs |= kAttrLink;
-        row.ext = extensionOf(name);
+        row.ext = extensionOf(row.name);
         row.size = static_cast<int64_t>(st.size);
     } else {
-        row.ext = extensionOf(name);
+        row.ext = extensionOf(row.name);
         row.size = static_cast<int64_t>(st.size);
         const bool program = inPathDir && (st.mode & 0111) != 0;
         row.kind = static_cast<int>(program ? Kind::Program : kindFromExtension(row.ext));
@@ -354,11 +354,12 @@ private:
         ++stats().folders;
         std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
         if (trackGone_) noteGoneFolders(frame.path, stored, rows);
+        const auto count = static_cast<int64_t>(rows.size());
         if (!sameEntries(rows, stored)) {
-            writer_.replaceEntries(dir.id, rows, dir.count);
+            writer_.replaceEntries(dir.id, std::move(rows), dir.count);  // the last use of the rows
             changedDirs_.push_back(dir.id);
         }
-        dir.count = static_cast<int64_t>(rows.size());
+        dir.count = count;
         dirs_[frame.path] = dir;
         foldersPending_ += static_cast<int64_t>(frame.children.size());
         if (hooks_.progress) hooks_.progress({.stats = result_.stats, .folder = frame.path, .foldersPending = foldersPending_});
@@ -369,7 +370,7 @@ private:
 
     // The row for `name` in the open folder, or none (counted, and why in `miss`) when it is
     // excluded, gone, unreadable or odd.
-    std::optional<CrawledItem> entryRow(const Frame& frame, const std::string& name, Miss& miss) {
+    std::optional<CrawledItem> entryRow(const Frame& frame, std::string name, Miss& miss) {
         miss = Miss::None;
         if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
@@ -389,7 +390,7 @@ private:
             return std::nullopt;
         }
         ++stats().items;
-        return rowFor(name, st, frame.isPathDir);
+        return rowFor(std::move(name), st, frame.isPathDir);
     }
 
     void keepChild(Frame& frame, const CrawledItem& row) {
@@ -397,21 +398,22 @@ private:
             frame.children.push_back(row.name);
     }
 
-    // The folder's entries from a fresh listing, compared with what was stored for the counts.
-    std::vector<CrawledItem> relist(Frame& frame, const std::vector<std::string>& names,
-                                const std::vector<CrawledItem>& stored) {
+    // The folder's entries from a fresh listing (whose names it takes), compared with what was
+    // stored for the counts.
+    std::vector<CrawledItem> relist(Frame& frame, std::vector<std::string>& names, const std::vector<CrawledItem>& stored) {
         std::unordered_map<std::string_view, const CrawledItem*> byName;
         for (const CrawledItem& item : stored) byName.emplace(item.name, &item);
         std::vector<CrawledItem> rows;
-        for (const std::string& name : names) {
+        rows.reserve(names.size());
+        for (std::string& name : names) {
             Miss miss;
-            std::optional<CrawledItem> row = entryRow(frame, name, miss);
+            std::optional<CrawledItem> row = entryRow(frame, std::move(name), miss);
             if (!row) continue;
             if (rows.size() == kMaxFolderEntries) {
                 ++stats().skipped;
                 continue;
             }
-            const auto found = byName.find(name);
+            const auto found = byName.find(row->name);
             if (found == byName.end()) ++stats().added;
             else if (!row->sameData(*found->second)) ++stats().updated;
             if (found != byName.end()) byName.erase(found);

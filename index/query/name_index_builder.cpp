@@ -1,19 +1,22 @@
 #include "index/query/name_index_builder.h"
 
+#include "index/query/name_doc_sorter.h"
 #include "index/query/name_index_format.h"
+#include "index/query/name_index_lists.h"
 #include "index/query/name_index_reader.h"
 #include "index/query/sidecar_file.h"
 #include "index/storage/item_scan.h"
-#include "index/storage/kinds.h"
 #include "index/storage/schema.h"
 #include "index/storage/sqlite_handle.h"
 #include "os/utf8.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace skimmer::index::query {
@@ -21,395 +24,283 @@ namespace {
 
 using namespace sidecar;
 
-// One item as read. Its folded name lives in Snapshot::names: one buffer for every name instead of
-// a string each keeps a million names in a fraction of the memory.
-struct Doc {
-    int64_t mtime;  // meaningful when hasMtime
-    uint64_t itemId;
-    uint32_t nameAt;
-    uint32_t nameSize;
-    uint8_t facts;  // see packFacts
-    bool hasMtime;
-};
+// Bytes of the buffers each section is written through, and of the pieces the file is read back in
+// (a multiple of the block size, so that the checksums' blocks never straddle two pieces).
+constexpr size_t kIoChunk = 256 * kBlockSize;
 
-struct Snapshot {
+// What reading the items learns besides the documents themselves: enough to place every section
+// before the documents are merged into order.
+struct ItemsRead {
     uint64_t generation = 0;
-    uint64_t instance = 0;
-    std::vector<Doc> docs;
-    std::string names;  // every folded name, back to back, in reading order
+    uint32_t entries = 0;  // folder entries: read first, ascending ids, all above the others'
+    uint32_t others = 0;   // items of other sources: read next, ascending ids
+    uint64_t namesBytes = 0;
+    // Runs of consecutive ids of each of the two groups: (index within the group, first id).
+    std::vector<std::pair<uint32_t, uint64_t>> entryRuns, otherRuns;
+    uint32_t count() const { return entries + others; }
 };
 
-bool readItems(sqlite3* db, Snapshot& snapshot, std::string& error) {
-    // Room for every item up front: growing a million-entry vector and a names buffer of tens of
-    // megabytes step by step copies them several times over. Pages reserved but never written
-    // cost no memory, so the guess for the names may be generous.
-    const auto expected = static_cast<size_t>(std::clamp<int64_t>(store::readMetaInt(db, store::kMetaItemCount).value_or(0), 0, 1 << 26));
-    snapshot.docs.reserve(expected);
-    snapshot.names.reserve(expected * 64);
-    bool tooLong = false;
-    const store::Status scanned = store::forEachItem(db, false, [&](const store::ScannedItem& item) {
-        const std::string folded = os::foldText(store::searchedText(item.row.name, item.row.words));
-        if (snapshot.names.size() + folded.size() + 1 > UINT32_MAX) {
-            tooLong = true;
-            return;
-        }
-        Doc doc{};
-        doc.itemId = item.id;
-        doc.nameAt = static_cast<uint32_t>(snapshot.names.size());
-        doc.nameSize = static_cast<uint32_t>(folded.size());
-        snapshot.names += folded;
-        doc.facts = packFacts(item.row.kind, item.dir != 0);
-        doc.hasMtime = true;
-        doc.mtime = item.row.mtime;
-        snapshot.docs.push_back(doc);
-    });
-    if (!scanned) error = scanned.error;
-    else if (tooLong) error = "names too long for the name sidecar";
-    return scanned.ok && !tooLong;
+void noteRun(std::vector<std::pair<uint32_t, uint64_t>>& runs, uint32_t index, uint64_t id, uint64_t previous) {
+    if (index == 0 || id != previous + 1) runs.emplace_back(index, id);
 }
 
-bool readSnapshot(sqlite3* db, Snapshot& snapshot, std::string& error) {
+// Reads every item into the sorter. The ids of each group come in ascending order (the scan reads
+// both tables by id), so a document's rank among all ids follows from its position in the scan;
+// an id out of order is reported, never ranked wrongly.
+bool readItems(sqlite3* db, NameDocSorter& sorter, ItemsRead& read, std::string& error) {
+    bool stop = false;
+    uint64_t previous = 0;
+    const store::Status scanned = store::forEachItem(db, false, [&](const store::ScannedItem& item) {
+        if (stop) return;
+        const std::string folded = os::foldText(store::searchedText(item.row.name, item.row.words));
+        const std::string_view name = std::string_view(folded).substr(0, folded.find('\0'));  // NUL ends a name in the file
+        const bool entry = item.dir != 0;
+        const auto id = static_cast<uint64_t>(item.id);
+        if (entry && read.others != 0) error = "the index's folder entries were read after its other items";
+        else if ((entry ? read.entries : read.others) != 0 && id <= previous) error = "the index's items were not read in id order";
+        else if (read.namesBytes + name.size() + 1 > UINT32_MAX) error = "names too long for the name sidecar";
+        else if (read.count() >= UINT32_MAX / 2) error = "too many items for the name sidecar";
+        if (!error.empty()) {
+            stop = true;
+            return;
+        }
+        uint32_t& inGroup = entry ? read.entries : read.others;
+        noteRun(entry ? read.entryRuns : read.otherRuns, inGroup, id, previous);
+        const SortedDoc doc{item.row.mtime, id, read.count(), packFacts(item.row.kind, entry)};
+        inGroup++;
+        previous = id;
+        read.namesBytes += name.size() + 1;
+        if (!sorter.add(doc, name, error)) stop = true;
+    });
+    if (!scanned) error = scanned.error;
+    return scanned.ok && error.empty();
+}
+
+bool readSnapshot(sqlite3* db, NameDocSorter& sorter, ItemsRead& read, std::string& error) {
     const bool ownTransaction = sqlite3_get_autocommit(db) != 0;
     if (ownTransaction) {
         store::Status begun = store::execSql(db, "BEGIN");
         if (!begun) { error = begun.error; return false; }
     }
-    snapshot.generation = static_cast<uint64_t>(store::readMetaInt(db, store::kMetaGeneration).value_or(0));
-    const bool ok = readItems(db, snapshot, error);
+    read.generation = static_cast<uint64_t>(store::readMetaInt(db, store::kMetaGeneration).value_or(0));
+    const bool ok = readItems(db, sorter, read, error);
     if (ownTransaction) store::execSql(db, ok ? "COMMIT" : "ROLLBACK");
     return ok;
 }
 
-// The search's document order: newest modification first, unknown times last, then by id.
-void sortDocs(std::vector<Doc>& docs) {
-    std::sort(docs.begin(), docs.end(), [](const Doc& a, const Doc& b) {
-        if (a.hasMtime != b.hasMtime) return a.hasMtime;
-        if (a.hasMtime && a.mtime != b.mtime) return a.mtime > b.mtime;
-        return a.itemId < b.itemId;
-    });
-}
-
-// Slots of a flat counting array: one per possible gram of each type, then two per kind code (its
-// documents, its names).
-constexpr uint32_t kSlotBase[8] = {0, 0, 256, 0, 256 + 65536, 2 * 256 + 65536, 2 * (256 + 65536),
-                                   2 * (256 + 65536) + kKindCodes};
-constexpr uint32_t kSlotCount = kSlotBase[kKindNames] + kKindCodes;
-
-// The kinds whose names are copied beside their list: those the search window's group runs ask
-// for on every keystroke (programs, favorites and history, mail) and links.
-constexpr bool keepsNames(uint32_t code) {
-    using store::Kind;
-    for (Kind kind : {Kind::Program, Kind::Link, Kind::Favorite, Kind::Email, Kind::WebHistory})
-        if (code == static_cast<uint32_t>(kind)) return true;
-    return false;
-}
-
-uint32_t gramValue(const unsigned char* p, size_t n) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
-// The gram slots of one folded name and its kind's slot, repeats included (the passes skip a
-// list's repeats by its last document, which is cheaper than sorting every name's slots).
-void gramSlots(std::string_view name, uint8_t facts, std::vector<uint32_t>& slots) {
-    slots.clear();
-    const auto kind = static_cast<uint32_t>(factsKind(facts));
-    slots.push_back(kSlotBase[kKindList] + kind);
-    if (keepsNames(kind)) slots.push_back(kSlotBase[kKindNames] + kind);
-    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
-    const size_t size = name.size();
-    for (size_t n = 1; n <= 2; ++n) {
-        for (size_t i = 0; i + n <= size; ++i) slots.push_back(kSlotBase[n] + gramValue(p + i, n));
-        if (size >= n) slots.push_back(kSlotBase[n + 3] + gramValue(p, n));
-    }
-}
-
-bool isKindNamesSlot(uint32_t slot) { return slot >= kSlotBase[kKindNames]; }
-
-uint32_t slotKey(uint32_t slot) {
-    uint32_t type = kKindNames;
-    while (type == 3 || slot < kSlotBase[type]) --type;
-    const uint32_t value = slot - kSlotBase[type];
-    const uint32_t n = type >= kKindList ? 1 : type > 3 ? type - 3 : type;
-    return (type << 24) | (value << (8 * (3 - n)));
-}
-
-// Lists that may be left out as dense: a word's contains-grams and the kinds without names
-// (starts-with lists are always kept: they rank the first hits).
-bool mayBeDense(uint32_t slot) {
-    if (slot < kSlotBase[kStarts1]) return true;
-    return slot >= kSlotBase[kKindList] && slot < kSlotBase[kKindNames] && !keepsNames(slot - kSlotBase[kKindList]);
-}
-
-size_t varintSize(uint32_t value) {
-    size_t size = 1;
-    for (; value >= 0x80; value >>= 7) ++size;
-    return size;
-}
-
-unsigned char* putVarint(unsigned char* out, uint32_t value) {
-    for (; value >= 0x80; value >>= 7) *out++ = static_cast<unsigned char>(value | 0x80);
-    *out++ = static_cast<unsigned char>(value);
-    return out;
-}
-
-// One gram's posting list. The counting pass learns its documents and exact encoded size, so the
-// filling pass writes every list straight into its final place in the file: no list is ever held
-// in a buffer of its own.
-struct List {
-    uint32_t slot = 0;
-    uint32_t count = 0;
-    uint32_t last = 0;    // last document seen by the current pass
-    bool dense = false;   // not stored
-    uint64_t bytes = 0;   // encoded size
-    uint64_t offset = 0;  // from the postings section
-    uint64_t cursor = 0;  // where the filling pass writes next
+// Item ids as ranks plus runs (see name_index_format.h). Every other item's id is below every
+// folder entry's, so in id order the other items come first.
+struct IdRuns {
+    std::vector<uint32_t> ordinals;  // per run, ascending
+    std::vector<uint64_t> ids;
+    std::vector<uint32_t> index;     // per bucket of ordinals: the run holding its first
 };
 
-// The names and facts sections of the file being built, read back in document order by the gram
-// passes (so the snapshot's own copy of the names can be freed first). Holds a reference: the
-// string may grow meanwhile.
-class PackedNames {
-public:
-    PackedNames(const std::string& out, const Header& header) : out_(out), header_(header) {}
-    template <typename Visit>
-    void forEach(Visit visit) const {
-        const char* at = out_.data() + header_.namesOffset;
-        const auto* facts = reinterpret_cast<const uint8_t*>(out_.data() + header_.factsOffset);
-        for (uint32_t d = 0; d < header_.docCount; ++d) {
-            const size_t length = std::strlen(at);
-            visit(d, std::string_view(at, length), facts[d]);
-            at += length + 1;
-        }
+IdRuns idRuns(const ItemsRead& read) {
+    IdRuns runs;
+    for (const auto& [at, id] : read.otherRuns) {
+        runs.ordinals.push_back(at);
+        runs.ids.push_back(id);
     }
-
-private:
-    const std::string& out_;
-    const Header& header_;
-};
-
-class ListBuilder {
-public:
-    // Counting pass: every list's documents and encoded size. Slot values are list index + 1.
-    void count(const PackedNames& names) {
-        names.forEach([&](uint32_t d, std::string_view name, uint8_t facts) {
-            gramSlots(name, facts, slots_);
-            for (uint32_t slot : slots_) {
-                uint32_t& index = table_[slot];
-                if (index == 0) {
-                    lists_.push_back(List{slot});
-                    index = static_cast<uint32_t>(lists_.size());
-                }
-                List& list = lists_[index - 1];
-                if (list.count != 0 && list.last == d) continue;  // a repeat within this name
-                list.bytes += isKindNamesSlot(slot) ? name.size() + 1 : varintSize(list.count == 0 ? d : d - list.last);
-                list.count++;
-                list.last = d;
-            }
-        });
-    }
-
-    // Marks the dense lists, orders the lists by key and places each stored list; returns the
-    // postings section's size.
-    uint64_t place(uint32_t docCount, const NameIndexBuildOptions& options) {
-        const bool capDense = docCount >= options.denseMinDocs && options.denseDivisor > 0;
-        order_.resize(lists_.size());
-        for (uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
-        std::sort(order_.begin(), order_.end(), [&](uint32_t a, uint32_t b) { return lists_[a].slot < lists_[b].slot; });
-        uint64_t offset = 0;
-        for (uint32_t i : order_) {
-            List& list = lists_[i];
-            list.dense = capDense && mayBeDense(list.slot) && list.count > docCount / options.denseDivisor;
-            list.offset = list.cursor = offset;
-            if (!list.dense) offset += list.bytes;
-        }
-        return offset;
-    }
-
-    // The gram table, in key order (slots ascend in the same order as keys).
-    void appendTable(std::string& out) const {
-        for (uint32_t i : order_) {
-            const List& list = lists_[i];
-            const GramEntry entry{slotKey(list.slot), list.count, list.dense ? 0 : list.offset,
-                                  static_cast<uint32_t>(list.dense ? 0 : list.bytes), 0};
-            out.append(reinterpret_cast<const char*>(&entry), sizeof entry);
-        }
-    }
-    size_t listCount() const { return lists_.size(); }
-
-    // Filling pass: gaps as varints, each list at its place in `postings`.
-    void fill(const PackedNames& names, unsigned char* postings) {
-        names.forEach([&](uint32_t d, std::string_view name, uint8_t facts) {
-            gramSlots(name, facts, slots_);
-            for (uint32_t slot : slots_) {
-                List& list = lists_[table_[slot] - 1];
-                const bool started = list.cursor != list.offset;
-                if (list.dense || (started && list.last == d)) continue;
-                if (isKindNamesSlot(slot)) {
-                    std::memcpy(postings + list.cursor, name.data(), name.size());
-                    postings[list.cursor + name.size()] = 0;
-                    list.cursor += name.size() + 1;
-                    list.last = d;
-                    continue;
-                }
-                const uint32_t value = started ? d - list.last : d;
-                list.cursor = static_cast<uint64_t>(putVarint(postings + list.cursor, value) - postings);
-                list.last = d;
-            }
-        });
-    }
-
-private:
-    std::vector<uint32_t> table_ = std::vector<uint32_t>(kSlotCount, 0);  // list index + 1 per slot
-    std::vector<List> lists_;  // in order of first appearance
-    std::vector<uint32_t> order_;
-    std::vector<uint32_t> slots_;
-};
-
-template <typename T>
-void appendRaw(std::string& out, const T& value) {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-void padTo8(std::string& out) { out.resize((out.size() + 7) & ~size_t{7}, '\0'); }
-
-template <typename T>
-void appendArray(std::string& out, const std::vector<T>& values) {
-    out.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
-}
-
-// Item ids as ranks plus runs (see name_index_format.h), for documents in search order.
-struct IdRanks {
-    std::vector<uint32_t> ordinals;     // per document
-    std::vector<uint32_t> runOrdinals;  // per run, ascending
-    std::vector<uint64_t> runIds;
-    std::vector<uint32_t> runIndex;     // per bucket of ordinals: the run holding its first
-};
-
-IdRanks rankIds(const std::vector<Doc>& docs) {
-    IdRanks ranks;
-    const auto n = static_cast<uint32_t>(docs.size());
-    std::vector<uint32_t> byId(n);
-    for (uint32_t d = 0; d < n; ++d) byId[d] = d;
-    std::sort(byId.begin(), byId.end(), [&](uint32_t a, uint32_t b) { return docs[a].itemId < docs[b].itemId; });
-    ranks.ordinals.resize(n);
-    for (uint32_t k = 0; k < n; ++k) {
-        const uint64_t id = docs[byId[k]].itemId;
-        ranks.ordinals[byId[k]] = k;
-        if (k == 0 || id != ranks.runIds.back() + (k - ranks.runOrdinals.back())) {
-            ranks.runOrdinals.push_back(k);
-            ranks.runIds.push_back(id);
-        }
+    for (const auto& [at, id] : read.entryRuns) {
+        const uint32_t ordinal = read.others + at;
+        if (!runs.ids.empty() && id == runs.ids.back() + (ordinal - runs.ordinals.back())) continue;
+        runs.ordinals.push_back(ordinal);
+        runs.ids.push_back(id);
     }
     size_t run = 0;
-    for (uint64_t bucket = 0; bucket < runIndexCount(n); ++bucket) {
+    for (uint64_t bucket = 0; bucket < runIndexCount(read.count()); ++bucket) {
         const uint64_t first = bucket << kRunBucketShift;
-        while (run + 1 < ranks.runOrdinals.size() && ranks.runOrdinals[run + 1] <= first) ++run;
-        ranks.runIndex.push_back(static_cast<uint32_t>(run));
+        while (run + 1 < runs.ordinals.size() && runs.ordinals[run + 1] <= first) ++run;
+        runs.index.push_back(static_cast<uint32_t>(run));
     }
-    return ranks;
+    return runs;
 }
 
-void appendIdSections(std::string& out, Header& header, const IdRanks& ranks) {
-    header.runCount = static_cast<uint32_t>(ranks.runIds.size());
-    header.ordinalsOffset = out.size();
-    appendArray(out, ranks.ordinals);
-    header.runOrdinalsOffset = out.size();
-    appendArray(out, ranks.runOrdinals);
-    padTo8(out);
-    header.runIdsOffset = out.size();
-    appendArray(out, ranks.runIds);
-    header.runIndexOffset = out.size();
-    appendArray(out, ranks.runIndex);
-}
+uint64_t align8(uint64_t at) { return (at + 7) & ~uint64_t{7}; }
 
-// Names can hold no NUL (it ends each one in the file): one that does is cut there.
-void appendNameSections(std::string& out, Header& header, const Snapshot& snapshot) {
-    std::vector<uint32_t> samples;
-    samples.reserve(nameSampleCount(header.docCount));
-    std::string_view all(snapshot.names);
-    uint32_t offset = 0;
-    for (size_t d = 0; d < snapshot.docs.size(); ++d) {
-        if (d % kNameSample == 0) samples.push_back(offset);
-        const Doc& doc = snapshot.docs[d];
-        const std::string_view name = all.substr(doc.nameAt, doc.nameSize);
-        offset += static_cast<uint32_t>(name.substr(0, name.find('\0')).size()) + 1;
-    }
-    samples.push_back(offset);
-    header.nameSamplesOffset = out.size();
-    appendArray(out, samples);
-    header.namesOffset = out.size();
-    for (const Doc& doc : snapshot.docs) {
-        const std::string_view name = all.substr(doc.nameAt, doc.nameSize);
-        out.append(name.substr(0, name.find('\0'))).push_back('\0');
-    }
-    header.factsOffset = out.size();
-    for (const Doc& doc : snapshot.docs) out.push_back(static_cast<char>(doc.facts));
-    padTo8(out);
-}
-
-// Blocks cover [sizeof(Header), checksumsOffset); the header is covered by its own hash, which
-// includes the checksum table's hash, so every byte before the table is protected.
-void appendChecksums(std::string& out, Header& header) {
-    header.checksumsOffset = out.size();
-    const uint64_t covered = out.size() - sizeof(Header);
-    const uint64_t blocks = (covered + kBlockSize - 1) / kBlockSize;
-    header.fileSize = out.size() + blocks * 8;
-    std::string table;
-    table.reserve(blocks * 8);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(out.data());
-    for (uint64_t at = sizeof(Header); at < header.checksumsOffset; at += kBlockSize) {
-        const size_t size = std::min<uint64_t>(kBlockSize, header.checksumsOffset - at);
-        appendRaw(table, blockHash(bytes + at, size));
-    }
-    header.checksumsHash = blockHash(reinterpret_cast<const unsigned char*>(table.data()), table.size());
-    out += table;
-}
-
-// Bytes the sections written from the snapshot take (an upper bound: padding included).
-size_t docSectionsSize(const Snapshot& snapshot, const IdRanks& ranks) {
-    const size_t n = snapshot.docs.size();
-    return sizeof(Header) + n * 5 + ranks.runIds.size() * 12 + ranks.runIndex.size() * 4 +
-           nameSampleCount(static_cast<uint32_t>(n)) * 4 + snapshot.names.size() + n + 4 * 8;
-}
-
-// Peak memory is about one file's size: the snapshot is freed once its sections are written, the
-// gram passes read the names back from the file being built, and the postings are written in place.
-std::string serialise(Snapshot snapshot, const NameIndexBuildOptions& options) {
+// Every section's offset up to the gram table: all are known once the items are read.
+Header layoutHeader(const ItemsRead& read, const IdRuns& runs, uint64_t instance) {
     Header header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.formatVersion = kFormatVersion;
-    header.docCount = static_cast<uint32_t>(snapshot.docs.size());
-    header.generation = snapshot.generation;
-    header.instance = snapshot.instance;
+    header.docCount = read.count();
+    header.generation = read.generation;
+    header.instance = instance;
     header.blockSize = kBlockSize;
-    std::string out(sizeof(Header), '\0');
-    {
-        const IdRanks ranks = rankIds(snapshot.docs);
-        out.reserve(docSectionsSize(snapshot, ranks));
-        appendIdSections(out, header, ranks);
+    header.runCount = static_cast<uint32_t>(runs.ids.size());
+    header.ordinalsOffset = sizeof(Header);
+    header.runOrdinalsOffset = header.ordinalsOffset + uint64_t{4} * header.docCount;
+    header.runIdsOffset = align8(header.runOrdinalsOffset + uint64_t{4} * header.runCount);
+    header.runIndexOffset = header.runIdsOffset + uint64_t{8} * header.runCount;
+    header.nameSamplesOffset = header.runIndexOffset + 4 * runs.index.size();
+    header.namesOffset = header.nameSamplesOffset + 4 * nameSampleCount(header.docCount);
+    header.factsOffset = header.namesOffset + read.namesBytes;
+    header.gramTableOffset = align8(header.factsOffset + header.docCount);
+    return header;
+}
+
+template <typename T>
+bool writeArray(ReplacingFile& file, uint64_t offset, const std::vector<T>& values) {
+    return file.writeAt(offset, values.data(), values.size() * sizeof(T));
+}
+
+// One section written front to back through a buffer.
+class SectionWriter {
+public:
+    SectionWriter(ReplacingFile& file, uint64_t offset) : file_(file), at_(offset) { buffer_.reserve(kIoChunk); }
+    void put(const void* data, size_t size) {
+        buffer_.append(static_cast<const char*>(data), size);
+        if (buffer_.size() >= kIoChunk) flush();
     }
-    appendNameSections(out, header, snapshot);
-    snapshot = Snapshot{};
-    const PackedNames names(out, header);
-    ListBuilder lists;
-    lists.count(names);
+    void flush() {
+        file_.writeAt(at_, buffer_.data(), buffer_.size());
+        at_ += buffer_.size();
+        buffer_.clear();
+    }
+
+private:
+    ReplacingFile& file_;
+    uint64_t at_;
+    std::string buffer_;
+};
+
+// The documents in order: each one's ordinal, name and facts written to their sections, every
+// kNameSample-th name's offset noted, and its grams counted.
+void writeDocuments(NameDocSorter& sorter, const ItemsRead& read, const Header& header, ReplacingFile& file,
+                    NameListBuilder& lists, std::string& error) {
+    SectionWriter ordinals(file, header.ordinalsOffset), names(file, header.namesOffset), facts(file, header.factsOffset);
+    std::vector<uint32_t> samples;
+    samples.reserve(nameSampleCount(header.docCount));
+    uint32_t doc = 0;
+    uint32_t offset = 0;
+    const bool merged = sorter.merge([&](const SortedDoc& sorted, std::string_view name) {
+        // Other items rank first in id order, the folder entries (read first) after them.
+        const uint32_t ordinal = sorted.readIndex < read.entries ? read.others + sorted.readIndex : sorted.readIndex - read.entries;
+        ordinals.put(&ordinal, sizeof ordinal);
+        if (doc % kNameSample == 0) samples.push_back(offset);
+        names.put(name.data(), name.size());
+        names.put("", 1);
+        facts.put(&sorted.facts, 1);
+        lists.count(doc, name, sorted.facts);
+        offset += static_cast<uint32_t>(name.size()) + 1;
+        ++doc;
+    }, error);
+    if (!merged) return;
+    samples.push_back(offset);
+    ordinals.flush();
+    names.flush();
+    facts.flush();
+    writeArray(file, header.nameSamplesOffset, samples);
+}
+
+// The packed names and facts read back from the file being built, in document order.
+class PackedNamesReader {
+public:
+    PackedNamesReader(ReplacingFile& file, const Header& header) : file_(file), header_(header) {}
+
+    // Calls visit(doc, name, facts) for every document; false when the file cannot be read.
+    template <typename Visit>
+    bool forEach(Visit visit) {
+        namesAt_ = header_.namesOffset;
+        factsAt_ = header_.factsOffset;
+        names_.clear();
+        pos_ = 0;
+        for (uint32_t doc = 0; doc < header_.docCount; ++doc) {
+            if (doc % kIoChunk == 0) {
+                facts_.resize(std::min<uint64_t>(kIoChunk, header_.docCount - doc));
+                if (!file_.readAt(factsAt_, facts_.data(), facts_.size())) return false;
+                factsAt_ += facts_.size();
+            }
+            std::string_view name;
+            if (!nextName(name)) return false;
+            if (!visit(doc, name, static_cast<uint8_t>(facts_[doc % kIoChunk]))) return false;
+        }
+        return true;
+    }
+
+private:
+    bool nextName(std::string_view& name) {
+        for (;;) {
+            const size_t end = names_.find('\0', pos_);
+            if (end != std::string::npos) {
+                name = std::string_view(names_).substr(pos_, end - pos_);
+                pos_ = end + 1;
+                return true;
+            }
+            const uint64_t left = header_.factsOffset - namesAt_;
+            if (left == 0) return false;  // the section ends inside a name: it was not written whole
+            names_.erase(0, pos_);
+            pos_ = 0;
+            const size_t kept = names_.size();
+            names_.resize(kept + std::min<uint64_t>(kIoChunk, left));
+            if (!file_.readAt(namesAt_, names_.data() + kept, names_.size() - kept)) return false;
+            namesAt_ += names_.size() - kept;
+        }
+    }
+
+    ReplacingFile& file_;
+    const Header& header_;
+    uint64_t namesAt_ = 0, factsAt_ = 0;
+    std::string names_, facts_;
+    size_t pos_ = 0;
+};
+
+// The gram table, then the postings a window at a time: each window is one more pass over the
+// names, so no more than the budget of postings is held at once.
+void writeLists(NameListBuilder& lists, Header& header, ReplacingFile& file, const NameIndexBuildOptions& options,
+                NameIndexBuildResult& result) {
+    std::string& error = result.error;
     const uint64_t postingsSize = lists.place(header.docCount, options);
-    const uint64_t tableSize = lists.listCount() * sizeof(GramEntry);
-    const uint64_t blocks = (out.size() + tableSize + postingsSize + 8) / kBlockSize + 1;
-    out.reserve(out.size() + tableSize + postingsSize + 8 + blocks * 8);
-    header.gramTableOffset = out.size();
     header.gramCount = lists.listCount();
-    lists.appendTable(out);
-    header.postingsOffset = out.size();
-    out.resize(out.size() + postingsSize);
-    lists.fill(names, reinterpret_cast<unsigned char*>(out.data() + header.postingsOffset));
-    padTo8(out);
-    appendChecksums(out, header);
+    const std::string table = lists.table();
+    file.writeAt(header.gramTableOffset, table.data(), table.size());
+    header.postingsOffset = header.gramTableOffset + table.size();
+    header.checksumsOffset = align8(header.postingsOffset + postingsSize);
+    PackedNamesReader names(file, header);
+    std::vector<unsigned char> buffer;
+    const std::vector<NameListBuilder::Window> windows = lists.windows(options.memoryBudget);
+    result.postingWindows = static_cast<uint32_t>(windows.size());
+    for (const NameListBuilder::Window& window : windows) {
+        buffer.assign(window.end - window.begin, 0);
+        bool consistent = true;
+        const bool read = names.forEach([&](uint32_t doc, std::string_view name, uint8_t facts) {
+            consistent = lists.fill(doc, name, facts, window, buffer.data());
+            return consistent;
+        });
+        if (!read) {
+            if (!consistent) error = "the name sidecar's names changed while it was built";
+            else if (!file.failed()) error = "the name sidecar's names could not be read back whole";
+            return;
+        }
+        file.writeAt(header.postingsOffset + window.begin, buffer.data(), buffer.size());
+    }
+    if (postingsSize < header.checksumsOffset - header.postingsOffset) {  // padding, so the file has its full length
+        const uint64_t zero = 0;
+        file.writeAt(header.postingsOffset + postingsSize, &zero, header.checksumsOffset - header.postingsOffset - postingsSize);
+    }
+}
+
+// Blocks cover [sizeof(Header), checksumsOffset), read back from the file; the header is covered
+// by its own hash, which includes the checksum table's hash, so every byte before the table is
+// protected. Writes the table and then the header.
+void writeChecksums(Header& header, ReplacingFile& file) {
+    const uint64_t covered = header.checksumsOffset - sizeof(Header);
+    const uint64_t blocks = (covered + kBlockSize - 1) / kBlockSize;
+    header.fileSize = header.checksumsOffset + blocks * 8;
+    std::vector<uint64_t> table;
+    table.reserve(blocks);
+    std::vector<unsigned char> chunk(kIoChunk);
+    for (uint64_t at = sizeof(Header); at < header.checksumsOffset; at += kIoChunk) {
+        const size_t size = std::min<uint64_t>(kIoChunk, header.checksumsOffset - at);
+        if (!file.readAt(at, chunk.data(), size)) return;
+        for (size_t block = 0; block < size; block += kBlockSize)
+            table.push_back(blockHash(chunk.data() + block, std::min<size_t>(kBlockSize, size - block)));
+    }
+    header.checksumsHash = blockHash(reinterpret_cast<const unsigned char*>(table.data()), table.size() * 8);
+    writeArray(file, header.checksumsOffset, table);
     header.headerHash = blockHash(reinterpret_cast<const unsigned char*>(&header), offsetof(Header, headerHash));
-    std::memcpy(out.data(), &header, sizeof header);
-    return out;
+    file.writeAt(0, &header, sizeof header);
 }
 
 // The database's instance stamp; 0 for an index made before it had one.
@@ -452,26 +343,34 @@ NameIndexBuildResult buildNameIndex(sqlite3* db, const NameIndexBuildOptions& op
         result.error = "the index has no file to put the name sidecar beside";
         return result;
     }
-    if (!options.force && sidecarIsCurrent(db, nameIndexPathFor(file), result)) return result;
-    Snapshot snapshot;
-    snapshot.instance = readInstance(db);  // fixed for the life of an index file
-    if (!readSnapshot(db, snapshot, result.error)) return result;
-    if (snapshot.docs.size() > UINT32_MAX / 2) {
-        result.error = "too many items for the name sidecar";
+    const std::filesystem::path path = nameIndexPathFor(file);
+    if (!options.force && sidecarIsCurrent(db, path, result)) return result;
+    std::filesystem::path spill = path;
+    spill += ".spill." + std::to_string(::getpid());
+    NameDocSorter sorter(spill, options.memoryBudget);
+    ItemsRead read;
+    if (!readSnapshot(db, sorter, read, result.error)) return result;
+    const IdRuns runs = idRuns(read);
+    Header header = layoutHeader(read, runs, readInstance(db));  // the instance is fixed for the life of an index file
+    ReplacingFile out;
+    out.create(path);
+    writeArray(out, header.runOrdinalsOffset, runs.ordinals);
+    writeArray(out, header.runIdsOffset, runs.ids);
+    writeArray(out, header.runIndexOffset, runs.index);
+    NameListBuilder lists;
+    writeDocuments(sorter, read, header, out, lists, result.error);
+    result.sortedRuns = static_cast<uint32_t>(sorter.runsSpilled());
+    if (result.error.empty()) writeLists(lists, header, out, options, result);
+    if (result.error.empty()) writeChecksums(header, out);
+    if (result.error.empty() && header.fileSize > UINT32_MAX * uint64_t{4}) result.error = "name sidecar too large";
+    if (!result.error.empty() || !out.commit()) {
+        if (result.error.empty()) result.error = out.error();
         return result;
     }
-    sortDocs(snapshot.docs);
-    const auto documents = static_cast<uint32_t>(snapshot.docs.size());
-    const std::string bytes = serialise(std::move(snapshot), options);
-    if (bytes.size() > UINT32_MAX * uint64_t{4}) {
-        result.error = "name sidecar too large";
-        return result;
-    }
-    if (!replaceFileAtomically(nameIndexPathFor(file), bytes, result.error)) return result;
     result.ok = true;
-    std::memcpy(&result.generation, bytes.data() + offsetof(Header, generation), sizeof result.generation);
-    result.documents = documents;
-    result.bytes = bytes.size();
+    result.generation = header.generation;
+    result.documents = header.docCount;
+    result.bytes = header.fileSize;
     return result;
 }
 

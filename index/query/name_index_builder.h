@@ -13,14 +13,19 @@
 //   is rebuilt, and `repaired` says what was wrong with it.
 // - Never writes to the database. On failure the previous sidecar stays; readers then see its
 //   stale generation and answer from SQLite alone, so a failed build costs speed, not results.
-// - Takes about two seconds and under 100 MB (about one file's size plus the names) at 1,000,000
-//   items; call it off the UI thread.
+// - Memory is bounded by `memoryBudget` (plus a few MB): the documents are put in order in sorted
+//   runs of that size spilled to a temporary file beside the sidecar (unlinked at once) and merged,
+//   the sections are written to the new file as they are made, and the postings are filled a
+//   window of that size at a time, each window one more pass over the names read back from the new
+//   file. Whatever the budget, the file is the same, byte for byte.
+// - Takes about two seconds at 1,000,000 items; call it off the UI thread.
 #pragma once
 
 #include "index/query/name_index_format.h"
 
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -34,6 +39,8 @@ struct NameIndexBuildOptions {
     uint32_t denseMinDocs = 4096;
     // Rebuild even when the sidecar on disk already matches the database.
     bool force = false;
+    // Bytes held at once for the documents being ordered, and for the postings being filled.
+    size_t memoryBudget = size_t{128} << 20;
 };
 
 struct NameIndexBuildResult {
@@ -43,6 +50,8 @@ struct NameIndexBuildResult {
     uint32_t documents = 0;
     uint64_t bytes = 0;      // size of the written file
     bool skipped = false;    // the sidecar on disk was already current: nothing written
+    uint32_t sortedRuns = 0;      // runs of documents spilled to the temporary file (0: ordered in memory)
+    uint32_t postingWindows = 0;  // passes over the names that filled the postings
     std::string repaired;    // set when the sidecar on disk was damaged (and is being rebuilt)
 };
 

@@ -19,47 +19,85 @@ std::string failure(const char* step, const std::filesystem::path& path) {
     return std::string(step) + " " + path.string() + ": " + std::strerror(errno);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
-bool writeTemp(const std::filesystem::path& temp, std::string_view bytes, std::string& error) {
-    os::UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-    if (fd.get() < 0) { error = failure("creating", temp); return false; }
-    if (!writeAll(fd.get(), bytes)) { error = failure("writing", temp); return false; }
-    if (::fsync(fd.get()) != 0) { error = failure("syncing", temp); return false; }
-    if (fd.close() != 0) { error = failure("closing", temp); return false; }
-    return true;
-}
-
 }  // namespace
 
-bool replaceFileAtomically(const std::filesystem::path& target, std::string_view bytes, std::string& error) {
-    std::filesystem::path temp = target;
-    temp += ".tmp." + std::to_string(::getpid());
-    ::unlink(temp.c_str());  // a leftover of a killed earlier build by a process with our id
-    if (!writeTemp(temp, bytes, error)) {
-        ::unlink(temp.c_str());
-        return false;
+ReplacingFile::~ReplacingFile() {
+    if (fd_.valid()) {
+        fd_.reset();
+        ::unlink(temp_.c_str());
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = failure("renaming", temp);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    os::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::fsync(dir.get()) != 0) {
-        error = failure("syncing folder", folder);
-        return false;
+}
+
+bool ReplacingFile::fail(const char* step, const std::filesystem::path& path) {
+    if (error_.empty()) error_ = failure(step, path);
+    return false;
+}
+
+bool ReplacingFile::create(const std::filesystem::path& target) {
+    target_ = target;
+    temp_ = target;
+    temp_ += ".tmp." + std::to_string(::getpid());
+    ::unlink(temp_.c_str());
+    fd_.reset(::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+    return fd_.valid() || fail("creating", temp_);
+}
+
+bool ReplacingFile::writeAt(uint64_t offset, const void* data, size_t size) {
+    if (failed()) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd_.get(), bytes, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return fail("writing", temp_);
+        bytes += written;
+        offset += static_cast<uint64_t>(written);
+        size -= static_cast<size_t>(written);
     }
     return true;
+}
+
+bool ReplacingFile::readAt(uint64_t offset, void* data, size_t size) {
+    if (failed()) return false;
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got = ::pread(fd_.get(), bytes, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return fail("reading", temp_);
+        if (got == 0) {
+            errno = EIO;  // the file is shorter than what was written to it
+            return fail("reading", temp_);
+        }
+        bytes += got;
+        offset += static_cast<uint64_t>(got);
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool ReplacingFile::commit() {
+    if (failed()) return false;
+    if (::fsync(fd_.get()) != 0) return fail("syncing", temp_);
+    if (fd_.close() != 0) {
+        fail("closing", temp_);
+        ::unlink(temp_.c_str());
+        return false;
+    }
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        fail("renaming", temp_);
+        ::unlink(temp_.c_str());
+        return false;
+    }
+    const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
+    os::UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0 || ::fsync(dir.get()) != 0) return fail("syncing folder", folder);
+    return true;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& target, std::string_view bytes, std::string& error) {
+    ReplacingFile file;
+    if (file.create(target) && file.writeAt(0, bytes.data(), bytes.size()) && file.commit()) return true;
+    error = file.error();
+    return false;
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept

@@ -128,12 +128,13 @@ bool IndexWriter::readEntries(int64_t dir, std::vector<CrawledItem>& out, bool& 
     return true;
 }
 
-void IndexWriter::replaceEntries(int64_t dir, const std::vector<CrawledItem>& rows, int64_t previousCount) {
+void IndexWriter::replaceEntries(int64_t dir, std::vector<CrawledItem> rows, int64_t previousCount) {
     sqlite3_stmt* stmt = replaceEntries_.get();
     sqlite3_bind_int64(stmt, 1, dir);
-    sqlite3_bind_int64(stmt, 2, static_cast<int64_t>(rows.size()));
-    bindBlob(stmt, 3, encodeEntries(rows));
-    touched(static_cast<int64_t>(rows.size()) - previousCount);
+    const auto count = static_cast<int64_t>(rows.size());
+    sqlite3_bind_int64(stmt, 2, count);
+    bindBlob(stmt, 3, encodeEntries(std::move(rows)));
+    touched(count - previousCount);
     step(stmt, "writing a folder's entries");
 }
 

@@ -70,7 +70,7 @@ public:
     // and sets `damaged`: the caller then lists the folder afresh. False only when SQLite fails.
     bool readEntries(int64_t dir, std::vector<CrawledItem>& out, bool& damaged);
     // Replaces them; `previousCount` is how many the row held.
-    void replaceEntries(int64_t dir, const std::vector<CrawledItem>& rows, int64_t previousCount);
+    void replaceEntries(int64_t dir, std::vector<CrawledItem> rows, int64_t previousCount);  // rows: moved in when the caller is done with them
 
     // The items made from files of folder `dir`.
     bool itemsOf(int64_t dir, std::vector<StoredItem>& out);

@@ -13,7 +13,7 @@ Status damaged(std::string what) { return Status::failure(std::move(what), SQLIT
 Status scanEntries(sqlite3* db, const std::unordered_map<int64_t, std::string>* paths,
                    const std::function<void(const ScannedItem&)>& visit) {
     Status status;
-    Stmt stmt = prepare(db, "SELECT id, entries FROM dirs", status);
+    Stmt stmt = prepare(db, "SELECT id, entries FROM dirs ORDER BY id", status);
     if (!stmt) return status;
     std::vector<CrawledItem> rows;
     int rc;
@@ -38,7 +38,7 @@ Status scanEntries(sqlite3* db, const std::unordered_map<int64_t, std::string>* 
 
 Status scanItems(sqlite3* db, const std::function<void(const ScannedItem&)>& visit) {
     Status status;
-    Stmt stmt = prepare(db, std::string("SELECT id, ") + kItemDataColumns + " FROM items", status);
+    Stmt stmt = prepare(db, std::string("SELECT id, ") + kItemDataColumns + " FROM items ORDER BY id", status);
     if (!stmt) return status;
     CrawledItem row;
     int rc;

@@ -2,9 +2,10 @@
 // sources. What readers use when they have no faster structure (and what builds those).
 //
 // Contract:
-// - Visits each item once, with its id (item_ids.h), its folder's id (0 for items outside the
-//   file system) and, when asked for, the folder's full path; the references passed to `visit`
-//   are valid during the call only.
+// - Visits each item once, the folder entries first and then the other items, each group in
+//   ascending id order (every entry's id is above every other item's), with its id (item_ids.h),
+//   its folder's id (0 for items outside the file system) and, when asked for, the folder's full
+//   path; the references passed to `visit` are valid during the call only.
 // - Runs inside whatever transaction the connection has open; to see one consistent snapshot the
 //   caller opens one.
 // - A folder row that does not decode, or whose path cannot be rebuilt, fails the scan with a
