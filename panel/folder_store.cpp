@@ -136,7 +136,8 @@ public:
             level.settle = true;
             settle_.push_back(level.head);
         }
-        image_.Nodes.try_emplace(added->Id, level.parent, std::string(key.name), added->Name, std::move(values));
+        image_.Nodes.try_emplace(added->Id,
+                                 TStoredNode{level.parent, std::string(key.name), added->Name, std::move(values)});
         (level.last ? level.last->Next : *level.head) = std::move(node);
         level.last = added;
         levels_.push_back({&added->Children, nullptr, added->Id, false});

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -118,6 +119,16 @@ void MappedFile::reset() {
     if (data_ != nullptr) ::munmap(data_, size_);
     data_ = nullptr;
     size_ = 0;
+}
+
+void MappedFile::releasePages(size_t from, size_t length) const {
+    if (data_ == nullptr || from >= size_) return;
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    const size_t start = from / page * page;  // the mapping starts on a page
+    const size_t end = std::min(size_, from + std::min(length, size_ - from));
+    // A private mapping that is never written holds only the page cache's pages: dropping them
+    // loses nothing. The file itself is never changed in place (a new sidecar replaces it whole).
+    ::madvise(data_ + start, end - start, MADV_DONTNEED);
 }
 
 bool MappedFile::open(const std::filesystem::path& path, std::string& error) {

@@ -66,6 +66,12 @@ public:
     const unsigned char* data() const { return data_; }
     size_t size() const { return size_; }
 
+    // Hands the pages of bytes [from, from + length) back to the kernel. They stay in the page
+    // cache and fault back in on the next read, so nothing read later changes; a pass over the
+    // whole file (a verification) then does not leave all of it counted in the process's resident
+    // memory. Best effort: when the kernel declines, the pages stay mapped, which costs memory only.
+    void releasePages(size_t from, size_t length) const;
+
 private:
     void reset();
     unsigned char* data_ = nullptr;
