@@ -59,7 +59,8 @@ std::vector<ui::HistoryEntry> HiveDialogHistory::load(std::string_view name) {
     });
     std::vector<ui::HistoryEntry> entries;
     for (auto& [n, entry] : lines) {
-        const auto same = [&](const ui::HistoryEntry& e) { return e.text == entry.text; };
+        const std::string& text = entry.text;  // a lambda may not capture a structured binding (clang)
+        const auto same = [&](const ui::HistoryEntry& e) { return e.text == text; };
         const bool twice = std::any_of(entries.begin(), entries.end(), same);
         if (twice) {
             leaveOut("Line" + std::to_string(n), "given twice");
