@@ -97,21 +97,17 @@ ItemView viewOf(const FetchedItem& row) {
 
 bool RowReader::read(int64_t id, FetchedItem& row) {
     if (!store::isEntryId(id)) return readItem(id, row);
-    const int64_t dir = store::entryFolder(id);
-    const uint32_t pos = store::entryPos(id);
     const FolderCache::Folder* folder = nullptr;
-    store::CrawledItem stored;
-    switch (reach(dir, pos, folder, stored)) {
+    store::EntryView entry;
+    switch (entryOf(id, entry, folder, row)) {
         case Reach::Gone:
             return false;
         case Reach::Stored:
-            storedRow(std::move(stored), id, dir, row);
             return true;
         case Reach::Held:
             break;
     }
-    store::EntryView entry;
-    if (!folder->view(pos, entry)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    const int64_t dir = store::entryFolder(id);
     // Assigned field by field: the strings of `row` keep their room from row to row.
     row.id = id;
     row.name.assign(entry.name);
@@ -132,22 +128,17 @@ bool RowReader::read(int64_t id, FetchedItem& row) {
 
 bool RowReader::view(int64_t id, ItemView& out, FetchedItem& row) {
     if (store::isEntryId(id)) {
-        const int64_t dir = store::entryFolder(id);
-        const uint32_t pos = store::entryPos(id);
         const FolderCache::Folder* folder = nullptr;
-        store::CrawledItem stored;
-        switch (reach(dir, pos, folder, stored)) {
+        store::EntryView entry;
+        switch (entryOf(id, entry, folder, row)) {
             case Reach::Gone:
                 return false;
             case Reach::Stored:
-                storedRow(std::move(stored), id, dir, row);
                 out = viewOf(row);
                 return true;
             case Reach::Held:
                 break;
         }
-        store::EntryView entry;
-        if (!folder->view(pos, entry)) throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
         out = ItemView{.name = entry.name, .kind = entry.kind, .size = entry.size, .mtime = entry.mtime,
                        .ctime = entry.ctime, .attrs = entry.attrs, .folder = folder->path, .url = {}, .display = {},
                        .ext = {}};
@@ -156,6 +147,18 @@ bool RowReader::view(int64_t id, ItemView& out, FetchedItem& row) {
     if (!readItem(id, row)) return false;
     out = viewOf(row);
     return true;
+}
+
+RowReader::Reach RowReader::entryOf(int64_t id, store::EntryView& entry, const FolderCache::Folder*& folder,
+                                    FetchedItem& row) {
+    const int64_t dir = store::entryFolder(id);
+    const uint32_t pos = store::entryPos(id);
+    store::CrawledItem stored;
+    const Reach reached = reach(dir, pos, folder, stored);
+    if (reached == Reach::Stored) storedRow(std::move(stored), id, dir, row);
+    if (reached == Reach::Held && !folder->view(pos, entry))
+        throwDamaged("the entries of folder " + std::to_string(dir) + " are damaged");
+    return reached;
 }
 
 // The first row of a large folder, read alone.

@@ -96,6 +96,9 @@ private:
     // of a large folder, read alone); Gone when the folder or the entry is gone.
     enum class Reach { Held, Stored, Gone };
     Reach reach(int64_t dir, uint32_t pos, const FolderCache::Folder*& folder, store::CrawledItem& stored);
+    // Entry `id` reached: Held with `entry` viewed in its held folder (damage throws), Stored with
+    // the row read alone into `row`, or Gone.
+    Reach entryOf(int64_t id, store::EntryView& entry, const FolderCache::Folder*& folder, FetchedItem& row);
     void storedRow(store::CrawledItem&& stored, int64_t id, int64_t dir, FetchedItem& row);
     bool readItem(int64_t id, FetchedItem& row);
     std::string_view folderPath(int64_t dir);
