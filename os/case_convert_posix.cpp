@@ -1,17 +1,12 @@
 #include "os/utf8.h"
 
+#include "os/unicode_locale_posix.h"
+
 #include <locale.h>
 #include <wctype.h>
 
 namespace skimmer::os {
 namespace {
-
-// A private C.UTF-8 locale: upper case must not depend on the process's setlocale(). Null when the
-// C library has no such locale.
-locale_t unicodeLocale() {
-    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    return locale;
-}
 
 constexpr bool isScalar(char32_t cp) { return cp <= kMaxCodePoint && !(cp >= 0xD800 && cp <= 0xDFFF); }
 

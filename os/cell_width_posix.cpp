@@ -2,27 +2,16 @@
 // uselocale() (a thread-local swap), so neither the process locale nor another thread matters.
 #include "os/cell_width.h"
 
+#include "os/unicode_locale_posix.h"
+
 #include <clocale>
 #include <cwchar>
 #include <locale.h>
 
 
 namespace skimmer::os {
-namespace {
-
-locale_t utf8Locale() {
-    static const locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
-        if (l == locale_t(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
-        return l;
-    }();
-    return loc;
-}
-
-}  // namespace
-
 int unicodeWidth(char32_t cp) {
-    locale_t loc = utf8Locale();
+    locale_t loc = unicodeLocale();
     if (loc == locale_t(nullptr)) return 1;  // no UTF-8 locale at all: everything counts as narrow
     locale_t previous = uselocale(loc);
     const int w = wcwidth(static_cast<wchar_t>(cp));

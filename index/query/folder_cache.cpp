@@ -15,21 +15,23 @@ namespace {
 // row of a one-letter query is read: a tenth of that query's time), and the ring starts at the
 // size the last one grew to instead of growing four times over, dropping what it held each time.
 // One ring waits at most, so the process keeps no more than the largest ring a query used.
-// Record sets may live on several threads: the spare is taken and left under a lock.
+// Record sets may live on several threads: the spare is taken and left under a lock. The spare is
+// freed when the program ends or the module holding this code is unloaded (a plug-in's module is);
+// a cache that ends after that frees its own ring.
+bool spareGone = false;  // trivially destructible: still readable after the spare's destruction
+
 struct SpareRing {
     std::mutex lock;
     std::unique_ptr<char[]> bytes;
     size_t size = 0;
+    ~SpareRing() { spareGone = true; }
 };
 
-SpareRing& spareRing() {
-    static SpareRing* const spare = new SpareRing;  // never destroyed: caches may end after statics
-    return *spare;
-}
+constinit SpareRing spare;  // constant-initialised, so in place before any cache can use it
 
 // The spare when its size is within [least, most]; null (and the spare kept) otherwise.
 std::unique_ptr<char[]> takeSpare(size_t least, size_t most, size_t& size) {
-    SpareRing& spare = spareRing();
+    if (spareGone) return nullptr;
     const std::lock_guard<std::mutex> held(spare.lock);
     if (!spare.bytes || spare.size < least || spare.size > most) return nullptr;
     size = spare.size;
@@ -38,7 +40,7 @@ std::unique_ptr<char[]> takeSpare(size_t least, size_t most, size_t& size) {
 }
 
 void leaveSpare(std::unique_ptr<char[]> ring, size_t size) {
-    SpareRing& spare = spareRing();
+    if (spareGone) return;  // `ring` is freed here
     const std::lock_guard<std::mutex> held(spare.lock);
     if (size <= spare.size) return;
     spare.bytes = std::move(ring);
