@@ -53,12 +53,12 @@ std::optional<std::string> masksDialog(ui::UiContext& ui, const std::string& tit
     return std::string(items[1].Data);
 }
 
-ui::MenuRequest menuRequest(const MenuSpec& spec) {
+ui::MenuRequest menuRequest(const MenuOffer& offer) {
     ui::MenuRequest request;
     request.flags = FMENU_WRAPMODE;
-    request.title = spec.title;
-    request.entries = spec.entries;
-    for (const term::key::Code key : spec.breakKeys) request.breakKeys.push_back(ui::breakKeyOf(static_cast<int>(key)));
+    request.title = offer.title;
+    request.entries = offer.entries;
+    for (const term::key::Code key : offer.breakKeys) request.breakKeys.push_back(ui::breakKeyOf(static_cast<int>(key)));
     return request;
 }
 
@@ -67,8 +67,8 @@ ui::MenuRequest menuRequest(const MenuSpec& spec) {
 
 ManagerDialogs engineDialogs(ui::UiContext& ui) {
     ManagerDialogs d;
-    d.menu = [&ui](const MenuSpec& spec) {
-        const ui::MenuChoice choice = ui::runMenu(ui, menuRequest(spec));
+    d.menu = [&ui](const MenuOffer& offer) {
+        const ui::MenuChoice choice = ui::runMenu(ui, menuRequest(offer));
         return MenuAnswer(choice.index, choice.breakCode);
     };
     d.error = [](const std::string& title, const std::string& text) {

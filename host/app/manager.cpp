@@ -234,7 +234,7 @@ std::optional<PluginMenuItem> Manager::choosePluginItem(const std::string& title
     if (!dialogs_.menu) return std::nullopt;
     std::vector<std::string> texts;
     for (const auto& i : items) texts.push_back(i.text);
-    MenuSpec menu = plainMenu(title, texts);
+    MenuOffer menu = plainMenu(title, texts);
     menu.breakKeys = {k::F(1), k::kShift | k::F(1)};
     for (;;) {
         const MenuAnswer answer = dialogs_.menu(menu);

@@ -85,14 +85,14 @@ bool Manager::tempPanelKey(k::Code key) {
 // Alt+Shift+F12: the ten panels, each with how many items it lists, the shown one under the cursor.
 void Manager::commonPanelsMenu() {
     if (!dialogs_.menu) return;
-    MenuSpec spec{.title = "Temporary panels", .entries = {}, .breakKeys = {}};
+    MenuOffer offer{.title = "Temporary panels", .entries = {}, .breakKeys = {}};
     const int shown = tempPanels_.numberOf(side().temp.get());
     for (int n = 0; n < TempPanelSet::kCount; ++n) {
         const size_t count = tempPanels_.itemCount(n);
         const std::string holds = count == 0 ? std::string("empty") : std::to_string(count) + " items";
-        spec.entries.push_back(ui::MenuEntry{.text = "&" + std::to_string(n) + "  " + holds, .selected = n == shown});
+        offer.entries.push_back(ui::MenuEntry{.text = "&" + std::to_string(n) + "  " + holds, .selected = n == shown});
     }
-    const int chosen = dialogs_.menu(spec).index;
+    const int chosen = dialogs_.menu(offer).index;
     if (chosen >= 0 && chosen < TempPanelSet::kCount) showTempPanel(tempPanels_.select(chosen));
 }
 

@@ -20,7 +20,7 @@ struct PanelSide;
 
 // One of the screen's own FAR menus: entries with FAR's check marks and separators (one of them
 // `selected`: where the cursor starts), and the keys that end it on the entry under the cursor.
-struct MenuSpec {
+struct MenuOffer {
     std::string title;
     std::vector<ui::MenuEntry> entries;
     std::vector<term::key::Code> breakKeys;
@@ -29,20 +29,20 @@ struct MenuSpec {
 struct MenuAnswer {
     MenuAnswer(int chosen = -1, int key = -1) : index(chosen), breakKey(key) {}
     int index;     // the chosen entry (with a break key: the one under the cursor); -1: none (Esc)
-    int breakKey;  // the index in MenuSpec::breakKeys of the key that ended the menu, else -1
+    int breakKey;  // the index in MenuOffer::breakKeys of the key that ended the menu, else -1
 };
 
 // A menu of plain entries, the cursor on the first.
-inline MenuSpec plainMenu(std::string title, const std::vector<std::string>& texts) {
-    MenuSpec spec{.title = std::move(title), .entries = {}, .breakKeys = {}};
-    for (const std::string& text : texts) spec.entries.push_back(ui::MenuEntry{.text = text});
-    if (!spec.entries.empty()) spec.entries.front().selected = true;
-    return spec;
+inline MenuOffer plainMenu(std::string title, const std::vector<std::string>& texts) {
+    MenuOffer offer{.title = std::move(title), .entries = {}, .breakKeys = {}};
+    for (const std::string& text : texts) offer.entries.push_back(ui::MenuEntry{.text = text});
+    if (!offer.entries.empty()) offer.entries.front().selected = true;
+    return offer;
 }
 
 // The dialogs the screen needs from the dialog engine, injected so the screen can be tested alone.
 struct ManagerDialogs {
-    std::function<MenuAnswer(const MenuSpec& menu)> menu;
+    std::function<MenuAnswer(const MenuOffer& menu)> menu;
     // A FAR warning message with an Ok button.
     std::function<void(const std::string& title, const std::string& text)> error;
     // FAR's copy dialog: a title, a prompt, an edit line holding `initial`, buttons `button` and

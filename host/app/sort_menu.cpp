@@ -26,9 +26,9 @@ int modeAt(int index) { return *sortModeForKey(k::kCtrl | k::F(3 + index)); }
 
 }  // namespace
 
-MenuSpec sortMenu(const SortOrder& now) {
+MenuOffer sortMenu(const SortOrder& now) {
     const SortOrder order = normalised(now);
-    MenuSpec menu{.title = "Sort by", .entries = {}, .breakKeys = {}};
+    MenuOffer menu{.title = "Sort by", .entries = {}, .breakKeys = {}};
     for (int i = 0; i < kSeparator; ++i) {
         ui::MenuEntry entry{.text = withKey(kModeLabels[static_cast<size_t>(i)], "Ctrl+F" + std::to_string(3 + i))};
         if (modeAt(i) == order.mode) {

@@ -12,7 +12,7 @@
 
 namespace skimmer::host::app {
 
-MenuSpec sortMenu(const SortOrder& now);
+MenuOffer sortMenu(const SortOrder& now);
 
 // The order after entry `index` of sortMenu(now) was chosen; `now` for an index that is no entry.
 SortOrder chosenSort(const SortOrder& now, int index);

@@ -19,8 +19,8 @@ std::vector<TempMenuItem> tempMenuItems(const std::vector<std::string>& lines) {
     return items;
 }
 
-MenuSpec tempMenu(const std::string& listFile, const std::vector<TempMenuItem>& items) {
-    MenuSpec menu{.title = std::filesystem::path(listFile).stem().string(), .entries = {}, .breakKeys = {}};
+MenuOffer tempMenu(const std::string& listFile, const std::vector<TempMenuItem>& items) {
+    MenuOffer menu{.title = std::filesystem::path(listFile).stem().string(), .entries = {}, .breakKeys = {}};
     for (const TempMenuItem& item : items)
         menu.entries.push_back(ui::MenuEntry{.text = item.text, .separator = item.separator});
     return menu;

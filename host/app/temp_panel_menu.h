@@ -23,6 +23,6 @@ TempMenuItem parseTempMenuLine(const std::string& line);
 
 // The items of `lines`, and the menu that shows them for list file `listFile`.
 std::vector<TempMenuItem> tempMenuItems(const std::vector<std::string>& lines);
-MenuSpec tempMenu(const std::string& listFile, const std::vector<TempMenuItem>& items);
+MenuOffer tempMenu(const std::string& listFile, const std::vector<TempMenuItem>& items);
 
 }  // namespace skimmer::host::app

@@ -78,14 +78,14 @@ std::set<std::string> wordsOf(const std::string& text) {
     return words;
 }
 
-// zsh: one _arguments spec a line: '(EXCLUDED)*--name=[help]:what:ACTION'.
+// zsh: one _arguments entry a line: '(EXCLUDED)*--name=[help]:what:ACTION'.
 Offers zshOffers(const std::string& script) {
-    static const std::regex spec(R"(^\s*'(?:\([^)]*\))?\*?(-[-A-Za-z0-9]+)(=?)\[[^\]]*\](?::[^:]*:(.*))?'\s*\\?$)");
+    static const std::regex entry(R"(^\s*'(?:\([^)]*\))?\*?(-[-A-Za-z0-9]+)(=?)\[[^\]]*\](?::[^:]*:(.*))?'\s*\\?$)");
     Offers offers;
     std::istringstream in(script);
     for (std::string line; std::getline(in, line);) {
         std::smatch m;
-        if (!std::regex_match(line, m, spec)) continue;
+        if (!std::regex_match(line, m, entry)) continue;
         Offer offer{m[2] == "=", Completion::None, {}};
         const std::string action = m[3];
         if (action == "_files") offer.completion = Completion::File;
@@ -196,8 +196,8 @@ std::set<std::string> bashOffers(const std::string& program, const std::filesyst
     static const char* const kScript = R"sh(
 source "$1" && cd "$2" || exit 9
 shift 2
-read -ra spec <<< "$(complete -p "$1")"
-for ((k = 0; k < ${#spec[@]}; k++)); do [[ ${spec[k]} == -F ]] && fn=${spec[k + 1]}; done
+read -ra registration <<< "$(complete -p "$1")"
+for ((k = 0; k < ${#registration[@]}; k++)); do [[ ${registration[k]} == -F ]] && fn=${registration[k + 1]}; done
 COMP_WORDS=("$@")
 COMP_CWORD=$(($# - 1))
 "$fn"

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, MasksBox,
 TEST(EngineMenu, BreakKeysAnswerTheEntryAndTheKey) {
     UiHarness h;
     const ManagerDialogs dialogs = engineDialogs(h.context);
-    MenuSpec menu = plainMenu("Plugin commands", {"First", "Second"});
+    MenuOffer menu = plainMenu("Plugin commands", {"First", "Second"});
     menu.breakKeys = {k::F(1), k::kShift | k::F(1)};
     h.events.key(k::DOWN).key(k::kShift | k::F(1));
     const MenuAnswer help = dialogs.menu(menu);

@@ -334,7 +334,7 @@ TEST_P(PluginMenuHelp, ShowsThePluginsHelpAndComesBack) {
     EXPECT_EQ(s.helpShown, c.help);
     EXPECT_EQ(plugins.done, c.done);
     std::vector<int> cursorAt;
-    for (const MenuSpec& m : s.menuSpecs) {
+    for (const MenuOffer& m : s.menuSpecs) {
         EXPECT_EQ(m.breakKeys, (std::vector<k::Code>{k::F(1), k::kShift | k::F(1)}));
         const auto at = std::find_if(m.entries.begin(), m.entries.end(), [](const auto& e) { return e.selected; });
         cursorAt.push_back(static_cast<int>(at - m.entries.begin()));

@@ -153,9 +153,9 @@ struct OptionScreen : TempPanelScreen {
         fs::copy_file(list, list.parent_path() / "L.temp");
         manager = std::make_unique<Manager>(
             *console, ManagerDialogs{.menu =
-                                         [this](const MenuSpec& spec) {
+                                         [this](const MenuOffer& offer) {
                                              menus.emplace_back();
-                                             for (const auto& e : spec.entries)
+                                             for (const auto& e : offer.entries)
                                                  menus.back().push_back(e.separator ? "-" : e.text);
                                              const int a = menuAnswers.empty() ? -1 : menuAnswers.front();
                                              if (!menuAnswers.empty()) menuAnswers.pop_front();

@@ -82,7 +82,7 @@ class SortMenu : public ::testing::TestWithParam<MenuCase> {};
 // the mode's key does; "Show selected first" is checked while on and toggles.
 TEST_P(SortMenu, MarksTheModeAndChoosesAsTheKeysDo) {
     const MenuCase& c = GetParam();
-    const MenuSpec menu = sortMenu(c.now);
+    const MenuOffer menu = sortMenu(c.now);
     ASSERT_EQ(menu.entries.size(), 11u);
     EXPECT_EQ(menu.title, "Sort by");
     EXPECT_NE(menu.entries[0].text.find("Ctrl+F3"), std::string::npos);

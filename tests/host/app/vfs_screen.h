@@ -19,7 +19,7 @@ struct VfsScreen : ScreenOnPty {
     fs::path log = home.root() / "vfs.log";
     std::deque<MenuAnswer> menuAnswers;          // the next menus' choices (-1: Esc)
     std::vector<std::vector<std::string>> menus;  // what each menu listed
-    std::vector<MenuSpec> menuSpecs;              // each menu whole (marks, break keys)
+    std::vector<MenuOffer> menuSpecs;              // each menu whole (marks, break keys)
     std::deque<std::optional<std::string>> maskAnswers;  // the Select/Deselect boxes' answers (none: Esc)
     std::vector<std::string> maskPrompts;                // "title|initial" of each
     std::vector<std::string> helpShown;                  // "plugin|topic" of each help asked for
@@ -34,10 +34,10 @@ struct VfsScreen : ScreenOnPty {
         setenv("SKIMMER_VFS_LOG", log.c_str(), 1);
         manager = std::make_unique<Manager>(
             *console, ManagerDialogs{.menu =
-                                         [this](const MenuSpec& spec) {
-                                             menuSpecs.push_back(spec);
+                                         [this](const MenuOffer& offer) {
+                                             menuSpecs.push_back(offer);
                                              menus.emplace_back();
-                                             for (const auto& e : spec.entries) menus.back().push_back(e.text);
+                                             for (const auto& e : offer.entries) menus.back().push_back(e.text);
                                              if (menuAnswers.empty()) return MenuAnswer();
                                              const MenuAnswer a = menuAnswers.front();
                                              menuAnswers.pop_front();
