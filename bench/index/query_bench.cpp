@@ -8,7 +8,7 @@
 //   (--queries-in replays the queries a --queries-out wrote, so that two builds meet the same ones;
 //   --kinds measures the same queries restricted to kinds, as the search window's group runs send
 //   them, instead of the plain queries)
-//   query_bench --db FILE --rebuild-sidecar [--dense-divisor N]
+//   query_bench --db FILE --rebuild-sidecar [--dense-divisor N] [--triple-divisor N]
 //                                 (rebuilds the name sidecar and says how long it took)
 //   query_bench --db FILE --rows TEXT [--reps N]
 //                                 (every row of TEXT: the hits alone, the rows read, the rows
@@ -327,6 +327,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--queries-out") == 0) queriesFile = argv[i + 1];
         else if (std::strcmp(argv[i], "--queries-in") == 0) queriesIn = argv[i + 1];
         else if (std::strcmp(argv[i], "--dense-divisor") == 0) options.denseDivisor = static_cast<uint32_t>(std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--triple-divisor") == 0) options.tripleDenseDivisor = static_cast<uint32_t>(std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--reps") == 0) reps = std::atoi(argv[i + 1]);
     }
     // --rows TEXT: where reading every row of TEXT goes (rowsSplit), --reps times.

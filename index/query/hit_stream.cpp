@@ -27,8 +27,9 @@ public:
 // The cheapest source of candidates for the required words: the intersection of the (up to
 // kMaxLists) shortest stored gram lists, else (every gram dense) a scan for the longest word.
 // A word of one or two bytes has a list of its own; a longer one is served by the lists of its
-// 2-byte grams, a superset of its hits: every candidate is checked against its name anyway.
-// `nothing` when some gram occurs nowhere: then no item can match.
+// 2-byte grams and, where two dense ones meet, of the 3-byte gram they make: a superset of its
+// hits, as every candidate is checked against its name anyway. `nothing` when some gram occurs
+// nowhere (a 3-byte gram of two dense ones has no entry exactly then): no item can match.
 constexpr size_t kMaxLists = 3;
 
 struct Driver {
@@ -37,18 +38,28 @@ struct Driver {
     std::string scanWord;
 };
 
+// False when the gram occurs nowhere.
+bool considerList(const GramList& list, Driver& driver) {
+    if (list.count == 0) return false;
+    const bool known = std::any_of(driver.lists.begin(), driver.lists.end(),
+                                   [&](const GramList& other) { return other.bytes == list.bytes; });
+    if (!list.dense && !known) driver.lists.push_back(list);
+    return true;
+}
+
 void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
     const size_t n = std::min<size_t>(word.size(), 2);
     const auto type = static_cast<GramType>(n);
+    bool denseBefore = false;  // the 2-byte gram ending where this one begins + 1 is dense
     for (size_t i = 0; i + n <= word.size(); ++i) {
         const GramList list = index.gram(type, word.substr(i, n));
-        if (list.count == 0) {
+        const bool held = considerList(list, driver) &&
+                          (!(denseBefore && list.dense) || considerList(index.gram(kContains3, word.substr(i - 1, 3)), driver));
+        if (!held) {
             driver.nothing = true;
             return;
         }
-        const bool known = std::any_of(driver.lists.begin(), driver.lists.end(),
-                                       [&](const GramList& other) { return other.bytes == list.bytes; });
-        if (!list.dense && !known) driver.lists.push_back(list);
+        denseBefore = n == 2 && list.dense;
     }
     if (word.size() > driver.scanWord.size()) driver.scanWord = std::string(word);
 }

@@ -246,18 +246,27 @@ private:
     size_t pos_ = 0;
 };
 
-// The gram table, then the postings a window at a time: each window is one more pass over the
-// names, so no more than the budget of postings is held at once.
+// The 3-byte grams counted (one pass over the names, once the dense 2-byte grams are known), the
+// gram table, then the postings a window at a time: each window is one more pass over the names,
+// so no more than the budget of postings is held at once.
 void writeLists(NameListBuilder& lists, Header& header, ReplacingFile& file, const NameIndexBuildOptions& options,
                 NameIndexBuildResult& result) {
     std::string& error = result.error;
+    PackedNamesReader names(file, header);
+    if (lists.chooseDense(header.docCount, options) &&
+        !names.forEach([&](uint32_t doc, std::string_view name, uint8_t) {
+            lists.countTriples(doc, name);
+            return true;
+        })) {
+        if (!file.failed()) error = "the name sidecar's names could not be read back whole";
+        return;
+    }
     const uint64_t postingsSize = lists.place(header.docCount, options);
     header.gramCount = lists.listCount();
     const std::string table = lists.table();
     file.writeAt(header.gramTableOffset, table.data(), table.size());
     header.postingsOffset = header.gramTableOffset + table.size();
     header.checksumsOffset = align8(header.postingsOffset + postingsSize);
-    PackedNamesReader names(file, header);
     std::vector<unsigned char> buffer;
     const std::vector<NameListBuilder::Window> windows = lists.windows(options.memoryBudget);
     result.postingWindows = static_cast<uint32_t>(windows.size());

@@ -17,7 +17,8 @@
 //   runs of that size spilled to a temporary file beside the sidecar (unlinked at once) and merged,
 //   the sections are written to the new file as they are made, and the postings are filled a
 //   window of that size at a time, each window one more pass over the names read back from the new
-//   file. Whatever the budget, the file is the same, byte for byte.
+//   file (the 3-byte grams are counted in one such pass too, once the dense 2-byte grams are
+//   known). Whatever the budget, the file is the same, byte for byte.
 // - Takes about two seconds at 1,000,000 items; call it off the UI thread.
 #pragma once
 
@@ -41,6 +42,9 @@ struct NameIndexBuildOptions {
     bool force = false;
     // Bytes held at once for the documents being ordered, and for the postings being filled.
     size_t memoryBudget = size_t{128} << 20;
+    // A 3-byte gram (of two dense 2-byte grams) in more than docCount / tripleDenseDivisor
+    // documents is not stored.
+    uint32_t tripleDenseDivisor = sidecar::kTripleDenseDivisor;
 };
 
 struct NameIndexBuildResult {

@@ -55,12 +55,14 @@ bool sectionsFit(const Header& h, size_t fileSize, std::string& why) {
 
 // An intact file of an earlier format (format 2: a 136-byte header hashed up to its hash at byte
 // 128; format 3: this header, without kind lists; format 4: this layout, its names folded by the
-// earlier fold): left by an earlier version of this program, it is stale, not damaged. Anything
-// else that is not the current format is damage.
+// earlier fold; format 5: without 3-byte gram lists, whose absence would read as "no name holds
+// the word"): left by an earlier version of this program, it is stale, not damaged. Anything else
+// that is not the current format is damage.
 bool isPreviousFormat(const MappedFile& file) {
     struct Earlier { uint32_t version; size_t hashAt; };
-    constexpr Earlier kEarlier[] = {{2, 128}, {3, offsetof(Header, headerHash)}, {4, offsetof(Header, headerHash)}};
-    static_assert(kFormatVersion == 5, "a new format lists the one it replaces here");
+    constexpr Earlier kEarlier[] = {
+        {2, 128}, {3, offsetof(Header, headerHash)}, {4, offsetof(Header, headerHash)}, {5, offsetof(Header, headerHash)}};
+    static_assert(kFormatVersion == 6, "a new format lists the one it replaces here");
     if (file.size() < sizeof kMagic + 4 || std::memcmp(file.data(), kMagic, sizeof kMagic) != 0) return false;
     uint32_t version;
     std::memcpy(&version, file.data() + sizeof kMagic, 4);

@@ -178,10 +178,10 @@ TEST_P(SidecarOfEarlierFormat, IsStaleNotDamaged) {
 }
 
 // Format 2: a 136-byte header; format 3: today's header, without kind lists; format 4: today's
-// layout with names folded by the earlier fold.
+// layout with names folded by the earlier fold; format 5: without 3-byte gram lists.
 INSTANTIATE_TEST_SUITE_P(Formats, SidecarOfEarlierFormat,
                          ::testing::Values(EarlierFormat{2, 136, 128}, EarlierFormat{3, 152, 144},
-                                           EarlierFormat{4, 152, 144}));
+                                           EarlierFormat{4, 152, 144}, EarlierFormat{5, 152, 144}));
 
 }  // namespace
 }  // namespace skimmer::index::query::test
