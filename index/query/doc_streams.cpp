@@ -7,50 +7,90 @@
 
 namespace skimmer::index::query {
 
-bool PostingStream::next(uint32_t& doc) {
-    if (at_ >= list_.length) return false;
-    uint64_t value = 0;
-    for (int shift = 0;; shift += 7) {
-        if (at_ >= list_.length || shift > 28) index_.damaged("a posting list is malformed");
-        const unsigned char byte = list_.bytes[at_++];
+namespace {
+
+// The rest of a varint whose first byte (`value`, top bit set) was read: at most five bytes in
+// all. False when it is longer or runs past `end`.
+bool varintRest(uint64_t& value, const unsigned char*& p, const unsigned char* end) {
+    value &= 0x7F;
+    for (int shift = 7;; shift += 7) {
+        if (p == end || shift > 28) return false;
+        const unsigned char byte = *p++;
         value |= uint64_t{byte & 0x7Fu} << shift;
-        if ((byte & 0x80) == 0) break;
+        if ((byte & 0x80) == 0) return true;
     }
-    const uint64_t next = started_ ? uint64_t{last_} + value : value;
-    if ((started_ && value == 0) || next >= index_.docCount()) index_.damaged("a posting list is malformed");
-    started_ = true;
-    last_ = static_cast<uint32_t>(next);
-    doc = last_;
+}
+
+}  // namespace
+
+bool PostingStream::refill() {
+    const unsigned char* p = list_.bytes + at_;
+    const unsigned char* const end = list_.bytes + list_.length;
+    if (p == end) return false;
+    uint64_t last = last_;
+    uint32_t n = 0;
+    bool malformed = false;
+    if (!started_) {  // the first document is stored as it is, the others as gaps above 0
+        uint64_t value = *p++;
+        malformed = value >= 0x80 && !varintRest(value, p, end);
+        docs_[n++] = static_cast<uint32_t>(last = value);
+        started_ = true;
+    }
+    for (; n < kBatch && p != end && !malformed; ++n) {
+        uint64_t value = *p++;
+        if (value >= 0x80) malformed = !varintRest(value, p, end);
+        malformed |= value == 0;
+        last += value;
+        docs_[n] = static_cast<uint32_t>(last);
+    }
+    // Gaps are positive, so the batch ascends and its last document is its largest.
+    if (malformed || last >= index_->docCount()) index_->damaged("a posting list is malformed");
+    at_ = static_cast<size_t>(p - list_.bytes);
+    last_ = last;
+    head_ = 0;
+    filled_ = n;
     return true;
 }
 
-IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) : current_(lists.size(), 0) {
+uint32_t PostingStream::take(uint32_t* out, uint32_t max) {
+    if (head_ == filled_ && !refill()) return 0;
+    const uint32_t n = std::min(max, filled_ - head_);
+    std::memcpy(out, docs_ + head_, n * sizeof *out);
+    head_ += n;
+    return n;
+}
+
+uint32_t PostingStream::keepHeld(uint32_t* docs, uint32_t count) {
+    uint32_t kept = 0, at = 0;
+    while (at < count && (head_ != filled_ || refill())) {
+        uint32_t head = head_;
+        while (at < count && head < filled_) {
+            const uint32_t wanted = docs[at], held = docs_[head];
+            docs[kept] = wanted;  // kept <= at: never a document still to be read
+            kept += wanted == held;
+            at += wanted <= held;
+            head += held <= wanted;
+        }
+        head_ = head;
+    }
+    return kept;
+}
+
+IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) {
     streams_.reserve(lists.size());
     for (const GramList& list : lists) streams_.emplace_back(index, list);
 }
 
 bool IntersectStream::next(uint32_t& doc) {
-    if (done_ || streams_.empty()) return false;
-    if (!primed_) {
-        for (size_t i = 0; i < streams_.size(); ++i)
-            if (!streams_[i].next(current_[i])) return done_ = true, false;
-        primed_ = true;
-    } else if (!streams_[0].next(current_[0])) {
-        return done_ = true, false;
+    while (head_ == count_) {
+        if (streams_.empty()) return false;
+        head_ = 0;
+        count_ = streams_[0].take(batch_, PostingStream::kBatch);
+        for (size_t i = 1; i < streams_.size() && count_ != 0; ++i) count_ = streams_[i].keepHeld(batch_, count_);
+        const bool ended = std::any_of(streams_.begin(), streams_.end(), [](const PostingStream& s) { return s.atEnd(); });
+        if (count_ == 0 && ended) streams_.clear();  // no document can follow
     }
-    uint32_t target = *std::max_element(current_.begin(), current_.end());
-    for (bool agreed = false; !agreed;) {
-        agreed = true;
-        for (size_t i = 0; i < streams_.size(); ++i) {
-            while (current_[i] < target)
-                if (!streams_[i].next(current_[i])) return done_ = true, false;
-            if (current_[i] > target) {
-                target = current_[i];
-                agreed = false;
-            }
-        }
-    }
-    doc = target;
+    doc = batch_[head_++];
     return true;
 }
 

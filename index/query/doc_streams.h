@@ -24,17 +24,47 @@ public:
     virtual std::string_view knownName() const { return {}; }
 };
 
+// Decodes a batch of documents at a time in a tight loop (a gap under 128, the common case in the
+// long lists, is one byte), so that walking a list costs about a nanosecond per document. A
+// malformed batch is reported as damage before any of its documents is yielded.
 class PostingStream final : public DocStream {
 public:
-    PostingStream(NameIndex& index, const GramList& list) : index_(index), list_(list) {}
-    bool next(uint32_t& doc) override;
+    PostingStream(NameIndex& index, const GramList& list) : index_(&index), list_(list) {}
+    bool next(uint32_t& doc) override {
+        if (head_ == filled_ && !refill()) return false;
+        doc = docs_[head_++];
+        return true;
+    }
+    // The next document at or after `target`, skipping the ones before it; false at the end.
+    bool skipTo(uint32_t target, uint32_t& doc) {
+        for (;;) {
+            if (head_ == filled_ && !refill()) return false;
+            if (docs_[filled_ - 1] >= target) break;
+            head_ = filled_;
+        }
+        while (docs_[head_] < target) ++head_;
+        doc = docs_[head_++];
+        return true;
+    }
+    // Moves up to `max` of the next documents to `out`; returns how many (0 at the end).
+    uint32_t take(uint32_t* out, uint32_t max);
+    // Keeps, in place, those of the `count` ascending `docs` that this list holds, passing over
+    // its documents up to the last of them; returns how many are kept.
+    uint32_t keepHeld(uint32_t* docs, uint32_t count);
+    bool atEnd() const { return head_ == filled_ && at_ == list_.length; }
+
+    static constexpr uint32_t kBatch = 64;
 
 private:
-    NameIndex& index_;
+    bool refill();
+
+    NameIndex* index_;
     GramList list_;
     size_t at_ = 0;
-    uint32_t last_ = 0;
+    uint64_t last_ = 0;
     bool started_ = false;
+    uint32_t head_ = 0, filled_ = 0;
+    uint32_t docs_[kBatch] = {};
 };
 
 // Documents whose folded name contains `word` (which holds no NUL), found by a substring search
@@ -59,18 +89,18 @@ private:
     std::string_view chunk_;
 };
 
-// Documents in every one of the given stored lists (at least one), by leapfrogging: each list
-// skips ahead to the largest document seen so far, so the cost follows the shorter lists.
+// Documents in every one of the given stored lists (at least one): a batch of the first list's
+// documents at a time is filtered by each other list in turn, a merge without branches to
+// mispredict (the lists a word brings are of like sizes, so every list is read to the end anyway).
 class IntersectStream final : public DocStream {
 public:
     IntersectStream(NameIndex& index, const std::vector<GramList>& lists);
     bool next(uint32_t& doc) override;
 
 private:
-    std::vector<PostingStream> streams_;
-    std::vector<uint32_t> current_;
-    bool primed_ = false;
-    bool done_ = false;
+    std::vector<PostingStream> streams_;  // the first drives: the caller puts the shortest there
+    uint32_t batch_[PostingStream::kBatch] = {};
+    uint32_t head_ = 0, count_ = 0;
 };
 
 // The documents of a few kinds (stored kind lists; a document has one kind), merged in ascending
