@@ -76,7 +76,7 @@ uint32_t PostingStream::keepHeld(uint32_t* docs, uint32_t count) {
     return kept;
 }
 
-IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) {
+IntersectStream::IntersectStream(NameIndex& index, const std::vector<GramList>& lists) : index_(index) {
     streams_.reserve(lists.size());
     for (const GramList& list : lists) streams_.emplace_back(index, list);
 }
@@ -89,6 +89,7 @@ bool IntersectStream::next(uint32_t& doc) {
         for (size_t i = 1; i < streams_.size() && count_ != 0; ++i) count_ = streams_[i].keepHeld(batch_, count_);
         const bool ended = std::any_of(streams_.begin(), streams_.end(), [](const PostingStream& s) { return s.atEnd(); });
         if (count_ == 0 && ended) streams_.clear();  // no document can follow
+        index_.prefetch(batch_, count_);  // each is read next: its name is checked, a hit's id looked up
     }
     doc = batch_[head_++];
     return true;

@@ -98,6 +98,7 @@ public:
     bool next(uint32_t& doc) override;
 
 private:
+    NameIndex& index_;
     std::vector<PostingStream> streams_;  // the first drives: the caller puts the shortest there
     uint32_t batch_[PostingStream::kBatch] = {};
     uint32_t head_ = 0, count_ = 0;

@@ -273,6 +273,26 @@ std::string_view NameIndex::name(uint32_t doc, NamePlace& near) {
     return nameAt(place);
 }
 
+void NameIndex::prefetch(const uint32_t* docs, size_t count) const {
+    const unsigned char* const samples = file_.data() + header_.nameSamplesOffset;
+    const unsigned char* const names = file_.data() + header_.namesOffset;
+    const unsigned char* const ordinals = file_.data() + header_.ordinalsOffset;
+    for (size_t i = 0; i < count; ++i) {
+        if (docs[i] >= header_.docCount) continue;
+        __builtin_prefetch(samples + uint64_t{docs[i] / kNameSample} * 4);
+        __builtin_prefetch(ordinals + uint64_t{docs[i]} * 4);
+    }
+    // A name lies up to kNameSample - 1 names (a few hundred bytes) past its sample's offset.
+    constexpr uint64_t kLine = 64, kLines = 5;
+    for (size_t i = 0; i < count; ++i) {
+        if (docs[i] >= header_.docCount) continue;
+        uint32_t from;
+        std::memcpy(&from, samples + uint64_t{docs[i] / kNameSample} * 4, 4);
+        for (uint64_t line = 0; line < kLines && from + line * kLine < namesBytes_; ++line)
+            __builtin_prefetch(names + from + line * kLine);
+    }
+}
+
 GramEntry NameIndex::gramEntry(uint64_t at) {
     const uint64_t offset = header_.gramTableOffset + at * sizeof(GramEntry);
     verify(offset, sizeof(GramEntry));
