@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,14 +47,21 @@ void exercise(NameIndex& index) {
         (void)index.itemId(doc);
         (void)index.facts(doc);
     }
-    for (const char* gram : {"a", "e", "ab", "re"}) {
-        for (GramType type : {kContains1, kContains2, kStarts1, kStarts2}) {
+    std::vector<GramList> stored;
+    for (const char* gram : {"a", "e", "ab", "re", "rep", "ort", "ree"}) {
+        for (GramType type : {kContains1, kContains2, kContains3, kStarts1, kStarts2}) {
             const GramList list = index.gram(type, gram);
             if (list.count == 0 || list.dense) continue;
+            stored.push_back(list);
             PostingStream stream(index, list);
             uint32_t doc;
             for (int n = 0; n < 100000 && stream.next(doc); ++n) (void)index.name(doc);
         }
+    }
+    for (size_t from = 0; from + 1 < stored.size(); ++from) {  // batches filtered list by list
+        IntersectStream both(index, {stored[from], stored[from + 1], stored.back()});
+        uint32_t doc;
+        for (int n = 0; n < 100000 && both.next(doc); ++n) (void)index.itemId(doc);
     }
     std::vector<KindList> kinds;
     for (const KindList& kind : index.kindLists())
