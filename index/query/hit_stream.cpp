@@ -50,7 +50,7 @@ bool considerList(const GramList& list, Driver& driver) {
 void considerWord(NameIndex& index, std::string_view word, Driver& driver) {
     const size_t n = std::min<size_t>(word.size(), 2);
     const auto type = static_cast<GramType>(n);
-    bool denseBefore = false;  // the 2-byte gram ending where this one begins + 1 is dense
+    bool denseBefore = false;  // the 2-byte gram one byte back is dense
     for (size_t i = 0; i + n <= word.size(); ++i) {
         const GramList list = index.gram(type, word.substr(i, n));
         const bool held = considerList(list, driver) &&
