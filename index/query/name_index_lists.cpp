@@ -83,7 +83,7 @@ unsigned char* putVarint(unsigned char* out, uint32_t value) {
 
 }  // namespace
 
-void NameListBuilder::note(uint32_t& index, uint32_t slot, uint32_t doc, size_t nameSize) {
+inline void NameListBuilder::note(uint32_t& index, uint32_t slot, uint32_t doc, size_t nameSize) {
     if (index == 0) {
         lists_.push_back(List{slot});
         index = static_cast<uint32_t>(lists_.size());
@@ -103,9 +103,11 @@ void NameListBuilder::count(uint32_t doc, std::string_view name, uint8_t facts) 
 template <typename Found>
 void NameListBuilder::forEachTriple(std::string_view name, bool make, Found&& found) {
     const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    uint32_t second = name.size() > 2 ? denseRank_[uint32_t{p[0]} << 8 | p[1]] : 0;
     for (size_t i = 0; i + 2 < name.size(); ++i) {
-        const uint32_t first = denseRank_[uint32_t{p[i]} << 8 | p[i + 1]];
-        if (first == 0 || denseRank_[uint32_t{p[i + 1]} << 8 | p[i + 2]] == 0) continue;
+        const uint32_t first = second;
+        second = denseRank_[uint32_t{p[i + 1]} << 8 | p[i + 2]];
+        if (first == 0 || second == 0) continue;
         std::unique_ptr<uint32_t[]>& block = triples_[first - 1];
         if (!block) {
             if (!make) {
@@ -148,6 +150,21 @@ uint64_t NameListBuilder::place(uint32_t docCount, const NameIndexBuildOptions& 
         list.offset = list.cursor = offset;
         if (!list.dense) offset += list.bytes;
     }
+    // The passes that fill the postings skip what they need not look at: the dense 3-byte grams,
+    // and all of them in a window that holds none of their lists (those lie together, in key order).
+    triplesFrom_ = offset;
+    triplesTo_ = 0;
+    for (std::unique_ptr<uint32_t[]>& block : triples_)
+        for (uint32_t third = 0; block && third < 256; ++third) {
+            if (block[third] == 0) continue;
+            const List& list = lists_[block[third] - 1];
+            if (list.dense) {
+                block[third] = kDenseTriple;
+            } else {
+                triplesFrom_ = std::min(triplesFrom_, list.offset);
+                triplesTo_ = std::max(triplesTo_, list.offset + list.bytes);
+            }
+        }
     return offset;
 }
 
@@ -177,7 +194,7 @@ std::vector<NameListBuilder::Window> NameListBuilder::windows(uint64_t budget) c
 }
 
 // Gaps as varints (a kind's names as they are), each list at its place in the window.
-bool NameListBuilder::put(uint32_t index, uint32_t doc, std::string_view name, const Window& window, unsigned char* out) {
+inline bool NameListBuilder::put(uint32_t index, uint32_t doc, std::string_view name, const Window& window, unsigned char* out) {
     if (index == 0) return false;  // a gram count() never met
     List& list = lists_[index - 1];
     if (list.dense || list.offset < window.begin || list.offset >= window.end) return true;
@@ -202,8 +219,9 @@ bool NameListBuilder::put(uint32_t index, uint32_t doc, std::string_view name, c
 bool NameListBuilder::fill(uint32_t doc, std::string_view name, uint8_t facts, const Window& window, unsigned char* out) {
     bool fits = true;
     forEachSlot(name, facts, [&](uint32_t slot) { fits = put(table_[slot], doc, name, window, out) && fits; });
-    if (triples_.empty()) return fits;
+    if (window.end <= triplesFrom_ || window.begin >= triplesTo_) return fits;
     forEachTriple(name, false, [&](const uint32_t* index, uint32_t) {
+        if (index != nullptr && *index == kDenseTriple) return;
         fits = index != nullptr && *index != 0 && put(*index, doc, name, window, out) && fits;
     });
     return fits;

@@ -69,8 +69,11 @@ private:
     std::vector<uint32_t> order_;  // list indexes in key order
     // 3-byte grams, in two levels: per 2-byte gram, 1 + its rank among the dense ones (0: not
     // dense); per dense 2-byte gram that begins a 3-byte gram met, list index + 1 per third byte.
+    // After place(), a dense 3-byte gram's list index is kDenseTriple.
     std::vector<uint32_t> denseRank_;
     std::vector<std::unique_ptr<uint32_t[]>> triples_;
+    static constexpr uint32_t kDenseTriple = UINT32_MAX;
+    uint64_t triplesFrom_ = 0, triplesTo_ = 0;  // where the stored 3-byte gram lists lie
 };
 
 }  // namespace skimmer::index::query
