@@ -35,17 +35,6 @@ public:
         doc = docs_[head_++];
         return true;
     }
-    // The next document at or after `target`, skipping the ones before it; false at the end.
-    bool skipTo(uint32_t target, uint32_t& doc) {
-        for (;;) {
-            if (head_ == filled_ && !refill()) return false;
-            if (docs_[filled_ - 1] >= target) break;
-            head_ = filled_;
-        }
-        while (docs_[head_] < target) ++head_;
-        doc = docs_[head_++];
-        return true;
-    }
     // Moves up to `max` of the next documents to `out`; returns how many (0 at the end).
     uint32_t take(uint32_t* out, uint32_t max);
     // Keeps, in place, those of the `count` ascending `docs` that this list holds, passing over
