@@ -323,6 +323,7 @@ bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexB
     if (!generation) return false;
     NameIndex::Opened opened = NameIndex::open(path);
     if (opened.status == NameIndex::OpenStatus::Damaged) result.repaired = opened.error;
+    if (opened.status == NameIndex::OpenStatus::OldFormat) result.olderFormat = true;
     if (!opened.index || opened.index->generation() != static_cast<uint64_t>(*generation) ||
         opened.index->instance() != readInstance(db))
         return false;
@@ -338,6 +339,12 @@ bool sidecarIsCurrent(sqlite3* db, const std::filesystem::path& path, NameIndexB
 }
 
 }  // namespace
+
+std::string rebuildNotice(const NameIndexBuildResult& built) {
+    if (!built.repaired.empty()) return "the name index beside the database was damaged (" + built.repaired + "); it is rebuilt";
+    if (built.olderFormat) return "the name index beside the database is of an older format; it is rebuilt";
+    return {};
+}
 
 std::filesystem::path nameIndexPathFor(const std::filesystem::path& databaseFile) {
     std::filesystem::path path = databaseFile;

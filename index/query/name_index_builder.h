@@ -57,7 +57,12 @@ struct NameIndexBuildResult {
     uint32_t sortedRuns = 0;      // runs of documents spilled to the temporary file (0: ordered in memory)
     uint32_t postingWindows = 0;  // passes over the names that filled the postings
     std::string repaired;    // set when the sidecar on disk was damaged (and is being rebuilt)
+    bool olderFormat = false;  // the sidecar on disk was of an earlier format (and is being rebuilt)
 };
+
+// The line a tool prints to tell the user why the sidecar is being rebuilt (damage, an earlier
+// format), or "" when it needs no word: a routine rebuild after a crawl is not news.
+std::string rebuildNotice(const NameIndexBuildResult& built);
 
 // "<database file>.names".
 std::filesystem::path nameIndexPathFor(const std::filesystem::path& databaseFile);

@@ -20,6 +20,12 @@ void tuneSqliteForOneQuery() {
     sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
 }
 
+// Why the sidecar is being rebuilt, when that is news to the user.
+void reportRebuild(const query::NameIndexBuildResult& built, std::FILE* err) {
+    const std::string notice = query::rebuildNotice(built);
+    if (!notice.empty()) std::fprintf(err, "skimmer-index: %s\n", query::escapeForTerminal(notice).c_str());
+}
+
 }  // namespace
 
 int runQuery(const QueryRequest& request, const std::filesystem::path& database, std::FILE* out, std::FILE* err) {
@@ -31,9 +37,7 @@ int runQuery(const QueryRequest& request, const std::filesystem::path& database,
 std::function<void(sqlite3*)> searchStructureHook(bool& written) {
     return [&written](sqlite3* db) {
         const query::NameIndexBuildResult built = query::buildNameIndex(db);
-        if (!built.repaired.empty())
-            std::fprintf(stderr, "skimmer-index: the name index beside the database was damaged (%s); it is rebuilt\n",
-                         query::escapeForTerminal(built.repaired).c_str());
+        reportRebuild(built, stderr);
         if (built.ok) return;
         written = false;
         std::fprintf(stderr, "skimmer-index: the name index was not rebuilt: %s\n",
@@ -52,9 +56,7 @@ int runBuildNames(const std::filesystem::path& database, std::FILE* out, std::FI
     }
     sqlite3_busy_timeout(db.get(), 5000);
     const query::NameIndexBuildResult built = query::buildNameIndex(db.get());
-    if (!built.repaired.empty())
-        std::fprintf(err, "skimmer-index: the name index beside the database was damaged (%s); it is rebuilt\n",
-                     query::escapeForTerminal(built.repaired).c_str());
+    reportRebuild(built, err);
     if (!built.ok) {
         std::fprintf(err, "skimmer-index: the name index was not rebuilt: %s\n",
                      query::escapeForTerminal(built.error).c_str());

@@ -171,7 +171,9 @@ TEST_P(SidecarOfEarlierFormat, IsStaleNotDamaged) {
     const NameIndexBuildResult built = buildNameIndex(index.db());
     ASSERT_TRUE(built.ok) << built.error;
     EXPECT_FALSE(built.skipped);
+    EXPECT_NE(rebuildNotice(built).find("older format"), std::string::npos) << rebuildNotice(built);
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Ok);
+    EXPECT_EQ(rebuildNotice(buildNameIndex(index.db())), "") << "a current sidecar needs no word";
     previous[format.hashAt - 1] ^= 1;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << previous;
     EXPECT_EQ(NameIndex::open(path).status, NameIndex::OpenStatus::Damaged);
