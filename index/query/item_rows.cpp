@@ -24,6 +24,14 @@ bool stepLookup(sqlite3* db, sqlite3_stmt* stmt, const char* what) {
     return false;
 }
 
+// A column's bytes, valid until the statement moves on.
+std::string_view columnView(sqlite3_stmt* stmt, int index) {
+    const void* data = sqlite3_column_blob(stmt, index);
+    const int size = sqlite3_column_bytes(stmt, index);
+    if (data == nullptr || size <= 0) return {};
+    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+}
+
 [[noreturn]] void throwDamaged(const std::string& what) { throw SafecallError(kIndexDamaged, what); }
 
 }  // namespace
@@ -185,10 +193,18 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
         if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
             const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
             const int64_t parent = sqlite3_column_int64(stmt, 2);
-            std::string name = store::columnBytes(stmt, 3);
             // The row brought the folder's own name: only its parent's path is looked up (with
             // the statement still on this row, so a folder of the chain takes another statement).
-            const std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
+            // The path is built in a buffer every folder reuses (the ring keeps its own copy).
+            const std::string_view name = columnView(stmt, 3);
+            std::string& path = pathScratch_;
+            path.clear();
+            if (!root) {
+                const std::string_view parentPath = folderPath(parent);
+                if (parentPath != "/") path.assign(parentPath);  // store::childPath's rule
+                path += '/';
+            }
+            path += name;
             const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
             const std::string_view blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
             ++folderReads_;
@@ -277,12 +293,19 @@ bool RowReader::readItem(int64_t id, FetchedItem& row) {
 
 std::string_view RowReader::folderPath(int64_t dir) {
     if (const auto known = paths_.find(dir)) return *known;
+    // A folder read whole for its own rows knows its path already: its children's rows, which may
+    // come long after, then cost no lookup of it.
+    if (const auto held = held_.heldPath(dir)) return paths_.add(dir, *held);
+    const auto knownPath = [this](int64_t id) {
+        auto known = paths_.find(id);
+        return known ? known : held_.heldPath(id);
+    };
     // Climb to a root or a folder already known, then fill in the paths on the way down.
     std::vector<std::pair<int64_t, std::string>> chain;  // (id, name), leaf first
     std::string base;
     bool fromRoot = false;
     for (int64_t at = dir;;) {
-        if (const auto known = paths_.find(at)) {
+        if (const auto known = knownPath(at)) {
             base = *known;
             break;
         }

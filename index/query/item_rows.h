@@ -118,6 +118,7 @@ private:
 
     store::Stmt entries_, item_, folder_;
     FolderPathTable paths_;
+    std::string pathScratch_;  // the path of the folder being read
     FolderCache held_;
     size_t largestHeld_;                        // folders longer than this are never held
     std::unordered_map<int64_t, int> largeMet_;  // large folders read one run at a time so far
