@@ -30,6 +30,10 @@ struct Session {
     std::shared_ptr<NameIndex> names;  // the last sidecar opened, kept while it stays current
 
     void endTransaction() {
+        // A reader's cursor may still be on a row; a statement left busy would hold the snapshot
+        // past COMMIT, and the next record set would read that old snapshot.
+        for (sqlite3_stmt* stmt = db ? sqlite3_next_stmt(db.get(), nullptr) : nullptr; stmt; stmt = sqlite3_next_stmt(db.get(), stmt))
+            if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
         if (inTransaction) sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
         inTransaction = false;
         ++epoch;

@@ -86,9 +86,9 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 
 RowReader::RowReader(sqlite3* db, size_t heldBytes)
     : db_(db),
-      entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
-                               std::to_string(kWholeEntriesBytes) + " THEN entries END, parent, name FROM dirs WHERE id = ?1")
-                                  .c_str())),
+      folders_(prepareLookup(db, ("SELECT id, count, CASE WHEN length(entries) <= " + std::to_string(kWholeEntriesBytes) +
+                                  " THEN entries END, parent, name FROM dirs WHERE id >= ?1 ORDER BY id")
+                                     .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")),
       held_(heldBytes),
@@ -179,24 +179,19 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
                                   store::CrawledItem& stored) {
     folder = held_.find(dir);
     if (folder == nullptr) {
-        // One step answers "gone" without touching the entries, and brings a small folder's
+        // One row answers "gone" without touching the entries, and brings a small folder's
         // entries whole (length() of a BLOB reads no byte of it); a large folder's come back NULL.
-        sqlite3_stmt* stmt = entries_.get();
-        sqlite3_reset(stmt);
-        sqlite3_bind_int64(stmt, 1, dir);
-        if (!stepLookup(db_, stmt, "reading an item")) return Reach::Gone;  // the folder is gone
-        const int64_t count = sqlite3_column_int64(stmt, 0);
-        if (pos >= count) {
-            sqlite3_reset(stmt);
-            return Reach::Gone;  // the folder holds fewer entries now: the item is gone
-        }
-        if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
-            const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
-            const int64_t parent = sqlite3_column_int64(stmt, 2);
+        if (!toFolderRow(dir)) return Reach::Gone;  // the folder is gone
+        sqlite3_stmt* stmt = folders_.get();
+        const int64_t count = sqlite3_column_int64(stmt, 1);
+        if (pos >= count) return Reach::Gone;  // the folder holds fewer entries now: the item is gone
+        if (sqlite3_column_type(stmt, 2) != SQLITE_NULL) {
+            const bool root = sqlite3_column_type(stmt, 3) == SQLITE_NULL;
+            const int64_t parent = sqlite3_column_int64(stmt, 3);
             // The row brought the folder's own name: only its parent's path is looked up (with
-            // the statement still on this row, so a folder of the chain takes another statement).
+            // the cursor still on this row, so a folder of the chain takes another statement).
             // The path is built in a buffer every folder reuses (the ring keeps its own copy).
-            const std::string_view name = columnView(stmt, 3);
+            const std::string_view name = columnView(stmt, 4);
             std::string& path = pathScratch_;
             path.clear();
             if (!root) {
@@ -205,18 +200,9 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
                 path += '/';
             }
             path += name;
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
-            const std::string_view blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
             ++folderReads_;
-            try {
-                folder = holdFolder(dir, blob, path, count);
-            } catch (...) {
-                sqlite3_reset(stmt);
-                throw;
-            }
-            sqlite3_reset(stmt);
+            folder = holdFolder(dir, columnView(stmt, 2), path, count);
         } else {
-            sqlite3_reset(stmt);
             ++folderReads_;
             if (++largeMet_[dir] > 1) {
                 std::string blob = readWholeLarge(dir);
@@ -236,6 +222,23 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
     }
     if (pos >= folder->count) return Reach::Gone;  // a held folder's count is its row's
     return Reach::Held;
+}
+
+bool RowReader::toFolderRow(int64_t dir) {
+    sqlite3_stmt* stmt = folders_.get();
+    // A cursor a few rows short of `dir` steps on to it; any other place is sought afresh. A
+    // cursor that is not busy was reset (its last row passed, or its transaction ended).
+    const bool near = sqlite3_stmt_busy(stmt) != 0 && cursorAt_ <= dir && dir - cursorAt_ <= kStepAhead;
+    if (!near) {
+        sqlite3_reset(stmt);
+        sqlite3_bind_int64(stmt, 1, dir);
+        cursorAt_ = dir - 1;
+    }
+    while (cursorAt_ < dir) {
+        if (!stepLookup(db_, stmt, "reading an item")) return false;  // no folder from `dir` on
+        cursorAt_ = sqlite3_column_int64(stmt, 0);
+    }
+    return cursorAt_ == dir;  // past it: `dir` is gone
 }
 
 // Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
