@@ -13,13 +13,6 @@ double oleDateFromUnix(int64_t seconds) {
     return local / 86400.0 + 25569.0;  // 25569 days from 1899-12-30 to 1970-01-01
 }
 
-void CellDraft::fill(Variant& cell) const {
-    cell.type = type;
-    cell.integer = integer;
-    cell.date = date;
-    if (type == VarType::Text) cell.text.borrow(text);
-}
-
 char* CellTexts::room(size_t bytes) {
     if (bytes > free_) {
         // A text longer than a block gets a block of its own size. One allocation for the block
