@@ -120,12 +120,18 @@ public:
     Variant& cell(size_t column, size_t row) { return cells_[column * rows_ + row]; }
 
     // Keeps `block` alive as long as the table: bytes its cells borrow (CellText::borrow).
-    void keepAlive(std::shared_ptr<const void> block) { kept_.push_back(std::move(block)); }
+    void keepAlive(std::shared_ptr<const void> block) {
+        if (!kept_) kept_ = std::move(block);
+        else keptMore_.push_back(std::move(block));
+    }
 
 private:
     size_t columns_, rows_;
     std::vector<Variant> cells_;
-    std::vector<std::shared_ptr<const void>> kept_;
+    // A table of a few rows borrows from one block: it is kept without a list (and the list's
+    // allocation) of its own.
+    std::shared_ptr<const void> kept_;
+    std::vector<std::shared_ptr<const void>> keptMore_;
 };
 
 struct ItemsToIndex {

@@ -139,11 +139,9 @@ std::optional<std::vector<Column>> parseColumns(std::string_view list, std::stri
     return columns;
 }
 
-void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<CellDraft>& cells) {
+void makeCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, CellDraft* cells) {
     RowTexts text(row, texts);
-    const size_t first = cells.size();
-    cells.resize(first + columns.size());
-    CellDraft* cell = cells.data() + first;
+    CellDraft* cell = cells;
     for (const Column column : columns) {
         switch (column) {
             case Column::ItemName: *cell = CellDraft::ofText(text.name()); break;

@@ -34,9 +34,9 @@ enum class Column {
 // Comma-separated names (blanks around them ignored) → columns in order; none if any is unknown.
 std::optional<std::vector<Column>> parseColumns(std::string_view list, std::string& unknown);
 
-// Appends one row's cells for `columns`, in order, to `cells`, their texts written into `texts`. A
-// file's URL, path, folder and name are views of one "file:<path>" text, and a kind's is static:
-// a row costs one copy of its path and no allocation of its own.
-void appendCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, std::vector<CellDraft>& cells);
+// Writes one row's cells for `columns`, in order, to `cells` (room for columns.size()), their
+// texts written into `texts`. A file's URL, path, folder and name are views of one "file:<path>"
+// text, and a kind's is static: a row costs one copy of its path and no allocation of its own.
+void makeCells(const std::vector<Column>& columns, const ItemView& row, CellTexts& texts, CellDraft* cells);
 
 }  // namespace skimmer::index::query

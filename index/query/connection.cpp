@@ -30,6 +30,10 @@ struct Session {
     std::shared_ptr<NameIndex> names;  // the last sidecar opened, kept while it stays current
 
     void endTransaction() {
+        // A reader's cursor may still be on a row; a statement left busy would hold the snapshot
+        // past COMMIT, and the next record set would read that old snapshot.
+        for (sqlite3_stmt* stmt = db ? sqlite3_next_stmt(db.get(), nullptr) : nullptr; stmt; stmt = sqlite3_next_stmt(db.get(), stmt))
+            if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
         if (inTransaction) sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
         inTransaction = false;
         ++epoch;
@@ -41,7 +45,8 @@ struct Recordset::State {
     std::unique_ptr<RowReader> rows;
     // Rows read ahead (by eof(), and by getRows until it has its count), as their cells, row after
     // row. A row's cells are made as soon as it is read: its views of a held folder last only
-    // until the next read.
+    // until the next read. The first stagedRows rows' cells are staged; the vector only grows, so
+    // staging a row costs no allocation and no initialisation.
     std::vector<CellDraft> staged;
     size_t stagedRows = 0;
     CellTexts texts;
@@ -170,7 +175,9 @@ bool Recordset::stage() {
             break;
         }
         if (!state.rows->view(*id, row, state.scratch)) continue;  // gone since the sidecar was built
-        appendCells(columns_, row, state.texts, state.staged);
+        const size_t at = state.stagedRows * columns_.size();
+        if (state.staged.size() < at + columns_.size()) state.staged.resize(at + columns_.size());
+        makeCells(columns_, row, state.texts, state.staged.data() + at);
         ++state.stagedRows;
         return true;
     }
@@ -205,7 +212,8 @@ RowTable Recordset::getRows(int count) {
     for (size_t r = 0; r < rows; ++r)
         for (size_t c = 0; c < columns; ++c) state.staged[r * columns + c].fill(table.cell(c, r));
     state.texts.keepIn(table);
-    state.staged.erase(state.staged.begin(), state.staged.begin() + static_cast<std::ptrdiff_t>(rows * columns));
+    const auto kept = state.staged.begin() + static_cast<std::ptrdiff_t>(rows * columns);
+    std::copy(kept, kept + static_cast<std::ptrdiff_t>((state.stagedRows - rows) * columns), state.staged.begin());
     state.stagedRows -= rows;
     return table;
 }

@@ -24,6 +24,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,9 +58,17 @@ public:
 
     // The held folder; null when not held. Valid until the next find or insert.
     const Folder* find(int64_t dir) {
-        if (dir <= 0 || static_cast<size_t>(dir) >= tableSize_ || where_[static_cast<size_t>(dir)] == 0) return nullptr;
-        found_ = folderAt(ring_.get() + where_[static_cast<size_t>(dir)] - 1);
+        const char* at = placeOf(dir);
+        if (at == nullptr) return nullptr;
+        found_ = folderAt(at);
         return &found_;
+    }
+    // The path of a held folder, without making it the found one (a Folder already found stays
+    // valid); none when not held. Valid until the next insert.
+    std::optional<std::string_view> heldPath(int64_t dir) const {
+        const char* at = placeOf(dir);
+        if (at == nullptr) return std::nullopt;
+        return folderAt(at).path;
     }
     // Slots `blob` and holds it with `path` as `dir`'s, dropping the oldest folders to make room.
     // Null when the blob is damaged (nothing is held). Valid until the next find or insert.
@@ -78,6 +87,11 @@ private:
         uint64_t blobBytes;
     };
     static constexpr size_t kHeaderBytes = sizeof(Header);
+    // Where a held folder lies in the ring; null when not held.
+    const char* placeOf(int64_t dir) const {
+        if (dir <= 0 || static_cast<size_t>(dir) >= tableSize_ || where_[static_cast<size_t>(dir)] == 0) return nullptr;
+        return ring_.get() + where_[static_cast<size_t>(dir)] - 1;
+    }
     static Folder folderAt(const char* at) {
         Header header;
         std::memcpy(&header, at, sizeof header);

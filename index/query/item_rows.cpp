@@ -24,6 +24,14 @@ bool stepLookup(sqlite3* db, sqlite3_stmt* stmt, const char* what) {
     return false;
 }
 
+// A column's bytes, valid until the statement moves on.
+std::string_view columnView(sqlite3_stmt* stmt, int index) {
+    const void* data = sqlite3_column_blob(stmt, index);
+    const int size = sqlite3_column_bytes(stmt, index);
+    if (data == nullptr || size <= 0) return {};
+    return {static_cast<const char*>(data), static_cast<size_t>(size)};
+}
+
 [[noreturn]] void throwDamaged(const std::string& what) { throw SafecallError(kIndexDamaged, what); }
 
 }  // namespace
@@ -78,9 +86,9 @@ std::string FetchedItem::folder() const { return dir != 0 && dirPath ? *dirPath 
 
 RowReader::RowReader(sqlite3* db, size_t heldBytes)
     : db_(db),
-      entries_(prepareLookup(db, ("SELECT count, CASE WHEN length(entries) <= " +
-                               std::to_string(kWholeEntriesBytes) + " THEN entries END, parent, name FROM dirs WHERE id = ?1")
-                                  .c_str())),
+      folders_(prepareLookup(db, ("SELECT id, count, CASE WHEN length(entries) <= " + std::to_string(kWholeEntriesBytes) +
+                                  " THEN entries END, parent, name FROM dirs WHERE id >= ?1 ORDER BY id")
+                                     .c_str())),
       item_(prepareLookup(db, (std::string("SELECT ") + store::kItemDataColumns + " FROM items WHERE id = ?1").c_str())),
       folder_(prepareLookup(db, "SELECT parent, name FROM dirs WHERE id = ?1")),
       held_(heldBytes),
@@ -171,36 +179,30 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
                                   store::CrawledItem& stored) {
     folder = held_.find(dir);
     if (folder == nullptr) {
-        // One step answers "gone" without touching the entries, and brings a small folder's
+        // One row answers "gone" without touching the entries, and brings a small folder's
         // entries whole (length() of a BLOB reads no byte of it); a large folder's come back NULL.
-        sqlite3_stmt* stmt = entries_.get();
-        sqlite3_reset(stmt);
-        sqlite3_bind_int64(stmt, 1, dir);
-        if (!stepLookup(db_, stmt, "reading an item")) return Reach::Gone;  // the folder is gone
-        const int64_t count = sqlite3_column_int64(stmt, 0);
-        if (pos >= count) {
-            sqlite3_reset(stmt);
-            return Reach::Gone;  // the folder holds fewer entries now: the item is gone
-        }
-        if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
-            const bool root = sqlite3_column_type(stmt, 2) == SQLITE_NULL;
-            const int64_t parent = sqlite3_column_int64(stmt, 2);
-            std::string name = store::columnBytes(stmt, 3);
+        if (!toFolderRow(dir)) return Reach::Gone;  // the folder is gone
+        sqlite3_stmt* stmt = folders_.get();
+        const int64_t count = sqlite3_column_int64(stmt, 1);
+        if (pos >= count) return Reach::Gone;  // the folder holds fewer entries now: the item is gone
+        if (sqlite3_column_type(stmt, 2) != SQLITE_NULL) {
+            const bool root = sqlite3_column_type(stmt, 3) == SQLITE_NULL;
+            const int64_t parent = sqlite3_column_int64(stmt, 3);
             // The row brought the folder's own name: only its parent's path is looked up (with
-            // the statement still on this row, so a folder of the chain takes another statement).
-            const std::string path = root ? std::move(name) : store::childPath(folderPath(parent), name);
-            const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
-            const std::string_view blob(data ? data : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
-            ++folderReads_;
-            try {
-                folder = holdFolder(dir, blob, path, count);
-            } catch (...) {
-                sqlite3_reset(stmt);
-                throw;
+            // the cursor still on this row, so a folder of the chain takes another statement).
+            // The path is built in a buffer every folder reuses (the ring keeps its own copy).
+            const std::string_view name = columnView(stmt, 4);
+            std::string& path = pathScratch_;
+            path.clear();
+            if (!root) {
+                const std::string_view parentPath = folderPath(parent);
+                if (parentPath != "/") path.assign(parentPath);  // store::childPath's rule
+                path += '/';
             }
-            sqlite3_reset(stmt);
+            path += name;
+            ++folderReads_;
+            folder = holdFolder(dir, columnView(stmt, 2), path, count);
         } else {
-            sqlite3_reset(stmt);
             ++folderReads_;
             if (++largeMet_[dir] > 1) {
                 std::string blob = readWholeLarge(dir);
@@ -220,6 +222,23 @@ RowReader::Reach RowReader::reach(int64_t dir, uint32_t pos, const FolderCache::
     }
     if (pos >= folder->count) return Reach::Gone;  // a held folder's count is its row's
     return Reach::Held;
+}
+
+bool RowReader::toFolderRow(int64_t dir) {
+    sqlite3_stmt* stmt = folders_.get();
+    // A cursor a few rows short of `dir` steps on to it; any other place is sought afresh. A
+    // cursor that is not busy was reset (its last row passed, or its transaction ended).
+    const bool near = sqlite3_stmt_busy(stmt) != 0 && cursorAt_ <= dir && dir - cursorAt_ <= kStepAhead;
+    if (!near) {
+        sqlite3_reset(stmt);
+        sqlite3_bind_int64(stmt, 1, dir);
+        cursorAt_ = dir - 1;
+    }
+    while (cursorAt_ < dir) {
+        if (!stepLookup(db_, stmt, "reading an item")) return false;  // no folder from `dir` on
+        cursorAt_ = sqlite3_column_int64(stmt, 0);
+    }
+    return cursorAt_ == dir;  // past it: `dir` is gone
 }
 
 // Holds a folder's whole packed entries; a blob that does not decode, or whose count differs
@@ -277,12 +296,19 @@ bool RowReader::readItem(int64_t id, FetchedItem& row) {
 
 std::string_view RowReader::folderPath(int64_t dir) {
     if (const auto known = paths_.find(dir)) return *known;
+    // A folder read whole for its own rows knows its path already: its children's rows, which may
+    // come long after, then cost no lookup of it.
+    if (const auto held = held_.heldPath(dir)) return paths_.add(dir, *held);
+    const auto knownPath = [this](int64_t id) {
+        auto known = paths_.find(id);
+        return known ? known : held_.heldPath(id);
+    };
     // Climb to a root or a folder already known, then fill in the paths on the way down.
     std::vector<std::pair<int64_t, std::string>> chain;  // (id, name), leaf first
     std::string base;
     bool fromRoot = false;
     for (int64_t at = dir;;) {
-        if (const auto known = paths_.find(at)) {
+        if (const auto known = knownPath(at)) {
             base = *known;
             break;
         }

@@ -116,8 +116,16 @@ private:
 
     store::EntryLookup readLargeEntry(int64_t dir, uint32_t pos, store::CrawledItem& stored);
 
-    store::Stmt entries_, item_, folder_;
+    // Folder rows are read through one cursor in id order (`folders_`, left on the last row read):
+    // a query's hits meet folders in runs of near ids, and stepping a cursor a few rows on costs a
+    // fraction of seeking the row afresh. The cursor stays open while the reader reads; ending
+    // the transaction resets it (Session::endTransaction resets every busy statement).
+    bool toFolderRow(int64_t dir);  // true with `folders_` on `dir`'s row; false when it is gone
+    static constexpr int64_t kStepAhead = 8;
+    store::Stmt folders_, item_, folder_;
+    int64_t cursorAt_ = 0;  // the id of the row `folders_` is on, while it is busy
     FolderPathTable paths_;
+    std::string pathScratch_;  // the path of the folder being read
     FolderCache held_;
     size_t largestHeld_;                        // folders longer than this are never held
     std::unordered_map<int64_t, int> largeMet_;  // large folders read one run at a time so far

@@ -13,19 +13,12 @@ double oleDateFromUnix(int64_t seconds) {
     return local / 86400.0 + 25569.0;  // 25569 days from 1899-12-30 to 1970-01-01
 }
 
-void CellDraft::fill(Variant& cell) const {
-    cell.type = type;
-    cell.integer = integer;
-    cell.date = date;
-    if (type == VarType::Text) cell.text.borrow(text);
-}
-
 char* CellTexts::room(size_t bytes) {
     if (bytes > free_) {
         // A text longer than a block gets a block of its own size. One allocation for the block
-        // and its count (zeroing 8 KB costs less than a second allocation would).
+        // and its count, left unwritten (every row of a large query fills thousands of blocks).
         const size_t size = std::max(kBlockBytes, bytes);
-        std::shared_ptr<char[]> block = std::make_shared<char[]>(size);
+        std::shared_ptr<char[]> block = std::make_shared_for_overwrite<char[]>(size);
         next_ = block.get();
         free_ = size;
         written_.push_back(std::move(block));

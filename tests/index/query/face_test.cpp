@@ -168,6 +168,23 @@ TEST_F(Face, ConnectionRefusesForeignTextsAndClosedObjects) {
     EXPECT_EQ(codeOf([&] { second->getRows(1); }), kObjectClosed);
 }
 
+// A record set left half read keeps its reader's cursor on a folder row; the next record set of the
+// connection must still read the index as it is now, not that record set's snapshot.
+TEST_F(Face, ANewRecordSetReadsWhatWasCommittedWhileTheLastWasHalfRead) {
+    auto first = query("report");
+    ASSERT_EQ(first->getRows(2).rowCount(), 2u);
+    index_.begin();
+    index_.add(TestItem{0, 1, "report 7.txt", 2, "txt", 107, 1'700'000'007, 1'600'000'000});
+    index_.bumpGeneration();
+    index_.commit();
+    index_.buildSidecar();
+    auto second = connection_.execute(makeQueryText(kEngineColumns, "report"));
+    EXPECT_FALSE(second->usedSlowPath()) << "the new sidecar is current for the new snapshot";
+    size_t rows = 0;
+    while (!second->eof()) rows += second->getRows(5).rowCount();
+    EXPECT_EQ(rows, 9u) << "eight reports and the folder \"Reports\"";
+}
+
 TEST_F(Face, QueryTextRoundTripsAnyBytes) {
     const std::string nasty = std::string("it's \"a\" '' (b) \0 \xFF ok", 23);
     const auto parsed = parseQueryText(makeQueryText(kEngineColumns, nasty));

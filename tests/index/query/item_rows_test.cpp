@@ -120,6 +120,39 @@ INSTANTIATE_TEST_SUITE_P(Budgets, HeldFolders,
                                            HeldCase{"SomeDropped", 4096, false}),
                          [](const ::testing::TestParamInfo<HeldCase>& info) { return std::string(info.param.what); });
 
+// Folder rows are read through a cursor that steps a few ids on or seeks: folders asked for in
+// every order (the next id, over a gap of deleted folders, past the last, back, far ahead) give
+// their own rows, and a folder that is not there is gone.
+class FolderCursor : public ::testing::TestWithParam<std::vector<int64_t>> {};
+
+TEST_P(FolderCursor, EveryOrderReadsEachFolderOrFindsItGone) {
+    const std::vector<int64_t> present = {2, 3, 5, 9, 10, 30, 31};
+    TestIndex index;
+    index.begin();
+    for (const int64_t dir : present) {
+        index.addDir(dir, "/home/user/d" + std::to_string(dir));
+        index.add(TestItem{.dir = dir, .name = "only" + std::to_string(dir), .size = dir, .mtime = dir, .ctime = dir});
+    }
+    index.bumpGeneration();
+    index.commit();
+    RowReader rows(index.db());
+    for (const int64_t dir : GetParam()) {
+        FetchedItem row;
+        const bool there = std::find(present.begin(), present.end(), dir) != present.end();
+        ASSERT_EQ(rows.read(store::entryId(dir, 0), row), there) << dir;
+        if (!there) continue;
+        EXPECT_EQ(row.name, "only" + std::to_string(dir));
+        EXPECT_EQ(row.size, dir);
+        EXPECT_EQ(row.displayedPath(), "/home/user/d" + std::to_string(dir) + "/only" + std::to_string(dir));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, FolderCursor,
+                         ::testing::Values(std::vector<int64_t>{2, 3, 4, 5, 6, 9, 10, 11, 30, 31, 32, 40},
+                                           std::vector<int64_t>{4, 5, 8, 9, 29, 30, 1, 2, 33, 31},
+                                           std::vector<int64_t>{31, 30, 10, 9, 5, 3, 2, 0},
+                                           std::vector<int64_t>{2, 31, 3, 30, 4, 10, 5, 9}));
+
 // A folder row whose restart offsets or count were damaged on disk: reading an entry of the
 // affected runs reports damage, never another entry's row.
 struct StoredDamage {

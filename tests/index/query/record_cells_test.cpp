@@ -162,8 +162,8 @@ TEST_P(CellsByBudget, EveryRowEqualsItsItem) {
     while (const auto id = hits->next()) {
         ItemView row;
         ASSERT_TRUE(reader.view(*id, row, scratch));
-        std::vector<CellDraft> drafts;
-        appendCells(columns, row, texts, drafts);
+        std::vector<CellDraft> drafts(columns.size());
+        makeCells(columns, row, texts, drafts.data());
         RowTable& table = tables.emplace_back(columns.size(), 1);
         for (size_t c = 0; c < columns.size(); ++c) drafts[c].fill(table.cell(c, 0));
         texts.keepIn(table);
