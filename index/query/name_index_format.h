@@ -48,7 +48,7 @@ inline constexpr char kMagic[8] = {'S', 'K', 'N', 'A', 'M', 'E', 'S', '1'};
 // 5: names folded by os::foldCase (4 folded İ to ı and left ſ, µ and the Greek symbol letters
 // as they were).
 inline constexpr uint32_t kFormatVersion = 6;
-inline constexpr uint32_t kBlockSize = 4 * 1024;  // small: searches touch names at random
+inline constexpr uint32_t kBlockSize = 1024;  // small: a search checks the block of every candidate name it reads
 inline constexpr uint32_t kDenseDivisor = 16;
 // A 3-byte gram in more than one name in 32 is not stored: such a word's hits are common enough
 // for a scan to meet them at once. Measured on a generated tree of a million names: 1 in 32 keeps
