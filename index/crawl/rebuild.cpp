@@ -69,9 +69,9 @@ Status copyOverAnyPageSize(sqlite3* to, sqlite3* from) {
 
 // The staging database is private until it is copied or renamed into place, and a crash leaves
 // nothing of it that counts (the next rebuild removes it), so it is written without a journal on
-// disk and without syncing each batch: every page is written once, into the file itself, instead
-// of into the WAL and again by its checkpoints. A batch that fails still rolls back (the journal is
-// kept in memory).
+// disk and without syncing each batch: each batch's pages go into the file itself, not into the WAL
+// first and again into the file by a checkpoint. A batch that fails still rolls back (the journal
+// is kept in memory).
 Status writeStagingFast(sqlite3* staging) { return execSql(staging, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF"); }
 
 // True when no live index is there at all, so the staging database can simply be renamed into

@@ -11,11 +11,12 @@
 // - Holds the live index's crawl lock for the whole rebuild, so no refresh interleaves with it.
 // - The live database is opened (and, when damaged or not a regular file, moved aside) exactly as a
 //   refresh would; `notice` collects what was moved.
-// - On failure the live index is unchanged and the staging files are removed. The staging
-//   database is written without a journal on disk and without syncs (a crash leaves only a staging
-//   file, which the next rebuild removes); it is synced before it is renamed into place.
-// - `hooks.afterCommit` runs once, on the live database, after the copy; progress and the clock
-//   hooks serve the staging crawl.
+// - On a failure before the new index is in place the live index is unchanged; the staging files
+//   are removed whatever happens. The staging database is written without a journal on disk and
+//   without syncs (a crash leaves only a staging file, which the next rebuild removes); it is
+//   synced before it is renamed into place.
+// - `hooks.afterCommit` runs once, on the live database, once the new index is in place; progress
+//   and the clock hooks serve the staging crawl.
 // - Nothing throws.
 #pragma once
 
