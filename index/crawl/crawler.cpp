@@ -41,27 +41,37 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 bool vanishedError(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
-CrawledItem rowFor(std::string name, const EntryStat& st, bool inPathDir) {
-    CrawledItem row;
-    row.name = std::move(name);
+// Everything of `row` but its name, from the stat of the entry `name` (the entries of folders carry
+// no url, display or words).
+void fillRow(CrawledItem& row, std::string_view name, const EntryStat& st, bool inPathDir) {
+    row.kind = 0;
+    row.ext.clear();
+    row.size = 0;
+    row.attrs = 0;
     row.mtime = floorSeconds(st.mtimeNs);
     row.ctime = st.createdS;
-    if (!row.name.empty() && row.name[0] == '.') row.attrs |= kAttrHidden;
+    if (!name.empty() && name[0] == '.') row.attrs |= kAttrHidden;
     if (st.type == EntryType::Folder) {
         row.kind = static_cast<int>(Kind::Folder);
         row.attrs |= kAttrFolder;
     } else if (st.type == EntryType::Link) {
         row.kind = static_cast<int>(Kind::Link);
         row.attrs |= kAttrLink;
-        row.ext = extensionOf(row.name);
+        row.ext = extensionOf(name);
         row.size = static_cast<int64_t>(st.size);
     } else {
-        row.ext = extensionOf(row.name);
+        row.ext = extensionOf(name);
         row.size = static_cast<int64_t>(st.size);
         const bool program = inPathDir && (st.mode & 0111) != 0;
         row.kind = static_cast<int>(program ? Kind::Program : kindFromExtension(row.ext));
     }
     if (st.type != EntryType::Link && (st.mode & S_IWUSR) == 0) row.attrs |= kAttrReadOnly;
+}
+
+CrawledItem rowFor(std::string name, const EntryStat& st, bool inPathDir) {
+    CrawledItem row;
+    row.name = std::move(name);
+    fillRow(row, row.name, st, inPathDir);
     return row;
 }
 
@@ -318,12 +328,13 @@ private:
         if (known != dirs_.end() && !writer_.readEntries(known->second.id, stored, damaged)) return false;
         bool unchanged = known != dirs_.end() && known->second.stamp == stamp && !damaged;
         std::optional<std::vector<CrawledItem>> rechecked;
+        bool asStored = false;  // the rechecked entries are the stored ones (moved out of `stored`)
         if (unchanged) {
             // An entry that is gone or unreadable although the folder's stamp did not change means
             // the stored row no longer matches the folder (a damaged entry, a clock that stood
             // still): only a fresh listing can find what is really there.
             const CrawlStats before = stats();
-            rechecked = recheck(frame, stored);
+            rechecked = recheck(frame, stored, asStored);
             if (!rechecked) {
                 result_.stats = before;
                 frame.children.clear();
@@ -353,9 +364,9 @@ private:
         frame.id = dir.id;
         ++stats().folders;
         std::vector<CrawledItem> rows = unchanged ? std::move(*rechecked) : relist(frame, names, stored);
-        if (trackGone_) noteGoneFolders(frame.path, stored, rows);
+        if (trackGone_ && !asStored) noteGoneFolders(frame.path, stored, rows);
         const auto count = static_cast<int64_t>(rows.size());
-        if (!sameEntries(rows, stored)) {
+        if (!asStored && !sameEntries(rows, stored)) {
             writer_.replaceEntries(dir.id, std::move(rows), dir.count);  // the last use of the rows
             changedDirs_.push_back(dir.id);
         }
@@ -368,28 +379,34 @@ private:
 
     enum class Miss { None, Excluded, Gone, Odd };
 
-    // The row for `name` in the open folder, or none (counted, and why in `miss`) when it is
+    // Stats `name` in the open folder into `st`; false (counted, and why in `miss`) when it is
     // excluded, gone, unreadable or odd.
-    std::optional<CrawledItem> entryRow(const Frame& frame, std::string name, Miss& miss) {
+    bool statEntry(const Frame& frame, const std::string& name, EntryStat& st, Miss& miss) {
         miss = Miss::None;
         if (excluder_.excludedIn(frame.path, name)) {
             ++stats().excluded;
             miss = Miss::Excluded;
-            return std::nullopt;
+            return false;
         }
-        EntryStat st;
         int error = 0;
         if (!fs_.statAt(frame.fd.get(), name, st, error)) {
             ++(vanishedError(error) ? stats().vanished : stats().unreadable);
             miss = Miss::Gone;
-            return std::nullopt;
+            return false;
         }
         if (st.type == EntryType::Other) {
             ++stats().skipped;
             miss = Miss::Odd;
-            return std::nullopt;
+            return false;
         }
         ++stats().items;
+        return true;
+    }
+
+    // The row for `name` in the open folder, or none as statEntry tells.
+    std::optional<CrawledItem> entryRow(const Frame& frame, std::string name, Miss& miss) {
+        EntryStat st;
+        if (!statEntry(frame, name, st, miss)) return std::nullopt;
         return rowFor(std::move(name), st, frame.isPathDir);
     }
 
@@ -426,21 +443,44 @@ private:
     }
 
     // The stored entries stat'ed again (the folder itself did not change); none when one of them
-    // is gone or unreadable, which asks for a fresh listing.
-    std::optional<std::vector<CrawledItem>> recheck(Frame& frame, const std::vector<CrawledItem>& stored) {
-        std::vector<CrawledItem> rows;
-        for (const CrawledItem& item : stored) {
+    // is gone or unreadable, which asks for a fresh listing. When every entry is as stored (a
+    // refresh that finds nothing changed), `stored` itself is moved out and `asStored` set: no
+    // entry is copied.
+    std::optional<std::vector<CrawledItem>> recheck(Frame& frame, std::vector<CrawledItem>& stored, bool& asStored) {
+        std::vector<CrawledItem> rows;  // once an entry differs: the entries before it, then the rest as they are now
+        bool differs = false;
+        const auto startDiffering = [&](size_t at) {
+            if (differs) return;
+            differs = true;
+            rows.reserve(stored.size());
+            rows.assign(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(at));
+        };
+        CrawledItem now;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            const CrawledItem& item = stored[i];
             Miss miss;
-            std::optional<CrawledItem> row = entryRow(frame, item.name, miss);
-            if (miss == Miss::Gone) return std::nullopt;
-            if (!row) {
+            EntryStat st;
+            if (!statEntry(frame, item.name, st, miss)) {
+                if (miss == Miss::Gone) return std::nullopt;
                 ++stats().removed;
+                startDiffering(i);
                 continue;
             }
-            if (!row->sameData(item)) ++stats().updated;
-            keepChild(frame, *row);
-            rows.push_back(std::move(*row));
+            fillRow(now, item.name, st, frame.isPathDir);
+            if (!now.sameData(item)) {
+                ++stats().updated;
+                startDiffering(i);
+            }
+            if (!differs) {
+                keepChild(frame, item);
+                continue;
+            }
+            now.name = item.name;
+            keepChild(frame, now);
+            rows.push_back(now);
         }
+        asStored = !differs;
+        if (asStored) return std::move(stored);
         return rows;
     }
 
