@@ -1,5 +1,6 @@
 // OLE dates under chosen TZ zones: the C library's local time (TZ, tzset) is Linux's.
 #include "os/clock.h"
+#include "os/local_time.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,38 @@ TEST(OleDate, RoundTripsToTheMillisecond) {
         EXPECT_EQ(*unixFromOle(*ole), in) << t;
     }
 }
+
+// Local times map to the instants mktime gives, in the weeks around both changes of a summer-time
+// zone (times in the spring gap and the autumn overlap among them) and in a zone without summer
+// time: conversions away from a change take another road than mktime's, and must not tell.
+class LocalToUnix : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LocalToUnix, AgreesWithMktime) {
+    ScopedTz tz(GetParam());
+    for (int64_t day : {daysFromCivil(2021, 3, 20), daysFromCivil(2021, 10, 24), daysFromCivil(1999, 12, 30)}) {
+        for (int64_t minute = 0; minute < 14 * 24 * 60; minute += 7) {
+            const int64_t t = (day * 1440 + minute) * 60 + minute % 60;
+            int64_t year = 0;
+            unsigned month = 0, mday = 0;
+            civilFromDays(t / 86400, year, month, mday);
+            const LocalTime local{year, month, mday, static_cast<unsigned>(t % 86400 / 3600),
+                                  static_cast<unsigned>(t % 3600 / 60), static_cast<unsigned>(t % 60)};
+            tm expected{};
+            expected.tm_year = static_cast<int>(year - 1900);
+            expected.tm_mon = static_cast<int>(month) - 1;
+            expected.tm_mday = static_cast<int>(mday);
+            expected.tm_hour = static_cast<int>(local.hour);
+            expected.tm_min = static_cast<int>(local.minute);
+            expected.tm_sec = static_cast<int>(local.second);
+            expected.tm_isdst = -1;
+            const time_t byMktime = mktime(&expected);
+            EXPECT_EQ(unixSecondsFromLocal(local), std::optional<int64_t>(byMktime))
+                << year << "-" << month << "-" << mday << " " << local.hour << ":" << local.minute << ":" << local.second;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, LocalToUnix, ::testing::Values(kBerlin, kUtc, "EST5EDT,M3.2.0,M11.1.0"));
 
 TEST(OleDate, RejectsWhatCannotBeADate) {
     ScopedTz tz(kUtc);
