@@ -25,16 +25,7 @@ protected:
         names_ = std::move(opened.index);
     }
 
-    std::vector<int64_t> run(const std::string& text) {
-        const ParsedQuery parsed = parseQuery(text, 0);
-        EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
-        store::execSql(index_.db(), "BEGIN");
-        auto stream = openHitStream(index_.db(), names_.get(), parsed.root, nullptr);
-        std::vector<int64_t> ids;
-        while (auto id = stream->next()) ids.push_back(*id);
-        store::execSql(index_.db(), "COMMIT");
-        return ids;
-    }
+    std::vector<int64_t> run(const std::string& text) { return hitIds(index_, names_.get(), text); }
 
     TestIndex index_;
     std::unique_ptr<NameIndex> names_;

@@ -71,14 +71,7 @@ protected:
     }
 
     std::vector<int64_t> run(const std::string& text) {
-        const ParsedQuery parsed = parseQuery(text, kNow);
-        EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
-        store::execSql(index_.db(), "BEGIN");
-        auto stream = openHitStream(index_.db(), names_.get(), parsed.root, stale_.empty() ? nullptr : &stale_);
-        std::vector<int64_t> ids;
-        while (auto id = stream->next()) ids.push_back(*id);
-        store::execSql(index_.db(), "COMMIT");
-        return ids;
+        return hitIds(index_, names_.get(), text, kNow, stale_.empty() ? nullptr : &stale_);
     }
 
     void check(const Case& c) {

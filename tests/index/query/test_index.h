@@ -4,7 +4,10 @@
 // Also a random-tree generator and the brute-force search that the tests take as ground truth.
 #pragma once
 
+#include "index/query/hit_stream.h"
 #include "index/query/name_index_builder.h"
+#include "index/query/name_index_reader.h"
+#include "index/query/query_parser.h"
 #include "index/storage/folder_entries.h"
 #include "index/storage/item_binding.h"
 #include "index/storage/item_ids.h"
@@ -194,6 +197,21 @@ inline std::vector<int64_t> bruteForce(const TestIndex& index, const std::functi
 
 inline bool nameHas(const TestItem& item, const std::string& word) {
     return item.folded.find(os::foldText(word)) != std::string::npos;
+}
+
+// Every hit of the query `text` (parsed as at `now`) through the hit stream over `names` (null: the
+// database alone) and the names overlay's stale folders, in order, read in one transaction as a
+// record set reads them.
+inline std::vector<int64_t> hitIds(TestIndex& index, NameIndex* names, const std::string& text, int64_t now = 0,
+                                   const std::vector<int64_t>* staleFolders = nullptr) {
+    const ParsedQuery parsed = parseQuery(text, now);
+    EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text << ": " << parsed.message;
+    store::execSql(index.db(), "BEGIN");
+    auto stream = openHitStream(index.db(), names, parsed.root, staleFolders);
+    std::vector<int64_t> ids;
+    while (auto id = stream->next()) ids.push_back(*id);
+    store::execSql(index.db(), "COMMIT");
+    return ids;
 }
 
 }  // namespace skimmer::index::query::test

@@ -57,16 +57,7 @@ protected:
         return docs;
     }
 
-    std::vector<int64_t> run(const std::string& text) {
-        const ParsedQuery parsed = parseQuery(text, 1'705'000'000);
-        EXPECT_EQ(parsed.status, ParsedQuery::Status::Ok) << text;
-        store::execSql(index_.db(), "BEGIN");
-        auto stream = openHitStream(index_.db(), names_.get(), parsed.root);
-        std::vector<int64_t> ids;
-        while (auto id = stream->next()) ids.push_back(*id);
-        store::execSql(index_.db(), "COMMIT");
-        return ids;
-    }
+    std::vector<int64_t> run(const std::string& text) { return hitIds(index_, names_.get(), text, 1'705'000'000); }
 
     TestIndex index_;
     std::unique_ptr<NameIndex> names_;
